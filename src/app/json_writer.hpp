@@ -1,0 +1,34 @@
+// A small JSON writer for the script runner's dumps: keys in the order written, singles with 9
+// significant digits so that they read back exactly, texts escaped with their CR LF kept.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brelvo::app {
+
+class JsonWriter {
+public:
+    JsonWriter& beginObject();
+    JsonWriter& endObject();
+    JsonWriter& beginArray();
+    JsonWriter& endArray();
+    JsonWriter& key(std::string_view name);
+    JsonWriter& value(std::string_view text);
+    JsonWriter& value(const char* text) { return value(std::string_view(text)); }
+    JsonWriter& value(const std::string& text) { return value(std::string_view(text)); }
+    JsonWriter& value(bool b);
+    JsonWriter& value(int n);
+    JsonWriter& value(float f);
+    JsonWriter& value(double d);
+    JsonWriter& point(float x, float y);
+
+    const std::string& str() const { return out_; }
+
+private:
+    void separate();
+    std::string out_;
+    bool needComma_ = false;
+};
+
+}  // namespace brelvo::app

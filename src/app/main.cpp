@@ -1,0 +1,66 @@
+// Program start: the measuring window for a user, or a replayed session with --script.
+#include <QApplication>
+#include <QStringList>
+#include <fstream>
+#include <iostream>
+
+#include "app/main_window.hpp"
+#include "app/qt_dialogs.hpp"
+#include "app/script_runner.hpp"
+
+namespace {
+
+int usage() {
+    std::cerr << "usage: brelvo [--script FILE [--grab PNG]]\n"
+                 "  --script FILE  replay the session in FILE and write what it shows as JSON Lines\n"
+                 "  --grab PNG     after the session, save a picture of the main window\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brelvo"));
+
+    QString scriptPath, grabPath;
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--script") && i + 1 < args.size()) {
+            scriptPath = args[++i];
+        } else if (args[i] == QStringLiteral("--grab") && i + 1 < args.size()) {
+            grabPath = args[++i];
+        } else {
+            return usage();
+        }
+    }
+
+    if (scriptPath.isEmpty()) {
+        if (!grabPath.isEmpty()) return usage();
+        brelvo::app::QtDialogs dialogs;
+        brelvo::app::MainWindow window(dialogs);
+        dialogs.setParent(&window);
+        window.showMaximized();
+        return QApplication::exec();
+    }
+
+    std::ifstream script(scriptPath.toStdString());
+    if (!script) {
+        std::cerr << scriptPath.toStdString() << ": cannot open the script\n";
+        return 2;
+    }
+    brelvo::app::ScriptDialogs dialogs;
+    brelvo::app::MainWindow window(dialogs);
+    window.showMaximized();
+    QApplication::processEvents();
+    brelvo::app::ScriptRunner runner(window, dialogs, std::cout, std::cerr);
+    const int status = runner.run(script, scriptPath.toStdString());
+    if (!grabPath.isEmpty()) {
+        QApplication::processEvents();
+        if (!window.grab().save(grabPath)) {
+            std::cerr << grabPath.toStdString() << ": cannot save the picture\n";
+            return status == 0 ? 1 : status;
+        }
+    }
+    return status;
+}

@@ -1,0 +1,115 @@
+// The measuring window (Form1): the map view with its picture, segments and markers, the two command
+// lists, the coordinate text box, the labels, the scale panel and the pan/zoom control. It binds the
+// widgets to the measuring logic and draws what that logic holds.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "common/dialogs.hpp"
+#include "mapview/picture_commands.hpp"
+#include "mapview/picture_renderer.hpp"
+#include "mapview/view_geometry.hpp"
+#include "measure/command_controller.hpp"
+#include "measure/map_surface.hpp"
+#include "measure/measure_state.hpp"
+
+class QButtonGroup;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+
+namespace brelvo::app {
+
+class JsonWriter;
+class MapView;
+class PanZoomControl;
+
+class MainWindow : public QWidget, public measure::MapSurface, public mapview::PictureHost {
+public:
+    explicit MainWindow(common::Dialogs& dialogs);
+    ~MainWindow() override;
+
+    // Events as the window's widgets deliver them (the script runner calls the same entries).
+    void mapMouseUp(measure::MouseButton button, float x, float y);  // image-relative view units
+    void panZoomClick(float x, float y);                              // control-relative view units
+    void panZoomRegionClick(mapview::PanZoomRegion region);
+    void chooseCommand(const std::string& item);
+    void choosePicture(const std::string& item);
+
+    // A named control for the script runner ("Text2", "Form1.Command1", ...); nullptr when unknown.
+    QWidget* control(const QString& name) const;
+    bool hasCommandItem(const std::string& item) const;
+    bool hasPictureItem(const std::string& item) const;
+
+    // The observable state of this window and its measuring logic.
+    void dump(JsonWriter& json) const;
+
+    float twipsPerPixelX() const { return tpp_; }
+    const measure::MeasureState& measureState() const { return state_; }
+
+    // MapSurface
+    float imageLeft() const override { return geometry_.picture.left; }
+    float imageTop() const override { return geometry_.picture.top; }
+    float viewHeight() const override { return geometry_.view.height; }
+    void resetPictureToNaturalSize() override;
+    void relayoutView() override;
+    void openRunoffWindow() override;
+    void openHelp() override;
+    void changed(measure::SurfacePart part) override;
+    void broughtToFront(measure::SurfacePart part) override;
+
+    // PictureHost
+    std::optional<std::string> decodePicture(const std::string& path) override;
+    void showDecodedPicture() override;
+    void clearPicture() override;
+    void scrollPicture(int mode) override;
+    std::string programFolder() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWidgets();
+    void buildScalePanel();
+    void placeBox(QWidget* widget, const measure::Box& box);
+    void syncLabels();
+    void syncScalePanel();
+    void syncText1();
+    void syncGeometry();
+    int px(float viewUnits) const;
+
+    common::Dialogs& dialogs_;
+    float tpp_;  // view units (twips) per screen pixel
+    measure::MeasureState state_;
+    mapview::ViewGeometry geometry_;
+    mapview::PictureRenderer renderer_;
+    QImage decoded_;
+    measure::MeasureController controller_;
+    mapview::PictureCommands pictureCommands_;
+
+    MapView* mapView_ = nullptr;
+    QListWidget* lstMenu1_ = nullptr;
+    QListWidget* lstMenu2_ = nullptr;
+    QPlainTextEdit* text1_ = nullptr;
+    std::vector<QLabel*> labels_;
+    QGroupBox* frameScale_ = nullptr;
+    QLineEdit* text2_ = nullptr;
+    QToolButton* spinUp_ = nullptr;
+    QToolButton* spinDown_ = nullptr;
+    QButtonGroup* option1_ = nullptr;
+    std::vector<QRadioButton*> optionButtons_;
+    QPushButton* command1_ = nullptr;
+    PanZoomControl* img4Way_ = nullptr;
+    bool syncing_ = false;  // widgets are being set from the model: their change signals are not user input
+};
+
+}  // namespace brelvo::app

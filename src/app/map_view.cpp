@@ -1,0 +1,50 @@
+// Painting of the map view and its mouse releases.
+#include "app/map_view.hpp"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace brelvo::app {
+
+MapView::MapView(QWidget* parent, const mapview::ViewGeometry& geometry, const measure::MapSurface& surface,
+                 const mapview::PictureRenderer& renderer, float twipsPerPixel)
+    : QWidget(parent), geometry_(geometry), surface_(surface), renderer_(renderer), tpp_(twipsPerPixel) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(false);
+}
+
+void MapView::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    p.fillRect(event->rect(), QColor(0xE8, 0xEA, 0xED));
+    if (geometry_.hasPicture) {
+        const auto& r = geometry_.picture;
+        const QRectF target(r.left / tpp_, r.top / tpp_, r.width / tpp_, r.height / tpp_);
+        renderer_.paint(p, target, event->rect());
+    }
+
+    p.setRenderHint(QPainter::Antialiasing);
+    for (const auto& [index, seg] : surface_.line1) {
+        if (!seg.visible) continue;
+        QPen pen(QColor::fromRgb(seg.color), seg.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        p.setPen(pen);
+        p.drawLine(QPointF(seg.x1 / tpp_, seg.y1 / tpp_), QPointF(seg.x2 / tpp_, seg.y2 / tpp_));
+    }
+
+    // Markers: a square with a light halo so that it shows on dark and light map areas alike.
+    for (const measure::Box* marker : {&surface_.shape1, &surface_.shape2}) {
+        if (!marker->visible) continue;
+        const QRectF box(marker->left / tpp_, marker->top / tpp_, marker->width / tpp_, marker->height / tpp_);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(255, 255, 255, 200), 3));
+        p.drawRect(box);
+        p.setPen(QPen(QColor(0xD0, 0x20, 0x20), 1.5));
+        p.drawRect(box);
+    }
+}
+
+void MapView::mouseReleaseEvent(QMouseEvent* event) {
+    if (onRelease) onRelease(event->button(), QPointF(event->position().x() * tpp_, event->position().y() * tpp_));
+}
+
+}  // namespace brelvo::app

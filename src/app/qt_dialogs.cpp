@@ -1,0 +1,50 @@
+// Qt message box, input box and file dialogs behind the dialogs port.
+#include "app/qt_dialogs.hpp"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace brelvo::app {
+
+void QtDialogs::message(const std::string& text) {
+    QMessageBox::information(parent_, QStringLiteral("Brelvo"), QString::fromStdString(text), QMessageBox::Ok);
+}
+
+std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title,
+                                const std::string& defaultText) {
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(parent_, QString::fromStdString(title.empty() ? "Brelvo" : title),
+                              QString::fromStdString(prompt), QLineEdit::Normal,
+                              QString::fromStdString(defaultText), &ok);
+    return ok ? answer.toStdString() : std::string();
+}
+
+QStringList QtDialogs::nameFilters(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i];
+        const int paren = name.indexOf('(');
+        if (paren > 0) name = name.left(paren).trimmed();
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        if (patterns == "*.*") patterns = "*";
+        filters << QStringLiteral("%1 (%2)").arg(name, patterns);
+    }
+    return filters;
+}
+
+std::optional<std::string> QtDialogs::fileDialog(const common::FileDialogRequest& request) {
+    QFileDialog dialog(parent_, QString::fromStdString(request.title));
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDirectory(QString::fromStdString(request.initialDir));
+    dialog.setNameFilters(nameFilters(request.filter));
+    if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front().toStdString();
+}
+
+}  // namespace brelvo::app

@@ -1,0 +1,25 @@
+// The dialogs port on Qt's message box, input box and file dialog, for a user at the screen.
+#pragma once
+
+#include <QWidget>
+
+#include "common/dialogs.hpp"
+
+namespace brelvo::app {
+
+class QtDialogs : public common::Dialogs {
+public:
+    void setParent(QWidget* parent) { parent_ = parent; }
+    void message(const std::string& text) override;
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+    std::optional<std::string> fileDialog(const common::FileDialogRequest& request) override;
+
+    // "Pic files (*.bmp;*.jpg)|*.bmp;*.jpg|All files (*.*)|*.*|" as Qt name filters.
+    static QStringList nameFilters(const std::string& filter);
+
+private:
+    QWidget* parent_ = nullptr;
+};
+
+}  // namespace brelvo::app

@@ -1,0 +1,223 @@
+// Replaying a user's session against the real windows.
+#include "app/script_runner.hpp"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <charconv>
+#include <filesystem>
+
+#include "app/json_writer.hpp"
+#include "app/main_window.hpp"
+
+namespace brelvo::app {
+
+void ScriptDialogs::message(const std::string& text) { messages_.push_back(text); }
+
+std::string ScriptDialogs::inputBox(const std::string& prompt, const std::string&, const std::string&) {
+    messages_.push_back(prompt);
+    if (answers_.empty()) return {};
+    auto answer = std::move(answers_.front());
+    answers_.pop_front();
+    return answer.value_or(std::string());
+}
+
+std::optional<std::string> ScriptDialogs::fileDialog(const common::FileDialogRequest& request) {
+    if (answers_.empty()) return std::nullopt;
+    auto answer = std::move(answers_.front());
+    answers_.pop_front();
+    // A relative name is picked in the folder the dialog opens in.
+    if (answer && !answer->empty() && std::filesystem::path(*answer).is_relative() && !request.initialDir.empty()) {
+        return (std::filesystem::path(request.initialDir) / *answer).string();
+    }
+    return answer;
+}
+
+std::vector<std::string> ScriptDialogs::takeMessages() {
+    std::vector<std::string> taken;
+    taken.swap(messages_);
+    return taken;
+}
+
+std::optional<std::vector<std::string>> splitScriptLine(const std::string& line) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        const char c = line[i];
+        if (c == ' ' || c == '\t' || c == '\r') {
+            ++i;
+            continue;
+        }
+        std::string word;
+        if (c == '"') {
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                const char d = line[i++];
+                if (d == '\\' && i < line.size() && (line[i] == '"' || line[i] == '\\')) {
+                    word += line[i++];
+                } else if (d == '"') {
+                    closed = true;
+                    break;
+                } else {
+                    word += d;
+                }
+            }
+            if (!closed) return std::nullopt;
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') word += line[i++];
+        }
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+namespace {
+
+std::optional<float> parseNumber(const std::string& text) {
+    float v = 0;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<int> parseInt(const std::string& text) {
+    int v = 0;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<mapview::PanZoomRegion> parseRegion(const std::string& name) {
+    using R = mapview::PanZoomRegion;
+    if (name == "up") return R::Up;
+    if (name == "down") return R::Down;
+    if (name == "left") return R::Left;
+    if (name == "right") return R::Right;
+    if (name == "centre" || name == "center") return R::Centre;
+    if (name == "in") return R::ZoomIn;
+    if (name == "out") return R::ZoomOut;
+    return std::nullopt;
+}
+
+}  // namespace
+
+ScriptRunner::ScriptRunner(MainWindow& window, ScriptDialogs& dialogs, std::ostream& out, std::ostream& err)
+    : window_(window), dialogs_(dialogs), out_(out), err_(err) {}
+
+int ScriptRunner::run(std::istream& script, const std::string& scriptName) {
+    std::string line;
+    int number = 0;
+    while (std::getline(script, line)) {
+        ++number;
+        const auto first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos || line[first] == '#') continue;
+        const auto words = splitScriptLine(line);
+        std::optional<std::string> error;
+        if (!words) {
+            error = "a quoted text is not closed";
+        } else {
+            error = execute(*words);
+        }
+        QApplication::processEvents();
+        if (error) {
+            out_.flush();
+            err_ << scriptName << ":" << number << ": " << *error << ": " << line << std::endl;
+            return 2;
+        }
+    }
+    out_.flush();
+    return 0;
+}
+
+void ScriptRunner::dump() {
+    QApplication::processEvents();
+    JsonWriter json;
+    json.beginObject();
+    window_.dump(json);
+    json.key("messages").beginArray();
+    for (const auto& m : dialogs_.takeMessages()) json.value(m);
+    json.endArray();
+    json.endObject();
+    out_ << json.str() << '\n';
+}
+
+std::optional<std::string> ScriptRunner::execute(const std::vector<std::string>& w) {
+    const std::string& cmd = w[0];
+    const std::size_t args = w.size() - 1;
+    auto widget = [this](const std::string& name) { return window_.control(QString::fromStdString(name)); };
+
+    if (cmd == "dump" && args == 0) {
+        dump();
+    } else if (cmd == "menu" && args == 1) {
+        if (!window_.hasCommandItem(w[1])) return "no such command in lstMenu1";
+        window_.chooseCommand(w[1]);
+    } else if (cmd == "picture" && args == 1) {
+        if (!window_.hasPictureItem(w[1])) return "no such command in lstMenu2";
+        window_.choosePicture(w[1]);
+    } else if ((cmd == "click" || cmd == "rclick") && args == 2) {
+        const auto x = parseNumber(w[1]), y = parseNumber(w[2]);
+        if (!x || !y) return "X and Y must be numbers";
+        window_.mapMouseUp(cmd == "click" ? measure::MouseButton::Left : measure::MouseButton::Right, *x, *y);
+    } else if (cmd == "panzoom" && args == 1) {
+        const auto region = parseRegion(w[1]);
+        if (!region) return "the region is one of up, down, left, right, centre, in, out";
+        window_.panZoomRegionClick(*region);
+    } else if (cmd == "answer" && args == 1) {
+        dialogs_.queueAnswer(w[1] == "cancel" ? std::nullopt : std::optional<std::string>(w[1]));
+    } else if (cmd == "type" && args == 2) {
+        QWidget* target = widget(w[1]);
+        if (auto* edit = qobject_cast<QLineEdit*>(target)) {
+            edit->setFocus();
+            edit->setText(QString::fromStdString(w[2]));
+        } else if (auto* text = qobject_cast<QPlainTextEdit*>(target)) {
+            text->setFocus();
+            text->setPlainText(QString::fromStdString(w[2]));
+        } else {
+            return "no text box of that name";
+        }
+    } else if (cmd == "leave" && args == 1) {
+        QWidget* target = widget(w[1]);
+        if (!target) return "no control of that name";
+        target->clearFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(target)) emit edit->editingFinished();
+    } else if (cmd == "choose" && args == 2) {
+        const auto index = parseInt(w[2]);
+        if (!index) return "INDEX must be a whole number";
+        auto* option = qobject_cast<QAbstractButton*>(widget(w[1] + "(" + w[2] + ")"));
+        if (!option) return "no option of that name and index";
+        option->click();
+    } else if (cmd == "spin" && args == 2) {
+        if (w[2] != "up" && w[2] != "down") return "the direction is up or down";
+        auto* button = qobject_cast<QAbstractButton*>(widget(w[1] + "." + w[2]));
+        if (!button) return "no spinner of that name";
+        button->click();
+    } else if (cmd == "button" && args == 1) {
+        auto* button = qobject_cast<QAbstractButton*>(widget(w[1]));
+        if (!button) return "no button of that name";
+        button->click();
+    } else if (cmd == "resize" && args == 2) {
+        const auto width = parseInt(w[1]), height = parseInt(w[2]);
+        if (!width || !height || *width <= 0 || *height <= 0) return "W and H must be positive whole numbers";
+        window_.showNormal();
+        window_.resize(*width, *height);
+    } else if (cmd == "show" && args == 1) {
+        // The plain text of a text box or the caption, for reading a session's result.
+        QWidget* target = widget(w[1]);
+        if (auto* text = qobject_cast<QPlainTextEdit*>(target)) {
+            out_ << text->toPlainText().toStdString() << '\n';
+        } else if (auto* edit = qobject_cast<QLineEdit*>(target)) {
+            out_ << edit->text().toStdString() << '\n';
+        } else if (target) {
+            out_ << target->windowTitle().toStdString() << '\n';
+        } else {
+            return "no control of that name";
+        }
+    } else {
+        return "cannot execute this line";
+    }
+    return std::nullopt;
+}
+
+}  // namespace brelvo::app

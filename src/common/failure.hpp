@@ -1,0 +1,31 @@
+// The one run-time failure type: a numbered failure with the platform-style description users see.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace brelvo::common {
+
+class RuntimeFailure : public std::runtime_error {
+public:
+    RuntimeFailure(int number, std::string description);
+
+    int number() const noexcept { return number_; }
+    const std::string& description() const noexcept { return description_; }
+
+private:
+    int number_;
+    std::string description_;
+};
+
+// The failures the program raises, with their conventional numbers and texts.
+[[nodiscard]] RuntimeFailure invalidProcedureCall();  // 5  "Invalid procedure call or argument"
+[[nodiscard]] RuntimeFailure overflow();              // 6  "Overflow"
+[[nodiscard]] RuntimeFailure subscriptOutOfRange();   // 9  "Subscript out of range"
+[[nodiscard]] RuntimeFailure divisionByZero();        // 11 "Division by zero"
+[[nodiscard]] RuntimeFailure typeMismatch();          // 13 "Type mismatch"
+[[nodiscard]] RuntimeFailure fileNotFound();          // 53 "File not found"
+[[nodiscard]] RuntimeFailure invalidPicture();        // 481 "Invalid picture"
+[[nodiscard]] RuntimeFailure controlArrayElementExists();  // 360 "Object already loaded"
+
+}  // namespace brelvo::common

@@ -1,0 +1,351 @@
+// Number texts: every number is rounded as decimal digits, the way the user reads it, never in binary.
+#include "common/numbers.hpp"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+#include "common/failure.hpp"
+
+namespace brelvo::common {
+
+namespace {
+
+// A finite number as decimal digits: value = d1.d2d3... x 10^exponent. No leading or trailing
+// zeros in digits; zero has no digits at all.
+struct Decimal {
+    bool negative = false;
+    std::string digits;
+    int exponent = 0;
+};
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+void dropTrailingZeros(std::string& digits) {
+    while (!digits.empty() && digits.back() == '0') digits.pop_back();
+}
+
+// The shortest decimal text that reads back as the same float resp. double: what the user sees,
+// so 2.675f is 2.675 here and not 2.67499995...
+template <typename T>
+Decimal shortestDecimal(T value) {
+    std::array<char, 64> buffer{};
+    const auto [end, ec] =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::scientific);
+    const std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+
+    Decimal d;
+    std::size_t i = 0;
+    if (i < text.size() && text[i] == '-') {
+        d.negative = true;
+        ++i;
+    }
+    for (; i < text.size() && text[i] != 'e'; ++i) {
+        if (isDigit(text[i])) d.digits.push_back(text[i]);
+    }
+    // to_chars writes "e+05" or "e-05"; from_chars takes no '+'.
+    i += 1;
+    bool negativeExponent = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negativeExponent = text[i] == '-';
+        ++i;
+    }
+    int magnitude = 0;
+    std::from_chars(text.data() + i, text.data() + text.size(), magnitude);
+    d.exponent = negativeExponent ? -magnitude : magnitude;
+
+    dropTrailingZeros(d.digits);
+    if (d.digits.empty()) d.exponent = 0;  // zero, whatever its sign
+    return d;
+}
+
+// Keeps `keep` significant digits, rounding half away from zero on the decimal digits.
+// keep may be zero or negative when the number lies entirely below the last kept place.
+void roundToDigits(Decimal& d, int keep) {
+    if (d.digits.empty() || static_cast<int>(d.digits.size()) <= keep) return;
+    if (keep < 0) {
+        d.digits.clear();
+        return;
+    }
+    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
+    d.digits.resize(static_cast<std::size_t>(keep));
+    if (up) {
+        std::size_t i = d.digits.size();
+        while (i > 0 && d.digits[i - 1] == '9') {
+            d.digits[i - 1] = '0';
+            --i;
+        }
+        if (i == 0) {
+            // Every kept digit carried over (9.995 -> 10.00), or nothing was kept (0.5 -> 1).
+            d.digits.insert(d.digits.begin(), '1');
+            d.exponent += 1;
+        } else {
+            d.digits[i - 1] += 1;
+        }
+    }
+    dropTrailingZeros(d.digits);
+    if (d.digits.empty()) d.exponent = 0;
+}
+
+// The fixed-notation parts of a decimal: integer digits ("" for zero) and fraction digits
+// (no trailing zeros).
+void splitFixed(const Decimal& d, std::string& integerPart, std::string& fraction) {
+    integerPart.clear();
+    fraction.clear();
+    if (d.digits.empty()) return;
+    if (d.exponent >= 0) {
+        const auto integerDigits = static_cast<std::size_t>(d.exponent) + 1;
+        if (d.digits.size() <= integerDigits) {
+            integerPart = d.digits;
+            integerPart.append(integerDigits - d.digits.size(), '0');
+        } else {
+            integerPart = d.digits.substr(0, integerDigits);
+            fraction = d.digits.substr(integerDigits);
+        }
+    } else {
+        fraction.assign(static_cast<std::size_t>(-d.exponent - 1), '0');
+        fraction += d.digits;
+    }
+}
+
+std::string nonFiniteText(double value) {
+    if (std::isnan(value)) return "NaN";
+    return value < 0 ? "-Inf" : "Inf";
+}
+
+// General text: `significant` digits, fixed notation for 1E-4 <= |v| < 10^fixedBelowExponent.
+template <typename T>
+std::string generalTextOf(T value, int significant, int fixedBelowExponent) {
+    if (!std::isfinite(value)) return nonFiniteText(static_cast<double>(value));
+    Decimal d = shortestDecimal(value);
+    roundToDigits(d, significant);
+    if (d.digits.empty()) return "0";
+
+    std::string text = d.negative ? "-" : "";
+    // The choice of notation follows the rounded value: 9.9999999E-05 reads as 0.0001.
+    if (d.exponent >= -4 && d.exponent < fixedBelowExponent) {
+        std::string integerPart;
+        std::string fraction;
+        splitFixed(d, integerPart, fraction);
+        text += integerPart.empty() ? "0" : integerPart;
+        if (!fraction.empty()) text += "." + fraction;
+        return text;
+    }
+    text += d.digits.front();
+    if (d.digits.size() > 1) text += "." + d.digits.substr(1);
+    text += d.exponent < 0 ? "E-" : "E+";
+    const int magnitude = d.exponent < 0 ? -d.exponent : d.exponent;
+    if (magnitude < 10) text += '0';
+    text += integerText(magnitude);
+    return text;
+}
+
+// A pattern of '0', '#' and at most one '.'.
+struct Pattern {
+    std::size_t minimumIntegerDigits = 0;  // placeholders from the first integer '0' on
+    int decimals = 0;                      // placeholders after the point
+    std::size_t requiredDecimals = 0;      // placeholders up to the last '0' after the point
+};
+
+Pattern parsePattern(std::string_view text) {
+    Pattern p;
+    bool afterPoint = false;
+    bool integerZeroSeen = false;
+    for (char c : text) {
+        if (c == '.') {
+            if (afterPoint) throw invalidProcedureCall();
+            afterPoint = true;
+        } else if (c == '0' || c == '#') {
+            if (afterPoint) {
+                ++p.decimals;
+                if (c == '0') p.requiredDecimals = static_cast<std::size_t>(p.decimals);
+            } else {
+                integerZeroSeen = integerZeroSeen || c == '0';
+                if (integerZeroSeen) ++p.minimumIntegerDigits;
+            }
+        } else {
+            throw invalidProcedureCall();
+        }
+    }
+    return p;
+}
+
+template <typename T>
+std::string formatPatternOf(T value, std::string_view patternText) {
+    const Pattern pattern = parsePattern(patternText);
+    if (!std::isfinite(value)) return nonFiniteText(static_cast<double>(value));
+
+    Decimal d = shortestDecimal(value);
+    if (!d.digits.empty()) roundToDigits(d, d.exponent + 1 + pattern.decimals);
+
+    std::string integerPart;
+    std::string fraction;
+    splitFixed(d, integerPart, fraction);
+    if (integerPart.size() < pattern.minimumIntegerDigits) {
+        integerPart.insert(0, pattern.minimumIntegerDigits - integerPart.size(), '0');
+    }
+    if (fraction.size() < pattern.requiredDecimals) {
+        fraction.append(pattern.requiredDecimals - fraction.size(), '0');
+    }
+
+    // Only a number that is still nonzero after rounding keeps its sign: never "-0.00".
+    std::string text = d.negative && !d.digits.empty() ? "-" : "";
+    text += integerPart;
+    if (!fraction.empty()) text += "." + fraction;
+    return text;
+}
+
+// The number at the start of text[start..] in the lenient form. Returns the end of the number
+// (start when there is none) and its text in a form std::from_chars reads.
+struct ScannedNumber {
+    std::size_t end = 0;
+    std::string readable;
+    int firstDigitExponent = 0;  // decimal exponent of the first significant digit, when nonzero
+    bool nonzero = false;
+};
+
+ScannedNumber scanNumber(std::string_view text, std::size_t start) {
+    ScannedNumber n;
+    n.end = start;
+    std::size_t i = start;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-') n.readable += '-';
+        ++i;
+    }
+    std::size_t digitCount = 0;
+    int integerDigitsSoFar = 0;  // counted from the first nonzero digit
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        n.readable += text[i];
+        ++digitCount;
+        if (n.nonzero) {
+            ++integerDigitsSoFar;
+        } else if (text[i] != '0') {
+            n.nonzero = true;
+            integerDigitsSoFar = 1;
+        }
+    }
+    int placeOfFirst = integerDigitsSoFar - 1;  // place of the first nonzero digit, 0 = units
+    if (i < text.size() && text[i] == '.') {
+        n.readable += '.';
+        ++i;
+        int place = -1;
+        for (; i < text.size() && isDigit(text[i]); ++i, --place) {
+            n.readable += text[i];
+            ++digitCount;
+            if (!n.nonzero && text[i] != '0') {
+                n.nonzero = true;
+                placeOfFirst = place;
+            }
+        }
+    }
+    if (digitCount == 0) {
+        n.readable.clear();
+        return n;
+    }
+    n.end = i;
+
+    int exponent = 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
+        std::size_t j = i + 1;
+        bool negativeExponent = false;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+            negativeExponent = text[j] == '-';
+            ++j;
+        }
+        // The exponent belongs to the number only when digits follow: "1e+" reads as 1.
+        if (j < text.size() && isDigit(text[j])) {
+            n.readable += 'e';
+            if (negativeExponent) n.readable += '-';
+            for (; j < text.size() && isDigit(text[j]); ++j) {
+                n.readable += text[j];
+                // Saturates far beyond any double so that a long exponent cannot overflow an int.
+                if (exponent < 100000) exponent = exponent * 10 + (text[j] - '0');
+            }
+            if (negativeExponent) exponent = -exponent;
+            n.end = j;
+        }
+    }
+    n.firstDigitExponent = placeOfFirst + exponent;
+    return n;
+}
+
+std::size_t skipBlanks(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && isBlank(text[i])) ++i;
+    return i;
+}
+
+}  // namespace
+
+double leadingNumber(std::string_view text) {
+    const ScannedNumber n = scanNumber(text, skipBlanks(text));
+    if (n.readable.empty()) return 0.0;
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(n.readable.data(), n.readable.data() + n.readable.size(), value);
+    if (ec == std::errc::result_out_of_range) {
+        // Too small for a double reads as 0; too large cannot be held and is an overflow.
+        if (n.nonzero && n.firstDigitExponent > 0) throw overflow();
+        return 0.0;
+    }
+    return value;
+}
+
+bool isWholeNumber(std::string_view text) {
+    std::size_t last = text.size();
+    while (last > 0 && isBlank(text[last - 1])) --last;
+    const std::string_view trimmed = text.substr(0, last);
+    const std::size_t start = skipBlanks(trimmed);
+    const ScannedNumber n = scanNumber(trimmed, start);
+    return !n.readable.empty() && n.end == trimmed.size();
+}
+
+std::string generalText(float value) {
+    return generalTextOf(value, 7, 7);
+}
+
+std::string generalText(double value) {
+    return generalTextOf(value, 15, 15);
+}
+
+std::string formatPattern(float value, std::string_view pattern) {
+    return formatPatternOf(value, pattern);
+}
+
+std::string formatPattern(double value, std::string_view pattern) {
+    return formatPatternOf(value, pattern);
+}
+
+std::int16_t toInt16(double value) {
+    if (!std::isfinite(value)) throw overflow();
+    double rounded = std::floor(value);
+    const double rest = value - rounded;  // exact: the fraction of a double is representable
+    if (rest > 0.5 || (rest == 0.5 && std::fmod(rounded, 2.0) != 0.0)) rounded += 1.0;
+    if (rounded < std::numeric_limits<std::int16_t>::min() ||
+        rounded > std::numeric_limits<std::int16_t>::max()) {
+        throw overflow();
+    }
+    return static_cast<std::int16_t>(rounded);
+}
+
+std::int16_t checkedAdd(std::int16_t a, int b) {
+    const long long sum = static_cast<long long>(a) + b;
+    if (sum < std::numeric_limits<std::int16_t>::min() || sum > std::numeric_limits<std::int16_t>::max()) {
+        throw overflow();
+    }
+    return static_cast<std::int16_t>(sum);
+}
+
+std::string integerText(int value) {
+    std::array<char, 16> buffer{};
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return {buffer.data(), end};
+}
+
+}  // namespace brelvo::common

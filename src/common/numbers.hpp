@@ -1,0 +1,45 @@
+// Number texts: the lenient leading-number read, the general text of a single, number patterns,
+// and the conversions and counters of 16-bit integers. Every reader and writer of numbers goes here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace brelvo::common {
+
+// The longest leading number of a text after leading blanks (spaces and tabs); 0 when there is none.
+// Accepts an optional sign, digits with one '.', and an exponent part ("E" or "D", optional sign,
+// digits) only when digits follow it. "12abc" -> 12, " -3.5e2x" -> -350, "abc" -> 0, "." -> 0.
+[[nodiscard]] double leadingNumber(std::string_view text);
+
+// True when the text, after leading and trailing blanks, is one number in the form above and nothing else.
+[[nodiscard]] bool isWholeNumber(std::string_view text);
+
+// The general text of a single: its value rounded to 7 significant digits, trailing zeros dropped,
+// no leading blank, "-" for negatives. Fixed notation for 1E-4 <= |v| < 1E7 (e.g. "0.0001", "1234567",
+// "2.675", "-0.5", "0"); exponent form otherwise: "1E+38", "-1E+38", "1.234568E+07", "1E-05".
+[[nodiscard]] std::string generalText(float value);
+
+// The same rule for a double, with 15 significant digits and fixed notation for 1E-4 <= |v| < 1E15.
+[[nodiscard]] std::string generalText(double value);
+
+// Formats a number with a pattern such as "#####0.00", "#0.0", "#00", "0.000":
+// '0' a digit always shown, '#' a digit shown only when significant, one '.' the decimal point.
+// The number is rounded half away from zero to the pattern's decimals, taking the value as the user
+// reads it: its shortest decimal text (a single holding 2.675 gives "2.68" with "0.00").
+// No thousands separators; the integer part is never cut; "-" for negatives (never "-0.00").
+[[nodiscard]] std::string formatPattern(float value, std::string_view pattern);
+[[nodiscard]] std::string formatPattern(double value, std::string_view pattern);
+
+// Conversion to a signed 16-bit integer: rounds halves to even (2.5 -> 2, 3.5 -> 4, -2.5 -> -2);
+// outside -32768..32767 (after rounding) or not a number: throws overflow().
+[[nodiscard]] std::int16_t toInt16(double value);
+
+// Checked 16-bit arithmetic for counters and indices: a result outside -32768..32767 throws overflow().
+[[nodiscard]] std::int16_t checkedAdd(std::int16_t a, int b);
+
+// Plain integer text of a 16-bit counter ("0", "12", "-3").
+[[nodiscard]] std::string integerText(int value);
+
+}  // namespace brelvo::common

@@ -1,0 +1,58 @@
+// Geometry of the map view: the picture rectangle inside the view, layout on resize, zoom about the
+// view's centre, scrolling, and the hit regions of the pan/zoom control. All lengths in view units.
+#pragma once
+
+#include <cstdint>
+
+namespace brelvo::mapview {
+
+struct RectF {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+};
+
+// Picture pixels per view unit are set by the screen: a picture's natural size in view units is its
+// pixel size times the view units per pixel.
+struct ViewGeometry {
+    RectF view;             // the map view in the window's client area; outer and inner size are the same
+    RectF picture;          // Image1: left and top are imageLeft and imageTop of the measuring logic
+    bool stretch = false;   // picture drawn scaled to fill its rectangle
+    bool hasPicture = false;
+    float naturalWidth = 0;   // the picture's natural size, view units
+    float naturalHeight = 0;
+    RectF panZoom;            // img4Way
+    float scrollZoomFactor = 0.05f;
+    bool firstLayoutDone = false;
+};
+
+// Size-change of the main window: stretch off (natural size), the view takes the client area (rounded to
+// whole view units), the first layout sizes the picture rectangle to the view, the pan/zoom control goes
+// to the view's lower right corner.
+void layout(ViewGeometry& g, const RectF& clientArea);
+
+// A new picture (or none): the rectangle keeps its position; with stretch off it takes the natural size.
+void setPicture(ViewGeometry& g, bool hasPicture, float naturalWidth, float naturalHeight);
+
+// Zoom by the ratio r (1.05 enlarges by 5 %) about the view's centre; the map scale factors, in map units
+// per view unit, are divided by r so that measurements stay tied to the picture.
+void zoomPic(ViewGeometry& g, double r, float& scaleX, float& scaleY);
+
+// Scroll: 0 up, 1 down, 2 left, 3 right (one step is scrollZoomFactor of the view's size), 4 centre.
+// Any other mode does nothing.
+void scrollPic(ViewGeometry& g, std::int16_t scrollMode);
+
+enum class PanZoomRegion { None, Up, Down, Left, Right, Centre, ZoomIn, ZoomOut };
+
+// Which region of the pan/zoom control a point (control-relative, the same units as w and h) falls in.
+// Borders between regions and the uncovered corners belong to no region.
+PanZoomRegion panZoomRegionAt(float x, float y, float w, float h);
+
+// The middle of a region, for replaying a click on it.
+void panZoomRegionCentre(PanZoomRegion region, float w, float h, float& x, float& y);
+
+// Zoom and scroll are allowed while the view is unlocked, and also when locked in NEXRAD pixel units.
+bool panZoomAllowed(bool viewUnlocked, bool pixelUnits, bool generalPixels);
+
+}  // namespace brelvo::mapview

@@ -1,0 +1,84 @@
+// The measuring window's controller: the command list, left clicks in each digitizing mode, ending,
+// undoing and clearing lines, and the hand-off of the results to the runoff window.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/dialogs.hpp"
+#include "measure/map_surface.hpp"
+#include "measure/measure_state.hpp"
+#include "measure/scale_calibration.hpp"
+
+namespace brelvo::measure {
+
+enum class MouseButton { Left, Right, Middle };
+
+// Result values handed to the runoff window, as the number texts cut out of the result texts.
+struct HandOff {
+    std::string frameCaption;               // "HydrographArea" + n
+    std::optional<std::string> streamLength;  // txtL
+    std::string streamLengthLabel;          // lblL
+    std::optional<std::string> belowCentroid;  // txtLca
+    std::string belowCentroidLabel;         // lblLca
+    std::optional<std::string> basinArea;   // txtBasinArea
+    std::optional<std::string> basinAreaLabel;  // Label10
+};
+
+class MeasureController {
+public:
+    MeasureController(MeasureState& state, MapSurface& surface, common::Dialogs& dialogs);
+
+    static const std::vector<std::string>& commandItems();  // lstMenu1
+    static const std::vector<std::string>& pictureItems();  // lstMenu2
+
+    // Window load: command menu open at the map view's top-left, the start prompt.
+    void start();
+
+    // Mouse released on the map picture at image-relative view units.
+    void mapMouseUp(MouseButton button, float x, float y);
+    // Left press on the command list, list-relative.
+    void commandMenuPress(float x, float y);
+    // An item of the command list was clicked.
+    void runCommand(const std::string& item);
+
+    void RecordPoint(float x, float y);
+    void RemoveCurrentLine();
+    void RemoveAllMeasurements();
+    void openCommandMenu(float x, float y);
+
+    // The number text between "= " and the unit text of a result text; a failure when no blank follows.
+    static std::string cutResultValue(const std::string& resultText);
+    HandOff handOff() const;
+
+    ScaleCalibration& scale() { return scale_; }
+
+private:
+    void startArea();
+    void startStreamLine();
+    void endLine();
+    void undoCurrentLine();
+    void clearLine();
+    void addLabel();
+    void setScale();
+    void openPictureMenu();
+
+    void setCaption(const std::string& text);
+    void createSegment(int index);
+    void removeSegment(int index);
+    int highestSegmentIndex() const;
+    Segment& segmentAt(int index);
+    void appendCoordinateLine(float imageX, float imageY);
+    void showTextBox();
+    void placeMarker(Box& marker, SurfacePart part, float imageX, float imageY);
+    void hide(Box& box, SurfacePart part);
+    void setPointer(Pointer pointer);
+
+    MeasureState& state_;
+    MapSurface& surface_;
+    common::Dialogs& dialogs_;
+    ScaleCalibration scale_;
+};
+
+}  // namespace brelvo::measure

@@ -1,0 +1,83 @@
+// The measuring window as the measuring logic sees it: caption, the two command lists, the coordinate
+// text box, markers, segments by index, labels, the scale panel and the pointer, held as plain values in
+// view units. The Qt window draws from these values and is told of each change; tests use them directly.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace brelvo::measure {
+
+struct Box {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+    bool visible = false;
+};
+
+struct TextBox : Box {
+    std::string text;
+    int caret = 0;  // characters before the caret
+};
+
+struct Label : Box {
+    std::string caption;
+};
+
+struct Segment {
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // view units
+    int width = 1;                          // pixels
+    std::uint32_t color = 0x000000;         // 0xRRGGBB
+    bool visible = false;
+};
+
+enum class Pointer { Default, Cross };
+
+// What changed, so that a window redraws only that.
+enum class SurfacePart {
+    Caption, Menu1, Menu2, Text1, Shape1, Shape2, Lines, Labels, Pointer, ScalePanel, Picture
+};
+
+class MapSurface {
+public:
+    virtual ~MapSurface() = default;
+
+    std::string caption;
+    Box lstMenu1;
+    Box lstMenu2;
+    TextBox text1;
+    Box shape1;
+    Box shape2;
+    std::map<int, Segment> line1{{0, Segment{}}};  // element 0 always exists
+    std::vector<Label> label1{Label{}};           // label 0 always exists
+    Pointer pointer = Pointer::Default;
+    // Scale panel: frameScale with the distance box Text2, the spinner UpDown1 and the option group Option1.
+    Box frameScale;
+    std::string text2 = "1";
+    int upDown1Value = 1;
+    int upDown1Step = 1;
+    int option1 = 0;
+
+    // Picture geometry the measuring logic reads, view units.
+    virtual float imageLeft() const = 0;
+    virtual float imageTop() const = 0;
+    virtual float viewHeight() const = 0;
+
+    // The picture back to its natural size and centred; the map scale is reset by the caller.
+    virtual void resetPictureToNaturalSize() = 0;
+    // Re-lay the view as after a window resize.
+    virtual void relayoutView() = 0;
+    // Start the measurement hand-off to the runoff window.
+    virtual void openRunoffWindow() = 0;
+    // Open the help text.
+    virtual void openHelp() = 0;
+
+    // Tells the window what to redraw; `front` when the part was brought to the front.
+    virtual void changed(SurfacePart part) { (void)part; }
+    virtual void broughtToFront(SurfacePart part) { (void)part; }
+};
+
+}  // namespace brelvo::measure

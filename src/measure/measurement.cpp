@@ -1,0 +1,166 @@
+// The measurement pass over the current line, in single precision as the results are read by hand.
+#include "measure/measurement.hpp"
+
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+
+#include "common/failure.hpp"
+#include "common/numbers.hpp"
+
+namespace brelvo::measure {
+
+namespace {
+
+// A running value outside the range of a single is an overflow, never a silent infinity.
+float single(double v) {
+    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) throw common::overflow();
+    return static_cast<float>(v);
+}
+
+void checkFinite(std::initializer_list<float> values) {
+    for (const float v : values) {
+        if (!std::isfinite(v)) throw common::overflow();
+    }
+}
+
+float divideSingles(float a, float b) {
+    if (b == 0) throw(a == 0 ? common::overflow() : common::divisionByZero());
+    return single(static_cast<double>(a) / b);
+}
+
+const std::string kCrLf = "\r\n";
+
+}  // namespace
+
+PointF ToMapCoords(const MeasureState& s, const MapSurface& surface, float vx, float vy) {
+    if (!s.pixelUnits) {
+        // Origin at the view's lower-left corner, Y upward; the X scale serves both axes.
+        return {vx * s.scaleX, (surface.viewHeight() - vy) * s.scaleX};
+    }
+    if (!s.generalPixels) {
+        // NEXRAD pixels: origin at the picture's top-left, Y downward.
+        return {(vx - surface.imageLeft()) * s.scaleX, (vy - surface.imageTop()) * s.scaleX};
+    }
+    return {(vx - surface.imageLeft() - s.refPixel.x) * s.scaleX + static_cast<float>(s.refCoord[0]),
+            (vy - surface.imageTop() - s.refPixel.y) * s.scaleY + static_cast<float>(s.refCoord[1])};
+}
+
+std::string ChooseNumberFormat(float value) {
+    if (!(value > 0)) return "0.00";
+    // The factor lies a little below 1/ln 10, so an exact power of ten falls into the band below.
+    const double k = std::floor(std::log(static_cast<double>(value)) * 0.434294475872311);
+    if (k <= 0) return "0.00" + std::string(static_cast<std::size_t>(-k), '0');
+    if (k == 1) return "#0.0";
+    if (k == 2) return "#0";
+    return "#00";
+}
+
+std::string formatMeasure(float value) { return common::formatPattern(value, ChooseNumberFormat(value)); }
+
+void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& dialogs) {
+    float s1 = 0, s2 = 0, ax = 0, mxSum = 0, ay = 0, mySum = 0, len = 0, lenToNearest = 0, area = 0;
+    float xmin = 1E+38f, ymin = 1E+38f, xmax = -1E+38f, ymax = -1E+38f, dmin = 1E+38f;
+    const PointF c = s.areaCentroid;
+    const int last = s.segmentIndex;
+
+    try {
+        const int first = s.lineStartAt(s.lineNumber);
+        for (int i = first; i <= last; ++i) {
+            const auto it = surface.line1.find(i);
+            if (it == surface.line1.end()) {
+                throw common::RuntimeFailure(
+                    340, "Control array element '" + common::integerText(i) + "' doesn't exist");
+            }
+            const Segment& seg = it->second;
+            const PointF p1 = ToMapCoords(s, surface, seg.x1, seg.y1);
+            const PointF p2 = ToMapCoords(s, surface, seg.x2, seg.y2);
+            const float x1 = p1.x, y1 = p1.y, x2 = p2.x, y2 = p2.y;
+
+            if (x1 < xmin) xmin = x1;
+            if (x2 < xmin) xmin = x2;
+            if (x1 > xmax) xmax = x1;
+            if (x2 > xmax) xmax = x2;
+            if (y1 < ymin) ymin = y1;
+            if (y2 < ymin) ymin = y2;
+            if (y1 > ymax) ymax = y1;
+            if (y2 > ymax) ymax = y2;
+
+            s1 += y1 * x2;
+            s2 += x1 * y2;
+
+            // Trapezoids against the X axis and the Y axis, with each segment's midpoint.
+            const float my = (y1 + y2) / 2;
+            const float a = (x2 - x1) * my;
+            ax += a;
+            mxSum += a * my / 2;
+            const float mx = (x2 + x1) / 2;
+            const float b = (y2 - y1) * mx;
+            ay += b;
+            mySum += mx * b / 2;
+
+            // Lengths: powers in double, the running sum kept as a single.
+            const double dy = y2 - y1;
+            const double dx = x2 - x1;
+            len = single(len + std::sqrt(dy * dy + dx * dx));
+
+            // Only segment end points are candidates for the point nearest the reference centroid.
+            const double cx = c.x - x2;
+            const double cy = c.y - y2;
+            const float d = single(cx * cx + cy * cy);
+            checkFinite({s1, s2, ax, mxSum, ay, mySum});
+            if (d < dmin) {
+                dmin = d;
+                lenToNearest = len;
+            }
+        }
+
+        if (s.segmentIndex >= 2) {
+            area = std::fabs(single(static_cast<double>(s1 - s2)) / 2);
+            try {
+                s.centroid.x = divideSingles(mySum, ay);
+            } catch (const common::RuntimeFailure& f) {
+                dialogs.message(f.description());
+            }
+            try {
+                s.centroid.y = divideSingles(mxSum, ax);
+            } catch (const common::RuntimeFailure& f) {
+                dialogs.message(f.description());
+            }
+            if (s.mode == AreaBoundary) s.areaCentroid = s.centroid;
+        }
+    } catch (const common::RuntimeFailure& f) {
+        // The pass ends here; the listing still gets what was found so far.
+        dialogs.message(f.description());
+    }
+
+    using common::generalText;
+    std::string& text = surface.text1.text;
+    text += "Xmin " + generalText(xmin) + ", Ymin " + generalText(ymin) + ", Xmax " + generalText(xmax) +
+            ", Ymax " + generalText(ymax) + kCrLf;
+
+    if (s.mode == AreaBoundary) {
+        float areaInUnits = 0;
+        try {
+            areaInUnits = single(static_cast<double>(area) * s.areaFactor);
+        } catch (const common::RuntimeFailure& f) {
+            dialogs.message(f.description());
+        }
+        s.areaText = "Area" + common::integerText(s.measureNumber) + "= " + formatMeasure(areaInUnits) +
+                     s.areaUnitText + ", Perimeter= " + formatMeasure(len) + s.lengthUnitText;
+        s.areaCentroidText =
+            s.areaText + ", Centroid= " + formatMeasure(s.centroid.x) + ", " + formatMeasure(s.centroid.y);
+        text += s.areaCentroidText + kCrLf;
+    } else if (s.mode == StreamLine) {
+        s.streamLengthText = "Longest Stream Lenth= " + formatMeasure(len) + s.lengthUnitText;
+        s.belowCentroidText = "Length Below Centroid= " + formatMeasure(len - lenToNearest) + s.lengthUnitText;
+        text += s.streamLengthText + ", " + s.belowCentroidText + kCrLf;
+    }
+
+    surface.text1.caret = static_cast<int>(text.size());
+    surface.text1.visible = true;
+    surface.changed(SurfacePart::Text1);
+    surface.broughtToFront(SurfacePart::Text1);
+}
+
+}  // namespace brelvo::measure

@@ -1,0 +1,27 @@
+// The measurement pass: map coordinates of view positions in the three unit modes, extents, shoelace
+// area, perimeter, centroid, stream length and length below the centroid, with their result texts.
+#pragma once
+
+#include <string>
+
+#include "common/dialogs.hpp"
+#include "measure/map_surface.hpp"
+#include "measure/measure_state.hpp"
+
+namespace brelvo::measure {
+
+// A view position (view units) in map coordinates of the current unit mode.
+PointF ToMapCoords(const MeasureState& state, const MapSurface& surface, float vx, float vy);
+
+// Number pattern of a measured value: "0.00" with one more decimal per decade below 1, "#0.0", "#0", "#00".
+std::string ChooseNumberFormat(float value);
+
+// A measured value in the pattern ChooseNumberFormat picks for it.
+std::string formatMeasure(float value);
+
+// The pass over the current line (the mode still says area or stream): writes the result fields of the
+// state and appends the extents and result lines to the coordinate text. Arithmetic failures are shown
+// in a message box and the failed value is not stored.
+void ComputeMeasurement(MeasureState& state, MapSurface& surface, common::Dialogs& dialogs);
+
+}  // namespace brelvo::measure

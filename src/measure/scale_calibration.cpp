@@ -1,0 +1,240 @@
+// Scale calibration: scale clicks, the scale panel and the map scale and units computed by Ok.
+#include "measure/scale_calibration.hpp"
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "common/failure.hpp"
+#include "common/numbers.hpp"
+
+namespace brelvo::measure {
+
+namespace {
+
+// The two small factors are the singles of exactly these short texts, not exact reciprocals.
+const UnitOption kUnits[ScaleCalibration::kUnitOptions] = {
+    {"Miles / Sq Miles", " (mi)", " (mi^2)", 1.0f, false, false},
+    {"Miles / Acres", " (mi)", " (acres)", 640.0f, false, false},
+    {"Feet / Sq Feet", " (ft)", " (ft^2)", 1.0f, false, false},
+    {"Feet / Acres", " (ft)", " (acres)", 0.000022957f, false, false},
+    {"Feet / Sq Miles", " (ft)", " (mi^2)", 3.587E-8f, false, false},
+    {"NEXRAD Pixels", " (pix)", " (pix^2)", 1.0f, true, false},
+    {"General Pixels", " (pix)", " (pix^2)", 1.0f, true, true},
+};
+
+constexpr int kGeneralPixels = 6;
+constexpr int kNexradPixels = 5;
+
+std::vector<std::string> splitAtCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    while (true) {
+        const auto comma = text.find(',', from);
+        parts.push_back(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+        if (comma == std::string::npos) break;
+        from = comma + 1;
+    }
+    return parts;
+}
+
+}  // namespace
+
+const UnitOption& ScaleCalibration::unitOption(int index) {
+    if (index < 0 || index >= kUnitOptions) throw common::subscriptOutOfRange();
+    return kUnits[index];
+}
+
+ScaleCalibration::ScaleCalibration(MeasureState& state, MapSurface& surface, common::Dialogs& dialogs)
+    : state_(state), surface_(surface), dialogs_(dialogs) {}
+
+void ScaleCalibration::RecordScalePoint(float x, float y) {
+    auto centre = [this](Box& marker, float px, float py) {
+        marker.left = surface_.imageLeft() + px - marker.width / 2;
+        marker.top = surface_.imageTop() + py - marker.height / 2;
+        marker.visible = true;
+    };
+    if (state_.lastPoint.isOrigin()) {
+        state_.lastPoint = {x, y};
+        centre(surface_.shape1, x, y);
+        surface_.changed(SurfacePart::Shape1);
+        return;
+    }
+    centre(surface_.shape2, x, y);
+    surface_.changed(SurfacePart::Shape2);
+    state_.scalePoint2 = {x, y};
+    surface_.pointer = Pointer::Default;
+    surface_.changed(SurfacePart::Pointer);
+    // The panel opens where the command menu was last opened; a further click moves the second point.
+    surface_.frameScale.left = surface_.lstMenu1.left;
+    surface_.frameScale.top = surface_.lstMenu1.top;
+    surface_.frameScale.visible = true;
+    surface_.changed(SurfacePart::ScalePanel);
+    surface_.broughtToFront(SurfacePart::ScalePanel);
+}
+
+void ScaleCalibration::chooseOption(int index) {
+    if (index < 0 || index >= kUnitOptions) return;
+    surface_.option1 = index;
+    if (index <= 1) {
+        state_.feetUnits = false;
+        state_.distanceStep = 1;
+    } else if (index <= 4) {
+        state_.feetUnits = true;
+        state_.distanceStep = 5280;
+    }
+    double distance = 0;
+    try {
+        distance = common::leadingNumber(surface_.text2);
+    } catch (const common::RuntimeFailure&) {
+        distance = 0;  // a number too large to read is no usable distance either
+    }
+    // Switching between miles and feet proposes a mile in the new unit for a distance that fits the old one.
+    if (distance < 20 && state_.distanceStep == 5280) {
+        surface_.text2 = "5280";
+        surface_.upDown1Value = 5280;
+    }
+    if (distance > 50 && state_.distanceStep == 1) {
+        surface_.text2 = "1";
+        surface_.upDown1Value = 1;
+    }
+    surface_.upDown1Step = static_cast<int>(state_.distanceStep);
+    surface_.changed(SurfacePart::ScalePanel);
+}
+
+void ScaleCalibration::typeDistance(const std::string& text) {
+    surface_.text2 = text;
+    surface_.changed(SurfacePart::ScalePanel);
+}
+
+void ScaleCalibration::spin(int direction) {
+    // The spinner steps from the whole number in its distance box, within its range.
+    double current = surface_.upDown1Value;
+    try {
+        if (common::isWholeNumber(surface_.text2)) current = common::leadingNumber(surface_.text2);
+    } catch (const common::RuntimeFailure&) {
+        current = surface_.upDown1Value;
+    }
+    double next = std::nearbyint(current) + static_cast<double>(direction) * surface_.upDown1Step;
+    if (next < kSpinnerMin) next = kSpinnerMin;
+    if (next > kSpinnerMax) next = kSpinnerMax;
+    surface_.upDown1Value = static_cast<int>(next);
+    spinnerChanged();
+}
+
+void ScaleCalibration::spinnerChanged() {
+    // In feet, a step of a mile from 1 would skip every useful distance: continue in thousands from 5000.
+    if (state_.feetUnits && surface_.upDown1Value == 1 && surface_.upDown1Step == 5280) {
+        surface_.upDown1Value = 5000;
+        surface_.upDown1Step = 1000;
+    }
+    surface_.text2 = common::integerText(surface_.upDown1Value);
+    surface_.changed(SurfacePart::ScalePanel);
+}
+
+void ScaleCalibration::ApplyScale() {
+    surface_.frameScale.visible = false;
+    surface_.shape2.visible = false;
+    surface_.shape1.visible = false;
+    surface_.changed(SurfacePart::ScalePanel);
+    surface_.changed(SurfacePart::Shape1);
+    surface_.changed(SurfacePart::Shape2);
+    state_.mode = Idle;
+    state_.pixelUnits = state_.generalPixels = false;
+    surface_.caption = "Right Click for menu";
+    surface_.changed(SurfacePart::Caption);
+
+    // Only the horizontal separation counts: the points are clicked along a horizontal scale bar.
+    const float w = std::fabs(state_.scalePoint2.x - state_.lastPoint.x);
+    if (w < 100) {
+        dialogs_.message("Bad scale points, try again.");
+        return;
+    }
+
+    const int option = surface_.option1;
+    const UnitOption& unit = unitOption(option);
+
+    double distance = 0;
+    try {
+        distance = common::leadingNumber(surface_.text2);
+    } catch (const common::RuntimeFailure&) {
+        distance = 0;
+    }
+    if (option != kGeneralPixels && option != kNexradPixels && !(distance > 0 && distance < 1E+38)) {
+        // A scale of zero would turn every later measurement into 0.00 without a word.
+        dialogs_.message("Enter the scale distance as a number greater than 0.");
+        state_.lastPoint = {};
+        return;
+    }
+
+    // General pixels: the user names the map coordinates of the two scale points. Everything is checked
+    // before anything is stored, so a refused answer keeps the current scale.
+    std::int16_t refX = state_.refCoord[0], refY = state_.refCoord[1];
+    float generalScaleX = 0, generalScaleY = 0;
+    if (option == kGeneralPixels) {
+        const float h = std::fabs(state_.scalePoint2.y - state_.lastPoint.y);
+        const std::string answer =
+            dialogs_.inputBox("Enter pixel pairs as X1,Y1,X2,Y2:", "General Pixel Scaling", "");
+        const std::vector<std::string> parts = splitAtCommas(answer);
+        bool ok = parts.size() >= 4;
+        for (std::size_t i = 0; ok && i < 4; ++i) ok = common::isWholeNumber(parts[i]);
+        if (!ok) {
+            dialogs_.message("Enter four numbers separated by commas: X1,Y1,X2,Y2. The scale is unchanged.");
+            state_.lastPoint = {};
+            return;
+        }
+        if (h < 1) {
+            dialogs_.message(
+                "The scale points must lie apart both across and down for general pixels. The scale is unchanged.");
+            state_.lastPoint = {};
+            return;
+        }
+        try {
+            std::int16_t v[4];
+            for (int i = 0; i < 4; ++i) v[i] = common::toInt16(common::leadingNumber(parts[static_cast<std::size_t>(i)]));
+            refX = v[0];
+            refY = v[1];
+            // The differences are 16-bit values before the division.
+            const std::int16_t dx = common::checkedAdd(v[2], -refX);
+            const std::int16_t dy = common::checkedAdd(v[3], -refY);
+            generalScaleX = static_cast<float>(std::abs(static_cast<int>(dx))) / w;
+            generalScaleY = static_cast<float>(std::abs(static_cast<int>(dy))) / h;
+        } catch (const common::RuntimeFailure& f) {
+            dialogs_.message(f.description());
+            state_.lastPoint = {};
+            return;
+        }
+    }
+
+    state_.areaFactor = unit.areaFactor;
+    state_.lengthUnitText = unit.lengthUnitText;
+    state_.areaUnitText = unit.areaUnitText;
+    state_.pixelUnits = unit.pixelUnits;
+    state_.generalPixels = unit.generalPixels;
+    state_.scaleDistance = static_cast<float>(distance);
+
+    if (option == kGeneralPixels) {
+        state_.refCoord = {refX, refY};
+        state_.viewUnlocked = false;
+        state_.refPixel = state_.lastPoint;
+        state_.scaleX = generalScaleX;
+        state_.scaleY = generalScaleY;
+    } else if (option == kNexradPixels) {
+        // Divides the current scale: from 1 this gives screen pixels of the picture at its current size.
+        state_.scaleX = state_.scaleX / twipsPerPixelX_;
+    } else {
+        state_.scaleX = state_.scaleDistance / w;
+    }
+    state_.lastPoint = {};
+}
+
+void ScaleCalibration::panelPress(float x, float y) { state_.grabPoint = {x, y}; }
+
+void ScaleCalibration::panelDrag(float x, float y) {
+    surface_.frameScale.left = surface_.frameScale.left + x - state_.grabPoint.x;
+    surface_.frameScale.top = surface_.frameScale.top + y - state_.grabPoint.y;
+    surface_.changed(SurfacePart::ScalePanel);
+}
+
+}  // namespace brelvo::measure

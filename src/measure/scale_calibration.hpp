@@ -1,0 +1,57 @@
+// Scale calibration: the two scale clicks, the scale panel's distance box, spinner and unit options,
+// and the map scale and unit fields that Ok computes from them.
+#pragma once
+
+#include "common/dialogs.hpp"
+#include "measure/map_surface.hpp"
+#include "measure/measure_state.hpp"
+
+namespace brelvo::measure {
+
+struct UnitOption {
+    const char* caption;
+    const char* lengthUnitText;
+    const char* areaUnitText;
+    float areaFactor;  // squared length unit to area unit
+    bool pixelUnits;
+    bool generalPixels;
+};
+
+class ScaleCalibration {
+public:
+    static constexpr int kUnitOptions = 7;
+    static const UnitOption& unitOption(int index);
+
+    // Screen pixels per view unit are the window's; NEXRAD pixel scaling divides by it.
+    ScaleCalibration(MeasureState& state, MapSurface& surface, common::Dialogs& dialogs);
+
+    void setTwipsPerPixelX(float twips) { twipsPerPixelX_ = twips; }
+    float twipsPerPixelX() const { return twipsPerPixelX_; }
+
+    // Left click in ScalePoints mode, image-relative view units.
+    void RecordScalePoint(float x, float y);
+    // An option of Option1 was chosen.
+    void chooseOption(int index);
+    // The distance box was typed into.
+    void typeDistance(const std::string& text);
+    // One spinner step up (+1) or down (-1); the spinner starts from the number in the distance box.
+    void spin(int direction);
+    // The Ok button.
+    void ApplyScale();
+    // Panel drag: left press at panel-relative (x, y), then moves with the button down.
+    void panelPress(float x, float y);
+    void panelDrag(float x, float y);
+
+    static constexpr int kSpinnerMin = 1;
+    static constexpr int kSpinnerMax = 999999;
+
+private:
+    void spinnerChanged();
+
+    MeasureState& state_;
+    MapSurface& surface_;
+    common::Dialogs& dialogs_;
+    float twipsPerPixelX_ = 15.0f;
+};
+
+}  // namespace brelvo::measure
