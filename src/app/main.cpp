@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
         brelvo::app::QtDialogs dialogs;
         brelvo::app::MainWindow window(dialogs);
         dialogs.setParent(&window);
-        window.showMaximized();
+        window.showMaximizedAtStart();
         return QApplication::exec();
     }
 
@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
     }
     brelvo::app::ScriptDialogs dialogs;
     brelvo::app::MainWindow window(dialogs);
-    window.showMaximized();
+    window.showMaximizedAtStart();
     QApplication::processEvents();
     brelvo::app::ScriptRunner runner(window, dialogs, std::cout, std::cerr);
     const int status = runner.run(script, scriptPath.toStdString());

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -200,7 +201,19 @@ void MainWindow::buildScalePanel() {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    relayoutView();
+    // The first layout sizes the picture to the view: it waits until the window shows at its real size.
+    if (isVisible()) relayoutView();
+}
+
+void MainWindow::showMaximizedAtStart() {
+    // Sized to the screen before it shows, so that the first layout sizes the picture to the full view.
+    if (const QScreen* screen = this->screen()) resize(screen->availableGeometry().size());
+    showMaximized();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!geometry_.firstLayoutDone) relayoutView();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

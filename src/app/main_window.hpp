@@ -37,6 +37,9 @@ public:
     explicit MainWindow(common::Dialogs& dialogs);
     ~MainWindow() override;
 
+    // The window opens maximised.
+    void showMaximizedAtStart();
+
     // Events as the window's widgets deliver them (the script runner calls the same entries).
     void mapMouseUp(measure::MouseButton button, float x, float y);  // image-relative view units
     void panZoomClick(float x, float y);                              // control-relative view units
@@ -75,6 +78,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -55,8 +55,10 @@ bool greyPalette(const QImage& image) {
     switch (image.format()) {
         case QImage::Format_Mono:
         case QImage::Format_MonoLSB:
-        case QImage::Format_Indexed8: return !image.hasAlphaChannel() && image.allGray();
-        default: return false;
+        case QImage::Format_Indexed8:
+            return !image.hasAlphaChannel() && image.allGray();
+        default:
+            return false;
     }
 }
 
@@ -67,8 +69,10 @@ QImage toPaintFormat(QImage image) {
     switch (image.format()) {
         case QImage::Format_RGB32:
         case QImage::Format_ARGB32_Premultiplied:
-        case QImage::Format_Grayscale8: return image;
-        default: break;
+        case QImage::Format_Grayscale8:
+            return image;
+        default:
+            break;
     }
     if (greyPalette(image)) {
         // Bits to palette bytes directly: Qt's route from 1-bit to grey would pass through 32-bit pixels.
@@ -89,8 +93,7 @@ QImage toPaintFormat(QImage image) {
     if (image.format() == QImage::Format_Grayscale16) {
         image.convertTo(QImage::Format_Grayscale8);
     } else {
-        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                : QImage::Format_RGB32);
+        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     }
     return image;
 }
@@ -112,7 +115,8 @@ QImage enlarged(const QImage& source, QPointF origin, double lx, double ly, cons
     const int bytes = source.depth() / 8;
     std::vector<int> columns(static_cast<std::size_t>(painted.width()));
     for (int x = 0; x < painted.width(); ++x) {
-        columns[static_cast<std::size_t>(x)] = sourceIndex(painted.left() + x, origin.x(), lx, source.width());
+        columns[static_cast<std::size_t>(x)] =
+            sourceIndex(painted.left() + x, origin.x(), lx, source.width());
     }
     int previous = -1;
     for (int y = 0; y < painted.height(); ++y) {
@@ -151,11 +155,17 @@ void PictureRenderer::setImage(QImage image) {
     }
 }
 
-void PictureRenderer::clear() { levels_.clear(); }
+void PictureRenderer::clear() {
+    levels_.clear();
+}
 
-bool PictureRenderer::isNull() const { return levels_.empty(); }
+bool PictureRenderer::isNull() const {
+    return levels_.empty();
+}
 
-QSize PictureRenderer::size() const { return levels_.empty() ? QSize() : levels_.front().size(); }
+QSize PictureRenderer::size() const {
+    return levels_.empty() ? QSize() : levels_.front().size();
+}
 
 const QImage& PictureRenderer::image() const {
     static const QImage none;

@@ -15,7 +15,7 @@ namespace brelvo::mapview {
 // copies (a 2x2 box filter each, one third of the picture's memory in all) for drawing zoomed out.
 // Painting never builds a scaled copy of the picture: the cost follows the painted area only.
 class PictureRenderer {
-public:
+  public:
     // Takes the decoded picture. Pass it with std::move: a picture shared with the caller is copied when
     // it has to change format. Grey pictures (grey formats, grey palettes, 1-bit) are held as 8-bit grey,
     // pictures with alpha as premultiplied ARGB, all others as RGB32.
@@ -30,7 +30,7 @@ public:
     // inside both. The painter's coordinates are taken as device pixels.
     void paint(QPainter& painter, const QRectF& target, const QRect& clip) const;
 
-private:
+  private:
     // levels_[0] is the picture; levels_[k] has 2^k picture pixels to a side of each of its pixels.
     std::vector<QImage> levels_;
 };

@@ -134,6 +134,14 @@ void ScaleCalibration::spinnerChanged() {
 }
 
 void ScaleCalibration::ApplyScale() {
+    // A refused Ok keeps the unit mode with the scale it belongs to.
+    const bool pixelUnitsBefore = state_.pixelUnits, generalPixelsBefore = state_.generalPixels;
+    auto refuse = [&](const std::string& message) {
+        dialogs_.message(message);
+        state_.pixelUnits = pixelUnitsBefore;
+        state_.generalPixels = generalPixelsBefore;
+        state_.lastPoint = {};
+    };
     surface_.frameScale.visible = false;
     surface_.shape2.visible = false;
     surface_.shape1.visible = false;
@@ -148,7 +156,7 @@ void ScaleCalibration::ApplyScale() {
     // Only the horizontal separation counts: the points are clicked along a horizontal scale bar.
     const float w = std::fabs(state_.scalePoint2.x - state_.lastPoint.x);
     if (w < 100) {
-        dialogs_.message("Bad scale points, try again.");
+        refuse("Bad scale points, try again.");
         return;
     }
 
@@ -163,8 +171,7 @@ void ScaleCalibration::ApplyScale() {
     }
     if (option != kGeneralPixels && option != kNexradPixels && !(distance > 0 && distance < 1E+38)) {
         // A scale of zero would turn every later measurement into 0.00 without a word.
-        dialogs_.message("Enter the scale distance as a number greater than 0.");
-        state_.lastPoint = {};
+        refuse("Enter the scale distance as a number greater than 0.");
         return;
     }
 
@@ -180,14 +187,11 @@ void ScaleCalibration::ApplyScale() {
         bool ok = parts.size() >= 4;
         for (std::size_t i = 0; ok && i < 4; ++i) ok = common::isWholeNumber(parts[i]);
         if (!ok) {
-            dialogs_.message("Enter four numbers separated by commas: X1,Y1,X2,Y2. The scale is unchanged.");
-            state_.lastPoint = {};
+            refuse("Enter four numbers separated by commas: X1,Y1,X2,Y2. The scale is unchanged.");
             return;
         }
         if (h < 1) {
-            dialogs_.message(
-                "The scale points must lie apart both across and down for general pixels. The scale is unchanged.");
-            state_.lastPoint = {};
+            refuse("The scale points must lie apart both across and down for general pixels. The scale is unchanged.");
             return;
         }
         try {
@@ -201,8 +205,7 @@ void ScaleCalibration::ApplyScale() {
             generalScaleX = static_cast<float>(std::abs(static_cast<int>(dx))) / w;
             generalScaleY = static_cast<float>(std::abs(static_cast<int>(dy))) / h;
         } catch (const common::RuntimeFailure& f) {
-            dialogs_.message(f.description());
-            state_.lastPoint = {};
+            refuse(f.description());
             return;
         }
     }
