@@ -346,7 +346,10 @@ void MeasureController::undoCurrentLine() {
 
 void MeasureController::clearLine() {
     setCaption("Mouse Right Click for menu...");
+    const int numberBefore = state_.measureNumber;
     RemoveCurrentLine();
+    // Lines alternate area, stream, area ...: clearing a stream keeps its area's number, clearing an
+    // area drops it.
     if (state_.lastFinishedMode == 1) {
         state_.measureNumber = common::checkedAdd(state_.measureNumber, -1);
         state_.lastFinishedMode = 2;
@@ -357,13 +360,12 @@ void MeasureController::clearLine() {
         state_.measureNumber = 0;
         state_.lastFinishedMode = 0;
     }
-    const int labelIndex = state_.measureNumber == 0 ? 0 : state_.measureNumber - 1;
-    if (labelIndex < static_cast<int>(surface_.label1.size())) {
-        surface_.label1[static_cast<std::size_t>(labelIndex)].visible = false;
-        surface_.changed(SurfacePart::Labels);
-    } else {
-        throw common::subscriptOutOfRange();
-    }
+    // The label hidden is the one of the number the cleared line belonged to, so that a cleared area's
+    // results leave the map and the remaining area keeps its label.
+    const int labelIndex = std::max(0, std::max(numberBefore, static_cast<int>(state_.measureNumber)) - 1);
+    if (labelIndex >= static_cast<int>(surface_.label1.size())) throw common::subscriptOutOfRange();
+    surface_.label1[static_cast<std::size_t>(labelIndex)].visible = false;
+    surface_.changed(SurfacePart::Labels);
 }
 
 void MeasureController::addLabel() {

@@ -181,6 +181,10 @@ void ScaleCalibration::ApplyScale() {
     float generalScaleX = 0, generalScaleY = 0;
     if (option == kGeneralPixels) {
         const float h = std::fabs(state_.scalePoint2.y - state_.lastPoint.y);
+        if (h < 1) {
+            refuse("The scale points must lie apart both across and down for general pixels. The scale is unchanged.");
+            return;
+        }
         const std::string answer =
             dialogs_.inputBox("Enter pixel pairs as X1,Y1,X2,Y2:", "General Pixel Scaling", "");
         const std::vector<std::string> parts = splitAtCommas(answer);
@@ -188,10 +192,6 @@ void ScaleCalibration::ApplyScale() {
         for (std::size_t i = 0; ok && i < 4; ++i) ok = common::isWholeNumber(parts[i]);
         if (!ok) {
             refuse("Enter four numbers separated by commas: X1,Y1,X2,Y2. The scale is unchanged.");
-            return;
-        }
-        if (h < 1) {
-            refuse("The scale points must lie apart both across and down for general pixels. The scale is unchanged.");
             return;
         }
         try {
