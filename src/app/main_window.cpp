@@ -71,6 +71,7 @@ int MainWindow::px(float viewUnits) const { return static_cast<int>(std::lround(
 
 void MainWindow::buildWidgets() {
     mapView_ = new MapView(this, geometry_, *this, renderer_, tpp_);
+    mapView_->setObjectName(QStringLiteral("UserControlPic1"));
     mapView_->onRelease = [this](Qt::MouseButton button, QPointF pos) {
         const measure::MouseButton b = button == Qt::LeftButton    ? measure::MouseButton::Left
                                        : button == Qt::RightButton ? measure::MouseButton::Right
@@ -133,6 +134,11 @@ void MainWindow::buildWidgets() {
         panZoomClick(static_cast<float>(p.x()) * tpp_, static_cast<float>(p.y()) * tpp_);
     };
     syncLabels();
+    // A click on a list, the text box, the panel or a label is theirs: it never reaches the map below.
+    for (QWidget* child : {static_cast<QWidget*>(lstMenu1_), static_cast<QWidget*>(lstMenu2_),
+                           static_cast<QWidget*>(text1_), static_cast<QWidget*>(frameScale_)}) {
+        child->setAttribute(Qt::WA_NoMousePropagation);
+    }
 }
 
 void MainWindow::buildScalePanel() {
@@ -357,6 +363,7 @@ void MainWindow::syncLabels() {
         label->setStyleSheet(QStringLiteral(
             "QLabel { background: rgba(255,255,255,225); color: #1c2128; border: 1px solid #8a9099;"
             " border-radius: 3px; padding: 3px 6px; }"));
+        label->setAttribute(Qt::WA_NoMousePropagation);
         label->hide();
         labels_.push_back(label);
     }

@@ -1,0 +1,160 @@
+// The measuring window under real mouse and keyboard events: the widgets must deliver positions in view
+// units (15 per pixel at 96 dpi) and drive the same logic the script runner replays.
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QtTest>
+
+#include "app/main_window.hpp"
+#include "app/script_runner.hpp"
+
+using brelvo::app::MainWindow;
+using brelvo::app::ScriptDialogs;
+
+namespace {
+
+void clickItem(QListWidget* list, const QString& text) {
+    const auto items = list->findItems(text, Qt::MatchExactly);
+    QVERIFY2(!items.isEmpty(), qPrintable(text));
+    const QRect r = list->visualItemRect(items.front());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    ScriptDialogs dialogs_;
+    std::unique_ptr<MainWindow> window_;
+
+    QWidget* view() const { return window_->control(QStringLiteral("UserControlPic1")); }
+    template <typename T>
+    T* named(const char* name) const {
+        auto* w = qobject_cast<T*>(window_->control(QString::fromLatin1(name)));
+        if (!w) qFatal("no control %s", name);
+        return w;
+    }
+
+private slots:
+    void init() {
+        window_ = std::make_unique<MainWindow>(dialogs_);
+        window_->showMaximizedAtStart();
+        window_->showNormal();
+        window_->resize(800, 600);
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        dialogs_.takeMessages();
+    }
+
+    void cleanup() { window_.reset(); }
+
+    void traceAreaWithTheMouse() {
+        QCOMPARE(window_->twipsPerPixelX(), 15.0f);
+        // A right click opens the command menu where the mouse is.
+        QTest::mouseClick(view(), Qt::RightButton, {}, QPoint(100, 80));
+        auto* menu = named<QListWidget>("lstMenu1");
+        QVERIFY(menu->isVisible());
+        QCOMPARE(menu->pos(), QPoint(100, 80));
+        clickItem(menu, QStringLiteral("Start Area"));
+        QCOMPARE(window_->measureState().mode, 1);
+        QCOMPARE(view()->cursor().shape(), Qt::CrossCursor);
+
+        for (const QPoint p : {QPoint(100, 100), QPoint(300, 100), QPoint(300, 300)}) {
+            QTest::mouseClick(view(), Qt::LeftButton, {}, p);
+        }
+        QTest::mouseClick(view(), Qt::RightButton, {}, QPoint(400, 50));
+        clickItem(menu, QStringLiteral("End Area/Line"));
+
+        // A 200 x 200 pixel right triangle is 3000 x 3000 view units: half of 9E6 square units.
+        const auto& s = window_->measureState();
+        QCOMPARE(QString::fromStdString(s.areaText), QStringLiteral("Area1= 4500000, Perimeter= 10243"));
+        auto* text = named<QPlainTextEdit>("Text1");
+        QVERIFY(text->isVisible());
+        QVERIFY(text->toPlainText().startsWith(QStringLiteral("Area1 X,Y Coordinates  \n1500, 7500\n4500, 7500\n")));
+        QCOMPARE(view()->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(window_->windowTitle(),
+                 QStringLiteral("Right click coordinate text box to save... or select 'Add Label' from menu"));
+    }
+
+    void panZoomControlRegions() {
+        // The control sits at the view's lower right; its plus sign zooms about the view's centre.
+        auto* control = window_->control(QStringLiteral("img4Way"));
+        QCOMPARE(control->geometry(), QRect(800 - 49, 600 - 33, 49, 33));
+        const float before = window_->measureState().scaleX;
+        QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(41, 8));  // zoom in
+        QCOMPARE(window_->measureState().scaleX, static_cast<float>(before / (1 + 0.05f)));
+        QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(41, 25));  // zoom out
+        QCOMPARE(window_->measureState().scaleX, before);
+        // The corner left of the up arrow belongs to no region: nothing moves, nothing is said.
+        QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(window_->measureState().scaleX, before);
+        QVERIFY(dialogs_.takeMessages().empty());
+
+        // While an area is traced the view is locked.
+        window_->chooseCommand("Start Area");
+        QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(41, 8));
+        QCOMPARE(dialogs_.takeMessages(),
+                 std::vector<std::string>{"No resizing or scrolling after scale has been set"});
+        QCOMPARE(window_->measureState().scaleX, before);
+    }
+
+    void scalePanelWithTheMouse() {
+        window_->chooseCommand("Set Scale");
+        QTest::mouseClick(view(), Qt::LeftButton, {}, QPoint(100, 200));
+        QTest::mouseClick(view(), Qt::LeftButton, {}, QPoint(500, 220));
+        auto* panel = named<QGroupBox>("frameScale");
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->title(), QStringLiteral("Scale distance and units"));
+
+        // Feet propose a mile in feet; a typed distance then sets 2000 ft over 400 pixels.
+        named<QRadioButton>("Option1(2)")->click();
+        auto* distance = named<QLineEdit>("Text2");
+        QCOMPARE(distance->text(), QStringLiteral("5280"));
+        distance->clear();
+        QTest::keyClicks(distance, QStringLiteral("2000"));
+        QTest::mouseClick(named<QToolButton>("UpDown1.up"), Qt::LeftButton);
+        QCOMPARE(distance->text(), QStringLiteral("7280"));
+
+        // Dragging the panel by its frame moves it with the mouse.
+        const QPoint start = panel->pos();
+        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(10, 10));
+        QMouseEvent move(QEvent::MouseMove, QPointF(60, 40), panel->mapToGlobal(QPointF(60, 40)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(panel, &move);
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(60, 40));
+        // Releasing the mouse over the panel is the panel's: the map below takes no scale point from it.
+        QCOMPARE(panel->pos(), start + QPoint(50, 30));
+        QCOMPARE(window_->measureState().scalePoint2.x, 500.0f * 15);
+
+        QTest::mouseClick(named<QPushButton>("Command1"), Qt::LeftButton);
+        QVERIFY(!panel->isVisible());
+        const auto& s = window_->measureState();
+        QCOMPARE(s.scaleX, 7280.0f / 6000.0f);
+        QCOMPARE(QString::fromStdString(s.lengthUnitText), QStringLiteral(" (ft)"));
+        QCOMPARE(QString::fromStdString(s.areaUnitText), QStringLiteral(" (ft^2)"));
+    }
+
+    void typedListingIsWhatUndoCuts() {
+        // The coordinate box is a text box: what the user types there is the listing the logic works on.
+        window_->chooseCommand("Start Area");
+        window_->mapMouseUp(brelvo::measure::MouseButton::Left, 1000, 1000);
+        window_->mapMouseUp(brelvo::measure::MouseButton::Left, 2000, 1000);
+        auto* text = named<QPlainTextEdit>("Text1");
+        QTextCursor end = text->textCursor();
+        end.movePosition(QTextCursor::End);
+        text->setTextCursor(end);
+        QTest::keyClicks(text, QStringLiteral("note"));
+        QTest::keyClick(text, Qt::Key_Return);
+        window_->chooseCommand("Undo Current Line");
+        // The cut finds the line feed before "note": the typed line goes, the points' lines stay.
+        QCOMPARE(text->toPlainText(), QStringLiteral("Area1 X,Y Coordinates  \n1000, 8000\n2000, 8000\n"));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
