@@ -32,8 +32,8 @@ namespace {
 
 constexpr int kMarkerPixels = 9;
 constexpr int kMenuWidthPixels = 170;
-constexpr int kText1WidthPixels = 430;
-constexpr int kText1HeightPixels = 230;
+constexpr int kText1WidthPixels = 560;
+constexpr int kText1HeightPixels = 300;
 // Large scanned maps are normal; a bad header must still not ask for more than this (MiB).
 constexpr int kPictureAllocationLimitMiB = 4096;
 

@@ -21,6 +21,15 @@ void MapView::paintEvent(QPaintEvent* event) {
         const auto& r = geometry_.picture;
         const QRectF target(r.left / tpp_, r.top / tpp_, r.width / tpp_, r.height / tpp_);
         renderer_.paint(p, target, event->rect());
+    } else {
+        // An empty view says how to begin.
+        p.setPen(QColor(0x6B, 0x72, 0x7C));
+        QFont font = p.font();
+        font.setPointSizeF(font.pointSizeF() * 1.3);
+        p.setFont(font);
+        p.drawText(rect(), Qt::AlignCenter,
+                   QStringLiteral("Right-click for the command menu.\n"
+                                  "Load/Save Map, then Load Map File, brings in a map picture."));
     }
 
     p.setRenderHint(QPainter::Antialiasing);

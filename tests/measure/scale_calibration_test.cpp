@@ -1,0 +1,287 @@
+// Scale calibration: scale clicks, the distance box and spinner, and the scale and units Ok computes.
+#include "measure/scale_calibration.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "measure/fakes.hpp"
+
+namespace brelvo::measure {
+namespace {
+
+class ScaleTest : public ::testing::Test {
+protected:
+    ScaleTest() {
+        surface.imageLeftValue = 40;
+        surface.imageTopValue = 20;
+        surface.viewHeightValue = 1000;
+        surface.shape1.width = 120;
+        surface.shape1.height = 90;
+        surface.shape2.width = 60;
+        surface.shape2.height = 60;
+        surface.lstMenu1.left = 250;
+        surface.lstMenu1.top = 120;
+    }
+
+    void pick(float x1, float y1, float x2, float y2) {
+        scale.RecordScalePoint(x1, y1);
+        scale.RecordScalePoint(x2, y2);
+    }
+
+    // A general pixel scale in force before the one being tried.
+    void setPreviousScale() {
+        state.scaleX = 2;
+        state.scaleY = 3;
+        state.refCoord = {5, 6};
+        state.refPixel = {7, 8};
+        state.lengthUnitText = " (pix)";
+        state.areaUnitText = " (pix^2)";
+        state.areaFactor = 1;
+        state.pixelUnits = state.generalPixels = true;
+    }
+
+    void expectPreviousScaleKept() const {
+        EXPECT_EQ(state.scaleX, 2.0f);
+        EXPECT_EQ(state.scaleY, 3.0f);
+        EXPECT_EQ(state.refCoord[0], 5);
+        EXPECT_EQ(state.refCoord[1], 6);
+        EXPECT_EQ(state.refPixel, (PointF{7, 8}));
+        EXPECT_EQ(state.lengthUnitText, " (pix)");
+        EXPECT_EQ(state.areaUnitText, " (pix^2)");
+        EXPECT_EQ(state.areaFactor, 1.0f);
+    }
+
+    // A refused answer also keeps the unit mode the previous scale belongs to.
+    void expectPreviousUnitModeKept() const {
+        EXPECT_TRUE(state.pixelUnits);
+        EXPECT_TRUE(state.generalPixels);
+    }
+
+    MeasureState state;
+    FakeSurface surface;
+    FakeDialogs dialogs;
+    ScaleCalibration scale{state, surface, dialogs};
+};
+
+TEST_F(ScaleTest, SecondClickOpensThePanelWhereTheMenuWas) {
+    surface.pointer = Pointer::Cross;
+    scale.RecordScalePoint(100, 50);
+    EXPECT_EQ(state.lastPoint, (PointF{100, 50}));
+    EXPECT_TRUE(surface.shape1.visible);
+    EXPECT_EQ(surface.shape1.left, 80);
+    EXPECT_EQ(surface.shape1.top, 25);
+    EXPECT_FALSE(surface.frameScale.visible);
+
+    scale.RecordScalePoint(500, 60);
+    EXPECT_EQ(state.scalePoint2, (PointF{500, 60}));
+    EXPECT_TRUE(surface.shape2.visible);
+    EXPECT_EQ(surface.shape2.left, 510);
+    EXPECT_EQ(surface.shape2.top, 50);
+    EXPECT_EQ(surface.pointer, Pointer::Default);
+    EXPECT_TRUE(surface.frameScale.visible);
+    EXPECT_EQ(surface.frameScale.left, 250);
+    EXPECT_EQ(surface.frameScale.top, 120);
+    EXPECT_EQ(state.lastPoint, (PointF{100, 50}));
+}
+
+TEST_F(ScaleTest, UnitOptionsProposeAMileInTheNewUnit) {
+    scale.chooseOption(3);
+    EXPECT_TRUE(state.feetUnits);
+    EXPECT_EQ(surface.text2, "5280");
+    EXPECT_EQ(surface.upDown1Value, 5280);
+    EXPECT_EQ(surface.upDown1Step, 5280);
+
+    scale.chooseOption(1);
+    EXPECT_FALSE(state.feetUnits);
+    EXPECT_EQ(surface.text2, "1");
+    EXPECT_EQ(surface.upDown1Value, 1);
+    EXPECT_EQ(surface.upDown1Step, 1);
+
+    // 30 is neither a small number of miles nor a large number of feet: it stays.
+    scale.typeDistance("30");
+    scale.chooseOption(2);
+    EXPECT_EQ(surface.text2, "30");
+    EXPECT_EQ(surface.upDown1Step, 5280);
+    scale.chooseOption(0);
+    EXPECT_EQ(surface.text2, "30");
+    EXPECT_EQ(surface.upDown1Step, 1);
+
+    // The pixel options keep the unit and step of the option before.
+    scale.chooseOption(4);
+    scale.chooseOption(6);
+    EXPECT_TRUE(state.feetUnits);
+    EXPECT_EQ(state.distanceStep, 5280.0f);
+    EXPECT_EQ(surface.upDown1Step, 5280);
+    EXPECT_EQ(surface.option1, 6);
+}
+
+TEST_F(ScaleTest, SpinnerStepsFromTheTypedNumberWithinItsRange) {
+    scale.chooseOption(2);  // feet: 5280, step 5280
+    scale.spin(+1);
+    EXPECT_EQ(surface.text2, "10560");
+    scale.spin(-1);
+    scale.spin(-1);  // down to 1 ft: continues in thousands from 5000
+    EXPECT_EQ(surface.text2, "5000");
+    EXPECT_EQ(surface.upDown1Value, 5000);
+    EXPECT_EQ(surface.upDown1Step, 1000);
+    scale.spin(+1);
+    EXPECT_EQ(surface.text2, "6000");
+
+    scale.chooseOption(0);  // miles, step 1
+    scale.typeDistance("1");
+    scale.spin(-1);
+    EXPECT_EQ(surface.text2, "1");
+    EXPECT_EQ(surface.upDown1Value, 1);
+    scale.typeDistance("7");
+    scale.spin(+1);
+    EXPECT_EQ(surface.text2, "8");
+    scale.typeDistance("999999");
+    scale.spin(+1);
+    EXPECT_EQ(surface.text2, "999999");
+}
+
+TEST_F(ScaleTest, DistanceOptionsSetScaleAndUnits) {
+    struct Expected {
+        const char* length;
+        const char* area;
+        float factor;
+    };
+    const Expected table[] = {{" (mi)", " (mi^2)", 1.0f},
+                              {" (mi)", " (acres)", 640.0f},
+                              {" (ft)", " (ft^2)", 1.0f},
+                              {" (ft)", " (acres)", 0.000022957f},
+                              {" (ft)", " (mi^2)", 3.587E-8f}};
+    for (int option = 0; option < 5; ++option) {
+        SCOPED_TRACE(option);
+        state.scaleY = 3;
+        state.pixelUnits = state.generalPixels = true;
+        state.mode = ScalePoints;
+        surface.frameScale.visible = true;
+        surface.option1 = option;
+        surface.text2 = "100";
+        pick(100, 50, 500, 80);  // 400 across
+        scale.ApplyScale();
+
+        EXPECT_EQ(state.scaleX, 0.25f);
+        EXPECT_EQ(state.scaleY, 3.0f);
+        EXPECT_EQ(state.scaleDistance, 100.0f);
+        EXPECT_EQ(state.lengthUnitText, table[option].length);
+        EXPECT_EQ(state.areaUnitText, table[option].area);
+        EXPECT_EQ(state.areaFactor, table[option].factor);
+        EXPECT_FALSE(state.pixelUnits);
+        EXPECT_FALSE(state.generalPixels);
+        EXPECT_EQ(state.mode, Idle);
+        EXPECT_EQ(surface.caption, "Right Click for menu");
+        EXPECT_FALSE(surface.frameScale.visible || surface.shape1.visible || surface.shape2.visible);
+        EXPECT_TRUE(state.lastPoint.isOrigin());
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ScaleTest, ScalePointsMustLieAtLeast100Apart) {
+    setPreviousScale();
+    pick(100, 50, 199.5f, 300);
+    scale.ApplyScale();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Bad scale points, try again.");
+    expectPreviousScaleKept();
+
+    // Exactly 100 apart, right to left, is a good scale.
+    state.lastPoint = {};
+    surface.text2 = "50";
+    pick(100, 50, 0, 50);
+    scale.ApplyScale();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(state.scaleX, 0.5f);
+}
+
+TEST_F(ScaleTest, DistanceMustBeANumberAboveZero) {
+    setPreviousScale();
+    int expectedMessages = 0;
+    for (const char* text : {"0", "-5", "abc", ""}) {
+        SCOPED_TRACE(text);
+        surface.option1 = 2;
+        surface.text2 = text;
+        pick(100, 50, 500, 50);
+        scale.ApplyScale();
+        EXPECT_EQ(dialogs.messages.size(), static_cast<std::size_t>(++expectedMessages));
+        expectPreviousScaleKept();
+        expectPreviousUnitModeKept();
+        EXPECT_TRUE(state.lastPoint.isOrigin());
+    }
+}
+
+TEST_F(ScaleTest, NexradPixelsDivideTheScaleByScreenPixels) {
+    state.scaleX = 2;
+    surface.option1 = 5;
+    pick(100, 50, 500, 50);
+    scale.ApplyScale();
+    EXPECT_FLOAT_EQ(state.scaleX, 2.0f / 15.0f);
+    EXPECT_TRUE(state.pixelUnits);
+    EXPECT_FALSE(state.generalPixels);
+    EXPECT_EQ(state.lengthUnitText, " (pix)");
+    EXPECT_EQ(state.areaUnitText, " (pix^2)");
+    EXPECT_EQ(state.areaFactor, 1.0f);
+
+    state.scaleX = 2;
+    scale.setTwipsPerPixelX(12);
+    pick(100, 50, 500, 50);
+    scale.ApplyScale();
+    EXPECT_FLOAT_EQ(state.scaleX, 2.0f / 12.0f);
+}
+
+TEST_F(ScaleTest, GeneralPixelsTakeTheCoordinatesOfBothPoints) {
+    surface.option1 = 6;
+    dialogs.answers = {"0,0,300,150", " 310 , 170 ,10, 20"};
+    pick(100, 100, 400, 250);
+    scale.ApplyScale();
+    ASSERT_EQ(dialogs.inputRequests.size(), 1u);
+    EXPECT_EQ(dialogs.inputRequests[0].prompt, "Enter pixel pairs as X1,Y1,X2,Y2:");
+    EXPECT_EQ(dialogs.inputRequests[0].title, "General Pixel Scaling");
+    EXPECT_EQ(state.refCoord[0], 0);
+    EXPECT_EQ(state.refCoord[1], 0);
+    EXPECT_EQ(state.scaleX, 1.0f);
+    EXPECT_EQ(state.scaleY, 1.0f);
+    EXPECT_EQ(state.refPixel, (PointF{100, 100}));
+    EXPECT_TRUE(state.pixelUnits && state.generalPixels);
+    EXPECT_FALSE(state.viewUnlocked);
+    EXPECT_EQ(state.lengthUnitText, " (pix)");
+    EXPECT_TRUE(state.lastPoint.isOrigin());
+
+    // Coordinates may run against the picture; the scales are the sizes of the differences.
+    pick(200, 300, 800, 450);
+    scale.ApplyScale();
+    EXPECT_EQ(state.refCoord[0], 310);
+    EXPECT_EQ(state.refCoord[1], 170);
+    EXPECT_EQ(state.scaleX, 0.5f);
+    EXPECT_EQ(state.scaleY, 1.0f);
+    EXPECT_EQ(state.refPixel, (PointF{200, 300}));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ScaleTest, GeneralPixelsRefuseAnIncompleteAnswerOrFlatPoints) {
+    setPreviousScale();
+    surface.option1 = 6;
+    dialogs.answers = {"1,2,3", "", "1,2,x,4"};
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        SCOPED_TRACE(attempt);
+        pick(100, 100, 400, 250);
+        scale.ApplyScale();
+        EXPECT_EQ(dialogs.messages.size(), static_cast<std::size_t>(attempt));
+        expectPreviousScaleKept();
+        expectPreviousUnitModeKept();
+        EXPECT_TRUE(state.viewUnlocked);
+    }
+
+    dialogs.answers = {"0,0,300,150"};
+    pick(100, 100, 400, 100);  // same row: no vertical scale
+    scale.ApplyScale();
+    EXPECT_EQ(dialogs.messages.size(), 4u);
+    expectPreviousScaleKept();
+    expectPreviousUnitModeKept();
+    EXPECT_TRUE(state.viewUnlocked);
+}
+
+}  // namespace
+}  // namespace brelvo::measure
