@@ -37,7 +37,8 @@ QStringList QtDialogs::nameFilters(const std::string& filter) {
 }
 
 std::optional<std::string> QtDialogs::fileDialog(const common::FileDialogRequest& request) {
-    QFileDialog dialog(parent_, QString::fromStdString(request.title));
+    const std::string title = !request.title.empty() ? request.title : request.save ? "Save As" : "Open";
+    QFileDialog dialog(parent_, QString::fromStdString(title));
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDirectory(QString::fromStdString(request.initialDir));

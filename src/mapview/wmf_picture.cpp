@@ -1,0 +1,216 @@
+// Windows metafiles drawn by libwmf's gd device into PNG bytes in memory, which Qt then decodes.
+#include "mapview/wmf_picture.hpp"
+
+#include <libwmf/api.h>
+#include <libwmf/gd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace brelvo::mapview {
+
+namespace {
+
+constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
+constexpr qsizetype kPlaceableHeaderBytes = 22;
+constexpr qsizetype kMetaHeaderBytes = 18;
+constexpr std::uint16_t kMetaHeaderWords = 9;
+constexpr qsizetype kRecordHeaderBytes = 6;  // size in 16-bit words (32 bits), then the function (16 bits)
+constexpr std::uint32_t kEndRecordWords = 3;
+constexpr std::uint16_t kEndRecordFunction = 0x0000;
+
+// A placeable file states its size in inches: show it as Windows does on a 96 dpi screen.
+constexpr double kPlaceableDpi = 96.0;
+// A standard file states no size; libwmf takes a small one as 72 units per inch, so 72 dpi draws one
+// logical unit per pixel, the scale of the drawing program that wrote it.
+constexpr double kStandardDpi = 72.0;
+
+std::uint16_t u16At(const QByteArray& b, qsizetype at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
+                                      (static_cast<unsigned char>(b[at + 1]) << 8));
+}
+
+std::uint32_t u32At(const QByteArray& b, qsizetype at) {
+    return static_cast<std::uint32_t>(u16At(b, at)) | (static_cast<std::uint32_t>(u16At(b, at + 2)) << 16);
+}
+
+// Memory (1) or disk (2) metafile, a 9-word header, Windows 2 or 3 records.
+bool isMetaHeader(const QByteArray& b, qsizetype at) {
+    if (b.size() - at < 6) return false;
+    const std::uint16_t type = u16At(b, at);
+    const std::uint16_t words = u16At(b, at + 2);
+    const std::uint16_t version = u16At(b, at + 4);
+    return (type == 1 || type == 2) && words == kMetaHeaderWords && (version == 0x0100 || version == 0x0300);
+}
+
+bool isPlaceable(const QByteArray& b) {
+    return b.size() >= 4 && u32At(b, 0) == kPlaceableKey;
+}
+
+// Checks the headers and walks the records without interpreting them: every record must lie inside the
+// file and the last one must be the end record. libwmf then never runs off the end of the bytes, and a
+// file cut short is reported as such instead of as whatever libwmf makes of the missing tail.
+std::string checkLayout(const QByteArray& b, bool& placeable) {
+    placeable = isPlaceable(b);
+    qsizetype at = 0;
+    if (placeable) {
+        if (b.size() < kPlaceableHeaderBytes) return "The metafile is cut short inside its header";
+        // libwmf divides by it to find the picture's size.
+        if (u16At(b, 14) == 0) return "The metafile's header gives zero units per inch";
+        at = kPlaceableHeaderBytes;
+    }
+    if (b.size() - at < kMetaHeaderBytes) {
+        return isMetaHeader(b, at) || placeable ? "The metafile is cut short inside its header"
+                                                : "Not a Windows metafile";
+    }
+    if (!isMetaHeader(b, at)) return "Not a Windows metafile";
+    at += kMetaHeaderBytes;
+
+    for (long record = 1;; ++record) {
+        if (b.size() - at < kRecordHeaderBytes) return "The metafile is cut short: its end record is missing";
+        const std::uint32_t words = u32At(b, at);
+        const std::uint16_t function = u16At(b, at + 4);
+        if (words < kEndRecordWords)
+            return "The metafile's record " + std::to_string(record) + " has a bad size";
+        // 64-bit so that a size near 2^32 words cannot wrap.
+        const std::uint64_t bytes = std::uint64_t{words} * 2;
+        if (bytes > static_cast<std::uint64_t>(b.size() - at)) {
+            return "The metafile is cut short inside record " + std::to_string(record);
+        }
+        if (words == kEndRecordWords && function == kEndRecordFunction) return {};
+        at += static_cast<qsizetype>(bytes);
+    }
+}
+
+struct ApiDestroy {
+    void operator()(wmfAPI* api) const { wmf_api_destroy(api); }
+};
+using ApiPtr = std::unique_ptr<wmfAPI, ApiDestroy>;
+
+// Collects the PNG bytes that the gd device writes when the metafile has been played.
+struct PngSink {
+    QByteArray png;
+    bool failed = false;
+};
+
+// Called from C: nothing may throw through it. Returning fewer bytes than given makes the PNG writer stop.
+int collectPng(void* context, char* buffer, int length) noexcept {
+    auto* sink = static_cast<PngSink*>(context);
+    if (sink->failed || length < 0) {
+        sink->failed = true;
+        return 0;
+    }
+    try {
+        sink->png.append(buffer, length);
+    } catch (...) {
+        sink->failed = true;
+        return 0;
+    }
+    return length;
+}
+
+struct Pixels {
+    unsigned width;
+    unsigned height;
+};
+
+// gd stretches the scanned box over the whole image. That box is what the records draw, in libwmf's device
+// units, widened by half a pen width all round; the stated size comes from the placeable header's frame
+// when there is one, and the drawing need not fill that frame. So the image takes the box's proportions,
+// as large as fits the stated size: a map must never come out stretched more one way than the other.
+// Within a pixel of the stated size (the pen margin, rounding) the stated size is kept as it is.
+Pixels drawnSize(double boxWidth, double boxHeight, unsigned statedWidth, unsigned statedHeight) {
+    const double scale = std::min(statedWidth / boxWidth, statedHeight / boxHeight);
+    // Never above the stated sides, so never above the limit they were checked against.
+    const long width = std::clamp(std::lround(boxWidth * scale), 1L, static_cast<long>(statedWidth));
+    const long height = std::clamp(std::lround(boxHeight * scale), 1L, static_cast<long>(statedHeight));
+    if (statedWidth - width <= 1 && statedHeight - height <= 1) return {statedWidth, statedHeight};
+    return {static_cast<unsigned>(width), static_cast<unsigned>(height)};
+}
+
+WmfResult failure(std::string error) {
+    return WmfResult{QImage(), std::move(error)};
+}
+
+}  // namespace
+
+bool looksLikeWmf(const QByteArray& head) {
+    return isPlaceable(head) || isMetaHeader(head, 0);
+}
+
+WmfResult readWmfPicture(const QByteArray& bytes) {
+    bool placeable = false;
+    if (std::string error = checkLayout(bytes, placeable); !error.empty()) return failure(std::move(error));
+
+    // libwmf wants a writable buffer although it only reads it; it must outlive the API handle below.
+    std::vector<unsigned char> data(bytes.begin(), bytes.end());
+
+    wmfAPI_Options options{};
+    options.function = wmf_gd_function;
+    // Errors come back as return codes and are reported by the caller; libwmf's own printing is off.
+    const unsigned long flags =
+        WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
+    wmfAPI* created = nullptr;
+    if (wmf_api_create(&created, flags, &options) != wmf_E_None || created == nullptr) {
+        // Its font set-up is the usual cause: libwmf refuses to start without the URW base fonts.
+        return failure("The metafile reader could not start (are the fonts of fonts-urw-base35 installed?)");
+    }
+    ApiPtr api(created);
+    wmf_gd_t* device = WMF_GD_GetData(api.get());
+    if ((device->flags & WMF_GD_SUPPORTS_PNG) == 0)
+        return failure("The metafile reader was built without PNG output");
+
+    if (wmf_mem_open(api.get(), data.data(), static_cast<long>(data.size())) != wmf_E_None) {
+        return failure("The metafile could not be opened");
+    }
+    wmfD_Rect box{};
+    if (wmf_scan(api.get(), 0, &box) != wmf_E_None)
+        return failure("The metafile is damaged: its records could not be read");
+
+    const double dpi = placeable ? kPlaceableDpi : kStandardDpi;
+    unsigned statedWidth = 0;
+    unsigned statedHeight = 0;
+    if (wmf_display_size(api.get(), &statedWidth, &statedHeight, dpi, dpi) != wmf_E_None) {
+        return failure("The metafile's size could not be found");
+    }
+    if (statedWidth == 0 || statedHeight == 0) return failure("The metafile's picture has zero size");
+    if (statedWidth > kMaxWmfSidePixels || statedHeight > kMaxWmfSidePixels) {
+        return failure("The metafile's picture is too large: " + std::to_string(statedWidth) + " x " +
+                       std::to_string(statedHeight) + " pixels, at most " +
+                       std::to_string(kMaxWmfSidePixels) + " a side");
+    }
+
+    const double boxWidth = static_cast<double>(box.BR.x) - static_cast<double>(box.TL.x);
+    const double boxHeight = static_cast<double>(box.BR.y) - static_cast<double>(box.TL.y);
+    if (!std::isfinite(boxWidth) || !std::isfinite(boxHeight) || !(boxWidth > 0) || !(boxHeight > 0)) {
+        return failure("The metafile draws nothing of any size");
+    }
+    const auto [width, height] = drawnSize(boxWidth, boxHeight, statedWidth, statedHeight);
+
+    PngSink sink;
+    device->type = wmf_gd_png;
+    device->flags |= WMF_GD_OUTPUT_MEMORY | WMF_GD_OWN_BUFFER;
+    device->sink.context = &sink;
+    device->sink.function = collectPng;
+    device->width = width;
+    device->height = height;
+    device->bbox = box;
+    wmfD_Rect played = box;
+    if (wmf_play(api.get(), 0, &played) != wmf_E_None)
+        return failure("The metafile is damaged: it could not be drawn");
+    if (sink.failed || sink.png.isEmpty())
+        return failure("The metafile's picture could not be stored (out of memory?)");
+    // Destroying returns the library's final error state; the gd device has already written the PNG.
+    if (wmf_api_destroy(api.release()) != wmf_E_None)
+        return failure("The metafile reader failed while closing");
+
+    QImage image = QImage::fromData(sink.png, "PNG");
+    if (image.isNull()) return failure("The metafile's drawn picture could not be decoded (out of memory?)");
+    return WmfResult{std::move(image), std::string()};
+}
+
+}  // namespace brelvo::mapview
