@@ -5,6 +5,7 @@ BRELVO_PACKAGES=(
   g++ cmake ninja-build pkgconf
   qt6-base-dev libgl-dev libxkbcommon-dev
   fonts-dejavu-core
+  libwmf-dev fonts-urw-base35
   libgtest-dev libbenchmark-dev
 )
 

@@ -3,6 +3,7 @@
 
 #include <QButtonGroup>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,6 +25,7 @@
 #include "app/map_view.hpp"
 #include "app/pan_zoom_control.hpp"
 #include "common/program_folder.hpp"
+#include "mapview/wmf_picture.hpp"
 #include "measure/scale_calibration.hpp"
 
 namespace brelvo::app {
@@ -418,9 +420,22 @@ std::optional<std::string> MainWindow::decodePicture(const std::string& path) {
     const QString file = QString::fromStdString(path);
     if (!QFileInfo(file).isFile()) return std::string("File not found");
     QImageReader::setAllocationLimit(kPictureAllocationLimitMiB);
-    QImageReader reader(file);
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
+    QImage image;
+    QFile in(file);
+    const bool metafile = file.endsWith(QStringLiteral(".wmf"), Qt::CaseInsensitive) ||
+                          (in.open(QIODevice::ReadOnly) && mapview::looksLikeWmf(in.peek(8)));
+    if (metafile) {
+        // Qt reads no Windows metafiles: libwmf draws them. Metafiles are drawing records, so one far past
+        // this size is no map picture, and reading it whole must not exhaust memory.
+        constexpr qint64 kMetafileLimitBytes = qint64{256} * 1024 * 1024;
+        if ((in.isOpen() || in.open(QIODevice::ReadOnly)) && in.size() <= kMetafileLimitBytes) {
+            image = mapview::readWmfPicture(in.readAll()).image;
+        }
+    } else {
+        QImageReader reader(file);
+        reader.setAutoTransform(true);
+        image = reader.read();
+    }
     if (image.isNull()) return std::string("Invalid picture");
     decoded_ = std::move(image);
     return std::nullopt;

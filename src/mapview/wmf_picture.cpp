@@ -68,7 +68,12 @@ std::string checkLayout(const QByteArray& b, bool& placeable) {
                                                 : "Not a Windows metafile";
     }
     if (!isMetaHeader(b, at)) return "Not a Windows metafile";
+    // libwmf allocates a buffer of the largest record size the header states before reading any record.
+    const std::uint64_t largestRecordBytes = std::uint64_t{u32At(b, at + 12)} * 2;
     at += kMetaHeaderBytes;
+    if (largestRecordBytes > static_cast<std::uint64_t>(b.size() - at)) {
+        return "The metafile's header states a record larger than the whole file";
+    }
 
     for (long record = 1;; ++record) {
         if (b.size() - at < kRecordHeaderBytes) return "The metafile is cut short: its end record is missing";
@@ -128,8 +133,28 @@ Pixels drawnSize(double boxWidth, double boxHeight, unsigned statedWidth, unsign
     // Never above the stated sides, so never above the limit they were checked against.
     const long width = std::clamp(std::lround(boxWidth * scale), 1L, static_cast<long>(statedWidth));
     const long height = std::clamp(std::lround(boxHeight * scale), 1L, static_cast<long>(statedHeight));
-    if (statedWidth - width <= 1 && statedHeight - height <= 1) return {statedWidth, statedHeight};
+    if (static_cast<long>(statedWidth) - width <= 1 && static_cast<long>(statedHeight) - height <= 1) {
+        return {statedWidth, statedHeight};
+    }
     return {static_cast<unsigned>(width), static_cast<unsigned>(height)};
+}
+
+// libwmf's error state in words; `doing` names the step, as in "reading".
+std::string wmfError(wmf_error_t error, const std::string& doing) {
+    switch (error) {
+        case wmf_E_InsMem:
+            return "Out of memory while " + doing + " the metafile";
+        case wmf_E_BadFile:
+            // With the metafile in memory this is, in practice, the font set-up: libwmf loads the URW base
+            // fonts for every file, and fails every file without them.
+            return "The metafile reader found no fonts while " + doing +
+                   " the metafile (is fonts-urw-base35 installed?)";
+        case wmf_E_BadFormat:
+        case wmf_E_EOF:
+            return "The metafile is damaged: " + doing + " it failed";
+        default:
+            return "The metafile reader failed while " + doing + " the metafile";
+    }
 }
 
 WmfResult failure(std::string error) {
@@ -155,27 +180,29 @@ WmfResult readWmfPicture(const QByteArray& bytes) {
     const unsigned long flags =
         WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
     wmfAPI* created = nullptr;
-    if (wmf_api_create(&created, flags, &options) != wmf_E_None || created == nullptr) {
-        // Its font set-up is the usual cause: libwmf refuses to start without the URW base fonts.
-        return failure("The metafile reader could not start (are the fonts of fonts-urw-base35 installed?)");
+    if (const wmf_error_t e = wmf_api_create(&created, flags, &options);
+        e != wmf_E_None || created == nullptr) {
+        return failure(wmfError(e, "starting to read"));
     }
     ApiPtr api(created);
     wmf_gd_t* device = WMF_GD_GetData(api.get());
-    if ((device->flags & WMF_GD_SUPPORTS_PNG) == 0)
+    if ((device->flags & WMF_GD_SUPPORTS_PNG) == 0) {
         return failure("The metafile reader was built without PNG output");
-
-    if (wmf_mem_open(api.get(), data.data(), static_cast<long>(data.size())) != wmf_E_None) {
-        return failure("The metafile could not be opened");
+    }
+    if (const wmf_error_t e = wmf_mem_open(api.get(), data.data(), static_cast<long>(data.size()));
+        e != wmf_E_None) {
+        return failure(wmfError(e, "opening"));
     }
     wmfD_Rect box{};
-    if (wmf_scan(api.get(), 0, &box) != wmf_E_None)
-        return failure("The metafile is damaged: its records could not be read");
+    if (const wmf_error_t e = wmf_scan(api.get(), 0, &box); e != wmf_E_None)
+        return failure(wmfError(e, "reading"));
 
     const double dpi = placeable ? kPlaceableDpi : kStandardDpi;
     unsigned statedWidth = 0;
     unsigned statedHeight = 0;
-    if (wmf_display_size(api.get(), &statedWidth, &statedHeight, dpi, dpi) != wmf_E_None) {
-        return failure("The metafile's size could not be found");
+    if (const wmf_error_t e = wmf_display_size(api.get(), &statedWidth, &statedHeight, dpi, dpi);
+        e != wmf_E_None) {
+        return failure(wmfError(e, "sizing"));
     }
     if (statedWidth == 0 || statedHeight == 0) return failure("The metafile's picture has zero size");
     if (statedWidth > kMaxWmfSidePixels || statedHeight > kMaxWmfSidePixels) {
@@ -200,13 +227,16 @@ WmfResult readWmfPicture(const QByteArray& bytes) {
     device->height = height;
     device->bbox = box;
     wmfD_Rect played = box;
-    if (wmf_play(api.get(), 0, &played) != wmf_E_None)
-        return failure("The metafile is damaged: it could not be drawn");
-    if (sink.failed || sink.png.isEmpty())
+    if (const wmf_error_t e = wmf_play(api.get(), 0, &played); e != wmf_E_None) {
+        return failure(wmfError(e, "drawing"));
+    }
+    if (sink.failed || sink.png.isEmpty()) {
         return failure("The metafile's picture could not be stored (out of memory?)");
+    }
     // Destroying returns the library's final error state; the gd device has already written the PNG.
-    if (wmf_api_destroy(api.release()) != wmf_E_None)
-        return failure("The metafile reader failed while closing");
+    if (const wmf_error_t e = wmf_api_destroy(api.release()); e != wmf_E_None) {
+        return failure(wmfError(e, "closing"));
+    }
 
     QImage image = QImage::fromData(sink.png, "PNG");
     if (image.isNull()) return failure("The metafile's drawn picture could not be decoded (out of memory?)");
