@@ -3,7 +3,7 @@
 
 BRELVO_PACKAGES=(
   g++ cmake ninja-build pkgconf
-  qt6-base-dev libgl-dev libxkbcommon-dev
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev
   fonts-dejavu-core
   libwmf-dev fonts-urw-base35
   libgtest-dev libbenchmark-dev

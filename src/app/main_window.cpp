@@ -1,7 +1,9 @@
 // The measuring window: widgets bound to the measuring logic and the map view geometry.
 #include "app/main_window.hpp"
 
+#include <QApplication>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +26,7 @@
 #include "app/json_writer.hpp"
 #include "app/map_view.hpp"
 #include "app/pan_zoom_control.hpp"
+#include "app/runoff_window.hpp"
 #include "common/program_folder.hpp"
 #include "mapview/wmf_picture.hpp"
 #include "measure/scale_calibration.hpp"
@@ -219,6 +222,13 @@ void MainWindow::showMaximizedAtStart() {
     showMaximized();
 }
 
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing the measuring window ends the program: every other window closes with it.
+    if (runoff_) runoff_->close();
+    QWidget::closeEvent(event);
+    QApplication::quit();
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!geometry_.firstLayoutDone) relayoutView();
@@ -409,7 +419,20 @@ void MainWindow::resetPictureToNaturalSize() {
 }
 
 void MainWindow::openRunoffWindow() {
-    dialogs_.message("The Runoff Hydrogaph window is not available in this version yet.");
+    if (!runoff_) runoff_ = std::make_unique<RunoffWindow>(dialogs_);
+    const measure::HandOff h = controller_.handOff();
+    for (const auto& failure : h.failures) dialogs_.message(failure);
+    basin::HandOffValues values;
+    values.frameCaption = h.frameCaption;
+    values.streamLength = h.streamLength;
+    values.streamLengthLabel = h.streamLengthLabel;
+    values.belowCentroid = h.belowCentroid;
+    values.belowCentroidLabel = h.belowCentroidLabel;
+    values.basinArea = h.basinArea;
+    values.basinAreaLabel = h.basinAreaLabel.value_or(std::string());
+    runoff_->receiveMeasurement(values);
+    runoff_->show();
+    runoff_->raise();
 }
 
 void MainWindow::openHelp() { dialogs_.message("Help is not available in this version yet."); }

@@ -30,6 +30,7 @@ namespace brelvo::app {
 
 class JsonWriter;
 class MapView;
+class RunoffWindow;
 class PanZoomControl;
 
 class MainWindow : public QWidget, public measure::MapSurface, public mapview::PictureHost {
@@ -56,6 +57,8 @@ public:
     void dump(JsonWriter& json) const;
 
     float twipsPerPixelX() const { return tpp_; }
+    // The runoff window once a hand-off has loaded it; nullptr before.
+    RunoffWindow* runoffWindow() const { return runoff_.get(); }
     const measure::MeasureState& measureState() const { return state_; }
 
     // MapSurface
@@ -79,6 +82,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -113,6 +117,7 @@ private:
     std::vector<QRadioButton*> optionButtons_;
     QPushButton* command1_ = nullptr;
     PanZoomControl* img4Way_ = nullptr;
+    std::unique_ptr<RunoffWindow> runoff_;
     bool syncing_ = false;  // widgets are being set from the model: their change signals are not user input
 };
 

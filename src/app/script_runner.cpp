@@ -2,6 +2,8 @@
 #include "app/script_runner.hpp"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -10,6 +12,7 @@
 
 #include "app/json_writer.hpp"
 #include "app/main_window.hpp"
+#include "app/runoff_window.hpp"
 
 namespace brelvo::app {
 
@@ -136,6 +139,13 @@ void ScriptRunner::dump() {
     JsonWriter json;
     json.beginObject();
     window_.dump(json);
+    json.key("Form3").beginObject();
+    if (RunoffWindow* runoff = window_.runoffWindow()) {
+        runoff->dump(json);
+    } else {
+        json.key("loaded").value(false).key("visible").value(false);
+    }
+    json.endObject();
     json.key("messages").beginArray();
     for (const auto& m : dialogs_.takeMessages()) json.value(m);
     json.endArray();
@@ -146,7 +156,24 @@ void ScriptRunner::dump() {
 std::optional<std::string> ScriptRunner::execute(const std::vector<std::string>& w) {
     const std::string& cmd = w[0];
     const std::size_t args = w.size() - 1;
-    auto widget = [this](const std::string& name) { return window_.control(QString::fromStdString(name)); };
+    // A control of the main window, or of the runoff window once it is loaded; "Form1." or "Form3."
+    // names the window where both have a control of that name.
+    RunoffWindow* runoff = window_.runoffWindow();
+    auto isRunoffControl = [&](const std::string& name) {
+        if (!runoff) return false;
+        const QString q = QString::fromStdString(name);
+        if (q.startsWith(QStringLiteral("Form3."))) return true;
+        if (q.startsWith(QStringLiteral("Form1."))) return false;
+        return window_.control(q) == nullptr && runoff->control(q) != nullptr;
+    };
+    auto widget = [&](const std::string& name) -> QWidget* {
+        const QString q = QString::fromStdString(name);
+        return isRunoffControl(name) ? runoff->control(q) : window_.control(q);
+    };
+    auto bareName = [](const std::string& name) {
+        const auto dot = name.find('.');
+        return dot == std::string::npos ? name : name.substr(dot + 1);
+    };
 
     if (cmd == "dump" && args == 0) {
         dump();
@@ -181,7 +208,18 @@ std::optional<std::string> ScriptRunner::execute(const std::vector<std::string>&
         QWidget* target = widget(w[1]);
         if (!target) return "no control of that name";
         target->clearFocus();
-        if (auto* edit = qobject_cast<QLineEdit*>(target)) emit edit->editingFinished();
+        if (isRunoffControl(w[1])) runoff->fieldLostFocus(bareName(w[1]));
+    } else if (cmd == "choose" && args == 2 && qobject_cast<QComboBox*>(widget(w[1]))) {
+        // A list: picks the entry of that text, or types the text when there is none.
+        runoff->chooseListText(bareName(w[1]), w[2]);
+    } else if (cmd == "check" && args == 2) {
+        if (w[2] != "on" && w[2] != "off") return "the state is on or off";
+        auto* box = qobject_cast<QCheckBox*>(widget(w[1]));
+        if (!box) return "no check box of that name";
+        box->setChecked(w[2] == "on");
+    } else if (cmd == "doubleclick" && args == 1) {
+        if (w[1] != "chart" || !runoff) return "only the runoff window's chart takes a double-click";
+        runoff->toggleChartSize();
     } else if (cmd == "choose" && args == 2) {
         const auto index = parseInt(w[2]);
         if (!index) return "INDEX must be a whole number";
@@ -202,6 +240,12 @@ std::optional<std::string> ScriptRunner::execute(const std::vector<std::string>&
         if (!width || !height || *width <= 0 || *height <= 0) return "W and H must be positive whole numbers";
         window_.showNormal();
         window_.resize(*width, *height);
+    } else if (cmd == "grab" && args == 2) {
+        // A picture of a window as it is now shown.
+        QWidget* target = w[1] == "Form3" ? static_cast<QWidget*>(runoff) : w[1] == "Form1" ? &window_ : nullptr;
+        if (!target) return "the window is Form1 or a loaded Form3";
+        QApplication::processEvents();
+        if (!target->grab().save(QString::fromStdString(w[2]))) return "cannot save the picture";
     } else if (cmd == "show" && args == 1) {
         // The plain text of a text box or the caption, for reading a session's result.
         QWidget* target = widget(w[1]);

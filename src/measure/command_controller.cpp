@@ -426,13 +426,21 @@ std::string MeasureController::cutResultValue(const std::string& s) {
 
 HandOff MeasureController::handOff() const {
     HandOff h;
+    auto cut = [&h](const std::string& text, std::optional<std::string>& value) {
+        if (text.empty()) return;
+        try {
+            value = cutResultValue(text);
+        } catch (const common::RuntimeFailure& f) {
+            h.failures.push_back(f.description());
+        }
+    };
     h.frameCaption = "HydrographArea" + common::integerText(state_.measureNumber);
-    if (!state_.streamLengthText.empty()) h.streamLength = cutResultValue(state_.streamLengthText);
+    cut(state_.streamLengthText, h.streamLength);
     h.streamLengthLabel = "Stream Length" + state_.lengthUnitText;
-    if (!state_.belowCentroidText.empty()) h.belowCentroid = cutResultValue(state_.belowCentroidText);
+    cut(state_.belowCentroidText, h.belowCentroid);
     h.belowCentroidLabel = "Below Centroid" + state_.lengthUnitText;
     if (!state_.areaText.empty()) {
-        h.basinArea = cutResultValue(state_.areaText);
+        cut(state_.areaText, h.basinArea);
         h.basinAreaLabel = "Basin Area" + state_.areaUnitText;
     }
     return h;

@@ -24,6 +24,8 @@ struct HandOff {
     std::string belowCentroidLabel;         // lblLca
     std::optional<std::string> basinArea;   // txtBasinArea
     std::optional<std::string> basinAreaLabel;  // Label10
+    // Descriptions of the values that could not be cut out; those values stay absent.
+    std::vector<std::string> failures;
 };
 
 class MeasureController {
@@ -50,6 +52,7 @@ public:
 
     // The number text between "= " and the unit text of a result text; a failure when no blank follows.
     static std::string cutResultValue(const std::string& resultText);
+    // The values for the runoff window; a value that cannot be cut is reported and left out.
     HandOff handOff() const;
 
     ScaleCalibration& scale() { return scale_; }

@@ -1,0 +1,330 @@
+// The runoff window: widgets bound to the runoff field model, the basin logic and the chart grid.
+#include "app/runoff_window.hpp"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/chart_view.hpp"
+#include "app/json_writer.hpp"
+
+namespace brelvo::app {
+
+namespace {
+
+constexpr int kGridRows = 8;
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
+    basin::loadRunoffDefaults(fields_);
+    fields_.setCaption("Form3", "Runoff Hydrograph");
+    block_ = std::make_unique<basin::BasinBlock>(fields_);
+    fields_.pendingEvents = [] { QApplication::processEvents(); };
+    buildWidgets();
+    fields_.displayChanged = [this](const std::string& name) { showField(name); };
+    for (const auto& name : fields_.textNames()) showField(name);
+    for (const auto& name : fields_.captionNames()) showField(name);
+    for (const auto& name : fields_.checkNames()) showField(name);
+    chart_.changed = [this] { chartView_->rebuild(); };
+    basin::resetChart(chart_, state_, fields_);
+    resize(1280, 720);
+}
+
+RunoffWindow::~RunoffWindow() {
+    fields_.displayChanged = nullptr;
+    fields_.pendingEvents = nullptr;
+    chart_.changed = nullptr;
+}
+
+QLineEdit* RunoffWindow::addField(const std::string& name, int width) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(q(name));
+    edit->setMinimumWidth(width);
+    edit->installEventFilter(this);
+    edits_[name] = edit;
+    connect(edit, &QLineEdit::textChanged, this, [this, name](const QString& text) {
+        if (syncing_) return;
+        fields_.setText(name, text.toStdString());
+    });
+    return edit;
+}
+
+QLabel* RunoffWindow::addCaption(const std::string& name) {
+    auto* label = new QLabel(this);
+    label->setObjectName(q(name));
+    captions_[name] = label;
+    return label;
+}
+
+void RunoffWindow::buildWidgets() {
+    setObjectName(QStringLiteral("Form3"));
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(10, 10, 10, 10);
+    root->setSpacing(8);
+
+    inputs_ = new QWidget(this);
+    auto* top = new QHBoxLayout(inputs_);
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(10);
+
+    // Basin block: the lag formula heads the frame.
+    auto* basinBox = new QGroupBox(QStringLiteral("Lag Time = C* (L*Lca/S^.5)^.33"), inputs_);
+    auto* basinGrid = new QGridLayout(basinBox);
+    basinGrid->setVerticalSpacing(4);
+    int row = 0;
+    auto basinRow = [&](QWidget* label, const std::string& field) {
+        basinGrid->addWidget(label, row, 0);
+        basinGrid->addWidget(addField(field), row, 1);
+        ++row;
+    };
+    basinRow(addCaption("Label10"), "txtBasinArea");
+    basinRow(addCaption("lblL"), "txtL");
+    basinRow(addCaption("lblLca"), "txtLca");
+    basinRow(new QLabel(QStringLiteral("Upper Elev (ft)"), basinBox), "txtelv1");
+    basinRow(new QLabel(QStringLiteral("Lower Elev (ft)"), basinBox), "txtElv2");
+    basinRow(new QLabel(QStringLiteral("S (ft/mi)"), basinBox), "txtS");
+    basinRow(new QLabel(QStringLiteral("C estimate"), basinBox), "txtC");
+    basinRow(new QLabel(QStringLiteral("Lag Time (hours)"), basinBox), "txtLag");
+    auto* autoStep = new QCheckBox(QStringLiteral("Auto time step / lag"), basinBox);
+    autoStep->setObjectName(QStringLiteral("chkAutoTimeStep"));
+    checks_["chkAutoTimeStep"] = autoStep;
+    basinGrid->addWidget(autoStep, row++, 0, 1, 2);
+    auto* stepLabel = addCaption("Label14");
+    stepLabel->setWordWrap(true);
+    basinRow(stepLabel, "txtGraphtimestep");
+    edits_["txtS"]->setReadOnly(true);
+    basinGrid->setRowStretch(row, 1);
+    top->addWidget(basinBox);
+
+    // Rainfall durations: hours, inches and the areal factor of each row.
+    auto* rainBox = new QGroupBox(QStringLiteral("Rainfall Durations"), inputs_);
+    auto* rainGrid = new QGridLayout(rainBox);
+    rainGrid->setVerticalSpacing(3);
+    rainGrid->addWidget(new QLabel(QStringLiteral("Hours"), rainBox), 0, 0);
+    rainGrid->addWidget(new QLabel(QStringLiteral("Inches"), rainBox), 0, 1);
+    rainGrid->addWidget(new QLabel(QStringLiteral("Areal factor"), rainBox), 0, 2);
+    for (int i = 0; i < kGridRows; ++i) {
+        rainGrid->addWidget(addField(basin::RunoffFields::indexed("txtDuration", i), 55), i + 1, 0);
+        rainGrid->addWidget(addField(basin::RunoffFields::indexed("txtRain", i), 55), i + 1, 1);
+        auto* factor = addField(basin::RunoffFields::indexed("txtArealAdj", i), 55);
+        factor->setReadOnly(true);
+        rainGrid->addWidget(factor, i + 1, 2);
+    }
+    auto* areaAdj = new QCheckBox(QStringLiteral("Areal Reduction"), rainBox);
+    areaAdj->setObjectName(QStringLiteral("chkAreaAdj"));
+    checks_["chkAreaAdj"] = areaAdj;
+    rainGrid->addWidget(areaAdj, kGridRows + 1, 0, 1, 3);
+    auto* rainList = new QComboBox(rainBox);
+    rainList->setObjectName(QStringLiteral("ComboRain"));
+    rainList->setEditable(true);
+    for (const auto& item : basin::rainItems()) rainList->addItem(q(item));
+    lists_["ComboRain"] = rainList;
+    rainGrid->addWidget(rainList, kGridRows + 2, 0, 1, 3);
+    top->addWidget(rainBox);
+
+    // Losses, the hydrograph method and the titles.
+    auto* rightColumn = new QVBoxLayout;
+    auto* lossBox = new QGroupBox(QStringLiteral("Rainfall Losses"), inputs_);
+    auto* lossGrid = new QGridLayout(lossBox);
+    lossGrid->addWidget(new QLabel(QStringLiteral("SCS CN (5-100) or Initial Loss (inches)"), lossBox), 0, 0);
+    lossGrid->addWidget(addField("txtCNloss"), 0, 1);
+    lossGrid->addWidget(new QLabel(QStringLiteral("Constant Loss (in/hr)"), lossBox), 1, 0);
+    lossGrid->addWidget(addField("txtConstLoss"), 1, 1);
+    lossGrid->addWidget(new QLabel(QStringLiteral("Percent Basin Impervious"), lossBox), 2, 0);
+    lossGrid->addWidget(addField("txtPercentImp"), 2, 1);
+    rightColumn->addWidget(lossBox);
+
+    frame2_ = new QGroupBox(inputs_);
+    frame2_->setObjectName(QStringLiteral("Frame2"));
+    auto* methodLayout = new QVBoxLayout(frame2_);
+    auto* graphList = new QComboBox(frame2_);
+    graphList->setObjectName(QStringLiteral("ComboDimgraph"));
+    graphList->setEditable(true);
+    for (const auto& item : basin::dimgraphItems()) graphList->addItem(q(item));
+    lists_["ComboDimgraph"] = graphList;
+    methodLayout->addWidget(graphList);
+    rightColumn->addWidget(frame2_);
+
+    auto* titleBox = new QGroupBox(QStringLiteral("Titles"), inputs_);
+    auto* titleLayout = new QVBoxLayout(titleBox);
+    titleLayout->addWidget(addField("txtTitle", 220));
+    titleLayout->addWidget(addField("txtTile2", 220));
+    rightColumn->addWidget(titleBox);
+    rightColumn->addStretch(1);
+    top->addLayout(rightColumn, 1);
+    root->addWidget(inputs_);
+
+    buttons_ = new QWidget(this);
+    auto* buttonRow = new QHBoxLayout(buttons_);
+    buttonRow->setContentsMargins(0, 0, 0, 0);
+    auto addButton = [&](const char* name, const char* text) {
+        auto* button = new QPushButton(QString::fromLatin1(text), buttons_);
+        button->setObjectName(QString::fromLatin1(name));
+        buttonRow->addWidget(button);
+        return button;
+    };
+    auto* compute = addButton("Command1", "Compute Hydrograph");
+    compute->setDefault(true);
+    auto* clear = addButton("Command2", "Clear Hydrograph Plots");
+    auto* save = addButton("Command3", "Save Hydrograph");
+    auto* route = addButton("butRoute", "Route Hydrograph");
+    buttonRow->addStretch(1);
+    root->addWidget(buttons_);
+
+    chartView_ = new ChartView(chart_, this);
+    chartView_->setObjectName(QStringLiteral("MSChart1"));
+    chartView_->setMinimumHeight(220);
+    chartView_->onDoubleClick = [this] { toggleChartSize(); };
+    root->addWidget(chartView_, 1);
+
+    for (const auto& [name, list] : lists_) {
+        const std::string listName = name;
+        connect(list, &QComboBox::currentTextChanged, this, [this, listName](const QString& text) {
+            if (syncing_) return;
+            fields_.setText(listName, text.toStdString());
+        });
+    }
+    connect(autoStep, &QCheckBox::toggled, this, [this](bool on) {
+        if (!syncing_) fields_.setChecked("chkAutoTimeStep", on);
+    });
+    connect(areaAdj, &QCheckBox::toggled, this, [this](bool on) {
+        if (syncing_) return;
+        fields_.setChecked("chkAreaAdj", on);
+        block_->areaAdjClicked();
+    });
+    connect(compute, &QPushButton::clicked, this,
+            [this] { dialogs_.message("Compute Hydrograph is not available in this version yet."); });
+    connect(clear, &QPushButton::clicked, this, [this] { clearPlots(); });
+    connect(save, &QPushButton::clicked, this, [this] { saveHydrograph(); });
+    connect(route, &QPushButton::clicked, this,
+            [this] { dialogs_.message("Route Hydrograph is not available in this version yet."); });
+}
+
+void RunoffWindow::showField(const std::string& name) {
+    syncing_ = true;
+    if (name == "Form3") {
+        setWindowTitle(q(fields_.caption(name)));
+    } else if (name == "Frame2") {
+        frame2_->setTitle(q(fields_.caption(name)));
+    } else if (auto e = edits_.find(name); e != edits_.end()) {
+        if (e->second->text().toStdString() != fields_.text(name)) e->second->setText(q(fields_.text(name)));
+    } else if (auto c = captions_.find(name); c != captions_.end()) {
+        c->second->setText(q(fields_.caption(name)));
+    } else if (auto k = checks_.find(name); k != checks_.end()) {
+        k->second->setChecked(fields_.checked(name));
+    } else if (auto l = lists_.find(name); l != lists_.end()) {
+        if (l->second->currentText().toStdString() != fields_.text(name)) {
+            l->second->setEditText(q(fields_.text(name)));
+        }
+    }
+    syncing_ = false;
+}
+
+bool RunoffWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        for (const auto& [name, edit] : edits_) {
+            if (edit == watched) {
+                fieldLostFocus(name);
+                break;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RunoffWindow::fieldLostFocus(const std::string& name) {
+    try {
+        block_->lostFocus(name);
+    } catch (const common::RuntimeFailure& f) {
+        dialogs_.message(f.description());
+    }
+}
+
+void RunoffWindow::chooseListText(const std::string& name, const std::string& text) {
+    const auto it = lists_.find(name);
+    if (it == lists_.end()) return;
+    const int index = it->second->findText(q(text), Qt::MatchExactly);
+    if (index >= 0) {
+        it->second->setCurrentIndex(index);
+    } else {
+        it->second->setEditText(q(text));
+    }
+}
+
+void RunoffWindow::receiveMeasurement(const basin::HandOffValues& values) {
+    basin::receiveMeasurement(fields_, values);
+}
+
+void RunoffWindow::toggleChartSize() {
+    // The chart either fills the window or returns to its place below the inputs.
+    chartMaximised_ = !chartMaximised_;
+    inputs_->setVisible(!chartMaximised_);
+    buttons_->setVisible(!chartMaximised_);
+}
+
+void RunoffWindow::clearPlots() {
+    try {
+        basin::resetChart(chart_, state_, fields_);
+    } catch (const common::RuntimeFailure& f) {
+        dialogs_.message(f.description());
+    }
+}
+
+void RunoffWindow::saveHydrograph() {
+    if (chart_.columnCount() <= 2) {
+        dialogs_.message("Compute hydrograph before saving.");
+        return;
+    }
+    dialogs_.message("Save Hydrograph is not available in this version yet.");
+}
+
+QWidget* RunoffWindow::control(const QString& qualified) const {
+    QString name = qualified;
+    if (name.startsWith(QStringLiteral("Form3."))) name = name.mid(6);
+    if (name == QStringLiteral("Form3")) return const_cast<RunoffWindow*>(this);
+    if (name == QStringLiteral("chart")) return chartView_;
+    return findChild<QWidget*>(name);
+}
+
+void RunoffWindow::dump(JsonWriter& j) const {
+    j.key("loaded").value(true);
+    j.key("visible").value(isVisible());
+    j.key("caption").value(windowTitle().toStdString());
+    j.key("fields").beginObject();
+    for (const auto& [name, edit] : edits_) j.key(name).value(edit->text().toStdString());
+    j.endObject();
+    j.key("captions").beginObject();
+    for (const auto& [name, label] : captions_) j.key(name).value(label->text().toStdString());
+    j.key("Frame2").value(frame2_->title().toStdString());
+    j.endObject();
+    j.key("lists").beginObject();
+    for (const auto& [name, list] : lists_) j.key(name).value(list->currentText().toStdString());
+    j.endObject();
+    j.key("checks").beginObject();
+    for (const auto& [name, check] : checks_) j.key(name).value(check->isChecked());
+    j.endObject();
+    j.key("chart").beginObject();
+    j.key("columns").value(chart_.columnCount());
+    j.key("rows").beginArray();
+    for (const auto& r : chart_.rows()) {
+        j.beginObject().key("label").value(r.label).key("cells").beginArray();
+        for (const auto& cell : r.cells) j.value(cell);
+        j.endArray().endObject();
+    }
+    j.endArray();
+    j.key("maximised").value(chartMaximised_);
+    j.endObject();
+}
+
+}  // namespace brelvo::app

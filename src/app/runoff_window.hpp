@@ -1,0 +1,79 @@
+// The runoff window (Form3): the basin block, the rainfall grid, losses, titles, the two lists, the
+// buttons and the chart, bound to the field model and the basin logic.
+#pragma once
+
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "basin/basin_block.hpp"
+#include "basin/chart_grid.hpp"
+#include "basin/runoff_fields.hpp"
+#include "basin/working_state.hpp"
+#include "common/dialogs.hpp"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace brelvo::app {
+
+class ChartView;
+class JsonWriter;
+
+class RunoffWindow : public QWidget {
+public:
+    explicit RunoffWindow(common::Dialogs& dialogs);
+    ~RunoffWindow() override;
+
+    basin::RunoffFields& fields() { return fields_; }
+    const basin::ChartGrid& chart() const { return chart_; }
+    basin::RunoffState& state() { return state_; }
+
+    // The measured values from the main window; absent values leave their fields unchanged.
+    void receiveMeasurement(const basin::HandOffValues& values);
+
+    // Events as the widgets deliver them (the script runner calls the same entries).
+    void fieldLostFocus(const std::string& name);
+    void chooseListText(const std::string& name, const std::string& text);
+    void toggleChartSize();
+    bool chartMaximised() const { return chartMaximised_; }
+
+    QWidget* control(const QString& name) const;
+    void dump(JsonWriter& json) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* addField(const std::string& name, int width = 70);
+    QLabel* addCaption(const std::string& name);
+    void buildWidgets();
+    void showField(const std::string& name);
+    void clearPlots();
+    void saveHydrograph();
+
+    common::Dialogs& dialogs_;
+    basin::RunoffFields fields_;
+    basin::RunoffState state_;
+    basin::ChartGrid chart_;
+    std::unique_ptr<basin::BasinBlock> block_;
+
+    std::map<std::string, QLineEdit*> edits_;
+    std::map<std::string, QLabel*> captions_;
+    std::map<std::string, QCheckBox*> checks_;
+    std::map<std::string, QComboBox*> lists_;
+    QGroupBox* frame2_ = nullptr;
+    QWidget* inputs_ = nullptr;
+    QWidget* buttons_ = nullptr;
+    ChartView* chartView_ = nullptr;
+    bool chartMaximised_ = false;
+    bool syncing_ = false;
+};
+
+}  // namespace brelvo::app

@@ -1,0 +1,286 @@
+// Basin block of the runoff window. Elevations in feet, lengths in miles (after the lblL unit factor),
+// slope in feet per mile, lag and time step in hours; single-precision arithmetic as in the fields.
+#include "basin/basin_block.hpp"
+
+#include <cmath>
+#include <limits>
+
+#include "basin/areal_reduction.hpp"
+#include "common/failure.hpp"
+#include "common/numbers.hpp"
+
+namespace brelvo::basin {
+
+namespace {
+
+constexpr int kGridRows = 8;
+const std::string kStepMinutes = "Hydrograph Time Step (minutes)";
+const std::string kStepHours = "Hydrograph Time Step (hours)";
+
+// The lenient read of a field as a single; a number beyond the single range cannot be held.
+float readSingle(const std::string& text) {
+    const double value = common::leadingNumber(text);
+    if (std::fabs(value) > std::numeric_limits<float>::max()) throw common::overflow();
+    return static_cast<float>(value);
+}
+
+std::optional<float> finiteSingle(double value) {
+    if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) return std::nullopt;
+    return static_cast<float>(value);
+}
+
+bool contains(const std::string& text, const char* part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Int(value * scale + 0.5) / scale as shortest text; the product is a single, as the field arithmetic
+// has it. Nothing when the product leaves the single range.
+std::optional<std::string> roundedText(float value, float scale) {
+    const float scaled = value * scale;
+    if (!std::isfinite(scaled)) return std::nullopt;
+    return common::generalText(static_cast<float>(std::floor(static_cast<double>(scaled) + 0.5) / scale));
+}
+
+struct BasinInputs {
+    float upperFt = 0;
+    float lowerFt = 0;
+    float lengthMi = 0;         // L
+    float belowCentroidMi = 0;  // Lca
+};
+
+// Elevations and lengths as both recomputations read them; nothing when the recomputation stops:
+// lower above upper, an empty L or Lca, or an L that is not one number (the strict field).
+std::optional<BasinInputs> readBasinInputs(const RunoffFields& fields) {
+    BasinInputs in;
+    in.upperFt = readSingle(fields.text("txtelv1"));
+    in.lowerFt = readSingle(fields.text("txtElv2"));
+    if (in.lowerFt > in.upperFt) return std::nullopt;
+    const std::string& lengthText = fields.text("txtL");
+    if (lengthText.empty() || !common::isWholeNumber(lengthText)) return std::nullopt;
+    const float factor = lengthFactor(fields);
+    in.lengthMi = factor * readSingle(lengthText);
+    const std::string& belowText = fields.text("txtLca");
+    if (belowText.empty()) return std::nullopt;
+    in.belowCentroidMi = factor * readSingle(belowText);
+    return in;
+}
+
+// S in ft/mi. Nothing unless L and Lca are positive and S is positive and finite: equal elevations,
+// a zero length or a zero Lca would divide by zero in the slope or the lag, and then the previous
+// S, C and lag stay as they are.
+std::optional<float> slopeOf(const BasinInputs& in) {
+    if (!(in.lengthMi > 0.0f) || !(in.belowCentroidMi > 0.0f)) return std::nullopt;
+    const float slope = (in.upperFt - in.lowerFt) / in.lengthMi;
+    if (!(slope > 0.0f) || !std::isfinite(slope)) return std::nullopt;
+    return slope;
+}
+
+// lag = C (L Lca / S^0.5)^0.33, hours.
+std::optional<float> lagOf(float c, const BasinInputs& in, float slope) {
+    const float lengths = in.lengthMi * in.belowCentroidMi;
+    const double ratio = static_cast<double>(lengths) / std::sqrt(static_cast<double>(slope));
+    return finiteSingle(static_cast<double>(c) * std::pow(ratio, 0.33));
+}
+
+}  // namespace
+
+const std::vector<std::string>& dimgraphItems() {
+    static const std::vector<std::string> items{
+        "Rational Method",       "Triangle Unit Graph", "SCS.DGF",         "Urban.DGF",
+        "SWDesertCoPlateau.DGF", "PhoenixMtsAZ.DGF",    "GreatPlains.DGF", "SierraCascadeCoastal.DGF",
+        "RockMtTstorm.DGF",      "RockyMtGenStorm.DGF"};
+    return items;
+}
+
+const std::vector<std::string>& rainItems() {
+    static const std::vector<std::string> items{"Average",     "None",          "Peak at 2/3",
+                                                "Peak at 1/3", "Peak Centered", "Storm File"};
+    return items;
+}
+
+void loadRunoffDefaults(RunoffFields& fields) {
+    // Elevations are cleared before txtC is set, so a bound txtC handler finds nothing to recompute.
+    fields.setText("txtBasinArea", "1");
+    fields.setText("txtL", "");
+    fields.setText("txtLca", "");
+    fields.setText("txtelv1", "");
+    fields.setText("txtElv2", "");
+    fields.setText("txtS", "1");
+    fields.setText("txtC", "1");
+    fields.setText("txtLag", "1");
+    fields.setText("txtGraphtimestep", "15");
+    for (int i = 0; i < kGridRows; ++i) {
+        fields.setText(RunoffFields::indexed("txtDuration", i), i == 0 ? "1" : "");
+        fields.setText(RunoffFields::indexed("txtRain", i), i == 0 ? "1.00" : "");
+        fields.setText(RunoffFields::indexed("txtArealAdj", i), "");
+    }
+    fields.setText("txtCNloss", "");
+    fields.setText("txtConstLoss", "");
+    fields.setText("txtPercentImp", "");
+    fields.setText("txtTitle", "Enter Title 1");
+    fields.setText("txtTile2", "Enter Title 2");
+    fields.setText("ComboDimgraph", "Select Dimensionless Graph");
+    fields.setText("ComboRain", "Select Rainfall Arrangement");
+
+    fields.setCaption("Label10", "Basin Area (mi^2)");
+    fields.setCaption("lblL", "Stream Length");
+    fields.setCaption("lblLca", "Below Centroid");
+    fields.setCaption("Label14", kStepMinutes);
+    fields.setCaption("Frame2", "Hydrograph Method");
+
+    fields.setChecked("chkAutoTimeStep", true);
+    fields.setChecked("chkAreaAdj", false);
+}
+
+void receiveMeasurement(RunoffFields& fields, const HandOffValues& values) {
+    const auto present = [](const std::optional<std::string>& value) { return value && !value->empty(); };
+    fields.setCaption("Frame2", values.frameCaption);
+    if (present(values.streamLength)) fields.setText("txtL", *values.streamLength);
+    fields.setCaption("lblL", values.streamLengthLabel);
+    if (present(values.belowCentroid)) fields.setText("txtLca", *values.belowCentroid);
+    fields.setCaption("lblLca", values.belowCentroidLabel);
+    if (values.basinArea) {
+        if (present(values.basinArea)) fields.setText("txtBasinArea", *values.basinArea);
+        fields.setCaption("Label10", values.basinAreaLabel);
+    }
+}
+
+float lengthFactor(const RunoffFields& fields) {
+    return contains(fields.caption("lblL"), "ft") ? 1.0f / 5280.0f : 1.0f;
+}
+
+float basinAreaSquareMiles(const RunoffFields& fields) {
+    const float area = readSingle(fields.text("txtBasinArea"));
+    const std::string& unit = fields.caption("Label10");
+    if (contains(unit, "acre")) return area / 640.0f;
+    if (contains(unit, "ft^2")) return area / 27878400.0f;
+    return area;
+}
+
+BasinBlock::BasinBlock(RunoffFields& fields) : fields_(fields) {
+    fields_.onChange("txtC", [this] { cChanged(); });
+}
+
+BasinBlock::~BasinBlock() {
+    fields_.onChange("txtC", nullptr);
+}
+
+void BasinBlock::Getbasinstats() {
+    if (!fields_.checked("chkAutoTimeStep")) return;
+    if (fields_.text("txtelv1").empty() || fields_.text("txtElv2").empty()) return;
+    fields_.letPendingEventsRun();
+    const auto in = readBasinInputs(fields_);
+    if (!in) return;
+    const auto slope = slopeOf(*in);
+    if (!slope) return;
+    const auto c = static_cast<float>(0.76748 * std::pow(static_cast<double>(*slope), 0.14645));
+    const auto lag = lagOf(c, *in, *slope);
+    if (!lag) return;
+    // Everything is checked before the first write, because writing C already runs txtC's handler.
+    const auto cText = roundedText(c, 100.0f);
+    const auto slopeText = roundedText(*slope, 10.0f);
+    const auto lagText = roundedText(*lag, 100.0f);
+    if (!cText || !slopeText || !lagText) return;
+
+    // Runs the txtC change handler (lag from the rounded C, step from lag / 11) before going on;
+    // the writes below then leave S, the lag from the unrounded C and the step from lag / 5.5.
+    fields_.setText("txtC", *cText);
+    fields_.letPendingEventsRun();
+    fields_.setText("txtS", *slopeText);
+    fields_.letPendingEventsRun();
+    fields_.setText("txtLag", *lagText);
+    fields_.letPendingEventsRun();
+    chooseTimeStep(static_cast<float>(static_cast<double>(*lag) / 5.5));
+    fields_.letPendingEventsRun();
+}
+
+void BasinBlock::cChanged() {
+    if (!fields_.checked("chkAutoTimeStep")) return;
+    if (fields_.text("txtelv1").empty() || fields_.text("txtElv2").empty()) return;
+    fields_.letPendingEventsRun();
+    // A lone point is where typing a C such as ".8" starts: nothing to recompute yet.
+    const std::string cField = fields_.text("txtC");
+    if (cField == "." || cField.empty()) return;
+    const auto in = readBasinInputs(fields_);
+    if (!in) return;
+    const float c = readSingle(cField);
+    fields_.letPendingEventsRun();
+    const auto slope = slopeOf(*in);
+    if (!slope) return;
+    const auto lag = lagOf(c, *in, *slope);
+    if (!lag) return;
+    const auto slopeText = roundedText(*slope, 10.0f);
+    const auto lagText = roundedText(*lag, 100.0f);
+    if (!slopeText || !lagText) return;
+
+    fields_.setText("txtS", *slopeText);
+    fields_.letPendingEventsRun();
+    fields_.setText("txtLag", *lagText);
+    fields_.letPendingEventsRun();
+    chooseTimeStep(static_cast<float>(static_cast<double>(*lag) / 5.5 / 2.0));
+    fields_.letPendingEventsRun();
+}
+
+void BasinBlock::lostFocus(const std::string& name) {
+    if (name == "txtelv1" || name == "txtElv2") {
+        fields_.letPendingEventsRun();
+        Getbasinstats();
+    } else if (name == "txtL" || name == "txtLca") {
+        if (fields_.text("txtGraphtimestep").empty()) return;
+        fields_.letPendingEventsRun();
+        Getbasinstats();
+    } else if (name == "txtLag") {
+        if (!fields_.checked("chkAutoTimeStep")) return;
+        const std::string lagField = fields_.text("txtLag");
+        if (lagField == "." || lagField.empty()) return;
+        const float lag = readSingle(lagField);
+        fields_.letPendingEventsRun();
+        chooseTimeStep(static_cast<float>(static_cast<double>(lag) / 5.5));
+        fields_.letPendingEventsRun();
+    }
+}
+
+void BasinBlock::areaAdjClicked() {
+    const float area = basinAreaSquareMiles(fields_);
+    if (area == 0.0f) return;
+    const bool reduce = fields_.checked("chkAreaAdj");
+    for (int i = 0; i < kGridRows; ++i) {
+        const float duration = readSingle(fields_.text(RunoffFields::indexed("txtDuration", i)));
+        if (duration == 0.0f) continue;
+        const float factor = reduce ? arealReductionFactor(area, duration) : 1.0f;
+        fields_.setText(RunoffFields::indexed("txtArealAdj", i), common::formatPattern(factor, "0.000"));
+    }
+}
+
+void BasinBlock::chooseTimeStep(float r) {
+    if (!std::isfinite(r)) return;
+    // Step in hours; the thresholds are singles and every comparison is strict.
+    float stepHours = 0;
+    if (r < 0.08f) {
+        stepHours = 0.016666666f;
+    } else if (r < 0.166f) {
+        stepHours = 0.08333333f;
+    } else if (r < 0.24f) {
+        stepHours = 0.16666667f;
+    } else if (r < 0.49f) {
+        stepHours = 0.25f;
+    } else if (r < 0.99f) {
+        stepHours = 0.5f;
+    } else {
+        stepHours = static_cast<float>(std::floor(static_cast<double>(r) - 0.1) + 1.0);
+    }
+
+    // The field carries the unit that Label14 names: whole minutes below an hour, else hours.
+    double value = 0;
+    if (stepHours >= 1.0f) {
+        fields_.setCaption("Label14", kStepHours);
+        value = stepHours;
+    } else {
+        fields_.setCaption("Label14", kStepMinutes);
+        value = common::leadingNumber(common::formatPattern(stepHours * 60.0f, "#0"));
+    }
+    fields_.setText("txtGraphtimestep",
+                    common::generalText(static_cast<float>(std::floor(value * 1000.0 + 0.5) / 1000.0)));
+}
+
+}  // namespace brelvo::basin

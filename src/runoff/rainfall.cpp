@@ -1,0 +1,324 @@
+// Rainfall series: table reading, the uniform and synthetic storms with their peak placement, storm files.
+#include "runoff/rainfall.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <system_error>
+
+#include "common/failure.hpp"
+#include "common/numbers.hpp"
+#include "runoff/curve_fit.hpp"
+
+namespace brelvo::runoff {
+
+using basin::RunoffFields;
+using basin::RunoffState;
+using basin::Series;
+
+namespace {
+
+constexpr int kTableRows = 8;
+constexpr std::int16_t kPeakAtTwoThirds = 1;
+constexpr std::int16_t kPeakAtOneThird = 2;
+constexpr std::int16_t kPeakCentered = 3;
+
+// A storm file is at most 32,759 lines of a few fields; anything far larger is not one, and reading it
+// whole would only exhaust memory.
+constexpr std::streamoff kMaxStormFileBytes = 64LL * 1024 * 1024;
+
+// A real value kept as a single: beyond the single range it is the run's overflow, never an infinity
+// carried on.
+float single(double value) {
+    if (!(std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max()))) {
+        throw common::overflow();
+    }
+    return static_cast<float>(value);
+}
+
+// Single-precision quotient. x / 0 is "Division by zero" and 0 / 0 "Overflow", the platform's
+// failures for them, so a zero time step or storm duration ends the run instead of yielding Inf.
+float quotient(float dividend, float divisor) {
+    if (divisor == 0) throw dividend == 0 ? common::overflow() : common::divisionByZero();
+    return single(static_cast<double>(dividend / divisor));
+}
+
+// Recreates rainStep and excessStep with indices 0..nSize, all zero.
+void recreatePerStep(RunoffState& state) {
+    state.rainStep.redim(state.nSize);
+    state.excessStep.redim(state.nSize);
+}
+
+// Positions 1..n in the order the sorted increments take them: the peak, then for j = 1..n-1 the next
+// free position on the side toRight(j) chooses, or on the other side when that one is used up.
+std::vector<int> positionsAroundPeak(int n, int peak, const std::function<bool(int)>& toRight) {
+    std::vector<int> positions{peak};
+    int left = peak - 1;
+    int right = peak + 1;
+    for (int j = 1; j <= n - 1; ++j) {
+        bool goRight = toRight(j);
+        if (goRight && right > n) {
+            goRight = false;
+        } else if (!goRight && left < 1) {
+            goRight = true;
+        }
+        positions.push_back(goRight ? right++ : left--);
+    }
+    return positions;
+}
+
+// Places the sorted increments s(1) >= s(2) >= ... of n steps into rainStep(1..n).
+void placeIncrements(std::int16_t arrangePeak, const Series& sorted, int n, Series& rainStep) {
+    if (n <= 0) return;
+    std::vector<int> positions;
+    if (arrangePeak == kPeakAtTwoThirds || arrangePeak == kPeakAtOneThird) {
+        // Two steps before the peak for every one after it.
+        const int peak = common::toInt16(2.0 * n / 3.0);
+        positions = positionsAroundPeak(n, peak, [](int j) { return j % 3 == 0; });
+        if (arrangePeak == kPeakAtOneThird) {
+            // The same storm reversed in time.
+            for (int& position : positions) position = n - position + 1;
+        }
+    } else if (arrangePeak == kPeakCentered) {
+        int peak = common::toInt16(n / 2.0);
+        if (peak == 0) peak = 1;  // a one-step storm
+        positions = positionsAroundPeak(n, peak, [](int j) { return j % 2 == 0; });
+    } else {
+        // None: largest first, decreasing.
+        for (int i = 1; i <= n; ++i) positions.push_back(i);
+    }
+    for (int j = 0; j < n; ++j) rainStep[positions[static_cast<std::size_t>(j)]] = sorted[j + 1];
+}
+
+// A storm file's lines, CR LF or LF ended; running out is "Input past end of file".
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) : text_(text) {}
+
+    std::string_view next() {
+        if (position_ >= text_.size()) throw common::RuntimeFailure(62, "Input past end of file");
+        const std::size_t end = text_.find('\n', position_);
+        std::string_view line =
+            text_.substr(position_, end == std::string_view::npos ? end : end - position_);
+        position_ = end == std::string_view::npos ? text_.size() : end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        return line;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t position_ = 0;
+};
+
+// The first two fields of a line; a line with fewer is a field index past the end of the split.
+struct TwoFields {
+    std::string_view first;
+    std::string_view second;
+};
+
+TwoFields firstTwoFields(std::string_view line, char separator) {
+    const std::size_t first = line.find(separator);
+    if (first == std::string_view::npos) throw common::subscriptOutOfRange();
+    std::string_view rest = line.substr(first + 1);
+    const std::size_t second = rest.find(separator);
+    if (second != std::string_view::npos) rest = rest.substr(0, second);
+    return {line.substr(0, first), rest};
+}
+
+}  // namespace
+
+void decodeArrangement(const std::string& comboText, RunoffState& state) {
+    state.arrangeClass = 1;
+    if (comboText == "Average") {
+        state.arrangeClass = 0;
+    } else if (comboText == "None") {
+        state.arrangePeak = 0;
+    } else if (comboText == "Peak at 2/3") {
+        state.arrangePeak = kPeakAtTwoThirds;
+    } else if (comboText == "Peak at 1/3") {
+        state.arrangePeak = kPeakAtOneThird;
+    } else if (comboText == "Peak Centered") {
+        state.arrangePeak = kPeakCentered;
+    } else if (comboText == "Storm File") {
+        state.arrangeClass = 2;
+    }
+}
+
+void readDepthDurationTable(const RunoffFields& fields, RunoffState& state) {
+    state.durTable.redim(RunoffState::kTableUpper);
+    state.depthTable.redim(RunoffState::kTableUpper);
+    state.nTable = 0;
+    for (int i = 1; i <= kTableRows; ++i) {
+        auto box = [&](const char* name) {
+            return common::leadingNumber(fields.text(RunoffFields::indexed(name, i - 1)));
+        };
+        float factor = single(box("txtArealAdj"));
+        if (factor == 0) factor = 1.0f;  // no areal reduction entered
+        state.depthTable[i] = single(box("txtRain") * factor);  // inches
+        state.durTable[i] = single(box("txtDuration"));         // hours
+        // An empty rain box ends the table; rows below it are not read even when filled.
+        if (state.depthTable[i] == 0) break;
+        state.nTable = common::checkedAdd(state.nTable, 1);
+    }
+}
+
+void averageStorm(RunoffState& state) {
+    state.stormDur = state.durTable[state.nTable];
+    state.stormDepth = state.depthTable[state.nTable];
+    const float steps = quotient(state.stormDur, state.udur);
+    state.nSize = common::toInt16(single(static_cast<double>(steps + 10.0f)));
+    state.nRain = common::toInt16(steps);
+    recreatePerStep(state);
+    // Inches per step; a duration that is not a whole number of steps does not add up to stormDepth.
+    const float depthTimesStep = single(static_cast<double>(state.stormDepth * state.udur));
+    const float perStep = quotient(depthTimesStep, state.stormDur);
+    for (int i = 1; i <= state.nRain; ++i) state.rainStep[i] = perStep;
+}
+
+void syntheticStorm(RunoffState& state, StormWork& work) {
+    state.stormDur = state.durTable[state.nTable];
+    state.stormDepth = state.depthTable[state.nTable];
+    state.nSize = common::toInt16(single(static_cast<double>(quotient(state.stormDur, state.udur) + 10.0f)));
+    recreatePerStep(state);
+    work.times.redim(state.nSize);
+    work.cumulative.redim(state.nSize);
+    work.increments.redim(state.nSize);
+    // arrangeStorm hands back the step count in its table-count argument; the state keeps the row count.
+    std::int16_t steps = state.nTable;
+    arrangeStorm(state.arrangePeak, state.durTable, state.depthTable, work.slopes, steps, work.times,
+                 state.rainStep, state.stormDur, state.udur, work.cumulative, work.increments);
+    state.nRain = steps;
+}
+
+void arrangeStorm(std::int16_t arrangePeak, Series& durTable, Series& depthTable, std::vector<float>& slopes,
+                  std::int16_t& nTable, Series& times, Series& rainStep, float stormDur, float udur,
+                  Series& cumulative, Series& increments) {
+    // The duration-0 point (inches): when the first row is longer than one step, the curve starts from
+    // depth(1) / (steps in the first row + 1) instead of 0.
+    if (durTable[1] > udur) {
+        const float stepsInFirstRow = single(static_cast<double>(quotient(durTable[1], udur) + 1.0f));
+        depthTable[0] = quotient(depthTable[1], stepsInFirstRow);
+    }
+    // Slope 0 at the duration-0 point; with fewer than three rows every slope stays 0.
+    slopes.assign(static_cast<std::size_t>(std::max(durTable.size(), 1)), 0.0f);
+    (void)CRVFIT(durTable.values(), depthTable.values(), slopes, nTable);
+
+    // Step k ends at udur added k times, in double so that many small steps do not drift; the step
+    // whose end, as a single, lies beyond the storm is not rained.
+    std::int16_t steps = 0;
+    double t = 0;
+    int search = 1;
+    cumulative[0] = 0;
+    for (;;) {
+        t += static_cast<double>(udur);
+        if (t > static_cast<double>(std::numeric_limits<float>::max())) break;
+        const float end = static_cast<float>(t);
+        if (end > stormDur) break;
+        // A zero or negative step never reaches the end: the step count or the arrays give out first.
+        steps = common::checkedAdd(steps, 1);
+        times[steps] = end;
+        cumulative[steps] =
+            curveValueAt(end, durTable.values(), depthTable.values(), slopes, nTable, search);
+        increments[steps] = single(static_cast<double>(cumulative[steps] - cumulative[steps - 1]));
+    }
+    nTable = steps;
+
+    sortDescending(increments, 1, steps);
+    placeIncrements(arrangePeak, increments, steps, rainStep);
+}
+
+void sortDescending(Series& a, int lo, int hi) {
+    if (lo > hi) return;
+    std::vector<float> values;
+    values.reserve(static_cast<std::size_t>(hi - lo + 1));
+    for (int i = lo; i <= hi; ++i) values.push_back(a[i]);
+    // Largest first; a NaN (never produced here, but a Series may hold one) sorts last so that the
+    // order stays strict and the sort cannot run off the range.
+    std::sort(values.begin(), values.end(),
+              [](float a, float b) { return a > b || (std::isnan(b) && !std::isnan(a)); });
+    for (int i = lo; i <= hi; ++i) a[i] = values[static_cast<std::size_t>(i - lo)];
+}
+
+void parseStormFile(std::string_view text, const std::string& fullPath, RunoffState& state,
+                    RunoffFields& fields) {
+    LineReader lines(text);
+    (void)lines.next();  // a title
+    const std::string_view header = lines.next();
+    // The whole file uses the separator of line 2.
+    const char separator = header.find(',') != std::string_view::npos ? ',' : '\t';
+    const TwoFields headerFields = firstTwoFields(header, separator);
+    const std::int16_t n = common::toInt16(common::leadingNumber(headerFields.first));
+    // A negative count cannot dimension the per-step arrays.
+    if (n < 0) throw common::subscriptOutOfRange();
+    state.udur = single(common::leadingNumber(headerFields.second));  // hours
+
+    // The loss per step follows the file's step (the constant loss is in inches per hour).
+    state.constantLossStep = single(static_cast<double>(state.constantLoss * state.udur));
+    state.nSize = common::checkedAdd(n, 10);  // above 32,757 steps this is an overflow
+    state.stormDur = single(static_cast<double>(static_cast<float>(n) * state.udur));
+    recreatePerStep(state);
+    state.stormDepth = 0;
+    for (int i = 1; i <= n; ++i) {
+        const TwoFields step = firstTwoFields(lines.next(), separator);
+        (void)common::leadingNumber(step.first);  // the step's time, not used
+        state.rainStep[i] = single(common::leadingNumber(step.second));
+        state.stormDepth = single(static_cast<double>(state.stormDepth + state.rainStep[i]));
+    }
+
+    for (int i = 0; i < kTableRows; ++i) {
+        fields.setText(RunoffFields::indexed("txtDuration", i), "");
+        fields.setText(RunoffFields::indexed("txtRain", i), "");
+    }
+    fields.setText("txtGraphtimestep", common::generalText(state.udur));
+    fields.setCaption("Label14", "Hydrograph Time Step (hours)");
+    fields.setText("txtTile2", "Storm file " + fullPath);
+    state.nRain = n;
+}
+
+bool readStormFile(RunoffState& state, RunoffFields& fields, common::Dialogs& dialogs,
+                   const std::string& programFolder) {
+    common::FileDialogRequest request;
+    request.fileName = "";
+    request.initialDir = programFolder;
+    request.filter = "Storm files (*.STM)|*.STM|All files (*.*)|*.*|";
+    request.save = false;
+    const std::optional<std::string> chosen = dialogs.fileDialog(request);
+    if (!chosen || chosen->empty()) return false;
+
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(*chosen, error)) throw common::fileNotFound();
+    std::ifstream file(*chosen, std::ios::binary);
+    if (!file.is_open()) throw common::fileNotFound();
+    file.seekg(0, std::ios::end);
+    const std::streamoff size = file.tellg();
+    if (size < 0) throw common::fileNotFound();
+    if (size > kMaxStormFileBytes) throw common::RuntimeFailure(7, "Out of memory");
+    file.seekg(0, std::ios::beg);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    if (size > 0 && !file.read(text.data(), size)) throw common::RuntimeFailure(62, "Input past end of file");
+
+    parseStormFile(text, *chosen, state, fields);
+    return true;
+}
+
+bool buildRainfall(RunoffState& state, RunoffFields& fields, common::Dialogs& dialogs,
+                   const std::string& programFolder) {
+    if (state.arrangeClass == 0) {
+        averageStorm(state);
+    } else if (state.arrangeClass == 2) {
+        if (!readStormFile(state, fields, dialogs, programFolder)) return false;
+    } else {
+        StormWork work;
+        syntheticStorm(state, work);
+    }
+    float total = 0;  // inches
+    for (int i = 1; i <= state.nRain; ++i) total = single(static_cast<double>(total + state.rainStep[i]));
+    state.rainTotal = total;
+    return true;
+}
+
+}  // namespace brelvo::runoff

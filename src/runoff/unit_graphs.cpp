@@ -1,0 +1,342 @@
+// Unit-hydrograph methods and the convolution of excess rainfall (inches per step) into flows (cfs).
+#include "runoff/unit_graphs.hpp"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <fstream>
+#include <string_view>
+
+#include "common/failure.hpp"
+#include "common/numbers.hpp"
+#include "runoff/curve_fit.hpp"
+#include "runoff/losses.hpp"
+
+namespace brelvo::runoff {
+
+namespace {
+
+constexpr const char* kNoExcess = "No Excess Rainfall";
+constexpr const char* kCWarning = "Warning, C estimate should be between .01-1";
+
+constexpr int kLastGraphIndex = basin::RunoffState::kMaxGraphPoints - 1;  // 2000: graph and unit-graph arrays
+constexpr int kLastOrdinate = basin::RunoffState::kHydrographUpper;       // 9000: qi
+
+// 26.89 cfs for 24 hours is one inch of runoff over one square mile (645.36 cfs-hours).
+constexpr double kInchCfsDays = 26.89;
+constexpr double kAcreFeetPerCfsDay = 1.9835;
+
+// Reading past the end of a dimensionless-graph file.
+common::RuntimeFailure inputPastEndOfFile() {
+    return {62, "Input past end of file"};
+}
+
+// A value as a single; one beyond the single range cannot be held.
+float single(double value) {
+    if (!std::isfinite(value) || std::fabs(value) > FLT_MAX) throw common::overflow();
+    return static_cast<float>(value);
+}
+
+// a / b, with a zero divisor a failure rather than an infinite flow.
+double divide(double a, double b) {
+    if (b == 0) throw common::divisionByZero();
+    return a / b;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// True when the text, after blanks, starts with a number the lenient read takes.
+bool hasLeadingNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && isBlank(text[i])) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i < text.size() && text[i] == '.') ++i;
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
+// Comma- or line-separated fields of a file that is not trusted: fields are kept to a bounded length
+// and a file that ends early is a failure.
+class FieldReader {
+public:
+    explicit FieldReader(std::istream& in) : in_(in) {}
+
+    void discardLine() {
+        if (in_.peek() == std::char_traits<char>::eof()) throw inputPastEndOfFile();
+        for (int c = in_.get(); c != std::char_traits<char>::eof() && c != '\n'; c = in_.get()) {
+        }
+    }
+
+    // The next non-empty field as a number (lenient: trailing text after the number is ignored).
+    double number() {
+        for (;;) {
+            std::string field;
+            bool ended = false;
+            for (;;) {
+                const int c = in_.get();
+                if (c == std::char_traits<char>::eof()) {
+                    ended = true;
+                    break;
+                }
+                if (c == ',' || c == '\n' || c == '\r') break;
+                if (field.size() < kMaxFieldLength && !(field.empty() && isBlank(static_cast<char>(c)))) {
+                    field.push_back(static_cast<char>(c));
+                }
+            }
+            if (!field.empty()) {
+                if (!hasLeadingNumber(field)) throw common::typeMismatch();
+                return common::leadingNumber(field);
+            }
+            if (ended) throw inputPastEndOfFile();
+        }
+    }
+
+private:
+    static constexpr std::size_t kMaxFieldLength = 256;
+    std::istream& in_;
+};
+
+}  // namespace
+
+DimensionlessGraph parseDimensionlessGraph(std::istream& in) {
+    FieldReader reader(in);
+    reader.discardLine();
+    reader.discardLine();
+    const int points = common::toInt16(reader.number());
+    if (points < 1 || points > basin::RunoffState::kMaxGraphPoints) throw common::subscriptOutOfRange();
+    DimensionlessGraph graph;
+    graph.spacingPercent = single(reader.number());
+    graph.ordinates.reserve(static_cast<std::size_t>(points));
+    for (int i = 0; i < points; ++i) graph.ordinates.push_back(single(reader.number()));
+    return graph;
+}
+
+std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinArea, float lagHours, float udur) {
+    const int points = static_cast<int>(graph.ordinates.size());
+    if (points < 1 || points > basin::RunoffState::kMaxGraphPoints) throw common::subscriptOutOfRange();
+
+    const float tp = udur / 2 + lagHours;                           // time to peak, hours
+    const float scale = single(divide(basinArea * kInchCfsDays, tp));  // cfs per unit of ordinate
+    std::vector<float> times(static_cast<std::size_t>(points));       // hours
+    std::vector<float> flows(static_cast<std::size_t>(points));       // cfs
+    for (int i = 0; i < points; ++i) {
+        const float r = static_cast<float>(i) * graph.spacingPercent / 100;  // fraction of the time to peak
+        times[static_cast<std::size_t>(i)] = r * tp;
+        flows[static_cast<std::size_t>(i)] = graph.ordinates[static_cast<std::size_t>(i)] * scale;
+    }
+    // Points 1..M-1 carry the fit; point 0 (time 0) is only the left end of the first interval, slope 0.
+    std::vector<float> slopes(static_cast<std::size_t>(points), 0.0f);
+    CRVFIT(times, flows, slopes, points - 1);
+
+    std::vector<float> u;
+    float total = 0;  // cfs
+    int search = 1;
+    const double lastTime = times.back();
+    // Time in double so that thousands of small steps do not drift off the graph's end.
+    for (double t = udur; t <= lastTime; t += udur) {
+        if (static_cast<int>(u.size()) > kLastGraphIndex) throw common::subscriptOutOfRange();
+        const float value = curveValueAt(static_cast<float>(t), times, flows, slopes, points - 1, search);
+        u.push_back(value);
+        total = total + value;
+    }
+
+    // One inch over the basin: sum(u) * udur / 24 cfs-days = basinArea * 26.89 cfs-days.
+    if (!u.empty()) {
+        const float sampledDays = total * udur / 24;
+        if (sampledDays == 0) throw common::divisionByZero();
+        for (float& value : u) value = single(value * (basinArea * kInchCfsDays) / sampledDays);
+    }
+    return u;
+}
+
+GraphResult convolveUnitGraph(basin::RunoffState& state, const std::vector<float>& u, common::Dialogs& dialogs) {
+    const int nRain = state.nRain;
+    mixImpervious(state, 0, nRain);  // also proves excessStep holds 0..nRain
+    float excessTotal = 0;           // inches
+    for (int i = 0; i <= nRain; ++i) excessTotal = excessTotal + state.excessStep[i];
+    if (excessTotal == 0) {
+        dialogs.message(kNoExcess);
+        return {};
+    }
+
+    // Ordinate n sums excess(i) * u(n - i) for i = 1..min(n, nRain), so it reads u up to index n - 1;
+    // the unit-graph array ends at 2,000, so no ordinate past 2,001 can be formed (and none past
+    // qi's 9,000). Without rain steps no unit-graph index is read and only qi's bound applies.
+    const int lastOrdinate = nRain >= 1 ? std::min(kLastGraphIndex + 1, kLastOrdinate) : kLastOrdinate;
+    const int unitLength = std::min(static_cast<int>(u.size()), kLastGraphIndex + 1);
+    std::vector<float> q(static_cast<std::size_t>(lastOrdinate) + 1, 0.0f);  // cfs
+
+    // The direct sum, taken rain step by rain step: every ordinate still receives its terms in the
+    // order i = 1, 2, ..., so each float sum is the same as when summed ordinate by ordinate. Terms
+    // with u past its last sampled value are 0 and left out. Ranges are checked here once:
+    // i <= nRain <= excessStep's upper bound (mixed above), j < unitLength, i + j <= lastOrdinate.
+    const float* excess = state.excessStep.values().data();
+    const float* unit = u.data();
+    for (int i = 1; i <= nRain && i <= lastOrdinate; ++i) {
+        const float e = excess[i];
+        const int count = std::min(unitLength, lastOrdinate - i + 1);
+        float* out = q.data() + i;
+        for (int j = 0; j < count; ++j) out[j] = out[j] + e * unit[j];
+    }
+
+    // The hydrograph ends at the first ordinate after a peak that falls below the threshold.
+    float maxq = 0;       // cfs
+    float threshold = 0;  // cfs
+    float sum = 0;        // cfs
+    bool peakFound = false;
+    std::int16_t tmax = state.tmax;
+    int end = -1;
+    for (int n = 0; n <= lastOrdinate; ++n) {
+        const float flow = q[static_cast<std::size_t>(n)];
+        if (flow > maxq) {
+            tmax = static_cast<std::int16_t>(n);
+            maxq = flow;
+            peakFound = true;
+            threshold = maxq > 10 ? 1.0f : 0.0001f;
+        }
+        sum = sum + flow;
+        if (peakFound && flow < threshold) {
+            end = n;
+            break;
+        }
+    }
+    if (end < 0) throw common::subscriptOutOfRange();  // the next ordinate would pass an array bound
+
+    state.qi.redim(kLastOrdinate);
+    for (int n = 0; n <= end; ++n) state.qi[n] = q[static_cast<std::size_t>(n)];
+    state.it = static_cast<std::int16_t>(end);
+    state.maxq = maxq;
+    state.tmax = tmax;
+    return {true, sum};
+}
+
+GraphResult unitGraphFile(basin::RunoffState& state, const std::string& fileName, const std::string& programFolder,
+                          common::Dialogs& dialogs) {
+    std::ifstream in(programFolder + "/" + fileName, std::ios::binary);
+    if (!in) throw common::fileNotFound();
+    const DimensionlessGraph graph = parseDimensionlessGraph(in);
+    in.close();
+    const std::vector<float> u = sampleUnitGraph(graph, state.basinArea, state.lagHours, state.udur);
+    return convolveUnitGraph(state, u, dialogs);
+}
+
+GraphResult triangleGraph(basin::RunoffState& state, common::Dialogs& dialogs) {
+    const int nRain = state.nRain;
+    mixImpervious(state, 0, nRain);
+    float excessTotal = 0;  // inches
+    for (int i = 0; i <= nRain; ++i) excessTotal = excessTotal + state.excessStep[i];
+    if (excessTotal == 0) {
+        dialogs.message(kNoExcess);
+        return {};
+    }
+
+    // Steps to peak and of the recession; a zero count or lag would divide by zero below.
+    const std::int16_t np = common::toInt16(single(divide(state.udur / 2 + state.lagHours, state.udur)));
+    const std::int16_t nr = common::toInt16(np * 1.67);
+    const std::int16_t nb = common::checkedAdd(np, nr);
+    if (np == 0 || nr == 0 || state.lagHours == 0) throw common::divisionByZero();
+
+    state.qi.redim(kLastOrdinate);
+    for (std::int16_t n = 1; n <= nRain; n = common::checkedAdd(n, 1)) {
+        // Peak rate in cfs: 484 cfs per square mile per inch of excess per hour of lag.
+        const float qp = state.basinArea * 484 * state.excessStep[n] / state.lagHours;
+        for (std::int16_t k = 1; k <= nb; k = common::checkedAdd(k, 1)) {
+            const float ordinate = k <= np ? static_cast<float>(k) * qp / static_cast<float>(np)
+                                           : static_cast<float>(nr - (k - np)) * qp / static_cast<float>(nr);
+            float& flow = state.qi[common::checkedAdd(common::checkedAdd(n, k), -1)];
+            flow = flow + ordinate;
+        }
+    }
+    // The base, the rain and a closing zero ordinate.
+    state.it = common::checkedAdd(common::checkedAdd(nb, nRain), 1);
+
+    // The peak is searched afresh: maxq is the peak of this hydrograph, not of an earlier one.
+    state.maxq = 0;
+    float sum = 0;  // cfs
+    for (std::int16_t k = 1; k <= state.it; k = common::checkedAdd(k, 1)) {
+        const float flow = state.qi[k];
+        if (flow > state.maxq) {
+            state.tmax = k;
+            state.maxq = flow;
+        }
+        sum = sum + flow;
+    }
+    return {true, sum};
+}
+
+GraphResult rationalGraph(basin::RunoffState& state, common::Dialogs& dialogs) {
+    const float c = state.cValue;
+    if (c == 0 || c > 1) dialogs.message(kCWarning);
+
+    // The excess test comes first, so that a storm without excess leaves the previous hydrograph,
+    // its peak and its method flag as they were.
+    const int nRain = state.nRain;
+    const float f = state.imperviousFraction;
+    float excessTotal = 0;  // inches, after C
+    for (int i = 1; i <= nRain; ++i) {
+        excessTotal = excessTotal + (state.rainStep[i] * f + state.excessStep[i] * (1 - f)) * c;
+    }
+    if (excessTotal == 0) {
+        dialogs.message(kNoExcess);
+        return {};
+    }
+
+    const float lag = state.lagHours;  // time of concentration, hours
+    const float udur = state.udur;     // hours
+    const std::int16_t nc = common::toInt16(single(divide(lag, udur)));  // steps in the window
+    if (lag == 0) throw common::divisionByZero();
+
+    state.rationalRun = true;
+    state.qi.redim(kLastOrdinate);
+    const float acres = state.basinArea * 640;
+    state.maxq = 0;
+    float sum = 0;     // cfs
+    float window = 0;  // inches of excess over the last nc steps
+
+    // During the rain: Q = C i A with i the mean intensity over the time of concentration.
+    for (std::int16_t i = 1; i <= nRain; i = common::checkedAdd(i, 1)) {
+        state.excessStep[i] = state.rainStep[i] * f + state.excessStep[i] * (1 - f);
+        window = window + state.excessStep[i];
+        if (i > nc) window = window - state.excessStep[i - nc];
+        const float flow = window * c / lag * acres;
+        state.qi[i] = flow;
+        sum = sum + flow;
+        if (flow > state.maxq) {
+            state.tmax = i;
+            state.maxq = flow;
+        }
+    }
+
+    // After the rain, a volume balance in acre-feet: the flow holds while more than twice the volume
+    // so far remains, then the window empties backwards until the runoff volume is accounted for.
+    const float vt = excessTotal * acres / 12;
+    float vs = static_cast<float>(sum * kAcreFeetPerCfsDay * udur / 24);
+    float remaining = vt - 2 * vs;
+    std::int16_t k = static_cast<std::int16_t>(nRain);
+    std::int16_t n = static_cast<std::int16_t>(nRain);
+    for (;;) {
+        n = common::checkedAdd(n, 1);
+        // A recession that never balances (for example a window that empties to nothing) ends here.
+        if (n > kLastOrdinate) throw common::subscriptOutOfRange();
+        if (remaining > 0) {
+            k = static_cast<std::int16_t>(nRain);
+            remaining = static_cast<float>(remaining - window * c * acres * kAcreFeetPerCfsDay * udur / 24);
+        } else {
+            window = window - state.excessStep[k];
+        }
+        if (!(window > state.excessStep[k])) window = state.excessStep[k];
+        const float flow = window * c / lag * acres;
+        state.qi[n] = flow;
+        sum = sum + flow;
+        k = static_cast<std::int16_t>(std::max(k - 1, 1));
+        vs = static_cast<float>(sum * kAcreFeetPerCfsDay * udur / 24);
+        if (static_cast<float>(vt - flow * kAcreFeetPerCfsDay * udur / 24 / 2) < vs) break;
+    }
+    // A closing zero ordinate, which must still fit in qi.
+    state.it = common::checkedAdd(n, 1);
+    if (state.it > kLastOrdinate) throw common::subscriptOutOfRange();
+    return {true, sum};
+}
+
+}  // namespace brelvo::runoff

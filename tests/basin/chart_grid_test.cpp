@@ -1,0 +1,68 @@
+// Chart grid and its reset: the rainfall grid's adjusted depths up to the first row without a depth.
+#include "basin/chart_grid.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "basin/basin_block.hpp"
+#include "basin/runoff_fields.hpp"
+#include "basin/working_state.hpp"
+
+namespace brelvo::basin {
+namespace {
+
+class ChartResetTest : public ::testing::Test {
+protected:
+    ChartResetTest() { loadRunoffDefaults(fields); }
+
+    // A chart as a compute run leaves it: three columns, twelve time rows, labels every 2.
+    void plotSomething() {
+        chart.setColumnCount(3);
+        chart.setRowCount(12);
+        chart.setLabelSpacing(2);
+        state.hydrographPlotted = true;
+    }
+
+    RunoffFields fields;
+    RunoffState state;
+    ChartGrid chart;
+};
+
+TEST_F(ChartResetTest, DefaultGridGivesOneRow) {
+    plotSomething();
+    resetChart(chart, state, fields);
+    EXPECT_FALSE(state.hydrographPlotted);
+    EXPECT_EQ(chart.columnCount(), 2);
+    EXPECT_EQ(chart.labelSpacing(), 0);
+    ASSERT_EQ(chart.rowCount(), 1);
+    EXPECT_EQ(chart.rows()[0].label, "1");
+    EXPECT_EQ(chart.rows()[0].cells, (std::vector<std::string>{"1", "0"}));
+}
+
+TEST_F(ChartResetTest, FactorsScaleDepthsAndAMissingDepthEndsTheRows) {
+    fields.setText("txtDuration(1)", "3");
+    fields.setText("txtRain(1)", "2.4");
+    fields.setText("txtArealAdj(1)", "0.5");
+    fields.setText("txtDuration(2)", "6");
+    fields.setText("txtRain(2)", "3");
+    fields.setText("txtArealAdj(2)", "0");  // 0 counts as no reduction
+    fields.setText("txtDuration(3)", "12");
+    fields.setText("txtDuration(4)", "24");
+    fields.setText("txtRain(4)", "5");  // after the row without a depth: not plotted
+    resetChart(chart, state, fields);
+    ASSERT_EQ(chart.rowCount(), 3);
+    EXPECT_EQ(chart.rows()[0].cells[0], "1");
+    EXPECT_EQ(chart.rows()[1].label, "3");
+    EXPECT_EQ(chart.rows()[1].cells, (std::vector<std::string>{"1.2", "0"}));
+    EXPECT_EQ(chart.rows()[2].label, "6");
+    EXPECT_EQ(chart.rows()[2].cells, (std::vector<std::string>{"3", "0"}));
+
+    fields.setText("txtRain(1)", "");
+    resetChart(chart, state, fields);
+    EXPECT_EQ(chart.rowCount(), 1);
+}
+
+}  // namespace
+}  // namespace brelvo::basin
