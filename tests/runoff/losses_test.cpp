@@ -1,4 +1,4 @@
-// Loss inputs, excess rainfall under the curve-number and initial-loss models, impervious mixing and the total loss.
+// Loss inputs, curve-number and initial-loss excess, impervious mixing and the total loss.
 #include "runoff/losses.hpp"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Unit-hydrograph methods: dimensionless-graph files and convolution, the triangular unit graph and the Rational Method.
+// Dimensionless-graph files and convolution, the triangular unit graph and the Rational Method.
 #include "runoff/unit_graphs.hpp"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,91 @@
+// The runoff window under real keyboard and mouse events: focus leaving a field drives the basin
+// recomputation, the check box fills the areal factors, the chart answers a double-click.
+#include <QAbstractScrollArea>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/runoff_window.hpp"
+#include "app/script_runner.hpp"
+#include "basin/chart_grid.hpp"
+
+using brelvo::app::RunoffWindow;
+using brelvo::app::ScriptDialogs;
+
+class RunoffWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    ScriptDialogs dialogs_;
+    std::unique_ptr<RunoffWindow> window_;
+
+    QLineEdit* edit(const char* name) const {
+        auto* e = qobject_cast<QLineEdit*>(window_->control(QString::fromLatin1(name)));
+        if (!e) qFatal("no field %s", name);
+        return e;
+    }
+    void typeInto(const char* name, const QString& text) {
+        QLineEdit* e = edit(name);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    }
+
+private slots:
+    void init() {
+        window_ = std::make_unique<RunoffWindow>(dialogs_);
+        window_->show();
+        QApplication::setActiveWindow(window_.get());
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    }
+    void cleanup() { window_.reset(); }
+
+    void elevationsTypedByHandDriveTheBasinBlock() {
+        typeInto("txtL", QStringLiteral("5"));
+        typeInto("txtLca", QStringLiteral("2.5"));
+        typeInto("txtelv1", QStringLiteral("2000"));
+        typeInto("txtElv2", QStringLiteral("1000"));
+        // Leaving the lower elevation (Tab to the next field) recomputes S, C, lag and the time step.
+        QTest::keyClick(edit("txtElv2"), Qt::Key_Tab);
+        QCOMPARE(edit("txtS")->text(), QStringLiteral("200"));
+        QCOMPARE(edit("txtC")->text(), QStringLiteral("1.67"));
+        QCOMPARE(edit("txtLag")->text(), QStringLiteral("1.6"));
+        QCOMPARE(edit("txtGraphtimestep")->text(), QStringLiteral("15"));
+
+        // Typing C recomputes at once, with the time step chosen from lag / 11 (5 minutes).
+        typeInto("txtC", QStringLiteral("1.67"));
+        QCOMPARE(edit("txtGraphtimestep")->text(), QStringLiteral("5"));
+    }
+
+    void areaCheckBoxAndChartToggle() {
+        typeInto("txtBasinArea", QStringLiteral("100"));
+        typeInto("txtDuration(1)", QStringLiteral("6"));
+        typeInto("txtRain(1)", QStringLiteral("2.5"));
+        auto* box = qobject_cast<QCheckBox*>(window_->control(QStringLiteral("chkAreaAdj")));
+        QVERIFY(box);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        QVERIFY(box->isChecked());
+        QCOMPARE(edit("txtArealAdj(0)")->text(), QStringLiteral("0.725"));
+        QCOMPARE(edit("txtArealAdj(1)")->text(), QStringLiteral("0.894"));
+
+        QTest::mouseClick(qobject_cast<QPushButton*>(window_->control(QStringLiteral("Command2"))), Qt::LeftButton);
+        const auto& rows = window_->chart().rows();
+        QCOMPARE(rows.size(), std::size_t{2});
+        QCOMPARE(QString::fromStdString(rows[1].label), QStringLiteral("6"));
+        QCOMPARE(QString::fromStdString(rows[1].cells[0]), QStringLiteral("2.235"));
+
+        auto* view = qobject_cast<QAbstractScrollArea*>(window_->control(QStringLiteral("chart")));
+        QVERIFY(view);
+        QWidget* chart = view->viewport();
+        QTest::mouseDClick(chart, Qt::LeftButton, {}, chart->rect().center());
+        QVERIFY(window_->chartMaximised());
+        QVERIFY(!edit("txtL")->isVisible());
+        QTest::mouseDClick(chart, Qt::LeftButton, {}, chart->rect().center());
+        QVERIFY(!window_->chartMaximised());
+        QVERIFY(edit("txtL")->isVisible());
+    }
+};
+
+QTEST_MAIN(RunoffWindowTest)
+#include "runoff_window_test.moc"
