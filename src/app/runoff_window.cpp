@@ -15,6 +15,8 @@
 
 #include "app/chart_view.hpp"
 #include "app/json_writer.hpp"
+#include "common/program_folder.hpp"
+#include "runoff/unit_graphs.hpp"
 
 namespace brelvo::app {
 
@@ -195,6 +197,10 @@ void RunoffWindow::buildWidgets() {
             fields_.setText(listName, text.toStdString());
         });
     }
+    // Choosing a graph whose file is not beside the program says so at once, naming the file.
+    connect(graphList, &QComboBox::activated, this, [this, graphList](int) {
+        checkGraphFile(graphList->currentText().toStdString());
+    });
     connect(autoStep, &QCheckBox::toggled, this, [this](bool on) {
         if (!syncing_) fields_.setChecked("chkAutoTimeStep", on);
     });
@@ -257,9 +263,14 @@ void RunoffWindow::chooseListText(const std::string& name, const std::string& te
     const int index = it->second->findText(q(text), Qt::MatchExactly);
     if (index >= 0) {
         it->second->setCurrentIndex(index);
+        if (name == "ComboDimgraph") checkGraphFile(text);
     } else {
         it->second->setEditText(q(text));
     }
+}
+
+void RunoffWindow::checkGraphFile(const std::string& listText) {
+    if (const auto message = runoff::missingGraphFile(listText, common::programFolder())) dialogs_.message(*message);
 }
 
 void RunoffWindow::receiveMeasurement(const basin::HandOffValues& values) {

@@ -56,6 +56,7 @@ private:
     void buildWidgets();
     void showField(const std::string& name);
     void clearPlots();
+    void checkGraphFile(const std::string& listText);
     void saveHydrograph();
 
     common::Dialogs& dialogs_;

@@ -26,6 +26,12 @@ RuntimeFailure typeMismatch() {
 RuntimeFailure fileNotFound() {
     return {53, "File not found"};
 }
+RuntimeFailure inputPastEndOfFile() {
+    return {62, "Input past end of file"};
+}
+RuntimeFailure outOfMemory() {
+    return {7, "Out of memory"};
+}
 RuntimeFailure invalidPicture() {
     return {481, "Invalid picture"};
 }

@@ -25,6 +25,8 @@ private:
 [[nodiscard]] RuntimeFailure divisionByZero();        // 11 "Division by zero"
 [[nodiscard]] RuntimeFailure typeMismatch();          // 13 "Type mismatch"
 [[nodiscard]] RuntimeFailure fileNotFound();          // 53 "File not found"
+[[nodiscard]] RuntimeFailure inputPastEndOfFile();    // 62 "Input past end of file"
+[[nodiscard]] RuntimeFailure outOfMemory();           // 7  "Out of memory"
 [[nodiscard]] RuntimeFailure invalidPicture();        // 481 "Invalid picture"
 [[nodiscard]] RuntimeFailure controlArrayElementExists();  // 360 "Object already loaded"
 

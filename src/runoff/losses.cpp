@@ -63,7 +63,8 @@ void initialLossExcess(basin::RunoffState& state) {
 
 void readLossInputs(basin::RunoffState& state, std::string_view lossText, std::string_view constantLossText,
                     std::string_view percentImperviousText) {
-    setLossInputs(state, singleOf(common::leadingNumber(lossText)), singleOf(common::leadingNumber(constantLossText)),
+    setLossInputs(state, singleOf(common::leadingNumber(lossText)),
+                  singleOf(common::leadingNumber(constantLossText)),
                   singleOf(common::leadingNumber(percentImperviousText)));
 }
 

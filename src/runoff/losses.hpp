@@ -1,4 +1,4 @@
-// Rainfall losses: the loss inputs, excess rainfall by curve number or initial loss with a constant rate, impervious mixing and the total loss.
+// Rainfall losses: loss inputs, excess rainfall, impervious mixing and the total loss (inches).
 #pragma once
 
 #include <string_view>

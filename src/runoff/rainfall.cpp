@@ -100,7 +100,7 @@ public:
     explicit LineReader(std::string_view text) : text_(text) {}
 
     std::string_view next() {
-        if (position_ >= text_.size()) throw common::RuntimeFailure(62, "Input past end of file");
+        if (position_ >= text_.size()) throw common::inputPastEndOfFile();
         const std::size_t end = text_.find('\n', position_);
         std::string_view line =
             text_.substr(position_, end == std::string_view::npos ? end : end - position_);
@@ -296,10 +296,10 @@ bool readStormFile(RunoffState& state, RunoffFields& fields, common::Dialogs& di
     file.seekg(0, std::ios::end);
     const std::streamoff size = file.tellg();
     if (size < 0) throw common::fileNotFound();
-    if (size > kMaxStormFileBytes) throw common::RuntimeFailure(7, "Out of memory");
+    if (size > kMaxStormFileBytes) throw common::outOfMemory();
     file.seekg(0, std::ios::beg);
     std::string text(static_cast<std::size_t>(size), '\0');
-    if (size > 0 && !file.read(text.data(), size)) throw common::RuntimeFailure(62, "Input past end of file");
+    if (size > 0 && !file.read(text.data(), size)) throw common::inputPastEndOfFile();
 
     parseStormFile(text, *chosen, state, fields);
     return true;

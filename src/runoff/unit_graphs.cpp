@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <string_view>
 
@@ -25,11 +26,6 @@ constexpr int kLastOrdinate = basin::RunoffState::kHydrographUpper;       // 900
 // 26.89 cfs for 24 hours is one inch of runoff over one square mile (645.36 cfs-hours).
 constexpr double kInchCfsDays = 26.89;
 constexpr double kAcreFeetPerCfsDay = 1.9835;
-
-// Reading past the end of a dimensionless-graph file.
-common::RuntimeFailure inputPastEndOfFile() {
-    return {62, "Input past end of file"};
-}
 
 // A value as a single; one beyond the single range cannot be held.
 float single(double value) {
@@ -63,7 +59,7 @@ public:
     explicit FieldReader(std::istream& in) : in_(in) {}
 
     void discardLine() {
-        if (in_.peek() == std::char_traits<char>::eof()) throw inputPastEndOfFile();
+        if (in_.peek() == std::char_traits<char>::eof()) throw common::inputPastEndOfFile();
         for (int c = in_.get(); c != std::char_traits<char>::eof() && c != '\n'; c = in_.get()) {
         }
     }
@@ -88,7 +84,7 @@ public:
                 if (!hasLeadingNumber(field)) throw common::typeMismatch();
                 return common::leadingNumber(field);
             }
-            if (ended) throw inputPastEndOfFile();
+            if (ended) throw common::inputPastEndOfFile();
         }
     }
 
@@ -112,14 +108,15 @@ DimensionlessGraph parseDimensionlessGraph(std::istream& in) {
     return graph;
 }
 
-std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinArea, float lagHours, float udur) {
+std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinArea, float lagHours,
+                                   float udur) {
     const int points = static_cast<int>(graph.ordinates.size());
     if (points < 1 || points > basin::RunoffState::kMaxGraphPoints) throw common::subscriptOutOfRange();
 
-    const float tp = udur / 2 + lagHours;                           // time to peak, hours
+    const float tp = udur / 2 + lagHours;                              // time to peak, hours
     const float scale = single(divide(basinArea * kInchCfsDays, tp));  // cfs per unit of ordinate
-    std::vector<float> times(static_cast<std::size_t>(points));       // hours
-    std::vector<float> flows(static_cast<std::size_t>(points));       // cfs
+    std::vector<float> times(static_cast<std::size_t>(points));        // hours
+    std::vector<float> flows(static_cast<std::size_t>(points));        // cfs
     for (int i = 0; i < points; ++i) {
         const float r = static_cast<float>(i) * graph.spacingPercent / 100;  // fraction of the time to peak
         times[static_cast<std::size_t>(i)] = r * tp;
@@ -150,7 +147,8 @@ std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinA
     return u;
 }
 
-GraphResult convolveUnitGraph(basin::RunoffState& state, const std::vector<float>& u, common::Dialogs& dialogs) {
+GraphResult convolveUnitGraph(basin::RunoffState& state, const std::vector<float>& u,
+                              common::Dialogs& dialogs) {
     const int nRain = state.nRain;
     mixImpervious(state, 0, nRain);  // also proves excessStep holds 0..nRain
     float excessTotal = 0;           // inches
@@ -211,8 +209,8 @@ GraphResult convolveUnitGraph(basin::RunoffState& state, const std::vector<float
     return {true, sum};
 }
 
-GraphResult unitGraphFile(basin::RunoffState& state, const std::string& fileName, const std::string& programFolder,
-                          common::Dialogs& dialogs) {
+GraphResult unitGraphFile(basin::RunoffState& state, const std::string& fileName,
+                          const std::string& programFolder, common::Dialogs& dialogs) {
     std::ifstream in(programFolder + "/" + fileName, std::ios::binary);
     if (!in) throw common::fileNotFound();
     const DimensionlessGraph graph = parseDimensionlessGraph(in);
@@ -282,8 +280,8 @@ GraphResult rationalGraph(basin::RunoffState& state, common::Dialogs& dialogs) {
         return {};
     }
 
-    const float lag = state.lagHours;  // time of concentration, hours
-    const float udur = state.udur;     // hours
+    const float lag = state.lagHours;                                    // time of concentration, hours
+    const float udur = state.udur;                                       // hours
     const std::int16_t nc = common::toInt16(single(divide(lag, udur)));  // steps in the window
     if (lag == 0) throw common::divisionByZero();
 
@@ -337,6 +335,15 @@ GraphResult rationalGraph(basin::RunoffState& state, common::Dialogs& dialogs) {
     state.it = common::checkedAdd(n, 1);
     if (state.it > kLastOrdinate) throw common::subscriptOutOfRange();
     return {true, sum};
+}
+
+std::optional<std::string> missingGraphFile(const std::string& listText, const std::string& programFolder) {
+    if (listText == "Rational Method" || listText == "Triangle Unit Graph" || listText.empty()) return std::nullopt;
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::path(programFolder) / listText;
+    if (std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    return "The dimensionless graph file \"" + listText + "\" is not in the program's folder (" + programFolder +
+           "). Put the file there or choose another graph.";
 }
 
 }  // namespace brelvo::runoff

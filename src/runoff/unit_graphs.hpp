@@ -1,7 +1,8 @@
-// Unit-hydrograph methods: a unit graph from a dimensionless-graph file convolved with the excess, the triangular unit graph and the Rational Method.
+// Unit-hydrograph methods: dimensionless-graph unit graph with convolution, triangle, Rational Method.
 #pragma once
 
 #include <istream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,8 @@ namespace brelvo::runoff {
 // What a method hands back to the compute run besides qi, it, maxq and tmax in the state.
 struct GraphResult {
     bool produced = false;  // false after "No Excess Rainfall": the state's hydrograph is unchanged
-    float ordinateSum = 0;  // S, the plain sum of the ordinates produced (cfs); volume = S * udur / 24 cfs-days
+    // S, the plain sum of the ordinates produced (cfs); the volume is S * udur / 24 cfs-days.
+    float ordinateSum = 0;
 };
 
 // A dimensionless graph: ordinates at times 0, s, 2s, ... percent of the time to peak.
@@ -31,19 +33,25 @@ DimensionlessGraph parseDimensionlessGraph(std::istream& in);
 // The unit graph u(0..L-1) in cfs at times udur, 2 udur, ... (hours) up to the graph's last time,
 // for a basin of basinArea square miles with the given lag (hours), normalised so that
 // sum(u) * udur = 645.36 * basinArea cfs-hours (one inch). More than 2,001 ordinates is a failure.
-std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinArea, float lagHours, float udur);
+std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinArea, float lagHours,
+                                   float udur);
 
 // Mixes the impervious share into excessStep(0..nRain), then convolves it with u into qi, it, maxq,
 // tmax. Shows "No Excess Rainfall" and leaves qi, it, maxq and tmax alone when the excess totals 0.
-GraphResult convolveUnitGraph(basin::RunoffState& state, const std::vector<float>& u, common::Dialogs& dialogs);
+GraphResult convolveUnitGraph(basin::RunoffState& state, const std::vector<float>& u,
+                              common::Dialogs& dialogs);
 
 // The dimensionless-graph method with the file programFolder + "/" + fileName.
-GraphResult unitGraphFile(basin::RunoffState& state, const std::string& fileName, const std::string& programFolder,
-                          common::Dialogs& dialogs);
+GraphResult unitGraphFile(basin::RunoffState& state, const std::string& fileName,
+                          const std::string& programFolder, common::Dialogs& dialogs);
 
 // Triangular unit graph: peak rate 484 cfs per square mile per inch over the lag, recession 1.67
 // times the rise.
 GraphResult triangleGraph(basin::RunoffState& state, common::Dialogs& dialogs);
+
+// For a method list text that names a dimensionless-graph file: a message naming the file when it is
+// not in the program's folder. Nothing for the two methods that need no file, or when the file is there.
+std::optional<std::string> missingGraphFile(const std::string& listText, const std::string& programFolder);
 
 // Rational Method with C = cValue and the lag as the time of concentration; sets rationalRun.
 GraphResult rationalGraph(basin::RunoffState& state, common::Dialogs& dialogs);
