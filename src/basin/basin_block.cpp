@@ -17,13 +17,6 @@ constexpr int kGridRows = 8;
 const std::string kStepMinutes = "Hydrograph Time Step (minutes)";
 const std::string kStepHours = "Hydrograph Time Step (hours)";
 
-// The lenient read of a field as a single; a number beyond the single range cannot be held.
-float readSingle(const std::string& text) {
-    const double value = common::leadingNumber(text);
-    if (std::fabs(value) > std::numeric_limits<float>::max()) throw common::overflow();
-    return static_cast<float>(value);
-}
-
 std::optional<float> finiteSingle(double value) {
     if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) return std::nullopt;
     return static_cast<float>(value);
@@ -52,16 +45,16 @@ struct BasinInputs {
 // lower above upper, an empty L or Lca, or an L that is not one number (the strict field).
 std::optional<BasinInputs> readBasinInputs(const RunoffFields& fields) {
     BasinInputs in;
-    in.upperFt = readSingle(fields.text("txtelv1"));
-    in.lowerFt = readSingle(fields.text("txtElv2"));
+    in.upperFt = common::readSingle(fields.text("txtelv1"));
+    in.lowerFt = common::readSingle(fields.text("txtElv2"));
     if (in.lowerFt > in.upperFt) return std::nullopt;
     const std::string& lengthText = fields.text("txtL");
     if (lengthText.empty() || !common::isWholeNumber(lengthText)) return std::nullopt;
     const float factor = lengthFactor(fields);
-    in.lengthMi = factor * readSingle(lengthText);
+    in.lengthMi = factor * common::readSingle(lengthText);
     const std::string& belowText = fields.text("txtLca");
     if (belowText.empty()) return std::nullopt;
-    in.belowCentroidMi = factor * readSingle(belowText);
+    in.belowCentroidMi = factor * common::readSingle(belowText);
     return in;
 }
 
@@ -150,7 +143,7 @@ float lengthFactor(const RunoffFields& fields) {
 }
 
 float basinAreaSquareMiles(const RunoffFields& fields) {
-    const float area = readSingle(fields.text("txtBasinArea"));
+    const float area = common::readSingle(fields.text("txtBasinArea"));
     const std::string& unit = fields.caption("Label10");
     if (contains(unit, "acre")) return area / 640.0f;
     if (contains(unit, "ft^2")) return area / 27878400.0f;
@@ -203,7 +196,7 @@ void BasinBlock::cChanged() {
     if (cField == "." || cField.empty()) return;
     const auto in = readBasinInputs(fields_);
     if (!in) return;
-    const float c = readSingle(cField);
+    const float c = common::readSingle(cField);
     fields_.letPendingEventsRun();
     const auto slope = slopeOf(*in);
     if (!slope) return;
@@ -233,7 +226,7 @@ void BasinBlock::lostFocus(const std::string& name) {
         if (!fields_.checked("chkAutoTimeStep")) return;
         const std::string lagField = fields_.text("txtLag");
         if (lagField == "." || lagField.empty()) return;
-        const float lag = readSingle(lagField);
+        const float lag = common::readSingle(lagField);
         fields_.letPendingEventsRun();
         chooseTimeStep(static_cast<float>(static_cast<double>(lag) / 5.5));
         fields_.letPendingEventsRun();
@@ -245,7 +238,7 @@ void BasinBlock::areaAdjClicked() {
     if (area == 0.0f) return;
     const bool reduce = fields_.checked("chkAreaAdj");
     for (int i = 0; i < kGridRows; ++i) {
-        const float duration = readSingle(fields_.text(RunoffFields::indexed("txtDuration", i)));
+        const float duration = common::readSingle(fields_.text(RunoffFields::indexed("txtDuration", i)));
         if (duration == 0.0f) continue;
         const float factor = reduce ? arealReductionFactor(area, duration) : 1.0f;
         fields_.setText(RunoffFields::indexed("txtArealAdj", i), common::formatPattern(factor, "0.000"));

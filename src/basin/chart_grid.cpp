@@ -11,17 +11,6 @@
 
 namespace brelvo::basin {
 
-namespace {
-
-// The lenient read of a field as a single; a number beyond the single range cannot be held.
-float readSingle(const std::string& text) {
-    const double value = common::leadingNumber(text);
-    if (std::fabs(value) > std::numeric_limits<float>::max()) throw common::overflow();
-    return static_cast<float>(value);
-}
-
-}  // namespace
-
 void ChartGrid::setColumnCount(int columns) {
     if (columns < 0) throw common::invalidProcedureCall();
     columns_ = columns;
@@ -70,9 +59,9 @@ void resetChart(ChartGrid& chart, RunoffState& state, const RunoffFields& fields
     chart.setLabelSpacing(0);
     for (int row = 1; row <= 8; ++row) {
         const int i = row - 1;
-        float factor = readSingle(fields.text(RunoffFields::indexed("txtArealAdj", i)));
+        float factor = common::readSingle(fields.text(RunoffFields::indexed("txtArealAdj", i)));
         if (factor == 0.0f) factor = 1.0f;  // no areal reduction entered for this row
-        const float depth = readSingle(fields.text(RunoffFields::indexed("txtRain", i))) * factor;
+        const float depth = common::readSingle(fields.text(RunoffFields::indexed("txtRain", i))) * factor;
         if (depth == 0.0f) break;
         chart.setRowCount(row);
         chart.setRow(row);

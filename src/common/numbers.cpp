@@ -348,4 +348,13 @@ std::string integerText(int value) {
     return {buffer.data(), end};
 }
 
+float toSingle(double value) {
+    if (!std::isfinite(value) || std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
+        throw overflow();
+    }
+    return static_cast<float>(value);
+}
+
+float readSingle(std::string_view text) { return toSingle(leadingNumber(text)); }
+
 }  // namespace brelvo::common

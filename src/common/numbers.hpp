@@ -32,6 +32,13 @@ namespace brelvo::common {
 [[nodiscard]] std::string formatPattern(float value, std::string_view pattern);
 [[nodiscard]] std::string formatPattern(double value, std::string_view pattern);
 
+// A value held as a single: outside the single range, or not a number, it is an overflow failure,
+// never an infinity carried on.
+[[nodiscard]] float toSingle(double value);
+
+// The lenient read of a text held as a single.
+[[nodiscard]] float readSingle(std::string_view text);
+
 // Conversion to a signed 16-bit integer: rounds halves to even (2.5 -> 2, 3.5 -> 4, -2.5 -> -2);
 // outside -32768..32767 (after rounding) or not a number: throws overflow().
 [[nodiscard]] std::int16_t toInt16(double value);

@@ -12,12 +12,6 @@ namespace brelvo::measure {
 
 namespace {
 
-// A running value outside the range of a single is an overflow, never a silent infinity.
-float single(double v) {
-    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) throw common::overflow();
-    return static_cast<float>(v);
-}
-
 void checkFinite(std::initializer_list<float> values) {
     for (const float v : values) {
         if (!std::isfinite(v)) throw common::overflow();
@@ -26,7 +20,7 @@ void checkFinite(std::initializer_list<float> values) {
 
 float divideSingles(float a, float b) {
     if (b == 0) throw(a == 0 ? common::overflow() : common::divisionByZero());
-    return single(static_cast<double>(a) / b);
+    return common::toSingle(static_cast<double>(a) / b);
 }
 
 const std::string kCrLf = "\r\n";
@@ -102,12 +96,12 @@ void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& d
             // Lengths: powers in double, the running sum kept as a single.
             const double dy = y2 - y1;
             const double dx = x2 - x1;
-            len = single(len + std::sqrt(dy * dy + dx * dx));
+            len = common::toSingle(len + std::sqrt(dy * dy + dx * dx));
 
             // Only segment end points are candidates for the point nearest the reference centroid.
             const double cx = c.x - x2;
             const double cy = c.y - y2;
-            const float d = single(cx * cx + cy * cy);
+            const float d = common::toSingle(cx * cx + cy * cy);
             checkFinite({s1, s2, ax, mxSum, ay, mySum});
             if (d < dmin) {
                 dmin = d;
@@ -116,7 +110,7 @@ void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& d
         }
 
         if (s.segmentIndex >= 2) {
-            area = std::fabs(single(static_cast<double>(s1 - s2)) / 2);
+            area = std::fabs(common::toSingle(static_cast<double>(s1 - s2)) / 2);
             try {
                 s.centroid.x = divideSingles(mySum, ay);
             } catch (const common::RuntimeFailure& f) {
@@ -142,7 +136,7 @@ void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& d
     if (s.mode == AreaBoundary) {
         float areaInUnits = 0;
         try {
-            areaInUnits = single(static_cast<double>(area) * s.areaFactor);
+            areaInUnits = common::toSingle(static_cast<double>(area) * s.areaFactor);
         } catch (const common::RuntimeFailure& f) {
             dialogs.message(f.description());
         }

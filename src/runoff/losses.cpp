@@ -11,12 +11,6 @@ namespace brelvo::runoff {
 
 namespace {
 
-// A box's number as a single; beyond the single range it cannot be held (overflow).
-float singleOf(double value) {
-    if (std::fabs(value) > FLT_MAX) throw common::overflow();
-    return static_cast<float>(value);
-}
-
 void curveNumberExcess(basin::RunoffState& state) {
     // Potential retention S in inches; CN is at least 5 here, so the division is safe.
     const float s = static_cast<float>(1000.0 / state.curveNumber - 10.0);
@@ -63,9 +57,9 @@ void initialLossExcess(basin::RunoffState& state) {
 
 void readLossInputs(basin::RunoffState& state, std::string_view lossText, std::string_view constantLossText,
                     std::string_view percentImperviousText) {
-    setLossInputs(state, singleOf(common::leadingNumber(lossText)),
-                  singleOf(common::leadingNumber(constantLossText)),
-                  singleOf(common::leadingNumber(percentImperviousText)));
+    setLossInputs(state, common::toSingle(common::leadingNumber(lossText)),
+                  common::toSingle(common::leadingNumber(constantLossText)),
+                  common::toSingle(common::leadingNumber(percentImperviousText)));
 }
 
 void setLossInputs(basin::RunoffState& state, float lossValue, float constantLoss, float percentImpervious) {

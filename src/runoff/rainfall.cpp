@@ -31,20 +31,11 @@ constexpr std::int16_t kPeakCentered = 3;
 // whole would only exhaust memory.
 constexpr std::streamoff kMaxStormFileBytes = 64LL * 1024 * 1024;
 
-// A real value kept as a single: beyond the single range it is the run's overflow, never an infinity
-// carried on.
-float single(double value) {
-    if (!(std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max()))) {
-        throw common::overflow();
-    }
-    return static_cast<float>(value);
-}
-
 // Single-precision quotient. x / 0 is "Division by zero" and 0 / 0 "Overflow", the platform's
 // failures for them, so a zero time step or storm duration ends the run instead of yielding Inf.
 float quotient(float dividend, float divisor) {
     if (divisor == 0) throw dividend == 0 ? common::overflow() : common::divisionByZero();
-    return single(static_cast<double>(dividend / divisor));
+    return common::toSingle(static_cast<double>(dividend / divisor));
 }
 
 // Recreates rainStep and excessStep with indices 0..nSize, all zero.
@@ -156,10 +147,10 @@ void readDepthDurationTable(const RunoffFields& fields, RunoffState& state) {
         auto box = [&](const char* name) {
             return common::leadingNumber(fields.text(RunoffFields::indexed(name, i - 1)));
         };
-        float factor = single(box("txtArealAdj"));
+        float factor = common::toSingle(box("txtArealAdj"));
         if (factor == 0) factor = 1.0f;  // no areal reduction entered
-        state.depthTable[i] = single(box("txtRain") * factor);  // inches
-        state.durTable[i] = single(box("txtDuration"));         // hours
+        state.depthTable[i] = common::toSingle(box("txtRain") * factor);  // inches
+        state.durTable[i] = common::toSingle(box("txtDuration"));         // hours
         // An empty rain box ends the table; rows below it are not read even when filled.
         if (state.depthTable[i] == 0) break;
         state.nTable = common::checkedAdd(state.nTable, 1);
@@ -170,11 +161,11 @@ void averageStorm(RunoffState& state) {
     state.stormDur = state.durTable[state.nTable];
     state.stormDepth = state.depthTable[state.nTable];
     const float steps = quotient(state.stormDur, state.udur);
-    state.nSize = common::toInt16(single(static_cast<double>(steps + 10.0f)));
+    state.nSize = common::toInt16(common::toSingle(static_cast<double>(steps + 10.0f)));
     state.nRain = common::toInt16(steps);
     recreatePerStep(state);
     // Inches per step; a duration that is not a whole number of steps does not add up to stormDepth.
-    const float depthTimesStep = single(static_cast<double>(state.stormDepth * state.udur));
+    const float depthTimesStep = common::toSingle(static_cast<double>(state.stormDepth * state.udur));
     const float perStep = quotient(depthTimesStep, state.stormDur);
     for (int i = 1; i <= state.nRain; ++i) state.rainStep[i] = perStep;
 }
@@ -182,7 +173,7 @@ void averageStorm(RunoffState& state) {
 void syntheticStorm(RunoffState& state, StormWork& work) {
     state.stormDur = state.durTable[state.nTable];
     state.stormDepth = state.depthTable[state.nTable];
-    state.nSize = common::toInt16(single(static_cast<double>(quotient(state.stormDur, state.udur) + 10.0f)));
+    state.nSize = common::toInt16(common::toSingle(static_cast<double>(quotient(state.stormDur, state.udur) + 10.0f)));
     recreatePerStep(state);
     work.times.redim(state.nSize);
     work.cumulative.redim(state.nSize);
@@ -200,7 +191,7 @@ void arrangeStorm(std::int16_t arrangePeak, Series& durTable, Series& depthTable
     // The duration-0 point (inches): when the first row is longer than one step, the curve starts from
     // depth(1) / (steps in the first row + 1) instead of 0.
     if (durTable[1] > udur) {
-        const float stepsInFirstRow = single(static_cast<double>(quotient(durTable[1], udur) + 1.0f));
+        const float stepsInFirstRow = common::toSingle(static_cast<double>(quotient(durTable[1], udur) + 1.0f));
         depthTable[0] = quotient(depthTable[1], stepsInFirstRow);
     }
     // Slope 0 at the duration-0 point; with fewer than three rows every slope stays 0.
@@ -223,7 +214,7 @@ void arrangeStorm(std::int16_t arrangePeak, Series& durTable, Series& depthTable
         times[steps] = end;
         cumulative[steps] =
             curveValueAt(end, durTable.values(), depthTable.values(), slopes, nTable, search);
-        increments[steps] = single(static_cast<double>(cumulative[steps] - cumulative[steps - 1]));
+        increments[steps] = common::toSingle(static_cast<double>(cumulative[steps] - cumulative[steps - 1]));
     }
     nTable = steps;
 
@@ -254,19 +245,19 @@ void parseStormFile(std::string_view text, const std::string& fullPath, RunoffSt
     const std::int16_t n = common::toInt16(common::leadingNumber(headerFields.first));
     // A negative count cannot dimension the per-step arrays.
     if (n < 0) throw common::subscriptOutOfRange();
-    state.udur = single(common::leadingNumber(headerFields.second));  // hours
+    state.udur = common::toSingle(common::leadingNumber(headerFields.second));  // hours
 
     // The loss per step follows the file's step (the constant loss is in inches per hour).
-    state.constantLossStep = single(static_cast<double>(state.constantLoss * state.udur));
+    state.constantLossStep = common::toSingle(static_cast<double>(state.constantLoss * state.udur));
     state.nSize = common::checkedAdd(n, 10);  // above 32,757 steps this is an overflow
-    state.stormDur = single(static_cast<double>(static_cast<float>(n) * state.udur));
+    state.stormDur = common::toSingle(static_cast<double>(static_cast<float>(n) * state.udur));
     recreatePerStep(state);
     state.stormDepth = 0;
     for (int i = 1; i <= n; ++i) {
         const TwoFields step = firstTwoFields(lines.next(), separator);
         (void)common::leadingNumber(step.first);  // the step's time, not used
-        state.rainStep[i] = single(common::leadingNumber(step.second));
-        state.stormDepth = single(static_cast<double>(state.stormDepth + state.rainStep[i]));
+        state.rainStep[i] = common::toSingle(common::leadingNumber(step.second));
+        state.stormDepth = common::toSingle(static_cast<double>(state.stormDepth + state.rainStep[i]));
     }
 
     for (int i = 0; i < kTableRows; ++i) {
@@ -316,7 +307,7 @@ bool buildRainfall(RunoffState& state, RunoffFields& fields, common::Dialogs& di
         syntheticStorm(state, work);
     }
     float total = 0;  // inches
-    for (int i = 1; i <= state.nRain; ++i) total = single(static_cast<double>(total + state.rainStep[i]));
+    for (int i = 1; i <= state.nRain; ++i) total = common::toSingle(static_cast<double>(total + state.rainStep[i]));
     state.rainTotal = total;
     return true;
 }

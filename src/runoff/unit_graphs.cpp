@@ -27,12 +27,6 @@ constexpr int kLastOrdinate = basin::RunoffState::kHydrographUpper;       // 900
 constexpr double kInchCfsDays = 26.89;
 constexpr double kAcreFeetPerCfsDay = 1.9835;
 
-// A value as a single; one beyond the single range cannot be held.
-float single(double value) {
-    if (!std::isfinite(value) || std::fabs(value) > FLT_MAX) throw common::overflow();
-    return static_cast<float>(value);
-}
-
 // a / b, with a zero divisor a failure rather than an infinite flow.
 double divide(double a, double b) {
     if (b == 0) throw common::divisionByZero();
@@ -102,9 +96,9 @@ DimensionlessGraph parseDimensionlessGraph(std::istream& in) {
     const int points = common::toInt16(reader.number());
     if (points < 1 || points > basin::RunoffState::kMaxGraphPoints) throw common::subscriptOutOfRange();
     DimensionlessGraph graph;
-    graph.spacingPercent = single(reader.number());
+    graph.spacingPercent = common::toSingle(reader.number());
     graph.ordinates.reserve(static_cast<std::size_t>(points));
-    for (int i = 0; i < points; ++i) graph.ordinates.push_back(single(reader.number()));
+    for (int i = 0; i < points; ++i) graph.ordinates.push_back(common::toSingle(reader.number()));
     return graph;
 }
 
@@ -114,7 +108,7 @@ std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinA
     if (points < 1 || points > basin::RunoffState::kMaxGraphPoints) throw common::subscriptOutOfRange();
 
     const float tp = udur / 2 + lagHours;                              // time to peak, hours
-    const float scale = single(divide(basinArea * kInchCfsDays, tp));  // cfs per unit of ordinate
+    const float scale = common::toSingle(divide(basinArea * kInchCfsDays, tp));  // cfs per unit of ordinate
     std::vector<float> times(static_cast<std::size_t>(points));        // hours
     std::vector<float> flows(static_cast<std::size_t>(points));        // cfs
     for (int i = 0; i < points; ++i) {
@@ -142,7 +136,7 @@ std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinA
     if (!u.empty()) {
         const float sampledDays = total * udur / 24;
         if (sampledDays == 0) throw common::divisionByZero();
-        for (float& value : u) value = single(value * (basinArea * kInchCfsDays) / sampledDays);
+        for (float& value : u) value = common::toSingle(value * (basinArea * kInchCfsDays) / sampledDays);
     }
     return u;
 }
@@ -230,7 +224,7 @@ GraphResult triangleGraph(basin::RunoffState& state, common::Dialogs& dialogs) {
     }
 
     // Steps to peak and of the recession; a zero count or lag would divide by zero below.
-    const std::int16_t np = common::toInt16(single(divide(state.udur / 2 + state.lagHours, state.udur)));
+    const std::int16_t np = common::toInt16(common::toSingle(divide(state.udur / 2 + state.lagHours, state.udur)));
     const std::int16_t nr = common::toInt16(np * 1.67);
     const std::int16_t nb = common::checkedAdd(np, nr);
     if (np == 0 || nr == 0 || state.lagHours == 0) throw common::divisionByZero();
@@ -282,7 +276,7 @@ GraphResult rationalGraph(basin::RunoffState& state, common::Dialogs& dialogs) {
 
     const float lag = state.lagHours;                                    // time of concentration, hours
     const float udur = state.udur;                                       // hours
-    const std::int16_t nc = common::toInt16(single(divide(lag, udur)));  // steps in the window
+    const std::int16_t nc = common::toInt16(common::toSingle(divide(lag, udur)));  // steps in the window
     if (lag == 0) throw common::divisionByZero();
 
     state.rationalRun = true;

@@ -186,6 +186,16 @@ TEST(CheckedAdd, CountsWithinSixteenBits) {
     EXPECT_EQ(failureNumber([] { (void)checkedAdd(0, std::numeric_limits<int>::max()); }), 6);
 }
 
+TEST(ToSingle, HoldsWhatASingleCanAndRefusesTheRest) {
+    EXPECT_EQ(toSingle(0.1), 0.1f);
+    EXPECT_EQ(toSingle(-3.4e38), -3.4e38f);
+    EXPECT_EQ(readSingle(" 2.5 in"), 2.5f);
+    EXPECT_EQ(readSingle("in"), 0.0f);
+    EXPECT_EQ(failureNumber([] { (void)toSingle(3.5e38); }), 6);
+    EXPECT_EQ(failureNumber([] { (void)toSingle(std::numeric_limits<double>::quiet_NaN()); }), 6);
+    EXPECT_EQ(failureNumber([] { (void)readSingle("1e39"); }), 6);
+}
+
 TEST(IntegerText, PlainDigits) {
     EXPECT_EQ(integerText(0), "0");
     EXPECT_EQ(integerText(12), "12");
