@@ -15,8 +15,14 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo
   cd "$bin"
   shown=$(QT_QPA_PLATFORM=offscreen ./brelvo --script example_session.txt)
-  # The session's dump lines are for automation; a person reads the coordinate listing.
+  # The session's dump lines are for automation; a person reads the coordinate listing, the runoff
+  # window's caption and the report.
   printf '%s\n' "$shown" | grep -v '^{' || true
+  if [ -f Temp.GRF ]; then
+    echo
+    echo "Report (Temp.GRF):"
+    tr -d '\r' < Temp.GRF
+  fi
   exit 0
 fi
 exec "$bin/brelvo" "$@"

@@ -16,6 +16,8 @@
 #include "app/chart_view.hpp"
 #include "app/json_writer.hpp"
 #include "common/program_folder.hpp"
+#include "basin/hydrograph_file.hpp"
+#include "runoff/compute_driver.hpp"
 #include "runoff/unit_graphs.hpp"
 
 namespace brelvo::app {
@@ -209,8 +211,7 @@ void RunoffWindow::buildWidgets() {
         fields_.setChecked("chkAreaAdj", on);
         block_->areaAdjClicked();
     });
-    connect(compute, &QPushButton::clicked, this,
-            [this] { dialogs_.message("Compute Hydrograph is not available in this version yet."); });
+    connect(compute, &QPushButton::clicked, this, [this] { computeHydrograph(); });
     connect(clear, &QPushButton::clicked, this, [this] { clearPlots(); });
     connect(save, &QPushButton::clicked, this, [this] { saveHydrograph(); });
     connect(route, &QPushButton::clicked, this,
@@ -293,11 +294,12 @@ void RunoffWindow::clearPlots() {
 }
 
 void RunoffWindow::saveHydrograph() {
-    if (chart_.columnCount() <= 2) {
-        dialogs_.message("Compute hydrograph before saving.");
-        return;
-    }
-    dialogs_.message("Save Hydrograph is not available in this version yet.");
+    basin::saveHydrograph(chart_, common::workingHydrographFile(), common::programFolder(), dialogs_);
+}
+
+void RunoffWindow::computeHydrograph() {
+    runoff::computeHydrograph(state_, fields_, chart_, dialogs_,
+                              runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
 }
 
 QWidget* RunoffWindow::control(const QString& qualified) const {

@@ -58,6 +58,7 @@ private:
     void clearPlots();
     void checkGraphFile(const std::string& listText);
     void saveHydrograph();
+    void computeHydrograph();
 
     common::Dialogs& dialogs_;
     basin::RunoffFields fields_;

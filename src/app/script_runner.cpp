@@ -13,6 +13,8 @@
 #include "app/json_writer.hpp"
 #include "app/main_window.hpp"
 #include "app/runoff_window.hpp"
+#include "basin/working_state.hpp"
+#include "common/program_folder.hpp"
 
 namespace brelvo::app {
 
@@ -146,6 +148,17 @@ void ScriptRunner::dump() {
         json.key("loaded").value(false).key("visible").value(false);
     }
     json.endObject();
+    const basin::RunoffState idle;
+    const basin::RunoffState& r = window_.runoffWindow() ? window_.runoffWindow()->state() : idle;
+    json.key("RunoffState").beginObject();
+    json.key("routeMode").value(static_cast<int>(r.routeMode));
+    json.key("outflowIsCurrent").value(r.outflowIsCurrent).key("hydrographPlotted").value(r.hydrographPlotted);
+    json.key("it").value(static_cast<int>(r.it)).key("maxq").value(r.maxq).key("tmax").value(static_cast<int>(r.tmax));
+    json.key("maxout").value(r.maxout).key("tmaxout").value(r.tmaxout).key("maxelv").value(r.maxelv);
+    json.key("volAcft").value(r.volAcft).key("udur").value(r.udur).key("nRain").value(static_cast<int>(r.nRain));
+    json.key("prevStep").value(r.prevStep);
+    json.endObject();
+    json.key("reportFile").value(common::workingHydrographFile());
     json.key("messages").beginArray();
     for (const auto& m : dialogs_.takeMessages()) json.value(m);
     json.endArray();

@@ -11,6 +11,7 @@
 
 #include "app/main_window.hpp"
 #include "app/script_runner.hpp"
+#include "common/program_folder.hpp"
 
 using brelvo::app::MainWindow;
 using brelvo::app::ScriptDialogs;
@@ -107,6 +108,17 @@ private slots:
             }
         }
         QCOMPARE(status, expectedStatus);
+
+        // A case with a .report file checks the working hydrograph file byte for byte.
+        QString reportName = script;
+        reportName.replace(QStringLiteral(".txt"), QStringLiteral(".report"));
+        if (QFile::exists(reportName)) {
+            QFile expectedReport(reportName);
+            QVERIFY(expectedReport.open(QIODevice::ReadOnly));
+            QFile written(QString::fromStdString(brelvo::common::workingHydrographFile()));
+            QVERIFY2(written.open(QIODevice::ReadOnly), qPrintable(written.fileName()));
+            QCOMPARE(QString::fromLatin1(written.readAll()), QString::fromLatin1(expectedReport.readAll()));
+        }
         QCOMPARE(dumps.size(), checks.size());
         for (int i = 0; i < checks.size(); ++i) {
             QJsonParseError error{};

@@ -1,0 +1,427 @@
+// Reading, combining and saving hydrograph files, and `usgsround`.
+#include "basin/hydrograph_file.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "common/failure.hpp"
+#include "common/numbers.hpp"
+
+namespace brelvo::basin {
+
+namespace {
+
+const std::string kFilter = "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|";
+const std::string kUnitDurations = "Unit durations must match current hydrograph";
+
+// A loaded hydrograph fills qi and qout, which hold indices 0..9000.
+constexpr std::size_t kLoadRows = RunoffState::kHydrographUpper + 1;
+// A combination may run past 9000 but stays within the highest index a routing may reach, so `it`
+// remains a valid 16-bit index.
+constexpr std::size_t kCombineRows = 32001;
+// The series grow in chunks of this many elements.
+constexpr int kChunk = 100;
+// Characters kept of one line: a table line is a few dozen; the rest of a longer line is skipped.
+constexpr std::size_t kLineLimit = 4096;
+// Acre-feet in one cfs flowing for a day.
+constexpr double kAcreFeetPerCfsDay = 1.9835;
+
+enum class Form { fixedWidth, tab, comma };
+
+// Where the flow stands: fixed width, its first character (from 0); delimited, its field index.
+struct Table {
+    Form form = Form::fixedWidth;
+    std::size_t flowAt = 0;
+    bool outflow = false;
+};
+
+struct Rows {
+    std::vector<float> flows;  // cfs, row k at time k * step
+    float step = 0;            // hours; 0 while no time but 0 has been read
+    bool stopped = false;      // reading stopped at a bad row, which was told
+};
+
+// One line without its line end; false at the end of the stream.
+bool readLine(std::istream& in, std::string& line) {
+    line.clear();
+    bool any = false;
+    for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
+        any = true;
+        if (c == '\n') break;
+        if (line.size() < kLineLimit) line.push_back(static_cast<char>(c));
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return any;
+}
+
+bool isBlank(std::string_view text) {
+    return text.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// True when the lenient read finds a number at the start of the text, so "0" and "abc" differ.
+bool startsWithNumber(std::string_view text) {
+    std::size_t i = text.find_first_not_of(" \t");
+    if (i == std::string_view::npos) return false;
+    if (text[i] == '+' || text[i] == '-') ++i;
+    const auto digit = [&](std::size_t at) { return at < text.size() && text[at] >= '0' && text[at] <= '9'; };
+    return digit(i) || (i < text.size() && text[i] == '.' && digit(i + 1));
+}
+
+std::vector<std::string> splitFields(const std::string& line, char separator) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = line.find(separator, start);
+        fields.push_back(line.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) return fields;
+        start = end + 1;
+    }
+}
+
+// Characters [from, from + count) of a line, as far as the line goes.
+std::string cut(const std::string& line, std::size_t from, std::size_t count) {
+    return from < line.size() ? line.substr(from, count) : std::string();
+}
+
+// Skips the report's header part up to the table's column header and finds the flow column there.
+std::optional<Table> findTable(std::istream& in, common::Dialogs& dialogs) {
+    std::string line;
+    while (readLine(in, line)) {
+        Table table;
+        if (line.find("     Time") != std::string::npos) {
+            table.form = Form::fixedWidth;
+            std::size_t at = line.find("  Outflow");
+            table.outflow = at != std::string::npos;
+            if (!table.outflow) at = line.find("   Runoff");
+            if (at == std::string::npos) {
+                dialogs.message("The hydrograph file's column header names no Outflow or Runoff column.");
+                return std::nullopt;
+            }
+            table.flowAt = at;
+            return table;
+        }
+        const bool tab = line.find("\tTime") != std::string::npos;
+        if (tab || line.find("Time,") != std::string::npos) {
+            table.form = tab ? Form::tab : Form::comma;
+            const std::vector<std::string> names = splitFields(line, tab ? '\t' : ',');
+            for (std::size_t i = 1; i < names.size(); ++i) {
+                const bool outflow = names[i].find("Outflow") != std::string::npos;
+                if (outflow || names[i].find("Runoff") != std::string::npos) {
+                    table.flowAt = i;
+                    table.outflow = outflow;
+                    return table;
+                }
+            }
+            dialogs.message("The hydrograph file's column header names no Outflow or Runoff column.");
+            return std::nullopt;
+        }
+    }
+    dialogs.message("No hydrograph table found: the file has no \"Time\" column header.");
+    return std::nullopt;
+}
+
+std::string rowText(std::size_t index) {
+    return "Row " + std::to_string(index + 1) + " of the hydrograph table";
+}
+
+// Reads the table's rows. The time step comes from the first time that is not 0 (whole minutes below
+// an hour) and must match `step` when that is already set. Every stop keeps the rows read before it.
+Rows readRows(std::istream& in, const Table& table, float step, std::size_t maxRows,
+              common::Dialogs& dialogs) {
+    Rows rows;
+    rows.step = step;
+    bool timeRead = false;  // a time other than 0 has been read; later times are not looked at
+    const auto stop = [&](const std::string& text) {
+        dialogs.message(text);
+        rows.stopped = true;
+    };
+    std::string line;
+    while (readLine(in, line)) {
+        if (line.size() <= 2 || isBlank(line)) break;
+        const std::size_t k = rows.flows.size();
+        if (k == maxRows) {
+            stop("The hydrograph file has more than " + std::to_string(maxRows) + " rows; only the first " +
+                 std::to_string(maxRows) + " were read.");
+            break;
+        }
+        std::string timeText;
+        std::string flowText;
+        if (table.form == Form::fixedWidth) {
+            timeText = cut(line, 0, 9);
+            flowText = cut(line, table.flowAt, 9);
+        } else {
+            const std::vector<std::string> fields = splitFields(line, table.form == Form::tab ? '\t' : ',');
+            timeText = fields[0];
+            if (table.flowAt < fields.size()) flowText = fields[table.flowAt];
+        }
+
+        if (!timeRead) {
+            if (!startsWithNumber(timeText)) {
+                stop(rowText(k) + " has no time in hours; reading stopped there.");
+                break;
+            }
+            const double read = common::leadingNumber(timeText);
+            if (!(std::fabs(read) <= static_cast<double>(std::numeric_limits<float>::max()))) {
+                stop(rowText(k) + " holds a time too large to read; reading stopped there.");
+                break;
+            }
+            auto t = static_cast<float>(read);
+            if (t != 0.0f) {
+                timeRead = true;
+                // Below an hour the step is taken in whole minutes, so 0.0833 reads as 5 minutes.
+                if (t < 1.0f) t = static_cast<float>(std::floor(static_cast<double>(t * 60.0f) + 0.1) / 60.0);
+                if (rows.step > 0.0f && std::fabs(static_cast<double>(t - rows.step)) > 0.001) {
+                    stop(kUnitDurations);
+                    break;
+                }
+                if (t <= 0.0f) {
+                    stop("The hydrograph file's time step must be at least one minute.");
+                    break;
+                }
+                if (rows.step == 0.0f) rows.step = t;
+            }
+        }
+
+        const double flow = common::leadingNumber(flowText);
+        if (!(std::fabs(flow) <= static_cast<double>(std::numeric_limits<float>::max()))) {
+            stop(rowText(k) + " holds a flow too large to read; reading stopped there.");
+            break;
+        }
+        rows.flows.push_back(static_cast<float>(flow));
+    }
+    return rows;
+}
+
+float valueAt(const Series& series, int index) {
+    return index < series.size() ? series[index] : 0.0f;
+}
+
+// The working hydrograph after a read, built apart so that the state changes only when all of it is
+// known.
+struct Result {
+    Series qi;
+    Series qout;
+    int last = 0;  // last index of the hydrograph
+    float maxq = 0;
+    std::int16_t tmax = 0;
+    float maxout = 0;
+    float tmaxout = 0;
+    double volume = 0;  // sum of the flows, cfs
+};
+
+// A new hydrograph: the file's flows in qi and qout, 0..9000.
+Result load(const std::vector<float>& flows) {
+    Result r;
+    r.qi.redim(RunoffState::kHydrographUpper);
+    r.qout.redim(RunoffState::kHydrographUpper);
+    for (std::size_t i = 0; i < flows.size(); ++i) {
+        const int k = static_cast<int>(i);
+        r.qi[k] = flows[i];
+        r.qout[k] = flows[i];
+        r.volume += static_cast<double>(flows[i]);
+        if (flows[i] > r.maxq) {
+            r.maxq = flows[i];
+            r.tmax = static_cast<std::int16_t>(k);
+        }
+    }
+    r.last = static_cast<int>(flows.size()) - 1;
+    r.maxout = r.maxq;
+    r.tmaxout = r.tmax;
+    return r;
+}
+
+// The current hydrograph plus the file's, over the whole of both: the current one is qout when it holds
+// the working hydrograph (`fromOutflow`), else the computed qi, and is 0 after its last index `it`. The
+// current hydrograph becomes the inflow qi, the sum goes to qout (0..last + 1).
+Result combine(const RunoffState& state, bool fromOutflow, const std::vector<float>& flows) {
+    Result r;
+    const int currentLast = state.it;
+    r.last = std::max(currentLast, static_cast<int>(flows.size()) - 1);
+    r.qi = state.qi;
+    if (r.qi.upper() < r.last) r.qi.redimPreserve(r.last + kChunk);
+    r.qout.redim(r.last + 1);
+    for (int k = 0; k <= r.last; ++k) {
+        const float current = k <= currentLast ? valueAt(fromOutflow ? state.qout : state.qi, k) : 0.0f;
+        const float added =
+            static_cast<std::size_t>(k) < flows.size() ? flows[static_cast<std::size_t>(k)] : 0.0f;
+        r.qi[k] = current;
+        r.qout[k] = common::toSingle(static_cast<double>(current) + static_cast<double>(added));
+        r.volume += static_cast<double>(r.qout[k]);
+        // The combined peak is searched afresh: a peak left from an earlier routing is not this one's.
+        if (r.qout[k] > r.maxout) {
+            r.maxout = r.qout[k];
+            r.tmaxout = static_cast<float>(k);
+        }
+    }
+    return r;
+}
+
+void writeStep(float step, RunoffFields& fields) {
+    const bool minutes = fields.caption("Label14").find("minutes") != std::string::npos;
+    fields.setText("txtGraphtimestep", common::generalText(minutes ? step * 60.0f : step));
+}
+
+common::RuntimeFailure pathNotFound() {
+    return {76, "Path not found"};
+}
+common::RuntimeFailure pathFileAccessError() {
+    return {75, "Path/File access error"};
+}
+
+// Copies `from` to `to` through a temporary file beside `to`, renamed over it only when complete.
+void copyThroughTemporary(const std::string& from, const std::string& to) {
+    namespace fs = std::filesystem;
+    std::ifstream source(from, std::ios::binary);
+    if (!source) throw common::fileNotFound();
+    const std::string content{std::istreambuf_iterator<char>(source), std::istreambuf_iterator<char>()};
+    if (source.bad()) throw pathFileAccessError();
+
+    const fs::path target(to);
+    if (!target.has_filename()) throw pathFileAccessError();
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) throw pathNotFound();
+
+    const fs::path temporary = folder / ("." + target.filename().string() + ".saving");
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) throw pathFileAccessError();
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        out.close();
+        if (!out) {
+            fs::remove(temporary, ec);
+            throw pathFileAccessError();
+        }
+    }
+    // A replaced file keeps its permissions.
+    const fs::file_status old = fs::status(target, ec);
+    if (!ec && fs::exists(old)) fs::permissions(temporary, old.permissions(), ec);
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        throw pathFileAccessError();
+    }
+}
+
+}  // namespace
+
+float usgsround(float& value) {
+    const float size = std::fabs(value);
+    if (size < 0.0995f) {
+        value = common::readSingle(common::formatPattern(value, "########0.000"));
+    } else if (size < 0.995f) {
+        value = common::readSingle(common::formatPattern(value, "########0.00"));
+    } else if (size < 9.95f) {
+        value = common::readSingle(common::formatPattern(value, "#######0.0"));
+    } else if (size < 999.5f) {
+        value = common::readSingle(common::formatPattern(value, "########0"));
+    } else {
+        // Whole tens, rounding down at .5 below zero as the whole-part function does.
+        value = common::toSingle(std::floor(static_cast<double>(value / 10.0f + 0.5f)) * 10.0);
+    }
+    return value;
+}
+
+bool readHydrographFile(std::istream& in, RunoffState& state, RunoffFields& fields,
+                        common::Dialogs& dialogs) {
+    const std::optional<Table> table = findTable(in, dialogs);
+    if (!table) return false;
+
+    const bool combining = state.hydrographPlotted;
+    // A new hydrograph takes its step from the file; an added one must match the current step.
+    const Rows rows =
+        readRows(in, *table, combining ? state.udur : 0.0f, combining ? kCombineRows : kLoadRows, dialogs);
+    if (rows.flows.empty()) {
+        if (!rows.stopped) dialogs.message("The hydrograph file has no rows under its column header.");
+        return false;
+    }
+
+    try {
+        Result result;
+        float inflowPeak = 0;
+        std::int16_t inflowPeakAt = 0;
+        if (combining) {
+            // The current hydrograph is held in qout after a load, combination or routing; right after
+            // a compute run qout has fewer than three elements and the computed qi is the current one.
+            const bool fromOutflow = (state.outflowIsCurrent || table->outflow) && state.qout.size() >= 3;
+            inflowPeak = fromOutflow ? state.maxout : state.maxq;
+            inflowPeakAt = fromOutflow ? common::toInt16(state.tmaxout) : state.tmax;
+            result = combine(state, fromOutflow, rows.flows);
+        } else {
+            result = load(rows.flows);
+            inflowPeak = result.maxq;
+            inflowPeakAt = result.tmax;
+        }
+        float volume = common::toSingle(result.volume);
+        if (rows.step != 0.0f) {
+            // Sum of flows (cfs) times the step in days gives cfs-days.
+            volume = common::toSingle(result.volume * kAcreFeetPerCfsDay /
+                                      (24.0 / static_cast<double>(rows.step)));
+            usgsround(volume);
+        }
+        const std::int16_t last = common::toInt16(result.last);
+
+        state.qi = std::move(result.qi);
+        state.qout = std::move(result.qout);
+        state.it = last;
+        state.udur = rows.step;
+        state.maxq = inflowPeak;
+        state.tmax = inflowPeakAt;
+        state.maxout = result.maxout;
+        state.tmaxout = result.tmaxout;
+        state.volAcft = volume;
+        if (rows.flows.size() > 2) state.routeMode = 3;
+        state.outflowIsCurrent = true;
+    } catch (const common::RuntimeFailure& failure) {
+        dialogs.message(failure.description());
+        return false;
+    }
+    writeStep(rows.step, fields);
+    return true;
+}
+
+bool readHydrographFile(const std::string& path, RunoffState& state, RunoffFields& fields,
+                        common::Dialogs& dialogs) {
+    std::error_code ec;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
+    if (!in.is_open()) {
+        dialogs.message("File not found.");
+        return false;
+    }
+    return readHydrographFile(in, state, fields, dialogs);
+}
+
+void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, const std::string& programFolder,
+                    common::Dialogs& dialogs) {
+    // Columns 1 and 2 are the rainfall grid; a third exists once a hydrograph was plotted.
+    if (chart.columnCount() <= 2) {
+        dialogs.message("Compute hydrograph before saving.");
+        return;
+    }
+    common::FileDialogRequest request;
+    request.initialDir = programFolder;
+    request.filter = kFilter;
+    request.save = true;
+    const std::optional<std::string> chosen = dialogs.fileDialog(request);
+    if (!chosen || chosen->empty() || *chosen == workingFile) return;
+    try {
+        copyThroughTemporary(workingFile, *chosen);
+    } catch (const common::RuntimeFailure& failure) {
+        dialogs.message(failure.description());
+    }
+}
+
+}  // namespace brelvo::basin

@@ -1,0 +1,423 @@
+// Hydrograph files read back as new or combined hydrographs, saved copies and `usgsround`, worked by hand.
+// worked by hand.
+#include "basin/hydrograph_file.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace brelvo::basin {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingDialogs : public common::Dialogs {
+  public:
+    std::vector<std::string> messages;
+    std::vector<common::FileDialogRequest> requests;
+    std::optional<std::string> answer;
+
+    void message(const std::string& text) override { messages.push_back(text); }
+    std::string inputBox(const std::string&, const std::string&, const std::string&) override { return ""; }
+    std::optional<std::string> fileDialog(const common::FileDialogRequest& request) override {
+        requests.push_back(request);
+        return answer;
+    }
+};
+
+float rounded(float value) {
+    return usgsround(value);
+}
+
+// Lines joined with carriage return and line feed, as the report writes them.
+std::string lines(const std::vector<std::string>& text) {
+    std::string joined;
+    for (const auto& line : text) joined += line + "\r\n";
+    return joined;
+}
+
+std::vector<float> head(const Series& series, int count) {
+    return {series.values().begin(), series.values().begin() + count};
+}
+
+TEST(Usgsround, ThreeSignificantFiguresBelow999Point5AndTensFromThere) {
+    EXPECT_EQ(rounded(0.01234f), 0.012f);
+    EXPECT_EQ(rounded(0.0994f), 0.099f);
+    EXPECT_EQ(rounded(0.0995f), 0.1f);  // from 0.0995 on: two decimals
+    EXPECT_EQ(rounded(0.5678f), 0.57f);
+    EXPECT_EQ(rounded(0.995f), 1.0f);
+    EXPECT_EQ(rounded(5.678f), 5.7f);
+    EXPECT_EQ(rounded(9.95f), 10.0f);
+    EXPECT_EQ(rounded(56.78f), 57.0f);
+    EXPECT_EQ(rounded(999.4f), 999.0f);
+    EXPECT_EQ(rounded(999.5f), 1000.0f);  // Int(99.95 + 0.5) * 10
+    EXPECT_EQ(rounded(1234.5f), 1230.0f);
+    EXPECT_EQ(rounded(1235.0f), 1240.0f);
+
+    // Negatives: the formats round half away from zero; the tens take the whole part, which rounds
+    // down, so -1235 gives Int(-123.5 + 0.5) * 10 = -1230 and -1236 gives Int(-123.1) * 10 = -1240.
+    EXPECT_EQ(rounded(-0.5678f), -0.57f);
+    EXPECT_EQ(rounded(-56.78f), -57.0f);
+    EXPECT_EQ(rounded(-1235.0f), -1230.0f);
+    EXPECT_EQ(rounded(-1236.0f), -1240.0f);
+
+    float value = 5.678f;
+    EXPECT_EQ(usgsround(value), 5.7f);
+    EXPECT_EQ(value, 5.7f);
+}
+
+class HydrographReadTest : public ::testing::Test {
+  protected:
+    HydrographReadTest() {
+        fields.setCaption("Label14", "Hydrograph Time Step (hours)");
+        fields.setText("txtGraphtimestep", "15");
+    }
+
+    bool read(const std::string& text) {
+        std::istringstream in(text);
+        return readHydrographFile(in, state, fields, dialogs);
+    }
+
+    // The state a compute run leaves: the worked triangle graph (cfs, 1-hour steps) on the chart,
+    // qout reset to two elements, and a peak left over from a routing before it.
+    void computed() {
+        state.hydrographPlotted = true;
+        state.udur = 1;
+        state.qi.redim(RunoffState::kHydrographUpper);
+        const std::vector<float> flows{0, 121, 242, 161.33f, 80.67f, 0, 0, 0};
+        for (int i = 0; i < 8; ++i) state.qi[i] = flows[static_cast<std::size_t>(i)];
+        state.it = 7;
+        state.maxq = 242;
+        state.tmax = 2;
+        state.qout.redim(1);
+        state.maxout = 5000;
+        state.tmaxout = 4;
+    }
+
+    RunoffFields fields;
+    RunoffState state;
+    RecordingDialogs dialogs;
+};
+
+// A plain compute report's table with the flows given for 0, 1, 2 ... hours.
+std::string runoffTable(const std::vector<std::string>& rows) {
+    std::vector<std::string> text{"T1", "T2", "", "     Time   Runoff Rainfall   Excess"};
+    text.insert(text.end(), rows.begin(), rows.end());
+    return lines(text);
+}
+
+TEST_F(HydrographReadTest, TheWorkedReportLoadsAsANewHydrograph) {
+    state.qi.redim(20);
+    state.qi[8] = 99;  // left from an earlier run
+    const std::string report = lines({
+        "T1",
+        "T2",
+        "Basin Area (mi^2):  1 ",
+        "C value:  1 ",
+        "Lag Time:  2 ",
+        "Intitial loss (in):  0.00",
+        "Constant Loss (in/hr):  0.00",
+        "Percent impervious area:  0",
+        "Dimensionless Graph:  Triangle Unit Graph",
+        "",
+        "",
+        " DURATION     RAIN    PEAKQ     TIME  ACRE-FT",
+        "    1.000     1.00      242      2.0       50",
+        "",
+        "     Time   Runoff Rainfall   Excess",
+        "      0.0        0  0.00000  0.00000",
+        "      1.0      121  1.00000  1.00000",
+        "      2.0      242  0.00000  0.00000",
+        "      3.0      161",
+        "      4.0       81",
+        "      5.0        0",
+        "      6.0        0",
+        "      7.0        0",
+    });
+    EXPECT_TRUE(read(report));
+    EXPECT_TRUE(dialogs.messages.empty());
+    const std::vector<float> flows{0, 121, 242, 161, 81, 0, 0, 0};
+    EXPECT_EQ(state.it, 7);
+    EXPECT_EQ(state.qi.size(), 9001);
+    EXPECT_EQ(head(state.qi, 9), (std::vector<float>{0, 121, 242, 161, 81, 0, 0, 0, 0}));
+    EXPECT_EQ(head(state.qout, 8), flows);
+    EXPECT_EQ(state.udur, 1.0f);
+    EXPECT_EQ(state.maxq, 242.0f);
+    EXPECT_EQ(state.tmax, 2);
+    EXPECT_EQ(state.maxout, 242.0f);
+    EXPECT_EQ(state.tmaxout, 2.0f);
+    EXPECT_EQ(state.volAcft, 50.0f);  // 605 cfs-hours * 1.9835 / 24 = 50.0007
+    EXPECT_EQ(state.routeMode, 3);
+    EXPECT_TRUE(state.outflowIsCurrent);
+    EXPECT_EQ(fields.text("txtGraphtimestep"), "1");
+}
+
+TEST_F(HydrographReadTest, MinuteStepsAreReadInWholeMinutesAndMatchTheCurrentStep) {
+    fields.setCaption("Label14", "Hydrograph Time Step (minutes)");
+    const std::string file = lines({"     Time  Outflow   Inflow", "  0.00000       30       30",
+                                    "  0.08330       60       60", "  0.16667       30       30",
+                                    "         "});  // a line of blanks ends the table as an empty one does
+    EXPECT_TRUE(read(file));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FLOAT_EQ(state.udur, 5.0f / 60.0f);  // Int(0.0833 * 60 + 0.1) / 60
+    EXPECT_EQ(fields.text("txtGraphtimestep"), "5");
+    EXPECT_EQ(head(state.qi, 3), (std::vector<float>{30, 60, 30}));
+    EXPECT_EQ(state.volAcft, 0.83f);  // 120 * 1.9835 / (24 / (1/12)) = 0.8265
+
+    // The same file again, onto the plotted 5-minute hydrograph: the steps match, the flows add up.
+    state.hydrographPlotted = true;
+    EXPECT_TRUE(read(file));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(head(state.qout, 3), (std::vector<float>{60, 120, 60}));
+    EXPECT_EQ(state.it, 2);
+}
+
+TEST_F(HydrographReadTest, DelimitedFormsTakeTheFirstNamedFlowField) {
+    // Tab form: the first field is the time in hours; the step comes from the first time that is not 0,
+    // and the row at time 0 is a flow row.
+    EXPECT_TRUE(read(lines({"Basin B", "Hours\tTime\tRunoff", "0\t0:00\t50", "2\t2:00\t80", "4\t4:00\t30"})));
+    EXPECT_EQ(head(state.qi, 3), (std::vector<float>{50, 80, 30}));
+    EXPECT_EQ(state.udur, 2.0f);
+    EXPECT_EQ(state.maxq, 80.0f);
+    EXPECT_EQ(state.tmax, 1);
+    EXPECT_EQ(state.volAcft, 26.0f);  // 160 * 1.9835 / (24 / 2) = 26.45
+    EXPECT_EQ(fields.text("txtGraphtimestep"), "2");
+
+    // Comma form: "Inflow" is no flow field, "Outflow" is; a row without that field reads 0.
+    state = RunoffState{};
+    fields.setCaption("Label14", "Hydrograph Time Step (minutes)");
+    EXPECT_TRUE(read(lines({"Time,Inflow,Outflow", "0,10,5", "0.5,20,15", "1.0,30,25", "1.5,40"})));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(head(state.qout, 4), (std::vector<float>{5, 15, 25, 0}));
+    EXPECT_EQ(state.udur, 0.5f);
+    EXPECT_EQ(state.it, 3);
+    EXPECT_EQ(state.maxq, 25.0f);
+    EXPECT_EQ(state.tmax, 2);
+    EXPECT_EQ(state.volAcft, 1.9f);  // 45 * 1.9835 / 48 = 1.8595
+    EXPECT_EQ(fields.text("txtGraphtimestep"), "30");
+}
+
+TEST_F(HydrographReadTest, OutflowColumnWinsAndALoadTakesItsPeakFromTheFile) {
+    state.maxout = 5000;  // left from a routing before the chart was cleared
+    state.tmaxout = 9;
+    const std::string file = lines(
+        {"Combined hydrograph filename: a.GRF", "", "  PEAK-IN     TIME  ACRE-FT PEAK-OUT     TIME   MAXELV",
+         "       90      1.0       12       70  2.00000     0.00", "", "     Time   Runoff  Outflow",
+         "      0.0       10        0", "      1.0       90       40", "      2.0       50       70",
+         "      3.0       20       30"});
+    EXPECT_TRUE(read(file));
+    EXPECT_EQ(head(state.qi, 4), (std::vector<float>{0, 40, 70, 30}));
+    EXPECT_EQ(state.maxq, 70.0f);
+    EXPECT_EQ(state.tmax, 2);
+    EXPECT_EQ(state.maxout, 70.0f);
+    EXPECT_EQ(state.tmaxout, 2.0f);
+    EXPECT_EQ(state.volAcft, 12.0f);  // 140 * 1.9835 / 24 = 11.57
+}
+
+TEST_F(HydrographReadTest, CombiningWithAComputedHydrographAddsTheFileOverTheWholeOfBoth) {
+    computed();
+    EXPECT_TRUE(read(runoffTable(
+        {"      0.0       10", "      1.0       20", "      2.0       30", "      3.0       40"})));
+    EXPECT_TRUE(dialogs.messages.empty());
+    // The computed hydrograph stays the inflow with its peak; past the file's end it goes on alone.
+    EXPECT_EQ(head(state.qi, 8), (std::vector<float>{0, 121, 242, 161.33f, 80.67f, 0, 0, 0}));
+    EXPECT_EQ(state.maxq, 242.0f);
+    EXPECT_EQ(state.tmax, 2);
+    ASSERT_EQ(state.qout.size(), 9);
+    EXPECT_EQ(state.qout[0], 10.0f);
+    EXPECT_EQ(state.qout[2], 272.0f);
+    EXPECT_FLOAT_EQ(state.qout[3], 201.33f);
+    EXPECT_FLOAT_EQ(state.qout[4], 80.67f);
+    EXPECT_EQ(state.qout[8], 0.0f);
+    // The combined peak is this combination's, not the 5000 left from a routing.
+    EXPECT_EQ(state.maxout, 272.0f);
+    EXPECT_EQ(state.tmaxout, 2.0f);
+    EXPECT_EQ(state.it, 7);
+    // 705 cfs-hours over the whole combined series: 705 * 1.9835 / 24 = 58.27; the file's rows
+    // alone would give 624.33 and 52.
+    EXPECT_EQ(state.volAcft, 58.0f);
+    EXPECT_EQ(state.routeMode, 3);
+    EXPECT_TRUE(state.outflowIsCurrent);
+}
+
+TEST_F(HydrographReadTest, SuccessiveCombinationsAddToTheWorkingHydrograph) {
+    EXPECT_TRUE(read(runoffTable({"      0.0      100", "      1.0      300", "      2.0      200"})));
+    state.hydrographPlotted = true;  // as the report leaves it
+    state.routeMode = 0;
+    state.qi[3] = 777;  // values past the hydrograph's end, left from earlier runs
+    state.qout[3] = 555;
+
+    // A longer file: the current hydrograph reads 0 after its end, in both columns.
+    EXPECT_TRUE(read(runoffTable({"      0.0       10", "      1.0       20", "      2.0       30",
+                                  "      3.0       40", "      4.0       50"})));
+    EXPECT_EQ(head(state.qi, 5), (std::vector<float>{100, 300, 200, 0, 0}));
+    EXPECT_EQ(head(state.qout, 5), (std::vector<float>{110, 320, 230, 40, 50}));
+    EXPECT_EQ(state.maxq, 300.0f);
+    EXPECT_EQ(state.tmax, 1);
+    EXPECT_EQ(state.maxout, 320.0f);
+    EXPECT_EQ(state.it, 4);
+    EXPECT_EQ(state.volAcft, 62.0f);  // 750 * 1.9835 / 24 = 61.98
+
+    // A shorter third file adds to the second combination, whose peak becomes the inflow peak.
+    EXPECT_TRUE(read(runoffTable({"      0.0        5", "      1.0        5", "      2.0      500"})));
+    EXPECT_EQ(head(state.qi, 5), (std::vector<float>{110, 320, 230, 40, 50}));
+    EXPECT_EQ(head(state.qout, 5), (std::vector<float>{115, 325, 730, 40, 50}));
+    EXPECT_EQ(state.maxq, 320.0f);
+    EXPECT_EQ(state.tmax, 1);
+    EXPECT_EQ(state.maxout, 730.0f);
+    EXPECT_EQ(state.tmaxout, 2.0f);
+    EXPECT_EQ(state.it, 4);
+    EXPECT_EQ(state.volAcft, 104.0f);  // 1260 * 1.9835 / 24 = 104.13
+}
+
+TEST_F(HydrographReadTest, ADifferentTimeStepStopsAndKeepsTheRowsBefore) {
+    computed();
+    EXPECT_TRUE(read(runoffTable({"      0.0       10", "      0.5       20", "      1.0       30"})));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Unit durations must match current hydrograph"}));
+    EXPECT_EQ(head(state.qout, 3), (std::vector<float>{10, 121, 242}));
+    EXPECT_EQ(state.udur, 1.0f);
+    EXPECT_EQ(state.routeMode, 0);  // one row: nothing to report
+}
+
+TEST_F(HydrographReadTest, UnreadableFilesEndInAMessageAndLeaveTheStateAlone) {
+    computed();
+    const auto failsWith = [&](const std::string& text, const std::string& message) {
+        dialogs.messages.clear();
+        EXPECT_FALSE(read(text));
+        EXPECT_EQ(dialogs.messages, (std::vector<std::string>{message})) << text;
+    };
+    failsWith(lines({"T1", "TIME  FLOW", "0 5"}),
+              "No hydrograph table found: the file has no \"Time\" column header.");
+    failsWith(lines({"Time,Elev,Storage", "0,1,2"}),
+              "The hydrograph file's column header names no Outflow or Runoff column.");
+    failsWith(lines({"     Time     Elev", "      0.0     1.00"}),
+              "The hydrograph file's column header names no Outflow or Runoff column.");
+    failsWith(runoffTable({"    abc         5", "      1.0        5"}),
+              "Row 1 of the hydrograph table has no time in hours; reading stopped there.");
+    failsWith(runoffTable({}), "The hydrograph file has no rows under its column header.");
+    EXPECT_EQ(state.it, 7);
+    EXPECT_EQ(state.qout.size(), 2);
+    EXPECT_EQ(state.routeMode, 0);
+
+    dialogs.messages.clear();
+    EXPECT_FALSE(readHydrographFile((fs::path(::testing::TempDir()) / "no such.GRF").string(), state, fields,
+                                    dialogs));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"File not found."}));
+}
+
+TEST_F(HydrographReadTest, ALoadStopsAtTheRowsTheSeriesHold) {
+    std::vector<std::string> rows;
+    for (int i = 0; i <= 9001; ++i) {
+        const std::string time = std::to_string(i) + ".0";
+        rows.push_back(std::string(9 - time.size(), ' ') + time + "        1");
+    }
+    EXPECT_TRUE(read(runoffTable(rows)));
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{
+                  "The hydrograph file has more than 9001 rows; only the first 9001 were read."}));
+    EXPECT_EQ(state.it, 9000);
+    EXPECT_EQ(state.qi[9000], 1.0f);
+    EXPECT_EQ(state.volAcft, 744.0f);  // 9001 * 1.9835 / 24 = 743.9
+    EXPECT_EQ(state.routeMode, 3);
+}
+
+class SaveHydrographTest : public ::testing::Test {
+  protected:
+    SaveHydrographTest() {
+        folder = fs::path(::testing::TempDir()) / "brelvo_save_hydrograph";
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        working = (folder / "Temp.GRF").string();
+        write(working, "working hydrograph\r\n");
+        chart.setColumnCount(3);
+    }
+    ~SaveHydrographTest() override { fs::remove_all(folder); }
+
+    static void write(const fs::path& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::string contents(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(folder))
+            found.push_back(entry.path().filename().string());
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+    void save() { saveHydrograph(chart, working, "/programs/brelvo", dialogs); }
+
+    fs::path folder;
+    std::string working;
+    ChartGrid chart;
+    RecordingDialogs dialogs;
+};
+
+TEST_F(SaveHydrographTest, SavingNeedsAPlottedHydrographAndSkipsTheWorkingFile) {
+    chart.setColumnCount(2);
+    save();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Compute hydrograph before saving."}));
+    EXPECT_TRUE(dialogs.requests.empty());
+
+    chart.setColumnCount(3);
+    dialogs.messages.clear();
+    dialogs.answer = working;
+    save();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].fileName, "");
+    EXPECT_EQ(dialogs.requests[0].initialDir, "/programs/brelvo");
+    EXPECT_EQ(dialogs.requests[0].filter, "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|");
+    EXPECT_TRUE(dialogs.requests[0].save);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(contents(working), "working hydrograph\r\n");
+    EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF"}));
+}
+
+TEST_F(SaveHydrographTest, ASaveReplacesTheChosenFileAndLeavesNoTemporaryFile) {
+    const fs::path target = folder / "storm.GRF";
+    write(target, "older hydrograph");
+    dialogs.answer = target.string();
+    save();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(contents(target), "working hydrograph\r\n");
+    EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF", "storm.GRF"}));
+}
+
+TEST_F(SaveHydrographTest, AFailedSaveTellsWhyAndKeepsWhatWasThere) {
+    dialogs.answer = (folder / "missing" / "storm.GRF").string();
+    save();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Path not found"}));
+    EXPECT_FALSE(fs::exists(folder / "missing"));
+
+    // A folder of that name cannot be replaced by a file: it stays as it was.
+    fs::create_directories(folder / "storm.GRF");
+    write(folder / "storm.GRF" / "inside.txt", "kept");
+    dialogs.messages.clear();
+    dialogs.answer = (folder / "storm.GRF").string();
+    save();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Path/File access error"}));
+    EXPECT_EQ(contents(folder / "storm.GRF" / "inside.txt"), "kept");
+    EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF", "storm.GRF"}));
+
+    // Without the working file the old copy stays whole.
+    const fs::path target = folder / "old.GRF";
+    write(target, "older hydrograph");
+    fs::remove(working);
+    dialogs.messages.clear();
+    dialogs.answer = target.string();
+    save();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"File not found"}));
+    EXPECT_EQ(contents(target), "older hydrograph");
+}
+
+}  // namespace
+}  // namespace brelvo::basin
