@@ -272,36 +272,29 @@ void writeStep(float step, RunoffFields& fields) {
     fields.setText("txtGraphtimestep", common::generalText(minutes ? step * 60.0f : step));
 }
 
-common::RuntimeFailure pathNotFound() {
-    return {76, "Path not found"};
-}
-common::RuntimeFailure pathFileAccessError() {
-    return {75, "Path/File access error"};
-}
-
 // Copies `from` to `to` through a temporary file beside `to`, renamed over it only when complete.
 void copyThroughTemporary(const std::string& from, const std::string& to) {
     namespace fs = std::filesystem;
     std::ifstream source(from, std::ios::binary);
     if (!source) throw common::fileNotFound();
     const std::string content{std::istreambuf_iterator<char>(source), std::istreambuf_iterator<char>()};
-    if (source.bad()) throw pathFileAccessError();
+    if (source.bad()) throw common::pathFileAccessError();
 
     const fs::path target(to);
-    if (!target.has_filename()) throw pathFileAccessError();
+    if (!target.has_filename()) throw common::pathFileAccessError();
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) throw pathNotFound();
+    if (!fs::is_directory(folder, ec)) throw common::pathNotFound();
 
     const fs::path temporary = folder / ("." + target.filename().string() + ".saving");
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) throw pathFileAccessError();
+        if (!out) throw common::pathFileAccessError();
         out.write(content.data(), static_cast<std::streamsize>(content.size()));
         out.close();
         if (!out) {
             fs::remove(temporary, ec);
-            throw pathFileAccessError();
+            throw common::pathFileAccessError();
         }
     }
     // A replaced file keeps its permissions.
@@ -311,7 +304,7 @@ void copyThroughTemporary(const std::string& from, const std::string& to) {
     if (ec) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
-        throw pathFileAccessError();
+        throw common::pathFileAccessError();
     }
 }
 

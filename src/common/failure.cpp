@@ -32,6 +32,12 @@ RuntimeFailure inputPastEndOfFile() {
 RuntimeFailure outOfMemory() {
     return {7, "Out of memory"};
 }
+RuntimeFailure pathFileAccessError() {
+    return {75, "Path/File access error"};
+}
+RuntimeFailure pathNotFound() {
+    return {76, "Path not found"};
+}
 RuntimeFailure invalidPicture() {
     return {481, "Invalid picture"};
 }

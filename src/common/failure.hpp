@@ -27,6 +27,8 @@ private:
 [[nodiscard]] RuntimeFailure fileNotFound();          // 53 "File not found"
 [[nodiscard]] RuntimeFailure inputPastEndOfFile();    // 62 "Input past end of file"
 [[nodiscard]] RuntimeFailure outOfMemory();           // 7  "Out of memory"
+[[nodiscard]] RuntimeFailure pathFileAccessError();   // 75 "Path/File access error"
+[[nodiscard]] RuntimeFailure pathNotFound();          // 76 "Path not found"
 [[nodiscard]] RuntimeFailure invalidPicture();        // 481 "Invalid picture"
 [[nodiscard]] RuntimeFailure controlArrayElementExists();  // 360 "Object already loaded"
 

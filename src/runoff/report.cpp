@@ -208,7 +208,7 @@ void writeReport(std::ostream& out, basin::RunoffState& state, basin::RunoffFiel
 void writeReport(const std::string& path, basin::RunoffState& state, basin::RunoffFields& fields,
                  basin::ChartGrid& chart, const ReportInputs& inputs) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) throw common::RuntimeFailure(75, "Path/File access error");
+    if (!file) throw common::pathFileAccessError();
     std::ostringstream text;
     writeReport(text, state, fields, chart, inputs);
     file << singleByteText(text.str());
