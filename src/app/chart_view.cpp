@@ -83,7 +83,7 @@ void ChartView::redraw() {
 
     double maxFlow = 0, maxDepth = 0;
     if (grid_.columnCount() >= 1 && n > 0) {
-        auto* set = new QBarSet(QStringLiteral("Rainfall (in)"));
+        auto* set = new QBarSet(QStringLiteral("Rainfall / excess (in)"));
         set->setColor(QColor(0x5D, 0x9C, 0xEC));
         set->setBorderColor(QColor(0x3B, 0x7D, 0xD8));
         for (const auto& row : rows) {
@@ -99,8 +99,16 @@ void ChartView::redraw() {
         bars->attachAxis(excess);
     }
     for (int col = 1; col < grid_.columnCount(); ++col) {
+        // The empty column waits for the next run; a column of zeros is the placeholder a reset leaves.
+        bool anyText = false, anyFlow = false;
+        for (const auto& row : rows) {
+            const std::string cell = col < static_cast<int>(row.cells.size()) ? row.cells[static_cast<std::size_t>(col)] : "";
+            anyText = anyText || !cell.empty();
+            anyFlow = anyFlow || cellValue(cell) != 0;
+        }
+        if (!anyText) continue;
         auto* line = new QLineSeries;
-        line->setName(QStringLiteral("Hydrograph %1").arg(col - 1));
+        line->setName(QStringLiteral("Hydrograph %1").arg(col));
         QPen pen(kLineColours[(col - 1) % std::size(kLineColours)]);
         pen.setWidthF(2);
         line->setPen(pen);
@@ -113,8 +121,7 @@ void ChartView::redraw() {
         c->addSeries(line);
         line->attachAxis(hours);
         line->attachAxis(runoff);
-        // The second column is the zero line the chart starts with, not a hydrograph of its own.
-        if (col == 1) {
+        if (!anyFlow) {
             for (auto* marker : c->legend()->markers(line)) marker->setVisible(false);
         }
     }
