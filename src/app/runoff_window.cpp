@@ -2,6 +2,8 @@
 #include "app/runoff_window.hpp"
 
 #include <QApplication>
+#include <QButtonGroup>
+#include <QRadioButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -15,6 +17,7 @@
 
 #include "app/chart_view.hpp"
 #include "app/json_writer.hpp"
+#include "common/numbers.hpp"
 #include "common/program_folder.hpp"
 #include "basin/hydrograph_file.hpp"
 #include "runoff/compute_driver.hpp"
@@ -186,6 +189,8 @@ void RunoffWindow::buildWidgets() {
     buttonRow->addStretch(1);
     root->addWidget(buttons_);
 
+    buildRoutingPanel();
+
     chartView_ = new ChartView(chart_, this);
     chartView_->setObjectName(QStringLiteral("MSChart1"));
     chartView_->setMinimumHeight(220);
@@ -214,8 +219,81 @@ void RunoffWindow::buildWidgets() {
     connect(compute, &QPushButton::clicked, this, [this] { computeHydrograph(); });
     connect(clear, &QPushButton::clicked, this, [this] { clearPlots(); });
     connect(save, &QPushButton::clicked, this, [this] { saveHydrograph(); });
-    connect(route, &QPushButton::clicked, this,
-            [this] { dialogs_.message("Route Hydrograph is not available in this version yet."); });
+    connect(route, &QPushButton::clicked, this, [this] { openRoutingPanel(); });
+}
+
+void RunoffWindow::buildRoutingPanel() {
+    frameRoute_ = new QGroupBox(QStringLiteral("Route Hydrograph"), this);
+    frameRoute_->setObjectName(QStringLiteral("frameRoute"));
+    frameRoute_->setStyleSheet(QStringLiteral(
+        "QGroupBox#frameRoute { background: #f6f7f9; border: 1px solid #8a9099; border-radius: 4px;"
+        " padding: 24px 10px 10px 10px; font-weight: bold; }"
+        "QGroupBox#frameRoute::title { subcontrol-origin: padding; left: 10px; top: 5px; }"
+        "QGroupBox#frameRoute QWidget { font-weight: normal; }"));
+    auto* layout = new QGridLayout(frameRoute_);
+    routeOptions_ = new QButtonGroup(frameRoute_);
+    const char* captions[] = {"Modified Puls storage routing", "Muskingum routing", "Combine with hyrdograph from file",
+                              "Travel time routing (Tatum)"};
+    for (int i = 0; i < 4; ++i) {
+        auto* option = new QRadioButton(QString::fromLatin1(captions[i]), frameRoute_);
+        option->setObjectName(QStringLiteral("optRouteType(%1)").arg(i));
+        routeOptions_->addButton(option, i);
+        layout->addWidget(option, i, 0, 1, 3);
+    }
+    int row = 4;
+    auto addRow = [&](const QString& label, const std::string& field, QWidget* note = nullptr) {
+        layout->addWidget(new QLabel(label, frameRoute_), row, 0);
+        layout->addWidget(addField(field), row, 1);
+        if (note) layout->addWidget(note, row, 2);
+        ++row;
+    };
+    addRow(QStringLiteral("Begin Elev (blank ok)"), "txtModbelv");
+    addRow(QStringLiteral("K lag (hr)"), "txtMuskK");
+    addRow(QStringLiteral("X storage (0 - 0.5)"), "txtMuskX",
+           new QLabel(QStringLiteral("X=0 for storage routing, X=.5 just lag"), frameRoute_));
+    layout->addWidget(new QLabel(QStringLiteral("Travel time"), frameRoute_), row, 0);
+    layout->addWidget(addField("txtTatum"), row, 1);
+    layout->addWidget(addCaption("capTatum"), row, 2);
+    ++row;
+    auto* buttonRow = new QHBoxLayout;
+    auto* go = new QPushButton(QStringLiteral("Go"), frameRoute_);
+    go->setObjectName(QStringLiteral("Command4"));
+    go->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), frameRoute_);
+    cancel->setObjectName(QStringLiteral("Command5"));
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(go);
+    buttonRow->addWidget(cancel);
+    layout->addLayout(buttonRow, row, 0, 1, 3);
+    frameRoute_->adjustSize();
+    frameRoute_->hide();
+
+    connect(routeOptions_, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on && !syncing_) fields_.setText("optRouteType", std::to_string(id));
+    });
+    connect(go, &QPushButton::clicked, this, [this] { routeGo(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { frameRoute_->hide(); });
+}
+
+void RunoffWindow::openRoutingPanel() {
+    // The travel time is typed in the unit of the time step; it starts as one time step.
+    fields_.setCaption("capTatum",
+                       fields_.caption("Label14").find("minutes") != std::string::npos ? "minutes" : "hours");
+    if (fields_.text("txtTatum").empty()) fields_.setText("txtTatum", fields_.text("txtGraphtimestep"));
+    frameRoute_->adjustSize();
+    frameRoute_->move((width() - frameRoute_->width()) / 2, (height() - frameRoute_->height()) / 2);
+    frameRoute_->show();
+    frameRoute_->raise();
+}
+
+void RunoffWindow::routeGo() {
+    frameRoute_->hide();
+    if (fields_.text("optRouteType") != "2" && chart_.columnCount() < 3) {
+        dialogs_.message("Compute hydrograph before routing or combining.");
+        return;
+    }
+    state_.routeMode = 99;
+    computeHydrograph();
 }
 
 void RunoffWindow::showField(const std::string& name) {
@@ -230,6 +308,9 @@ void RunoffWindow::showField(const std::string& name) {
         c->second->setText(q(fields_.caption(name)));
     } else if (auto k = checks_.find(name); k != checks_.end()) {
         k->second->setChecked(fields_.checked(name));
+    } else if (name == "optRouteType") {
+        const int id = static_cast<int>(common::leadingNumber(fields_.text(name)));
+        if (auto* option = routeOptions_->button(id)) option->setChecked(true);
     } else if (auto l = lists_.find(name); l != lists_.end()) {
         if (l->second->currentText().toStdString() != fields_.text(name)) {
             l->second->setEditText(q(fields_.text(name)));
@@ -337,6 +418,10 @@ void RunoffWindow::dump(JsonWriter& j) const {
     }
     j.endArray();
     j.key("maximised").value(chartMaximised_);
+    j.endObject();
+    j.key("frameRoute").beginObject();
+    j.key("visible").value(frameRoute_->isVisible());
+    j.key("optRouteType").value(routeOptions_->checkedId());
     j.endObject();
 }
 

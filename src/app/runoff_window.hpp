@@ -14,6 +14,7 @@
 #include "basin/working_state.hpp"
 #include "common/dialogs.hpp"
 
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -59,6 +60,9 @@ private:
     void checkGraphFile(const std::string& listText);
     void saveHydrograph();
     void computeHydrograph();
+    void buildRoutingPanel();
+    void openRoutingPanel();
+    void routeGo();
 
     common::Dialogs& dialogs_;
     basin::RunoffFields fields_;
@@ -71,6 +75,8 @@ private:
     std::map<std::string, QCheckBox*> checks_;
     std::map<std::string, QComboBox*> lists_;
     QGroupBox* frame2_ = nullptr;
+    QGroupBox* frameRoute_ = nullptr;
+    QButtonGroup* routeOptions_ = nullptr;
     QWidget* inputs_ = nullptr;
     QWidget* buttons_ = nullptr;
     ChartView* chartView_ = nullptr;

@@ -114,12 +114,19 @@ void loadRunoffDefaults(RunoffFields& fields) {
     fields.setText("txtTile2", "Enter Title 2");
     fields.setText("ComboDimgraph", "Select Dimensionless Graph");
     fields.setText("ComboRain", "Select Rainfall Arrangement");
+    // The routing panel: travel time routing is chosen at start.
+    fields.setText("optRouteType", "3");
+    fields.setText("txtModbelv", "");
+    fields.setText("txtMuskK", "1");
+    fields.setText("txtMuskX", "0.25");
+    fields.setText("txtTatum", "");
 
     fields.setCaption("Label10", "Basin Area (mi^2)");
     fields.setCaption("lblL", "Stream Length");
     fields.setCaption("lblLca", "Below Centroid");
     fields.setCaption("Label14", kStepMinutes);
     fields.setCaption("Frame2", "Hydrograph Method");
+    fields.setCaption("capTatum", "Hours");
 
     fields.setChecked("chkAutoTimeStep", true);
     fields.setChecked("chkAreaAdj", false);

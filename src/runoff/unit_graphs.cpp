@@ -230,16 +230,24 @@ GraphResult triangleGraph(basin::RunoffState& state, common::Dialogs& dialogs) {
     if (np == 0 || nr == 0 || state.lagHours == 0) throw common::divisionByZero();
 
     state.qi.redim(kLastOrdinate);
-    for (std::int16_t n = 1; n <= nRain; n = common::checkedAdd(n, 1)) {
+    // Rain step n adds ordinates k = 1..nb at qi(n + k - 1). The range is checked once per rain step: the
+    // ordinates that fit are added, and a base that runs past the end of qi is "Subscript out of range".
+    float* const qi = &state.qi[0];
+    const float* const excess = state.excessStep.values().data();  // 0..nRain, proved by mixImpervious above
+    const float npf = static_cast<float>(np);
+    const float nrf = static_cast<float>(nr);
+    for (int n = 1; n <= nRain; ++n) {
         // Peak rate in cfs: 484 cfs per square mile per inch of excess per hour of lag.
-        const float qp = state.basinArea * 484 * state.excessStep[n] / state.lagHours;
-        for (std::int16_t k = 1; k <= nb; k = common::checkedAdd(k, 1)) {
-            const float ordinate = k <= np ? static_cast<float>(k) * qp / static_cast<float>(np)
-                                           : static_cast<float>(nr - (k - np)) * qp / static_cast<float>(nr);
-            float& flow = state.qi[common::checkedAdd(common::checkedAdd(n, k), -1)];
-            flow = flow + ordinate;
-        }
+        const float qp = state.basinArea * 484 * excess[n] / state.lagHours;
+        const int count = std::min<int>(nb, kLastOrdinate - n + 1);  // ordinates that fit in qi
+        float* const flow = qi + n - 1;                               // flow[k] is qi(n + k - 1)
+        const int rise = std::min<int>(np, count);
+        for (int k = 1; k <= rise; ++k) flow[k] = flow[k] + static_cast<float>(k) * qp / npf;
+        for (int k = np + 1; k <= count; ++k) flow[k] = flow[k] + static_cast<float>(nr - (k - np)) * qp / nrf;
+        if (nb >= 1 && count < nb) throw common::subscriptOutOfRange();
     }
+    // The rain steps are counted in 16 bits: the count passes 32,767 after a last step of 32,767.
+    if (nRain == INT16_MAX) throw common::overflow();
     // The base, the rain and a closing zero ordinate.
     state.it = common::checkedAdd(common::checkedAdd(nb, nRain), 1);
 

@@ -1,0 +1,365 @@
+// Benchmark: the whole "Compute Hydrograph" run, report file included, at 9,000 ordinates vs a bare multiply-add loop.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "basin/basin_block.hpp"
+#include "basin/chart_grid.hpp"
+#include "basin/runoff_fields.hpp"
+#include "basin/working_state.hpp"
+#include "common/dialogs.hpp"
+#include "runoff/compute_driver.hpp"
+#include "runoff/report.hpp"
+
+#ifndef BRELVO_DGF_FOLDER
+#error "BRELVO_DGF_FOLDER must name the folder that holds the dimensionless graphs"
+#endif
+
+namespace {
+
+using brelvo::basin::ChartGrid;
+using brelvo::basin::RunoffFields;
+using brelvo::basin::RunoffState;
+namespace basin = brelvo::basin;
+namespace runoff = brelvo::runoff;
+using Clock = std::chrono::steady_clock;
+
+// A 1-minute step, a 75-hour uniform storm (4,500 rain steps) and a 28.075-hour lag: the triangle
+// rises over CInt((1/120 + 28.075) * 60) = 1,685 steps and recedes over CInt(1,685 * 1.67) = 2,814,
+// a base of 4,499 steps. The hydrograph then has base + rain + 1 = 9,000 as its last ordinate, the
+// last index of qi: the longest hydrograph the bounds allow, with the most multiply-adds for it.
+constexpr int kExpectedLastOrdinate = 9000;
+constexpr int kOrdinateTolerance = 100;
+const char* const kStepMinutes = "1";
+const char* const kStormHours = "75";
+const char* const kStormInches = "6";
+const char* const kLagHours = "28.075";
+const char* const kBasinSquareMiles = "40";
+
+double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Records every message: any message means the run did not produce the hydrograph it should.
+class RecordingDialogs : public brelvo::common::Dialogs {
+public:
+    void message(const std::string& text) override { messages.push_back(text); }
+    std::string inputBox(const std::string&, const std::string&, const std::string&) override { return ""; }
+    std::optional<std::string> fileDialog(const brelvo::common::FileDialogRequest&) override {
+        return std::nullopt;
+    }
+    std::vector<std::string> messages;
+};
+
+// A folder of its own under the system's temporary folder for the report file, removed at the end.
+class TempFolder {
+public:
+    TempFolder()
+        : path_(std::filesystem::temp_directory_path() /
+                ("brelvo_compute_bench_" + std::to_string(static_cast<long>(getpid())))) {
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The runoff window as a user leaves it before pressing "Compute Hydrograph": the defaults, the
+// automatic time step switched off, then the basin, the storm, the losses and the method typed in.
+struct Window {
+    RunoffFields fields;
+    basin::BasinBlock block{fields};
+    RecordingDialogs dialogs;
+    TempFolder folder;
+    runoff::ComputeContext context;
+
+    Window() {
+        basin::loadRunoffDefaults(fields);
+        fields.setChecked("chkAutoTimeStep", false);
+        fields.setText("txtTitle", "Compute benchmark");
+        fields.setText("txtTile2", "Triangle unit graph, 75-hour uniform storm");
+        fields.setText("txtBasinArea", kBasinSquareMiles);
+        fields.setText("txtC", "1");
+        fields.setText("txtLag", kLagHours);
+        fields.setCaption("Label14", "Hydrograph Time Step (minutes)");
+        fields.setText("txtGraphtimestep", kStepMinutes);
+        fields.setText(RunoffFields::indexed("txtDuration", 0), kStormHours);
+        fields.setText(RunoffFields::indexed("txtRain", 0), kStormInches);
+        fields.setText("txtCNloss", "75");
+        fields.setText("txtConstLoss", "0.02");
+        fields.setText("txtPercentImp", "10");
+        fields.setText("ComboRain", "Average");
+        fields.setText("ComboDimgraph", "Triangle Unit Graph");
+        context.programFolder = BRELVO_DGF_FOLDER;
+        context.reportPath = (folder.path() / "HYDROGRAPH.TXT").string();
+    }
+
+    // A fresh state and the chart as the window shows it before its first run.
+    void fresh(std::optional<RunoffState>& state, std::optional<ChartGrid>& chart) const {
+        state.emplace();
+        chart.emplace();
+        basin::resetChart(*chart, *state, fields);
+    }
+
+    // One run; false (with the reason in `error`) when a message appeared or the hydrograph's
+    // length is far from the one intended.
+    bool run(RunoffState& state, ChartGrid& chart, std::string& error) {
+        runoff::computeHydrograph(state, fields, chart, dialogs, context);
+        if (!dialogs.messages.empty()) {
+            error = "the run showed a message: " + dialogs.messages.front();
+            return false;
+        }
+        if (std::abs(state.it - kExpectedLastOrdinate) > kOrdinateTolerance) {
+            error = "the hydrograph's last ordinate is " + std::to_string(state.it) + ", not about " +
+                    std::to_string(kExpectedLastOrdinate);
+            return false;
+        }
+        return true;
+    }
+};
+
+// The convolution's essential work alone, on the excess and triangle of a finished run: every rain
+// step times every ordinate of the triangle's base.
+class BareLoop {
+public:
+    explicit BareLoop(const RunoffState& run) {
+        const int nRain = run.nRain;
+        const std::vector<float>& steps = run.excessStep.values();
+        excess_.assign(steps.begin(), steps.begin() + nRain + 1);
+        // The triangle as the run forms it: np steps up, nr steps down, scaled by 484 A / lag.
+        const int np = static_cast<int>(std::lround((run.udur / 2 + run.lagHours) / run.udur));
+        const int nr = static_cast<int>(std::lround(np * 1.67));
+        const float scale = run.basinArea * 484 / run.lagHours;
+        for (int k = 1; k <= np + nr; ++k) {
+            const float shape = k <= np ? static_cast<float>(k) / static_cast<float>(np)
+                                        : static_cast<float>(nr - (k - np)) / static_cast<float>(nr);
+            unit_.push_back(shape * scale);
+        }
+        q_.assign(excess_.size() + unit_.size() + 1, 0.0f);
+    }
+
+    void run() {
+        std::fill(q_.begin(), q_.end(), 0.0f);
+        const int nRain = static_cast<int>(excess_.size()) - 1;
+        const int units = static_cast<int>(unit_.size());
+        for (int i = 1; i <= nRain; ++i) {
+            const float e = excess_[static_cast<std::size_t>(i)];
+            float* out = q_.data() + i;
+            for (int j = 0; j < units; ++j) out[j] = out[j] + e * unit_[static_cast<std::size_t>(j)];
+        }
+        benchmark::DoNotOptimize(q_.data());
+        benchmark::ClobberMemory();
+    }
+
+    double multiplyAdds() const {
+        return static_cast<double>(excess_.size() - 1) * static_cast<double>(unit_.size());
+    }
+    int baseLength() const { return static_cast<int>(unit_.size()); }
+
+private:
+    std::vector<float> excess_;  // inches per step, 0..nRain
+    std::vector<float> unit_;    // cfs per inch of excess, ordinates 1..nb at index 0..nb-1
+    std::vector<float> q_;       // cfs
+};
+
+// A finished run: its state, as writeReport finds it again, and its window.
+struct FinishedRun {
+    Window window;
+    std::optional<RunoffState> state;
+    std::optional<ChartGrid> chart;
+    std::string error;
+
+    FinishedRun() {
+        window.fresh(state, chart);
+        if (!window.run(*state, *chart, error)) state.reset();
+    }
+};
+
+// Each iteration a fresh state and chart, then the whole run: inputs, rainfall, losses, triangle,
+// volume, report file, caption and chart. Between iterations, untimed by the benchmark, a bare loop
+// of the run's size and a report to a string are timed too, so that both ratios compare times taken
+// under the same load of the shared machine.
+void WholeComputeRun(benchmark::State& bench) {
+    FinishedRun first;
+    if (!first.state) {
+        bench.SkipWithError(first.error.c_str());
+        return;
+    }
+    BareLoop bare(*first.state);
+    Window& window = first.window;
+    std::optional<RunoffState> state;
+    std::optional<ChartGrid> chart;
+    double runSeconds = 0;
+    double bareSeconds = 0;
+    double reportSeconds = 0;
+    std::string error;
+    for (auto _ : bench) {
+        bench.PauseTiming();
+        window.fresh(state, chart);
+        Clock::time_point start = Clock::now();
+        bare.run();
+        bareSeconds += seconds(Clock::now() - start);
+        bench.ResumeTiming();
+
+        start = Clock::now();
+        const bool ok = window.run(*state, *chart, error);
+        runSeconds += seconds(Clock::now() - start);
+
+        bench.PauseTiming();
+        if (!ok) {
+            bench.SkipWithError(error.c_str());
+            bench.ResumeTiming();
+            break;
+        }
+        std::optional<ChartGrid> reportChart;
+        std::optional<RunoffState> unused;
+        window.fresh(unused, reportChart);
+        std::ostringstream text;
+        start = Clock::now();
+        runoff::writeReport(text, *state, window.fields, *reportChart, runoff::ReportInputs{});
+        reportSeconds += seconds(Clock::now() - start);
+        benchmark::DoNotOptimize(text.tellp());
+        bench.ResumeTiming();
+    }
+    if (!state || runSeconds <= 0 || bareSeconds <= 0) return;
+    bench.counters["ordinates"] = state->it + 1;
+    bench.counters["rain_steps"] = state->nRain;
+    bench.counters["base_steps"] = bare.baseLength();
+    bench.counters["multiply_adds"] = bare.multiplyAdds();
+    bench.counters["peak_cfs"] = state->maxq;
+    bench.counters["bare_ms"] = 1000 * bareSeconds / static_cast<double>(bench.iterations());
+    bench.counters["report_ms"] = 1000 * reportSeconds / static_cast<double>(bench.iterations());
+    bench.counters["run_per_bare"] = runSeconds / bareSeconds;
+    bench.counters["report_share"] = reportSeconds / runSeconds;
+}
+
+// The bare multiply-add loop alone, the size of the run's convolution.
+void BareMultiplyAdd(benchmark::State& bench) {
+    FinishedRun first;
+    if (!first.state) {
+        bench.SkipWithError(first.error.c_str());
+        return;
+    }
+    BareLoop bare(*first.state);
+    for (auto _ : bench) bare.run();
+    bench.counters["multiply_adds"] = bare.multiplyAdds();
+}
+
+// The report alone, written to a string from the state a run leaves, onto a fresh chart.
+void ReportToString(benchmark::State& bench) {
+    FinishedRun first;
+    if (!first.state) {
+        bench.SkipWithError(first.error.c_str());
+        return;
+    }
+    std::optional<RunoffState> state;
+    std::optional<ChartGrid> chart;
+    std::size_t bytes = 0;
+    for (auto _ : bench) {
+        bench.PauseTiming();
+        state = *first.state;
+        std::optional<RunoffState> unused;
+        first.window.fresh(unused, chart);
+        std::ostringstream text;
+        bench.ResumeTiming();
+        runoff::writeReport(text, *state, first.window.fields, *chart, runoff::ReportInputs{});
+        bytes = static_cast<std::size_t>(text.tellp());
+        benchmark::DoNotOptimize(bytes);
+    }
+    bench.counters["report_bytes"] = static_cast<double>(bytes);
+}
+
+// The report as the run writes it: to the string, then single-byte text into the report file.
+void ReportToFile(benchmark::State& bench) {
+    FinishedRun first;
+    if (!first.state) {
+        bench.SkipWithError(first.error.c_str());
+        return;
+    }
+    std::optional<RunoffState> state;
+    std::optional<ChartGrid> chart;
+    for (auto _ : bench) {
+        bench.PauseTiming();
+        state = *first.state;
+        std::optional<RunoffState> unused;
+        first.window.fresh(unused, chart);
+        bench.ResumeTiming();
+        runoff::writeReport(first.window.context.reportPath, *state, first.window.fields, *chart,
+                            runoff::ReportInputs{});
+    }
+    std::error_code ignored;
+    bench.counters["report_bytes"] =
+        static_cast<double>(std::filesystem::file_size(first.window.context.reportPath, ignored));
+}
+
+BENCHMARK(WholeComputeRun)->Unit(benchmark::kMillisecond);
+BENCHMARK(BareMultiplyAdd)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReportToString)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReportToFile)->Unit(benchmark::kMillisecond);
+
+// The console report, and then the ratios of the separate benchmarks' times (the medians with
+// --benchmark_repetitions), beside the counters taken side by side within WholeComputeRun.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    // Colour only on a terminal, so that a report piped into a file stays plain text.
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& reports) override {
+        for (const Run& run : reports) {
+            if (run.error_occurred) continue;
+            const std::string& name = run.run_name.function_name;
+            if (run.run_type == Run::RT_Iteration && medians_.count(name) == 0) {
+                times_[name] = run.GetAdjustedRealTime();
+            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                times_[name] = run.GetAdjustedRealTime();
+                medians_[name] = true;
+            }
+        }
+        ConsoleReporter::ReportRuns(reports);
+    }
+
+    void printRatios() const {
+        const auto whole = times_.find("WholeComputeRun");
+        if (whole == times_.end() || whole->second <= 0) return;
+        const auto bare = times_.find("BareMultiplyAdd");
+        if (bare != times_.end() && bare->second > 0) {
+            std::printf("whole run / bare multiply-add = %.2f\n", whole->second / bare->second);
+        }
+        for (const char* part : {"ReportToString", "ReportToFile"}) {
+            const auto report = times_.find(part);
+            if (report != times_.end()) std::printf("%s / whole run = %.2f\n", part, report->second / whole->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> times_;  // milliseconds per iteration
+    std::map<std::string, bool> medians_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,215 @@
+// `muskingum` and travel-time routing over the runoff working state, in single precision.
+#include "basin/routing.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "common/failure.hpp"
+#include "common/numbers.hpp"
+
+namespace brelvo::basin {
+
+namespace {
+
+// The series grow in chunks of this many elements past the index that needed them.
+constexpr int kChunk = 100;
+// The highest index a routing may reach.
+constexpr int kMaxRoutedIndex = 32000;
+
+// A routed flow (cfs) that left the single range is the run's overflow, never an infinity carried on.
+bool outOfSingleRange(float value) {
+    return !(std::fabs(value) <= std::numeric_limits<float>::max());
+}
+
+float checkedQuotient(float numerator, float denominator) {
+    const float quotient = numerator / denominator;
+    if (outOfSingleRange(quotient)) throw common::overflow();
+    return quotient;
+}
+
+// Grows a series, keeping its values, to `needed` + 100 when `needed` lies past its end.
+void growToReach(Series& series, int needed) {
+    if (series.upper() < needed) {
+        // Index arithmetic is 16-bit: a chunk end past 32,767 is an overflow.
+        series.redimPreserve(common::checkedAdd(common::toInt16(needed), kChunk));
+    }
+}
+
+void growTo(Series& series, int upper) {
+    if (series.upper() < upper) series.redimPreserve(upper);
+}
+
+// The upper bound a series reaches when, for i = 1..count in turn, it grows to offset + i + 100
+// whenever offset + i lies past its end: the first such i is upper - offset + 1, the next 101 later.
+int chunkedUpper(int upper, int offset, int count) {
+    for (int i = std::max(1, upper - offset + 1); i <= count; i = upper - offset + 1) {
+        upper = common::checkedAdd(common::toInt16(offset + i), kChunk);
+    }
+    return upper;
+}
+
+// Both routings start from the routed peak when the inflow is the working hydrograph in qout.
+void takePeakFromOutflow(RunoffState& state) {
+    if (!state.outflowIsCurrent) return;
+    state.maxq = state.maxout;
+    state.tmax = common::toInt16(static_cast<double>(state.tmaxout));
+}
+
+}  // namespace
+
+MuskingumCoefficients muskingumCoefficients(float K, float X, float udur) {
+    if (udur == 0.0f) throw common::divisionByZero();
+    const float h = udur / 2.0f;            // half a step, hours
+    const float kx = K * X;                 // hours
+    const float kRest = K * (1.0f - X);     // hours
+    const float d = kRest + h;
+    if (d == 0.0f) throw common::divisionByZero();
+    return {checkedQuotient(h - kx, d), checkedQuotient(kx + h, d), checkedQuotient(kRest - h, d)};
+}
+
+bool muskingumUnstable(const MuskingumCoefficients& c) {
+    return c.c0 < 0.0f || c.c1 < 0.0f || c.c2 < 0.0f;
+}
+
+void muskingum(float K, float X, RunoffState& state) {
+    takePeakFromOutflow(state);
+    const MuskingumCoefficients c = muskingumCoefficients(K, X, state.udur);
+
+    state.qout[0] = 0.0f;
+    float maxout = 0.0f;      // cfs
+    float tmaxout = 0.0f;     // index of the peak
+    float threshold = 0.0f;   // end threshold E, cfs
+    const int newit = state.newit;  // the bound as it stands on entry
+    const int lastInflow = state.it;
+    const bool cascade = state.outflowIsCurrent;
+
+    const auto keepPeak = [&] {
+        state.maxout = maxout;
+        state.tmaxout = tmaxout;
+    };
+
+    int i = 1;
+    bool stopped = false;
+    while (!stopped && i <= newit) {
+        // Growth happens only at the index past a series' end, so the steps up to the nearer end run
+        // over the raw values with every index proven in range.
+        growToReach(state.qi, i);
+        growToReach(state.qout, i);
+        const int chunkEnd = std::min({newit, state.qi.upper(), state.qout.upper()});
+        float* const qi = &state.qi[0];
+        float* const qout = &state.qout[0];
+        // The step before is carried in registers: the cascade's write into qi may not be taken to
+        // touch it, so nothing is read back from memory on the recurrence's critical path.
+        float inBefore = qi[i - 1];
+        float outBefore = qout[i - 1];
+        for (; i <= chunkEnd; ++i) {
+            float in = 0.0f;
+            if (cascade) {
+                in = qout[i];
+                qi[i] = in;
+            } else {
+                in = qi[i];
+            }
+            const float q = c.c1 * inBefore + c.c0 * in + c.c2 * outBefore;
+            if (outOfSingleRange(q)) {
+                keepPeak();
+                throw common::overflow();
+            }
+            qout[i] = q;
+            inBefore = in;
+            outBefore = q;
+            if (q > maxout) {
+                tmaxout = static_cast<float>(i);
+                maxout = q;
+                threshold = maxout > 10.0f ? 1.0f : 0.01f;
+            }
+            if ((q < threshold && i >= lastInflow) || i == newit - 1) {
+                stopped = true;
+                break;
+            }
+        }
+    }
+
+    keepPeak();
+    // A loop that ran through ends one past its bound, as a counted loop does.
+    state.it = common::toInt16(static_cast<double>(i));
+    state.routeMode = 2;
+}
+
+void travelTimeRouting(float travelHours, RunoffState& state) {
+    takePeakFromOutflow(state);
+    state.qout[0] = 0.0f;
+    state.maxout = 0.0f;
+    state.tmaxout = 0.0f;
+
+    if (state.udur == 0.0f) throw common::divisionByZero();
+    // Half-step shifts: Int() rounds down, so a travel time of one step gives 2.
+    const float shifts = 2.0f * travelHours / state.udur + 0.5f;
+    if (outOfSingleRange(shifts)) throw common::overflow();
+    const std::int16_t m = common::toInt16(std::floor(static_cast<double>(shifts)));
+    if (m < 0) throw common::invalidProcedureCall();
+    const std::int16_t newit = common::checkedAdd(common::checkedAdd(state.it, 1), m);
+    // Checked before any series grows, so an overlong travel time costs neither memory nor time.
+    if (newit > kMaxRoutedIndex) throw common::subscriptOutOfRange();
+    state.newit = newit;
+
+    const int lastInflow = state.it;
+    Series work;  // A: the averaged ordinates of one pass, cfs
+    work.redim(state.qout.upper());
+
+    // For i = 1..it each series grows to m + i + 100 whenever m + i lies past its end; the bound that
+    // leaves is reached in one step, and then the inflow is copied over raw values in range.
+    if (lastInflow >= 1) {
+        growTo(state.qi, chunkedUpper(state.qi.upper(), m, lastInflow));
+        growTo(state.qout, chunkedUpper(state.qout.upper(), m, lastInflow));
+        growTo(work, chunkedUpper(work.upper(), m, lastInflow));
+        float* const qi = &state.qi[0];
+        float* const qout = &state.qout[0];
+        if (state.outflowIsCurrent) {
+            std::copy(qout + 1, qout + lastInflow + 1, qi + 1);
+        } else {
+            std::copy(qi + 1, qi + lastInflow + 1, qout + 1);
+        }
+    }
+
+    // Every pass writes qout(1..newit) from the work series, and the scan reads as far: both reach
+    // newit before the passes start, so the passes run over raw values in range (pass j averages up to
+    // it + j + 1 <= newit).
+    growToReach(state.qout, newit);
+    growToReach(work, newit);
+    float* const qout = &state.qout[0];
+    float* const average = &work[0];
+    for (int j = 1; j <= m; ++j) {
+        const int last = lastInflow + j;
+        state.qout[last] = 0.0f;
+        state.qout[last + 1] = 0.0f;
+        for (int k = 1; k <= last; ++k) average[k + 1] = (qout[k] + qout[k + 1]) / 2.0f;
+        // average[1] is never written and stays 0, so qout(1) becomes 0.
+        if (newit >= 1) std::copy(average + 1, average + newit + 1, qout + 1);
+    }
+
+    float maxout = 0.0f;   // cfs
+    float tmaxout = 0.0f;  // index of the peak
+    int k = 1;
+    for (; k <= newit; ++k) {
+        const float q = qout[k];
+        if (outOfSingleRange(q)) {
+            state.maxout = maxout;
+            state.tmaxout = tmaxout;
+            throw common::overflow();
+        }
+        if (q > maxout) {
+            maxout = q;
+            tmaxout = static_cast<float>(k);
+        }
+        if (k > lastInflow && q == 0.0f) break;
+    }
+    state.maxout = maxout;
+    state.tmaxout = tmaxout;
+    state.it = common::toInt16(static_cast<double>(k + 1));
+    state.routeMode = 4;
+}
+
+}  // namespace brelvo::basin

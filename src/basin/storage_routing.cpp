@@ -1,0 +1,423 @@
+// Modified Puls storage routing: the *.RAT table, its lookup and the routing of the working hydrograph.
+#include "basin/storage_routing.hpp"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+
+#include "common/failure.hpp"
+#include "common/numbers.hpp"
+
+namespace brelvo::basin {
+
+namespace {
+
+constexpr int kLastRow = StorageTable::kLastRow;
+// A title, the row count and at most kLastRow rows: nothing after them is ever read.
+constexpr std::size_t kUsedLines = kLastRow + 2;
+// Characters kept of one line read from disk; a row is a few dozen, the rest of a longer line is skipped.
+constexpr std::size_t kLineLimit = 4096;
+// Acre-feet per hour held as cfs: 43,560 square feet per acre over 3,600 seconds, doubled for 2S/dt.
+constexpr double kStorageToCfs = 24.2;
+// The series grow by this many elements when the routing runs past their end.
+constexpr int kChunk = 100;
+// Routing stops once the outflow falls below this after the inflow has ended: cfs, by the routed peak.
+constexpr float kLargePeakThreshold = 1.0f;   // peak above 10 cfs
+constexpr float kSmallPeakThreshold = 0.01f;  // peak of 10 cfs or less
+constexpr float kSmallPeak = 10.0f;
+
+const std::string kFilter = "Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|";
+
+// A file the routing cannot use: told to the user, and the routing ends without a result.
+class Refusal : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Single-precision arithmetic: each result rounded to a single, and a result beyond the single range
+// is "Overflow" instead of an infinity carried on.
+float plus(float a, float b) {
+    return common::toSingle(static_cast<double>(a) + static_cast<double>(b));
+}
+float minus(float a, float b) {
+    return common::toSingle(static_cast<double>(a) - static_cast<double>(b));
+}
+float times(float a, float b) {
+    return common::toSingle(static_cast<double>(a) * static_cast<double>(b));
+}
+// x / 0 is "Division by zero" and 0 / 0 "Overflow", as everywhere else in the program.
+float over(float a, float b) {
+    if (b == 0.0f) throw a == 0.0f ? common::overflow() : common::divisionByZero();
+    return common::toSingle(static_cast<double>(a) / static_cast<double>(b));
+}
+
+float cell(const std::vector<float>& column, int row) {
+    if (row < 0 || static_cast<std::size_t>(row) >= column.size()) throw common::subscriptOutOfRange();
+    return column[static_cast<std::size_t>(row)];
+}
+
+// Y(k) + (Y(k + 1) - Y(k)) * f.
+float between(const std::vector<float>& y, Located at) {
+    const float low = cell(y, at.k);
+    return plus(low, times(minus(cell(y, at.k + 1), low), at.f));
+}
+
+// 2S/dt in cfs for a storage in acre-feet and a step in hours, worked in double and held as a single.
+float storageTerm(float storage, float udur) {
+    if (udur == 0.0f) throw common::divisionByZero();
+    return common::toSingle(static_cast<double>(storage) * kStorageToCfs / static_cast<double>(udur));
+}
+
+std::string number(float value) {
+    return common::generalText(value);
+}
+
+// The first kUsedLines lines; a line ends at a line feed, a carriage return or both.
+std::vector<std::string_view> usedLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size() && lines.size() < kUsedLines) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+    }
+    return lines;
+}
+
+// Field `index` of a row, empty when the row has fewer fields.
+std::string_view field(std::string_view line, char separator, int index) {
+    std::size_t start = 0;
+    for (int i = 0; i < index; ++i) {
+        const std::size_t next = line.find(separator, start);
+        if (next == std::string_view::npos) return {};
+        start = next + 1;
+    }
+    const std::size_t end = line.find(separator, start);
+    return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+float rowValue(std::string_view line, char separator, int index, int row) {
+    try {
+        return common::toSingle(common::leadingNumber(field(line, separator, index)));
+    } catch (const common::RuntimeFailure&) {
+        throw common::RuntimeFailure(common::overflow().number(), "Row " + std::to_string(row) +
+                                                                      " of the storage file holds a number "
+                                                                      "too large to read.");
+    }
+}
+
+// Rows 1..n of the file, without the storage indication.
+StorageTable readRows(std::string_view text) {
+    const std::vector<std::string_view> lines = usedLines(text);
+    if (lines.size() < 2) {
+        throw common::RuntimeFailure(common::inputPastEndOfFile().number(),
+                                     "The storage file ends before its second line, which gives the "
+                                     "number of rows.");
+    }
+    std::int16_t count = 0;
+    bool tooMany = false;
+    try {
+        count = common::toInt16(common::leadingNumber(lines[1]));
+    } catch (const common::RuntimeFailure&) {
+        tooMany = true;  // a count beyond the 16-bit range is far beyond the table
+    }
+    if (tooMany || count > kLastRow) {
+        throw common::RuntimeFailure(
+            common::subscriptOutOfRange().number(),
+            "The storage file lists " + (tooMany ? std::string("too many") : std::to_string(count)) +
+                " rows; a storage table holds at most " + std::to_string(kLastRow) + ".");
+    }
+    if (count < 1) {
+        throw common::RuntimeFailure(common::invalidProcedureCall().number(),
+                                     "The storage file lists no rows: its second line must give the "
+                                     "number of rows, 1 to " +
+                                         std::to_string(kLastRow) + ".");
+    }
+    const int n = count;
+    if (lines.size() < static_cast<std::size_t>(n) + 2) {
+        throw common::RuntimeFailure(common::inputPastEndOfFile().number(),
+                                     "The storage file lists " + std::to_string(n) + " rows but holds only " +
+                                         std::to_string(lines.size() - 2) + ".");
+    }
+
+    const char separator = lines[2].find(',') != std::string_view::npos ? ',' : '\t';
+    StorageTable table;
+    table.n = n;
+    for (int r = 1; r <= n; ++r) {
+        const std::string_view line = lines[static_cast<std::size_t>(r) + 1];
+        const auto at = static_cast<std::size_t>(r);
+        table.elevation[at] = rowValue(line, separator, 0, r);
+        table.outflow[at] = rowValue(line, separator, 1, r);
+        table.storage[at] = rowValue(line, separator, 2, r);
+        if (r == 1) continue;
+        // Interpolation needs every column to rise with the rows; equal neighbours are allowed (an
+        // outflow of 0 below the outlet), a fall is a broken table.
+        const char* fallen = table.elevation[at] < table.elevation[at - 1] ? "elevation"
+                             : table.outflow[at] < table.outflow[at - 1]   ? "outflow"
+                             : table.storage[at] < table.storage[at - 1]   ? "storage"
+                                                                           : nullptr;
+        if (fallen != nullptr) {
+            throw common::RuntimeFailure(common::invalidProcedureCall().number(),
+                                         "Row " + std::to_string(r) + " of the storage file lies below row " +
+                                             std::to_string(r - 1) + " in " + fallen +
+                                             "; rows must rise in elevation, outflow and storage.");
+        }
+    }
+    return table;
+}
+
+// SI = 2S/dt + O for rows 1..n; row 0 and the rows after n stay 0.
+void addIndication(StorageTable& table, float udur) {
+    for (int r = 1; r <= table.n; ++r) {
+        const auto at = static_cast<std::size_t>(r);
+        if (udur == 0.0f) throw common::divisionByZero();
+        table.indication[at] = common::toSingle(static_cast<double>(table.storage[at]) * kStorageToCfs /
+                                                    static_cast<double>(udur) +
+                                                static_cast<double>(table.outflow[at]));
+    }
+}
+
+// The first kUsedLines lines of a file, each cut to kLineLimit characters, joined by line feeds; no
+// value when the file cannot be opened.
+std::optional<std::string> readUsedText(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) return std::nullopt;
+    std::string text;
+    std::size_t lines = 0;
+    std::size_t length = 0;  // of the current line
+    for (int c = in.get(); c != std::char_traits<char>::eof() && lines < kUsedLines; c = in.get()) {
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && in.peek() == '\n') in.get();
+            text.push_back('\n');
+            ++lines;
+            length = 0;
+        } else if (length < kLineLimit) {
+            text.push_back(static_cast<char>(c));
+            ++length;
+        }
+    }
+    if (in.bad()) return std::nullopt;
+    return text;
+}
+
+std::string trimSpaces(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// locateInTable for the routing: a value past the last row of a full table, or between equal rows,
+// is a table the routing cannot use.
+Located place(float v, const std::vector<float>& column, int n, const char* what, const char* unit) {
+    bool inside = false;
+    for (int i = 1; i <= n && !inside; ++i) inside = v <= cell(column, i);
+    if (!inside && n + 1 >= static_cast<int>(column.size())) {
+        throw Refusal(std::string("The routing reached ") + what + " " + number(v) + " " + unit +
+                      ", beyond the last row of the storage file (" + number(cell(column, n)) + " " + unit +
+                      "). A table of " + std::to_string(kLastRow) +
+                      " rows cannot be extended past its last row.");
+    }
+    try {
+        return locateInTable(v, column, n);
+    } catch (const common::RuntimeFailure&) {
+        throw Refusal(std::string("The routing cannot interpolate ") + what + " " + number(v) + " " + unit +
+                      " in the storage file: the rows around it hold the same " + what + ".");
+    }
+}
+
+// The working hydrograph as the routing builds it; the state takes it only when the routing is done.
+struct Work {
+    Series qi;
+    Series qout;
+    Series elvout;
+    Series storout;
+    float maxq = 0;
+    std::int16_t tmax = 0;
+    float maxout = 0;
+    float tmaxout = 0;
+    float maxelv = 0;
+    std::int16_t it = 0;
+};
+
+Work route(const RunoffState& state, const StorageTable& table, const std::string& beginText) {
+    Work w;
+    w.qi = state.qi;
+    w.qout = state.qout;
+    w.elvout = state.elvout;
+    w.maxq = state.maxq;
+    w.tmax = state.tmax;
+    if (state.outflowIsCurrent) {
+        // The working hydrograph in qout is the inflow, so its routed peak is the inflow's peak.
+        w.maxq = state.maxout;
+        w.tmax = common::toInt16(state.tmaxout);
+    }
+    if (w.qout.upper() < 1) w.qout.redimPreserve(1);
+    w.storout.redim(w.qout.upper());
+    const std::int16_t newit = state.newit;
+    // The run dimensions elvout to 0..newit; a shorter one is grown here rather than overrun.
+    const int elvoutUpper = std::max<int>(newit, 0);
+    if (w.elvout.upper() < elvoutUpper) w.elvout.redimPreserve(elvoutUpper);
+
+    // The starting water surface: the typed elevation (feet), or row 1.
+    const int n = table.n;
+    const bool typed = !beginText.empty();
+    float e0 = 0;  // feet
+    float s0 = 0;  // acre-feet
+    if (typed) {
+        e0 = common::readSingle(beginText);
+    } else {
+        e0 = table.elevation[1];
+        s0 = table.storage[1];
+    }
+    int i0 = 1;
+    while (i0 < n && !(table.elevation[static_cast<std::size_t>(i0)] >= e0)) ++i0;
+    float o0 = table.outflow[static_cast<std::size_t>(i0)];  // cfs
+    // The storage term starts from the first row at or above the begin elevation, also when the
+    // reported storage and outflow are interpolated below.
+    const float t0 = storageTerm(table.storage[static_cast<std::size_t>(i0)], state.udur);
+    if (typed) {
+        const Located at = place(e0, table.elevation, n, "begin elevation", "ft");
+        s0 = between(table.storage, at);
+        o0 = between(table.outflow, at);
+    }
+
+    w.qout[0] = o0;
+    w.elvout[0] = e0;
+    w.storout[0] = s0;
+    // The state at the start of each step: outflow (cfs), elevation (feet), storage (acre-feet) and the
+    // storage term 2S/dt (cfs).
+    float o = o0;
+    float eCur = e0;
+    float sCur = s0;
+    float t = t0;
+    float threshold = 0;  // cfs; 0 until a peak is seen
+    const std::int16_t itIn = state.it;
+    std::int16_t last = 0;
+    for (std::int16_t j = 1; j <= newit; j = common::checkedAdd(j, 1)) {
+        const std::int16_t next = common::checkedAdd(j, 1);
+        if (w.qi.upper() < next) w.qi.redimPreserve(common::checkedAdd(j, kChunk));
+        if (w.qout.upper() < next) {
+            const std::int16_t upper = common::checkedAdd(j, kChunk);
+            w.qout.redimPreserve(upper);
+            w.storout.redimPreserve(upper);
+        }
+        // A loaded or combined hydrograph is routed from qout, taken one step ahead of the routed
+        // values that overwrite it.
+        if (j < itIn && state.outflowIsCurrent) w.qi[next] = w.qout[next];
+
+        // Storage indication at the end of the step: I1 + I2 + 2S1/dt - O1 (cfs).
+        const float si2 = minus(plus(plus(w.qi[j], w.qi[next]), t), o);
+        const float o2 = between(table.outflow, place(si2, table.indication, n, "storage indication", "cfs"));
+        const Located atOutflow = place(o2, table.outflow, n, "outflow", "cfs");
+        const float e2 = between(table.elevation, atOutflow);
+        const float s2 = between(table.storage, atOutflow);
+
+        w.qout[j] = o;
+        w.elvout[j] = eCur;
+        w.storout[j] = sCur;
+        last = j;
+        if (o > w.maxout) {
+            w.tmaxout = j;
+            w.maxout = o;
+            w.maxelv = eCur;
+            threshold = w.maxout > kSmallPeak ? kLargePeakThreshold : kSmallPeakThreshold;
+        }
+        if (j >= itIn && o < threshold) break;
+        if (j == newit - 1) break;
+
+        t = minus(si2, o2);
+        eCur = e2;
+        sCur = s2;
+        o = o2;
+    }
+    w.it = last;
+    return w;
+}
+
+}  // namespace
+
+StorageTable parseStorageFile(std::string_view text, float udur) {
+    StorageTable table = readRows(text);
+    addIndication(table, udur);
+    return table;
+}
+
+Located locateInTable(float v, const std::vector<float>& column, int n, bool ascending) {
+    if (n < 0) throw common::subscriptOutOfRange();
+    int i = 1;
+    while (i <= n && !(ascending ? v <= cell(column, i) : v >= cell(column, i))) ++i;
+    int k = i - 1;
+    if (k == 0) return {0, 0.0f};
+    // Past the last row the neighbour is the empty row: extrapolate along the last two rows instead.
+    if (cell(column, i) == 0.0f) k = i - 2;
+    const float low = cell(column, k);
+    return {k, over(minus(v, low), minus(cell(column, k + 1), low))};
+}
+
+void modpul(RunoffState& state, const RunoffFields& fields, common::Dialogs& dialogs,
+            const std::string& programFolder) {
+    common::FileDialogRequest request;
+    request.fileName = "";
+    request.initialDir = programFolder;
+    request.filter = kFilter;
+    request.save = false;
+    const std::optional<std::string> chosen = dialogs.fileDialog(request);
+    if (!chosen || chosen->empty()) {
+        state.routeMode = 0;
+        return;
+    }
+    state.storageFileName = *chosen;
+
+    const auto refuse = [&](const std::string& text) {
+        dialogs.message(text);
+        state.routeMode = 0;
+    };
+    const std::optional<std::string> text = readUsedText(*chosen);
+    if (!text) {
+        refuse("Storage file not found: " + *chosen);
+        return;
+    }
+    StorageTable table;
+    try {
+        table = readRows(*text);
+    } catch (const common::RuntimeFailure& failure) {
+        refuse(failure.description());
+        return;
+    }
+    // A zero time step fails here, as the run's other divisions by the step do.
+    addIndication(table, state.udur);
+
+    Work w;
+    try {
+        w = route(state, table, trimSpaces(fields.text("txtModbelv")));
+    } catch (const Refusal& refusal) {
+        refuse(refusal.what());
+        return;
+    }
+    state.qi = std::move(w.qi);
+    state.qout = std::move(w.qout);
+    state.elvout = std::move(w.elvout);
+    state.storout = std::move(w.storout);
+    state.maxq = w.maxq;
+    state.tmax = w.tmax;
+    state.maxout = w.maxout;
+    state.tmaxout = w.tmaxout;
+    state.maxelv = w.maxelv;
+    state.it = w.it;
+    state.routeMode = 1;
+}
+
+}  // namespace brelvo::basin

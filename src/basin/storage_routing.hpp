@@ -1,0 +1,54 @@
+// Storage-indication routing of the working hydrograph through a basin read from a *.RAT file.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "basin/runoff_fields.hpp"
+#include "basin/working_state.hpp"
+#include "common/dialogs.hpp"
+
+namespace brelvo::basin {
+
+// A storage basin's elevation-outflow-storage table. Rows 1..n hold the file's rows; row 0 and every
+// row after n hold 0, which is how a lookup knows where the table ends.
+struct StorageTable {
+    static constexpr int kLastRow = 100;
+
+    std::vector<float> elevation = std::vector<float>(kLastRow + 1);   // feet
+    std::vector<float> outflow = std::vector<float>(kLastRow + 1);     // cfs
+    std::vector<float> storage = std::vector<float>(kLastRow + 1);     // acre-feet
+    std::vector<float> indication = std::vector<float>(kLastRow + 1);  // 2S/dt + O, cfs
+    int n = 0;
+};
+
+// Reads the text of a *.RAT file: line 1 a title, line 2 the row count, then one row per line
+// (elevation, outflow, storage), comma-separated when line 3 holds a comma and tab-separated otherwise.
+// The storage indication of each row is worked for a step of `udur` hours. A count outside 1..100, rows
+// missing, a number too large to read or a row below the one before it is refused as a RuntimeFailure
+// whose description says what is wrong; a zero step is "Division by zero".
+StorageTable parseStorageFile(std::string_view text, float udur);
+
+// Where a value stands in a column: interpolate a companion column Y as Y(k) + (Y(k + 1) - Y(k)) * f.
+struct Located {
+    int k;
+    float f;
+};
+
+// Places `v` in rows 1..n of a monotone column (rows 0..100, 0 after row n). Inside the table it gives
+// the bracketing rows; beyond row n it extrapolates along the last two rows (f > 1), which needs the
+// empty row after n; at or below row 1 it gives k = 0, f = 0. Descending columns are searched with
+// `ascending` false. Equal bracketing values fail as a division by zero.
+Located locateInTable(float v, const std::vector<float>& column, int n, bool ascending = true);
+
+// Modified Puls routing of the working hydrograph (qi, or qout when state.outflowIsCurrent) through the
+// basin of a *.RAT file chosen by the user, starting from the elevation in txtModbelv (feet; blank
+// starts at row 1). Writes qout, elvout and storout (cfs, feet, acre-feet) from 0 to the new `it`, the
+// routed peak in maxout/tmaxout, the elevation at that peak in maxelv, and routeMode 1. No file chosen:
+// routeMode 0 and nothing else changes. A file that cannot be used is told through dialogs and leaves
+// routeMode 0 and the working hydrograph as it was. A zero time step is "Division by zero".
+void modpul(RunoffState& state, const RunoffFields& fields, common::Dialogs& dialogs,
+            const std::string& programFolder);
+
+}  // namespace brelvo::basin
