@@ -68,6 +68,7 @@ void Muskingum32000(benchmark::State& bench) {
     RunoffState state = inflowState(kMuskStep);
     for (auto _ : bench) {
         resetForRouting(state);
+        // qi back to 0..9000 as well, so every routing grows it past 9000 as a first routing does.
         state.qi.redimPreserve(RunoffState::kHydrographUpper);
         brelvo::basin::muskingum(kMuskK, kMuskX, state);
         // Not DoNotOptimize(state.maxout): with GCC and benchmark 1.7 that asm constraint overwrote

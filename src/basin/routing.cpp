@@ -204,7 +204,9 @@ void travelTimeRouting(float travelHours, RunoffState& state) {
             maxout = q;
             tmaxout = static_cast<float>(k);
         }
-        if (k > lastInflow && q == 0.0f) break;
+        // The routed hydrograph ends at its first zero after the inflow's last index, once its flow has
+        // begun: a delay longer than the inflow leaves zeros there before the flow arrives.
+        if (k > lastInflow && q == 0.0f && maxout > 0) break;
     }
     state.maxout = maxout;
     state.tmaxout = tmaxout;

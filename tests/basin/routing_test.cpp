@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -229,6 +231,21 @@ TEST(TravelTimeRouting, OneStepIsTwoHalfStepPassesAndOneStepOfDelay) {
     left.qout[5] = 8;
     travelTimeRouting(0.18f, left);
     EXPECT_EQ(head(left.qout, 6), (std::vector<float>{0, 0, 15, 15, 5, 0}));
+}
+
+TEST(TravelTimeRouting, ADelayLongerThanTheInflowKeepsTheRoutedHydrograph) {
+    // 100 cfs in one 1-hour step, 150 hours of travel: m = 300 half-step passes. The first pass keeps
+    // 50 cfs at step 2 (the half that would go to step 1 is not kept); the other 299 spread it
+    // binomially, so far from the middle the halvings underflow to exactly 0 and the step after the
+    // inflow reads 0 before the flow arrives. The scan must go on to the routed flow, whose peak is
+    // 50 * C(299, 149) / 2^299 = 2.30 cfs (to three figures) at step 151 or the next.
+    RunoffState state = computed(1.0f, {100});
+    travelTimeRouting(150.0f, state);
+    EXPECT_EQ(state.qout[2], 0.0f);
+    EXPECT_NEAR(state.maxout, 2.30f, 0.005f);
+    EXPECT_GE(state.tmaxout, 151.0f);
+    EXPECT_LE(state.tmaxout, 152.0f);
+    EXPECT_GT(state.it, 152);
 }
 
 TEST(TravelTimeRouting, ZeroTravelTimeCopiesTheInflowAndTheScanSetsIt) {
