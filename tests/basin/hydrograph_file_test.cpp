@@ -8,29 +8,17 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/recording_dialogs.hpp"
+#include "support/worked_example_report.hpp"
 
 namespace brelvo::basin {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingDialogs : public common::Dialogs {
-  public:
-    std::vector<std::string> messages;
-    std::vector<common::FileDialogRequest> requests;
-    std::optional<std::string> answer;
-
-    void message(const std::string& text) override { messages.push_back(text); }
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override { return ""; }
-    std::optional<std::string> fileDialog(const common::FileDialogRequest& request) override {
-        requests.push_back(request);
-        return answer;
-    }
-};
 
 float rounded(float value) {
     return usgsround(value);
@@ -103,7 +91,7 @@ class HydrographReadTest : public ::testing::Test {
 
     RunoffFields fields;
     RunoffState state;
-    RecordingDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
 };
 
 // A plain compute report's table with the flows given for 0, 1, 2 ... hours.
@@ -116,32 +104,7 @@ std::string runoffTable(const std::vector<std::string>& rows) {
 TEST_F(HydrographReadTest, TheWorkedReportLoadsAsANewHydrograph) {
     state.qi.redim(20);
     state.qi[8] = 99;  // left from an earlier run
-    const std::string report = lines({
-        "T1",
-        "T2",
-        "Basin Area (mi^2):  1 ",
-        "C value:  1 ",
-        "Lag Time:  2 ",
-        "Intitial loss (in):  0.00",
-        "Constant Loss (in/hr):  0.00",
-        "Percent impervious area:  0",
-        "Dimensionless Graph:  Triangle Unit Graph",
-        "",
-        "",
-        " DURATION     RAIN    PEAKQ     TIME  ACRE-FT",
-        "    1.000     1.00      242      2.0       50",
-        "",
-        "     Time   Runoff Rainfall   Excess",
-        "      0.0        0  0.00000  0.00000",
-        "      1.0      121  1.00000  1.00000",
-        "      2.0      242  0.00000  0.00000",
-        "      3.0      161",
-        "      4.0       81",
-        "      5.0        0",
-        "      6.0        0",
-        "      7.0        0",
-    });
-    EXPECT_TRUE(read(report));
+    EXPECT_TRUE(read(testing_support::kWorkedExampleReport));
     EXPECT_TRUE(dialogs.messages.empty());
     const std::vector<float> flows{0, 121, 242, 161, 81, 0, 0, 0};
     EXPECT_EQ(state.it, 7);
@@ -359,24 +322,24 @@ class SaveHydrographTest : public ::testing::Test {
     fs::path folder;
     std::string working;
     ChartGrid chart;
-    RecordingDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
 };
 
 TEST_F(SaveHydrographTest, SavingNeedsAPlottedHydrographAndSkipsTheWorkingFile) {
     chart.setColumnCount(2);
     save();
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Compute hydrograph before saving."}));
-    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_TRUE(dialogs.fileRequests.empty());
 
     chart.setColumnCount(3);
     dialogs.messages.clear();
-    dialogs.answer = working;
+    dialogs.fileAnswer = working;
     save();
-    ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].fileName, "");
-    EXPECT_EQ(dialogs.requests[0].initialDir, "/programs/brelvo");
-    EXPECT_EQ(dialogs.requests[0].filter, "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|");
-    EXPECT_TRUE(dialogs.requests[0].save);
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].fileName, "");
+    EXPECT_EQ(dialogs.fileRequests[0].initialDir, "/programs/brelvo");
+    EXPECT_EQ(dialogs.fileRequests[0].filter, "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|");
+    EXPECT_TRUE(dialogs.fileRequests[0].save);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(contents(working), "working hydrograph\r\n");
     EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF"}));
@@ -385,7 +348,7 @@ TEST_F(SaveHydrographTest, SavingNeedsAPlottedHydrographAndSkipsTheWorkingFile) 
 TEST_F(SaveHydrographTest, ASaveReplacesTheChosenFileAndLeavesNoTemporaryFile) {
     const fs::path target = folder / "storm.GRF";
     write(target, "older hydrograph");
-    dialogs.answer = target.string();
+    dialogs.fileAnswer = target.string();
     save();
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(contents(target), "working hydrograph\r\n");
@@ -393,7 +356,7 @@ TEST_F(SaveHydrographTest, ASaveReplacesTheChosenFileAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(SaveHydrographTest, AFailedSaveTellsWhyAndKeepsWhatWasThere) {
-    dialogs.answer = (folder / "missing" / "storm.GRF").string();
+    dialogs.fileAnswer = (folder / "missing" / "storm.GRF").string();
     save();
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Path not found"}));
     EXPECT_FALSE(fs::exists(folder / "missing"));
@@ -402,7 +365,7 @@ TEST_F(SaveHydrographTest, AFailedSaveTellsWhyAndKeepsWhatWasThere) {
     fs::create_directories(folder / "storm.GRF");
     write(folder / "storm.GRF" / "inside.txt", "kept");
     dialogs.messages.clear();
-    dialogs.answer = (folder / "storm.GRF").string();
+    dialogs.fileAnswer = (folder / "storm.GRF").string();
     save();
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Path/File access error"}));
     EXPECT_EQ(contents(folder / "storm.GRF" / "inside.txt"), "kept");
@@ -413,7 +376,7 @@ TEST_F(SaveHydrographTest, AFailedSaveTellsWhyAndKeepsWhatWasThere) {
     write(target, "older hydrograph");
     fs::remove(working);
     dialogs.messages.clear();
-    dialogs.answer = target.string();
+    dialogs.fileAnswer = target.string();
     save();
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"File not found"}));
     EXPECT_EQ(contents(target), "older hydrograph");

@@ -9,23 +9,10 @@
 #include <vector>
 
 #include "common/failure.hpp"
+#include "support/recording_dialogs.hpp"
 
 namespace brelvo::basin {
 namespace {
-
-class RecordingDialogs : public common::Dialogs {
-  public:
-    std::vector<std::string> messages;
-    std::vector<common::FileDialogRequest> requests;
-    std::optional<std::string> answer;
-
-    void message(const std::string& text) override { messages.push_back(text); }
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override { return ""; }
-    std::optional<std::string> fileDialog(const common::FileDialogRequest& request) override {
-        requests.push_back(request);
-        return answer;
-    }
-};
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -170,13 +157,13 @@ class ModpulTest : public ::testing::Test {
     }
 
     void route(const std::string& fileText) {
-        dialogs.answer = writeFile(fileText);
+        dialogs.fileAnswer = writeFile(fileText);
         modpul(state, fields, dialogs, "/programs/brelvo");
     }
 
     RunoffState state;
     RunoffFields fields;
-    RecordingDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
     int files = 0;
 };
 
@@ -184,14 +171,14 @@ TEST_F(ModpulTest, RoutesThroughThePondFromRowOne) {
     state.qi[2] = 100.0f;
     route(kPond);
 
-    ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].filter, "Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|");
-    EXPECT_EQ(dialogs.requests[0].fileName, "");
-    EXPECT_EQ(dialogs.requests[0].initialDir, "/programs/brelvo");
-    EXPECT_FALSE(dialogs.requests[0].save);
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].filter, "Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|");
+    EXPECT_EQ(dialogs.fileRequests[0].fileName, "");
+    EXPECT_EQ(dialogs.fileRequests[0].initialDir, "/programs/brelvo");
+    EXPECT_FALSE(dialogs.fileRequests[0].save);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(state.routeMode, 1);
-    EXPECT_EQ(state.storageFileName, *dialogs.answer);
+    EXPECT_EQ(state.storageFileName, *dialogs.fileAnswer);
 
     // Start at row 1: 100 ft, 0 cfs, 0 acre-feet, carried again at index 1. Step 1 has SI = 0 + 100 +
     // 0 - 0 = 100, a fraction 100/252 of rows 1..2: O = 3.968 cfs, 100.397 ft, 3.968 acre-feet. Step 2:
@@ -324,7 +311,7 @@ TEST_F(ModpulTest, UnusableFilesAreToldAndLeaveTheHydrographAsItWas) {
     // No file chosen: nothing is said and the last chosen name stays.
     for (const std::optional<std::string>& answer :
          {std::optional<std::string>(), std::optional<std::string>("")}) {
-        dialogs.answer = answer;
+        dialogs.fileAnswer = answer;
         state.routeMode = 99;
         modpul(state, fields, dialogs, "/programs/brelvo");
         expectUntouched("cancelled");
@@ -339,7 +326,7 @@ TEST_F(ModpulTest, UnusableFilesAreToldAndLeaveTheHydrographAsItWas) {
         dialogs.messages.clear();
     };
 
-    dialogs.answer = ::testing::TempDir() + "no_such_basin.RAT";
+    dialogs.fileAnswer = ::testing::TempDir() + "no_such_basin.RAT";
     state.routeMode = 99;
     modpul(state, fields, dialogs, "/programs/brelvo");
     expectTold("missing", "no_such_basin.RAT");

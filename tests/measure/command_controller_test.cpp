@@ -7,6 +7,7 @@
 
 #include "common/failure.hpp"
 #include "measure/fakes.hpp"
+#include "support/recording_dialogs.hpp"
 
 namespace brelvo::measure {
 namespace {
@@ -55,7 +56,7 @@ protected:
 
     MeasureState state;
     FakeSurface surface;
-    FakeDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
     MeasureController controller{state, surface, dialogs};
 };
 

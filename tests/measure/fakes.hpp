@@ -1,12 +1,7 @@
-// Test doubles for the measuring logic: a map surface with settable geometry and a scripted dialogs port.
+// Test double for the measuring logic: a map surface with settable geometry. The dialogs port comes
+// from support/recording_dialogs.hpp.
 #pragma once
 
-#include <deque>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include "common/dialogs.hpp"
 #include "measure/map_surface.hpp"
 
 namespace brelvo::measure {
@@ -31,36 +26,6 @@ public:
     void relayoutView() override { ++relayoutCalls; }
     void openRunoffWindow() override { ++runoffWindowCalls; }
     void openHelp() override { ++helpCalls; }
-};
-
-// Records every message and input box; input boxes answer from a queue, then with the empty text.
-class FakeDialogs : public common::Dialogs {
-public:
-    struct InputRequest {
-        std::string prompt;
-        std::string title;
-    };
-
-    std::vector<std::string> messages;
-    std::vector<InputRequest> inputRequests;
-    std::deque<std::string> answers;
-
-    void message(const std::string& text) override { messages.push_back(text); }
-
-    std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string& defaultText) override {
-        (void)defaultText;
-        inputRequests.push_back({prompt, title});
-        if (answers.empty()) return "";
-        std::string answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-
-    std::optional<std::string> fileDialog(const common::FileDialogRequest& request) override {
-        (void)request;
-        return std::nullopt;
-    }
 };
 
 }  // namespace brelvo::measure

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "measure/fakes.hpp"
+#include "support/recording_dialogs.hpp"
 
 namespace brelvo::measure {
 namespace {
@@ -16,7 +17,7 @@ protected:
 
     MeasureState state;
     FakeSurface surface;
-    FakeDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
 };
 
 TEST_F(MeasurementTest, MapCoordinatesInEachUnitMode) {

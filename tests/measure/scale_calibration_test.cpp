@@ -6,6 +6,7 @@
 #include <string>
 
 #include "measure/fakes.hpp"
+#include "support/recording_dialogs.hpp"
 
 namespace brelvo::measure {
 namespace {
@@ -60,7 +61,7 @@ protected:
 
     MeasureState state;
     FakeSurface surface;
-    FakeDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
     ScaleCalibration scale{state, surface, dialogs};
 };
 

@@ -10,26 +10,13 @@
 #include <vector>
 
 #include "common/failure.hpp"
+#include "support/recording_dialogs.hpp"
 
 namespace brelvo::runoff {
 namespace {
 
 using basin::RunoffFields;
 using basin::RunoffState;
-
-// Answers the file dialog with a fixed choice and keeps the request.
-class FakeDialogs : public common::Dialogs {
-public:
-    std::optional<std::string> answer;
-    std::vector<common::FileDialogRequest> requests;
-
-    void message(const std::string&) override {}
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override { return ""; }
-    std::optional<std::string> fileDialog(const common::FileDialogRequest& request) override {
-        requests.push_back(request);
-        return answer;
-    }
-};
 
 int failureNumber(const std::function<void()>& action) {
     try {
@@ -56,7 +43,7 @@ RunoffState storm(const std::string& arrangement, RunoffFields& fields, float ud
     state.udur = udur;
     decodeArrangement(arrangement, state);
     readDepthDurationTable(fields, state);
-    FakeDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
     EXPECT_TRUE(buildRainfall(state, fields, dialogs, "/nowhere"));
     return state;
 }
@@ -249,16 +236,16 @@ TEST_F(StormFile, ReadsStepsAndShowsTheFilesTimeStep) {
     state.udur = 0.25f;
     state.arrangeClass = 2;
     state.constantLoss = 0.2f;  // inches per hour
-    FakeDialogs dialogs;
-    dialogs.answer =
+    testing_support::RecordingDialogs dialogs;
+    dialogs.fileAnswer =
         write("may.STM", "Storm of May 12\r\n3,0.5,extra\r\n0.5,0.25\r\n1.0,0.75,x\r\n1.5,0.5\r\n");
     ASSERT_TRUE(buildRainfall(state, fields, dialogs, folder.string()));
 
-    ASSERT_EQ(dialogs.requests.size(), 1u);
-    EXPECT_EQ(dialogs.requests[0].fileName, "");
-    EXPECT_EQ(dialogs.requests[0].initialDir, folder.string());
-    EXPECT_EQ(dialogs.requests[0].filter, "Storm files (*.STM)|*.STM|All files (*.*)|*.*|");
-    EXPECT_FALSE(dialogs.requests[0].save);
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].fileName, "");
+    EXPECT_EQ(dialogs.fileRequests[0].initialDir, folder.string());
+    EXPECT_EQ(dialogs.fileRequests[0].filter, "Storm files (*.STM)|*.STM|All files (*.*)|*.*|");
+    EXPECT_FALSE(dialogs.fileRequests[0].save);
 
     expectRain(state, {0.25f, 0.75f, 0.5f});
     EXPECT_EQ(state.udur, 0.5f);
@@ -273,7 +260,7 @@ TEST_F(StormFile, ReadsStepsAndShowsTheFilesTimeStep) {
     }
     EXPECT_EQ(fields.text("txtGraphtimestep"), "0.5");
     EXPECT_EQ(fields.caption("Label14"), "Hydrograph Time Step (hours)");
-    EXPECT_EQ(fields.text("txtTile2"), "Storm file " + *dialogs.answer);
+    EXPECT_EQ(fields.text("txtTile2"), "Storm file " + *dialogs.fileAnswer);
 }
 
 TEST_F(StormFile, TabSeparatedWithLfLinesAndAHalfStepCountRoundedToEven) {
@@ -302,12 +289,12 @@ TEST_F(StormFile, MalformedFilesFailAndACancelledDialogChangesNothing) {
     RunoffFields fields = table({{"1", "1.00"}});
     RunoffState state;
     state.udur = 0.25f;
-    FakeDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
     EXPECT_FALSE(readStormFile(state, fields, dialogs, folder.string()));
     EXPECT_EQ(state.udur, 0.25f);
     EXPECT_EQ(fields.text("txtRain(0)"), "1.00");
 
-    dialogs.answer = (folder / "missing.STM").string();
+    dialogs.fileAnswer = (folder / "missing.STM").string();
     EXPECT_EQ(failureNumber([&] { readStormFile(state, fields, dialogs, folder.string()); }), 53);
 }
 

@@ -13,6 +13,7 @@
 
 #include "basin/basin_block.hpp"
 #include "common/failure.hpp"
+#include "support/worked_example_report.hpp"
 
 namespace brelvo::runoff {
 namespace {
@@ -86,31 +87,7 @@ protected:
 
 TEST_F(ReportTest, WorkedExampleFileCaptionAndChart) {
     workedExample();
-    EXPECT_EQ(report(), crlfLines({
-                            "T1",
-                            "T2",
-                            "Basin Area (mi^2):  1 ",
-                            "C value:  1 ",
-                            "Lag Time:  2 ",
-                            "Intitial loss (in):  0.00",
-                            "Constant Loss (in/hr):  0.00",
-                            "Percent impervious area:  0",
-                            "Dimensionless Graph:  Triangle Unit Graph",
-                            "",
-                            "",
-                            " DURATION     RAIN    PEAKQ     TIME  ACRE-FT",
-                            "    1.000     1.00      242      2.0       50",
-                            "",
-                            "     Time   Runoff Rainfall   Excess",
-                            "      0.0        0  0.00000  0.00000",
-                            "      1.0      121  1.00000  1.00000",
-                            "      2.0      242  0.00000  0.00000",
-                            "      3.0      161",
-                            "      4.0       81",
-                            "      5.0        0",
-                            "      6.0        0",
-                            "      7.0        0",
-                        }));
+    EXPECT_EQ(report(), testing_support::kWorkedExampleReport);
     EXPECT_EQ(fields.caption("Form3"), "Runoff Qmax=242 cfs, Vol=50 acft, RainLoss=0.00 in from 1.00 total");
     EXPECT_EQ(state.routeMode, 0);
     EXPECT_TRUE(state.hydrographPlotted);

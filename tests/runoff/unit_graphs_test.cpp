@@ -6,24 +6,16 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/failure.hpp"
+#include "support/recording_dialogs.hpp"
 
 namespace brelvo::runoff {
 namespace {
 
 namespace fs = std::filesystem;
-
-class RecordingDialogs : public common::Dialogs {
-public:
-    std::vector<std::string> messages;
-    void message(const std::string& text) override { messages.push_back(text); }
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override { return ""; }
-    std::optional<std::string> fileDialog(const common::FileDialogRequest&) override { return std::nullopt; }
-};
 
 // The data folder of the source tree, found from this file's place in it.
 std::string dataDgfFolder() {
@@ -83,7 +75,7 @@ TEST(DimensionlessGraph, UnitGraphCarriesOneInchWhateverTheOrdinateScale) {
 
 TEST(DimensionlessGraph, ConvolutionAndTheEndThresholds) {
     const std::string folder = writeGraphFile("brelvo_hand.dgf", kHandGraph);
-    RecordingDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
 
     // Two steps of 1 and 0.5 in: the excess of step i meets u(n - i) at ordinate n.
     basin::RunoffState state = storm({1, 0.5f}, {1, 0.5f});
@@ -128,7 +120,7 @@ TEST(DimensionlessGraph, ConvolutionAndTheEndThresholds) {
 
 TEST(DimensionlessGraph, OrdinatesEndWhereTheUnitGraphArrayEnds) {
     // Ordinate n reads u(n - 1) for the first rain step; u's array ends at index 2,000.
-    RecordingDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
     basin::RunoffState state = storm({1}, {1});
     convolveUnitGraph(state, std::vector<float>(2000, 1.0f), dialogs);
     EXPECT_EQ(state.it, 2001);  // u(2000) is past the sampled values: 0
@@ -139,7 +131,7 @@ TEST(DimensionlessGraph, OrdinatesEndWhereTheUnitGraphArrayEnds) {
 }
 
 TEST(DimensionlessGraph, BadFilesFailWithoutCrashing) {
-    RecordingDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
     auto failureOf = [&](const std::string& text, float udur = 1) {
         const std::string folder = writeGraphFile("brelvo_bad.dgf", text);
         basin::RunoffState state = storm({1}, {1});
@@ -173,7 +165,7 @@ TEST(DimensionlessGraph, BadFilesFailWithoutCrashing) {
 }
 
 TEST(TriangleGraph, SuperposedTrianglesAndTheirFailures) {
-    RecordingDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
     // udur 1 h, lag 2 h: np = CInt(2.5) = 2, nr = CInt(3.34) = 3, base 5 steps. Half impervious
     // turns rain 1, 1 with pervious excess 1, 0 into 1 and 0.5 in; qp = 484 * 1 / 2 = 242 cfs and 121.
     basin::RunoffState state = storm({1, 1}, {1, 0});
@@ -217,7 +209,7 @@ TEST(TriangleGraph, SuperposedTrianglesAndTheirFailures) {
 }
 
 TEST(RationalGraph, WindowFlowsAndTheVolumeBalance) {
-    RecordingDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
     // One step of 1 in, C 1, lag = udur = 1 h, 640 acres: Q = 640 cfs for one step; after the rain the
     // volume left (53.33 acre-ft less twice 52.89) is negative, so the window empties and is raised
     // back to the step's excess: one more 640, then the closing zero.
@@ -267,7 +259,7 @@ TEST(RationalGraph, WindowFlowsAndTheVolumeBalance) {
 }
 
 TEST(RationalGraph, NoExcessKeepsThePreviousHydrographAndFailuresEndTheRun) {
-    RecordingDialogs dialogs;
+    testing_support::RecordingDialogs dialogs;
     basin::RunoffState state = storm({1}, {1});
     state.lagHours = 1;
     rationalGraph(state, dialogs);
