@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QDesktopServices>
+#include <QDir>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QFile>
@@ -15,12 +17,15 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "app/json_writer.hpp"
@@ -29,6 +34,7 @@
 #include "app/runoff_window.hpp"
 #include "common/program_folder.hpp"
 #include "mapview/wmf_picture.hpp"
+#include "measure/coordinate_listing.hpp"
 #include "measure/scale_calibration.hpp"
 
 namespace brelvo::app {
@@ -53,13 +59,34 @@ std::string withCrLf(const QString& text) {
     return t.toStdString();
 }
 
+// The desktop's text viewer: Notepad on Windows, the desktop's default viewer for text elsewhere.
+class DesktopTextViewer : public measure::TextViewer {
+public:
+    bool open(const std::string& path) override {
+        const QString file = QString::fromStdString(path);
+        // A viewer started for a missing file fails on its own, out of sight: say where it should be.
+        if (!QFileInfo(file).isFile()) return false;
+#ifdef Q_OS_WIN
+        return QProcess::startDetached(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(file)});
+#else
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+#endif
+    }
+};
+
+measure::MouseButton measureButton(Qt::MouseButton button) {
+    return button == Qt::LeftButton    ? measure::MouseButton::Left
+           : button == Qt::RightButton ? measure::MouseButton::Right
+                                       : measure::MouseButton::Middle;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(common::Dialogs& dialogs)
     : dialogs_(dialogs),
       tpp_(1440.0f / static_cast<float>(logicalDpiX() > 0 ? logicalDpiX() : 96)),
       controller_(state_, *this, dialogs_),
-      pictureCommands_(*this, controller_, dialogs_, *this) {
+      pictureCommands_(*this, state_, controller_, dialogs_, *this) {
     controller_.scale().setTwipsPerPixelX(tpp_);
     geometry_.panZoom.width = PanZoomControl::kWidth * tpp_;
     geometry_.panZoom.height = PanZoomControl::kHeight * tpp_;
@@ -126,6 +153,10 @@ void MainWindow::buildWidgets() {
     text1.width = kText1WidthPixels * tpp_;
     text1.height = kText1HeightPixels * tpp_;
     text1_->hide();
+    // A right press saves the listing, so the editor's own context menu would only get in the way.
+    text1_->setContextMenuPolicy(Qt::PreventContextMenu);
+    text1_->setToolTip(QStringLiteral("Drag to move; right-click to save the coordinates"));
+    text1_->viewport()->installEventFilter(this);
     connect(text1_, &QPlainTextEdit::textChanged, this, [this] {
         if (syncing_) return;
         text1.text = withCrLf(text1_->toPlainText());
@@ -252,12 +283,62 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
                 controller_.scale().panelDrag(x, y);
                 return true;
             }
+        } else if (watched == text1_->viewport()) {
+            // Positions relative to the whole box, frame included, as the box is what moves.
+            const QPointF p = text1_->viewport()->mapTo(text1_, mouse->position());
+            const float bx = static_cast<float>(p.x()) * tpp_;
+            const float by = static_cast<float>(p.y()) * tpp_;
+            if (type == QEvent::MouseButtonPress) {
+                text1Press(measureButton(mouse->button()), bx, by);
+                // A left press still places the caret; any other press is the save alone.
+                return mouse->button() != Qt::LeftButton;
+            }
+            if (mouse->buttons() & Qt::LeftButton) {
+                text1Move(bx, by);
+                return true;  // the box moves instead of selecting text
+            }
+        } else if (const auto found = std::find(labels_.begin(), labels_.end(), watched);
+                   found != labels_.end()) {
+            const int index = static_cast<int>(found - labels_.begin());
+            if (type == QEvent::MouseButtonPress) {
+                labelPress(index, measureButton(mouse->button()), x, y);
+                return true;
+            }
+            if (mouse->buttons() & Qt::LeftButton) {
+                labelMove(index, x, y);
+                return true;
+            }
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::mapMouseUp(measure::MouseButton button, float x, float y) { controller_.mapMouseUp(button, x, y); }
+
+void MainWindow::text1Press(measure::MouseButton button, float x, float y) {
+    if (button == measure::MouseButton::Left) {
+        measure::dragPress(state_, x, y);
+    } else {
+        dialogCancelRaisesError = true;  // as with every save through the shared file dialog
+        measure::SaveCoordinateText(state_, *this, dialogs_, common::programFolder());
+    }
+}
+
+void MainWindow::text1Move(float x, float y) {
+    measure::dragMove(state_, *this, measure::DragTarget::text1(), x, y);
+}
+
+void MainWindow::labelPress(int index, measure::MouseButton button, float x, float y) {
+    if (button == measure::MouseButton::Left) {
+        measure::dragPress(state_, x, y);
+    } else {
+        measure::editLabel(*this, index, dialogs_);
+    }
+}
+
+void MainWindow::labelMove(int index, float x, float y) {
+    measure::dragMove(state_, *this, measure::DragTarget::label(index), x, y);
+}
 
 void MainWindow::panZoomClick(float x, float y) {
     if (!mapview::panZoomAllowed(state_.viewUnlocked, state_.pixelUnits, state_.generalPixels)) {
@@ -376,6 +457,9 @@ void MainWindow::syncLabels() {
             "QLabel { background: rgba(255,255,255,225); color: #1c2128; border: 1px solid #8a9099;"
             " border-radius: 3px; padding: 3px 6px; }"));
         label->setAttribute(Qt::WA_NoMousePropagation);
+        label->setContextMenuPolicy(Qt::PreventContextMenu);
+        label->setToolTip(QStringLiteral("Drag to move; right-click to edit the label"));
+        label->installEventFilter(this);
         label->hide();
         labels_.push_back(label);
     }
@@ -435,7 +519,10 @@ void MainWindow::openRunoffWindow() {
     runoff_->raise();
 }
 
-void MainWindow::openHelp() { dialogs_.message("Help is not available in this version yet."); }
+void MainWindow::openHelp() {
+    DesktopTextViewer viewer;
+    measure::OpenInNotepad(measure::helpTextPath(common::programFolder()), viewer, dialogs_);
+}
 
 // ---- PictureHost ----
 

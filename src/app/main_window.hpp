@@ -43,6 +43,11 @@ public:
 
     // Events as the window's widgets deliver them (the script runner calls the same entries).
     void mapMouseUp(measure::MouseButton button, float x, float y);  // image-relative view units
+    // Press and left-button move on the coordinate text box or a label, control-relative view units.
+    void text1Press(measure::MouseButton button, float x, float y);
+    void text1Move(float x, float y);
+    void labelPress(int index, measure::MouseButton button, float x, float y);
+    void labelMove(int index, float x, float y);
     void panZoomClick(float x, float y);                              // control-relative view units
     void panZoomRegionClick(mapview::PanZoomRegion region);
     void chooseCommand(const std::string& item);
@@ -74,10 +79,20 @@ public:
 
     // PictureHost
     std::optional<std::string> decodePicture(const std::string& path) override;
+    std::optional<std::string> decodeClipboardPicture() override;
     void showDecodedPicture() override;
     void clearPicture() override;
     void scrollPicture(int mode) override;
     std::string programFolder() const override;
+    void setPanZoomVisible(bool visible) override;
+    void captureClientArea() override;
+    void saveCaptureAsJpeg(const std::string& path, int quality) override;
+    void saveCaptureAsBitmap(const std::string& path) override;
+    void copyCaptureToClipboard() override;
+    bool printClientArea(common::Dialogs& dialogs) override;
+    bool openWebMap() override;
+    float scrollZoomFactor() const override;
+    void setScrollZoomFactor(float factor) override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -101,6 +116,8 @@ private:
     mapview::ViewGeometry geometry_;
     mapview::PictureRenderer renderer_;
     QImage decoded_;
+    QImage capture_;                   // the client area as last captured
+    std::unique_ptr<QWidget> webMap_;  // the web map window once opened
     measure::MeasureController controller_;
     mapview::PictureCommands pictureCommands_;
 

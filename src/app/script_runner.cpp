@@ -2,10 +2,12 @@
 #include "app/script_runner.hpp"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <charconv>
 #include <filesystem>
@@ -106,6 +108,20 @@ std::optional<mapview::PanZoomRegion> parseRegion(const std::string& name) {
     return std::nullopt;
 }
 
+// Text1 and the labels are the controls a user drags and right-presses.
+bool isDraggable(const std::string& name) { return name == "Text1" || name.rfind("Label1(", 0) == 0; }
+
+// Sends a mouse event to a control as the window system would: a text box takes the mouse in its
+// viewport, so the control-relative point (pixels) is carried over to it.
+void sendMouse(QWidget* control, QEvent::Type type, QPointF controlPixels, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    QWidget* receiver = control;
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(control)) receiver = area->viewport();
+    const QPointF local = receiver == control ? controlPixels : receiver->mapFrom(control, controlPixels);
+    QMouseEvent event(type, local, receiver->mapToGlobal(local), button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(receiver, &event);
+}
+
 }  // namespace
 
 ScriptRunner::ScriptRunner(MainWindow& window, ScriptDialogs& dialogs, std::ostream& out, std::ostream& err)
@@ -200,6 +216,26 @@ std::optional<std::string> ScriptRunner::execute(const std::vector<std::string>&
         const auto x = parseNumber(w[1]), y = parseNumber(w[2]);
         if (!x || !y) return "X and Y must be numbers";
         window_.mapMouseUp(cmd == "click" ? measure::MouseButton::Left : measure::MouseButton::Right, *x, *y);
+    } else if (cmd == "drag" && args == 5) {
+        if (!isDraggable(w[1])) return "only Text1 and the labels Label1(K) can be dragged";
+        QWidget* target = window_.control(QString::fromStdString(w[1]));
+        if (!target) return "no control of that name";
+        const auto x1 = parseNumber(w[2]), y1 = parseNumber(w[3]);
+        const auto x2 = parseNumber(w[4]), y2 = parseNumber(w[5]);
+        if (!x1 || !y1 || !x2 || !y2) return "X1 Y1 X2 Y2 must be numbers";
+        const double tpp = window_.twipsPerPixelX();
+        const QPointF from(*x1 / tpp, *y1 / tpp), to(*x2 / tpp, *y2 / tpp);
+        sendMouse(target, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(target, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+        // The control has moved by now: the release lands where the pointer holds it.
+        sendMouse(target, QEvent::MouseButtonRelease, from, Qt::LeftButton, Qt::NoButton);
+    } else if (cmd == "rpress" && args == 1) {
+        if (!isDraggable(w[1])) return "only Text1 and the labels Label1(K) take a right press";
+        QWidget* target = window_.control(QString::fromStdString(w[1]));
+        if (!target) return "no control of that name";
+        const QPointF inside(2, 2);
+        sendMouse(target, QEvent::MouseButtonPress, inside, Qt::RightButton, Qt::RightButton);
+        sendMouse(target, QEvent::MouseButtonRelease, inside, Qt::RightButton, Qt::NoButton);
     } else if (cmd == "panzoom" && args == 1) {
         const auto region = parseRegion(w[1]);
         if (!region) return "the region is one of up, down, left, right, centre, in, out";

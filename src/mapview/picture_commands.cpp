@@ -1,13 +1,48 @@
-// The picture menu's commands: load a map picture, clear it, and the clearing of the measurement.
+// The picture menu's commands: map pictures in and out, clearing, and the scroll/zoom speed.
 #include "mapview/picture_commands.hpp"
 
+#include <algorithm>
+#include <cctype>
+
 #include "common/failure.hpp"
+#include "common/numbers.hpp"
 
 namespace brelvo::mapview {
 
-PictureCommands::PictureCommands(measure::MapSurface& surface, measure::MeasureController& controller,
-                                 common::Dialogs& dialogs, PictureHost& host)
-    : surface_(surface), controller_(controller), dialogs_(dialogs), host_(host) {}
+namespace {
+
+// The shared file dialog's cancel, once its cancel-raises-error setting is on, as the platform says it.
+constexpr const char* kCancelSelected = "Cancel was selected.";
+
+}  // namespace
+
+PictureCommands::PictureCommands(measure::MapSurface& surface, measure::MeasureState& state,
+                                 measure::MeasureController& controller, common::Dialogs& dialogs,
+                                 PictureHost& host)
+    : surface_(surface), state_(state), controller_(controller), dialogs_(dialogs), host_(host) {}
+
+std::string PictureCommands::defaultImageName(int measureNumber) {
+    return "Brelix" + common::integerText(measureNumber) + ".jpg";
+}
+
+bool PictureCommands::writesJpeg(const std::string& name) {
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower.find(".jpg") != std::string::npos;
+}
+
+std::optional<float> PictureCommands::scrollZoomAnswer(const std::string& answer) {
+    if (answer.empty()) return std::nullopt;
+    double value = 0;
+    try {
+        value = common::leadingNumber(answer);
+    } catch (const common::RuntimeFailure&) {
+        return std::nullopt;
+    }
+    if (!(value > 0 && value <= 0.5)) return std::nullopt;
+    return static_cast<float>(value);
+}
 
 void PictureCommands::run(const std::string& item) {
     surface_.caption = "Mouse Right Click for menu...";
@@ -16,17 +51,30 @@ void PictureCommands::run(const std::string& item) {
     surface_.changed(measure::SurfacePart::Menu2);
     surface_.text1.visible = false;
     surface_.changed(measure::SurfacePart::Text1);
+    if (item == "Save Map Image") {
+        saveMapImage();  // its own, silent, error path
+        return;
+    }
     try {
         if (item == "Load Map File") {
             loadMapFile();
         } else if (item == "Clear Map Image") {
             clearMapImage();
-        } else if (item == "Save Map Image" || item == "Big Google Maps" || item == "Paste From Clipboard" ||
-                   item == "Copy to Clipboard" || item == "Scroll/Zoom Speed" || item == "Print") {
-            dialogs_.message("\"" + item + "\" is not available in this version yet.");
+        } else if (item == "Big Google Maps") {
+            bigWebMap();
+        } else if (item == "Paste From Clipboard") {
+            pasteFromClipboard();
+        } else if (item == "Copy to Clipboard") {
+            copyToClipboard();
+        } else if (item == "Scroll/Zoom Speed") {
+            scrollZoomSpeed();
+        } else if (item == "Print") {
+            print();
         }
     } catch (const common::RuntimeFailure& f) {
+        // The general error path: the failure's text, and the pan/zoom control back.
         dialogs_.message(f.description());
+        host_.setPanZoomVisible(true);
     }
 }
 
@@ -43,12 +91,15 @@ void PictureCommands::clearMeasurement() {
 
 void PictureCommands::loadMapFile() {
     common::FileDialogRequest request;
-    request.fileName = "";
     request.initialDir = host_.programFolder();
     request.filter = kOpenFilter;
     const auto chosen = dialogs_.fileDialog(request);
-    // A cancelled dialog keeps the map and its measurement as they are.
-    if (!chosen || chosen->empty()) return;
+    // A cancelled dialog keeps the map and its measurement as they are; once a save has turned the
+    // dialog's cancel-raises-error setting on, the cancel is reported as the platform reports it.
+    if (!chosen || chosen->empty()) {
+        if (!chosen && surface_.dialogCancelRaisesError) dialogs_.message(kCancelSelected);
+        return;
+    }
     // The picture is decoded before anything is cleared, so a file that is no picture loses nothing.
     if (const auto error = host_.decodePicture(*chosen)) {
         dialogs_.message(*error);
@@ -59,10 +110,71 @@ void PictureCommands::loadMapFile() {
     host_.scrollPicture(4);
 }
 
+void PictureCommands::saveMapImage() {
+    // Every failure from here on, a cancelled dialog included, ends the save without a word.
+    surface_.dialogCancelRaisesError = true;
+    try {
+        common::FileDialogRequest request;
+        request.initialDir = host_.programFolder();
+        request.fileName = defaultImageName(state_.measureNumber);
+        request.filter = kSaveFilter;
+        request.save = true;
+        const auto chosen = dialogs_.fileDialog(request);
+        if (!chosen) return;
+        host_.setPanZoomVisible(false);
+        host_.captureClientArea();
+        if (!chosen->empty()) {
+            if (writesJpeg(*chosen)) {
+                host_.saveCaptureAsJpeg(*chosen, 90);
+            } else {
+                host_.saveCaptureAsBitmap(*chosen);
+            }
+        }
+    } catch (const common::RuntimeFailure&) {
+        // silent by design
+    }
+    host_.setPanZoomVisible(true);
+}
+
 void PictureCommands::clearMapImage() {
     unloadLabels();
     host_.clearPicture();
     controller_.RemoveAllMeasurements();
+}
+
+void PictureCommands::pasteFromClipboard() {
+    // The clipboard is read before anything is cleared: without a picture on it nothing is lost.
+    if (const auto error = host_.decodeClipboardPicture()) {
+        dialogs_.message(*error);
+        return;
+    }
+    clearMeasurement();
+    host_.showDecodedPicture();
+    host_.scrollPicture(4);
+}
+
+void PictureCommands::copyToClipboard() {
+    host_.setPanZoomVisible(false);
+    host_.captureClientArea();
+    host_.copyCaptureToClipboard();
+    host_.setPanZoomVisible(true);
+}
+
+void PictureCommands::scrollZoomSpeed() {
+    const std::string answer = dialogs_.inputBox("Enter scoll/zoom factor:", "Scroll/Zoom Speed",
+                                                 common::generalText(host_.scrollZoomFactor()));
+    if (const auto factor = scrollZoomAnswer(answer)) host_.setScrollZoomFactor(*factor);
+}
+
+void PictureCommands::print() {
+    host_.setPanZoomVisible(false);
+    host_.printClientArea(dialogs_);
+    host_.setPanZoomVisible(true);
+}
+
+void PictureCommands::bigWebMap() {
+    // The picture list stays hidden until the web map window closes.
+    if (!host_.openWebMap()) dialogs_.message("The web map is not available in this build.");
 }
 
 }  // namespace brelvo::mapview

@@ -1,5 +1,6 @@
-// The picture menu: loading and clearing the map picture, and the commands still to come, with the
-// clearing of every measurement that a new picture brings.
+// The picture menu: bringing a map picture in (file, clipboard, web map), taking the view out (JPEG or
+// bitmap file, clipboard, printer), clearing it, and the scroll/zoom speed, with the clearing of every
+// measurement that a new picture brings.
 #pragma once
 
 #include <optional>
@@ -17,12 +18,30 @@ public:
     virtual ~PictureHost() = default;
     // Decodes a picture file without showing it; an error text when it cannot be read.
     virtual std::optional<std::string> decodePicture(const std::string& path) = 0;
+    // Decodes the clipboard's picture without showing it; an error text when it holds none.
+    virtual std::optional<std::string> decodeClipboardPicture() = 0;
     // Shows the picture decoded last (the previous picture stays until then).
     virtual void showDecodedPicture() = 0;
     virtual void clearPicture() = 0;
     // ScrollPic with the given mode.
     virtual void scrollPicture(int mode) = 0;
     virtual std::string programFolder() const = 0;
+
+    virtual void setPanZoomVisible(bool visible) = 0;
+    // Copies the window's client area as now shown into the capture buffer.
+    virtual void captureClientArea() = 0;
+    // The capture as a JPEG (quality 1..100) or a bitmap file; failures are RuntimeFailures.
+    virtual void saveCaptureAsJpeg(const std::string& path, int quality) = 0;
+    virtual void saveCaptureAsBitmap(const std::string& path) = 0;
+    virtual void copyCaptureToClipboard() = 0;
+    // Prints the client area as one landscape page on the default printer; without a printer the user
+    // picks a PDF file. False when the user cancelled.
+    virtual bool printClientArea(common::Dialogs& dialogs) = 0;
+    // Opens the web map window; false when this build has none. Its closing shows the picture list.
+    virtual bool openWebMap() = 0;
+
+    virtual float scrollZoomFactor() const = 0;
+    virtual void setScrollZoomFactor(float factor) = 0;
 };
 
 class PictureCommands {
@@ -30,20 +49,36 @@ public:
     static constexpr const char* kOpenFilter =
         "Pic files (*.bmp;*.jpg;*.gif;*.wmf)|*.bmp;*.jpg;*.gif;*.wmf|Bmp (*.bmp)|*.bmp|Jpeg (*.jpg)|*.jpg|"
         "Gif (*.gif)|*.gif|WMF metafile (*.wmf)|*.wmf|All files (*.*)|*.*|";
+    static constexpr const char* kSaveFilter =
+        "Pic files (*.jpg;*.bmp)|*.jpg;*.bmp|Jpeg (*.jpg)|*.jpg|Bmp (*.bmp)|*.bmp|All files (*.*)|*.*|";
 
-    PictureCommands(measure::MapSurface& surface, measure::MeasureController& controller,
-                    common::Dialogs& dialogs, PictureHost& host);
+    PictureCommands(measure::MapSurface& surface, measure::MeasureState& state,
+                    measure::MeasureController& controller, common::Dialogs& dialogs, PictureHost& host);
 
     // An entry of the picture list was clicked.
     void run(const std::string& item);
 
+    // The default name of a saved map picture: "Brelix" + the area number + ".jpg".
+    static std::string defaultImageName(int measureNumber);
+    // Whether a chosen name is written as JPEG: its lower-case form contains ".jpg" anywhere.
+    static bool writesJpeg(const std::string& name);
+    // The scroll/zoom factor an answer sets: 0 < value <= 0.5; nothing for anything else.
+    static std::optional<float> scrollZoomAnswer(const std::string& answer);
+
 private:
     void loadMapFile();
+    void saveMapImage();
     void clearMapImage();
+    void pasteFromClipboard();
+    void copyToClipboard();
+    void scrollZoomSpeed();
+    void print();
+    void bigWebMap();
     void unloadLabels();
     void clearMeasurement();
 
     measure::MapSurface& surface_;
+    measure::MeasureState& state_;
     measure::MeasureController& controller_;
     common::Dialogs& dialogs_;
     PictureHost& host_;

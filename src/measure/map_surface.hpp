@@ -60,6 +60,8 @@ public:
     int upDown1Value = 1;
     int upDown1Step = 1;
     int option1 = 0;
+    // The shared file dialog's cancel-raises-error setting: off at start, turned on for good by the saves.
+    bool dialogCancelRaisesError = false;
 
     // Picture geometry the measuring logic reads, view units.
     virtual float imageLeft() const = 0;

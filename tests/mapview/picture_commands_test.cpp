@@ -1,0 +1,183 @@
+// The picture menu's rules: default names, the ".jpg" rule, the scroll/zoom speed, the silent save,
+// the cancel setting of the shared dialog, and that nothing is cleared for a picture that cannot be had.
+#include "mapview/picture_commands.hpp"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/failure.hpp"
+#include "measure/fakes.hpp"
+#include "support/recording_dialogs.hpp"
+
+namespace brelvo::mapview {
+namespace {
+
+// Records what the window was asked to do, in order.
+class FakeHost : public PictureHost {
+public:
+    std::vector<std::string> calls;
+    std::optional<std::string> decodeError;
+    std::optional<std::string> clipboardError;
+    bool failWrites = false;
+    bool webMap = false;
+    float factor = 0.05f;
+
+    std::optional<std::string> decodePicture(const std::string& path) override {
+        calls.push_back("decode " + path);
+        return decodeError;
+    }
+    std::optional<std::string> decodeClipboardPicture() override {
+        calls.push_back("clipboard in");
+        return clipboardError;
+    }
+    void showDecodedPicture() override { calls.push_back("show"); }
+    void clearPicture() override { calls.push_back("clear picture"); }
+    void scrollPicture(int mode) override { calls.push_back("scroll " + std::to_string(mode)); }
+    std::string programFolder() const override { return "/prog"; }
+    void setPanZoomVisible(bool visible) override { calls.push_back(visible ? "control on" : "control off"); }
+    void captureClientArea() override { calls.push_back("capture"); }
+    void saveCaptureAsJpeg(const std::string& path, int quality) override {
+        calls.push_back("jpeg " + path + " " + std::to_string(quality));
+        if (failWrites) throw common::pathFileAccessError();
+    }
+    void saveCaptureAsBitmap(const std::string& path) override {
+        calls.push_back("bmp " + path);
+        if (failWrites) throw common::pathFileAccessError();
+    }
+    void copyCaptureToClipboard() override { calls.push_back("clipboard out"); }
+    bool printClientArea(common::Dialogs&) override {
+        calls.push_back("print");
+        return true;
+    }
+    bool openWebMap() override { return webMap; }
+    float scrollZoomFactor() const override { return factor; }
+    void setScrollZoomFactor(float f) override { factor = f; }
+};
+
+struct Window {
+    measure::FakeSurface surface;
+    measure::MeasureState state;
+    testing_support::RecordingDialogs dialogs;
+    measure::MeasureController controller{state, surface, dialogs};
+    FakeHost host;
+    PictureCommands commands{surface, state, controller, dialogs, host};
+
+    // One traced area: two segments and the closing one.
+    void traceArea() {
+        surface.viewHeightValue = 9000;
+        controller.runCommand("Start Area");
+        controller.mapMouseUp(measure::MouseButton::Left, 1000, 1000);
+        controller.mapMouseUp(measure::MouseButton::Left, 4000, 1000);
+        controller.mapMouseUp(measure::MouseButton::Left, 4000, 4000);
+        controller.runCommand("End Area/Line");
+    }
+};
+
+TEST(PictureCommands, NamesAndRules) {
+    EXPECT_EQ(PictureCommands::defaultImageName(0), "Brelix0.jpg");
+    EXPECT_EQ(PictureCommands::defaultImageName(3), "Brelix3.jpg");
+    for (const char* jpeg : {"MAP.JPG", "map.jpg.bak", "x.jpgfile", "a.Jpg"}) {
+        EXPECT_TRUE(PictureCommands::writesJpeg(jpeg)) << jpeg;
+    }
+    for (const char* bitmap : {"map.jpeg", "map.bmp", "jpg", ""}) EXPECT_FALSE(PictureCommands::writesJpeg(bitmap));
+    EXPECT_EQ(PictureCommands::scrollZoomAnswer("0.5"), 0.5f);
+    EXPECT_EQ(PictureCommands::scrollZoomAnswer("0.1 faster"), 0.1f);
+    for (const char* refused : {"", "0", "-0.2", "0.51", "fast"}) {
+        EXPECT_FALSE(PictureCommands::scrollZoomAnswer(refused).has_value()) << refused;
+    }
+}
+
+TEST(PictureCommands, ScrollZoomSpeedAsksWithTheCurrentFactor) {
+    Window w;
+    w.dialogs.answers = {std::string("0.2")};
+    w.commands.run("Scroll/Zoom Speed");
+    ASSERT_EQ(w.dialogs.inputRequests.size(), 1u);
+    EXPECT_EQ(w.dialogs.inputRequests[0].prompt, "Enter scoll/zoom factor:");
+    EXPECT_EQ(w.dialogs.inputRequests[0].title, "Scroll/Zoom Speed");
+    EXPECT_EQ(w.dialogs.inputRequests[0].defaultText, "0.05");
+    EXPECT_EQ(w.host.factor, 0.2f);
+    w.dialogs.answers = {std::string("0.9")};
+    w.commands.run("Scroll/Zoom Speed");
+    EXPECT_EQ(w.host.factor, 0.2f);
+}
+
+TEST(PictureCommands, SaveMapImageCapturesWithoutTheControlAndFailsSilently) {
+    Window w;
+    w.traceArea();
+    w.dialogs.answers = {std::string("/maps/Basin.JPG")};
+    w.commands.run("Save Map Image");
+    ASSERT_EQ(w.dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(w.dialogs.fileRequests[0].fileName, "Brelix1.jpg");
+    EXPECT_TRUE(w.dialogs.fileRequests[0].save);
+    EXPECT_EQ(w.host.calls,
+              (std::vector<std::string>{"control off", "capture", "jpeg /maps/Basin.JPG 90", "control on"}));
+    EXPECT_FALSE(w.surface.text1.visible);  // hidden before the capture
+
+    // A bitmap name, a failing write, an empty name: never a message, the control always back.
+    w.host.calls.clear();
+    w.host.failWrites = true;
+    w.dialogs.answers = {std::string("/maps/basin.bmp"), std::string("")};
+    w.commands.run("Save Map Image");
+    w.commands.run("Save Map Image");
+    EXPECT_EQ(w.host.calls, (std::vector<std::string>{"control off", "capture", "bmp /maps/basin.bmp", "control on",
+                                                      "control off", "capture", "control on"}));
+    EXPECT_TRUE(w.dialogs.messages.empty());
+}
+
+TEST(PictureCommands, ACancelledLoadKeepsTheMapAndOnlyAfterASaveSaysSo) {
+    Window w;
+    w.traceArea();
+    w.commands.run("Load Map File");  // cancelled
+    EXPECT_TRUE(w.dialogs.messages.empty());
+    EXPECT_EQ(w.state.measureNumber, 1);
+    EXPECT_TRUE(w.host.calls.empty());
+
+    w.commands.run("Save Map Image");  // cancelled too, silently; turns the cancel setting on for good
+    w.commands.run("Load Map File");
+    EXPECT_EQ(w.dialogs.messages, (std::vector<std::string>{"Cancel was selected."}));
+    EXPECT_EQ(w.state.measureNumber, 1);
+    EXPECT_EQ(w.surface.line1.size(), 3u);
+}
+
+TEST(PictureCommands, APictureThatCannotBeHadClearsNothing) {
+    Window w;
+    w.traceArea();
+    w.host.decodeError = "Invalid picture";
+    w.dialogs.answers = {std::string("/maps/notes.txt")};
+    w.commands.run("Load Map File");
+    w.host.clipboardError = "The clipboard holds no picture. Copy a map picture first.";
+    w.commands.run("Paste From Clipboard");
+    EXPECT_EQ(w.dialogs.messages, (std::vector<std::string>{"Invalid picture", *w.host.clipboardError}));
+    EXPECT_EQ(w.state.measureNumber, 1);
+    EXPECT_EQ(w.surface.line1.size(), 3u);
+
+    // A good picture clears every line and label, then shows and centres the new one.
+    w.host.calls.clear();
+    w.host.clipboardError.reset();
+    w.commands.run("Paste From Clipboard");
+    EXPECT_EQ(w.host.calls, (std::vector<std::string>{"clipboard in", "show", "scroll 4"}));
+    EXPECT_EQ(w.state.measureNumber, 0);
+    EXPECT_EQ(w.surface.line1.size(), 1u);
+    EXPECT_EQ(w.surface.relayoutCalls, 1);
+}
+
+TEST(PictureCommands, CopyPrintAndTheWebMap) {
+    Window w;
+    w.commands.run("Copy to Clipboard");
+    w.commands.run("Print");
+    EXPECT_EQ(w.host.calls, (std::vector<std::string>{"control off", "capture", "clipboard out", "control on",
+                                                      "control off", "print", "control on"}));
+    w.commands.run("Big Google Maps");
+    EXPECT_EQ(w.dialogs.messages, (std::vector<std::string>{"The web map is not available in this build."}));
+    w.host.webMap = true;
+    w.dialogs.messages.clear();
+    w.commands.run("Big Google Maps");
+    EXPECT_TRUE(w.dialogs.messages.empty());
+    EXPECT_FALSE(w.surface.lstMenu2.visible);  // stays hidden until the web map closes
+}
+
+}  // namespace
+}  // namespace brelvo::mapview

@@ -1,0 +1,200 @@
+// The coordinate file, label editing, listing and label drags, and the help launcher's fallback box.
+#include "measure/coordinate_listing.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "measure/command_controller.hpp"
+#include "measure/fakes.hpp"
+#include "support/recording_dialogs.hpp"
+
+namespace brelvo::measure {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+// A fresh folder standing in for the program's folder.
+class ListingTest : public ::testing::Test {
+protected:
+    ListingTest() {
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        folder = fs::path(::testing::TempDir()) / ("brelvo_listing_" + test);
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        // Picture at (40, 20) in a view 1000 high; 1 ft per view unit, areas in acres.
+        surface.imageLeftValue = 40;
+        surface.imageTopValue = 20;
+        surface.viewHeightValue = 1000;
+        state.lengthUnitText = " (ft)";
+        state.areaUnitText = " (acres)";
+        state.areaFactor = 0.000022957f;
+    }
+    ~ListingTest() override { fs::remove_all(folder); }
+
+    void save() { SaveCoordinateText(state, surface, dialogs, folder.string()); }
+
+    fs::path folder;
+    MeasureState state;
+    FakeSurface surface;
+    testing_support::RecordingDialogs dialogs;
+};
+
+TEST_F(ListingTest, FirstAreaIsSavedUnderItsDefaultNameExactlyAsListed) {
+    MeasureController controller(state, surface, dialogs);
+    controller.runCommand("Start Area");
+    const std::pair<float, float> clicks[] = {{60, 80}, {260, 80}, {260, 280}, {60, 280}};
+    for (const auto& [x, y] : clicks) controller.mapMouseUp(MouseButton::Left, x, y);
+    controller.runCommand("End Area/Line");
+
+    dialogs.answers.push_back((folder / "BrelixData1.txt").string());
+    save();
+
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    const auto& request = dialogs.fileRequests[0];
+    EXPECT_EQ(request.fileName, "BrelixData1.txt");
+    EXPECT_EQ(request.initialDir, folder.string());
+    EXPECT_EQ(request.filter, "Text file (*.txt)|*.txt|All files (*.*)|*.*|");
+    EXPECT_TRUE(request.save);
+    // Square of 200 ft: 40000 sq ft is 0.918 acres.
+    EXPECT_EQ(fileBytes(folder / "BrelixData1.txt"),
+              "Area1 X,Y Coordinates   (ft)\r\n"
+              "100, 900\r\n300, 900\r\n300, 700\r\n100, 700\r\n100, 900\r\n"
+              "Xmin 100, Ymin 700, Xmax 300, Ymax 900\r\n"
+              "Area1= 0.918 (acres), Perimeter= 800 (ft), Centroid= 200, 800\r\n");
+    EXPECT_TRUE(dialogs.messages.empty());
+    // Nothing but the file itself is left in the folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+TEST_F(ListingTest, SavingOverALongerFileLeavesNoTrailingBytesAndWritesSingleBytes) {
+    const fs::path target = folder / "listing.txt";
+    writeBytes(target, std::string(500, 'x'));
+    // A degree sign has a one-byte form; an arrow has none.
+    surface.text1.text = "Area1 X,Y Coordinates  \r\n1, 2\r\nnote 5\xC2\xB0 \xE2\x86\x92 outlet\r\n";
+    dialogs.answers.push_back(target.string());
+    save();
+    EXPECT_EQ(fileBytes(target), "Area1 X,Y Coordinates  \r\n1, 2\r\nnote 5\xB0 ? outlet\r\n");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ListingTest, CancelledOrFailedSaveIsSilentAndKeepsTheOldFile) {
+    surface.text1.text = "Area1 X,Y Coordinates  \r\n1, 2\r\n";
+    state.measureNumber = 3;
+    save();  // no answer: cancelled
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].fileName, "BrelixData3.txt");
+    EXPECT_TRUE(fs::is_empty(folder));
+
+    // The temporary file cannot be made: the file already there stays whole.
+    const fs::path target = folder / "kept.txt";
+    writeBytes(target, "old listing\r\n");
+    fs::create_directory(folder / ".kept.txt.saving");
+    dialogs.answers.push_back(target.string());
+    save();
+    EXPECT_EQ(fileBytes(target), "old listing\r\n");
+
+    // A folder that does not exist.
+    dialogs.answers.push_back((folder / "missing" / "a.txt").string());
+    save();
+    EXPECT_FALSE(fs::exists(folder / "missing"));
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.inputRequests.empty());
+}
+
+TEST_F(ListingTest, LabelEditKeepsTheCaptionOnAnEmptyAnswer) {
+    surface.label1.resize(2);
+    surface.label1[1].caption = "Area2= 1.50 (acres), Perimeter= 1200 (ft)";
+    dialogs.answers.push_back(std::string());
+    editLabel(surface, 1, dialogs);
+    ASSERT_EQ(dialogs.inputRequests.size(), 1u);
+    EXPECT_EQ(dialogs.inputRequests[0].prompt, "Edit label:");
+    EXPECT_EQ(dialogs.inputRequests[0].title, "Edit Label");
+    EXPECT_EQ(dialogs.inputRequests[0].defaultText, "Area2= 1.50 (acres), Perimeter= 1200 (ft)");
+    EXPECT_EQ(surface.label1[1].caption, "Area2= 1.50 (acres), Perimeter= 1200 (ft)");
+
+    dialogs.answers.push_back(std::nullopt);  // cancelled
+    editLabel(surface, 1, dialogs);
+    EXPECT_EQ(surface.label1[1].caption, "Area2= 1.50 (acres), Perimeter= 1200 (ft)");
+
+    dialogs.answers.push_back("North fork");
+    editLabel(surface, 1, dialogs);
+    EXPECT_EQ(surface.label1[1].caption, "North fork");
+    EXPECT_EQ(surface.label1[0].caption, "");
+}
+
+TEST_F(ListingTest, DragKeepsTheGrabbedPointUnderThePointer) {
+    surface.text1.left = 100;
+    surface.text1.top = 200;
+    dragPress(state, 30, 40);
+    EXPECT_EQ(state.grabPoint, (PointF{30, 40}));
+    dragMove(state, surface, DragTarget::text1(), 75, 10);
+    EXPECT_EQ(surface.text1.left, 145);
+    EXPECT_EQ(surface.text1.top, 170);
+    // The box has moved under the pointer: the same screen point is now the grabbed point again.
+    dragMove(state, surface, DragTarget::text1(), 30, 40);
+    EXPECT_EQ(surface.text1.left, 145);
+    EXPECT_EQ(surface.text1.top, 170);
+
+    surface.label1.resize(2);
+    surface.label1[1].left = 6000;
+    surface.label1[1].top = 3000;
+    dragPress(state, 150, 75);
+    dragMove(state, surface, DragTarget::label(1), 450, 15);
+    EXPECT_EQ(surface.label1[1].left, 6300);
+    EXPECT_EQ(surface.label1[1].top, 2940);
+    EXPECT_EQ(surface.label1[0].left, 0);
+    EXPECT_EQ(surface.text1.left, 145);
+}
+
+class FakeViewer : public TextViewer {
+public:
+    enum class Outcome { Starts, DoesNotStart, Throws } outcome = Outcome::Starts;
+    std::vector<std::string> opened;
+    bool open(const std::string& path) override {
+        opened.push_back(path);
+        if (outcome == Outcome::Throws) throw std::runtime_error("cannot start");
+        return outcome == Outcome::Starts;
+    }
+};
+
+TEST(HelpLauncher, FallbackBoxShowsTheCommandLineWhenNoViewerStarts) {
+    testing_support::RecordingDialogs dialogs;
+    FakeViewer viewer;
+    const std::string path = helpTextPath("/opt/brelvo");
+    EXPECT_EQ(path, "/opt/brelvo/BrelvoHelp.txt");
+
+    OpenInNotepad(path, viewer, dialogs);
+    EXPECT_EQ(viewer.opened, std::vector<std::string>{path});
+    EXPECT_TRUE(dialogs.inputRequests.empty());
+
+    viewer.outcome = FakeViewer::Outcome::DoesNotStart;
+    OpenInNotepad(path, viewer, dialogs);
+    viewer.outcome = FakeViewer::Outcome::Throws;
+    OpenInNotepad(path, viewer, dialogs);
+    ASSERT_EQ(dialogs.inputRequests.size(), 2u);
+    for (const auto& request : dialogs.inputRequests) {
+        EXPECT_EQ(request.prompt, "Cant find Notepad.exe");
+        EXPECT_EQ(request.title, "notepad /opt/brelvo/BrelvoHelp.txt");
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+}  // namespace
+}  // namespace brelvo::measure
