@@ -1,6 +1,9 @@
 // The measuring window under real mouse and keyboard events: the widgets must deliver positions in view
 // units (15 per pixel at 96 dpi) and drive the same logic the script runner replays.
+#include <QClipboard>
+#include <QDir>
 #include <QGroupBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -153,6 +156,39 @@ private slots:
         window_->chooseCommand("Undo Current Line");
         // The cut finds the line feed before "note": the typed line goes, the points' lines stay.
         QCOMPARE(text->toPlainText(), QStringLiteral("Area1 X,Y Coordinates  \n1000, 8000\n2000, 8000\n"));
+    }
+
+    void savedAndCopiedViewsLeaveOutTheControlsAndMenus() {
+        // A view with the coordinate box, the command menu and the pan/zoom control all showing, and a
+        // traced line, then saved as a bitmap and copied (printing draws the same capture).
+        window_->chooseCommand("Start Stream Line");
+        window_->mapMouseUp(brelvo::measure::MouseButton::Left, 3000, 3000);
+        window_->mapMouseUp(brelvo::measure::MouseButton::Left, 6000, 3000);
+        window_->mapMouseUp(brelvo::measure::MouseButton::Right, 0, 0);
+        QVERIFY(window_->control(QStringLiteral("Text1"))->isVisible());
+        QVERIFY(window_->control(QStringLiteral("lstMenu1"))->isVisible());
+        const QString folder = QDir::tempPath() + QStringLiteral("/brelvo_view_test");
+        QDir().mkpath(folder);
+        const QString bmp = folder + QStringLiteral("/view.bmp");
+        QFile::remove(bmp);
+        window_->chooseCommand("Load/Save Map");
+        dialogs_.queueAnswer(bmp.toStdString());
+        window_->choosePicture("Save Map Image");
+        window_->chooseCommand("Load/Save Map");
+        window_->choosePicture("Copy to Clipboard");
+
+        const QImage saved(bmp);
+        const QImage copied = QGuiApplication::clipboard()->image();
+        QCOMPARE(saved.size(), QSize(800, 600));
+        QCOMPARE(copied.size(), QSize(800, 600));
+        const QRgb background = qRgb(0xE8, 0xEA, 0xED);
+        for (const QImage& image : {saved, copied}) {
+            QCOMPARE(image.pixel(790, 590), background);  // where the pan/zoom control stands
+            QCOMPARE(image.pixel(60, 60), background);    // where the menu and the coordinate box were
+            QCOMPARE(image.pixel(300, 200), qRgb(0, 0, 255));  // the stream line, 3000..6000 view units
+        }
+        // The control is back on the screen afterwards.
+        QVERIFY(window_->control(QStringLiteral("img4Way"))->isVisible());
     }
 };
 
