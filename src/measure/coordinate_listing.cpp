@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "common/numbers.hpp"
+#include "common/single_byte_text.hpp"
 
 namespace brelvo::measure {
 
@@ -15,40 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Files are single-byte text while the box holds UTF-8: a character up to U+00FF becomes its one byte
-// and any other "?". A byte that starts no valid UTF-8 sequence is taken as a single-byte character.
-std::string singleByteText(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        if (lead < 0x80) {
-            length = 1;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-        }
-        bool valid = length > 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-        }
-        if (!valid || length == 1) {
-            result += text[i];
-            ++i;
-            continue;
-        }
-        const unsigned code =
-            length == 2 ? ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu) : 0x100u;
-        result += code <= 0xFF ? static_cast<char>(code) : '?';
-        i += length;
-    }
-    return result;
-}
 
 // Writes `bytes` to `target` through a temporary file beside it, renamed over it only when complete,
 // so a failed save never costs the user the file that was there. False when anything failed.
@@ -101,7 +68,7 @@ void SaveCoordinateText(const MeasureState& state, const MapSurface& surface, co
         request.save = true;
         const auto chosen = dialogs.fileDialog(request);
         if (!chosen || chosen->empty()) return;
-        (void)replaceFile(fs::path(*chosen), singleByteText(surface.text1.text));
+        (void)replaceFile(fs::path(*chosen), common::singleByteText(surface.text1.text));
     } catch (const std::exception&) {
         return;
     }

@@ -6,6 +6,7 @@
 
 #include "basin/hydrograph_file.hpp"
 #include "common/failure.hpp"
+#include "common/single_byte_text.hpp"
 #include "common/numbers.hpp"
 #include "runoff/losses.hpp"
 
@@ -22,41 +23,6 @@ std::string rightAligned(const std::string& text, std::size_t width) {
     return std::string(width - text.size(), ' ') + text;
 }
 
-// The report is written as single-byte text: the fields hold UTF-8, so a character up to U+00FF
-// becomes its one byte and any other character "?". A byte that starts no valid UTF-8 sequence is
-// taken as a single-byte character already and kept.
-std::string singleByteText(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        if (lead < 0x80) {
-            length = 1;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-        }
-        bool valid = length > 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-        }
-        if (!valid || length == 1) {
-            result += text[i];
-            ++i;
-            continue;
-        }
-        const unsigned code =
-            length == 2 ? ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu) : 0x100u;
-        result += code <= 0xFF ? static_cast<char>(code) : '?';
-        i += length;
-    }
-    return result;
-}
 
 void writeHeader(std::ostream& out, const basin::RunoffState& state, const basin::RunoffFields& fields,
                  const ReportInputs& inputs) {
@@ -211,7 +177,7 @@ void writeReport(const std::string& path, basin::RunoffState& state, basin::Runo
     if (!file) throw common::pathFileAccessError();
     std::ostringstream text;
     writeReport(text, state, fields, chart, inputs);
-    file << singleByteText(text.str());
+    file << common::singleByteText(text.str());
     file.close();
     if (!file) throw common::RuntimeFailure(57, "Device I/O error");
 }
