@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/failure.hpp"
+#include "common/file_replace.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::basin {
@@ -274,38 +275,12 @@ void writeStep(float step, RunoffFields& fields) {
 
 // Copies `from` to `to` through a temporary file beside `to`, renamed over it only when complete.
 void copyThroughTemporary(const std::string& from, const std::string& to) {
-    namespace fs = std::filesystem;
     std::ifstream source(from, std::ios::binary);
     if (!source) throw common::fileNotFound();
     const std::string content{std::istreambuf_iterator<char>(source), std::istreambuf_iterator<char>()};
     if (source.bad()) throw common::pathFileAccessError();
 
-    const fs::path target(to);
-    if (!target.has_filename()) throw common::pathFileAccessError();
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) throw common::pathNotFound();
-
-    const fs::path temporary = folder / ("." + target.filename().string() + ".saving");
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) throw common::pathFileAccessError();
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temporary, ec);
-            throw common::pathFileAccessError();
-        }
-    }
-    // A replaced file keeps its permissions.
-    const fs::file_status old = fs::status(target, ec);
-    if (!ec && fs::exists(old)) fs::permissions(temporary, old.permissions(), ec);
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw common::pathFileAccessError();
-    }
+    common::replaceFile(to, content);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "common/file_replace.hpp"
 #include "common/numbers.hpp"
 #include "common/single_byte_text.hpp"
 
@@ -16,36 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
-// Writes `bytes` to `target` through a temporary file beside it, renamed over it only when complete,
-// so a failed save never costs the user the file that was there. False when anything failed.
-bool replaceFile(const fs::path& target, const std::string& bytes) {
-    std::error_code ec;
-    if (!target.has_filename()) return false;
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, ec)) return false;
-    const fs::path temporary = folder / ("." + target.filename().string() + ".saving");
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    // A replaced file keeps its permissions.
-    const fs::file_status old = fs::status(target, ec);
-    if (!ec && fs::exists(old)) fs::permissions(temporary, old.permissions(), ec);
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -68,7 +39,7 @@ void SaveCoordinateText(const MeasureState& state, const MapSurface& surface, co
         request.save = true;
         const auto chosen = dialogs.fileDialog(request);
         if (!chosen || chosen->empty()) return;
-        (void)replaceFile(fs::path(*chosen), common::singleByteText(surface.text1.text));
+        common::replaceFile(*chosen, common::singleByteText(surface.text1.text));
     } catch (const std::exception&) {
         return;
     }
