@@ -1,5 +1,7 @@
 // Benchmark: the whole "Compute Hydrograph" run, report file included, at 9,000 ordinates vs a bare multiply-add loop.
 #include <benchmark/benchmark.h>
+
+#include "ratio_reporter.hpp"
 #include <unistd.h>
 
 #include <algorithm>
@@ -313,53 +315,12 @@ BENCHMARK(BareMultiplyAdd)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReportToString)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReportToFile)->Unit(benchmark::kMillisecond);
 
-// The console report, and then the ratios of the separate benchmarks' times (the medians with
-// --benchmark_repetitions), beside the counters taken side by side within WholeComputeRun.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    // Colour only on a terminal, so that a report piped into a file stays plain text.
-    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& reports) override {
-        for (const Run& run : reports) {
-            if (run.error_occurred) continue;
-            const std::string& name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Iteration && medians_.count(name) == 0) {
-                times_[name] = run.GetAdjustedRealTime();
-            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                times_[name] = run.GetAdjustedRealTime();
-                medians_[name] = true;
-            }
-        }
-        ConsoleReporter::ReportRuns(reports);
-    }
-
-    void printRatios() const {
-        const auto whole = times_.find("WholeComputeRun");
-        if (whole == times_.end() || whole->second <= 0) return;
-        const auto bare = times_.find("BareMultiplyAdd");
-        if (bare != times_.end() && bare->second > 0) {
-            std::printf("whole run / bare multiply-add = %.2f\n", whole->second / bare->second);
-        }
-        for (const char* part : {"ReportToString", "ReportToFile"}) {
-            const auto report = times_.find(part);
-            if (report != times_.end()) std::printf("%s / whole run = %.2f\n", part, report->second / whole->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;  // milliseconds per iteration
-    std::map<std::string, bool> medians_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
+    return brelvo::bench::runWithRatios(argc, argv, [](const brelvo::bench::RatioReporter& r) {
+        r.printRatio("whole run / bare multiply-add", "WholeComputeRun", "BareMultiplyAdd");
+        r.printRatio("ReportToString / whole run", "ReportToString", "WholeComputeRun");
+        r.printRatio("ReportToFile / whole run", "ReportToFile", "WholeComputeRun");
+    });
 }

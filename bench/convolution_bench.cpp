@@ -1,5 +1,7 @@
 // Benchmark: excess, SCS unit graph and convolution of a 1-minute 24-hour storm vs a bare multiply-add loop.
 #include <benchmark/benchmark.h>
+
+#include "ratio_reporter.hpp"
 #include <unistd.h>
 
 #include <algorithm>
@@ -112,46 +114,11 @@ void BareMultiplyAdd(benchmark::State& bench) {
 BENCHMARK(ExcessUnitGraphConvolution)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BareMultiplyAdd)->Unit(benchmark::kMicrosecond);
 
-// The console report, and then the ratio of the two times of this run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    // Colour only on a terminal, so that a report piped into a file stays plain text.
-    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& reports) override {
-        // With --benchmark_repetitions the median of the repetitions is taken.
-        for (const Run& run : reports) {
-            if (run.error_occurred) continue;
-            if (run.run_type == Run::RT_Iteration && medians_.count(run.run_name.function_name) == 0) {
-                times_[run.run_name.function_name] = run.GetAdjustedRealTime();
-            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                times_[run.run_name.function_name] = run.GetAdjustedRealTime();
-                medians_[run.run_name.function_name] = true;
-            }
-        }
-        ConsoleReporter::ReportRuns(reports);
-    }
-    void printRatio() const {
-        const auto method = times_.find("ExcessUnitGraphConvolution");
-        const auto bare = times_.find("BareMultiplyAdd");
-        if (method == times_.end() || bare == times_.end() || bare->second <= 0) return;
-        std::printf("excess + unit graph + convolution / bare multiply-add = %.2f\n",
-                    method->second / bare->second);
-    }
-
-private:
-    std::map<std::string, double> times_;  // microseconds per iteration
-    std::map<std::string, bool> medians_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio();
-    benchmark::Shutdown();
-    return 0;
+    return brelvo::bench::runWithRatios(argc, argv, [](const brelvo::bench::RatioReporter& r) {
+        r.printRatio("excess + unit graph + convolution / bare multiply-add", "ExcessUnitGraphConvolution",
+                     "BareMultiplyAdd");
+    });
 }

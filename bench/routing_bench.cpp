@@ -1,5 +1,7 @@
 // Benchmark: `muskingum` and travel-time routing over 32,000 steps against bare loops doing the same arithmetic.
 #include <benchmark/benchmark.h>
+
+#include "ratio_reporter.hpp"
 #include <unistd.h>
 
 #include <algorithm>
@@ -165,63 +167,13 @@ BENCHMARK_CAPTURE(BareAveraging, Long32000, kTravelStep, kLongTravelHours)->Unit
 BENCHMARK_CAPTURE(TravelTime, Short16, kShortStep, kShortTravelHours)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BareAveraging, Short16, kShortStep, kShortTravelHours)->Unit(benchmark::kMicrosecond);
 
-// The console report, and then the ratio of each method's time to its bare loop's in this run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    // Colour only on a terminal, so that a report piped into a file stays plain text.
-    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& reports) override {
-        // With --benchmark_repetitions the median of the repetitions is taken.
-        for (const Run& run : reports) {
-            if (run.error_occurred) continue;
-            const std::string& base = run.run_name.function_name;
-            if (run.run_type == Run::RT_Iteration && medians_.count(base) == 0) {
-                times_[base] = run.GetAdjustedRealTime() * unitSeconds(run.time_unit);
-            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                times_[base] = run.GetAdjustedRealTime() * unitSeconds(run.time_unit);
-                medians_[base] = true;
-            }
-        }
-        ConsoleReporter::ReportRuns(reports);
-    }
-
-    void printRatios() const {
-        const std::pair<const char*, const char*> pairs[] = {
-            {"Muskingum32000", "BareMuskingumRecurrence"},
-            {"TravelTime/Long32000", "BareAveraging/Long32000"},
-            {"TravelTime/Short16", "BareAveraging/Short16"},
-        };
-        for (const auto& [method, bare] : pairs) {
-            const auto m = times_.find(method);
-            const auto b = times_.find(bare);
-            if (m == times_.end() || b == times_.end() || b->second <= 0) continue;
-            std::printf("%s / %s = %.2f\n", method, bare, m->second / b->second);
-        }
-    }
-
-private:
-    static double unitSeconds(benchmark::TimeUnit unit) {
-        switch (unit) {
-            case benchmark::kNanosecond: return 1e-9;
-            case benchmark::kMicrosecond: return 1e-6;
-            case benchmark::kMillisecond: return 1e-3;
-            default: return 1.0;
-        }
-    }
-
-    std::map<std::string, double> times_;  // seconds per iteration
-    std::map<std::string, bool> medians_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
-    benchmark::Shutdown();
-    return 0;
+    return brelvo::bench::runWithRatios(argc, argv, [](const brelvo::bench::RatioReporter& r) {
+        r.printRatio("Muskingum32000 / BareMuskingumRecurrence", "Muskingum32000", "BareMuskingumRecurrence");
+        r.printRatio("TravelTime/Long32000 / BareAveraging/Long32000", "TravelTime/Long32000",
+                     "BareAveraging/Long32000");
+        r.printRatio("TravelTime/Short16 / BareAveraging/Short16", "TravelTime/Short16", "BareAveraging/Short16");
+    });
 }
