@@ -8,6 +8,7 @@ BRELVO_PACKAGES=(
   libwmf-dev fonts-urw-base35
   libturbojpeg0-dev libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
+  clang-format
 )
 
 # Installs missing Debian packages as root; otherwise prints the one line to run and stops.
