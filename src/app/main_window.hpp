@@ -5,8 +5,10 @@
 
 #include <QWidget>
 #include <memory>
+#include <string_view>
 #include <vector>
 
+#include "app/map_picture_host.hpp"
 #include "common/dialogs.hpp"
 #include "mapview/picture_commands.hpp"
 #include "mapview/picture_renderer.hpp"
@@ -33,8 +35,8 @@ class MapView;
 class RunoffWindow;
 class PanZoomControl;
 
-class MainWindow : public QWidget, public measure::MapSurface, public mapview::PictureHost {
-public:
+class MainWindow : public QWidget, public measure::MapSurface {
+  public:
     explicit MainWindow(common::Dialogs& dialogs);
     ~MainWindow() override;
 
@@ -55,6 +57,9 @@ public:
 
     // A named control for the script runner ("Text2", "Form1.Command1", ...); nullptr when unknown.
     QWidget* control(const QString& name) const;
+    // A control that code names (common::controls::form1): one that does not exist is a programming
+    // error, thrown as std::logic_error.
+    QWidget& requiredControl(std::string_view name) const;
     bool hasCommandItem(const std::string& item) const;
     bool hasPictureItem(const std::string& item) const;
 
@@ -77,24 +82,10 @@ public:
     void changed(measure::SurfacePart part) override;
     void broughtToFront(measure::SurfacePart part) override;
 
-    // PictureHost
-    std::optional<std::string> decodePicture(const std::string& path) override;
-    std::optional<std::string> decodeClipboardPicture() override;
-    void showDecodedPicture() override;
-    void clearPicture() override;
-    void scrollPicture(int mode) override;
-    std::string programFolder() const override;
-    void setPanZoomVisible(bool visible) override;
-    void captureClientArea() override;
-    void saveCaptureAsJpeg(const std::string& path, int quality) override;
-    void saveCaptureAsBitmap(const std::string& path) override;
-    void copyCaptureToClipboard() override;
-    bool printClientArea(common::Dialogs& dialogs) override;
-    bool openWebMap() override;
-    float scrollZoomFactor() const override;
-    void setScrollZoomFactor(float factor) override;
+    // The picture commands' side of the window.
+    mapview::PictureHost& pictureHost() { return pictureHost_; }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -115,9 +106,7 @@ private:
     measure::MeasureState state_;
     mapview::ViewGeometry geometry_;
     mapview::PictureRenderer renderer_;
-    QImage decoded_;
-    QImage capture_;                   // the client area as last captured
-    std::unique_ptr<QWidget> webMap_;  // the web map window once opened
+    MapPictureHost pictureHost_;
     measure::MeasureController controller_;
     mapview::PictureCommands pictureCommands_;
 
