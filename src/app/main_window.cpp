@@ -67,8 +67,9 @@ measure::MouseButton measureButton(Qt::MouseButton button) {
 MainWindow::MainWindow(common::Dialogs& dialogs)
     : dialogs_(dialogs),
       tpp_(1440.0f / static_cast<float>(logicalDpiX() > 0 ? logicalDpiX() : 96)),
-      pictureHost_(*this, *this, geometry_, renderer_, tpp_,
-                   {[this] { syncGeometry(); }, [this](bool visible) { img4Way_->setVisible(visible); }}),
+      pictureHost_(
+          *this, *this, geometry_, renderer_, tpp_,
+          {[this] { syncGeometry(); }, [this](bool visible) { panZoomControl_->setVisible(visible); }}),
       controller_(state_, *this, dialogs_),
       pictureCommands_(*this, state_, controller_, dialogs_, pictureHost_) {
     controller_.scale().setTwipsPerPixelX(tpp_);
@@ -117,10 +118,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         const float x = static_cast<float>(mouse->position().x()) * tpp_;
         const float y = static_cast<float>(mouse->position().y()) * tpp_;
-        if (watched == lstMenu1_->viewport() && type == QEvent::MouseButtonPress &&
+        if (watched == commandList_->viewport() && type == QEvent::MouseButtonPress &&
             mouse->button() == Qt::LeftButton) {
             controller_.commandMenuPress(x, y);
-        } else if (watched == frameScale_) {
+        } else if (watched == scalePanel_) {
             if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
                 controller_.scale().panelPress(x, y);
                 return true;
@@ -129,9 +130,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
                 controller_.scale().panelDrag(x, y);
                 return true;
             }
-        } else if (watched == text1_->viewport()) {
+        } else if (watched == coordinateBox_->viewport()) {
             // Positions relative to the whole box, frame included, as the box is what moves.
-            const QPointF p = text1_->viewport()->mapTo(text1_, mouse->position());
+            const QPointF p = coordinateBox_->viewport()->mapTo(coordinateBox_, mouse->position());
             const float bx = static_cast<float>(p.x()) * tpp_;
             const float by = static_cast<float>(p.y()) * tpp_;
             if (type == QEvent::MouseButtonPress) {
@@ -201,11 +202,11 @@ void MainWindow::chooseCommand(const std::string& item) { controller_.runCommand
 void MainWindow::choosePicture(const std::string& item) { pictureCommands_.run(item); }
 
 bool MainWindow::hasCommandItem(const std::string& item) const {
-    return !lstMenu1_->findItems(QString::fromStdString(item), Qt::MatchExactly).isEmpty();
+    return !commandList_->findItems(QString::fromStdString(item), Qt::MatchExactly).isEmpty();
 }
 
 bool MainWindow::hasPictureItem(const std::string& item) const {
-    return !lstMenu2_->findItems(QString::fromStdString(item), Qt::MatchExactly).isEmpty();
+    return !pictureList_->findItems(QString::fromStdString(item), Qt::MatchExactly).isEmpty();
 }
 
 QWidget* MainWindow::control(const QString& qualified) const {
@@ -237,8 +238,12 @@ void MainWindow::changed(measure::SurfacePart part) {
     using measure::SurfacePart;
     switch (part) {
         case SurfacePart::Caption: setWindowTitle(QString::fromStdString(caption)); break;
-        case SurfacePart::Menu1: placeBox(lstMenu1_, lstMenu1); break;
-        case SurfacePart::Menu2: placeBox(lstMenu2_, lstMenu2); break;
+        case SurfacePart::Menu1:
+            placeBox(commandList_, lstMenu1);
+            break;
+        case SurfacePart::Menu2:
+            placeBox(pictureList_, lstMenu2);
+            break;
         case SurfacePart::Text1: syncText1(); break;
         case SurfacePart::Shape1:
         case SurfacePart::Shape2:
@@ -255,23 +260,31 @@ void MainWindow::changed(measure::SurfacePart part) {
 void MainWindow::broughtToFront(measure::SurfacePart part) {
     using measure::SurfacePart;
     switch (part) {
-        case SurfacePart::Menu1: lstMenu1_->raise(); break;
-        case SurfacePart::Menu2: lstMenu2_->raise(); break;
-        case SurfacePart::Text1: text1_->raise(); break;
-        case SurfacePart::ScalePanel: frameScale_->raise(); break;
+        case SurfacePart::Menu1:
+            commandList_->raise();
+            break;
+        case SurfacePart::Menu2:
+            pictureList_->raise();
+            break;
+        case SurfacePart::Text1:
+            coordinateBox_->raise();
+            break;
+        case SurfacePart::ScalePanel:
+            scalePanel_->raise();
+            break;
         case SurfacePart::Labels:
             for (auto* label : labels_) label->raise();
             break;
         default: break;
     }
-    img4Way_->raise();
+    panZoomControl_->raise();
 }
 
 void MainWindow::syncGeometry() {
     mapView_->setGeometry(px(geometry_.view.left), px(geometry_.view.top), px(geometry_.view.width),
                           px(geometry_.view.height));
-    img4Way_->move(px(geometry_.panZoom.left), px(geometry_.panZoom.top));
-    img4Way_->raise();
+    panZoomControl_->move(px(geometry_.panZoom.left), px(geometry_.panZoom.top));
+    panZoomControl_->raise();
     mapView_->update();
 }
 

@@ -110,19 +110,20 @@ private:
     measure::MeasureController controller_;
     mapview::PictureCommands pictureCommands_;
 
-    MapView* mapView_ = nullptr;
-    QListWidget* lstMenu1_ = nullptr;
-    QListWidget* lstMenu2_ = nullptr;
-    QPlainTextEdit* text1_ = nullptr;
-    std::vector<QLabel*> labels_;
-    QGroupBox* frameScale_ = nullptr;
-    QLineEdit* text2_ = nullptr;
-    QToolButton* spinUp_ = nullptr;
-    QToolButton* spinDown_ = nullptr;
-    QButtonGroup* option1_ = nullptr;
-    std::vector<QRadioButton*> optionButtons_;
-    QPushButton* command1_ = nullptr;
-    PanZoomControl* img4Way_ = nullptr;
+    // The widgets, with the control names (common::controls::form1) that scripts and the dump use.
+    MapView* mapView_ = nullptr;                    // UserControlPic1, which shows Image1
+    QListWidget* commandList_ = nullptr;            // lstMenu1
+    QListWidget* pictureList_ = nullptr;            // lstMenu2
+    QPlainTextEdit* coordinateBox_ = nullptr;       // Text1
+    std::vector<QLabel*> labels_;                   // Label1(0), Label1(1), ...
+    QGroupBox* scalePanel_ = nullptr;               // frameScale
+    QLineEdit* scaleDistanceBox_ = nullptr;         // Text2
+    QToolButton* spinUp_ = nullptr;                 // UpDown1.up
+    QToolButton* spinDown_ = nullptr;               // UpDown1.down
+    QButtonGroup* unitOptions_ = nullptr;           // Option1
+    std::vector<QRadioButton*> unitOptionButtons_;  // Option1(0), Option1(1), ...
+    QPushButton* scaleOkButton_ = nullptr;          // Command1
+    PanZoomControl* panZoomControl_ = nullptr;      // img4Way
     std::unique_ptr<RunoffWindow> runoff_;
     bool syncing_ = false;  // widgets are being set from the model: their change signals are not user input
 };

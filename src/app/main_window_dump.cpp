@@ -29,17 +29,17 @@ void MainWindow::dump(JsonWriter& j) const {
     j.key("caption").value(windowTitle().toStdString());
     j.key("pointer").value(pointer == measure::Pointer::Cross ? "cross" : "default");
     j.key(names::kText1).beginObject();
-    j.key("text").value(withCrLf(text1_->toPlainText()));
-    j.key("visible").value(text1_->isVisibleTo(this));
+    j.key("text").value(withCrLf(coordinateBox_->toPlainText()));
+    j.key("visible").value(coordinateBox_->isVisibleTo(this));
     j.key("left").value(text1.left).key("top").value(text1.top);
     j.endObject();
-    box(names::kLstMenu1, lstMenu1_, lstMenu1);
-    box(names::kLstMenu2, lstMenu2_, lstMenu2);
-    box(names::kFrameScale, frameScale_, frameScale);
+    box(names::kLstMenu1, commandList_, lstMenu1);
+    box(names::kLstMenu2, pictureList_, lstMenu2);
+    box(names::kFrameScale, scalePanel_, frameScale);
     box(names::kShape1, nullptr, shape1);
     box(names::kShape2, nullptr, shape2);
-    j.key(names::kText2).value(text2_->text().toStdString());
-    j.key(names::kOption1).value(option1_->checkedId());
+    j.key(names::kText2).value(scaleDistanceBox_->text().toStdString());
+    j.key(names::kOption1).value(unitOptions_->checkedId());
     j.key(names::kUpDown1)
         .beginObject()
         .key("value")
@@ -84,7 +84,7 @@ void MainWindow::dump(JsonWriter& j) const {
     const auto& pz = geometry_.panZoom;
     j.key(names::kImg4Way).beginObject();
     j.key("left").value(pz.left).key("top").value(pz.top).key("width").value(pz.width);
-    j.key("height").value(pz.height).key("visible").value(img4Way_->isVisibleTo(this));
+    j.key("height").value(pz.height).key("visible").value(panZoomControl_->isVisibleTo(this));
     j.endObject();
     j.key("twipsPerPixelX").value(tpp_);
     j.key("scrollZoomFactor").value(geometry_.scrollZoomFactor);

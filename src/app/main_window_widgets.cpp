@@ -63,75 +63,75 @@ void MainWindow::buildWidgets() {
         list->viewport()->installEventFilter(this);
         return list;
     };
-    lstMenu1_ = makeList(measure::MeasureController::commandItems(), names::kLstMenu1);
-    lstMenu2_ = makeList(measure::MeasureController::pictureItems(), names::kLstMenu2);
-    lstMenu1.width = lstMenu1_->width() * tpp_;
-    lstMenu1.height = lstMenu1_->height() * tpp_;
-    lstMenu2.width = lstMenu2_->width() * tpp_;
-    lstMenu2.height = lstMenu2_->height() * tpp_;
-    connect(lstMenu1_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        lstMenu1_->clearSelection();
+    commandList_ = makeList(measure::MeasureController::commandItems(), names::kLstMenu1);
+    pictureList_ = makeList(measure::MeasureController::pictureItems(), names::kLstMenu2);
+    lstMenu1.width = commandList_->width() * tpp_;
+    lstMenu1.height = commandList_->height() * tpp_;
+    lstMenu2.width = pictureList_->width() * tpp_;
+    lstMenu2.height = pictureList_->height() * tpp_;
+    connect(commandList_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        commandList_->clearSelection();
         chooseCommand(item->text().toStdString());
     });
-    connect(lstMenu2_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        lstMenu2_->clearSelection();
+    connect(pictureList_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        pictureList_->clearSelection();
         choosePicture(item->text().toStdString());
     });
 
-    text1_ = new QPlainTextEdit(mapView_);
-    text1_->setObjectName(qName(names::kText1));
-    text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    text1_->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 9));
-    text1_->setStyleSheet(
+    coordinateBox_ = new QPlainTextEdit(mapView_);
+    coordinateBox_->setObjectName(qName(names::kText1));
+    coordinateBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    coordinateBox_->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 9));
+    coordinateBox_->setStyleSheet(
         QStringLiteral("QPlainTextEdit { background: rgba(255,255,255,235); border: 1px solid #8a9099; "
                        "border-radius: 3px; }"));
-    text1_->setFixedSize(kText1WidthPixels, kText1HeightPixels);
+    coordinateBox_->setFixedSize(kText1WidthPixels, kText1HeightPixels);
     text1.width = kText1WidthPixels * tpp_;
     text1.height = kText1HeightPixels * tpp_;
-    text1_->hide();
+    coordinateBox_->hide();
     // A right press saves the listing, so the editor's own context menu would only get in the way.
-    text1_->setContextMenuPolicy(Qt::PreventContextMenu);
-    text1_->setToolTip(QStringLiteral("Drag to move; right-click to save the coordinates"));
-    text1_->viewport()->installEventFilter(this);
-    connect(text1_, &QPlainTextEdit::textChanged, this, [this] {
+    coordinateBox_->setContextMenuPolicy(Qt::PreventContextMenu);
+    coordinateBox_->setToolTip(QStringLiteral("Drag to move; right-click to save the coordinates"));
+    coordinateBox_->viewport()->installEventFilter(this);
+    connect(coordinateBox_, &QPlainTextEdit::textChanged, this, [this] {
         if (syncing_) return;
-        text1.text = withCrLf(text1_->toPlainText());
+        text1.text = withCrLf(coordinateBox_->toPlainText());
     });
 
     buildScalePanel();
 
-    img4Way_ = new PanZoomControl(mapView_);
-    img4Way_->setObjectName(qName(names::kImg4Way));
-    img4Way_->onRelease = [this](QPointF p) {
+    panZoomControl_ = new PanZoomControl(mapView_);
+    panZoomControl_->setObjectName(qName(names::kImg4Way));
+    panZoomControl_->onRelease = [this](QPointF p) {
         panZoomClick(static_cast<float>(p.x()) * tpp_, static_cast<float>(p.y()) * tpp_);
     };
     syncLabels();
     // A click on a list, the text box, the panel or a label is theirs: it never reaches the map below.
-    for (QWidget* child : {static_cast<QWidget*>(lstMenu1_), static_cast<QWidget*>(lstMenu2_),
-                           static_cast<QWidget*>(text1_), static_cast<QWidget*>(frameScale_)}) {
+    for (QWidget* child : {static_cast<QWidget*>(commandList_), static_cast<QWidget*>(pictureList_),
+                           static_cast<QWidget*>(coordinateBox_), static_cast<QWidget*>(scalePanel_)}) {
         child->setAttribute(Qt::WA_NoMousePropagation);
     }
 }
 
 void MainWindow::buildScalePanel() {
-    frameScale_ = new QGroupBox(QStringLiteral("Scale distance and units"), mapView_);
-    frameScale_->setObjectName(qName(names::kFrameScale));
-    frameScale_->setStyleSheet(QStringLiteral(
+    scalePanel_ = new QGroupBox(QStringLiteral("Scale distance and units"), mapView_);
+    scalePanel_->setObjectName(qName(names::kFrameScale));
+    scalePanel_->setStyleSheet(QStringLiteral(
         "QGroupBox { background: #f6f7f9; border: 1px solid #8a9099; border-radius: 4px; margin-top: 0px;"
         " padding: 22px 8px 8px 8px; font-weight: bold; }"
         "QGroupBox::title { subcontrol-origin: padding; left: 8px; top: 4px; }"
         "QRadioButton, QLineEdit, QPushButton { font-weight: normal; }"));
-    auto* layout = new QVBoxLayout(frameScale_);
+    auto* layout = new QVBoxLayout(scalePanel_);
     layout->setSpacing(4);
 
     auto* distanceRow = new QHBoxLayout;
-    text2_ = new QLineEdit(frameScale_);
-    text2_->setObjectName(qName(names::kText2));
-    text2_->setText(QString::fromStdString(text2));
-    spinUp_ = new QToolButton(frameScale_);
+    scaleDistanceBox_ = new QLineEdit(scalePanel_);
+    scaleDistanceBox_->setObjectName(qName(names::kText2));
+    scaleDistanceBox_->setText(QString::fromStdString(text2));
+    spinUp_ = new QToolButton(scalePanel_);
     spinUp_->setObjectName(qName(names::kUpDown1Up));
     spinUp_->setArrowType(Qt::UpArrow);
-    spinDown_ = new QToolButton(frameScale_);
+    spinDown_ = new QToolButton(scalePanel_);
     spinDown_->setObjectName(qName(names::kUpDown1Down));
     spinDown_->setArrowType(Qt::DownArrow);
     for (auto* b : {spinUp_, spinDown_}) b->setFixedSize(22, 13);
@@ -139,57 +139,57 @@ void MainWindow::buildScalePanel() {
     spinColumn->setSpacing(0);
     spinColumn->addWidget(spinUp_);
     spinColumn->addWidget(spinDown_);
-    distanceRow->addWidget(text2_);
+    distanceRow->addWidget(scaleDistanceBox_);
     distanceRow->addLayout(spinColumn);
     layout->addLayout(distanceRow);
 
-    option1_ = new QButtonGroup(frameScale_);
+    unitOptions_ = new QButtonGroup(scalePanel_);
     for (int i = 0; i < measure::ScaleCalibration::kUnitOptions; ++i) {
         auto* button = new QRadioButton(QString::fromLatin1(measure::ScaleCalibration::unitOption(i).caption),
-                                        frameScale_);
+                                        scalePanel_);
         button->setObjectName(QString::fromStdString(names::indexed(names::kOption1, i)));
-        option1_->addButton(button, i);
-        optionButtons_.push_back(button);
+        unitOptions_->addButton(button, i);
+        unitOptionButtons_.push_back(button);
         layout->addWidget(button);
     }
-    optionButtons_.front()->setChecked(true);
+    unitOptionButtons_.front()->setChecked(true);
 
-    command1_ = new QPushButton(QStringLiteral("Ok"), frameScale_);
-    command1_->setObjectName(qName(names::kCommand1));
-    command1_->setDefault(true);
-    layout->addWidget(command1_);
-    frameScale_->adjustSize();
-    frameScale_->setFixedSize(frameScale_->sizeHint().expandedTo(QSize(210, 0)));
-    frameScale.width = frameScale_->width() * tpp_;
-    frameScale.height = frameScale_->height() * tpp_;
-    frameScale_->hide();
-    frameScale_->installEventFilter(this);
+    scaleOkButton_ = new QPushButton(QStringLiteral("Ok"), scalePanel_);
+    scaleOkButton_->setObjectName(qName(names::kCommand1));
+    scaleOkButton_->setDefault(true);
+    layout->addWidget(scaleOkButton_);
+    scalePanel_->adjustSize();
+    scalePanel_->setFixedSize(scalePanel_->sizeHint().expandedTo(QSize(210, 0)));
+    frameScale.width = scalePanel_->width() * tpp_;
+    frameScale.height = scalePanel_->height() * tpp_;
+    scalePanel_->hide();
+    scalePanel_->installEventFilter(this);
 
-    connect(text2_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    connect(scaleDistanceBox_, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (syncing_) return;
         controller_.scale().typeDistance(text.toStdString());
     });
     connect(spinUp_, &QToolButton::clicked, this, [this] { controller_.scale().spin(+1); });
     connect(spinDown_, &QToolButton::clicked, this, [this] { controller_.scale().spin(-1); });
-    connect(option1_, &QButtonGroup::idClicked, this,
+    connect(unitOptions_, &QButtonGroup::idClicked, this,
             [this](int id) { controller_.scale().chooseOption(id); });
-    connect(command1_, &QPushButton::clicked, this, [this] { controller_.scale().ApplyScale(); });
+    connect(scaleOkButton_, &QPushButton::clicked, this, [this] { controller_.scale().ApplyScale(); });
 }
 
 void MainWindow::syncText1() {
     syncing_ = true;
     const QString shown = withLineFeeds(text1.text);
-    if (text1_->toPlainText() != shown) text1_->setPlainText(shown);
+    if (coordinateBox_->toPlainText() != shown) coordinateBox_->setPlainText(shown);
     // The caret counts CR LF as two characters; the widget holds a line feed only.
     const QString before =
         QString::fromStdString(text1.text.substr(0, static_cast<std::size_t>(std::max(0, text1.caret))));
-    QTextCursor cursor = text1_->textCursor();
+    QTextCursor cursor = coordinateBox_->textCursor();
     cursor.setPosition(std::min(static_cast<int>(withLineFeeds(before.toStdString()).size()),
                                 static_cast<int>(shown.size())));
-    text1_->setTextCursor(cursor);
-    text1_->ensureCursorVisible();
+    coordinateBox_->setTextCursor(cursor);
+    coordinateBox_->ensureCursorVisible();
     syncing_ = false;
-    placeBox(text1_, text1);
+    placeBox(coordinateBox_, text1);
 }
 
 void MainWindow::syncLabels() {
@@ -220,12 +220,13 @@ void MainWindow::syncLabels() {
 
 void MainWindow::syncScalePanel() {
     syncing_ = true;
-    if (text2_->text().toStdString() != text2) text2_->setText(QString::fromStdString(text2));
-    if (option1 >= 0 && option1 < static_cast<int>(optionButtons_.size())) {
-        optionButtons_[static_cast<std::size_t>(option1)]->setChecked(true);
+    if (scaleDistanceBox_->text().toStdString() != text2)
+        scaleDistanceBox_->setText(QString::fromStdString(text2));
+    if (option1 >= 0 && option1 < static_cast<int>(unitOptionButtons_.size())) {
+        unitOptionButtons_[static_cast<std::size_t>(option1)]->setChecked(true);
     }
     syncing_ = false;
-    placeBox(frameScale_, frameScale);
+    placeBox(scalePanel_, frameScale);
 }
 
 }  // namespace brelvo::app
