@@ -68,6 +68,10 @@ inline constexpr const char* kInvalidPicture = "Invalid picture";
 inline constexpr const char* kClipboardHoldsNoPicture =
     "The clipboard holds no picture. Copy a map picture first.";
 inline constexpr const char* kPrintToPdfTitle = "Print to PDF file";
+// Titles of the dialogs when the caller names none.
+inline constexpr const char* kProgramTitle = "Brelvo";
+inline constexpr const char* kSaveAsTitle = "Save As";
+inline constexpr const char* kOpenTitle = "Open";
 // (end of app)
 
 }  // namespace brelvo::common::msg
