@@ -82,9 +82,6 @@ class MainWindow : public QWidget, public measure::MapSurface {
     void changed(measure::SurfacePart part) override;
     void broughtToFront(measure::SurfacePart part) override;
 
-    // The picture commands' side of the window.
-    mapview::PictureHost& pictureHost() { return pictureHost_; }
-
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
