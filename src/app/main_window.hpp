@@ -5,8 +5,10 @@
 
 #include <QWidget>
 #include <memory>
+#include <string_view>
 #include <vector>
 
+#include "app/map_picture_host.hpp"
 #include "common/dialogs.hpp"
 #include "mapview/picture_commands.hpp"
 #include "mapview/picture_renderer.hpp"
@@ -33,8 +35,8 @@ class MapView;
 class RunoffWindow;
 class PanZoomControl;
 
-class MainWindow : public QWidget, public measure::MapSurface, public mapview::PictureHost {
-public:
+class MainWindow : public QWidget, public measure::MapSurface {
+  public:
     explicit MainWindow(common::Dialogs& dialogs);
     ~MainWindow() override;
 
@@ -55,6 +57,9 @@ public:
 
     // A named control for the script runner ("Text2", "Form1.Command1", ...); nullptr when unknown.
     QWidget* control(const QString& name) const;
+    // A control that code names (common::controls::form1): one that does not exist is a programming
+    // error, thrown as std::logic_error.
+    QWidget& requiredControl(std::string_view name) const;
     bool hasCommandItem(const std::string& item) const;
     bool hasPictureItem(const std::string& item) const;
 
@@ -77,24 +82,7 @@ public:
     void changed(measure::SurfacePart part) override;
     void broughtToFront(measure::SurfacePart part) override;
 
-    // PictureHost
-    std::optional<std::string> decodePicture(const std::string& path) override;
-    std::optional<std::string> decodeClipboardPicture() override;
-    void showDecodedPicture() override;
-    void clearPicture() override;
-    void scrollPicture(int mode) override;
-    std::string programFolder() const override;
-    void setPanZoomVisible(bool visible) override;
-    void captureClientArea() override;
-    void saveCaptureAsJpeg(const std::string& path, int quality) override;
-    void saveCaptureAsBitmap(const std::string& path) override;
-    void copyCaptureToClipboard() override;
-    bool printClientArea(common::Dialogs& dialogs) override;
-    bool openWebMap() override;
-    float scrollZoomFactor() const override;
-    void setScrollZoomFactor(float factor) override;
-
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -115,25 +103,24 @@ private:
     measure::MeasureState state_;
     mapview::ViewGeometry geometry_;
     mapview::PictureRenderer renderer_;
-    QImage decoded_;
-    QImage capture_;                   // the client area as last captured
-    std::unique_ptr<QWidget> webMap_;  // the web map window once opened
+    MapPictureHost pictureHost_;
     measure::MeasureController controller_;
     mapview::PictureCommands pictureCommands_;
 
-    MapView* mapView_ = nullptr;
-    QListWidget* lstMenu1_ = nullptr;
-    QListWidget* lstMenu2_ = nullptr;
-    QPlainTextEdit* text1_ = nullptr;
-    std::vector<QLabel*> labels_;
-    QGroupBox* frameScale_ = nullptr;
-    QLineEdit* text2_ = nullptr;
-    QToolButton* spinUp_ = nullptr;
-    QToolButton* spinDown_ = nullptr;
-    QButtonGroup* option1_ = nullptr;
-    std::vector<QRadioButton*> optionButtons_;
-    QPushButton* command1_ = nullptr;
-    PanZoomControl* img4Way_ = nullptr;
+    // The widgets, with the control names (common::controls::form1) that scripts and the dump use.
+    MapView* mapView_ = nullptr;                    // UserControlPic1, which shows Image1
+    QListWidget* commandList_ = nullptr;            // lstMenu1
+    QListWidget* pictureList_ = nullptr;            // lstMenu2
+    QPlainTextEdit* coordinateBox_ = nullptr;       // Text1
+    std::vector<QLabel*> labels_;                   // Label1(0), Label1(1), ...
+    QGroupBox* scalePanel_ = nullptr;               // frameScale
+    QLineEdit* scaleDistanceBox_ = nullptr;         // Text2
+    QToolButton* spinUp_ = nullptr;                 // UpDown1.up
+    QToolButton* spinDown_ = nullptr;               // UpDown1.down
+    QButtonGroup* unitOptions_ = nullptr;           // Option1
+    std::vector<QRadioButton*> unitOptionButtons_;  // Option1(0), Option1(1), ...
+    QPushButton* scaleOkButton_ = nullptr;          // Command1
+    PanZoomControl* panZoomControl_ = nullptr;      // img4Way
     std::unique_ptr<RunoffWindow> runoff_;
     bool syncing_ = false;  // widgets are being set from the model: their change signals are not user input
 };

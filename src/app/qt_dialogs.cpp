@@ -5,19 +5,21 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "common/messages.hpp"
+
 namespace brelvo::app {
 
 void QtDialogs::message(const std::string& text) {
-    QMessageBox::information(parent_, QStringLiteral("Brelvo"), QString::fromStdString(text), QMessageBox::Ok);
+    QMessageBox::information(parent_, QString::fromLatin1(common::msg::kProgramTitle),
+                             QString::fromStdString(text), QMessageBox::Ok);
 }
 
 std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title,
                                 const std::string& defaultText) {
     bool ok = false;
-    const QString answer =
-        QInputDialog::getText(parent_, QString::fromStdString(title.empty() ? "Brelvo" : title),
-                              QString::fromStdString(prompt), QLineEdit::Normal,
-                              QString::fromStdString(defaultText), &ok);
+    const QString answer = QInputDialog::getText(
+        parent_, QString::fromStdString(title.empty() ? common::msg::kProgramTitle : title),
+        QString::fromStdString(prompt), QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
     return ok ? answer.toStdString() : std::string();
 }
 
@@ -37,7 +39,9 @@ QStringList QtDialogs::nameFilters(const std::string& filter) {
 }
 
 std::optional<std::string> QtDialogs::fileDialog(const common::FileDialogRequest& request) {
-    const std::string title = !request.title.empty() ? request.title : request.save ? "Save As" : "Open";
+    const std::string title = !request.title.empty() ? request.title
+                              : request.save         ? common::msg::kSaveAsTitle
+                                                     : common::msg::kOpenTitle;
     QFileDialog dialog(parent_, QString::fromStdString(title));
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -3,19 +3,22 @@
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <charconv>
 #include <filesystem>
+#include <functional>
+#include <map>
 
 #include "app/json_writer.hpp"
 #include "app/main_window.hpp"
 #include "app/runoff_window.hpp"
 #include "basin/working_state.hpp"
+#include "common/control_names.hpp"
 #include "common/program_folder.hpp"
 
 namespace brelvo::app {
@@ -82,6 +85,8 @@ std::optional<std::vector<std::string>> splitScriptLine(const std::string& line)
 
 namespace {
 
+namespace names = common::controls::form1;
+
 std::optional<float> parseNumber(const std::string& text) {
     float v = 0;
     const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
@@ -109,7 +114,9 @@ std::optional<mapview::PanZoomRegion> parseRegion(const std::string& name) {
 }
 
 // Text1 and the labels are the controls a user drags and right-presses.
-bool isDraggable(const std::string& name) { return name == "Text1" || name.rfind("Label1(", 0) == 0; }
+bool isDraggable(const std::string& name) {
+    return name == names::kText1 || name.rfind(std::string(names::kLabel1) + "(", 0) == 0;
+}
 
 // Sends a mouse event to a control as the window system would: a text box takes the mouse in its
 // viewport, so the control-relative point (pixels) is carried over to it.
@@ -182,133 +189,213 @@ void ScriptRunner::dump() {
     out_ << json.str() << '\n';
 }
 
-std::optional<std::string> ScriptRunner::execute(const std::vector<std::string>& w) {
-    const std::string& cmd = w[0];
-    const std::size_t args = w.size() - 1;
-    // A control of the main window, or of the runoff window once it is loaded; "Form1." or "Form3."
-    // names the window where both have a control of that name.
-    RunoffWindow* runoff = window_.runoffWindow();
-    auto isRunoffControl = [&](const std::string& name) {
-        if (!runoff) return false;
-        const QString q = QString::fromStdString(name);
-        if (q.startsWith(QStringLiteral("Form3."))) return true;
-        if (q.startsWith(QStringLiteral("Form1."))) return false;
-        return window_.control(q) == nullptr && runoff->control(q) != nullptr;
-    };
-    auto widget = [&](const std::string& name) -> QWidget* {
-        const QString q = QString::fromStdString(name);
-        return isRunoffControl(name) ? runoff->control(q) : window_.control(q);
-    };
-    auto bareName = [](const std::string& name) {
-        const auto dot = name.find('.');
-        return dot == std::string::npos ? name : name.substr(dot + 1);
-    };
+// ---- the lines ----
 
-    if (cmd == "dump" && args == 0) {
-        dump();
-    } else if (cmd == "menu" && args == 1) {
-        if (!window_.hasCommandItem(w[1])) return "no such command in lstMenu1";
-        window_.chooseCommand(w[1]);
-    } else if (cmd == "picture" && args == 1) {
-        if (!window_.hasPictureItem(w[1])) return "no such command in lstMenu2";
-        window_.choosePicture(w[1]);
-    } else if ((cmd == "click" || cmd == "rclick") && args == 2) {
-        const auto x = parseNumber(w[1]), y = parseNumber(w[2]);
-        if (!x || !y) return "X and Y must be numbers";
-        window_.mapMouseUp(cmd == "click" ? measure::MouseButton::Left : measure::MouseButton::Right, *x, *y);
-    } else if (cmd == "drag" && args == 5) {
-        if (!isDraggable(w[1])) return "only Text1 and the labels Label1(K) can be dragged";
-        QWidget* target = window_.control(QString::fromStdString(w[1]));
-        if (!target) return "no control of that name";
-        const auto x1 = parseNumber(w[2]), y1 = parseNumber(w[3]);
-        const auto x2 = parseNumber(w[4]), y2 = parseNumber(w[5]);
-        if (!x1 || !y1 || !x2 || !y2) return "X1 Y1 X2 Y2 must be numbers";
-        const double tpp = window_.twipsPerPixelX();
-        const QPointF from(*x1 / tpp, *y1 / tpp), to(*x2 / tpp, *y2 / tpp);
-        sendMouse(target, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-        sendMouse(target, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-        // The control has moved by now: the release lands where the pointer holds it.
-        sendMouse(target, QEvent::MouseButtonRelease, from, Qt::LeftButton, Qt::NoButton);
-    } else if (cmd == "rpress" && args == 1) {
-        if (!isDraggable(w[1])) return "only Text1 and the labels Label1(K) take a right press";
-        QWidget* target = window_.control(QString::fromStdString(w[1]));
-        if (!target) return "no control of that name";
-        const QPointF inside(2, 2);
-        sendMouse(target, QEvent::MouseButtonPress, inside, Qt::RightButton, Qt::RightButton);
-        sendMouse(target, QEvent::MouseButtonRelease, inside, Qt::RightButton, Qt::NoButton);
-    } else if (cmd == "panzoom" && args == 1) {
-        const auto region = parseRegion(w[1]);
-        if (!region) return "the region is one of up, down, left, right, centre, in, out";
-        window_.panZoomRegionClick(*region);
-    } else if (cmd == "answer" && args == 1) {
-        dialogs_.queueAnswer(w[1] == "cancel" ? std::nullopt : std::optional<std::string>(w[1]));
-    } else if (cmd == "type" && args == 2) {
-        QWidget* target = widget(w[1]);
-        if (auto* edit = qobject_cast<QLineEdit*>(target)) {
-            edit->setFocus();
-            edit->setText(QString::fromStdString(w[2]));
-        } else if (auto* text = qobject_cast<QPlainTextEdit*>(target)) {
-            text->setFocus();
-            text->setPlainText(QString::fromStdString(w[2]));
-        } else {
-            return "no text box of that name";
-        }
-    } else if (cmd == "leave" && args == 1) {
-        QWidget* target = widget(w[1]);
-        if (!target) return "no control of that name";
-        target->clearFocus();
-        if (isRunoffControl(w[1])) runoff->fieldLostFocus(bareName(w[1]));
-    } else if (cmd == "choose" && args == 2 && qobject_cast<QComboBox*>(widget(w[1]))) {
-        // A list: picks the entry of that text, or types the text when there is none.
-        runoff->chooseListText(bareName(w[1]), w[2]);
-    } else if (cmd == "check" && args == 2) {
-        if (w[2] != "on" && w[2] != "off") return "the state is on or off";
-        auto* box = qobject_cast<QCheckBox*>(widget(w[1]));
-        if (!box) return "no check box of that name";
-        box->setChecked(w[2] == "on");
-    } else if (cmd == "doubleclick" && args == 1) {
-        if (w[1] != "chart" || !runoff) return "only the runoff window's chart takes a double-click";
-        runoff->toggleChartSize();
-    } else if (cmd == "choose" && args == 2) {
-        const auto index = parseInt(w[2]);
-        if (!index) return "INDEX must be a whole number";
-        auto* option = qobject_cast<QAbstractButton*>(widget(w[1] + "(" + w[2] + ")"));
-        if (!option) return "no option of that name and index";
-        option->click();
-    } else if (cmd == "spin" && args == 2) {
-        if (w[2] != "up" && w[2] != "down") return "the direction is up or down";
-        auto* button = qobject_cast<QAbstractButton*>(widget(w[1] + "." + w[2]));
-        if (!button) return "no spinner of that name";
-        button->click();
-    } else if (cmd == "button" && args == 1) {
-        auto* button = qobject_cast<QAbstractButton*>(widget(w[1]));
-        if (!button) return "no button of that name";
-        button->click();
-    } else if (cmd == "resize" && args == 2) {
-        const auto width = parseInt(w[1]), height = parseInt(w[2]);
-        if (!width || !height || *width <= 0 || *height <= 0) return "W and H must be positive whole numbers";
-        window_.showNormal();
-        window_.resize(*width, *height);
-    } else if (cmd == "grab" && args == 2) {
-        // A picture of a window as it is now shown.
-        QWidget* target = w[1] == "Form3" ? static_cast<QWidget*>(runoff) : w[1] == "Form1" ? &window_ : nullptr;
-        if (!target) return "the window is Form1 or a loaded Form3";
-        QApplication::processEvents();
-        if (!target->grab().save(QString::fromStdString(w[2]))) return "cannot save the picture";
-    } else if (cmd == "show" && args == 1) {
-        // The plain text of a text box or the caption, for reading a session's result.
-        QWidget* target = widget(w[1]);
-        if (auto* text = qobject_cast<QPlainTextEdit*>(target)) {
-            out_ << text->toPlainText().toStdString() << '\n';
-        } else if (auto* edit = qobject_cast<QLineEdit*>(target)) {
-            out_ << edit->text().toStdString() << '\n';
-        } else if (target) {
-            out_ << target->windowTitle().toStdString() << '\n';
-        } else {
-            return "no control of that name";
-        }
-    } else {
+const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunner::lineHandlers() {
+    // Command word -> the number of words after it and what the line does.
+    static const std::map<std::string, LineHandler, std::less<>> handlers{
+        {"dump", {0, &ScriptRunner::dumpLine}},       {"menu", {1, &ScriptRunner::menuLine}},
+        {"picture", {1, &ScriptRunner::pictureLine}}, {"click", {2, &ScriptRunner::clickLine}},
+        {"rclick", {2, &ScriptRunner::clickLine}},    {"drag", {5, &ScriptRunner::dragLine}},
+        {"rpress", {1, &ScriptRunner::rpressLine}},   {"panzoom", {1, &ScriptRunner::panzoomLine}},
+        {"answer", {1, &ScriptRunner::answerLine}},   {"type", {2, &ScriptRunner::typeLine}},
+        {"leave", {1, &ScriptRunner::leaveLine}},     {"choose", {2, &ScriptRunner::chooseLine}},
+        {"check", {2, &ScriptRunner::checkLine}},     {"doubleclick", {1, &ScriptRunner::doubleclickLine}},
+        {"spin", {2, &ScriptRunner::spinLine}},       {"button", {1, &ScriptRunner::buttonLine}},
+        {"resize", {2, &ScriptRunner::resizeLine}},   {"grab", {2, &ScriptRunner::grabLine}},
+        {"show", {1, &ScriptRunner::showLine}},
+    };
+    return handlers;
+}
+
+std::optional<std::string> ScriptRunner::execute(const std::vector<std::string>& w) {
+    const auto& handlers = lineHandlers();
+    const auto found = handlers.find(w[0]);
+    if (found == handlers.end() || found->second.argumentCount != w.size() - 1)
         return "cannot execute this line";
+    return (this->*found->second.run)(w);
+}
+
+// A control of the main window, or of the runoff window once it is loaded; "Form1." or "Form3."
+// names the window where both have a control of that name.
+bool ScriptRunner::isRunoffControl(const std::string& name) const {
+    RunoffWindow* runoff = window_.runoffWindow();
+    if (!runoff) return false;
+    const QString q = QString::fromStdString(name);
+    if (q.startsWith(QStringLiteral("Form3."))) return true;
+    if (q.startsWith(QString::fromLatin1(names::kQualifier.data(), names::kQualifier.size()))) return false;
+    return window_.control(q) == nullptr && runoff->control(q) != nullptr;
+}
+
+QWidget* ScriptRunner::widget(const std::string& name) const {
+    const QString q = QString::fromStdString(name);
+    return isRunoffControl(name) ? window_.runoffWindow()->control(q) : window_.control(q);
+}
+
+std::string ScriptRunner::bareName(const std::string& name) {
+    const auto dot = name.find('.');
+    return dot == std::string::npos ? name : name.substr(dot + 1);
+}
+
+std::optional<std::string> ScriptRunner::dumpLine(const std::vector<std::string>&) {
+    dump();
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::menuLine(const std::vector<std::string>& w) {
+    if (!window_.hasCommandItem(w[1])) return "no such command in lstMenu1";
+    window_.chooseCommand(w[1]);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::pictureLine(const std::vector<std::string>& w) {
+    if (!window_.hasPictureItem(w[1])) return "no such command in lstMenu2";
+    window_.choosePicture(w[1]);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::clickLine(const std::vector<std::string>& w) {
+    const auto x = parseNumber(w[1]), y = parseNumber(w[2]);
+    if (!x || !y) return "X and Y must be numbers";
+    window_.mapMouseUp(w[0] == "click" ? measure::MouseButton::Left : measure::MouseButton::Right, *x, *y);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::dragLine(const std::vector<std::string>& w) {
+    if (!isDraggable(w[1])) return "only Text1 and the labels Label1(K) can be dragged";
+    QWidget* target = window_.control(QString::fromStdString(w[1]));
+    if (!target) return "no control of that name";
+    const auto x1 = parseNumber(w[2]), y1 = parseNumber(w[3]);
+    const auto x2 = parseNumber(w[4]), y2 = parseNumber(w[5]);
+    if (!x1 || !y1 || !x2 || !y2) return "X1 Y1 X2 Y2 must be numbers";
+    const double tpp = window_.twipsPerPixelX();
+    const QPointF from(*x1 / tpp, *y1 / tpp), to(*x2 / tpp, *y2 / tpp);
+    sendMouse(target, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(target, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    // The control has moved by now: the release lands where the pointer holds it.
+    sendMouse(target, QEvent::MouseButtonRelease, from, Qt::LeftButton, Qt::NoButton);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::rpressLine(const std::vector<std::string>& w) {
+    if (!isDraggable(w[1])) return "only Text1 and the labels Label1(K) take a right press";
+    QWidget* target = window_.control(QString::fromStdString(w[1]));
+    if (!target) return "no control of that name";
+    const QPointF inside(2, 2);
+    sendMouse(target, QEvent::MouseButtonPress, inside, Qt::RightButton, Qt::RightButton);
+    sendMouse(target, QEvent::MouseButtonRelease, inside, Qt::RightButton, Qt::NoButton);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::panzoomLine(const std::vector<std::string>& w) {
+    const auto region = parseRegion(w[1]);
+    if (!region) return "the region is one of up, down, left, right, centre, in, out";
+    window_.panZoomRegionClick(*region);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::answerLine(const std::vector<std::string>& w) {
+    dialogs_.queueAnswer(w[1] == "cancel" ? std::nullopt : std::optional<std::string>(w[1]));
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::typeLine(const std::vector<std::string>& w) {
+    QWidget* target = widget(w[1]);
+    if (auto* edit = qobject_cast<QLineEdit*>(target)) {
+        edit->setFocus();
+        edit->setText(QString::fromStdString(w[2]));
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(target)) {
+        text->setFocus();
+        text->setPlainText(QString::fromStdString(w[2]));
+    } else {
+        return "no text box of that name";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::leaveLine(const std::vector<std::string>& w) {
+    QWidget* target = widget(w[1]);
+    if (!target) return "no control of that name";
+    target->clearFocus();
+    if (isRunoffControl(w[1])) window_.runoffWindow()->fieldLostFocus(bareName(w[1]));
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::chooseLine(const std::vector<std::string>& w) {
+    if (qobject_cast<QComboBox*>(widget(w[1]))) {
+        // A list: picks the entry of that text, or types the text when there is none.
+        window_.runoffWindow()->chooseListText(bareName(w[1]), w[2]);
+        return std::nullopt;
+    }
+    // An option group: the element of that index.
+    const auto index = parseInt(w[2]);
+    if (!index) return "INDEX must be a whole number";
+    auto* option = qobject_cast<QAbstractButton*>(widget(w[1] + "(" + w[2] + ")"));
+    if (!option) return "no option of that name and index";
+    option->click();
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::checkLine(const std::vector<std::string>& w) {
+    if (w[2] != "on" && w[2] != "off") return "the state is on or off";
+    auto* box = qobject_cast<QCheckBox*>(widget(w[1]));
+    if (!box) return "no check box of that name";
+    box->setChecked(w[2] == "on");
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::doubleclickLine(const std::vector<std::string>& w) {
+    RunoffWindow* runoff = window_.runoffWindow();
+    if (w[1] != "chart" || !runoff) return "only the runoff window's chart takes a double-click";
+    runoff->toggleChartSize();
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::spinLine(const std::vector<std::string>& w) {
+    if (w[2] != "up" && w[2] != "down") return "the direction is up or down";
+    auto* button = qobject_cast<QAbstractButton*>(widget(w[1] + "." + w[2]));
+    if (!button) return "no spinner of that name";
+    button->click();
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::buttonLine(const std::vector<std::string>& w) {
+    auto* button = qobject_cast<QAbstractButton*>(widget(w[1]));
+    if (!button) return "no button of that name";
+    button->click();
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::resizeLine(const std::vector<std::string>& w) {
+    const auto width = parseInt(w[1]), height = parseInt(w[2]);
+    if (!width || !height || *width <= 0 || *height <= 0) return "W and H must be positive whole numbers";
+    window_.showNormal();
+    window_.resize(*width, *height);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::grabLine(const std::vector<std::string>& w) {
+    // A picture of a window as it is now shown.
+    QWidget* target = w[1] == "Form3"         ? static_cast<QWidget*>(window_.runoffWindow())
+                      : w[1] == names::kForm1 ? &window_
+                                              : nullptr;
+    if (!target) return "the window is Form1 or a loaded Form3";
+    QApplication::processEvents();
+    if (!target->grab().save(QString::fromStdString(w[2]))) return "cannot save the picture";
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::showLine(const std::vector<std::string>& w) {
+    // The plain text of a text box or the caption, for reading a session's result.
+    QWidget* target = widget(w[1]);
+    if (auto* text = qobject_cast<QPlainTextEdit*>(target)) {
+        out_ << text->toPlainText().toStdString() << '\n';
+    } else if (auto* edit = qobject_cast<QLineEdit*>(target)) {
+        out_ << edit->text().toStdString() << '\n';
+    } else if (target) {
+        out_ << target->windowTitle().toStdString() << '\n';
+    } else {
+        return "no control of that name";
     }
     return std::nullopt;
 }

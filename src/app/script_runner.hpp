@@ -2,14 +2,19 @@
 // the user would see as JSON Lines. Message boxes never block: each is answered OK and recorded.
 #pragma once
 
+#include <cstddef>
 #include <deque>
+#include <functional>
 #include <istream>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "common/dialogs.hpp"
+
+class QWidget;
 
 namespace brelvo::app {
 
@@ -44,14 +49,46 @@ public:
     int run(std::istream& script, const std::string& scriptName);
 
 private:
-    // An error text when the line cannot be executed.
-    std::optional<std::string> execute(const std::vector<std::string>& words);
-    void dump();
+  // One kind of script line: the number of words after the command word, and what the line does
+  // (an error text when it cannot be executed).
+  struct LineHandler {
+      std::size_t argumentCount;
+      std::optional<std::string> (ScriptRunner::*run)(const std::vector<std::string>& words);
+  };
+  static const std::map<std::string, LineHandler, std::less<>>& lineHandlers();
 
-    MainWindow& window_;
-    ScriptDialogs& dialogs_;
-    std::ostream& out_;
-    std::ostream& err_;
+  // An error text when the line cannot be executed: an unknown command word or a wrong number of
+  // words is "cannot execute this line".
+  std::optional<std::string> execute(const std::vector<std::string>& words);
+  void dump();
+
+  bool isRunoffControl(const std::string& name) const;
+  QWidget* widget(const std::string& name) const;
+  static std::string bareName(const std::string& name);
+
+  std::optional<std::string> dumpLine(const std::vector<std::string>& words);
+  std::optional<std::string> menuLine(const std::vector<std::string>& words);
+  std::optional<std::string> pictureLine(const std::vector<std::string>& words);
+  std::optional<std::string> clickLine(const std::vector<std::string>& words);
+  std::optional<std::string> dragLine(const std::vector<std::string>& words);
+  std::optional<std::string> rpressLine(const std::vector<std::string>& words);
+  std::optional<std::string> panzoomLine(const std::vector<std::string>& words);
+  std::optional<std::string> answerLine(const std::vector<std::string>& words);
+  std::optional<std::string> typeLine(const std::vector<std::string>& words);
+  std::optional<std::string> leaveLine(const std::vector<std::string>& words);
+  std::optional<std::string> chooseLine(const std::vector<std::string>& words);
+  std::optional<std::string> checkLine(const std::vector<std::string>& words);
+  std::optional<std::string> doubleclickLine(const std::vector<std::string>& words);
+  std::optional<std::string> spinLine(const std::vector<std::string>& words);
+  std::optional<std::string> buttonLine(const std::vector<std::string>& words);
+  std::optional<std::string> resizeLine(const std::vector<std::string>& words);
+  std::optional<std::string> grabLine(const std::vector<std::string>& words);
+  std::optional<std::string> showLine(const std::vector<std::string>& words);
+
+  MainWindow& window_;
+  ScriptDialogs& dialogs_;
+  std::ostream& out_;
+  std::ostream& err_;
 };
 
 }  // namespace brelvo::app

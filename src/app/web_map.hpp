@@ -17,9 +17,6 @@ constexpr bool webMapAvailable() {
 #endif
 }
 
-// What "Big Google Maps" tells the user in a build without the web map window.
-inline constexpr const char* kWebMapUnavailableText = "The web map is not available in this build.";
-
 // Creates the web map window and runs its start-up sequence, which returns once the map page has
 // loaded or at most 10 seconds later. onClosed runs inside the window's close event each time the
 // user closes it: it may show other windows but must not destroy this one; the caller keeps the

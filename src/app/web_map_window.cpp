@@ -47,8 +47,9 @@ void allowBrowserForRoot() {
 
 }  // namespace
 
-WebMapWindow::WebMapWindow(std::function<void()> onClosedCallback, QString address)
-    : onClosed(std::move(onClosedCallback)), address_(std::move(address)) {
+WebMapWindow::WebMapWindow(std::function<void()> onClosedCallback, QString address,
+                           std::chrono::milliseconds pageWait)
+    : onClosed(std::move(onClosedCallback)), address_(std::move(address)), waitLimit_(pageWait) {
     setObjectName(QStringLiteral("Form4"));
     // A helper window of the main window: it does not keep the program running on its own.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -119,8 +120,8 @@ void WebMapWindow::runStartUp() {
     connect(page, &QWebEnginePage::loadFinished, &wait, [&wait, page](bool) {
         if (!page->isLoading()) wait.quit();
     });
-    limit.start(std::max(std::chrono::milliseconds{0},
-                         kWebMapPageWait - std::chrono::milliseconds{clock.elapsed()}));
+    limit.start(
+        std::max(std::chrono::milliseconds{0}, waitLimit_ - std::chrono::milliseconds{clock.elapsed()}));
     pageWait_ = &wait;
     wait.exec();
     pageWait_ = nullptr;

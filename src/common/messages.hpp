@@ -12,9 +12,50 @@ namespace brelvo::common::msg {
 // (end of common)
 
 // ---- measure: the measuring window's commands and the scale ----
+// Captions (the window's status line).
+inline constexpr const char* kCaptionMenuAtStart = "Mouse Right Click for Menu";
+inline constexpr const char* kCaptionMenu = "Mouse Right Click for menu...";
+inline constexpr const char* kCaptionAfterScale = "Right Click for menu";
+inline constexpr const char* kCaptionScalePoint1 = "Left Click 1st Point on Scale";
+inline constexpr const char* kCaptionScalePoint2 = "Left Click 2nd Point on Scale";
+inline constexpr const char* kCaptionAreaBoundary = "Left click area boundary...";
+inline constexpr const char* kCaptionLongestStream = "Left click longest stream...";
+inline constexpr const char* kCaptionLineEnded =
+    "Right click coordinate text box to save... or select 'Add Label' from menu";
+inline constexpr const char* kCaptionPlaceLabel = "Left click label and drag to a location...";
+// Segment `index` of Line1 is missing (the text of run-time error 340); `index` as already written.
+inline std::string controlArrayElementMissing(const std::string& index) {
+    return "Control array element '" + index + "' doesn't exist";
+}
+// The scale panel's Ok.
+inline constexpr const char* kBadScalePoints = "Bad scale points, try again.";
+inline constexpr const char* kScaleDistanceNotPositive =
+    "Enter the scale distance as a number greater than 0.";
+inline constexpr const char* kGeneralPixelPointsInLine =
+    "The scale points must lie apart both across and down for general pixels. The scale is unchanged.";
+inline constexpr const char* kGeneralPixelPairsPrompt = "Enter pixel pairs as X1,Y1,X2,Y2:";
+inline constexpr const char* kGeneralPixelPairsTitle = "General Pixel Scaling";
+inline constexpr const char* kGeneralPixelPairsBad =
+    "Enter four numbers separated by commas: X1,Y1,X2,Y2. The scale is unchanged.";
+// Labels and the help text.
+inline constexpr const char* kEditLabelPrompt = "Edit label:";
+inline constexpr const char* kEditLabelTitle = "Edit Label";
+inline constexpr const char* kTextViewerMissing = "Cant find Notepad.exe";
+// The title of the missing-viewer box: the command line that would have shown `path`.
+inline std::string textViewerCommandLine(const std::string& path) {
+    return "notepad " + path;
+}
 // (end of measure)
 
 // ---- mapview: pictures in and out ----
+// The shared file dialog's cancel, once its cancel-raises-error setting is on, as the platform says it.
+inline constexpr const char* kCancelSelected = "Cancel was selected.";
+inline constexpr const char* kScrollZoomPrompt = "Enter scoll/zoom factor:";
+inline constexpr const char* kScrollZoomTitle = "Scroll/Zoom Speed";
+inline constexpr const char* kWebMapUnavailable = "The web map is not available in this build.";
+inline constexpr const char* kPanZoomLocked = "No resizing or scrolling after scale has been set";
+inline constexpr const char* kPictureFileNotFound = "File not found";
+inline constexpr const char* kInvalidPicture = "Invalid picture";
 // (end of mapview)
 
 // ---- basin: the runoff window's fields, hydrograph files, routing ----
@@ -24,6 +65,13 @@ namespace brelvo::common::msg {
 // (end of runoff)
 
 // ---- app: the windows ----
+inline constexpr const char* kClipboardHoldsNoPicture =
+    "The clipboard holds no picture. Copy a map picture first.";
+inline constexpr const char* kPrintToPdfTitle = "Print to PDF file";
+// Titles of the dialogs when the caller names none.
+inline constexpr const char* kProgramTitle = "Brelvo";
+inline constexpr const char* kSaveAsTitle = "Save As";
+inline constexpr const char* kOpenTitle = "Open";
 // (end of app)
 
 }  // namespace brelvo::common::msg

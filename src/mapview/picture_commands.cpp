@@ -5,16 +5,10 @@
 #include <cctype>
 
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::mapview {
-
-namespace {
-
-// The shared file dialog's cancel, once its cancel-raises-error setting is on, as the platform says it.
-constexpr const char* kCancelSelected = "Cancel was selected.";
-
-}  // namespace
 
 PictureCommands::PictureCommands(measure::MapSurface& surface, measure::MeasureState& state,
                                  measure::MeasureController& controller, common::Dialogs& dialogs,
@@ -45,7 +39,7 @@ std::optional<float> PictureCommands::scrollZoomAnswer(const std::string& answer
 }
 
 void PictureCommands::run(const std::string& item) {
-    surface_.caption = "Mouse Right Click for menu...";
+    surface_.caption = common::msg::kCaptionMenu;
     surface_.changed(measure::SurfacePart::Caption);
     surface_.lstMenu2.visible = false;
     surface_.changed(measure::SurfacePart::Menu2);
@@ -97,7 +91,7 @@ void PictureCommands::loadMapFile() {
     // A cancelled dialog keeps the map and its measurement as they are; once a save has turned the
     // dialog's cancel-raises-error setting on, the cancel is reported as the platform reports it.
     if (!chosen || chosen->empty()) {
-        if (!chosen && surface_.dialogCancelRaisesError) dialogs_.message(kCancelSelected);
+        if (!chosen && surface_.dialogCancelRaisesError) dialogs_.message(common::msg::kCancelSelected);
         return;
     }
     // The picture is decoded before anything is cleared, so a file that is no picture loses nothing.
@@ -112,7 +106,7 @@ void PictureCommands::loadMapFile() {
 
 void PictureCommands::saveMapImage() {
     // Every failure from here on, a cancelled dialog included, ends the save without a word.
-    surface_.dialogCancelRaisesError = true;
+    measure::beginSaveThroughSharedDialog(surface_);
     try {
         common::FileDialogRequest request;
         request.initialDir = host_.programFolder();
@@ -161,8 +155,9 @@ void PictureCommands::copyToClipboard() {
 }
 
 void PictureCommands::scrollZoomSpeed() {
-    const std::string answer = dialogs_.inputBox("Enter scoll/zoom factor:", "Scroll/Zoom Speed",
-                                                 common::generalText(host_.scrollZoomFactor()));
+    const std::string answer =
+        dialogs_.inputBox(common::msg::kScrollZoomPrompt, common::msg::kScrollZoomTitle,
+                          common::generalText(host_.scrollZoomFactor()));
     if (const auto factor = scrollZoomAnswer(answer)) host_.setScrollZoomFactor(*factor);
 }
 
@@ -174,7 +169,7 @@ void PictureCommands::print() {
 
 void PictureCommands::bigWebMap() {
     // The picture list stays hidden until the web map window closes.
-    if (!host_.openWebMap()) dialogs_.message("The web map is not available in this build.");
+    if (!host_.openWebMap()) dialogs_.message(common::msg::kWebMapUnavailable);
 }
 
 }  // namespace brelvo::mapview

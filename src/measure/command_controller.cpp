@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "measure/measurement.hpp"
 
@@ -16,7 +17,7 @@ constexpr std::uint32_t kBoundaryColor = 0x000000;
 constexpr std::uint32_t kStreamColor = 0x0000FF;
 
 common::RuntimeFailure missingSegment(int index) {
-    return common::RuntimeFailure(340, "Control array element '" + common::integerText(index) + "' doesn't exist");
+    return common::RuntimeFailure(340, common::msg::controlArrayElementMissing(common::integerText(index)));
 }
 
 }  // namespace
@@ -49,7 +50,7 @@ void MeasureController::start() {
     surface_.lstMenu1.visible = true;
     surface_.changed(SurfacePart::Menu1);
     surface_.broughtToFront(SurfacePart::Menu1);
-    setCaption("Mouse Right Click for Menu");
+    setCaption(common::msg::kCaptionMenuAtStart);
     state_.mode = Idle;
 }
 
@@ -89,7 +90,7 @@ void MeasureController::mapMouseUp(MouseButton button, float x, float y) {
                 RecordPoint(x, y);
             } else if (state_.mode == ScalePoints) {
                 scale_.RecordScalePoint(x, y);
-                setCaption("Left Click 2nd Point on Scale");
+                setCaption(common::msg::kCaptionScalePoint2);
             }
         } else if (button == MouseButton::Right) {
             openCommandMenu(x, y);
@@ -232,14 +233,14 @@ void MeasureController::setScale() {
         surface_.resetPictureToNaturalSize();
         return;
     }
-    setCaption("Left Click 1st Point on Scale");
+    setCaption(common::msg::kCaptionScalePoint1);
     state_.mode = ScalePoints;
     setPointer(Pointer::Cross);
 }
 
 void MeasureController::startArea() {
     if (state_.mode != Idle) return;
-    setCaption("Left click area boundary...");
+    setCaption(common::msg::kCaptionAreaBoundary);
     state_.viewUnlocked = false;
     state_.mode = AreaBoundary;
     state_.measureNumber = common::checkedAdd(state_.measureNumber, 1);
@@ -259,7 +260,7 @@ void MeasureController::startArea() {
 
 void MeasureController::startStreamLine() {
     if (state_.mode != Idle) return;
-    setCaption("Left click longest stream...");
+    setCaption(common::msg::kCaptionLongestStream);
     state_.mode = StreamLine;
     state_.lineNumber = common::checkedAdd(state_.lineNumber, 1);
     if (state_.segmentIndex != 0) state_.segmentIndex = common::checkedAdd(state_.segmentIndex, 1);
@@ -270,7 +271,7 @@ void MeasureController::startStreamLine() {
 }
 
 void MeasureController::endLine() {
-    setCaption("Right click coordinate text box to save... or select 'Add Label' from menu");
+    setCaption(common::msg::kCaptionLineEnded);
     if (state_.mode == Idle) return;
     hide(surface_.shape1, SurfacePart::Shape1);
 
@@ -345,7 +346,7 @@ void MeasureController::undoCurrentLine() {
 }
 
 void MeasureController::clearLine() {
-    setCaption("Mouse Right Click for menu...");
+    setCaption(common::msg::kCaptionMenu);
     const int numberBefore = state_.measureNumber;
     RemoveCurrentLine();
     // Lines alternate area, stream, area ...: clearing a stream keeps its area's number, clearing an
@@ -369,7 +370,7 @@ void MeasureController::clearLine() {
 }
 
 void MeasureController::addLabel() {
-    setCaption("Left click label and drag to a location...");
+    setCaption(common::msg::kCaptionPlaceLabel);
     if (state_.measureNumber == 0) return;
     Label& label = surface_.label1.at(static_cast<std::size_t>(state_.measureNumber - 1));
     label.left = surface_.lstMenu1.left;

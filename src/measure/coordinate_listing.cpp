@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "common/file_replace.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "common/single_byte_text.hpp"
 
@@ -28,8 +29,9 @@ std::string coordinateFileName(const MeasureState& state) {
     return "BrelixData" + common::integerText(state.measureNumber) + ".txt";
 }
 
-void SaveCoordinateText(const MeasureState& state, const MapSurface& surface, common::Dialogs& dialogs,
+void SaveCoordinateText(const MeasureState& state, MapSurface& surface, common::Dialogs& dialogs,
                         const std::string& programFolder) {
+    beginSaveThroughSharedDialog(surface);
     // The listing is a by-product the user saves on the way: a failed save says nothing and changes nothing.
     try {
         common::FileDialogRequest request;
@@ -48,7 +50,8 @@ void SaveCoordinateText(const MeasureState& state, const MapSurface& surface, co
 void editLabel(MapSurface& surface, int index, common::Dialogs& dialogs) {
     if (index < 0 || static_cast<std::size_t>(index) >= surface.label1.size()) return;
     Label& label = surface.label1[static_cast<std::size_t>(index)];
-    const std::string answer = dialogs.inputBox("Edit label:", "Edit Label", label.caption);
+    const std::string answer =
+        dialogs.inputBox(common::msg::kEditLabelPrompt, common::msg::kEditLabelTitle, label.caption);
     if (answer.empty()) return;
     label.caption = answer;
     surface.changed(SurfacePart::Labels);
@@ -73,7 +76,7 @@ void dragMove(const MeasureState& state, MapSurface& surface, DragTarget target,
 }
 
 void OpenInNotepad(const std::string& path, TextViewer& viewer, common::Dialogs& dialogs) {
-    const std::string commandLine = "notepad " + path;
+    const std::string commandLine = common::msg::textViewerCommandLine(path);
     bool started = false;
     try {
         started = viewer.open(path);
@@ -81,7 +84,7 @@ void OpenInNotepad(const std::string& path, TextViewer& viewer, common::Dialogs&
         // A viewer that cannot be started at all is reported like one that is missing.
         started = false;
     }
-    if (!started) (void)dialogs.inputBox("Cant find Notepad.exe", commandLine, "");
+    if (!started) (void)dialogs.inputBox(common::msg::kTextViewerMissing, commandLine, "");
 }
 
 }  // namespace brelvo::measure

@@ -21,7 +21,8 @@ std::string coordinateFileName(const MeasureState& state);
 // Right press on Text1: asks for a file name in the program's folder and writes the listing there
 // exactly as the box holds it (CR LF line ends, one byte per character). A cancelled dialog or any
 // failure ends the save without a word; the file is replaced only once the new text is complete.
-void SaveCoordinateText(const MeasureState& state, const MapSurface& surface, common::Dialogs& dialogs,
+// Turns the shared dialog's cancel-raises-error setting on (beginSaveThroughSharedDialog).
+void SaveCoordinateText(const MeasureState& state, MapSurface& surface, common::Dialogs& dialogs,
                         const std::string& programFolder);
 
 // Right press on label `index`: "Edit label:" with its caption as the default; a non-empty answer

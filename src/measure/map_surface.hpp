@@ -82,4 +82,10 @@ public:
     virtual void broughtToFront(SurfacePart part) { (void)part; }
 };
 
+// Every save through the shared file dialog calls this before asking: from then on, for good, the
+// dialog's cancel raises an error (which an open reports as "Cancel was selected.").
+inline void beginSaveThroughSharedDialog(MapSurface& surface) {
+    surface.dialogCancelRaisesError = true;
+}
+
 }  // namespace brelvo::measure

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::measure {
@@ -63,8 +64,8 @@ void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& d
         for (int i = first; i <= last; ++i) {
             const auto it = surface.line1.find(i);
             if (it == surface.line1.end()) {
-                throw common::RuntimeFailure(
-                    340, "Control array element '" + common::integerText(i) + "' doesn't exist");
+                throw common::RuntimeFailure(340,
+                                             common::msg::controlArrayElementMissing(common::integerText(i)));
             }
             const Segment& seg = it->second;
             const PointF p1 = ToMapCoords(s, surface, seg.x1, seg.y1);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::measure {
@@ -150,13 +151,13 @@ void ScaleCalibration::ApplyScale() {
     surface_.changed(SurfacePart::Shape2);
     state_.mode = Idle;
     state_.pixelUnits = state_.generalPixels = false;
-    surface_.caption = "Right Click for menu";
+    surface_.caption = common::msg::kCaptionAfterScale;
     surface_.changed(SurfacePart::Caption);
 
     // Only the horizontal separation counts: the points are clicked along a horizontal scale bar.
     const float w = std::fabs(state_.scalePoint2.x - state_.lastPoint.x);
     if (w < 100) {
-        refuse("Bad scale points, try again.");
+        refuse(common::msg::kBadScalePoints);
         return;
     }
 
@@ -171,7 +172,7 @@ void ScaleCalibration::ApplyScale() {
     }
     if (option != kGeneralPixels && option != kNexradPixels && !(distance > 0 && distance < 1E+38)) {
         // A scale of zero would turn every later measurement into 0.00 without a word.
-        refuse("Enter the scale distance as a number greater than 0.");
+        refuse(common::msg::kScaleDistanceNotPositive);
         return;
     }
 
@@ -182,16 +183,16 @@ void ScaleCalibration::ApplyScale() {
     if (option == kGeneralPixels) {
         const float h = std::fabs(state_.scalePoint2.y - state_.lastPoint.y);
         if (h < 1) {
-            refuse("The scale points must lie apart both across and down for general pixels. The scale is unchanged.");
+            refuse(common::msg::kGeneralPixelPointsInLine);
             return;
         }
-        const std::string answer =
-            dialogs_.inputBox("Enter pixel pairs as X1,Y1,X2,Y2:", "General Pixel Scaling", "");
+        const std::string answer = dialogs_.inputBox(common::msg::kGeneralPixelPairsPrompt,
+                                                     common::msg::kGeneralPixelPairsTitle, "");
         const std::vector<std::string> parts = splitAtCommas(answer);
         bool ok = parts.size() >= 4;
         for (std::size_t i = 0; ok && i < 4; ++i) ok = common::isWholeNumber(parts[i]);
         if (!ok) {
-            refuse("Enter four numbers separated by commas: X1,Y1,X2,Y2. The scale is unchanged.");
+            refuse(common::msg::kGeneralPixelPairsBad);
             return;
         }
         try {

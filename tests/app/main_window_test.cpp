@@ -1,5 +1,7 @@
 // The measuring window under real mouse and keyboard events: the widgets must deliver positions in view
 // units (15 per pixel at 96 dpi) and drive the same logic the script runner replays.
+#include "app/main_window.hpp"
+
 #include <QClipboard>
 #include <QDir>
 #include <QGroupBox>
@@ -11,9 +13,11 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QtTest>
+#include <stdexcept>
+#include <string>
 
-#include "app/main_window.hpp"
 #include "app/script_runner.hpp"
+#include "common/control_names.hpp"
 
 using brelvo::app::MainWindow;
 using brelvo::app::ScriptDialogs;
@@ -55,6 +59,39 @@ private slots:
     }
 
     void cleanup() { window_.reset(); }
+
+    void controlNamesFindTheirWidgets() {
+        namespace names = brelvo::common::controls::form1;
+        // Each name that code uses is a widget of the matching kind.
+        QVERIFY(qobject_cast<QListWidget*>(&window_->requiredControl(names::kLstMenu1)));
+        QVERIFY(qobject_cast<QListWidget*>(&window_->requiredControl(names::kLstMenu2)));
+        QVERIFY(qobject_cast<QPlainTextEdit*>(&window_->requiredControl(names::kText1)));
+        QVERIFY(qobject_cast<QLineEdit*>(&window_->requiredControl(names::kText2)));
+        QVERIFY(qobject_cast<QGroupBox*>(&window_->requiredControl(names::kFrameScale)));
+        QVERIFY(qobject_cast<QToolButton*>(&window_->requiredControl(names::kUpDown1Up)));
+        QVERIFY(qobject_cast<QToolButton*>(&window_->requiredControl(names::kUpDown1Down)));
+        QCOMPARE(&window_->requiredControl(names::kUpDown1),
+                 window_->requiredControl(names::kUpDown1Up).parentWidget());
+        auto* ok = qobject_cast<QPushButton*>(&window_->requiredControl(names::kCommand1));
+        QVERIFY(ok);
+        QCOMPARE(ok->text(), QStringLiteral("Ok"));
+        auto* option =
+            qobject_cast<QRadioButton*>(&window_->requiredControl(names::indexed(names::kOption1, 6)));
+        QVERIFY(option);
+        QCOMPARE(option->text(), QStringLiteral("General Pixels"));
+        QCOMPARE(names::indexed(names::kLabel1, 3), std::string("Label1(3)"));
+        QVERIFY(window_->control(QString::fromStdString(names::indexed(names::kLabel1, 0))) != nullptr);
+        QCOMPARE(&window_->requiredControl(names::kForm1), static_cast<QWidget*>(window_.get()));
+        QCOMPARE(&window_->requiredControl(names::kMapView), view());
+        // The script's qualified form names the same widget.
+        QCOMPARE(window_->control(QStringLiteral("Form1.Command1")), static_cast<QWidget*>(ok));
+
+        // An unknown name: none for a script, a programming error for code.
+        QCOMPARE(window_->control(QStringLiteral("Text9")), nullptr);
+        QVERIFY_THROWS_EXCEPTION(std::logic_error, window_->requiredControl("Text9"));
+        QVERIFY_THROWS_EXCEPTION(std::logic_error,
+                                 window_->requiredControl(names::indexed(names::kOption1, 7)));
+    }
 
     void traceAreaWithTheMouse() {
         QCOMPARE(window_->twipsPerPixelX(), 15.0f);

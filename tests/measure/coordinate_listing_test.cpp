@@ -118,6 +118,13 @@ TEST_F(ListingTest, CancelledOrFailedSaveIsSilentAndKeepsTheOldFile) {
     EXPECT_TRUE(dialogs.inputRequests.empty());
 }
 
+TEST_F(ListingTest, SaveTurnsTheSharedDialogsCancelSettingOnEvenWhenCancelled) {
+    EXPECT_FALSE(surface.dialogCancelRaisesError);
+    save();  // no answer: cancelled
+    EXPECT_TRUE(surface.dialogCancelRaisesError);
+    EXPECT_EQ(dialogs.fileRequests.size(), 1u);
+}
+
 TEST_F(ListingTest, LabelEditKeepsTheCaptionOnAnEmptyAnswer) {
     surface.label1.resize(2);
     surface.label1[1].caption = "Area2= 1.50 (acres), Perimeter= 1200 (ft)";

@@ -1,0 +1,232 @@
+// The measuring window's widgets: building them, and setting them from the measuring surface.
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <string_view>
+
+#include "app/line_ends.hpp"
+#include "app/main_window.hpp"
+#include "app/map_view.hpp"
+#include "app/pan_zoom_control.hpp"
+#include "common/control_names.hpp"
+#include "measure/scale_calibration.hpp"
+
+namespace brelvo::app {
+
+namespace {
+
+constexpr int kMenuWidthPixels = 170;
+constexpr int kText1WidthPixels = 560;
+constexpr int kText1HeightPixels = 300;
+
+namespace names = common::controls::form1;
+
+QString qName(std::string_view name) {
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+}  // namespace
+
+void MainWindow::buildWidgets() {
+    mapView_ = new MapView(this, geometry_, *this, renderer_, tpp_);
+    mapView_->setObjectName(qName(names::kMapView));
+    mapView_->onRelease = [this](Qt::MouseButton button, QPointF pos) {
+        const measure::MouseButton b = button == Qt::LeftButton    ? measure::MouseButton::Left
+                                       : button == Qt::RightButton ? measure::MouseButton::Right
+                                                                   : measure::MouseButton::Middle;
+        mapMouseUp(b, static_cast<float>(pos.x()) - imageLeft(), static_cast<float>(pos.y()) - imageTop());
+    };
+
+    auto makeList = [this](const std::vector<std::string>& items, std::string_view name) {
+        auto* list = new QListWidget(mapView_);
+        list->setObjectName(qName(name));
+        for (const auto& item : items) list->addItem(QString::fromStdString(item));
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setStyleSheet(QStringLiteral(
+            "QListWidget { background: white; border: 1px solid #8a9099; border-radius: 3px; padding: 2px; }"
+            "QListWidget::item { padding: 3px 8px; color: #1c2128; }"
+            "QListWidget::item:hover { background: #dbe7f7; }"
+            "QListWidget::item:selected { background: #2f6fbf; color: white; }"));
+        const int height = list->sizeHintForRow(0) * list->count() + 2 * list->frameWidth() + 6;
+        list->setFixedSize(kMenuWidthPixels, height);
+        list->hide();
+        list->viewport()->installEventFilter(this);
+        return list;
+    };
+    commandList_ = makeList(measure::MeasureController::commandItems(), names::kLstMenu1);
+    pictureList_ = makeList(measure::MeasureController::pictureItems(), names::kLstMenu2);
+    lstMenu1.width = commandList_->width() * tpp_;
+    lstMenu1.height = commandList_->height() * tpp_;
+    lstMenu2.width = pictureList_->width() * tpp_;
+    lstMenu2.height = pictureList_->height() * tpp_;
+    connect(commandList_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        commandList_->clearSelection();
+        chooseCommand(item->text().toStdString());
+    });
+    connect(pictureList_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        pictureList_->clearSelection();
+        choosePicture(item->text().toStdString());
+    });
+
+    coordinateBox_ = new QPlainTextEdit(mapView_);
+    coordinateBox_->setObjectName(qName(names::kText1));
+    coordinateBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    coordinateBox_->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 9));
+    coordinateBox_->setStyleSheet(
+        QStringLiteral("QPlainTextEdit { background: rgba(255,255,255,235); border: 1px solid #8a9099; "
+                       "border-radius: 3px; }"));
+    coordinateBox_->setFixedSize(kText1WidthPixels, kText1HeightPixels);
+    text1.width = kText1WidthPixels * tpp_;
+    text1.height = kText1HeightPixels * tpp_;
+    coordinateBox_->hide();
+    // A right press saves the listing, so the editor's own context menu would only get in the way.
+    coordinateBox_->setContextMenuPolicy(Qt::PreventContextMenu);
+    coordinateBox_->setToolTip(QStringLiteral("Drag to move; right-click to save the coordinates"));
+    coordinateBox_->viewport()->installEventFilter(this);
+    connect(coordinateBox_, &QPlainTextEdit::textChanged, this, [this] {
+        if (syncing_) return;
+        text1.text = withCrLf(coordinateBox_->toPlainText());
+    });
+
+    buildScalePanel();
+
+    panZoomControl_ = new PanZoomControl(mapView_);
+    panZoomControl_->setObjectName(qName(names::kImg4Way));
+    panZoomControl_->onRelease = [this](QPointF p) {
+        panZoomClick(static_cast<float>(p.x()) * tpp_, static_cast<float>(p.y()) * tpp_);
+    };
+    syncLabels();
+    // A click on a list, the text box, the panel or a label is theirs: it never reaches the map below.
+    for (QWidget* child : {static_cast<QWidget*>(commandList_), static_cast<QWidget*>(pictureList_),
+                           static_cast<QWidget*>(coordinateBox_), static_cast<QWidget*>(scalePanel_)}) {
+        child->setAttribute(Qt::WA_NoMousePropagation);
+    }
+}
+
+void MainWindow::buildScalePanel() {
+    scalePanel_ = new QGroupBox(QStringLiteral("Scale distance and units"), mapView_);
+    scalePanel_->setObjectName(qName(names::kFrameScale));
+    scalePanel_->setStyleSheet(QStringLiteral(
+        "QGroupBox { background: #f6f7f9; border: 1px solid #8a9099; border-radius: 4px; margin-top: 0px;"
+        " padding: 22px 8px 8px 8px; font-weight: bold; }"
+        "QGroupBox::title { subcontrol-origin: padding; left: 8px; top: 4px; }"
+        "QRadioButton, QLineEdit, QPushButton { font-weight: normal; }"));
+    auto* layout = new QVBoxLayout(scalePanel_);
+    layout->setSpacing(4);
+
+    auto* distanceRow = new QHBoxLayout;
+    scaleDistanceBox_ = new QLineEdit(scalePanel_);
+    scaleDistanceBox_->setObjectName(qName(names::kText2));
+    scaleDistanceBox_->setText(QString::fromStdString(text2));
+    spinUp_ = new QToolButton(scalePanel_);
+    spinUp_->setObjectName(qName(names::kUpDown1Up));
+    spinUp_->setArrowType(Qt::UpArrow);
+    spinDown_ = new QToolButton(scalePanel_);
+    spinDown_->setObjectName(qName(names::kUpDown1Down));
+    spinDown_->setArrowType(Qt::DownArrow);
+    for (auto* b : {spinUp_, spinDown_}) b->setFixedSize(22, 13);
+    auto* spinColumn = new QVBoxLayout;
+    spinColumn->setSpacing(0);
+    spinColumn->addWidget(spinUp_);
+    spinColumn->addWidget(spinDown_);
+    distanceRow->addWidget(scaleDistanceBox_);
+    distanceRow->addLayout(spinColumn);
+    layout->addLayout(distanceRow);
+
+    unitOptions_ = new QButtonGroup(scalePanel_);
+    for (int i = 0; i < measure::ScaleCalibration::kUnitOptions; ++i) {
+        auto* button = new QRadioButton(QString::fromLatin1(measure::ScaleCalibration::unitOption(i).caption),
+                                        scalePanel_);
+        button->setObjectName(QString::fromStdString(names::indexed(names::kOption1, i)));
+        unitOptions_->addButton(button, i);
+        unitOptionButtons_.push_back(button);
+        layout->addWidget(button);
+    }
+    unitOptionButtons_.front()->setChecked(true);
+
+    scaleOkButton_ = new QPushButton(QStringLiteral("Ok"), scalePanel_);
+    scaleOkButton_->setObjectName(qName(names::kCommand1));
+    scaleOkButton_->setDefault(true);
+    layout->addWidget(scaleOkButton_);
+    scalePanel_->adjustSize();
+    scalePanel_->setFixedSize(scalePanel_->sizeHint().expandedTo(QSize(210, 0)));
+    frameScale.width = scalePanel_->width() * tpp_;
+    frameScale.height = scalePanel_->height() * tpp_;
+    scalePanel_->hide();
+    scalePanel_->installEventFilter(this);
+
+    connect(scaleDistanceBox_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (syncing_) return;
+        controller_.scale().typeDistance(text.toStdString());
+    });
+    connect(spinUp_, &QToolButton::clicked, this, [this] { controller_.scale().spin(+1); });
+    connect(spinDown_, &QToolButton::clicked, this, [this] { controller_.scale().spin(-1); });
+    connect(unitOptions_, &QButtonGroup::idClicked, this,
+            [this](int id) { controller_.scale().chooseOption(id); });
+    connect(scaleOkButton_, &QPushButton::clicked, this, [this] { controller_.scale().ApplyScale(); });
+}
+
+void MainWindow::syncText1() {
+    syncing_ = true;
+    const QString shown = withLineFeeds(text1.text);
+    if (coordinateBox_->toPlainText() != shown) coordinateBox_->setPlainText(shown);
+    // The caret counts CR LF as two characters; the widget holds a line feed only.
+    const QString before =
+        QString::fromStdString(text1.text.substr(0, static_cast<std::size_t>(std::max(0, text1.caret))));
+    QTextCursor cursor = coordinateBox_->textCursor();
+    cursor.setPosition(std::min(static_cast<int>(withLineFeeds(before.toStdString()).size()),
+                                static_cast<int>(shown.size())));
+    coordinateBox_->setTextCursor(cursor);
+    coordinateBox_->ensureCursorVisible();
+    syncing_ = false;
+    placeBox(coordinateBox_, text1);
+}
+
+void MainWindow::syncLabels() {
+    while (labels_.size() > label1.size()) {
+        delete labels_.back();
+        labels_.pop_back();
+    }
+    while (labels_.size() < label1.size()) {
+        auto* label = new QLabel(mapView_);
+        label->setObjectName(
+            QString::fromStdString(names::indexed(names::kLabel1, static_cast<int>(labels_.size()))));
+        label->setStyleSheet(QStringLiteral(
+            "QLabel { background: rgba(255,255,255,225); color: #1c2128; border: 1px solid #8a9099;"
+            " border-radius: 3px; padding: 3px 6px; }"));
+        label->setAttribute(Qt::WA_NoMousePropagation);
+        label->setContextMenuPolicy(Qt::PreventContextMenu);
+        label->setToolTip(QStringLiteral("Drag to move; right-click to edit the label"));
+        label->installEventFilter(this);
+        label->hide();
+        labels_.push_back(label);
+    }
+    for (std::size_t i = 0; i < label1.size(); ++i) {
+        labels_[i]->setText(withLineFeeds(label1[i].caption));
+        labels_[i]->adjustSize();
+        placeBox(labels_[i], label1[i]);
+    }
+}
+
+void MainWindow::syncScalePanel() {
+    syncing_ = true;
+    if (scaleDistanceBox_->text().toStdString() != text2)
+        scaleDistanceBox_->setText(QString::fromStdString(text2));
+    if (option1 >= 0 && option1 < static_cast<int>(unitOptionButtons_.size())) {
+        unitOptionButtons_[static_cast<std::size_t>(option1)]->setChecked(true);
+    }
+    syncing_ = false;
+    placeBox(scalePanel_, frameScale);
+}
+
+}  // namespace brelvo::app

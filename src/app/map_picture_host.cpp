@@ -1,0 +1,155 @@
+// The measuring window's picture side: the map picture in, the client area out (bitmap or JPEG file,
+// clipboard, printer), the web map window and the scroll/zoom speed.
+#include "app/map_picture_host.hpp"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
+#include <QClipboard>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QWidget>
+#include <string_view>
+
+#include "app/web_map.hpp"
+#include "common/failure.hpp"
+#include "common/file_replace.hpp"
+#include "common/messages.hpp"
+#include "common/program_folder.hpp"
+#include "mapview/dib_section.hpp"
+#include "mapview/jpeg_writer.hpp"
+#include "mapview/picture_file.hpp"
+
+namespace brelvo::app {
+
+MapPictureHost::MapPictureHost(QWidget& window, measure::MapSurface& surface, mapview::ViewGeometry& geometry,
+                               mapview::PictureRenderer& renderer, float twipsPerPixel, WindowHooks hooks)
+    : window_(window),
+      surface_(surface),
+      geometry_(geometry),
+      renderer_(renderer),
+      tpp_(twipsPerPixel),
+      hooks_(std::move(hooks)) {}
+
+MapPictureHost::~MapPictureHost() = default;
+
+std::optional<std::string> MapPictureHost::decodePicture(const std::string& path) {
+    mapview::PictureFile read = mapview::readPictureFile(path);
+    if (read.image.isNull()) return read.error;
+    decoded_ = std::move(read.image);
+    return std::nullopt;
+}
+
+std::optional<std::string> MapPictureHost::decodeClipboardPicture() {
+    const QImage image = QGuiApplication::clipboard()->image();
+    if (image.isNull()) return std::string(common::msg::kClipboardHoldsNoPicture);
+    decoded_ = image;
+    return std::nullopt;
+}
+
+void MapPictureHost::showDecodedPicture() {
+    renderer_.setImage(std::move(decoded_));
+    decoded_ = QImage();
+    const QSize size = renderer_.size();
+    mapview::setPicture(geometry_, !renderer_.isNull(), static_cast<float>(size.width()) * tpp_,
+                        static_cast<float>(size.height()) * tpp_);
+    hooks_.geometryChanged();
+}
+
+void MapPictureHost::clearPicture() {
+    renderer_.clear();
+    mapview::setPicture(geometry_, false, 0, 0);
+    hooks_.geometryChanged();
+}
+
+void MapPictureHost::scrollPicture(int mode) {
+    mapview::scrollPic(geometry_, static_cast<std::int16_t>(mode));
+    hooks_.geometryChanged();
+}
+
+std::string MapPictureHost::programFolder() const {
+    return common::programFolder();
+}
+
+void MapPictureHost::setPanZoomVisible(bool visible) {
+    hooks_.setPanZoomVisible(visible);
+}
+
+void MapPictureHost::captureClientArea() {
+    // Let the menus and the control just hidden be painted away before the copy.
+    QApplication::processEvents();
+    capture_ = window_.grab().toImage();
+}
+
+void MapPictureHost::saveCaptureAsJpeg(const std::string& path, int quality) {
+    mapview::cDIBSection dib;
+    dib.CreateFromPicture(capture_);
+    mapview::mIntelJPEGLibrary::WriteJpegFile(dib, path, quality);
+}
+
+void MapPictureHost::saveCaptureAsBitmap(const std::string& path) {
+    // Encoded whole in memory, then written through a temporary file, so a failed save never destroys
+    // the file it would replace.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !capture_.save(&buffer, "BMP"))
+        throw common::pathFileAccessError();
+    common::replaceFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void MapPictureHost::copyCaptureToClipboard() {
+    QGuiApplication::clipboard()->clear();
+    QGuiApplication::clipboard()->setImage(capture_);
+}
+
+bool MapPictureHost::printClientArea(common::Dialogs& dialogs) {
+    captureClientArea();
+    QPrinter printer(QPrinter::HighResolution);
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        // Without a printer the page goes to a PDF file of the user's choice.
+        common::FileDialogRequest request;
+        request.title = common::msg::kPrintToPdfTitle;
+        request.fileName = "BrelixMap.pdf";
+        request.initialDir = programFolder();
+        request.filter = "PDF files (*.pdf)|*.pdf|All files (*.*)|*.*|";
+        request.save = true;
+        const auto chosen = dialogs.fileDialog(request);
+        if (!chosen || chosen->empty()) return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(*chosen));
+    }
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPainter painter;
+    if (!painter.begin(&printer)) throw common::pathFileAccessError();
+    // One page: the picture as large as the page allows, in its own proportions.
+    const QRect page = painter.viewport();
+    QSize size = capture_.size();
+    size.scale(page.size(), Qt::KeepAspectRatio);
+    painter.setViewport(page.x(), page.y(), size.width(), size.height());
+    painter.setWindow(capture_.rect());
+    painter.drawImage(0, 0, capture_);
+    painter.end();
+    return true;
+}
+
+bool MapPictureHost::openWebMap() {
+    webMap_ = openWebMapWindow([this] {
+        // Closing the web map shows the picture list again, where it was.
+        surface_.lstMenu2.visible = true;
+        surface_.changed(measure::SurfacePart::Menu2);
+        surface_.broughtToFront(measure::SurfacePart::Menu2);
+    });
+    return webMap_ != nullptr;
+}
+
+float MapPictureHost::scrollZoomFactor() const {
+    return geometry_.scrollZoomFactor;
+}
+
+void MapPictureHost::setScrollZoomFactor(float factor) {
+    geometry_.scrollZoomFactor = factor;
+}
+
+}  // namespace brelvo::app

@@ -1,0 +1,61 @@
+// The measuring window's picture side, as the picture commands use it: decoding and showing the map
+// picture, capturing the client area and saving, copying or printing it, and the web map window.
+#pragma once
+
+#include <QImage>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "mapview/picture_commands.hpp"
+#include "mapview/picture_renderer.hpp"
+#include "mapview/view_geometry.hpp"
+#include "measure/map_surface.hpp"
+
+class QWidget;
+
+namespace brelvo::app {
+
+class MapPictureHost : public mapview::PictureHost {
+  public:
+    // What the host changes in its window besides the surface, geometry and renderer it is given.
+    struct WindowHooks {
+        std::function<void()> geometryChanged;        // the view and picture rectangles moved
+        std::function<void(bool)> setPanZoomVisible;  // the pan/zoom control shown or hidden
+    };
+
+    // `window` is what a capture copies; twipsPerPixel turns picture pixels into view units.
+    MapPictureHost(QWidget& window, measure::MapSurface& surface, mapview::ViewGeometry& geometry,
+                   mapview::PictureRenderer& renderer, float twipsPerPixel, WindowHooks hooks);
+    ~MapPictureHost() override;
+
+    std::optional<std::string> decodePicture(const std::string& path) override;
+    std::optional<std::string> decodeClipboardPicture() override;
+    void showDecodedPicture() override;
+    void clearPicture() override;
+    void scrollPicture(int mode) override;
+    std::string programFolder() const override;
+    void setPanZoomVisible(bool visible) override;
+    void captureClientArea() override;
+    void saveCaptureAsJpeg(const std::string& path, int quality) override;
+    void saveCaptureAsBitmap(const std::string& path) override;
+    void copyCaptureToClipboard() override;
+    bool printClientArea(common::Dialogs& dialogs) override;
+    bool openWebMap() override;
+    float scrollZoomFactor() const override;
+    void setScrollZoomFactor(float factor) override;
+
+  private:
+    QWidget& window_;
+    measure::MapSurface& surface_;
+    mapview::ViewGeometry& geometry_;
+    mapview::PictureRenderer& renderer_;
+    float tpp_;
+    WindowHooks hooks_;
+    QImage decoded_;                   // decoded, not yet shown
+    QImage capture_;                   // the client area as last captured
+    std::unique_ptr<QWidget> webMap_;  // the web map window once opened
+};
+
+}  // namespace brelvo::app

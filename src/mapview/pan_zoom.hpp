@@ -1,0 +1,30 @@
+// The pan/zoom control's click: refused while the view is locked, otherwise the region under the
+// point scrolls, centres or zooms the picture. The regions themselves are in view_geometry.hpp.
+#pragma once
+
+#include "common/dialogs.hpp"
+#include "mapview/view_geometry.hpp"
+#include "measure/measure_state.hpp"
+
+namespace brelvo::mapview {
+
+// The zoom ratios of the control: in enlarges by 1 + scrollZoomFactor, out undoes exactly that.
+double zoomInRatio(float scrollZoomFactor);
+double zoomOutRatio(float scrollZoomFactor);
+
+enum class PanZoomOutcome {
+    Refused,  // the view is locked: the user was told, nothing moved
+    Missed,   // the point falls on no region (a border or an uncovered corner)
+    Moved,    // the picture rectangle was scrolled, centred or zoomed
+};
+
+// A click at (x, y), control-relative, in the units of g.panZoom. A zoom divides the map scale of
+// `state` by its ratio so that measurements stay tied to the picture.
+PanZoomOutcome panZoomClick(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs, float x,
+                            float y);
+
+// The same click replayed on the middle of a region.
+PanZoomOutcome panZoomRegionClick(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs,
+                                  PanZoomRegion region);
+
+}  // namespace brelvo::mapview
