@@ -1,6 +1,8 @@
-// Program start: the measuring window for a user, or a replayed session with --script.
+// Program start: the measuring window for a user, or a replayed session with --script; --version and
+// --help answer before any window system is needed.
 #include <QApplication>
 #include <QStringList>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 
@@ -10,16 +12,34 @@
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: brelvo [--script FILE [--grab PNG]]\n"
+    "       brelvo --version | --help\n"
+    "  --script FILE  replay the session in FILE and write what it shows as JSON Lines\n"
+    "  --grab PNG     after the session, save a picture of the main window\n"
+    "  --version      print the version and stop\n"
+    "  --help         print this text and stop\n";
+
 int usage() {
-    std::cerr << "usage: brelvo [--script FILE [--grab PNG]]\n"
-                 "  --script FILE  replay the session in FILE and write what it shows as JSON Lines\n"
-                 "  --grab PNG     after the session, save a picture of the main window\n";
+    std::cerr << kUsage;
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << "brelvo " BRELVO_VERSION "\n";
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::cout << "Brelvo " BRELVO_VERSION
+                         ": drainage basin measurement and storm runoff hydrographs.\n"
+                      << kUsage;
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brelvo"));
 
