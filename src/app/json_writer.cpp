@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "common/single_byte_text.hpp"
+
 namespace brelvo::app {
 
 void JsonWriter::separate() {
@@ -45,7 +47,8 @@ JsonWriter& JsonWriter::key(std::string_view name) {
 JsonWriter& JsonWriter::value(std::string_view text) {
     separate();
     out_ += '"';
-    for (const char c : text) {
+    // Texts read from single-byte files reach the dump as they are; JSON is UTF-8.
+    for (const char c : common::utf8Text(text)) {
         switch (c) {
             case '"': out_ += "\\\""; break;
             case '\\': out_ += "\\\\"; break;

@@ -1,5 +1,6 @@
 // A small JSON writer for the script runner's dumps: keys in the order written, singles with 9
-// significant digits so that they read back exactly, texts escaped with their CR LF kept.
+// significant digits so that they read back exactly, texts escaped with their CR LF kept. The output is
+// valid UTF-8: a text's bytes that are not UTF-8 are single-byte characters and written as such.
 #pragma once
 
 #include <string>

@@ -3,46 +3,48 @@
 
 #include <utility>
 
+#include "common/messages.hpp"
+
 namespace brelvo::common {
 
 RuntimeFailure::RuntimeFailure(int number, std::string description)
     : std::runtime_error(description), number_(number), description_(std::move(description)) {}
 
 RuntimeFailure invalidProcedureCall() {
-    return {5, "Invalid procedure call or argument"};
+    return {5, std::string(msg::kInvalidProcedureCall)};
 }
 RuntimeFailure overflow() {
-    return {6, "Overflow"};
+    return {6, std::string(msg::kOverflow)};
 }
 RuntimeFailure subscriptOutOfRange() {
-    return {9, "Subscript out of range"};
+    return {9, std::string(msg::kSubscriptOutOfRange)};
 }
 RuntimeFailure divisionByZero() {
-    return {11, "Division by zero"};
+    return {11, std::string(msg::kDivisionByZero)};
 }
 RuntimeFailure typeMismatch() {
-    return {13, "Type mismatch"};
+    return {13, std::string(msg::kTypeMismatch)};
 }
 RuntimeFailure fileNotFound() {
-    return {53, "File not found"};
+    return {53, std::string(msg::kFileNotFound)};
 }
 RuntimeFailure inputPastEndOfFile() {
-    return {62, "Input past end of file"};
+    return {62, std::string(msg::kInputPastEndOfFile)};
 }
 RuntimeFailure outOfMemory() {
-    return {7, "Out of memory"};
+    return {7, std::string(msg::kOutOfMemory)};
 }
 RuntimeFailure pathFileAccessError() {
-    return {75, "Path/File access error"};
+    return {75, std::string(msg::kPathFileAccessError)};
 }
 RuntimeFailure pathNotFound() {
-    return {76, "Path not found"};
+    return {76, std::string(msg::kPathNotFound)};
 }
 RuntimeFailure invalidPicture() {
-    return {481, "Invalid picture"};
+    return {481, std::string(msg::kInvalidPicture)};
 }
 RuntimeFailure controlArrayElementExists() {
-    return {360, "Object already loaded"};
+    return {360, std::string(msg::kObjectAlreadyLoaded)};
 }
 
 }  // namespace brelvo::common

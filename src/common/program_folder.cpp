@@ -18,8 +18,13 @@ std::string programFolder() {
 }
 
 std::string workingFolder() {
-    const std::string program = programFolder();
-    if (::access(program.c_str(), W_OK) == 0) return program;
+    return workingFolderFor(programFolder(),
+                            [](const std::string& folder) { return ::access(folder.c_str(), W_OK) == 0; });
+}
+
+std::string workingFolderFor(const std::string& program,
+                             const std::function<bool(const std::string& folder)>& writable) {
+    if (writable(program)) return program;
     std::filesystem::path data;
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg != '\0') {
         data = xdg;

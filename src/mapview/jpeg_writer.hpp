@@ -13,7 +13,7 @@ namespace brelvo::mapview::mIntelJPEGLibrary {
 inline constexpr int kJpegErrorNumber = 26001;
 
 // Result codes that end the failure descriptions, in decimal. The encoder's own calls report -1; the
-// file steps, which this module does itself, have codes of their own.
+// steps of the save have codes of their own.
 inline constexpr int kEncoderFailed = -1;     // the encoder could not start, or refused the bitmap or quality
 inline constexpr int kFileCreateFailed = -2;  // no file can be made in the target's folder
 inline constexpr int kFileWriteFailed = -3;   // the new file could not be written in full
@@ -37,8 +37,9 @@ class JpegFailure : public common::RuntimeFailure {
 //   JpegFailure "Failed to save to JPG <code>" when encoding, writing or renaming fails (an empty section
 //     or a quality outside 1..100 is refused by the encoder);
 //   common::pathFileAccessError() (75) when the target exists but is not a file this user may write.
-// The file is written beside the target under a temporary name and renamed over it only when complete,
-// so a failure never leaves a partial file and never loses the file that was there. An existing target
+// The file is saved by common::replaceFile: written beside the target under a temporary name, flushed and
+// renamed over it only when complete, so a failure never leaves a partial file and never loses the file
+// that was there. An existing target
 // (a symbolic link is followed to its file) keeps its access and modification times, its permission bits
 // and, as far as this user may set them, its owner and group.
 bool WriteJpegFile(const cDIBSection& cDib, const std::string& sFile, std::int32_t lQuality);

@@ -9,17 +9,12 @@
 #include <functional>
 #include <vector>
 
+#include "support/failure_number.hpp"
+
 namespace brelvo::basin {
 namespace {
 
-int failureNumber(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const common::RuntimeFailure& failure) {
-        return failure.number();
-    }
-    return 0;
-}
+using testing_support::failureNumber;
 
 std::vector<float> head(const Series& series, int count) {
     return {series.values().begin(), series.values().begin() + count};

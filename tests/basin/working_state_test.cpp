@@ -6,17 +6,12 @@
 #include <functional>
 #include <vector>
 
+#include "support/failure_number.hpp"
+
 namespace brelvo::basin {
 namespace {
 
-int failureNumber(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const common::RuntimeFailure& failure) {
-        return failure.number();
-    }
-    return 0;
-}
+using testing_support::failureNumber;
 
 TEST(Series, IndicesOutsideZeroToUpperFail) {
     Series series;

@@ -8,19 +8,12 @@
 #include <limits>
 
 #include "common/failure.hpp"
+#include "support/failure_number.hpp"
 
 namespace brelvo::common {
 namespace {
 
-// The failure number raised by an action, or 0 when it raises none.
-int failureNumber(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeFailure& failure) {
-        return failure.number();
-    }
-    return 0;
-}
+using testing_support::failureNumber;
 
 TEST(LeadingNumber, ReadsTheLongestLeadingNumber) {
     EXPECT_EQ(leadingNumber("12abc"), 12.0);

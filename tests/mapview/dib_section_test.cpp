@@ -9,6 +9,8 @@
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStringList>
 #include <QImage>
 #include <QSize>
 #include <QTemporaryDir>
@@ -77,7 +79,7 @@ TEST(DibSection, RowsArePaddedToFourBytes) {
     } catch (const common::RuntimeFailure& failure) {
         EXPECT_EQ(failure.number(), 6);
     }
-    EXPECT_EQ(wide.hDib(), 0u);
+    EXPECT_EQ(wide.DIBSectionBitsPtr(), nullptr);
     EXPECT_EQ(wide.Width(), 0);
 }
 
@@ -103,45 +105,20 @@ TEST(DibSection, PictureIsStoredBottomUpInBlueGreenRed) {
     }
 }
 
-TEST(DibSection, BlockCopyTakesTheSectionSizeFromTheOffsetAndCombinesByRasterOperation) {
-    const QImage source = distinctPicture(4, 3);
-    cDIBSection dib;
-    ASSERT_TRUE(dib.Create(2, 2));
-    dib.LoadPictureBlt(source, 1, 1, -1, -1, kSrcCopy);
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 2; ++x)
-            EXPECT_EQ(sectionPixel(dib, x, y), source.pixel(1 + x, 1 + y)) << x << "," << y;
-    }
-    // XOR of the top-left block onto that: each channel is the exclusive or of the two pixels.
-    dib.LoadPictureBlt(source, 0, 0, -1, -1, kSrcInvert);
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 2; ++x) {
-            const QRgb expected = (source.pixel(1 + x, 1 + y) ^ source.pixel(x, y)) | 0xFF000000u;
-            EXPECT_EQ(sectionPixel(dib, x, y), expected) << x << "," << y;
-        }
-    }
-}
-
-TEST(DibSection, ClearUpReleasesEverything) {
+TEST(DibSection, ASecondSectionReplacesTheFirstAndANullPictureLeavesItEmpty) {
     cDIBSection dib;
     ASSERT_TRUE(dib.Create(5, 4));
-    const std::uintptr_t first = dib.hDib();
-    EXPECT_NE(first, 0u);
-    ASSERT_TRUE(dib.Create(3, 2));  // a second Create replaces the first section
-    EXPECT_NE(dib.hDib(), first);
+    ASSERT_TRUE(dib.Create(3, 2));
+    EXPECT_EQ(dib.Width(), 3);
+    EXPECT_EQ(dib.Height(), 2);
     EXPECT_EQ(dib.ImageSize(), 2 * 12);
 
-    dib.ClearUp();
-    dib.ClearUp();  // twice is harmless
+    dib.CreateFromPicture(QImage());  // no picture: the section is released, no error
     EXPECT_EQ(dib.Width(), 0);
     EXPECT_EQ(dib.Height(), 0);
     EXPECT_EQ(dib.BytesPerScanLine(), 0);
     EXPECT_EQ(dib.ImageSize(), 0);
-    EXPECT_EQ(dib.hDib(), 0u);
     EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
-
-    dib.CreateFromPicture(QImage());  // no picture: stays empty, no error
-    EXPECT_EQ(dib.hDib(), 0u);
 }
 
 // Four colour blocks: a left-right mirror swaps red and green, an upside-down picture red and blue.
@@ -231,6 +208,35 @@ TEST(JpegWriter, OverwrittenFileKeepsItsTimesAndPermissionsAndANewFileGetsCurren
     ASSERT_EQ(::stat(fresh.c_str(), &created), 0);
     EXPECT_EQ(created.st_mode & 07777, 0644u);
     EXPECT_GE(created.st_mtim.tv_sec, before);
+}
+
+TEST(JpegWriter, LinkToAnOlderPictureIsWrittenThroughAndAFolderIsRefused) {
+    cDIBSection dib;
+    dib.CreateFromPicture(distinctPicture(5, 3));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString real = dir.filePath("real.jpg");
+    {
+        QFile file(real);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("an older picture");
+    }
+    ASSERT_TRUE(QFile::link(real, dir.filePath("link.jpg")));
+    EXPECT_TRUE(mIntelJPEGLibrary::WriteJpegFile(dib, dir.filePath("link.jpg").toStdString(), 90));
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.jpg")).isSymLink());
+    EXPECT_TRUE(QImage(real, "JPG").size() == QSize(5, 3));
+
+    // A folder by the name is not replaced: the run's access error, before any file is written.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("map.jpg"));
+    int number = 0;
+    try {
+        mIntelJPEGLibrary::WriteJpegFile(dib, dir.filePath("map.jpg").toStdString(), 90);
+    } catch (const common::RuntimeFailure& failure) {
+        number = failure.number();
+    }
+    EXPECT_EQ(number, 75);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{"link.jpg", "map.jpg", "real.jpg"}));
 }
 
 TEST(JpegWriter, UnwritableFolderRaises26001AndWritesNothing) {

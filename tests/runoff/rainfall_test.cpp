@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/failure.hpp"
+#include "support/failure_number.hpp"
 #include "support/recording_dialogs.hpp"
 
 namespace brelvo::runoff {
@@ -18,14 +19,7 @@ namespace {
 using basin::RunoffFields;
 using basin::RunoffState;
 
-int failureNumber(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const common::RuntimeFailure& failure) {
-        return failure.number();
-    }
-    return 0;
-}
+using testing_support::failureNumber;
 
 // Table rows (hours, inches) from box 0 on; the other boxes stay empty.
 RunoffFields table(const std::vector<std::pair<std::string, std::string>>& rows) {
