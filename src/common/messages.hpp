@@ -77,8 +77,6 @@ inline constexpr const char* kScrollZoomPrompt = "Enter scoll/zoom factor:";
 inline constexpr const char* kScrollZoomTitle = "Scroll/Zoom Speed";
 inline constexpr const char* kWebMapUnavailable = "The web map is not available in this build.";
 inline constexpr const char* kPanZoomLocked = "No resizing or scrolling after scale has been set";
-inline constexpr const char* kPictureFileNotFound = "File not found";
-inline constexpr const char* kInvalidPicture = "Invalid picture";
 // (end of mapview)
 
 // ---- basin: the runoff window's fields, hydrograph files, routing ----

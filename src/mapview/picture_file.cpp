@@ -12,7 +12,7 @@ namespace brelvo::mapview {
 
 PictureFile readPictureFile(const std::string& path) {
     const QString file = QString::fromStdString(path);
-    if (!QFileInfo(file).isFile()) return {QImage(), common::msg::kPictureFileNotFound};
+    if (!QFileInfo(file).isFile()) return {QImage(), std::string(common::msg::kFileNotFound)};
     QImageReader::setAllocationLimit(kPictureAllocationLimitMiB);
     QImage image;
     QFile in(file);
@@ -28,7 +28,7 @@ PictureFile readPictureFile(const std::string& path) {
         reader.setAutoTransform(true);
         image = reader.read();
     }
-    if (image.isNull()) return {QImage(), common::msg::kInvalidPicture};
+    if (image.isNull()) return {QImage(), std::string(common::msg::kInvalidPicture)};
     return {std::move(image), std::string()};
 }
 
