@@ -166,7 +166,7 @@ void MainWindow::text1Press(measure::MouseButton button, float x, float y) {
     if (button == measure::MouseButton::Left) {
         measure::dragPress(state_, x, y);
     } else {
-        measure::SaveCoordinateText(state_, *this, dialogs_, common::programFolder());
+        measure::SaveCoordinateText(state_, *this, dialogs_, common::dialogFolder());
     }
 }
 

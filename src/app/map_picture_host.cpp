@@ -69,8 +69,9 @@ void MapPictureHost::scrollPicture(int mode) {
     hooks_.geometryChanged();
 }
 
+// The folder the picture dialogs open in: the program's, or the user's data folder when installed.
 std::string MapPictureHost::programFolder() const {
-    return common::programFolder();
+    return common::dialogFolder();
 }
 
 void MapPictureHost::setPanZoomVisible(bool visible) {

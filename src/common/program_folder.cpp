@@ -18,27 +18,72 @@ std::string programFolder() {
 }
 
 std::string workingFolder() {
-    return workingFolderFor(programFolder(),
-                            [](const std::string& folder) { return ::access(folder.c_str(), W_OK) == 0; });
+    // An installed program never writes beside itself, even when run by root.
+    return workingFolderFor(programFolder(), [](const std::string& folder) {
+        return installedDataFolderFor(folder).empty() && ::access(folder.c_str(), W_OK) == 0;
+    });
+}
+
+std::string userDataFolder() {
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg != '\0') {
+        return (std::filesystem::path(xdg) / "brelvo").string();
+    }
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        return (std::filesystem::path(home) / ".local" / "share" / "brelvo").string();
+    }
+    return {};
+}
+
+std::string installedDataFolderFor(const std::string& program) {
+    std::error_code ec;
+    const auto data = (std::filesystem::path(program) / BRELVO_INSTALLED_DATA_RELATIVE).lexically_normal();
+    return std::filesystem::is_directory(data, ec) ? data.string() : std::string();
+}
+
+std::string installedDataFolder() {
+    return installedDataFolderFor(programFolder());
+}
+
+std::vector<std::string> dataSearchFoldersFor(const std::string& first, const std::string& program) {
+    std::vector<std::string> folders;
+    for (const std::string& folder : {first, program, userDataFolder(), installedDataFolderFor(program)}) {
+        if (folder.empty()) continue;
+        bool seen = false;
+        for (const std::string& f : folders) {
+            if (std::filesystem::path(f).lexically_normal() ==
+                std::filesystem::path(folder).lexically_normal())
+                seen = true;
+        }
+        if (!seen) folders.push_back(folder);
+    }
+    return folders;
+}
+
+std::string findDataFile(const std::string& name, const std::string& first) {
+    std::error_code ec;
+    for (const std::string& folder : dataSearchFoldersFor(first, programFolder())) {
+        const auto path = std::filesystem::path(folder) / name;
+        if (std::filesystem::is_regular_file(path, ec)) return path.string();
+    }
+    return (std::filesystem::path(first) / name).string();
+}
+
+std::string dialogFolder() {
+    return installedDataFolder().empty() ? programFolder() : workingFolder();
 }
 
 std::string workingFolderFor(const std::string& program,
                              const std::function<bool(const std::string& folder)>& writable) {
     if (writable(program)) return program;
-    std::filesystem::path data;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg != '\0') {
-        data = xdg;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        data = std::filesystem::path(home) / ".local" / "share";
-    } else {
-        return program;  // nowhere better: writing will fail and say so
-    }
-    data /= "brelvo";
+    const std::filesystem::path data = userDataFolder();
+    if (data.empty()) return program;  // nowhere better: writing will fail and say so
     std::error_code ec;
     std::filesystem::create_directories(data, ec);
     return data.string();
 }
 
-std::string workingHydrographFile() { return (std::filesystem::path(workingFolder()) / "Temp.GRF").string(); }
+std::string workingHydrographFile() {
+    return (std::filesystem::path(workingFolder()) / "Temp.GRF").string();
+}
 
 }  // namespace brelvo::common

@@ -10,6 +10,7 @@
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "common/program_folder.hpp"
 #include "common/single_byte_text.hpp"
 
 namespace brelvo::measure {
@@ -18,11 +19,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 }  // namespace
 
 std::string helpTextPath(const std::string& programFolder) {
-    return (fs::path(programFolder) / kHelpFileName).string();
+    return common::findDataFile(kHelpFileName, programFolder);
 }
 
 std::string coordinateFileName(const MeasureState& state) {
@@ -57,7 +57,9 @@ void editLabel(MapSurface& surface, int index, common::Dialogs& dialogs) {
     surface.changed(SurfacePart::Labels);
 }
 
-void dragPress(MeasureState& state, float x, float y) { state.grabPoint = {x, y}; }
+void dragPress(MeasureState& state, float x, float y) {
+    state.grabPoint = {x, y};
+}
 
 void dragMove(const MeasureState& state, MapSurface& surface, DragTarget target, float x, float y) {
     Box* box = nullptr;

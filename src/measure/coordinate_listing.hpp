@@ -12,7 +12,8 @@ namespace brelvo::measure {
 // The help text's file name in the program's folder.
 inline constexpr const char* kHelpFileName = "BrelvoHelp.txt";
 
-// The help text beside the program: programFolder joined with kHelpFileName.
+// The help text: kHelpFileName looked for in programFolder, then as every data file is (see
+// common::findDataFile).
 std::string helpTextPath(const std::string& programFolder);
 
 // The default name of the coordinate file: "BrelixData" + measureNumber + ".txt".

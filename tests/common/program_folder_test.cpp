@@ -98,6 +98,22 @@ TEST_F(ProgramFolder, WithNeitherVariableTheProgramFolderStays) {
     EXPECT_EQ(workingFolderFor(program_, [](const std::string&) { return false; }), program_);
 }
 
+// An installed program (bin/ beside share/brelvo/) looks for a data file beside itself, then in the
+// user's data folder, then in share/brelvo; a build folder has no installed data folder.
+TEST_F(ProgramFolder, InstalledDataFilesAreLookedForBesideTheProgramThenForTheUserThenInShare) {
+    const ScopedVariable xdg("XDG_DATA_HOME", (root_ / "data").string());
+    EXPECT_EQ(installedDataFolderFor(program_), "");
+    EXPECT_EQ(dataSearchFoldersFor(program_, program_),
+              (std::vector<std::string>{program_, (root_ / "data" / "brelvo").string()}));
+
+    fs::create_directories(root_ / "share" / "brelvo");
+    const std::string share = (root_ / "share" / "brelvo").string();
+    EXPECT_EQ(installedDataFolderFor(program_), share);
+    const std::string dialogs = (root_ / "data" / "brelvo").string();
+    EXPECT_EQ(dataSearchFoldersFor(dialogs, program_), (std::vector<std::string>{dialogs, program_, share}));
+    EXPECT_EQ(dataSearchFoldersFor(program_, program_), (std::vector<std::string>{program_, dialogs, share}));
+}
+
 // The test program's own folder (the build's output folder) can be written by whoever built it.
 TEST_F(ProgramFolder, WorkingHydrographFileIsTempGrfBesideTheProgram) {
     const std::string here = fs::canonical("/proc/self/exe").parent_path().string();

@@ -184,8 +184,12 @@ public:
 TEST(HelpLauncher, FallbackBoxShowsTheCommandLineWhenNoViewerStarts) {
     testing_support::RecordingDialogs dialogs;
     FakeViewer viewer;
-    const std::string path = helpTextPath("/opt/brelvo");
-    EXPECT_EQ(path, "/opt/brelvo/BrelvoHelp.txt");
+    // The help text is found in the folder given first.
+    const fs::path folder = fs::path(::testing::TempDir()) / "brelvo_help_folder";
+    fs::create_directories(folder);
+    std::ofstream(folder / "BrelvoHelp.txt") << "help";
+    const std::string path = helpTextPath(folder.string());
+    EXPECT_EQ(path, (folder / "BrelvoHelp.txt").string());
 
     OpenInNotepad(path, viewer, dialogs);
     EXPECT_EQ(viewer.opened, std::vector<std::string>{path});
@@ -198,7 +202,7 @@ TEST(HelpLauncher, FallbackBoxShowsTheCommandLineWhenNoViewerStarts) {
     ASSERT_EQ(dialogs.inputRequests.size(), 2u);
     for (const auto& request : dialogs.inputRequests) {
         EXPECT_EQ(request.prompt, "Cant find Notepad.exe");
-        EXPECT_EQ(request.title, "notepad /opt/brelvo/BrelvoHelp.txt");
+        EXPECT_EQ(request.title, "notepad " + path);
     }
     EXPECT_TRUE(dialogs.messages.empty());
 }
