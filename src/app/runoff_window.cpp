@@ -1,7 +1,6 @@
 // The runoff window: widgets bound to the runoff field model, the basin logic and the chart grid.
 #include "app/runoff_window.hpp"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QRadioButton>
 #include <QCheckBox>
@@ -37,7 +36,6 @@ RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
     basin::loadRunoffDefaults(fields_);
     fields_.setCaption("Form3", "Runoff Hydrograph");
     block_ = std::make_unique<basin::BasinBlock>(fields_);
-    fields_.pendingEvents = [] { QApplication::processEvents(); };
     buildWidgets();
     fields_.displayChanged = [this](const std::string& name) { showField(name); };
     for (const auto& name : fields_.textNames()) showField(name);
@@ -50,7 +48,6 @@ RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
 
 RunoffWindow::~RunoffWindow() {
     fields_.displayChanged = nullptr;
-    fields_.pendingEvents = nullptr;
     chart_.changed = nullptr;
 }
 

@@ -168,7 +168,6 @@ BasinBlock::~BasinBlock() {
 void BasinBlock::Getbasinstats() {
     if (!fields_.checked("chkAutoTimeStep")) return;
     if (fields_.text("txtelv1").empty() || fields_.text("txtElv2").empty()) return;
-    fields_.letPendingEventsRun();
     const auto in = readBasinInputs(fields_);
     if (!in) return;
     const auto slope = slopeOf(*in);
@@ -185,26 +184,20 @@ void BasinBlock::Getbasinstats() {
     // Runs the txtC change handler (lag from the rounded C, step from lag / 11) before going on;
     // the writes below then leave S, the lag from the unrounded C and the step from lag / 5.5.
     fields_.setText("txtC", *cText);
-    fields_.letPendingEventsRun();
     fields_.setText("txtS", *slopeText);
-    fields_.letPendingEventsRun();
     fields_.setText("txtLag", *lagText);
-    fields_.letPendingEventsRun();
     chooseTimeStep(static_cast<float>(static_cast<double>(*lag) / 5.5));
-    fields_.letPendingEventsRun();
 }
 
 void BasinBlock::cChanged() {
     if (!fields_.checked("chkAutoTimeStep")) return;
     if (fields_.text("txtelv1").empty() || fields_.text("txtElv2").empty()) return;
-    fields_.letPendingEventsRun();
     // A lone point is where typing a C such as ".8" starts: nothing to recompute yet.
     const std::string cField = fields_.text("txtC");
     if (cField == "." || cField.empty()) return;
     const auto in = readBasinInputs(fields_);
     if (!in) return;
     const float c = common::readSingle(cField);
-    fields_.letPendingEventsRun();
     const auto slope = slopeOf(*in);
     if (!slope) return;
     const auto lag = lagOf(c, *in, *slope);
@@ -214,29 +207,22 @@ void BasinBlock::cChanged() {
     if (!slopeText || !lagText) return;
 
     fields_.setText("txtS", *slopeText);
-    fields_.letPendingEventsRun();
     fields_.setText("txtLag", *lagText);
-    fields_.letPendingEventsRun();
     chooseTimeStep(static_cast<float>(static_cast<double>(*lag) / 5.5 / 2.0));
-    fields_.letPendingEventsRun();
 }
 
 void BasinBlock::lostFocus(const std::string& name) {
     if (name == "txtelv1" || name == "txtElv2") {
-        fields_.letPendingEventsRun();
         Getbasinstats();
     } else if (name == "txtL" || name == "txtLca") {
         if (fields_.text("txtGraphtimestep").empty()) return;
-        fields_.letPendingEventsRun();
         Getbasinstats();
     } else if (name == "txtLag") {
         if (!fields_.checked("chkAutoTimeStep")) return;
         const std::string lagField = fields_.text("txtLag");
         if (lagField == "." || lagField.empty()) return;
         const float lag = common::readSingle(lagField);
-        fields_.letPendingEventsRun();
         chooseTimeStep(static_cast<float>(static_cast<double>(lag) / 5.5));
-        fields_.letPendingEventsRun();
     }
 }
 

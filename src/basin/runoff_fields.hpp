@@ -36,12 +36,6 @@ public:
     // The window's listener: told the name of every text, caption or check that changed.
     std::function<void(const std::string& name)> displayChanged;
 
-    // "Let pending window events run": the window processes its events; tests do nothing.
-    std::function<void()> pendingEvents;
-    void letPendingEventsRun() const {
-        if (pendingEvents) pendingEvents();
-    }
-
     // Indexed control names: "txtRain(3)".
     static std::string indexed(const std::string& name, int index);
 
