@@ -42,7 +42,7 @@ RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
     for (const auto& name : fields_.captionNames()) showField(name);
     for (const auto& name : fields_.checkNames()) showField(name);
     chart_.changed = [this] { chartView_->rebuild(); };
-    basin::resetChart(chart_, state_, fields_);
+    runoff::clearPlots(session_, chart_, fields_);
     resize(1280, 720);
 }
 
@@ -289,8 +289,8 @@ void RunoffWindow::routeGo() {
         dialogs_.message("Compute hydrograph before routing or combining.");
         return;
     }
-    state_.routeMode = 99;
-    computeHydrograph();
+    runoff::routeHydrograph(session_, fields_, chart_, dialogs_,
+                            runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
 }
 
 void RunoffWindow::showField(const std::string& name) {
@@ -365,7 +365,7 @@ void RunoffWindow::toggleChartSize() {
 
 void RunoffWindow::clearPlots() {
     try {
-        basin::resetChart(chart_, state_, fields_);
+        runoff::clearPlots(session_, chart_, fields_);
     } catch (const common::RuntimeFailure& f) {
         dialogs_.message(f.description());
     }
@@ -376,8 +376,9 @@ void RunoffWindow::saveHydrograph() {
 }
 
 void RunoffWindow::computeHydrograph() {
-    runoff::computeHydrograph(state_, fields_, chart_, dialogs_,
-                              runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
+    runoff::computeHydrograph(
+        session_, fields_, chart_, dialogs_,
+        runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
 }
 
 QWidget* RunoffWindow::control(const QString& qualified) const {

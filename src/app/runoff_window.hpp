@@ -11,8 +11,8 @@
 #include "basin/basin_block.hpp"
 #include "basin/chart_grid.hpp"
 #include "basin/runoff_fields.hpp"
-#include "basin/working_state.hpp"
 #include "common/dialogs.hpp"
+#include "runoff/compute_driver.hpp"
 
 class QButtonGroup;
 class QCheckBox;
@@ -34,7 +34,7 @@ public:
 
     basin::RunoffFields& fields() { return fields_; }
     const basin::ChartGrid& chart() const { return chart_; }
-    basin::RunoffState& state() { return state_; }
+    const runoff::RunoffSession& session() const { return session_; }
 
     // The measured values from the main window; absent values leave their fields unchanged.
     void receiveMeasurement(const basin::HandOffValues& values);
@@ -66,7 +66,7 @@ private:
 
     common::Dialogs& dialogs_;
     basin::RunoffFields fields_;
-    basin::RunoffState state_;
+    runoff::RunoffSession session_;
     basin::ChartGrid chart_;
     std::unique_ptr<basin::BasinBlock> block_;
 

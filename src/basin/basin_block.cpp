@@ -149,12 +149,14 @@ float lengthFactor(const RunoffFields& fields) {
     return contains(fields.caption("lblL"), "ft") ? 1.0f / 5280.0f : 1.0f;
 }
 
-float basinAreaSquareMiles(const RunoffFields& fields) {
-    const float area = common::readSingle(fields.text("txtBasinArea"));
-    const std::string& unit = fields.caption("Label10");
-    if (contains(unit, "acre")) return area / 640.0f;
-    if (contains(unit, "ft^2")) return area / 27878400.0f;
+float squareMiles(float area, const std::string& unitCaption) {
+    if (contains(unitCaption, "acre")) return area / 640.0f;
+    if (contains(unitCaption, "ft^2")) return area / 27878400.0f;
     return area;
+}
+
+float basinAreaSquareMiles(const RunoffFields& fields) {
+    return squareMiles(common::readSingle(fields.text("txtBasinArea")), fields.caption("Label10"));
 }
 
 BasinBlock::BasinBlock(RunoffFields& fields) : fields_(fields) {

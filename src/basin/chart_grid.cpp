@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "basin/runoff_fields.hpp"
-#include "basin/working_state.hpp"
 #include "common/failure.hpp"
 #include "common/numbers.hpp"
 
@@ -52,8 +51,7 @@ void ChartGrid::setLabelSpacing(int every) {
     notify();
 }
 
-void resetChart(ChartGrid& chart, RunoffState& state, const RunoffFields& fields) {
-    state.hydrographPlotted = false;
+void resetChart(ChartGrid& chart, const RunoffFields& fields) {
     chart.setColumnCount(2);
     chart.setRowCount(0);
     chart.setLabelSpacing(0);

@@ -27,7 +27,7 @@ const std::string kFilter = "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|
 const std::string kUnitDurations = "Unit durations must match current hydrograph";
 
 // A loaded hydrograph fills qi and qout, which hold indices 0..9000.
-constexpr std::size_t kLoadRows = RunoffState::kHydrographUpper + 1;
+constexpr std::size_t kLoadRows = kHydrographUpper + 1;
 // A combination may run past 9000 but stays within the highest index a routing may reach, so `it`
 // remains a valid 16-bit index.
 constexpr std::size_t kCombineRows = 32001;
@@ -224,8 +224,8 @@ struct Result {
 // A new hydrograph: the file's flows in qi and qout, 0..9000.
 Result load(const std::vector<float>& flows) {
     Result r;
-    r.qi.redim(RunoffState::kHydrographUpper);
-    r.qout.redim(RunoffState::kHydrographUpper);
+    r.qi.redim(kHydrographUpper);
+    r.qout.redim(kHydrographUpper);
     for (std::size_t i = 0; i < flows.size(); ++i) {
         const int k = static_cast<int>(i);
         r.qi[k] = flows[i];
@@ -245,15 +245,16 @@ Result load(const std::vector<float>& flows) {
 // The current hydrograph plus the file's, over the whole of both: the current one is qout when it holds
 // the working hydrograph (`fromOutflow`), else the computed qi, and is 0 after its last index `it`. The
 // current hydrograph becomes the inflow qi, the sum goes to qout (0..last + 1).
-Result combine(const RunoffState& state, bool fromOutflow, const std::vector<float>& flows) {
+Result combine(const WorkingHydrograph& working, bool fromOutflow, const std::vector<float>& flows) {
     Result r;
-    const int currentLast = state.it;
+    const int currentLast = working.inflow.last;
+    const Series& held = fromOutflow ? working.routed.outflowCfs : working.inflow.flowCfs;
     r.last = std::max(currentLast, static_cast<int>(flows.size()) - 1);
-    r.qi = state.qi;
+    r.qi = working.inflow.flowCfs;
     if (r.qi.upper() < r.last) r.qi.redimPreserve(r.last + kChunk);
     r.qout.redim(r.last + 1);
     for (int k = 0; k <= r.last; ++k) {
-        const float current = k <= currentLast ? valueAt(fromOutflow ? state.qout : state.qi, k) : 0.0f;
+        const float current = k <= currentLast ? valueAt(held, k) : 0.0f;
         const float added =
             static_cast<std::size_t>(k) < flows.size() ? flows[static_cast<std::size_t>(k)] : 0.0f;
         r.qi[k] = current;
@@ -302,20 +303,21 @@ float usgsround(float& value) {
     return value;
 }
 
-bool readHydrographFile(std::istream& in, RunoffState& state, RunoffFields& fields,
-                        common::Dialogs& dialogs) {
+std::optional<LoadedHydrograph> readHydrographFile(std::istream& in, const WorkingHydrograph& current,
+                                                   bool combining, float stepHours, RunoffFields& fields,
+                                                   common::Dialogs& dialogs) {
     const std::optional<Table> table = findTable(in, dialogs);
-    if (!table) return false;
+    if (!table) return std::nullopt;
 
-    const bool combining = state.hydrographPlotted;
     // A new hydrograph takes its step from the file; an added one must match the current step.
     const Rows rows =
-        readRows(in, *table, combining ? state.udur : 0.0f, combining ? kCombineRows : kLoadRows, dialogs);
+        readRows(in, *table, combining ? stepHours : 0.0f, combining ? kCombineRows : kLoadRows, dialogs);
     if (rows.flows.empty()) {
         if (!rows.stopped) dialogs.message("The hydrograph file has no rows under its column header.");
-        return false;
+        return std::nullopt;
     }
 
+    LoadedHydrograph loaded{current, rows.step, false};
     try {
         Result result;
         float inflowPeak = 0;
@@ -323,10 +325,11 @@ bool readHydrographFile(std::istream& in, RunoffState& state, RunoffFields& fiel
         if (combining) {
             // The current hydrograph is held in qout after a load, combination or routing; right after
             // a compute run qout has fewer than three elements and the computed qi is the current one.
-            const bool fromOutflow = (state.outflowIsCurrent || table->outflow) && state.qout.size() >= 3;
-            inflowPeak = fromOutflow ? state.maxout : state.maxq;
-            inflowPeakAt = fromOutflow ? common::toInt16(state.tmaxout) : state.tmax;
-            result = combine(state, fromOutflow, rows.flows);
+            const bool fromOutflow =
+                (current.outflowIsCurrent || table->outflow) && current.routed.outflowCfs.size() >= 3;
+            inflowPeak = fromOutflow ? current.routed.peakCfs : current.inflow.peakCfs;
+            inflowPeakAt = fromOutflow ? common::toInt16(current.routed.peakIndex) : current.inflow.peakIndex;
+            result = combine(current, fromOutflow, rows.flows);
         } else {
             result = load(rows.flows);
             inflowPeak = result.maxq;
@@ -341,35 +344,36 @@ bool readHydrographFile(std::istream& in, RunoffState& state, RunoffFields& fiel
         }
         const std::int16_t last = common::toInt16(result.last);
 
-        state.qi = std::move(result.qi);
-        state.qout = std::move(result.qout);
-        state.it = last;
-        state.udur = rows.step;
-        state.maxq = inflowPeak;
-        state.tmax = inflowPeakAt;
-        state.maxout = result.maxout;
-        state.tmaxout = result.tmaxout;
-        state.volAcft = volume;
-        if (rows.flows.size() > 2) state.routeMode = 3;
-        state.outflowIsCurrent = true;
+        WorkingHydrograph& h = loaded.hydrograph;
+        h.inflow.flowCfs = std::move(result.qi);
+        h.routed.outflowCfs = std::move(result.qout);
+        h.inflow.last = last;
+        h.inflow.peakCfs = inflowPeak;
+        h.inflow.peakIndex = inflowPeakAt;
+        h.routed.peakCfs = result.maxout;
+        h.routed.peakIndex = result.tmaxout;
+        h.volumeAcreFt = volume;
+        h.outflowIsCurrent = true;
+        loaded.reported = rows.flows.size() > 2;
     } catch (const common::RuntimeFailure& failure) {
         dialogs.message(failure.description());
-        return false;
+        return std::nullopt;
     }
     writeStep(rows.step, fields);
-    return true;
+    return loaded;
 }
 
-bool readHydrographFile(const std::string& path, RunoffState& state, RunoffFields& fields,
-                        common::Dialogs& dialogs) {
+std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, const WorkingHydrograph& current,
+                                                   bool combining, float stepHours, RunoffFields& fields,
+                                                   common::Dialogs& dialogs) {
     std::error_code ec;
     std::ifstream in;
     if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
     if (!in.is_open()) {
         dialogs.message("File not found.");
-        return false;
+        return std::nullopt;
     }
-    return readHydrographFile(in, state, fields, dialogs);
+    return readHydrographFile(in, current, combining, stepHours, fields, dialogs);
 }
 
 void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, const std::string& programFolder,

@@ -11,37 +11,56 @@ namespace {
 
 struct Window {
     basin::RunoffFields fields;
-    basin::RunoffState state;
+    RunoffSession session;
     basin::ChartGrid chart;
     testing_support::RecordingDialogs dialogs;
     ComputeContext context{".", ::testing::TempDir() + "/driver_Temp.GRF"};
 
     Window() {
         basin::loadRunoffDefaults(fields);
-        basin::resetChart(chart, state, fields);
+        clearPlots(session, chart, fields);
     }
-    void run() { computeHydrograph(state, fields, chart, dialogs, context); }
+    void run() { computeHydrograph(session, fields, chart, dialogs, context); }
+    void route() { routeHydrograph(session, fields, chart, dialogs, context); }
 };
 
 TEST(ComputeDriver, RoutingNeedsAComputedHydrographAndAShortEnoughOne) {
     Window w;
     w.fields.setText("optRouteType", "1");
-    w.state.routeMode = 99;
-    w.run();
+    w.session.hydrograph.routed.peakElevationFt = 7;
+    w.route();
     EXPECT_EQ(w.dialogs.messages, (std::vector<std::string>{"Compute hydrograph before routing."}));
-    EXPECT_EQ(w.state.routeMode, 0);
+    EXPECT_EQ(viewOf(w.session).routeMode, 0);
+    EXPECT_EQ(w.session.hydrograph.routed.peakElevationFt, 0.0f);  // cleared before the refusal
 
     // Five times the inflow must stay a 16-bit step count: 6554 steps cannot be routed.
     w.chart.setColumnCount(3);
-    w.state.it = 6554;
-    w.state.routeMode = 99;
+    w.session.hydrograph.inflow.last = 6554;
+    w.session.hydrograph.routed.peakElevationFt = 7;
     w.dialogs.messages.clear();
-    w.run();
+    w.route();
     EXPECT_EQ(w.dialogs.messages,
               (std::vector<std::string>{
                   "This hydrograph has 6554 time steps; routing handles at most 6553. Use a longer time step."}));
-    EXPECT_EQ(w.state.routeMode, 0);
-    EXPECT_EQ(w.state.newit, 0);
+    EXPECT_EQ(w.session.hydrograph.routed.peakElevationFt, 7.0f);  // refused before anything changed
+    EXPECT_FALSE(w.session.lastReportRouted);
+}
+
+TEST(ComputeDriver, ClearingThePlotsLeavesNoHydrographPlotted) {
+    Window w;
+    w.session.hydrographPlotted = true;
+    w.chart.setColumnCount(3);
+    clearPlots(w.session, w.chart, w.fields);
+    EXPECT_FALSE(w.session.hydrographPlotted);
+    EXPECT_EQ(w.chart.columnCount(), 2);
+}
+
+TEST(ComputeDriver, TheDumpShowsMinusTwoRainStepsAfterARoutingRun) {
+    RunoffSession session;
+    session.rainSteps = 12;
+    EXPECT_EQ(viewOf(session).rainSteps, 12);
+    session.lastReportRouted = true;
+    EXPECT_EQ(viewOf(session).rainSteps, -2);
 }
 
 TEST(ComputeDriver, AFailureEndsTheRunWithTheTimeStepHint) {
@@ -53,9 +72,9 @@ TEST(ComputeDriver, AFailureEndsTheRunWithTheTimeStepHint) {
     w.run();
     EXPECT_EQ(w.dialogs.messages,
               (std::vector<std::string>{"Division by zero\nCheck your time step for hours or minutes!"}));
-    EXPECT_EQ(w.state.routeMode, 0);
-    EXPECT_FALSE(w.state.hydrographPlotted);
-    EXPECT_EQ(w.state.prevStep, 0.0f);  // the first step seen becomes the previous step
+    EXPECT_FALSE(w.session.hydrographPlotted);
+    EXPECT_EQ(w.session.previousStepTyped, 0.0f);  // the first step seen becomes the previous step
+    EXPECT_EQ(w.session.stepHours, 0.0f);
 }
 
 }  // namespace
