@@ -2,7 +2,6 @@
 #include "app/runoff_window.hpp"
 
 #include <QButtonGroup>
-#include <QRadioButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -12,14 +11,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "app/chart_view.hpp"
 #include "app/json_writer.hpp"
+#include "basin/hydrograph_file.hpp"
 #include "common/numbers.hpp"
 #include "common/program_folder.hpp"
-#include "basin/hydrograph_file.hpp"
 #include "runoff/compute_driver.hpp"
+#include "runoff/routing_panel.hpp"
 #include "runoff/unit_graphs.hpp"
 
 namespace brelvo::app {
@@ -273,10 +274,7 @@ void RunoffWindow::buildRoutingPanel() {
 }
 
 void RunoffWindow::openRoutingPanel() {
-    // The travel time is typed in the unit of the time step; it starts as one time step.
-    fields_.setCaption("capTatum",
-                       fields_.caption("Label14").find("minutes") != std::string::npos ? "minutes" : "hours");
-    if (fields_.text("txtTatum").empty()) fields_.setText("txtTatum", fields_.text("txtGraphtimestep"));
+    runoff::openRoutingPanel(fields_);
     frameRoute_->adjustSize();
     frameRoute_->move((width() - frameRoute_->width()) / 2, (height() - frameRoute_->height()) / 2);
     frameRoute_->show();
@@ -285,10 +283,6 @@ void RunoffWindow::openRoutingPanel() {
 
 void RunoffWindow::routeGo() {
     frameRoute_->hide();
-    if (fields_.text("optRouteType") != "2" && chart_.columnCount() < 3) {
-        dialogs_.message("Compute hydrograph before routing or combining.");
-        return;
-    }
     runoff::routeHydrograph(session_, fields_, chart_, dialogs_,
                             runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
 }

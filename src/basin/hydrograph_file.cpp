@@ -270,8 +270,7 @@ Result combine(const WorkingHydrograph& working, bool fromOutflow, const std::ve
 }
 
 void writeStep(float step, RunoffFields& fields) {
-    const bool minutes = fields.caption("Label14").find("minutes") != std::string::npos;
-    fields.setText("txtGraphtimestep", common::generalText(minutes ? step * 60.0f : step));
+    fields.setText("txtGraphtimestep", common::generalText(timeStepInMinutes(fields) ? step * 60.0f : step));
 }
 
 // Copies `from` to `to` through a temporary file beside `to`, renamed over it only when complete.

@@ -65,4 +65,8 @@ std::string RunoffFields::indexed(const std::string& name, int index) {
     return name + "(" + std::to_string(index) + ")";
 }
 
+bool timeStepInMinutes(const RunoffFields& fields) {
+    return fields.caption("Label14").find("minute") != std::string::npos;
+}
+
 }  // namespace brelvo::basin

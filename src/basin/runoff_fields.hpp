@@ -46,4 +46,7 @@ private:
     std::map<std::string, std::function<void()>> handlers_;
 };
 
+// True when the time-step box holds minutes: its label (Label14) says so; otherwise it holds hours.
+[[nodiscard]] bool timeStepInMinutes(const RunoffFields& fields);
+
 }  // namespace brelvo::basin

@@ -17,6 +17,7 @@
 #include "runoff/losses.hpp"
 #include "runoff/rainfall.hpp"
 #include "runoff/report.hpp"
+#include "runoff/routing_panel.hpp"
 #include "runoff/unit_graphs.hpp"
 
 namespace brelvo::runoff {
@@ -63,7 +64,7 @@ void run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     if (session.previousStepTyped == 0) session.previousStepTyped = typedStep;
     if (typedStep != session.previousStepTyped) clearPlots(session, chart, fields);
     session.previousStepTyped = typedStep;
-    if (contains(fields.caption("Label14"), "minute")) session.stepHours = session.stepHours / 60;
+    if (basin::timeStepInMinutes(fields)) session.stepHours = session.stepHours / 60;
 
     reportRun.losses =
         readLossInputs(fields.text("txtCNloss"), fields.text("txtConstLoss"), fields.text("txtPercentImp"));
@@ -139,10 +140,6 @@ void route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
 
     const int option = static_cast<int>(common::leadingNumber(fields.text("optRouteType")));
     ReportRun run;
-    if (option != 2 && chart.columnCount() < 3) {
-        dialogs.message("Compute hydrograph before routing.");
-        return;
-    }
     if (option == 0) {
         h.routed.elevationFt.redim(routedUpper);
         auto routing = basin::modpul(h, routedUpper, session.stepHours, fields.text("txtModbelv"), dialogs,
@@ -222,6 +219,10 @@ void computeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basi
 
 void routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
                      common::Dialogs& dialogs, const ComputeContext& context) {
+    if (const auto refusal = routingRefusal(fields, chart)) {
+        dialogs.message(*refusal);
+        return;
+    }
     guarded(dialogs, [&] { route(session, fields, chart, dialogs, context); });
 }
 

@@ -46,7 +46,8 @@ void computeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basi
 
 // The routing run on the hydrograph already held, by the routing panel's option in the field
 // "optRouteType": 0 storage routing, 1 Muskingum, 2 load or combine with a file, 3 travel time.
-// Failures end the run as in computeHydrograph.
+// A routing without a computed hydrograph is refused first (routingRefusal). Failures end the run as
+// in computeHydrograph.
 void routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
                      common::Dialogs& dialogs, const ComputeContext& context);
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -277,6 +279,25 @@ TEST_F(BasinBlockTest, ArealReductionConvertsTheAreaByItsUnit) {
     fields.setText("txtBasinArea", "none");  // reads as 0: nothing to do
     block.areaAdjClicked();
     EXPECT_EQ(fields.text("txtArealAdj(0)"), "");
+}
+
+// The compute run once divided square feet in double precision and the areal reduction in single; the
+// one conversion divides in single, which must give the bits of both for every area it may meet.
+TEST(SquareMiles, SingleDivisionGivesTheDoubleQuotientsBits) {
+    EXPECT_EQ(squareMiles(640, "Basin Area (acres)"), 1.0f);
+    EXPECT_EQ(squareMiles(27878400, "Basin Area (ft^2)"), 1.0f);
+    EXPECT_EQ(squareMiles(2.5f, "Basin Area (mi^2)"), 2.5f);
+    // Every 499th single from 2^-20 to 2^40: about a million areas, each divided both ways.
+    std::uint32_t bits = 0x35800000u;  // 2^-20
+    int compared = 0;
+    for (; bits < 0x53800000u; bits += 499u) {  // 2^40
+        float area = 0;
+        std::memcpy(&area, &bits, sizeof area);
+        ASSERT_EQ(squareMiles(area, " (ft^2)"), static_cast<float>(area / 27878400.0)) << area;
+        ASSERT_EQ(squareMiles(area, " (acres)"), static_cast<float>(area / 640.0)) << area;
+        ++compared;
+    }
+    EXPECT_GT(compared, 1000000);
 }
 
 TEST_F(BasinBlockTest, HandOffWritesInTheWindowsOrderAndKeepsAbsentValues) {

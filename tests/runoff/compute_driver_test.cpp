@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "basin/basin_block.hpp"
+#include "runoff/routing_panel.hpp"
 #include "support/recording_dialogs.hpp"
 
 namespace brelvo::runoff {
@@ -29,9 +30,10 @@ TEST(ComputeDriver, RoutingNeedsAComputedHydrographAndAShortEnoughOne) {
     w.fields.setText("optRouteType", "1");
     w.session.hydrograph.routed.peakElevationFt = 7;
     w.route();
-    EXPECT_EQ(w.dialogs.messages, (std::vector<std::string>{"Compute hydrograph before routing."}));
+    EXPECT_EQ(w.dialogs.messages,
+              (std::vector<std::string>{"Compute hydrograph before routing or combining."}));
     EXPECT_EQ(viewOf(w.session).routeMode, 0);
-    EXPECT_EQ(w.session.hydrograph.routed.peakElevationFt, 0.0f);  // cleared before the refusal
+    EXPECT_EQ(w.session.hydrograph.routed.peakElevationFt, 7.0f);  // refused before anything changed
 
     // Five times the inflow must stay a 16-bit step count: 6554 steps cannot be routed.
     w.chart.setColumnCount(3);
@@ -44,6 +46,27 @@ TEST(ComputeDriver, RoutingNeedsAComputedHydrographAndAShortEnoughOne) {
                   "This hydrograph has 6554 time steps; routing handles at most 6553. Use a longer time step."}));
     EXPECT_EQ(w.session.hydrograph.routed.peakElevationFt, 7.0f);  // refused before anything changed
     EXPECT_FALSE(w.session.lastReportRouted);
+}
+
+TEST(RoutingPanel, RefusalAndOpeningValues) {
+    Window w;
+    // Only loading or combining a file needs no computed hydrograph on the chart.
+    w.fields.setText("optRouteType", "2");
+    EXPECT_FALSE(routingRefusal(w.fields, w.chart).has_value());
+    w.fields.setText("optRouteType", "3");
+    EXPECT_EQ(routingRefusal(w.fields, w.chart), "Compute hydrograph before routing or combining.");
+    w.chart.setColumnCount(3);
+    EXPECT_FALSE(routingRefusal(w.fields, w.chart).has_value());
+
+    // The default step is 15 minutes: the travel time starts as 15 minutes; a typed one stays.
+    openRoutingPanel(w.fields);
+    EXPECT_EQ(w.fields.caption("capTatum"), "minutes");
+    EXPECT_EQ(w.fields.text("txtTatum"), "15");
+    w.fields.setCaption("Label14", "Hydrograph Time Step (hours)");
+    w.fields.setText("txtGraphtimestep", "2");
+    openRoutingPanel(w.fields);
+    EXPECT_EQ(w.fields.caption("capTatum"), "hours");
+    EXPECT_EQ(w.fields.text("txtTatum"), "15");
 }
 
 TEST(ComputeDriver, ClearingThePlotsLeavesNoHydrographPlotted) {
