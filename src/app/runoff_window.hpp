@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "basin/basin_block.hpp"
 #include "basin/chart_grid.hpp"
@@ -52,8 +53,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QLineEdit* addField(const std::string& name, int width = 70);
-    QLabel* addCaption(const std::string& name);
+    QLineEdit* addField(std::string_view name, int width = 70);
+    QLabel* addCaption(std::string_view name);
     void buildWidgets();
     void showField(const std::string& name);
     void clearPlots();
@@ -70,10 +71,10 @@ private:
     basin::ChartGrid chart_;
     std::unique_ptr<basin::BasinBlock> block_;
 
-    std::map<std::string, QLineEdit*> edits_;
-    std::map<std::string, QLabel*> captions_;
-    std::map<std::string, QCheckBox*> checks_;
-    std::map<std::string, QComboBox*> lists_;
+    std::map<std::string, QLineEdit*, std::less<>> edits_;
+    std::map<std::string, QLabel*, std::less<>> captions_;
+    std::map<std::string, QCheckBox*, std::less<>> checks_;
+    std::map<std::string, QComboBox*, std::less<>> lists_;
     QGroupBox* frame2_ = nullptr;
     QGroupBox* frameRoute_ = nullptr;
     QButtonGroup* routeOptions_ = nullptr;

@@ -15,11 +15,14 @@
 #include <utility>
 #include <vector>
 
+#include "common/control_names.hpp"
 #include "common/failure.hpp"
 #include "common/file_replace.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::basin {
+
+namespace form3 = common::controls::form3;
 
 namespace {
 
@@ -270,7 +273,8 @@ Result combine(const WorkingHydrograph& working, bool fromOutflow, const std::ve
 }
 
 void writeStep(float step, RunoffFields& fields) {
-    fields.setText("txtGraphtimestep", common::generalText(timeStepInMinutes(fields) ? step * 60.0f : step));
+    fields.setText(form3::txtGraphtimestep,
+                   common::generalText(timeStepInMinutes(fields) ? step * 60.0f : step));
 }
 
 // Copies `from` to `to` through a temporary file beside `to`, renamed over it only when complete.

@@ -12,6 +12,7 @@
 #include "basin/hydrograph_file.hpp"
 #include "basin/routing.hpp"
 #include "basin/storage_routing.hpp"
+#include "common/control_names.hpp"
 #include "common/failure.hpp"
 #include "common/numbers.hpp"
 #include "runoff/losses.hpp"
@@ -21,6 +22,8 @@
 #include "runoff/unit_graphs.hpp"
 
 namespace brelvo::runoff {
+
+namespace form3 = common::controls::form3;
 
 namespace {
 
@@ -44,30 +47,30 @@ void report(RunoffSession& session, const ReportRun& run, basin::RunoffFields& f
 // is missing or no rain runs off.
 void run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
          common::Dialogs& dialogs, const ComputeContext& context) {
-    const std::string& rainText = fields.text("ComboRain");
-    const std::string& methodText = fields.text("ComboDimgraph");
+    const std::string& rainText = fields.text(form3::ComboRain);
+    const std::string& methodText = fields.text(form3::ComboDimgraph);
     if (contains(rainText, "Select") || contains(methodText, "Select")) {
         dialogs.message("Select a Dimensionless Graph and Rainfall Arrangement");
         return;
     }
 
     ReportRun reportRun;
-    reportRun.c = common::readSingle(fields.text("txtC"));
-    reportRun.areaSqMi =
-        basin::squareMiles(common::readSingle(fields.text("txtBasinArea")), fields.caption("Label10"));
+    reportRun.c = common::readSingle(fields.text(form3::txtC));
+    reportRun.areaSqMi = basin::squareMiles(common::readSingle(fields.text(form3::txtBasinArea)),
+                                            fields.caption(form3::Label10));
 
     // Time step: hydrographs of different steps never share the chart. The box holds minutes when its
     // label says so, hours otherwise.
-    reportRun.lagHours = common::readSingle(fields.text("txtLag"));
-    const float typedStep = common::readSingle(fields.text("txtGraphtimestep"));
+    reportRun.lagHours = common::readSingle(fields.text(form3::txtLag));
+    const float typedStep = common::readSingle(fields.text(form3::txtGraphtimestep));
     session.stepHours = typedStep;
     if (session.previousStepTyped == 0) session.previousStepTyped = typedStep;
     if (typedStep != session.previousStepTyped) clearPlots(session, chart, fields);
     session.previousStepTyped = typedStep;
     if (basin::timeStepInMinutes(fields)) session.stepHours = session.stepHours / 60;
 
-    reportRun.losses =
-        readLossInputs(fields.text("txtCNloss"), fields.text("txtConstLoss"), fields.text("txtPercentImp"));
+    reportRun.losses = readLossInputs(fields.text(form3::txtCNloss), fields.text(form3::txtConstLoss),
+                                      fields.text(form3::txtPercentImp));
     const basin::RainArrangement arrangement = decodeArrangement(rainText, session.peak);
     session.peak = arrangement.peak;
     const DepthDurationTable table = readDepthDurationTable(fields);
@@ -138,19 +141,19 @@ void route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
     const auto routedUpper = static_cast<std::int16_t>(std::min(5 * static_cast<int>(last), 32000));
     h.routed.peakElevationFt = 0;
 
-    const int option = static_cast<int>(common::leadingNumber(fields.text("optRouteType")));
+    const int option = static_cast<int>(common::leadingNumber(fields.text(form3::optRouteType)));
     ReportRun run;
     if (option == 0) {
         h.routed.elevationFt.redim(routedUpper);
-        auto routing = basin::modpul(h, routedUpper, session.stepHours, fields.text("txtModbelv"), dialogs,
-                                     context.programFolder);
+        auto routing = basin::modpul(h, routedUpper, session.stepHours, fields.text(form3::txtModbelv),
+                                     dialogs, context.programFolder);
         if (!routing) return;
         h = std::move(routing->hydrograph);
         run.route = basin::RouteMethod::storage;
         run.storageFileName = routing->fileName;
     } else if (option == 1) {
-        const float k = common::readSingle(fields.text("txtMuskK"));
-        const float x = common::readSingle(fields.text("txtMuskX"));
+        const float k = common::readSingle(fields.text(form3::txtMuskK));
+        const float x = common::readSingle(fields.text(form3::txtMuskX));
         basin::muskingum(k, x, session.stepHours, routedUpper, h);
         run.route = basin::RouteMethod::muskingum;
         if (basin::muskingumUnstable(basin::muskingumCoefficients(k, x, session.stepHours))) {
@@ -160,8 +163,8 @@ void route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
                             " h: a routing coefficient is negative, so the outflow may oscillate.");
         }
     } else if (option == 3) {
-        float travel = common::readSingle(fields.text("txtTatum"));
-        if (fields.caption("capTatum") == "minutes") travel = travel / 60;
+        float travel = common::readSingle(fields.text(form3::txtTatum));
+        if (fields.caption(form3::capTatum) == "minutes") travel = travel / 60;
         (void)basin::travelTimeRouting(travel, session.stepHours, h);
         run.route = basin::RouteMethod::travelTime;
     } else if (option == 2) {

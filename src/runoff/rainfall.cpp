@@ -10,12 +10,15 @@
 #include <optional>
 #include <system_error>
 
+#include "common/control_names.hpp"
 #include "common/failure.hpp"
 #include "common/numbers.hpp"
 #include "runoff/curve_fit.hpp"
 #include "runoff/losses.hpp"
 
 namespace brelvo::runoff {
+
+namespace form3 = common::controls::form3;
 
 using basin::PeakPlacement;
 using basin::RunoffFields;
@@ -144,13 +147,13 @@ DepthDurationTable readDepthDurationTable(const RunoffFields& fields) {
     table.durationHours.redim(basin::kTableUpper);
     table.depthIn.redim(basin::kTableUpper);
     for (int i = 1; i <= kTableRows; ++i) {
-        auto box = [&](const char* name) {
+        auto box = [&](std::string_view name) {
             return common::leadingNumber(fields.text(RunoffFields::indexed(name, i - 1)));
         };
-        float factor = common::toSingle(box("txtArealAdj"));
+        float factor = common::toSingle(box(form3::txtArealAdj));
         if (factor == 0) factor = 1.0f;  // no areal reduction entered
-        table.depthIn[i] = common::toSingle(box("txtRain") * factor);   // inches
-        table.durationHours[i] = common::toSingle(box("txtDuration"));  // hours
+        table.depthIn[i] = common::toSingle(box(form3::txtRain) * factor);   // inches
+        table.durationHours[i] = common::toSingle(box(form3::txtDuration));  // hours
         // An empty rain box ends the table; rows below it are not read even when filled.
         if (table.depthIn[i] == 0) break;
         table.rows = common::checkedAdd(table.rows, 1);
@@ -277,12 +280,12 @@ Storm parseStormFileRows(std::string_view text, const StormFileHeader& header) {
 
 void showStormFile(RunoffFields& fields, float stepHours, const std::string& fullPath) {
     for (int i = 0; i < kTableRows; ++i) {
-        fields.setText(RunoffFields::indexed("txtDuration", i), "");
-        fields.setText(RunoffFields::indexed("txtRain", i), "");
+        fields.setText(RunoffFields::indexed(form3::txtDuration, i), "");
+        fields.setText(RunoffFields::indexed(form3::txtRain, i), "");
     }
-    fields.setText("txtGraphtimestep", common::generalText(stepHours));
-    fields.setCaption("Label14", "Hydrograph Time Step (hours)");
-    fields.setText("txtTile2", "Storm file " + fullPath);
+    fields.setText(form3::txtGraphtimestep, common::generalText(stepHours));
+    fields.setCaption(form3::Label14, "Hydrograph Time Step (hours)");
+    fields.setText(form3::txtTile2, "Storm file " + fullPath);
 }
 
 std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs, const std::string& programFolder) {

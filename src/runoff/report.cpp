@@ -5,12 +5,15 @@
 #include <sstream>
 
 #include "basin/hydrograph_file.hpp"
+#include "common/control_names.hpp"
 #include "common/failure.hpp"
-#include "common/single_byte_text.hpp"
 #include "common/numbers.hpp"
+#include "common/single_byte_text.hpp"
 #include "runoff/losses.hpp"
 
 namespace brelvo::runoff {
+
+namespace form3 = common::controls::form3;
 
 namespace {
 
@@ -24,8 +27,8 @@ std::string rightAligned(const std::string& text, std::size_t width) {
 }
 
 void writeHeader(std::ostream& out, const ReportRun& run, const basin::RunoffFields& fields) {
-    out << fields.text("txtTitle") << kCrLf;
-    out << fields.text("txtTile2") << kCrLf;
+    out << fields.text(form3::txtTitle) << kCrLf;
+    out << fields.text(form3::txtTile2) << kCrLf;
     if (!run.route) {
         out << "Basin Area (mi^2): " << listItem(run.areaSqMi) << kCrLf;
         out << "C value: " << listItem(run.c) << kCrLf;
@@ -40,7 +43,7 @@ void writeHeader(std::ostream& out, const ReportRun& run, const basin::RunoffFie
             << kCrLf;
         out << "Percent impervious area:  " << common::formatPattern(run.losses.imperviousFraction * 100, "0")
             << kCrLf;
-        out << "Dimensionless Graph:  " << fields.text("ComboDimgraph") << kCrLf;
+        out << "Dimensionless Graph:  " << fields.text(form3::ComboDimgraph) << kCrLf;
         out << kCrLf << kCrLf;
         return;
     }
@@ -49,15 +52,15 @@ void writeHeader(std::ostream& out, const ReportRun& run, const basin::RunoffFie
             out << "Storage routing file: " << run.storageFileName << kCrLf << kCrLf;
             break;
         case basin::RouteMethod::muskingum:
-            out << "Muskingum K lag: " << fields.text("txtMuskK")
-                << "  Muskingum X storage: " << fields.text("txtMuskX") << kCrLf << kCrLf;
+            out << "Muskingum K lag: " << fields.text(form3::txtMuskK)
+                << "  Muskingum X storage: " << fields.text(form3::txtMuskX) << kCrLf << kCrLf;
             break;
         case basin::RouteMethod::combine:
             out << "Combined hydrograph filename: " << run.combinedFileName << kCrLf << kCrLf;
             break;
         case basin::RouteMethod::travelTime:
-            out << "Tatum time of travel: " << fields.text("txtTatum") << ' ' << fields.caption("capTatum")
-                << kCrLf << kCrLf;
+            out << "Tatum time of travel: " << fields.text(form3::txtTatum) << ' '
+                << fields.caption(form3::capTatum) << kCrLf << kCrLf;
             break;
     }
 }
@@ -142,16 +145,16 @@ ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hyd
         out << "  PEAK-IN     TIME  ACRE-FT PEAK-OUT     TIME   MAXELV" << kCrLf;
         outcome.routedPeakCfs = routed.peakCfs;
         basin::usgsround(outcome.routedPeakCfs);
-        fields.setCaption("Form3", "QmaxIn=" + common::generalText(outcome.peakCfs) +
-                                       " cfs, Vol=" + common::generalText(hydrograph.volumeAcreFt) +
-                                       " acft, QmaxOut=" + common::generalText(outcome.routedPeakCfs) +
-                                       " cfs");
+        fields.setCaption(form3::Form3, "QmaxIn=" + common::generalText(outcome.peakCfs) +
+                                            " cfs, Vol=" + common::generalText(hydrograph.volumeAcreFt) +
+                                            " acft, QmaxOut=" + common::generalText(outcome.routedPeakCfs) +
+                                            " cfs");
         out << fm(outcome.peakCfs, flowPattern) << fm(peakTime, timePattern)
             << roundedField(hydrograph.volumeAcreFt) << roundedField(outcome.routedPeakCfs)
             << fm(routed.peakIndex * udur, "##0.00000") << fm(routed.peakElevationFt, "#####0.00") << kCrLf;
     } else {
         out << " DURATION     RAIN    PEAKQ     TIME  ACRE-FT" << kCrLf;
-        fields.setCaption("Form3",
+        fields.setCaption(form3::Form3,
                           "Runoff Qmax=" + common::generalText(outcome.peakCfs) +
                               " cfs, Vol=" + common::generalText(hydrograph.volumeAcreFt) +
                               " acft, RainLoss=" + common::formatPattern(outcome.rainLossIn, "0.00") +

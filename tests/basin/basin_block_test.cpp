@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ protected:
     std::string valueOf(const std::string& name) const {
         const auto captions = fields.captionNames();
         if (std::find(captions.begin(), captions.end(), name) != captions.end()) return fields.caption(name);
+        const auto checks = fields.checkNames();
+        if (std::find(checks.begin(), checks.end(), name) != checks.end())
+            return fields.checked(name) ? "on" : "off";
         return fields.text(name);
     }
 
@@ -283,6 +287,23 @@ TEST_F(BasinBlockTest, ArealReductionConvertsTheAreaByItsUnit) {
 
 // The compute run once divided square feet in double precision and the areal reduction in single; the
 // one conversion divides in single, which must give the bits of both for every area it may meet.
+TEST(RunoffFieldsNames, ANameThatIsNoControlOfTheWindowIsAProgrammingError) {
+    RunoffFields fields;
+    EXPECT_EQ(fields.text("txtRain(7)"), "");                         // a control whose text was never set
+    EXPECT_THROW((void)fields.text("txtRain(8)"), std::logic_error);  // the grid has rows 0..7
+    EXPECT_THROW((void)fields.text("txtc"), std::logic_error);
+    EXPECT_THROW(fields.setText("txtBasin", "1"), std::logic_error);
+    EXPECT_THROW((void)fields.caption("txtC"), std::logic_error);  // a text box has no caption
+    EXPECT_THROW(fields.setChecked("chkAutoStep", true), std::logic_error);
+    EXPECT_THROW(fields.onChange("Label14", [] {}), std::logic_error);
+    EXPECT_TRUE(fields.textNames().empty());  // nothing was stored on the way
+
+    fields.setCaption("Label14", "Hydrograph Time Step (minutes)");
+    EXPECT_TRUE(timeStepInMinutes(fields));
+    fields.setCaption("Label14", "Hydrograph Time Step (hours)");
+    EXPECT_FALSE(timeStepInMinutes(fields));
+}
+
 TEST(SquareMiles, SingleDivisionGivesTheDoubleQuotientsBits) {
     EXPECT_EQ(squareMiles(640, "Basin Area (acres)"), 1.0f);
     EXPECT_EQ(squareMiles(27878400, "Basin Area (ft^2)"), 1.0f);
