@@ -18,6 +18,7 @@
 #include "common/control_names.hpp"
 #include "common/failure.hpp"
 #include "common/file_replace.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::basin {
@@ -25,9 +26,6 @@ namespace brelvo::basin {
 namespace form3 = common::controls::form3;
 
 namespace {
-
-const std::string kFilter = "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|";
-const std::string kUnitDurations = "Unit durations must match current hydrograph";
 
 // A loaded hydrograph fills qi and qout, which hold indices 0..9000.
 constexpr std::size_t kLoadRows = kHydrographUpper + 1;
@@ -109,7 +107,7 @@ std::optional<Table> findTable(std::istream& in, common::Dialogs& dialogs) {
             table.outflow = at != std::string::npos;
             if (!table.outflow) at = line.find("   Runoff");
             if (at == std::string::npos) {
-                dialogs.message("The hydrograph file's column header names no Outflow or Runoff column.");
+                dialogs.message(std::string(common::msg::kNoFlowColumn));
                 return std::nullopt;
             }
             table.flowAt = at;
@@ -127,16 +125,12 @@ std::optional<Table> findTable(std::istream& in, common::Dialogs& dialogs) {
                     return table;
                 }
             }
-            dialogs.message("The hydrograph file's column header names no Outflow or Runoff column.");
+            dialogs.message(std::string(common::msg::kNoFlowColumn));
             return std::nullopt;
         }
     }
-    dialogs.message("No hydrograph table found: the file has no \"Time\" column header.");
+    dialogs.message(std::string(common::msg::kNoTimeHeader));
     return std::nullopt;
-}
-
-std::string rowText(std::size_t index) {
-    return "Row " + std::to_string(index + 1) + " of the hydrograph table";
 }
 
 // Reads the table's rows. The time step comes from the first time that is not 0 (whole minutes below
@@ -155,8 +149,7 @@ Rows readRows(std::istream& in, const Table& table, float step, std::size_t maxR
         if (line.size() <= 2 || isBlank(line)) break;
         const std::size_t k = rows.flows.size();
         if (k == maxRows) {
-            stop("The hydrograph file has more than " + std::to_string(maxRows) + " rows; only the first " +
-                 std::to_string(maxRows) + " were read.");
+            stop(common::msg::tooManyHydrographRows(maxRows));
             break;
         }
         std::string timeText;
@@ -172,12 +165,12 @@ Rows readRows(std::istream& in, const Table& table, float step, std::size_t maxR
 
         if (!timeRead) {
             if (!startsWithNumber(timeText)) {
-                stop(rowText(k) + " has no time in hours; reading stopped there.");
+                stop(common::msg::hydrographRowWithoutTime(k + 1));
                 break;
             }
             const double read = common::leadingNumber(timeText);
             if (!(std::fabs(read) <= static_cast<double>(std::numeric_limits<float>::max()))) {
-                stop(rowText(k) + " holds a time too large to read; reading stopped there.");
+                stop(common::msg::hydrographTimeTooLarge(k + 1));
                 break;
             }
             auto t = static_cast<float>(read);
@@ -186,11 +179,11 @@ Rows readRows(std::istream& in, const Table& table, float step, std::size_t maxR
                 // Below an hour the step is taken in whole minutes, so 0.0833 reads as 5 minutes.
                 if (t < 1.0f) t = static_cast<float>(std::floor(static_cast<double>(t * 60.0f) + 0.1) / 60.0);
                 if (rows.step > 0.0f && std::fabs(static_cast<double>(t - rows.step)) > 0.001) {
-                    stop(kUnitDurations);
+                    stop(std::string(common::msg::kUnitDurations));
                     break;
                 }
                 if (t <= 0.0f) {
-                    stop("The hydrograph file's time step must be at least one minute.");
+                    stop(std::string(common::msg::kStepBelowOneMinute));
                     break;
                 }
                 if (rows.step == 0.0f) rows.step = t;
@@ -199,7 +192,7 @@ Rows readRows(std::istream& in, const Table& table, float step, std::size_t maxR
 
         const double flow = common::leadingNumber(flowText);
         if (!(std::fabs(flow) <= static_cast<double>(std::numeric_limits<float>::max()))) {
-            stop(rowText(k) + " holds a flow too large to read; reading stopped there.");
+            stop(common::msg::hydrographFlowTooLarge(k + 1));
             break;
         }
         rows.flows.push_back(static_cast<float>(flow));
@@ -316,7 +309,7 @@ std::optional<LoadedHydrograph> readHydrographFile(std::istream& in, const Worki
     const Rows rows =
         readRows(in, *table, combining ? stepHours : 0.0f, combining ? kCombineRows : kLoadRows, dialogs);
     if (rows.flows.empty()) {
-        if (!rows.stopped) dialogs.message("The hydrograph file has no rows under its column header.");
+        if (!rows.stopped) dialogs.message(std::string(common::msg::kNoHydrographRows));
         return std::nullopt;
     }
 
@@ -373,7 +366,7 @@ std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, cons
     std::ifstream in;
     if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
     if (!in.is_open()) {
-        dialogs.message("File not found.");
+        dialogs.message(std::string(common::msg::kFileNotFound));
         return std::nullopt;
     }
     return readHydrographFile(in, current, combining, stepHours, fields, dialogs);
@@ -383,12 +376,12 @@ void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, cons
                     common::Dialogs& dialogs) {
     // Columns 1 and 2 are the rainfall grid; a third exists once a hydrograph was plotted.
     if (chart.columnCount() <= 2) {
-        dialogs.message("Compute hydrograph before saving.");
+        dialogs.message(std::string(common::msg::kComputeBeforeSaving));
         return;
     }
     common::FileDialogRequest request;
     request.initialDir = programFolder;
-    request.filter = kFilter;
+    request.filter = std::string(common::msg::kHydrographFilter);
     request.save = true;
     const std::optional<std::string> chosen = dialogs.fileDialog(request);
     if (!chosen || chosen->empty() || *chosen == workingFile) return;

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::basin {
@@ -31,8 +32,6 @@ constexpr int kChunk = 100;
 constexpr float kLargePeakThreshold = 1.0f;   // peak above 10 cfs
 constexpr float kSmallPeakThreshold = 0.01f;  // peak of 10 cfs or less
 constexpr float kSmallPeak = 10.0f;
-
-const std::string kFilter = "Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|";
 
 // A file the routing cannot use: told to the user, and the routing ends without a result.
 class Refusal : public std::runtime_error {
@@ -111,9 +110,7 @@ float rowValue(std::string_view line, char separator, int index, int row) {
     try {
         return common::toSingle(common::leadingNumber(field(line, separator, index)));
     } catch (const common::RuntimeFailure&) {
-        throw common::RuntimeFailure(common::overflow().number(), "Row " + std::to_string(row) +
-                                                                      " of the storage file holds a number "
-                                                                      "too large to read.");
+        throw common::RuntimeFailure(common::overflow().number(), common::msg::storageNumberTooLarge(row));
     }
 }
 
@@ -122,8 +119,7 @@ StorageTable readRows(std::string_view text) {
     const std::vector<std::string_view> lines = usedLines(text);
     if (lines.size() < 2) {
         throw common::RuntimeFailure(common::inputPastEndOfFile().number(),
-                                     "The storage file ends before its second line, which gives the "
-                                     "number of rows.");
+                                     std::string(common::msg::kStorageFileEndsEarly));
     }
     std::int16_t count = 0;
     bool tooMany = false;
@@ -135,20 +131,17 @@ StorageTable readRows(std::string_view text) {
     if (tooMany || count > kLastRow) {
         throw common::RuntimeFailure(
             common::subscriptOutOfRange().number(),
-            "The storage file lists " + (tooMany ? std::string("too many") : std::to_string(count)) +
-                " rows; a storage table holds at most " + std::to_string(kLastRow) + ".");
+            common::msg::storageRowsTooMany(tooMany ? std::string("too many") : std::to_string(count),
+                                            kLastRow));
     }
     if (count < 1) {
         throw common::RuntimeFailure(common::invalidProcedureCall().number(),
-                                     "The storage file lists no rows: its second line must give the "
-                                     "number of rows, 1 to " +
-                                         std::to_string(kLastRow) + ".");
+                                     common::msg::storageNoRows(kLastRow));
     }
     const int n = count;
     if (lines.size() < static_cast<std::size_t>(n) + 2) {
         throw common::RuntimeFailure(common::inputPastEndOfFile().number(),
-                                     "The storage file lists " + std::to_string(n) + " rows but holds only " +
-                                         std::to_string(lines.size() - 2) + ".");
+                                     common::msg::storageRowsMissing(n, lines.size() - 2));
     }
 
     const char separator = lines[2].find(',') != std::string_view::npos ? ',' : '\t';
@@ -169,9 +162,7 @@ StorageTable readRows(std::string_view text) {
                                                                            : nullptr;
         if (fallen != nullptr) {
             throw common::RuntimeFailure(common::invalidProcedureCall().number(),
-                                         "Row " + std::to_string(r) + " of the storage file lies below row " +
-                                             std::to_string(r - 1) + " in " + fallen +
-                                             "; rows must rise in elevation, outflow and storage.");
+                                         common::msg::storageRowFalls(r, fallen));
         }
     }
     return table;
@@ -225,16 +216,13 @@ Located place(float v, const std::vector<float>& column, int n, const char* what
     bool inside = false;
     for (int i = 1; i <= n && !inside; ++i) inside = v <= cell(column, i);
     if (!inside && n + 1 >= static_cast<int>(column.size())) {
-        throw Refusal(std::string("The routing reached ") + what + " " + number(v) + " " + unit +
-                      ", beyond the last row of the storage file (" + number(cell(column, n)) + " " + unit +
-                      "). A table of " + std::to_string(kLastRow) +
-                      " rows cannot be extended past its last row.");
+        throw Refusal(
+            common::msg::storageBeyondLastRow(what, number(v), unit, number(cell(column, n)), kLastRow));
     }
     try {
         return locateInTable(v, column, n);
     } catch (const common::RuntimeFailure&) {
-        throw Refusal(std::string("The routing cannot interpolate ") + what + " " + number(v) + " " + unit +
-                      " in the storage file: the rows around it hold the same " + what + ".");
+        throw Refusal(common::msg::storageEqualRows(what, number(v), unit));
     }
 }
 
@@ -373,14 +361,14 @@ std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::i
     common::FileDialogRequest request;
     request.fileName = "";
     request.initialDir = programFolder;
-    request.filter = kFilter;
+    request.filter = std::string(common::msg::kStorageFilter);
     request.save = false;
     const std::optional<std::string> chosen = dialogs.fileDialog(request);
     if (!chosen || chosen->empty()) return std::nullopt;
 
     const std::optional<std::string> text = readUsedText(*chosen);
     if (!text) {
-        dialogs.message("Storage file not found: " + *chosen);
+        dialogs.message(common::msg::storageFileNotFound(*chosen));
         return std::nullopt;
     }
     StorageTable table;

@@ -14,6 +14,7 @@
 #include "basin/storage_routing.hpp"
 #include "common/control_names.hpp"
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "runoff/losses.hpp"
 #include "runoff/rainfall.hpp"
@@ -50,7 +51,7 @@ void run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     const std::string& rainText = fields.text(form3::ComboRain);
     const std::string& methodText = fields.text(form3::ComboDimgraph);
     if (contains(rainText, "Select") || contains(methodText, "Select")) {
-        dialogs.message("Select a Dimensionless Graph and Rainfall Arrangement");
+        dialogs.message(std::string(common::msg::kSelectGraphAndArrangement));
         return;
     }
 
@@ -124,8 +125,6 @@ void run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     report(session, reportRun, fields, chart, context);
 }
 
-constexpr const char* kGraphFilter = "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|";
-
 // The routing run: the hydrograph already held is routed, shifted or combined with a file, and reported
 // in the routing layout.
 void route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
@@ -134,8 +133,7 @@ void route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
     const std::int16_t last = h.inflow.last;
     // The longest routed hydrograph is five times the inflow, counted in 16 bits.
     if (last > 6553) {
-        dialogs.message("This hydrograph has " + common::integerText(last) +
-                        " time steps; routing handles at most 6553. Use a longer time step.");
+        dialogs.message(common::msg::routingTooLong(common::integerText(last)));
         return;
     }
     const auto routedUpper = static_cast<std::int16_t>(std::min(5 * static_cast<int>(last), 32000));
@@ -157,10 +155,8 @@ void route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
         basin::muskingum(k, x, session.stepHours, routedUpper, h);
         run.route = basin::RouteMethod::muskingum;
         if (basin::muskingumUnstable(basin::muskingumCoefficients(k, x, session.stepHours))) {
-            dialogs.message("Muskingum routing is unstable for K = " + common::generalText(k) +
-                            " h, X = " + common::generalText(x) + " and a time step of " +
-                            common::generalText(session.stepHours) +
-                            " h: a routing coefficient is negative, so the outflow may oscillate.");
+            dialogs.message(common::msg::muskingumUnstable(common::generalText(k), common::generalText(x),
+                                                           common::generalText(session.stepHours)));
         }
     } else if (option == 3) {
         float travel = common::readSingle(fields.text(form3::txtTatum));
@@ -169,9 +165,9 @@ void route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
         run.route = basin::RouteMethod::travelTime;
     } else if (option == 2) {
         common::FileDialogRequest request;
-        request.title = "Load hydrograph or combine with current";
+        request.title = std::string(common::msg::kLoadOrCombineTitle);
         request.initialDir = context.programFolder;
-        request.filter = kGraphFilter;
+        request.filter = std::string(common::msg::kHydrographFilter);
         const auto chosen = dialogs.fileDialog(request);
         if (!chosen || chosen->empty()) return;
         run.combinedFileName = *chosen;
@@ -194,9 +190,9 @@ void guarded(common::Dialogs& dialogs, Run&& body) {
     try {
         body();
     } catch (const common::RuntimeFailure& f) {
-        dialogs.message(f.description() + "\n" + kTimeStepHint);
+        dialogs.message(f.description() + "\n" + std::string(common::msg::kTimeStepHint));
     } catch (const std::bad_alloc&) {
-        dialogs.message(common::outOfMemory().description() + "\n" + kTimeStepHint);
+        dialogs.message(common::outOfMemory().description() + "\n" + std::string(common::msg::kTimeStepHint));
     }
 }
 

@@ -36,11 +36,8 @@ struct SessionView {
 };
 [[nodiscard]] SessionView viewOf(const RunoffSession& session);
 
-// The line added to every run-time failure's description in the message the user sees.
-inline constexpr const char* kTimeStepHint = "Check your time step for hours or minutes!";
-
 // The compute run. Messages go through the dialogs port; a run-time failure ends the run with its
-// description, a line feed and the time-step hint.
+// description, a line feed and the time-step hint (common::msg::kTimeStepHint).
 void computeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
                        common::Dialogs& dialogs, const ComputeContext& context);
 

@@ -12,6 +12,7 @@
 
 #include "common/control_names.hpp"
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "runoff/curve_fit.hpp"
 #include "runoff/losses.hpp"
@@ -292,7 +293,7 @@ std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs, const std
     common::FileDialogRequest request;
     request.fileName = "";
     request.initialDir = programFolder;
-    request.filter = "Storm files (*.STM)|*.STM|All files (*.*)|*.*|";
+    request.filter = std::string(common::msg::kStormFilter);
     request.save = false;
     const std::optional<std::string> chosen = dialogs.fileDialog(request);
     if (!chosen || chosen->empty()) return std::nullopt;

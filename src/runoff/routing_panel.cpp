@@ -2,6 +2,7 @@
 #include "runoff/routing_panel.hpp"
 
 #include "common/control_names.hpp"
+#include "common/messages.hpp"
 
 namespace brelvo::runoff {
 
@@ -16,7 +17,7 @@ void openRoutingPanel(basin::RunoffFields& fields) {
 std::optional<std::string> routingRefusal(const basin::RunoffFields& fields, const basin::ChartGrid& chart) {
     // Columns 1 and 2 are the rainfall grid; a third exists once a hydrograph was plotted.
     if (fields.text(form3::optRouteType) != "2" && chart.columnCount() < 3) {
-        return "Compute hydrograph before routing or combining.";
+        return std::string(common::msg::kComputeBeforeRouting);
     }
     return std::nullopt;
 }

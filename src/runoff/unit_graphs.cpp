@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "runoff/curve_fit.hpp"
 #include "runoff/losses.hpp"
@@ -16,9 +17,6 @@
 namespace brelvo::runoff {
 
 namespace {
-
-constexpr const char* kNoExcess = "No Excess Rainfall";
-constexpr const char* kCWarning = "Warning, C estimate should be between .01-1";
 
 constexpr int kLastGraphIndex = basin::kMaxGraphPoints - 1;  // 2000: graph and unit-graph arrays
 constexpr int kLastOrdinate = basin::kHydrographUpper;       // 9000: qi
@@ -151,7 +149,7 @@ std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float im
     float excessTotal = 0;                                                       // inches
     for (int i = 0; i <= nRain; ++i) excessTotal = excessTotal + result.excessIn[i];
     if (excessTotal == 0) {
-        dialogs.message(kNoExcess);
+        dialogs.message(std::string(common::msg::kNoExcess));
         return std::nullopt;
     }
 
@@ -227,7 +225,7 @@ std::optional<GraphResult> triangleGraph(const basin::Storm& storm, const GraphB
     float excessTotal = 0;  // inches
     for (int i = 0; i <= nRain; ++i) excessTotal = excessTotal + result.excessIn[i];
     if (excessTotal == 0) {
-        dialogs.message(kNoExcess);
+        dialogs.message(std::string(common::msg::kNoExcess));
         return std::nullopt;
     }
 
@@ -278,7 +276,7 @@ std::optional<GraphResult> triangleGraph(const basin::Storm& storm, const GraphB
 std::optional<GraphResult> rationalGraph(const basin::Storm& storm, const GraphBasin& basin,
                                          basin::Hydrograph& hydrograph, common::Dialogs& dialogs) {
     const float c = basin.c;
-    if (c == 0 || c > 1) dialogs.message(kCWarning);
+    if (c == 0 || c > 1) dialogs.message(std::string(common::msg::kCWarning));
 
     // The excess test comes first, so that a storm without excess leaves the previous hydrograph,
     // its peak and its method flag as they were.
@@ -289,7 +287,7 @@ std::optional<GraphResult> rationalGraph(const basin::Storm& storm, const GraphB
         excessTotal = excessTotal + (storm.rainIn[i] * f + storm.excessIn[i] * (1 - f)) * c;
     }
     if (excessTotal == 0) {
-        dialogs.message(kNoExcess);
+        dialogs.message(std::string(common::msg::kNoExcess));
         return std::nullopt;
     }
 
@@ -359,8 +357,7 @@ std::optional<std::string> missingGraphFile(const std::string& listText, const s
     std::error_code ec;
     const std::filesystem::path path = std::filesystem::path(programFolder) / listText;
     if (std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    return "The dimensionless graph file \"" + listText + "\" is not in the program's folder (" + programFolder +
-           "). Put the file there or choose another graph.";
+    return common::msg::missingGraphFile(listText, programFolder);
 }
 
 }  // namespace brelvo::runoff
