@@ -78,7 +78,8 @@ struct LossInputs {
     float imperviousFraction = 0;  // 0..1
 };
 
-// A hydrograph: flowCfs(i) is the flow at time i * step.
+// A hydrograph: flowCfs(i) is the flow at time i * step. The routings and the report call the flows of
+// the working hydrograph's inflow qi, and its last index it.
 struct Hydrograph {
     Series flowCfs;         // indices 0..9000 after a compute run
     std::int16_t last = 0;  // last index of the hydrograph (and of its routed outflow)
@@ -86,7 +87,7 @@ struct Hydrograph {
     std::int16_t peakIndex = 0;
 };
 
-// The outflow of a routing, load or combination.
+// The outflow of a routing, load or combination (qout, with elvout and storout of a storage routing).
 struct RoutedHydrograph {
     Series outflowCfs;
     Series elevationFt;    // storage routing only

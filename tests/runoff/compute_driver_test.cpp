@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "basin/basin_block.hpp"
 #include "runoff/routing_panel.hpp"
 #include "support/recording_dialogs.hpp"
@@ -46,6 +48,44 @@ TEST(ComputeDriver, RoutingNeedsAComputedHydrographAndAShortEnoughOne) {
                   "This hydrograph has 6554 time steps; routing handles at most 6553. Use a longer time step."}));
     EXPECT_EQ(w.session.hydrograph.routed.peakElevationFt, 7.0f);  // refused before anything changed
     EXPECT_FALSE(w.session.lastReportRouted);
+}
+
+TEST(ComputeDriver, RunsCommitTheirResultsToTheSession) {
+    // One inch in one hour through the triangle graph of one square mile with a 2-hour lag.
+    Window w;
+    w.fields.setCaption("Label14", "Hydrograph Time Step (hours)");
+    w.fields.setText("txtGraphtimestep", "1");
+    w.fields.setText("txtLag", "2");
+    w.fields.setText("ComboRain", "Average");
+    w.fields.setText("ComboDimgraph", "Triangle Unit Graph");
+    w.run();
+    ASSERT_TRUE(w.dialogs.messages.empty());
+    EXPECT_EQ(w.fields.caption("Form3"),
+              "Runoff Qmax=242 cfs, Vol=50 acft, RainLoss=0.00 in from 1.00 total");
+    const basin::WorkingHydrograph& h = w.session.hydrograph;
+    EXPECT_EQ(h.inflow.last, 7);
+    EXPECT_EQ(h.inflow.peakCfs, 242.0f);
+    EXPECT_EQ(h.inflow.peakIndex, 2);
+    EXPECT_EQ(h.volumeAcreFt, 50.0f);
+    EXPECT_FALSE(h.outflowIsCurrent);
+    EXPECT_TRUE(w.session.hydrographPlotted);
+    EXPECT_EQ(w.session.stepHours, 1.0f);
+    EXPECT_EQ(w.session.previousStepTyped, 1.0f);
+    EXPECT_EQ(viewOf(w.session).rainSteps, 1);
+
+    // Travel time of one step: the routed peak is committed as the report rounded it.
+    w.fields.setText("optRouteType", "3");
+    w.fields.setText("txtTatum", "1");
+    w.fields.setCaption("capTatum", "hours");
+    w.route();
+    ASSERT_TRUE(w.dialogs.messages.empty());
+    EXPECT_EQ(viewOf(w.session).rainSteps, -2);
+    EXPECT_EQ(w.chart.columnCount(), 4);
+    // m = 2 half-step passes: (121 + 242) / 2 = 181.5 and (242 + 161.33) / 2 = 201.67, then
+    // (181.5 + 201.67) / 2 = 191.58 cfs at hour 3, reported and kept as 192.
+    EXPECT_EQ(w.fields.caption("Form3"), "QmaxIn=242 cfs, Vol=50 acft, QmaxOut=192 cfs");
+    EXPECT_EQ(h.routed.peakCfs, 192.0f);
+    EXPECT_EQ(h.routed.peakIndex, 3.0f);
 }
 
 TEST(RoutingPanel, RefusalAndOpeningValues) {
