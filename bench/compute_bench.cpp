@@ -1,7 +1,5 @@
 // Benchmark: the whole "Compute Hydrograph" run, report file included, at 9,000 ordinates vs a bare multiply-add loop.
 #include <benchmark/benchmark.h>
-
-#include "ratio_reporter.hpp"
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,7 +19,11 @@
 #include "basin/runoff_fields.hpp"
 #include "basin/working_state.hpp"
 #include "common/dialogs.hpp"
+#include "common/numbers.hpp"
+#include "ratio_reporter.hpp"
 #include "runoff/compute_driver.hpp"
+#include "runoff/losses.hpp"
+#include "runoff/rainfall.hpp"
 #include "runoff/report.hpp"
 
 #ifndef BRELVO_DGF_FOLDER
@@ -32,7 +34,7 @@ namespace {
 
 using brelvo::basin::ChartGrid;
 using brelvo::basin::RunoffFields;
-using brelvo::basin::RunoffState;
+using brelvo::runoff::RunoffSession;
 namespace basin = brelvo::basin;
 namespace runoff = brelvo::runoff;
 using Clock = std::chrono::steady_clock;
@@ -113,22 +115,23 @@ struct Window {
     }
 
     // A fresh state and the chart as the window shows it before its first run.
-    void fresh(std::optional<RunoffState>& state, std::optional<ChartGrid>& chart) const {
+    void fresh(std::optional<RunoffSession>& state, std::optional<ChartGrid>& chart) const {
         state.emplace();
         chart.emplace();
-        basin::resetChart(*chart, *state, fields);
+        runoff::clearPlots(*state, *chart, fields);
     }
 
     // One run; false (with the reason in `error`) when a message appeared or the hydrograph's
     // length is far from the one intended.
-    bool run(RunoffState& state, ChartGrid& chart, std::string& error) {
+    bool run(RunoffSession& state, ChartGrid& chart, std::string& error) {
         runoff::computeHydrograph(state, fields, chart, dialogs, context);
         if (!dialogs.messages.empty()) {
             error = "the run showed a message: " + dialogs.messages.front();
             return false;
         }
-        if (std::abs(state.it - kExpectedLastOrdinate) > kOrdinateTolerance) {
-            error = "the hydrograph's last ordinate is " + std::to_string(state.it) + ", not about " +
+        const int last = state.hydrograph.inflow.last;
+        if (std::abs(last - kExpectedLastOrdinate) > kOrdinateTolerance) {
+            error = "the hydrograph's last ordinate is " + std::to_string(last) + ", not about " +
                     std::to_string(kExpectedLastOrdinate);
             return false;
         }
@@ -136,25 +139,44 @@ struct Window {
     }
 };
 
+// What the run hands its report, formed again by the same kernels from the same fields: the basin,
+// the losses and the uniform storm with its excess (impervious share mixed in).
+runoff::ReportRun reportRunOf(const Window& window, const RunoffSession& session) {
+    const RunoffFields& f = window.fields;
+    runoff::ReportRun run;
+    run.c = brelvo::common::readSingle(f.text("txtC"));
+    run.areaSqMi = basin::basinAreaSquareMiles(f);
+    run.lagHours = brelvo::common::readSingle(f.text("txtLag"));
+    run.losses = runoff::readLossInputs(f.text("txtCNloss"), f.text("txtConstLoss"), f.text("txtPercentImp"));
+    run.stepHours = session.stepHours;
+    run.storm = runoff::averageStorm(runoff::readDepthDurationTable(f), run.stepHours);
+    run.storm.excessIn =
+        runoff::computeExcess(run.storm, run.losses, runoff::constantLossPerStep(run.losses, run.stepHours));
+    runoff::mixImpervious(run.storm.rainIn, run.losses.imperviousFraction, 0, run.storm.steps,
+                          run.storm.excessIn);
+    return run;
+}
+
 // The convolution's essential work alone, on the excess and triangle of a finished run: every rain
 // step times every ordinate of the triangle's base.
 class BareLoop {
 public:
-    explicit BareLoop(const RunoffState& run) {
-        const int nRain = run.nRain;
-        const std::vector<float>& steps = run.excessStep.values();
-        excess_.assign(steps.begin(), steps.begin() + nRain + 1);
-        // The triangle as the run forms it: np steps up, nr steps down, scaled by 484 A / lag.
-        const int np = static_cast<int>(std::lround((run.udur / 2 + run.lagHours) / run.udur));
-        const int nr = static_cast<int>(std::lround(np * 1.67));
-        const float scale = run.basinArea * 484 / run.lagHours;
-        for (int k = 1; k <= np + nr; ++k) {
-            const float shape = k <= np ? static_cast<float>(k) / static_cast<float>(np)
-                                        : static_cast<float>(nr - (k - np)) / static_cast<float>(nr);
-            unit_.push_back(shape * scale);
-        }
-        q_.assign(excess_.size() + unit_.size() + 1, 0.0f);
-    }
+  explicit BareLoop(const runoff::ReportRun& run) {
+      const int nRain = run.storm.steps;
+      const std::vector<float>& steps = run.storm.excessIn.values();
+      excess_.assign(steps.begin(), steps.begin() + nRain + 1);
+      // The triangle as the run forms it: np steps up, nr steps down, scaled by 484 A / lag.
+      const float udur = run.stepHours;
+      const int np = static_cast<int>(std::lround((udur / 2 + run.lagHours) / udur));
+      const int nr = static_cast<int>(std::lround(np * 1.67));
+      const float scale = run.areaSqMi * 484 / run.lagHours;
+      for (int k = 1; k <= np + nr; ++k) {
+          const float shape = k <= np ? static_cast<float>(k) / static_cast<float>(np)
+                                      : static_cast<float>(nr - (k - np)) / static_cast<float>(nr);
+          unit_.push_back(shape * scale);
+      }
+      q_.assign(excess_.size() + unit_.size() + 1, 0.0f);
+  }
 
     void run() {
         std::fill(q_.begin(), q_.end(), 0.0f);
@@ -180,16 +202,21 @@ private:
     std::vector<float> q_;       // cfs
 };
 
-// A finished run: its state, as writeReport finds it again, and its window.
+// A finished run: its session, what it handed its report, and its window.
 struct FinishedRun {
     Window window;
-    std::optional<RunoffState> state;
+    std::optional<RunoffSession> state;
     std::optional<ChartGrid> chart;
+    runoff::ReportRun report;
     std::string error;
 
     FinishedRun() {
         window.fresh(state, chart);
-        if (!window.run(*state, *chart, error)) state.reset();
+        if (!window.run(*state, *chart, error)) {
+            state.reset();
+            return;
+        }
+        report = reportRunOf(window, *state);
     }
 };
 
@@ -203,9 +230,9 @@ void WholeComputeRun(benchmark::State& bench) {
         bench.SkipWithError(first.error.c_str());
         return;
     }
-    BareLoop bare(*first.state);
+    BareLoop bare(first.report);
     Window& window = first.window;
-    std::optional<RunoffState> state;
+    std::optional<RunoffSession> state;
     std::optional<ChartGrid> chart;
     double runSeconds = 0;
     double bareSeconds = 0;
@@ -230,21 +257,21 @@ void WholeComputeRun(benchmark::State& bench) {
             break;
         }
         std::optional<ChartGrid> reportChart;
-        std::optional<RunoffState> unused;
+        std::optional<RunoffSession> unused;
         window.fresh(unused, reportChart);
         std::ostringstream text;
         start = Clock::now();
-        runoff::writeReport(text, *state, window.fields, *reportChart, runoff::ReportInputs{});
+        (void)runoff::writeReport(text, state->hydrograph, first.report, window.fields, *reportChart);
         reportSeconds += seconds(Clock::now() - start);
         benchmark::DoNotOptimize(text.tellp());
         bench.ResumeTiming();
     }
     if (!state || runSeconds <= 0 || bareSeconds <= 0) return;
-    bench.counters["ordinates"] = state->it + 1;
-    bench.counters["rain_steps"] = state->nRain;
+    bench.counters["ordinates"] = state->hydrograph.inflow.last + 1;
+    bench.counters["rain_steps"] = state->rainSteps;
     bench.counters["base_steps"] = bare.baseLength();
     bench.counters["multiply_adds"] = bare.multiplyAdds();
-    bench.counters["peak_cfs"] = state->maxq;
+    bench.counters["peak_cfs"] = state->hydrograph.inflow.peakCfs;
     bench.counters["bare_ms"] = 1000 * bareSeconds / static_cast<double>(bench.iterations());
     bench.counters["report_ms"] = 1000 * reportSeconds / static_cast<double>(bench.iterations());
     bench.counters["run_per_bare"] = runSeconds / bareSeconds;
@@ -258,7 +285,7 @@ void BareMultiplyAdd(benchmark::State& bench) {
         bench.SkipWithError(first.error.c_str());
         return;
     }
-    BareLoop bare(*first.state);
+    BareLoop bare(first.report);
     for (auto _ : bench) bare.run();
     bench.counters["multiply_adds"] = bare.multiplyAdds();
 }
@@ -270,17 +297,17 @@ void ReportToString(benchmark::State& bench) {
         bench.SkipWithError(first.error.c_str());
         return;
     }
-    std::optional<RunoffState> state;
+    std::optional<RunoffSession> state;
     std::optional<ChartGrid> chart;
     std::size_t bytes = 0;
     for (auto _ : bench) {
         bench.PauseTiming();
         state = *first.state;
-        std::optional<RunoffState> unused;
+        std::optional<RunoffSession> unused;
         first.window.fresh(unused, chart);
         std::ostringstream text;
         bench.ResumeTiming();
-        runoff::writeReport(text, *state, first.window.fields, *chart, runoff::ReportInputs{});
+        (void)runoff::writeReport(text, state->hydrograph, first.report, first.window.fields, *chart);
         bytes = static_cast<std::size_t>(text.tellp());
         benchmark::DoNotOptimize(bytes);
     }
@@ -294,16 +321,16 @@ void ReportToFile(benchmark::State& bench) {
         bench.SkipWithError(first.error.c_str());
         return;
     }
-    std::optional<RunoffState> state;
+    std::optional<RunoffSession> state;
     std::optional<ChartGrid> chart;
     for (auto _ : bench) {
         bench.PauseTiming();
         state = *first.state;
-        std::optional<RunoffState> unused;
+        std::optional<RunoffSession> unused;
         first.window.fresh(unused, chart);
         bench.ResumeTiming();
-        runoff::writeReport(first.window.context.reportPath, *state, first.window.fields, *chart,
-                            runoff::ReportInputs{});
+        (void)runoff::writeReport(first.window.context.reportPath, state->hydrograph, first.report,
+                                  first.window.fields, *chart);
     }
     std::error_code ignored;
     bench.counters["report_bytes"] =

@@ -23,7 +23,6 @@
 
 namespace {
 
-using brelvo::basin::RunoffState;
 namespace runoff = brelvo::runoff;
 
 constexpr int kRainSteps = 1440;         // 24 hours of 1-minute steps
@@ -46,18 +45,32 @@ public:
 // A uniform storm of 6 inches over 24 hours on a CN 75 basin with 10 percent impervious cover and a
 // constant loss of 0.05 in/hr. The impervious share runs off from the first minute, so the first
 // ordinate is above the 0.0001 cfs end threshold and the hydrograph runs its full length.
-RunoffState stormState() {
-    RunoffState state;
-    state.basinArea = kBasinArea;
-    state.lagHours = kLagHours;
-    state.udur = kStepHours;
-    state.nRain = kRainSteps;
-    state.nSize = kRainSteps + 10;
-    state.rainStep.redim(state.nSize);
-    state.excessStep.redim(state.nSize);
-    for (int i = 1; i <= kRainSteps; ++i) state.rainStep[i] = kStormDepth / kRainSteps;  // inches per step
-    runoff::setLossInputs(state, 75, 0.05f, 10);
+struct StormCase {
+    brelvo::basin::Storm storm;
+    brelvo::basin::LossInputs losses;
+    runoff::GraphBasin basin;
+    brelvo::basin::Hydrograph hydrograph;
+};
+
+StormCase stormState() {
+    StormCase state;
+    state.basin.areaSqMi = kBasinArea;
+    state.basin.lagHours = kLagHours;
+    state.basin.stepHours = kStepHours;
+    state.storm.steps = kRainSteps;
+    state.storm.upper = kRainSteps + 10;
+    state.storm.rainIn.redim(state.storm.upper);
+    state.storm.excessIn.redim(state.storm.upper);
+    for (int i = 1; i <= kRainSteps; ++i)
+        state.storm.rainIn[i] = kStormDepth / kRainSteps;  // inches per step
+    state.losses = runoff::lossInputs(75, 0.05f, 10);
+    state.basin.imperviousFraction = state.losses.imperviousFraction;
     return state;
+}
+
+brelvo::basin::Series excessOf(const StormCase& state) {
+    return runoff::computeExcess(state.storm, state.losses,
+                                 runoff::constantLossPerStep(state.losses, kStepHours));
 }
 
 std::vector<float> scsUnitGraph() {
@@ -66,36 +79,36 @@ std::vector<float> scsUnitGraph() {
 }
 
 void ExcessUnitGraphConvolution(benchmark::State& bench) {
-    RunoffState state = stormState();
+    StormCase state = stormState();
     SilentDialogs dialogs;
     for (auto _ : bench) {
-        runoff::computeExcess(state);
-        const runoff::GraphResult result =
-            runoff::unitGraphFile(state, "SCS.DGF", BRELVO_DGF_FOLDER, dialogs);
-        if (!result.produced) {
+        state.storm.excessIn = excessOf(state);
+        const std::optional<runoff::GraphResult> result = runoff::unitGraphFile(
+            state.storm, state.basin, "SCS.DGF", BRELVO_DGF_FOLDER, state.hydrograph, dialogs);
+        if (!result) {
             bench.SkipWithError("no excess rainfall");
             break;
         }
-        if (state.it < kRainSteps) {
+        if (state.hydrograph.last < kRainSteps) {
             bench.SkipWithError("the hydrograph ended before the rain did");
             break;
         }
-        benchmark::DoNotOptimize(result.ordinateSum);
+        benchmark::DoNotOptimize(result->ordinateSum);
     }
     const auto units = static_cast<double>(scsUnitGraph().size());
-    bench.counters["ordinates"] = state.it + 1;
+    bench.counters["ordinates"] = state.hydrograph.last + 1;
     bench.counters["unit_graph"] = units;
     bench.counters["multiply_adds"] = kRainSteps * units;
-    bench.counters["peak_cfs"] = state.maxq;
+    bench.counters["peak_cfs"] = state.hydrograph.peakCfs;
 }
 
 // The convolution's essential work alone: every rain step times every unit-graph ordinate.
 void BareMultiplyAdd(benchmark::State& bench) {
-    RunoffState state = stormState();
-    runoff::computeExcess(state);
-    runoff::mixImpervious(state, 0, state.nRain);
+    const StormCase state = stormState();
+    brelvo::basin::Series mixed = excessOf(state);
+    runoff::mixImpervious(state.storm.rainIn, state.losses.imperviousFraction, 0, state.storm.steps, mixed);
     const std::vector<float> u = scsUnitGraph();
-    const std::vector<float>& excess = state.excessStep.values();
+    const std::vector<float>& excess = mixed.values();
     const int units = static_cast<int>(u.size());
     std::vector<float> q(static_cast<std::size_t>(kRainSteps + units + 1));
     for (auto _ : bench) {

@@ -16,7 +16,7 @@
 
 namespace {
 
-using brelvo::basin::RunoffState;
+using brelvo::basin::WorkingHydrograph;
 
 constexpr int kInflowSteps = 6400;  // last index of the inflow; the driver's newit = 5 * 6400 = 32,000
 constexpr int kNewit = 32000;
@@ -41,54 +41,61 @@ constexpr float kShortTravelHours = 2.0f;
 
 // A computed hydrograph (cfs): a straight rise to the peak at step 800, then a straight recession to
 // 1 cfs at step 6400; qi over 0..9000 as a compute run leaves it.
-RunoffState inflowState(float udur) {
-    RunoffState state;
+// The working hydrograph with the run's step and routed bound.
+struct RoutingCase {
+    WorkingHydrograph h;
+    float udur = 0;
+    std::int16_t newit = 0;
+};
+
+RoutingCase inflowState(float udur) {
+    RoutingCase state;
     state.udur = udur;
-    state.qi.redim(RunoffState::kHydrographUpper);
+    state.h.inflow.flowCfs.redim(brelvo::basin::kHydrographUpper);
     for (int i = 1; i <= kInflowSteps; ++i) {
-        state.qi[i] = i <= kPeakStep
-                          ? kPeakCfs * static_cast<float>(i) / kPeakStep
-                          : 1.0f + (kPeakCfs - 1.0f) * static_cast<float>(kInflowSteps - i) /
-                                       static_cast<float>(kInflowSteps - kPeakStep);
+        state.h.inflow.flowCfs[i] = i <= kPeakStep
+                                        ? kPeakCfs * static_cast<float>(i) / kPeakStep
+                                        : 1.0f + (kPeakCfs - 1.0f) * static_cast<float>(kInflowSteps - i) /
+                                                     static_cast<float>(kInflowSteps - kPeakStep);
     }
-    state.it = kInflowSteps;
+    state.h.inflow.last = kInflowSteps;
     state.newit = kNewit;
-    state.qout.redim(1);
+    state.h.routed.outflowCfs.redim(1);
     return state;
 }
 
 // What a routing run starts from: the inflow's last index, and qout reset to two elements (its
 // storage is kept, so later iterations regrow it without allocating).
-void resetForRouting(RunoffState& state) {
-    state.it = kInflowSteps;
+void resetForRouting(RoutingCase& state) {
+    state.h.inflow.last = kInflowSteps;
     state.newit = kNewit;
-    state.qout.redim(1);
-    state.routeMode = 0;
+    state.h.routed.outflowCfs.redim(1);
 }
 
 void Muskingum32000(benchmark::State& bench) {
-    RunoffState state = inflowState(kMuskStep);
+    RoutingCase state = inflowState(kMuskStep);
     for (auto _ : bench) {
         resetForRouting(state);
         // qi back to 0..9000 as well, so every routing grows it past 9000 as a first routing does.
-        state.qi.redimPreserve(RunoffState::kHydrographUpper);
-        brelvo::basin::muskingum(kMuskK, kMuskX, state);
-        // Not DoNotOptimize(state.maxout): with GCC and benchmark 1.7 that asm constraint overwrote
+        state.h.inflow.flowCfs.redimPreserve(brelvo::basin::kHydrographUpper);
+        brelvo::basin::muskingum(kMuskK, kMuskX, state.udur, state.newit, state.h);
+        // Not DoNotOptimize(state.h.routed.peakCfs): with GCC and benchmark 1.7 that asm constraint overwrote
         // the float it was handed, so the series' address is passed instead.
-        benchmark::DoNotOptimize(state.qout.values().data());
+        benchmark::DoNotOptimize(state.h.routed.outflowCfs.values().data());
         benchmark::ClobberMemory();
     }
-    if (state.it != kNewit - 1) bench.SkipWithError("the routing stopped before newit - 1");
-    bench.counters["steps"] = state.it;
-    bench.counters["peak_cfs"] = state.maxout;
+    if (state.h.inflow.last != kNewit - 1) bench.SkipWithError("the routing stopped before newit - 1");
+    bench.counters["steps"] = state.h.inflow.last;
+    bench.counters["peak_cfs"] = state.h.routed.peakCfs;
 }
 
 // The recurrence alone over the same 31,999 steps, in single precision over plain arrays.
 void BareMuskingumRecurrence(benchmark::State& bench) {
-    const RunoffState state = inflowState(kMuskStep);
+    const RoutingCase state = inflowState(kMuskStep);
     const auto c = brelvo::basin::muskingumCoefficients(kMuskK, kMuskX, kMuskStep);
     std::vector<float> qi(kNewit + 1, 0.0f);
-    std::copy(state.qi.values().begin(), state.qi.values().begin() + kInflowSteps + 1, qi.begin());
+    std::copy(state.h.inflow.flowCfs.values().begin(),
+              state.h.inflow.flowCfs.values().begin() + kInflowSteps + 1, qi.begin());
     std::vector<float> qout(kNewit + 1, 0.0f);
     for (auto _ : bench) {
         qout[0] = 0.0f;
@@ -101,26 +108,26 @@ void BareMuskingumRecurrence(benchmark::State& bench) {
     }
 
     // Both must compute the same series, or the comparison means nothing.
-    RunoffState routed = inflowState(kMuskStep);
-    brelvo::basin::muskingum(kMuskK, kMuskX, routed);
-    if (!std::equal(qout.begin(), qout.begin() + kNewit, routed.qout.values().begin())) {
+    RoutingCase routed = inflowState(kMuskStep);
+    brelvo::basin::muskingum(kMuskK, kMuskX, routed.udur, routed.newit, routed.h);
+    if (!std::equal(qout.begin(), qout.begin() + kNewit, routed.h.routed.outflowCfs.values().begin())) {
         bench.SkipWithError("the bare recurrence differs from the routing");
     }
     bench.counters["steps"] = kNewit - 1;
 }
 
 void TravelTime(benchmark::State& bench, float udur, float travelHours) {
-    RunoffState state = inflowState(udur);
+    RoutingCase state = inflowState(udur);
     for (auto _ : bench) {
         resetForRouting(state);
-        brelvo::basin::travelTimeRouting(travelHours, state);
-        benchmark::DoNotOptimize(state.qout.values().data());
+        state.newit = brelvo::basin::travelTimeRouting(travelHours, state.udur, state.h);
+        benchmark::DoNotOptimize(state.h.routed.outflowCfs.values().data());
         benchmark::ClobberMemory();
     }
     bench.counters["newit"] = state.newit;
     bench.counters["passes"] = state.newit - kInflowSteps - 1;
-    bench.counters["routed_it"] = state.it;
-    bench.counters["peak_cfs"] = state.maxout;
+    bench.counters["routed_it"] = state.h.inflow.last;
+    bench.counters["peak_cfs"] = state.h.routed.peakCfs;
 }
 
 // The same passes over plain arrays: the inflow copied in, then m times average 1..it + j into the
@@ -142,10 +149,10 @@ void bareAveraging(const std::vector<float>& inflow, int m, std::vector<float>& 
 }
 
 void BareAveraging(benchmark::State& bench, float udur, float travelHours) {
-    RunoffState routed = inflowState(udur);
-    brelvo::basin::travelTimeRouting(travelHours, routed);
+    RoutingCase routed = inflowState(udur);
+    routed.newit = brelvo::basin::travelTimeRouting(travelHours, routed.udur, routed.h);
     const int m = routed.newit - kInflowSteps - 1;
-    const std::vector<float> inflow = inflowState(udur).qi.values();
+    const std::vector<float> inflow = inflowState(udur).h.inflow.flowCfs.values();
     std::vector<float> qout(static_cast<std::size_t>(routed.newit) + 2);
     std::vector<float> work(qout.size());
     for (auto _ : bench) {
@@ -153,7 +160,8 @@ void BareAveraging(benchmark::State& bench, float udur, float travelHours) {
         benchmark::DoNotOptimize(qout.data());
         benchmark::ClobberMemory();
     }
-    if (!std::equal(qout.begin(), qout.begin() + routed.newit + 1, routed.qout.values().begin())) {
+    if (!std::equal(qout.begin(), qout.begin() + routed.newit + 1,
+                    routed.h.routed.outflowCfs.values().begin())) {
         bench.SkipWithError("the bare passes differ from the routing");
     }
     bench.counters["newit"] = routed.newit;

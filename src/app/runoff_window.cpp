@@ -1,9 +1,7 @@
 // The runoff window: widgets bound to the runoff field model, the basin logic and the chart grid.
 #include "app/runoff_window.hpp"
 
-#include <QApplication>
 #include <QButtonGroup>
-#include <QRadioButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -13,48 +11,55 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "app/chart_view.hpp"
 #include "app/json_writer.hpp"
+#include "basin/hydrograph_file.hpp"
+#include "common/control_names.hpp"
 #include "common/numbers.hpp"
 #include "common/program_folder.hpp"
-#include "basin/hydrograph_file.hpp"
 #include "runoff/compute_driver.hpp"
+#include "runoff/routing_panel.hpp"
 #include "runoff/unit_graphs.hpp"
 
 namespace brelvo::app {
+
+namespace form3 = common::controls::form3;
 
 namespace {
 
 constexpr int kGridRows = 8;
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 }  // namespace
 
 RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
     basin::loadRunoffDefaults(fields_);
-    fields_.setCaption("Form3", "Runoff Hydrograph");
+    fields_.setCaption(form3::Form3, "Runoff Hydrograph");
     block_ = std::make_unique<basin::BasinBlock>(fields_);
-    fields_.pendingEvents = [] { QApplication::processEvents(); };
     buildWidgets();
     fields_.displayChanged = [this](const std::string& name) { showField(name); };
     for (const auto& name : fields_.textNames()) showField(name);
     for (const auto& name : fields_.captionNames()) showField(name);
     for (const auto& name : fields_.checkNames()) showField(name);
     chart_.changed = [this] { chartView_->rebuild(); };
-    basin::resetChart(chart_, state_, fields_);
+    runoff::clearPlots(session_, chart_, fields_);
     resize(1280, 720);
 }
 
 RunoffWindow::~RunoffWindow() {
     fields_.displayChanged = nullptr;
-    fields_.pendingEvents = nullptr;
     chart_.changed = nullptr;
 }
 
-QLineEdit* RunoffWindow::addField(const std::string& name, int width) {
+QLineEdit* RunoffWindow::addField(std::string_view fieldName, int width) {
+    const std::string name(fieldName);
     auto* edit = new QLineEdit(this);
     edit->setObjectName(q(name));
     edit->setMinimumWidth(width);
@@ -67,7 +72,8 @@ QLineEdit* RunoffWindow::addField(const std::string& name, int width) {
     return edit;
 }
 
-QLabel* RunoffWindow::addCaption(const std::string& name) {
+QLabel* RunoffWindow::addCaption(std::string_view captionName) {
+    const std::string name(captionName);
     auto* label = new QLabel(this);
     label->setObjectName(q(name));
     captions_[name] = label;
@@ -75,7 +81,7 @@ QLabel* RunoffWindow::addCaption(const std::string& name) {
 }
 
 void RunoffWindow::buildWidgets() {
-    setObjectName(QStringLiteral("Form3"));
+    setObjectName(qs(form3::Form3));
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(10, 10, 10, 10);
     root->setSpacing(8);
@@ -90,27 +96,27 @@ void RunoffWindow::buildWidgets() {
     auto* basinGrid = new QGridLayout(basinBox);
     basinGrid->setVerticalSpacing(4);
     int row = 0;
-    auto basinRow = [&](QWidget* label, const std::string& field) {
+    auto basinRow = [&](QWidget* label, std::string_view field) {
         basinGrid->addWidget(label, row, 0);
         basinGrid->addWidget(addField(field), row, 1);
         ++row;
     };
-    basinRow(addCaption("Label10"), "txtBasinArea");
-    basinRow(addCaption("lblL"), "txtL");
-    basinRow(addCaption("lblLca"), "txtLca");
-    basinRow(new QLabel(QStringLiteral("Upper Elev (ft)"), basinBox), "txtelv1");
-    basinRow(new QLabel(QStringLiteral("Lower Elev (ft)"), basinBox), "txtElv2");
-    basinRow(new QLabel(QStringLiteral("S (ft/mi)"), basinBox), "txtS");
-    basinRow(new QLabel(QStringLiteral("C estimate"), basinBox), "txtC");
-    basinRow(new QLabel(QStringLiteral("Lag Time (hours)"), basinBox), "txtLag");
+    basinRow(addCaption(form3::Label10), form3::txtBasinArea);
+    basinRow(addCaption(form3::lblL), form3::txtL);
+    basinRow(addCaption(form3::lblLca), form3::txtLca);
+    basinRow(new QLabel(QStringLiteral("Upper Elev (ft)"), basinBox), form3::txtelv1);
+    basinRow(new QLabel(QStringLiteral("Lower Elev (ft)"), basinBox), form3::txtElv2);
+    basinRow(new QLabel(QStringLiteral("S (ft/mi)"), basinBox), form3::txtS);
+    basinRow(new QLabel(QStringLiteral("C estimate"), basinBox), form3::txtC);
+    basinRow(new QLabel(QStringLiteral("Lag Time (hours)"), basinBox), form3::txtLag);
     auto* autoStep = new QCheckBox(QStringLiteral("Auto time step / lag"), basinBox);
-    autoStep->setObjectName(QStringLiteral("chkAutoTimeStep"));
-    checks_["chkAutoTimeStep"] = autoStep;
+    autoStep->setObjectName(qs(form3::chkAutoTimeStep));
+    checks_.emplace(form3::chkAutoTimeStep, autoStep);
     basinGrid->addWidget(autoStep, row++, 0, 1, 2);
-    auto* stepLabel = addCaption("Label14");
+    auto* stepLabel = addCaption(form3::Label14);
     stepLabel->setWordWrap(true);
-    basinRow(stepLabel, "txtGraphtimestep");
-    edits_["txtS"]->setReadOnly(true);
+    basinRow(stepLabel, form3::txtGraphtimestep);
+    edits_.find(form3::txtS)->second->setReadOnly(true);
     basinGrid->setRowStretch(row, 1);
     top->addWidget(basinBox);
 
@@ -122,21 +128,21 @@ void RunoffWindow::buildWidgets() {
     rainGrid->addWidget(new QLabel(QStringLiteral("Inches"), rainBox), 0, 1);
     rainGrid->addWidget(new QLabel(QStringLiteral("Areal factor"), rainBox), 0, 2);
     for (int i = 0; i < kGridRows; ++i) {
-        rainGrid->addWidget(addField(basin::RunoffFields::indexed("txtDuration", i), 55), i + 1, 0);
-        rainGrid->addWidget(addField(basin::RunoffFields::indexed("txtRain", i), 55), i + 1, 1);
-        auto* factor = addField(basin::RunoffFields::indexed("txtArealAdj", i), 55);
+        rainGrid->addWidget(addField(basin::RunoffFields::indexed(form3::txtDuration, i), 55), i + 1, 0);
+        rainGrid->addWidget(addField(basin::RunoffFields::indexed(form3::txtRain, i), 55), i + 1, 1);
+        auto* factor = addField(basin::RunoffFields::indexed(form3::txtArealAdj, i), 55);
         factor->setReadOnly(true);
         rainGrid->addWidget(factor, i + 1, 2);
     }
     auto* areaAdj = new QCheckBox(QStringLiteral("Areal Reduction"), rainBox);
-    areaAdj->setObjectName(QStringLiteral("chkAreaAdj"));
-    checks_["chkAreaAdj"] = areaAdj;
+    areaAdj->setObjectName(qs(form3::chkAreaAdj));
+    checks_.emplace(form3::chkAreaAdj, areaAdj);
     rainGrid->addWidget(areaAdj, kGridRows + 1, 0, 1, 3);
     auto* rainList = new QComboBox(rainBox);
-    rainList->setObjectName(QStringLiteral("ComboRain"));
+    rainList->setObjectName(qs(form3::ComboRain));
     rainList->setEditable(true);
     for (const auto& item : basin::rainItems()) rainList->addItem(q(item));
-    lists_["ComboRain"] = rainList;
+    lists_.emplace(form3::ComboRain, rainList);
     rainGrid->addWidget(rainList, kGridRows + 2, 0, 1, 3);
     top->addWidget(rainBox);
 
@@ -145,28 +151,28 @@ void RunoffWindow::buildWidgets() {
     auto* lossBox = new QGroupBox(QStringLiteral("Rainfall Losses"), inputs_);
     auto* lossGrid = new QGridLayout(lossBox);
     lossGrid->addWidget(new QLabel(QStringLiteral("SCS CN (5-100) or Initial Loss (inches)"), lossBox), 0, 0);
-    lossGrid->addWidget(addField("txtCNloss"), 0, 1);
+    lossGrid->addWidget(addField(form3::txtCNloss), 0, 1);
     lossGrid->addWidget(new QLabel(QStringLiteral("Constant Loss (in/hr)"), lossBox), 1, 0);
-    lossGrid->addWidget(addField("txtConstLoss"), 1, 1);
+    lossGrid->addWidget(addField(form3::txtConstLoss), 1, 1);
     lossGrid->addWidget(new QLabel(QStringLiteral("Percent Basin Impervious"), lossBox), 2, 0);
-    lossGrid->addWidget(addField("txtPercentImp"), 2, 1);
+    lossGrid->addWidget(addField(form3::txtPercentImp), 2, 1);
     rightColumn->addWidget(lossBox);
 
     frame2_ = new QGroupBox(inputs_);
-    frame2_->setObjectName(QStringLiteral("Frame2"));
+    frame2_->setObjectName(qs(form3::Frame2));
     auto* methodLayout = new QVBoxLayout(frame2_);
     auto* graphList = new QComboBox(frame2_);
-    graphList->setObjectName(QStringLiteral("ComboDimgraph"));
+    graphList->setObjectName(qs(form3::ComboDimgraph));
     graphList->setEditable(true);
     for (const auto& item : basin::dimgraphItems()) graphList->addItem(q(item));
-    lists_["ComboDimgraph"] = graphList;
+    lists_.emplace(form3::ComboDimgraph, graphList);
     methodLayout->addWidget(graphList);
     rightColumn->addWidget(frame2_);
 
     auto* titleBox = new QGroupBox(QStringLiteral("Titles"), inputs_);
     auto* titleLayout = new QVBoxLayout(titleBox);
-    titleLayout->addWidget(addField("txtTitle", 220));
-    titleLayout->addWidget(addField("txtTile2", 220));
+    titleLayout->addWidget(addField(form3::txtTitle, 220));
+    titleLayout->addWidget(addField(form3::txtTile2, 220));
     rightColumn->addWidget(titleBox);
     rightColumn->addStretch(1);
     top->addLayout(rightColumn, 1);
@@ -209,11 +215,11 @@ void RunoffWindow::buildWidgets() {
         checkGraphFile(graphList->currentText().toStdString());
     });
     connect(autoStep, &QCheckBox::toggled, this, [this](bool on) {
-        if (!syncing_) fields_.setChecked("chkAutoTimeStep", on);
+        if (!syncing_) fields_.setChecked(form3::chkAutoTimeStep, on);
     });
     connect(areaAdj, &QCheckBox::toggled, this, [this](bool on) {
         if (syncing_) return;
-        fields_.setChecked("chkAreaAdj", on);
+        fields_.setChecked(form3::chkAreaAdj, on);
         block_->areaAdjClicked();
     });
     connect(compute, &QPushButton::clicked, this, [this] { computeHydrograph(); });
@@ -236,24 +242,24 @@ void RunoffWindow::buildRoutingPanel() {
                               "Travel time routing (Tatum)"};
     for (int i = 0; i < 4; ++i) {
         auto* option = new QRadioButton(QString::fromLatin1(captions[i]), frameRoute_);
-        option->setObjectName(QStringLiteral("optRouteType(%1)").arg(i));
+        option->setObjectName(q(basin::RunoffFields::indexed(form3::optRouteType, i)));
         routeOptions_->addButton(option, i);
         layout->addWidget(option, i, 0, 1, 3);
     }
     int row = 4;
-    auto addRow = [&](const QString& label, const std::string& field, QWidget* note = nullptr) {
+    auto addRow = [&](const QString& label, std::string_view field, QWidget* note = nullptr) {
         layout->addWidget(new QLabel(label, frameRoute_), row, 0);
         layout->addWidget(addField(field), row, 1);
         if (note) layout->addWidget(note, row, 2);
         ++row;
     };
-    addRow(QStringLiteral("Begin Elev (blank ok)"), "txtModbelv");
-    addRow(QStringLiteral("K lag (hr)"), "txtMuskK");
-    addRow(QStringLiteral("X storage (0 - 0.5)"), "txtMuskX",
+    addRow(QStringLiteral("Begin Elev (blank ok)"), form3::txtModbelv);
+    addRow(QStringLiteral("K lag (hr)"), form3::txtMuskK);
+    addRow(QStringLiteral("X storage (0 - 0.5)"), form3::txtMuskX,
            new QLabel(QStringLiteral("X=0 for storage routing, X=.5 just lag"), frameRoute_));
     layout->addWidget(new QLabel(QStringLiteral("Travel time"), frameRoute_), row, 0);
-    layout->addWidget(addField("txtTatum"), row, 1);
-    layout->addWidget(addCaption("capTatum"), row, 2);
+    layout->addWidget(addField(form3::txtTatum), row, 1);
+    layout->addWidget(addCaption(form3::capTatum), row, 2);
     ++row;
     auto* buttonRow = new QHBoxLayout;
     auto* go = new QPushButton(QStringLiteral("Go"), frameRoute_);
@@ -269,17 +275,14 @@ void RunoffWindow::buildRoutingPanel() {
     frameRoute_->hide();
 
     connect(routeOptions_, &QButtonGroup::idToggled, this, [this](int id, bool on) {
-        if (on && !syncing_) fields_.setText("optRouteType", std::to_string(id));
+        if (on && !syncing_) fields_.setText(form3::optRouteType, std::to_string(id));
     });
     connect(go, &QPushButton::clicked, this, [this] { routeGo(); });
     connect(cancel, &QPushButton::clicked, this, [this] { frameRoute_->hide(); });
 }
 
 void RunoffWindow::openRoutingPanel() {
-    // The travel time is typed in the unit of the time step; it starts as one time step.
-    fields_.setCaption("capTatum",
-                       fields_.caption("Label14").find("minutes") != std::string::npos ? "minutes" : "hours");
-    if (fields_.text("txtTatum").empty()) fields_.setText("txtTatum", fields_.text("txtGraphtimestep"));
+    runoff::openRoutingPanel(fields_);
     frameRoute_->adjustSize();
     frameRoute_->move((width() - frameRoute_->width()) / 2, (height() - frameRoute_->height()) / 2);
     frameRoute_->show();
@@ -288,19 +291,15 @@ void RunoffWindow::openRoutingPanel() {
 
 void RunoffWindow::routeGo() {
     frameRoute_->hide();
-    if (fields_.text("optRouteType") != "2" && chart_.columnCount() < 3) {
-        dialogs_.message("Compute hydrograph before routing or combining.");
-        return;
-    }
-    state_.routeMode = 99;
-    computeHydrograph();
+    runoff::routeHydrograph(session_, fields_, chart_, dialogs_,
+                            runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
 }
 
 void RunoffWindow::showField(const std::string& name) {
     syncing_ = true;
-    if (name == "Form3") {
+    if (name == form3::Form3) {
         setWindowTitle(q(fields_.caption(name)));
-    } else if (name == "Frame2") {
+    } else if (name == form3::Frame2) {
         frame2_->setTitle(q(fields_.caption(name)));
     } else if (auto e = edits_.find(name); e != edits_.end()) {
         if (e->second->text().toStdString() != fields_.text(name)) e->second->setText(q(fields_.text(name)));
@@ -308,7 +307,7 @@ void RunoffWindow::showField(const std::string& name) {
         c->second->setText(q(fields_.caption(name)));
     } else if (auto k = checks_.find(name); k != checks_.end()) {
         k->second->setChecked(fields_.checked(name));
-    } else if (name == "optRouteType") {
+    } else if (name == form3::optRouteType) {
         const int id = static_cast<int>(common::leadingNumber(fields_.text(name)));
         if (auto* option = routeOptions_->button(id)) option->setChecked(true);
     } else if (auto l = lists_.find(name); l != lists_.end()) {
@@ -345,7 +344,7 @@ void RunoffWindow::chooseListText(const std::string& name, const std::string& te
     const int index = it->second->findText(q(text), Qt::MatchExactly);
     if (index >= 0) {
         it->second->setCurrentIndex(index);
-        if (name == "ComboDimgraph") checkGraphFile(text);
+        if (name == form3::ComboDimgraph) checkGraphFile(text);
     } else {
         it->second->setEditText(q(text));
     }
@@ -368,7 +367,7 @@ void RunoffWindow::toggleChartSize() {
 
 void RunoffWindow::clearPlots() {
     try {
-        basin::resetChart(chart_, state_, fields_);
+        runoff::clearPlots(session_, chart_, fields_);
     } catch (const common::RuntimeFailure& f) {
         dialogs_.message(f.description());
     }
@@ -379,14 +378,15 @@ void RunoffWindow::saveHydrograph() {
 }
 
 void RunoffWindow::computeHydrograph() {
-    runoff::computeHydrograph(state_, fields_, chart_, dialogs_,
-                              runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
+    runoff::computeHydrograph(
+        session_, fields_, chart_, dialogs_,
+        runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
 }
 
 QWidget* RunoffWindow::control(const QString& qualified) const {
     QString name = qualified;
     if (name.startsWith(QStringLiteral("Form3."))) name = name.mid(6);
-    if (name == QStringLiteral("Form3")) return const_cast<RunoffWindow*>(this);
+    if (name == qs(form3::Form3)) return const_cast<RunoffWindow*>(this);
     if (name == QStringLiteral("chart")) return chartView_;
     return findChild<QWidget*>(name);
 }
@@ -400,7 +400,7 @@ void RunoffWindow::dump(JsonWriter& j) const {
     j.endObject();
     j.key("captions").beginObject();
     for (const auto& [name, label] : captions_) j.key(name).value(label->text().toStdString());
-    j.key("Frame2").value(frame2_->title().toStdString());
+    j.key(form3::Frame2).value(frame2_->title().toStdString());
     j.endObject();
     j.key("lists").beginObject();
     for (const auto& [name, list] : lists_) j.key(name).value(list->currentText().toStdString());
@@ -421,7 +421,7 @@ void RunoffWindow::dump(JsonWriter& j) const {
     j.endObject();
     j.key("frameRoute").beginObject();
     j.key("visible").value(frameRoute_->isVisible());
-    j.key("optRouteType").value(routeOptions_->checkedId());
+    j.key(form3::optRouteType).value(routeOptions_->checkedId());
     j.endObject();
 }
 

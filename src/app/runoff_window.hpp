@@ -7,12 +7,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "basin/basin_block.hpp"
 #include "basin/chart_grid.hpp"
 #include "basin/runoff_fields.hpp"
-#include "basin/working_state.hpp"
 #include "common/dialogs.hpp"
+#include "runoff/compute_driver.hpp"
 
 class QButtonGroup;
 class QCheckBox;
@@ -34,7 +35,7 @@ public:
 
     basin::RunoffFields& fields() { return fields_; }
     const basin::ChartGrid& chart() const { return chart_; }
-    basin::RunoffState& state() { return state_; }
+    const runoff::RunoffSession& session() const { return session_; }
 
     // The measured values from the main window; absent values leave their fields unchanged.
     void receiveMeasurement(const basin::HandOffValues& values);
@@ -52,8 +53,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QLineEdit* addField(const std::string& name, int width = 70);
-    QLabel* addCaption(const std::string& name);
+    QLineEdit* addField(std::string_view name, int width = 70);
+    QLabel* addCaption(std::string_view name);
     void buildWidgets();
     void showField(const std::string& name);
     void clearPlots();
@@ -66,14 +67,14 @@ private:
 
     common::Dialogs& dialogs_;
     basin::RunoffFields fields_;
-    basin::RunoffState state_;
+    runoff::RunoffSession session_;
     basin::ChartGrid chart_;
     std::unique_ptr<basin::BasinBlock> block_;
 
-    std::map<std::string, QLineEdit*> edits_;
-    std::map<std::string, QLabel*> captions_;
-    std::map<std::string, QCheckBox*> checks_;
-    std::map<std::string, QComboBox*> lists_;
+    std::map<std::string, QLineEdit*, std::less<>> edits_;
+    std::map<std::string, QLabel*, std::less<>> captions_;
+    std::map<std::string, QCheckBox*, std::less<>> checks_;
+    std::map<std::string, QComboBox*, std::less<>> lists_;
     QGroupBox* frame2_ = nullptr;
     QGroupBox* frameRoute_ = nullptr;
     QButtonGroup* routeOptions_ = nullptr;

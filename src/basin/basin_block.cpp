@@ -6,10 +6,13 @@
 #include <limits>
 
 #include "basin/areal_reduction.hpp"
+#include "common/control_names.hpp"
 #include "common/failure.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::basin {
+
+namespace form3 = common::controls::form3;
 
 namespace {
 
@@ -45,14 +48,14 @@ struct BasinInputs {
 // lower above upper, an empty L or Lca, or an L that is not one number (the strict field).
 std::optional<BasinInputs> readBasinInputs(const RunoffFields& fields) {
     BasinInputs in;
-    in.upperFt = common::readSingle(fields.text("txtelv1"));
-    in.lowerFt = common::readSingle(fields.text("txtElv2"));
+    in.upperFt = common::readSingle(fields.text(form3::txtelv1));
+    in.lowerFt = common::readSingle(fields.text(form3::txtElv2));
     if (in.lowerFt > in.upperFt) return std::nullopt;
-    const std::string& lengthText = fields.text("txtL");
+    const std::string& lengthText = fields.text(form3::txtL);
     if (lengthText.empty() || !common::isWholeNumber(lengthText)) return std::nullopt;
     const float factor = lengthFactor(fields);
     in.lengthMi = factor * common::readSingle(lengthText);
-    const std::string& belowText = fields.text("txtLca");
+    const std::string& belowText = fields.text(form3::txtLca);
     if (belowText.empty()) return std::nullopt;
     in.belowCentroidMi = factor * common::readSingle(belowText);
     return in;
@@ -93,82 +96,83 @@ const std::vector<std::string>& rainItems() {
 
 void loadRunoffDefaults(RunoffFields& fields) {
     // Elevations are cleared before txtC is set, so a bound txtC handler finds nothing to recompute.
-    fields.setText("txtBasinArea", "1");
-    fields.setText("txtL", "");
-    fields.setText("txtLca", "");
-    fields.setText("txtelv1", "");
-    fields.setText("txtElv2", "");
-    fields.setText("txtS", "1");
-    fields.setText("txtC", "1");
-    fields.setText("txtLag", "1");
-    fields.setText("txtGraphtimestep", "15");
+    fields.setText(form3::txtBasinArea, "1");
+    fields.setText(form3::txtL, "");
+    fields.setText(form3::txtLca, "");
+    fields.setText(form3::txtelv1, "");
+    fields.setText(form3::txtElv2, "");
+    fields.setText(form3::txtS, "1");
+    fields.setText(form3::txtC, "1");
+    fields.setText(form3::txtLag, "1");
+    fields.setText(form3::txtGraphtimestep, "15");
     for (int i = 0; i < kGridRows; ++i) {
-        fields.setText(RunoffFields::indexed("txtDuration", i), i == 0 ? "1" : "");
-        fields.setText(RunoffFields::indexed("txtRain", i), i == 0 ? "1.00" : "");
-        fields.setText(RunoffFields::indexed("txtArealAdj", i), "");
+        fields.setText(RunoffFields::indexed(form3::txtDuration, i), i == 0 ? "1" : "");
+        fields.setText(RunoffFields::indexed(form3::txtRain, i), i == 0 ? "1.00" : "");
+        fields.setText(RunoffFields::indexed(form3::txtArealAdj, i), "");
     }
-    fields.setText("txtCNloss", "");
-    fields.setText("txtConstLoss", "");
-    fields.setText("txtPercentImp", "");
-    fields.setText("txtTitle", "Enter Title 1");
-    fields.setText("txtTile2", "Enter Title 2");
-    fields.setText("ComboDimgraph", "Select Dimensionless Graph");
-    fields.setText("ComboRain", "Select Rainfall Arrangement");
+    fields.setText(form3::txtCNloss, "");
+    fields.setText(form3::txtConstLoss, "");
+    fields.setText(form3::txtPercentImp, "");
+    fields.setText(form3::txtTitle, "Enter Title 1");
+    fields.setText(form3::txtTile2, "Enter Title 2");
+    fields.setText(form3::ComboDimgraph, "Select Dimensionless Graph");
+    fields.setText(form3::ComboRain, "Select Rainfall Arrangement");
     // The routing panel: travel time routing is chosen at start.
-    fields.setText("optRouteType", "3");
-    fields.setText("txtModbelv", "");
-    fields.setText("txtMuskK", "1");
-    fields.setText("txtMuskX", "0.25");
-    fields.setText("txtTatum", "");
+    fields.setText(form3::optRouteType, "3");
+    fields.setText(form3::txtModbelv, "");
+    fields.setText(form3::txtMuskK, "1");
+    fields.setText(form3::txtMuskX, "0.25");
+    fields.setText(form3::txtTatum, "");
 
-    fields.setCaption("Label10", "Basin Area (mi^2)");
-    fields.setCaption("lblL", "Stream Length");
-    fields.setCaption("lblLca", "Below Centroid");
-    fields.setCaption("Label14", kStepMinutes);
-    fields.setCaption("Frame2", "Hydrograph Method");
-    fields.setCaption("capTatum", "Hours");
+    fields.setCaption(form3::Label10, "Basin Area (mi^2)");
+    fields.setCaption(form3::lblL, "Stream Length");
+    fields.setCaption(form3::lblLca, "Below Centroid");
+    fields.setCaption(form3::Label14, kStepMinutes);
+    fields.setCaption(form3::Frame2, "Hydrograph Method");
+    fields.setCaption(form3::capTatum, "Hours");
 
-    fields.setChecked("chkAutoTimeStep", true);
-    fields.setChecked("chkAreaAdj", false);
+    fields.setChecked(form3::chkAutoTimeStep, true);
+    fields.setChecked(form3::chkAreaAdj, false);
 }
 
 void receiveMeasurement(RunoffFields& fields, const HandOffValues& values) {
     const auto present = [](const std::optional<std::string>& value) { return value && !value->empty(); };
-    fields.setCaption("Frame2", values.frameCaption);
-    if (present(values.streamLength)) fields.setText("txtL", *values.streamLength);
-    fields.setCaption("lblL", values.streamLengthLabel);
-    if (present(values.belowCentroid)) fields.setText("txtLca", *values.belowCentroid);
-    fields.setCaption("lblLca", values.belowCentroidLabel);
+    fields.setCaption(form3::Frame2, values.frameCaption);
+    if (present(values.streamLength)) fields.setText(form3::txtL, *values.streamLength);
+    fields.setCaption(form3::lblL, values.streamLengthLabel);
+    if (present(values.belowCentroid)) fields.setText(form3::txtLca, *values.belowCentroid);
+    fields.setCaption(form3::lblLca, values.belowCentroidLabel);
     if (values.basinArea) {
-        if (present(values.basinArea)) fields.setText("txtBasinArea", *values.basinArea);
-        fields.setCaption("Label10", values.basinAreaLabel);
+        if (present(values.basinArea)) fields.setText(form3::txtBasinArea, *values.basinArea);
+        fields.setCaption(form3::Label10, values.basinAreaLabel);
     }
 }
 
 float lengthFactor(const RunoffFields& fields) {
-    return contains(fields.caption("lblL"), "ft") ? 1.0f / 5280.0f : 1.0f;
+    return contains(fields.caption(form3::lblL), "ft") ? 1.0f / 5280.0f : 1.0f;
 }
 
-float basinAreaSquareMiles(const RunoffFields& fields) {
-    const float area = common::readSingle(fields.text("txtBasinArea"));
-    const std::string& unit = fields.caption("Label10");
-    if (contains(unit, "acre")) return area / 640.0f;
-    if (contains(unit, "ft^2")) return area / 27878400.0f;
+float squareMiles(float area, const std::string& unitCaption) {
+    if (contains(unitCaption, "acre")) return area / 640.0f;
+    if (contains(unitCaption, "ft^2")) return area / 27878400.0f;
     return area;
 }
 
+float basinAreaSquareMiles(const RunoffFields& fields) {
+    return squareMiles(common::readSingle(fields.text(form3::txtBasinArea)), fields.caption(form3::Label10));
+}
+
 BasinBlock::BasinBlock(RunoffFields& fields) : fields_(fields) {
-    fields_.onChange("txtC", [this] { cChanged(); });
+    fields_.onChange(form3::txtC, [this] { cChanged(); });
 }
 
 BasinBlock::~BasinBlock() {
-    fields_.onChange("txtC", nullptr);
+    fields_.onChange(form3::txtC, nullptr);
 }
 
 void BasinBlock::Getbasinstats() {
-    if (!fields_.checked("chkAutoTimeStep")) return;
-    if (fields_.text("txtelv1").empty() || fields_.text("txtElv2").empty()) return;
-    fields_.letPendingEventsRun();
+    if (!fields_.checked(form3::chkAutoTimeStep)) return;
+    if (fields_.text(form3::txtelv1).empty() || fields_.text(form3::txtElv2).empty()) return;
     const auto in = readBasinInputs(fields_);
     if (!in) return;
     const auto slope = slopeOf(*in);
@@ -184,27 +188,21 @@ void BasinBlock::Getbasinstats() {
 
     // Runs the txtC change handler (lag from the rounded C, step from lag / 11) before going on;
     // the writes below then leave S, the lag from the unrounded C and the step from lag / 5.5.
-    fields_.setText("txtC", *cText);
-    fields_.letPendingEventsRun();
-    fields_.setText("txtS", *slopeText);
-    fields_.letPendingEventsRun();
-    fields_.setText("txtLag", *lagText);
-    fields_.letPendingEventsRun();
+    fields_.setText(form3::txtC, *cText);
+    fields_.setText(form3::txtS, *slopeText);
+    fields_.setText(form3::txtLag, *lagText);
     chooseTimeStep(static_cast<float>(static_cast<double>(*lag) / 5.5));
-    fields_.letPendingEventsRun();
 }
 
 void BasinBlock::cChanged() {
-    if (!fields_.checked("chkAutoTimeStep")) return;
-    if (fields_.text("txtelv1").empty() || fields_.text("txtElv2").empty()) return;
-    fields_.letPendingEventsRun();
+    if (!fields_.checked(form3::chkAutoTimeStep)) return;
+    if (fields_.text(form3::txtelv1).empty() || fields_.text(form3::txtElv2).empty()) return;
     // A lone point is where typing a C such as ".8" starts: nothing to recompute yet.
-    const std::string cField = fields_.text("txtC");
+    const std::string cField = fields_.text(form3::txtC);
     if (cField == "." || cField.empty()) return;
     const auto in = readBasinInputs(fields_);
     if (!in) return;
     const float c = common::readSingle(cField);
-    fields_.letPendingEventsRun();
     const auto slope = slopeOf(*in);
     if (!slope) return;
     const auto lag = lagOf(c, *in, *slope);
@@ -213,42 +211,35 @@ void BasinBlock::cChanged() {
     const auto lagText = roundedText(*lag, 100.0f);
     if (!slopeText || !lagText) return;
 
-    fields_.setText("txtS", *slopeText);
-    fields_.letPendingEventsRun();
-    fields_.setText("txtLag", *lagText);
-    fields_.letPendingEventsRun();
+    fields_.setText(form3::txtS, *slopeText);
+    fields_.setText(form3::txtLag, *lagText);
     chooseTimeStep(static_cast<float>(static_cast<double>(*lag) / 5.5 / 2.0));
-    fields_.letPendingEventsRun();
 }
 
 void BasinBlock::lostFocus(const std::string& name) {
-    if (name == "txtelv1" || name == "txtElv2") {
-        fields_.letPendingEventsRun();
+    if (name == form3::txtelv1 || name == form3::txtElv2) {
         Getbasinstats();
-    } else if (name == "txtL" || name == "txtLca") {
-        if (fields_.text("txtGraphtimestep").empty()) return;
-        fields_.letPendingEventsRun();
+    } else if (name == form3::txtL || name == form3::txtLca) {
+        if (fields_.text(form3::txtGraphtimestep).empty()) return;
         Getbasinstats();
-    } else if (name == "txtLag") {
-        if (!fields_.checked("chkAutoTimeStep")) return;
-        const std::string lagField = fields_.text("txtLag");
+    } else if (name == form3::txtLag) {
+        if (!fields_.checked(form3::chkAutoTimeStep)) return;
+        const std::string lagField = fields_.text(form3::txtLag);
         if (lagField == "." || lagField.empty()) return;
         const float lag = common::readSingle(lagField);
-        fields_.letPendingEventsRun();
         chooseTimeStep(static_cast<float>(static_cast<double>(lag) / 5.5));
-        fields_.letPendingEventsRun();
     }
 }
 
 void BasinBlock::areaAdjClicked() {
     const float area = basinAreaSquareMiles(fields_);
     if (area == 0.0f) return;
-    const bool reduce = fields_.checked("chkAreaAdj");
+    const bool reduce = fields_.checked(form3::chkAreaAdj);
     for (int i = 0; i < kGridRows; ++i) {
-        const float duration = common::readSingle(fields_.text(RunoffFields::indexed("txtDuration", i)));
+        const float duration = common::readSingle(fields_.text(RunoffFields::indexed(form3::txtDuration, i)));
         if (duration == 0.0f) continue;
         const float factor = reduce ? arealReductionFactor(area, duration) : 1.0f;
-        fields_.setText(RunoffFields::indexed("txtArealAdj", i), common::formatPattern(factor, "0.000"));
+        fields_.setText(RunoffFields::indexed(form3::txtArealAdj, i), common::formatPattern(factor, "0.000"));
     }
 }
 
@@ -273,13 +264,13 @@ void BasinBlock::chooseTimeStep(float r) {
     // The field carries the unit that Label14 names: whole minutes below an hour, else hours.
     double value = 0;
     if (stepHours >= 1.0f) {
-        fields_.setCaption("Label14", kStepHours);
+        fields_.setCaption(form3::Label14, kStepHours);
         value = stepHours;
     } else {
-        fields_.setCaption("Label14", kStepMinutes);
+        fields_.setCaption(form3::Label14, kStepMinutes);
         value = common::leadingNumber(common::formatPattern(stepHours * 60.0f, "#0"));
     }
-    fields_.setText("txtGraphtimestep",
+    fields_.setText(form3::txtGraphtimestep,
                     common::generalText(static_cast<float>(std::floor(value * 1000.0 + 0.5) / 1000.0)));
 }
 

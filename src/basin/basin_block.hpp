@@ -34,6 +34,11 @@ void receiveMeasurement(RunoffFields& fields, const HandOffValues& values);
 
 // Miles per unit of txtL and txtLca, from the caption of lblL: 1/5280 for feet, else 1.
 [[nodiscard]] float lengthFactor(const RunoffFields& fields);
+// An area in the unit that the caption of Label10 names ("acres", "ft^2", else square miles) in square
+// miles. The division is in single precision; a double-precision quotient rounded to single is the
+// same number (the double quotient of two singles rounds to the correctly rounded single quotient), so
+// the compute run and the areal reduction, which once divided in the two precisions, agree bit for bit.
+[[nodiscard]] float squareMiles(float area, const std::string& unitCaption);
 // txtBasinArea in square miles, converted by the unit in the caption of Label10.
 [[nodiscard]] float basinAreaSquareMiles(const RunoffFields& fields);
 

@@ -5,11 +5,13 @@
 #include <limits>
 
 #include "basin/runoff_fields.hpp"
-#include "basin/working_state.hpp"
+#include "common/control_names.hpp"
 #include "common/failure.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::basin {
+
+namespace form3 = common::controls::form3;
 
 void ChartGrid::setColumnCount(int columns) {
     if (columns < 0) throw common::invalidProcedureCall();
@@ -52,20 +54,20 @@ void ChartGrid::setLabelSpacing(int every) {
     notify();
 }
 
-void resetChart(ChartGrid& chart, RunoffState& state, const RunoffFields& fields) {
-    state.hydrographPlotted = false;
+void resetChart(ChartGrid& chart, const RunoffFields& fields) {
     chart.setColumnCount(2);
     chart.setRowCount(0);
     chart.setLabelSpacing(0);
     for (int row = 1; row <= 8; ++row) {
         const int i = row - 1;
-        float factor = common::readSingle(fields.text(RunoffFields::indexed("txtArealAdj", i)));
+        float factor = common::readSingle(fields.text(RunoffFields::indexed(form3::txtArealAdj, i)));
         if (factor == 0.0f) factor = 1.0f;  // no areal reduction entered for this row
-        const float depth = common::readSingle(fields.text(RunoffFields::indexed("txtRain", i))) * factor;
+        const float depth =
+            common::readSingle(fields.text(RunoffFields::indexed(form3::txtRain, i))) * factor;
         if (depth == 0.0f) break;
         chart.setRowCount(row);
         chart.setRow(row);
-        chart.setRowLabel(fields.text(RunoffFields::indexed("txtDuration", i)));
+        chart.setRowLabel(fields.text(RunoffFields::indexed(form3::txtDuration, i)));
         chart.setColumn(1);
         chart.setData(common::generalText(depth));
         chart.setColumn(2);

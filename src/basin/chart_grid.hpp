@@ -10,7 +10,6 @@
 namespace brelvo::basin {
 
 class RunoffFields;
-struct RunoffState;
 
 class ChartGrid {
 public:
@@ -52,7 +51,7 @@ private:
 
 // Clears the chart to the rainfall grid: two data columns, and for each grid row up to the first one
 // without a depth a row labelled with its duration holding the depth times its areal factor (inches)
-// and 0. Clears hydrographPlotted.
-void resetChart(ChartGrid& chart, RunoffState& state, const RunoffFields& fields);
+// and 0. The caller's hydrograph is then no longer plotted.
+void resetChart(ChartGrid& chart, const RunoffFields& fields);
 
 }  // namespace brelvo::basin

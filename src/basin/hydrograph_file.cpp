@@ -15,19 +15,20 @@
 #include <utility>
 #include <vector>
 
+#include "common/control_names.hpp"
 #include "common/failure.hpp"
 #include "common/file_replace.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::basin {
 
+namespace form3 = common::controls::form3;
+
 namespace {
 
-const std::string kFilter = "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|";
-const std::string kUnitDurations = "Unit durations must match current hydrograph";
-
 // A loaded hydrograph fills qi and qout, which hold indices 0..9000.
-constexpr std::size_t kLoadRows = RunoffState::kHydrographUpper + 1;
+constexpr std::size_t kLoadRows = kHydrographUpper + 1;
 // A combination may run past 9000 but stays within the highest index a routing may reach, so `it`
 // remains a valid 16-bit index.
 constexpr std::size_t kCombineRows = 32001;
@@ -106,7 +107,7 @@ std::optional<Table> findTable(std::istream& in, common::Dialogs& dialogs) {
             table.outflow = at != std::string::npos;
             if (!table.outflow) at = line.find("   Runoff");
             if (at == std::string::npos) {
-                dialogs.message("The hydrograph file's column header names no Outflow or Runoff column.");
+                dialogs.message(std::string(common::msg::kNoFlowColumn));
                 return std::nullopt;
             }
             table.flowAt = at;
@@ -124,16 +125,12 @@ std::optional<Table> findTable(std::istream& in, common::Dialogs& dialogs) {
                     return table;
                 }
             }
-            dialogs.message("The hydrograph file's column header names no Outflow or Runoff column.");
+            dialogs.message(std::string(common::msg::kNoFlowColumn));
             return std::nullopt;
         }
     }
-    dialogs.message("No hydrograph table found: the file has no \"Time\" column header.");
+    dialogs.message(std::string(common::msg::kNoTimeHeader));
     return std::nullopt;
-}
-
-std::string rowText(std::size_t index) {
-    return "Row " + std::to_string(index + 1) + " of the hydrograph table";
 }
 
 // Reads the table's rows. The time step comes from the first time that is not 0 (whole minutes below
@@ -152,8 +149,7 @@ Rows readRows(std::istream& in, const Table& table, float step, std::size_t maxR
         if (line.size() <= 2 || isBlank(line)) break;
         const std::size_t k = rows.flows.size();
         if (k == maxRows) {
-            stop("The hydrograph file has more than " + std::to_string(maxRows) + " rows; only the first " +
-                 std::to_string(maxRows) + " were read.");
+            stop(common::msg::tooManyHydrographRows(maxRows));
             break;
         }
         std::string timeText;
@@ -169,12 +165,12 @@ Rows readRows(std::istream& in, const Table& table, float step, std::size_t maxR
 
         if (!timeRead) {
             if (!startsWithNumber(timeText)) {
-                stop(rowText(k) + " has no time in hours; reading stopped there.");
+                stop(common::msg::hydrographRowWithoutTime(k + 1));
                 break;
             }
             const double read = common::leadingNumber(timeText);
             if (!(std::fabs(read) <= static_cast<double>(std::numeric_limits<float>::max()))) {
-                stop(rowText(k) + " holds a time too large to read; reading stopped there.");
+                stop(common::msg::hydrographTimeTooLarge(k + 1));
                 break;
             }
             auto t = static_cast<float>(read);
@@ -183,11 +179,11 @@ Rows readRows(std::istream& in, const Table& table, float step, std::size_t maxR
                 // Below an hour the step is taken in whole minutes, so 0.0833 reads as 5 minutes.
                 if (t < 1.0f) t = static_cast<float>(std::floor(static_cast<double>(t * 60.0f) + 0.1) / 60.0);
                 if (rows.step > 0.0f && std::fabs(static_cast<double>(t - rows.step)) > 0.001) {
-                    stop(kUnitDurations);
+                    stop(std::string(common::msg::kUnitDurations));
                     break;
                 }
                 if (t <= 0.0f) {
-                    stop("The hydrograph file's time step must be at least one minute.");
+                    stop(std::string(common::msg::kStepBelowOneMinute));
                     break;
                 }
                 if (rows.step == 0.0f) rows.step = t;
@@ -196,7 +192,7 @@ Rows readRows(std::istream& in, const Table& table, float step, std::size_t maxR
 
         const double flow = common::leadingNumber(flowText);
         if (!(std::fabs(flow) <= static_cast<double>(std::numeric_limits<float>::max()))) {
-            stop(rowText(k) + " holds a flow too large to read; reading stopped there.");
+            stop(common::msg::hydrographFlowTooLarge(k + 1));
             break;
         }
         rows.flows.push_back(static_cast<float>(flow));
@@ -224,8 +220,8 @@ struct Result {
 // A new hydrograph: the file's flows in qi and qout, 0..9000.
 Result load(const std::vector<float>& flows) {
     Result r;
-    r.qi.redim(RunoffState::kHydrographUpper);
-    r.qout.redim(RunoffState::kHydrographUpper);
+    r.qi.redim(kHydrographUpper);
+    r.qout.redim(kHydrographUpper);
     for (std::size_t i = 0; i < flows.size(); ++i) {
         const int k = static_cast<int>(i);
         r.qi[k] = flows[i];
@@ -245,15 +241,16 @@ Result load(const std::vector<float>& flows) {
 // The current hydrograph plus the file's, over the whole of both: the current one is qout when it holds
 // the working hydrograph (`fromOutflow`), else the computed qi, and is 0 after its last index `it`. The
 // current hydrograph becomes the inflow qi, the sum goes to qout (0..last + 1).
-Result combine(const RunoffState& state, bool fromOutflow, const std::vector<float>& flows) {
+Result combine(const WorkingHydrograph& working, bool fromOutflow, const std::vector<float>& flows) {
     Result r;
-    const int currentLast = state.it;
+    const int currentLast = working.inflow.last;
+    const Series& held = fromOutflow ? working.routed.outflowCfs : working.inflow.flowCfs;
     r.last = std::max(currentLast, static_cast<int>(flows.size()) - 1);
-    r.qi = state.qi;
+    r.qi = working.inflow.flowCfs;
     if (r.qi.upper() < r.last) r.qi.redimPreserve(r.last + kChunk);
     r.qout.redim(r.last + 1);
     for (int k = 0; k <= r.last; ++k) {
-        const float current = k <= currentLast ? valueAt(fromOutflow ? state.qout : state.qi, k) : 0.0f;
+        const float current = k <= currentLast ? valueAt(held, k) : 0.0f;
         const float added =
             static_cast<std::size_t>(k) < flows.size() ? flows[static_cast<std::size_t>(k)] : 0.0f;
         r.qi[k] = current;
@@ -269,8 +266,8 @@ Result combine(const RunoffState& state, bool fromOutflow, const std::vector<flo
 }
 
 void writeStep(float step, RunoffFields& fields) {
-    const bool minutes = fields.caption("Label14").find("minutes") != std::string::npos;
-    fields.setText("txtGraphtimestep", common::generalText(minutes ? step * 60.0f : step));
+    fields.setText(form3::txtGraphtimestep,
+                   common::generalText(timeStepInMinutes(fields) ? step * 60.0f : step));
 }
 
 // Copies `from` to `to` through a temporary file beside `to`, renamed over it only when complete.
@@ -302,20 +299,21 @@ float usgsround(float& value) {
     return value;
 }
 
-bool readHydrographFile(std::istream& in, RunoffState& state, RunoffFields& fields,
-                        common::Dialogs& dialogs) {
+std::optional<LoadedHydrograph> readHydrographFile(std::istream& in, const WorkingHydrograph& current,
+                                                   bool combining, float stepHours, RunoffFields& fields,
+                                                   common::Dialogs& dialogs) {
     const std::optional<Table> table = findTable(in, dialogs);
-    if (!table) return false;
+    if (!table) return std::nullopt;
 
-    const bool combining = state.hydrographPlotted;
     // A new hydrograph takes its step from the file; an added one must match the current step.
     const Rows rows =
-        readRows(in, *table, combining ? state.udur : 0.0f, combining ? kCombineRows : kLoadRows, dialogs);
+        readRows(in, *table, combining ? stepHours : 0.0f, combining ? kCombineRows : kLoadRows, dialogs);
     if (rows.flows.empty()) {
-        if (!rows.stopped) dialogs.message("The hydrograph file has no rows under its column header.");
-        return false;
+        if (!rows.stopped) dialogs.message(std::string(common::msg::kNoHydrographRows));
+        return std::nullopt;
     }
 
+    LoadedHydrograph loaded{current, rows.step, false};
     try {
         Result result;
         float inflowPeak = 0;
@@ -323,10 +321,11 @@ bool readHydrographFile(std::istream& in, RunoffState& state, RunoffFields& fiel
         if (combining) {
             // The current hydrograph is held in qout after a load, combination or routing; right after
             // a compute run qout has fewer than three elements and the computed qi is the current one.
-            const bool fromOutflow = (state.outflowIsCurrent || table->outflow) && state.qout.size() >= 3;
-            inflowPeak = fromOutflow ? state.maxout : state.maxq;
-            inflowPeakAt = fromOutflow ? common::toInt16(state.tmaxout) : state.tmax;
-            result = combine(state, fromOutflow, rows.flows);
+            const bool fromOutflow =
+                (current.outflowIsCurrent || table->outflow) && current.routed.outflowCfs.size() >= 3;
+            inflowPeak = fromOutflow ? current.routed.peakCfs : current.inflow.peakCfs;
+            inflowPeakAt = fromOutflow ? common::toInt16(current.routed.peakIndex) : current.inflow.peakIndex;
+            result = combine(current, fromOutflow, rows.flows);
         } else {
             result = load(rows.flows);
             inflowPeak = result.maxq;
@@ -341,47 +340,48 @@ bool readHydrographFile(std::istream& in, RunoffState& state, RunoffFields& fiel
         }
         const std::int16_t last = common::toInt16(result.last);
 
-        state.qi = std::move(result.qi);
-        state.qout = std::move(result.qout);
-        state.it = last;
-        state.udur = rows.step;
-        state.maxq = inflowPeak;
-        state.tmax = inflowPeakAt;
-        state.maxout = result.maxout;
-        state.tmaxout = result.tmaxout;
-        state.volAcft = volume;
-        if (rows.flows.size() > 2) state.routeMode = 3;
-        state.outflowIsCurrent = true;
+        WorkingHydrograph& h = loaded.hydrograph;
+        h.inflow.flowCfs = std::move(result.qi);
+        h.routed.outflowCfs = std::move(result.qout);
+        h.inflow.last = last;
+        h.inflow.peakCfs = inflowPeak;
+        h.inflow.peakIndex = inflowPeakAt;
+        h.routed.peakCfs = result.maxout;
+        h.routed.peakIndex = result.tmaxout;
+        h.volumeAcreFt = volume;
+        h.outflowIsCurrent = true;
+        loaded.reported = rows.flows.size() > 2;
     } catch (const common::RuntimeFailure& failure) {
         dialogs.message(failure.description());
-        return false;
+        return std::nullopt;
     }
     writeStep(rows.step, fields);
-    return true;
+    return loaded;
 }
 
-bool readHydrographFile(const std::string& path, RunoffState& state, RunoffFields& fields,
-                        common::Dialogs& dialogs) {
+std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, const WorkingHydrograph& current,
+                                                   bool combining, float stepHours, RunoffFields& fields,
+                                                   common::Dialogs& dialogs) {
     std::error_code ec;
     std::ifstream in;
     if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
     if (!in.is_open()) {
-        dialogs.message("File not found.");
-        return false;
+        dialogs.message(std::string(common::msg::kFileNotFound));
+        return std::nullopt;
     }
-    return readHydrographFile(in, state, fields, dialogs);
+    return readHydrographFile(in, current, combining, stepHours, fields, dialogs);
 }
 
 void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, const std::string& programFolder,
                     common::Dialogs& dialogs) {
     // Columns 1 and 2 are the rainfall grid; a third exists once a hydrograph was plotted.
     if (chart.columnCount() <= 2) {
-        dialogs.message("Compute hydrograph before saving.");
+        dialogs.message(std::string(common::msg::kComputeBeforeSaving));
         return;
     }
     common::FileDialogRequest request;
     request.initialDir = programFolder;
-    request.filter = kFilter;
+    request.filter = std::string(common::msg::kHydrographFilter);
     request.save = true;
     const std::optional<std::string> chosen = dialogs.fileDialog(request);
     if (!chosen || chosen->empty() || *chosen == workingFile) return;

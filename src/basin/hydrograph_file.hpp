@@ -3,6 +3,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 #include "basin/chart_grid.hpp"
@@ -16,18 +17,27 @@ namespace brelvo::basin {
 // with the thresholds compared in single precision, and returns the rounded value.
 float usgsround(float& value);
 
-// Reads a hydrograph file (fixed-width report table, tab or comma form) into the working hydrograph:
-// a new hydrograph when state.hydrographPlotted is false, otherwise added to the current one (the
-// sum goes to qout and the current hydrograph becomes the inflow qi). Every problem is told through
-// dialogs; a file without a usable table or rows leaves the state as it was. Returns true when rows
-// were taken into the working hydrograph; routeMode becomes 3 only when more than two rows were read.
-// it becomes the last index of the hydrograph, volAcft its volume (acre-feet), udur the file's step
-// (hours), written back into txtGraphtimestep (minutes when Label14 says "minutes").
-bool readHydrographFile(std::istream& in, RunoffState& state, RunoffFields& fields, common::Dialogs& dialogs);
+// A hydrograph file taken into the working hydrograph.
+struct LoadedHydrograph {
+    WorkingHydrograph hydrograph;  // the outflow is current
+    float stepHours = 0;           // the file's step
+    bool reported = false;         // more than two rows: the run reports it in the routing layout
+};
+
+// Reads a hydrograph file (fixed-width report table, tab or comma form) into a copy of the working
+// hydrograph `current`: a new hydrograph unless `combining`, otherwise added to the current one (the
+// sum goes to the outflow and the current hydrograph becomes the inflow; the file's step must match
+// stepHours). Every problem is told through dialogs and gives nothing. The result's last index is the
+// hydrograph's, its volume in acre-feet, and the file's step (hours) is written back into
+// txtGraphtimestep (minutes when Label14 says "minutes").
+std::optional<LoadedHydrograph> readHydrographFile(std::istream& in, const WorkingHydrograph& current,
+                                                   bool combining, float stepHours, RunoffFields& fields,
+                                                   common::Dialogs& dialogs);
 
 // The same for a named file; "File not found." when there is no such file.
-bool readHydrographFile(const std::string& path, RunoffState& state, RunoffFields& fields,
-                        common::Dialogs& dialogs);
+std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, const WorkingHydrograph& current,
+                                                   bool combining, float stepHours, RunoffFields& fields,
+                                                   common::Dialogs& dialogs);
 
 // "Save Hydrograph": with a computed hydrograph on the chart, asks for a name and copies the working
 // file there through a temporary file in the target folder, so a failed save leaves the old file whole.

@@ -1,4 +1,4 @@
-// `muskingum` and travel-time routing over the runoff working state, in single precision.
+// `muskingum` and travel-time routing of the working hydrograph, in single precision.
 #include "basin/routing.hpp"
 
 #include <algorithm>
@@ -50,11 +50,11 @@ int chunkedUpper(int upper, int offset, int count) {
     return upper;
 }
 
-// Both routings start from the routed peak when the inflow is the working hydrograph in qout.
-void takePeakFromOutflow(RunoffState& state) {
-    if (!state.outflowIsCurrent) return;
-    state.maxq = state.maxout;
-    state.tmax = common::toInt16(static_cast<double>(state.tmaxout));
+// Both routings start from the routed peak when the inflow is the working hydrograph's outflow.
+void takePeakFromOutflow(WorkingHydrograph& h) {
+    if (!h.outflowIsCurrent) return;
+    h.inflow.peakCfs = h.routed.peakCfs;
+    h.inflow.peakIndex = common::toInt16(static_cast<double>(h.routed.peakIndex));
 }
 
 }  // namespace
@@ -73,21 +73,21 @@ bool muskingumUnstable(const MuskingumCoefficients& c) {
     return c.c0 < 0.0f || c.c1 < 0.0f || c.c2 < 0.0f;
 }
 
-void muskingum(float K, float X, RunoffState& state) {
-    takePeakFromOutflow(state);
-    const MuskingumCoefficients c = muskingumCoefficients(K, X, state.udur);
+void muskingum(float K, float X, float stepHours, std::int16_t routedUpper, WorkingHydrograph& h) {
+    takePeakFromOutflow(h);
+    const MuskingumCoefficients c = muskingumCoefficients(K, X, stepHours);
 
-    state.qout[0] = 0.0f;
+    h.routed.outflowCfs[0] = 0.0f;
     float maxout = 0.0f;      // cfs
     float tmaxout = 0.0f;     // index of the peak
     float threshold = 0.0f;   // end threshold E, cfs
-    const int newit = state.newit;  // the bound as it stands on entry
-    const int lastInflow = state.it;
-    const bool cascade = state.outflowIsCurrent;
+    const int newit = routedUpper;
+    const int lastInflow = h.inflow.last;
+    const bool cascade = h.outflowIsCurrent;
 
     const auto keepPeak = [&] {
-        state.maxout = maxout;
-        state.tmaxout = tmaxout;
+        h.routed.peakCfs = maxout;
+        h.routed.peakIndex = tmaxout;
     };
 
     int i = 1;
@@ -95,11 +95,11 @@ void muskingum(float K, float X, RunoffState& state) {
     while (!stopped && i <= newit) {
         // Growth happens only at the index past a series' end, so the steps up to the nearer end run
         // over the raw values with every index proven in range.
-        growToReach(state.qi, i);
-        growToReach(state.qout, i);
-        const int chunkEnd = std::min({newit, state.qi.upper(), state.qout.upper()});
-        float* const qi = &state.qi[0];
-        float* const qout = &state.qout[0];
+        growToReach(h.inflow.flowCfs, i);
+        growToReach(h.routed.outflowCfs, i);
+        const int chunkEnd = std::min({newit, h.inflow.flowCfs.upper(), h.routed.outflowCfs.upper()});
+        float* const qi = &h.inflow.flowCfs[0];
+        float* const qout = &h.routed.outflowCfs[0];
         // The step before is carried in registers: the cascade's write into qi may not be taken to
         // touch it, so nothing is read back from memory on the recurrence's critical path.
         float inBefore = qi[i - 1];
@@ -134,40 +134,38 @@ void muskingum(float K, float X, RunoffState& state) {
 
     keepPeak();
     // A loop that ran through ends one past its bound, as a counted loop does.
-    state.it = common::toInt16(static_cast<double>(i));
-    state.routeMode = 2;
+    h.inflow.last = common::toInt16(static_cast<double>(i));
 }
 
-void travelTimeRouting(float travelHours, RunoffState& state) {
-    takePeakFromOutflow(state);
-    state.qout[0] = 0.0f;
-    state.maxout = 0.0f;
-    state.tmaxout = 0.0f;
+std::int16_t travelTimeRouting(float travelHours, float stepHours, WorkingHydrograph& h) {
+    takePeakFromOutflow(h);
+    h.routed.outflowCfs[0] = 0.0f;
+    h.routed.peakCfs = 0.0f;
+    h.routed.peakIndex = 0.0f;
 
-    if (state.udur == 0.0f) throw common::divisionByZero();
+    if (stepHours == 0.0f) throw common::divisionByZero();
     // Half-step shifts: Int() rounds down, so a travel time of one step gives 2.
-    const float shifts = 2.0f * travelHours / state.udur + 0.5f;
+    const float shifts = 2.0f * travelHours / stepHours + 0.5f;
     if (outOfSingleRange(shifts)) throw common::overflow();
     const std::int16_t m = common::toInt16(std::floor(static_cast<double>(shifts)));
     if (m < 0) throw common::invalidProcedureCall();
-    const std::int16_t newit = common::checkedAdd(common::checkedAdd(state.it, 1), m);
+    const std::int16_t newit = common::checkedAdd(common::checkedAdd(h.inflow.last, 1), m);
     // Checked before any series grows, so an overlong travel time costs neither memory nor time.
     if (newit > kMaxRoutedIndex) throw common::subscriptOutOfRange();
-    state.newit = newit;
 
-    const int lastInflow = state.it;
+    const int lastInflow = h.inflow.last;
     Series work;  // A: the averaged ordinates of one pass, cfs
-    work.redim(state.qout.upper());
+    work.redim(h.routed.outflowCfs.upper());
 
     // For i = 1..it each series grows to m + i + 100 whenever m + i lies past its end; the bound that
     // leaves is reached in one step, and then the inflow is copied over raw values in range.
     if (lastInflow >= 1) {
-        growTo(state.qi, chunkedUpper(state.qi.upper(), m, lastInflow));
-        growTo(state.qout, chunkedUpper(state.qout.upper(), m, lastInflow));
+        growTo(h.inflow.flowCfs, chunkedUpper(h.inflow.flowCfs.upper(), m, lastInflow));
+        growTo(h.routed.outflowCfs, chunkedUpper(h.routed.outflowCfs.upper(), m, lastInflow));
         growTo(work, chunkedUpper(work.upper(), m, lastInflow));
-        float* const qi = &state.qi[0];
-        float* const qout = &state.qout[0];
-        if (state.outflowIsCurrent) {
+        float* const qi = &h.inflow.flowCfs[0];
+        float* const qout = &h.routed.outflowCfs[0];
+        if (h.outflowIsCurrent) {
             std::copy(qout + 1, qout + lastInflow + 1, qi + 1);
         } else {
             std::copy(qi + 1, qi + lastInflow + 1, qout + 1);
@@ -177,14 +175,14 @@ void travelTimeRouting(float travelHours, RunoffState& state) {
     // Every pass writes qout(1..newit) from the work series, and the scan reads as far: both reach
     // newit before the passes start, so the passes run over raw values in range (pass j averages up to
     // it + j + 1 <= newit).
-    growToReach(state.qout, newit);
+    growToReach(h.routed.outflowCfs, newit);
     growToReach(work, newit);
-    float* const qout = &state.qout[0];
+    float* const qout = &h.routed.outflowCfs[0];
     float* const average = &work[0];
     for (int j = 1; j <= m; ++j) {
         const int last = lastInflow + j;
-        state.qout[last] = 0.0f;
-        state.qout[last + 1] = 0.0f;
+        h.routed.outflowCfs[last] = 0.0f;
+        h.routed.outflowCfs[last + 1] = 0.0f;
         for (int k = 1; k <= last; ++k) average[k + 1] = (qout[k] + qout[k + 1]) / 2.0f;
         // average[1] is never written and stays 0, so qout(1) becomes 0.
         if (newit >= 1) std::copy(average + 1, average + newit + 1, qout + 1);
@@ -196,8 +194,8 @@ void travelTimeRouting(float travelHours, RunoffState& state) {
     for (; k <= newit; ++k) {
         const float q = qout[k];
         if (outOfSingleRange(q)) {
-            state.maxout = maxout;
-            state.tmaxout = tmaxout;
+            h.routed.peakCfs = maxout;
+            h.routed.peakIndex = tmaxout;
             throw common::overflow();
         }
         if (q > maxout) {
@@ -208,10 +206,10 @@ void travelTimeRouting(float travelHours, RunoffState& state) {
         // begun: a delay longer than the inflow leaves zeros there before the flow arrives.
         if (k > lastInflow && q == 0.0f && maxout > 0) break;
     }
-    state.maxout = maxout;
-    state.tmaxout = tmaxout;
-    state.it = common::toInt16(static_cast<double>(k + 1));
-    state.routeMode = 4;
+    h.routed.peakCfs = maxout;
+    h.routed.peakIndex = tmaxout;
+    h.inflow.last = common::toInt16(static_cast<double>(k + 1));
+    return newit;
 }
 
 }  // namespace brelvo::basin

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::basin {
@@ -31,8 +32,6 @@ constexpr int kChunk = 100;
 constexpr float kLargePeakThreshold = 1.0f;   // peak above 10 cfs
 constexpr float kSmallPeakThreshold = 0.01f;  // peak of 10 cfs or less
 constexpr float kSmallPeak = 10.0f;
-
-const std::string kFilter = "Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|";
 
 // A file the routing cannot use: told to the user, and the routing ends without a result.
 class Refusal : public std::runtime_error {
@@ -111,9 +110,7 @@ float rowValue(std::string_view line, char separator, int index, int row) {
     try {
         return common::toSingle(common::leadingNumber(field(line, separator, index)));
     } catch (const common::RuntimeFailure&) {
-        throw common::RuntimeFailure(common::overflow().number(), "Row " + std::to_string(row) +
-                                                                      " of the storage file holds a number "
-                                                                      "too large to read.");
+        throw common::RuntimeFailure(common::overflow().number(), common::msg::storageNumberTooLarge(row));
     }
 }
 
@@ -122,8 +119,7 @@ StorageTable readRows(std::string_view text) {
     const std::vector<std::string_view> lines = usedLines(text);
     if (lines.size() < 2) {
         throw common::RuntimeFailure(common::inputPastEndOfFile().number(),
-                                     "The storage file ends before its second line, which gives the "
-                                     "number of rows.");
+                                     std::string(common::msg::kStorageFileEndsEarly));
     }
     std::int16_t count = 0;
     bool tooMany = false;
@@ -135,20 +131,17 @@ StorageTable readRows(std::string_view text) {
     if (tooMany || count > kLastRow) {
         throw common::RuntimeFailure(
             common::subscriptOutOfRange().number(),
-            "The storage file lists " + (tooMany ? std::string("too many") : std::to_string(count)) +
-                " rows; a storage table holds at most " + std::to_string(kLastRow) + ".");
+            common::msg::storageRowsTooMany(tooMany ? std::string("too many") : std::to_string(count),
+                                            kLastRow));
     }
     if (count < 1) {
         throw common::RuntimeFailure(common::invalidProcedureCall().number(),
-                                     "The storage file lists no rows: its second line must give the "
-                                     "number of rows, 1 to " +
-                                         std::to_string(kLastRow) + ".");
+                                     common::msg::storageNoRows(kLastRow));
     }
     const int n = count;
     if (lines.size() < static_cast<std::size_t>(n) + 2) {
         throw common::RuntimeFailure(common::inputPastEndOfFile().number(),
-                                     "The storage file lists " + std::to_string(n) + " rows but holds only " +
-                                         std::to_string(lines.size() - 2) + ".");
+                                     common::msg::storageRowsMissing(n, lines.size() - 2));
     }
 
     const char separator = lines[2].find(',') != std::string_view::npos ? ',' : '\t';
@@ -169,9 +162,7 @@ StorageTable readRows(std::string_view text) {
                                                                            : nullptr;
         if (fallen != nullptr) {
             throw common::RuntimeFailure(common::invalidProcedureCall().number(),
-                                         "Row " + std::to_string(r) + " of the storage file lies below row " +
-                                             std::to_string(r - 1) + " in " + fallen +
-                                             "; rows must rise in elevation, outflow and storage.");
+                                         common::msg::storageRowFalls(r, fallen));
         }
     }
     return table;
@@ -225,16 +216,13 @@ Located place(float v, const std::vector<float>& column, int n, const char* what
     bool inside = false;
     for (int i = 1; i <= n && !inside; ++i) inside = v <= cell(column, i);
     if (!inside && n + 1 >= static_cast<int>(column.size())) {
-        throw Refusal(std::string("The routing reached ") + what + " " + number(v) + " " + unit +
-                      ", beyond the last row of the storage file (" + number(cell(column, n)) + " " + unit +
-                      "). A table of " + std::to_string(kLastRow) +
-                      " rows cannot be extended past its last row.");
+        throw Refusal(
+            common::msg::storageBeyondLastRow(what, number(v), unit, number(cell(column, n)), kLastRow));
     }
     try {
         return locateInTable(v, column, n);
     } catch (const common::RuntimeFailure&) {
-        throw Refusal(std::string("The routing cannot interpolate ") + what + " " + number(v) + " " + unit +
-                      " in the storage file: the rows around it hold the same " + what + ".");
+        throw Refusal(common::msg::storageEqualRows(what, number(v), unit));
     }
 }
 
@@ -252,21 +240,21 @@ struct Work {
     std::int16_t it = 0;
 };
 
-Work route(const RunoffState& state, const StorageTable& table, const std::string& beginText) {
+Work route(const WorkingHydrograph& h, std::int16_t newit, float udur, const StorageTable& table,
+           const std::string& beginText) {
     Work w;
-    w.qi = state.qi;
-    w.qout = state.qout;
-    w.elvout = state.elvout;
-    w.maxq = state.maxq;
-    w.tmax = state.tmax;
-    if (state.outflowIsCurrent) {
+    w.qi = h.inflow.flowCfs;
+    w.qout = h.routed.outflowCfs;
+    w.elvout = h.routed.elevationFt;
+    w.maxq = h.inflow.peakCfs;
+    w.tmax = h.inflow.peakIndex;
+    if (h.outflowIsCurrent) {
         // The working hydrograph in qout is the inflow, so its routed peak is the inflow's peak.
-        w.maxq = state.maxout;
-        w.tmax = common::toInt16(state.tmaxout);
+        w.maxq = h.routed.peakCfs;
+        w.tmax = common::toInt16(h.routed.peakIndex);
     }
     if (w.qout.upper() < 1) w.qout.redimPreserve(1);
     w.storout.redim(w.qout.upper());
-    const std::int16_t newit = state.newit;
     // The run dimensions elvout to 0..newit; a shorter one is grown here rather than overrun.
     const int elvoutUpper = std::max<int>(newit, 0);
     if (w.elvout.upper() < elvoutUpper) w.elvout.redimPreserve(elvoutUpper);
@@ -287,7 +275,7 @@ Work route(const RunoffState& state, const StorageTable& table, const std::strin
     float o0 = table.outflow[static_cast<std::size_t>(i0)];  // cfs
     // The storage term starts from the first row at or above the begin elevation, also when the
     // reported storage and outflow are interpolated below.
-    const float t0 = storageTerm(table.storage[static_cast<std::size_t>(i0)], state.udur);
+    const float t0 = storageTerm(table.storage[static_cast<std::size_t>(i0)], udur);
     if (typed) {
         const Located at = place(e0, table.elevation, n, "begin elevation", "ft");
         s0 = between(table.storage, at);
@@ -304,7 +292,7 @@ Work route(const RunoffState& state, const StorageTable& table, const std::strin
     float sCur = s0;
     float t = t0;
     float threshold = 0;  // cfs; 0 until a peak is seen
-    const std::int16_t itIn = state.it;
+    const std::int16_t itIn = h.inflow.last;
     std::int16_t last = 0;
     for (std::int16_t j = 1; j <= newit; j = common::checkedAdd(j, 1)) {
         const std::int16_t next = common::checkedAdd(j, 1);
@@ -316,7 +304,7 @@ Work route(const RunoffState& state, const StorageTable& table, const std::strin
         }
         // A loaded or combined hydrograph is routed from qout, taken one step ahead of the routed
         // values that overwrite it.
-        if (j < itIn && state.outflowIsCurrent) w.qi[next] = w.qout[next];
+        if (j < itIn && h.outflowIsCurrent) w.qi[next] = w.qout[next];
 
         // Storage indication at the end of the step: I1 + I2 + 2S1/dt - O1 (cfs).
         const float si2 = minus(plus(plus(w.qi[j], w.qi[next]), t), o);
@@ -367,57 +355,52 @@ Located locateInTable(float v, const std::vector<float>& column, int n, bool asc
     return {k, over(minus(v, low), minus(cell(column, k + 1), low))};
 }
 
-void modpul(RunoffState& state, const RunoffFields& fields, common::Dialogs& dialogs,
-            const std::string& programFolder) {
+std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::int16_t routedUpper,
+                                     float stepHours, const std::string& beginText, common::Dialogs& dialogs,
+                                     const std::string& programFolder) {
     common::FileDialogRequest request;
     request.fileName = "";
     request.initialDir = programFolder;
-    request.filter = kFilter;
+    request.filter = std::string(common::msg::kStorageFilter);
     request.save = false;
     const std::optional<std::string> chosen = dialogs.fileDialog(request);
-    if (!chosen || chosen->empty()) {
-        state.routeMode = 0;
-        return;
-    }
-    state.storageFileName = *chosen;
+    if (!chosen || chosen->empty()) return std::nullopt;
 
-    const auto refuse = [&](const std::string& text) {
-        dialogs.message(text);
-        state.routeMode = 0;
-    };
     const std::optional<std::string> text = readUsedText(*chosen);
     if (!text) {
-        refuse("Storage file not found: " + *chosen);
-        return;
+        dialogs.message(common::msg::storageFileNotFound(*chosen));
+        return std::nullopt;
     }
     StorageTable table;
     try {
         table = readRows(*text);
     } catch (const common::RuntimeFailure& failure) {
-        refuse(failure.description());
-        return;
+        dialogs.message(failure.description());
+        return std::nullopt;
     }
     // A zero time step fails here, as the run's other divisions by the step do.
-    addIndication(table, state.udur);
+    addIndication(table, stepHours);
 
     Work w;
     try {
-        w = route(state, table, trimSpaces(fields.text("txtModbelv")));
+        w = route(hydrograph, routedUpper, stepHours, table, trimSpaces(beginText));
     } catch (const Refusal& refusal) {
-        refuse(refusal.what());
-        return;
+        dialogs.message(refusal.what());
+        return std::nullopt;
     }
-    state.qi = std::move(w.qi);
-    state.qout = std::move(w.qout);
-    state.elvout = std::move(w.elvout);
-    state.storout = std::move(w.storout);
-    state.maxq = w.maxq;
-    state.tmax = w.tmax;
-    state.maxout = w.maxout;
-    state.tmaxout = w.tmaxout;
-    state.maxelv = w.maxelv;
-    state.it = w.it;
-    state.routeMode = 1;
+    StorageRouting routing{hydrograph, *chosen};
+    WorkingHydrograph& out = routing.hydrograph;
+    out.inflow.flowCfs = std::move(w.qi);
+    out.routed.outflowCfs = std::move(w.qout);
+    out.routed.elevationFt = std::move(w.elvout);
+    out.routed.storageAcreFt = std::move(w.storout);
+    out.inflow.peakCfs = w.maxq;
+    out.inflow.peakIndex = w.tmax;
+    out.routed.peakCfs = w.maxout;
+    out.routed.peakIndex = w.tmaxout;
+    out.routed.peakElevationFt = w.maxelv;
+    out.inflow.last = w.it;
+    return routing;
 }
 
 }  // namespace brelvo::basin

@@ -1,11 +1,12 @@
 // Storage-indication routing of the working hydrograph through a basin read from a *.RAT file.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "basin/runoff_fields.hpp"
 #include "basin/working_state.hpp"
 #include "common/dialogs.hpp"
 
@@ -42,13 +43,20 @@ struct Located {
 // `ascending` false. Equal bracketing values fail as a division by zero.
 Located locateInTable(float v, const std::vector<float>& column, int n, bool ascending = true);
 
-// Modified Puls routing of the working hydrograph (qi, or qout when state.outflowIsCurrent) through the
-// basin of a *.RAT file chosen by the user, starting from the elevation in txtModbelv (feet; blank
-// starts at row 1). Writes qout, elvout and storout (cfs, feet, acre-feet) from 0 to the new `it`, the
-// routed peak in maxout/tmaxout, the elevation at that peak in maxelv, and routeMode 1. No file chosen:
-// routeMode 0 and nothing else changes. A file that cannot be used is told through dialogs and leaves
-// routeMode 0 and the working hydrograph as it was. A zero time step is "Division by zero".
-void modpul(RunoffState& state, const RunoffFields& fields, common::Dialogs& dialogs,
-            const std::string& programFolder);
+// A storage routing's result: the routed working hydrograph and the file it went through.
+struct StorageRouting {
+    WorkingHydrograph hydrograph;
+    std::string fileName;
+};
+
+// Modified Puls routing of the working hydrograph (the inflow, or the outflow when it is current)
+// through the basin of a *.RAT file chosen by the user, over steps 1..routedUpper (newit) of stepHours,
+// starting from the elevation beginText (feet, the text of txtModbelv; blank starts at row 1). The
+// result holds the outflow, elevation and storage (cfs, feet, acre-feet) from 0 to the new last index,
+// the routed peak and its index, and the elevation at that peak. Nothing when no file was chosen, or
+// when a file that cannot be used was told through dialogs. A zero time step is "Division by zero".
+std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::int16_t routedUpper,
+                                     float stepHours, const std::string& beginText, common::Dialogs& dialogs,
+                                     const std::string& programFolder);
 
 }  // namespace brelvo::basin

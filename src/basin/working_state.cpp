@@ -1,4 +1,4 @@
-// Bounds-checked series of the runoff working state.
+// The bounds-checked series of the runoff values.
 #include "basin/working_state.hpp"
 
 namespace brelvo::basin {

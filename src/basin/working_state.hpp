@@ -1,10 +1,10 @@
-// The runoff window's working state, shared by the compute run, the rainfall, loss and unit-graph
-// procedures, the report, the hydrograph-file reader, routing and the chart. Units: square miles,
-// hours, inches, cfs, acre-feet, feet. Series index i of a hydrograph is the flow at time i * udur.
+// The values the runoff kernels hand each other: the bounds-checked series, the storm, the loss inputs,
+// the hydrograph and its routed outflow, and the run-control enumerations. Units are in the names:
+// square miles, hours, inches, cfs, acre-feet, feet. Index i of a hydrograph is the flow at time
+// i * step.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "common/failure.hpp"
@@ -38,64 +38,73 @@ private:
     std::vector<float> values_;
 };
 
-struct RunoffState {
-    // Run control and flags.
-    std::int16_t routeMode = 0;  // 0 compute; 99 routing requested; 1 storage, 2 Muskingum, 3 file, 4 travel time
-    bool outflowIsCurrent = false;
-    bool hydrographPlotted = false;
-    bool rationalRun = false;
-    std::string storageFileName;
-    float prevStep = 0;  // time step as typed in the previous compute run
+// Upper bounds of the runoff series.
+inline constexpr int kTableUpper = 500;        // depth-duration table rows
+inline constexpr int kHydrographUpper = 9000;  // a computed hydrograph's ordinates
+inline constexpr int kMaxGraphPoints = 2001;   // points of a dimensionless graph and of a unit graph
 
-    // Basin and time step.
-    float basinArea = 0;  // square miles
-    float cValue = 0;
-    float lagHours = 0;
-    float udur = 0;  // hours
+// Where a synthetic storm puts its largest step.
+enum class PeakPlacement : std::int16_t { none = 0, twoThirds = 1, oneThird = 2, centered = 3 };
 
-    // Losses.
-    float lossValue = 0;
+// How a compute run builds its rainfall: the uniform storm, a synthetic storm or a storm file.
+enum class RainSource : std::int16_t { average = 0, synthetic = 1, stormFile = 2 };
+
+// The rainfall arrangement chosen in ComboRain.
+struct RainArrangement {
+    RainSource source = RainSource::synthetic;
+    PeakPlacement peak = PeakPlacement::none;
+};
+
+// The routing methods of a routing run, numbered as the report's routing layouts know them.
+enum class RouteMethod : std::int16_t { storage = 1, muskingum = 2, combine = 3, travelTime = 4 };
+
+// One storm on the time step of its run.
+struct Storm {
+    Series rainIn;           // inches per step, steps 1..steps (index 0 is the start, 0)
+    Series excessIn;         // inches per step that run off
+    std::int16_t steps = 0;  // rain steps
+    std::int16_t upper = 0;  // upper index of the per-step series
+    float durationHours = 0;
+    float depthIn = 0;
+};
+
+// Loss inputs of a compute run.
+struct LossInputs {
+    float lossValue = 0;  // curve number when 5 or more, else the initial loss in inches
     bool curveNumberLoss = false;
     std::int16_t curveNumber = 0;
-    float initialLoss = 0;         // inches
-    float constantLoss = 0;        // inches per hour
-    float constantLossStep = 0;    // inches per step
+    float initialLossIn = 0;
+    float constantLossInPerHour = 0;
     float imperviousFraction = 0;  // 0..1
+};
 
-    // Rainfall.
-    std::int16_t arrangeClass = 1;  // 0 Average, 1 synthetic, 2 storm file
-    std::int16_t arrangePeak = 0;   // 0 None, 1 Peak at 2/3, 2 Peak at 1/3, 3 Peak Centered
-    Series durTable;                // hours, entries 1..nTable; 0 is the duration-0 point
-    Series depthTable;              // inches after the areal factor
-    std::int16_t nTable = 0;
-    float stormDur = 0;    // hours
-    float stormDepth = 0;  // inches
-    std::int16_t nSize = 0;
-    std::int16_t nRain = 0;  // -2 after a routing run
-    Series rainStep;         // inches per step, 1..nRain
-    Series excessStep;
-    float rainTotal = 0;
-    float rainLoss = 0;
+// A hydrograph: flowCfs(i) is the flow at time i * step. The routings and the report call the flows of
+// the working hydrograph's inflow qi, and its last index it.
+struct Hydrograph {
+    Series flowCfs;         // indices 0..9000 after a compute run
+    std::int16_t last = 0;  // last index of the hydrograph (and of its routed outflow)
+    float peakCfs = 0;
+    std::int16_t peakIndex = 0;
+};
 
-    // Hydrograph before routing.
-    Series qi;  // cfs, 0..9000
-    std::int16_t it = 0;
-    float maxq = 0;
-    std::int16_t tmax = 0;
-    float volAcft = 0;
+// The outflow of a routing, load or combination (qout, with elvout and storout of a storage routing).
+struct RoutedHydrograph {
+    Series outflowCfs;
+    Series elevationFt;    // storage routing only
+    Series storageAcreFt;  // storage routing only
+    float peakCfs = 0;
+    float peakIndex = 0;        // counted as a single
+    float peakElevationFt = 0;  // storage routing only
+};
 
-    // Routed hydrograph.
-    Series qout;
-    Series elvout;
-    Series storout;
-    float maxout = 0;
-    float tmaxout = 0;
-    float maxelv = 0;
-    std::int16_t newit = 0;
-
-    static constexpr int kTableUpper = 500;
-    static constexpr int kHydrographUpper = 9000;
-    static constexpr int kMaxGraphPoints = 2001;
+// The hydrograph the window holds between runs: the inflow, its routed outflow and its volume.
+// With outflowIsCurrent the working hydrograph is the outflow (after a load, combination or routing),
+// and the next routing starts from it.
+struct WorkingHydrograph {
+    Hydrograph inflow;
+    RoutedHydrograph routed;
+    float volumeAcreFt = 0;
+    bool outflowIsCurrent = false;
 };
 
 }  // namespace brelvo::basin

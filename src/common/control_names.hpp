@@ -39,6 +39,49 @@ inline std::string indexed(std::string_view arrayName, int index) {
 
 // ---- Form3: the runoff window ----
 namespace form3 {
+// The window itself: its caption summarises the last run.
+inline constexpr std::string_view Form3 = "Form3";
+// Text boxes of the basin block.
+inline constexpr std::string_view txtBasinArea = "txtBasinArea";
+inline constexpr std::string_view txtL = "txtL";
+inline constexpr std::string_view txtLca = "txtLca";
+inline constexpr std::string_view txtelv1 = "txtelv1";
+inline constexpr std::string_view txtElv2 = "txtElv2";
+inline constexpr std::string_view txtS = "txtS";
+inline constexpr std::string_view txtC = "txtC";
+inline constexpr std::string_view txtLag = "txtLag";
+inline constexpr std::string_view txtGraphtimestep = "txtGraphtimestep";
+// The rainfall grid's columns, rows 0..7, named with their row as "txtRain(3)" (see kGridRows).
+inline constexpr std::string_view txtDuration = "txtDuration";
+inline constexpr std::string_view txtRain = "txtRain";
+inline constexpr std::string_view txtArealAdj = "txtArealAdj";
+inline constexpr int kGridRows = 8;
+// Losses and titles.
+inline constexpr std::string_view txtCNloss = "txtCNloss";
+inline constexpr std::string_view txtConstLoss = "txtConstLoss";
+inline constexpr std::string_view txtPercentImp = "txtPercentImp";
+inline constexpr std::string_view txtTitle = "txtTitle";
+inline constexpr std::string_view txtTile2 = "txtTile2";
+// The routing panel's text boxes.
+inline constexpr std::string_view txtModbelv = "txtModbelv";
+inline constexpr std::string_view txtMuskK = "txtMuskK";
+inline constexpr std::string_view txtMuskX = "txtMuskX";
+inline constexpr std::string_view txtTatum = "txtTatum";
+// Labels whose captions change.
+inline constexpr std::string_view Label10 = "Label10";    // the basin area's unit
+inline constexpr std::string_view lblL = "lblL";          // the stream length's unit
+inline constexpr std::string_view lblLca = "lblLca";      // the length below the centroid's unit
+inline constexpr std::string_view Label14 = "Label14";    // the time step's unit
+inline constexpr std::string_view Frame2 = "Frame2";      // the hydrograph method frame
+inline constexpr std::string_view capTatum = "capTatum";  // the travel time's unit
+// Lists.
+inline constexpr std::string_view ComboDimgraph = "ComboDimgraph";
+inline constexpr std::string_view ComboRain = "ComboRain";
+// Check boxes.
+inline constexpr std::string_view chkAutoTimeStep = "chkAutoTimeStep";
+inline constexpr std::string_view chkAreaAdj = "chkAreaAdj";
+// The routing panel's option group: its chosen index as a text, its buttons "optRouteType(0)".
+inline constexpr std::string_view optRouteType = "optRouteType";
 // (end of form3)
 }  // namespace form3
 

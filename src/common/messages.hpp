@@ -80,9 +80,104 @@ inline constexpr const char* kPanZoomLocked = "No resizing or scrolling after sc
 // (end of mapview)
 
 // ---- basin: the runoff window's fields, hydrograph files, routing ----
+// Hydrograph files (*.GRF): the file dialog, reading and saving.
+inline constexpr std::string_view kHydrographFilter = "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|";
+inline constexpr std::string_view kUnitDurations = "Unit durations must match current hydrograph";
+inline constexpr std::string_view kNoFlowColumn =
+    "The hydrograph file's column header names no Outflow or Runoff column.";
+inline constexpr std::string_view kNoTimeHeader =
+    "No hydrograph table found: the file has no \"Time\" column header.";
+inline constexpr std::string_view kStepBelowOneMinute =
+    "The hydrograph file's time step must be at least one minute.";
+inline constexpr std::string_view kNoHydrographRows =
+    "The hydrograph file has no rows under its column header.";
+inline constexpr std::string_view kFileNotFound = "File not found.";
+inline constexpr std::string_view kComputeBeforeSaving = "Compute hydrograph before saving.";
+// Rows are counted from 1.
+inline std::string tooManyHydrographRows(std::size_t rows) {
+    return "The hydrograph file has more than " + std::to_string(rows) + " rows; only the first " +
+           std::to_string(rows) + " were read.";
+}
+inline std::string hydrographRowWithoutTime(std::size_t row) {
+    return "Row " + std::to_string(row) +
+           " of the hydrograph table has no time in hours; reading stopped there.";
+}
+inline std::string hydrographTimeTooLarge(std::size_t row) {
+    return "Row " + std::to_string(row) +
+           " of the hydrograph table holds a time too large to read; reading "
+           "stopped there.";
+}
+inline std::string hydrographFlowTooLarge(std::size_t row) {
+    return "Row " + std::to_string(row) +
+           " of the hydrograph table holds a flow too large to read; reading "
+           "stopped there.";
+}
+// Storage files (*.RAT) and storage routing.
+inline constexpr std::string_view kStorageFilter = "Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|";
+inline constexpr std::string_view kStorageFileEndsEarly =
+    "The storage file ends before its second line, which gives the number of rows.";
+inline std::string storageFileNotFound(std::string_view path) {
+    return "Storage file not found: " + std::string(path);
+}
+inline std::string storageNumberTooLarge(int row) {
+    return "Row " + std::to_string(row) + " of the storage file holds a number too large to read.";
+}
+// `count` is the row count as written ("too many" when it is beyond 16 bits).
+inline std::string storageRowsTooMany(std::string_view count, int lastRow) {
+    return "The storage file lists " + std::string(count) + " rows; a storage table holds at most " +
+           std::to_string(lastRow) + ".";
+}
+inline std::string storageNoRows(int lastRow) {
+    return "The storage file lists no rows: its second line must give the number of rows, 1 to " +
+           std::to_string(lastRow) + ".";
+}
+inline std::string storageRowsMissing(int listed, std::size_t held) {
+    return "The storage file lists " + std::to_string(listed) + " rows but holds only " +
+           std::to_string(held) + ".";
+}
+inline std::string storageRowFalls(int row, std::string_view column) {
+    return "Row " + std::to_string(row) + " of the storage file lies below row " + std::to_string(row - 1) +
+           " in " + std::string(column) + "; rows must rise in elevation, outflow and storage.";
+}
+// `what` names the quantity ("outflow"), `value` and `lastValue` are number texts in `unit`.
+inline std::string storageBeyondLastRow(std::string_view what, std::string_view value, std::string_view unit,
+                                        std::string_view lastValue, int lastRow) {
+    return "The routing reached " + std::string(what) + " " + std::string(value) + " " + std::string(unit) +
+           ", beyond the last row of the storage file (" + std::string(lastValue) + " " + std::string(unit) +
+           "). A table of " + std::to_string(lastRow) + " rows cannot be extended past its last row.";
+}
+inline std::string storageEqualRows(std::string_view what, std::string_view value, std::string_view unit) {
+    return "The routing cannot interpolate " + std::string(what) + " " + std::string(value) + " " +
+           std::string(unit) + " in the storage file: the rows around it hold the same " + std::string(what) +
+           ".";
+}
 // (end of basin)
 
 // ---- runoff: the compute run, rainfall, losses, unit graphs, report ----
+// The line added to every run-time failure's description in the message the user sees.
+inline constexpr std::string_view kTimeStepHint = "Check your time step for hours or minutes!";
+inline constexpr std::string_view kSelectGraphAndArrangement =
+    "Select a Dimensionless Graph and Rainfall Arrangement";
+inline constexpr std::string_view kNoExcess = "No Excess Rainfall";
+inline constexpr std::string_view kCWarning = "Warning, C estimate should be between .01-1";
+inline constexpr std::string_view kStormFilter = "Storm files (*.STM)|*.STM|All files (*.*)|*.*|";
+inline constexpr std::string_view kLoadOrCombineTitle = "Load hydrograph or combine with current";
+inline constexpr std::string_view kComputeBeforeRouting = "Compute hydrograph before routing or combining.";
+// `steps` is the hydrograph's step count as shown.
+inline std::string routingTooLong(std::string_view steps) {
+    return "This hydrograph has " + std::string(steps) +
+           " time steps; routing handles at most 6553. Use a longer time step.";
+}
+// K, X and the step as number texts (hours).
+inline std::string muskingumUnstable(std::string_view k, std::string_view x, std::string_view stepHours) {
+    return "Muskingum routing is unstable for K = " + std::string(k) + " h, X = " + std::string(x) +
+           " and a time step of " + std::string(stepHours) +
+           " h: a routing coefficient is negative, so the outflow may oscillate.";
+}
+inline std::string missingGraphFile(std::string_view file, std::string_view programFolder) {
+    return "The dimensionless graph file \"" + std::string(file) + "\" is not in the program's folder (" +
+           std::string(programFolder) + "). Put the file there or choose another graph.";
+}
 // (end of runoff)
 
 // ---- app: the windows ----

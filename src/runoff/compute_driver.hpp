@@ -1,7 +1,9 @@
-// "Compute Hydrograph": from the runoff window's fields to one storm runoff hydrograph, its report
-// file, the window caption and a chart column.
+// "Compute Hydrograph" and "Route Hydrograph": from the runoff window's fields to one storm runoff
+// hydrograph or one routed hydrograph, its report file, the window caption and a chart column. The
+// session is what the window keeps between runs; only these runs change it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "basin/chart_grid.hpp"
@@ -16,14 +18,37 @@ struct ComputeContext {
     std::string reportPath;     // the working hydrograph file
 };
 
-// The line added to every run-time failure's description in the message the user sees.
-inline constexpr const char* kTimeStepHint = "Check your time step for hours or minutes!";
+// What the runoff window keeps from one run to the next.
+struct RunoffSession {
+    basin::WorkingHydrograph hydrograph;
+    bool hydrographPlotted = false;  // the working hydrograph is on the chart (a load adds to it)
+    float stepHours = 0;             // the time step of the last run
+    float previousStepTyped = 0;     // the time step as typed in the previous compute run
+    basin::PeakPlacement peak = basin::PeakPlacement::none;  // for a ComboRain text not in the list
+    std::int16_t rainSteps = 0;                              // rain steps of the last compute run's storm
+    bool lastReportRouted = false;  // the last report was a routing run's, which carries no rain
+};
 
-// The compute run, or with routeMode 99 the routing run on the hydrograph already held (the routing
-// panel's option in the field "optRouteType": 0 storage routing, 1 Muskingum, 2 combine with a file,
-// 3 travel time). Messages go through the dialogs port; a run-time failure ends the run with its
-// description, a line feed and the time-step hint, and leaves routeMode at 0.
-void computeHydrograph(basin::RunoffState& state, basin::RunoffFields& fields, basin::ChartGrid& chart,
+// The session's values as the script runner's dump names them ("RunoffState").
+struct SessionView {
+    int routeMode = 0;  // 0: no run in progress, which is always so between two events
+    int rainSteps = 0;  // -2 after a routing run
+};
+[[nodiscard]] SessionView viewOf(const RunoffSession& session);
+
+// The compute run. Messages go through the dialogs port; a run-time failure ends the run with its
+// description, a line feed and the time-step hint (common::msg::kTimeStepHint).
+void computeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
                        common::Dialogs& dialogs, const ComputeContext& context);
+
+// The routing run on the hydrograph already held, by the routing panel's option in the field
+// "optRouteType": 0 storage routing, 1 Muskingum, 2 load or combine with a file, 3 travel time.
+// A routing without a computed hydrograph is refused first (routingRefusal). Failures end the run as
+// in computeHydrograph.
+void routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
+                     common::Dialogs& dialogs, const ComputeContext& context);
+
+// "Clear Hydrograph Plots": the chart back to the rainfall grid; no hydrograph is plotted then.
+void clearPlots(RunoffSession& session, basin::ChartGrid& chart, const basin::RunoffFields& fields);
 
 }  // namespace brelvo::runoff

@@ -11,13 +11,14 @@ namespace brelvo::runoff {
 
 namespace {
 
-void curveNumberExcess(basin::RunoffState& state) {
+void curveNumberExcess(const basin::Storm& storm, const basin::LossInputs& losses, float constantLossStep,
+                       basin::Series& excessIn) {
     // Potential retention S in inches; CN is at least 5 here, so the division is safe.
-    const float s = static_cast<float>(1000.0 / state.curveNumber - 10.0);
+    const float s = static_cast<float>(1000.0 / losses.curveNumber - 10.0);
     float p = 0;      // cumulative rain, inches
     float qPrev = 0;  // cumulative runoff up to the previous step, inches
-    for (int i = 1; i <= state.nRain; ++i) {
-        const float rain = state.rainStep[i];
+    for (int i = 1; i <= storm.steps; ++i) {
+        const float rain = storm.rainIn[i];
         p = p + rain;
         const float pe = static_cast<float>(p - 0.2 * s);
         float q = 0;
@@ -27,78 +28,83 @@ void curveNumberExcess(basin::RunoffState& state) {
         }
         float loss = rain - (q - qPrev);
         // The constant rate is a floor under the curve-number loss.
-        if (loss < state.constantLossStep) loss = state.constantLossStep;
+        if (loss < constantLossStep) loss = constantLossStep;
         const float excess = rain - loss;
-        state.excessStep[i] = excess < 0 ? 0.0f : excess;
+        excessIn[i] = excess < 0 ? 0.0f : excess;
         qPrev = q;
     }
 }
 
-void initialLossExcess(basin::RunoffState& state) {
+void initialLossExcess(const basin::Storm& storm, const basin::LossInputs& losses, float constantLossStep,
+                       basin::Series& excessIn) {
     // The initial loss is filled first; the constant rate then comes off what it let through.
-    float remaining = state.initialLoss;  // inches
-    for (int i = 1; i <= state.nRain; ++i) {
-        const float rain = state.rainStep[i];
+    float remaining = losses.initialLossIn;  // inches
+    for (int i = 1; i <= storm.steps; ++i) {
+        const float rain = storm.rainIn[i];
         if (remaining - rain > 0) {
             remaining = remaining - rain;
-            state.excessStep[i] = 0;
+            excessIn[i] = 0;
         } else {
-            state.excessStep[i] = rain - remaining;
+            excessIn[i] = rain - remaining;
             remaining = 0;
         }
     }
-    for (int i = 1; i <= state.nRain; ++i) {
-        const float e = state.excessStep[i] - state.constantLossStep;
-        state.excessStep[i] = e > 0 ? e : 0.0f;
+    for (int i = 1; i <= storm.steps; ++i) {
+        const float e = excessIn[i] - constantLossStep;
+        excessIn[i] = e > 0 ? e : 0.0f;
     }
 }
 
 }  // namespace
 
-void readLossInputs(basin::RunoffState& state, std::string_view lossText, std::string_view constantLossText,
-                    std::string_view percentImperviousText) {
-    setLossInputs(state, common::toSingle(common::leadingNumber(lossText)),
-                  common::toSingle(common::leadingNumber(constantLossText)),
-                  common::toSingle(common::leadingNumber(percentImperviousText)));
+basin::LossInputs readLossInputs(std::string_view lossText, std::string_view constantLossText,
+                                 std::string_view percentImperviousText) {
+    return lossInputs(common::toSingle(common::leadingNumber(lossText)),
+                      common::toSingle(common::leadingNumber(constantLossText)),
+                      common::toSingle(common::leadingNumber(percentImperviousText)));
 }
 
-void setLossInputs(basin::RunoffState& state, float lossValue, float constantLoss, float percentImpervious) {
-    state.lossValue = lossValue;
-    state.curveNumberLoss = lossValue >= 5;
-    state.curveNumber = common::toInt16(lossValue);
-    state.initialLoss = state.curveNumberLoss ? 0.0f : lossValue;
-    state.constantLoss = constantLoss;
-    updateConstantLossStep(state);
-    state.imperviousFraction = percentImpervious / 100;
+basin::LossInputs lossInputs(float lossValue, float constantLoss, float percentImpervious) {
+    basin::LossInputs losses;
+    losses.lossValue = lossValue;
+    losses.curveNumberLoss = lossValue >= 5;
+    losses.curveNumber = common::toInt16(lossValue);
+    losses.initialLossIn = losses.curveNumberLoss ? 0.0f : lossValue;
+    losses.constantLossInPerHour = constantLoss;
+    losses.imperviousFraction = percentImpervious / 100;
+    return losses;
 }
 
-void updateConstantLossStep(basin::RunoffState& state) {
-    state.constantLossStep = state.constantLoss * state.udur;
+float constantLossPerStep(const basin::LossInputs& losses, float stepHours) {
+    return losses.constantLossInPerHour * stepHours;
 }
 
-void computeExcess(basin::RunoffState& state) {
-    if (state.curveNumberLoss) {
-        curveNumberExcess(state);
+basin::Series computeExcess(const basin::Storm& storm, const basin::LossInputs& losses,
+                            float constantLossStepIn) {
+    basin::Series excess = storm.excessIn;
+    if (losses.curveNumberLoss) {
+        curveNumberExcess(storm, losses, constantLossStepIn, excess);
     } else {
-        initialLossExcess(state);
+        initialLossExcess(storm, losses, constantLossStepIn, excess);
     }
+    return excess;
 }
 
-void mixImpervious(basin::RunoffState& state, int first, int last) {
-    const float f = state.imperviousFraction;
-    for (int i = first; i <= last; ++i) {
-        state.excessStep[i] = state.rainStep[i] * f + state.excessStep[i] * (1 - f);
-    }
+void mixImpervious(const basin::Series& rainIn, float imperviousFraction, int first, int last,
+                   basin::Series& excessIn) {
+    const float f = imperviousFraction;
+    for (int i = first; i <= last; ++i) excessIn[i] = rainIn[i] * f + excessIn[i] * (1 - f);
 }
 
-float computeRainLoss(basin::RunoffState& state) {
-    if (state.rationalRun) {
-        // The report shows what runs off after the runoff coefficient; the product stays in excessStep.
-        for (int i = 1; i <= state.nRain; ++i) state.excessStep[i] = state.excessStep[i] * state.cValue;
-    }
+basin::Series rationalExcess(const basin::Series& excessIn, int steps, float c) {
+    basin::Series excess = excessIn;
+    for (int i = 1; i <= steps; ++i) excess[i] = excess[i] * c;
+    return excess;
+}
+
+float rainLoss(const basin::Series& rainIn, const basin::Series& excessIn, int steps) {
     float loss = 0;  // inches
-    for (int i = 1; i <= state.nRain; ++i) loss = loss + (state.rainStep[i] - state.excessStep[i]);
-    state.rainLoss = loss;
+    for (int i = 1; i <= steps; ++i) loss = loss + (rainIn[i] - excessIn[i]);
     return loss;
 }
 

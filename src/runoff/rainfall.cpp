@@ -10,22 +10,25 @@
 #include <optional>
 #include <system_error>
 
+#include "common/control_names.hpp"
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "runoff/curve_fit.hpp"
+#include "runoff/losses.hpp"
 
 namespace brelvo::runoff {
 
+namespace form3 = common::controls::form3;
+
+using basin::PeakPlacement;
 using basin::RunoffFields;
-using basin::RunoffState;
 using basin::Series;
+using basin::Storm;
 
 namespace {
 
 constexpr int kTableRows = 8;
-constexpr std::int16_t kPeakAtTwoThirds = 1;
-constexpr std::int16_t kPeakAtOneThird = 2;
-constexpr std::int16_t kPeakCentered = 3;
 
 // A storm file is at most 32,759 lines of a few fields; anything far larger is not one, and reading it
 // whole would only exhaust memory.
@@ -38,10 +41,10 @@ float quotient(float dividend, float divisor) {
     return common::toSingle(static_cast<double>(dividend / divisor));
 }
 
-// Recreates rainStep and excessStep with indices 0..nSize, all zero.
-void recreatePerStep(RunoffState& state) {
-    state.rainStep.redim(state.nSize);
-    state.excessStep.redim(state.nSize);
+// Recreates the rain and excess series with indices 0..upper, all zero.
+void recreatePerStep(Storm& storm) {
+    storm.rainIn.redim(storm.upper);
+    storm.excessIn.redim(storm.upper);
 }
 
 // Positions 1..n in the order the sorted increments take them: the peak, then for j = 1..n-1 the next
@@ -63,18 +66,18 @@ std::vector<int> positionsAroundPeak(int n, int peak, const std::function<bool(i
 }
 
 // Places the sorted increments s(1) >= s(2) >= ... of n steps into rainStep(1..n).
-void placeIncrements(std::int16_t arrangePeak, const Series& sorted, int n, Series& rainStep) {
+void placeIncrements(PeakPlacement arrangePeak, const Series& sorted, int n, Series& rainStep) {
     if (n <= 0) return;
     std::vector<int> positions;
-    if (arrangePeak == kPeakAtTwoThirds || arrangePeak == kPeakAtOneThird) {
+    if (arrangePeak == PeakPlacement::twoThirds || arrangePeak == PeakPlacement::oneThird) {
         // Two steps before the peak for every one after it.
         const int peak = common::toInt16(2.0 * n / 3.0);
         positions = positionsAroundPeak(n, peak, [](int j) { return j % 3 == 0; });
-        if (arrangePeak == kPeakAtOneThird) {
+        if (arrangePeak == PeakPlacement::oneThird) {
             // The same storm reversed in time.
             for (int& position : positions) position = n - position + 1;
         }
-    } else if (arrangePeak == kPeakCentered) {
+    } else if (arrangePeak == PeakPlacement::centered) {
         int peak = common::toInt16(n / 2.0);
         if (peak == 0) peak = 1;  // a one-step storm
         positions = positionsAroundPeak(n, peak, [](int j) { return j % 2 == 0; });
@@ -122,70 +125,77 @@ TwoFields firstTwoFields(std::string_view line, char separator) {
 
 }  // namespace
 
-void decodeArrangement(const std::string& comboText, RunoffState& state) {
-    state.arrangeClass = 1;
+basin::RainArrangement decodeArrangement(const std::string& comboText, PeakPlacement previousPeak) {
+    basin::RainArrangement arrangement{basin::RainSource::synthetic, previousPeak};
     if (comboText == "Average") {
-        state.arrangeClass = 0;
+        arrangement.source = basin::RainSource::average;
     } else if (comboText == "None") {
-        state.arrangePeak = 0;
+        arrangement.peak = PeakPlacement::none;
     } else if (comboText == "Peak at 2/3") {
-        state.arrangePeak = kPeakAtTwoThirds;
+        arrangement.peak = PeakPlacement::twoThirds;
     } else if (comboText == "Peak at 1/3") {
-        state.arrangePeak = kPeakAtOneThird;
+        arrangement.peak = PeakPlacement::oneThird;
     } else if (comboText == "Peak Centered") {
-        state.arrangePeak = kPeakCentered;
+        arrangement.peak = PeakPlacement::centered;
     } else if (comboText == "Storm File") {
-        state.arrangeClass = 2;
+        arrangement.source = basin::RainSource::stormFile;
     }
+    return arrangement;
 }
 
-void readDepthDurationTable(const RunoffFields& fields, RunoffState& state) {
-    state.durTable.redim(RunoffState::kTableUpper);
-    state.depthTable.redim(RunoffState::kTableUpper);
-    state.nTable = 0;
+DepthDurationTable readDepthDurationTable(const RunoffFields& fields) {
+    DepthDurationTable table;
+    table.durationHours.redim(basin::kTableUpper);
+    table.depthIn.redim(basin::kTableUpper);
     for (int i = 1; i <= kTableRows; ++i) {
-        auto box = [&](const char* name) {
+        auto box = [&](std::string_view name) {
             return common::leadingNumber(fields.text(RunoffFields::indexed(name, i - 1)));
         };
-        float factor = common::toSingle(box("txtArealAdj"));
+        float factor = common::toSingle(box(form3::txtArealAdj));
         if (factor == 0) factor = 1.0f;  // no areal reduction entered
-        state.depthTable[i] = common::toSingle(box("txtRain") * factor);  // inches
-        state.durTable[i] = common::toSingle(box("txtDuration"));         // hours
+        table.depthIn[i] = common::toSingle(box(form3::txtRain) * factor);   // inches
+        table.durationHours[i] = common::toSingle(box(form3::txtDuration));  // hours
         // An empty rain box ends the table; rows below it are not read even when filled.
-        if (state.depthTable[i] == 0) break;
-        state.nTable = common::checkedAdd(state.nTable, 1);
+        if (table.depthIn[i] == 0) break;
+        table.rows = common::checkedAdd(table.rows, 1);
     }
+    return table;
 }
 
-void averageStorm(RunoffState& state) {
-    state.stormDur = state.durTable[state.nTable];
-    state.stormDepth = state.depthTable[state.nTable];
-    const float steps = quotient(state.stormDur, state.udur);
-    state.nSize = common::toInt16(common::toSingle(static_cast<double>(steps + 10.0f)));
-    state.nRain = common::toInt16(steps);
-    recreatePerStep(state);
-    // Inches per step; a duration that is not a whole number of steps does not add up to stormDepth.
-    const float depthTimesStep = common::toSingle(static_cast<double>(state.stormDepth * state.udur));
-    const float perStep = quotient(depthTimesStep, state.stormDur);
-    for (int i = 1; i <= state.nRain; ++i) state.rainStep[i] = perStep;
+Storm averageStorm(const DepthDurationTable& table, float stepHours) {
+    Storm storm;
+    storm.durationHours = table.durationHours[table.rows];
+    storm.depthIn = table.depthIn[table.rows];
+    const float steps = quotient(storm.durationHours, stepHours);
+    storm.upper = common::toInt16(common::toSingle(static_cast<double>(steps + 10.0f)));
+    storm.steps = common::toInt16(steps);
+    recreatePerStep(storm);
+    // Inches per step; a duration that is not a whole number of steps does not add up to the depth.
+    const float depthTimesStep = common::toSingle(static_cast<double>(storm.depthIn * stepHours));
+    const float perStep = quotient(depthTimesStep, storm.durationHours);
+    for (int i = 1; i <= storm.steps; ++i) storm.rainIn[i] = perStep;
+    return storm;
 }
 
-void syntheticStorm(RunoffState& state, StormWork& work) {
-    state.stormDur = state.durTable[state.nTable];
-    state.stormDepth = state.depthTable[state.nTable];
-    state.nSize = common::toInt16(common::toSingle(static_cast<double>(quotient(state.stormDur, state.udur) + 10.0f)));
-    recreatePerStep(state);
-    work.times.redim(state.nSize);
-    work.cumulative.redim(state.nSize);
-    work.increments.redim(state.nSize);
-    // arrangeStorm hands back the step count in its table-count argument; the state keeps the row count.
-    std::int16_t steps = state.nTable;
-    arrangeStorm(state.arrangePeak, state.durTable, state.depthTable, work.slopes, steps, work.times,
-                 state.rainStep, state.stormDur, state.udur, work.cumulative, work.increments);
-    state.nRain = steps;
+Storm syntheticStorm(DepthDurationTable table, PeakPlacement peak, float stepHours, StormWork& work) {
+    Storm storm;
+    storm.durationHours = table.durationHours[table.rows];
+    storm.depthIn = table.depthIn[table.rows];
+    storm.upper = common::toInt16(
+        common::toSingle(static_cast<double>(quotient(storm.durationHours, stepHours) + 10.0f)));
+    recreatePerStep(storm);
+    work.times.redim(storm.upper);
+    work.cumulative.redim(storm.upper);
+    work.increments.redim(storm.upper);
+    // arrangeStorm hands back the step count in its table-count argument.
+    std::int16_t steps = table.rows;
+    arrangeStorm(peak, table.durationHours, table.depthIn, work.slopes, steps, work.times, storm.rainIn,
+                 storm.durationHours, stepHours, work.cumulative, work.increments);
+    storm.steps = steps;
+    return storm;
 }
 
-void arrangeStorm(std::int16_t arrangePeak, Series& durTable, Series& depthTable, std::vector<float>& slopes,
+void arrangeStorm(PeakPlacement arrangePeak, Series& durTable, Series& depthTable, std::vector<float>& slopes,
                   std::int16_t& nTable, Series& times, Series& rainStep, float stormDur, float udur,
                   Series& cumulative, Series& increments) {
     // The duration-0 point (inches): when the first row is longer than one step, the curve starts from
@@ -234,51 +244,59 @@ void sortDescending(Series& a, int lo, int hi) {
     for (int i = lo; i <= hi; ++i) a[i] = values[static_cast<std::size_t>(i - lo)];
 }
 
-void parseStormFile(std::string_view text, const std::string& fullPath, RunoffState& state,
-                    RunoffFields& fields) {
+StormFileHeader parseStormFileHeader(std::string_view text) {
     LineReader lines(text);
     (void)lines.next();  // a title
     const std::string_view header = lines.next();
+    StormFileHeader result;
     // The whole file uses the separator of line 2.
-    const char separator = header.find(',') != std::string_view::npos ? ',' : '\t';
-    const TwoFields headerFields = firstTwoFields(header, separator);
-    const std::int16_t n = common::toInt16(common::leadingNumber(headerFields.first));
+    result.separator = header.find(',') != std::string_view::npos ? ',' : '\t';
+    const TwoFields headerFields = firstTwoFields(header, result.separator);
+    result.steps = common::toInt16(common::leadingNumber(headerFields.first));
     // A negative count cannot dimension the per-step arrays.
-    if (n < 0) throw common::subscriptOutOfRange();
-    state.udur = common::toSingle(common::leadingNumber(headerFields.second));  // hours
-
-    // The loss per step follows the file's step (the constant loss is in inches per hour).
-    state.constantLossStep = common::toSingle(static_cast<double>(state.constantLoss * state.udur));
-    state.nSize = common::checkedAdd(n, 10);  // above 32,757 steps this is an overflow
-    state.stormDur = common::toSingle(static_cast<double>(static_cast<float>(n) * state.udur));
-    recreatePerStep(state);
-    state.stormDepth = 0;
-    for (int i = 1; i <= n; ++i) {
-        const TwoFields step = firstTwoFields(lines.next(), separator);
-        (void)common::leadingNumber(step.first);  // the step's time, not used
-        state.rainStep[i] = common::toSingle(common::leadingNumber(step.second));
-        state.stormDepth = common::toSingle(static_cast<double>(state.stormDepth + state.rainStep[i]));
-    }
-
-    for (int i = 0; i < kTableRows; ++i) {
-        fields.setText(RunoffFields::indexed("txtDuration", i), "");
-        fields.setText(RunoffFields::indexed("txtRain", i), "");
-    }
-    fields.setText("txtGraphtimestep", common::generalText(state.udur));
-    fields.setCaption("Label14", "Hydrograph Time Step (hours)");
-    fields.setText("txtTile2", "Storm file " + fullPath);
-    state.nRain = n;
+    if (result.steps < 0) throw common::subscriptOutOfRange();
+    result.stepHours = common::toSingle(common::leadingNumber(headerFields.second));
+    return result;
 }
 
-bool readStormFile(RunoffState& state, RunoffFields& fields, common::Dialogs& dialogs,
-                   const std::string& programFolder) {
+Storm parseStormFileRows(std::string_view text, const StormFileHeader& header) {
+    LineReader lines(text);
+    (void)lines.next();  // the title
+    (void)lines.next();  // the header
+    const std::int16_t n = header.steps;
+    Storm storm;
+    storm.upper = common::checkedAdd(n, 10);  // above 32,757 steps this is an overflow
+    storm.durationHours = common::toSingle(static_cast<double>(static_cast<float>(n) * header.stepHours));
+    recreatePerStep(storm);
+    storm.depthIn = 0;
+    for (int i = 1; i <= n; ++i) {
+        const TwoFields step = firstTwoFields(lines.next(), header.separator);
+        (void)common::leadingNumber(step.first);  // the step's time, not used
+        storm.rainIn[i] = common::toSingle(common::leadingNumber(step.second));
+        storm.depthIn = common::toSingle(static_cast<double>(storm.depthIn + storm.rainIn[i]));
+    }
+    storm.steps = n;
+    return storm;
+}
+
+void showStormFile(RunoffFields& fields, float stepHours, const std::string& fullPath) {
+    for (int i = 0; i < kTableRows; ++i) {
+        fields.setText(RunoffFields::indexed(form3::txtDuration, i), "");
+        fields.setText(RunoffFields::indexed(form3::txtRain, i), "");
+    }
+    fields.setText(form3::txtGraphtimestep, common::generalText(stepHours));
+    fields.setCaption(form3::Label14, "Hydrograph Time Step (hours)");
+    fields.setText(form3::txtTile2, "Storm file " + fullPath);
+}
+
+std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs, const std::string& programFolder) {
     common::FileDialogRequest request;
     request.fileName = "";
     request.initialDir = programFolder;
-    request.filter = "Storm files (*.STM)|*.STM|All files (*.*)|*.*|";
+    request.filter = std::string(common::msg::kStormFilter);
     request.save = false;
     const std::optional<std::string> chosen = dialogs.fileDialog(request);
-    if (!chosen || chosen->empty()) return false;
+    if (!chosen || chosen->empty()) return std::nullopt;
 
     std::error_code error;
     if (!std::filesystem::is_regular_file(*chosen, error)) throw common::fileNotFound();
@@ -291,25 +309,49 @@ bool readStormFile(RunoffState& state, RunoffFields& fields, common::Dialogs& di
     file.seekg(0, std::ios::beg);
     std::string text(static_cast<std::size_t>(size), '\0');
     if (size > 0 && !file.read(text.data(), size)) throw common::inputPastEndOfFile();
-
-    parseStormFile(text, *chosen, state, fields);
-    return true;
+    return StormFileText{std::move(text), *chosen};
 }
 
-bool buildRainfall(RunoffState& state, RunoffFields& fields, common::Dialogs& dialogs,
-                   const std::string& programFolder) {
-    if (state.arrangeClass == 0) {
-        averageStorm(state);
-    } else if (state.arrangeClass == 2) {
-        if (!readStormFile(state, fields, dialogs, programFolder)) return false;
+std::optional<Rainfall> buildRainfall(basin::RainArrangement arrangement, const DepthDurationTable& table,
+                                      const basin::LossInputs& losses, RainRun& run, RunoffFields& fields,
+                                      common::Dialogs& dialogs, const std::string& programFolder) {
+    float& stepHours = run.stepHours;
+    Rainfall rainfall;
+    if (arrangement.source == basin::RainSource::stormFile) {
+        const std::optional<StormFileText> file = chooseStormFile(dialogs, programFolder);
+        if (!file) return std::nullopt;
+        const StormFileHeader header = parseStormFileHeader(file->text);
+        stepHours = header.stepHours;
+        // The loss per step follows the file's step (the constant loss is in inches per hour).
+        rainfall.constantLossStepIn =
+            common::toSingle(static_cast<double>(losses.constantLossInPerHour * stepHours));
+        rainfall.storm = parseStormFileRows(file->text, header);
+        showStormFile(fields, stepHours, file->fullPath);
     } else {
-        StormWork work;
-        syntheticStorm(state, work);
+        rainfall.constantLossStepIn = constantLossPerStep(losses, stepHours);
+        if (arrangement.source == basin::RainSource::average) {
+            // The step count is known before the series are made, and kept when making them fails.
+            const float steps = quotient(table.durationHours[table.rows], stepHours);
+            (void)common::toInt16(common::toSingle(static_cast<double>(steps + 10.0f)));
+            run.rainSteps = common::toInt16(steps);
+            rainfall.storm = averageStorm(table, stepHours);
+        } else {
+            StormWork work;
+            rainfall.storm = syntheticStorm(table, arrangement.peak, stepHours, work);
+        }
     }
+    run.rainSteps = rainfall.storm.steps;
+    // The total is not used, but a storm whose total leaves the single range ends the run.
+    (void)totalRainIn(rainfall.storm);
+    return rainfall;
+}
+
+float totalRainIn(const Storm& storm) {
     float total = 0;  // inches
-    for (int i = 1; i <= state.nRain; ++i) total = common::toSingle(static_cast<double>(total + state.rainStep[i]));
-    state.rainTotal = total;
-    return true;
+    for (int i = 1; i <= storm.steps; ++i) {
+        total = common::toSingle(static_cast<double>(total + storm.rainIn[i]));
+    }
+    return total;
 }
 
 }  // namespace brelvo::runoff

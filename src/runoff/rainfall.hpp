@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,21 +13,29 @@
 
 namespace brelvo::runoff {
 
-// Sets arrangeClass and arrangePeak from the exact text of ComboRain: "Average" (class 0), "None",
-// "Peak at 2/3", "Peak at 1/3", "Peak Centered" (class 1, peak 0..3), "Storm File" (class 2). Any
-// other text is class 1 with the peak left as it was.
-void decodeArrangement(const std::string& comboText, basin::RunoffState& state);
+// The depth-duration table of the window: entries 1..rows; entry 0 is the duration-0 point.
+struct DepthDurationTable {
+    basin::Series durationHours;
+    basin::Series depthIn;  // after the areal factor
+    std::int16_t rows = 0;
+};
 
-// Recreates durTable/depthTable with indices 0..500 and reads the rows txtDuration(i) (hours),
-// txtRain(i) (inches) and txtArealAdj(i), i = 0..7, into entries 1..nTable. The depth is taken
-// times the areal factor (0 or an empty box counts as 1); the first zero depth ends the table.
-void readDepthDurationTable(const basin::RunoffFields& fields, basin::RunoffState& state);
+// The arrangement of the exact text of ComboRain: "Average", "None", "Peak at 2/3", "Peak at 1/3",
+// "Peak Centered" (synthetic, with that peak), "Storm File". Any other text is synthetic with the
+// peak of the previous run.
+[[nodiscard]] basin::RainArrangement decodeArrangement(const std::string& comboText,
+                                                       basin::PeakPlacement previousPeak);
 
-// The uniform storm of the table's last row: nRain = CInt(stormDur / udur) equal steps of
-// stormDepth * udur / stormDur inches; the per-step arrays are recreated 0..nSize.
-void averageStorm(basin::RunoffState& state);
+// Series with indices 0..500; the rows txtDuration(i) (hours), txtRain(i) (inches) and
+// txtArealAdj(i), i = 0..7, go to entries 1..rows. The depth is taken times the areal factor (0 or an
+// empty box counts as 1); the first zero depth ends the table.
+[[nodiscard]] DepthDurationTable readDepthDurationTable(const basin::RunoffFields& fields);
 
-// Work arrays of a synthetic storm. Slopes cover the table (0..500); the others 0..nSize.
+// The uniform storm of the table's last row: CInt(duration / step) equal steps of depth * step /
+// duration inches; the per-step series span 0..upper.
+[[nodiscard]] basin::Storm averageStorm(const DepthDurationTable& table, float stepHours);
+
+// Work arrays of a synthetic storm. Slopes cover the table (0..500); the others 0..upper.
 struct StormWork {
     std::vector<float> slopes;  // inches per hour at each table row
     basin::Series times;        // hours at the end of each step
@@ -34,17 +43,17 @@ struct StormWork {
     basin::Series increments;   // inches per step, sorted largest first by arrangeStorm
 };
 
-// The synthetic storm: stormDur and stormDepth from the table's last row, nSize, the per-step and
-// work arrays recreated, then arrangeStorm; nRain is the number of steps it kept. nTable stays the
-// number of table rows read.
-void syntheticStorm(basin::RunoffState& state, StormWork& work);
+// The synthetic storm of the table (its duration-0 point may be set on the way, hence the copy):
+// duration and depth of the last row, the work arrays recreated, then arrangeStorm.
+[[nodiscard]] basin::Storm syntheticStorm(DepthDurationTable table, basin::PeakPlacement peak,
+                                          float stepHours, StormWork& work);
 
 // Reads the cumulative depth off the smooth curve through the table at each whole step, sorts the
-// step increments and places them around the peak (arrangePeak 0 None, 1 Peak at 2/3, 2 Peak at 1/3,
-// 3 Peak Centered). nTable holds the table rows on entry and the number of rain steps on return.
-// depthTable(0) may be set (the duration-0 point); slopes are recomputed; times, rainStep,
-// cumulative and increments must already span the steps (0..nSize), a step past them is a failure.
-void arrangeStorm(std::int16_t arrangePeak, basin::Series& durTable, basin::Series& depthTable,
+// step increments and places them around the peak. nTable holds the table rows on entry and the
+// number of rain steps on return. depthTable(0) may be set (the duration-0 point); slopes are
+// recomputed; times, rainStep, cumulative and increments must already span the steps, a step past
+// them is a failure.
+void arrangeStorm(basin::PeakPlacement peak, basin::Series& durTable, basin::Series& depthTable,
                   std::vector<float>& slopes, std::int16_t& nTable, basin::Series& times,
                   basin::Series& rainStep, float stormDur, float udur, basin::Series& cumulative,
                   basin::Series& increments);
@@ -52,23 +61,56 @@ void arrangeStorm(std::int16_t arrangePeak, basin::Series& durTable, basin::Seri
 // Sorts a(lo..hi) in place, largest first; nothing when lo > hi.
 void sortDescending(basin::Series& a, int lo, int hi);
 
-// Builds the storm from a storm file's text: line 1 ignored, line 2 "N<sep>step hours", then N lines
-// "time<sep>inches"; the separator is a comma when line 2 holds one, else a tab. Replaces udur and
-// the constant loss per step, fills stormDur, stormDepth, nSize, nRain and rainStep, then empties the
-// table boxes, shows the file's step in hours and names the file in txtTile2. A short or malformed
-// file is a RuntimeFailure; the state keeps what was read before it (the fields are unchanged).
-void parseStormFile(std::string_view text, const std::string& fullPath, basin::RunoffState& state,
-                    basin::RunoffFields& fields);
+// A storm file's line 2: the step count and the step (hours). Line 1 is ignored; the separator of the
+// whole file is a comma when line 2 holds one, else a tab. A negative count is a failure.
+struct StormFileHeader {
+    std::int16_t steps = 0;
+    float stepHours = 0;
+    char separator = ',';
+};
+[[nodiscard]] StormFileHeader parseStormFileHeader(std::string_view text);
 
-// Asks for a storm file (opening in the program's folder) and builds the storm from it. Returns false
-// and changes nothing when no file was chosen; a missing file is "File not found".
-bool readStormFile(basin::RunoffState& state, basin::RunoffFields& fields, common::Dialogs& dialogs,
-                   const std::string& programFolder);
+// The storm of a storm file's text after its header: N lines "time<sep>inches". A short or malformed
+// file is a RuntimeFailure.
+[[nodiscard]] basin::Storm parseStormFileRows(std::string_view text, const StormFileHeader& header);
 
-// Builds the rainfall series of a compute run for the arrangement already decoded and the table
-// already read, then rainTotal = sum of rainStep(1..nRain). Returns false when the storm-file dialog
-// was closed without a choice (the run then ends quietly).
-bool buildRainfall(basin::RunoffState& state, basin::RunoffFields& fields, common::Dialogs& dialogs,
-                   const std::string& programFolder);
+// The window after a storm file was read: the table boxes emptied, the file's step shown in hours and
+// the file named in txtTile2.
+void showStormFile(basin::RunoffFields& fields, float stepHours, const std::string& fullPath);
+
+// The text and full name of the storm file the user chose (the dialog opens in the program's
+// folder); nothing when no file was chosen. A missing file is "File not found".
+struct StormFileText {
+    std::string text;
+    std::string fullPath;
+};
+[[nodiscard]] std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs,
+                                                           const std::string& programFolder);
+
+// The rainfall of a compute run.
+struct Rainfall {
+    basin::Storm storm;
+    float constantLossStepIn = 0;  // the loss per step on the storm's step
+};
+
+// The run's time step and rain-step count as the run keeps them: a storm sets them as soon as it knows
+// them, so a failure further on leaves them set (a storm file's step once its header is read; a
+// uniform storm's step count before its series are made).
+struct RainRun {
+    float stepHours = 0;
+    std::optional<std::int16_t> rainSteps;  // set once the storm knows its step count
+};
+
+// Builds the storm of a compute run for the arrangement and table, updating `run` on the way. Nothing
+// when the storm-file dialog was closed without a choice (the run then ends quietly). A storm whose
+// total rain leaves the single range is "Overflow".
+[[nodiscard]] std::optional<Rainfall> buildRainfall(basin::RainArrangement arrangement,
+                                                    const DepthDurationTable& table,
+                                                    const basin::LossInputs& losses, RainRun& run,
+                                                    basin::RunoffFields& fields, common::Dialogs& dialogs,
+                                                    const std::string& programFolder);
+
+// The storm's total rain in inches, steps 1..steps; a total beyond the single range is "Overflow".
+[[nodiscard]] float totalRainIn(const basin::Storm& storm);
 
 }  // namespace brelvo::runoff

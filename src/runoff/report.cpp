@@ -5,12 +5,15 @@
 #include <sstream>
 
 #include "basin/hydrograph_file.hpp"
+#include "common/control_names.hpp"
 #include "common/failure.hpp"
-#include "common/single_byte_text.hpp"
 #include "common/numbers.hpp"
+#include "common/single_byte_text.hpp"
 #include "runoff/losses.hpp"
 
 namespace brelvo::runoff {
+
+namespace form3 = common::controls::form3;
 
 namespace {
 
@@ -23,65 +26,69 @@ std::string rightAligned(const std::string& text, std::size_t width) {
     return std::string(width - text.size(), ' ') + text;
 }
 
-
-void writeHeader(std::ostream& out, const basin::RunoffState& state, const basin::RunoffFields& fields,
-                 const ReportInputs& inputs) {
-    out << fields.text("txtTitle") << kCrLf;
-    out << fields.text("txtTile2") << kCrLf;
-    if (state.routeMode == 0) {
-        out << "Basin Area (mi^2): " << listItem(state.basinArea) << kCrLf;
-        out << "C value: " << listItem(state.cValue) << kCrLf;
-        out << "Lag Time: " << listItem(state.lagHours) << kCrLf;
-        if (state.curveNumberLoss) {
-            out << "SCS Curve Number CN: " << listItem(static_cast<float>(state.curveNumber)) << kCrLf;
+void writeHeader(std::ostream& out, const ReportRun& run, const basin::RunoffFields& fields) {
+    out << fields.text(form3::txtTitle) << kCrLf;
+    out << fields.text(form3::txtTile2) << kCrLf;
+    if (!run.route) {
+        out << "Basin Area (mi^2): " << listItem(run.areaSqMi) << kCrLf;
+        out << "C value: " << listItem(run.c) << kCrLf;
+        out << "Lag Time: " << listItem(run.lagHours) << kCrLf;
+        if (run.losses.curveNumberLoss) {
+            out << "SCS Curve Number CN: " << listItem(static_cast<float>(run.losses.curveNumber)) << kCrLf;
         } else {
-            out << "Intitial loss (in):  " << common::formatPattern(state.initialLoss, "0.00") << kCrLf;
+            out << "Intitial loss (in):  " << common::formatPattern(run.losses.initialLossIn, "0.00")
+                << kCrLf;
         }
-        out << "Constant Loss (in/hr):  " << common::formatPattern(state.constantLoss, "0.00") << kCrLf;
-        out << "Percent impervious area:  " << common::formatPattern(state.imperviousFraction * 100, "0")
+        out << "Constant Loss (in/hr):  " << common::formatPattern(run.losses.constantLossInPerHour, "0.00")
             << kCrLf;
-        out << "Dimensionless Graph:  " << fields.text("ComboDimgraph") << kCrLf;
+        out << "Percent impervious area:  " << common::formatPattern(run.losses.imperviousFraction * 100, "0")
+            << kCrLf;
+        out << "Dimensionless Graph:  " << fields.text(form3::ComboDimgraph) << kCrLf;
+        out << kCrLf << kCrLf;
+        return;
     }
-    switch (state.routeMode) {
-        case 0:
-            out << kCrLf << kCrLf;
+    switch (*run.route) {
+        case basin::RouteMethod::storage:
+            out << "Storage routing file: " << run.storageFileName << kCrLf << kCrLf;
             break;
-        case 1:
-            out << "Storage routing file: " << state.storageFileName << kCrLf << kCrLf;
+        case basin::RouteMethod::muskingum:
+            out << "Muskingum K lag: " << fields.text(form3::txtMuskK)
+                << "  Muskingum X storage: " << fields.text(form3::txtMuskX) << kCrLf << kCrLf;
             break;
-        case 2:
-            out << "Muskingum K lag: " << fields.text("txtMuskK")
-                << "  Muskingum X storage: " << fields.text("txtMuskX") << kCrLf << kCrLf;
+        case basin::RouteMethod::combine:
+            out << "Combined hydrograph filename: " << run.combinedFileName << kCrLf << kCrLf;
             break;
-        case 3:
-            out << "Combined hydrograph filename: " << inputs.combinedFileName << kCrLf << kCrLf;
+        case basin::RouteMethod::travelTime:
+            out << "Tatum time of travel: " << fields.text(form3::txtTatum) << ' '
+                << fields.caption(form3::capTatum) << kCrLf << kCrLf;
             break;
-        case 4:
-            out << "Tatum time of travel: " << fields.text("txtTatum") << ' ' << fields.caption("capTatum")
-                << kCrLf << kCrLf;
-            break;
-        default:
-            break;  // no routing method to name
     }
 }
 
 // Adds the hydrograph as the chart's last data column, with the excess rain in column 1 (inches) and
 // the rows labelled with their time (hours).
-void plotHydrograph(const basin::RunoffState& state, basin::ChartGrid& chart, bool routing) {
-    const int rows = state.it + 1;
+void plotHydrograph(const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
+                    const basin::Series& excessIn, basin::ChartGrid& chart) {
+    const bool routing = run.route.has_value();
+    const int last = hydrograph.inflow.last;
+    const float udur = run.stepHours;
+    const int rows = last + 1;
     // The first hydrograph after a reset sets the rows; a later, longer one grows them, so that all
     // its ordinates are plotted.
     if (chart.columnCount() == 2 || chart.rowCount() < rows) chart.setRowCount(rows);
-    chart.setLabelSpacing(state.it / 6);
-    const char* labelPattern = state.udur == 0.5f ? "0.0" : state.udur >= 1 ? "0" : "0.00";
-    for (int i = 0; i <= state.it; ++i) {
+    chart.setLabelSpacing(last / 6);
+    const char* labelPattern = udur == 0.5f ? "0.0" : udur >= 1 ? "0" : "0.00";
+    for (int i = 0; i <= last; ++i) {
         chart.setRow(i + 1);
         chart.setColumn(1);
-        chart.setData(i <= state.nRain + 1 ? common::generalText(state.excessStep[i]) : std::string("0"));
+        // A routing run carries no rain: its excess column is 0.
+        const bool rainShown = !routing && i <= run.storm.steps + 1;
+        chart.setData(rainShown ? common::generalText(excessIn[i]) : std::string("0"));
         chart.setColumn(chart.columnCount());
-        chart.setData(common::generalText(routing ? state.qout[i] : state.qi[i]));
+        chart.setData(
+            common::generalText(routing ? hydrograph.routed.outflowCfs[i] : hydrograph.inflow.flowCfs[i]));
         // The label is the rounded time read back as a number, so "1.50" shows as "1.5".
-        const float time = static_cast<float>(i) * state.udur;
+        const float time = static_cast<float>(i) * udur;
         chart.setRowLabel(
             common::generalText(common::leadingNumber(common::formatPattern(time, labelPattern))));
     }
@@ -111,75 +118,95 @@ std::string listItem(float value) {
     return text + " ";
 }
 
-void writeReport(std::ostream& out, basin::RunoffState& state, basin::RunoffFields& fields,
-                 basin::ChartGrid& chart, const ReportInputs& inputs) {
-    const bool routing = state.routeMode != 0;
-    computeRainLoss(state);
+ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
+                          basin::RunoffFields& fields, basin::ChartGrid& chart) {
+    const bool routing = run.route.has_value();
+    const bool storage = run.route == basin::RouteMethod::storage;
+    const basin::Hydrograph& inflow = hydrograph.inflow;
+    const basin::RoutedHydrograph& routed = hydrograph.routed;
+    const float udur = run.stepHours;
+    // A routing run carries no rain, so no steps and no loss.
+    const int rainSteps = routing ? 0 : run.storm.steps;
+    const basin::Series excessShown =
+        run.rational && !routing ? rationalExcess(run.storm.excessIn, rainSteps, run.c) : run.storm.excessIn;
+    ReportOutcome outcome;
+    outcome.rainLossIn = rainLoss(run.storm.rainIn, excessShown, rainSteps);
 
-    // Patterns chosen before maxq is rounded: a peak of 99.96 cfs keeps its decimal as "100.0".
-    const char* flowPattern = state.maxq >= 100 ? "########0" : "######0.0";
-    const char* timePattern = state.udur >= 1 ? "######0.0" : "##0.00000";
+    // Patterns chosen before the peak is rounded: a peak of 99.96 cfs keeps its decimal as "100.0".
+    const char* flowPattern = inflow.peakCfs >= 100 ? "########0" : "######0.0";
+    const char* timePattern = udur >= 1 ? "######0.0" : "##0.00000";
 
-    writeHeader(out, state, fields, inputs);
+    writeHeader(out, run, fields);
 
-    const float peakTime = static_cast<float>(state.tmax) * state.udur;  // hours
+    const float peakTime = static_cast<float>(inflow.peakIndex) * udur;  // hours
+    outcome.peakCfs = inflow.peakCfs;
+    basin::usgsround(outcome.peakCfs);
     if (routing) {
         out << "  PEAK-IN     TIME  ACRE-FT PEAK-OUT     TIME   MAXELV" << kCrLf;
-        basin::usgsround(state.maxq);
-        basin::usgsround(state.maxout);
-        fields.setCaption("Form3", "QmaxIn=" + common::generalText(state.maxq) +
-                                       " cfs, Vol=" + common::generalText(state.volAcft) +
-                                       " acft, QmaxOut=" + common::generalText(state.maxout) + " cfs");
-        out << fm(state.maxq, flowPattern) << fm(peakTime, timePattern) << roundedField(state.volAcft)
-            << roundedField(state.maxout) << fm(state.tmaxout * state.udur, "##0.00000")
-            << fm(state.maxelv, "#####0.00") << kCrLf;
+        outcome.routedPeakCfs = routed.peakCfs;
+        basin::usgsround(outcome.routedPeakCfs);
+        fields.setCaption(form3::Form3, "QmaxIn=" + common::generalText(outcome.peakCfs) +
+                                            " cfs, Vol=" + common::generalText(hydrograph.volumeAcreFt) +
+                                            " acft, QmaxOut=" + common::generalText(outcome.routedPeakCfs) +
+                                            " cfs");
+        out << fm(outcome.peakCfs, flowPattern) << fm(peakTime, timePattern)
+            << roundedField(hydrograph.volumeAcreFt) << roundedField(outcome.routedPeakCfs)
+            << fm(routed.peakIndex * udur, "##0.00000") << fm(routed.peakElevationFt, "#####0.00") << kCrLf;
     } else {
         out << " DURATION     RAIN    PEAKQ     TIME  ACRE-FT" << kCrLf;
-        basin::usgsround(state.maxq);
-        fields.setCaption("Form3", "Runoff Qmax=" + common::generalText(state.maxq) +
-                                       " cfs, Vol=" + common::generalText(state.volAcft) +
-                                       " acft, RainLoss=" + common::formatPattern(state.rainLoss, "0.00") +
-                                       " in from " + common::formatPattern(state.stormDepth, "0.00") +
-                                       " total");
-        out << fm(state.stormDur, "####0.000") << fm(state.stormDepth, "#####0.00")
-            << fm(state.maxq, flowPattern) << fm(peakTime, timePattern) << roundedField(state.volAcft)
-            << kCrLf;
+        fields.setCaption(form3::Form3,
+                          "Runoff Qmax=" + common::generalText(outcome.peakCfs) +
+                              " cfs, Vol=" + common::generalText(hydrograph.volumeAcreFt) +
+                              " acft, RainLoss=" + common::formatPattern(outcome.rainLossIn, "0.00") +
+                              " in from " + common::formatPattern(run.storm.depthIn, "0.00") + " total");
+        out << fm(run.storm.durationHours, "####0.000") << fm(run.storm.depthIn, "#####0.00")
+            << fm(outcome.peakCfs, flowPattern) << fm(peakTime, timePattern)
+            << roundedField(hydrograph.volumeAcreFt) << kCrLf;
     }
     out << kCrLf;
 
     out << "     Time";
-    if (state.routeMode == 1) out << "     Elev  Storage";
+    if (storage) out << "     Elev  Storage";
     if (routing) {
         out << "  Outflow   Inflow" << kCrLf;
     } else {
         out << "   Runoff Rainfall   Excess" << kCrLf;
     }
-    for (int i = 0; i <= state.it; ++i) {
-        out << fm(static_cast<float>(i) * state.udur, timePattern);
-        if (state.routeMode == 1) out << fm(state.elvout[i], "#####0.00") << roundedField(state.storout[i]);
-        if (routing) out << roundedField(state.qout[i]);
-        out << roundedField(state.qi[i]);
+    for (int i = 0; i <= inflow.last; ++i) {
+        out << fm(static_cast<float>(i) * udur, timePattern);
+        if (storage) out << fm(routed.elevationFt[i], "#####0.00") << roundedField(routed.storageAcreFt[i]);
+        if (routing) out << roundedField(routed.outflowCfs[i]);
+        out << roundedField(inflow.flowCfs[i]);
         // Rain and excess end one step after the rain: the step that shows the rain has stopped.
-        if (!routing && i <= state.nRain + 1) {
-            out << fm(state.rainStep[i], "##0.00000") << fm(state.excessStep[i], "##0.00000");
+        if (!routing && i <= run.storm.steps + 1) {
+            out << fm(run.storm.rainIn[i], "##0.00000") << fm(excessShown[i], "##0.00000");
         }
         out << kCrLf;
     }
 
-    plotHydrograph(state, chart, routing);
-    state.routeMode = 0;
-    state.hydrographPlotted = true;
+    plotHydrograph(hydrograph, run, excessShown, chart);
+    return outcome;
 }
 
-void writeReport(const std::string& path, basin::RunoffState& state, basin::RunoffFields& fields,
-                 basin::ChartGrid& chart, const ReportInputs& inputs) {
+std::ofstream openReportFile(const std::string& path) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) throw common::pathFileAccessError();
-    std::ostringstream text;
-    writeReport(text, state, fields, chart, inputs);
-    file << common::singleByteText(text.str());
+    return file;
+}
+
+void finishReportFile(std::ofstream& file, const std::string& text) {
+    file << common::singleByteText(text);
     file.close();
     if (!file) throw common::RuntimeFailure(57, "Device I/O error");
+}
+
+ReportOutcome writeReport(const std::string& path, const basin::WorkingHydrograph& hydrograph,
+                          const ReportRun& run, basin::RunoffFields& fields, basin::ChartGrid& chart) {
+    std::ofstream file = openReportFile(path);
+    std::ostringstream text;
+    const ReportOutcome outcome = writeReport(text, hydrograph, run, fields, chart);
+    finishReportFile(file, text.str());
+    return outcome;
 }
 
 }  // namespace brelvo::runoff

@@ -1,6 +1,8 @@
 // The hydrograph report: the hydrograph file's text, the window caption's summary and one chart column.
 #pragma once
 
+#include <fstream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -25,23 +27,47 @@ std::string roundedField(float value);
 // (".5"), one trailing space.
 std::string listItem(float value);
 
-// What the run hands the report besides the working state.
-struct ReportInputs {
-    std::string combinedFileName;  // the file chosen in a load or combine run (routeMode 3)
+// What the run hands the report besides the working hydrograph.
+struct ReportRun {
+    std::optional<basin::RouteMethod>
+        route;  // the routing layout of that method; nothing: the compute layout
+    float stepHours = 0;
+    // The compute layout's inputs and rain.
+    float areaSqMi = 0;
+    float c = 0;
+    float lagHours = 0;
+    basin::LossInputs losses;
+    basin::Storm storm;     // rain and excess (impervious share mixed in), inches per step
+    bool rational = false;  // the report shows what runs off after C: C times the excess
+    // The routing layouts' file names.
+    std::string storageFileName;   // storage routing
+    std::string combinedFileName;  // load or combination
 };
 
-// Writes the report to `out` with CR LF line ends: the compute layout when state.routeMode is 0,
-// the routing layout for routing modes 1..4. Also computes state.rainLoss (after a Rational Method
-// run this leaves C times the excess in excessStep), rounds maxq (and maxout in the routing layout)
-// in place, sets the window caption (fields caption "Form3"), adds the hydrograph as a chart column,
-// sets hydrographPlotted and puts routeMode back to 0. Failures are RuntimeFailures.
-void writeReport(std::ostream& out, basin::RunoffState& state, basin::RunoffFields& fields,
-                 basin::ChartGrid& chart, const ReportInputs& inputs);
+// What the report hands back: the peaks as rounded for the report and the caption.
+struct ReportOutcome {
+    float peakCfs = 0;        // the hydrograph's peak, usgsround
+    float routedPeakCfs = 0;  // the routed peak, usgsround (routing layout only)
+    float rainLossIn = 0;     // total loss of the compute layout
+};
+
+// Writes the report to `out` with CR LF line ends, in the compute or the routing layout; sets the
+// window caption (fields caption "Form3") and adds the hydrograph as a chart column. Failures are
+// RuntimeFailures.
+ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
+                          basin::RunoffFields& fields, basin::ChartGrid& chart);
+
+// The report file at `path`, created empty; a file that cannot be created fails with "Path/File access
+// error" (75).
+std::ofstream openReportFile(const std::string& path);
+// Writes the report's text into the file as single-byte text (characters beyond that range become "?")
+// and closes it; a failed write is "Device I/O error" (57).
+void finishReportFile(std::ofstream& file, const std::string& text);
 
 // The same into the file at `path`, replacing it, as single-byte text (characters beyond that range
 // become "?"). A file that cannot be created fails with "Path/File access error" (75) before anything
 // else changes.
-void writeReport(const std::string& path, basin::RunoffState& state, basin::RunoffFields& fields,
-                 basin::ChartGrid& chart, const ReportInputs& inputs);
+ReportOutcome writeReport(const std::string& path, const basin::WorkingHydrograph& hydrograph,
+                          const ReportRun& run, basin::RunoffFields& fields, basin::ChartGrid& chart);
 
 }  // namespace brelvo::runoff

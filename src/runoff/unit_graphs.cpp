@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "runoff/curve_fit.hpp"
 #include "runoff/losses.hpp"
@@ -17,11 +18,8 @@ namespace brelvo::runoff {
 
 namespace {
 
-constexpr const char* kNoExcess = "No Excess Rainfall";
-constexpr const char* kCWarning = "Warning, C estimate should be between .01-1";
-
-constexpr int kLastGraphIndex = basin::RunoffState::kMaxGraphPoints - 1;  // 2000: graph and unit-graph arrays
-constexpr int kLastOrdinate = basin::RunoffState::kHydrographUpper;       // 9000: qi
+constexpr int kLastGraphIndex = basin::kMaxGraphPoints - 1;  // 2000: graph and unit-graph arrays
+constexpr int kLastOrdinate = basin::kHydrographUpper;       // 9000: qi
 
 // 26.89 cfs for 24 hours is one inch of runoff over one square mile (645.36 cfs-hours).
 constexpr double kInchCfsDays = 26.89;
@@ -94,7 +92,7 @@ DimensionlessGraph parseDimensionlessGraph(std::istream& in) {
     reader.discardLine();
     reader.discardLine();
     const int points = common::toInt16(reader.number());
-    if (points < 1 || points > basin::RunoffState::kMaxGraphPoints) throw common::subscriptOutOfRange();
+    if (points < 1 || points > basin::kMaxGraphPoints) throw common::subscriptOutOfRange();
     DimensionlessGraph graph;
     graph.spacingPercent = common::toSingle(reader.number());
     graph.ordinates.reserve(static_cast<std::size_t>(points));
@@ -105,7 +103,7 @@ DimensionlessGraph parseDimensionlessGraph(std::istream& in) {
 std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinArea, float lagHours,
                                    float udur) {
     const int points = static_cast<int>(graph.ordinates.size());
-    if (points < 1 || points > basin::RunoffState::kMaxGraphPoints) throw common::subscriptOutOfRange();
+    if (points < 1 || points > basin::kMaxGraphPoints) throw common::subscriptOutOfRange();
 
     const float tp = udur / 2 + lagHours;                              // time to peak, hours
     const float scale = common::toSingle(divide(basinArea * kInchCfsDays, tp));  // cfs per unit of ordinate
@@ -141,15 +139,18 @@ std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinA
     return u;
 }
 
-GraphResult convolveUnitGraph(basin::RunoffState& state, const std::vector<float>& u,
-                              common::Dialogs& dialogs) {
-    const int nRain = state.nRain;
-    mixImpervious(state, 0, nRain);  // also proves excessStep holds 0..nRain
-    float excessTotal = 0;           // inches
-    for (int i = 0; i <= nRain; ++i) excessTotal = excessTotal + state.excessStep[i];
+std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float imperviousFraction,
+                                             const std::vector<float>& u, basin::Hydrograph& hydrograph,
+                                             common::Dialogs& dialogs) {
+    const int nRain = storm.steps;
+    GraphResult result;
+    result.excessIn = storm.excessIn;
+    mixImpervious(storm.rainIn, imperviousFraction, 0, nRain, result.excessIn);  // proves 0..nRain exist
+    float excessTotal = 0;                                                       // inches
+    for (int i = 0; i <= nRain; ++i) excessTotal = excessTotal + result.excessIn[i];
     if (excessTotal == 0) {
-        dialogs.message(kNoExcess);
-        return {};
+        dialogs.message(std::string(common::msg::kNoExcess));
+        return std::nullopt;
     }
 
     // Ordinate n sums excess(i) * u(n - i) for i = 1..min(n, nRain), so it reads u up to index n - 1;
@@ -163,7 +164,7 @@ GraphResult convolveUnitGraph(basin::RunoffState& state, const std::vector<float
     // order i = 1, 2, ..., so each float sum is the same as when summed ordinate by ordinate. Terms
     // with u past its last sampled value are 0 and left out. Ranges are checked here once:
     // i <= nRain <= excessStep's upper bound (mixed above), j < unitLength, i + j <= lastOrdinate.
-    const float* excess = state.excessStep.values().data();
+    const float* excess = result.excessIn.values().data();
     const float* unit = u.data();
     for (int i = 1; i <= nRain && i <= lastOrdinate; ++i) {
         const float e = excess[i];
@@ -177,7 +178,7 @@ GraphResult convolveUnitGraph(basin::RunoffState& state, const std::vector<float
     float threshold = 0;  // cfs
     float sum = 0;        // cfs
     bool peakFound = false;
-    std::int16_t tmax = state.tmax;
+    std::int16_t tmax = hydrograph.peakIndex;
     int end = -1;
     for (int n = 0; n <= lastOrdinate; ++n) {
         const float flow = q[static_cast<std::size_t>(n)];
@@ -195,50 +196,56 @@ GraphResult convolveUnitGraph(basin::RunoffState& state, const std::vector<float
     }
     if (end < 0) throw common::subscriptOutOfRange();  // the next ordinate would pass an array bound
 
-    state.qi.redim(kLastOrdinate);
-    for (int n = 0; n <= end; ++n) state.qi[n] = q[static_cast<std::size_t>(n)];
-    state.it = static_cast<std::int16_t>(end);
-    state.maxq = maxq;
-    state.tmax = tmax;
-    return {true, sum};
+    hydrograph.flowCfs.redim(kLastOrdinate);
+    for (int n = 0; n <= end; ++n) hydrograph.flowCfs[n] = q[static_cast<std::size_t>(n)];
+    hydrograph.last = static_cast<std::int16_t>(end);
+    hydrograph.peakCfs = maxq;
+    hydrograph.peakIndex = tmax;
+    result.ordinateSum = sum;
+    return result;
 }
 
-GraphResult unitGraphFile(basin::RunoffState& state, const std::string& fileName,
-                          const std::string& programFolder, common::Dialogs& dialogs) {
+std::optional<GraphResult> unitGraphFile(const basin::Storm& storm, const GraphBasin& basin,
+                                         const std::string& fileName, const std::string& programFolder,
+                                         basin::Hydrograph& hydrograph, common::Dialogs& dialogs) {
     std::ifstream in(programFolder + "/" + fileName, std::ios::binary);
     if (!in) throw common::fileNotFound();
     const DimensionlessGraph graph = parseDimensionlessGraph(in);
     in.close();
-    const std::vector<float> u = sampleUnitGraph(graph, state.basinArea, state.lagHours, state.udur);
-    return convolveUnitGraph(state, u, dialogs);
+    const std::vector<float> u = sampleUnitGraph(graph, basin.areaSqMi, basin.lagHours, basin.stepHours);
+    return convolveUnitGraph(storm, basin.imperviousFraction, u, hydrograph, dialogs);
 }
 
-GraphResult triangleGraph(basin::RunoffState& state, common::Dialogs& dialogs) {
-    const int nRain = state.nRain;
-    mixImpervious(state, 0, nRain);
+std::optional<GraphResult> triangleGraph(const basin::Storm& storm, const GraphBasin& basin,
+                                         basin::Hydrograph& hydrograph, common::Dialogs& dialogs) {
+    const int nRain = storm.steps;
+    GraphResult result;
+    result.excessIn = storm.excessIn;
+    mixImpervious(storm.rainIn, basin.imperviousFraction, 0, nRain, result.excessIn);
     float excessTotal = 0;  // inches
-    for (int i = 0; i <= nRain; ++i) excessTotal = excessTotal + state.excessStep[i];
+    for (int i = 0; i <= nRain; ++i) excessTotal = excessTotal + result.excessIn[i];
     if (excessTotal == 0) {
-        dialogs.message(kNoExcess);
-        return {};
+        dialogs.message(std::string(common::msg::kNoExcess));
+        return std::nullopt;
     }
 
     // Steps to peak and of the recession; a zero count or lag would divide by zero below.
-    const std::int16_t np = common::toInt16(common::toSingle(divide(state.udur / 2 + state.lagHours, state.udur)));
+    const std::int16_t np =
+        common::toInt16(common::toSingle(divide(basin.stepHours / 2 + basin.lagHours, basin.stepHours)));
     const std::int16_t nr = common::toInt16(np * 1.67);
     const std::int16_t nb = common::checkedAdd(np, nr);
-    if (np == 0 || nr == 0 || state.lagHours == 0) throw common::divisionByZero();
+    if (np == 0 || nr == 0 || basin.lagHours == 0) throw common::divisionByZero();
 
-    state.qi.redim(kLastOrdinate);
+    hydrograph.flowCfs.redim(kLastOrdinate);
     // Rain step n adds ordinates k = 1..nb at qi(n + k - 1). The range is checked once per rain step: the
     // ordinates that fit are added, and a base that runs past the end of qi is "Subscript out of range".
-    float* const qi = &state.qi[0];
-    const float* const excess = state.excessStep.values().data();  // 0..nRain, proved by mixImpervious above
+    float* const qi = &hydrograph.flowCfs[0];
+    const float* const excess = result.excessIn.values().data();  // 0..nRain, proved by mixImpervious above
     const float npf = static_cast<float>(np);
     const float nrf = static_cast<float>(nr);
     for (int n = 1; n <= nRain; ++n) {
         // Peak rate in cfs: 484 cfs per square mile per inch of excess per hour of lag.
-        const float qp = state.basinArea * 484 * excess[n] / state.lagHours;
+        const float qp = basin.areaSqMi * 484 * excess[n] / basin.lagHours;
         const int count = std::min<int>(nb, kLastOrdinate - n + 1);  // ordinates that fit in qi
         float* const flow = qi + n - 1;                               // flow[k] is qi(n + k - 1)
         const int rise = std::min<int>(np, count);
@@ -249,62 +256,67 @@ GraphResult triangleGraph(basin::RunoffState& state, common::Dialogs& dialogs) {
     // The rain steps are counted in 16 bits: the count passes 32,767 after a last step of 32,767.
     if (nRain == INT16_MAX) throw common::overflow();
     // The base, the rain and a closing zero ordinate.
-    state.it = common::checkedAdd(common::checkedAdd(nb, nRain), 1);
+    hydrograph.last = common::checkedAdd(common::checkedAdd(nb, nRain), 1);
 
     // The peak is searched afresh: maxq is the peak of this hydrograph, not of an earlier one.
-    state.maxq = 0;
+    hydrograph.peakCfs = 0;
     float sum = 0;  // cfs
-    for (std::int16_t k = 1; k <= state.it; k = common::checkedAdd(k, 1)) {
-        const float flow = state.qi[k];
-        if (flow > state.maxq) {
-            state.tmax = k;
-            state.maxq = flow;
+    for (std::int16_t k = 1; k <= hydrograph.last; k = common::checkedAdd(k, 1)) {
+        const float flow = hydrograph.flowCfs[k];
+        if (flow > hydrograph.peakCfs) {
+            hydrograph.peakIndex = k;
+            hydrograph.peakCfs = flow;
         }
         sum = sum + flow;
     }
-    return {true, sum};
+    result.ordinateSum = sum;
+    return result;
 }
 
-GraphResult rationalGraph(basin::RunoffState& state, common::Dialogs& dialogs) {
-    const float c = state.cValue;
-    if (c == 0 || c > 1) dialogs.message(kCWarning);
+std::optional<GraphResult> rationalGraph(const basin::Storm& storm, const GraphBasin& basin,
+                                         basin::Hydrograph& hydrograph, common::Dialogs& dialogs) {
+    const float c = basin.c;
+    if (c == 0 || c > 1) dialogs.message(std::string(common::msg::kCWarning));
 
     // The excess test comes first, so that a storm without excess leaves the previous hydrograph,
     // its peak and its method flag as they were.
-    const int nRain = state.nRain;
-    const float f = state.imperviousFraction;
+    const int nRain = storm.steps;
+    const float f = basin.imperviousFraction;
     float excessTotal = 0;  // inches, after C
     for (int i = 1; i <= nRain; ++i) {
-        excessTotal = excessTotal + (state.rainStep[i] * f + state.excessStep[i] * (1 - f)) * c;
+        excessTotal = excessTotal + (storm.rainIn[i] * f + storm.excessIn[i] * (1 - f)) * c;
     }
     if (excessTotal == 0) {
-        dialogs.message(kNoExcess);
-        return {};
+        dialogs.message(std::string(common::msg::kNoExcess));
+        return std::nullopt;
     }
 
-    const float lag = state.lagHours;                                    // time of concentration, hours
-    const float udur = state.udur;                                       // hours
+    const float lag = basin.lagHours;    // time of concentration, hours
+    const float udur = basin.stepHours;  // hours
     const std::int16_t nc = common::toInt16(common::toSingle(divide(lag, udur)));  // steps in the window
     if (lag == 0) throw common::divisionByZero();
 
-    state.rationalRun = true;
-    state.qi.redim(kLastOrdinate);
-    const float acres = state.basinArea * 640;
-    state.maxq = 0;
+    GraphResult result;
+    result.rational = true;
+    result.excessIn = storm.excessIn;
+    basin::Series& excess = result.excessIn;  // the impervious share is mixed in step by step
+    hydrograph.flowCfs.redim(kLastOrdinate);
+    const float acres = basin.areaSqMi * 640;
+    hydrograph.peakCfs = 0;
     float sum = 0;     // cfs
     float window = 0;  // inches of excess over the last nc steps
 
     // During the rain: Q = C i A with i the mean intensity over the time of concentration.
     for (std::int16_t i = 1; i <= nRain; i = common::checkedAdd(i, 1)) {
-        state.excessStep[i] = state.rainStep[i] * f + state.excessStep[i] * (1 - f);
-        window = window + state.excessStep[i];
-        if (i > nc) window = window - state.excessStep[i - nc];
+        excess[i] = storm.rainIn[i] * f + excess[i] * (1 - f);
+        window = window + excess[i];
+        if (i > nc) window = window - excess[i - nc];
         const float flow = window * c / lag * acres;
-        state.qi[i] = flow;
+        hydrograph.flowCfs[i] = flow;
         sum = sum + flow;
-        if (flow > state.maxq) {
-            state.tmax = i;
-            state.maxq = flow;
+        if (flow > hydrograph.peakCfs) {
+            hydrograph.peakIndex = i;
+            hydrograph.peakCfs = flow;
         }
     }
 
@@ -323,20 +335,21 @@ GraphResult rationalGraph(basin::RunoffState& state, common::Dialogs& dialogs) {
             k = static_cast<std::int16_t>(nRain);
             remaining = static_cast<float>(remaining - window * c * acres * kAcreFeetPerCfsDay * udur / 24);
         } else {
-            window = window - state.excessStep[k];
+            window = window - excess[k];
         }
-        if (!(window > state.excessStep[k])) window = state.excessStep[k];
+        if (!(window > excess[k])) window = excess[k];
         const float flow = window * c / lag * acres;
-        state.qi[n] = flow;
+        hydrograph.flowCfs[n] = flow;
         sum = sum + flow;
         k = static_cast<std::int16_t>(std::max(k - 1, 1));
         vs = static_cast<float>(sum * kAcreFeetPerCfsDay * udur / 24);
         if (static_cast<float>(vt - flow * kAcreFeetPerCfsDay * udur / 24 / 2) < vs) break;
     }
     // A closing zero ordinate, which must still fit in qi.
-    state.it = common::checkedAdd(n, 1);
-    if (state.it > kLastOrdinate) throw common::subscriptOutOfRange();
-    return {true, sum};
+    hydrograph.last = common::checkedAdd(n, 1);
+    if (hydrograph.last > kLastOrdinate) throw common::subscriptOutOfRange();
+    result.ordinateSum = sum;
+    return result;
 }
 
 std::optional<std::string> missingGraphFile(const std::string& listText, const std::string& programFolder) {
@@ -344,8 +357,7 @@ std::optional<std::string> missingGraphFile(const std::string& listText, const s
     std::error_code ec;
     const std::filesystem::path path = std::filesystem::path(programFolder) / listText;
     if (std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    return "The dimensionless graph file \"" + listText + "\" is not in the program's folder (" + programFolder +
-           "). Put the file there or choose another graph.";
+    return common::msg::missingGraphFile(listText, programFolder);
 }
 
 }  // namespace brelvo::runoff

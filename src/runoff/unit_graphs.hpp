@@ -11,11 +11,21 @@
 
 namespace brelvo::runoff {
 
-// What a method hands back to the compute run besides qi, it, maxq and tmax in the state.
+// What a hydrograph method needs of the basin and the run.
+struct GraphBasin {
+    float areaSqMi = 0;
+    float lagHours = 0;  // the time of concentration of the Rational Method
+    float c = 0;         // runoff coefficient of the Rational Method
+    float imperviousFraction = 0;
+    float stepHours = 0;
+};
+
+// What a method hands back to the compute run besides the hydrograph it built.
 struct GraphResult {
-    bool produced = false;  // false after "No Excess Rainfall": the state's hydrograph is unchanged
-    // S, the plain sum of the ordinates produced (cfs); the volume is S * udur / 24 cfs-days.
+    // S, the plain sum of the ordinates produced (cfs); the volume is S * step / 24 cfs-days.
     float ordinateSum = 0;
+    basin::Series excessIn;  // the storm's excess with the impervious share mixed in, inches per step
+    bool rational = false;   // the report then shows C times the excess
 };
 
 // A dimensionless graph: ordinates at times 0, s, 2s, ... percent of the time to peak.
@@ -36,24 +46,32 @@ DimensionlessGraph parseDimensionlessGraph(std::istream& in);
 std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinArea, float lagHours,
                                    float udur);
 
-// Mixes the impervious share into excessStep(0..nRain), then convolves it with u into qi, it, maxq,
-// tmax. Shows "No Excess Rainfall" and leaves qi, it, maxq and tmax alone when the excess totals 0.
-GraphResult convolveUnitGraph(basin::RunoffState& state, const std::vector<float>& u,
-                              common::Dialogs& dialogs);
+// The three methods build the hydrograph (flows 0..9000, last index, peak and its index) in the one
+// they are given: "No Excess Rainfall" is shown and nothing returned, the hydrograph unchanged, when the
+// excess totals 0; a failure part way leaves what the method had built by then, and a peak index that
+// no ordinate above 0 replaced stays as it was.
+
+// Mixes the impervious share into the excess (0..steps), then convolves it with u.
+std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float imperviousFraction,
+                                             const std::vector<float>& u, basin::Hydrograph& hydrograph,
+                                             common::Dialogs& dialogs);
 
 // The dimensionless-graph method with the file programFolder + "/" + fileName.
-GraphResult unitGraphFile(basin::RunoffState& state, const std::string& fileName,
-                          const std::string& programFolder, common::Dialogs& dialogs);
+std::optional<GraphResult> unitGraphFile(const basin::Storm& storm, const GraphBasin& basin,
+                                         const std::string& fileName, const std::string& programFolder,
+                                         basin::Hydrograph& hydrograph, common::Dialogs& dialogs);
 
 // Triangular unit graph: peak rate 484 cfs per square mile per inch over the lag, recession 1.67
 // times the rise.
-GraphResult triangleGraph(basin::RunoffState& state, common::Dialogs& dialogs);
+std::optional<GraphResult> triangleGraph(const basin::Storm& storm, const GraphBasin& basin,
+                                         basin::Hydrograph& hydrograph, common::Dialogs& dialogs);
 
 // For a method list text that names a dimensionless-graph file: a message naming the file when it is
 // not in the program's folder. Nothing for the two methods that need no file, or when the file is there.
 std::optional<std::string> missingGraphFile(const std::string& listText, const std::string& programFolder);
 
-// Rational Method with C = cValue and the lag as the time of concentration; sets rationalRun.
-GraphResult rationalGraph(basin::RunoffState& state, common::Dialogs& dialogs);
+// Rational Method with C and the lag as the time of concentration; the result is marked rational.
+std::optional<GraphResult> rationalGraph(const basin::Storm& storm, const GraphBasin& basin,
+                                         basin::Hydrograph& hydrograph, common::Dialogs& dialogs);
 
 }  // namespace brelvo::runoff

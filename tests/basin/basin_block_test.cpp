@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,9 @@ protected:
     std::string valueOf(const std::string& name) const {
         const auto captions = fields.captionNames();
         if (std::find(captions.begin(), captions.end(), name) != captions.end()) return fields.caption(name);
+        const auto checks = fields.checkNames();
+        if (std::find(checks.begin(), checks.end(), name) != checks.end())
+            return fields.checked(name) ? "on" : "off";
         return fields.text(name);
     }
 
@@ -277,6 +283,42 @@ TEST_F(BasinBlockTest, ArealReductionConvertsTheAreaByItsUnit) {
     fields.setText("txtBasinArea", "none");  // reads as 0: nothing to do
     block.areaAdjClicked();
     EXPECT_EQ(fields.text("txtArealAdj(0)"), "");
+}
+
+// The compute run once divided square feet in double precision and the areal reduction in single; the
+// one conversion divides in single, which must give the bits of both for every area it may meet.
+TEST(RunoffFieldsNames, ANameThatIsNoControlOfTheWindowIsAProgrammingError) {
+    RunoffFields fields;
+    EXPECT_EQ(fields.text("txtRain(7)"), "");                         // a control whose text was never set
+    EXPECT_THROW((void)fields.text("txtRain(8)"), std::logic_error);  // the grid has rows 0..7
+    EXPECT_THROW((void)fields.text("txtc"), std::logic_error);
+    EXPECT_THROW(fields.setText("txtBasin", "1"), std::logic_error);
+    EXPECT_THROW((void)fields.caption("txtC"), std::logic_error);  // a text box has no caption
+    EXPECT_THROW(fields.setChecked("chkAutoStep", true), std::logic_error);
+    EXPECT_THROW(fields.onChange("Label14", [] {}), std::logic_error);
+    EXPECT_TRUE(fields.textNames().empty());  // nothing was stored on the way
+
+    fields.setCaption("Label14", "Hydrograph Time Step (minutes)");
+    EXPECT_TRUE(timeStepInMinutes(fields));
+    fields.setCaption("Label14", "Hydrograph Time Step (hours)");
+    EXPECT_FALSE(timeStepInMinutes(fields));
+}
+
+TEST(SquareMiles, SingleDivisionGivesTheDoubleQuotientsBits) {
+    EXPECT_EQ(squareMiles(640, "Basin Area (acres)"), 1.0f);
+    EXPECT_EQ(squareMiles(27878400, "Basin Area (ft^2)"), 1.0f);
+    EXPECT_EQ(squareMiles(2.5f, "Basin Area (mi^2)"), 2.5f);
+    // Every 499th single from 2^-20 to 2^40: about a million areas, each divided both ways.
+    std::uint32_t bits = 0x35800000u;  // 2^-20
+    int compared = 0;
+    for (; bits < 0x53800000u; bits += 499u) {  // 2^40
+        float area = 0;
+        std::memcpy(&area, &bits, sizeof area);
+        ASSERT_EQ(squareMiles(area, " (ft^2)"), static_cast<float>(area / 27878400.0)) << area;
+        ASSERT_EQ(squareMiles(area, " (acres)"), static_cast<float>(area / 640.0)) << area;
+        ++compared;
+    }
+    EXPECT_GT(compared, 1000000);
 }
 
 TEST_F(BasinBlockTest, HandOffWritesInTheWindowsOrderAndKeepsAbsentValues) {

@@ -8,7 +8,6 @@
 
 #include "basin/basin_block.hpp"
 #include "basin/runoff_fields.hpp"
-#include "basin/working_state.hpp"
 
 namespace brelvo::basin {
 namespace {
@@ -22,18 +21,15 @@ protected:
         chart.setColumnCount(3);
         chart.setRowCount(12);
         chart.setLabelSpacing(2);
-        state.hydrographPlotted = true;
     }
 
     RunoffFields fields;
-    RunoffState state;
     ChartGrid chart;
 };
 
 TEST_F(ChartResetTest, DefaultGridGivesOneRow) {
     plotSomething();
-    resetChart(chart, state, fields);
-    EXPECT_FALSE(state.hydrographPlotted);
+    resetChart(chart, fields);
     EXPECT_EQ(chart.columnCount(), 2);
     EXPECT_EQ(chart.labelSpacing(), 0);
     ASSERT_EQ(chart.rowCount(), 1);
@@ -51,7 +47,7 @@ TEST_F(ChartResetTest, FactorsScaleDepthsAndAMissingDepthEndsTheRows) {
     fields.setText("txtDuration(3)", "12");
     fields.setText("txtDuration(4)", "24");
     fields.setText("txtRain(4)", "5");  // after the row without a depth: not plotted
-    resetChart(chart, state, fields);
+    resetChart(chart, fields);
     ASSERT_EQ(chart.rowCount(), 3);
     EXPECT_EQ(chart.rows()[0].cells[0], "1");
     EXPECT_EQ(chart.rows()[1].label, "3");
@@ -60,7 +56,7 @@ TEST_F(ChartResetTest, FactorsScaleDepthsAndAMissingDepthEndsTheRows) {
     EXPECT_EQ(chart.rows()[2].cells, (std::vector<std::string>{"3", "0"}));
 
     fields.setText("txtRain(1)", "");
-    resetChart(chart, state, fields);
+    resetChart(chart, fields);
     EXPECT_EQ(chart.rowCount(), 1);
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -61,6 +62,14 @@ TEST(Usgsround, ThreeSignificantFiguresBelow999Point5AndTensFromThere) {
     EXPECT_EQ(value, 5.7f);
 }
 
+// The working hydrograph with what the routing run keeps beside it.
+struct Case {
+    WorkingHydrograph h;
+    bool hydrographPlotted = false;
+    float udur = 0;
+    bool reported = false;  // the last read gives a report
+};
+
 class HydrographReadTest : public ::testing::Test {
   protected:
     HydrographReadTest() {
@@ -70,7 +79,16 @@ class HydrographReadTest : public ::testing::Test {
 
     bool read(const std::string& text) {
         std::istringstream in(text);
-        return readHydrographFile(in, state, fields, dialogs);
+        return commit(readHydrographFile(in, state.h, state.hydrographPlotted, state.udur, fields, dialogs));
+    }
+
+    // A read's result taken into the case, as the routing run takes it.
+    bool commit(std::optional<LoadedHydrograph> loaded) {
+        if (!loaded) return false;
+        state.h = std::move(loaded->hydrograph);
+        state.udur = loaded->stepHours;
+        state.reported = loaded->reported;
+        return true;
     }
 
     // The state a compute run leaves: the worked triangle graph (cfs, 1-hour steps) on the chart,
@@ -78,19 +96,19 @@ class HydrographReadTest : public ::testing::Test {
     void computed() {
         state.hydrographPlotted = true;
         state.udur = 1;
-        state.qi.redim(RunoffState::kHydrographUpper);
+        state.h.inflow.flowCfs.redim(kHydrographUpper);
         const std::vector<float> flows{0, 121, 242, 161.33f, 80.67f, 0, 0, 0};
-        for (int i = 0; i < 8; ++i) state.qi[i] = flows[static_cast<std::size_t>(i)];
-        state.it = 7;
-        state.maxq = 242;
-        state.tmax = 2;
-        state.qout.redim(1);
-        state.maxout = 5000;
-        state.tmaxout = 4;
+        for (int i = 0; i < 8; ++i) state.h.inflow.flowCfs[i] = flows[static_cast<std::size_t>(i)];
+        state.h.inflow.last = 7;
+        state.h.inflow.peakCfs = 242;
+        state.h.inflow.peakIndex = 2;
+        state.h.routed.outflowCfs.redim(1);
+        state.h.routed.peakCfs = 5000;
+        state.h.routed.peakIndex = 4;
     }
 
     RunoffFields fields;
-    RunoffState state;
+    Case state;
     testing_support::RecordingDialogs dialogs;
 };
 
@@ -102,23 +120,23 @@ std::string runoffTable(const std::vector<std::string>& rows) {
 }
 
 TEST_F(HydrographReadTest, TheWorkedReportLoadsAsANewHydrograph) {
-    state.qi.redim(20);
-    state.qi[8] = 99;  // left from an earlier run
+    state.h.inflow.flowCfs.redim(20);
+    state.h.inflow.flowCfs[8] = 99;  // left from an earlier run
     EXPECT_TRUE(read(testing_support::kWorkedExampleReport));
     EXPECT_TRUE(dialogs.messages.empty());
     const std::vector<float> flows{0, 121, 242, 161, 81, 0, 0, 0};
-    EXPECT_EQ(state.it, 7);
-    EXPECT_EQ(state.qi.size(), 9001);
-    EXPECT_EQ(head(state.qi, 9), (std::vector<float>{0, 121, 242, 161, 81, 0, 0, 0, 0}));
-    EXPECT_EQ(head(state.qout, 8), flows);
+    EXPECT_EQ(state.h.inflow.last, 7);
+    EXPECT_EQ(state.h.inflow.flowCfs.size(), 9001);
+    EXPECT_EQ(head(state.h.inflow.flowCfs, 9), (std::vector<float>{0, 121, 242, 161, 81, 0, 0, 0, 0}));
+    EXPECT_EQ(head(state.h.routed.outflowCfs, 8), flows);
     EXPECT_EQ(state.udur, 1.0f);
-    EXPECT_EQ(state.maxq, 242.0f);
-    EXPECT_EQ(state.tmax, 2);
-    EXPECT_EQ(state.maxout, 242.0f);
-    EXPECT_EQ(state.tmaxout, 2.0f);
-    EXPECT_EQ(state.volAcft, 50.0f);  // 605 cfs-hours * 1.9835 / 24 = 50.0007
-    EXPECT_EQ(state.routeMode, 3);
-    EXPECT_TRUE(state.outflowIsCurrent);
+    EXPECT_EQ(state.h.inflow.peakCfs, 242.0f);
+    EXPECT_EQ(state.h.inflow.peakIndex, 2);
+    EXPECT_EQ(state.h.routed.peakCfs, 242.0f);
+    EXPECT_EQ(state.h.routed.peakIndex, 2.0f);
+    EXPECT_EQ(state.h.volumeAcreFt, 50.0f);  // 605 cfs-hours * 1.9835 / 24 = 50.0007
+    EXPECT_TRUE(state.reported);
+    EXPECT_TRUE(state.h.outflowIsCurrent);
     EXPECT_EQ(fields.text("txtGraphtimestep"), "1");
 }
 
@@ -131,57 +149,57 @@ TEST_F(HydrographReadTest, MinuteStepsAreReadInWholeMinutesAndMatchTheCurrentSte
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_FLOAT_EQ(state.udur, 5.0f / 60.0f);  // Int(0.0833 * 60 + 0.1) / 60
     EXPECT_EQ(fields.text("txtGraphtimestep"), "5");
-    EXPECT_EQ(head(state.qi, 3), (std::vector<float>{30, 60, 30}));
-    EXPECT_EQ(state.volAcft, 0.83f);  // 120 * 1.9835 / (24 / (1/12)) = 0.8265
+    EXPECT_EQ(head(state.h.inflow.flowCfs, 3), (std::vector<float>{30, 60, 30}));
+    EXPECT_EQ(state.h.volumeAcreFt, 0.83f);  // 120 * 1.9835 / (24 / (1/12)) = 0.8265
 
     // The same file again, onto the plotted 5-minute hydrograph: the steps match, the flows add up.
     state.hydrographPlotted = true;
     EXPECT_TRUE(read(file));
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(head(state.qout, 3), (std::vector<float>{60, 120, 60}));
-    EXPECT_EQ(state.it, 2);
+    EXPECT_EQ(head(state.h.routed.outflowCfs, 3), (std::vector<float>{60, 120, 60}));
+    EXPECT_EQ(state.h.inflow.last, 2);
 }
 
 TEST_F(HydrographReadTest, DelimitedFormsTakeTheFirstNamedFlowField) {
     // Tab form: the first field is the time in hours; the step comes from the first time that is not 0,
     // and the row at time 0 is a flow row.
     EXPECT_TRUE(read(lines({"Basin B", "Hours\tTime\tRunoff", "0\t0:00\t50", "2\t2:00\t80", "4\t4:00\t30"})));
-    EXPECT_EQ(head(state.qi, 3), (std::vector<float>{50, 80, 30}));
+    EXPECT_EQ(head(state.h.inflow.flowCfs, 3), (std::vector<float>{50, 80, 30}));
     EXPECT_EQ(state.udur, 2.0f);
-    EXPECT_EQ(state.maxq, 80.0f);
-    EXPECT_EQ(state.tmax, 1);
-    EXPECT_EQ(state.volAcft, 26.0f);  // 160 * 1.9835 / (24 / 2) = 26.45
+    EXPECT_EQ(state.h.inflow.peakCfs, 80.0f);
+    EXPECT_EQ(state.h.inflow.peakIndex, 1);
+    EXPECT_EQ(state.h.volumeAcreFt, 26.0f);  // 160 * 1.9835 / (24 / 2) = 26.45
     EXPECT_EQ(fields.text("txtGraphtimestep"), "2");
 
     // Comma form: "Inflow" is no flow field, "Outflow" is; a row without that field reads 0.
-    state = RunoffState{};
+    state = Case{};
     fields.setCaption("Label14", "Hydrograph Time Step (minutes)");
     EXPECT_TRUE(read(lines({"Time,Inflow,Outflow", "0,10,5", "0.5,20,15", "1.0,30,25", "1.5,40"})));
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(head(state.qout, 4), (std::vector<float>{5, 15, 25, 0}));
+    EXPECT_EQ(head(state.h.routed.outflowCfs, 4), (std::vector<float>{5, 15, 25, 0}));
     EXPECT_EQ(state.udur, 0.5f);
-    EXPECT_EQ(state.it, 3);
-    EXPECT_EQ(state.maxq, 25.0f);
-    EXPECT_EQ(state.tmax, 2);
-    EXPECT_EQ(state.volAcft, 1.9f);  // 45 * 1.9835 / 48 = 1.8595
+    EXPECT_EQ(state.h.inflow.last, 3);
+    EXPECT_EQ(state.h.inflow.peakCfs, 25.0f);
+    EXPECT_EQ(state.h.inflow.peakIndex, 2);
+    EXPECT_EQ(state.h.volumeAcreFt, 1.9f);  // 45 * 1.9835 / 48 = 1.8595
     EXPECT_EQ(fields.text("txtGraphtimestep"), "30");
 }
 
 TEST_F(HydrographReadTest, OutflowColumnWinsAndALoadTakesItsPeakFromTheFile) {
-    state.maxout = 5000;  // left from a routing before the chart was cleared
-    state.tmaxout = 9;
+    state.h.routed.peakCfs = 5000;  // left from a routing before the chart was cleared
+    state.h.routed.peakIndex = 9;
     const std::string file = lines(
         {"Combined hydrograph filename: a.GRF", "", "  PEAK-IN     TIME  ACRE-FT PEAK-OUT     TIME   MAXELV",
          "       90      1.0       12       70  2.00000     0.00", "", "     Time   Runoff  Outflow",
          "      0.0       10        0", "      1.0       90       40", "      2.0       50       70",
          "      3.0       20       30"});
     EXPECT_TRUE(read(file));
-    EXPECT_EQ(head(state.qi, 4), (std::vector<float>{0, 40, 70, 30}));
-    EXPECT_EQ(state.maxq, 70.0f);
-    EXPECT_EQ(state.tmax, 2);
-    EXPECT_EQ(state.maxout, 70.0f);
-    EXPECT_EQ(state.tmaxout, 2.0f);
-    EXPECT_EQ(state.volAcft, 12.0f);  // 140 * 1.9835 / 24 = 11.57
+    EXPECT_EQ(head(state.h.inflow.flowCfs, 4), (std::vector<float>{0, 40, 70, 30}));
+    EXPECT_EQ(state.h.inflow.peakCfs, 70.0f);
+    EXPECT_EQ(state.h.inflow.peakIndex, 2);
+    EXPECT_EQ(state.h.routed.peakCfs, 70.0f);
+    EXPECT_EQ(state.h.routed.peakIndex, 2.0f);
+    EXPECT_EQ(state.h.volumeAcreFt, 12.0f);  // 140 * 1.9835 / 24 = 11.57
 }
 
 TEST_F(HydrographReadTest, CombiningWithAComputedHydrographAddsTheFileOverTheWholeOfBoth) {
@@ -190,63 +208,63 @@ TEST_F(HydrographReadTest, CombiningWithAComputedHydrographAddsTheFileOverTheWho
         {"      0.0       10", "      1.0       20", "      2.0       30", "      3.0       40"})));
     EXPECT_TRUE(dialogs.messages.empty());
     // The computed hydrograph stays the inflow with its peak; past the file's end it goes on alone.
-    EXPECT_EQ(head(state.qi, 8), (std::vector<float>{0, 121, 242, 161.33f, 80.67f, 0, 0, 0}));
-    EXPECT_EQ(state.maxq, 242.0f);
-    EXPECT_EQ(state.tmax, 2);
-    ASSERT_EQ(state.qout.size(), 9);
-    EXPECT_EQ(state.qout[0], 10.0f);
-    EXPECT_EQ(state.qout[2], 272.0f);
-    EXPECT_FLOAT_EQ(state.qout[3], 201.33f);
-    EXPECT_FLOAT_EQ(state.qout[4], 80.67f);
-    EXPECT_EQ(state.qout[8], 0.0f);
+    EXPECT_EQ(head(state.h.inflow.flowCfs, 8), (std::vector<float>{0, 121, 242, 161.33f, 80.67f, 0, 0, 0}));
+    EXPECT_EQ(state.h.inflow.peakCfs, 242.0f);
+    EXPECT_EQ(state.h.inflow.peakIndex, 2);
+    ASSERT_EQ(state.h.routed.outflowCfs.size(), 9);
+    EXPECT_EQ(state.h.routed.outflowCfs[0], 10.0f);
+    EXPECT_EQ(state.h.routed.outflowCfs[2], 272.0f);
+    EXPECT_FLOAT_EQ(state.h.routed.outflowCfs[3], 201.33f);
+    EXPECT_FLOAT_EQ(state.h.routed.outflowCfs[4], 80.67f);
+    EXPECT_EQ(state.h.routed.outflowCfs[8], 0.0f);
     // The combined peak is this combination's, not the 5000 left from a routing.
-    EXPECT_EQ(state.maxout, 272.0f);
-    EXPECT_EQ(state.tmaxout, 2.0f);
-    EXPECT_EQ(state.it, 7);
+    EXPECT_EQ(state.h.routed.peakCfs, 272.0f);
+    EXPECT_EQ(state.h.routed.peakIndex, 2.0f);
+    EXPECT_EQ(state.h.inflow.last, 7);
     // 705 cfs-hours over the whole combined series: 705 * 1.9835 / 24 = 58.27; the file's rows
     // alone would give 624.33 and 52.
-    EXPECT_EQ(state.volAcft, 58.0f);
-    EXPECT_EQ(state.routeMode, 3);
-    EXPECT_TRUE(state.outflowIsCurrent);
+    EXPECT_EQ(state.h.volumeAcreFt, 58.0f);
+    EXPECT_TRUE(state.reported);
+    EXPECT_TRUE(state.h.outflowIsCurrent);
 }
 
 TEST_F(HydrographReadTest, SuccessiveCombinationsAddToTheWorkingHydrograph) {
     EXPECT_TRUE(read(runoffTable({"      0.0      100", "      1.0      300", "      2.0      200"})));
     state.hydrographPlotted = true;  // as the report leaves it
-    state.routeMode = 0;
-    state.qi[3] = 777;  // values past the hydrograph's end, left from earlier runs
-    state.qout[3] = 555;
+    state.reported = false;
+    state.h.inflow.flowCfs[3] = 777;  // values past the hydrograph's end, left from earlier runs
+    state.h.routed.outflowCfs[3] = 555;
 
     // A longer file: the current hydrograph reads 0 after its end, in both columns.
     EXPECT_TRUE(read(runoffTable({"      0.0       10", "      1.0       20", "      2.0       30",
                                   "      3.0       40", "      4.0       50"})));
-    EXPECT_EQ(head(state.qi, 5), (std::vector<float>{100, 300, 200, 0, 0}));
-    EXPECT_EQ(head(state.qout, 5), (std::vector<float>{110, 320, 230, 40, 50}));
-    EXPECT_EQ(state.maxq, 300.0f);
-    EXPECT_EQ(state.tmax, 1);
-    EXPECT_EQ(state.maxout, 320.0f);
-    EXPECT_EQ(state.it, 4);
-    EXPECT_EQ(state.volAcft, 62.0f);  // 750 * 1.9835 / 24 = 61.98
+    EXPECT_EQ(head(state.h.inflow.flowCfs, 5), (std::vector<float>{100, 300, 200, 0, 0}));
+    EXPECT_EQ(head(state.h.routed.outflowCfs, 5), (std::vector<float>{110, 320, 230, 40, 50}));
+    EXPECT_EQ(state.h.inflow.peakCfs, 300.0f);
+    EXPECT_EQ(state.h.inflow.peakIndex, 1);
+    EXPECT_EQ(state.h.routed.peakCfs, 320.0f);
+    EXPECT_EQ(state.h.inflow.last, 4);
+    EXPECT_EQ(state.h.volumeAcreFt, 62.0f);  // 750 * 1.9835 / 24 = 61.98
 
     // A shorter third file adds to the second combination, whose peak becomes the inflow peak.
     EXPECT_TRUE(read(runoffTable({"      0.0        5", "      1.0        5", "      2.0      500"})));
-    EXPECT_EQ(head(state.qi, 5), (std::vector<float>{110, 320, 230, 40, 50}));
-    EXPECT_EQ(head(state.qout, 5), (std::vector<float>{115, 325, 730, 40, 50}));
-    EXPECT_EQ(state.maxq, 320.0f);
-    EXPECT_EQ(state.tmax, 1);
-    EXPECT_EQ(state.maxout, 730.0f);
-    EXPECT_EQ(state.tmaxout, 2.0f);
-    EXPECT_EQ(state.it, 4);
-    EXPECT_EQ(state.volAcft, 104.0f);  // 1260 * 1.9835 / 24 = 104.13
+    EXPECT_EQ(head(state.h.inflow.flowCfs, 5), (std::vector<float>{110, 320, 230, 40, 50}));
+    EXPECT_EQ(head(state.h.routed.outflowCfs, 5), (std::vector<float>{115, 325, 730, 40, 50}));
+    EXPECT_EQ(state.h.inflow.peakCfs, 320.0f);
+    EXPECT_EQ(state.h.inflow.peakIndex, 1);
+    EXPECT_EQ(state.h.routed.peakCfs, 730.0f);
+    EXPECT_EQ(state.h.routed.peakIndex, 2.0f);
+    EXPECT_EQ(state.h.inflow.last, 4);
+    EXPECT_EQ(state.h.volumeAcreFt, 104.0f);  // 1260 * 1.9835 / 24 = 104.13
 }
 
 TEST_F(HydrographReadTest, ADifferentTimeStepStopsAndKeepsTheRowsBefore) {
     computed();
     EXPECT_TRUE(read(runoffTable({"      0.0       10", "      0.5       20", "      1.0       30"})));
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Unit durations must match current hydrograph"}));
-    EXPECT_EQ(head(state.qout, 3), (std::vector<float>{10, 121, 242}));
+    EXPECT_EQ(head(state.h.routed.outflowCfs, 3), (std::vector<float>{10, 121, 242}));
     EXPECT_EQ(state.udur, 1.0f);
-    EXPECT_EQ(state.routeMode, 0);  // one row: nothing to report
+    EXPECT_FALSE(state.reported);  // one row: nothing to report
 }
 
 TEST_F(HydrographReadTest, UnreadableFilesEndInAMessageAndLeaveTheStateAlone) {
@@ -265,13 +283,13 @@ TEST_F(HydrographReadTest, UnreadableFilesEndInAMessageAndLeaveTheStateAlone) {
     failsWith(runoffTable({"    abc         5", "      1.0        5"}),
               "Row 1 of the hydrograph table has no time in hours; reading stopped there.");
     failsWith(runoffTable({}), "The hydrograph file has no rows under its column header.");
-    EXPECT_EQ(state.it, 7);
-    EXPECT_EQ(state.qout.size(), 2);
-    EXPECT_EQ(state.routeMode, 0);
+    EXPECT_EQ(state.h.inflow.last, 7);
+    EXPECT_EQ(state.h.routed.outflowCfs.size(), 2);
+    EXPECT_FALSE(state.reported);
 
     dialogs.messages.clear();
-    EXPECT_FALSE(readHydrographFile((fs::path(::testing::TempDir()) / "no such.GRF").string(), state, fields,
-                                    dialogs));
+    EXPECT_FALSE(commit(readHydrographFile((fs::path(::testing::TempDir()) / "no such.GRF").string(), state.h,
+                                           state.hydrographPlotted, state.udur, fields, dialogs)));
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"File not found."}));
 }
 
@@ -285,10 +303,10 @@ TEST_F(HydrographReadTest, ALoadStopsAtTheRowsTheSeriesHold) {
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{
                   "The hydrograph file has more than 9001 rows; only the first 9001 were read."}));
-    EXPECT_EQ(state.it, 9000);
-    EXPECT_EQ(state.qi[9000], 1.0f);
-    EXPECT_EQ(state.volAcft, 744.0f);  // 9001 * 1.9835 / 24 = 743.9
-    EXPECT_EQ(state.routeMode, 3);
+    EXPECT_EQ(state.h.inflow.last, 9000);
+    EXPECT_EQ(state.h.inflow.flowCfs[9000], 1.0f);
+    EXPECT_EQ(state.h.volumeAcreFt, 744.0f);  // 9001 * 1.9835 / 24 = 743.9
+    EXPECT_TRUE(state.reported);
 }
 
 class SaveHydrographTest : public ::testing::Test {

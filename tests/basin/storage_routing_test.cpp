@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "basin/runoff_fields.hpp"
 #include "common/failure.hpp"
 #include "support/recording_dialogs.hpp"
 
@@ -133,20 +134,29 @@ TEST(LocateInTable, InterpolatesExtrapolatesAndStopsAtRowZero) {
     EXPECT_THROW((void)locateInTable(101, full, StorageTable::kLastRow), common::RuntimeFailure);
 }
 
+// A working hydrograph with the run's step and routed bound, and what a storage routing commits.
+struct Case {
+    WorkingHydrograph h;
+    float udur = 0;
+    std::int16_t newit = 0;
+    std::string storageFileName;
+    bool routed = false;  // the last modpul gave a routing
+};
+
 class ModpulTest : public ::testing::Test {
   protected:
     ModpulTest() {
         // A computed hydrograph (cfs) of a 1-hour step as the compute run leaves it, with the routed
         // series reset to two elements and elvout dimensioned to 0..newit by the run.
         state.udur = 1.0f;
-        state.qi.redim(RunoffState::kHydrographUpper);
-        state.it = 3;
+        state.h.inflow.flowCfs.redim(kHydrographUpper);
+        state.h.inflow.last = 3;
         state.newit = 15;
-        state.qout.redim(1);
-        state.storout.redim(1);
-        state.elvout.redim(state.newit);
-        state.maxq = 100.0f;
-        state.tmax = 2;
+        state.h.routed.outflowCfs.redim(1);
+        state.h.routed.storageAcreFt.redim(1);
+        state.h.routed.elevationFt.redim(state.newit);
+        state.h.inflow.peakCfs = 100.0f;
+        state.h.inflow.peakIndex = 2;
     }
 
     std::string writeFile(const std::string& text) {
@@ -158,17 +168,27 @@ class ModpulTest : public ::testing::Test {
 
     void route(const std::string& fileText) {
         dialogs.fileAnswer = writeFile(fileText);
-        modpul(state, fields, dialogs, "/programs/brelvo");
+        routeChosen();
     }
 
-    RunoffState state;
+    // modpul on the file the dialog answers, its result committed as the routing run does.
+    void routeChosen() {
+        auto result =
+            modpul(state.h, state.newit, state.udur, fields.text("txtModbelv"), dialogs, "/programs/brelvo");
+        state.routed = result.has_value();
+        if (!result) return;
+        state.h = std::move(result->hydrograph);
+        state.storageFileName = result->fileName;
+    }
+
+    Case state;
     RunoffFields fields;
     testing_support::RecordingDialogs dialogs;
     int files = 0;
 };
 
 TEST_F(ModpulTest, RoutesThroughThePondFromRowOne) {
-    state.qi[2] = 100.0f;
+    state.h.inflow.flowCfs[2] = 100.0f;
     route(kPond);
 
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
@@ -177,36 +197,36 @@ TEST_F(ModpulTest, RoutesThroughThePondFromRowOne) {
     EXPECT_EQ(dialogs.fileRequests[0].initialDir, "/programs/brelvo");
     EXPECT_FALSE(dialogs.fileRequests[0].save);
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(state.routeMode, 1);
+    EXPECT_TRUE(state.routed);
     EXPECT_EQ(state.storageFileName, *dialogs.fileAnswer);
 
     // Start at row 1: 100 ft, 0 cfs, 0 acre-feet, carried again at index 1. Step 1 has SI = 0 + 100 +
     // 0 - 0 = 100, a fraction 100/252 of rows 1..2: O = 3.968 cfs, 100.397 ft, 3.968 acre-feet. Step 2:
     // SI = 100 + 0 + (100 - 3.968) - 3.968 = 192.063, O = 7.622. Step 3: SI = 184.442 - 7.622, O = 7.017.
-    EXPECT_EQ(state.qout[0], 0.0f);
-    EXPECT_EQ(state.elvout[0], 100.0f);
-    EXPECT_EQ(state.storout[0], 0.0f);
-    EXPECT_EQ(state.qout[1], 0.0f);
-    EXPECT_EQ(state.elvout[1], 100.0f);
-    EXPECT_NEAR(state.qout[2], 3.968f, 5e-4);
-    EXPECT_NEAR(state.elvout[2], 100.397f, 5e-4);
-    EXPECT_NEAR(state.storout[2], 3.968f, 5e-4);
-    EXPECT_NEAR(state.qout[3], 7.622f, 5e-4);
-    EXPECT_NEAR(state.elvout[3], 100.762f, 5e-4);
-    EXPECT_NEAR(state.qout[4], 7.017f, 5e-4);
+    EXPECT_EQ(state.h.routed.outflowCfs[0], 0.0f);
+    EXPECT_EQ(state.h.routed.elevationFt[0], 100.0f);
+    EXPECT_EQ(state.h.routed.storageAcreFt[0], 0.0f);
+    EXPECT_EQ(state.h.routed.outflowCfs[1], 0.0f);
+    EXPECT_EQ(state.h.routed.elevationFt[1], 100.0f);
+    EXPECT_NEAR(state.h.routed.outflowCfs[2], 3.968f, 5e-4);
+    EXPECT_NEAR(state.h.routed.elevationFt[2], 100.397f, 5e-4);
+    EXPECT_NEAR(state.h.routed.storageAcreFt[2], 3.968f, 5e-4);
+    EXPECT_NEAR(state.h.routed.outflowCfs[3], 7.622f, 5e-4);
+    EXPECT_NEAR(state.h.routed.elevationFt[3], 100.762f, 5e-4);
+    EXPECT_NEAR(state.h.routed.outflowCfs[4], 7.017f, 5e-4);
 
     // The peak is the step-3 outflow; at 10 cfs or less the end threshold is 0.01 cfs, which the slow
     // recession (x 23.2/25.2 a step) does not reach, so the routing stops at newit - 1 = 14.
-    EXPECT_NEAR(state.maxout, 7.622f, 5e-4);
-    EXPECT_EQ(state.tmaxout, 3.0f);
-    EXPECT_NEAR(state.maxelv, 100.762f, 5e-4);
-    EXPECT_EQ(state.it, 14);
-    EXPECT_GE(state.qout.upper(), 14);
-    EXPECT_EQ(state.storout.upper(), state.qout.upper());
+    EXPECT_NEAR(state.h.routed.peakCfs, 7.622f, 5e-4);
+    EXPECT_EQ(state.h.routed.peakIndex, 3.0f);
+    EXPECT_NEAR(state.h.routed.peakElevationFt, 100.762f, 5e-4);
+    EXPECT_EQ(state.h.inflow.last, 14);
+    EXPECT_GE(state.h.routed.outflowCfs.upper(), 14);
+    EXPECT_EQ(state.h.routed.storageAcreFt.upper(), state.h.routed.outflowCfs.upper());
     // The computed hydrograph stays as it was.
-    EXPECT_EQ(state.qi[2], 100.0f);
-    EXPECT_EQ(state.maxq, 100.0f);
-    EXPECT_EQ(state.tmax, 2);
+    EXPECT_EQ(state.h.inflow.flowCfs[2], 100.0f);
+    EXPECT_EQ(state.h.inflow.peakCfs, 100.0f);
+    EXPECT_EQ(state.h.inflow.peakIndex, 2);
 }
 
 TEST_F(ModpulTest, BeginElevationBetweenRowsInterpolatesTheStart) {
@@ -216,104 +236,104 @@ TEST_F(ModpulTest, BeginElevationBetweenRowsInterpolatesTheStart) {
     // Halfway between rows 1 and 2: 5 cfs and 5 acre-feet, while the storage term is that of row 2,
     // the first row at or above 100.5 ft: 10 * 24.2 = 242 cfs. With no inflow, step 1 has SI = 242 - 5
     // = 237, a fraction 237/252 of rows 1..2: 9.405 cfs, 100.940 ft, 9.405 acre-feet.
-    EXPECT_EQ(state.routeMode, 1);
-    EXPECT_EQ(state.qout[0], 5.0f);
-    EXPECT_EQ(state.elvout[0], 100.5f);
-    EXPECT_EQ(state.storout[0], 5.0f);
-    EXPECT_EQ(state.qout[1], 5.0f);
-    EXPECT_NEAR(state.qout[2], 9.405f, 5e-4);
-    EXPECT_NEAR(state.elvout[2], 100.940f, 5e-4);
-    EXPECT_NEAR(state.storout[2], 9.405f, 5e-4);
-    EXPECT_NEAR(state.maxout, 9.405f, 5e-4);
-    EXPECT_EQ(state.tmaxout, 2.0f);
-    EXPECT_NEAR(state.maxelv, 100.940f, 5e-4);
+    EXPECT_TRUE(state.routed);
+    EXPECT_EQ(state.h.routed.outflowCfs[0], 5.0f);
+    EXPECT_EQ(state.h.routed.elevationFt[0], 100.5f);
+    EXPECT_EQ(state.h.routed.storageAcreFt[0], 5.0f);
+    EXPECT_EQ(state.h.routed.outflowCfs[1], 5.0f);
+    EXPECT_NEAR(state.h.routed.outflowCfs[2], 9.405f, 5e-4);
+    EXPECT_NEAR(state.h.routed.elevationFt[2], 100.940f, 5e-4);
+    EXPECT_NEAR(state.h.routed.storageAcreFt[2], 9.405f, 5e-4);
+    EXPECT_NEAR(state.h.routed.peakCfs, 9.405f, 5e-4);
+    EXPECT_EQ(state.h.routed.peakIndex, 2.0f);
+    EXPECT_NEAR(state.h.routed.peakElevationFt, 100.940f, 5e-4);
 }
 
 TEST_F(ModpulTest, BeginElevationAtOrBelowRowOneStartsFromRowZero) {
     // Row 1 carries 5 cfs and 2 acre-feet, so row 0 and row 1 differ; SI(1) = 2 * 24.2 + 5 = 53.4 cfs.
     const std::string basin = "Basin\n3\n100,5,2\n101,10,10\n102,40,25\n";
     fields.setText("txtModbelv", "99.5");
-    state.qi[2] = 10.0f;
+    state.h.inflow.flowCfs[2] = 10.0f;
     route(basin);
 
     // Outflow and storage of row 0 (0 and 0), storage term of row 1 (2 * 24.2 = 48.4 cfs). Step 1:
     // SI = 0 + 10 + 48.4 - 0 = 58.4, a fraction 5/198.6 of rows 1..2: O = 5.126 cfs, 100.025 ft and
     // 2 + 8 * 0.025176 = 2.201 acre-feet.
-    EXPECT_EQ(state.routeMode, 1);
-    EXPECT_EQ(state.qout[0], 0.0f);
-    EXPECT_EQ(state.elvout[0], 99.5f);
-    EXPECT_EQ(state.storout[0], 0.0f);
-    EXPECT_EQ(state.qout[1], 0.0f);
-    EXPECT_NEAR(state.qout[2], 5.126f, 5e-4);
-    EXPECT_NEAR(state.elvout[2], 100.025f, 5e-4);
-    EXPECT_NEAR(state.storout[2], 2.201f, 5e-4);
+    EXPECT_TRUE(state.routed);
+    EXPECT_EQ(state.h.routed.outflowCfs[0], 0.0f);
+    EXPECT_EQ(state.h.routed.elevationFt[0], 99.5f);
+    EXPECT_EQ(state.h.routed.storageAcreFt[0], 0.0f);
+    EXPECT_EQ(state.h.routed.outflowCfs[1], 0.0f);
+    EXPECT_NEAR(state.h.routed.outflowCfs[2], 5.126f, 5e-4);
+    EXPECT_NEAR(state.h.routed.elevationFt[2], 100.025f, 5e-4);
+    EXPECT_NEAR(state.h.routed.storageAcreFt[2], 2.201f, 5e-4);
 
     // Without inflow step 1 ends at SI = 48.4, below row 1's 53.4: the outflow is row 0's, and an
     // outflow at or below row 1's gives elevation 0 and storage 0 at the next index.
-    state = RunoffState{};
+    state = Case{};
     state.udur = 1.0f;
-    state.qi.redim(RunoffState::kHydrographUpper);
-    state.it = 3;
+    state.h.inflow.flowCfs.redim(kHydrographUpper);
+    state.h.inflow.last = 3;
     state.newit = 15;
-    state.qout.redim(1);
-    state.elvout.redim(15);
+    state.h.routed.outflowCfs.redim(1);
+    state.h.routed.elevationFt.redim(15);
     route(basin);
-    EXPECT_EQ(state.qout[2], 0.0f);
-    EXPECT_EQ(state.elvout[2], 0.0f);
-    EXPECT_EQ(state.storout[2], 0.0f);
+    EXPECT_EQ(state.h.routed.outflowCfs[2], 0.0f);
+    EXPECT_EQ(state.h.routed.elevationFt[2], 0.0f);
+    EXPECT_EQ(state.h.routed.storageAcreFt[2], 0.0f);
 }
 
 TEST_F(ModpulTest, LoadedHydrographIsRoutedFromQout) {
     // After a file load the working hydrograph is in qout; qi holds an older one (all 0 here).
-    state.outflowIsCurrent = true;
-    state.qout.redim(4);
-    state.qout[2] = 100.0f;
-    state.maxout = 100.0f;
-    state.tmaxout = 2.0f;
-    state.maxq = 55.0f;
-    state.tmax = 7;
+    state.h.outflowIsCurrent = true;
+    state.h.routed.outflowCfs.redim(4);
+    state.h.routed.outflowCfs[2] = 100.0f;
+    state.h.routed.peakCfs = 100.0f;
+    state.h.routed.peakIndex = 2.0f;
+    state.h.inflow.peakCfs = 55.0f;
+    state.h.inflow.peakIndex = 7;
     route(kPond);
 
     // The inflow is taken from qout, so the routing is the pond's worked one.
-    EXPECT_EQ(state.routeMode, 1);
-    EXPECT_EQ(state.qi[2], 100.0f);
-    EXPECT_NEAR(state.qout[2], 3.968f, 5e-4);
-    EXPECT_NEAR(state.qout[3], 7.622f, 5e-4);
+    EXPECT_TRUE(state.routed);
+    EXPECT_EQ(state.h.inflow.flowCfs[2], 100.0f);
+    EXPECT_NEAR(state.h.routed.outflowCfs[2], 3.968f, 5e-4);
+    EXPECT_NEAR(state.h.routed.outflowCfs[3], 7.622f, 5e-4);
     // The inflow's peak is the previous routed peak; the new routed peak replaces it.
-    EXPECT_EQ(state.maxq, 100.0f);
-    EXPECT_EQ(state.tmax, 2);
-    EXPECT_NEAR(state.maxout, 7.622f, 5e-4);
-    EXPECT_EQ(state.tmaxout, 3.0f);
+    EXPECT_EQ(state.h.inflow.peakCfs, 100.0f);
+    EXPECT_EQ(state.h.inflow.peakIndex, 2);
+    EXPECT_NEAR(state.h.routed.peakCfs, 7.622f, 5e-4);
+    EXPECT_EQ(state.h.routed.peakIndex, 3.0f);
 }
 
 TEST_F(ModpulTest, UnusableFilesAreToldAndLeaveTheHydrographAsItWas) {
-    state.qi[2] = 100.0f;
-    state.qout.redim(3);
-    state.qout[2] = 42.0f;
-    state.maxout = 42.0f;
-    state.tmaxout = 2.0f;
+    state.h.inflow.flowCfs[2] = 100.0f;
+    state.h.routed.outflowCfs.redim(3);
+    state.h.routed.outflowCfs[2] = 42.0f;
+    state.h.routed.peakCfs = 42.0f;
+    state.h.routed.peakIndex = 2.0f;
     state.storageFileName = "earlier.RAT";
-    RunoffState before = state;
+    Case before = state;
     const auto expectUntouched = [&](const std::string& what) {
         SCOPED_TRACE(what);
-        EXPECT_EQ(state.routeMode, 0);
-        EXPECT_EQ(state.qi.values(), before.qi.values());
-        EXPECT_EQ(state.qout.values(), before.qout.values());
-        EXPECT_EQ(state.elvout.values(), before.elvout.values());
-        EXPECT_EQ(state.storout.values(), before.storout.values());
-        EXPECT_EQ(state.it, before.it);
-        EXPECT_EQ(state.maxq, before.maxq);
-        EXPECT_EQ(state.maxout, before.maxout);
-        EXPECT_EQ(state.tmaxout, before.tmaxout);
-        EXPECT_EQ(state.maxelv, before.maxelv);
+        EXPECT_FALSE(state.routed);
+        EXPECT_EQ(state.h.inflow.flowCfs.values(), before.h.inflow.flowCfs.values());
+        EXPECT_EQ(state.h.routed.outflowCfs.values(), before.h.routed.outflowCfs.values());
+        EXPECT_EQ(state.h.routed.elevationFt.values(), before.h.routed.elevationFt.values());
+        EXPECT_EQ(state.h.routed.storageAcreFt.values(), before.h.routed.storageAcreFt.values());
+        EXPECT_EQ(state.h.inflow.last, before.h.inflow.last);
+        EXPECT_EQ(state.h.inflow.peakCfs, before.h.inflow.peakCfs);
+        EXPECT_EQ(state.h.routed.peakCfs, before.h.routed.peakCfs);
+        EXPECT_EQ(state.h.routed.peakIndex, before.h.routed.peakIndex);
+        EXPECT_EQ(state.h.routed.peakElevationFt, before.h.routed.peakElevationFt);
     };
 
     // No file chosen: nothing is said and the last chosen name stays.
     for (const std::optional<std::string>& answer :
          {std::optional<std::string>(), std::optional<std::string>("")}) {
         dialogs.fileAnswer = answer;
-        state.routeMode = 99;
-        modpul(state, fields, dialogs, "/programs/brelvo");
+        state.routed = true;
+        routeChosen();
         expectUntouched("cancelled");
         EXPECT_TRUE(dialogs.messages.empty());
         EXPECT_EQ(state.storageFileName, "earlier.RAT");
@@ -327,33 +347,33 @@ TEST_F(ModpulTest, UnusableFilesAreToldAndLeaveTheHydrographAsItWas) {
     };
 
     dialogs.fileAnswer = ::testing::TempDir() + "no_such_basin.RAT";
-    state.routeMode = 99;
-    modpul(state, fields, dialogs, "/programs/brelvo");
+    state.routed = true;
+    routeChosen();
     expectTold("missing", "no_such_basin.RAT");
 
-    state.routeMode = 99;
+    state.routed = true;
     route(fullTable(101));
     expectTold("101 rows", "at most 100");
 
-    state.routeMode = 99;
+    state.routed = true;
     route("Short\n3\n100,0,0\n101,10,10\n");
     expectTold("lines missing", "holds only 2");
 
     // Step 1 of a full table reaches SI = 0 + 5000 + 24.2 - 10 = 5014.2 cfs, past row 100's 3420.
-    state.qi[2] = 5000.0f;
+    state.h.inflow.flowCfs[2] = 5000.0f;
     before = state;
-    state.routeMode = 99;
+    state.routed = true;
     route(fullTable(100));
     expectTold("beyond a full table", "beyond the last row");
 
     // Within the full table it routes: from row 1 (10 cfs, 1 acre-foot, 24.2 cfs storage term) step 1
     // has SI = 100 + 24.2 - 10 = 114.2, between rows 3 and 4 (102.6, 136.8): O = 30 + 10 * 11.6/34.2.
-    state.qi[2] = 100.0f;
+    state.h.inflow.flowCfs[2] = 100.0f;
     route(fullTable(100));
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(state.routeMode, 1);
-    EXPECT_EQ(state.qout[1], 10.0f);
-    EXPECT_NEAR(state.qout[2], 33.392f, 5e-4);
+    EXPECT_TRUE(state.routed);
+    EXPECT_EQ(state.h.routed.outflowCfs[1], 10.0f);
+    EXPECT_NEAR(state.h.routed.outflowCfs[2], 33.392f, 5e-4);
 
     // A zero step is the run's division failure, not a refusal.
     state.udur = 0.0f;

@@ -1,4 +1,4 @@
-// Bounds of the working state's series: running past an end is the run's "Subscript out of range".
+// Bounds of the runoff series: running past an end is the run's "Subscript out of range".
 #include "basin/working_state.hpp"
 
 #include <gtest/gtest.h>

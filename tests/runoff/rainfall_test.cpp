@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,7 +18,6 @@ namespace brelvo::runoff {
 namespace {
 
 using basin::RunoffFields;
-using basin::RunoffState;
 
 using testing_support::failureNumber;
 
@@ -31,94 +31,121 @@ RunoffFields table(const std::vector<std::pair<std::string, std::string>>& rows)
     return fields;
 }
 
-// The rain of a compute run: arrangement, table, series and total, with a time step in hours.
-RunoffState storm(const std::string& arrangement, RunoffFields& fields, float udur) {
-    RunoffState state;
-    state.udur = udur;
-    decodeArrangement(arrangement, state);
-    readDepthDurationTable(fields, state);
+// The rain of a compute run: arrangement, table and storm, with a time step in hours.
+struct Rain {
+    basin::Storm storm;
+    RainRun run;
+    float constantLossStepIn = 0;
+};
+
+Rain storm(const std::string& arrangement, RunoffFields& fields, float udur,
+           basin::LossInputs losses = basin::LossInputs{}) {
+    Rain rain;
+    rain.run.stepHours = udur;
+    const DepthDurationTable table = readDepthDurationTable(fields);
     testing_support::RecordingDialogs dialogs;
-    EXPECT_TRUE(buildRainfall(state, fields, dialogs, "/nowhere"));
-    return state;
+    auto built = buildRainfall(decodeArrangement(arrangement, basin::PeakPlacement::none), table, losses,
+                               rain.run, fields, dialogs, "/nowhere");
+    EXPECT_TRUE(built.has_value());
+    if (!built) return rain;
+    rain.storm = std::move(built->storm);
+    rain.constantLossStepIn = built->constantLossStepIn;
+    return rain;
 }
 
-void expectRain(const RunoffState& state, const std::vector<float>& expected) {
-    ASSERT_EQ(state.nRain, static_cast<int>(expected.size()));
-    for (int i = 1; i <= state.nRain; ++i) {
-        EXPECT_FLOAT_EQ(state.rainStep[i], expected[i - 1]) << "step " << i;
+void expectRain(const basin::Storm& storm, const std::vector<float>& expected) {
+    ASSERT_EQ(storm.steps, static_cast<int>(expected.size()));
+    for (int i = 1; i <= storm.steps; ++i) {
+        EXPECT_FLOAT_EQ(storm.rainIn[i], expected[i - 1]) << "step " << i;
     }
-    EXPECT_EQ(state.rainStep[0], 0.0f);
+    EXPECT_EQ(storm.rainIn[0], 0.0f);
+}
+void expectRain(const Rain& rain, const std::vector<float>& expected) {
+    expectRain(rain.storm, expected);
+    EXPECT_EQ(rain.run.rainSteps, std::optional<std::int16_t>(static_cast<std::int16_t>(expected.size())));
+}
+
+// The depth of the duration-0 point that the synthetic storm of the table sets (0 unless the first
+// row is longer than a step).
+float durationZeroDepth(const DepthDurationTable& table, float udur) {
+    StormWork work;
+    const basin::Storm synthetic = syntheticStorm(table, basin::PeakPlacement::none, udur, work);
+    basin::Series durations = table.durationHours;
+    basin::Series depths = table.depthIn;
+    std::int16_t rows = table.rows;
+    basin::Series rain;
+    rain.redim(synthetic.upper);
+    arrangeStorm(basin::PeakPlacement::none, durations, depths, work.slopes, rows, work.times, rain,
+                 synthetic.durationHours, udur, work.cumulative, work.increments);
+    return depths[0];
 }
 
 TEST(Arrangement, ExactTextsOnlyAndOtherTextKeepsThePeak) {
-    RunoffState state;
-    decodeArrangement("Peak at 1/3", state);
-    EXPECT_EQ(state.arrangeClass, 1);
-    EXPECT_EQ(state.arrangePeak, 2);
-    decodeArrangement("Average", state);
-    EXPECT_EQ(state.arrangeClass, 0);
-    decodeArrangement("peak centered", state);
-    EXPECT_EQ(state.arrangeClass, 1);
-    EXPECT_EQ(state.arrangePeak, 2);
-    decodeArrangement("Storm File", state);
-    EXPECT_EQ(state.arrangeClass, 2);
-    EXPECT_EQ(state.arrangePeak, 2);
+    using basin::PeakPlacement;
+    using basin::RainSource;
+    basin::RainArrangement a = decodeArrangement("Peak at 1/3", PeakPlacement::none);
+    EXPECT_EQ(a.source, RainSource::synthetic);
+    EXPECT_EQ(a.peak, PeakPlacement::oneThird);
+    a = decodeArrangement("Average", a.peak);
+    EXPECT_EQ(a.source, RainSource::average);
+    a = decodeArrangement("peak centered", a.peak);
+    EXPECT_EQ(a.source, RainSource::synthetic);
+    EXPECT_EQ(a.peak, PeakPlacement::oneThird);
+    a = decodeArrangement("Storm File", a.peak);
+    EXPECT_EQ(a.source, RainSource::stormFile);
+    EXPECT_EQ(a.peak, PeakPlacement::oneThird);
 }
 
 TEST(DepthDurationTable, ArealFactorAndStopAtTheFirstEmptyRainBox) {
     RunoffFields fields = table({{"1", "1.00"}, {"2", "3.00"}, {"3", "2.00"}, {"6", ""}, {"12", "4.00"}});
     fields.setText("txtArealAdj(1)", "0.5");
     fields.setText("txtArealAdj(2)", "0");
-    RunoffState state;
-    state.depthTable.redim(5);
-    state.depthTable[5] = 7;  // left from an earlier run
-    readDepthDurationTable(fields, state);
-    EXPECT_EQ(state.nTable, 3);
-    EXPECT_EQ(state.depthTable.upper(), 500);
-    EXPECT_EQ(state.depthTable[1], 1.0f);
-    EXPECT_EQ(state.depthTable[2], 1.5f);  // 3.00 * 0.5
-    EXPECT_EQ(state.depthTable[3], 2.0f);  // a factor of 0 counts as 1
-    EXPECT_EQ(state.durTable[3], 3.0f);
-    EXPECT_EQ(state.depthTable[5], 0.0f);  // the 12-hour row below the empty box is not read
-    EXPECT_EQ(state.durTable[5], 0.0f);
+    const DepthDurationTable read = readDepthDurationTable(fields);
+    EXPECT_EQ(read.rows, 3);
+    EXPECT_EQ(read.depthIn.upper(), 500);
+    EXPECT_EQ(read.depthIn[1], 1.0f);
+    EXPECT_EQ(read.depthIn[2], 1.5f);  // 3.00 * 0.5
+    EXPECT_EQ(read.depthIn[3], 2.0f);  // a factor of 0 counts as 1
+    EXPECT_EQ(read.durationHours[3], 3.0f);
+    EXPECT_EQ(read.depthIn[5], 0.0f);  // the 12-hour row below the empty box is not read
+    EXPECT_EQ(read.durationHours[5], 0.0f);
 }
 
 TEST(AverageStorm, EqualStepsOfTheLastRow) {
     RunoffFields fields = table({{"1", "1.00"}, {"6", "3.00"}});
-    const RunoffState state = storm("Average", fields, 0.5f);
-    expectRain(state, std::vector<float>(12, 0.25f));
-    EXPECT_EQ(state.nSize, 22);
-    EXPECT_FLOAT_EQ(state.rainTotal, 3.0f);
+    const Rain even = storm("Average", fields, 0.5f);
+    expectRain(even, std::vector<float>(12, 0.25f));
+    EXPECT_EQ(even.storm.upper, 22);
+    EXPECT_FLOAT_EQ(totalRainIn(even.storm), 3.0f);
 
     // 5 h / 2 h = 2.5 steps rounds to even: 2 steps of 1 * 2 / 5 inch, 0.8 inch in all.
     RunoffFields odd = table({{"5", "1.00"}});
-    const RunoffState uneven = storm("Average", odd, 2.0f);
+    const Rain uneven = storm("Average", odd, 2.0f);
     expectRain(uneven, {0.4f, 0.4f});
-    EXPECT_EQ(uneven.nSize, 12);  // CInt(12.5)
-    EXPECT_FLOAT_EQ(uneven.rainTotal, 0.8f);
+    EXPECT_EQ(uneven.storm.upper, 12);  // CInt(12.5)
+    EXPECT_FLOAT_EQ(totalRainIn(uneven.storm), 0.8f);
 }
 
 // Rows 1, 2, 3 h with 1.00, 1.50, 1.80 in at a 1-hour step: the curve is sampled at its own points.
 TEST(SyntheticStorm, ThreeRowTableInEveryArrangement) {
     RunoffFields fields = table({{"1", "1.00"}, {"2", "1.50"}, {"3", "1.80"}});
-    RunoffState state;
-    state.udur = 1;
-    readDepthDurationTable(fields, state);
+    const DepthDurationTable read = readDepthDurationTable(fields);
     StormWork work;
-    syntheticStorm(state, work);
+    const basin::Storm synthetic = syntheticStorm(read, basin::PeakPlacement::none, 1, work);
     EXPECT_EQ(work.cumulative[1], 1.0f);
     EXPECT_EQ(work.cumulative[2], 1.5f);
     EXPECT_EQ(work.cumulative[3], 1.8f);
-    EXPECT_EQ(state.nTable, 3);
-    EXPECT_EQ(state.nSize, 13);
-    EXPECT_EQ(state.depthTable[0], 0.0f);  // the first row is not longer than a step
+    EXPECT_EQ(read.rows, 3);
+    EXPECT_EQ(synthetic.steps, 3);
+    EXPECT_EQ(synthetic.upper, 13);
+    EXPECT_EQ(durationZeroDepth(read, 1), 0.0f);  // the first row is not longer than a step
 
     expectRain(storm("None", fields, 1), {1.0f, 0.5f, 0.3f});
     expectRain(storm("Peak at 2/3", fields, 1), {0.5f, 1.0f, 0.3f});
     expectRain(storm("Peak at 1/3", fields, 1), {0.3f, 1.0f, 0.5f});
-    const RunoffState centered = storm("Peak Centered", fields, 1);
+    const Rain centered = storm("Peak Centered", fields, 1);
     expectRain(centered, {0.5f, 1.0f, 0.3f});
-    EXPECT_FLOAT_EQ(centered.rainTotal, 1.8f);
+    EXPECT_FLOAT_EQ(totalRainIn(centered.storm), 1.8f);
 }
 
 // Eight 1-hour rows whose increments, in time order, are 0.375, 0.75, 1, 0.875, 0.625, 0.5, 0.25,
@@ -163,11 +190,9 @@ TEST(SyntheticStorm, OneStepStormCenteredKeepsItsDepthInStepOne) {
 // delta = 0.5, c2 = 3 * 0.5 / 4 = 0.375, c3 = -2 * 0.5 / 16 = -0.0625.
 TEST(SyntheticStorm, TwoRowsGiveTheSShapedCubicWithFlatEnds) {
     RunoffFields fields = table({{"1", "1.00"}, {"5", "3.00"}});
-    RunoffState state;
-    state.udur = 1;
-    readDepthDurationTable(fields, state);
     StormWork work;
-    syntheticStorm(state, work);
+    const basin::Storm synthetic =
+        syntheticStorm(readDepthDurationTable(fields), basin::PeakPlacement::none, 1, work);
     EXPECT_EQ(work.slopes[1], 0.0f);
     EXPECT_EQ(work.slopes[2], 0.0f);
     EXPECT_EQ(work.cumulative[1], 1.0f);
@@ -175,31 +200,42 @@ TEST(SyntheticStorm, TwoRowsGiveTheSShapedCubicWithFlatEnds) {
     EXPECT_EQ(work.cumulative[3], 2.0f);     // 1 + 1.5 - 0.5
     EXPECT_EQ(work.cumulative[4], 2.6875f);  // 1 + 3.375 - 1.6875
     EXPECT_EQ(work.cumulative[5], 3.0f);
-    expectRain(state, {1.0f, 0.6875f, 0.6875f, 0.3125f, 0.3125f});
+    expectRain(synthetic, {1.0f, 0.6875f, 0.6875f, 0.3125f, 0.3125f});
 }
 
 TEST(SyntheticStorm, StepsEndingWithinTheStormAreKept) {
     // 24 h at 0.35 h: 68 steps end at 23.8 h, the 69th would end at 24.15 h.
     RunoffFields day = table({{"24", "5.00"}});
-    const RunoffState state = storm("None", day, 0.35f);
-    EXPECT_EQ(state.nRain, 68);
-    EXPECT_EQ(state.nSize, 79);  // CInt(68.57 + 10)
+    const Rain dayRain = storm("None", day, 0.35f);
+    EXPECT_EQ(dayRain.storm.steps, 68);
+    EXPECT_EQ(dayRain.storm.upper, 79);  // CInt(68.57 + 10)
     // 24 h is longer than a step: the curve starts at 5 / (24 / 0.35 + 1) = 35/487 inch.
-    EXPECT_FLOAT_EQ(state.depthTable[0], 35.0f / 487.0f);
+    EXPECT_FLOAT_EQ(durationZeroDepth(readDepthDurationTable(day), 0.35f), 35.0f / 487.0f);
 
     // Ten steps of 0.1 h summed in double end at 1.0000000149 h, which as a single is 1 h: kept.
     RunoffFields hour = table({{"1", "1.00"}});
-    EXPECT_EQ(storm("None", hour, 0.1f).nRain, 10);
+    EXPECT_EQ(storm("None", hour, 0.1f).storm.steps, 10);
 
     // A storm shorter than one step has no step.
     RunoffFields brief = table({{"0.5", "1.00"}});
-    const RunoffState none = storm("Peak at 2/3", brief, 1);
-    EXPECT_EQ(none.nRain, 0);
-    EXPECT_EQ(none.rainTotal, 0.0f);
+    const Rain none = storm("Peak at 2/3", brief, 1);
+    EXPECT_EQ(none.storm.steps, 0);
+    EXPECT_EQ(totalRainIn(none.storm), 0.0f);
 }
 
 TEST(RainfallFailures, ZeroStepZeroDurationAndTooManySteps) {
     RunoffFields fields = table({{"6", "3.00"}});
+    // A uniform storm knows its step count before it makes its series: a count too large for them
+    // is kept when making them fails.
+    RainRun run{-0.05f, std::nullopt};
+    testing_support::RecordingDialogs dialogs;
+    const auto average = basin::RainArrangement{basin::RainSource::average, basin::PeakPlacement::none};
+    EXPECT_EQ(failureNumber([&] {
+                  (void)buildRainfall(average, readDepthDurationTable(fields), {}, run, fields, dialogs, "/");
+              }),
+              9);
+    EXPECT_EQ(run.rainSteps, std::optional<std::int16_t>(-120));
+
     EXPECT_EQ(failureNumber([&] { storm("Average", fields, 0); }), 11);
     EXPECT_EQ(failureNumber([&] { storm("Peak Centered", fields, 0); }), 11);
     EXPECT_EQ(failureNumber([&] { storm("None", fields, 0.0001f); }), 6);  // 60,010 steps
@@ -226,14 +262,16 @@ protected:
 TEST_F(StormFile, ReadsStepsAndShowsTheFilesTimeStep) {
     RunoffFields fields = table({{"1", "1.00"}, {"2", "1.50"}});
     fields.setCaption("Label14", "Hydrograph Time Step (minutes)");
-    RunoffState state;
-    state.udur = 0.25f;
-    state.arrangeClass = 2;
-    state.constantLoss = 0.2f;  // inches per hour
+    RainRun run{0.25f, std::nullopt};
+    basin::LossInputs losses;
+    losses.constantLossInPerHour = 0.2f;
     testing_support::RecordingDialogs dialogs;
     dialogs.fileAnswer =
         write("may.STM", "Storm of May 12\r\n3,0.5,extra\r\n0.5,0.25\r\n1.0,0.75,x\r\n1.5,0.5\r\n");
-    ASSERT_TRUE(buildRainfall(state, fields, dialogs, folder.string()));
+    const auto built =
+        buildRainfall(basin::RainArrangement{basin::RainSource::stormFile, basin::PeakPlacement::none},
+                      readDepthDurationTable(fields), losses, run, fields, dialogs, folder.string());
+    ASSERT_TRUE(built.has_value());
 
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].fileName, "");
@@ -241,13 +279,14 @@ TEST_F(StormFile, ReadsStepsAndShowsTheFilesTimeStep) {
     EXPECT_EQ(dialogs.fileRequests[0].filter, "Storm files (*.STM)|*.STM|All files (*.*)|*.*|");
     EXPECT_FALSE(dialogs.fileRequests[0].save);
 
-    expectRain(state, {0.25f, 0.75f, 0.5f});
-    EXPECT_EQ(state.udur, 0.5f);
-    EXPECT_EQ(state.constantLossStep, 0.1f);  // 0.2 in/h over the file's half hour
-    EXPECT_EQ(state.nSize, 13);
-    EXPECT_EQ(state.stormDur, 1.5f);
-    EXPECT_EQ(state.stormDepth, 1.5f);
-    EXPECT_EQ(state.rainTotal, 1.5f);
+    expectRain(built->storm, {0.25f, 0.75f, 0.5f});
+    EXPECT_EQ(run.rainSteps, std::optional<std::int16_t>(3));
+    EXPECT_EQ(run.stepHours, 0.5f);
+    EXPECT_EQ(built->constantLossStepIn, 0.1f);  // 0.2 in/h over the file's half hour
+    EXPECT_EQ(built->storm.upper, 13);
+    EXPECT_EQ(built->storm.durationHours, 1.5f);
+    EXPECT_EQ(built->storm.depthIn, 1.5f);
+    EXPECT_EQ(totalRainIn(built->storm), 1.5f);
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(fields.text(RunoffFields::indexed("txtDuration", i)), "");
         EXPECT_EQ(fields.text(RunoffFields::indexed("txtRain", i)), "");
@@ -259,19 +298,18 @@ TEST_F(StormFile, ReadsStepsAndShowsTheFilesTimeStep) {
 
 TEST_F(StormFile, TabSeparatedWithLfLinesAndAHalfStepCountRoundedToEven) {
     RunoffFields fields;
-    RunoffState state;
-    parseStormFile("title\n2.5\t0.1\n0\t0.2\n0.1\t0.3\n0.2\t9\n", "/data/t.STM", state, fields);
-    expectRain(state, {0.2f, 0.3f});  // N = 2; the third line is not read
+    const std::string text = "title\n2.5\t0.1\n0\t0.2\n0.1\t0.3\n0.2\t9\n";
+    const StormFileHeader header = parseStormFileHeader(text);
+    EXPECT_EQ(header.stepHours, 0.1f);
+    expectRain(parseStormFileRows(text, header), {0.2f, 0.3f});  // N = 2; the third line is not read
+    showStormFile(fields, header.stepHours, "/data/t.STM");
     EXPECT_EQ(fields.text("txtGraphtimestep"), "0.1");
+    EXPECT_EQ(fields.text("txtTile2"), "Storm file /data/t.STM");
 }
 
 TEST_F(StormFile, MalformedFilesFailAndACancelledDialogChangesNothing) {
     auto parse = [](const std::string& text) {
-        return [text] {
-            RunoffFields fields;
-            RunoffState state;
-            parseStormFile(text, "x.STM", state, fields);
-        };
+        return [text] { (void)parseStormFileRows(text, parseStormFileHeader(text)); };
     };
     // The comma of line 2 separates the whole file; the tab-separated steps have no second field.
     EXPECT_EQ(failureNumber(parse("t\n2,1\n0\t0.5\n1\t0.5\n")), 9);
@@ -281,15 +319,27 @@ TEST_F(StormFile, MalformedFilesFailAndACancelledDialogChangesNothing) {
     EXPECT_EQ(failureNumber(parse("t\n-1,1\n")), 9);
 
     RunoffFields fields = table({{"1", "1.00"}});
-    RunoffState state;
-    state.udur = 0.25f;
+    RainRun run{0.25f, std::nullopt};
     testing_support::RecordingDialogs dialogs;
-    EXPECT_FALSE(readStormFile(state, fields, dialogs, folder.string()));
-    EXPECT_EQ(state.udur, 0.25f);
+    const auto fromFile = basin::RainArrangement{basin::RainSource::stormFile, basin::PeakPlacement::none};
+    EXPECT_FALSE(
+        buildRainfall(fromFile, readDepthDurationTable(fields), {}, run, fields, dialogs, folder.string()));
+    EXPECT_EQ(run.stepHours, 0.25f);
+    EXPECT_FALSE(run.rainSteps.has_value());
     EXPECT_EQ(fields.text("txtRain(0)"), "1.00");
 
     dialogs.fileAnswer = (folder / "missing.STM").string();
-    EXPECT_EQ(failureNumber([&] { readStormFile(state, fields, dialogs, folder.string()); }), 53);
+    EXPECT_EQ(failureNumber([&] { (void)chooseStormFile(dialogs, folder.string()); }), 53);
+
+    // A row that fails after the header leaves the run on the file's step.
+    dialogs.fileAnswer = write("short.STM", "t\n3,0.5\n0,0.5\n");
+    EXPECT_EQ(failureNumber([&] {
+                  (void)buildRainfall(fromFile, readDepthDurationTable(fields), {}, run, fields, dialogs,
+                                      folder.string());
+              }),
+              62);
+    EXPECT_EQ(run.stepHours, 0.5f);
+    EXPECT_FALSE(run.rainSteps.has_value());
 }
 
 }  // namespace

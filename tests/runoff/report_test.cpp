@@ -48,40 +48,42 @@ protected:
         basin::loadRunoffDefaults(fields);
         fields.setText("txtTitle", "T1");
         fields.setText("txtTile2", "T2");
-        basin::resetChart(chart, state, fields);  // one row: duration "1", depth 1 and 0
+        basin::resetChart(chart, fields);  // one row: duration "1", depth 1 and 0
     }
 
     // The triangle unit graph run of one inch in one hour on one square mile, lag 2 hours.
     void workedExample() {
-        state.basinArea = 1;
-        state.cValue = 1;
-        state.lagHours = 2;
-        state.udur = 1;
-        state.stormDur = 1;
-        state.stormDepth = 1;
+        run.areaSqMi = 1;
+        run.c = 1;
+        run.lagHours = 2;
+        run.stepHours = 1;
+        run.storm.durationHours = 1;
+        run.storm.depthIn = 1;
         fields.setText("ComboDimgraph", "Triangle Unit Graph");
-        state.nRain = 1;
-        state.nSize = 11;
-        state.rainStep.redim(state.nSize);
-        state.excessStep.redim(state.nSize);
-        state.rainStep[1] = 1;
-        state.excessStep[1] = 1;
-        state.qi.redim(basin::RunoffState::kHydrographUpper);
-        fill(state.qi, {0, 121, 242, 161.33f, 80.67f, 0, 0, 0});
-        state.it = 7;
-        state.maxq = 242;
-        state.tmax = 2;
-        state.volAcft = 50;
+        run.storm.steps = 1;
+        run.storm.upper = 11;
+        run.storm.rainIn.redim(run.storm.upper);
+        run.storm.excessIn.redim(run.storm.upper);
+        run.storm.rainIn[1] = 1;
+        run.storm.excessIn[1] = 1;
+        h.inflow.flowCfs.redim(basin::kHydrographUpper);
+        fill(h.inflow.flowCfs, {0, 121, 242, 161.33f, 80.67f, 0, 0, 0});
+        h.inflow.last = 7;
+        h.inflow.peakCfs = 242;
+        h.inflow.peakIndex = 2;
+        h.volumeAcreFt = 50;
     }
 
-    std::string report(const ReportInputs& inputs = {}) {
+    std::string report() {
         std::ostringstream out;
-        writeReport(out, state, fields, chart, inputs);
+        outcome = writeReport(out, h, run, fields, chart);
         return out.str();
     }
 
     basin::RunoffFields fields;
-    basin::RunoffState state;
+    basin::WorkingHydrograph h;
+    ReportRun run;
+    ReportOutcome outcome;
     basin::ChartGrid chart;
 };
 
@@ -89,8 +91,8 @@ TEST_F(ReportTest, WorkedExampleFileCaptionAndChart) {
     workedExample();
     EXPECT_EQ(report(), testing_support::kWorkedExampleReport);
     EXPECT_EQ(fields.caption("Form3"), "Runoff Qmax=242 cfs, Vol=50 acft, RainLoss=0.00 in from 1.00 total");
-    EXPECT_EQ(state.routeMode, 0);
-    EXPECT_TRUE(state.hydrographPlotted);
+    EXPECT_FLOAT_EQ(outcome.peakCfs, 242.0f);
+    EXPECT_FLOAT_EQ(outcome.rainLossIn, 0.0f);
 
     // The first hydrograph after a reset replaces the rainfall rows: 8 time rows, labels every 7 \ 6.
     EXPECT_EQ(chart.columnCount(), 3);
@@ -105,28 +107,28 @@ TEST_F(ReportTest, WorkedExampleFileCaptionAndChart) {
 TEST_F(ReportTest, QuarterHourStepWithCurveNumberAndPeakBelowHundred) {
     // 15-minute steps: times with five decimals. CN 80, 0.1 in/hr, 25 % impervious; values below 1
     // are listed without their leading zero. Rain 0.3 and 0.2 in, excess 0.1 and 0.05 in: loss 0.35 in.
-    state.basinArea = 0.5f;
-    state.cValue = 0.35f;
-    state.lagHours = 0.75f;
-    state.udur = 0.25f;
-    state.curveNumberLoss = true;
-    state.curveNumber = 80;
-    state.constantLoss = 0.1f;
-    state.imperviousFraction = 0.25f;
+    run.areaSqMi = 0.5f;
+    run.c = 0.35f;
+    run.lagHours = 0.75f;
+    run.stepHours = 0.25f;
+    run.losses.curveNumberLoss = true;
+    run.losses.curveNumber = 80;
+    run.losses.constantLossInPerHour = 0.1f;
+    run.losses.imperviousFraction = 0.25f;
     fields.setText("ComboDimgraph", "SCS.DGF");
-    state.stormDur = 0.5f;
-    state.stormDepth = 0.5f;
-    state.nRain = 2;
-    state.rainStep.redim(12);
-    state.excessStep.redim(12);
-    fill(state.rainStep, {0, 0.3f, 0.2f});
-    fill(state.excessStep, {0, 0.1f, 0.05f});
-    state.qi.redim(basin::RunoffState::kHydrographUpper);
-    fill(state.qi, {0, 20.5f, 56.78f, 30.1f, 10.2f, 0.04f});
-    state.it = 5;
-    state.maxq = 56.78f;
-    state.tmax = 2;
-    state.volAcft = 1.2f;
+    run.storm.durationHours = 0.5f;
+    run.storm.depthIn = 0.5f;
+    run.storm.steps = 2;
+    run.storm.rainIn.redim(12);
+    run.storm.excessIn.redim(12);
+    fill(run.storm.rainIn, {0, 0.3f, 0.2f});
+    fill(run.storm.excessIn, {0, 0.1f, 0.05f});
+    h.inflow.flowCfs.redim(basin::kHydrographUpper);
+    fill(h.inflow.flowCfs, {0, 20.5f, 56.78f, 30.1f, 10.2f, 0.04f});
+    h.inflow.last = 5;
+    h.inflow.peakCfs = 56.78f;
+    h.inflow.peakIndex = 2;
+    h.volumeAcreFt = 1.2f;
 
     // The peak is below 100 cfs: one decimal after rounding to 57 cfs.
     EXPECT_EQ(report(), crlfLines({
@@ -153,7 +155,8 @@ TEST_F(ReportTest, QuarterHourStepWithCurveNumberAndPeakBelowHundred) {
                             "  1.25000     0.04",
                         }));
     EXPECT_EQ(fields.caption("Form3"), "Runoff Qmax=57 cfs, Vol=1.2 acft, RainLoss=0.35 in from 0.50 total");
-    EXPECT_FLOAT_EQ(state.maxq, 57.0f);
+    EXPECT_FLOAT_EQ(outcome.peakCfs, 57.0f);
+    EXPECT_FLOAT_EQ(h.inflow.peakCfs, 56.78f);  // the report rounds its own copy
     using Cells = std::vector<std::string>;
     EXPECT_EQ(chartLabels(chart), (Cells{"0", "0.25", "0.5", "0.75", "1", "1.25"}));
     EXPECT_EQ(chartColumn(chart, 1), (Cells{"0", "0.1", "0.05", "0", "0", "0"}));
@@ -163,8 +166,8 @@ TEST_F(ReportTest, QuarterHourStepWithCurveNumberAndPeakBelowHundred) {
 TEST_F(ReportTest, RowLabelsAreTheRoundedTimeReadBack) {
     // A step of 1.5 hours labels whole hours, rounded half away from zero: 1.5 -> 2, 4.5 -> 5.
     workedExample();
-    state.udur = 1.5f;
-    state.it = 4;
+    run.stepHours = 1.5f;
+    h.inflow.last = 4;
     report();
     EXPECT_EQ(chartLabels(chart), (std::vector<std::string>{"0", "2", "3", "5", "6"}));
 }
@@ -172,14 +175,13 @@ TEST_F(ReportTest, RowLabelsAreTheRoundedTimeReadBack) {
 TEST_F(ReportTest, MuskingumRoutingLayout) {
     workedExample();
     report();  // the computed hydrograph is on the chart: three columns, 8 rows
-    state.routeMode = 2;
-    state.nRain = -2;
+    run.route = basin::RouteMethod::muskingum;
     fields.setText("txtMuskK", "2");
     fields.setText("txtMuskX", "0.2");
-    state.qout.redim(9);
-    fill(state.qout, {0, 30.25f, 110.4f, 181.66f, 150, 80.5f, 20.04f, 0.051f});
-    state.maxout = 181.66f;
-    state.tmaxout = 3;
+    h.routed.outflowCfs.redim(9);
+    fill(h.routed.outflowCfs, {0, 30.25f, 110.4f, 181.66f, 150, 80.5f, 20.04f, 0.051f});
+    h.routed.peakCfs = 181.66f;
+    h.routed.peakIndex = 3;
     EXPECT_EQ(report(), crlfLines({
                             "T1",
                             "T2",
@@ -199,8 +201,8 @@ TEST_F(ReportTest, MuskingumRoutingLayout) {
                             "      7.0    0.051        0",
                         }));
     EXPECT_EQ(fields.caption("Form3"), "QmaxIn=242 cfs, Vol=50 acft, QmaxOut=182 cfs");
-    EXPECT_FLOAT_EQ(state.maxout, 182.0f);
-    EXPECT_EQ(state.routeMode, 0);
+    EXPECT_FLOAT_EQ(outcome.routedPeakCfs, 182.0f);
+    EXPECT_FLOAT_EQ(h.routed.peakCfs, 181.66f);
 
     // No excess on a routing run; the routed flows go into the new last column.
     using Cells = std::vector<std::string>;
@@ -213,25 +215,24 @@ TEST_F(ReportTest, MuskingumRoutingLayout) {
 
 TEST_F(ReportTest, StorageTravelTimeAndFileLayouts) {
     // Storage routing adds elevation (feet, two decimals) and storage (acre-feet, rounded) columns.
-    state.routeMode = 1;
-    state.storageFileName = "pond.RAT";
-    state.nRain = -2;
-    state.udur = 1;
-    state.it = 2;
-    state.qi.redim(3);
-    fill(state.qi, {0, 50, 10});
-    state.qout.redim(3);
-    fill(state.qout, {0, 20.4f, 15.55f});
-    state.elvout.redim(3);
-    fill(state.elvout, {100, 101.255f, 101.1f});
-    state.storout.redim(3);
-    fill(state.storout, {0, 0.1234f, 0.09f});
-    state.maxq = 50;
-    state.tmax = 1;
-    state.maxout = 20.4f;
-    state.tmaxout = 1;
-    state.maxelv = 101.255f;
-    state.volAcft = 2.3f;
+    run.route = basin::RouteMethod::storage;
+    run.storageFileName = "pond.RAT";
+    run.stepHours = 1;
+    h.inflow.last = 2;
+    h.inflow.flowCfs.redim(3);
+    fill(h.inflow.flowCfs, {0, 50, 10});
+    h.routed.outflowCfs.redim(3);
+    fill(h.routed.outflowCfs, {0, 20.4f, 15.55f});
+    h.routed.elevationFt.redim(3);
+    fill(h.routed.elevationFt, {100, 101.255f, 101.1f});
+    h.routed.storageAcreFt.redim(3);
+    fill(h.routed.storageAcreFt, {0, 0.1234f, 0.09f});
+    h.inflow.peakCfs = 50;
+    h.inflow.peakIndex = 1;
+    h.routed.peakCfs = 20.4f;
+    h.routed.peakIndex = 1;
+    h.routed.peakElevationFt = 101.255f;
+    h.volumeAcreFt = 2.3f;
     chart.setColumnCount(3);
     EXPECT_EQ(report(), crlfLines({
                             "T1",
@@ -249,27 +250,28 @@ TEST_F(ReportTest, StorageTravelTimeAndFileLayouts) {
     EXPECT_EQ(fields.caption("Form3"), "QmaxIn=50 cfs, Vol=2.3 acft, QmaxOut=20 cfs");
 
     // The other routings name their method on one line, then one empty line.
-    state.routeMode = 4;
+    run.route = basin::RouteMethod::travelTime;
     fields.setText("txtTatum", "0.5");
     fields.setCaption("capTatum", "hours");
     const std::string travelTime = "T1\r\nT2\r\nTatum time of travel: 0.5 hours\r\n\r\n  PEAK";
     EXPECT_EQ(report().substr(0, travelTime.size()), travelTime);
-    state.routeMode = 3;
+    run.route = basin::RouteMethod::combine;
+    run.combinedFileName = "/data/outlet.GRF";
     const std::string combined = "T1\r\nT2\r\nCombined hydrograph filename: /data/outlet.GRF\r\n\r\n  PEAK";
-    EXPECT_EQ(report(ReportInputs{"/data/outlet.GRF"}).substr(0, combined.size()), combined);
+    EXPECT_EQ(report().substr(0, combined.size()), combined);
 }
 
 TEST_F(ReportTest, SecondComputeRunAddsAColumnAndGrowsTheRows) {
     workedExample();
     report();
     // Half an inch then a quarter inch of excess through the same triangle: 9 ordinates.
-    state.nRain = 2;
-    fill(state.rainStep, {0, 1, 1});
-    fill(state.excessStep, {0, 0.5f, 0.25f});
-    state.stormDepth = 2;
-    fill(state.qi, {0, 60.5f, 151.25f, 141.17f, 80.66f, 20.17f, 0, 0, 0});
-    state.it = 8;
-    state.maxq = 151.25f;
+    run.storm.steps = 2;
+    fill(run.storm.rainIn, {0, 1, 1});
+    fill(run.storm.excessIn, {0, 0.5f, 0.25f});
+    run.storm.depthIn = 2;
+    fill(h.inflow.flowCfs, {0, 60.5f, 151.25f, 141.17f, 80.66f, 20.17f, 0, 0, 0});
+    h.inflow.last = 8;
+    h.inflow.peakCfs = 151.25f;
     report();
     EXPECT_EQ(fields.caption("Form3"), "Runoff Qmax=151 cfs, Vol=50 acft, RainLoss=1.25 in from 2.00 total");
 
@@ -287,15 +289,15 @@ TEST_F(ReportTest, SecondComputeRunAddsAColumnAndGrowsTheRows) {
 TEST_F(ReportTest, RationalRunShowsTheRunoffCoefficientTimesTheExcess) {
     // C 0.5 on a mixed excess of 0.8 in: 0.4 in runs off, so 0.6 of the 1 inch is lost.
     workedExample();
-    state.cValue = 0.5f;
-    state.lagHours = 1;
-    state.rationalRun = true;
-    state.excessStep[1] = 0.8f;
-    fill(state.qi, {0, 256, 256, 0});
-    state.it = 3;
-    state.maxq = 256;
-    state.tmax = 1;
-    state.volAcft = 21;
+    run.c = 0.5f;
+    run.lagHours = 1;
+    run.rational = true;
+    run.storm.excessIn[1] = 0.8f;
+    fill(h.inflow.flowCfs, {0, 256, 256, 0});
+    h.inflow.last = 3;
+    h.inflow.peakCfs = 256;
+    h.inflow.peakIndex = 1;
+    h.volumeAcreFt = 21;
     const std::string text = report();
     EXPECT_NE(text.find("      0.0        0  0.00000  0.00000\r\n"
                         "      1.0      256  1.00000  0.40000\r\n"
@@ -303,7 +305,8 @@ TEST_F(ReportTest, RationalRunShowsTheRunoffCoefficientTimesTheExcess) {
                         "      3.0        0\r\n"),
               std::string::npos);
     EXPECT_EQ(fields.caption("Form3"), "Runoff Qmax=256 cfs, Vol=21 acft, RainLoss=0.60 in from 1.00 total");
-    EXPECT_FLOAT_EQ(state.excessStep[1], 0.4f);
+    EXPECT_FLOAT_EQ(outcome.rainLossIn, 0.6f);
+    EXPECT_FLOAT_EQ(run.storm.excessIn[1], 0.8f);  // the storm keeps its own excess
     EXPECT_EQ(chart.rows()[1].cells[0], "0.4");
 }
 
@@ -333,7 +336,7 @@ TEST_F(ReportTest, FileIsSingleByteTextAndAnUncreatableFileFailsFirst) {
     {
         std::ofstream(path, std::ios::binary) << std::string(5000, 'x');  // an earlier, longer report
     }
-    writeReport(path.string(), state, fields, chart, {});
+    (void)writeReport(path.string(), h, run, fields, chart);
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::string head = "D\351bit ? A\r\nT2\r\n";
@@ -341,17 +344,16 @@ TEST_F(ReportTest, FileIsSingleByteTextAndAnUncreatableFileFailsFirst) {
     EXPECT_EQ(bytes.substr(bytes.size() - 20), "      7.0        0\r\n");
     fs::remove(path);
 
-    state.routeMode = 2;
+    run.route = basin::RouteMethod::muskingum;
     const std::string caption = fields.caption("Form3");
     try {
-        writeReport((fs::path(::testing::TempDir()) / "no_such_folder" / "Temp.GRF").string(), state, fields,
-                    chart, {});
+        (void)writeReport((fs::path(::testing::TempDir()) / "no_such_folder" / "Temp.GRF").string(), h, run,
+                          fields, chart);
         ADD_FAILURE() << "an uncreatable file must fail";
     } catch (const common::RuntimeFailure& failure) {
         EXPECT_EQ(failure.number(), 75);
         EXPECT_EQ(failure.description(), "Path/File access error");
     }
-    EXPECT_EQ(state.routeMode, 2);
     EXPECT_EQ(fields.caption("Form3"), caption);
     EXPECT_EQ(chart.columnCount(), 3);
 }

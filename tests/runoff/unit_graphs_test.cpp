@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,19 +29,26 @@ std::string writeGraphFile(const std::string& name, const std::string& text) {
     return ::testing::TempDir();
 }
 
+// A storm, the basin and the hydrograph a method builds.
+struct Case {
+    basin::Storm storm;
+    GraphBasin basin;
+    basin::Hydrograph hydrograph;
+};
+
 // Rain and excess (inches) in steps 1..n; 1 square mile, 1-hour steps, C 1 unless changed.
-basin::RunoffState storm(const std::vector<float>& rain, const std::vector<float>& excess) {
-    basin::RunoffState state;
-    state.basinArea = 1;
-    state.udur = 1;
-    state.cValue = 1;
-    state.nRain = static_cast<std::int16_t>(rain.size());
-    state.nSize = static_cast<std::int16_t>(rain.size() + 10);
-    state.rainStep.redim(state.nSize);
-    state.excessStep.redim(state.nSize);
+Case storm(const std::vector<float>& rain, const std::vector<float>& excess) {
+    Case state;
+    state.basin.areaSqMi = 1;
+    state.basin.stepHours = 1;
+    state.basin.c = 1;
+    state.storm.steps = static_cast<std::int16_t>(rain.size());
+    state.storm.upper = static_cast<std::int16_t>(rain.size() + 10);
+    state.storm.rainIn.redim(state.storm.upper);
+    state.storm.excessIn.redim(state.storm.upper);
     for (std::size_t i = 0; i < rain.size(); ++i) {
-        state.rainStep[static_cast<int>(i) + 1] = rain[i];
-        state.excessStep[static_cast<int>(i) + 1] = excess[i];
+        state.storm.rainIn[static_cast<int>(i) + 1] = rain[i];
+        state.storm.excessIn[static_cast<int>(i) + 1] = excess[i];
     }
     return state;
 }
@@ -78,67 +86,71 @@ TEST(DimensionlessGraph, ConvolutionAndTheEndThresholds) {
     testing_support::RecordingDialogs dialogs;
 
     // Two steps of 1 and 0.5 in: the excess of step i meets u(n - i) at ordinate n.
-    basin::RunoffState state = storm({1, 0.5f}, {1, 0.5f});
-    state.lagHours = 1.5f;
-    GraphResult result = unitGraphFile(state, "brelvo_hand.dgf", folder, dialogs);
-    ASSERT_TRUE(result.produced);
+    Case state = storm({1, 0.5f}, {1, 0.5f});
+    state.basin.lagHours = 1.5f;
+    std::optional<GraphResult> result =
+        unitGraphFile(state.storm, state.basin, "brelvo_hand.dgf", folder, state.hydrograph, dialogs);
+    ASSERT_TRUE(result.has_value());
     const float twoSteps[] = {0, 161.34f, 403.35f, 321.0666f, 81.4767f, 0.8067f};
-    for (int n = 0; n <= 5; ++n) EXPECT_NEAR(state.qi[n], twoSteps[n], 1e-3) << n;
-    EXPECT_EQ(state.it, 5);  // 0.8067 cfs after a peak above 10 cfs is below 1.0 cfs
-    EXPECT_NEAR(state.maxq, 403.35, 1e-3);
-    EXPECT_EQ(state.tmax, 2);
-    EXPECT_NEAR(result.ordinateSum, 968.04, 1e-2);  // 1.5 inch: 1.5 * 645.36 cfs-hours
+    for (int n = 0; n <= 5; ++n) EXPECT_NEAR(state.hydrograph.flowCfs[n], twoSteps[n], 1e-3) << n;
+    EXPECT_EQ(state.hydrograph.last, 5);  // 0.8067 cfs after a peak above 10 cfs is below 1.0 cfs
+    EXPECT_NEAR(state.hydrograph.peakCfs, 403.35, 1e-3);
+    EXPECT_EQ(state.hydrograph.peakIndex, 2);
+    EXPECT_NEAR(result->ordinateSum, 968.04, 1e-2);  // 1.5 inch: 1.5 * 645.36 cfs-hours
 
     // Half impervious: 1 in of rain with no pervious excess runs off 0.5 in; the peak (161.34) is
     // above 10 cfs, so 0.8067 cfs at hour 4 ends the hydrograph.
     state = storm({1}, {0});
-    state.lagHours = 1.5f;
-    state.imperviousFraction = 0.5f;
-    result = unitGraphFile(state, "brelvo_hand.dgf", folder, dialogs);
-    EXPECT_EQ(state.it, 4);
-    EXPECT_NEAR(state.qi[4], 0.8067, 1e-4);
-    EXPECT_NEAR(result.ordinateSum, 322.68, 1e-2);
+    state.basin.lagHours = 1.5f;
+    state.basin.imperviousFraction = 0.5f;
+    result = unitGraphFile(state.storm, state.basin, "brelvo_hand.dgf", folder, state.hydrograph, dialogs);
+    EXPECT_EQ(state.hydrograph.last, 4);
+    EXPECT_NEAR(state.hydrograph.flowCfs[4], 0.8067, 1e-4);
+    EXPECT_NEAR(result->ordinateSum, 322.68, 1e-2);
 
     // 0.01 in: the peak is 3.2268 cfs, so the threshold is 0.0001 cfs and 0.016134 cfs goes on.
     state = storm({0.01f}, {0.01f});
-    state.lagHours = 1.5f;
-    result = unitGraphFile(state, "brelvo_hand.dgf", folder, dialogs);
-    EXPECT_EQ(state.it, 5);
-    EXPECT_NEAR(state.maxq, 3.2268, 1e-5);
-    EXPECT_NEAR(state.qi[4], 0.016134, 1e-6);
-    EXPECT_FLOAT_EQ(state.qi[6], 0.0f);
+    state.basin.lagHours = 1.5f;
+    result = unitGraphFile(state.storm, state.basin, "brelvo_hand.dgf", folder, state.hydrograph, dialogs);
+    EXPECT_EQ(state.hydrograph.last, 5);
+    EXPECT_NEAR(state.hydrograph.peakCfs, 3.2268, 1e-5);
+    EXPECT_NEAR(state.hydrograph.flowCfs[4], 0.016134, 1e-6);
+    EXPECT_FLOAT_EQ(state.hydrograph.flowCfs[6], 0.0f);
 
     // No excess: the message, and the previous hydrograph stays.
-    state.excessStep[1] = 0;
-    state.rainStep[1] = 0;
-    result = unitGraphFile(state, "brelvo_hand.dgf", folder, dialogs);
-    EXPECT_FALSE(result.produced);
+    state.storm.excessIn[1] = 0;
+    state.storm.rainIn[1] = 0;
+    result = unitGraphFile(state.storm, state.basin, "brelvo_hand.dgf", folder, state.hydrograph, dialogs);
+    EXPECT_FALSE(result.has_value());
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"No Excess Rainfall"});
-    EXPECT_EQ(state.it, 5);
-    EXPECT_NEAR(state.qi[2], 3.2268, 1e-5);
+    EXPECT_EQ(state.hydrograph.last, 5);
+    EXPECT_NEAR(state.hydrograph.flowCfs[2], 3.2268, 1e-5);
 }
 
 TEST(DimensionlessGraph, OrdinatesEndWhereTheUnitGraphArrayEnds) {
     // Ordinate n reads u(n - 1) for the first rain step; u's array ends at index 2,000.
     testing_support::RecordingDialogs dialogs;
-    basin::RunoffState state = storm({1}, {1});
-    convolveUnitGraph(state, std::vector<float>(2000, 1.0f), dialogs);
-    EXPECT_EQ(state.it, 2001);  // u(2000) is past the sampled values: 0
-    EXPECT_FLOAT_EQ(state.qi[2000], 1.0f);
+    Case state = storm({1}, {1});
+    convolveUnitGraph(state.storm, state.basin.imperviousFraction, std::vector<float>(2000, 1.0f),
+                      state.hydrograph, dialogs);
+    EXPECT_EQ(state.hydrograph.last, 2001);  // u(2000) is past the sampled values: 0
+    EXPECT_FLOAT_EQ(state.hydrograph.flowCfs[2000], 1.0f);
 
     state = storm({1}, {1});
-    EXPECT_THROW(convolveUnitGraph(state, std::vector<float>(2001, 1.0f), dialogs), common::RuntimeFailure);
+    EXPECT_THROW(convolveUnitGraph(state.storm, state.basin.imperviousFraction,
+                                   std::vector<float>(2001, 1.0f), state.hydrograph, dialogs),
+                 common::RuntimeFailure);
 }
 
 TEST(DimensionlessGraph, BadFilesFailWithoutCrashing) {
     testing_support::RecordingDialogs dialogs;
     auto failureOf = [&](const std::string& text, float udur = 1) {
         const std::string folder = writeGraphFile("brelvo_bad.dgf", text);
-        basin::RunoffState state = storm({1}, {1});
-        state.lagHours = 1.5f;
-        state.udur = udur;
+        Case state = storm({1}, {1});
+        state.basin.lagHours = 1.5f;
+        state.basin.stepHours = udur;
         try {
-            unitGraphFile(state, "brelvo_bad.dgf", folder, dialogs);
+            unitGraphFile(state.storm, state.basin, "brelvo_bad.dgf", folder, state.hydrograph, dialogs);
         } catch (const common::RuntimeFailure& failure) {
             return failure.number();
         }
@@ -154,9 +166,10 @@ TEST(DimensionlessGraph, BadFilesFailWithoutCrashing) {
     // 0.001-hour steps over a graph that ends at 2.5 * 1.5005 = 3.75 hours need 3,751 unit-graph ordinates.
     EXPECT_EQ(failureOf(kHandGraph, 0.001f), 9);
 
-    basin::RunoffState state = storm({1}, {1});
+    Case state = storm({1}, {1});
     try {
-        unitGraphFile(state, "no_such_graph.dgf", ::testing::TempDir(), dialogs);
+        unitGraphFile(state.storm, state.basin, "no_such_graph.dgf", ::testing::TempDir(), state.hydrograph,
+                      dialogs);
         ADD_FAILURE() << "a missing file must fail";
     } catch (const common::RuntimeFailure& failure) {
         EXPECT_EQ(failure.number(), 53);
@@ -168,44 +181,44 @@ TEST(TriangleGraph, SuperposedTrianglesAndTheirFailures) {
     testing_support::RecordingDialogs dialogs;
     // udur 1 h, lag 2 h: np = CInt(2.5) = 2, nr = CInt(3.34) = 3, base 5 steps. Half impervious
     // turns rain 1, 1 with pervious excess 1, 0 into 1 and 0.5 in; qp = 484 * 1 / 2 = 242 cfs and 121.
-    basin::RunoffState state = storm({1, 1}, {1, 0});
-    state.lagHours = 2;
-    state.imperviousFraction = 0.5f;
-    GraphResult result = triangleGraph(state, dialogs);
-    ASSERT_TRUE(result.produced);
+    Case state = storm({1, 1}, {1, 0});
+    state.basin.lagHours = 2;
+    state.basin.imperviousFraction = 0.5f;
+    std::optional<GraphResult> result = triangleGraph(state.storm, state.basin, state.hydrograph, dialogs);
+    ASSERT_TRUE(result.has_value());
     const float twoSteps[] = {0, 121, 302.5f, 282.3333f, 161.3333f, 40.3333f, 0, 0, 0};
-    for (int n = 0; n <= 8; ++n) EXPECT_NEAR(state.qi[n], twoSteps[n], 1e-3) << n;
-    EXPECT_EQ(state.it, 8);  // 5 + 2 + 1
-    EXPECT_FLOAT_EQ(state.maxq, 302.5f);
-    EXPECT_NEAR(result.ordinateSum, 907.5, 1e-3);
+    for (int n = 0; n <= 8; ++n) EXPECT_NEAR(state.hydrograph.flowCfs[n], twoSteps[n], 1e-3) << n;
+    EXPECT_EQ(state.hydrograph.last, 8);  // 5 + 2 + 1
+    EXPECT_FLOAT_EQ(state.hydrograph.peakCfs, 302.5f);
+    EXPECT_NEAR(result->ordinateSum, 907.5, 1e-3);
 
     // One step of 1 in on the same state: 121, 242, 161.33, 80.67, 0; the peak is this run's.
-    state.nRain = 1;
-    state.imperviousFraction = 0;
-    state.excessStep[1] = 1;
-    result = triangleGraph(state, dialogs);
+    state.storm.steps = 1;
+    state.basin.imperviousFraction = 0;
+    state.storm.excessIn[1] = 1;
+    result = triangleGraph(state.storm, state.basin, state.hydrograph, dialogs);
     const float oneStep[] = {0, 121, 242, 161.3333f, 80.6667f, 0, 0, 0};
-    for (int n = 0; n <= 7; ++n) EXPECT_NEAR(state.qi[n], oneStep[n], 1e-3) << n;
-    EXPECT_EQ(state.it, 7);
-    EXPECT_FLOAT_EQ(state.maxq, 242.0f);
-    EXPECT_EQ(state.tmax, 2);
-    EXPECT_NEAR(result.ordinateSum, 605, 1e-3);
+    for (int n = 0; n <= 7; ++n) EXPECT_NEAR(state.hydrograph.flowCfs[n], oneStep[n], 1e-3) << n;
+    EXPECT_EQ(state.hydrograph.last, 7);
+    EXPECT_FLOAT_EQ(state.hydrograph.peakCfs, 242.0f);
+    EXPECT_EQ(state.hydrograph.peakIndex, 2);
+    EXPECT_NEAR(result->ordinateSum, 605, 1e-3);
 
     // A zero lag (np = CInt(0.5) = 0) fails; the hydrograph stays.
-    state.lagHours = 0;
-    EXPECT_THROW(triangleGraph(state, dialogs), common::RuntimeFailure);
-    state.lagHours = 2;
-    state.udur = 0;
-    EXPECT_THROW(triangleGraph(state, dialogs), common::RuntimeFailure);
-    EXPECT_NEAR(state.qi[1], 121, 1e-3);
+    state.basin.lagHours = 0;
+    EXPECT_THROW(triangleGraph(state.storm, state.basin, state.hydrograph, dialogs), common::RuntimeFailure);
+    state.basin.lagHours = 2;
+    state.basin.stepHours = 0;
+    EXPECT_THROW(triangleGraph(state.storm, state.basin, state.hydrograph, dialogs), common::RuntimeFailure);
+    EXPECT_NEAR(state.hydrograph.flowCfs[1], 121, 1e-3);
 
     // No excess: the message, and nothing else changes.
-    state.udur = 1;
-    state.rainStep[1] = 0;
-    state.excessStep[1] = 0;
-    EXPECT_FALSE(triangleGraph(state, dialogs).produced);
+    state.basin.stepHours = 1;
+    state.storm.rainIn[1] = 0;
+    state.storm.excessIn[1] = 0;
+    EXPECT_FALSE(triangleGraph(state.storm, state.basin, state.hydrograph, dialogs).has_value());
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"No Excess Rainfall"});
-    EXPECT_FLOAT_EQ(state.maxq, 242.0f);
+    EXPECT_FLOAT_EQ(state.hydrograph.peakCfs, 242.0f);
 }
 
 TEST(RationalGraph, WindowFlowsAndTheVolumeBalance) {
@@ -213,79 +226,76 @@ TEST(RationalGraph, WindowFlowsAndTheVolumeBalance) {
     // One step of 1 in, C 1, lag = udur = 1 h, 640 acres: Q = 640 cfs for one step; after the rain the
     // volume left (53.33 acre-ft less twice 52.89) is negative, so the window empties and is raised
     // back to the step's excess: one more 640, then the closing zero.
-    basin::RunoffState state = storm({1}, {1});
-    state.lagHours = 1;
-    GraphResult result = rationalGraph(state, dialogs);
-    ASSERT_TRUE(result.produced);
-    EXPECT_TRUE(state.rationalRun);
+    Case state = storm({1}, {1});
+    state.basin.lagHours = 1;
+    std::optional<GraphResult> result = rationalGraph(state.storm, state.basin, state.hydrograph, dialogs);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_TRUE(result->rational);
     const float example[] = {0, 640, 640, 0};
-    for (int n = 0; n <= 3; ++n) EXPECT_FLOAT_EQ(state.qi[n], example[n]) << n;
-    EXPECT_EQ(state.it, 3);
-    EXPECT_FLOAT_EQ(state.maxq, 640.0f);
-    EXPECT_EQ(state.tmax, 1);
-    EXPECT_FLOAT_EQ(result.ordinateSum, 1280.0f);
+    for (int n = 0; n <= 3; ++n) EXPECT_FLOAT_EQ(state.hydrograph.flowCfs[n], example[n]) << n;
+    EXPECT_EQ(state.hydrograph.last, 3);
+    EXPECT_FLOAT_EQ(state.hydrograph.peakCfs, 640.0f);
+    EXPECT_EQ(state.hydrograph.peakIndex, 1);
+    EXPECT_FLOAT_EQ(result->ordinateSum, 1280.0f);
     EXPECT_TRUE(dialogs.messages.empty());
 
     // Two steps of 1 in, lag 1 h: the window holds one step, so the flow stays at 640 cfs.
     state = storm({1, 1}, {1, 1});
-    state.lagHours = 1;
-    result = rationalGraph(state, dialogs);
+    state.basin.lagHours = 1;
+    result = rationalGraph(state.storm, state.basin, state.hydrograph, dialogs);
     const float sliding[] = {0, 640, 640, 640, 0};
-    for (int n = 0; n <= 4; ++n) EXPECT_FLOAT_EQ(state.qi[n], sliding[n]) << n;
-    EXPECT_EQ(state.it, 4);
+    for (int n = 0; n <= 4; ++n) EXPECT_FLOAT_EQ(state.hydrograph.flowCfs[n], sliding[n]) << n;
+    EXPECT_EQ(state.hydrograph.last, 4);
 
     // 0.5 then 1 in, lag 4 h: 80 and 240 cfs; 80 - 2 * 26.45 acre-ft remain, so the flow holds one
     // step (taking 79.34 off); then the window empties backwards, 1.5 -> 1.0 -> 0.5 in, and holds at
     // the first step's 0.5 in (80 cfs) until the flows carry the 80 acre-ft.
     state = storm({0.5f, 1}, {0.5f, 1});
-    state.lagHours = 4;
-    result = rationalGraph(state, dialogs);
+    state.basin.lagHours = 4;
+    result = rationalGraph(state.storm, state.basin, state.hydrograph, dialogs);
     const float recession[] = {0, 80, 240, 240, 160, 80, 80, 80, 0};
-    for (int n = 0; n <= 8; ++n) EXPECT_FLOAT_EQ(state.qi[n], recession[n]) << n;
-    EXPECT_EQ(state.it, 8);
-    EXPECT_FLOAT_EQ(state.maxq, 240.0f);
-    EXPECT_EQ(state.tmax, 2);
-    EXPECT_FLOAT_EQ(result.ordinateSum, 960.0f);
+    for (int n = 0; n <= 8; ++n) EXPECT_FLOAT_EQ(state.hydrograph.flowCfs[n], recession[n]) << n;
+    EXPECT_EQ(state.hydrograph.last, 8);
+    EXPECT_FLOAT_EQ(state.hydrograph.peakCfs, 240.0f);
+    EXPECT_EQ(state.hydrograph.peakIndex, 2);
+    EXPECT_FLOAT_EQ(result->ordinateSum, 960.0f);
 
     // C = 1.2: warned, and computed with 1.2.
     state = storm({1}, {1});
-    state.lagHours = 1;
-    state.cValue = 1.2f;
-    result = rationalGraph(state, dialogs);
+    state.basin.lagHours = 1;
+    state.basin.c = 1.2f;
+    result = rationalGraph(state.storm, state.basin, state.hydrograph, dialogs);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Warning, C estimate should be between .01-1"});
-    EXPECT_FLOAT_EQ(state.qi[1], 768.0f);
-    EXPECT_FLOAT_EQ(state.qi[2], 768.0f);
-    EXPECT_EQ(state.it, 3);
+    EXPECT_FLOAT_EQ(state.hydrograph.flowCfs[1], 768.0f);
+    EXPECT_FLOAT_EQ(state.hydrograph.flowCfs[2], 768.0f);
+    EXPECT_EQ(state.hydrograph.last, 3);
 }
 
 TEST(RationalGraph, NoExcessKeepsThePreviousHydrographAndFailuresEndTheRun) {
     testing_support::RecordingDialogs dialogs;
-    basin::RunoffState state = storm({1}, {1});
-    state.lagHours = 1;
-    rationalGraph(state, dialogs);
+    Case state = storm({1}, {1});
+    state.basin.lagHours = 1;
+    rationalGraph(state.storm, state.basin, state.hydrograph, dialogs);
 
-    // The compute run clears the flag before the methods; a storm without excess leaves it so and
-    // keeps the hydrograph and its peak.
-    state.rationalRun = false;
-    state.rainStep[1] = 0;
-    state.excessStep[1] = 0;
-    EXPECT_FALSE(rationalGraph(state, dialogs).produced);
+    // A storm without excess gives nothing and keeps the hydrograph and its peak.
+    state.storm.rainIn[1] = 0;
+    state.storm.excessIn[1] = 0;
+    EXPECT_FALSE(rationalGraph(state.storm, state.basin, state.hydrograph, dialogs).has_value());
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"No Excess Rainfall"});
-    EXPECT_FALSE(state.rationalRun);
-    EXPECT_FLOAT_EQ(state.qi[2], 640.0f);
-    EXPECT_FLOAT_EQ(state.maxq, 640.0f);
-    EXPECT_EQ(state.it, 3);
+    EXPECT_FLOAT_EQ(state.hydrograph.flowCfs[2], 640.0f);
+    EXPECT_FLOAT_EQ(state.hydrograph.peakCfs, 640.0f);
+    EXPECT_EQ(state.hydrograph.last, 3);
 
     state = storm({1}, {1});
-    state.lagHours = 0;
-    EXPECT_THROW(rationalGraph(state, dialogs), common::RuntimeFailure);
+    state.basin.lagHours = 0;
+    EXPECT_THROW(rationalGraph(state.storm, state.basin, state.hydrograph, dialogs), common::RuntimeFailure);
 
     // Lag 0.4 h with 1-hour steps gives an empty window (nc = 0) and a last step without excess: the
     // recession never carries the volume and ends at the last ordinate qi can hold.
     state = storm({1, 0}, {1, 0});
-    state.lagHours = 0.4f;
+    state.basin.lagHours = 0.4f;
     try {
-        rationalGraph(state, dialogs);
+        rationalGraph(state.storm, state.basin, state.hydrograph, dialogs);
         ADD_FAILURE() << "an unbalanced recession must fail";
     } catch (const common::RuntimeFailure& failure) {
         EXPECT_EQ(failure.number(), 9);
