@@ -366,7 +366,7 @@ std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, cons
     std::ifstream in;
     if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
     if (!in.is_open()) {
-        dialogs.message(std::string(common::msg::kFileNotFound));
+        dialogs.message(std::string(common::msg::kHydrographFileNotFound));
         return std::nullopt;
     }
     return readHydrographFile(in, current, combining, stepHours, fields, dialogs);

@@ -91,7 +91,8 @@ inline constexpr std::string_view kStepBelowOneMinute =
     "The hydrograph file's time step must be at least one minute.";
 inline constexpr std::string_view kNoHydrographRows =
     "The hydrograph file has no rows under its column header.";
-inline constexpr std::string_view kFileNotFound = "File not found.";
+// A hydrograph file named in the dialog that is not there (with a full stop, unlike failure 53).
+inline constexpr std::string_view kHydrographFileNotFound = "File not found.";
 inline constexpr std::string_view kComputeBeforeSaving = "Compute hydrograph before saving.";
 // Rows are counted from 1.
 inline std::string tooManyHydrographRows(std::size_t rows) {
