@@ -2,6 +2,7 @@
 #include "app/qt_dialogs.hpp"
 
 #include <QApplication>
+#include <QWindow>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -11,6 +12,12 @@
 namespace brelvo::app {
 
 QWidget* QtDialogs::dialogParent() const {
+    // The window that has the focus: the one the user was working in when the dialog was asked for.
+    if (const QWindow* focus = QGuiApplication::focusWindow()) {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->windowHandle() == focus && window->isVisible()) return window;
+        }
+    }
     if (QWidget* active = QApplication::activeWindow()) return active;
     return parent_;
 }
