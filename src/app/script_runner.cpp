@@ -413,10 +413,18 @@ std::optional<std::string> ScriptRunner::wheelLine(const std::vector<std::string
 }
 
 std::optional<std::string> ScriptRunner::keyLine(const std::vector<std::string>& w) {
-    const QKeySequence sequence =
-        QKeySequence::fromString(QString::fromStdString(w[1]), QKeySequence::PortableText);
-    if (sequence.count() != 1 || sequence[0].key() == Qt::Key_unknown) return "no key of that name";
-    const QKeyCombination combination = sequence[0];
+    // "Plus" and "Minus" name the keys whose own texts are the separator and a sign in key names.
+    QKeyCombination combination(Qt::Key_unknown);
+    if (w[1] == "Plus") {
+        combination = QKeyCombination(Qt::Key_Plus);
+    } else if (w[1] == "Minus") {
+        combination = QKeyCombination(Qt::Key_Minus);
+    } else {
+        const QKeySequence sequence =
+            QKeySequence::fromString(QString::fromStdString(w[1]), QKeySequence::PortableText);
+        if (sequence.count() == 1) combination = sequence[0];
+    }
+    if (combination.key() == Qt::Key_unknown) return "no key of that name";
     QKeyEvent event(QEvent::KeyPress, combination.key(), combination.keyboardModifiers());
     // The key goes to the window as a key no control took.
     QCoreApplication::sendEvent(&window_, &event);
