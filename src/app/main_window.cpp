@@ -402,7 +402,7 @@ void MainWindow::openRunoffWindow() {
     if (!runoff_) {
         runoff_ = std::make_unique<RunoffWindow>(dialogs_);
         // An owned window: it stays above this one, and the dialogs it opens come up over it.
-        runoff_->setParent(this, runoff_->windowFlags() | Qt::Window);
+        runoff_->setParent(this, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     }
     const measure::HandOff h = controller_.handOff();
     for (const auto& failure : h.failures) dialogs_.message(failure);
