@@ -58,7 +58,7 @@ int main(int argc, char* argv[]) {
     if (scriptPath.isEmpty()) {
         if (!grabPath.isEmpty()) return usage();
         brelvo::app::QtDialogs dialogs;
-        brelvo::app::MainWindow window(dialogs);
+        brelvo::app::MainWindow window(dialogs, brelvo::app::MainWindow::MenuBar::Shown);
         dialogs.setParent(&window);
         window.showMaximizedAtStart();
         return QApplication::exec();

@@ -4,17 +4,18 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
@@ -26,11 +27,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/help_window.hpp"
 #include "app/json_writer.hpp"
 #include "app/map_view.hpp"
 #include "app/pan_zoom_control.hpp"
 #include "app/runoff_window.hpp"
 #include "common/control_names.hpp"
+#include "common/messages.hpp"
 #include "common/program_folder.hpp"
 #include "mapview/pan_zoom.hpp"
 #include "measure/coordinate_listing.hpp"
@@ -41,21 +44,6 @@ namespace brelvo::app {
 namespace {
 
 constexpr int kMarkerPixels = 9;
-// The desktop's text viewer: Notepad on Windows, the desktop's default viewer for text elsewhere.
-class DesktopTextViewer : public measure::TextViewer {
-public:
-    bool open(const std::string& path) override {
-        const QString file = QString::fromStdString(path);
-        // A viewer started for a missing file fails on its own, out of sight: say where it should be.
-        if (!QFileInfo(file).isFile()) return false;
-#ifdef Q_OS_WIN
-        return QProcess::startDetached(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(file)});
-#else
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
-#endif
-    }
-};
-
 measure::MouseButton measureButton(Qt::MouseButton button) {
     return button == Qt::LeftButton    ? measure::MouseButton::Left
            : button == Qt::RightButton ? measure::MouseButton::Right
@@ -64,7 +52,7 @@ measure::MouseButton measureButton(Qt::MouseButton button) {
 
 }  // namespace
 
-MainWindow::MainWindow(common::Dialogs& dialogs)
+MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
     : dialogs_(dialogs),
       tpp_(1440.0f / static_cast<float>(logicalDpiX() > 0 ? logicalDpiX() : 96)),
       pictureHost_(
@@ -78,13 +66,19 @@ MainWindow::MainWindow(common::Dialogs& dialogs)
     shape1.width = shape1.height = kMarkerPixels * tpp_;
     shape2.width = shape2.height = kMarkerPixels * tpp_;
     buildWidgets();
+    menuBarShown_ = menuBar == MenuBar::Shown;
+    buildMenuBar();
     setMinimumSize(320, 240);
+    setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
     controller_.start();
 }
 
 MainWindow::~MainWindow() = default;
 
 int MainWindow::px(float viewUnits) const { return static_cast<int>(std::lround(viewUnits / tpp_)); }
+
+int MainWindow::menuBarHeight() const { return menuBarShown_ ? menuBar_->sizeHint().height() : 0; }
 
 // ---- events ----
 
@@ -114,6 +108,12 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
+    if (watched == coordinateBox_->viewport() &&
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+         type == QEvent::MouseButtonRelease)) {
+        if (coordinateBoxMouse(type, static_cast<QMouseEvent*>(event))) return true;
+        return QWidget::eventFilter(watched, event);
+    }
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         const float x = static_cast<float>(mouse->position().x()) * tpp_;
@@ -129,20 +129,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             if (type == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton)) {
                 controller_.scale().panelDrag(x, y);
                 return true;
-            }
-        } else if (watched == coordinateBox_->viewport()) {
-            // Positions relative to the whole box, frame included, as the box is what moves.
-            const QPointF p = coordinateBox_->viewport()->mapTo(coordinateBox_, mouse->position());
-            const float bx = static_cast<float>(p.x()) * tpp_;
-            const float by = static_cast<float>(p.y()) * tpp_;
-            if (type == QEvent::MouseButtonPress) {
-                text1Press(measureButton(mouse->button()), bx, by);
-                // A left press still places the caret; any other press is the save alone.
-                return mouse->button() != Qt::LeftButton;
-            }
-            if (mouse->buttons() & Qt::LeftButton) {
-                text1Move(bx, by);
-                return true;  // the box moves instead of selecting text
             }
         } else if (const auto found = std::find(labels_.begin(), labels_.end(), watched);
                    found != labels_.end()) {
@@ -160,7 +146,100 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+bool MainWindow::coordinateBoxMouse(QEvent::Type type, QMouseEvent* mouse) {
+    // Positions relative to the whole box, frame included, as the box is what moves.
+    const QPointF p = coordinateBox_->viewport()->mapTo(coordinateBox_, mouse->position());
+    const float bx = static_cast<float>(p.x()) * tpp_;
+    const float by = static_cast<float>(p.y()) * tpp_;
+    if (type == QEvent::MouseButtonPress) {
+        text1ClickPending_ = controller_.tracing() && mouse->button() == Qt::LeftButton;
+        text1Press(measureButton(mouse->button()), bx, by);
+        // A left press still places the caret, except while a line is traced; any other press is the
+        // save alone.
+        return mouse->button() != Qt::LeftButton || text1ClickPending_;
+    }
+    if (type == QEvent::MouseMove) {
+        if (!(mouse->buttons() & Qt::LeftButton)) return false;
+        text1ClickPending_ = false;
+        text1Move(bx, by);
+        return true;  // the box moves instead of selecting text
+    }
+    // Release: a click on the box while a line is traced was meant for the map under it.
+    if (!text1ClickPending_ || mouse->button() != Qt::LeftButton) return false;
+    text1ClickPending_ = false;
+    const QPointF onMap = coordinateBox_->viewport()->mapTo(mapView_, mouse->position());
+    mapMouseUp(measure::MouseButton::Left, static_cast<float>(onMap.x()) * tpp_ - imageLeft(),
+               static_cast<float>(onMap.y()) * tpp_ - imageTop());
+    return true;
+}
+
 void MainWindow::mapMouseUp(measure::MouseButton button, float x, float y) { controller_.mapMouseUp(button, x, y); }
+
+void MainWindow::mapWheel(float viewX, float viewY, int steps, bool shift) {
+    mapview::PanZoomOutcome outcome;
+    if (shift) {
+        // Wheel up shows more of the left part, as the left arrow of the control does.
+        const float step = geometry_.view.width * geometry_.scrollZoomFactor;
+        outcome = mapview::pan(geometry_, state_, dialogs_, step * static_cast<float>(steps), 0);
+    } else {
+        outcome = mapview::wheelZoom(geometry_, state_, dialogs_, viewX, viewY, steps);
+    }
+    if (outcome == mapview::PanZoomOutcome::Moved) syncGeometry();
+}
+
+bool MainWindow::handleKey(int key, Qt::KeyboardModifiers modifiers) {
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    if ((key == Qt::Key_Backspace && !ctrl) || (key == Qt::Key_Z && ctrl)) return controller_.undoLastPoint();
+    if (key == Qt::Key_L && ctrl) {
+        controller_.showCoordinateListing();
+        return true;
+    }
+    if (ctrl) return false;
+    switch (key) {
+        case Qt::Key_Escape: return controller_.escape();
+        case Qt::Key_F1: openHelp(); return true;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal: panZoomRegionClick(mapview::PanZoomRegion::ZoomIn); return true;
+        case Qt::Key_Minus: panZoomRegionClick(mapview::PanZoomRegion::ZoomOut); return true;
+        case Qt::Key_Up: panZoomRegionClick(mapview::PanZoomRegion::Up); return true;
+        case Qt::Key_Down: panZoomRegionClick(mapview::PanZoomRegion::Down); return true;
+        case Qt::Key_Left: panZoomRegionClick(mapview::PanZoomRegion::Left); return true;
+        case Qt::Key_Right: panZoomRegionClick(mapview::PanZoomRegion::Right); return true;
+        default: return false;
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (handleKey(event->key(), event->modifiers())) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+namespace {
+
+// The local file of a drop, when it carries exactly one.
+std::optional<QString> droppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().front().isLocalFile())
+        return std::nullopt;
+    return mime->urls().front().toLocalFile();
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppedFile(event->mimeData())) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const auto file = droppedFile(event->mimeData());
+    if (!file) return;
+    event->acceptProposedAction();
+    dropPictureFile(file->toStdString());
+}
+
+void MainWindow::dropPictureFile(const std::string& path) { pictureCommands_.loadDroppedFile(path); }
 
 void MainWindow::text1Press(measure::MouseButton button, float x, float y) {
     if (button == measure::MouseButton::Left) {
@@ -281,15 +360,22 @@ void MainWindow::broughtToFront(measure::SurfacePart part) {
 }
 
 void MainWindow::syncGeometry() {
-    mapView_->setGeometry(px(geometry_.view.left), px(geometry_.view.top), px(geometry_.view.width),
-                          px(geometry_.view.height));
+    // Lines, markers and labels go where their picture points now are.
+    const auto& pic = geometry_.picture;
+    anchoring_.follow(state_, *this, {pic.left, pic.top, pic.width, pic.height});
+    syncLabels();
+    mapView_->setGeometry(px(geometry_.view.left), menuBarHeight() + px(geometry_.view.top),
+                          px(geometry_.view.width), px(geometry_.view.height));
+    if (menuBarShown_) menuBar_->setGeometry(0, 0, width(), menuBarHeight());
     panZoomControl_->move(px(geometry_.panZoom.left), px(geometry_.panZoom.top));
     panZoomControl_->raise();
     mapView_->update();
 }
 
 void MainWindow::relayoutView() {
-    const mapview::RectF client{0, 0, static_cast<float>(width()) * tpp_, static_cast<float>(height()) * tpp_};
+    // The client area is the window below its menu bar.
+    const mapview::RectF client{0, 0, static_cast<float>(width()) * tpp_,
+                                static_cast<float>(height() - menuBarHeight()) * tpp_};
     mapview::layout(geometry_, client);
     syncGeometry();
 }
@@ -302,8 +388,22 @@ void MainWindow::resetPictureToNaturalSize() {
     syncGeometry();
 }
 
+measure::Box MainWindow::visibleArea() const {
+    // The map view as far as it lies on the screen the window is on.
+    QRect shown(mapView_->mapToGlobal(QPoint(0, 0)), mapView_->size());
+    if (const QScreen* screen = this->screen()) shown = shown.intersected(screen->availableGeometry());
+    if (shown.isEmpty()) return {0, 0, geometry_.view.width, geometry_.view.height, true};
+    const QPoint topLeft = mapView_->mapFromGlobal(shown.topLeft());
+    return {static_cast<float>(topLeft.x()) * tpp_, static_cast<float>(topLeft.y()) * tpp_,
+            static_cast<float>(shown.width()) * tpp_, static_cast<float>(shown.height()) * tpp_, true};
+}
+
 void MainWindow::openRunoffWindow() {
-    if (!runoff_) runoff_ = std::make_unique<RunoffWindow>(dialogs_);
+    if (!runoff_) {
+        runoff_ = std::make_unique<RunoffWindow>(dialogs_);
+        // An owned window: it stays above this one, and the dialogs it opens come up over it.
+        runoff_->setParent(this, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    }
     const measure::HandOff h = controller_.handOff();
     for (const auto& failure : h.failures) dialogs_.message(failure);
     basin::HandOffValues values;
@@ -320,8 +420,15 @@ void MainWindow::openRunoffWindow() {
 }
 
 void MainWindow::openHelp() {
-    DesktopTextViewer viewer;
-    measure::OpenInNotepad(measure::helpTextPath(common::programFolder()), viewer, dialogs_);
+    // The guide in a window of the program: read-only and searchable.
+    if (!help_) {
+        help_ = new HelpWindow(this);
+        help_->setWindowFlag(Qt::Window);
+    }
+    help_->load(QString::fromStdString(measure::helpTextPath(common::programFolder())));
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 }  // namespace brelvo::app

@@ -3,8 +3,10 @@
 // widgets to the measuring logic and draws what that logic holds.
 #pragma once
 
+#include <QEvent>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -16,8 +18,12 @@
 #include "measure/command_controller.hpp"
 #include "measure/map_surface.hpp"
 #include "measure/measure_state.hpp"
+#include "measure/picture_anchoring.hpp"
 
+class QAction;
 class QButtonGroup;
+class QMenuBar;
+class QMouseEvent;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -30,6 +36,7 @@ class QToolButton;
 
 namespace brelvo::app {
 
+class HelpWindow;
 class JsonWriter;
 class MapView;
 class RunoffWindow;
@@ -37,7 +44,10 @@ class PanZoomControl;
 
 class MainWindow : public QWidget, public measure::MapSurface {
   public:
-    explicit MainWindow(common::Dialogs& dialogs);
+    // The menu bar takes room above the map view; a replayed session runs without it showing, so that
+    // its map view keeps the size the session was recorded with (its entries still run by `action`).
+    enum class MenuBar { Hidden, Shown };
+    explicit MainWindow(common::Dialogs& dialogs, MenuBar menuBar = MenuBar::Hidden);
     ~MainWindow() override;
 
     // The window opens maximised.
@@ -54,7 +64,19 @@ class MainWindow : public QWidget, public measure::MapSurface {
     void panZoomRegionClick(mapview::PanZoomRegion region);
     void chooseCommand(const std::string& item);
     void choosePicture(const std::string& item);
-
+    // The mouse wheel over the map at a view position: `steps` notches (positive = wheel up); with
+    // Shift it pans sideways instead of zooming.
+    void mapWheel(float viewX, float viewY, int steps, bool shift);
+    // A key pressed in the window; false when it means nothing here.
+    bool handleKey(int key, Qt::KeyboardModifiers modifiers);
+    // Runs the menu-bar entry "MENU/ENTRY" ("View/Show Coordinate Listing"); false when there is none.
+    bool triggerMenuEntry(const std::string& path);
+    // A picture file dropped on the window.
+    void dropPictureFile(const std::string& path);
+    // The status line's text: the map coordinates under the pointer while a scale is set.
+    QString statusText() const;
+    HelpWindow* helpWindow() const { return help_; }
+    QMenuBar* menuBar() const { return menuBar_; }
     // A named control for the script runner ("Text2", "Form1.Command1", ...); nullptr when unknown.
     QWidget* control(const QString& name) const;
     // A control that code names (common::controls::form1): one that does not exist is a programming
@@ -75,6 +97,7 @@ class MainWindow : public QWidget, public measure::MapSurface {
     float imageLeft() const override { return geometry_.picture.left; }
     float imageTop() const override { return geometry_.picture.top; }
     float viewHeight() const override { return geometry_.view.height; }
+    measure::Box visibleArea() const override;
     void resetPictureToNaturalSize() override;
     void relayoutView() override;
     void openRunoffWindow() override;
@@ -87,16 +110,23 @@ class MainWindow : public QWidget, public measure::MapSurface {
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildWidgets();
     void buildScalePanel();
+    void buildMenuBar();
+    void mapPointerMoved(std::optional<QPointF> viewPosition);
+    bool coordinateBoxMouse(QEvent::Type type, QMouseEvent* mouse);
     void placeBox(QWidget* widget, const measure::Box& box);
     void syncLabels();
     void syncScalePanel();
     void syncText1();
     void syncGeometry();
     int px(float viewUnits) const;
+    int menuBarHeight() const;
 
     common::Dialogs& dialogs_;
     float tpp_;  // view units (twips) per screen pixel
@@ -105,6 +135,7 @@ private:
     mapview::PictureRenderer renderer_;
     MapPictureHost pictureHost_;
     measure::MeasureController controller_;
+    measure::PictureAnchoring anchoring_;
     mapview::PictureCommands pictureCommands_;
 
     // The widgets, with the control names (common::controls::form1) that scripts and the dump use.
@@ -122,6 +153,13 @@ private:
     QPushButton* scaleOkButton_ = nullptr;          // Command1
     PanZoomControl* panZoomControl_ = nullptr;      // img4Way
     std::unique_ptr<RunoffWindow> runoff_;
+    QMenuBar* menuBar_ = nullptr;
+    bool menuBarShown_ = false;
+    QLabel* statusLine_ = nullptr;
+    HelpWindow* help_ = nullptr;
+    // A left press on the coordinate box while a line is traced: a click there is the map's, a drag
+    // still moves the box.
+    bool text1ClickPending_ = false;
     bool syncing_ = false;  // widgets are being set from the model: their change signals are not user input
 };
 

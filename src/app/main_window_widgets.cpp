@@ -3,8 +3,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +21,8 @@
 #include "app/map_view.hpp"
 #include "app/pan_zoom_control.hpp"
 #include "common/control_names.hpp"
+#include "common/messages.hpp"
+#include "mapview/pan_zoom.hpp"
 #include "measure/scale_calibration.hpp"
 
 namespace brelvo::app {
@@ -45,6 +50,26 @@ void MainWindow::buildWidgets() {
                                                                    : measure::MouseButton::Middle;
         mapMouseUp(b, static_cast<float>(pos.x()) - imageLeft(), static_cast<float>(pos.y()) - imageTop());
     };
+    mapView_->onWheel = [this](QPointF pos, int steps, bool shift) {
+        mapWheel(static_cast<float>(pos.x()), static_cast<float>(pos.y()), steps, shift);
+    };
+    mapView_->onPan = [this](QPointF by) {
+        const float dx = static_cast<float>(by.x()), dy = static_cast<float>(by.y());
+        if (mapview::pan(geometry_, state_, dialogs_, dx, dy) == mapview::PanZoomOutcome::Moved) {
+            syncGeometry();
+        }
+    };
+    mapView_->onPointer = [this](std::optional<QPointF> pos) { mapPointerMoved(pos); };
+    mapView_->setFocusPolicy(Qt::ClickFocus);
+
+    // The status line: the map coordinates under the pointer, over the map's lower left corner.
+    statusLine_ = new QLabel(mapView_);
+    statusLine_->setObjectName(QStringLiteral("statusLine"));
+    statusLine_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    statusLine_->setStyleSheet(QStringLiteral(
+        "QLabel { background: rgba(255,255,255,215); color: #1c2128; border: 1px solid #8a9099;"
+        " border-radius: 3px; padding: 2px 6px; font-family: 'DejaVu Sans Mono'; }"));
+    statusLine_->hide();
 
     auto makeList = [this](const std::vector<std::string>& items, std::string_view name) {
         auto* list = new QListWidget(mapView_);
@@ -60,6 +85,7 @@ void MainWindow::buildWidgets() {
         const int height = list->sizeHintForRow(0) * list->count() + 2 * list->frameWidth() + 6;
         list->setFixedSize(kMenuWidthPixels, height);
         list->hide();
+        list->setFocusPolicy(Qt::NoFocus);  // the keys stay with the map
         list->viewport()->installEventFilter(this);
         return list;
     };
@@ -174,6 +200,79 @@ void MainWindow::buildScalePanel() {
     connect(unitOptions_, &QButtonGroup::idClicked, this,
             [this](int id) { controller_.scale().chooseOption(id); });
     connect(scaleOkButton_, &QPushButton::clicked, this, [this] { controller_.scale().ApplyScale(); });
+}
+
+void MainWindow::buildMenuBar() {
+    namespace msg = common::msg;
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setObjectName(QStringLiteral("menuBar"));
+    menuBar_->setVisible(menuBarShown_);
+    auto entry = [this](QMenu* menu, const char* text, const QKeySequence& keys, auto run) {
+        QAction* action = menu->addAction(QString::fromLatin1(text));
+        if (!keys.isEmpty()) action->setShortcut(keys);
+        // A shortcut of a hidden menu bar is the window's keys' (handleKey) alone.
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, run);
+        return action;
+    };
+    QMenu* file = menuBar_->addMenu(QString::fromLatin1(msg::kMenuFile));
+    entry(file, msg::kEntryExit, QKeySequence(QKeySequence::Quit), [this] { close(); });
+    QMenu* edit = menuBar_->addMenu(QString::fromLatin1(msg::kMenuEdit));
+    entry(edit, msg::kEntryUndo, QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { controller_.undoLastPoint(); });
+    QMenu* view = menuBar_->addMenu(QString::fromLatin1(msg::kMenuView));
+    entry(view, msg::kEntryZoomIn, QKeySequence(Qt::Key_Plus),
+          [this] { panZoomRegionClick(mapview::PanZoomRegion::ZoomIn); });
+    entry(view, msg::kEntryZoomOut, QKeySequence(Qt::Key_Minus),
+          [this] { panZoomRegionClick(mapview::PanZoomRegion::ZoomOut); });
+    entry(view, msg::kEntryCentre, QKeySequence(),
+          [this] { panZoomRegionClick(mapview::PanZoomRegion::Centre); });
+    view->addSeparator();
+    entry(view, msg::kEntryShowListing, QKeySequence(Qt::CTRL | Qt::Key_L),
+          [this] { controller_.showCoordinateListing(); });
+    QMenu* help = menuBar_->addMenu(QString::fromLatin1(msg::kMenuHelp));
+    entry(help, msg::kEntryHelp, QKeySequence(Qt::Key_F1), [this] { openHelp(); });
+    entry(help, msg::kEntryAbout, QKeySequence(), [this] { dialogs_.message(msg::kAboutText); });
+    if (!menuBarShown_) {
+        // Without a menu bar on the screen its shortcuts must not fire twice with handleKey.
+        for (QAction* action : menuBar_->findChildren<QAction*>()) action->setShortcut(QKeySequence());
+    }
+}
+
+bool MainWindow::triggerMenuEntry(const std::string& path) {
+    const QString full = QString::fromStdString(path);
+    const qsizetype slash = full.indexOf('/');
+    if (slash <= 0) return false;
+    const QString menuTitle = full.left(slash), entryText = full.mid(slash + 1);
+    for (QAction* top : menuBar_->actions()) {
+        QMenu* menu = top->menu();
+        if (!menu || menu->title().remove('&') != menuTitle) continue;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator() || action->text().remove('&') != entryText) continue;
+            action->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
+void MainWindow::mapPointerMoved(std::optional<QPointF> viewPosition) {
+    const std::string text =
+        viewPosition ? controller_.pointerCoordinates(static_cast<float>(viewPosition->x()),
+                                                      static_cast<float>(viewPosition->y()))
+                     : std::string();
+    if (text.empty()) {
+        statusLine_->hide();
+        return;
+    }
+    statusLine_->setText(QString::fromStdString(text));
+    statusLine_->adjustSize();
+    statusLine_->move(4, mapView_->height() - statusLine_->height() - 4);
+    statusLine_->show();
+    statusLine_->raise();
+}
+
+QString MainWindow::statusText() const {
+    return statusLine_->isVisibleTo(this) ? statusLine_->text() : QString();
 }
 
 void MainWindow::syncText1() {

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 namespace brelvo::app {
 
@@ -11,7 +12,7 @@ MapView::MapView(QWidget* parent, const mapview::ViewGeometry& geometry, const m
                  const mapview::PictureRenderer& renderer, float twipsPerPixel)
     : QWidget(parent), geometry_(geometry), surface_(surface), renderer_(renderer), tpp_(twipsPerPixel) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(false);
+    setMouseTracking(true);
 }
 
 void MapView::paintEvent(QPaintEvent* event) {
@@ -49,6 +50,38 @@ void MapView::paintEvent(QPaintEvent* event) {
         p.drawRect(box);
         p.setPen(QPen(QColor(0xD0, 0x20, 0x20), 1.5));
         p.drawRect(box);
+    }
+}
+
+void MapView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) panFrom_ = event->position();
+    QWidget::mousePressEvent(event);
+}
+
+void MapView::mouseMoveEvent(QMouseEvent* event) {
+    if ((event->buttons() & Qt::MiddleButton) && onPan) {
+        const QPointF by = event->position() - panFrom_;
+        panFrom_ = event->position();
+        onPan(QPointF(by.x() * tpp_, by.y() * tpp_));
+    }
+    if (onPointer) onPointer(QPointF(event->position().x() * tpp_, event->position().y() * tpp_));
+}
+
+void MapView::leaveEvent(QEvent* event) {
+    if (onPointer) onPointer(std::nullopt);
+    QWidget::leaveEvent(event);
+}
+
+void MapView::wheelEvent(QWheelEvent* event) {
+    // One notch is 120 eighths of a degree; finer wheels and touch pads add up to whole notches.
+    const QPoint delta = event->angleDelta();
+    wheelRemainder_ += delta.y() != 0 ? delta.y() : delta.x();
+    const int steps = wheelRemainder_ / 120;
+    wheelRemainder_ -= steps * 120;
+    event->accept();
+    if (steps != 0 && onWheel) {
+        const QPointF at(event->position().x() * tpp_, event->position().y() * tpp_);
+        onWheel(at, steps, event->modifiers() & Qt::ShiftModifier);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "mapview/picture_renderer.hpp"
 #include "mapview/view_geometry.hpp"
@@ -18,16 +19,28 @@ public:
 
     // Called with the button and the release point in view units of the map view.
     std::function<void(Qt::MouseButton, QPointF)> onRelease;
+    // The wheel turned by whole notches (positive = up) at a view position; `shift` when Shift is held.
+    std::function<void(QPointF, int, bool)> onWheel;
+    // A middle-button drag moved by (dx, dy) view units.
+    std::function<void(QPointF)> onPan;
+    // The pointer moved over the view (a view position), or left it (no value).
+    std::function<void(std::optional<QPointF>)> onPointer;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     const mapview::ViewGeometry& geometry_;
     const measure::MapSurface& surface_;
     const mapview::PictureRenderer& renderer_;
     float tpp_;
+    int wheelRemainder_ = 0;   // eighths of a degree not yet a whole notch
+    QPointF panFrom_;          // pixels, while the middle button is down
 };
 
 }  // namespace brelvo::app

@@ -1,6 +1,8 @@
 // Qt message box, input box and file dialogs behind the dialogs port.
 #include "app/qt_dialogs.hpp"
 
+#include <QApplication>
+#include <QWindow>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -9,8 +11,19 @@
 
 namespace brelvo::app {
 
+QWidget* QtDialogs::dialogParent() const {
+    // The window that has the focus: the one the user was working in when the dialog was asked for.
+    if (const QWindow* focus = QGuiApplication::focusWindow()) {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->windowHandle() == focus && window->isVisible()) return window;
+        }
+    }
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    return parent_;
+}
+
 void QtDialogs::message(const std::string& text) {
-    QMessageBox::information(parent_, QString::fromLatin1(common::msg::kProgramTitle),
+    QMessageBox::information(dialogParent(), QString::fromLatin1(common::msg::kProgramTitle),
                              QString::fromStdString(text), QMessageBox::Ok);
 }
 
@@ -18,7 +31,7 @@ std::string QtDialogs::inputBox(const std::string& prompt, const std::string& ti
                                 const std::string& defaultText) {
     bool ok = false;
     const QString answer = QInputDialog::getText(
-        parent_, QString::fromStdString(title.empty() ? common::msg::kProgramTitle : title),
+        dialogParent(), QString::fromStdString(title.empty() ? common::msg::kProgramTitle : title),
         QString::fromStdString(prompt), QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
     return ok ? answer.toStdString() : std::string();
 }
@@ -42,7 +55,7 @@ std::optional<std::string> QtDialogs::fileDialog(const common::FileDialogRequest
     const std::string title = !request.title.empty() ? request.title
                               : request.save         ? common::msg::kSaveAsTitle
                                                      : common::msg::kOpenTitle;
-    QFileDialog dialog(parent_, QString::fromStdString(title));
+    QFileDialog dialog(dialogParent(), QString::fromStdString(title));
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDirectory(QString::fromStdString(request.initialDir));

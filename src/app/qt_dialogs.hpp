@@ -9,7 +9,11 @@ namespace brelvo::app {
 
 class QtDialogs : public common::Dialogs {
 public:
+    // The window a dialog falls back to when none of the program's windows is active.
     void setParent(QWidget* parent) { parent_ = parent; }
+    // A dialog belongs to the window it was opened from: the active one (the runoff window for its own
+    // buttons), so that window is still in front when the dialog closes.
+    QWidget* dialogParent() const;
     void message(const std::string& text) override;
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override;

@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -212,7 +214,8 @@ const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunne
         {"check", {2, &ScriptRunner::checkLine}},     {"doubleclick", {1, &ScriptRunner::doubleclickLine}},
         {"spin", {2, &ScriptRunner::spinLine}},       {"button", {1, &ScriptRunner::buttonLine}},
         {"resize", {2, &ScriptRunner::resizeLine}},   {"grab", {2, &ScriptRunner::grabLine}},
-        {"show", {1, &ScriptRunner::showLine}},
+        {"show", {1, &ScriptRunner::showLine}},       {"wheel", {3, &ScriptRunner::wheelLine}},
+        {"key", {1, &ScriptRunner::keyLine}},         {"action", {1, &ScriptRunner::actionLine}},
     };
     return handlers;
 }
@@ -406,6 +409,39 @@ std::optional<std::string> ScriptRunner::showLine(const std::vector<std::string>
     } else {
         return "no control of that name";
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::wheelLine(const std::vector<std::string>& w) {
+    const auto x = parseNumber(w[1]), y = parseNumber(w[2]);
+    const auto steps = parseInt(w[3]);
+    if (!x || !y || !steps) return "X and Y must be numbers and STEPS a whole number";
+    // Picture-relative, as a click: the wheel turns over the view position of that picture point.
+    window_.mapWheel(window_.imageLeft() + *x, window_.imageTop() + *y, *steps, false);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::keyLine(const std::vector<std::string>& w) {
+    // "Plus" and "Minus" name the keys whose own texts are the separator and a sign in key names.
+    QKeyCombination combination(Qt::Key_unknown);
+    if (w[1] == "Plus") {
+        combination = QKeyCombination(Qt::Key_Plus);
+    } else if (w[1] == "Minus") {
+        combination = QKeyCombination(Qt::Key_Minus);
+    } else {
+        const QKeySequence sequence =
+            QKeySequence::fromString(QString::fromStdString(w[1]), QKeySequence::PortableText);
+        if (sequence.count() == 1) combination = sequence[0];
+    }
+    if (combination.key() == Qt::Key_unknown) return "no key of that name";
+    QKeyEvent event(QEvent::KeyPress, combination.key(), combination.keyboardModifiers());
+    // The key goes to the window as a key no control took.
+    QCoreApplication::sendEvent(&window_, &event);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::actionLine(const std::vector<std::string>& w) {
+    if (!window_.triggerMenuEntry(w[1])) return "no such entry in the menu bar";
     return std::nullopt;
 }
 

@@ -84,6 +84,9 @@ private:
   std::optional<std::string> resizeLine(const std::vector<std::string>& words);
   std::optional<std::string> grabLine(const std::vector<std::string>& words);
   std::optional<std::string> showLine(const std::vector<std::string>& words);
+  std::optional<std::string> wheelLine(const std::vector<std::string>& words);
+  std::optional<std::string> keyLine(const std::vector<std::string>& words);
+  std::optional<std::string> actionLine(const std::vector<std::string>& words);
 
   MainWindow& window_;
   ScriptDialogs& dialogs_;

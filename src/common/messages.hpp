@@ -189,6 +189,26 @@ inline constexpr const char* kPrintToPdfTitle = "Print to PDF file";
 inline constexpr const char* kProgramTitle = "Brelvo";
 inline constexpr const char* kSaveAsTitle = "Save As";
 inline constexpr const char* kOpenTitle = "Open";
+// The menu bar of the measuring window: menus and their entries, as `action "MENU/ENTRY"` names them.
+inline constexpr const char* kMenuFile = "File";
+inline constexpr const char* kMenuEdit = "Edit";
+inline constexpr const char* kMenuView = "View";
+inline constexpr const char* kMenuHelp = "Help";
+inline constexpr const char* kEntryExit = "Exit";
+inline constexpr const char* kEntryUndo = "Undo";
+inline constexpr const char* kEntryZoomIn = "Zoom In";
+inline constexpr const char* kEntryZoomOut = "Zoom Out";
+inline constexpr const char* kEntryCentre = "Centre";
+inline constexpr const char* kEntryShowListing = "Show Coordinate Listing";
+inline constexpr const char* kEntryHelp = "Brelvo Help";
+inline constexpr const char* kEntryAbout = "About";
+inline constexpr const char* kAboutText =
+    "Brelvo: drainage basin measurement and storm runoff hydrographs. GPL-3.0-or-later.";
+// The help window: its caption, and what it shows when the guide cannot be read.
+inline constexpr const char* kHelpWindowTitle = "Brelvo Help";
+inline constexpr const char* kHelpTextMissing = "The guide could not be read: ";
+inline constexpr const char* kHelpFindPlaceholder = "Find in the guide";
+inline constexpr const char* kHelpFindNext = "Find Next";
 // (end of app)
 
 }  // namespace brelvo::common::msg

@@ -49,6 +49,31 @@ PanZoomOutcome panZoomClick(ViewGeometry& g, measure::MeasureState& state, commo
     return PanZoomOutcome::Moved;
 }
 
+PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs, float x,
+                         float y, int steps) {
+    if (steps == 0) return PanZoomOutcome::Missed;
+    if (!panZoomAllowed(state.viewUnlocked, state.pixelUnits, state.generalPixels)) {
+        dialogs.message(common::msg::kPanZoomLocked);
+        return PanZoomOutcome::Refused;
+    }
+    const double ratio = steps > 0 ? zoomInRatio(g.scrollZoomFactor) : zoomOutRatio(g.scrollZoomFactor);
+    for (int notch = steps > 0 ? steps : -steps; notch > 0; --notch) {
+        zoomPicAt(g, ratio, x, y, state.scaleX, state.scaleY);
+    }
+    return PanZoomOutcome::Moved;
+}
+
+PanZoomOutcome pan(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs, float dx,
+                   float dy) {
+    if (!panZoomAllowed(state.viewUnlocked, state.pixelUnits, state.generalPixels)) {
+        dialogs.message(common::msg::kPanZoomLocked);
+        return PanZoomOutcome::Refused;
+    }
+    if (dx == 0 && dy == 0) return PanZoomOutcome::Missed;
+    panPic(g, dx, dy);
+    return PanZoomOutcome::Moved;
+}
+
 PanZoomOutcome panZoomRegionClick(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs,
                                   PanZoomRegion region) {
     float x = 0, y = 0;

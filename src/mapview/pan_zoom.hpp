@@ -27,4 +27,14 @@ PanZoomOutcome panZoomClick(ViewGeometry& g, measure::MeasureState& state, commo
 PanZoomOutcome panZoomRegionClick(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs,
                                   PanZoomRegion region);
 
+// The mouse wheel over the map at view position (x, y): each notch is one zoom step of the control
+// (steps > 0 in, wheel up; steps < 0 out) about that position, so the picture point under the pointer
+// stays under it. The control's lock rule applies, with its message.
+PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs, float x,
+                         float y, int steps);
+
+// A pan of the map by (dx, dy) view units (Shift+wheel, a middle-button drag), under the same lock rule.
+PanZoomOutcome pan(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs, float dx,
+                   float dy);
+
 }  // namespace brelvo::mapview

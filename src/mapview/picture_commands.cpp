@@ -38,13 +38,27 @@ std::optional<float> PictureCommands::scrollZoomAnswer(const std::string& answer
     return static_cast<float>(value);
 }
 
-void PictureCommands::run(const std::string& item) {
+void PictureCommands::beginCommand() {
     surface_.caption = common::msg::kCaptionMenu;
     surface_.changed(measure::SurfacePart::Caption);
     surface_.lstMenu2.visible = false;
     surface_.changed(measure::SurfacePart::Menu2);
     surface_.text1.visible = false;
     surface_.changed(measure::SurfacePart::Text1);
+}
+
+void PictureCommands::loadDroppedFile(const std::string& path) {
+    beginCommand();
+    try {
+        loadPictureFile(path);
+    } catch (const common::RuntimeFailure& f) {
+        dialogs_.message(f.description());
+        host_.setPanZoomVisible(true);
+    }
+}
+
+void PictureCommands::run(const std::string& item) {
+    beginCommand();
     if (item == "Save Map Image") {
         saveMapImage();  // its own, silent, error path
         return;
@@ -94,8 +108,12 @@ void PictureCommands::loadMapFile() {
         if (!chosen && surface_.dialogCancelRaisesError) dialogs_.message(common::msg::kCancelSelected);
         return;
     }
+    loadPictureFile(*chosen);
+}
+
+void PictureCommands::loadPictureFile(const std::string& path) {
     // The picture is decoded before anything is cleared, so a file that is no picture loses nothing.
-    if (const auto error = host_.decodePicture(*chosen)) {
+    if (const auto error = host_.decodePicture(path)) {
         dialogs_.message(*error);
         return;
     }

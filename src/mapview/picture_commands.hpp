@@ -46,7 +46,10 @@ public:
 
 class PictureCommands {
 public:
+    // Every picture kind the program reads first, then the filters of the picture list as they were.
     static constexpr const char* kOpenFilter =
+        "Pictures (*.bmp;*.jpg;*.jpeg;*.gif;*.png;*.tif;*.tiff;*.wmf)|"
+        "*.bmp;*.jpg;*.jpeg;*.gif;*.png;*.tif;*.tiff;*.wmf|"
         "Pic files (*.bmp;*.jpg;*.gif;*.wmf)|*.bmp;*.jpg;*.gif;*.wmf|Bmp (*.bmp)|*.bmp|Jpeg (*.jpg)|*.jpg|"
         "Gif (*.gif)|*.gif|WMF metafile (*.wmf)|*.wmf|All files (*.*)|*.*|";
     static constexpr const char* kSaveFilter =
@@ -57,6 +60,8 @@ public:
 
     // An entry of the picture list was clicked.
     void run(const std::string& item);
+    // A picture file dropped on the window: loaded as "Load Map File" loads the file it is given.
+    void loadDroppedFile(const std::string& path);
 
     // The default name of a saved map picture: "Brelix" + the area number + ".jpg".
     static std::string defaultImageName(int measureNumber);
@@ -67,6 +72,8 @@ public:
 
 private:
     void loadMapFile();
+    void loadPictureFile(const std::string& path);
+    void beginCommand();
     void saveMapImage();
     void clearMapImage();
     void pasteFromClipboard();

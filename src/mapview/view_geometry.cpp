@@ -41,9 +41,16 @@ void setPicture(ViewGeometry& g, bool hasPicture, float naturalWidth, float natu
 }
 
 void zoomPic(ViewGeometry& g, double r, float& scaleX, float& scaleY) {
-    const float cx = g.view.width / 2;
-    const float cy = g.view.height / 2;
-    // The fraction of the picture under the view's centre stays under it.
+    zoomPicAt(g, r, g.view.width / 2, g.view.height / 2, scaleX, scaleY);
+}
+
+void panPic(ViewGeometry& g, float dx, float dy) {
+    g.picture.left = g.picture.left + dx;
+    g.picture.top = g.picture.top + dy;
+}
+
+void zoomPicAt(ViewGeometry& g, double r, float cx, float cy, float& scaleX, float& scaleY) {
+    // The fraction of the picture under (cx, cy) stays under it.
     // A rectangle that has shrunk to nothing zooms about its top-left corner instead of dividing by zero.
     const float u = g.picture.width > 0 ? (cx - g.picture.left) / g.picture.width : 0.0f;
     const float v = g.picture.height > 0 ? (cy - g.picture.top) / g.picture.height : 0.0f;

@@ -39,6 +39,12 @@ void setPicture(ViewGeometry& g, bool hasPicture, float naturalWidth, float natu
 // per view unit, are divided by r so that measurements stay tied to the picture.
 void zoomPic(ViewGeometry& g, double r, float& scaleX, float& scaleY);
 
+// The same zoom about the view position (cx, cy): the picture point under it stays under it.
+void zoomPicAt(ViewGeometry& g, double r, float cx, float cy, float& scaleX, float& scaleY);
+
+// Moves the picture by (dx, dy) view units, as a drag of the map does.
+void panPic(ViewGeometry& g, float dx, float dy);
+
 // Scroll: 0 up, 1 down, 2 left, 3 right (one step is scrollZoomFactor of the view's size), 4 centre.
 // Any other mode does nothing.
 void scrollPic(ViewGeometry& g, std::int16_t scrollMode);

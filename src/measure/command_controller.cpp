@@ -107,6 +107,7 @@ void MeasureController::openCommandMenu(float x, float y) {
     hide(surface_.lstMenu2, SurfacePart::Menu2);
     surface_.lstMenu1.left = surface_.imageLeft() + x;
     surface_.lstMenu1.top = top;
+    keepInside(surface_.lstMenu1, surface_.visibleArea());
     surface_.lstMenu1.visible = true;
     surface_.changed(SurfacePart::Menu1);
     surface_.broughtToFront(SurfacePart::Menu1);
@@ -215,6 +216,7 @@ void MeasureController::runCommand(const std::string& item) {
 void MeasureController::openPictureMenu() {
     surface_.lstMenu2.left = surface_.lstMenu1.left;
     surface_.lstMenu2.top = surface_.lstMenu1.top;
+    keepInside(surface_.lstMenu2, surface_.visibleArea());
     surface_.lstMenu2.visible = true;
     surface_.changed(SurfacePart::Menu2);
     surface_.broughtToFront(SurfacePart::Menu2);
@@ -412,6 +414,43 @@ void MeasureController::RemoveAllMeasurements() {
     surface_.relayoutView();
     state_.segmentIndex = state_.lineNumber = state_.measureNumber = 0;
     state_.removeAll = false;
+}
+
+// ---- keys and the menu bar ----
+
+bool MeasureController::tracing() const { return state_.mode == AreaBoundary || state_.mode == StreamLine; }
+
+bool MeasureController::undoLastPoint() {
+    if (!tracing()) return false;
+    runCommand("Undo Current Line");
+    return true;
+}
+
+bool MeasureController::escape() {
+    if (surface_.lstMenu1.visible || surface_.lstMenu2.visible) {
+        hide(surface_.lstMenu1, SurfacePart::Menu1);
+        hide(surface_.lstMenu2, SurfacePart::Menu2);
+        return true;
+    }
+    if (surface_.frameScale.visible) {
+        scale_.cancelPanel();
+        setCaption(common::msg::kCaptionMenu);
+        return true;
+    }
+    return false;
+}
+
+void MeasureController::showCoordinateListing() {
+    keepInside(surface_.text1, surface_.visibleArea());
+    surface_.text1.visible = true;
+    surface_.changed(SurfacePart::Text1);
+    surface_.broughtToFront(SurfacePart::Text1);
+}
+
+std::string MeasureController::pointerCoordinates(float vx, float vy) const {
+    if (state_.lengthUnitText.empty()) return {};
+    const PointF p = ToMapCoords(state_, surface_, vx, vy);
+    return common::generalText(p.x) + ", " + common::generalText(p.y) + state_.lengthUnitText;
 }
 
 // ---- hand-off ----

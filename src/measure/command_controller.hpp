@@ -57,6 +57,18 @@ public:
 
     ScaleCalibration& scale() { return scale_; }
 
+    // A line (area or stream) is being traced.
+    bool tracing() const;
+    // Backspace or Ctrl+Z: "Undo Current Line" while a line is being traced; false otherwise.
+    bool undoLastPoint();
+    // Esc: closes an open command list, or else cancels the scale panel; false when neither is open.
+    bool escape();
+    // Brings the coordinate listing back, wholly inside the visible part of the view.
+    void showCoordinateListing();
+    // The map coordinates at a view position in the current units, as a listing line shows them with the
+    // unit text after them; empty while no scale is set.
+    std::string pointerCoordinates(float vx, float vy) const;
+
 private:
     void startArea();
     void startStreamLine();

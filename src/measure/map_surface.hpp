@@ -67,6 +67,8 @@ public:
     virtual float imageLeft() const = 0;
     virtual float imageTop() const = 0;
     virtual float viewHeight() const = 0;
+    // The part of the map view that the user can see on the screen, view units (view-relative).
+    virtual Box visibleArea() const = 0;
 
     // The picture back to its natural size and centred; the map scale is reset by the caller.
     virtual void resetPictureToNaturalSize() = 0;
@@ -81,6 +83,14 @@ public:
     virtual void changed(SurfacePart part) { (void)part; }
     virtual void broughtToFront(SurfacePart part) { (void)part; }
 };
+
+// Moves a box so that it lies wholly inside `area` (its top-left corner wins when it is larger).
+inline void keepInside(Box& box, const Box& area) {
+    if (box.left + box.width > area.left + area.width) box.left = area.left + area.width - box.width;
+    if (box.top + box.height > area.top + area.height) box.top = area.top + area.height - box.height;
+    if (box.left < area.left) box.left = area.left;
+    if (box.top < area.top) box.top = area.top;
+}
 
 // Every save through the shared file dialog calls this before asking: from then on, for good, the
 // dialog's cancel raises an error (which an open reports as "Cancel was selected.").

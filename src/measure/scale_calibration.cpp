@@ -70,6 +70,7 @@ void ScaleCalibration::RecordScalePoint(float x, float y) {
     // The panel opens where the command menu was last opened; a further click moves the second point.
     surface_.frameScale.left = surface_.lstMenu1.left;
     surface_.frameScale.top = surface_.lstMenu1.top;
+    keepInside(surface_.frameScale, surface_.visibleArea());
     surface_.frameScale.visible = true;
     surface_.changed(SurfacePart::ScalePanel);
     surface_.broughtToFront(SurfacePart::ScalePanel);
@@ -143,6 +144,24 @@ void ScaleCalibration::ApplyScale() {
         state_.generalPixels = generalPixelsBefore;
         state_.lastPoint = {};
     };
+    const int option = surface_.option1;
+    double distance = 0;
+    try {
+        distance = common::leadingNumber(surface_.text2);
+    } catch (const common::RuntimeFailure&) {
+        distance = 0;
+    }
+    const bool distanceUsable = option == kGeneralPixels || option == kNexradPixels ||
+                                (distance > 0 && distance < 1E+38);
+    if (!distanceUsable && std::fabs(state_.scalePoint2.x - state_.lastPoint.x) >= 100) {
+        // A scale of zero would turn every later measurement into 0.00 without a word. The two scale
+        // points and the open panel stay; the distance box is emptied for the user to type it again.
+        dialogs_.message(common::msg::kScaleDistanceNotPositive);
+        surface_.text2.clear();
+        surface_.changed(SurfacePart::ScalePanel);
+        return;
+    }
+
     surface_.frameScale.visible = false;
     surface_.shape2.visible = false;
     surface_.shape1.visible = false;
@@ -161,20 +180,7 @@ void ScaleCalibration::ApplyScale() {
         return;
     }
 
-    const int option = surface_.option1;
     const UnitOption& unit = unitOption(option);
-
-    double distance = 0;
-    try {
-        distance = common::leadingNumber(surface_.text2);
-    } catch (const common::RuntimeFailure&) {
-        distance = 0;
-    }
-    if (option != kGeneralPixels && option != kNexradPixels && !(distance > 0 && distance < 1E+38)) {
-        // A scale of zero would turn every later measurement into 0.00 without a word.
-        refuse(common::msg::kScaleDistanceNotPositive);
-        return;
-    }
 
     // General pixels: the user names the map coordinates of the two scale points. Everything is checked
     // before anything is stored, so a refused answer keeps the current scale.
@@ -231,6 +237,19 @@ void ScaleCalibration::ApplyScale() {
         state_.scaleX = state_.scaleDistance / w;
     }
     state_.lastPoint = {};
+}
+
+void ScaleCalibration::cancelPanel() {
+    surface_.frameScale.visible = false;
+    surface_.shape1.visible = false;
+    surface_.shape2.visible = false;
+    surface_.changed(SurfacePart::ScalePanel);
+    surface_.changed(SurfacePart::Shape1);
+    surface_.changed(SurfacePart::Shape2);
+    state_.mode = Idle;
+    state_.lastPoint = {};
+    surface_.pointer = Pointer::Default;
+    surface_.changed(SurfacePart::Pointer);
 }
 
 void ScaleCalibration::panelPress(float x, float y) { state_.grabPoint = {x, y}; }

@@ -38,6 +38,8 @@ public:
     void spin(int direction);
     // The Ok button.
     void ApplyScale();
+    // Esc on the open panel: the panel and both scale points go, the map is idle again.
+    void cancelPanel();
     // Panel drag: left press at panel-relative (x, y), then moves with the button down.
     void panelPress(float x, float y);
     void panelDrag(float x, float y);

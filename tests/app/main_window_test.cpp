@@ -12,10 +12,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <QtTest>
 #include <stdexcept>
 #include <string>
 
+#include "app/help_window.hpp"
+#include "app/runoff_window.hpp"
 #include "app/script_runner.hpp"
 #include "common/control_names.hpp"
 
@@ -226,6 +229,123 @@ private slots:
         }
         // The control is back on the screen afterwards.
         QVERIFY(window_->control(QStringLiteral("img4Way"))->isVisible());
+    }
+
+    void backspaceAndCtrlZAreUndoCurrentLine() {
+        window_->chooseCommand("Start Area");
+        for (const QPoint p : {QPoint(100, 100), QPoint(300, 100)}) QTest::mouseClick(view(), Qt::LeftButton, {}, p);
+        auto* text = named<QPlainTextEdit>("Text1");
+        const QString twoPoints = text->toPlainText();
+        const auto lastPointAtTwo = window_->measureState().lastPoint;
+        QTest::mouseClick(view(), Qt::LeftButton, {}, QPoint(300, 300));
+        QCOMPARE(window_->measureState().segmentIndex, 2);
+
+        // Backspace removes the last point, as "Undo Current Line" does.
+        QTest::keyClick(view(), Qt::Key_Backspace);
+        QCOMPARE(window_->measureState().segmentIndex, 1);
+        QCOMPARE(text->toPlainText(), twoPoints);
+        QCOMPARE(window_->measureState().lastPoint, lastPointAtTwo);
+        QCOMPARE(window_->measureState().mode, 1);
+
+        // Ctrl+Z the same, down to the first point; then the command from the list does the rest.
+        QTest::keyClick(view(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window_->measureState().segmentIndex, 0);
+        QVERIFY(!window_->line1.at(0).visible);
+
+        // Outside a line the keys change nothing.
+        window_->chooseCommand("End Area/Line");
+        const auto before = window_->line1.size();
+        QTest::keyClick(view(), Qt::Key_Backspace);
+        QCOMPARE(window_->line1.size(), before);
+        QVERIFY(!window_->handleKey(Qt::Key_Backspace, Qt::NoModifier));
+    }
+
+    void escapeClosesTheListAndCancelsTheScalePanel() {
+        QTest::mouseClick(view(), Qt::RightButton, {}, QPoint(100, 80));
+        auto* menu = named<QListWidget>("lstMenu1");
+        QVERIFY(menu->isVisible());
+        QTest::keyClick(view(), Qt::Key_Escape);
+        QVERIFY(!menu->isVisible());
+
+        window_->chooseCommand("Set Scale");
+        window_->mapMouseUp(brelvo::measure::MouseButton::Left, 1500, 1500);
+        window_->mapMouseUp(brelvo::measure::MouseButton::Left, 4500, 1500);
+        auto* panel = named<QGroupBox>("frameScale");
+        QVERIFY(panel->isVisible());
+        QTest::keyClick(view(), Qt::Key_Escape);
+        QVERIFY(!panel->isVisible());
+        QVERIFY(!window_->shape1.visible && !window_->shape2.visible);
+        QCOMPARE(window_->measureState().mode, 0);
+        QVERIFY(window_->measureState().lastPoint.isOrigin());
+    }
+
+    void theListingBoxLetsMapClicksThroughWhileTracing() {
+        window_->chooseCommand("Start Area");
+        QTest::mouseClick(view(), Qt::LeftButton, {}, QPoint(100, 100));
+        auto* text = named<QPlainTextEdit>("Text1");
+        QVERIFY(text->isVisible());
+        // The box lies over the map's top-left: a click on it, on its text or not, is a point of the line.
+        const QPoint onBox(40, 200);
+        QVERIFY(text->geometry().contains(onBox));
+        QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, text->viewport()->mapFrom(view(), onBox));
+        QCOMPARE(window_->measureState().segmentIndex, 1);
+        const auto& seg = window_->line1.at(0);
+        QCOMPARE(seg.x2, 40.0f * 15);
+        QCOMPARE(seg.y2, 200.0f * 15);
+        QVERIFY(text->toPlainText().endsWith(QStringLiteral("600, 6000\n")));
+
+        // Out of a line the box is the box again: a left click leaves the line as it is.
+        window_->chooseCommand("End Area/Line");
+        window_->chooseCommand("Cancel");
+        const int segments = window_->measureState().segmentIndex;
+        text->show();
+        QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        QCOMPARE(window_->measureState().segmentIndex, segments);
+    }
+
+    void showCoordinateListingBringsTheBoxBack() {
+        auto* text = named<QPlainTextEdit>("Text1");
+        window_->chooseCommand("Cancel");
+        QVERIFY(!text->isVisible());
+        QVERIFY(window_->triggerMenuEntry("View/Show Coordinate Listing"));
+        QVERIFY(text->isVisible());
+        window_->chooseCommand("Cancel");
+        QTest::keyClick(view(), Qt::Key_L, Qt::ControlModifier);
+        QVERIFY(text->isVisible());
+        QVERIFY(!window_->triggerMenuEntry("View/No Such Entry"));
+    }
+
+    void theRunoffWindowIsOwnedByTheMeasuringWindow() {
+        window_->chooseCommand("Runoff Hydrogaph");
+        dialogs_.takeMessages();
+        auto* runoff = window_->runoffWindow();
+        QVERIFY(runoff);
+        QVERIFY(runoff->isWindow());
+        QCOMPARE(runoff->parentWidget(), static_cast<QWidget*>(window_.get()));
+        QVERIFY(runoff->isVisible());
+    }
+
+    void helpOpensTheGuideInAWindowOfTheProgram() {
+        QTest::keyClick(view(), Qt::Key_F1);
+        auto* help = window_->helpWindow();
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        QVERIFY(help->isWindow());
+        QCOMPARE(help->windowTitle(), QStringLiteral("Brelvo Help"));
+        // No external viewer and no box about one.
+        QVERIFY(dialogs_.takeMessages().empty());
+        QVERIFY(help->text().contains(QStringLiteral("Set Scale")));
+        QVERIFY(help->find(QStringLiteral("Runoff Hydrogaph")));
+    }
+
+    void wheelZoomsAboutThePointer() {
+        const auto before = window_->measureState().scaleX;
+        const QPointF at(200, 150);
+        QWheelEvent up(at, view()->mapToGlobal(at), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                       Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view(), &up);
+        QCOMPARE(window_->measureState().scaleX, static_cast<float>(static_cast<float>(before / 1.05f) / 1.05f));
+        QVERIFY(dialogs_.takeMessages().empty());
     }
 };
 

@@ -21,6 +21,9 @@ public:
     float imageLeft() const override { return imageLeftValue; }
     float imageTop() const override { return imageTopValue; }
     float viewHeight() const override { return viewHeightValue; }
+    // The part of the view on the screen: large enough for any test that does not narrow it.
+    Box visibleAreaValue{0, 0, 1E+7f, 1E+7f, true};
+    Box visibleArea() const override { return visibleAreaValue; }
 
     void resetPictureToNaturalSize() override { ++resetPictureCalls; }
     void relayoutView() override { ++relayoutCalls; }

@@ -199,18 +199,46 @@ TEST_F(ScaleTest, ScalePointsMustLieAtLeast100Apart) {
 
 TEST_F(ScaleTest, DistanceMustBeANumberAboveZero) {
     setPreviousScale();
+    state.mode = ScalePoints;
+    surface.option1 = 2;
+    pick(100, 50, 500, 50);
     int expectedMessages = 0;
     for (const char* text : {"0", "-5", "abc", ""}) {
         SCOPED_TRACE(text);
-        surface.option1 = 2;
         surface.text2 = text;
-        pick(100, 50, 500, 50);
         scale.ApplyScale();
         EXPECT_EQ(dialogs.messages.size(), static_cast<std::size_t>(++expectedMessages));
+        EXPECT_EQ(dialogs.messages.back(), "Enter the scale distance as a number greater than 0.");
         expectPreviousScaleKept();
         expectPreviousUnitModeKept();
-        EXPECT_TRUE(state.lastPoint.isOrigin());
+        // The refused distance is cleared; the panel and both scale points stay for the next try.
+        EXPECT_EQ(surface.text2, "");
+        EXPECT_TRUE(surface.frameScale.visible);
+        EXPECT_TRUE(surface.shape1.visible);
+        EXPECT_TRUE(surface.shape2.visible);
+        EXPECT_EQ(state.mode, ScalePoints);
+        EXPECT_EQ(state.lastPoint, (PointF{100, 50}));
+        EXPECT_EQ(state.scalePoint2, (PointF{500, 50}));
     }
+    // Only the distance is typed again: 2 ft over the 400 view units between the points.
+    surface.text2 = "2";
+    scale.ApplyScale();
+    EXPECT_EQ(dialogs.messages.size(), static_cast<std::size_t>(expectedMessages));
+    EXPECT_FLOAT_EQ(state.scaleX, 0.005f);
+    EXPECT_EQ(state.lengthUnitText, " (ft)");
+    EXPECT_FALSE(surface.frameScale.visible);
+    EXPECT_EQ(state.mode, Idle);
+}
+
+TEST_F(ScaleTest, PanelOpensInsideTheVisibleView) {
+    surface.visibleAreaValue = {0, 0, 3000, 2000, true};
+    surface.frameScale.width = 800;
+    surface.frameScale.height = 900;
+    surface.lstMenu1.left = 2700;
+    surface.lstMenu1.top = 1500;
+    pick(100, 50, 500, 50);
+    EXPECT_EQ(surface.frameScale.left, 2200);
+    EXPECT_EQ(surface.frameScale.top, 1100);
 }
 
 TEST_F(ScaleTest, NexradPixelsDivideTheScaleByScreenPixels) {
