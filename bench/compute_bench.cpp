@@ -1,4 +1,5 @@
-// Benchmark: the whole "Compute Hydrograph" run, report file included, at 9,000 ordinates vs a bare multiply-add loop.
+// Benchmark: the whole "Compute Hydrograph" run, report file included, at 9,000 ordinates vs a bare
+// multiply-add loop.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -51,11 +52,13 @@ const char* const kStormInches = "6";
 const char* const kLagHours = "28.075";
 const char* const kBasinSquareMiles = "40";
 
-double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 // Records every message: any message means the run did not produce the hydrograph it should.
 class RecordingDialogs : public brelvo::common::Dialogs {
-public:
+  public:
     void message(const std::string& text) override { messages.push_back(text); }
     std::string inputBox(const std::string&, const std::string&, const std::string&) override { return ""; }
     std::optional<std::string> fileDialog(const brelvo::common::FileDialogRequest&) override {
@@ -66,7 +69,7 @@ public:
 
 // A folder of its own under the system's temporary folder for the report file, removed at the end.
 class TempFolder {
-public:
+  public:
     TempFolder()
         : path_(std::filesystem::temp_directory_path() /
                 ("brelvo_compute_bench_" + std::to_string(static_cast<long>(getpid())))) {
@@ -80,7 +83,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -160,23 +163,23 @@ runoff::ReportRun reportRunOf(const Window& window, const RunoffSession& session
 // The convolution's essential work alone, on the excess and triangle of a finished run: every rain
 // step times every ordinate of the triangle's base.
 class BareLoop {
-public:
-  explicit BareLoop(const runoff::ReportRun& run) {
-      const int nRain = run.storm.steps;
-      const std::vector<float>& steps = run.storm.excessIn.values();
-      excess_.assign(steps.begin(), steps.begin() + nRain + 1);
-      // The triangle as the run forms it: np steps up, nr steps down, scaled by 484 A / lag.
-      const float udur = run.stepHours;
-      const int np = static_cast<int>(std::lround((udur / 2 + run.lagHours) / udur));
-      const int nr = static_cast<int>(std::lround(np * 1.67));
-      const float scale = run.areaSqMi * 484 / run.lagHours;
-      for (int k = 1; k <= np + nr; ++k) {
-          const float shape = k <= np ? static_cast<float>(k) / static_cast<float>(np)
-                                      : static_cast<float>(nr - (k - np)) / static_cast<float>(nr);
-          unit_.push_back(shape * scale);
-      }
-      q_.assign(excess_.size() + unit_.size() + 1, 0.0f);
-  }
+  public:
+    explicit BareLoop(const runoff::ReportRun& run) {
+        const int nRain = run.storm.steps;
+        const std::vector<float>& steps = run.storm.excessIn.values();
+        excess_.assign(steps.begin(), steps.begin() + nRain + 1);
+        // The triangle as the run forms it: np steps up, nr steps down, scaled by 484 A / lag.
+        const float udur = run.stepHours;
+        const int np = static_cast<int>(std::lround((udur / 2 + run.lagHours) / udur));
+        const int nr = static_cast<int>(std::lround(np * 1.67));
+        const float scale = run.areaSqMi * 484 / run.lagHours;
+        for (int k = 1; k <= np + nr; ++k) {
+            const float shape = k <= np ? static_cast<float>(k) / static_cast<float>(np)
+                                        : static_cast<float>(nr - (k - np)) / static_cast<float>(nr);
+            unit_.push_back(shape * scale);
+        }
+        q_.assign(excess_.size() + unit_.size() + 1, 0.0f);
+    }
 
     void run() {
         std::fill(q_.begin(), q_.end(), 0.0f);
@@ -196,7 +199,7 @@ public:
     }
     int baseLength() const { return static_cast<int>(unit_.size()); }
 
-private:
+  private:
     std::vector<float> excess_;  // inches per step, 0..nRain
     std::vector<float> unit_;    // cfs per inch of excess, ordinates 1..nb at index 0..nb-1
     std::vector<float> q_;       // cfs

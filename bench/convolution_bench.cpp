@@ -1,7 +1,5 @@
 // Benchmark: excess, SCS unit graph and convolution of a 1-minute 24-hour storm vs a bare multiply-add loop.
 #include <benchmark/benchmark.h>
-
-#include "ratio_reporter.hpp"
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +12,7 @@
 
 #include "basin/working_state.hpp"
 #include "common/dialogs.hpp"
+#include "ratio_reporter.hpp"
 #include "runoff/losses.hpp"
 #include "runoff/unit_graphs.hpp"
 
@@ -34,7 +33,7 @@ constexpr float kBasinArea = 40.0f;      // square miles
 constexpr float kLagHours = 1.75f;
 
 class SilentDialogs : public brelvo::common::Dialogs {
-public:
+  public:
     void message(const std::string&) override {}
     std::string inputBox(const std::string&, const std::string&, const std::string&) override { return ""; }
     std::optional<std::string> fileDialog(const brelvo::common::FileDialogRequest&) override {

@@ -15,7 +15,7 @@
 namespace brelvo::bench {
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     // Colour only on a terminal, so that a report piped into a file stays plain text.
     RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
 
@@ -35,20 +35,25 @@ public:
     }
 
     // Prints "label = ratio" for two benchmarks that both ran.
-    void printRatio(const std::string& label, const std::string& numerator, const std::string& denominator) const {
+    void printRatio(const std::string& label, const std::string& numerator,
+                    const std::string& denominator) const {
         const auto n = seconds_.find(numerator);
         const auto d = seconds_.find(denominator);
         if (n == seconds_.end() || d == seconds_.end() || d->second <= 0) return;
         std::printf("%s = %.2f\n", label.c_str(), n->second / d->second);
     }
 
-private:
+  private:
     static double unitSeconds(benchmark::TimeUnit unit) {
         switch (unit) {
-            case benchmark::kNanosecond: return 1e-9;
-            case benchmark::kMicrosecond: return 1e-6;
-            case benchmark::kMillisecond: return 1e-3;
-            default: return 1.0;
+            case benchmark::kNanosecond:
+                return 1e-9;
+            case benchmark::kMicrosecond:
+                return 1e-6;
+            case benchmark::kMillisecond:
+                return 1e-3;
+            default:
+                return 1.0;
         }
     }
 
@@ -57,7 +62,8 @@ private:
 };
 
 // The benchmarks' main: runs them with the ratio reporter, then prints the ratios.
-inline int runWithRatios(int argc, char** argv, const std::function<void(const RatioReporter&)>& printRatios) {
+inline int runWithRatios(int argc, char** argv,
+                         const std::function<void(const RatioReporter&)>& printRatios) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;

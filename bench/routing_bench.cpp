@@ -1,7 +1,6 @@
-// Benchmark: `muskingum` and travel-time routing over 32,000 steps against bare loops doing the same arithmetic.
+// Benchmark: `muskingum` and travel-time routing over 32,000 steps against bare loops doing the same
+// arithmetic.
 #include <benchmark/benchmark.h>
-
-#include "ratio_reporter.hpp"
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 
 #include "basin/routing.hpp"
 #include "basin/working_state.hpp"
+#include "ratio_reporter.hpp"
 
 namespace {
 
@@ -132,7 +132,8 @@ void TravelTime(benchmark::State& bench, float udur, float travelHours) {
 
 // The same passes over plain arrays: the inflow copied in, then m times average 1..it + j into the
 // work series and copy it back over 1..newit.
-void bareAveraging(const std::vector<float>& inflow, int m, std::vector<float>& qout, std::vector<float>& work) {
+void bareAveraging(const std::vector<float>& inflow, int m, std::vector<float>& qout,
+                   std::vector<float>& work) {
     const int newit = kInflowSteps + 1 + m;
     std::fill(qout.begin(), qout.end(), 0.0f);
     std::fill(work.begin(), work.end(), 0.0f);
@@ -182,6 +183,7 @@ int main(int argc, char** argv) {
         r.printRatio("Muskingum32000 / BareMuskingumRecurrence", "Muskingum32000", "BareMuskingumRecurrence");
         r.printRatio("TravelTime/Long32000 / BareAveraging/Long32000", "TravelTime/Long32000",
                      "BareAveraging/Long32000");
-        r.printRatio("TravelTime/Short16 / BareAveraging/Short16", "TravelTime/Short16", "BareAveraging/Short16");
+        r.printRatio("TravelTime/Short16 / BareAveraging/Short16", "TravelTime/Short16",
+                     "BareAveraging/Short16");
     });
 }

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kWidth = 1200;   // pixels
+constexpr int kWidth = 1200;  // pixels
 constexpr int kHeight = 900;
 constexpr double kPi = 3.14159265358979323846;
 

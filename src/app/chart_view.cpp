@@ -4,8 +4,8 @@
 #include <QSet>
 #include <QTimer>
 #include <QtCharts/QBarSet>
-#include <QtCharts/QLegendMarker>
 #include <QtCharts/QCategoryAxis>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QStackedBarSeries>
 #include <QtCharts/QValueAxis>
@@ -102,7 +102,8 @@ void ChartView::redraw() {
         // The empty column waits for the next run; a column of zeros is the placeholder a reset leaves.
         bool anyText = false, anyFlow = false;
         for (const auto& row : rows) {
-            const std::string cell = col < static_cast<int>(row.cells.size()) ? row.cells[static_cast<std::size_t>(col)] : "";
+            const std::string cell =
+                col < static_cast<int>(row.cells.size()) ? row.cells[static_cast<std::size_t>(col)] : "";
             anyText = anyText || !cell.empty();
             anyFlow = anyFlow || cellValue(cell) != 0;
         }
@@ -114,7 +115,8 @@ void ChartView::redraw() {
         line->setPen(pen);
         for (int r = 0; r < n; ++r) {
             const auto& cells = rows[static_cast<std::size_t>(r)].cells;
-            const double v = col < static_cast<int>(cells.size()) ? cellValue(cells[static_cast<std::size_t>(col)]) : 0;
+            const double v =
+                col < static_cast<int>(cells.size()) ? cellValue(cells[static_cast<std::size_t>(col)]) : 0;
             maxFlow = std::max(maxFlow, v);
             line->append(r, v);
         }

@@ -10,7 +10,7 @@
 namespace brelvo::app {
 
 class ChartView : public QChartView {
-public:
+  public:
     ChartView(const basin::ChartGrid& grid, QWidget* parent);
 
     // Redraw from the grid once pending events are handled; redraw() draws at once.
@@ -19,10 +19,10 @@ public:
 
     std::function<void()> onDoubleClick;
 
-protected:
+  protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
-private:
+  private:
     const basin::ChartGrid& grid_;
     bool pending_ = false;
 };

@@ -57,6 +57,8 @@ bool HelpWindow::find(const QString& text) {
     return browser_->find(text);
 }
 
-QString HelpWindow::text() const { return browser_->toPlainText(); }
+QString HelpWindow::text() const {
+    return browser_->toPlainText();
+}
 
 }  // namespace brelvo::app

@@ -9,7 +9,7 @@ class QTextBrowser;
 namespace brelvo::app {
 
 class HelpWindow : public QWidget {
-public:
+  public:
     explicit HelpWindow(QWidget* parent = nullptr);
 
     // Shows the text file at `path`; a file that cannot be read is named instead.
@@ -19,7 +19,7 @@ public:
 
     QString text() const;
 
-private:
+  private:
     QLineEdit* findBox_ = nullptr;
     QTextBrowser* browser_ = nullptr;
 };

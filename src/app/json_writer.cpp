@@ -50,11 +50,21 @@ JsonWriter& JsonWriter::value(std::string_view text) {
     // Texts read from single-byte files reach the dump as they are; JSON is UTF-8.
     for (const char c : common::utf8Text(text)) {
         switch (c) {
-            case '"': out_ += "\\\""; break;
-            case '\\': out_ += "\\\\"; break;
-            case '\n': out_ += "\\n"; break;
-            case '\r': out_ += "\\r"; break;
-            case '\t': out_ += "\\t"; break;
+            case '"':
+                out_ += "\\\"";
+                break;
+            case '\\':
+                out_ += "\\\\";
+                break;
+            case '\n':
+                out_ += "\\n";
+                break;
+            case '\r':
+                out_ += "\\r";
+                break;
+            case '\t':
+                out_ += "\\t";
+                break;
             default:
                 if (static_cast<unsigned char>(c) < 0x20) {
                     static const char* hex = "0123456789abcdef";

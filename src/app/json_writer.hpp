@@ -9,7 +9,7 @@
 namespace brelvo::app {
 
 class JsonWriter {
-public:
+  public:
     JsonWriter& beginObject();
     JsonWriter& endObject();
     JsonWriter& beginArray();
@@ -26,7 +26,7 @@ public:
 
     const std::string& str() const { return out_; }
 
-private:
+  private:
     void separate();
     std::string out_;
     bool needComma_ = false;

@@ -4,14 +4,14 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -76,9 +76,13 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
 
 MainWindow::~MainWindow() = default;
 
-int MainWindow::px(float viewUnits) const { return static_cast<int>(std::lround(viewUnits / tpp_)); }
+int MainWindow::px(float viewUnits) const {
+    return static_cast<int>(std::lround(viewUnits / tpp_));
+}
 
-int MainWindow::menuBarHeight() const { return menuBarShown_ ? menuBar_->sizeHint().height() : 0; }
+int MainWindow::menuBarHeight() const {
+    return menuBarShown_ ? menuBar_->sizeHint().height() : 0;
+}
 
 // ---- events ----
 
@@ -173,7 +177,9 @@ bool MainWindow::coordinateBoxMouse(QEvent::Type type, QMouseEvent* mouse) {
     return true;
 }
 
-void MainWindow::mapMouseUp(measure::MouseButton button, float x, float y) { controller_.mapMouseUp(button, x, y); }
+void MainWindow::mapMouseUp(measure::MouseButton button, float x, float y) {
+    controller_.mapMouseUp(button, x, y);
+}
 
 void MainWindow::mapWheel(float viewX, float viewY, int steps, bool shift) {
     mapview::PanZoomOutcome outcome;
@@ -196,16 +202,32 @@ bool MainWindow::handleKey(int key, Qt::KeyboardModifiers modifiers) {
     }
     if (ctrl) return false;
     switch (key) {
-        case Qt::Key_Escape: return controller_.escape();
-        case Qt::Key_F1: openHelp(); return true;
+        case Qt::Key_Escape:
+            return controller_.escape();
+        case Qt::Key_F1:
+            openHelp();
+            return true;
         case Qt::Key_Plus:
-        case Qt::Key_Equal: panZoomRegionClick(mapview::PanZoomRegion::ZoomIn); return true;
-        case Qt::Key_Minus: panZoomRegionClick(mapview::PanZoomRegion::ZoomOut); return true;
-        case Qt::Key_Up: panZoomRegionClick(mapview::PanZoomRegion::Up); return true;
-        case Qt::Key_Down: panZoomRegionClick(mapview::PanZoomRegion::Down); return true;
-        case Qt::Key_Left: panZoomRegionClick(mapview::PanZoomRegion::Left); return true;
-        case Qt::Key_Right: panZoomRegionClick(mapview::PanZoomRegion::Right); return true;
-        default: return false;
+        case Qt::Key_Equal:
+            panZoomRegionClick(mapview::PanZoomRegion::ZoomIn);
+            return true;
+        case Qt::Key_Minus:
+            panZoomRegionClick(mapview::PanZoomRegion::ZoomOut);
+            return true;
+        case Qt::Key_Up:
+            panZoomRegionClick(mapview::PanZoomRegion::Up);
+            return true;
+        case Qt::Key_Down:
+            panZoomRegionClick(mapview::PanZoomRegion::Down);
+            return true;
+        case Qt::Key_Left:
+            panZoomRegionClick(mapview::PanZoomRegion::Left);
+            return true;
+        case Qt::Key_Right:
+            panZoomRegionClick(mapview::PanZoomRegion::Right);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -239,7 +261,9 @@ void MainWindow::dropEvent(QDropEvent* event) {
     dropPictureFile(file->toStdString());
 }
 
-void MainWindow::dropPictureFile(const std::string& path) { pictureCommands_.loadDroppedFile(path); }
+void MainWindow::dropPictureFile(const std::string& path) {
+    pictureCommands_.loadDroppedFile(path);
+}
 
 void MainWindow::text1Press(measure::MouseButton button, float x, float y) {
     if (button == measure::MouseButton::Left) {
@@ -276,9 +300,13 @@ void MainWindow::panZoomRegionClick(mapview::PanZoomRegion region) {
     }
 }
 
-void MainWindow::chooseCommand(const std::string& item) { controller_.runCommand(item); }
+void MainWindow::chooseCommand(const std::string& item) {
+    controller_.runCommand(item);
+}
 
-void MainWindow::choosePicture(const std::string& item) { pictureCommands_.run(item); }
+void MainWindow::choosePicture(const std::string& item) {
+    pictureCommands_.run(item);
+}
 
 bool MainWindow::hasCommandItem(const std::string& item) const {
     return !commandList_->findItems(QString::fromStdString(item), Qt::MatchExactly).isEmpty();
@@ -316,23 +344,35 @@ void MainWindow::placeBox(QWidget* widget, const measure::Box& box) {
 void MainWindow::changed(measure::SurfacePart part) {
     using measure::SurfacePart;
     switch (part) {
-        case SurfacePart::Caption: setWindowTitle(QString::fromStdString(caption)); break;
+        case SurfacePart::Caption:
+            setWindowTitle(QString::fromStdString(caption));
+            break;
         case SurfacePart::Menu1:
             placeBox(commandList_, lstMenu1);
             break;
         case SurfacePart::Menu2:
             placeBox(pictureList_, lstMenu2);
             break;
-        case SurfacePart::Text1: syncText1(); break;
+        case SurfacePart::Text1:
+            syncText1();
+            break;
         case SurfacePart::Shape1:
         case SurfacePart::Shape2:
-        case SurfacePart::Lines: mapView_->update(); break;
-        case SurfacePart::Labels: syncLabels(); break;
+        case SurfacePart::Lines:
+            mapView_->update();
+            break;
+        case SurfacePart::Labels:
+            syncLabels();
+            break;
         case SurfacePart::Pointer:
             mapView_->setCursor(pointer == measure::Pointer::Cross ? Qt::CrossCursor : Qt::ArrowCursor);
             break;
-        case SurfacePart::ScalePanel: syncScalePanel(); break;
-        case SurfacePart::Picture: syncGeometry(); break;
+        case SurfacePart::ScalePanel:
+            syncScalePanel();
+            break;
+        case SurfacePart::Picture:
+            syncGeometry();
+            break;
     }
 }
 
@@ -354,7 +394,8 @@ void MainWindow::broughtToFront(measure::SurfacePart part) {
         case SurfacePart::Labels:
             for (auto* label : labels_) label->raise();
             break;
-        default: break;
+        default:
+            break;
     }
     panZoomControl_->raise();
 }

@@ -60,7 +60,7 @@ class MainWindow : public QWidget, public measure::MapSurface {
     void text1Move(float x, float y);
     void labelPress(int index, measure::MouseButton button, float x, float y);
     void labelMove(int index, float x, float y);
-    void panZoomClick(float x, float y);                              // control-relative view units
+    void panZoomClick(float x, float y);  // control-relative view units
     void panZoomRegionClick(mapview::PanZoomRegion region);
     void chooseCommand(const std::string& item);
     void choosePicture(const std::string& item);
@@ -114,7 +114,7 @@ class MainWindow : public QWidget, public measure::MapSurface {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     void buildWidgets();
     void buildScalePanel();
     void buildMenuBar();

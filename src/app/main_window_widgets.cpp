@@ -1,9 +1,9 @@
 // The measuring window's widgets: building them, and setting them from the measuring surface.
+#include <QAction>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -256,10 +256,10 @@ bool MainWindow::triggerMenuEntry(const std::string& path) {
 }
 
 void MainWindow::mapPointerMoved(std::optional<QPointF> viewPosition) {
-    const std::string text =
-        viewPosition ? controller_.pointerCoordinates(static_cast<float>(viewPosition->x()),
-                                                      static_cast<float>(viewPosition->y()))
-                     : std::string();
+    const std::string text = viewPosition
+                                 ? controller_.pointerCoordinates(static_cast<float>(viewPosition->x()),
+                                                                  static_cast<float>(viewPosition->y()))
+                                 : std::string();
     if (text.empty()) {
         statusLine_->hide();
         return;

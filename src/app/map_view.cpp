@@ -44,7 +44,8 @@ void MapView::paintEvent(QPaintEvent* event) {
     // Markers: a square with a light halo so that it shows on dark and light map areas alike.
     for (const measure::Box* marker : {&surface_.shape1, &surface_.shape2}) {
         if (!marker->visible) continue;
-        const QRectF box(marker->left / tpp_, marker->top / tpp_, marker->width / tpp_, marker->height / tpp_);
+        const QRectF box(marker->left / tpp_, marker->top / tpp_, marker->width / tpp_,
+                         marker->height / tpp_);
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(QColor(255, 255, 255, 200), 3));
         p.drawRect(box);
@@ -86,7 +87,8 @@ void MapView::wheelEvent(QWheelEvent* event) {
 }
 
 void MapView::mouseReleaseEvent(QMouseEvent* event) {
-    if (onRelease) onRelease(event->button(), QPointF(event->position().x() * tpp_, event->position().y() * tpp_));
+    if (onRelease)
+        onRelease(event->button(), QPointF(event->position().x() * tpp_, event->position().y() * tpp_));
 }
 
 }  // namespace brelvo::app

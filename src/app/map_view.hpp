@@ -13,7 +13,7 @@
 namespace brelvo::app {
 
 class MapView : public QWidget {
-public:
+  public:
     MapView(QWidget* parent, const mapview::ViewGeometry& geometry, const measure::MapSurface& surface,
             const mapview::PictureRenderer& renderer, float twipsPerPixel);
 
@@ -26,7 +26,7 @@ public:
     // The pointer moved over the view (a view position), or left it (no value).
     std::function<void(std::optional<QPointF>)> onPointer;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -34,13 +34,13 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
-private:
+  private:
     const mapview::ViewGeometry& geometry_;
     const measure::MapSurface& surface_;
     const mapview::PictureRenderer& renderer_;
     float tpp_;
-    int wheelRemainder_ = 0;   // eighths of a degree not yet a whole notch
-    QPointF panFrom_;          // pixels, while the middle button is down
+    int wheelRemainder_ = 0;  // eighths of a degree not yet a whole notch
+    QPointF panFrom_;         // pixels, while the middle button is down
 };
 
 }  // namespace brelvo::app

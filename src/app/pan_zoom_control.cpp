@@ -35,11 +35,11 @@ void PanZoomControl::paintEvent(QPaintEvent*) {
         path.closeSubpath();
         p.drawPath(path);
     };
-    arrow({cx, 1.5}, {cx - 4.5, 8.5}, {cx + 4.5, 8.5});                     // up
-    arrow({cx, h - 1.5}, {cx - 4.5, h - 8.5}, {cx + 4.5, h - 8.5});         // down
-    arrow({1.5, cy}, {8.5, cy - 4.5}, {8.5, cy + 4.5});                     // left
+    arrow({cx, 1.5}, {cx - 4.5, 8.5}, {cx + 4.5, 8.5});                             // up
+    arrow({cx, h - 1.5}, {cx - 4.5, h - 8.5}, {cx + 4.5, h - 8.5});                 // down
+    arrow({1.5, cy}, {8.5, cy - 4.5}, {8.5, cy + 4.5});                             // left
     arrow({0.66 * w - 2, cy}, {0.66 * w - 9, cy - 4.5}, {0.66 * w - 9, cy + 4.5});  // right
-    p.drawRect(QRectF(cx - 3, cy - 3, 6, 6));                                // centre
+    p.drawRect(QRectF(cx - 3, cy - 3, 6, 6));                                       // centre
 
     // The vertical bar between the pad and the zoom signs.
     p.setRenderHint(QPainter::Antialiasing, false);

@@ -8,8 +8,8 @@
 namespace brelvo::app {
 
 class PanZoomControl : public QWidget {
-public:
-    static constexpr int kWidth = 49;   // pixels
+  public:
+    static constexpr int kWidth = 49;  // pixels
     static constexpr int kHeight = 33;
 
     explicit PanZoomControl(QWidget* parent);
@@ -17,7 +17,7 @@ public:
     // Called with the release point in control pixels.
     std::function<void(QPointF)> onRelease;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 };

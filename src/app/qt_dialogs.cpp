@@ -2,10 +2,10 @@
 #include "app/qt_dialogs.hpp"
 
 #include <QApplication>
-#include <QWindow>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QWindow>
 
 #include "common/messages.hpp"
 

@@ -8,7 +8,7 @@
 namespace brelvo::app {
 
 class QtDialogs : public common::Dialogs {
-public:
+  public:
     // The window a dialog falls back to when none of the program's windows is active.
     void setParent(QWidget* parent) { parent_ = parent; }
     // A dialog belongs to the window it was opened from: the active one (the runoff window for its own
@@ -22,7 +22,7 @@ public:
     // "Pic files (*.bmp;*.jpg)|*.bmp;*.jpg|All files (*.*)|*.*|" as Qt name filters.
     static QStringList nameFilters(const std::string& filter);
 
-private:
+  private:
     QWidget* parent_ = nullptr;
 };
 

@@ -32,7 +32,9 @@ namespace {
 
 constexpr int kGridRows = 8;
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 QString qs(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
@@ -211,9 +213,8 @@ void RunoffWindow::buildWidgets() {
         });
     }
     // Choosing a graph whose file is not beside the program says so at once, naming the file.
-    connect(graphList, &QComboBox::activated, this, [this, graphList](int) {
-        checkGraphFile(graphList->currentText().toStdString());
-    });
+    connect(graphList, &QComboBox::activated, this,
+            [this, graphList](int) { checkGraphFile(graphList->currentText().toStdString()); });
     connect(autoStep, &QCheckBox::toggled, this, [this](bool on) {
         if (!syncing_) fields_.setChecked(form3::chkAutoTimeStep, on);
     });
@@ -238,8 +239,8 @@ void RunoffWindow::buildRoutingPanel() {
         "QGroupBox#frameRoute QWidget { font-weight: normal; }"));
     auto* layout = new QGridLayout(frameRoute_);
     routeOptions_ = new QButtonGroup(frameRoute_);
-    const char* captions[] = {"Modified Puls storage routing", "Muskingum routing", "Combine with hyrdograph from file",
-                              "Travel time routing (Tatum)"};
+    const char* captions[] = {"Modified Puls storage routing", "Muskingum routing",
+                              "Combine with hyrdograph from file", "Travel time routing (Tatum)"};
     for (int i = 0; i < 4; ++i) {
         auto* option = new QRadioButton(QString::fromLatin1(captions[i]), frameRoute_);
         option->setObjectName(q(basin::RunoffFields::indexed(form3::optRouteType, i)));
@@ -351,7 +352,8 @@ void RunoffWindow::chooseListText(const std::string& name, const std::string& te
 }
 
 void RunoffWindow::checkGraphFile(const std::string& listText) {
-    if (const auto message = runoff::missingGraphFile(listText, common::programFolder())) dialogs_.message(*message);
+    if (const auto message = runoff::missingGraphFile(listText, common::programFolder()))
+        dialogs_.message(*message);
 }
 
 void RunoffWindow::receiveMeasurement(const basin::HandOffValues& values) {

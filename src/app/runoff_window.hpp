@@ -29,7 +29,7 @@ class ChartView;
 class JsonWriter;
 
 class RunoffWindow : public QWidget {
-public:
+  public:
     explicit RunoffWindow(common::Dialogs& dialogs);
     ~RunoffWindow() override;
 
@@ -49,10 +49,10 @@ public:
     QWidget* control(const QString& name) const;
     void dump(JsonWriter& json) const;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QLineEdit* addField(std::string_view name, int width = 70);
     QLabel* addCaption(std::string_view name);
     void buildWidgets();

@@ -4,10 +4,10 @@
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QApplication>
-#include <QKeyEvent>
-#include <QKeySequence>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -25,7 +25,9 @@
 
 namespace brelvo::app {
 
-void ScriptDialogs::message(const std::string& text) { messages_.push_back(text); }
+void ScriptDialogs::message(const std::string& text) {
+    messages_.push_back(text);
+}
 
 std::string ScriptDialogs::inputBox(const std::string& prompt, const std::string&, const std::string&) {
     messages_.push_back(prompt);
@@ -40,7 +42,8 @@ std::optional<std::string> ScriptDialogs::fileDialog(const common::FileDialogReq
     auto answer = std::move(answers_.front());
     answers_.pop_front();
     // A relative name is picked in the folder the dialog opens in.
-    if (answer && !answer->empty() && std::filesystem::path(*answer).is_relative() && !request.initialDir.empty()) {
+    if (answer && !answer->empty() && std::filesystem::path(*answer).is_relative() &&
+        !request.initialDir.empty()) {
         return (std::filesystem::path(request.initialDir) / *answer).string();
     }
     return answer;

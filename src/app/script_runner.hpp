@@ -23,7 +23,7 @@ class MainWindow;
 // Dialogs answered from the script: queued answers are used in order; a dialog with no answer left
 // is cancelled.
 class ScriptDialogs : public common::Dialogs {
-public:
+  public:
     void message(const std::string& text) override;
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override;
@@ -32,7 +32,7 @@ public:
     void queueAnswer(std::optional<std::string> answer) { answers_.push_back(std::move(answer)); }
     std::vector<std::string> takeMessages();
 
-private:
+  private:
     std::deque<std::optional<std::string>> answers_;
     std::vector<std::string> messages_;
 };
@@ -42,56 +42,56 @@ private:
 std::optional<std::vector<std::string>> splitScriptLine(const std::string& line);
 
 class ScriptRunner {
-public:
+  public:
     ScriptRunner(MainWindow& window, ScriptDialogs& dialogs, std::ostream& out, std::ostream& err);
 
     // Runs every line; 0 when all ran, 2 when a line could not be executed (named on err).
     int run(std::istream& script, const std::string& scriptName);
 
-private:
-  // One kind of script line: the number of words after the command word, and what the line does
-  // (an error text when it cannot be executed).
-  struct LineHandler {
-      std::size_t argumentCount;
-      std::optional<std::string> (ScriptRunner::*run)(const std::vector<std::string>& words);
-  };
-  static const std::map<std::string, LineHandler, std::less<>>& lineHandlers();
+  private:
+    // One kind of script line: the number of words after the command word, and what the line does
+    // (an error text when it cannot be executed).
+    struct LineHandler {
+        std::size_t argumentCount;
+        std::optional<std::string> (ScriptRunner::*run)(const std::vector<std::string>& words);
+    };
+    static const std::map<std::string, LineHandler, std::less<>>& lineHandlers();
 
-  // An error text when the line cannot be executed: an unknown command word or a wrong number of
-  // words is "cannot execute this line".
-  std::optional<std::string> execute(const std::vector<std::string>& words);
-  void dump();
+    // An error text when the line cannot be executed: an unknown command word or a wrong number of
+    // words is "cannot execute this line".
+    std::optional<std::string> execute(const std::vector<std::string>& words);
+    void dump();
 
-  bool isRunoffControl(const std::string& name) const;
-  QWidget* widget(const std::string& name) const;
-  static std::string bareName(const std::string& name);
+    bool isRunoffControl(const std::string& name) const;
+    QWidget* widget(const std::string& name) const;
+    static std::string bareName(const std::string& name);
 
-  std::optional<std::string> dumpLine(const std::vector<std::string>& words);
-  std::optional<std::string> menuLine(const std::vector<std::string>& words);
-  std::optional<std::string> pictureLine(const std::vector<std::string>& words);
-  std::optional<std::string> clickLine(const std::vector<std::string>& words);
-  std::optional<std::string> dragLine(const std::vector<std::string>& words);
-  std::optional<std::string> rpressLine(const std::vector<std::string>& words);
-  std::optional<std::string> panzoomLine(const std::vector<std::string>& words);
-  std::optional<std::string> answerLine(const std::vector<std::string>& words);
-  std::optional<std::string> typeLine(const std::vector<std::string>& words);
-  std::optional<std::string> leaveLine(const std::vector<std::string>& words);
-  std::optional<std::string> chooseLine(const std::vector<std::string>& words);
-  std::optional<std::string> checkLine(const std::vector<std::string>& words);
-  std::optional<std::string> doubleclickLine(const std::vector<std::string>& words);
-  std::optional<std::string> spinLine(const std::vector<std::string>& words);
-  std::optional<std::string> buttonLine(const std::vector<std::string>& words);
-  std::optional<std::string> resizeLine(const std::vector<std::string>& words);
-  std::optional<std::string> grabLine(const std::vector<std::string>& words);
-  std::optional<std::string> showLine(const std::vector<std::string>& words);
-  std::optional<std::string> wheelLine(const std::vector<std::string>& words);
-  std::optional<std::string> keyLine(const std::vector<std::string>& words);
-  std::optional<std::string> actionLine(const std::vector<std::string>& words);
+    std::optional<std::string> dumpLine(const std::vector<std::string>& words);
+    std::optional<std::string> menuLine(const std::vector<std::string>& words);
+    std::optional<std::string> pictureLine(const std::vector<std::string>& words);
+    std::optional<std::string> clickLine(const std::vector<std::string>& words);
+    std::optional<std::string> dragLine(const std::vector<std::string>& words);
+    std::optional<std::string> rpressLine(const std::vector<std::string>& words);
+    std::optional<std::string> panzoomLine(const std::vector<std::string>& words);
+    std::optional<std::string> answerLine(const std::vector<std::string>& words);
+    std::optional<std::string> typeLine(const std::vector<std::string>& words);
+    std::optional<std::string> leaveLine(const std::vector<std::string>& words);
+    std::optional<std::string> chooseLine(const std::vector<std::string>& words);
+    std::optional<std::string> checkLine(const std::vector<std::string>& words);
+    std::optional<std::string> doubleclickLine(const std::vector<std::string>& words);
+    std::optional<std::string> spinLine(const std::vector<std::string>& words);
+    std::optional<std::string> buttonLine(const std::vector<std::string>& words);
+    std::optional<std::string> resizeLine(const std::vector<std::string>& words);
+    std::optional<std::string> grabLine(const std::vector<std::string>& words);
+    std::optional<std::string> showLine(const std::vector<std::string>& words);
+    std::optional<std::string> wheelLine(const std::vector<std::string>& words);
+    std::optional<std::string> keyLine(const std::vector<std::string>& words);
+    std::optional<std::string> actionLine(const std::vector<std::string>& words);
 
-  MainWindow& window_;
-  ScriptDialogs& dialogs_;
-  std::ostream& out_;
-  std::ostream& err_;
+    MainWindow& window_;
+    ScriptDialogs& dialogs_;
+    std::ostream& out_;
+    std::ostream& err_;
 };
 
 }  // namespace brelvo::app

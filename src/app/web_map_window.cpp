@@ -2,6 +2,8 @@
 // every loaded page, a copy of the map to the clipboard, and the close notice to the main window.
 #include "app/web_map_window.hpp"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -18,8 +20,6 @@
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
-#include <unistd.h>
-
 #include <algorithm>
 #include <exception>
 #include <utility>

@@ -25,36 +25,37 @@ inline constexpr const char* kCopyMapText = "Copy map to clipboard";
 inline constexpr std::chrono::milliseconds kWebMapPageWait{10000};
 
 class WebMapWindow : public QWidget {
-public:
-  // address: the page to show; the map page unless a test points the window at another page.
-  // pageWait: the longest the start-up sequence waits for it (tests shorten it).
-  explicit WebMapWindow(std::function<void()> onClosed, QString address = QString::fromLatin1(kWebMapAddress),
-                        std::chrono::milliseconds pageWait = kWebMapPageWait);
-  ~WebMapWindow() override;
+  public:
+    // address: the page to show; the map page unless a test points the window at another page.
+    // pageWait: the longest the start-up sequence waits for it (tests shorten it).
+    explicit WebMapWindow(std::function<void()> onClosed,
+                          QString address = QString::fromLatin1(kWebMapAddress),
+                          std::chrono::milliseconds pageWait = kWebMapPageWait);
+    ~WebMapWindow() override;
 
-  // The start-up sequence: a blank page, show, maximize, title, then load the page and wait until it
-  // has finished loading, the wait limit has passed or the user has closed the window. Messages
-  // are processed throughout, so the window and the main window stay responsive.
-  void open();
+    // The start-up sequence: a blank page, show, maximize, title, then load the page and wait until it
+    // has finished loading, the wait limit has passed or the user has closed the window. Messages
+    // are processed throughout, so the window and the main window stay responsive.
+    void open();
 
-  // Puts the browser's image, as now shown, on the clipboard (button and Ctrl+C).
-  void copyMapToClipboard();
+    // Puts the browser's image, as now shown, on the clipboard (button and Ctrl+C).
+    void copyMapToClipboard();
 
-  QWebEngineView* view() const { return view_; }
-  QPushButton* copyButton() const { return copyButton_; }
-  const QString& address() const { return address_; }
-  std::chrono::milliseconds waitLimit() const { return waitLimit_; }
+    QWebEngineView* view() const { return view_; }
+    QPushButton* copyButton() const { return copyButton_; }
+    const QString& address() const { return address_; }
+    std::chrono::milliseconds waitLimit() const { return waitLimit_; }
 
-  // Runs each time the user closes the window (not when it is destroyed unclosed).
-  std::function<void()> onClosed;
+    // Runs each time the user closes the window (not when it is destroyed unclosed).
+    std::function<void()> onClosed;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void runStartUp();
     void hidePageScrollBars();
     // Processes pending messages; false once the window has been closed meanwhile.

@@ -45,7 +45,7 @@ void receiveMeasurement(RunoffFields& fields, const HandOffValues& values);
 // The recomputations of the basin block. Binding registers the txtC change handler, which the field
 // model runs synchronously whenever txtC's text changes, also inside Getbasinstats's own write of C.
 class BasinBlock {
-public:
+  public:
     explicit BasinBlock(RunoffFields& fields);
     ~BasinBlock();
     BasinBlock(const BasinBlock&) = delete;
@@ -62,7 +62,7 @@ public:
     // Writes the time step for r = lag / divisor (hours) into txtGraphtimestep, its unit into Label14.
     void chooseTimeStep(float r);
 
-private:
+  private:
     RunoffFields& fields_;
 };
 

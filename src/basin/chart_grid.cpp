@@ -38,7 +38,8 @@ void ChartGrid::setColumn(int column) {
 }
 
 void ChartGrid::setData(const std::string& text) {
-    if (row_ < 1 || row_ > rowCount() || column_ < 1 || column_ > columns_) throw common::invalidProcedureCall();
+    if (row_ < 1 || row_ > rowCount() || column_ < 1 || column_ > columns_)
+        throw common::invalidProcedureCall();
     rows_[static_cast<std::size_t>(row_ - 1)].cells[static_cast<std::size_t>(column_ - 1)] = text;
     notify();
 }

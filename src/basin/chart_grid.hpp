@@ -12,7 +12,7 @@ namespace brelvo::basin {
 class RunoffFields;
 
 class ChartGrid {
-public:
+  public:
     struct Row {
         std::string label;
         std::vector<std::string> cells;  // one per data column, "" until written
@@ -26,7 +26,7 @@ public:
     // Rows and columns are numbered from 1, as the charting component numbers them.
     void setRow(int row);
     void setColumn(int column);
-    void setData(const std::string& text);   // the current cell
+    void setData(const std::string& text);      // the current cell
     void setRowLabel(const std::string& text);  // the current row's label
 
     // Labels and ticks every N categories (0: the component's own spacing).
@@ -38,7 +38,7 @@ public:
     // Told after every change, so that a view can redraw.
     std::function<void()> changed;
 
-private:
+  private:
     void notify() {
         if (changed) changed();
     }

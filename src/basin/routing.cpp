@@ -61,9 +61,9 @@ void takePeakFromOutflow(WorkingHydrograph& h) {
 
 MuskingumCoefficients muskingumCoefficients(float K, float X, float udur) {
     if (udur == 0.0f) throw common::divisionByZero();
-    const float h = udur / 2.0f;            // half a step, hours
-    const float kx = K * X;                 // hours
-    const float kRest = K * (1.0f - X);     // hours
+    const float h = udur / 2.0f;         // half a step, hours
+    const float kx = K * X;              // hours
+    const float kRest = K * (1.0f - X);  // hours
     const float d = kRest + h;
     if (d == 0.0f) throw common::divisionByZero();
     return {checkedQuotient(h - kx, d), checkedQuotient(kx + h, d), checkedQuotient(kRest - h, d)};
@@ -78,9 +78,9 @@ void muskingum(float K, float X, float stepHours, std::int16_t routedUpper, Work
     const MuskingumCoefficients c = muskingumCoefficients(K, X, stepHours);
 
     h.routed.outflowCfs[0] = 0.0f;
-    float maxout = 0.0f;      // cfs
-    float tmaxout = 0.0f;     // index of the peak
-    float threshold = 0.0f;   // end threshold E, cfs
+    float maxout = 0.0f;     // cfs
+    float tmaxout = 0.0f;    // index of the peak
+    float threshold = 0.0f;  // end threshold E, cfs
     const int newit = routedUpper;
     const int lastInflow = h.inflow.last;
     const bool cascade = h.outflowIsCurrent;

@@ -116,9 +116,15 @@ void RunoffFields::setChecked(std::string_view name, bool value) {
     if (displayChanged) displayChanged(std::string(name));
 }
 
-std::vector<std::string> RunoffFields::textNames() const { return keys(texts_); }
-std::vector<std::string> RunoffFields::captionNames() const { return keys(captions_); }
-std::vector<std::string> RunoffFields::checkNames() const { return keys(checks_); }
+std::vector<std::string> RunoffFields::textNames() const {
+    return keys(texts_);
+}
+std::vector<std::string> RunoffFields::captionNames() const {
+    return keys(captions_);
+}
+std::vector<std::string> RunoffFields::checkNames() const {
+    return keys(checks_);
+}
 
 void RunoffFields::onChange(std::string_view name, std::function<void()> handler) {
     require(name, Kind::text);

@@ -15,7 +15,7 @@
 namespace brelvo::basin {
 
 class RunoffFields {
-public:
+  public:
     // Text boxes, list texts and the routing option.
     const std::string& text(std::string_view name) const;
     // Sets a text; when it differs from the old one the window is told and then the field's change
@@ -44,7 +44,7 @@ public:
     // Indexed control names: indexed(form3::txtRain, 3) is "txtRain(3)".
     static std::string indexed(std::string_view name, int index);
 
-private:
+  private:
     std::map<std::string, std::string, std::less<>> texts_;
     std::map<std::string, std::string, std::less<>> captions_;
     std::map<std::string, bool, std::less<>> checks_;

@@ -14,7 +14,7 @@ namespace brelvo::basin {
 // A float series with the bounds checked on every access: running past a bound is the run's
 // "Subscript out of range" failure, never a write into memory that is not ours.
 class Series {
-public:
+  public:
     Series() = default;
 
     // Recreate with indices 0..upper, all zero (upper -1 gives no elements).
@@ -34,7 +34,7 @@ public:
     }
     const std::vector<float>& values() const { return values_; }
 
-private:
+  private:
     std::vector<float> values_;
 };
 

@@ -1,4 +1,5 @@
-// The dialogs port: how the domain asks the user something. Windows, tests and the script runner implement it.
+// The dialogs port: how the domain asks the user something. Windows, tests and the script runner implement
+// it.
 #pragma once
 
 #include <optional>
@@ -15,7 +16,7 @@ struct FileDialogRequest {
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     // Modal message box with only an OK button.

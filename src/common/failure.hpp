@@ -7,29 +7,29 @@
 namespace brelvo::common {
 
 class RuntimeFailure : public std::runtime_error {
-public:
+  public:
     RuntimeFailure(int number, std::string description);
 
     int number() const noexcept { return number_; }
     const std::string& description() const noexcept { return description_; }
 
-private:
+  private:
     int number_;
     std::string description_;
 };
 
 // The failures the program raises, with their conventional numbers and texts.
-[[nodiscard]] RuntimeFailure invalidProcedureCall();  // 5  "Invalid procedure call or argument"
-[[nodiscard]] RuntimeFailure overflow();              // 6  "Overflow"
-[[nodiscard]] RuntimeFailure subscriptOutOfRange();   // 9  "Subscript out of range"
-[[nodiscard]] RuntimeFailure divisionByZero();        // 11 "Division by zero"
-[[nodiscard]] RuntimeFailure typeMismatch();          // 13 "Type mismatch"
-[[nodiscard]] RuntimeFailure fileNotFound();          // 53 "File not found"
-[[nodiscard]] RuntimeFailure inputPastEndOfFile();    // 62 "Input past end of file"
-[[nodiscard]] RuntimeFailure outOfMemory();           // 7  "Out of memory"
-[[nodiscard]] RuntimeFailure pathFileAccessError();   // 75 "Path/File access error"
-[[nodiscard]] RuntimeFailure pathNotFound();          // 76 "Path not found"
-[[nodiscard]] RuntimeFailure invalidPicture();        // 481 "Invalid picture"
+[[nodiscard]] RuntimeFailure invalidProcedureCall();       // 5  "Invalid procedure call or argument"
+[[nodiscard]] RuntimeFailure overflow();                   // 6  "Overflow"
+[[nodiscard]] RuntimeFailure subscriptOutOfRange();        // 9  "Subscript out of range"
+[[nodiscard]] RuntimeFailure divisionByZero();             // 11 "Division by zero"
+[[nodiscard]] RuntimeFailure typeMismatch();               // 13 "Type mismatch"
+[[nodiscard]] RuntimeFailure fileNotFound();               // 53 "File not found"
+[[nodiscard]] RuntimeFailure inputPastEndOfFile();         // 62 "Input past end of file"
+[[nodiscard]] RuntimeFailure outOfMemory();                // 7  "Out of memory"
+[[nodiscard]] RuntimeFailure pathFileAccessError();        // 75 "Path/File access error"
+[[nodiscard]] RuntimeFailure pathNotFound();               // 76 "Path not found"
+[[nodiscard]] RuntimeFailure invalidPicture();             // 481 "Invalid picture"
 [[nodiscard]] RuntimeFailure controlArrayElementExists();  // 360 "Object already loaded"
 
 }  // namespace brelvo::common

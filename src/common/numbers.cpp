@@ -355,6 +355,8 @@ float toSingle(double value) {
     return static_cast<float>(value);
 }
 
-float readSingle(std::string_view text) { return toSingle(leadingNumber(text)); }
+float readSingle(std::string_view text) {
+    return toSingle(leadingNumber(text));
+}
 
 }  // namespace brelvo::common

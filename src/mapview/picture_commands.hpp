@@ -14,7 +14,7 @@ namespace brelvo::mapview {
 
 // What the picture commands need of the window beyond the measuring surface.
 class PictureHost {
-public:
+  public:
     virtual ~PictureHost() = default;
     // Decodes a picture file without showing it; an error text when it cannot be read.
     virtual std::optional<std::string> decodePicture(const std::string& path) = 0;
@@ -45,7 +45,7 @@ public:
 };
 
 class PictureCommands {
-public:
+  public:
     // Every picture kind the program reads first, then the filters of the picture list as they were.
     static constexpr const char* kOpenFilter =
         "Pictures (*.bmp;*.jpg;*.jpeg;*.gif;*.png;*.tif;*.tiff;*.wmf)|"
@@ -70,7 +70,7 @@ public:
     // The scroll/zoom factor an answer sets: 0 < value <= 0.5; nothing for anything else.
     static std::optional<float> scrollZoomAnswer(const std::string& answer);
 
-private:
+  private:
     void loadMapFile();
     void loadPictureFile(const std::string& path);
     void beginCommand();

@@ -7,7 +7,9 @@ namespace brelvo::mapview {
 
 namespace {
 
-float roundWhole(float v) { return static_cast<float>(std::nearbyint(v)); }
+float roundWhole(float v) {
+    return static_cast<float>(std::nearbyint(v));
+}
 
 void applyNaturalSize(ViewGeometry& g) {
     // An empty picture keeps the rectangle it was given; a picture without stretch shows at its own size.
@@ -65,15 +67,24 @@ void zoomPicAt(ViewGeometry& g, double r, float cx, float cy, float& scaleX, flo
 void scrollPic(ViewGeometry& g, std::int16_t scrollMode) {
     const float f = g.scrollZoomFactor;
     switch (scrollMode) {
-        case 0: g.picture.top = g.picture.top + g.view.height * f; break;
-        case 1: g.picture.top = g.picture.top - g.view.height * f; break;
-        case 2: g.picture.left = g.picture.left + g.view.width * f; break;
-        case 3: g.picture.left = g.picture.left - g.view.width * f; break;
+        case 0:
+            g.picture.top = g.picture.top + g.view.height * f;
+            break;
+        case 1:
+            g.picture.top = g.picture.top - g.view.height * f;
+            break;
+        case 2:
+            g.picture.left = g.picture.left + g.view.width * f;
+            break;
+        case 3:
+            g.picture.left = g.picture.left - g.view.width * f;
+            break;
         case 4:
             g.picture.left = (g.view.width - g.picture.width) / 2;
             g.picture.top = (g.view.height - g.picture.height) / 2;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -97,14 +108,38 @@ PanZoomRegion panZoomRegionAt(float x, float y, float w, float h) {
 
 void panZoomRegionCentre(PanZoomRegion region, float w, float h, float& x, float& y) {
     switch (region) {
-        case PanZoomRegion::Up: x = 0.33f * w; y = 0.165f * h; break;
-        case PanZoomRegion::Down: x = 0.33f * w; y = 0.83f * h; break;
-        case PanZoomRegion::Left: x = 0.11f * w; y = 0.495f * h; break;
-        case PanZoomRegion::Right: x = 0.55f * w; y = 0.495f * h; break;
-        case PanZoomRegion::Centre: x = 0.33f * w; y = 0.495f * h; break;
-        case PanZoomRegion::ZoomIn: x = 0.83f * w; y = 0.25f * h; break;
-        case PanZoomRegion::ZoomOut: x = 0.83f * w; y = 0.75f * h; break;
-        case PanZoomRegion::None: x = 0; y = 0; break;
+        case PanZoomRegion::Up:
+            x = 0.33f * w;
+            y = 0.165f * h;
+            break;
+        case PanZoomRegion::Down:
+            x = 0.33f * w;
+            y = 0.83f * h;
+            break;
+        case PanZoomRegion::Left:
+            x = 0.11f * w;
+            y = 0.495f * h;
+            break;
+        case PanZoomRegion::Right:
+            x = 0.55f * w;
+            y = 0.495f * h;
+            break;
+        case PanZoomRegion::Centre:
+            x = 0.33f * w;
+            y = 0.495f * h;
+            break;
+        case PanZoomRegion::ZoomIn:
+            x = 0.83f * w;
+            y = 0.25f * h;
+            break;
+        case PanZoomRegion::ZoomOut:
+            x = 0.83f * w;
+            y = 0.75f * h;
+            break;
+        case PanZoomRegion::None:
+            x = 0;
+            y = 0;
+            break;
     }
 }
 

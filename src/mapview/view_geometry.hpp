@@ -16,13 +16,13 @@ struct RectF {
 // Picture pixels per view unit are set by the screen: a picture's natural size in view units is its
 // pixel size times the view units per pixel.
 struct ViewGeometry {
-    RectF view;             // the map view in the window's client area; outer and inner size are the same
-    RectF picture;          // Image1: left and top are imageLeft and imageTop of the measuring logic
-    bool stretch = false;   // picture drawn scaled to fill its rectangle
+    RectF view;            // the map view in the window's client area; outer and inner size are the same
+    RectF picture;         // Image1: left and top are imageLeft and imageTop of the measuring logic
+    bool stretch = false;  // picture drawn scaled to fill its rectangle
     bool hasPicture = false;
-    float naturalWidth = 0;   // the picture's natural size, view units
+    float naturalWidth = 0;  // the picture's natural size, view units
     float naturalHeight = 0;
-    RectF panZoom;            // img4Way
+    RectF panZoom;  // img4Way
     float scrollZoomFactor = 0.05f;
     bool firstLayoutDone = false;
 };

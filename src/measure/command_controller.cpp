@@ -26,17 +26,30 @@ MeasureController::MeasureController(MeasureState& state, MapSurface& surface, c
     : state_(state), surface_(surface), dialogs_(dialogs), scale_(state, surface, dialogs) {}
 
 const std::vector<std::string>& MeasureController::commandItems() {
-    static const std::vector<std::string> items = {
-        "Load/Save Map",       "Set Scale",       "Start Area",     "Start Stream Line",
-        "End Area/Line",       "Undo Current Line", "Clear Area/Line", "Add Label",
-        "Runoff Hydrogaph",    "Help",            "Cancel"};
+    static const std::vector<std::string> items = {"Load/Save Map",
+                                                   "Set Scale",
+                                                   "Start Area",
+                                                   "Start Stream Line",
+                                                   "End Area/Line",
+                                                   "Undo Current Line",
+                                                   "Clear Area/Line",
+                                                   "Add Label",
+                                                   "Runoff Hydrogaph",
+                                                   "Help",
+                                                   "Cancel"};
     return items;
 }
 
 const std::vector<std::string>& MeasureController::pictureItems() {
-    static const std::vector<std::string> items = {
-        "Load Map File",     "Save Map Image",    "Clear Map Image",    "Big Google Maps", "Paste From Clipboard",
-        "Copy to Clipboard", "Scroll/Zoom Speed", "Print",              "Cancel"};
+    static const std::vector<std::string> items = {"Load Map File",
+                                                   "Save Map Image",
+                                                   "Clear Map Image",
+                                                   "Big Google Maps",
+                                                   "Paste From Clipboard",
+                                                   "Copy to Clipboard",
+                                                   "Scroll/Zoom Speed",
+                                                   "Print",
+                                                   "Cancel"};
     return items;
 }
 
@@ -114,11 +127,15 @@ void MeasureController::openCommandMenu(float x, float y) {
     state_.grabPoint = {x, y};
 }
 
-void MeasureController::commandMenuPress(float x, float y) { state_.grabPoint = {x, y}; }
+void MeasureController::commandMenuPress(float x, float y) {
+    state_.grabPoint = {x, y};
+}
 
 // ---- segments ----
 
-int MeasureController::highestSegmentIndex() const { return surface_.line1.rbegin()->first; }
+int MeasureController::highestSegmentIndex() const {
+    return surface_.line1.rbegin()->first;
+}
 
 Segment& MeasureController::segmentAt(int index) {
     const auto it = surface_.line1.find(index);
@@ -145,7 +162,8 @@ void MeasureController::removeSegment(int index) {
 }
 
 void MeasureController::appendCoordinateLine(float imageX, float imageY) {
-    const PointF p = ToMapCoords(state_, surface_, surface_.imageLeft() + imageX, surface_.imageTop() + imageY);
+    const PointF p =
+        ToMapCoords(state_, surface_, surface_.imageLeft() + imageX, surface_.imageTop() + imageY);
     surface_.text1.text += common::generalText(p.x) + ", " + common::generalText(p.y) + kCrLf;
     surface_.text1.caret = static_cast<int>(surface_.text1.text.size());
     surface_.changed(SurfacePart::Text1);
@@ -391,8 +409,7 @@ void MeasureController::RemoveCurrentLine() {
         if (d == 0) break;
         removeSegment(d);
     }
-    state_.segmentIndex =
-        static_cast<std::int16_t>(std::max(0, state_.lineStartAt(state_.lineNumber) - 1));
+    state_.segmentIndex = static_cast<std::int16_t>(std::max(0, state_.lineStartAt(state_.lineNumber) - 1));
     state_.lineNumber = static_cast<std::int16_t>(std::max(0, state_.lineNumber - 1));
     if (state_.mode == AreaBoundary) {
         state_.measureNumber = static_cast<std::int16_t>(std::max(0, state_.measureNumber - 1));
@@ -418,7 +435,9 @@ void MeasureController::RemoveAllMeasurements() {
 
 // ---- keys and the menu bar ----
 
-bool MeasureController::tracing() const { return state_.mode == AreaBoundary || state_.mode == StreamLine; }
+bool MeasureController::tracing() const {
+    return state_.mode == AreaBoundary || state_.mode == StreamLine;
+}
 
 bool MeasureController::undoLastPoint() {
     if (!tracing()) return false;

@@ -17,19 +17,19 @@ enum class MouseButton { Left, Right, Middle };
 
 // Result values handed to the runoff window, as the number texts cut out of the result texts.
 struct HandOff {
-    std::string frameCaption;               // "HydrographArea" + n
-    std::optional<std::string> streamLength;  // txtL
-    std::string streamLengthLabel;          // lblL
-    std::optional<std::string> belowCentroid;  // txtLca
-    std::string belowCentroidLabel;         // lblLca
-    std::optional<std::string> basinArea;   // txtBasinArea
+    std::string frameCaption;                   // "HydrographArea" + n
+    std::optional<std::string> streamLength;    // txtL
+    std::string streamLengthLabel;              // lblL
+    std::optional<std::string> belowCentroid;   // txtLca
+    std::string belowCentroidLabel;             // lblLca
+    std::optional<std::string> basinArea;       // txtBasinArea
     std::optional<std::string> basinAreaLabel;  // Label10
     // Descriptions of the values that could not be cut out; those values stay absent.
     std::vector<std::string> failures;
 };
 
 class MeasureController {
-public:
+  public:
     MeasureController(MeasureState& state, MapSurface& surface, common::Dialogs& dialogs);
 
     static const std::vector<std::string>& commandItems();  // lstMenu1
@@ -69,7 +69,7 @@ public:
     // unit text after them; empty while no scale is set.
     std::string pointerCoordinates(float vx, float vy) const;
 
-private:
+  private:
     void startArea();
     void startStreamLine();
     void endLine();

@@ -45,7 +45,7 @@ void dragMove(const MeasureState& state, MapSurface& surface, DragTarget target,
 
 // The desktop's text viewer, as the window layer provides it.
 class TextViewer {
-public:
+  public:
     virtual ~TextViewer() = default;
     // Shows the file in a viewer window; true when a viewer was started.
     virtual bool open(const std::string& path) = 0;

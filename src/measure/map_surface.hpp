@@ -29,8 +29,8 @@ struct Label : Box {
 
 struct Segment {
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // view units
-    int width = 1;                          // pixels
-    std::uint32_t color = 0x000000;         // 0xRRGGBB
+    int width = 1;                         // pixels
+    std::uint32_t color = 0x000000;        // 0xRRGGBB
     bool visible = false;
 };
 
@@ -38,11 +38,21 @@ enum class Pointer { Default, Cross };
 
 // What changed, so that a window redraws only that.
 enum class SurfacePart {
-    Caption, Menu1, Menu2, Text1, Shape1, Shape2, Lines, Labels, Pointer, ScalePanel, Picture
+    Caption,
+    Menu1,
+    Menu2,
+    Text1,
+    Shape1,
+    Shape2,
+    Lines,
+    Labels,
+    Pointer,
+    ScalePanel,
+    Picture
 };
 
 class MapSurface {
-public:
+  public:
     virtual ~MapSurface() = default;
 
     std::string caption;
@@ -52,7 +62,7 @@ public:
     Box shape1;
     Box shape2;
     std::map<int, Segment> line1{{0, Segment{}}};  // element 0 always exists
-    std::vector<Label> label1{Label{}};           // label 0 always exists
+    std::vector<Label> label1{Label{}};            // label 0 always exists
     Pointer pointer = Pointer::Default;
     // Scale panel: frameScale with the distance box Text2, the spinner UpDown1 and the option group Option1.
     Box frameScale;

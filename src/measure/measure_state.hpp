@@ -27,10 +27,10 @@ struct MeasureState {
     std::array<std::int16_t, kLineStarts> lineStart{};  // first segment index of each line
     std::int16_t segmentIndex = 0;  // segment to draw next; after a line is ended, its last segment
     std::int16_t lineNumber = 0;
-    float scaleDistance = 0;  // distance typed in the scale panel, map units
-    float scaleX = 1.0f;      // map units per view unit (X, and Y except in general pixel scaling)
-    float scaleY = 1.0f;      // map units per view unit for Y in general pixel scaling
-    PointF grabPoint;         // where the command menu was opened, or the start of a drag
+    float scaleDistance = 0;         // distance typed in the scale panel, map units
+    float scaleX = 1.0f;             // map units per view unit (X, and Y except in general pixel scaling)
+    float scaleY = 1.0f;             // map units per view unit for Y in general pixel scaling
+    PointF grabPoint;                // where the command menu was opened, or the start of a drag
     std::int16_t measureNumber = 0;  // number of the current area, 1-based
     std::string areaText;
     std::string areaCentroidText;
@@ -41,7 +41,7 @@ struct MeasureState {
     bool feetUnits = false;
     bool pixelUnits = false;
     bool generalPixels = false;
-    PointF refPixel;                          // first scale point in general pixel scaling, image-relative
+    PointF refPixel;                         // first scale point in general pixel scaling, image-relative
     std::array<std::int16_t, 2> refCoord{};  // user coordinates of refPixel
     bool viewUnlocked = true;
     PointF centroid;      // of the last pass, map units

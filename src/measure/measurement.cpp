@@ -51,7 +51,9 @@ std::string ChooseNumberFormat(float value) {
     return "#00";
 }
 
-std::string formatMeasure(float value) { return common::formatPattern(value, ChooseNumberFormat(value)); }
+std::string formatMeasure(float value) {
+    return common::formatPattern(value, ChooseNumberFormat(value));
+}
 
 void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& dialogs) {
     float s1 = 0, s2 = 0, ax = 0, mxSum = 0, ay = 0, mySum = 0, len = 0, lenToNearest = 0, area = 0;
@@ -148,7 +150,8 @@ void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& d
         text += s.areaCentroidText + kCrLf;
     } else if (s.mode == StreamLine) {
         s.streamLengthText = "Longest Stream Lenth= " + formatMeasure(len) + s.lengthUnitText;
-        s.belowCentroidText = "Length Below Centroid= " + formatMeasure(len - lenToNearest) + s.lengthUnitText;
+        s.belowCentroidText =
+            "Length Below Centroid= " + formatMeasure(len - lenToNearest) + s.lengthUnitText;
         text += s.streamLengthText + ", " + s.belowCentroidText + kCrLf;
     }
 

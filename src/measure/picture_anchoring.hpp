@@ -37,7 +37,7 @@ struct PictureAnchor {
 };
 
 class PictureAnchoring {
-public:
+  public:
     // The picture is now shown at `now`: every view position the logic wrote since the last call is
     // anchored to the picture as it was then, and every segment end, marker, label and the previous
     // point of the line being traced is moved to where its picture point now lies.
@@ -46,7 +46,7 @@ public:
     // The picture's rectangle of the last follow; positions written since are in it.
     const PictureFrame& frame() const { return frame_; }
 
-private:
+  private:
     // An image-relative point of MeasureState; (0, 0) is no point and stays so.
     void followImagePoint(PictureAnchor& anchor, PointF& shown, PointF& point, const PictureFrame& now) const;
     void followPoint(PictureAnchor& anchor, bool visible, float& x, float& y, PointF offset,

@@ -151,8 +151,8 @@ void ScaleCalibration::ApplyScale() {
     } catch (const common::RuntimeFailure&) {
         distance = 0;
     }
-    const bool distanceUsable = option == kGeneralPixels || option == kNexradPixels ||
-                                (distance > 0 && distance < 1E+38);
+    const bool distanceUsable =
+        option == kGeneralPixels || option == kNexradPixels || (distance > 0 && distance < 1E+38);
     if (!distanceUsable && std::fabs(state_.scalePoint2.x - state_.lastPoint.x) >= 100) {
         // A scale of zero would turn every later measurement into 0.00 without a word. The two scale
         // points and the open panel stay; the distance box is emptied for the user to type it again.
@@ -203,7 +203,8 @@ void ScaleCalibration::ApplyScale() {
         }
         try {
             std::int16_t v[4];
-            for (int i = 0; i < 4; ++i) v[i] = common::toInt16(common::leadingNumber(parts[static_cast<std::size_t>(i)]));
+            for (int i = 0; i < 4; ++i)
+                v[i] = common::toInt16(common::leadingNumber(parts[static_cast<std::size_t>(i)]));
             refX = v[0];
             refY = v[1];
             // The differences are 16-bit values before the division.
@@ -252,7 +253,9 @@ void ScaleCalibration::cancelPanel() {
     surface_.changed(SurfacePart::Pointer);
 }
 
-void ScaleCalibration::panelPress(float x, float y) { state_.grabPoint = {x, y}; }
+void ScaleCalibration::panelPress(float x, float y) {
+    state_.grabPoint = {x, y};
+}
 
 void ScaleCalibration::panelDrag(float x, float y) {
     surface_.frameScale.left = surface_.frameScale.left + x - state_.grabPoint.x;

@@ -18,7 +18,7 @@ struct UnitOption {
 };
 
 class ScaleCalibration {
-public:
+  public:
     static constexpr int kUnitOptions = 7;
     static const UnitOption& unitOption(int index);
 
@@ -47,7 +47,7 @@ public:
     static constexpr int kSpinnerMin = 1;
     static constexpr int kSpinnerMax = 999999;
 
-private:
+  private:
     void spinnerChanged();
 
     MeasureState& state_;

@@ -30,7 +30,9 @@ namespace {
 
 constexpr double kAcreFeetPerCfsDay = 1.9835;
 
-bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const char* part) {
+    return text.find(part) != std::string::npos;
+}
 
 // Writes the report and commits what it rounded: the peaks as reported, and the hydrograph plotted.
 void report(RunoffSession& session, const ReportRun& run, basin::RunoffFields& fields,

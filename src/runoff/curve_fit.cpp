@@ -17,7 +17,9 @@ double harmonicMean(double a, double b) {
     return 1 / sum;
 }
 
-bool sameSign(double a, double b) { return (a > 0 && b > 0) || (a < 0 && b < 0); }
+bool sameSign(double a, double b) {
+    return (a > 0 && b > 0) || (a < 0 && b < 0);
+}
 
 // The end slope from the end secant `near` and its neighbour `far`, limited so that the curve does not
 // overshoot where the secants steepen towards the end.
@@ -73,8 +75,8 @@ int CRVFIT(const std::vector<float>& x, const std::vector<float>& y, std::vector
     return 0;
 }
 
-float curveValueAt(float V, const std::vector<float>& x, const std::vector<float>& y, const std::vector<float>& t,
-                   int N, int& w) {
+float curveValueAt(float V, const std::vector<float>& x, const std::vector<float>& y,
+                   const std::vector<float>& t, int N, int& w) {
     if (w < 1) w = 1;
     while (w <= N) {
         if (static_cast<float>(at(x, w - 1)) <= V && V <= static_cast<float>(at(x, w))) break;
@@ -88,7 +90,7 @@ float curveValueAt(float V, const std::vector<float>& x, const std::vector<float
     const double c2 = (3 * delta - 2 * ta - tb) / h;
     const double c3 = (ta + tb - 2 * delta) / (h * h);
     const double value = at(y, a) + ta * d + c2 * d * d + c3 * d * d * d;
-    if (!std::isfinite(value)) throw (h == 0 ? common::divisionByZero() : common::overflow());
+    if (!std::isfinite(value)) throw(h == 0 ? common::divisionByZero() : common::overflow());
     return static_cast<float>(value);
 }
 

@@ -15,7 +15,7 @@ int CRVFIT(const std::vector<float>& x, const std::vector<float>& y, std::vector
 
 // Value of the cubic at V. `w` is the caller's search index (start it at 1 and keep it between calls
 // of increasing V); past x(N) the last interval extrapolates.
-float curveValueAt(float V, const std::vector<float>& x, const std::vector<float>& y, const std::vector<float>& t,
-                   int N, int& w);
+float curveValueAt(float V, const std::vector<float>& x, const std::vector<float>& y,
+                   const std::vector<float>& t, int N, int& w);
 
 }  // namespace brelvo::runoff

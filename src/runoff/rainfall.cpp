@@ -90,7 +90,7 @@ void placeIncrements(PeakPlacement arrangePeak, const Series& sorted, int n, Ser
 
 // A storm file's lines, CR LF or LF ended; running out is "Input past end of file".
 class LineReader {
-public:
+  public:
     explicit LineReader(std::string_view text) : text_(text) {}
 
     std::string_view next() {
@@ -103,7 +103,7 @@ public:
         return line;
     }
 
-private:
+  private:
     std::string_view text_;
     std::size_t position_ = 0;
 };
@@ -152,7 +152,7 @@ DepthDurationTable readDepthDurationTable(const RunoffFields& fields) {
             return common::leadingNumber(fields.text(RunoffFields::indexed(name, i - 1)));
         };
         float factor = common::toSingle(box(form3::txtArealAdj));
-        if (factor == 0) factor = 1.0f;  // no areal reduction entered
+        if (factor == 0) factor = 1.0f;                                      // no areal reduction entered
         table.depthIn[i] = common::toSingle(box(form3::txtRain) * factor);   // inches
         table.durationHours[i] = common::toSingle(box(form3::txtDuration));  // hours
         // An empty rain box ends the table; rows below it are not read even when filled.
@@ -201,7 +201,8 @@ void arrangeStorm(PeakPlacement arrangePeak, Series& durTable, Series& depthTabl
     // The duration-0 point (inches): when the first row is longer than one step, the curve starts from
     // depth(1) / (steps in the first row + 1) instead of 0.
     if (durTable[1] > udur) {
-        const float stepsInFirstRow = common::toSingle(static_cast<double>(quotient(durTable[1], udur) + 1.0f));
+        const float stepsInFirstRow =
+            common::toSingle(static_cast<double>(quotient(durTable[1], udur) + 1.0f));
         depthTable[0] = quotient(depthTable[1], stepsInFirstRow);
     }
     // Slope 0 at the duration-0 point; with fewer than three rows every slope stays 0.
@@ -222,8 +223,7 @@ void arrangeStorm(PeakPlacement arrangePeak, Series& durTable, Series& depthTabl
         // A zero or negative step never reaches the end: the step count or the arrays give out first.
         steps = common::checkedAdd(steps, 1);
         times[steps] = end;
-        cumulative[steps] =
-            curveValueAt(end, durTable.values(), depthTable.values(), slopes, nTable, search);
+        cumulative[steps] = curveValueAt(end, durTable.values(), depthTable.values(), slopes, nTable, search);
         increments[steps] = common::toSingle(static_cast<double>(cumulative[steps] - cumulative[steps - 1]));
     }
     nTable = steps;

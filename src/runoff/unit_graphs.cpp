@@ -47,7 +47,7 @@ bool hasLeadingNumber(std::string_view text) {
 // Comma- or line-separated fields of a file that is not trusted: fields are kept to a bounded length
 // and a file that ends early is a failure.
 class FieldReader {
-public:
+  public:
     explicit FieldReader(std::istream& in) : in_(in) {}
 
     void discardLine() {
@@ -80,7 +80,7 @@ public:
         }
     }
 
-private:
+  private:
     static constexpr std::size_t kMaxFieldLength = 256;
     std::istream& in_;
 };
@@ -105,10 +105,10 @@ std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinA
     const int points = static_cast<int>(graph.ordinates.size());
     if (points < 1 || points > basin::kMaxGraphPoints) throw common::subscriptOutOfRange();
 
-    const float tp = udur / 2 + lagHours;                              // time to peak, hours
+    const float tp = udur / 2 + lagHours;                                        // time to peak, hours
     const float scale = common::toSingle(divide(basinArea * kInchCfsDays, tp));  // cfs per unit of ordinate
-    std::vector<float> times(static_cast<std::size_t>(points));        // hours
-    std::vector<float> flows(static_cast<std::size_t>(points));        // cfs
+    std::vector<float> times(static_cast<std::size_t>(points));                  // hours
+    std::vector<float> flows(static_cast<std::size_t>(points));                  // cfs
     for (int i = 0; i < points; ++i) {
         const float r = static_cast<float>(i) * graph.spacingPercent / 100;  // fraction of the time to peak
         times[static_cast<std::size_t>(i)] = r * tp;
@@ -247,10 +247,11 @@ std::optional<GraphResult> triangleGraph(const basin::Storm& storm, const GraphB
         // Peak rate in cfs: 484 cfs per square mile per inch of excess per hour of lag.
         const float qp = basin.areaSqMi * 484 * excess[n] / basin.lagHours;
         const int count = std::min<int>(nb, kLastOrdinate - n + 1);  // ordinates that fit in qi
-        float* const flow = qi + n - 1;                               // flow[k] is qi(n + k - 1)
+        float* const flow = qi + n - 1;                              // flow[k] is qi(n + k - 1)
         const int rise = std::min<int>(np, count);
         for (int k = 1; k <= rise; ++k) flow[k] = flow[k] + static_cast<float>(k) * qp / npf;
-        for (int k = np + 1; k <= count; ++k) flow[k] = flow[k] + static_cast<float>(nr - (k - np)) * qp / nrf;
+        for (int k = np + 1; k <= count; ++k)
+            flow[k] = flow[k] + static_cast<float>(nr - (k - np)) * qp / nrf;
         if (nb >= 1 && count < nb) throw common::subscriptOutOfRange();
     }
     // The rain steps are counted in 16 bits: the count passes 32,767 after a last step of 32,767.
@@ -353,7 +354,8 @@ std::optional<GraphResult> rationalGraph(const basin::Storm& storm, const GraphB
 }
 
 std::optional<std::string> missingGraphFile(const std::string& listText, const std::string& programFolder) {
-    if (listText == "Rational Method" || listText == "Triangle Unit Graph" || listText.empty()) return std::nullopt;
+    if (listText == "Rational Method" || listText == "Triangle Unit Graph" || listText.empty())
+        return std::nullopt;
     std::error_code ec;
     const std::filesystem::path path = std::filesystem::path(programFolder) / listText;
     if (std::filesystem::is_regular_file(path, ec)) return std::nullopt;

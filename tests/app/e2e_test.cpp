@@ -38,7 +38,9 @@ QString mismatch(const QJsonValue& expected, const QJsonValue& actual, const QSt
         const QJsonArray e = expected.toArray(), a = actual.toArray();
         if (e.size() != a.size()) {
             return QStringLiteral("%1: %2 elements expected, %3 found: %4")
-                .arg(path).arg(e.size()).arg(a.size())
+                .arg(path)
+                .arg(e.size())
+                .arg(a.size())
                 .arg(QString::fromUtf8(QJsonDocument(a).toJson(QJsonDocument::Compact)));
         }
         for (int i = 0; i < e.size(); ++i) {
@@ -68,7 +70,7 @@ QString mismatch(const QJsonValue& expected, const QJsonValue& actual, const QSt
 class EndToEnd : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void session_data() {
         QTest::addColumn<QString>("script");
         const QDir dir(QStringLiteral(BRELVO_E2E_DIR));
@@ -97,8 +99,9 @@ private slots:
         const int status = runner.run(in, script.toStdString());
 
         // Texts that name the program's folder are written with a placeholder for it.
-        const QString expectedText = QString::fromUtf8(expectedFile.readAll())
-                                         .replace(QStringLiteral("@PROGRAM_FOLDER@"), QCoreApplication::applicationDirPath());
+        const QString expectedText =
+            QString::fromUtf8(expectedFile.readAll())
+                .replace(QStringLiteral("@PROGRAM_FOLDER@"), QCoreApplication::applicationDirPath());
         const QStringList expectedLines = expectedText.split('\n', Qt::SkipEmptyParts);
         QStringList dumps;
         for (const QString& line : QString::fromStdString(out.str()).split('\n', Qt::SkipEmptyParts)) {
@@ -132,10 +135,12 @@ private slots:
         for (int i = 0; i < checks.size(); ++i) {
             QJsonParseError error{};
             const QJsonDocument expected = QJsonDocument::fromJson(checks[i].toUtf8(), &error);
-            QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(expectedName + ": " + error.errorString()));
+            QVERIFY2(error.error == QJsonParseError::NoError,
+                     qPrintable(expectedName + ": " + error.errorString()));
             const QJsonDocument actual = QJsonDocument::fromJson(dumps[i].toUtf8(), &error);
             QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
-            const QString m = mismatch(expected.object(), actual.object(), QStringLiteral("dump%1").arg(i + 1));
+            const QString m =
+                mismatch(expected.object(), actual.object(), QStringLiteral("dump%1").arg(i + 1));
             QVERIFY2(m.isEmpty(), qPrintable(m));
         }
     }

@@ -39,7 +39,7 @@ void clickItem(QListWidget* list, const QString& text) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     ScriptDialogs dialogs_;
     std::unique_ptr<MainWindow> window_;
 
@@ -51,7 +51,7 @@ private:
         return w;
     }
 
-private slots:
+  private slots:
     void init() {
         window_ = std::make_unique<MainWindow>(dialogs_);
         window_->showMaximizedAtStart();
@@ -118,10 +118,12 @@ private slots:
         QCOMPARE(QString::fromStdString(s.areaText), QStringLiteral("Area1= 4500000, Perimeter= 10243"));
         auto* text = named<QPlainTextEdit>("Text1");
         QVERIFY(text->isVisible());
-        QVERIFY(text->toPlainText().startsWith(QStringLiteral("Area1 X,Y Coordinates  \n1500, 7500\n4500, 7500\n")));
+        QVERIFY(text->toPlainText().startsWith(
+            QStringLiteral("Area1 X,Y Coordinates  \n1500, 7500\n4500, 7500\n")));
         QCOMPARE(view()->cursor().shape(), Qt::ArrowCursor);
-        QCOMPARE(window_->windowTitle(),
-                 QStringLiteral("Right click coordinate text box to save... or select 'Add Label' from menu"));
+        QCOMPARE(
+            window_->windowTitle(),
+            QStringLiteral("Right click coordinate text box to save... or select 'Add Label' from menu"));
     }
 
     void panZoomControlRegions() {
@@ -166,8 +168,8 @@ private slots:
         // Dragging the panel by its frame moves it with the mouse.
         const QPoint start = panel->pos();
         QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(10, 10));
-        QMouseEvent move(QEvent::MouseMove, QPointF(60, 40), panel->mapToGlobal(QPointF(60, 40)), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(60, 40), panel->mapToGlobal(QPointF(60, 40)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(panel, &move);
         QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(60, 40));
         // Releasing the mouse over the panel is the panel's: the map below takes no scale point from it.
@@ -223,8 +225,8 @@ private slots:
         QCOMPARE(copied.size(), QSize(800, 600));
         const QRgb background = qRgb(0xE8, 0xEA, 0xED);
         for (const QImage& image : {saved, copied}) {
-            QCOMPARE(image.pixel(790, 590), background);  // where the pan/zoom control stands
-            QCOMPARE(image.pixel(60, 60), background);    // where the menu and the coordinate box were
+            QCOMPARE(image.pixel(790, 590), background);       // where the pan/zoom control stands
+            QCOMPARE(image.pixel(60, 60), background);         // where the menu and the coordinate box were
             QCOMPARE(image.pixel(300, 200), qRgb(0, 0, 255));  // the stream line, 3000..6000 view units
         }
         // The control is back on the screen afterwards.
@@ -233,7 +235,8 @@ private slots:
 
     void backspaceAndCtrlZAreUndoCurrentLine() {
         window_->chooseCommand("Start Area");
-        for (const QPoint p : {QPoint(100, 100), QPoint(300, 100)}) QTest::mouseClick(view(), Qt::LeftButton, {}, p);
+        for (const QPoint p : {QPoint(100, 100), QPoint(300, 100)})
+            QTest::mouseClick(view(), Qt::LeftButton, {}, p);
         auto* text = named<QPlainTextEdit>("Text1");
         const QString twoPoints = text->toPlainText();
         const auto lastPointAtTwo = window_->measureState().lastPoint;
@@ -344,7 +347,8 @@ private slots:
         QWheelEvent up(at, view()->mapToGlobal(at), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
                        Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(view(), &up);
-        QCOMPARE(window_->measureState().scaleX, static_cast<float>(static_cast<float>(before / 1.05f) / 1.05f));
+        QCOMPARE(window_->measureState().scaleX,
+                 static_cast<float>(static_cast<float>(before / 1.05f) / 1.05f));
         QVERIFY(dialogs_.takeMessages().empty());
     }
 };

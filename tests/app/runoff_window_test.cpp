@@ -1,12 +1,13 @@
 // The runoff window under real keyboard and mouse events: focus leaving a field drives the basin
 // recomputation, the check box fills the areal factors, the chart answers a double-click.
+#include "app/runoff_window.hpp"
+
 #include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/runoff_window.hpp"
 #include "app/script_runner.hpp"
 #include "basin/chart_grid.hpp"
 
@@ -16,7 +17,7 @@ using brelvo::app::ScriptDialogs;
 class RunoffWindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     ScriptDialogs dialogs_;
     std::unique_ptr<RunoffWindow> window_;
 
@@ -32,7 +33,7 @@ private:
         QTest::keyClicks(e, text);
     }
 
-private slots:
+  private slots:
     void init() {
         window_ = std::make_unique<RunoffWindow>(dialogs_);
         window_->show();
@@ -69,7 +70,8 @@ private slots:
         QCOMPARE(edit("txtArealAdj(0)")->text(), QStringLiteral("0.725"));
         QCOMPARE(edit("txtArealAdj(1)")->text(), QStringLiteral("0.894"));
 
-        QTest::mouseClick(qobject_cast<QPushButton*>(window_->control(QStringLiteral("Command2"))), Qt::LeftButton);
+        QTest::mouseClick(qobject_cast<QPushButton*>(window_->control(QStringLiteral("Command2"))),
+                          Qt::LeftButton);
         const auto& rows = window_->chart().rows();
         QCOMPARE(rows.size(), std::size_t{2});
         QCOMPARE(QString::fromStdString(rows[1].label), QStringLiteral("6"));

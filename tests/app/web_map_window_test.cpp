@@ -1,5 +1,7 @@
 // The web map window against local pages: start-up and its bounded wait, title, hidden scroll bars,
 // the copy to the clipboard (button and Ctrl+C), the layout, and the close notice.
+#include "app/web_map_window.hpp"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -11,8 +13,6 @@
 #include <QtTest>
 #include <memory>
 #include <optional>
-
-#include "app/web_map_window.hpp"
 
 using brelvo::app::WebMapWindow;
 
@@ -27,8 +27,10 @@ const char* const kMapPage =
     "<rect width=\"3000\" height=\"2000\" fill=\"#c8e6a0\"/>"
     "<path d=\"M0 700 C 600 500, 1200 900, 3000 650\" fill=\"none\" stroke=\"#1060d0\" stroke-width=\"14\"/>"
     "<g fill=\"none\" stroke=\"#8a5a2b\" stroke-width=\"3\">"
-    "<ellipse cx=\"900\" cy=\"420\" rx=\"120\" ry=\"80\"/><ellipse cx=\"900\" cy=\"420\" rx=\"220\" ry=\"150\"/>"
-    "<ellipse cx=\"900\" cy=\"420\" rx=\"320\" ry=\"220\"/><ellipse cx=\"1500\" cy=\"1200\" rx=\"180\" ry=\"120\"/>"
+    "<ellipse cx=\"900\" cy=\"420\" rx=\"120\" ry=\"80\"/><ellipse cx=\"900\" cy=\"420\" rx=\"220\" "
+    "ry=\"150\"/>"
+    "<ellipse cx=\"900\" cy=\"420\" rx=\"320\" ry=\"220\"/><ellipse cx=\"1500\" cy=\"1200\" rx=\"180\" "
+    "ry=\"120\"/>"
     "<ellipse cx=\"1500\" cy=\"1200\" rx=\"300\" ry=\"210\"/>"
     "</g></svg></body></html>";
 
@@ -53,14 +55,14 @@ QVariant evaluate(QWebEngineView* view, const QString& script) {
 class WebMapWindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     int closedCount_ = 0;
 
     std::unique_ptr<WebMapWindow> makeWindow(const QString& address) {
         return std::make_unique<WebMapWindow>([this] { ++closedCount_; }, address);
     }
 
-private slots:
+  private slots:
     void init() {
         closedCount_ = 0;
         QGuiApplication::clipboard()->clear();
@@ -110,9 +112,11 @@ private slots:
         QVERIFY(map[0].toInt() > view->width());
         QVERIFY(map[1].toInt() > view->height());
         // ... yet no scroll bar takes room from the page.
-        QCOMPARE(evaluate(view, QStringLiteral("window.innerWidth - document.documentElement.clientWidth")).toInt(),
+        QCOMPARE(evaluate(view, QStringLiteral("window.innerWidth - document.documentElement.clientWidth"))
+                     .toInt(),
                  0);
-        QCOMPARE(evaluate(view, QStringLiteral("window.innerHeight - document.documentElement.clientHeight")).toInt(),
+        QCOMPARE(evaluate(view, QStringLiteral("window.innerHeight - document.documentElement.clientHeight"))
+                     .toInt(),
                  0);
         QCOMPARE(evaluate(view, QStringLiteral("getComputedStyle(document.body).overflow")).toString(),
                  QStringLiteral("hidden"));
@@ -127,9 +131,10 @@ private slots:
         QVERIFY(window->isVisible());
         QVERIFY(!window->view()->page()->isLoading());
         QCOMPARE(evaluate(window->view(), QStringLiteral("document.body === null")).toBool(), true);
-        QCOMPARE(evaluate(window->view(), QStringLiteral("getComputedStyle(document.documentElement).overflow"))
-                     .toString(),
-                 QStringLiteral("hidden"));
+        QCOMPARE(
+            evaluate(window->view(), QStringLiteral("getComputedStyle(document.documentElement).overflow"))
+                .toString(),
+            QStringLiteral("hidden"));
     }
 
     void copyButtonPutsTheMapOnTheClipboard() {

@@ -17,7 +17,7 @@ namespace brelvo::basin {
 namespace {
 
 class BasinBlockTest : public ::testing::Test {
-protected:
+  protected:
     BasinBlockTest() {
         loadRunoffDefaults(fields);
         fields.displayChanged = [this](const std::string& name) {

@@ -13,7 +13,7 @@ namespace brelvo::basin {
 namespace {
 
 class ChartResetTest : public ::testing::Test {
-protected:
+  protected:
     ChartResetTest() { loadRunoffDefaults(fields); }
 
     // A chart as a compute run leaves it: three columns, twelve time rows, labels every 2.

@@ -10,9 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
 #include <QImage>
 #include <QSize>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <ctime>

@@ -17,7 +17,7 @@ namespace {
 
 // Records what the window was asked to do, in order.
 class FakeHost : public PictureHost {
-public:
+  public:
     std::vector<std::string> calls;
     std::optional<std::string> decodeError;
     std::optional<std::string> clipboardError;
@@ -82,7 +82,8 @@ TEST(PictureCommands, NamesAndRules) {
     for (const char* jpeg : {"MAP.JPG", "map.jpg.bak", "x.jpgfile", "a.Jpg"}) {
         EXPECT_TRUE(PictureCommands::writesJpeg(jpeg)) << jpeg;
     }
-    for (const char* bitmap : {"map.jpeg", "map.bmp", "jpg", ""}) EXPECT_FALSE(PictureCommands::writesJpeg(bitmap));
+    for (const char* bitmap : {"map.jpeg", "map.bmp", "jpg", ""})
+        EXPECT_FALSE(PictureCommands::writesJpeg(bitmap));
     EXPECT_EQ(PictureCommands::scrollZoomAnswer("0.5"), 0.5f);
     EXPECT_EQ(PictureCommands::scrollZoomAnswer("0.1 faster"), 0.1f);
     for (const char* refused : {"", "0", "-0.2", "0.51", "fast"}) {
@@ -122,8 +123,8 @@ TEST(PictureCommands, SaveMapImageCapturesWithoutTheControlAndFailsSilently) {
     w.dialogs.answers = {std::string("/maps/basin.bmp"), std::string("")};
     w.commands.run("Save Map Image");
     w.commands.run("Save Map Image");
-    EXPECT_EQ(w.host.calls, (std::vector<std::string>{"control off", "capture", "bmp /maps/basin.bmp", "control on",
-                                                      "control off", "capture", "control on"}));
+    EXPECT_EQ(w.host.calls, (std::vector<std::string>{"control off", "capture", "bmp /maps/basin.bmp",
+                                                      "control on", "control off", "capture", "control on"}));
     EXPECT_TRUE(w.dialogs.messages.empty());
 }
 

@@ -1,4 +1,5 @@
-// Map view geometry: zoom about the centre, scrolling, layout, pan/zoom hit regions, and map lengths under zoom.
+// Map view geometry: zoom about the centre, scrolling, layout, pan/zoom hit regions, and map lengths under
+// zoom.
 #include "mapview/view_geometry.hpp"
 
 #include <gtest/gtest.h>
@@ -118,9 +119,9 @@ TEST(PanZoomRegionAt, StrictBoundsAndUncoveredCorners) {
     }
 
     // The replay point of every region lies inside it.
-    for (const PanZoomRegion region : {PanZoomRegion::Up, PanZoomRegion::Down, PanZoomRegion::Left,
-                                       PanZoomRegion::Right, PanZoomRegion::Centre, PanZoomRegion::ZoomIn,
-                                       PanZoomRegion::ZoomOut}) {
+    for (const PanZoomRegion region :
+         {PanZoomRegion::Up, PanZoomRegion::Down, PanZoomRegion::Left, PanZoomRegion::Right,
+          PanZoomRegion::Centre, PanZoomRegion::ZoomIn, PanZoomRegion::ZoomOut}) {
         float x = 0, y = 0;
         panZoomRegionCentre(region, 90, 60, x, y);
         EXPECT_EQ(panZoomRegionAt(x, y, 90, 60), region) << x << ", " << y;

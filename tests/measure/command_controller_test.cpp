@@ -1,4 +1,5 @@
-// Command list and map clicks: tracing, ending, undoing and clearing lines, the command menu and the hand-off.
+// Command list and map clicks: tracing, ending, undoing and clearing lines, the command menu and the
+// hand-off.
 #include "measure/command_controller.hpp"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@ namespace {
 // The picture sits at (40, 20) in a view 1000 high; 1 ft per view unit, areas in acres. The clicks below
 // are image-relative, so the area's view corners are (100,100)-(300,300), map corners (100..300, 700..900).
 class ControllerTest : public ::testing::Test {
-protected:
+  protected:
     ControllerTest() {
         surface.imageLeftValue = 40;
         surface.imageTopValue = 20;

@@ -32,7 +32,7 @@ void writeBytes(const fs::path& path, const std::string& bytes) {
 
 // A fresh folder standing in for the program's folder.
 class ListingTest : public ::testing::Test {
-protected:
+  protected:
     ListingTest() {
         const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         folder = fs::path(::testing::TempDir()) / ("brelvo_listing_" + test);
@@ -171,7 +171,7 @@ TEST_F(ListingTest, DragKeepsTheGrabbedPointUnderThePointer) {
 }
 
 class FakeViewer : public TextViewer {
-public:
+  public:
     enum class Outcome { Starts, DoesNotStart, Throws } outcome = Outcome::Starts;
     std::vector<std::string> opened;
     bool open(const std::string& path) override {

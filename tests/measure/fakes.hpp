@@ -8,7 +8,7 @@ namespace brelvo::measure {
 
 // The measuring window as plain values; the window actions are only counted.
 class FakeSurface : public MapSurface {
-public:
+  public:
     float imageLeftValue = 0;
     float imageTopValue = 0;
     float viewHeightValue = 0;

@@ -1,4 +1,5 @@
-// Measurement pass: map coordinates in each unit mode, number patterns, and the result texts of areas and streams.
+// Measurement pass: map coordinates in each unit mode, number patterns, and the result texts of areas and
+// streams.
 #include "measure/measurement.hpp"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@ namespace brelvo::measure {
 namespace {
 
 class MeasurementTest : public ::testing::Test {
-protected:
+  protected:
     void segment(int index, float x1, float y1, float x2, float y2) {
         surface.line1[index] = Segment{x1, y1, x2, y2, 3, 0x000000, true};
     }

@@ -14,7 +14,7 @@ namespace brelvo::measure {
 namespace {
 
 class AnchoringTest : public ::testing::Test {
-protected:
+  protected:
     AnchoringTest() {
         surface.viewHeightValue = 9000;
         surface.shape1.width = surface.shape1.height = 135;

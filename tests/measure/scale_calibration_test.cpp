@@ -12,7 +12,7 @@ namespace brelvo::measure {
 namespace {
 
 class ScaleTest : public ::testing::Test {
-protected:
+  protected:
     ScaleTest() {
         surface.imageLeftValue = 40;
         surface.imageTopValue = 20;

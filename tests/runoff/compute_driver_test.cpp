@@ -43,9 +43,10 @@ TEST(ComputeDriver, RoutingNeedsAComputedHydrographAndAShortEnoughOne) {
     w.session.hydrograph.routed.peakElevationFt = 7;
     w.dialogs.messages.clear();
     w.route();
-    EXPECT_EQ(w.dialogs.messages,
-              (std::vector<std::string>{
-                  "This hydrograph has 6554 time steps; routing handles at most 6553. Use a longer time step."}));
+    EXPECT_EQ(
+        w.dialogs.messages,
+        (std::vector<std::string>{
+            "This hydrograph has 6554 time steps; routing handles at most 6553. Use a longer time step."}));
     EXPECT_EQ(w.session.hydrograph.routed.peakElevationFt, 7.0f);  // refused before anything changed
     EXPECT_FALSE(w.session.lastReportRouted);
 }

@@ -151,8 +151,14 @@ TEST(SyntheticStorm, ThreeRowTableInEveryArrangement) {
 // Eight 1-hour rows whose increments, in time order, are 0.375, 0.75, 1, 0.875, 0.625, 0.5, 0.25,
 // 0.125; sorted: s1 = 1, s2 = 0.875, s3 = 0.75, s4 = 0.625, s5 = 0.5, s6 = 0.375, s7 = 0.25, s8 = 0.125.
 TEST(SyntheticStorm, PlacementAroundThePeakFallsBackToTheOtherSide) {
-    RunoffFields fields = table({{"1", "0.375"}, {"2", "1.125"}, {"3", "2.125"}, {"4", "3.0"},
-                                 {"5", "3.625"}, {"6", "4.125"}, {"7", "4.375"}, {"8", "4.5"}});
+    RunoffFields fields = table({{"1", "0.375"},
+                                 {"2", "1.125"},
+                                 {"3", "2.125"},
+                                 {"4", "3.0"},
+                                 {"5", "3.625"},
+                                 {"6", "4.125"},
+                                 {"7", "4.375"},
+                                 {"8", "4.5"}});
     expectRain(storm("None", fields, 1), {1, 0.875, 0.75, 0.625, 0.5, 0.375, 0.25, 0.125});
     // p = CInt(16/3) = 5; s2, s3 left (4, 3); s4 right (6); s5, s6 left (2, 1); s7 right (7);
     // s8 is due left, where nothing is free, so it goes right (8).
@@ -244,11 +250,11 @@ TEST(RainfallFailures, ZeroStepZeroDurationAndTooManySteps) {
 }
 
 class StormFile : public ::testing::Test {
-protected:
+  protected:
     // One folder per test, so that tests run as separate processes never share one.
-    std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                   (std::string("brelvo_storm_") +
-                                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        (std::string("brelvo_storm_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     void SetUp() override { std::filesystem::create_directories(folder); }
     void TearDown() override { std::filesystem::remove_all(folder); }
 

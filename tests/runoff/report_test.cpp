@@ -43,7 +43,7 @@ std::vector<std::string> chartLabels(const basin::ChartGrid& chart) {
 }
 
 class ReportTest : public ::testing::Test {
-protected:
+  protected:
     ReportTest() {
         basin::loadRunoffDefaults(fields);
         fields.setText("txtTitle", "T1");

@@ -11,7 +11,7 @@
 namespace brelvo::testing_support {
 
 class RecordingDialogs : public common::Dialogs {
-public:
+  public:
     struct InputRequest {
         std::string prompt;
         std::string title;
@@ -42,7 +42,7 @@ public:
         return next();
     }
 
-private:
+  private:
     std::optional<std::string> next() {
         if (answers.empty()) return std::nullopt;
         auto answer = answers.front();
