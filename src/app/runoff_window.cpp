@@ -293,7 +293,7 @@ void RunoffWindow::openRoutingPanel() {
 void RunoffWindow::routeGo() {
     frameRoute_->hide();
     runoff::routeHydrograph(session_, fields_, chart_, dialogs_,
-                            runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
+                            runoff::ComputeContext{common::dialogFolder(), common::workingHydrographFile()});
 }
 
 void RunoffWindow::showField(const std::string& name) {
@@ -352,7 +352,7 @@ void RunoffWindow::chooseListText(const std::string& name, const std::string& te
 }
 
 void RunoffWindow::checkGraphFile(const std::string& listText) {
-    if (const auto message = runoff::missingGraphFile(listText, common::programFolder()))
+    if (const auto message = runoff::missingGraphFile(listText, common::dialogFolder()))
         dialogs_.message(*message);
 }
 
@@ -376,13 +376,13 @@ void RunoffWindow::clearPlots() {
 }
 
 void RunoffWindow::saveHydrograph() {
-    basin::saveHydrograph(chart_, common::workingHydrographFile(), common::programFolder(), dialogs_);
+    basin::saveHydrograph(chart_, common::workingHydrographFile(), common::dialogFolder(), dialogs_);
 }
 
 void RunoffWindow::computeHydrograph() {
     runoff::computeHydrograph(
         session_, fields_, chart_, dialogs_,
-        runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
+        runoff::ComputeContext{common::dialogFolder(), common::workingHydrographFile()});
 }
 
 QWidget* RunoffWindow::control(const QString& qualified) const {

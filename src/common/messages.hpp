@@ -179,6 +179,13 @@ inline std::string missingGraphFile(std::string_view file, std::string_view prog
     return "The dimensionless graph file \"" + std::string(file) + "\" is not in the program's folder (" +
            std::string(programFolder) + "). Put the file there or choose another graph.";
 }
+// An installed program looks in the user's data folder and then in its installed data folder.
+inline std::string missingGraphFileInstalled(std::string_view file, std::string_view userFolder,
+                                             std::string_view installedFolder) {
+    return "The dimensionless graph file \"" + std::string(file) + "\" is neither in your data folder (" +
+           std::string(userFolder) + ") nor in " + std::string(installedFolder) +
+           ". Put the file in your data folder or choose another graph.";
+}
 // (end of runoff)
 
 // ---- app: the windows ----

@@ -11,6 +11,7 @@
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "common/program_folder.hpp"
 #include "runoff/curve_fit.hpp"
 #include "runoff/losses.hpp"
 
@@ -208,7 +209,7 @@ std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float im
 std::optional<GraphResult> unitGraphFile(const basin::Storm& storm, const GraphBasin& basin,
                                          const std::string& fileName, const std::string& programFolder,
                                          basin::Hydrograph& hydrograph, common::Dialogs& dialogs) {
-    std::ifstream in(programFolder + "/" + fileName, std::ios::binary);
+    std::ifstream in(common::findDataFile(fileName, programFolder), std::ios::binary);
     if (!in) throw common::fileNotFound();
     const DimensionlessGraph graph = parseDimensionlessGraph(in);
     in.close();
@@ -357,9 +358,11 @@ std::optional<std::string> missingGraphFile(const std::string& listText, const s
     if (listText == "Rational Method" || listText == "Triangle Unit Graph" || listText.empty())
         return std::nullopt;
     std::error_code ec;
-    const std::filesystem::path path = std::filesystem::path(programFolder) / listText;
-    if (std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    return common::msg::missingGraphFile(listText, programFolder);
+    if (std::filesystem::is_regular_file(common::findDataFile(listText, programFolder), ec))
+        return std::nullopt;
+    if (common::installedDataFolder().empty()) return common::msg::missingGraphFile(listText, programFolder);
+    return common::msg::missingGraphFileInstalled(listText, common::userDataFolder(),
+                                                  common::installedDataFolder());
 }
 
 }  // namespace brelvo::runoff
