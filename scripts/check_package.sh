@@ -30,6 +30,10 @@ report="$XDG_DATA_HOME/brelvo/Temp.GRF"
 grep -q 'Qmax=' <<<"$out" || { echo "the session did not compute a hydrograph"; exit 1; }
 [ ! -e /usr/bin/Temp.GRF ] || { echo "the installed program wrote into /usr/bin"; exit 1; }
 echo "computed: $(grep -o 'Qmax=[^"]*' <<<"$out" | tail -n 1)"
+# The same session run from the build folder writes the same report.
+(cd build/release/bin && QT_QPA_PLATFORM=offscreen ./brelvo --script example_session.txt >/dev/null 2>&1)
+cmp "$report" build/release/bin/Temp.GRF || { echo "the installed program's report differs"; exit 1; }
+echo "report identical to the build folder's"
 rm -rf "$work"
 
 echo "== Removing the package"
