@@ -445,17 +445,9 @@ void MainWindow::openRunoffWindow() {
         // An owned window: it stays above this one, and the dialogs it opens come up over it.
         runoff_->setParent(this, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     }
-    const measure::HandOff h = controller_.handOff();
+    const common::HandOff h = controller_.handOff();
     for (const auto& failure : h.failures) dialogs_.message(failure);
-    basin::HandOffValues values;
-    values.frameCaption = h.frameCaption;
-    values.streamLength = h.streamLength;
-    values.streamLengthLabel = h.streamLengthLabel;
-    values.belowCentroid = h.belowCentroid;
-    values.belowCentroidLabel = h.belowCentroidLabel;
-    values.basinArea = h.basinArea;
-    values.basinAreaLabel = h.basinAreaLabel.value_or(std::string());
-    runoff_->receiveMeasurement(values);
+    runoff_->receiveMeasurement(h);
     runoff_->show();
     runoff_->raise();
 }

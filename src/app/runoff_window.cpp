@@ -356,7 +356,7 @@ void RunoffWindow::checkGraphFile(const std::string& listText) {
         dialogs_.message(*message);
 }
 
-void RunoffWindow::receiveMeasurement(const basin::HandOffValues& values) {
+void RunoffWindow::receiveMeasurement(const common::HandOff& values) {
     basin::receiveMeasurement(fields_, values);
 }
 

@@ -38,7 +38,7 @@ class RunoffWindow : public QWidget {
     const runoff::RunoffSession& session() const { return session_; }
 
     // The measured values from the main window; absent values leave their fields unchanged.
-    void receiveMeasurement(const basin::HandOffValues& values);
+    void receiveMeasurement(const common::HandOff& values);
 
     // Events as the widgets deliver them (the script runner calls the same entries).
     void fieldLostFocus(const std::string& name);

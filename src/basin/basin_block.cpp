@@ -135,7 +135,7 @@ void loadRunoffDefaults(RunoffFields& fields) {
     fields.setChecked(form3::chkAreaAdj, false);
 }
 
-void receiveMeasurement(RunoffFields& fields, const HandOffValues& values) {
+void receiveMeasurement(RunoffFields& fields, const common::HandOff& values) {
     const auto present = [](const std::optional<std::string>& value) { return value && !value->empty(); };
     fields.setCaption(form3::Frame2, values.frameCaption);
     if (present(values.streamLength)) fields.setText(form3::txtL, *values.streamLength);
@@ -144,7 +144,7 @@ void receiveMeasurement(RunoffFields& fields, const HandOffValues& values) {
     fields.setCaption(form3::lblLca, values.belowCentroidLabel);
     if (values.basinArea) {
         if (present(values.basinArea)) fields.setText(form3::txtBasinArea, *values.basinArea);
-        fields.setCaption(form3::Label10, values.basinAreaLabel);
+        fields.setCaption(form3::Label10, values.basinAreaLabel.value_or(std::string()));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "basin/runoff_fields.hpp"
+#include "common/hand_off.hpp"
 
 namespace brelvo::basin {
 
@@ -17,20 +18,8 @@ const std::vector<std::string>& rainItems();
 // Every field, caption, check and list text of the runoff window as it is when the window loads.
 void loadRunoffDefaults(RunoffFields& fields);
 
-// What the measuring window hands over: number texts and unit captions. An absent or empty value
-// leaves its field unchanged.
-struct HandOffValues {
-    std::string frameCaption;                  // Frame2: "HydrographArea" + n
-    std::optional<std::string> streamLength;   // txtL
-    std::string streamLengthLabel;             // lblL: "Stream Length" + unit suffix
-    std::optional<std::string> belowCentroid;  // txtLca
-    std::string belowCentroidLabel;            // lblLca: "Below Centroid" + unit suffix
-    std::optional<std::string> basinArea;      // txtBasinArea
-    std::string basinAreaLabel;                // Label10: "Basin Area" + unit suffix, set only with an area
-};
-
 // Writes the measurement into the fields in the window's order; nothing is recomputed.
-void receiveMeasurement(RunoffFields& fields, const HandOffValues& values);
+void receiveMeasurement(RunoffFields& fields, const common::HandOff& values);
 
 // Miles per unit of txtL and txtLca, from the caption of lblL: 1/5280 for feet, else 1.
 [[nodiscard]] float lengthFactor(const RunoffFields& fields);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/dialogs.hpp"
+#include "common/hand_off.hpp"
 #include "measure/map_surface.hpp"
 #include "measure/measure_state.hpp"
 #include "measure/scale_calibration.hpp"
@@ -15,18 +16,8 @@ namespace brelvo::measure {
 
 enum class MouseButton { Left, Right, Middle };
 
-// Result values handed to the runoff window, as the number texts cut out of the result texts.
-struct HandOff {
-    std::string frameCaption;                   // "HydrographArea" + n
-    std::optional<std::string> streamLength;    // txtL
-    std::string streamLengthLabel;              // lblL
-    std::optional<std::string> belowCentroid;   // txtLca
-    std::string belowCentroidLabel;             // lblLca
-    std::optional<std::string> basinArea;       // txtBasinArea
-    std::optional<std::string> basinAreaLabel;  // Label10
-    // Descriptions of the values that could not be cut out; those values stay absent.
-    std::vector<std::string> failures;
-};
+// The result values handed to the runoff window.
+using HandOff = common::HandOff;
 
 class MeasureController {
   public:

@@ -324,8 +324,14 @@ TEST(SquareMiles, SingleDivisionGivesTheDoubleQuotientsBits) {
 TEST_F(BasinBlockTest, HandOffWritesInTheWindowsOrderAndKeepsAbsentValues) {
     enterExampleBasin();
     changes.clear();
-    receiveMeasurement(fields, {"HydrographArea2", "26400", "Stream Length (ft)", "13200",
-                                "Below Centroid (ft)", "640", "Basin Area (acres)"});
+    receiveMeasurement(fields, {"HydrographArea2",
+                                "26400",
+                                "Stream Length (ft)",
+                                "13200",
+                                "Below Centroid (ft)",
+                                "640",
+                                "Basin Area (acres)",
+                                {}});
     EXPECT_EQ(changes, (std::vector<std::string>{
                            "Frame2=HydrographArea2", "txtL=26400", "lblL=Stream Length (ft)", "txtLca=13200",
                            "lblLca=Below Centroid (ft)", "txtBasinArea=640", "Label10=Basin Area (acres)"}));
@@ -333,8 +339,14 @@ TEST_F(BasinBlockTest, HandOffWritesInTheWindowsOrderAndKeepsAbsentValues) {
     EXPECT_EQ(fields.text("txtS"), "1");
 
     changes.clear();
-    receiveMeasurement(fields, {"HydrographArea3", std::nullopt, "Stream Length (mi)", "",
-                                "Below Centroid (mi)", std::nullopt, "Basin Area (mi^2)"});
+    receiveMeasurement(fields, {"HydrographArea3",
+                                std::nullopt,
+                                "Stream Length (mi)",
+                                "",
+                                "Below Centroid (mi)",
+                                std::nullopt,
+                                "Basin Area (mi^2)",
+                                {}});
     EXPECT_EQ(changes, (std::vector<std::string>{"Frame2=HydrographArea3", "lblL=Stream Length (mi)",
                                                  "lblLca=Below Centroid (mi)"}));
     EXPECT_EQ(fields.text("txtL"), "26400");
