@@ -1,0 +1,85 @@
+// The measuring window's controller, its keys and menu-bar entries (undo, escape, the coordinate listing,
+// the pointer's map coordinates) and the hand-off of the results to the runoff window.
+#include <string>
+
+#include "common/failure.hpp"
+#include "common/messages.hpp"
+#include "common/numbers.hpp"
+#include "measure/command_controller.hpp"
+#include "measure/measurement.hpp"
+
+namespace brelvo::measure {
+
+// ---- keys and the menu bar ----
+
+bool MeasureController::tracing() const {
+    return state_.mode == AreaBoundary || state_.mode == StreamLine;
+}
+
+bool MeasureController::undoLastPoint() {
+    if (!tracing()) return false;
+    runCommand("Undo Current Line");
+    return true;
+}
+
+bool MeasureController::escape() {
+    if (surface_.lstMenu1.visible || surface_.lstMenu2.visible) {
+        hide(surface_.lstMenu1, SurfacePart::Menu1);
+        hide(surface_.lstMenu2, SurfacePart::Menu2);
+        return true;
+    }
+    if (surface_.frameScale.visible) {
+        scale_.cancelPanel();
+        setCaption(common::msg::kCaptionMenu);
+        return true;
+    }
+    return false;
+}
+
+void MeasureController::showCoordinateListing() {
+    keepInside(surface_.text1, surface_.visibleArea());
+    surface_.text1.visible = true;
+    surface_.changed(SurfacePart::Text1);
+    surface_.broughtToFront(SurfacePart::Text1);
+}
+
+std::string MeasureController::pointerCoordinates(float vx, float vy) const {
+    if (state_.lengthUnitText.empty()) return {};
+    const PointF p = ToMapCoords(state_, surface_, vx, vy);
+    return common::generalText(p.x) + ", " + common::generalText(p.y) + state_.lengthUnitText;
+}
+
+// ---- hand-off ----
+
+std::string MeasureController::cutResultValue(const std::string& s) {
+    const auto eq = s.find('=');
+    if (eq == std::string::npos) throw common::invalidProcedureCall();
+    const std::size_t start = eq + 2;
+    const auto blank = start <= s.size() ? s.find(' ', start) : std::string::npos;
+    if (blank == std::string::npos) throw common::invalidProcedureCall();
+    return s.substr(start, blank - start);
+}
+
+HandOff MeasureController::handOff() const {
+    HandOff h;
+    auto cut = [&h](const std::string& text, std::optional<std::string>& value) {
+        if (text.empty()) return;
+        try {
+            value = cutResultValue(text);
+        } catch (const common::RuntimeFailure& f) {
+            h.failures.push_back(f.description());
+        }
+    };
+    h.frameCaption = "HydrographArea" + common::integerText(state_.measureNumber);
+    cut(state_.streamLengthText, h.streamLength);
+    h.streamLengthLabel = "Stream Length" + state_.lengthUnitText;
+    cut(state_.belowCentroidText, h.belowCentroid);
+    h.belowCentroidLabel = "Below Centroid" + state_.lengthUnitText;
+    if (!state_.areaText.empty()) {
+        cut(state_.areaText, h.basinArea);
+        h.basinAreaLabel = "Basin Area" + state_.areaUnitText;
+    }
+    return h;
+}
+
+}  // namespace brelvo::measure
