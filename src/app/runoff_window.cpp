@@ -387,7 +387,7 @@ void RunoffWindow::computeHydrograph() {
 
 QWidget* RunoffWindow::control(const QString& qualified) const {
     QString name = qualified;
-    if (name.startsWith(QStringLiteral("Form3."))) name = name.mid(6);
+    if (name.startsWith(qs(form3::kQualifier))) name = name.mid(static_cast<int>(form3::kQualifier.size()));
     if (name == qs(form3::Form3)) return const_cast<RunoffWindow*>(this);
     if (name == QStringLiteral("chart")) return chartView_;
     return findChild<QWidget*>(name);

@@ -91,6 +91,7 @@ std::optional<std::vector<std::string>> splitScriptLine(const std::string& line)
 namespace {
 
 namespace names = common::controls::form1;
+namespace runoffNames = common::controls::form3;
 
 std::optional<float> parseNumber(const std::string& text) {
     float v = 0;
@@ -169,7 +170,7 @@ void ScriptRunner::dump() {
     JsonWriter json;
     json.beginObject();
     window_.dump(json);
-    json.key("Form3").beginObject();
+    json.key(runoffNames::Form3).beginObject();
     if (RunoffWindow* runoff = window_.runoffWindow()) {
         runoff->dump(json);
     } else {
@@ -237,7 +238,8 @@ bool ScriptRunner::isRunoffControl(const std::string& name) const {
     RunoffWindow* runoff = window_.runoffWindow();
     if (!runoff) return false;
     const QString q = QString::fromStdString(name);
-    if (q.startsWith(QStringLiteral("Form3."))) return true;
+    if (q.startsWith(QString::fromLatin1(runoffNames::kQualifier.data(), runoffNames::kQualifier.size())))
+        return true;
     if (q.startsWith(QString::fromLatin1(names::kQualifier.data(), names::kQualifier.size()))) return false;
     return window_.control(q) == nullptr && runoff->control(q) != nullptr;
 }
@@ -391,9 +393,9 @@ std::optional<std::string> ScriptRunner::resizeLine(const std::vector<std::strin
 
 std::optional<std::string> ScriptRunner::grabLine(const std::vector<std::string>& w) {
     // A picture of a window as it is now shown.
-    QWidget* target = w[1] == "Form3"         ? static_cast<QWidget*>(window_.runoffWindow())
-                      : w[1] == names::kForm1 ? &window_
-                                              : nullptr;
+    QWidget* target = w[1] == runoffNames::Form3 ? static_cast<QWidget*>(window_.runoffWindow())
+                      : w[1] == names::kForm1    ? &window_
+                                                 : nullptr;
     if (!target) return "the window is Form1 or a loaded Form3";
     QApplication::processEvents();
     if (!target->grab().save(QString::fromStdString(w[2]))) return "cannot save the picture";

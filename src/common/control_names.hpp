@@ -41,6 +41,8 @@ inline std::string indexed(std::string_view arrayName, int index) {
 namespace form3 {
 // The window itself: its caption summarises the last run.
 inline constexpr std::string_view Form3 = "Form3";
+// A script names a control of this window as "Form3." + name where both windows have one.
+inline constexpr std::string_view kQualifier = "Form3.";
 // Text boxes of the basin block.
 inline constexpr std::string_view txtBasinArea = "txtBasinArea";
 inline constexpr std::string_view txtL = "txtL";
