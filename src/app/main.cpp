@@ -1,6 +1,7 @@
 // Program start: the measuring window for a user, or a replayed session with --script; --version and
 // --help answer before any window system is needed.
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
 #include <cstring>
 #include <fstream>
@@ -42,6 +43,12 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brelvo"));
+    // The desktop entry's name, so the desktop matches the windows to it, and the icon it shows.
+    QApplication::setDesktopFileName(QStringLiteral("org.brelvo.Brelvo"));
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/brelvo-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
 
     QString scriptPath, grabPath;
     const QStringList args = QApplication::arguments();

@@ -2,12 +2,15 @@
 #include "app/qt_dialogs.hpp"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QUrl>
 #include <QWindow>
 
 #include "common/messages.hpp"
+#include "common/program_folder.hpp"
 
 namespace brelvo::app {
 
@@ -60,6 +63,15 @@ std::optional<std::string> QtDialogs::fileDialog(const common::FileDialogRequest
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDirectory(QString::fromStdString(request.initialDir));
     dialog.setNameFilters(nameFilters(request.filter));
+    // The side bar offers the folders data files come from: the home folder, the program's folder, the
+    // user's data folder and, for an installed program, its data folder with the examples.
+    QList<QUrl> places{QUrl::fromLocalFile(QDir::homePath())};
+    for (const std::string& folder :
+         common::dataSearchFoldersFor(common::programFolder(), common::programFolder())) {
+        if (QDir(QString::fromStdString(folder)).exists())
+            places << QUrl::fromLocalFile(QString::fromStdString(folder));
+    }
+    dialog.setSidebarUrls(places);
     if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front().toStdString();
