@@ -302,12 +302,12 @@ TEST_F(StormFile, ReadsStepsAndShowsTheFilesTimeStep) {
     EXPECT_EQ(fields.text("txtTile2"), "Storm file " + *dialogs.fileAnswer);
 }
 
-TEST_F(StormFile, TabSeparatedWithLfLinesAndAHalfStepCountRoundedToEven) {
+TEST_F(StormFile, TabSeparatedWithLfLines) {
     RunoffFields fields;
-    const std::string text = "title\n2.5\t0.1\n0\t0.2\n0.1\t0.3\n0.2\t9\n";
+    const std::string text = "title\n2\t0.1\n0\t0.2\n0.1\t0.3\n\n";
     const StormFileHeader header = parseStormFileHeader(text);
     EXPECT_EQ(header.stepHours, 0.1f);
-    expectRain(parseStormFileRows(text, header), {0.2f, 0.3f});  // N = 2; the third line is not read
+    expectRain(parseStormFileRows(text, header), {0.2f, 0.3f});  // a blank line may close the file
     showStormFile(fields, header.stepHours, "/data/t.STM");
     EXPECT_EQ(fields.text("txtGraphtimestep"), "0.1");
     EXPECT_EQ(fields.text("txtTile2"), "Storm file /data/t.STM");
@@ -322,7 +322,7 @@ TEST_F(StormFile, MalformedFilesFailAndACancelledDialogChangesNothing) {
     EXPECT_EQ(failureNumber(parse("t\n3,1\n0,0.5\n1,0.5\n")), 62);  // shorter than announced
     EXPECT_EQ(failureNumber(parse("t\n")), 62);
     EXPECT_EQ(failureNumber(parse("t\n32758,1\n")), 6);  // 32,768 elements cannot be counted
-    EXPECT_EQ(failureNumber(parse("t\n-1,1\n")), 9);
+    EXPECT_EQ(failureNumber(parse("t\n-1,1\n")), 13);
 
     RunoffFields fields = table({{"1", "1.00"}});
     RainRun run{0.25f, std::nullopt};
@@ -346,6 +346,43 @@ TEST_F(StormFile, MalformedFilesFailAndACancelledDialogChangesNothing) {
               62);
     EXPECT_EQ(run.stepHours, 0.5f);
     EXPECT_FALSE(run.rainSteps.has_value());
+}
+
+// What the refusal of a storm file says below the failure's description.
+std::string stormRefusal(const std::string& text) {
+    try {
+        (void)parseStormFileRows(text, parseStormFileHeader(text, "storm.STM"));
+    } catch (const common::RuntimeFailure& failure) {
+        return failure.description() + " / " + failure.cause();
+    }
+    return "accepted";
+}
+
+TEST(StormFileRefusals, NameTheFileTheLineAndTheTextFound) {
+    // Decimal commas in a tab-separated file: the comma of line 2 would make it a 25-hour step.
+    EXPECT_EQ(stormRefusal("t\n2\t0,25\n0\t0,5\n1\t0,5\n"),
+              "Type mismatch / storm.STM, line 2: \"2\t0\" is not a number (use a decimal point).");
+    EXPECT_EQ(stormRefusal("t\n2,0.25\n0,0.5\n0.25,n/a\n"),
+              "Type mismatch / storm.STM, line 4: \"n/a\" is not a number.");
+    EXPECT_EQ(stormRefusal("t\n2,0.25\n0,0.5\n0.25,\n"),
+              "Type mismatch / storm.STM, line 4: \"\" is not a number.");
+    EXPECT_EQ(stormRefusal("t\n2.5,0.25\n0,0.5\n"),
+              "Type mismatch / storm.STM, line 2: \"2.5\" is not a whole number of steps.");
+    EXPECT_EQ(stormRefusal("t\n2,0\n0,0.5\n1,0.5\n"),
+              "Invalid procedure call or argument / storm.STM, line 2: \"0\" is not a time step above 0.");
+    EXPECT_EQ(
+        stormRefusal("t\n2,0.25\n0,0.5\n"),
+        "Input past end of file / storm.STM, line 4: the file announces 2 steps but ends before step 2.");
+    EXPECT_EQ(stormRefusal("t\n1,0.25\n0,0.5\n0.25,0.7\n"),
+              "Subscript out of range / storm.STM, line 4: \"0.25,0.7\" is a row beyond the 1 steps the file "
+              "announces.");
+    EXPECT_EQ(stormRefusal("t\n2,0.25\n0,0.5\n\n0.25,0.7\n"),
+              "Subscript out of range / storm.STM, line 4: \"\" needs a time and a depth.");
+    EXPECT_EQ(stormRefusal("t\n1,0.25\n0,-0.5\n"),
+              "Invalid procedure call or argument / storm.STM, line 3: \"-0.5\" is a negative depth.");
+    EXPECT_EQ(stormRefusal("t\n1,0.25\n0,1e39\n"),
+              "Overflow / storm.STM, line 3: \"1e39\" is too large a number.");
+    EXPECT_EQ(stormRefusal("t\n1,0.25\n0, 0.5 \n\n"), "accepted");
 }
 
 }  // namespace
