@@ -223,6 +223,7 @@ TEST(ComputeDriver, ValuesThatCannotDescribeABasinOrAStormStopTheRun) {
 
 TEST(ComputeDriver, ARefusedOrFailedRunChangesNothing) {
     Window w;
+    w.context.reportPath = ::testing::TempDir() + "/driver_unchanged_Temp.GRF";  // this test's own
     computeTriangle(w);
     const std::string caption = w.fields.caption("Form3");
     const std::string report = fileText(w.context.reportPath);
