@@ -293,10 +293,13 @@ void RunoffWindow::openRoutingPanel() {
 
 void RunoffWindow::routeGo() {
     frameRoute_->hide();
-    markRefused(runoff::routeHydrograph(
-                    session_, fields_, chart_, dialogs_,
-                    runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()})
-                    .refused);
+    markRefused(runoff::routeHydrograph(session_, fields_, chart_, dialogs_, runContext()).refused);
+}
+
+runoff::ComputeContext RunoffWindow::runContext() {
+    runoff::ComputeContext context{common::programFolder(), common::workingHydrographFile(), nullptr};
+    context.showRefused = [this](const std::vector<runoff::RefusedBox>& refused) { markRefused(refused); };
+    return context;
 }
 
 void RunoffWindow::markRefused(const std::vector<runoff::RefusedBox>& refused) {
@@ -406,10 +409,7 @@ void RunoffWindow::saveHydrograph() {
 }
 
 void RunoffWindow::computeHydrograph() {
-    markRefused(runoff::computeHydrograph(
-                    session_, fields_, chart_, dialogs_,
-                    runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()})
-                    .refused);
+    markRefused(runoff::computeHydrograph(session_, fields_, chart_, dialogs_, runContext()).refused);
 }
 
 QWidget* RunoffWindow::control(const QString& qualified) const {

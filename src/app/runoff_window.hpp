@@ -69,6 +69,7 @@ class RunoffWindow : public QWidget {
     // box loses its mark when the user edits it.
     void markRefused(const std::vector<runoff::RefusedBox>& refused);
     void unmark(const std::string& name);
+    runoff::ComputeContext runContext();
 
     common::Dialogs& dialogs_;
     basin::RunoffFields fields_;

@@ -272,8 +272,10 @@ void transaction(RunoffSession& session, basin::RunoffFields& fields, basin::Cha
 }
 
 // The boxes refused, told in one message; true when the run may go on.
-bool boxesAccepted(const std::vector<RefusedBox>& refused, common::Dialogs& dialogs) {
+bool boxesAccepted(const std::vector<RefusedBox>& refused, common::Dialogs& dialogs,
+                   const ComputeContext& context) {
     if (refused.empty()) return true;
+    if (context.showRefused) context.showRefused(refused);
     dialogs.message(refusalMessage(refused));
     return false;
 }
@@ -295,7 +297,7 @@ RunOutcome computeHydrograph(RunoffSession& session, basin::RunoffFields& fields
         return outcome;
     }
     outcome.refused = checkComputeBoxes(fields);
-    if (!boxesAccepted(outcome.refused, dialogs)) return outcome;
+    if (!boxesAccepted(outcome.refused, dialogs, context)) return outcome;
     transaction(session, fields, chart, dialogs, [&](RunoffSession& work, basin::ChartGrid& workChart) {
         basin::WorkingHydrograph& h = work.hydrograph;
         h.outflowIsCurrent = false;
@@ -315,7 +317,7 @@ RunOutcome routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, 
         return outcome;
     }
     outcome.refused = checkRoutingBoxes(fields, routeOption(fields));
-    if (!boxesAccepted(outcome.refused, dialogs)) return outcome;
+    if (!boxesAccepted(outcome.refused, dialogs, context)) return outcome;
     transaction(session, fields, chart, dialogs, [&](RunoffSession& work, basin::ChartGrid& workChart) {
         return route(work, fields, workChart, dialogs, context);
     });

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ namespace brelvo::runoff {
 struct ComputeContext {
     std::string programFolder;  // where the dimensionless graphs are and the dialogs open
     std::string reportPath;     // the working hydrograph file
+    // Told the refused boxes before the message that names them is shown, so that the window can
+    // mark them while the message is read.
+    std::function<void(const std::vector<RefusedBox>&)> showRefused;
 };
 
 // What the runoff window keeps from one run to the next.

@@ -19,7 +19,7 @@ struct Window {
     RunoffSession session;
     basin::ChartGrid chart;
     testing_support::RecordingDialogs dialogs;
-    ComputeContext context{".", ::testing::TempDir() + "/driver_Temp.GRF"};
+    ComputeContext context{".", ::testing::TempDir() + "/driver_Temp.GRF", nullptr};
 
     Window() {
         basin::loadRunoffDefaults(fields);
