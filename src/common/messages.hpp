@@ -104,6 +104,22 @@ inline constexpr std::string_view kStepBelowOneMinute =
     "The hydrograph file's time step must be at least one minute.";
 inline constexpr std::string_view kNoHydrographRows =
     "The hydrograph file has no rows under its column header.";
+// Refusals of a hydrograph file's table, naming the file and the line (from 1).
+inline std::string hydrographTimeNotRising(std::string_view file, int line, std::string_view text) {
+    return std::string(file) + ", line " + std::to_string(line) + ": the time \"" + std::string(text) +
+           "\" does not follow the time of the row above.";
+}
+inline std::string hydrographBlankInsideTable(std::string_view file, int line) {
+    return std::string(file) + ", line " + std::to_string(line) +
+           ": a blank line inside the table; rows follow it.";
+}
+inline std::string hydrographTooFewRows(std::string_view file, std::size_t rows) {
+    return std::string(file) + ": a hydrograph needs at least two rows; the table has " +
+           std::to_string(rows) + ".";
+}
+inline std::string hydrographStepZero(std::string_view file) {
+    return std::string(file) + ": every time in the table is 0, so there is no time step.";
+}
 // A hydrograph file named in the dialog that is not there (with a full stop, unlike failure 53).
 inline constexpr std::string_view kHydrographFileNotFound = "File not found.";
 inline constexpr std::string_view kComputeBeforeSaving = "Compute hydrograph before saving.";
