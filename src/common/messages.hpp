@@ -161,6 +161,13 @@ inline std::string storageNoRows(int lastRow) {
     return "The storage file lists no rows: its second line must give the number of rows, 1 to " +
            std::to_string(lastRow) + ".";
 }
+inline std::string storageCountNotWhole(std::string_view file, std::string_view text) {
+    return std::string(file) + ", line 2: \"" + std::string(text) + "\" is not a whole number of rows.";
+}
+inline std::string storageRowBeyondCount(std::string_view file, int line, std::string_view text, int rows) {
+    return std::string(file) + ", line " + std::to_string(line) + ": \"" + std::string(text) +
+           "\" is a row beyond the " + std::to_string(rows) + " rows the file announces.";
+}
 inline std::string storageRowsMissing(int listed, std::size_t held) {
     return "The storage file lists " + std::to_string(listed) + " rows but holds only " +
            std::to_string(held) + ".";
