@@ -67,6 +67,10 @@ inline std::string controlArrayElementMissing(const std::string& index) {
 inline constexpr const char* kBadScalePoints = "Bad scale points, try again.";
 inline constexpr const char* kScaleDistanceNotPositive =
     "Enter the scale distance as a number greater than 0.";
+inline constexpr const char* kScaleDistanceTooSmall =
+    "The scale distance is too small to give a scale: enter a larger distance.";
+inline constexpr const char* kGeneralPixelCoordsInLine =
+    "The map coordinates of the two points must differ in both X and Y. The scale is unchanged.";
 inline constexpr const char* kGeneralPixelPointsInLine =
     "The scale points must lie apart both across and down for general pixels. The scale is unchanged.";
 inline constexpr const char* kGeneralPixelPairsPrompt = "Enter pixel pairs as X1,Y1,X2,Y2:";
