@@ -89,7 +89,10 @@ int MainWindow::menuBarHeight() const {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // The first layout sizes the picture to the view: it waits until the window shows at its real size.
-    if (isVisible()) relayoutView();
+    // A zoom that the layout drops is given back to the scale, so measurements stay tied to the picture.
+    if (!isVisible()) return;
+    mapview::layout(geometry_, clientArea(), state_.scaleX, state_.scaleY);
+    syncGeometry();
 }
 
 void MainWindow::showMaximizedAtStart() {
@@ -413,11 +416,13 @@ void MainWindow::syncGeometry() {
     mapView_->update();
 }
 
-void MainWindow::relayoutView() {
+mapview::RectF MainWindow::clientArea() const {
     // The client area is the window below its menu bar.
-    const mapview::RectF client{0, 0, static_cast<float>(width()) * tpp_,
-                                static_cast<float>(height() - menuBarHeight()) * tpp_};
-    mapview::layout(geometry_, client);
+    return {0, 0, static_cast<float>(width()) * tpp_, static_cast<float>(height() - menuBarHeight()) * tpp_};
+}
+
+void MainWindow::relayoutView() {
+    mapview::layout(geometry_, clientArea());
     syncGeometry();
 }
 

@@ -100,6 +100,7 @@ class MainWindow : public QWidget, public measure::MapSurface {
     measure::Box visibleArea() const override;
     void resetPictureToNaturalSize() override;
     void relayoutView() override;
+    mapview::RectF clientArea() const;
     void openRunoffWindow() override;
     void openHelp() override;
     void changed(measure::SurfacePart part) override;

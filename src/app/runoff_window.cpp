@@ -69,6 +69,7 @@ QLineEdit* RunoffWindow::addField(std::string_view fieldName, int width) {
     edits_[name] = edit;
     connect(edit, &QLineEdit::textChanged, this, [this, name](const QString& text) {
         if (syncing_) return;
+        unmark(name);
         fields_.setText(name, text.toStdString());
     });
     return edit;
@@ -292,8 +293,36 @@ void RunoffWindow::openRoutingPanel() {
 
 void RunoffWindow::routeGo() {
     frameRoute_->hide();
-    runoff::routeHydrograph(session_, fields_, chart_, dialogs_,
-                            runoff::ComputeContext{common::dialogFolder(), common::workingHydrographFile()});
+    markRefused(runoff::routeHydrograph(session_, fields_, chart_, dialogs_, runContext()).refused);
+}
+
+runoff::ComputeContext RunoffWindow::runContext() {
+    runoff::ComputeContext context{common::dialogFolder(), common::workingHydrographFile(), nullptr};
+    context.showRefused = [this](const std::vector<runoff::RefusedBox>& refused) { markRefused(refused); };
+    return context;
+}
+
+void RunoffWindow::markRefused(const std::vector<runoff::RefusedBox>& refused) {
+    const auto earlier = marked_;
+    for (const auto& mark : earlier) unmark(mark.first);
+    for (const runoff::RefusedBox& box : refused) {
+        const auto e = edits_.find(box.name);
+        if (e == edits_.end()) continue;
+        marked_[box.name] = box.line();
+        e->second->setStyleSheet(
+            QStringLiteral("QLineEdit { border: 2px solid #d00000; background: #ffe4e4; }"));
+        e->second->setToolTip(q(box.line()));
+    }
+}
+
+void RunoffWindow::unmark(const std::string& name) {
+    const auto m = marked_.find(name);
+    if (m == marked_.end()) return;
+    marked_.erase(m);
+    if (const auto e = edits_.find(name); e != edits_.end()) {
+        e->second->setStyleSheet(QString());
+        e->second->setToolTip(QString());
+    }
 }
 
 void RunoffWindow::showField(const std::string& name) {
@@ -380,9 +409,7 @@ void RunoffWindow::saveHydrograph() {
 }
 
 void RunoffWindow::computeHydrograph() {
-    runoff::computeHydrograph(
-        session_, fields_, chart_, dialogs_,
-        runoff::ComputeContext{common::dialogFolder(), common::workingHydrographFile()});
+    markRefused(runoff::computeHydrograph(session_, fields_, chart_, dialogs_, runContext()).refused);
 }
 
 QWidget* RunoffWindow::control(const QString& qualified) const {
@@ -421,6 +448,12 @@ void RunoffWindow::dump(JsonWriter& j) const {
     j.endArray();
     j.key("maximised").value(chartMaximised_);
     j.endObject();
+    // The boxes marked as refused by the last run, with the reason each shows; only while there are any.
+    if (!marked_.empty()) {
+        j.key("marked").beginObject();
+        for (const auto& [name, reason] : marked_) j.key(name).value(reason);
+        j.endObject();
+    }
     j.key("frameRoute").beginObject();
     j.key("visible").value(frameRoute_->isVisible());
     j.key(form3::optRouteType).value(routeOptions_->checkedId());

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "basin/basin_block.hpp"
 #include "basin/chart_grid.hpp"
@@ -64,6 +65,11 @@ class RunoffWindow : public QWidget {
     void buildRoutingPanel();
     void openRoutingPanel();
     void routeGo();
+    // Marks the boxes a run refused (red frame, the reason as tooltip) and clears the earlier marks; a
+    // box loses its mark when the user edits it.
+    void markRefused(const std::vector<runoff::RefusedBox>& refused);
+    void unmark(const std::string& name);
+    runoff::ComputeContext runContext();
 
     common::Dialogs& dialogs_;
     basin::RunoffFields fields_;
@@ -72,6 +78,7 @@ class RunoffWindow : public QWidget {
     std::unique_ptr<basin::BasinBlock> block_;
 
     std::map<std::string, QLineEdit*, std::less<>> edits_;
+    std::map<std::string, std::string, std::less<>> marked_;  // refused box -> its line of the message
     std::map<std::string, QLabel*, std::less<>> captions_;
     std::map<std::string, QCheckBox*, std::less<>> checks_;
     std::map<std::string, QComboBox*, std::less<>> lists_;

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -54,6 +55,19 @@ struct Rows {
     bool stopped = false;      // reading stopped at a bad row, which was told
 };
 
+// A file's lines, counted from 1 for the refusals, which name the file as `name`.
+struct LineSource {
+    std::istream& in;
+    std::string name;
+    int number = 0;  // of the line read last
+};
+
+// A line of the file that cannot be read: the whole file is refused, the text names the line.
+class Refusal : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 // One line without its line end; false at the end of the stream.
 bool readLine(std::istream& in, std::string& line) {
     line.clear();
@@ -67,17 +81,23 @@ bool readLine(std::istream& in, std::string& line) {
     return any;
 }
 
-bool isBlank(std::string_view text) {
-    return text.find_first_not_of(" \t") == std::string_view::npos;
+bool readLine(LineSource& source, std::string& line) {
+    if (!readLine(source.in, line)) return false;
+    ++source.number;
+    return true;
 }
 
-// True when the lenient read finds a number at the start of the text, so "0" and "abc" differ.
-bool startsWithNumber(std::string_view text) {
-    std::size_t i = text.find_first_not_of(" \t");
-    if (i == std::string_view::npos) return false;
-    if (text[i] == '+' || text[i] == '-') ++i;
-    const auto digit = [&](std::size_t at) { return at < text.size() && text[at] >= '0' && text[at] <= '9'; };
-    return digit(i) || (i < text.size() && text[i] == '.' && digit(i + 1));
+// A time or flow of a table line, read strictly; a refused one refuses the file.
+float tableNumber(const LineSource& source, const std::string& text) {
+    try {
+        return common::fileNumber(source.name, source.number, text);
+    } catch (const common::RuntimeFailure& failure) {
+        throw Refusal(failure.cause());
+    }
+}
+
+bool isBlank(std::string_view text) {
+    return text.find_first_not_of(" \t") == std::string_view::npos;
 }
 
 std::vector<std::string> splitFields(const std::string& line, char separator) {
@@ -97,7 +117,7 @@ std::string cut(const std::string& line, std::size_t from, std::size_t count) {
 }
 
 // Skips the report's header part up to the table's column header and finds the flow column there.
-std::optional<Table> findTable(std::istream& in, common::Dialogs& dialogs) {
+std::optional<Table> findTable(LineSource& in, common::Dialogs& dialogs) {
     std::string line;
     while (readLine(in, line)) {
         Table table;
@@ -134,19 +154,28 @@ std::optional<Table> findTable(std::istream& in, common::Dialogs& dialogs) {
 }
 
 // Reads the table's rows. The time step comes from the first time that is not 0 (whole minutes below
-// an hour) and must match `step` when that is already set. Every stop keeps the rows read before it.
-Rows readRows(std::istream& in, const Table& table, float step, std::size_t maxRows,
-              common::Dialogs& dialogs) {
+// an hour) and must match `step` when that is already set; a mismatch stops reading and keeps the rows
+// before it. Every time and flow must be wholly a number, the times must rise, and the table ends with
+// the file or with a blank line that no further row follows; anything else refuses the file.
+Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRows, common::Dialogs& dialogs) {
     Rows rows;
     rows.step = step;
-    bool timeRead = false;  // a time other than 0 has been read; later times are not looked at
+    bool timeRead = false;   // a time other than 0 has been read
+    float previousTime = 0;  // hours, as written
     const auto stop = [&](const std::string& text) {
         dialogs.message(text);
         rows.stopped = true;
     };
     std::string line;
     while (readLine(in, line)) {
-        if (line.size() <= 2 || isBlank(line)) break;
+        if (line.size() <= 2 || isBlank(line)) {
+            const int blankLine = in.number;
+            while (readLine(in, line)) {
+                if (!isBlank(line))
+                    throw Refusal(common::msg::hydrographBlankInsideTable(in.name, blankLine));
+            }
+            break;
+        }
         const std::size_t k = rows.flows.size();
         if (k == maxRows) {
             stop(common::msg::tooManyHydrographRows(maxRows));
@@ -163,40 +192,35 @@ Rows readRows(std::istream& in, const Table& table, float step, std::size_t maxR
             if (table.flowAt < fields.size()) flowText = fields[table.flowAt];
         }
 
-        if (!timeRead) {
-            if (!startsWithNumber(timeText)) {
-                stop(common::msg::hydrographRowWithoutTime(k + 1));
+        const float written = tableNumber(in, timeText);
+        if (k > 0 && !(written > previousTime)) {
+            const std::size_t first = timeText.find_first_not_of(" \t");
+            const std::size_t last = timeText.find_last_not_of(" \t");
+            throw Refusal(common::msg::hydrographTimeNotRising(in.name, in.number,
+                                                               timeText.substr(first, last - first + 1)));
+        }
+        previousTime = written;
+        if (!timeRead && written != 0.0f) {
+            timeRead = true;
+            float t = written;
+            // Below an hour the step is taken in whole minutes, so 0.0833 reads as 5 minutes.
+            if (t < 1.0f) t = static_cast<float>(std::floor(static_cast<double>(t * 60.0f) + 0.1) / 60.0);
+            if (rows.step > 0.0f && std::fabs(static_cast<double>(t - rows.step)) > 0.001) {
+                stop(std::string(common::msg::kUnitDurations));
                 break;
             }
-            const double read = common::leadingNumber(timeText);
-            if (!(std::fabs(read) <= static_cast<double>(std::numeric_limits<float>::max()))) {
-                stop(common::msg::hydrographTimeTooLarge(k + 1));
+            if (t <= 0.0f) {
+                stop(std::string(common::msg::kStepBelowOneMinute));
                 break;
             }
-            auto t = static_cast<float>(read);
-            if (t != 0.0f) {
-                timeRead = true;
-                // Below an hour the step is taken in whole minutes, so 0.0833 reads as 5 minutes.
-                if (t < 1.0f) t = static_cast<float>(std::floor(static_cast<double>(t * 60.0f) + 0.1) / 60.0);
-                if (rows.step > 0.0f && std::fabs(static_cast<double>(t - rows.step)) > 0.001) {
-                    stop(std::string(common::msg::kUnitDurations));
-                    break;
-                }
-                if (t <= 0.0f) {
-                    stop(std::string(common::msg::kStepBelowOneMinute));
-                    break;
-                }
-                if (rows.step == 0.0f) rows.step = t;
-            }
+            if (rows.step == 0.0f) rows.step = t;
         }
-
-        const double flow = common::leadingNumber(flowText);
-        if (!(std::fabs(flow) <= static_cast<double>(std::numeric_limits<float>::max()))) {
-            stop(common::msg::hydrographFlowTooLarge(k + 1));
-            break;
-        }
-        rows.flows.push_back(static_cast<float>(flow));
+        rows.flows.push_back(tableNumber(in, flowText));
     }
+    if (!rows.stopped && rows.flows.size() < 2) {
+        throw Refusal(common::msg::hydrographTooFewRows(in.name, rows.flows.size()));
+    }
+    if (!rows.stopped && rows.step == 0.0f) throw Refusal(common::msg::hydrographStepZero(in.name));
     return rows;
 }
 
@@ -301,17 +325,21 @@ float usgsround(float& value) {
 
 std::optional<LoadedHydrograph> readHydrographFile(std::istream& in, const WorkingHydrograph& current,
                                                    bool combining, float stepHours, RunoffFields& fields,
-                                                   common::Dialogs& dialogs) {
-    const std::optional<Table> table = findTable(in, dialogs);
+                                                   common::Dialogs& dialogs, std::string_view fileName) {
+    LineSource source{in, std::string(fileName)};
+    const std::optional<Table> table = findTable(source, dialogs);
     if (!table) return std::nullopt;
 
     // A new hydrograph takes its step from the file; an added one must match the current step.
-    const Rows rows =
-        readRows(in, *table, combining ? stepHours : 0.0f, combining ? kCombineRows : kLoadRows, dialogs);
-    if (rows.flows.empty()) {
-        if (!rows.stopped) dialogs.message(std::string(common::msg::kNoHydrographRows));
+    Rows rows;
+    try {
+        rows = readRows(source, *table, combining ? stepHours : 0.0f, combining ? kCombineRows : kLoadRows,
+                        dialogs);
+    } catch (const Refusal& refusal) {
+        dialogs.message(refusal.what());
         return std::nullopt;
     }
+    if (rows.flows.empty()) return std::nullopt;  // stopped at its first row, which was told
 
     LoadedHydrograph loaded{current, rows.step, false};
     try {
@@ -369,7 +397,8 @@ std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, cons
         dialogs.message(std::string(common::msg::kHydrographFileNotFound));
         return std::nullopt;
     }
-    return readHydrographFile(in, current, combining, stepHours, fields, dialogs);
+    return readHydrographFile(in, current, combining, stepHours, fields, dialogs,
+                              std::filesystem::path(path).filename().string());
 }
 
 void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, const std::string& programFolder,

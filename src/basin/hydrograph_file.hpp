@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "basin/chart_grid.hpp"
 #include "basin/runoff_fields.hpp"
@@ -29,10 +30,13 @@ struct LoadedHydrograph {
 // sum goes to the outflow and the current hydrograph becomes the inflow; the file's step must match
 // stepHours). Every problem is told through dialogs and gives nothing. The result's last index is the
 // hydrograph's, its volume in acre-feet, and the file's step (hours) is written back into
-// txtGraphtimestep (minutes when Label14 says "minutes").
+// txtGraphtimestep (minutes when Label14 says "minutes"). Times and flows are read strictly; a field
+// that is not wholly a number, times that do not rise, a blank line inside the table, fewer than two
+// rows or a time step of 0 refuse the file with a message naming `fileName`, the line and the text.
 std::optional<LoadedHydrograph> readHydrographFile(std::istream& in, const WorkingHydrograph& current,
                                                    bool combining, float stepHours, RunoffFields& fields,
-                                                   common::Dialogs& dialogs);
+                                                   common::Dialogs& dialogs,
+                                                   std::string_view fileName = "hydrograph file");
 
 // The same for a named file; "File not found." when there is no such file.
 std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, const WorkingHydrograph& current,

@@ -2,6 +2,7 @@
 #include "basin/storage_routing.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -106,16 +107,9 @@ std::string_view field(std::string_view line, char separator, int index) {
     return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
-float rowValue(std::string_view line, char separator, int index, int row) {
-    try {
-        return common::toSingle(common::leadingNumber(field(line, separator, index)));
-    } catch (const common::RuntimeFailure&) {
-        throw common::RuntimeFailure(common::overflow().number(), common::msg::storageNumberTooLarge(row));
-    }
-}
-
-// Rows 1..n of the file, without the storage indication.
-StorageTable readRows(std::string_view text) {
+// Rows 1..n of the file, without the storage indication. Every number is read strictly; `fileName`
+// names the file in the refusals.
+StorageTable readRows(std::string_view text, std::string_view fileName) {
     const std::vector<std::string_view> lines = usedLines(text);
     if (lines.size() < 2) {
         throw common::RuntimeFailure(common::inputPastEndOfFile().number(),
@@ -123,8 +117,12 @@ StorageTable readRows(std::string_view text) {
     }
     std::int16_t count = 0;
     bool tooMany = false;
+    const float listed = common::fileNumber(fileName, 2, lines[1]);
+    if (listed != std::floor(listed)) {
+        throw common::typeMismatch().because(common::msg::storageCountNotWhole(fileName, lines[1]));
+    }
     try {
-        count = common::toInt16(common::leadingNumber(lines[1]));
+        count = common::toInt16(listed);
     } catch (const common::RuntimeFailure&) {
         tooMany = true;  // a count beyond the 16-bit range is far beyond the table
     }
@@ -143,16 +141,15 @@ StorageTable readRows(std::string_view text) {
         throw common::RuntimeFailure(common::inputPastEndOfFile().number(),
                                      common::msg::storageRowsMissing(n, lines.size() - 2));
     }
-
     const char separator = lines[2].find(',') != std::string_view::npos ? ',' : '\t';
     StorageTable table;
     table.n = n;
     for (int r = 1; r <= n; ++r) {
         const std::string_view line = lines[static_cast<std::size_t>(r) + 1];
         const auto at = static_cast<std::size_t>(r);
-        table.elevation[at] = rowValue(line, separator, 0, r);
-        table.outflow[at] = rowValue(line, separator, 1, r);
-        table.storage[at] = rowValue(line, separator, 2, r);
+        table.elevation[at] = common::fileNumber(fileName, r + 2, field(line, separator, 0));
+        table.outflow[at] = common::fileNumber(fileName, r + 2, field(line, separator, 1));
+        table.storage[at] = common::fileNumber(fileName, r + 2, field(line, separator, 2));
         if (r == 1) continue;
         // Interpolation needs every column to rise with the rows; equal neighbours are allowed (an
         // outflow of 0 below the outlet), a fall is a broken table.
@@ -163,6 +160,13 @@ StorageTable readRows(std::string_view text) {
         if (fallen != nullptr) {
             throw common::RuntimeFailure(common::invalidProcedureCall().number(),
                                          common::msg::storageRowFalls(r, fallen));
+        }
+    }
+    // Nothing but blank lines may follow the rows the file announces.
+    for (std::size_t i = static_cast<std::size_t>(n) + 2; i < lines.size(); ++i) {
+        if (lines[i].find_first_not_of(" \t") != std::string_view::npos) {
+            throw common::subscriptOutOfRange().because(
+                common::msg::storageRowBeyondCount(fileName, static_cast<int>(i) + 1, lines[i], n));
         }
     }
     return table;
@@ -337,8 +341,8 @@ Work route(const WorkingHydrograph& h, std::int16_t newit, float udur, const Sto
 
 }  // namespace
 
-StorageTable parseStorageFile(std::string_view text, float udur) {
-    StorageTable table = readRows(text);
+StorageTable parseStorageFile(std::string_view text, float udur, std::string_view fileName) {
+    StorageTable table = readRows(text, fileName);
     addIndication(table, udur);
     return table;
 }
@@ -373,9 +377,9 @@ std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::i
     }
     StorageTable table;
     try {
-        table = readRows(*text);
+        table = readRows(*text, std::filesystem::path(*chosen).filename().string());
     } catch (const common::RuntimeFailure& failure) {
-        dialogs.message(failure.description());
+        dialogs.message(failure.cause().empty() ? failure.description() : failure.cause());
         return std::nullopt;
     }
     // A zero time step fails here, as the run's other divisions by the step do.

@@ -29,7 +29,9 @@ struct StorageTable {
 // The storage indication of each row is worked for a step of `udur` hours. A count outside 1..100, rows
 // missing, a number too large to read or a row below the one before it is refused as a RuntimeFailure
 // whose description says what is wrong; a zero step is "Division by zero".
-StorageTable parseStorageFile(std::string_view text, float udur);
+// Every number is read strictly; a field that is not wholly a number, a count that is not a whole number
+// or a row beyond the count is refused with a cause naming `fileName`, the line and the text.
+StorageTable parseStorageFile(std::string_view text, float udur, std::string_view fileName = "storage file");
 
 // Where a value stands in a column: interpolate a companion column Y as Y(k) + (Y(k + 1) - Y(k)) * f.
 struct Located {

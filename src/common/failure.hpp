@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace brelvo::common {
 
@@ -12,10 +13,18 @@ class RuntimeFailure : public std::runtime_error {
 
     int number() const noexcept { return number_; }
     const std::string& description() const noexcept { return description_; }
+    // What failed, in plain words (a box, a file line, a bound), shown on the line below the
+    // description; empty when the cause is not known.
+    const std::string& cause() const noexcept { return cause_; }
+    RuntimeFailure& because(std::string cause) {
+        cause_ = std::move(cause);
+        return *this;
+    }
 
   private:
     int number_;
     std::string description_;
+    std::string cause_;
 };
 
 // The failures the program raises, with their conventional numbers and texts.

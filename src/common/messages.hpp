@@ -32,6 +32,19 @@ inline std::string jpegSaveFailed(int code) {
     return "Failed to save to JPG " + std::to_string(code);
 }
 inline constexpr std::string_view kJpegSourceModule = ".mIntelJPEGLibrary";
+// A data file's line that cannot be read: the file's name, the line (from 1) and the text as found.
+inline std::string fileLine(std::string_view file, int line) {
+    return std::string(file) + ", line " + std::to_string(line) + ": ";
+}
+inline std::string fileFieldNotNumber(std::string_view file, int line, std::string_view text) {
+    const bool decimalComma =
+        text.find(',') != std::string_view::npos || text.find('\t') != std::string_view::npos;
+    return fileLine(file, line) + "\"" + std::string(text) + "\" is not a number" +
+           (decimalComma ? " (use a decimal point)." : ".");
+}
+inline std::string fileFieldTooLarge(std::string_view file, int line, std::string_view text) {
+    return fileLine(file, line) + "\"" + std::string(text) + "\" is too large a number.";
+}
 // (end of common)
 
 // ---- measure: the measuring window's commands and the scale ----
@@ -54,6 +67,10 @@ inline std::string controlArrayElementMissing(const std::string& index) {
 inline constexpr const char* kBadScalePoints = "Bad scale points, try again.";
 inline constexpr const char* kScaleDistanceNotPositive =
     "Enter the scale distance as a number greater than 0.";
+inline constexpr const char* kScaleDistanceTooSmall =
+    "The scale distance is too small to give a scale: enter a larger distance.";
+inline constexpr const char* kGeneralPixelCoordsInLine =
+    "The map coordinates of the two points must differ in both X and Y. The scale is unchanged.";
 inline constexpr const char* kGeneralPixelPointsInLine =
     "The scale points must lie apart both across and down for general pixels. The scale is unchanged.";
 inline constexpr const char* kGeneralPixelPairsPrompt = "Enter pixel pairs as X1,Y1,X2,Y2:";
@@ -91,6 +108,22 @@ inline constexpr std::string_view kStepBelowOneMinute =
     "The hydrograph file's time step must be at least one minute.";
 inline constexpr std::string_view kNoHydrographRows =
     "The hydrograph file has no rows under its column header.";
+// Refusals of a hydrograph file's table, naming the file and the line (from 1).
+inline std::string hydrographTimeNotRising(std::string_view file, int line, std::string_view text) {
+    return std::string(file) + ", line " + std::to_string(line) + ": the time \"" + std::string(text) +
+           "\" does not follow the time of the row above.";
+}
+inline std::string hydrographBlankInsideTable(std::string_view file, int line) {
+    return std::string(file) + ", line " + std::to_string(line) +
+           ": a blank line inside the table; rows follow it.";
+}
+inline std::string hydrographTooFewRows(std::string_view file, std::size_t rows) {
+    return std::string(file) + ": a hydrograph needs at least two rows; the table has " +
+           std::to_string(rows) + ".";
+}
+inline std::string hydrographStepZero(std::string_view file) {
+    return std::string(file) + ": every time in the table is 0, so there is no time step.";
+}
 // A hydrograph file named in the dialog that is not there (with a full stop, unlike failure 53).
 inline constexpr std::string_view kHydrographFileNotFound = "File not found.";
 inline constexpr std::string_view kComputeBeforeSaving = "Compute hydrograph before saving.";
@@ -132,6 +165,13 @@ inline std::string storageNoRows(int lastRow) {
     return "The storage file lists no rows: its second line must give the number of rows, 1 to " +
            std::to_string(lastRow) + ".";
 }
+inline std::string storageCountNotWhole(std::string_view file, std::string_view text) {
+    return std::string(file) + ", line 2: \"" + std::string(text) + "\" is not a whole number of rows.";
+}
+inline std::string storageRowBeyondCount(std::string_view file, int line, std::string_view text, int rows) {
+    return std::string(file) + ", line " + std::to_string(line) + ": \"" + std::string(text) +
+           "\" is a row beyond the " + std::to_string(rows) + " rows the file announces.";
+}
 inline std::string storageRowsMissing(int listed, std::size_t held) {
     return "The storage file lists " + std::to_string(listed) + " rows but holds only " +
            std::to_string(held) + ".";
@@ -157,6 +197,52 @@ inline std::string storageEqualRows(std::string_view what, std::string_view valu
 // ---- runoff: the compute run, rainfall, losses, unit graphs, report ----
 // The line added to every run-time failure's description in the message the user sees.
 inline constexpr std::string_view kTimeStepHint = "Check your time step for hours or minutes!";
+// Causes of a failed run, said on the line below the failure's description instead of the hint.
+inline constexpr std::string_view kUnitGraphTooLong =
+    "The unit graph needs more than 2,001 ordinates: use a longer time step.";
+inline constexpr std::string_view kHydrographTooLong =
+    "The hydrograph needs more ordinates than it can hold (9,001; 2,001 with a dimensionless graph): use "
+    "a longer time step.";
+// A box that a run reads and cannot use: its label as the user sees it, its text and why.
+inline std::string boxRefused(std::string_view label, std::string_view text, std::string_view reason) {
+    return std::string(label) + ": \"" + std::string(text) + "\" " + std::string(reason);
+}
+inline constexpr std::string_view kNotANumber = "is not a number.";
+inline constexpr std::string_view kMustBeAboveZero = "must be above 0.";
+inline constexpr std::string_view kMustNotBeNegative = "must not be negative.";
+inline constexpr std::string_view kPercentAbove100 = "must not be above 100.";
+inline constexpr std::string_view kDurationMustRise = "must be longer than the duration of the row above.";
+inline constexpr std::string_view kRationalC = "must be above 0 and at most 1 for the Rational Method.";
+// Storm files (*.STM): counts and rows.
+inline std::string stormCountNotWhole(std::string_view file, int line, std::string_view text) {
+    return fileLine(file, line) + "\"" + std::string(text) + "\" is not a whole number of steps.";
+}
+inline std::string stormRowMissing(std::string_view file, int line, int steps) {
+    return fileLine(file, line) + "the file announces " + std::to_string(steps) +
+           " steps but ends before step " + std::to_string(line - 2) + ".";
+}
+inline std::string stormRowTooFewFields(std::string_view file, int line, std::string_view text) {
+    return fileLine(file, line) + "\"" + std::string(text) + "\" needs a time and a depth.";
+}
+inline std::string stormRowsBeyondCount(std::string_view file, int line, std::string_view text, int steps) {
+    return fileLine(file, line) + "\"" + std::string(text) + "\" is a row beyond the " +
+           std::to_string(steps) + " steps the file announces.";
+}
+inline std::string negativeStormDepth(std::string_view file, int line, std::string_view text) {
+    return fileLine(file, line) + "\"" + std::string(text) + "\" is a negative depth.";
+}
+inline std::string stormStepNotPositive(std::string_view file, int line, std::string_view text) {
+    return fileLine(file, line) + "\"" + std::string(text) + "\" is not a time step above 0.";
+}
+// Dimensionless graphs (*.DGF): the point count.
+inline std::string graphCountNotWhole(std::string_view file, int line, std::string_view text) {
+    return fileLine(file, line) + "\"" + std::string(text) +
+           "\" is not a whole number of points (1 to 2,001).";
+}
+inline std::string graphEndsEarly(std::string_view file, int points, int found) {
+    return std::string(file) + ": the file announces " + std::to_string(points) + " points but holds " +
+           std::to_string(found) + ".";
+}
 inline constexpr std::string_view kSelectGraphAndArrangement =
     "Select a Dimensionless Graph and Rainfall Arrangement";
 inline constexpr std::string_view kNoExcess = "No Excess Rainfall";

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 
 namespace brelvo::common {
 
@@ -304,6 +305,19 @@ bool isWholeNumber(std::string_view text) {
     const std::size_t start = skipBlanks(trimmed);
     const ScannedNumber n = scanNumber(trimmed, start);
     return !n.readable.empty() && n.end == trimmed.size();
+}
+
+float fileNumber(std::string_view fileName, int line, std::string_view text) {
+    std::size_t last = text.size();
+    while (last > 0 && isBlank(text[last - 1])) --last;
+    const std::size_t first = skipBlanks(text.substr(0, last));
+    const std::string_view shown = text.substr(first, last - first);
+    if (!isWholeNumber(text)) throw typeMismatch().because(msg::fileFieldNotNumber(fileName, line, shown));
+    const double value = leadingNumber(text);
+    if (!(std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max()))) {
+        throw overflow().because(msg::fileFieldTooLarge(fileName, line, shown));
+    }
+    return static_cast<float>(value);
 }
 
 std::string generalText(float value) {

@@ -16,6 +16,10 @@ namespace brelvo::common {
 // True when the text, after leading and trailing blanks, is one number in the form above and nothing else.
 [[nodiscard]] bool isWholeNumber(std::string_view text);
 
+// A number field of a data file, read strictly: the text, trimmed, must be wholly a number (as
+// isWholeNumber) within the single range. Otherwise a failure ("Type mismatch", or "Overflow" past the
+// range) whose cause names the file, the line (counted from 1) and the text.
+[[nodiscard]] float fileNumber(std::string_view fileName, int line, std::string_view text);
 // The general text of a single: its value rounded to 7 significant digits, trailing zeros dropped,
 // no leading blank, "-" for negatives. Fixed notation for 1E-4 <= |v| < 1E7 (e.g. "0.0001", "1234567",
 // "2.675", "-0.5", "0"); exponent form otherwise: "1E+38", "-1E+38", "1.234568E+07", "1E-05".

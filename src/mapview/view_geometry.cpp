@@ -35,6 +35,18 @@ void layout(ViewGeometry& g, const RectF& clientArea) {
     g.firstLayoutDone = true;
 }
 
+void layout(ViewGeometry& g, const RectF& clientArea, float& scaleX, float& scaleY) {
+    if (g.stretch && g.hasPicture && g.naturalWidth > 0 && g.naturalHeight > 0) {
+        const double rx = static_cast<double>(g.picture.width) / static_cast<double>(g.naturalWidth);
+        const double ry = static_cast<double>(g.picture.height) / static_cast<double>(g.naturalHeight);
+        if (rx > 0 && ry > 0) {
+            scaleX = static_cast<float>(scaleX * rx);
+            scaleY = static_cast<float>(scaleY * ry);
+        }
+    }
+    layout(g, clientArea);
+}
+
 void setPicture(ViewGeometry& g, bool hasPicture, float naturalWidth, float naturalHeight) {
     g.hasPicture = hasPicture;
     g.naturalWidth = hasPicture ? naturalWidth : 0;

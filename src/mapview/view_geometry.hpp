@@ -32,6 +32,11 @@ struct ViewGeometry {
 // to the view's lower right corner.
 void layout(ViewGeometry& g, const RectF& clientArea);
 
+// The same layout for a size change of the window: a zoom that it drops is given back to the map scale
+// factors (multiplied by the ratio of the zoomed to the natural size, across and down), so that the
+// same picture points measure the same before and after.
+void layout(ViewGeometry& g, const RectF& clientArea, float& scaleX, float& scaleY);
+
 // A new picture (or none): the rectangle keeps its position; with stretch off it takes the natural size.
 void setPicture(ViewGeometry& g, bool hasPicture, float naturalWidth, float naturalHeight);
 

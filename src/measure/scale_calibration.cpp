@@ -161,6 +161,15 @@ void ScaleCalibration::ApplyScale() {
         surface_.changed(SurfacePart::ScalePanel);
         return;
     }
+    const float separation = std::fabs(state_.scalePoint2.x - state_.lastPoint.x);
+    if (option != kGeneralPixels && option != kNexradPixels && separation >= 100 &&
+        !(static_cast<float>(distance) / separation > 0)) {
+        // A distance so small that the scale rounds to 0 is refused the same way.
+        dialogs_.message(common::msg::kScaleDistanceTooSmall);
+        surface_.text2.clear();
+        surface_.changed(SurfacePart::ScalePanel);
+        return;
+    }
 
     surface_.frameScale.visible = false;
     surface_.shape2.visible = false;
@@ -210,6 +219,11 @@ void ScaleCalibration::ApplyScale() {
             // The differences are 16-bit values before the division.
             const std::int16_t dx = common::checkedAdd(v[2], -refX);
             const std::int16_t dy = common::checkedAdd(v[3], -refY);
+            // Equal X or equal Y coordinates would give a scale of 0 across or down.
+            if (dx == 0 || dy == 0) {
+                refuse(common::msg::kGeneralPixelCoordsInLine);
+                return;
+            }
             generalScaleX = static_cast<float>(std::abs(static_cast<int>(dx))) / w;
             generalScaleY = static_cast<float>(std::abs(static_cast<int>(dy))) / h;
         } catch (const common::RuntimeFailure& f) {

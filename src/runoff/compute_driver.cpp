@@ -1,5 +1,7 @@
 // The compute run (inputs, rainfall, losses, unit graph, volume and report, in that order) and the
-// routing run, each committing its results to the session as it goes.
+// routing run. Each works on a copy of the session and of the chart and commits them only when its
+// report is written; a refused, quiet or failed run leaves the session, the chart, the window's fields
+// and the report file as the last good run left them.
 #include "runoff/compute_driver.hpp"
 
 #include <algorithm>
@@ -7,6 +9,8 @@
 #include <new>
 #include <optional>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "basin/basin_block.hpp"
 #include "basin/hydrograph_file.hpp"
@@ -16,6 +20,7 @@
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "runoff/input_check.hpp"
 #include "runoff/losses.hpp"
 #include "runoff/rainfall.hpp"
 #include "runoff/report.hpp"
@@ -34,28 +39,42 @@ bool contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
 }
 
+int routeOption(const basin::RunoffFields& fields) {
+    return static_cast<int>(common::leadingNumber(fields.text(form3::optRouteType)));
+}
+
 // Writes the report and commits what it rounded: the peaks as reported, and the hydrograph plotted.
 void report(RunoffSession& session, const ReportRun& run, basin::RunoffFields& fields,
             basin::ChartGrid& chart, const ComputeContext& context) {
-    std::ofstream file = openReportFile(context.reportPath);
     std::ostringstream text;
     const ReportOutcome outcome = writeReport(text, session.hydrograph, run, fields, chart);
     session.hydrograph.inflow.peakCfs = outcome.peakCfs;
     if (run.route) session.hydrograph.routed.peakCfs = outcome.routedPeakCfs;
     session.hydrographPlotted = true;
+    // The file is replaced only once the whole report is known.
+    std::ofstream file = openReportFile(context.reportPath);
     finishReportFile(file, text.str());
 }
 
-// The run after its reset of the routing series; it ends early, with a message of its own, when an input
-// is missing or no rain runs off.
-void run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
+// A failure of a unit-graph method that names no cause ran past an array bound of the hydrograph.
+template <typename Method>
+std::optional<GraphResult> explained(Method&& method) {
+    try {
+        return method();
+    } catch (common::RuntimeFailure& failure) {
+        if (failure.number() == common::subscriptOutOfRange().number() && failure.cause().empty()) {
+            failure.because(std::string(common::msg::kHydrographTooLong));
+        }
+        throw;
+    }
+}
+
+// The run after its reset of the routing series and the check of its boxes; it ends early, with a
+// message of its own, when an input is missing or no rain runs off. True when the report was written.
+bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
          common::Dialogs& dialogs, const ComputeContext& context) {
     const std::string& rainText = fields.text(form3::ComboRain);
     const std::string& methodText = fields.text(form3::ComboDimgraph);
-    if (contains(rainText, "Select") || contains(methodText, "Select")) {
-        dialogs.message(std::string(common::msg::kSelectGraphAndArrangement));
-        return;
-    }
 
     ReportRun reportRun;
     reportRun.c = common::readSingle(fields.text(form3::txtC));
@@ -94,7 +113,7 @@ void run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     }
     keepRainRun();
     // A cancelled storm-file dialog ends the run quietly.
-    if (!rainfall) return;
+    if (!rainfall) return false;
     basin::Storm& storm = rainfall->storm;
     storm.excessIn = computeExcess(storm, reportRun.losses, rainfall->constantLossStepIn);
 
@@ -106,14 +125,12 @@ void run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     graphBasin.stepHours = session.stepHours;
     basin::Hydrograph& inflow = session.hydrograph.inflow;
     std::optional<GraphResult> graph;
-    if (methodText == "Rational Method") {
-        graph = rationalGraph(storm, graphBasin, inflow, dialogs);
-    } else if (methodText == "Triangle Unit Graph") {
-        graph = triangleGraph(storm, graphBasin, inflow, dialogs);
-    } else {
-        graph = unitGraphFile(storm, graphBasin, methodText, context.programFolder, inflow, dialogs);
-    }
-    if (!graph) return;  // "No Excess Rainfall" was shown
+    graph = explained([&] {
+        if (methodText == "Rational Method") return rationalGraph(storm, graphBasin, inflow, dialogs);
+        if (methodText == "Triangle Unit Graph") return triangleGraph(storm, graphBasin, inflow, dialogs);
+        return unitGraphFile(storm, graphBasin, methodText, context.programFolder, inflow, dialogs);
+    });
+    if (!graph) return false;  // "No Excess Rainfall" was shown
 
     // Volume: the sum of flows times the step in days, in acre-feet per cfs-day.
     float volume = common::toSingle(graph->ordinateSum * kAcreFeetPerCfsDay * session.stepHours / 24);
@@ -125,29 +142,30 @@ void run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     reportRun.rational = graph->rational;
     reportRun.stepHours = session.stepHours;
     report(session, reportRun, fields, chart, context);
+    return true;
 }
 
 // The routing run: the hydrograph already held is routed, shifted or combined with a file, and reported
-// in the routing layout.
-void route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
+// in the routing layout. True when the report was written.
+bool route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
            common::Dialogs& dialogs, const ComputeContext& context) {
     basin::WorkingHydrograph& h = session.hydrograph;
     const std::int16_t last = h.inflow.last;
     // The longest routed hydrograph is five times the inflow, counted in 16 bits.
     if (last > 6553) {
         dialogs.message(common::msg::routingTooLong(common::integerText(last)));
-        return;
+        return false;
     }
     const auto routedUpper = static_cast<std::int16_t>(std::min(5 * static_cast<int>(last), 32000));
     h.routed.peakElevationFt = 0;
 
-    const int option = static_cast<int>(common::leadingNumber(fields.text(form3::optRouteType)));
+    const int option = routeOption(fields);
     ReportRun run;
     if (option == 0) {
         h.routed.elevationFt.redim(routedUpper);
         auto routing = basin::modpul(h, routedUpper, session.stepHours, fields.text(form3::txtModbelv),
                                      dialogs, context.programFolder);
-        if (!routing) return;
+        if (!routing) return false;
         h = std::move(routing->hydrograph);
         run.route = basin::RouteMethod::storage;
         run.storageFileName = routing->fileName;
@@ -171,31 +189,95 @@ void route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
         request.initialDir = context.programFolder;
         request.filter = std::string(common::msg::kHydrographFilter);
         const auto chosen = dialogs.fileDialog(request);
-        if (!chosen || chosen->empty()) return;
+        if (!chosen || chosen->empty()) return false;
         run.combinedFileName = *chosen;
         auto loaded = basin::readHydrographFile(*chosen, h, session.hydrographPlotted, session.stepHours,
                                                 fields, dialogs);
-        if (!loaded) return;
+        if (!loaded) return false;
         h = std::move(loaded->hydrograph);
         session.stepHours = loaded->stepHours;
-        if (!loaded->reported) return;
+        if (!loaded->reported) return false;
         run.route = basin::RouteMethod::combine;
     }
-    if (!run.route) return;
+    if (!run.route) return false;
     session.lastReportRouted = true;  // a routing run carries no rainfall or excess
     run.stepHours = session.stepHours;
     report(session, run, fields, chart, context);
+    return true;
 }
 
-template <typename Run>
-void guarded(common::Dialogs& dialogs, Run&& body) {
-    try {
-        body();
-    } catch (const common::RuntimeFailure& f) {
-        dialogs.message(f.description() + "\n" + std::string(common::msg::kTimeStepHint));
-    } catch (const std::bad_alloc&) {
-        dialogs.message(common::outOfMemory().description() + "\n" + std::string(common::msg::kTimeStepHint));
+// The failure's description, a line feed, then what failed when that is known, else the time-step hint.
+std::string failureMessage(const common::RuntimeFailure& f) {
+    return f.description() + "\n" + (f.cause().empty() ? std::string(common::msg::kTimeStepHint) : f.cause());
+}
+
+// The window's texts, captions and checks, to be put back after a run that did not finish.
+struct FieldsSnapshot {
+    std::vector<std::pair<std::string, std::string>> texts;
+    std::vector<std::pair<std::string, std::string>> captions;
+    std::vector<std::pair<std::string, bool>> checks;
+};
+
+FieldsSnapshot snapshot(const basin::RunoffFields& fields) {
+    FieldsSnapshot s;
+    for (const std::string& name : fields.textNames()) s.texts.emplace_back(name, fields.text(name));
+    for (const std::string& name : fields.captionNames()) s.captions.emplace_back(name, fields.caption(name));
+    for (const std::string& name : fields.checkNames()) s.checks.emplace_back(name, fields.checked(name));
+    return s;
+}
+
+void restore(basin::RunoffFields& fields, const FieldsSnapshot& s) {
+    for (const auto& [name, caption] : s.captions) {
+        if (fields.caption(name) != caption) fields.setCaption(name, caption);
     }
+    for (const auto& [name, checked] : s.checks) {
+        if (fields.checked(name) != checked) fields.setChecked(name, checked);
+    }
+    for (const auto& [name, text] : s.texts) {
+        if (fields.text(name) != text) fields.setText(name, text);
+    }
+}
+
+// Runs `body` on copies of the session and the chart and commits both when it reports that its report
+// was written. Otherwise (a refusal, a quiet end, a failure) the fields are put back as they were and
+// nothing else has changed.
+template <typename Run>
+void transaction(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
+                 common::Dialogs& dialogs, Run&& body) {
+    RunoffSession work = session;
+    basin::ChartGrid workChart = chart;
+    workChart.changed = nullptr;
+    const FieldsSnapshot before = snapshot(fields);
+    bool done = false;
+    try {
+        done = body(work, workChart);
+    } catch (const common::RuntimeFailure& f) {
+        restore(fields, before);
+        dialogs.message(failureMessage(f));
+        return;
+    } catch (const std::bad_alloc&) {
+        restore(fields, before);
+        dialogs.message(failureMessage(common::outOfMemory()));
+        return;
+    }
+    if (!done) {
+        restore(fields, before);
+        return;
+    }
+    session = std::move(work);
+    auto changed = std::move(chart.changed);
+    chart = std::move(workChart);
+    chart.changed = std::move(changed);
+    if (chart.changed) chart.changed();
+}
+
+// The boxes refused, told in one message; true when the run may go on.
+bool boxesAccepted(const std::vector<RefusedBox>& refused, common::Dialogs& dialogs,
+                   const ComputeContext& context) {
+    if (refused.empty()) return true;
+    if (context.showRefused) context.showRefused(refused);
+    dialogs.message(refusalMessage(refused));
+    return false;
 }
 
 }  // namespace
@@ -206,25 +288,40 @@ SessionView viewOf(const RunoffSession& session) {
     return view;
 }
 
-void computeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
-                       common::Dialogs& dialogs, const ComputeContext& context) {
-    guarded(dialogs, [&] {
-        basin::WorkingHydrograph& h = session.hydrograph;
+RunOutcome computeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
+                             common::Dialogs& dialogs, const ComputeContext& context) {
+    RunOutcome outcome;
+    if (contains(fields.text(form3::ComboRain), "Select") ||
+        contains(fields.text(form3::ComboDimgraph), "Select")) {
+        dialogs.message(std::string(common::msg::kSelectGraphAndArrangement));
+        return outcome;
+    }
+    outcome.refused = checkComputeBoxes(fields);
+    if (!boxesAccepted(outcome.refused, dialogs, context)) return outcome;
+    transaction(session, fields, chart, dialogs, [&](RunoffSession& work, basin::ChartGrid& workChart) {
+        basin::WorkingHydrograph& h = work.hydrograph;
         h.outflowIsCurrent = false;
         h.routed.outflowCfs.redim(1);
         h.routed.elevationFt.redim(1);
         h.routed.storageAcreFt.redim(1);
-        run(session, fields, chart, dialogs, context);
+        return run(work, fields, workChart, dialogs, context);
     });
+    return outcome;
 }
 
-void routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
-                     common::Dialogs& dialogs, const ComputeContext& context) {
+RunOutcome routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
+                           common::Dialogs& dialogs, const ComputeContext& context) {
+    RunOutcome outcome;
     if (const auto refusal = routingRefusal(fields, chart)) {
         dialogs.message(*refusal);
-        return;
+        return outcome;
     }
-    guarded(dialogs, [&] { route(session, fields, chart, dialogs, context); });
+    outcome.refused = checkRoutingBoxes(fields, routeOption(fields));
+    if (!boxesAccepted(outcome.refused, dialogs, context)) return outcome;
+    transaction(session, fields, chart, dialogs, [&](RunoffSession& work, basin::ChartGrid& workChart) {
+        return route(work, fields, workChart, dialogs, context);
+    });
+    return outcome;
 }
 
 void clearPlots(RunoffSession& session, basin::ChartGrid& chart, const basin::RunoffFields& fields) {

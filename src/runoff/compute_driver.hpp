@@ -4,18 +4,24 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "basin/chart_grid.hpp"
 #include "basin/runoff_fields.hpp"
 #include "basin/working_state.hpp"
 #include "common/dialogs.hpp"
+#include "runoff/input_check.hpp"
 
 namespace brelvo::runoff {
 
 struct ComputeContext {
     std::string programFolder;  // where the dimensionless graphs are and the dialogs open
     std::string reportPath;     // the working hydrograph file
+    // Told the refused boxes before the message that names them is shown, so that the window can
+    // mark them while the message is read.
+    std::function<void(const std::vector<RefusedBox>&)> showRefused;
 };
 
 // What the runoff window keeps from one run to the next.
@@ -36,17 +42,24 @@ struct SessionView {
 };
 [[nodiscard]] SessionView viewOf(const RunoffSession& session);
 
-// The compute run. Messages go through the dialogs port; a run-time failure ends the run with its
+// What a run tells the window besides its messages: the boxes it refused (none when it ran).
+struct RunOutcome {
+    std::vector<RefusedBox> refused;
+};
+
+// The compute run. Every box it reads is checked first: refused boxes stop it with one message naming
+// each. A run that is refused, ends quietly or fails changes nothing of the session, the chart, the
+// fields or the report file. Messages go through the dialogs port; a run-time failure ends the run with its
 // description, a line feed and the time-step hint (common::msg::kTimeStepHint).
-void computeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
-                       common::Dialogs& dialogs, const ComputeContext& context);
+RunOutcome computeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
+                             common::Dialogs& dialogs, const ComputeContext& context);
 
 // The routing run on the hydrograph already held, by the routing panel's option in the field
 // "optRouteType": 0 storage routing, 1 Muskingum, 2 load or combine with a file, 3 travel time.
 // A routing without a computed hydrograph is refused first (routingRefusal). Failures end the run as
 // in computeHydrograph.
-void routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
-                     common::Dialogs& dialogs, const ComputeContext& context);
+RunOutcome routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
+                           common::Dialogs& dialogs, const ComputeContext& context);
 
 // "Clear Hydrograph Plots": the chart back to the rainfall grid; no hydrograph is plotted then.
 void clearPlots(RunoffSession& session, basin::ChartGrid& chart, const basin::RunoffFields& fields);

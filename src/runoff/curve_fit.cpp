@@ -83,15 +83,21 @@ float curveValueAt(float V, const std::vector<float>& x, const std::vector<float
         ++w;
     }
     const int a = w <= N ? w - 1 : N - 1;
-    const double h = at(x, a + 1) - at(x, a);
-    const double delta = (at(y, a + 1) - at(y, a)) / h;
-    const double d = static_cast<double>(V) - at(x, a);
-    const double ta = at(t, a), tb = at(t, a + 1);
-    const double c2 = (3 * delta - 2 * ta - tb) / h;
-    const double c3 = (ta + tb - 2 * delta) / (h * h);
-    const double value = at(y, a) + ta * d + c2 * d * d + c3 * d * d * d;
+    // Single precision throughout: every operation is rounded to a single, as the hand check does it.
+    const auto x0 = static_cast<float>(at(x, a)), x1 = static_cast<float>(at(x, a + 1));
+    const auto y0 = static_cast<float>(at(y, a)), y1 = static_cast<float>(at(y, a + 1));
+    const auto ta = static_cast<float>(at(t, a)), tb = static_cast<float>(at(t, a + 1));
+    const float h = x1 - x0;
+    const float delta = (y1 - y0) / h;
+    const float d = V - x0;
+    const float c2 = (3.0f * delta - 2.0f * ta - tb) / h;
+    const float hh = h * h;
+    const float c3 = (ta + tb - 2.0f * delta) / hh;
+    const float d2 = d * d;
+    const float d3 = d2 * d;
+    const float value = y0 + ta * d + c2 * d2 + c3 * d3;
     if (!std::isfinite(value)) throw(h == 0 ? common::divisionByZero() : common::overflow());
-    return static_cast<float>(value);
+    return value;
 }
 
 }  // namespace brelvo::runoff

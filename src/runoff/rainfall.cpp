@@ -244,18 +244,27 @@ void sortDescending(Series& a, int lo, int hi) {
     for (int i = lo; i <= hi; ++i) a[i] = values[static_cast<std::size_t>(i - lo)];
 }
 
-StormFileHeader parseStormFileHeader(std::string_view text) {
+StormFileHeader parseStormFileHeader(std::string_view text, std::string_view fileName) {
     LineReader lines(text);
     (void)lines.next();  // a title
     const std::string_view header = lines.next();
     StormFileHeader result;
+    result.fileName = std::string(fileName);
     // The whole file uses the separator of line 2.
     result.separator = header.find(',') != std::string_view::npos ? ',' : '\t';
     const TwoFields headerFields = firstTwoFields(header, result.separator);
-    result.steps = common::toInt16(common::leadingNumber(headerFields.first));
-    // A negative count cannot dimension the per-step arrays.
-    if (result.steps < 0) throw common::subscriptOutOfRange();
-    result.stepHours = common::toSingle(common::leadingNumber(headerFields.second));
+    const float count = common::fileNumber(fileName, 2, headerFields.first);
+    // The count dimensions the per-step arrays: a whole number, not negative.
+    if (count < 0 || count != std::floor(count) || count > 32767.0f) {
+        throw common::typeMismatch().because(
+            common::msg::stormCountNotWhole(fileName, 2, headerFields.first));
+    }
+    result.steps = common::toInt16(count);
+    result.stepHours = common::fileNumber(fileName, 2, headerFields.second);
+    if (!(result.stepHours > 0)) {
+        throw common::invalidProcedureCall().because(
+            common::msg::stormStepNotPositive(fileName, 2, headerFields.second));
+    }
     return result;
 }
 
@@ -264,16 +273,45 @@ Storm parseStormFileRows(std::string_view text, const StormFileHeader& header) {
     (void)lines.next();  // the title
     (void)lines.next();  // the header
     const std::int16_t n = header.steps;
+    const std::string_view file = header.fileName;
     Storm storm;
     storm.upper = common::checkedAdd(n, 10);  // above 32,757 steps this is an overflow
     storm.durationHours = common::toSingle(static_cast<double>(static_cast<float>(n) * header.stepHours));
     recreatePerStep(storm);
     storm.depthIn = 0;
     for (int i = 1; i <= n; ++i) {
-        const TwoFields step = firstTwoFields(lines.next(), header.separator);
-        (void)common::leadingNumber(step.first);  // the step's time, not used
-        storm.rainIn[i] = common::toSingle(common::leadingNumber(step.second));
+        const int lineNumber = i + 2;
+        std::string_view line;
+        try {
+            line = lines.next();
+        } catch (common::RuntimeFailure& failure) {
+            throw failure.because(common::msg::stormRowMissing(file, lineNumber, n));
+        }
+        if (line.find(header.separator) == std::string_view::npos) {
+            throw common::subscriptOutOfRange().because(
+                common::msg::stormRowTooFewFields(file, lineNumber, line));
+        }
+        const TwoFields step = firstTwoFields(line, header.separator);
+        (void)common::fileNumber(file, lineNumber, step.first);  // the step's time, not used
+        storm.rainIn[i] = common::fileNumber(file, lineNumber, step.second);
+        if (storm.rainIn[i] < 0) {
+            throw common::invalidProcedureCall().because(
+                common::msg::negativeStormDepth(file, lineNumber, step.second));
+        }
         storm.depthIn = common::toSingle(static_cast<double>(storm.depthIn + storm.rainIn[i]));
+    }
+    // Nothing but blank lines may follow the announced rows.
+    for (int lineNumber = n + 3;; ++lineNumber) {
+        std::string_view line;
+        try {
+            line = lines.next();
+        } catch (const common::RuntimeFailure&) {
+            break;
+        }
+        if (line.find_first_not_of(" \t") != std::string_view::npos) {
+            throw common::subscriptOutOfRange().because(
+                common::msg::stormRowsBeyondCount(file, lineNumber, line, n));
+        }
     }
     storm.steps = n;
     return storm;
@@ -320,7 +358,8 @@ std::optional<Rainfall> buildRainfall(basin::RainArrangement arrangement, const 
     if (arrangement.source == basin::RainSource::stormFile) {
         const std::optional<StormFileText> file = chooseStormFile(dialogs, programFolder);
         if (!file) return std::nullopt;
-        const StormFileHeader header = parseStormFileHeader(file->text);
+        const StormFileHeader header =
+            parseStormFileHeader(file->text, std::filesystem::path(file->fullPath).filename().string());
         stepHours = header.stepHours;
         // The loss per step follows the file's step (the constant loss is in inches per hour).
         rainfall.constantLossStepIn =

@@ -67,11 +67,15 @@ struct StormFileHeader {
     std::int16_t steps = 0;
     float stepHours = 0;
     char separator = ',';
+    std::string fileName;  // as the refusals name the file
 };
-[[nodiscard]] StormFileHeader parseStormFileHeader(std::string_view text);
+// Every field is read strictly: a refused field, count or row is a failure whose cause names the file
+// `fileName`, the line and the text.
+[[nodiscard]] StormFileHeader parseStormFileHeader(std::string_view text,
+                                                   std::string_view fileName = "storm file");
 
-// The storm of a storm file's text after its header: N lines "time<sep>inches". A short or malformed
-// file is a RuntimeFailure.
+// The storm of a storm file's text after its header: N lines "time<sep>inches", then nothing but blank
+// lines. A short or malformed file, or one with more rows than announced, is a RuntimeFailure.
 [[nodiscard]] basin::Storm parseStormFileRows(std::string_view text, const StormFileHeader& header);
 
 // The window after a storm file was read: the table boxes emptied, the file's step shown in hours and

@@ -36,31 +36,27 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// True when the text, after blanks, starts with a number the lenient read takes.
-bool hasLeadingNumber(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    if (i < text.size() && text[i] == '.') ++i;
-    return i < text.size() && text[i] >= '0' && text[i] <= '9';
-}
-
-// Comma- or line-separated fields of a file that is not trusted: fields are kept to a bounded length
-// and a file that ends early is a failure.
+// Comma- or line-separated fields of a file that is not trusted: fields are kept to a bounded length,
+// each is read strictly, and a file that ends early is a failure. Lines are counted for the refusals.
 class FieldReader {
   public:
-    explicit FieldReader(std::istream& in) : in_(in) {}
+    FieldReader(std::istream& in, std::string_view fileName) : in_(in), fileName_(fileName) {}
 
     void discardLine() {
         if (in_.peek() == std::char_traits<char>::eof()) throw common::inputPastEndOfFile();
         for (int c = in_.get(); c != std::char_traits<char>::eof() && c != '\n'; c = in_.get()) {
         }
+        ++line_;
     }
 
-    // The next non-empty field as a number (lenient: trailing text after the number is ignored).
-    double number() {
+    // The next non-empty field, its line and its text.
+    struct Field {
+        std::string text;
+        int line = 0;
+    };
+    Field next() {
         for (;;) {
-            std::string field;
+            Field field{std::string(), line_};
             bool ended = false;
             for (;;) {
                 const int c = in_.get();
@@ -68,36 +64,60 @@ class FieldReader {
                     ended = true;
                     break;
                 }
+                if (c == '\n') ++line_;
                 if (c == ',' || c == '\n' || c == '\r') break;
-                if (field.size() < kMaxFieldLength && !(field.empty() && isBlank(static_cast<char>(c)))) {
-                    field.push_back(static_cast<char>(c));
+                if (field.text.size() < kMaxFieldLength &&
+                    !(field.text.empty() && isBlank(static_cast<char>(c)))) {
+                    field.text.push_back(static_cast<char>(c));
                 }
             }
-            if (!field.empty()) {
-                if (!hasLeadingNumber(field)) throw common::typeMismatch();
-                return common::leadingNumber(field);
-            }
+            if (!field.text.empty() && !hasOnlyBlanks(field.text)) return field;
             if (ended) throw common::inputPastEndOfFile();
         }
     }
 
+    // The next non-empty field as a number, read strictly.
+    float number() {
+        const Field field = next();
+        return common::fileNumber(fileName_, field.line, field.text);
+    }
+
+    std::string_view fileName() const { return fileName_; }
+
   private:
+    static bool hasOnlyBlanks(const std::string& text) {
+        return std::all_of(text.begin(), text.end(), [](char c) { return isBlank(c); });
+    }
     static constexpr std::size_t kMaxFieldLength = 256;
     std::istream& in_;
+    std::string fileName_;
+    int line_ = 1;
 };
 
 }  // namespace
 
-DimensionlessGraph parseDimensionlessGraph(std::istream& in) {
-    FieldReader reader(in);
+DimensionlessGraph parseDimensionlessGraph(std::istream& in, std::string_view fileName) {
+    FieldReader reader(in, fileName);
     reader.discardLine();
     reader.discardLine();
-    const int points = common::toInt16(reader.number());
-    if (points < 1 || points > basin::kMaxGraphPoints) throw common::subscriptOutOfRange();
+    const FieldReader::Field count = reader.next();
+    const float points = common::fileNumber(fileName, count.line, count.text);
+    if (points != std::floor(points) || points < 1 || points > static_cast<float>(basin::kMaxGraphPoints)) {
+        throw common::subscriptOutOfRange().because(
+            common::msg::graphCountNotWhole(fileName, count.line, count.text));
+    }
+    const int m = static_cast<int>(points);
     DimensionlessGraph graph;
-    graph.spacingPercent = common::toSingle(reader.number());
-    graph.ordinates.reserve(static_cast<std::size_t>(points));
-    for (int i = 0; i < points; ++i) graph.ordinates.push_back(common::toSingle(reader.number()));
+    graph.spacingPercent = reader.number();
+    graph.ordinates.reserve(static_cast<std::size_t>(m));
+    for (int i = 0; i < m; ++i) {
+        try {
+            graph.ordinates.push_back(reader.number());
+        } catch (common::RuntimeFailure& failure) {
+            if (failure.cause().empty()) failure.because(common::msg::graphEndsEarly(fileName, m, i));
+            throw;
+        }
+    }
     return graph;
 }
 
@@ -125,7 +145,9 @@ std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinA
     const double lastTime = times.back();
     // Time in double so that thousands of small steps do not drift off the graph's end.
     for (double t = udur; t <= lastTime; t += udur) {
-        if (static_cast<int>(u.size()) > kLastGraphIndex) throw common::subscriptOutOfRange();
+        if (static_cast<int>(u.size()) > kLastGraphIndex) {
+            throw common::subscriptOutOfRange().because(std::string(common::msg::kUnitGraphTooLong));
+        }
         const float value = curveValueAt(static_cast<float>(t), times, flows, slopes, points - 1, search);
         u.push_back(value);
         total = total + value;
@@ -211,7 +233,7 @@ std::optional<GraphResult> unitGraphFile(const basin::Storm& storm, const GraphB
                                          basin::Hydrograph& hydrograph, common::Dialogs& dialogs) {
     std::ifstream in(common::findDataFile(fileName, programFolder), std::ios::binary);
     if (!in) throw common::fileNotFound();
-    const DimensionlessGraph graph = parseDimensionlessGraph(in);
+    const DimensionlessGraph graph = parseDimensionlessGraph(in, fileName);
     in.close();
     const std::vector<float> u = sampleUnitGraph(graph, basin.areaSqMi, basin.lagHours, basin.stepHours);
     return convolveUnitGraph(storm, basin.imperviousFraction, u, hydrograph, dialogs);

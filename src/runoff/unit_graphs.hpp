@@ -4,6 +4,7 @@
 #include <istream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "basin/working_state.hpp"
@@ -36,9 +37,10 @@ struct DimensionlessGraph {
 
 // Reads a dimensionless-graph file: two lines of any text, then comma- or line-separated fields:
 // the point count M (at most 2,001), the spacing in percent, and the M ordinates, the first at time 0.
-// Empty fields are skipped. A field without a leading number, a count out of range or a file that
-// ends early is a RuntimeFailure.
-DimensionlessGraph parseDimensionlessGraph(std::istream& in);
+// Empty fields are skipped. A field that is not wholly a number, a count that is not a whole number
+// from 1 to 2,001 or a file that ends early is a RuntimeFailure whose cause names `fileName`, the line
+// and the text.
+DimensionlessGraph parseDimensionlessGraph(std::istream& in, std::string_view fileName = "graph file");
 
 // The unit graph u(0..L-1) in cfs at times udur, 2 udur, ... (hours) up to the graph's last time,
 // for a basin of basinArea square miles with the given lag (hours), normalised so that

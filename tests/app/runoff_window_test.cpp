@@ -87,6 +87,37 @@ class RunoffWindowTest : public QObject {
         QVERIFY(!window_->chartMaximised());
         QVERIFY(edit("txtL")->isVisible());
     }
+
+    void refusedBoxesAreMarkedUntilCorrected() {
+        window_->chooseListText("ComboRain", "Average");
+        window_->chooseListText("ComboDimgraph", "Triangle Unit Graph");
+        typeInto("txtCNloss", QStringLiteral("seventy"));
+        typeInto("txtPercentImp", QStringLiteral("120"));
+        const QString caption = window_->windowTitle();
+        QTest::mouseClick(qobject_cast<QPushButton*>(window_->control(QStringLiteral("Command1"))),
+                          Qt::LeftButton);
+        QCOMPARE(dialogs_.takeMessages(),
+                 (std::vector<std::string>{
+                     "SCS CN (5-100) or Initial Loss (inches): \"seventy\" is not a number.\n"
+                     "Percent Basin Impervious: \"120\" must not be above 100."}));
+        QCOMPARE(window_->windowTitle(), caption);
+        QCOMPARE(edit("txtCNloss")->toolTip(),
+                 QStringLiteral("SCS CN (5-100) or Initial Loss (inches): \"seventy\" is not a number."));
+        QVERIFY(!edit("txtCNloss")->styleSheet().isEmpty());
+        QVERIFY(!edit("txtPercentImp")->styleSheet().isEmpty());
+        QVERIFY(edit("txtConstLoss")->styleSheet().isEmpty());
+
+        // Correcting a box clears its own mark; a run that goes through clears the rest.
+        typeInto("txtCNloss", QStringLiteral("70"));
+        QVERIFY(edit("txtCNloss")->styleSheet().isEmpty());
+        QVERIFY(edit("txtCNloss")->toolTip().isEmpty());
+        QVERIFY(!edit("txtPercentImp")->styleSheet().isEmpty());
+        typeInto("txtPercentImp", QStringLiteral("10"));
+        QTest::mouseClick(qobject_cast<QPushButton*>(window_->control(QStringLiteral("Command1"))),
+                          Qt::LeftButton);
+        QVERIFY(dialogs_.takeMessages().empty());
+        QVERIFY(window_->windowTitle().startsWith(QStringLiteral("Runoff Qmax=")));
+    }
 };
 
 QTEST_MAIN(RunoffWindowTest)

@@ -171,10 +171,10 @@ TEST_F(HydrographReadTest, DelimitedFormsTakeTheFirstNamedFlowField) {
     EXPECT_EQ(state.h.volumeAcreFt, 26.0f);  // 160 * 1.9835 / (24 / 2) = 26.45
     EXPECT_EQ(fields.text("txtGraphtimestep"), "2");
 
-    // Comma form: "Inflow" is no flow field, "Outflow" is; a row without that field reads 0.
+    // Comma form: "Inflow" is no flow field, "Outflow" is.
     state = Case{};
     fields.setCaption("Label14", "Hydrograph Time Step (minutes)");
-    EXPECT_TRUE(read(lines({"Time,Inflow,Outflow", "0,10,5", "0.5,20,15", "1.0,30,25", "1.5,40"})));
+    EXPECT_TRUE(read(lines({"Time,Inflow,Outflow", "0,10,5", "0.5,20,15", "1.0,30,25", "1.5,40,0"})));
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(head(state.h.routed.outflowCfs, 4), (std::vector<float>{5, 15, 25, 0}));
     EXPECT_EQ(state.udur, 0.5f);
@@ -281,8 +281,24 @@ TEST_F(HydrographReadTest, UnreadableFilesEndInAMessageAndLeaveTheStateAlone) {
     failsWith(lines({"     Time     Elev", "      0.0     1.00"}),
               "The hydrograph file's column header names no Outflow or Runoff column.");
     failsWith(runoffTable({"    abc         5", "      1.0        5"}),
-              "Row 1 of the hydrograph table has no time in hours; reading stopped there.");
-    failsWith(runoffTable({}), "The hydrograph file has no rows under its column header.");
+              "hydrograph file, line 5: \"abc\" is not a number.");
+    failsWith(runoffTable({}), "hydrograph file: a hydrograph needs at least two rows; the table has 0.");
+    // Fields that are not wholly numbers are refused, not read as 0 or as their leading digits.
+    failsWith(lines({"Hours\tTime\tRunoff", "0\t0:00\t50", "1\t1:00\t0,25"}),
+              "hydrograph file, line 3: \"0,25\" is not a number (use a decimal point).");
+    failsWith(lines({"Time,Inflow,Outflow", "0,10,5", "1,20,n/a"}),
+              "hydrograph file, line 3: \"n/a\" is not a number.");
+    failsWith(lines({"Time,Inflow,Outflow", "0,10,5", "1,20"}),
+              "hydrograph file, line 3: \"\" is not a number.");
+    failsWith(runoffTable({"      0.0    1E+39", "      1.0        5"}),
+              "hydrograph file, line 5: \"1E+39\" is too large a number.");
+    // Times that do not rise, a blank line inside the table, a single row.
+    failsWith(runoffTable({"      0.0       10", "      1.0       20", "      1.0       30"}),
+              "hydrograph file, line 7: the time \"1.0\" does not follow the time of the row above.");
+    failsWith(runoffTable({"      0.0       10", "", "      1.0       20"}),
+              "hydrograph file, line 6: a blank line inside the table; rows follow it.");
+    failsWith(runoffTable({"      0.0       10"}),
+              "hydrograph file: a hydrograph needs at least two rows; the table has 1.");
     EXPECT_EQ(state.h.inflow.last, 7);
     EXPECT_EQ(state.h.routed.outflowCfs.size(), 2);
     EXPECT_FALSE(state.reported);

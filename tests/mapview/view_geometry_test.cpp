@@ -103,6 +103,29 @@ TEST(Layout, FirstLayoutFillsTheViewLaterOnesRestoreNaturalSize) {
     EXPECT_EQ(empty.picture.height, 1200);
 }
 
+TEST(Layout, AResizeThatDropsAZoomGivesItBackToTheScale) {
+    // 0.01 miles per view unit at natural size; two zoom steps in and one out, then a resize.
+    ViewGeometry g;
+    setPicture(g, true, 1200, 900);
+    layout(g, {0, 0, 800, 600});
+    float scaleX = 0.01f, scaleY = 0.02f;
+    zoomPic(g, 1.05, scaleX, scaleY);
+    zoomPic(g, 1.05, scaleX, scaleY);
+    zoomPic(g, 1 / 1.05, scaleX, scaleY);
+    ASSERT_NEAR(scaleX, 0.01f / 1.05f, 1e-8);
+    // Two picture points 300 view units apart at natural size measure 3 miles before and after.
+    const float zoomedApart = 300 * g.picture.width / 1200;
+    EXPECT_NEAR(zoomedApart * scaleX, 3.0f, 1e-5);
+    layout(g, {0, 0, 1000, 700}, scaleX, scaleY);
+    EXPECT_EQ(g.picture.width, 1200);
+    EXPECT_NEAR(300 * scaleX, 3.0f, 1e-5);
+    EXPECT_NEAR(scaleX, 0.01f, 1e-8);
+    EXPECT_NEAR(scaleY, 0.02f, 1e-8);
+    // A layout with no zoom in force leaves the scale alone.
+    layout(g, {0, 0, 900, 700}, scaleX, scaleY);
+    EXPECT_NEAR(scaleX, 0.01f, 1e-8);
+}
+
 TEST(PanZoomRegionAt, StrictBoundsAndUncoveredCorners) {
     // On a 100 x 100 control the bounds are 22, 44, 66 across and 33, 66 (50 beside the zoom) down.
     EXPECT_EQ(panZoomRegionAt(33, 10, 100, 100), PanZoomRegion::Up);

@@ -310,6 +310,37 @@ TEST_F(ScaleTest, GeneralPixelsRefuseAnIncompleteAnswerOrFlatPoints) {
     expectPreviousScaleKept();
     expectPreviousUnitModeKept();
     EXPECT_TRUE(state.viewUnlocked);
+
+    // Typed coordinates with the same X or the same Y would give a scale of 0.
+    dialogs.answers = {"0,0,300,0", "5,0,5,150"};
+    for (int attempt = 5; attempt <= 6; ++attempt) {
+        pick(100, 100, 400, 250);
+        scale.ApplyScale();
+        ASSERT_EQ(dialogs.messages.size(), static_cast<std::size_t>(attempt));
+        EXPECT_EQ(
+            dialogs.messages.back(),
+            "The map coordinates of the two points must differ in both X and Y. The scale is unchanged.");
+        expectPreviousScaleKept();
+        expectPreviousUnitModeKept();
+        EXPECT_TRUE(state.viewUnlocked);
+    }
+}
+
+TEST_F(ScaleTest, ADistanceTooSmallToGiveAScaleIsRefused) {
+    setPreviousScale();
+    state.mode = ScalePoints;
+    surface.option1 = 2;
+    pick(100, 50, 500, 50);
+    surface.text2 = "1e-45";  // above 0, but over 400 view units the scale rounds to 0
+    scale.ApplyScale();
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{
+                  "The scale distance is too small to give a scale: enter a larger distance."}));
+    expectPreviousScaleKept();
+    expectPreviousUnitModeKept();
+    EXPECT_EQ(surface.text2, "");
+    EXPECT_TRUE(surface.frameScale.visible);
+    EXPECT_EQ(state.mode, ScalePoints);
 }
 
 }  // namespace

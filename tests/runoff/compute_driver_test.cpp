@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "basin/basin_block.hpp"
@@ -17,7 +19,7 @@ struct Window {
     RunoffSession session;
     basin::ChartGrid chart;
     testing_support::RecordingDialogs dialogs;
-    ComputeContext context{".", ::testing::TempDir() + "/driver_Temp.GRF"};
+    ComputeContext context{".", ::testing::TempDir() + "/driver_Temp.GRF", nullptr};
 
     Window() {
         basin::loadRunoffDefaults(fields);
@@ -127,18 +129,158 @@ TEST(ComputeDriver, TheDumpShowsMinusTwoRainStepsAfterARoutingRun) {
     EXPECT_EQ(viewOf(session).rainSteps, -2);
 }
 
-TEST(ComputeDriver, AFailureEndsTheRunWithTheTimeStepHint) {
-    // A typed step of 0 minutes: the uniform storm divides by it.
-    Window w;
+// One inch in one hour through the triangle graph of one square mile with a 2-hour lag, computed.
+void computeTriangle(Window& w) {
+    w.fields.setCaption("Label14", "Hydrograph Time Step (hours)");
+    w.fields.setText("txtGraphtimestep", "1");
+    w.fields.setText("txtLag", "2");
     w.fields.setText("ComboRain", "Average");
     w.fields.setText("ComboDimgraph", "Triangle Unit Graph");
-    w.fields.setText("txtGraphtimestep", "0");
+    w.run();
+    ASSERT_TRUE(w.dialogs.messages.empty());
+    ASSERT_EQ(w.session.hydrograph.inflow.peakCfs, 242.0f);
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(ComputeDriver, BoxesThatAreNotWhollyNumbersStopTheRunNamingEachBox) {
+    Window w;
+    computeTriangle(w);
+    w.fields.setText("txtCNloss", "seventy");
+    w.fields.setText("txtRain(0)", "l.80");
+    w.fields.setText("txtConstLoss", " 0.1 ");  // blanks around a number are fine
+    w.fields.setText("txtPercentImp", "");      // empty is 0
+    w.dialogs.messages.clear();
+    const RunOutcome outcome = computeHydrograph(w.session, w.fields, w.chart, w.dialogs, w.context);
+    EXPECT_EQ(
+        w.dialogs.messages,
+        (std::vector<std::string>{"SCS CN (5-100) or Initial Loss (inches): \"seventy\" is not a number.\n"
+                                  "Rainfall Durations row 1 Inches: \"l.80\" is not a number."}));
+    ASSERT_EQ(outcome.refused.size(), 2u);
+    EXPECT_EQ(outcome.refused[0].name, "txtCNloss");
+    EXPECT_EQ(outcome.refused[1].name, "txtRain(0)");
+
+    // Routing boxes are read the same way when a routing starts.
+    w.fields.setText("txtCNloss", "");
+    w.fields.setText("txtRain(0)", "1.00");
+    w.fields.setText("optRouteType", "1");
+    w.fields.setText("txtMuskK", "1,5");
+    w.fields.setText("txtMuskX", "0.2");
+    w.dialogs.messages.clear();
+    const RunOutcome routed = routeHydrograph(w.session, w.fields, w.chart, w.dialogs, w.context);
+    EXPECT_EQ(w.dialogs.messages, (std::vector<std::string>{"K lag (hr): \"1,5\" is not a number."}));
+    ASSERT_EQ(routed.refused.size(), 1u);
+    EXPECT_EQ(routed.refused[0].name, "txtMuskK");
+    EXPECT_EQ(w.session.hydrograph.routed.outflowCfs.size(), 2);  // nothing routed
+}
+
+TEST(ComputeDriver, ValuesThatCannotDescribeABasinOrAStormStopTheRun) {
+    Window w;
+    computeTriangle(w);
+    w.fields.setText("txtLag", "-1");
+    w.fields.setText("txtBasinArea", "0");
+    w.fields.setText("txtPercentImp", "120");
+    w.fields.setText("txtConstLoss", "-0.1");
+    w.fields.setText("txtDuration(0)", "2");
+    w.fields.setText("txtDuration(1)", "2");
+    w.fields.setText("txtRain(1)", "1.5");
+    w.fields.setText("txtArealAdj(1)", "-1");
+    w.dialogs.messages.clear();
+    const RunOutcome outcome = computeHydrograph(w.session, w.fields, w.chart, w.dialogs, w.context);
+    EXPECT_EQ(
+        w.dialogs.messages,
+        (std::vector<std::string>{"Basin Area (mi^2): \"0\" must be above 0.\n"
+                                  "Lag Time (hours): \"-1\" must be above 0.\n"
+                                  "Constant Loss (in/hr): \"-0.1\" must not be negative.\n"
+                                  "Percent Basin Impervious: \"120\" must not be above 100.\n"
+                                  "Rainfall Durations row 2 Areal factor: \"-1\" must not be negative.\n"
+                                  "Rainfall Durations row 2 Hours: \"2\" must be longer than the duration "
+                                  "of the row above."}));
+    EXPECT_EQ(outcome.refused.size(), 6u);
+
+    // The Rational Method refuses a C outside (0, 1]; other methods only a negative one.
+    Window r;
+    computeTriangle(r);
+    r.fields.setText("txtC", "1.2");
+    r.fields.setText("ComboDimgraph", "Rational Method");
+    r.dialogs.messages.clear();
+    r.run();
+    EXPECT_EQ(r.dialogs.messages,
+              (std::vector<std::string>{
+                  "C estimate: \"1.2\" must be above 0 and at most 1 for the Rational Method."}));
+    r.fields.setText("ComboDimgraph", "Triangle Unit Graph");
+    r.dialogs.messages.clear();
+    r.run();
+    EXPECT_TRUE(r.dialogs.messages.empty());
+    r.fields.setText("txtGraphtimestep", "0");
+    r.run();
+    EXPECT_EQ(r.dialogs.messages,
+              (std::vector<std::string>{"Hydrograph Time Step (hours): \"0\" must be above 0."}));
+}
+
+TEST(ComputeDriver, ARefusedOrFailedRunChangesNothing) {
+    Window w;
+    w.context.reportPath = ::testing::TempDir() + "/driver_unchanged_Temp.GRF";  // this test's own
+    computeTriangle(w);
+    const std::string caption = w.fields.caption("Form3");
+    const std::string report = fileText(w.context.reportPath);
+    const int columns = w.chart.columnCount();
+    ASSERT_FALSE(report.empty());
+    const auto unchanged = [&] {
+        EXPECT_EQ(w.fields.caption("Form3"), caption);
+        EXPECT_EQ(fileText(w.context.reportPath), report);
+        EXPECT_EQ(w.chart.columnCount(), columns);
+        const basin::WorkingHydrograph& h = w.session.hydrograph;
+        EXPECT_EQ(h.inflow.last, 7);
+        EXPECT_EQ(h.inflow.peakCfs, 242.0f);
+        EXPECT_EQ(h.inflow.peakIndex, 2);
+        EXPECT_EQ(h.volumeAcreFt, 50.0f);
+        EXPECT_EQ(w.session.stepHours, 1.0f);
+        EXPECT_EQ(w.session.previousStepTyped, 1.0f);
+        EXPECT_TRUE(w.session.hydrographPlotted);
+    };
+    // A negative lag is refused before anything is touched.
+    w.fields.setText("txtLag", "-2");
+    w.run();
+    unchanged();
+    // A run that fails midway: a new time step would clear the chart, and a 3,000-hour storm then
+    // needs more ordinates than the hydrograph holds.
+    w.fields.setText("txtLag", "2");
+    w.fields.setText("txtGraphtimestep", "0.25");
+    w.fields.setText("txtDuration(0)", "3000");
+    w.dialogs.messages.clear();
+    w.run();
+    ASSERT_EQ(w.dialogs.messages.size(), 1u);
+    EXPECT_EQ(w.dialogs.messages[0].rfind("Subscript out of range\nThe hydrograph needs more ordinates", 0),
+              0u);
+    unchanged();
+    // A storm file that is refused leaves the table boxes and the step as they were.
+    const std::string storm = ::testing::TempDir() + "/driver_bad.STM";
+    std::ofstream(storm, std::ios::binary) << "t\n2,0.5\n0,0.5\n1,abc\n";
+    w.fields.setText("ComboRain", "Storm File");
+    w.dialogs.fileAnswer = storm;
+    w.dialogs.messages.clear();
     w.run();
     EXPECT_EQ(w.dialogs.messages,
-              (std::vector<std::string>{"Division by zero\nCheck your time step for hours or minutes!"}));
+              (std::vector<std::string>{"Type mismatch\ndriver_bad.STM, line 4: \"abc\" is not a number."}));
+    EXPECT_EQ(w.fields.text("txtDuration(0)"), "3000");
+    EXPECT_EQ(w.fields.text("txtGraphtimestep"), "0.25");
+    unchanged();
+}
+
+TEST(ComputeDriver, FailuresWithoutAKnownCauseKeepTheTimeStepHint) {
+    Window w;
+    w.context.programFolder = ::testing::TempDir();
+    w.fields.setText("ComboRain", "Average");
+    w.fields.setText("ComboDimgraph", "NoSuchGraph.DGF");
+    w.run();
+    EXPECT_EQ(w.dialogs.messages,
+              (std::vector<std::string>{"File not found\nCheck your time step for hours or minutes!"}));
     EXPECT_FALSE(w.session.hydrographPlotted);
-    EXPECT_EQ(w.session.previousStepTyped, 0.0f);  // the first step seen becomes the previous step
-    EXPECT_EQ(w.session.stepHours, 0.0f);
+    EXPECT_EQ(w.session.previousStepTyped, 0.0f);
 }
 
 }  // namespace

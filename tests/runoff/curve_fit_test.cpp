@@ -76,6 +76,16 @@ TEST(CurveValueAt, SearchesForwardOnlyAndExtrapolatesPastTheLastPoint) {
     EXPECT_FLOAT_EQ(curveValueAt(0.5f, x, y, t, 2, w), 1.21875f);
 }
 
+TEST(CurveValueAt, WorksInSinglePrecisionStepByStep) {
+    // Rows (2 h, 1.30 in) and (6 h, 2.10 in) with slopes 0.2285714 and 0.1: at 4.25 h each operation
+    // rounded to a single gives 1.81767559; the same cubic in double, rounded once, gives 1.81767571.
+    const std::vector<float> x{0, 2, 6}, y{0, 1.3f, 2.1f}, t{0, 0.2285714f, 0.1f};
+    int w = 1;
+    EXPECT_EQ(curveValueAt(4.25f, x, y, t, 2, w), 1.81767559f);
+    EXPECT_EQ(w, 2);
+    EXPECT_EQ(curveValueAt(5.5f, x, y, t, 2, w), 2.03984380f);  // 2.03984356 in double
+}
+
 TEST(CurveValueAt, ZeroWidthIntervalIsADivisionByZero) {
     int w = 1;
     try {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <numeric>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -299,6 +300,45 @@ TEST(RationalGraph, NoExcessKeepsThePreviousHydrographAndFailuresEndTheRun) {
         ADD_FAILURE() << "an unbalanced recession must fail";
     } catch (const common::RuntimeFailure& failure) {
         EXPECT_EQ(failure.number(), 9);
+    }
+}
+
+std::string graphRefusal(const std::string& text) {
+    std::istringstream in(text);
+    try {
+        (void)parseDimensionlessGraph(in, "My.DGF");
+    } catch (const common::RuntimeFailure& failure) {
+        return failure.description() + " / " + failure.cause();
+    }
+    return "accepted";
+}
+
+TEST(DimensionlessGraphRefusals, NameTheFileTheLineAndTheTextFound) {
+    EXPECT_EQ(graphRefusal("t\nd\n3,50\n0\n1O0\n0\n"),
+              "Type mismatch / My.DGF, line 5: \"1O0\" is not a number.");
+    EXPECT_EQ(
+        graphRefusal("t\nd\n3.5,50\n0\n1\n0\n"),
+        "Subscript out of range / My.DGF, line 3: \"3.5\" is not a whole number of points (1 to 2,001).");
+    EXPECT_EQ(
+        graphRefusal("t\nd\n2002,50\n"),
+        "Subscript out of range / My.DGF, line 3: \"2002\" is not a whole number of points (1 to 2,001).");
+    EXPECT_EQ(graphRefusal("t\nd\n3,50\n0\n1\n"),
+              "Input past end of file / My.DGF: the file announces 3 points but holds 2.");
+    EXPECT_EQ(graphRefusal("t\nd\n3,50\n0,1,0\n"), "accepted");
+}
+
+TEST(DimensionlessGraphRefusals, AUnitGraphPastItsBoundSaysSo) {
+    DimensionlessGraph graph;
+    graph.spacingPercent = 100;
+    graph.ordinates = {0, 1, 0};  // two times to peak long: 2 * (0.5 + 2000) hours in 1-hour steps
+    try {
+        (void)sampleUnitGraph(graph, 1, 2000, 1);
+        FAIL() << "accepted";
+    } catch (const common::RuntimeFailure& failure) {
+        EXPECT_EQ(
+            failure.description() + " / " + failure.cause(),
+            "Subscript out of range / The unit graph needs more than 2,001 ordinates: use a longer time "
+            "step.");
     }
 }
 
