@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 #include "app/chart_view.hpp"
 #include "app/json_writer.hpp"
@@ -46,7 +47,10 @@ RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
     fields_.setCaption(form3::Form3, "Runoff Hydrograph");
     block_ = std::make_unique<basin::BasinBlock>(fields_);
     buildWidgets();
-    fields_.displayChanged = [this](const std::string& name) { showField(name); };
+    fields_.displayChanged = [this](const std::string& name) {
+        showField(name);
+        if (edited) edited();
+    };
     for (const auto& name : fields_.textNames()) showField(name);
     for (const auto& name : fields_.captionNames()) showField(name);
     for (const auto& name : fields_.checkNames()) showField(name);
@@ -425,6 +429,33 @@ void RunoffWindow::dump(JsonWriter& j) const {
     j.key("visible").value(frameRoute_->isVisible());
     j.key(form3::optRouteType).value(routeOptions_->checkedId());
     j.endObject();
+}
+
+project::RunoffInputs RunoffWindow::inputs() const {
+    project::RunoffInputs kept;
+    for (const auto& name : fields_.textNames()) kept.texts.emplace(name, fields_.text(name));
+    for (const auto& name : fields_.captionNames()) kept.captions.emplace(name, fields_.caption(name));
+    for (const auto& name : fields_.checkNames()) kept.checks.emplace(name, fields_.checked(name));
+    return kept;
+}
+
+bool RunoffWindow::acceptsInputs(const project::RunoffInputs& kept) {
+    // The field model refuses a name that is no control of the window, or one of another kind.
+    const basin::RunoffFields probe;
+    try {
+        for (const auto& entry : kept.texts) (void)probe.text(entry.first);
+        for (const auto& entry : kept.captions) (void)probe.caption(entry.first);
+        for (const auto& entry : kept.checks) (void)probe.checked(entry.first);
+    } catch (const std::logic_error&) {
+        return false;
+    }
+    return true;
+}
+
+void RunoffWindow::restoreInputs(const project::RunoffInputs& kept) {
+    for (const auto& [name, value] : kept.captions) fields_.setCaption(name, value);
+    for (const auto& [name, value] : kept.checks) fields_.setChecked(name, value);
+    for (const auto& [name, value] : kept.texts) fields_.restoreText(name, value);
 }
 
 }  // namespace brelvo::app

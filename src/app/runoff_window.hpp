@@ -3,12 +3,14 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/project_file.hpp"
 #include "basin/basin_block.hpp"
 #include "basin/chart_grid.hpp"
 #include "basin/runoff_fields.hpp"
@@ -48,6 +50,15 @@ class RunoffWindow : public QWidget {
 
     QWidget* control(const QString& name) const;
     void dump(JsonWriter& json) const;
+
+    // The inputs a project keeps: every text, list text, caption and check of the field model.
+    project::RunoffInputs inputs() const;
+    // Whether a project's inputs name only controls of this window.
+    static bool acceptsInputs(const project::RunoffInputs& inputs);
+    // Puts kept inputs back as they were, derived values included (no change handler runs).
+    void restoreInputs(const project::RunoffInputs& inputs);
+    // Told after every change of a text, caption or check.
+    std::function<void()> edited;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
