@@ -111,6 +111,8 @@ class MainWindow : public QWidget, public measure::MapSurface {
     bool openProject();
     bool saveProject();
     bool saveProjectAs();
+    // File → Export Hydrograph CSV...: the last report's hydrograph as CSV; false when nothing was written.
+    bool exportHydrographCsv();
     // Whether the project differs from what was last saved or opened.
     bool projectModified() const;
     const std::string& projectPath() const { return projectPath_; }

@@ -15,6 +15,7 @@
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
+#include "runoff/csv_export.hpp"
 
 namespace brelvo::app {
 
@@ -251,6 +252,29 @@ bool MainWindow::saveProjectAs() {
     const auto chosen = dialogs_.fileDialog(request);
     if (!chosen || chosen->empty()) return false;
     return saveProjectFile(project::withProjectExtension(*chosen));
+}
+
+bool MainWindow::exportHydrographCsv() {
+    const runoff::RunoffSession* session = runoff_ ? &runoff_->session() : nullptr;
+    if (!session || !session->lastReport) {
+        dialogs_.message(msg::kNoHydrographToExport);
+        return false;
+    }
+    common::FileDialogRequest request;
+    request.title = msg::kExportCsvTitle;
+    request.initialDir = common::dialogFolder();
+    request.filter = msg::kCsvFilter;
+    request.save = true;
+    auto chosen = dialogs_.fileDialog(request);
+    if (!chosen || chosen->empty()) return false;
+    if (!fs::path(*chosen).has_extension()) *chosen += ".csv";
+    try {
+        common::replaceFile(*chosen, runoff::hydrographCsv(session->hydrograph, *session->lastReport));
+    } catch (const common::RuntimeFailure& failure) {
+        dialogs_.message(msg::exportNotSaved(*chosen, failure.description()));
+        return false;
+    }
+    return true;
 }
 
 void MainWindow::rememberRecent(const std::string& path) {

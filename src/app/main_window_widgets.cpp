@@ -224,6 +224,8 @@ void MainWindow::buildMenuBar() {
     recentMenu_ = file->addMenu(QString::fromLatin1(msg::kMenuRecentProjects));
     rebuildRecentMenu();
     file->addSeparator();
+    entry(file, msg::kEntryExportCsv, QKeySequence(), [this] { exportHydrographCsv(); });
+    file->addSeparator();
     entry(file, msg::kEntryQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
     QMenu* edit = menuBar_->addMenu(QString::fromLatin1(msg::kMenuEdit));
     entry(edit, msg::kEntryUndo, QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { controller_.undoLastPoint(); });

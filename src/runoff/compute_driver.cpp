@@ -43,6 +43,7 @@ void report(RunoffSession& session, const ReportRun& run, basin::RunoffFields& f
     session.hydrograph.inflow.peakCfs = outcome.peakCfs;
     if (run.route) session.hydrograph.routed.peakCfs = outcome.routedPeakCfs;
     session.hydrographPlotted = true;
+    session.lastReport = run;
     finishReportFile(file, text.str());
 }
 

@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "basin/chart_grid.hpp"
 #include "basin/runoff_fields.hpp"
 #include "basin/working_state.hpp"
 #include "common/dialogs.hpp"
+#include "runoff/report.hpp"
 
 namespace brelvo::runoff {
 
@@ -27,6 +29,7 @@ struct RunoffSession {
     basin::PeakPlacement peak = basin::PeakPlacement::none;  // for a ComboRain text not in the list
     std::int16_t rainSteps = 0;                              // rain steps of the last compute run's storm
     bool lastReportRouted = false;  // the last report was a routing run's, which carries no rain
+    std::optional<ReportRun> lastReport;  // the inputs of the last report written, for its exports
 };
 
 // The session's values as the script runner's dump names them ("RunoffState").
