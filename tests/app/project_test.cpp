@@ -91,7 +91,7 @@ QJsonObject kept(const QJsonObject& dump) {
                        {"Text1.text", form1["Text1"].toObject()["text"]},
                        {"Line1", form1["Line1"]},
                        {"Label1", form1["Label1"]},
-                       {"Picture", form1["Picture"]},
+                       {"Image1", form1["Image1"]},
                        {"caption", form1["caption"]},
                        {"fields", form3["fields"]},
                        {"lists", form3["lists"]},
