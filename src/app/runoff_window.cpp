@@ -21,6 +21,7 @@
 #include "common/control_names.hpp"
 #include "common/numbers.hpp"
 #include "common/program_folder.hpp"
+#include "runoff/chart_series.hpp"
 #include "runoff/compute_driver.hpp"
 #include "runoff/routing_panel.hpp"
 #include "runoff/unit_graphs.hpp"
@@ -54,7 +55,6 @@ RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
     for (const auto& name : fields_.textNames()) showField(name);
     for (const auto& name : fields_.captionNames()) showField(name);
     for (const auto& name : fields_.checkNames()) showField(name);
-    chart_.changed = [this] { chartView_->rebuild(); };
     runoff::clearPlots(session_, chart_, fields_);
     resize(1280, 720);
 }
@@ -203,7 +203,7 @@ void RunoffWindow::buildWidgets() {
 
     buildRoutingPanel();
 
-    chartView_ = new ChartView(chart_, this);
+    chartView_ = new ChartView(this);
     chartView_->setObjectName(QStringLiteral("MSChart1"));
     chartView_->setMinimumHeight(220);
     chartView_->onDoubleClick = [this] { toggleChartSize(); };
@@ -296,8 +296,28 @@ void RunoffWindow::openRoutingPanel() {
 
 void RunoffWindow::routeGo() {
     frameRoute_->hide();
-    runoff::routeHydrograph(session_, fields_, chart_, dialogs_,
-                            runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
+    plotNewReport([this] {
+        runoff::routeHydrograph(
+            session_, fields_, chart_, dialogs_,
+            runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
+    });
+}
+
+void RunoffWindow::plotNewReport(const std::function<void()>& run) {
+    // A run that writes a report leaves its inputs as the session's last report; one that ends early
+    // leaves the report before it.
+    auto previous = std::move(session_.lastReport);
+    session_.lastReport.reset();
+    const bool hadHydrograph = session_.hydrographPlotted;
+    run();
+    if (!session_.lastReport) {
+        session_.lastReport = std::move(previous);
+        return;
+    }
+    const bool compute = !session_.lastReport->route.has_value();
+    if (compute) ++computeRuns_;
+    chartView_->addRun(
+        runoff::plotOfRun(session_.hydrograph, *session_.lastReport, fields_, computeRuns_, !hadHydrograph));
 }
 
 void RunoffWindow::showField(const std::string& name) {
@@ -374,6 +394,8 @@ void RunoffWindow::toggleChartSize() {
 void RunoffWindow::clearPlots() {
     try {
         runoff::clearPlots(session_, chart_, fields_);
+        chartView_->clear();
+        computeRuns_ = 0;
     } catch (const common::RuntimeFailure& f) {
         dialogs_.message(f.description());
     }
@@ -384,9 +406,11 @@ void RunoffWindow::saveHydrograph() {
 }
 
 void RunoffWindow::computeHydrograph() {
-    runoff::computeHydrograph(
-        session_, fields_, chart_, dialogs_,
-        runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
+    plotNewReport([this] {
+        runoff::computeHydrograph(
+            session_, fields_, chart_, dialogs_,
+            runoff::ComputeContext{common::programFolder(), common::workingHydrographFile()});
+    });
 }
 
 QWidget* RunoffWindow::control(const QString& qualified) const {

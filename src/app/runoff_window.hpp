@@ -38,6 +38,7 @@ class RunoffWindow : public QWidget {
     basin::RunoffFields& fields() { return fields_; }
     const basin::ChartGrid& chart() const { return chart_; }
     const runoff::RunoffSession& session() const { return session_; }
+    ChartView& chartView() const { return *chartView_; }
 
     // The measured values from the main window; absent values leave their fields unchanged.
     void receiveMeasurement(const basin::HandOffValues& values);
@@ -75,6 +76,8 @@ class RunoffWindow : public QWidget {
     void buildRoutingPanel();
     void openRoutingPanel();
     void routeGo();
+    // Runs a compute or routing run and draws what it reported.
+    void plotNewReport(const std::function<void()>& run);
 
     common::Dialogs& dialogs_;
     basin::RunoffFields fields_;
@@ -93,6 +96,7 @@ class RunoffWindow : public QWidget {
     QWidget* buttons_ = nullptr;
     ChartView* chartView_ = nullptr;
     bool chartMaximised_ = false;
+    int computeRuns_ = 0;  // compute runs since the chart was cleared, for the legend
     bool syncing_ = false;
 };
 
