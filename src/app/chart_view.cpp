@@ -1,7 +1,10 @@
 // Drawing the hydrograph chart with Qt Charts.
 #include "app/chart_view.hpp"
 
+#include <QBuffer>
+#include <QContextMenuEvent>
 #include <QCursor>
+#include <QMenu>
 #include <QToolTip>
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
@@ -9,15 +12,18 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "runoff/chart_svg.hpp"
 
 namespace brelvo::app {
 
 namespace {
 
-const QColor kLineColours[] = {QColor(0xD6, 0x45, 0x2A), QColor(0x1F, 0x6F, 0xB4), QColor(0x2E, 0x8B, 0x57),
-                               QColor(0x8E, 0x44, 0xAD), QColor(0xE6, 0x9B, 0x00), QColor(0x17, 0xA2, 0xB8),
-                               QColor(0x6C, 0x75, 0x7D), QColor(0xC2, 0x18, 0x5B)};
+QColor qtColour(std::uint32_t rgb) {
+    return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                  static_cast<int>(rgb & 0xFF));
+}
 
 QList<QPointF> qtPoints(const std::vector<runoff::ChartPoint>& points) {
     QList<QPointF> out;
@@ -28,12 +34,11 @@ QList<QPointF> qtPoints(const std::vector<runoff::ChartPoint>& points) {
 
 // Axis ticks at round values from 0: 1, 2 or 5 × 10^k, about `ticks` of them.
 void roundTicks(QValueAxis* axis, double max, int ticks) {
-    const double spacing = runoff::tickSpacing(max, ticks);
-    const double top = spacing * std::max(1.0, std::ceil(max / spacing - 1e-9));
-    axis->setRange(0, top);
+    const runoff::AxisTicks t = runoff::roundAxis(max, ticks);
+    axis->setRange(0, t.top);
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(0);
-    axis->setTickInterval(spacing);
+    axis->setTickInterval(t.spacing);
     axis->setLabelFormat(QStringLiteral("%g"));
 }
 
@@ -58,7 +63,7 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
     c->addAxis(depth_, Qt::AlignRight);
     excess_ = new QLineSeries;
     excess_->setName(QStringLiteral("Excess rainfall (in)"));
-    QPen pen(QColor(0x3B, 0x7D, 0xD8));
+    QPen pen(qtColour(runoff::kExcessColour));
     pen.setWidthF(1.5);
     excess_->setPen(pen);
     c->addSeries(excess_);
@@ -72,7 +77,7 @@ void ChartView::addRun(const runoff::RunPlot& plot) {
     const std::size_t index = runs_.size() - 1;
     auto* line = new QLineSeries;
     line->setName(QString::fromStdString(plot.name));
-    QPen pen(kLineColours[index % std::size(kLineColours)]);
+    QPen pen(qtColour(runoff::lineColour(index)));
     pen.setWidthF(2);
     line->setPen(pen);
     line->replace(qtPoints(plot.line));
@@ -141,6 +146,27 @@ QString ChartView::hoverText(std::size_t index, double hours) const {
     return QString::fromStdString(runs_[index].name + "\n" +
                                   common::generalText(static_cast<float>(nearest->hours)) + " h, " +
                                   common::generalText(static_cast<float>(nearest->value)) + " cfs");
+}
+
+std::string ChartView::svg(int width, int height) const {
+    return runoff::chartSvg(runs_, excessPoints_, width, height);
+}
+
+QByteArray ChartView::png() {
+    // At the screen's device pixel ratio, as it is seen.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!grab().save(&buffer, "PNG")) return {};
+    return bytes;
+}
+
+void ChartView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QString::fromLatin1(common::msg::kEntryExportChart), this, [this] {
+        if (onExport) onExport();
+    });
+    menu.exec(event->globalPos());
 }
 
 void ChartView::resizeEvent(QResizeEvent* event) {

@@ -3,8 +3,10 @@
 // secondary axis, ticks at round hours, and the time and flow of the nearest ordinate under the pointer.
 #pragma once
 
+#include <QByteArray>
 #include <QtCharts/QChartView>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "runoff/chart_series.hpp"
@@ -31,11 +33,18 @@ class ChartView : public QChartView {
     // nearest ordinate ("Runoff 1 (...)\n2.5 h, 242 cfs").
     QString hoverText(std::size_t index, double hours) const;
 
+    // The chart as an SVG document of width × height pixels, and as PNG bytes as shown on the screen.
+    std::string svg(int width, int height) const;
+    QByteArray png();
+
     std::function<void()> onDoubleClick;
+    // The context menu's "Export Chart...".
+    std::function<void()> onExport;
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
     void updateAxes();

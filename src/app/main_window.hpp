@@ -151,6 +151,8 @@ class MainWindow : public QWidget, public measure::MapSurface {
   private:
     void buildWidgets();
     void createRunoffWindow();
+    // Runs an export of the runoff window; without the window, says what to do first.
+    void runoffExport(bool (RunoffWindow::*exportRun)());
     void projectChanged();
     void updateTitle();
     void markSaved(const std::string& path);

@@ -277,6 +277,14 @@ bool MainWindow::exportHydrographCsv() {
     return true;
 }
 
+void MainWindow::runoffExport(bool (RunoffWindow::*exportRun)()) {
+    if (!runoff_) {
+        dialogs_.message(msg::kNoRunoffWindow);
+        return;
+    }
+    (runoff_.get()->*exportRun)();
+}
+
 void MainWindow::rememberRecent(const std::string& path) {
     recent_.erase(std::remove(recent_.begin(), recent_.end(), path), recent_.end());
     recent_.insert(recent_.begin(), path);

@@ -20,6 +20,7 @@
 #include "app/main_window.hpp"
 #include "app/map_view.hpp"
 #include "app/pan_zoom_control.hpp"
+#include "app/runoff_window.hpp"
 #include "common/control_names.hpp"
 #include "common/messages.hpp"
 #include "mapview/pan_zoom.hpp"
@@ -225,6 +226,11 @@ void MainWindow::buildMenuBar() {
     rebuildRecentMenu();
     file->addSeparator();
     entry(file, msg::kEntryExportCsv, QKeySequence(), [this] { exportHydrographCsv(); });
+    entry(file, msg::kEntryExportChart, QKeySequence(), [this] { runoffExport(&RunoffWindow::exportChart); });
+    entry(file, msg::kEntryPrintReport, QKeySequence(Qt::CTRL | Qt::Key_P),
+          [this] { runoffExport(&RunoffWindow::printReport); });
+    entry(file, msg::kEntryExportReportPdf, QKeySequence(),
+          [this] { runoffExport(&RunoffWindow::exportReportPdf); });
     file->addSeparator();
     entry(file, msg::kEntryQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
     QMenu* edit = menuBar_->addMenu(QString::fromLatin1(msg::kMenuEdit));

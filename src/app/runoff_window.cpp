@@ -207,6 +207,7 @@ void RunoffWindow::buildWidgets() {
     chartView_->setObjectName(QStringLiteral("MSChart1"));
     chartView_->setMinimumHeight(220);
     chartView_->onDoubleClick = [this] { toggleChartSize(); };
+    chartView_->onExport = [this] { exportChart(); };
     root->addWidget(chartView_, 1);
 
     for (const auto& [name, list] : lists_) {

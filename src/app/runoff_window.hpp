@@ -23,6 +23,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPagedPaintDevice;
 class QPushButton;
 
 namespace brelvo::app {
@@ -58,6 +59,15 @@ class RunoffWindow : public QWidget {
     static bool acceptsInputs(const project::RunoffInputs& inputs);
     // Puts kept inputs back as they were, derived values included (no change handler runs).
     void restoreInputs(const project::RunoffInputs& inputs);
+    // The chart as a picture: PNG as shown or SVG, by the name's extension (".png" when it has none).
+    bool exportChart();
+    // The report of the working hydrograph file as a PDF file, or printed (to a PDF file without a
+    // printer): fixed-width, the two titles and the page number heading each page.
+    bool exportReportPdf();
+    bool printReport();
+    // The pages of the last report printed or exported.
+    int lastReportPages() const { return lastReportPages_; }
+
     // Told after every change of a text, caption or check.
     std::function<void()> edited;
 
@@ -76,6 +86,8 @@ class RunoffWindow : public QWidget {
     void buildRoutingPanel();
     void openRoutingPanel();
     void routeGo();
+    // Draws the report on the pages of `device`; the number of pages, 0 when it could not.
+    int paintReport(QPagedPaintDevice& device) const;
     // Runs a compute or routing run and draws what it reported.
     void plotNewReport(const std::function<void()>& run);
 
@@ -96,7 +108,8 @@ class RunoffWindow : public QWidget {
     QWidget* buttons_ = nullptr;
     ChartView* chartView_ = nullptr;
     bool chartMaximised_ = false;
-    int computeRuns_ = 0;  // compute runs since the chart was cleared, for the legend
+    int computeRuns_ = 0;
+    int lastReportPages_ = 0;  // compute runs since the chart was cleared, for the legend
     bool syncing_ = false;
 };
 

@@ -203,6 +203,9 @@ inline constexpr const char* kEntrySaveProject = "Save Project";
 inline constexpr const char* kEntrySaveProjectAs = "Save Project As...";
 inline constexpr const char* kMenuRecentProjects = "Recent Projects";
 inline constexpr const char* kEntryExportCsv = "Export Hydrograph CSV...";
+inline constexpr const char* kEntryExportChart = "Export Chart...";
+inline constexpr const char* kEntryPrintReport = "Print Report...";
+inline constexpr const char* kEntryExportReportPdf = "Export Report PDF...";
 inline constexpr const char* kEntryUndo = "Undo";
 inline constexpr const char* kEntryZoomIn = "Zoom In";
 inline constexpr const char* kEntryZoomOut = "Zoom Out";
@@ -249,6 +252,14 @@ inline constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv|All files (*.
 inline constexpr const char* kExportCsvTitle = "Export Hydrograph CSV";
 inline constexpr const char* kNoHydrographToExport =
     "There is no hydrograph to export yet. Compute or route a hydrograph first.";
+inline constexpr const char* kChartFilter = "PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|";
+inline constexpr const char* kExportChartTitle = "Export Chart";
+inline constexpr const char* kNoRunoffWindow = "Open the runoff window and compute a hydrograph first.";
+inline constexpr const char* kChartKinds =
+    "a chart is saved as a PNG picture (.png) or an SVG drawing (.svg)";
+inline constexpr const char* kPdfFilter = "PDF files (*.pdf)|*.pdf|All files (*.*)|*.*|";
+inline constexpr const char* kExportReportTitle = "Export Report PDF";
+inline constexpr const char* kNoReportYet = "There is no report yet. Compute or route a hydrograph first.";
 inline std::string exportNotSaved(const std::string& path, const std::string& problem) {
     return "The file \"" + path + "\" could not be written: " + problem + ".";
 }

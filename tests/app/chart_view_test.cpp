@@ -3,6 +3,8 @@
 // clear that leaves nothing.
 #include "app/chart_view.hpp"
 
+#include <QImage>
+#include <QTemporaryDir>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 #include <QtTest>
@@ -45,6 +47,7 @@ class ChartViewTest : public QObject {
 
   private:
     ScriptDialogs dialogs_;
+    QTemporaryDir dir_;
     std::unique_ptr<MainWindow> window_;
 
     void replay(const std::string& script) {
@@ -92,6 +95,37 @@ class ChartViewTest : public QObject {
         QCOMPARE(chart.timeAxis()->min(), 0.0);
         QCOMPARE(chart.hoverText(0, 1.9),
                  QStringLiteral("Runoff 1 (Triangle Unit Graph, Average, 1 h)\n2 h, 242 cfs"));
+
+        // The exports: PNG as shown, SVG with the same lines and names, another extension refused.
+        const QString png = dir_.filePath(QStringLiteral("chart.png"));
+        const QString svg = dir_.filePath(QStringLiteral("chart.SVG"));
+        replay("answer \"" + png.toStdString() + "\"\naction \"File/Export Chart...\"\nanswer \"" +
+               svg.toStdString() + "\"\naction \"File/Export Chart...\"\n");
+        const QImage picture(png);
+        const auto& view = static_cast<const QWidget&>(chart);
+        QCOMPARE(picture.size(), view.size() * view.devicePixelRatio());
+        QFile svgFile(svg);
+        QVERIFY(svgFile.open(QIODevice::ReadOnly));
+        const QByteArray drawing = svgFile.readAll();
+        QVERIFY(drawing.startsWith("<?xml"));
+        QVERIFY(drawing.contains(">Runoff 1 (Triangle Unit Graph, Average, 1 h)</text>"));
+        QVERIFY(drawing.contains(">Runoff 2 (Triangle Unit Graph, Average, 30 min)</text>"));
+        dialogs_.takeMessages();
+        replay("answer \"" + dir_.filePath(QStringLiteral("chart.jpg")).toStdString() +
+               "\"\naction \"File/Export Chart...\"\n");
+        QCOMPARE(dialogs_.takeMessages(),
+                 std::vector<std::string>{
+                     "The file \"" + dir_.filePath(QStringLiteral("chart.jpg")).toStdString() +
+                     "\" could not be written: a chart is saved as a PNG picture (.png) or "
+                     "an SVG drawing (.svg)."});
+        QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("chart.jpg"))));
+        // The report as PDF: one page for the worked example's eight ordinates.
+        replay("answer \"" + dir_.filePath(QStringLiteral("report")).toStdString() +
+               "\"\naction \"File/Export Report PDF...\"\n");
+        QFile pdf(dir_.filePath(QStringLiteral("report.pdf")));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.readAll().startsWith("%PDF-"));
+        QCOMPARE(window_->runoffWindow()->lastReportPages(), 1);
 
         replay("button Form3.Command2\n");
         QCOMPARE(chart.hydrographSeries().size(), std::size_t{0});
