@@ -28,7 +28,7 @@ struct RunoffSession {
     float previousStepTyped = 0;     // the time step as typed in the previous compute run
     basin::PeakPlacement peak = basin::PeakPlacement::none;  // for a ComboRain text not in the list
     std::int16_t rainSteps = 0;                              // rain steps of the last compute run's storm
-    bool lastReportRouted = false;  // the last report was a routing run's, which carries no rain
+    bool lastReportRouted = false;        // the last report was a routing run's, which carries no rain
     std::optional<ReportRun> lastReport;  // the inputs of the last report written, for its exports
 };
 
