@@ -35,9 +35,12 @@ QList<QPointF> qtPoints(const std::vector<runoff::ChartPoint>& points) {
 // Axis ticks at round values from 0: 1, 2 or 5 × 10^k, about `ticks` of them.
 void roundTicks(QValueAxis* axis, double max, int ticks) {
     const runoff::AxisTicks t = runoff::roundAxis(max, ticks);
-    axis->setRange(0, t.top);
+    // Range and spacing change together: a wide range with the old, fine spacing in between would lay
+    // out a tick for every step of it.
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(0);
+    axis->setTickInterval(std::max(t.top, axis->max()));
+    axis->setRange(0, t.top);
     axis->setTickInterval(t.spacing);
     axis->setLabelFormat(QStringLiteral("%g"));
 }
@@ -80,7 +83,9 @@ void ChartView::addRun(const runoff::RunPlot& plot) {
     QPen pen(qtColour(runoff::lineColour(index)));
     pen.setWidthF(2);
     line->setPen(pen);
-    line->replace(qtPoints(plot.line));
+    // A line of more ordinates than the plot has pixels is drawn thinned to about two points a pixel;
+    // the pointer still reads every ordinate.
+    line->replace(qtPoints(runoff::thinned(plot.line, 2 * plotPixels())));
     chart()->addSeries(line);
     line->attachAxis(time_);
     line->attachAxis(runoff_);
@@ -110,10 +115,15 @@ void ChartView::clear() {
     updateAxes();
 }
 
+int ChartView::plotPixels() const {
+    // Before the first layout the plot has no width yet: the widget's width stands in for it.
+    const double plot = chart()->plotArea().width();
+    return std::max(100, static_cast<int>(plot > 0 ? plot : width()));
+}
+
 void ChartView::showExcess() {
     // More steps than the plot has pixels are thinned to about two points per pixel.
-    const int pixels = std::max(100, static_cast<int>(chart()->plotArea().width()));
-    excess_->replace(qtPoints(runoff::thinned(excessPoints_, 2 * pixels)));
+    excess_->replace(qtPoints(runoff::thinned(excessPoints_, 2 * plotPixels())));
     for (auto* marker : chart()->legend()->markers(excess_)) marker->setVisible(!excessPoints_.empty());
 }
 
@@ -173,6 +183,8 @@ void ChartView::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
     // The thinning follows the plot's width.
     if (!excessPoints_.empty()) showExcess();
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        lines_[i]->replace(qtPoints(runoff::thinned(runs_[i].line, 2 * plotPixels())));
 }
 
 void ChartView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -49,6 +49,7 @@ class ChartView : public QChartView {
   private:
     void updateAxes();
     void showExcess();
+    int plotPixels() const;
 
     std::vector<runoff::RunPlot> runs_;
     std::vector<QLineSeries*> lines_;
