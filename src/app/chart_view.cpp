@@ -53,7 +53,10 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
     auto* c = new QChart;
     c->setMargins(QMargins(6, 6, 6, 6));
     c->legend()->setAlignment(Qt::AlignBottom);
+    // The view lets go of the chart it was made with: that one is ours to delete.
+    QChart* first = chart();
     setChart(c);
+    delete first;
     time_ = new QValueAxis;
     time_->setTitleText(QStringLiteral("Time (hours)"));
     runoff_ = new QValueAxis;

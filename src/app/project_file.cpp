@@ -365,6 +365,9 @@ Project read(std::string_view bytes, const std::string& projectFile) {
         p.label1.push_back(std::move(label));
     }
     if (p.label1.empty()) p.label1.emplace_back();
+    // Each measured area has its label: the measuring logic finds the current one by its number.
+    if (p.measure.measureNumber < 0 || p.measure.measureNumber > static_cast<int>(p.label1.size()))
+        throw ProjectError("the value \"measureState.measureNumber\" names a label the file does not hold");
 
     if (doc.object().contains("runoff")) {
         Reader r = root.object("runoff");

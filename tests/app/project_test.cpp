@@ -207,6 +207,8 @@ class ProjectTest : public QObject {
         newer.replace(newer.find("\"version\": 1"), 12, "\"version\": 7");
         std::string wrongValue = good;
         wrongValue.replace(wrongValue.find("\"scaleX\": "), 10, "\"scaleX\": \"a\", \"x\": ");
+        std::string labelless = good;
+        labelless.replace(labelless.find("\"measureNumber\": 1"), 18, "\"measureNumber\": 9");
         std::string unknownField = good;
         unknownField.replace(unknownField.find("\"txtLag\""), 8, "\"txtLagg\"");
         struct Case {
@@ -224,6 +226,9 @@ class ProjectTest : public QObject {
              "it is not a project file. Nothing was changed."},
             {"value.brelvo", wrongValue,
              "the value \"measureState.scaleX\" is not a number. Nothing was changed."},
+            {"label.brelvo", labelless,
+             "the value \"measureState.measureNumber\" names a label the file does not hold. Nothing was "
+             "changed."},
             {"field.brelvo", unknownField,
              "it names a runoff window control that does not exist. Nothing was changed."},
         };
