@@ -1,137 +1,193 @@
 // Drawing the hydrograph chart with Qt Charts.
 #include "app/chart_view.hpp"
 
-#include <QSet>
-#include <QTimer>
-#include <QtCharts/QBarSet>
-#include <QtCharts/QCategoryAxis>
+#include <QBuffer>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QMenu>
+#include <QToolTip>
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
-#include <QtCharts/QStackedBarSeries>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
+#include <cmath>
 
-#include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "runoff/chart_svg.hpp"
 
 namespace brelvo::app {
 
 namespace {
 
-const QColor kLineColours[] = {QColor(0xD6, 0x45, 0x2A), QColor(0x1F, 0x6F, 0xB4), QColor(0x2E, 0x8B, 0x57),
-                               QColor(0x8E, 0x44, 0xAD), QColor(0xE6, 0x9B, 0x00), QColor(0x17, 0xA2, 0xB8),
-                               QColor(0x6C, 0x75, 0x7D), QColor(0xC2, 0x18, 0x5B)};
+QColor qtColour(std::uint32_t rgb) {
+    return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                  static_cast<int>(rgb & 0xFF));
+}
 
-double cellValue(const std::string& text) {
-    try {
-        return common::leadingNumber(text);
-    } catch (const common::RuntimeFailure&) {
-        return 0;
-    }
+QList<QPointF> qtPoints(const std::vector<runoff::ChartPoint>& points) {
+    QList<QPointF> out;
+    out.reserve(static_cast<qsizetype>(points.size()));
+    for (const auto& p : points) out.append(QPointF(p.hours, p.value));
+    return out;
+}
+
+// Axis ticks at round values from 0: 1, 2 or 5 × 10^k, about `ticks` of them.
+void roundTicks(QValueAxis* axis, double max, int ticks) {
+    const runoff::AxisTicks t = runoff::roundAxis(max, ticks);
+    // Range and spacing change together: a wide range with the old, fine spacing in between would lay
+    // out a tick for every step of it.
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(std::max(t.top, axis->max()));
+    axis->setRange(0, t.top);
+    axis->setTickInterval(t.spacing);
+    axis->setLabelFormat(QStringLiteral("%g"));
 }
 
 }  // namespace
 
-ChartView::ChartView(const basin::ChartGrid& grid, QWidget* parent) : QChartView(parent), grid_(grid) {
+ChartView::ChartView(QWidget* parent) : QChartView(parent) {
     setRenderHint(QPainter::Antialiasing);
     setToolTip(QStringLiteral("Double-click to enlarge the chart or to put it back"));
-    redraw();
-}
-
-void ChartView::rebuild() {
-    // A run writes many cells: the chart is drawn once, when the window next gets to it.
-    if (pending_) return;
-    pending_ = true;
-    QTimer::singleShot(0, this, [this] { redraw(); });
-}
-
-void ChartView::redraw() {
-    pending_ = false;
-    // A fresh chart each time: series and axes never linger from an earlier drawing.
     auto* c = new QChart;
     c->setMargins(QMargins(6, 6, 6, 6));
     c->legend()->setAlignment(Qt::AlignBottom);
-    QChart* old = chart();
+    // The view lets go of the chart it was made with: that one is ours to delete.
+    QChart* first = chart();
     setChart(c);
-    delete old;
+    delete first;
+    time_ = new QValueAxis;
+    time_->setTitleText(QStringLiteral("Time (hours)"));
+    runoff_ = new QValueAxis;
+    runoff_->setTitleText(QStringLiteral("Runoff (cfs)"));
+    depth_ = new QValueAxis;
+    depth_->setTitleText(QStringLiteral("Excess Rainfall (in)"));
+    depth_->setReverse(true);
+    c->addAxis(time_, Qt::AlignBottom);
+    c->addAxis(runoff_, Qt::AlignLeft);
+    c->addAxis(depth_, Qt::AlignRight);
+    excess_ = new QLineSeries;
+    excess_->setName(QStringLiteral("Excess rainfall (in)"));
+    QPen pen(qtColour(runoff::kExcessColour));
+    pen.setWidthF(1.5);
+    excess_->setPen(pen);
+    c->addSeries(excess_);
+    excess_->attachAxis(time_);
+    excess_->attachAxis(depth_);
+    updateAxes();
+}
 
-    const auto& rows = grid_.rows();
-    const int n = static_cast<int>(rows.size());
-    auto* hours = new QCategoryAxis;
-    hours->setTitleText(QStringLiteral("Hour"));
-    hours->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    // Labels every N rows as the grid asks; with N = 0 about a dozen labels.
-    const int every = grid_.labelSpacing() > 0 ? grid_.labelSpacing() : std::max(1, n / 12);
-    QSet<QString> used;
-    for (int r = 0; r < n; r += every) {
-        // The axis keeps one label per text: a repeated text is made distinct with invisible spaces.
-        QString label = QString::fromStdString(rows[static_cast<std::size_t>(r)].label);
-        while (used.contains(label)) label += QChar(0x200B);
-        used.insert(label);
-        hours->append(label, r);
-    }
-    hours->setRange(-0.5, std::max(0.5, n - 0.5));
+void ChartView::addRun(const runoff::RunPlot& plot) {
+    runs_.push_back(plot);
+    const std::size_t index = runs_.size() - 1;
+    auto* line = new QLineSeries;
+    line->setName(QString::fromStdString(plot.name));
+    QPen pen(qtColour(runoff::lineColour(index)));
+    pen.setWidthF(2);
+    line->setPen(pen);
+    // A line of more ordinates than the plot has pixels is drawn thinned to about two points a pixel;
+    // the pointer still reads every ordinate.
+    line->replace(qtPoints(runoff::thinned(plot.line, 2 * plotPixels())));
+    chart()->addSeries(line);
+    line->attachAxis(time_);
+    line->attachAxis(runoff_);
+    connect(line, &QLineSeries::hovered, this, [this, index](const QPointF& point, bool entered) {
+        if (entered) {
+            QToolTip::showText(QCursor::pos(), hoverText(index, point.x()), this);
+        } else {
+            QToolTip::hideText();
+        }
+    });
+    lines_.push_back(line);
+    // Only the current run's excess is shown: a routing run has none.
+    excessPoints_ = plot.excess;
+    showExcess();
+    updateAxes();
+}
 
-    auto* runoff = new QValueAxis;
-    runoff->setTitleText(QStringLiteral("Runoff (cfs)"));
-    auto* excess = new QValueAxis;
-    excess->setTitleText(QStringLiteral("Excess Rainfall (in)"));
-    excess->setReverse(true);
-    c->addAxis(hours, Qt::AlignBottom);
-    c->addAxis(runoff, Qt::AlignLeft);
-    c->addAxis(excess, Qt::AlignRight);
+void ChartView::clear() {
+    for (auto* line : lines_) {
+        chart()->removeSeries(line);
+        delete line;
+    }
+    lines_.clear();
+    runs_.clear();
+    excessPoints_.clear();
+    showExcess();
+    updateAxes();
+}
 
-    double maxFlow = 0, maxDepth = 0;
-    if (grid_.columnCount() >= 1 && n > 0) {
-        auto* set = new QBarSet(QStringLiteral("Rainfall / excess (in)"));
-        set->setColor(QColor(0x5D, 0x9C, 0xEC));
-        set->setBorderColor(QColor(0x3B, 0x7D, 0xD8));
-        for (const auto& row : rows) {
-            const double v = row.cells.empty() ? 0 : cellValue(row.cells[0]);
-            maxDepth = std::max(maxDepth, v);
-            *set << v;
-        }
-        auto* bars = new QStackedBarSeries;
-        bars->append(set);
-        bars->setBarWidth(0.8);
-        c->addSeries(bars);
-        bars->attachAxis(hours);
-        bars->attachAxis(excess);
-    }
-    for (int col = 1; col < grid_.columnCount(); ++col) {
-        // The empty column waits for the next run; a column of zeros is the placeholder a reset leaves.
-        bool anyText = false, anyFlow = false;
-        for (const auto& row : rows) {
-            const std::string cell =
-                col < static_cast<int>(row.cells.size()) ? row.cells[static_cast<std::size_t>(col)] : "";
-            anyText = anyText || !cell.empty();
-            anyFlow = anyFlow || cellValue(cell) != 0;
-        }
-        if (!anyText) continue;
-        auto* line = new QLineSeries;
-        line->setName(QStringLiteral("Hydrograph %1").arg(col));
-        QPen pen(kLineColours[(col - 1) % std::size(kLineColours)]);
-        pen.setWidthF(2);
-        line->setPen(pen);
-        for (int r = 0; r < n; ++r) {
-            const auto& cells = rows[static_cast<std::size_t>(r)].cells;
-            const double v =
-                col < static_cast<int>(cells.size()) ? cellValue(cells[static_cast<std::size_t>(col)]) : 0;
-            maxFlow = std::max(maxFlow, v);
-            line->append(r, v);
-        }
-        c->addSeries(line);
-        line->attachAxis(hours);
-        line->attachAxis(runoff);
-        if (!anyFlow) {
-            for (auto* marker : c->legend()->markers(line)) marker->setVisible(false);
+int ChartView::plotPixels() const {
+    // Before the first layout the plot has no width yet: the widget's width stands in for it.
+    const double plot = chart()->plotArea().width();
+    return std::max(100, static_cast<int>(plot > 0 ? plot : width()));
+}
+
+void ChartView::showExcess() {
+    // More steps than the plot has pixels are thinned to about two points per pixel.
+    excess_->replace(qtPoints(runoff::thinned(excessPoints_, 2 * plotPixels())));
+    for (auto* marker : chart()->legend()->markers(excess_)) marker->setVisible(!excessPoints_.empty());
+}
+
+void ChartView::updateAxes() {
+    double hours = 0, flow = 0, depth = 0;
+    for (const auto& run : runs_) {
+        for (const auto& p : run.line) {
+            hours = std::max(hours, p.hours);
+            flow = std::max(flow, p.value);
         }
     }
-    runoff->setRange(0, maxFlow > 0 ? maxFlow * 1.1 : 1);
-    runoff->applyNiceNumbers();
-    // Bars hang from the top and take the upper part of the plot, clear of the hydrographs.
-    excess->setRange(0, maxDepth > 0 ? maxDepth * 2.5 : 1);
-    excess->applyNiceNumbers();
+    for (const auto& p : excessPoints_) {
+        hours = std::max(hours, p.hours);
+        depth = std::max(depth, p.value);
+    }
+    roundTicks(time_, hours > 0 ? hours : 1, 10);
+    roundTicks(runoff_, flow > 0 ? flow * 1.1 : 1, 6);
+    // The steps hang from the top and take the upper part of the plot, clear of the hydrographs.
+    roundTicks(depth_, depth > 0 ? depth * 2.5 : 1, 5);
+}
+
+QString ChartView::hoverText(std::size_t index, double hours) const {
+    if (index >= runs_.size() || runs_[index].line.empty()) return {};
+    const auto& line = runs_[index].line;
+    const auto after = std::lower_bound(line.begin(), line.end(), hours,
+                                        [](const runoff::ChartPoint& p, double h) { return p.hours < h; });
+    auto nearest = after == line.end() ? line.end() - 1 : after;
+    if (after != line.begin() && after != line.end() && hours - (after - 1)->hours < after->hours - hours)
+        nearest = after - 1;
+    return QString::fromStdString(runs_[index].name + "\n" +
+                                  common::generalText(static_cast<float>(nearest->hours)) + " h, " +
+                                  common::generalText(static_cast<float>(nearest->value)) + " cfs");
+}
+
+std::string ChartView::svg(int width, int height) const {
+    return runoff::chartSvg(runs_, excessPoints_, width, height);
+}
+
+QByteArray ChartView::png() {
+    // At the screen's device pixel ratio, as it is seen.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!grab().save(&buffer, "PNG")) return {};
+    return bytes;
+}
+
+void ChartView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QString::fromLatin1(common::msg::kEntryExportChart), this, [this] {
+        if (onExport) onExport();
+    });
+    menu.exec(event->globalPos());
+}
+
+void ChartView::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    // The thinning follows the plot's width.
+    if (!excessPoints_.empty()) showExcess();
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        lines_[i]->replace(qtPoints(runoff::thinned(runs_[i].line, 2 * plotPixels())));
 }
 
 void ChartView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -1,30 +1,63 @@
-// The hydrograph chart drawn from its data grid: column 1 (excess rainfall, inches) as bars hanging
-// from the top on the secondary axis, every further column (cfs) as a line of its own colour.
+// The hydrograph chart: every run's hydrograph as a line against time in hours (one series per run,
+// named for what it is), the excess rainfall of the current run as steps hanging from the top on the
+// secondary axis, ticks at round hours, and the time and flow of the nearest ordinate under the pointer.
 #pragma once
 
+#include <QByteArray>
 #include <QtCharts/QChartView>
 #include <functional>
+#include <string>
+#include <vector>
 
-#include "basin/chart_grid.hpp"
+#include "runoff/chart_series.hpp"
+
+class QLineSeries;
+class QValueAxis;
 
 namespace brelvo::app {
 
 class ChartView : public QChartView {
   public:
-    ChartView(const basin::ChartGrid& grid, QWidget* parent);
+    explicit ChartView(QWidget* parent);
 
-    // Redraw from the grid once pending events are handled; redraw() draws at once.
-    void rebuild();
-    void redraw();
+    // A run's hydrograph joins the chart; its excess replaces the excess of earlier runs.
+    void addRun(const runoff::RunPlot& plot);
+    // Nothing left on the chart.
+    void clear();
+
+    // The lines drawn, in the order of the runs, and the excess steps.
+    const std::vector<QLineSeries*>& hydrographSeries() const { return lines_; }
+    QLineSeries* excessSeries() const { return excess_; }
+    QValueAxis* timeAxis() const { return time_; }
+    // What the pointer shows over run `index` at `hours`: its name, and the time and flow of its
+    // nearest ordinate ("Runoff 1 (...)\n2.5 h, 242 cfs").
+    QString hoverText(std::size_t index, double hours) const;
+
+    // The chart as an SVG document of width × height pixels, and as PNG bytes as shown on the screen.
+    std::string svg(int width, int height) const;
+    QByteArray png();
 
     std::function<void()> onDoubleClick;
+    // The context menu's "Export Chart...".
+    std::function<void()> onExport;
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
-    const basin::ChartGrid& grid_;
-    bool pending_ = false;
+    void updateAxes();
+    void showExcess();
+    int plotPixels() const;
+
+    std::vector<runoff::RunPlot> runs_;
+    std::vector<QLineSeries*> lines_;
+    std::vector<runoff::ChartPoint> excessPoints_;
+    QLineSeries* excess_ = nullptr;
+    QValueAxis* time_ = nullptr;
+    QValueAxis* runoff_ = nullptr;
+    QValueAxis* depth_ = nullptr;
 };
 
 }  // namespace brelvo::app

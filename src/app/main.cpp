@@ -14,8 +14,10 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: brelvo [--script FILE [--grab PNG]]\n"
+    "usage: brelvo [PROJECT.brelvo]\n"
+    "       brelvo --script FILE [--grab PNG]\n"
     "       brelvo --version | --help\n"
+    "  PROJECT        open a project file (*.brelvo)\n"
     "  --script FILE  replay the session in FILE and write what it shows as JSON Lines\n"
     "  --grab PNG     after the session, save a picture of the main window\n"
     "  --version      print the version and stop\n"
@@ -50,13 +52,15 @@ int main(int argc, char* argv[]) {
         icon.addFile(QStringLiteral(":/icons/brelvo-%1.png").arg(size));
     QApplication::setWindowIcon(icon);
 
-    QString scriptPath, grabPath;
+    QString scriptPath, grabPath, projectPath;
     const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--script") && i + 1 < args.size()) {
             scriptPath = args[++i];
         } else if (args[i] == QStringLiteral("--grab") && i + 1 < args.size()) {
             grabPath = args[++i];
+        } else if (!args[i].startsWith(QLatin1Char('-')) && projectPath.isEmpty() && scriptPath.isEmpty()) {
+            projectPath = args[i];
         } else {
             return usage();
         }
@@ -68,9 +72,15 @@ int main(int argc, char* argv[]) {
         brelvo::app::MainWindow window(dialogs, brelvo::app::MainWindow::MenuBar::Shown);
         dialogs.setParent(&window);
         window.showMaximizedAtStart();
+        if (!projectPath.isEmpty()) {
+            // Opened once the window has its size, so that the kept view is not laid out again.
+            QApplication::processEvents();
+            window.openProjectFile(projectPath.toStdString());
+        }
         return QApplication::exec();
     }
 
+    if (!projectPath.isEmpty()) return usage();
     std::ifstream script(scriptPath.toStdString());
     if (!script) {
         std::cerr << scriptPath.toStdString() << ": cannot open the script\n";

@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QSettings>
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
@@ -72,6 +73,13 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
     controller_.start();
+    blankProject_ = captureProject();
+    if (menuBarShown_) {
+        for (const QString& file : QSettings().value(QStringLiteral("recentProjects")).toStringList())
+            recent_.push_back(file.toStdString());
+        rebuildRecentMenu();
+    }
+    markSaved(std::string());
 }
 
 MainWindow::~MainWindow() = default;
@@ -102,7 +110,12 @@ void MainWindow::showMaximizedAtStart() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Closing the measuring window ends the program: every other window closes with it.
+    // Closing the measuring window ends the program: every other window closes with it. Unsaved
+    // changes are asked about first; a cancel keeps the program open.
+    if (!settleUnsavedChanges()) {
+        event->ignore();
+        return;
+    }
     if (runoff_) runoff_->close();
     QWidget::closeEvent(event);
     QApplication::quit();
@@ -346,9 +359,10 @@ void MainWindow::placeBox(QWidget* widget, const measure::Box& box) {
 
 void MainWindow::changed(measure::SurfacePart part) {
     using measure::SurfacePart;
+    projectChanged();
     switch (part) {
         case SurfacePart::Caption:
-            setWindowTitle(QString::fromStdString(caption));
+            updateTitle();
             break;
         case SurfacePart::Menu1:
             placeBox(commandList_, lstMenu1);
@@ -414,6 +428,7 @@ void MainWindow::syncGeometry() {
     panZoomControl_->move(px(geometry_.panZoom.left), px(geometry_.panZoom.top));
     panZoomControl_->raise();
     mapView_->update();
+    projectChanged();
 }
 
 mapview::RectF MainWindow::clientArea() const {
@@ -444,12 +459,16 @@ measure::Box MainWindow::visibleArea() const {
             static_cast<float>(shown.width()) * tpp_, static_cast<float>(shown.height()) * tpp_, true};
 }
 
+void MainWindow::createRunoffWindow() {
+    runoff_ = std::make_unique<RunoffWindow>(dialogs_);
+    // An owned window: it stays above this one, and the dialogs it opens come up over it.
+    runoff_->setParent(this, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    runoff_->edited = [this] { projectChanged(); };
+    projectChanged();
+}
+
 void MainWindow::openRunoffWindow() {
-    if (!runoff_) {
-        runoff_ = std::make_unique<RunoffWindow>(dialogs_);
-        // An owned window: it stays above this one, and the dialogs it opens come up over it.
-        runoff_->setParent(this, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    }
+    if (!runoff_) createRunoffWindow();
     const common::HandOff h = controller_.handOff();
     for (const auto& failure : h.failures) dialogs_.message(failure);
     runoff_->receiveMeasurement(h);

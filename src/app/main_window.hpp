@@ -5,12 +5,14 @@
 
 #include <QEvent>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "app/map_picture_host.hpp"
+#include "app/project_file.hpp"
 #include "common/dialogs.hpp"
 #include "mapview/picture_commands.hpp"
 #include "mapview/picture_renderer.hpp"
@@ -22,6 +24,7 @@
 
 class QAction;
 class QButtonGroup;
+class QMenu;
 class QMenuBar;
 class QMouseEvent;
 class QFrame;
@@ -93,6 +96,37 @@ class MainWindow : public QWidget, public measure::MapSurface {
     RunoffWindow* runoffWindow() const { return runoff_.get(); }
     const measure::MeasureState& measureState() const { return state_; }
 
+    // ---- projects ----
+    // What a project file keeps of the window now, and putting it back. A restore replaces the runoff
+    // window by one holding the project's inputs (or by none).
+    project::Project captureProject() const;
+    void restoreProject(const project::Project& project);
+    // Reads and opens a project file; a file that cannot be opened is refused with a message naming it,
+    // and nothing changes. False when refused.
+    bool openProjectFile(const std::string& path);
+    // Writes the project through a temporary file and rename; false (after a message) when it failed.
+    bool saveProjectFile(const std::string& path);
+    // The File menu's entries: each asks first when there are unsaved changes. False when cancelled.
+    bool newProject();
+    bool openProject();
+    bool saveProject();
+    bool saveProjectAs();
+    // File → Export Hydrograph CSV...: the last report's hydrograph as CSV; false when nothing was written.
+    bool exportHydrographCsv();
+    // Whether the project differs from what was last saved or opened.
+    bool projectModified() const;
+    const std::string& projectPath() const { return projectPath_; }
+    const std::vector<std::string>& recentProjects() const { return recent_; }
+
+    // The answer to the unsaved-changes question.
+    enum class UnsavedAnswer { Save, Discard, Cancel };
+    // Asks the unsaved-changes question; the program's own question box unless set (the script runner
+    // answers from its queue).
+    std::function<UnsavedAnswer(const std::string& question)> askUnsaved;
+    // With unsaved changes, asks whether to save them first; false when the user cancelled (or the save
+    // failed), so that the step that asked does not go on.
+    bool settleUnsavedChanges();
+
     // MapSurface
     float imageLeft() const override { return geometry_.picture.left; }
     float imageTop() const override { return geometry_.picture.top; }
@@ -117,6 +151,14 @@ class MainWindow : public QWidget, public measure::MapSurface {
 
   private:
     void buildWidgets();
+    void createRunoffWindow();
+    // Runs an export of the runoff window; without the window, says what to do first.
+    void runoffExport(bool (RunoffWindow::*exportRun)());
+    void projectChanged();
+    void updateTitle();
+    void markSaved(const std::string& path);
+    void rememberRecent(const std::string& path);
+    void rebuildRecentMenu();
     void buildScalePanel();
     void buildMenuBar();
     void mapPointerMoved(std::optional<QPointF> viewPosition);
@@ -161,6 +203,14 @@ class MainWindow : public QWidget, public measure::MapSurface {
     // A left press on the coordinate box while a line is traced: a click there is the map's, a drag
     // still moves the box.
     bool text1ClickPending_ = false;
+    // The project: its file (empty while untitled), what it held when last saved or opened, the recent
+    // files (kept between runs only with the menu bar shown, i.e. for a user, not a replay).
+    std::string projectPath_;
+    std::string savedSnapshot_;
+    project::Project blankProject_;
+    std::vector<std::string> recent_;
+    QMenu* recentMenu_ = nullptr;
+    bool titleUpdatePending_ = false;
     bool syncing_ = false;  // widgets are being set from the model: their change signals are not user input
 };
 

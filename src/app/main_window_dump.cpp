@@ -26,7 +26,8 @@ void MainWindow::dump(JsonWriter& j) const {
         j.endObject();
     };
     j.key(names::kForm1).beginObject();
-    j.key("caption").value(windowTitle().toStdString());
+    // The measuring logic's caption; the window's title adds the project's name to it.
+    j.key("caption").value(caption);
     j.key("pointer").value(pointer == measure::Pointer::Cross ? "cross" : "default");
     j.key(names::kText1).beginObject();
     j.key("text").value(withCrLf(coordinateBox_->toPlainText()));

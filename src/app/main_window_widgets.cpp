@@ -20,6 +20,7 @@
 #include "app/main_window.hpp"
 #include "app/map_view.hpp"
 #include "app/pan_zoom_control.hpp"
+#include "app/runoff_window.hpp"
 #include "common/control_names.hpp"
 #include "common/messages.hpp"
 #include "mapview/pan_zoom.hpp"
@@ -216,7 +217,22 @@ void MainWindow::buildMenuBar() {
         return action;
     };
     QMenu* file = menuBar_->addMenu(QString::fromLatin1(msg::kMenuFile));
-    entry(file, msg::kEntryExit, QKeySequence(QKeySequence::Quit), [this] { close(); });
+    entry(file, msg::kEntryNewProject, QKeySequence(QKeySequence::New), [this] { newProject(); });
+    entry(file, msg::kEntryOpenProject, QKeySequence(Qt::CTRL | Qt::Key_O), [this] { openProject(); });
+    entry(file, msg::kEntrySaveProject, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveProject(); });
+    entry(file, msg::kEntrySaveProjectAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+          [this] { saveProjectAs(); });
+    recentMenu_ = file->addMenu(QString::fromLatin1(msg::kMenuRecentProjects));
+    rebuildRecentMenu();
+    file->addSeparator();
+    entry(file, msg::kEntryExportCsv, QKeySequence(), [this] { exportHydrographCsv(); });
+    entry(file, msg::kEntryExportChart, QKeySequence(), [this] { runoffExport(&RunoffWindow::exportChart); });
+    entry(file, msg::kEntryPrintReport, QKeySequence(Qt::CTRL | Qt::Key_P),
+          [this] { runoffExport(&RunoffWindow::printReport); });
+    entry(file, msg::kEntryExportReportPdf, QKeySequence(),
+          [this] { runoffExport(&RunoffWindow::exportReportPdf); });
+    file->addSeparator();
+    entry(file, msg::kEntryQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
     QMenu* edit = menuBar_->addMenu(QString::fromLatin1(msg::kMenuEdit));
     entry(edit, msg::kEntryUndo, QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { controller_.undoLastPoint(); });
     QMenu* view = menuBar_->addMenu(QString::fromLatin1(msg::kMenuView));
@@ -239,10 +255,15 @@ void MainWindow::buildMenuBar() {
 }
 
 bool MainWindow::triggerMenuEntry(const std::string& path) {
+    namespace msg = common::msg;
     const QString full = QString::fromStdString(path);
     const qsizetype slash = full.indexOf('/');
     if (slash <= 0) return false;
-    const QString menuTitle = full.left(slash), entryText = full.mid(slash + 1);
+    const QString menuTitle = full.left(slash);
+    QString entryText = full.mid(slash + 1);
+    if (menuTitle == QLatin1StringView(msg::kMenuFile) &&
+        entryText == QLatin1StringView(msg::kEntryExitOldName))
+        entryText = QString::fromLatin1(msg::kEntryQuit);
     for (QAction* top : menuBar_->actions()) {
         QMenu* menu = top->menu();
         if (!menu || menu->title().remove('&') != menuTitle) continue;

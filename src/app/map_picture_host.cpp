@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QWidget>
+#include <filesystem>
 #include <string_view>
 
 #include "app/web_map.hpp"
@@ -39,6 +40,9 @@ std::optional<std::string> MapPictureHost::decodePicture(const std::string& path
     mapview::PictureFile read = mapview::readPictureFile(path);
     if (read.image.isNull()) return read.error;
     decoded_ = std::move(read.image);
+    std::error_code error;
+    decodedPath_ = std::filesystem::absolute(std::filesystem::path(path), error).lexically_normal().string();
+    if (error) decodedPath_ = path;
     return std::nullopt;
 }
 
@@ -46,12 +50,15 @@ std::optional<std::string> MapPictureHost::decodeClipboardPicture() {
     const QImage image = QGuiApplication::clipboard()->image();
     if (image.isNull()) return std::string(common::msg::kClipboardHoldsNoPicture);
     decoded_ = image;
+    decodedPath_.clear();
     return std::nullopt;
 }
 
 void MapPictureHost::showDecodedPicture() {
     renderer_.setImage(std::move(decoded_));
     decoded_ = QImage();
+    shownPath_ = std::move(decodedPath_);
+    decodedPath_.clear();
     const QSize size = renderer_.size();
     mapview::setPicture(geometry_, !renderer_.isNull(), static_cast<float>(size.width()) * tpp_,
                         static_cast<float>(size.height()) * tpp_);
@@ -60,6 +67,7 @@ void MapPictureHost::showDecodedPicture() {
 
 void MapPictureHost::clearPicture() {
     renderer_.clear();
+    shownPath_.clear();
     mapview::setPicture(geometry_, false, 0, 0);
     hooks_.geometryChanged();
 }

@@ -46,6 +46,9 @@ class MapPictureHost : public mapview::PictureHost {
     float scrollZoomFactor() const override;
     void setScrollZoomFactor(float factor) override;
 
+    // The absolute path of the picture file shown; empty when none is shown or it came from elsewhere.
+    const std::string& picturePath() const { return shownPath_; }
+
   private:
     QWidget& window_;
     measure::MapSurface& surface_;
@@ -54,6 +57,8 @@ class MapPictureHost : public mapview::PictureHost {
     float tpp_;
     WindowHooks hooks_;
     QImage decoded_;                   // decoded, not yet shown
+    std::string decodedPath_;          // the file decoded_ came from
+    std::string shownPath_;            // the file of the picture shown
     QImage capture_;                   // the client area as last captured
     std::unique_ptr<QWidget> webMap_;  // the web map window once opened
 };

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 #include "app/chart_view.hpp"
 #include "app/json_writer.hpp"
@@ -20,6 +21,7 @@
 #include "common/control_names.hpp"
 #include "common/numbers.hpp"
 #include "common/program_folder.hpp"
+#include "runoff/chart_series.hpp"
 #include "runoff/compute_driver.hpp"
 #include "runoff/routing_panel.hpp"
 #include "runoff/unit_graphs.hpp"
@@ -46,11 +48,13 @@ RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
     fields_.setCaption(form3::Form3, "Runoff Hydrograph");
     block_ = std::make_unique<basin::BasinBlock>(fields_);
     buildWidgets();
-    fields_.displayChanged = [this](const std::string& name) { showField(name); };
+    fields_.displayChanged = [this](const std::string& name) {
+        showField(name);
+        if (edited) edited();
+    };
     for (const auto& name : fields_.textNames()) showField(name);
     for (const auto& name : fields_.captionNames()) showField(name);
     for (const auto& name : fields_.checkNames()) showField(name);
-    chart_.changed = [this] { chartView_->rebuild(); };
     runoff::clearPlots(session_, chart_, fields_);
     resize(1280, 720);
 }
@@ -200,10 +204,11 @@ void RunoffWindow::buildWidgets() {
 
     buildRoutingPanel();
 
-    chartView_ = new ChartView(chart_, this);
+    chartView_ = new ChartView(this);
     chartView_->setObjectName(QStringLiteral("MSChart1"));
     chartView_->setMinimumHeight(220);
     chartView_->onDoubleClick = [this] { toggleChartSize(); };
+    chartView_->onExport = [this] { exportChart(); };
     root->addWidget(chartView_, 1);
 
     for (const auto& [name, list] : lists_) {
@@ -293,7 +298,9 @@ void RunoffWindow::openRoutingPanel() {
 
 void RunoffWindow::routeGo() {
     frameRoute_->hide();
-    markRefused(runoff::routeHydrograph(session_, fields_, chart_, dialogs_, runContext()).refused);
+    plotNewReport([this] {
+        markRefused(runoff::routeHydrograph(session_, fields_, chart_, dialogs_, runContext()).refused);
+    });
 }
 
 runoff::ComputeContext RunoffWindow::runContext() {
@@ -323,6 +330,23 @@ void RunoffWindow::unmark(const std::string& name) {
         e->second->setStyleSheet(QString());
         e->second->setToolTip(QString());
     }
+}
+
+void RunoffWindow::plotNewReport(const std::function<void()>& run) {
+    // A run that writes a report leaves its inputs as the session's last report; one that ends early
+    // leaves the report before it.
+    auto previous = std::move(session_.lastReport);
+    session_.lastReport.reset();
+    const bool hadHydrograph = session_.hydrographPlotted;
+    run();
+    if (!session_.lastReport) {
+        session_.lastReport = std::move(previous);
+        return;
+    }
+    const bool compute = !session_.lastReport->route.has_value();
+    if (compute) ++computeRuns_;
+    chartView_->addRun(
+        runoff::plotOfRun(session_.hydrograph, *session_.lastReport, fields_, computeRuns_, !hadHydrograph));
 }
 
 void RunoffWindow::showField(const std::string& name) {
@@ -399,6 +423,8 @@ void RunoffWindow::toggleChartSize() {
 void RunoffWindow::clearPlots() {
     try {
         runoff::clearPlots(session_, chart_, fields_);
+        chartView_->clear();
+        computeRuns_ = 0;
     } catch (const common::RuntimeFailure& f) {
         dialogs_.message(f.description());
     }
@@ -409,7 +435,9 @@ void RunoffWindow::saveHydrograph() {
 }
 
 void RunoffWindow::computeHydrograph() {
-    markRefused(runoff::computeHydrograph(session_, fields_, chart_, dialogs_, runContext()).refused);
+    plotNewReport([this] {
+        markRefused(runoff::computeHydrograph(session_, fields_, chart_, dialogs_, runContext()).refused);
+    });
 }
 
 QWidget* RunoffWindow::control(const QString& qualified) const {
@@ -458,6 +486,33 @@ void RunoffWindow::dump(JsonWriter& j) const {
     j.key("visible").value(frameRoute_->isVisible());
     j.key(form3::optRouteType).value(routeOptions_->checkedId());
     j.endObject();
+}
+
+project::RunoffInputs RunoffWindow::inputs() const {
+    project::RunoffInputs kept;
+    for (const auto& name : fields_.textNames()) kept.texts.emplace(name, fields_.text(name));
+    for (const auto& name : fields_.captionNames()) kept.captions.emplace(name, fields_.caption(name));
+    for (const auto& name : fields_.checkNames()) kept.checks.emplace(name, fields_.checked(name));
+    return kept;
+}
+
+bool RunoffWindow::acceptsInputs(const project::RunoffInputs& kept) {
+    // The field model refuses a name that is no control of the window, or one of another kind.
+    const basin::RunoffFields probe;
+    try {
+        for (const auto& entry : kept.texts) (void)probe.text(entry.first);
+        for (const auto& entry : kept.captions) (void)probe.caption(entry.first);
+        for (const auto& entry : kept.checks) (void)probe.checked(entry.first);
+    } catch (const std::logic_error&) {
+        return false;
+    }
+    return true;
+}
+
+void RunoffWindow::restoreInputs(const project::RunoffInputs& kept) {
+    for (const auto& [name, value] : kept.captions) fields_.setCaption(name, value);
+    for (const auto& [name, value] : kept.checks) fields_.setChecked(name, value);
+    for (const auto& [name, value] : kept.texts) fields_.restoreText(name, value);
 }
 
 }  // namespace brelvo::app

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/project_file.hpp"
 #include "basin/basin_block.hpp"
 #include "basin/chart_grid.hpp"
 #include "basin/runoff_fields.hpp"
@@ -22,6 +24,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPagedPaintDevice;
 class QPushButton;
 
 namespace brelvo::app {
@@ -37,6 +40,7 @@ class RunoffWindow : public QWidget {
     basin::RunoffFields& fields() { return fields_; }
     const basin::ChartGrid& chart() const { return chart_; }
     const runoff::RunoffSession& session() const { return session_; }
+    ChartView& chartView() const { return *chartView_; }
 
     // The measured values from the main window; absent values leave their fields unchanged.
     void receiveMeasurement(const common::HandOff& values);
@@ -49,6 +53,24 @@ class RunoffWindow : public QWidget {
 
     QWidget* control(const QString& name) const;
     void dump(JsonWriter& json) const;
+
+    // The inputs a project keeps: every text, list text, caption and check of the field model.
+    project::RunoffInputs inputs() const;
+    // Whether a project's inputs name only controls of this window.
+    static bool acceptsInputs(const project::RunoffInputs& inputs);
+    // Puts kept inputs back as they were, derived values included (no change handler runs).
+    void restoreInputs(const project::RunoffInputs& inputs);
+    // The chart as a picture: PNG as shown or SVG, by the name's extension (".png" when it has none).
+    bool exportChart();
+    // The report of the working hydrograph file as a PDF file, or printed (to a PDF file without a
+    // printer): fixed-width, the two titles and the page number heading each page.
+    bool exportReportPdf();
+    bool printReport();
+    // The pages of the last report printed or exported.
+    int lastReportPages() const { return lastReportPages_; }
+
+    // Told after every change of a text, caption or check.
+    std::function<void()> edited;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +92,10 @@ class RunoffWindow : public QWidget {
     void markRefused(const std::vector<runoff::RefusedBox>& refused);
     void unmark(const std::string& name);
     runoff::ComputeContext runContext();
+    // Draws the report on the pages of `device`; the number of pages, 0 when it could not.
+    int paintReport(QPagedPaintDevice& device) const;
+    // Runs a compute or routing run and draws what it reported.
+    void plotNewReport(const std::function<void()>& run);
 
     common::Dialogs& dialogs_;
     basin::RunoffFields fields_;
@@ -89,6 +115,8 @@ class RunoffWindow : public QWidget {
     QWidget* buttons_ = nullptr;
     ChartView* chartView_ = nullptr;
     bool chartMaximised_ = false;
+    int computeRuns_ = 0;
+    int lastReportPages_ = 0;  // compute runs since the chart was cleared, for the legend
     bool syncing_ = false;
 };
 

@@ -49,6 +49,14 @@ std::optional<std::string> ScriptDialogs::fileDialog(const common::FileDialogReq
     return answer;
 }
 
+std::optional<std::string> ScriptDialogs::takeAnswer(const std::string& question) {
+    messages_.push_back(question);
+    if (answers_.empty()) return std::nullopt;
+    auto answer = std::move(answers_.front());
+    answers_.pop_front();
+    return answer;
+}
+
 std::vector<std::string> ScriptDialogs::takeMessages() {
     std::vector<std::string> taken;
     taken.swap(messages_);
@@ -138,7 +146,20 @@ void sendMouse(QWidget* control, QEvent::Type type, QPointF controlPixels, Qt::M
 }  // namespace
 
 ScriptRunner::ScriptRunner(MainWindow& window, ScriptDialogs& dialogs, std::ostream& out, std::ostream& err)
-    : window_(window), dialogs_(dialogs), out_(out), err_(err) {}
+    : window_(window), dialogs_(dialogs), out_(out), err_(err), previousAskUnsaved_(window.askUnsaved) {
+    // The unsaved-changes question takes the next queued answer: "Save", "Discard", anything else
+    // (or none) cancels.
+    window_.askUnsaved = [&dialogs](const std::string& question) {
+        const auto answer = dialogs.takeAnswer(question);
+        if (answer == "Save") return MainWindow::UnsavedAnswer::Save;
+        if (answer == "Discard") return MainWindow::UnsavedAnswer::Discard;
+        return MainWindow::UnsavedAnswer::Cancel;
+    };
+}
+
+ScriptRunner::~ScriptRunner() {
+    window_.askUnsaved = std::move(previousAskUnsaved_);
+}
 
 int ScriptRunner::run(std::istream& script, const std::string& scriptName) {
     std::string line;
@@ -220,6 +241,7 @@ const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunne
         {"resize", {2, &ScriptRunner::resizeLine}},   {"grab", {2, &ScriptRunner::grabLine}},
         {"show", {1, &ScriptRunner::showLine}},       {"wheel", {3, &ScriptRunner::wheelLine}},
         {"key", {1, &ScriptRunner::keyLine}},         {"action", {1, &ScriptRunner::actionLine}},
+        {"title", {0, &ScriptRunner::titleLine}},
     };
     return handlers;
 }
@@ -409,6 +431,9 @@ std::optional<std::string> ScriptRunner::showLine(const std::vector<std::string>
         out_ << text->toPlainText().toStdString() << '\n';
     } else if (auto* edit = qobject_cast<QLineEdit*>(target)) {
         out_ << edit->text().toStdString() << '\n';
+    } else if (target == &window_) {
+        // The measuring logic's caption, without the project's name the title adds.
+        out_ << window_.caption << '\n';
     } else if (target) {
         out_ << target->windowTitle().toStdString() << '\n';
     } else {
@@ -447,6 +472,18 @@ std::optional<std::string> ScriptRunner::keyLine(const std::vector<std::string>&
 
 std::optional<std::string> ScriptRunner::actionLine(const std::vector<std::string>& w) {
     if (!window_.triggerMenuEntry(w[1])) return "no such entry in the menu bar";
+    return std::nullopt;
+}
+
+}  // namespace brelvo::app
+
+namespace brelvo::app {
+
+std::optional<std::string> ScriptRunner::titleLine(const std::vector<std::string>&) {
+    // The measuring window's title as shown: the project's name, "*" with unsaved changes, the caption.
+    QString title = window_.windowTitle();
+    title.replace(QStringLiteral("[*]"), window_.projectModified() ? QStringLiteral("*") : QString());
+    out_ << title.toStdString() << '\n';
     return std::nullopt;
 }
 

@@ -12,13 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window.hpp"
 #include "common/dialogs.hpp"
 
 class QWidget;
 
 namespace brelvo::app {
-
-class MainWindow;
 
 // Dialogs answered from the script: queued answers are used in order; a dialog with no answer left
 // is cancelled.
@@ -30,6 +29,9 @@ class ScriptDialogs : public common::Dialogs {
     std::optional<std::string> fileDialog(const common::FileDialogRequest& request) override;
 
     void queueAnswer(std::optional<std::string> answer) { answers_.push_back(std::move(answer)); }
+    // The next queued answer for a question of the program's own (recorded as a message); no value when
+    // none is left or it is `answer cancel`.
+    std::optional<std::string> takeAnswer(const std::string& question);
     std::vector<std::string> takeMessages();
 
   private:
@@ -43,7 +45,11 @@ std::optional<std::vector<std::string>> splitScriptLine(const std::string& line)
 
 class ScriptRunner {
   public:
+    // While it lives, the window's unsaved-changes question takes its answers from `dialogs`.
     ScriptRunner(MainWindow& window, ScriptDialogs& dialogs, std::ostream& out, std::ostream& err);
+    ~ScriptRunner();
+    ScriptRunner(const ScriptRunner&) = delete;
+    ScriptRunner& operator=(const ScriptRunner&) = delete;
 
     // Runs every line; 0 when all ran, 2 when a line could not be executed (named on err).
     int run(std::istream& script, const std::string& scriptName);
@@ -87,11 +93,14 @@ class ScriptRunner {
     std::optional<std::string> wheelLine(const std::vector<std::string>& words);
     std::optional<std::string> keyLine(const std::vector<std::string>& words);
     std::optional<std::string> actionLine(const std::vector<std::string>& words);
+    std::optional<std::string> titleLine(const std::vector<std::string>& words);
 
     MainWindow& window_;
     ScriptDialogs& dialogs_;
     std::ostream& out_;
     std::ostream& err_;
+    // The window's question as it was before this runner answered it.
+    std::function<MainWindow::UnsavedAnswer(const std::string&)> previousAskUnsaved_;
 };
 
 }  // namespace brelvo::app

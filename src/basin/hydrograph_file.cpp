@@ -412,8 +412,15 @@ void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, cons
     request.initialDir = programFolder;
     request.filter = std::string(common::msg::kHydrographFilter);
     request.save = true;
-    const std::optional<std::string> chosen = dialogs.fileDialog(request);
-    if (!chosen || chosen->empty() || *chosen == workingFile) return;
+    std::optional<std::string> chosen = dialogs.fileDialog(request);
+    if (!chosen || chosen->empty()) return;
+    // A name typed without an extension gets the one the dialog's filter shows, so that the file is
+    // listed there afterwards.
+    if (const auto slash = chosen->find_last_of("/\\");
+        chosen->find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos) {
+        *chosen += ".GRF";
+    }
+    if (*chosen == workingFile) return;
     try {
         copyThroughTemporary(workingFile, *chosen);
     } catch (const common::RuntimeFailure& failure) {

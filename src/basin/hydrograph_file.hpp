@@ -45,7 +45,7 @@ std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, cons
 
 // "Save Hydrograph": with a computed hydrograph on the chart, asks for a name and copies the working
 // file there through a temporary file in the target folder, so a failed save leaves the old file whole.
-// A name equal to the working file's copies nothing.
+// A name typed without an extension gets ".GRF". A name equal to the working file's copies nothing.
 void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, const std::string& programFolder,
                     common::Dialogs& dialogs);
 

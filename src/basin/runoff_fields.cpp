@@ -94,6 +94,11 @@ void RunoffFields::setText(std::string_view name, const std::string& value) {
     if (handler != handlers_.end() && handler->second) handler->second();
 }
 
+void RunoffFields::restoreText(std::string_view name, const std::string& value) {
+    require(name, Kind::text);
+    if (store(texts_, name, value) && displayChanged) displayChanged(std::string(name));
+}
+
 const std::string& RunoffFields::caption(std::string_view name) const {
     require(name, Kind::caption);
     return lookup(captions_, name);

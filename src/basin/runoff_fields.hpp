@@ -21,6 +21,9 @@ class RunoffFields {
     // Sets a text; when it differs from the old one the window is told and then the field's change
     // handler runs before this returns.
     void setText(std::string_view name, const std::string& value);
+    // Sets a text as it was kept (a reopened project): the window is told, no change handler runs, so
+    // derived values that were kept with it stay as they were.
+    void restoreText(std::string_view name, const std::string& value);
 
     // Label captions and the window caption.
     const std::string& caption(std::string_view name) const;

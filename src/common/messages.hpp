@@ -287,7 +287,18 @@ inline constexpr const char* kMenuFile = "File";
 inline constexpr const char* kMenuEdit = "Edit";
 inline constexpr const char* kMenuView = "View";
 inline constexpr const char* kMenuHelp = "Help";
-inline constexpr const char* kEntryExit = "Exit";
+inline constexpr const char* kEntryQuit = "Quit";
+// "File/Exit" as scripts wrote it before the entry was called Quit.
+inline constexpr const char* kEntryExitOldName = "Exit";
+inline constexpr const char* kEntryNewProject = "New Project";
+inline constexpr const char* kEntryOpenProject = "Open Project...";
+inline constexpr const char* kEntrySaveProject = "Save Project";
+inline constexpr const char* kEntrySaveProjectAs = "Save Project As...";
+inline constexpr const char* kMenuRecentProjects = "Recent Projects";
+inline constexpr const char* kEntryExportCsv = "Export Hydrograph CSV...";
+inline constexpr const char* kEntryExportChart = "Export Chart...";
+inline constexpr const char* kEntryPrintReport = "Print Report...";
+inline constexpr const char* kEntryExportReportPdf = "Export Report PDF...";
 inline constexpr const char* kEntryUndo = "Undo";
 inline constexpr const char* kEntryZoomIn = "Zoom In";
 inline constexpr const char* kEntryZoomOut = "Zoom Out";
@@ -302,6 +313,49 @@ inline constexpr const char* kHelpWindowTitle = "Brelvo Help";
 inline constexpr const char* kHelpTextMissing = "The guide could not be read: ";
 inline constexpr const char* kHelpFindPlaceholder = "Find in the guide";
 inline constexpr const char* kHelpFindNext = "Find Next";
+// Project files.
+inline constexpr const char* kUntitledProject = "Untitled";
+inline constexpr const char* kProjectFilter = "Brelvo projects (*.brelvo)|*.brelvo|All files (*.*)|*.*|";
+inline constexpr const char* kOpenProjectTitle = "Open Project";
+inline constexpr const char* kSaveProjectTitle = "Save Project As";
+inline constexpr const char* kUnsavedChangesTitle = "Unsaved changes";
+inline std::string unsavedChangesQuestion(const std::string& projectName) {
+    return "Save the changes to \"" + projectName + "\" before closing it?";
+}
+inline std::string projectRefused(const std::string& path, const std::string& problem) {
+    return "The project \"" + path + "\" cannot be opened: " + problem + ". Nothing was changed.";
+}
+inline std::string projectNotSaved(const std::string& path, const std::string& problem) {
+    return "The project could not be saved as \"" + path + "\": " + problem +
+           ". A file that was there is unchanged.";
+}
+inline std::string projectPictureMissing(const std::string& picturePath) {
+    return "The map picture \"" + picturePath +
+           "\" was not found. The project opens without it; its measurements are kept.";
+}
+inline std::string projectPictureUnreadable(const std::string& picturePath, const std::string& problem) {
+    return "The map picture \"" + picturePath + "\" could not be read (" + problem +
+           "). The project opens without it; its measurements are kept.";
+}
+inline constexpr const char* kProjectUnreadable = "the file cannot be read";
+inline constexpr const char* kProjectUnknownRunoffField =
+    "it names a runoff window control that does not exist";
+// Exports.
+inline constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv|All files (*.*)|*.*|";
+inline constexpr const char* kExportCsvTitle = "Export Hydrograph CSV";
+inline constexpr const char* kNoHydrographToExport =
+    "There is no hydrograph to export yet. Compute or route a hydrograph first.";
+inline constexpr const char* kChartFilter = "PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|";
+inline constexpr const char* kExportChartTitle = "Export Chart";
+inline constexpr const char* kNoRunoffWindow = "Open the runoff window and compute a hydrograph first.";
+inline constexpr const char* kChartKinds =
+    "a chart is saved as a PNG picture (.png) or an SVG drawing (.svg)";
+inline constexpr const char* kPdfFilter = "PDF files (*.pdf)|*.pdf|All files (*.*)|*.*|";
+inline constexpr const char* kExportReportTitle = "Export Report PDF";
+inline constexpr const char* kNoReportYet = "There is no report yet. Compute or route a hydrograph first.";
+inline std::string exportNotSaved(const std::string& path, const std::string& problem) {
+    return "The file \"" + path + "\" could not be written: " + problem + ".";
+}
 // (end of app)
 
 }  // namespace brelvo::common::msg

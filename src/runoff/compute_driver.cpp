@@ -51,6 +51,7 @@ void report(RunoffSession& session, const ReportRun& run, basin::RunoffFields& f
     session.hydrograph.inflow.peakCfs = outcome.peakCfs;
     if (run.route) session.hydrograph.routed.peakCfs = outcome.routedPeakCfs;
     session.hydrographPlotted = true;
+    session.lastReport = run;
     // The file is replaced only once the whole report is known.
     std::ofstream file = openReportFile(context.reportPath);
     finishReportFile(file, text.str());

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "basin/working_state.hpp"
 #include "common/dialogs.hpp"
 #include "runoff/input_check.hpp"
+#include "runoff/report.hpp"
 
 namespace brelvo::runoff {
 
@@ -32,7 +34,8 @@ struct RunoffSession {
     float previousStepTyped = 0;     // the time step as typed in the previous compute run
     basin::PeakPlacement peak = basin::PeakPlacement::none;  // for a ComboRain text not in the list
     std::int16_t rainSteps = 0;                              // rain steps of the last compute run's storm
-    bool lastReportRouted = false;  // the last report was a routing run's, which carries no rain
+    bool lastReportRouted = false;        // the last report was a routing run's, which carries no rain
+    std::optional<ReportRun> lastReport;  // the inputs of the last report written, for its exports
 };
 
 // The session's values as the script runner's dump names them ("RunoffState").

@@ -121,9 +121,12 @@ class MainWindowTest : public QObject {
         QVERIFY(text->toPlainText().startsWith(
             QStringLiteral("Area1 X,Y Coordinates  \n1500, 7500\n4500, 7500\n")));
         QCOMPARE(view()->cursor().shape(), Qt::ArrowCursor);
+        // The title is the project's name, its unsaved-changes mark and the caption.
         QCOMPARE(
             window_->windowTitle(),
-            QStringLiteral("Right click coordinate text box to save... or select 'Add Label' from menu"));
+            QStringLiteral(
+                "Untitled[*] - Right click coordinate text box to save... or select 'Add Label' from menu"));
+        QVERIFY(window_->isWindowModified());
     }
 
     void panZoomControlRegions() {

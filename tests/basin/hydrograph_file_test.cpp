@@ -389,6 +389,26 @@ TEST_F(SaveHydrographTest, ASaveReplacesTheChosenFileAndLeavesNoTemporaryFile) {
     EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF", "storm.GRF"}));
 }
 
+TEST_F(SaveHydrographTest, ANameWithoutAnExtensionGetsGrf) {
+    dialogs.fileAnswer = (folder / "peak100").string();
+    save();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(contents(folder / "peak100.GRF"), "working hydrograph\r\n");
+    // A name with an extension of its own keeps it; a dot in a folder's name is no extension.
+    fs::create_directories(folder / "run.2");
+    dialogs.fileAnswer = (folder / "storm.hyd").string();
+    save();
+    dialogs.fileAnswer = (folder / "run.2" / "storm").string();
+    save();
+    EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF", "peak100.GRF", "run.2", "storm.hyd"}));
+    EXPECT_EQ(contents(folder / "run.2" / "storm.GRF"), "working hydrograph\r\n");
+    // "Temp" is the working file itself once it has its extension: nothing is copied.
+    dialogs.fileAnswer = (folder / "Temp").string();
+    save();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(fs::exists(folder / "Temp"));
+}
+
 TEST_F(SaveHydrographTest, AFailedSaveTellsWhyAndKeepsWhatWasThere) {
     dialogs.fileAnswer = (folder / "missing" / "storm.GRF").string();
     save();

@@ -1,0 +1,312 @@
+// The measuring window's projects: what a project file keeps of both windows, opening and saving it,
+// the title with the project's name, and the question about unsaved changes.
+#include <QMenu>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "app/main_window.hpp"
+#include "app/runoff_window.hpp"
+#include "common/file_replace.hpp"
+#include "common/messages.hpp"
+#include "common/program_folder.hpp"
+#include "runoff/csv_export.hpp"
+
+namespace brelvo::app {
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace msg = common::msg;
+
+constexpr std::size_t kRecentCount = 6;
+const char* const kRecentKey = "recentProjects";
+
+// What tells a changed project from the one last saved: the file's text with the picture path as it
+// is. Without a picture the picture's rectangle is only the window's layout, no change of the user's.
+std::string snapshot(project::Project p, bool hasPicture) {
+    if (!hasPicture) p.picture = {};
+    return project::write(p, std::string());
+}
+
+std::string fileName(const std::string& path) {
+    return fs::path(path).filename().string();
+}
+
+}  // namespace
+
+project::Project MainWindow::captureProject() const {
+    project::Project p;
+    p.picturePath = pictureHost_.picturePath();
+    p.picture = geometry_.picture;
+    p.stretch = geometry_.stretch;
+    p.scrollZoomFactor = geometry_.scrollZoomFactor;
+    p.measure = state_;
+    p.caption = caption;
+    p.text1 = text1;
+    p.shape1 = shape1;
+    p.shape2 = shape2;
+    p.line1 = line1;
+    p.label1 = label1;
+    p.frameScale = frameScale;
+    p.text2 = text2;
+    p.upDown1Value = upDown1Value;
+    p.upDown1Step = upDown1Step;
+    p.option1 = option1;
+    p.dialogCancelRaisesError = dialogCancelRaisesError;
+    p.crossPointer = pointer == measure::Pointer::Cross;
+    if (runoff_) p.runoff = runoff_->inputs();
+    return p;
+}
+
+void MainWindow::restoreProject(const project::Project& p) {
+    // The picture first: what it brings (its natural size) is then overridden by the kept view.
+    pictureHost_.clearPicture();
+    if (!p.picturePath.empty()) {
+        std::error_code error;
+        if (!fs::is_regular_file(fs::path(p.picturePath), error)) {
+            dialogs_.message(msg::projectPictureMissing(p.picturePath));
+        } else if (const auto problem = pictureHost_.decodePicture(p.picturePath)) {
+            dialogs_.message(msg::projectPictureUnreadable(p.picturePath, *problem));
+        } else {
+            pictureHost_.showDecodedPicture();
+        }
+    }
+    geometry_.picture = p.picture;
+    geometry_.stretch = p.stretch;
+    geometry_.scrollZoomFactor = p.scrollZoomFactor;
+    state_ = p.measure;
+    caption = p.caption;
+    text1 = p.text1;
+    shape1 = p.shape1;
+    shape2 = p.shape2;
+    line1 = p.line1;
+    label1 = p.label1;
+    frameScale = p.frameScale;
+    text2 = p.text2;
+    upDown1Value = p.upDown1Value;
+    upDown1Step = p.upDown1Step;
+    option1 = p.option1;
+    dialogCancelRaisesError = p.dialogCancelRaisesError;
+    pointer = p.crossPointer ? measure::Pointer::Cross : measure::Pointer::Default;
+    lstMenu1.visible = false;
+    lstMenu2.visible = false;
+    // Everything restored is where it was on the picture as it is now shown.
+    anchoring_ = measure::PictureAnchoring{};
+    using measure::SurfacePart;
+    for (const auto part : {SurfacePart::Caption, SurfacePart::Menu1, SurfacePart::Menu2, SurfacePart::Text1,
+                            SurfacePart::Shape1, SurfacePart::Shape2, SurfacePart::Lines, SurfacePart::Labels,
+                            SurfacePart::Pointer, SurfacePart::ScalePanel}) {
+        changed(part);
+    }
+    syncGeometry();
+
+    if (runoff_) {
+        runoff_->close();
+        runoff_.reset();
+    }
+    if (p.runoff) {
+        createRunoffWindow();
+        runoff_->restoreInputs(*p.runoff);
+        runoff_->show();
+    }
+}
+
+bool MainWindow::openProjectFile(const std::string& path) {
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream read;
+        if (in) read << in.rdbuf();
+        if (!in || in.bad()) {
+            dialogs_.message(msg::projectRefused(path, msg::kProjectUnreadable));
+            return false;
+        }
+        bytes = std::move(read).str();
+    }
+    project::Project p;
+    try {
+        p = project::read(bytes, path);
+    } catch (const project::ProjectError& error) {
+        dialogs_.message(msg::projectRefused(path, error.what()));
+        return false;
+    }
+    if (p.runoff && !RunoffWindow::acceptsInputs(*p.runoff)) {
+        dialogs_.message(msg::projectRefused(path, msg::kProjectUnknownRunoffField));
+        return false;
+    }
+    restoreProject(p);
+    std::error_code error;
+    markSaved(fs::absolute(fs::path(path), error).lexically_normal().string());
+    return true;
+}
+
+bool MainWindow::saveProjectFile(const std::string& path) {
+    try {
+        common::replaceFile(path, project::write(captureProject(), path));
+    } catch (const common::RuntimeFailure& failure) {
+        dialogs_.message(msg::projectNotSaved(path, failure.description()));
+        return false;
+    }
+    std::error_code error;
+    markSaved(fs::absolute(fs::path(path), error).lexically_normal().string());
+    return true;
+}
+
+void MainWindow::markSaved(const std::string& path) {
+    projectPath_ = path;
+    savedSnapshot_ = snapshot(captureProject(), geometry_.hasPicture);
+    if (!path.empty()) rememberRecent(path);
+    updateTitle();
+}
+
+bool MainWindow::projectModified() const {
+    return snapshot(captureProject(), geometry_.hasPicture) != savedSnapshot_;
+}
+
+void MainWindow::projectChanged() {
+    // Many changes come in one user step: the title follows once, after it.
+    if (titleUpdatePending_) return;
+    titleUpdatePending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        titleUpdatePending_ = false;
+        updateTitle();
+    });
+}
+
+void MainWindow::updateTitle() {
+    const std::string name =
+        projectPath_.empty() ? std::string(msg::kUntitledProject) : fileName(projectPath_);
+    setWindowTitle(QString::fromStdString(name) + QStringLiteral("[*] - ") + QString::fromStdString(caption));
+    setWindowModified(projectModified());
+}
+
+bool MainWindow::settleUnsavedChanges() {
+    if (!projectModified()) return true;
+    const std::string name =
+        projectPath_.empty() ? std::string(msg::kUntitledProject) : fileName(projectPath_);
+    const std::string question = msg::unsavedChangesQuestion(name);
+    UnsavedAnswer answer = UnsavedAnswer::Cancel;
+    if (askUnsaved) {
+        answer = askUnsaved(question);
+    } else {
+        const auto button = QMessageBox::question(
+            this, QString::fromLatin1(msg::kUnsavedChangesTitle), QString::fromStdString(question),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        answer = button == QMessageBox::Save      ? UnsavedAnswer::Save
+                 : button == QMessageBox::Discard ? UnsavedAnswer::Discard
+                                                  : UnsavedAnswer::Cancel;
+    }
+    switch (answer) {
+        case UnsavedAnswer::Save:
+            return saveProject();
+        case UnsavedAnswer::Discard:
+            return true;
+        case UnsavedAnswer::Cancel:
+            break;
+    }
+    return false;
+}
+
+bool MainWindow::newProject() {
+    if (!settleUnsavedChanges()) return false;
+    restoreProject(blankProject_);
+    // The empty view is laid out afresh, as at start.
+    geometry_.firstLayoutDone = false;
+    relayoutView();
+    markSaved(std::string());
+    return true;
+}
+
+bool MainWindow::openProject() {
+    if (!settleUnsavedChanges()) return false;
+    common::FileDialogRequest request;
+    request.title = msg::kOpenProjectTitle;
+    request.initialDir =
+        projectPath_.empty() ? common::dialogFolder() : fs::path(projectPath_).parent_path().string();
+    request.filter = msg::kProjectFilter;
+    const auto chosen = dialogs_.fileDialog(request);
+    if (!chosen || chosen->empty()) return false;
+    return openProjectFile(*chosen);
+}
+
+bool MainWindow::saveProject() {
+    if (projectPath_.empty()) return saveProjectAs();
+    return saveProjectFile(projectPath_);
+}
+
+bool MainWindow::saveProjectAs() {
+    common::FileDialogRequest request;
+    request.title = msg::kSaveProjectTitle;
+    request.initialDir =
+        projectPath_.empty() ? common::dialogFolder() : fs::path(projectPath_).parent_path().string();
+    request.fileName = projectPath_.empty() ? std::string(msg::kUntitledProject) + project::kExtension
+                                            : fileName(projectPath_);
+    request.filter = msg::kProjectFilter;
+    request.save = true;
+    const auto chosen = dialogs_.fileDialog(request);
+    if (!chosen || chosen->empty()) return false;
+    return saveProjectFile(project::withProjectExtension(*chosen));
+}
+
+bool MainWindow::exportHydrographCsv() {
+    const runoff::RunoffSession* session = runoff_ ? &runoff_->session() : nullptr;
+    if (!session || !session->lastReport) {
+        dialogs_.message(msg::kNoHydrographToExport);
+        return false;
+    }
+    common::FileDialogRequest request;
+    request.title = msg::kExportCsvTitle;
+    request.initialDir = common::dialogFolder();
+    request.filter = msg::kCsvFilter;
+    request.save = true;
+    auto chosen = dialogs_.fileDialog(request);
+    if (!chosen || chosen->empty()) return false;
+    if (!fs::path(*chosen).has_extension()) *chosen += ".csv";
+    try {
+        common::replaceFile(*chosen, runoff::hydrographCsv(session->hydrograph, *session->lastReport));
+    } catch (const common::RuntimeFailure& failure) {
+        dialogs_.message(msg::exportNotSaved(*chosen, failure.description()));
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::runoffExport(bool (RunoffWindow::*exportRun)()) {
+    if (!runoff_) {
+        dialogs_.message(msg::kNoRunoffWindow);
+        return;
+    }
+    (runoff_.get()->*exportRun)();
+}
+
+void MainWindow::rememberRecent(const std::string& path) {
+    recent_.erase(std::remove(recent_.begin(), recent_.end(), path), recent_.end());
+    recent_.insert(recent_.begin(), path);
+    if (recent_.size() > kRecentCount) recent_.resize(kRecentCount);
+    if (menuBarShown_) {
+        QStringList list;
+        for (const auto& file : recent_) list.append(QString::fromStdString(file));
+        QSettings().setValue(QLatin1StringView(kRecentKey), list);
+    }
+    rebuildRecentMenu();
+}
+
+void MainWindow::rebuildRecentMenu() {
+    if (!recentMenu_) return;
+    recentMenu_->clear();
+    for (const auto& file : recent_) {
+        QAction* action = recentMenu_->addAction(QString::fromStdString(file));
+        connect(action, &QAction::triggered, this, [this, file] {
+            if (settleUnsavedChanges()) openProjectFile(file);
+        });
+    }
+    recentMenu_->setEnabled(!recent_.empty());
+}
+
+}  // namespace brelvo::app

@@ -1,0 +1,76 @@
+// A project file: everything needed to come back to a job (the map picture's path, the view, the
+// measuring logic's state, the lines, markers and labels, the coordinate listing and the runoff
+// window's inputs) as UTF-8 JSON with a format version. Reading validates every value: a damaged file,
+// a file of a newer format or a file that is no project is refused as a whole.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "mapview/view_geometry.hpp"
+#include "measure/map_surface.hpp"
+#include "measure/measure_state.hpp"
+
+namespace brelvo::app::project {
+
+// The format version this program writes; it reads this one and older.
+inline constexpr int kFormatVersion = 1;
+// The value of the file's "format" key.
+inline constexpr const char* kFormatName = "brelvo-project";
+// The extension of project files, with its dot.
+inline constexpr const char* kExtension = ".brelvo";
+
+// The runoff window's inputs by control name: text boxes and list texts, label captions, check boxes.
+struct RunoffInputs {
+    std::map<std::string, std::string> texts;
+    std::map<std::string, std::string> captions;
+    std::map<std::string, bool> checks;
+    friend bool operator==(const RunoffInputs&, const RunoffInputs&) = default;
+};
+
+struct Project {
+    std::string picturePath;  // absolute; empty when the map has no picture from a file
+    mapview::RectF picture;   // the picture's rectangle in the view, view units
+    bool stretch = false;
+    float scrollZoomFactor = 0.05f;
+    measure::MeasureState measure;
+    // What the measuring logic holds of the window.
+    std::string caption;
+    measure::TextBox text1;
+    measure::Box shape1;
+    measure::Box shape2;
+    std::map<int, measure::Segment> line1;
+    std::vector<measure::Label> label1;
+    measure::Box frameScale;
+    std::string text2;
+    int upDown1Value = 1;
+    int upDown1Step = 1;
+    int option1 = 0;
+    bool dialogCancelRaisesError = false;
+    bool crossPointer = false;
+    std::optional<RunoffInputs> runoff;  // present once the runoff window has been opened
+};
+
+// Why a file cannot be read as a project: the text says what is wrong with it (without its name).
+class ProjectError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The file's bytes. The picture path is written relative to the project file's folder when the picture
+// lies in it or below it, else absolute; an empty `projectFile` writes it as it is.
+std::string write(const Project& project, const std::string& projectFile);
+
+// Reads a project; a relative picture path is taken from the project file's folder. Throws ProjectError.
+Project read(std::string_view bytes, const std::string& projectFile);
+
+// The picture path as stored in a project file at `projectFile`.
+std::string storedPicturePath(const std::string& picturePath, const std::string& projectFile);
+
+// The name a save gives a file typed without an extension: `name` + ".brelvo".
+std::string withProjectExtension(const std::string& name);
+
+}  // namespace brelvo::app::project

@@ -1,0 +1,169 @@
+// What leaves the runoff window for a report: the chart as a picture (PNG as shown, or SVG), and the
+// report text of the working hydrograph file printed or as a PDF file in a fixed-width font.
+#include <QBuffer>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStringList>
+#include <algorithm>
+#include <filesystem>
+#include <string_view>
+
+#include "app/chart_view.hpp"
+#include "app/runoff_window.hpp"
+#include "common/control_names.hpp"
+#include "common/file_replace.hpp"
+#include "common/messages.hpp"
+#include "common/program_folder.hpp"
+
+namespace brelvo::app {
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace msg = common::msg;
+namespace form3 = common::controls::form3;
+
+std::string lowerExtension(const std::string& path) {
+    std::string ext = fs::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+}  // namespace
+
+bool RunoffWindow::exportChart() {
+    common::FileDialogRequest request;
+    request.title = msg::kExportChartTitle;
+    request.initialDir = common::dialogFolder();
+    request.fileName = "Hydrograph.png";
+    request.filter = msg::kChartFilter;
+    request.save = true;
+    auto chosen = dialogs_.fileDialog(request);
+    if (!chosen || chosen->empty()) return false;
+    if (!fs::path(*chosen).has_extension()) *chosen += ".png";
+    const std::string ext = lowerExtension(*chosen);
+    std::string bytes;
+    if (ext == ".svg") {
+        bytes = chartView_->svg(std::max(chartView_->width(), 640), std::max(chartView_->height(), 400));
+    } else if (ext == ".png") {
+        const QByteArray png = chartView_->png();
+        bytes.assign(png.constData(), static_cast<std::size_t>(png.size()));
+    } else {
+        dialogs_.message(msg::exportNotSaved(*chosen, msg::kChartKinds));
+        return false;
+    }
+    try {
+        if (bytes.empty()) throw common::pathFileAccessError();
+        common::replaceFile(*chosen, bytes);
+    } catch (const common::RuntimeFailure& failure) {
+        dialogs_.message(msg::exportNotSaved(*chosen, failure.description()));
+        return false;
+    }
+    return true;
+}
+
+int RunoffWindow::paintReport(QPagedPaintDevice& device) const {
+    QFile file(QString::fromStdString(common::workingHydrographFile()));
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    // The report is single-byte text with CR LF line ends.
+    QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
+    while (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+    device.setPageSize(QPageSize(QPageSize::Letter));
+    device.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
+    QPainter painter;
+    if (!painter.begin(&device)) return 0;
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setPointSizeF(9);
+    QFont bold = mono;
+    bold.setBold(true);
+    const QFontMetricsF metrics(mono, &device);
+    const double lineHeight = metrics.lineSpacing();
+    const QRectF page = painter.viewport();
+    // The two titles head every page, with the page's number; the report's lines follow.
+    const int headerLines = 4;
+    const int perPage = std::max(1, static_cast<int>(page.height() / lineHeight) - headerLines);
+    const int pages = std::max(1, static_cast<int>((lines.size() + perPage - 1) / perPage));
+    const QString title1 = QString::fromStdString(fields_.text(form3::txtTitle));
+    const QString title2 = QString::fromStdString(fields_.text(form3::txtTile2));
+    for (int p = 0; p < pages; ++p) {
+        if (p > 0) device.newPage();
+        double y = metrics.ascent();
+        painter.setFont(bold);
+        painter.drawText(QPointF(0, y), title1);
+        painter.drawText(QRectF(0, 0, page.width(), lineHeight), Qt::AlignRight,
+                         QStringLiteral("Page %1 of %2").arg(p + 1).arg(pages));
+        y += lineHeight;
+        painter.drawText(QPointF(0, y), title2);
+        y += lineHeight * 0.5;
+        painter.drawLine(QPointF(0, y), QPointF(page.width(), y));
+        y += lineHeight * 1.5;
+        painter.setFont(mono);
+        for (int i = p * perPage; i < std::min<int>(static_cast<int>(lines.size()), (p + 1) * perPage); ++i) {
+            painter.drawText(QPointF(0, y), lines[i]);
+            y += lineHeight;
+        }
+    }
+    painter.end();
+    return pages;
+}
+
+bool RunoffWindow::exportReportPdf() {
+    if (!session_.lastReport) {
+        dialogs_.message(msg::kNoReportYet);
+        return false;
+    }
+    common::FileDialogRequest request;
+    request.title = msg::kExportReportTitle;
+    request.initialDir = common::dialogFolder();
+    request.fileName = "Hydrograph.pdf";
+    request.filter = msg::kPdfFilter;
+    request.save = true;
+    auto chosen = dialogs_.fileDialog(request);
+    if (!chosen || chosen->empty()) return false;
+    if (!fs::path(*chosen).has_extension()) *chosen += ".pdf";
+    // Drawn in memory, then written through a temporary file like every save.
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(300);
+        pdf.setTitle(QString::fromStdString(fields_.text(form3::txtTitle)));
+        pdf.setCreator(QStringLiteral("Brelvo"));
+        lastReportPages_ = paintReport(pdf);
+    }
+    try {
+        if (lastReportPages_ == 0) throw common::pathFileAccessError();
+        common::replaceFile(*chosen,
+                            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    } catch (const common::RuntimeFailure& failure) {
+        dialogs_.message(msg::exportNotSaved(*chosen, failure.description()));
+        return false;
+    }
+    return true;
+}
+
+bool RunoffWindow::printReport() {
+    if (!session_.lastReport) {
+        dialogs_.message(msg::kNoReportYet);
+        return false;
+    }
+    // Without a printer the report goes to a PDF file.
+    if (QPrinterInfo::defaultPrinter().isNull()) return exportReportPdf();
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    lastReportPages_ = paintReport(printer);
+    return lastReportPages_ > 0;
+}
+
+}  // namespace brelvo::app

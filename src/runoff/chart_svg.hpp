@@ -1,0 +1,29 @@
+// The hydrograph chart as an SVG picture for a report: the same runs, names, excess steps and round
+// ticks as the window's chart, drawn at a given size in pixels.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runoff/chart_series.hpp"
+
+namespace brelvo::runoff {
+
+// The colour (0xRRGGBB) of the line of run `index`, the same in the window and in a picture of it.
+[[nodiscard]] std::uint32_t lineColour(std::size_t index);
+inline constexpr std::uint32_t kExcessColour = 0x7A8B99;
+
+// A standalone SVG document of `width` × `height` pixels.
+[[nodiscard]] std::string chartSvg(const std::vector<RunPlot>& runs, const std::vector<ChartPoint>& excess,
+                                   int width, int height);
+
+// Round ticks from 0 for the largest value `max` (at most `maxTicks` intervals): the axis's end and
+// its spacing.
+struct AxisTicks {
+    double top = 1;
+    double spacing = 1;
+};
+[[nodiscard]] AxisTicks roundAxis(double max, int maxTicks);
+
+}  // namespace brelvo::runoff

@@ -1,0 +1,56 @@
+// The working hydrograph as CSV.
+#include "runoff/csv_export.hpp"
+
+#include <charconv>
+#include <system_error>
+
+#include "runoff/losses.hpp"
+
+namespace brelvo::runoff {
+
+std::string shortestText(float value) {
+    char buffer[32];
+    // to_chars without a precision is the shortest round-trip form and ignores the locale.
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    if (result.ec != std::errc()) return "0";
+    return std::string(buffer, result.ptr);
+}
+
+std::string hydrographCsv(const basin::WorkingHydrograph& hydrograph, const ReportRun& run) {
+    constexpr const char* kEnd = "\r\n";
+    const bool routing = run.route.has_value();
+    const bool storage = run.route == basin::RouteMethod::storage;
+    const basin::Hydrograph& inflow = hydrograph.inflow;
+    const basin::RoutedHydrograph& routed = hydrograph.routed;
+    const int rainSteps = routing ? 0 : run.storm.steps;
+    // The excess as the report shows it: what ran off after C for the Rational Method.
+    const basin::Series excessShown =
+        run.rational && !routing ? rationalExcess(run.storm.excessIn, rainSteps, run.c) : run.storm.excessIn;
+
+    std::string out = "Time (h)";
+    if (storage) out += ",Elevation (ft),Storage (ac-ft)";
+    out += routing ? ",Outflow (cfs),Inflow (cfs)" : ",Runoff (cfs),Rainfall (in),Excess (in)";
+    out += kEnd;
+    for (int i = 0; i <= inflow.last; ++i) {
+        out += shortestText(static_cast<float>(i) * run.stepHours);
+        if (storage) {
+            out += ',' + shortestText(routed.elevationFt[i]);
+            out += ',' + shortestText(routed.storageAcreFt[i]);
+        }
+        if (routing) out += ',' + shortestText(routed.outflowCfs[i]);
+        out += ',' + shortestText(inflow.flowCfs[i]);
+        if (!routing) {
+            // Rain and excess end one step after the rain, as in the report.
+            if (i <= run.storm.steps + 1) {
+                out += ',' + shortestText(run.storm.rainIn[i]);
+                out += ',' + shortestText(excessShown[i]);
+            } else {
+                out += ",,";
+            }
+        }
+        out += kEnd;
+    }
+    return out;
+}
+
+}  // namespace brelvo::runoff

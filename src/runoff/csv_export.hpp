@@ -1,0 +1,22 @@
+// The working hydrograph as CSV for a spreadsheet: the rows of the last report with their values before
+// the report rounds them.
+#pragma once
+
+#include <string>
+
+#include "basin/working_state.hpp"
+#include "runoff/report.hpp"
+
+namespace brelvo::runoff {
+
+// One header line with units, then one row per ordinate of the report (time first): after a compute
+// run "Time (h),Runoff (cfs),Rainfall (in),Excess (in)", the rain and excess cells empty where the
+// report leaves them blank; after a routing run "Time (h),Outflow (cfs),Inflow (cfs)", with
+// "Elevation (ft),Storage (ac-ft)" after the time for a storage routing. Numbers are the shortest texts
+// that read back as the same single, with '.' as the decimal point; lines end in CR LF.
+[[nodiscard]] std::string hydrographCsv(const basin::WorkingHydrograph& hydrograph, const ReportRun& run);
+
+// The shortest decimal text that reads back as `value` ("0.1", "1e-07", "1234.5").
+[[nodiscard]] std::string shortestText(float value);
+
+}  // namespace brelvo::runoff

@@ -1,0 +1,108 @@
+// The chart's series: runs of different time steps against the same hours, legend names, the excess as
+// steps, round tick spacing and thinning that keeps the peak.
+#include "runoff/chart_series.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "basin/basin_block.hpp"
+
+namespace brelvo::runoff {
+namespace {
+
+class ChartSeriesTest : public ::testing::Test {
+  protected:
+    ChartSeriesTest() {
+        basin::loadRunoffDefaults(fields);
+        fields.setText("ComboDimgraph", "SCS.DGF");
+        fields.setText("ComboRain", "Peak at 2/3");
+        h.inflow.flowCfs.redim(basin::kHydrographUpper);
+        h.routed.outflowCfs.redim(basin::kHydrographUpper);
+        run.storm.rainIn.redim(4);
+        run.storm.excessIn.redim(4);
+    }
+    basin::RunoffFields fields;
+    basin::WorkingHydrograph h;
+    ReportRun run;
+};
+
+TEST_F(ChartSeriesTest, RunsOfDifferentStepsLineUpInHours) {
+    // A half-hour run: 0, 40, 100, 20 cfs; then a 10-minute run of the same storm.
+    run.stepHours = 0.5f;
+    run.storm.steps = 2;
+    run.storm.excessIn[1] = 0.25f;
+    run.storm.excessIn[2] = 0.5f;
+    const float first[] = {0, 40, 100, 20};
+    for (int i = 0; i < 4; ++i) h.inflow.flowCfs[i] = first[i];
+    h.inflow.last = 3;
+    const RunPlot a = plotOfRun(h, run, fields, 1, false);
+    EXPECT_EQ(a.name, "Runoff 1 (SCS.DGF, Peak at 2/3, 30 min)");
+    EXPECT_EQ(a.line, (std::vector<ChartPoint>{{0, 0}, {0.5, 40}, {1, 100}, {1.5, 20}}));
+    EXPECT_EQ(a.excess,
+              (std::vector<ChartPoint>{
+                  {0, 0}, {0, 0.25}, {0.5, 0.25}, {0.5, 0}, {0.5, 0}, {0.5, 0.5}, {1, 0.5}, {1, 0}}));
+
+    run.stepHours = 1.0f / 6.0f;
+    h.inflow.last = 9;
+    for (int i = 0; i <= 9; ++i) h.inflow.flowCfs[i] = static_cast<float>(10 * i);
+    const RunPlot b = plotOfRun(h, run, fields, 2, false);
+    EXPECT_EQ(b.name, "Runoff 2 (SCS.DGF, Peak at 2/3, 10 min)");
+    ASSERT_EQ(b.line.size(), 10u);
+    // Ordinate 3 of the 10-minute run is at half an hour, where ordinate 1 of the first run is.
+    EXPECT_EQ(b.line[3].hours, static_cast<double>(3 * (1.0f / 6.0f)));
+    EXPECT_NEAR(b.line[3].hours, a.line[1].hours, 1e-6);
+    EXPECT_NEAR(b.line[9].hours, 1.5, 1e-6);
+    EXPECT_EQ(b.line[9].value, 90);
+}
+
+TEST_F(ChartSeriesTest, RoutingRunsAreNamedForTheirMethodAndDrawTheOutflow) {
+    run.stepHours = 1;
+    h.inflow.last = 2;
+    for (int i = 0; i <= 2; ++i) {
+        h.inflow.flowCfs[i] = 100;
+        h.routed.outflowCfs[i] = static_cast<float>(i);
+    }
+    fields.setText("txtMuskK", "0.5");
+    fields.setText("txtMuskX", "0.1");
+    run.route = basin::RouteMethod::muskingum;
+    RunPlot p = plotOfRun(h, run, fields, 1, false);
+    EXPECT_EQ(p.name, "Muskingum K=0.5 X=0.1");
+    EXPECT_EQ(p.line, (std::vector<ChartPoint>{{0, 0}, {1, 1}, {2, 2}}));
+    EXPECT_TRUE(p.excess.empty());
+    run.route = basin::RouteMethod::combine;
+    run.combinedFileName = "/data/jobs/upstream.GRF";
+    EXPECT_EQ(plotOfRun(h, run, fields, 1, true).name, "Inflow (file upstream.GRF)");
+    EXPECT_EQ(plotOfRun(h, run, fields, 1, false).name, "Combined with upstream.GRF");
+    run.route = basin::RouteMethod::storage;
+    run.storageFileName = "/data/pond.RAT";
+    EXPECT_EQ(plotOfRun(h, run, fields, 1, false).name, "Storage routing (file pond.RAT)");
+}
+
+TEST(TickSpacing, IsOneTwoOrFiveTimesAPowerOfTen) {
+    EXPECT_EQ(tickSpacing(4, 5), 1);
+    EXPECT_EQ(tickSpacing(4, 3), 2);
+    EXPECT_EQ(tickSpacing(6, 6), 1);
+    EXPECT_EQ(tickSpacing(128.3, 8), 20);
+    EXPECT_DOUBLE_EQ(tickSpacing(0.3, 6), 0.05);
+    EXPECT_EQ(tickSpacing(130, 8), 20);
+    EXPECT_EQ(tickSpacing(0, 8), 1);
+}
+
+TEST(Thinning, KeepsEndsAndPeakWithinTheBudget) {
+    std::vector<ChartPoint> points;
+    for (int i = 0; i < 7700; ++i) points.push_back({i / 60.0, i == 4321 ? 999.0 : (i % 7) * 1.0});
+    const auto few = thinned(points, 400);
+    EXPECT_LE(few.size(), 400u);
+    EXPECT_GE(few.size(), 200u);
+    EXPECT_EQ(few.front(), points.front());
+    EXPECT_EQ(few.back(), points.back());
+    EXPECT_NE(std::find(few.begin(), few.end(), points[4321]), few.end());
+    EXPECT_TRUE(std::is_sorted(few.begin(), few.end(),
+                               [](const ChartPoint& a, const ChartPoint& b) { return a.hours < b.hours; }));
+    // Short series stay as they are.
+    EXPECT_EQ(thinned(std::vector<ChartPoint>(points.begin(), points.begin() + 50), 400).size(), 50u);
+}
+
+}  // namespace
+}  // namespace brelvo::runoff
