@@ -75,6 +75,8 @@ int child(const std::string& path, bool direct) {
     if (direct) {
         image = brelvo::mapview::readPictureFile(path).image;
     } else {
+        QImageReader::setAllocationLimit(
+            brelvo::mapview::kPictureAllocationLimitMiB);  // as the program sets it
         QImageReader reader(QString::fromStdString(path));
         reader.setAutoTransform(true);
         image = reader.read();

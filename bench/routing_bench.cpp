@@ -131,8 +131,11 @@ void TravelTime(benchmark::State& bench, float udur, float travelHours) {
 void bareAveraging(const std::vector<float>& inflow, int m, std::vector<float>& qout,
                    std::vector<float>& work) {
     const int newit = kInflowSteps + 1 + m;
-    std::fill(qout.begin(), qout.end(), 0.0f);
-    std::fill(work.begin(), work.end(), 0.0f);
+    // Only what the passes read must start at 0: the work series up to newit (the first pass copies it
+    // all), qout(0) and qout past the inflow up to the first pass's c + 1.
+    std::fill(work.begin(), work.begin() + newit + 1, 0.0f);
+    qout[0] = 0.0f;
+    std::fill(qout.begin() + kInflowSteps + 1, qout.begin() + std::min(newit, kInflowSteps + 2) + 1, 0.0f);
     std::copy(inflow.begin() + 1, inflow.begin() + kInflowSteps + 1, qout.begin() + 1);
     float* const q = qout.data();
     float* const a = work.data();

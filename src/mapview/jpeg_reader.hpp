@@ -1,6 +1,5 @@
 // Reading a large colour JPEG map straight into the picture's own pixel buffer: one decode by
-// libjpeg-turbo, no intermediate copy or format conversion, and a buffer that asks the kernel for huge
-// pages so that committing hundreds of MiB does not fault page by page.
+// libjpeg-turbo, with no intermediate copy or format conversion.
 #pragma once
 
 #include <QImage>
