@@ -112,6 +112,10 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--child")
         return child(argv[2], std::string(argv[3]) == "direct");
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    if (access("/usr/bin/djpeg", X_OK) != 0) {
+        std::fprintf(stderr, "/usr/bin/djpeg is missing: it comes with the package libjpeg-turbo-progs\n");
+        return 1;
+    }
     const std::string path = "/tmp/brelvo_jpeg_load_bench_12000x9000.jpg";
     if (!writeMap(path)) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
