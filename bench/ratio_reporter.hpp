@@ -29,8 +29,9 @@ inline Spread spreadOf(std::vector<double> values) {
     return {values.front(), median, values.back()};
 }
 
-// One line of the ratio table: "label   min  median  max   goal  verdict". A ratio below 1 against a
-// bare loop means the loop is no floor, which the line says instead of passing.
+// One line of the ratio table: "label   min  median  max   goal  verdict". A median ratio below 0.97
+// against a bare loop means the loop is no floor, which the line says instead of passing (a kernel
+// that does exactly the bare loop's work lands at 1 give or take the timing noise of a few percent).
 inline void printRatioLine(const std::string& label, const std::vector<double>& ratios, double goal,
                            bool againstFloor = true) {
     if (ratios.empty()) {
@@ -39,7 +40,7 @@ inline void printRatioLine(const std::string& label, const std::vector<double>& 
     }
     const Spread s = spreadOf(ratios);
     const char* verdict = s.median <= goal ? "within" : "OVER";
-    if (againstFloor && s.median < 1.0) verdict = "BARE LOOP IS NO FLOOR";
+    if (againstFloor && s.median < 0.97) verdict = "BARE LOOP IS NO FLOOR";
     std::printf("%-58s %7.2f %7.2f %7.2f   <= %.1f  %s\n", label.c_str(), s.min, s.median, s.max, goal,
                 verdict);
 }
