@@ -349,8 +349,11 @@ BENCHMARK(ReportToFile)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     return brelvo::bench::runWithRatios(argc, argv, [](const brelvo::bench::RatioReporter& r) {
-        r.printRatio("whole run / bare multiply-add", "WholeComputeRun", "BareMultiplyAdd");
-        r.printRatio("ReportToString / whole run", "ReportToString", "WholeComputeRun");
-        r.printRatio("ReportToFile / whole run", "ReportToFile", "WholeComputeRun");
+        r.printRatio("compute run, report written / bare multiply-add", "WholeComputeRun", "BareMultiplyAdd",
+                     3.0);
+        r.printRatio("report to a string / whole run (a share, no floor)", "ReportToString",
+                     "WholeComputeRun", 1.0, false);
+        r.printRatio("report to a file / whole run (a share, no floor)", "ReportToFile", "WholeComputeRun",
+                     1.0, false);
     });
 }

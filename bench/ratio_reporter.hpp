@@ -1,18 +1,53 @@
 // The benchmarks' console report plus the ratios they are read for (a method against the bare loop of
-// the same size): each benchmark's time per iteration, the median when repetitions are asked for.
+// the same size). Every figure is repeated (7 times unless --benchmark_repetitions says otherwise); a
+// ratio is taken repetition by repetition and printed as min / median / max against its goal.
 #pragma once
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace brelvo::bench {
+
+// min / median / max of a set of figures (all 0 when empty).
+struct Spread {
+    double min = 0, median = 0, max = 0;
+};
+
+inline Spread spreadOf(std::vector<double> values) {
+    if (values.empty()) return {};
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    const double median = n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    return {values.front(), median, values.back()};
+}
+
+// One line of the ratio table: "label   min  median  max   goal  verdict". A median ratio below 0.97
+// against a bare loop means the loop is no floor, which the line says instead of passing (a kernel
+// that does exactly the bare loop's work lands at 1 give or take the timing noise of a few percent).
+inline void printRatioLine(const std::string& label, const std::vector<double>& ratios, double goal,
+                           bool againstFloor = true) {
+    if (ratios.empty()) {
+        std::printf("%-58s   (not measured)\n", label.c_str());
+        return;
+    }
+    const Spread s = spreadOf(ratios);
+    const char* verdict = s.median <= goal ? "within" : "OVER";
+    if (againstFloor && s.median < 0.97) verdict = "BARE LOOP IS NO FLOOR";
+    std::printf("%-58s %7.2f %7.2f %7.2f   <= %.1f  %s\n", label.c_str(), s.min, s.median, s.max, goal,
+                verdict);
+}
+
+inline void printRatioHeader() {
+    std::printf("\n%-58s %7s %7s %7s   %s\n", "ratio", "min", "median", "max", "goal");
+}
 
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
@@ -21,26 +56,29 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
     void ReportRuns(const std::vector<Run>& reports) override {
         for (const Run& run : reports) {
-            if (run.error_occurred) continue;
-            const std::string& name = run.run_name.function_name;
-            const double seconds = run.GetAdjustedRealTime() * unitSeconds(run.time_unit);
-            if (run.run_type == Run::RT_Iteration && medians_.count(name) == 0) {
-                seconds_[name] = seconds;
-            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                seconds_[name] = seconds;
-                medians_[name] = true;
-            }
+            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+            seconds_[run.run_name.function_name].push_back(run.GetAdjustedRealTime() *
+                                                           unitSeconds(run.time_unit));
         }
         ConsoleReporter::ReportRuns(reports);
     }
 
-    // Prints "label = ratio" for two benchmarks that both ran.
-    void printRatio(const std::string& label, const std::string& numerator,
-                    const std::string& denominator) const {
-        const auto n = seconds_.find(numerator);
-        const auto d = seconds_.find(denominator);
-        if (n == seconds_.end() || d == seconds_.end() || d->second <= 0) return;
-        std::printf("%s = %.2f\n", label.c_str(), n->second / d->second);
+    // The time per iteration (seconds) of each repetition of a benchmark.
+    std::vector<double> seconds(const std::string& name) const {
+        const auto found = seconds_.find(name);
+        return found == seconds_.end() ? std::vector<double>{} : found->second;
+    }
+
+    // Prints the ratio numerator / denominator, repetition by repetition, against its goal.
+    void printRatio(const std::string& label, const std::string& numerator, const std::string& denominator,
+                    double goal, bool againstFloor = true) const {
+        const std::vector<double> n = seconds(numerator);
+        const std::vector<double> d = seconds(denominator);
+        std::vector<double> ratios;
+        for (std::size_t k = 0; k < std::min(n.size(), d.size()); ++k) {
+            if (d[k] > 0) ratios.push_back(n[k] / d[k]);
+        }
+        printRatioLine(label, ratios, goal, againstFloor);
     }
 
   private:
@@ -57,17 +95,24 @@ class RatioReporter : public benchmark::ConsoleReporter {
         }
     }
 
-    std::map<std::string, double> seconds_;  // per iteration
-    std::map<std::string, bool> medians_;
+    std::map<std::string, std::vector<double>> seconds_;  // per iteration, one entry per repetition
 };
 
-// The benchmarks' main: runs them with the ratio reporter, then prints the ratios.
+// The benchmarks' main: runs them repeated with the ratio reporter, then prints the ratio table.
 inline int runWithRatios(int argc, char** argv,
                          const std::function<void(const RatioReporter&)>& printRatios) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    std::vector<char*> args(argv, argv + argc);
+    std::string repetitions = "--benchmark_repetitions=7";
+    const bool asked = std::any_of(args.begin(), args.end(), [](const char* a) {
+        return std::strncmp(a, "--benchmark_repetitions", 23) == 0;
+    });
+    if (!asked) args.push_back(repetitions.data());
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    printRatioHeader();
     printRatios(reporter);
     benchmark::Shutdown();
     return 0;

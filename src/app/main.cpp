@@ -43,6 +43,9 @@ int main(int argc, char* argv[]) {
             return 0;
         }
     }
+    // The web map plugin, loaded later, draws with OpenGL contexts shared with the windows: that must be
+    // asked for before the application starts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brelvo"));
     // The desktop entry's name, so the desktop matches the windows to it, and the icon it shows.

@@ -90,6 +90,12 @@ void muskingum(float K, float X, float stepHours, std::int16_t routedUpper, Work
         h.routed.peakIndex = tmaxout;
     };
 
+    // The series grow 100 elements at a time as the loop passes their ends: room for the farthest
+    // they can reach is made once, so no growth moves them.
+    const int farthest = std::min<int>(newit, INT16_MAX - kChunk) + kChunk;
+    h.inflow.flowCfs.reserve(farthest);
+    h.routed.outflowCfs.reserve(farthest);
+
     int i = 1;
     bool stopped = false;
     while (!stopped && i <= newit) {
@@ -179,13 +185,17 @@ std::int16_t travelTimeRouting(float travelHours, float stepHours, WorkingHydrog
     growToReach(work, newit);
     float* const qout = &h.routed.outflowCfs[0];
     float* const average = &work[0];
+    // Each pass takes qout(1..newit) from the work series. average[1] is never written and stays 0, so
+    // qout(1) becomes 0; past last + 1 the work series holds only zeros, since a pass writes no further
+    // and last grows by one per pass. So after the first pass, which zeroes qout's tail, a pass
+    // changes qout only up to last + 1 and copies just that.
     for (int j = 1; j <= m; ++j) {
         const int last = lastInflow + j;
         h.routed.outflowCfs[last] = 0.0f;
         h.routed.outflowCfs[last + 1] = 0.0f;
         for (int k = 1; k <= last; ++k) average[k + 1] = (qout[k] + qout[k + 1]) / 2.0f;
-        // average[1] is never written and stays 0, so qout(1) becomes 0.
-        if (newit >= 1) std::copy(average + 1, average + newit + 1, qout + 1);
+        const int copied = j == 1 ? newit : std::min<int>(newit, last + 1);
+        if (copied >= 1) std::copy(average + 1, average + copied + 1, qout + 1);
     }
 
     float maxout = 0.0f;   // cfs

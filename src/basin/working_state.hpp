@@ -4,6 +4,7 @@
 // i * step.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -21,6 +22,9 @@ class Series {
     void redim(int upper);
     // Keep the values and grow or shrink to indices 0..upper.
     void redimPreserve(int upper);
+    // Makes room for indices 0..upper without changing the series, so that growing to there later
+    // neither moves nor copies its values.
+    void reserve(int upper) { values_.reserve(static_cast<std::size_t>(std::max(upper, -1) + 1)); }
     int upper() const { return static_cast<int>(values_.size()) - 1; }
     int size() const { return static_cast<int>(values_.size()); }
 

@@ -6,6 +6,7 @@
 #include <QImageReader>
 
 #include "common/messages.hpp"
+#include "mapview/jpeg_reader.hpp"
 #include "mapview/wmf_picture.hpp"
 
 namespace brelvo::mapview {
@@ -23,6 +24,8 @@ PictureFile readPictureFile(const std::string& path) {
         if ((in.isOpen() || in.open(QIODevice::ReadOnly)) && in.size() <= kMetafileLimitBytes) {
             image = readWmfPicture(in.readAll()).image;
         }
+    } else if (auto jpeg = decodeJpegDirect(path, static_cast<long long>(kPictureAllocationLimitMiB) << 20)) {
+        image = std::move(*jpeg);
     } else {
         QImageReader reader(file);
         reader.setAutoTransform(true);

@@ -187,16 +187,20 @@ std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float im
     // order i = 1, 2, ..., so each float sum is the same as when summed ordinate by ordinate. Terms
     // with u past its last sampled value are 0 and left out. Ranges are checked here once:
     // i <= nRain <= excessStep's upper bound (mixed above), j < unitLength, i + j <= lastOrdinate.
+    // The output and the unit graph never overlap, which lets the inner loop run in vector registers
+    // (each ordinate still gets its terms one by one, in the same order).
     const float* excess = result.excessIn.values().data();
-    const float* unit = u.data();
+    const float* __restrict unit = u.data();
     for (int i = 1; i <= nRain && i <= lastOrdinate; ++i) {
         const float e = excess[i];
         const int count = std::min(unitLength, lastOrdinate - i + 1);
-        float* out = q.data() + i;
+        float* __restrict out = q.data() + i;
         for (int j = 0; j < count; ++j) out[j] = out[j] + e * unit[j];
     }
 
-    // The hydrograph ends at the first ordinate after a peak that falls below the threshold.
+    // The hydrograph ends at the first ordinate after a peak that falls below the threshold, once the
+    // storm is over (n > nRain): while rain is still falling a low ordinate is not the end, whether it
+    // follows a small early "peak" of a storm that starts gently or a lull within the storm.
     float maxq = 0;       // cfs
     float threshold = 0;  // cfs
     float sum = 0;        // cfs
@@ -212,7 +216,7 @@ std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float im
             threshold = maxq > 10 ? 1.0f : 0.0001f;
         }
         sum = sum + flow;
-        if (peakFound && flow < threshold) {
+        if (peakFound && n > nRain && flow < threshold) {
             end = n;
             break;
         }

@@ -234,6 +234,25 @@ TEST(TravelTimeRouting, OneStepIsTwoHalfStepPassesAndOneStepOfDelay) {
     EXPECT_EQ(head(left.h.routed.outflowCfs, 6), (std::vector<float>{0, 0, 15, 15, 5, 0}));
 }
 
+TEST(TravelTimeRouting, ThreePassesClearAnEarlierRoutingsValuesUpToNewitAndNoFurther) {
+    // T = 0.375 h at 0.25 h steps: m = Int(3 + 0.5) = 3, newit = 3 + 1 + 3 = 7. Inflow 10, 20, 10 cfs.
+    // Pass 1 (c = 4): qout(1..7) = 0, 15, 15, 5, 0, 0, 0 (the whole of 1..newit is taken from A).
+    // Pass 2 (c = 5): 0, 7.5, 15, 10, 2.5, 0, 0.   Pass 3 (c = 6): 0, 3.75, 11.25, 12.5, 6.25, 1.25, 0.
+    // An earlier routing left 9 at index 7 and 4 at index 8: the first is cleared, the second, past
+    // newit, is not touched. The scan stops at the zero at 7, so it = 8.
+    Case state = computed(0.25f, {10, 20, 10});
+    state.h.routed.outflowCfs.redim(10);
+    state.h.routed.outflowCfs[7] = 9;
+    state.h.routed.outflowCfs[8] = 4;
+    state.newit = travelTimeRouting(0.375f, state.udur, state.h);
+    EXPECT_EQ(state.newit, 7);
+    EXPECT_EQ(head(state.h.routed.outflowCfs, 9),
+              (std::vector<float>{0, 0, 3.75f, 11.25f, 12.5f, 6.25f, 1.25f, 0, 4}));
+    EXPECT_EQ(state.h.routed.peakCfs, 12.5f);
+    EXPECT_EQ(state.h.routed.peakIndex, 4.0f);
+    EXPECT_EQ(state.h.inflow.last, 8);
+}
+
 TEST(TravelTimeRouting, ADelayLongerThanTheInflowKeepsTheRoutedHydrograph) {
     // 100 cfs in one 1-hour step, 150 hours of travel: m = 300 half-step passes. The first pass keeps
     // 50 cfs at step 2 (the half that would go to step 1 is not kept); the other 299 spread it

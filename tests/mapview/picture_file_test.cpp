@@ -4,14 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QColor>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "mapview/jpeg_reader.hpp"
 
 namespace brelvo::mapview {
 namespace {
@@ -138,6 +143,108 @@ TEST_F(PictureFileTest, NameEndingInWmfIsReadAsAMetafileOnly) {
     // The same bytes under a raster name are a picture.
     fs::copy_file(folder / "map.WMF", folder / "map.png");
     EXPECT_EQ(readPictureFile((folder / "map.png").string()).image.size(), QSize(4, 4));
+}
+
+// A colour picture with smooth and sharp detail, so that every decoding step (upsampling, the inverse
+// transform, rounding) shows in the pixels.
+QImage detailedPicture(int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    std::uint32_t noise = 12345;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            noise = noise * 1103515245u + 12345u;
+            const int grain = static_cast<int>((noise >> 16) % 40);
+            picture.setPixelColor(x, y,
+                                  QColor((x * 5 + grain) % 256, (y * 7) % 256, ((x + y) % 9 < 4 ? 230 : 20)));
+        }
+    }
+    return picture;
+}
+
+QByteArray encoded(const QImage& picture, const char* format, int quality = 85) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(picture.save(&buffer, format, quality));
+    return bytes;
+}
+
+// Qt's own reading of a file, orientation applied, as the program read every raster picture before.
+QImage qtReading(const std::string& path) {
+    QImageReader reader(QString::fromStdString(path));
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
+TEST_F(PictureFileTest, ColourJpegIsDecodedDirectlyToQtsPixels) {
+    const std::string path = write("map.jpg", encoded(detailedPicture(77, 51), "JPG"));
+    const std::optional<QImage> direct = decodeJpegDirect(path, 1LL << 30);
+    ASSERT_TRUE(direct.has_value());
+    const QImage qt = qtReading(path);
+    ASSERT_EQ(qt.format(), QImage::Format_RGB32);
+    EXPECT_EQ(direct->format(), QImage::Format_RGB32);
+    ASSERT_EQ(direct->size(), QSize(77, 51));
+    EXPECT_TRUE(*direct == qt);  // every pixel, bit for bit
+    EXPECT_EQ(direct->pixel(0, 0) >> 24, 0xFFu);
+
+    const PictureFile read = readPictureFile(path);
+    EXPECT_EQ(read.error, "");
+    EXPECT_TRUE(read.image == qt);
+    // The picture keeps its pixels after a copy is changed (the buffer is the image's own).
+    QImage copy = read.image;
+    copy.setPixel(0, 0, 0xFF000000u);
+    EXPECT_TRUE(read.image == qt);
+}
+
+TEST_F(PictureFileTest, JpegsTheDirectPathDeclinesAreReadAsBefore) {
+    const QByteArray colour = encoded(detailedPicture(40, 30), "JPG");
+
+    // Grey pictures stay grey.
+    const std::string grey =
+        write("grey.jpg", encoded(detailedPicture(40, 30).convertToFormat(QImage::Format_Grayscale8), "JPG"));
+    EXPECT_FALSE(decodeJpegDirect(grey, 1LL << 30).has_value());
+    EXPECT_EQ(readPictureFile(grey).image.format(), QImage::Format_Grayscale8);
+    EXPECT_TRUE(readPictureFile(grey).image == qtReading(grey));
+
+    // An orientation tag of 6 (turned a quarter clockwise): the picture is read turned.
+    QByteArray exif("\xFF\xE1", 2);
+    QByteArray tiff("II*\0", 4);
+    put32(tiff, 8);
+    put16(tiff, 1);
+    put16(tiff, 0x0112);
+    put16(tiff, 3);
+    put32(tiff, 1);
+    put16(tiff, 6);
+    put16(tiff, 0);
+    put32(tiff, 0);
+    const QByteArray body = QByteArray("Exif\0\0", 6) + tiff;
+    exif.append(static_cast<char>((body.size() + 2) >> 8));
+    exif.append(static_cast<char>((body.size() + 2) & 0xFF));
+    const std::string turned = write("turned.jpg", colour.left(2) + exif + body + colour.mid(2));
+    EXPECT_FALSE(decodeJpegDirect(turned, 1LL << 30).has_value());
+    EXPECT_EQ(readPictureFile(turned).image.size(), QSize(30, 40));
+    // The same tag saying "as stored" keeps the direct path.
+    QByteArray upright = colour.left(2) + exif + body + colour.mid(2);
+    upright[2 + 4 + 6 + 8 + 2 + 8] = 1;
+    const std::string plain = write("upright.jpg", upright);
+    ASSERT_TRUE(decodeJpegDirect(plain, 1LL << 30).has_value());
+    EXPECT_EQ(decodeJpegDirect(plain, 1LL << 30)->size(), QSize(40, 30));
+
+    // Damaged: whatever Qt's reader makes of it, the program shows the same.
+    const std::string cut = write("cut.jpg", colour.left(colour.size() / 2));
+    EXPECT_FALSE(decodeJpegDirect(cut, 1LL << 30).has_value());
+    const QImage qtCut = qtReading(cut);
+    EXPECT_TRUE(readPictureFile(cut).image == qtCut);
+    const std::string header = write("header.jpg", colour.left(40));
+    EXPECT_FALSE(decodeJpegDirect(header, 1LL << 30).has_value());
+    EXPECT_EQ(readPictureFile(header).error, "Invalid picture");
+
+    // Past the size limit, and no JPEG at all.
+    const std::string fits = write("fits.jpg", colour);
+    EXPECT_FALSE(decodeJpegDirect(fits, 40 * 30 * 4 - 1).has_value());
+    EXPECT_TRUE(decodeJpegDirect(fits, 40 * 30 * 4).has_value());
+    EXPECT_FALSE(
+        decodeJpegDirect(write("map.png", encoded(detailedPicture(4, 4), "PNG")), 1LL << 30).has_value());
 }
 
 }  // namespace

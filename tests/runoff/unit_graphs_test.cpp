@@ -128,6 +128,43 @@ TEST(DimensionlessGraph, ConvolutionAndTheEndThresholds) {
     EXPECT_NEAR(state.hydrograph.flowCfs[2], 3.2268, 1e-5);
 }
 
+TEST(DimensionlessGraph, LowOrdinatesWhileRainStillFallsDoNotEndTheHydrograph) {
+    const std::string folder = writeGraphFile("brelvo_hand.dgf", kHandGraph);
+    testing_support::RecordingDialogs dialogs;
+
+    // A storm that starts gently: 1e-6 in, four dry steps, then 1 in. The first step alone gives
+    // 0.00016134 and 0.00032268 cfs at hours 1 and 2, then 0 at hour 5, below the 0.0001 cfs threshold
+    // of so small a peak; the hydrograph goes on to the real storm: 161.34, 322.68, 159.7266, 1.6134 cfs
+    // at hours 6..9, and ends at hour 10 (0 cfs, below 1.0 cfs now that the peak is above 10 cfs).
+    Case state = storm({1e-6f, 0, 0, 0, 0, 1}, {1e-6f, 0, 0, 0, 0, 1});
+    state.basin.lagHours = 1.5f;
+    std::optional<GraphResult> result =
+        unitGraphFile(state.storm, state.basin, "brelvo_hand.dgf", folder, state.hydrograph, dialogs);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(state.hydrograph.last, 10);
+    EXPECT_NEAR(state.hydrograph.peakCfs, 322.68, 1e-3);
+    EXPECT_EQ(state.hydrograph.peakIndex, 7);
+    EXPECT_NEAR(state.hydrograph.flowCfs[2], 0.00032268, 1e-8);
+    EXPECT_FLOAT_EQ(state.hydrograph.flowCfs[5], 0.0f);
+    EXPECT_NEAR(state.hydrograph.flowCfs[9], 1.6134, 1e-4);
+    EXPECT_NEAR(result->ordinateSum, 645.36, 1e-2);
+
+    // A lull within the storm: 1 in, four dry steps, 0.5 in. The flows of the first step fall to 0 at
+    // hour 5, before the last step's rain; the second burst gives 80.67, 161.34, 79.8633, 0.8067 cfs at
+    // hours 6..9, and 0.8067 cfs, below 1.0 cfs, ends it at hour 9. The peak stays the first burst's.
+    state = storm({1, 0, 0, 0, 0, 0.5f}, {1, 0, 0, 0, 0, 0.5f});
+    state.basin.lagHours = 1.5f;
+    result = unitGraphFile(state.storm, state.basin, "brelvo_hand.dgf", folder, state.hydrograph, dialogs);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(state.hydrograph.last, 9);
+    EXPECT_NEAR(state.hydrograph.peakCfs, 322.68, 1e-3);
+    EXPECT_EQ(state.hydrograph.peakIndex, 2);
+    EXPECT_NEAR(state.hydrograph.flowCfs[7], 161.34, 1e-3);
+    EXPECT_NEAR(state.hydrograph.flowCfs[9], 0.8067, 1e-4);
+    EXPECT_NEAR(result->ordinateSum, 968.04, 1e-2);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST(DimensionlessGraph, OrdinatesEndWhereTheUnitGraphArrayEnds) {
     // Ordinate n reads u(n - 1) for the first rain step; u's array ends at index 2,000.
     testing_support::RecordingDialogs dialogs;

@@ -1,0 +1,24 @@
+#!/bin/sh
+# Builds the benchmarks with the release build's flags (preset "bench", build/bench) and runs them all,
+# then prints every ratio against its goal in one table (min / median / max over the repetitions).
+# Give the number of jobs as the first argument (default 2).
+set -eu
+cd "$(dirname "$0")/.."
+jobs=${1:-2}
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j"$jobs" --target startup_bench jpeg_load_bench convolution_bench compute_bench \
+    routing_bench zoom_bench
+bin=build/bench/bin
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+export QT_QPA_PLATFORM=offscreen
+for bench in startup_bench jpeg_load_bench convolution_bench compute_bench routing_bench; do
+    echo "== $bench"
+    "$bin/$bench" | tee -a "$log"
+done
+echo "== zoom_bench"
+"$bin/zoom_bench"
+echo
+echo "== ratio table (release flags; min / median / max)"
+printf '%-58s %7s %7s %7s   %s\n' "" min median max goal
+grep -E '  <= [0-9.]+  ' "$log"
