@@ -6,7 +6,7 @@ BRELVO_PACKAGES=(
   qt6-base-dev qt6-charts-dev qt6-webengine-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev
   fonts-dejavu-core qt6-image-formats-plugins
   libwmf-dev fonts-urw-base35
-  libturbojpeg0-dev libjpeg62-turbo-dev
+  libturbojpeg0-dev libjpeg62-turbo-dev libjpeg-turbo-progs
   libgtest-dev libbenchmark-dev
   clang-format
 )

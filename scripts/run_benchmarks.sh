@@ -1,9 +1,11 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Builds the benchmarks with the release build's flags (preset "bench", build/bench) and runs them all,
 # then prints every ratio against its goal in one table (min / median / max over the repetitions).
 # Give the number of jobs as the first argument (default 2).
 set -eu
 cd "$(dirname "$0")/.."
+source scripts/common.sh
+brelvo_ensure_packages  # djpeg, the JPEG benchmark's floor, comes with libjpeg-turbo-progs
 jobs=${1:-2}
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j"$jobs" --target startup_bench jpeg_load_bench convolution_bench compute_bench \
