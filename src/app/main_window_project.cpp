@@ -260,14 +260,9 @@ bool MainWindow::exportHydrographCsv() {
         dialogs_.message(msg::kNoHydrographToExport);
         return false;
     }
-    common::FileDialogRequest request;
-    request.title = msg::kExportCsvTitle;
-    request.initialDir = common::dialogFolder();
-    request.filter = msg::kCsvFilter;
-    request.save = true;
-    auto chosen = dialogs_.fileDialog(request);
-    if (!chosen || chosen->empty()) return false;
-    if (!fs::path(*chosen).has_extension()) *chosen += ".csv";
+    const auto chosen = common::askSavePath(dialogs_, std::string(msg::kExportCsvTitle),
+                                            common::dialogFolder(), "", std::string(msg::kCsvFilter), ".csv");
+    if (!chosen) return false;
     try {
         common::replaceFile(*chosen, runoff::hydrographCsv(session->hydrograph, *session->lastReport));
     } catch (const common::RuntimeFailure& failure) {

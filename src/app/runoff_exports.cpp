@@ -41,15 +41,10 @@ std::string lowerExtension(const std::string& path) {
 }  // namespace
 
 bool RunoffWindow::exportChart() {
-    common::FileDialogRequest request;
-    request.title = msg::kExportChartTitle;
-    request.initialDir = common::dialogFolder();
-    request.fileName = "Hydrograph.png";
-    request.filter = msg::kChartFilter;
-    request.save = true;
-    auto chosen = dialogs_.fileDialog(request);
-    if (!chosen || chosen->empty()) return false;
-    if (!fs::path(*chosen).has_extension()) *chosen += ".png";
+    const auto chosen =
+        common::askSavePath(dialogs_, std::string(msg::kExportChartTitle), common::dialogFolder(),
+                            "Hydrograph.png", std::string(msg::kChartFilter), ".png");
+    if (!chosen) return false;
     const std::string ext = lowerExtension(*chosen);
     std::string bytes;
     if (ext == ".svg") {
@@ -121,15 +116,10 @@ bool RunoffWindow::exportReportPdf() {
         dialogs_.message(msg::kNoReportYet);
         return false;
     }
-    common::FileDialogRequest request;
-    request.title = msg::kExportReportTitle;
-    request.initialDir = common::dialogFolder();
-    request.fileName = "Hydrograph.pdf";
-    request.filter = msg::kPdfFilter;
-    request.save = true;
-    auto chosen = dialogs_.fileDialog(request);
-    if (!chosen || chosen->empty()) return false;
-    if (!fs::path(*chosen).has_extension()) *chosen += ".pdf";
+    const auto chosen =
+        common::askSavePath(dialogs_, std::string(msg::kExportReportTitle), common::dialogFolder(),
+                            "Hydrograph.pdf", std::string(msg::kPdfFilter), ".pdf");
+    if (!chosen) return false;
     // Drawn in memory, then written through a temporary file like every save.
     QByteArray bytes;
     {

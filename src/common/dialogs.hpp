@@ -2,8 +2,10 @@
 // it.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace brelvo::common {
 
@@ -29,5 +31,22 @@ class Dialogs {
     // Open or save dialog; no value when the user cancels.
     virtual std::optional<std::string> fileDialog(const FileDialogRequest& request) = 0;
 };
+
+// A save dialog for an export: the name chosen, with `defaultExtension` (".png") added when it has
+// none; nothing when the user cancels.
+inline std::optional<std::string> askSavePath(Dialogs& dialogs, std::string title, std::string folder,
+                                              std::string fileName, std::string filter,
+                                              std::string_view defaultExtension) {
+    FileDialogRequest request;
+    request.title = std::move(title);
+    request.initialDir = std::move(folder);
+    request.fileName = std::move(fileName);
+    request.filter = std::move(filter);
+    request.save = true;
+    auto chosen = dialogs.fileDialog(request);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    if (!std::filesystem::path(*chosen).has_extension()) *chosen += defaultExtension;
+    return chosen;
+}
 
 }  // namespace brelvo::common
