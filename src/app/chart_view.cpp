@@ -150,15 +150,10 @@ void ChartView::updateAxes() {
 
 QString ChartView::hoverText(std::size_t index, double hours) const {
     if (index >= runs_.size() || runs_[index].line.empty()) return {};
-    const auto& line = runs_[index].line;
-    const auto after = std::lower_bound(line.begin(), line.end(), hours,
-                                        [](const runoff::ChartPoint& p, double h) { return p.hours < h; });
-    auto nearest = after == line.end() ? line.end() - 1 : after;
-    if (after != line.begin() && after != line.end() && hours - (after - 1)->hours < after->hours - hours)
-        nearest = after - 1;
+    const runoff::ChartPoint& nearest = runoff::nearestPoint(runs_[index].line, hours);
     return QString::fromStdString(runs_[index].name + "\n" +
-                                  common::generalText(static_cast<float>(nearest->hours)) + " h, " +
-                                  common::generalText(static_cast<float>(nearest->value)) + " cfs");
+                                  common::generalText(static_cast<float>(nearest.hours)) + " h, " +
+                                  common::generalText(static_cast<float>(nearest.value)) + " cfs");
 }
 
 std::string ChartView::svg(int width, int height) const {

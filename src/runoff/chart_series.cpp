@@ -106,4 +106,12 @@ std::vector<ChartPoint> thinned(const std::vector<ChartPoint>& points, int maxPo
     return out;
 }
 
+const ChartPoint& nearestPoint(const std::vector<ChartPoint>& line, double hours) {
+    const auto after = std::lower_bound(line.begin(), line.end(), hours,
+                                        [](const ChartPoint& p, double h) { return p.hours < h; });
+    if (after == line.end()) return line.back();
+    if (after != line.begin() && hours - (after - 1)->hours < after->hours - hours) return *(after - 1);
+    return *after;
+}
+
 }  // namespace brelvo::runoff

@@ -41,4 +41,7 @@ struct RunPlot {
 // value in the order they occur, and its last, so that peaks and the shape survive.
 [[nodiscard]] std::vector<ChartPoint> thinned(const std::vector<ChartPoint>& points, int maxPoints);
 
+// The point of `line` (rising in hours, not empty) nearest in time to `hours`; the later one on a tie.
+[[nodiscard]] const ChartPoint& nearestPoint(const std::vector<ChartPoint>& line, double hours);
+
 }  // namespace brelvo::runoff

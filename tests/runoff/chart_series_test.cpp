@@ -89,6 +89,16 @@ TEST(TickSpacing, IsOneTwoOrFiveTimesAPowerOfTen) {
     EXPECT_EQ(tickSpacing(0, 8), 1);
 }
 
+TEST(NearestPoint, IsTheOrdinateClosestInTimeWithTheLaterOnATie) {
+    const std::vector<ChartPoint> line{{0, 1}, {0.5, 2}, {1, 3}};
+    EXPECT_EQ(nearestPoint(line, -1).value, 1);
+    EXPECT_EQ(nearestPoint(line, 0.2).value, 1);
+    EXPECT_EQ(nearestPoint(line, 0.25).value, 2);
+    EXPECT_EQ(nearestPoint(line, 0.3).value, 2);
+    EXPECT_EQ(nearestPoint(line, 0.9).value, 3);
+    EXPECT_EQ(nearestPoint(line, 7).value, 3);
+}
+
 TEST(Thinning, KeepsEndsAndPeakWithinTheBudget) {
     std::vector<ChartPoint> points;
     for (int i = 0; i < 7700; ++i) points.push_back({i / 60.0, i == 4321 ? 999.0 : (i % 7) * 1.0});
