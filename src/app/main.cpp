@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "app/application_style.hpp"
 #include "app/main_window.hpp"
 #include "app/qt_dialogs.hpp"
 #include "app/script_runner.hpp"
@@ -50,9 +51,11 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Brelvo"));
     // The desktop entry's name, so the desktop matches the windows to it, and the icon it shows.
     QApplication::setDesktopFileName(QStringLiteral("org.brelvo.Brelvo"));
+    QApplication::setStyle(new brelvo::app::ApplicationStyle);
+    // The larger sizes come from the installed icon theme; the window's own icon stops at 128.
     QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/brelvo-%1.png").arg(size));
+    for (const int size : {16, 32, 48, 64, 128})
+        icon.addPixmap(brelvo::app::pngPixmap(QStringLiteral(":/icons/brelvo-%1.png").arg(size)));
     QApplication::setWindowIcon(icon);
 
     QString scriptPath, grabPath, projectPath;
