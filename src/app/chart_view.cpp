@@ -32,17 +32,18 @@ QList<QPointF> qtPoints(const std::vector<runoff::ChartPoint>& points) {
     return out;
 }
 
-// Axis ticks at round values from 0: 1, 2 or 5 × 10^k, about `ticks` of them.
+// Axis ticks at round values from 0: 1, 2 or 5 × 10^k, about `ticks` of them. Every change of range or
+// spacing lays the chart out again, so only what changed is set, in the order that never has a wide
+// range with a fine spacing (which would lay out a tick for every step of it).
 void roundTicks(QValueAxis* axis, double max, int ticks) {
     const runoff::AxisTicks t = runoff::roundAxis(max, ticks);
-    // Range and spacing change together: a wide range with the old, fine spacing in between would lay
-    // out a tick for every step of it.
-    axis->setTickType(QValueAxis::TicksDynamic);
-    axis->setTickAnchor(0);
-    axis->setTickInterval(std::max(t.top, axis->max()));
-    axis->setRange(0, t.top);
-    axis->setTickInterval(t.spacing);
-    axis->setLabelFormat(QStringLiteral("%g"));
+    if (axis->tickType() != QValueAxis::TicksDynamic) axis->setTickType(QValueAxis::TicksDynamic);
+    if (axis->tickAnchor() != 0) axis->setTickAnchor(0);
+    const bool coarser = t.spacing >= axis->tickInterval();
+    if (coarser && axis->tickInterval() != t.spacing) axis->setTickInterval(t.spacing);
+    if (axis->min() != 0 || axis->max() != t.top) axis->setRange(0, t.top);
+    if (!coarser) axis->setTickInterval(t.spacing);
+    if (axis->labelFormat() != QStringLiteral("%g")) axis->setLabelFormat(QStringLiteral("%g"));
 }
 
 }  // namespace
@@ -69,8 +70,9 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
     c->addAxis(depth_, Qt::AlignRight);
     excess_ = new QLineSeries;
     excess_->setName(QStringLiteral("Excess rainfall (in)"));
+    // A one-pixel pen: the steps have the most points, and a wider pen is drawn by a far slower way.
     QPen pen(qtColour(runoff::kExcessColour));
-    pen.setWidthF(1.5);
+    pen.setWidthF(1);
     excess_->setPen(pen);
     c->addSeries(excess_);
     excess_->attachAxis(time_);
@@ -86,9 +88,10 @@ void ChartView::addRun(const runoff::RunPlot& plot) {
     QPen pen(qtColour(runoff::lineColour(index)));
     pen.setWidthF(2);
     line->setPen(pen);
-    // A line of more ordinates than the plot has pixels is drawn thinned to about two points a pixel;
-    // the pointer still reads every ordinate.
-    line->replace(qtPoints(runoff::thinned(plot.line, 2 * plotPixels())));
+    // A line of more ordinates than the plot has pixels is drawn thinned to about a point a pixel: the
+    // two-pixel pen shows no more than that, and a wide pen costs its time by the point. The pointer
+    // still reads every ordinate.
+    line->replace(qtPoints(runoff::thinned(plot.line, plotPixels())));
     chart()->addSeries(line);
     line->attachAxis(time_);
     line->attachAxis(runoff_);
@@ -182,7 +185,7 @@ void ChartView::resizeEvent(QResizeEvent* event) {
     // The thinning follows the plot's width.
     if (!excessPoints_.empty()) showExcess();
     for (std::size_t i = 0; i < lines_.size(); ++i)
-        lines_[i]->replace(qtPoints(runoff::thinned(runs_[i].line, 2 * plotPixels())));
+        lines_[i]->replace(qtPoints(runoff::thinned(runs_[i].line, plotPixels())));
 }
 
 void ChartView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -1,6 +1,7 @@
 // Number texts: every number is rounded as decimal digits, the way the user reads it, never in binary.
 #include "common/numbers.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -14,14 +15,6 @@ namespace brelvo::common {
 
 namespace {
 
-// A finite number as decimal digits: value = d1.d2d3... x 10^exponent. No leading or trailing
-// zeros in digits; zero has no digits at all.
-struct Decimal {
-    bool negative = false;
-    std::string digits;
-    int exponent = 0;
-};
-
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -29,8 +22,19 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-void dropTrailingZeros(std::string& digits) {
-    while (!digits.empty() && digits.back() == '0') digits.pop_back();
+// A finite number as decimal digits: value = d1.d2d3... x 10^exponent. No leading or trailing
+// zeros in digits; zero has no digits at all. Held in place: number texts are written by the
+// hundred thousand in a report, so nothing here allocates.
+struct Decimal {
+    bool negative = false;
+    int count = 0;  // digits in use
+    int exponent = 0;
+    std::array<char, 24> digits{};  // a double's shortest text has at most 17
+};
+
+void dropTrailingZeros(Decimal& d) {
+    while (d.count > 0 && d.digits[static_cast<std::size_t>(d.count - 1)] == '0') --d.count;
+    if (d.count == 0) d.exponent = 0;  // zero, whatever its sign
 }
 
 // The shortest decimal text that reads back as the same float resp. double: what the user sees,
@@ -40,119 +44,146 @@ Decimal shortestDecimal(T value) {
     std::array<char, 64> buffer{};
     const auto [end, ec] =
         std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::scientific);
-    const std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+    const char* p = buffer.data();
 
     Decimal d;
-    std::size_t i = 0;
-    if (i < text.size() && text[i] == '-') {
+    if (p < end && *p == '-') {
         d.negative = true;
-        ++i;
+        ++p;
     }
-    for (; i < text.size() && text[i] != 'e'; ++i) {
-        if (isDigit(text[i])) d.digits.push_back(text[i]);
+    for (; p < end && *p != 'e'; ++p) {
+        if (isDigit(*p)) d.digits[static_cast<std::size_t>(d.count++)] = *p;
     }
-    // to_chars writes "e+05" or "e-05"; from_chars takes no '+'.
-    i += 1;
+    // to_chars writes "e+05" or "e-05".
+    ++p;
     bool negativeExponent = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negativeExponent = text[i] == '-';
-        ++i;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negativeExponent = *p == '-';
+        ++p;
     }
     int magnitude = 0;
-    std::from_chars(text.data() + i, text.data() + text.size(), magnitude);
+    for (; p < end; ++p) magnitude = magnitude * 10 + (*p - '0');
     d.exponent = negativeExponent ? -magnitude : magnitude;
-
-    dropTrailingZeros(d.digits);
-    if (d.digits.empty()) d.exponent = 0;  // zero, whatever its sign
+    dropTrailingZeros(d);
     return d;
 }
 
 // Keeps `keep` significant digits, rounding half away from zero on the decimal digits.
 // keep may be zero or negative when the number lies entirely below the last kept place.
 void roundToDigits(Decimal& d, int keep) {
-    if (d.digits.empty() || static_cast<int>(d.digits.size()) <= keep) return;
+    if (d.count == 0 || d.count <= keep) return;
     if (keep < 0) {
-        d.digits.clear();
+        d.count = 0;
         return;
     }
     const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
-    d.digits.resize(static_cast<std::size_t>(keep));
+    d.count = keep;
     if (up) {
-        std::size_t i = d.digits.size();
-        while (i > 0 && d.digits[i - 1] == '9') {
-            d.digits[i - 1] = '0';
+        int i = d.count;
+        while (i > 0 && d.digits[static_cast<std::size_t>(i - 1)] == '9') {
+            d.digits[static_cast<std::size_t>(i - 1)] = '0';
             --i;
         }
         if (i == 0) {
             // Every kept digit carried over (9.995 -> 10.00), or nothing was kept (0.5 -> 1).
-            d.digits.insert(d.digits.begin(), '1');
+            d.digits[0] = '1';
+            d.count = 1;
             d.exponent += 1;
-        } else {
-            d.digits[i - 1] += 1;
+            return;
         }
+        d.digits[static_cast<std::size_t>(i - 1)] += 1;
     }
-    dropTrailingZeros(d.digits);
-    if (d.digits.empty()) d.exponent = 0;
+    dropTrailingZeros(d);
 }
 
-// The fixed-notation parts of a decimal: integer digits ("" for zero) and fraction digits
-// (no trailing zeros).
-void splitFixed(const Decimal& d, std::string& integerPart, std::string& fraction) {
-    integerPart.clear();
-    fraction.clear();
-    if (d.digits.empty()) return;
+// The fixed-notation parts of a decimal, as counts: integer digits (0 for zero and for numbers below
+// 1) and fraction digits (no trailing zeros), the fraction's leading zeros included.
+struct FixedParts {
+    int integerDigits = 0;
+    int fractionDigits = 0;
+};
+
+FixedParts fixedParts(const Decimal& d) {
+    if (d.count == 0) return {};
     if (d.exponent >= 0) {
-        const auto integerDigits = static_cast<std::size_t>(d.exponent) + 1;
-        if (d.digits.size() <= integerDigits) {
-            integerPart = d.digits;
-            integerPart.append(integerDigits - d.digits.size(), '0');
-        } else {
-            integerPart = d.digits.substr(0, integerDigits);
-            fraction = d.digits.substr(integerDigits);
-        }
+        const int integerDigits = d.exponent + 1;
+        return {integerDigits, d.count > integerDigits ? d.count - integerDigits : 0};
+    }
+    return {0, -d.exponent - 1 + d.count};
+}
+
+// The integer part's digits: the decimal's digits, then zeros up to the units.
+void appendIntegerPart(std::string& out, const Decimal& d, int integerDigits) {
+    const int shown = std::min(d.count, integerDigits);
+    out.append(d.digits.data(), static_cast<std::size_t>(shown));
+    out.append(static_cast<std::size_t>(integerDigits - shown), '0');
+}
+
+// The fraction's digits: zeros after the point for a number below 1, then the decimal's digits.
+void appendFraction(std::string& out, const Decimal& d, const FixedParts& parts) {
+    if (parts.fractionDigits == 0) return;
+    if (parts.integerDigits == 0) {
+        out.append(static_cast<std::size_t>(-d.exponent - 1), '0');
+        out.append(d.digits.data(), static_cast<std::size_t>(d.count));
     } else {
-        fraction.assign(static_cast<std::size_t>(-d.exponent - 1), '0');
-        fraction += d.digits;
+        out.append(d.digits.data() + parts.integerDigits, static_cast<std::size_t>(parts.fractionDigits));
     }
 }
 
-std::string nonFiniteText(double value) {
-    if (std::isnan(value)) return "NaN";
-    return value < 0 ? "-Inf" : "Inf";
+void appendNonFinite(std::string& out, double value) {
+    if (std::isnan(value)) {
+        out += "NaN";
+    } else {
+        out += value < 0 ? "-Inf" : "Inf";
+    }
 }
 
 // General text: `significant` digits, fixed notation for 1E-4 <= |v| < 10^fixedBelowExponent.
 template <typename T>
-std::string generalTextOf(T value, int significant, int fixedBelowExponent) {
-    if (!std::isfinite(value)) return nonFiniteText(static_cast<double>(value));
+void appendGeneralText(std::string& out, T value, int significant, int fixedBelowExponent) {
+    if (!std::isfinite(value)) {
+        appendNonFinite(out, static_cast<double>(value));
+        return;
+    }
     Decimal d = shortestDecimal(value);
     roundToDigits(d, significant);
-    if (d.digits.empty()) return "0";
-
-    std::string text = d.negative ? "-" : "";
+    if (d.count == 0) {
+        out += '0';
+        return;
+    }
+    if (d.negative) out += '-';
     // The choice of notation follows the rounded value: 9.9999999E-05 reads as 0.0001.
     if (d.exponent >= -4 && d.exponent < fixedBelowExponent) {
-        std::string integerPart;
-        std::string fraction;
-        splitFixed(d, integerPart, fraction);
-        text += integerPart.empty() ? "0" : integerPart;
-        if (!fraction.empty()) text += "." + fraction;
-        return text;
+        const FixedParts parts = fixedParts(d);
+        if (parts.integerDigits == 0) {
+            out += '0';
+        } else {
+            appendIntegerPart(out, d, parts.integerDigits);
+        }
+        if (parts.fractionDigits > 0) {
+            out += '.';
+            appendFraction(out, d, parts);
+        }
+        return;
     }
-    text += d.digits.front();
-    if (d.digits.size() > 1) text += "." + d.digits.substr(1);
-    text += d.exponent < 0 ? "E-" : "E+";
+    out += d.digits[0];
+    if (d.count > 1) {
+        out += '.';
+        out.append(d.digits.data() + 1, static_cast<std::size_t>(d.count - 1));
+    }
+    out += d.exponent < 0 ? "E-" : "E+";
     const int magnitude = d.exponent < 0 ? -d.exponent : d.exponent;
-    if (magnitude < 10) text += '0';
-    text += integerText(magnitude);
-    return text;
+    if (magnitude < 10) out += '0';
+    std::array<char, 8> exponentText{};
+    const auto [end, ec] = std::to_chars(exponentText.data(), exponentText.data() + exponentText.size(), magnitude);
+    out.append(exponentText.data(), end);
 }
 
 // A pattern of '0', '#' and at most one '.'.
 struct Pattern {
-    std::size_t minimumIntegerDigits = 0;  // placeholders from the first integer '0' on
-    int decimals = 0;                      // placeholders after the point
-    std::size_t requiredDecimals = 0;      // placeholders up to the last '0' after the point
+    int minimumIntegerDigits = 0;  // placeholders from the first integer '0' on
+    int decimals = 0;              // placeholders after the point
+    int requiredDecimals = 0;      // placeholders up to the last '0' after the point
 };
 
 Pattern parsePattern(std::string_view text) {
@@ -166,7 +197,7 @@ Pattern parsePattern(std::string_view text) {
         } else if (c == '0' || c == '#') {
             if (afterPoint) {
                 ++p.decimals;
-                if (c == '0') p.requiredDecimals = static_cast<std::size_t>(p.decimals);
+                if (c == '0') p.requiredDecimals = p.decimals;
             } else {
                 integerZeroSeen = integerZeroSeen || c == '0';
                 if (integerZeroSeen) ++p.minimumIntegerDigits;
@@ -179,28 +210,27 @@ Pattern parsePattern(std::string_view text) {
 }
 
 template <typename T>
-std::string formatPatternOf(T value, std::string_view patternText) {
+void appendPattern(std::string& out, T value, std::string_view patternText) {
     const Pattern pattern = parsePattern(patternText);
-    if (!std::isfinite(value)) return nonFiniteText(static_cast<double>(value));
-
+    if (!std::isfinite(value)) {
+        appendNonFinite(out, static_cast<double>(value));
+        return;
+    }
     Decimal d = shortestDecimal(value);
-    if (!d.digits.empty()) roundToDigits(d, d.exponent + 1 + pattern.decimals);
-
-    std::string integerPart;
-    std::string fraction;
-    splitFixed(d, integerPart, fraction);
-    if (integerPart.size() < pattern.minimumIntegerDigits) {
-        integerPart.insert(0, pattern.minimumIntegerDigits - integerPart.size(), '0');
-    }
-    if (fraction.size() < pattern.requiredDecimals) {
-        fraction.append(pattern.requiredDecimals - fraction.size(), '0');
-    }
+    if (d.count > 0) roundToDigits(d, d.exponent + 1 + pattern.decimals);
+    const FixedParts parts = fixedParts(d);
 
     // Only a number that is still nonzero after rounding keeps its sign: never "-0.00".
-    std::string text = d.negative && !d.digits.empty() ? "-" : "";
-    text += integerPart;
-    if (!fraction.empty()) text += "." + fraction;
-    return text;
+    if (d.negative && d.count > 0) out += '-';
+    if (parts.integerDigits < pattern.minimumIntegerDigits)
+        out.append(static_cast<std::size_t>(pattern.minimumIntegerDigits - parts.integerDigits), '0');
+    appendIntegerPart(out, d, parts.integerDigits);
+    if (parts.fractionDigits > 0 || pattern.requiredDecimals > 0) {
+        out += '.';
+        appendFraction(out, d, parts);
+        if (parts.fractionDigits < pattern.requiredDecimals)
+            out.append(static_cast<std::size_t>(pattern.requiredDecimals - parts.fractionDigits), '0');
+    }
 }
 
 // The number at the start of text[start..] in the lenient form. Returns the end of the number
@@ -321,19 +351,35 @@ float fileNumber(std::string_view fileName, int line, std::string_view text) {
 }
 
 std::string generalText(float value) {
-    return generalTextOf(value, 7, 7);
+    std::string text;
+    appendGeneralText(text, value, 7, 7);
+    return text;
 }
 
 std::string generalText(double value) {
-    return generalTextOf(value, 15, 15);
+    std::string text;
+    appendGeneralText(text, value, 15, 15);
+    return text;
+}
+
+void appendGeneralText(std::string& out, float value) {
+    appendGeneralText(out, value, 7, 7);
 }
 
 std::string formatPattern(float value, std::string_view pattern) {
-    return formatPatternOf(value, pattern);
+    std::string text;
+    appendPattern(text, value, pattern);
+    return text;
 }
 
 std::string formatPattern(double value, std::string_view pattern) {
-    return formatPatternOf(value, pattern);
+    std::string text;
+    appendPattern(text, value, pattern);
+    return text;
+}
+
+void appendFormatPattern(std::string& out, float value, std::string_view pattern) {
+    appendPattern(out, value, pattern);
 }
 
 std::int16_t toInt16(double value) {

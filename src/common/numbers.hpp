@@ -36,6 +36,10 @@ namespace brelvo::common {
 [[nodiscard]] std::string formatPattern(float value, std::string_view pattern);
 [[nodiscard]] std::string formatPattern(double value, std::string_view pattern);
 
+// The same texts appended to `out`, for writers of many numbers.
+void appendGeneralText(std::string& out, float value);
+void appendFormatPattern(std::string& out, float value, std::string_view pattern);
+
 // A value held as a single: outside the single range, or not a number, it is an overflow failure,
 // never an infinity carried on.
 [[nodiscard]] float toSingle(double value);

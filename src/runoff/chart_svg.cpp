@@ -129,7 +129,7 @@ std::string chartSvg(const std::vector<RunPlot>& runs, const std::vector<ChartPo
     // The excess steps, then each run's line.
     auto polyline = [&](const std::vector<ChartPoint>& points, std::uint32_t rgb, bool isExcess) {
         std::string p = "<polyline fill=\"none\" stroke=\"" + colour(rgb) + "\" stroke-width=\"" +
-                        (isExcess ? "1.5" : "2") + "\" points=\"";
+                        (isExcess ? "1" : "2") + "\" points=\"";
         for (std::size_t i = 0; i < points.size(); ++i) {
             if (i) p += ' ';
             p += px(sx(points[i].hours)) + ',' + px(isExcess ? sd(points[i].value) : sy(points[i].value));

@@ -46,7 +46,7 @@ int routeOption(const basin::RunoffFields& fields) {
 // Writes the report and commits what it rounded: the peaks as reported, and the hydrograph plotted.
 void report(RunoffSession& session, const ReportRun& run, basin::RunoffFields& fields,
             basin::ChartGrid& chart, const ComputeContext& context) {
-    std::ostringstream text;
+    std::string text;
     const ReportOutcome outcome = writeReport(text, session.hydrograph, run, fields, chart);
     session.hydrograph.inflow.peakCfs = outcome.peakCfs;
     if (run.route) session.hydrograph.routed.peakCfs = outcome.routedPeakCfs;
@@ -54,7 +54,7 @@ void report(RunoffSession& session, const ReportRun& run, basin::RunoffFields& f
     session.lastReport = run;
     // The file is replaced only once the whole report is known.
     std::ofstream file = openReportFile(context.reportPath);
-    finishReportFile(file, text.str());
+    finishReportFile(file, text);
 }
 
 // A failure of a unit-graph method that names no cause ran past an array bound of the hydrograph.

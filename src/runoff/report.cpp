@@ -26,6 +26,53 @@ std::string rightAligned(const std::string& text, std::size_t width) {
     return std::string(width - text.size(), ' ') + text;
 }
 
+// Right-aligns what was appended to `out` from `start` on in width characters, as rightAligned.
+void alignFrom(std::string& out, std::size_t start, std::size_t width) {
+    const std::size_t length = out.size() - start;
+    if (length >= width) {
+        out.resize(start + width);
+    } else {
+        out.insert(start, width - length, ' ');
+    }
+}
+
+// A report column: the number with the pattern, right-aligned in the pattern's width.
+void appendColumn(std::string& out, float x, std::string_view pattern) {
+    const std::size_t start = out.size();
+    common::appendFormatPattern(out, x, pattern);
+    alignFrom(out, start, pattern.size());
+}
+
+// A flow or volume column: rounded as hydrographs are, in general text, nine characters wide.
+void appendRoundedColumn(std::string& out, float value) {
+    const std::size_t start = out.size();
+    common::appendGeneralText(out, basin::usgsround(value));
+    alignFrom(out, start, kFieldWidth);
+}
+
+// The chart's label for a row: the time with the label pattern, read back as a number and shown in
+// general text, so "1.50" shows as "1.5" and "0.00" as "0". A text of at most 15 significant digits
+// reads back as the double that shows as the same digits, so the label is the text without the
+// fraction's trailing zeros; a longer one takes the way round through the number.
+std::string timeLabel(float hours, const char* pattern) {
+    std::string text = common::formatPattern(hours, pattern);
+    std::size_t digits = 0;
+    bool plain = text.size() < 2 || text[0] != '0' || text[1] == '.';  // no leading zero before a digit
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if (c != '.') {
+            plain = false;  // a sign
+        }
+    }
+    if (!plain || digits > 15) return common::generalText(common::leadingNumber(text));
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    return text;
+}
+
 void writeHeader(std::ostream& out, const ReportRun& run, const basin::RunoffFields& fields) {
     out << fields.text(form3::txtTitle) << kCrLf;
     out << fields.text(form3::txtTile2) << kCrLf;
@@ -87,10 +134,7 @@ void plotHydrograph(const basin::WorkingHydrograph& hydrograph, const ReportRun&
         chart.setColumn(chart.columnCount());
         chart.setData(
             common::generalText(routing ? hydrograph.routed.outflowCfs[i] : hydrograph.inflow.flowCfs[i]));
-        // The label is the rounded time read back as a number, so "1.50" shows as "1.5".
-        const float time = static_cast<float>(i) * udur;
-        chart.setRowLabel(
-            common::generalText(common::leadingNumber(common::formatPattern(time, labelPattern))));
+        chart.setRowLabel(timeLabel(static_cast<float>(i) * udur, labelPattern));
     }
     chart.setColumnCount(chart.columnCount() + 1);  // the empty column the next run fills
 }
@@ -118,7 +162,7 @@ std::string listItem(float value) {
     return text + " ";
 }
 
-ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
+ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
                           basin::RunoffFields& fields, basin::ChartGrid& chart) {
     const bool routing = run.route.has_value();
     const bool storage = run.route == basin::RouteMethod::storage;
@@ -136,55 +180,72 @@ ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hyd
     const char* flowPattern = inflow.peakCfs >= 100 ? "########0" : "######0.0";
     const char* timePattern = udur >= 1 ? "######0.0" : "##0.00000";
 
-    writeHeader(out, run, fields);
+    {
+        std::ostringstream header;
+        writeHeader(header, run, fields);
+        out += header.str();
+    }
 
     const float peakTime = static_cast<float>(inflow.peakIndex) * udur;  // hours
     outcome.peakCfs = inflow.peakCfs;
     basin::usgsround(outcome.peakCfs);
     if (routing) {
-        out << "  PEAK-IN     TIME  ACRE-FT PEAK-OUT     TIME   MAXELV" << kCrLf;
+        out += "  PEAK-IN     TIME  ACRE-FT PEAK-OUT     TIME   MAXELV";
+        out += kCrLf;
         outcome.routedPeakCfs = routed.peakCfs;
         basin::usgsround(outcome.routedPeakCfs);
         fields.setCaption(form3::Form3, "QmaxIn=" + common::generalText(outcome.peakCfs) +
                                             " cfs, Vol=" + common::generalText(hydrograph.volumeAcreFt) +
                                             " acft, QmaxOut=" + common::generalText(outcome.routedPeakCfs) +
                                             " cfs");
-        out << fm(outcome.peakCfs, flowPattern) << fm(peakTime, timePattern)
-            << roundedField(hydrograph.volumeAcreFt) << roundedField(outcome.routedPeakCfs)
-            << fm(routed.peakIndex * udur, "##0.00000") << fm(routed.peakElevationFt, "#####0.00") << kCrLf;
+        out += fm(outcome.peakCfs, flowPattern) + fm(peakTime, timePattern) +
+               roundedField(hydrograph.volumeAcreFt) + roundedField(outcome.routedPeakCfs) +
+               fm(routed.peakIndex * udur, "##0.00000") + fm(routed.peakElevationFt, "#####0.00") + kCrLf;
     } else {
-        out << " DURATION     RAIN    PEAKQ     TIME  ACRE-FT" << kCrLf;
+        out += " DURATION     RAIN    PEAKQ     TIME  ACRE-FT";
+        out += kCrLf;
         fields.setCaption(form3::Form3,
                           "Runoff Qmax=" + common::generalText(outcome.peakCfs) +
                               " cfs, Vol=" + common::generalText(hydrograph.volumeAcreFt) +
                               " acft, RainLoss=" + common::formatPattern(outcome.rainLossIn, "0.00") +
                               " in from " + common::formatPattern(run.storm.depthIn, "0.00") + " total");
-        out << fm(run.storm.durationHours, "####0.000") << fm(run.storm.depthIn, "#####0.00")
-            << fm(outcome.peakCfs, flowPattern) << fm(peakTime, timePattern)
-            << roundedField(hydrograph.volumeAcreFt) << kCrLf;
+        out += fm(run.storm.durationHours, "####0.000") + fm(run.storm.depthIn, "#####0.00") +
+               fm(outcome.peakCfs, flowPattern) + fm(peakTime, timePattern) +
+               roundedField(hydrograph.volumeAcreFt) + kCrLf;
     }
-    out << kCrLf;
+    out += kCrLf;
 
-    out << "     Time";
-    if (storage) out << "     Elev  Storage";
-    if (routing) {
-        out << "  Outflow   Inflow" << kCrLf;
-    } else {
-        out << "   Runoff Rainfall   Excess" << kCrLf;
-    }
+    out += "     Time";
+    if (storage) out += "     Elev  Storage";
+    out += routing ? "  Outflow   Inflow" : "   Runoff Rainfall   Excess";
+    out += kCrLf;
+    // About 50 characters a row.
+    out.reserve(out.size() + static_cast<std::size_t>(inflow.last + 1) * 56);
     for (int i = 0; i <= inflow.last; ++i) {
-        out << fm(static_cast<float>(i) * udur, timePattern);
-        if (storage) out << fm(routed.elevationFt[i], "#####0.00") << roundedField(routed.storageAcreFt[i]);
-        if (routing) out << roundedField(routed.outflowCfs[i]);
-        out << roundedField(inflow.flowCfs[i]);
+        appendColumn(out, static_cast<float>(i) * udur, timePattern);
+        if (storage) {
+            appendColumn(out, routed.elevationFt[i], "#####0.00");
+            appendRoundedColumn(out, routed.storageAcreFt[i]);
+        }
+        if (routing) appendRoundedColumn(out, routed.outflowCfs[i]);
+        appendRoundedColumn(out, inflow.flowCfs[i]);
         // Rain and excess end one step after the rain: the step that shows the rain has stopped.
         if (!routing && i <= run.storm.steps + 1) {
-            out << fm(run.storm.rainIn[i], "##0.00000") << fm(excessShown[i], "##0.00000");
+            appendColumn(out, run.storm.rainIn[i], "##0.00000");
+            appendColumn(out, excessShown[i], "##0.00000");
         }
-        out << kCrLf;
+        out += kCrLf;
     }
 
     plotHydrograph(hydrograph, run, excessShown, chart);
+    return outcome;
+}
+
+ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
+                          basin::RunoffFields& fields, basin::ChartGrid& chart) {
+    std::string text;
+    const ReportOutcome outcome = writeReport(text, hydrograph, run, fields, chart);
+    out << text;
     return outcome;
 }
 
@@ -203,9 +264,9 @@ void finishReportFile(std::ofstream& file, const std::string& text) {
 ReportOutcome writeReport(const std::string& path, const basin::WorkingHydrograph& hydrograph,
                           const ReportRun& run, basin::RunoffFields& fields, basin::ChartGrid& chart) {
     std::ofstream file = openReportFile(path);
-    std::ostringstream text;
+    std::string text;
     const ReportOutcome outcome = writeReport(text, hydrograph, run, fields, chart);
-    finishReportFile(file, text.str());
+    finishReportFile(file, text);
     return outcome;
 }
 

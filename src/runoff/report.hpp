@@ -56,6 +56,9 @@ struct ReportOutcome {
 // RuntimeFailures.
 ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
                           basin::RunoffFields& fields, basin::ChartGrid& chart);
+// The same, appended to `out`.
+ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
+                          basin::RunoffFields& fields, basin::ChartGrid& chart);
 
 // The report file at `path`, created empty; a file that cannot be created fails with "Path/File access
 // error" (75).
