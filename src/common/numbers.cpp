@@ -175,7 +175,8 @@ void appendGeneralText(std::string& out, T value, int significant, int fixedBelo
     const int magnitude = d.exponent < 0 ? -d.exponent : d.exponent;
     if (magnitude < 10) out += '0';
     std::array<char, 8> exponentText{};
-    const auto [end, ec] = std::to_chars(exponentText.data(), exponentText.data() + exponentText.size(), magnitude);
+    const auto [end, ec] =
+        std::to_chars(exponentText.data(), exponentText.data() + exponentText.size(), magnitude);
     out.append(exponentText.data(), end);
 }
 
