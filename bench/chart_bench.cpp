@@ -113,15 +113,17 @@ int main(int argc, char* argv[]) {
     }
     std::vector<double> openRun, computedRun;
     const std::vector<double> runRatios = wholeSessionRatios(runs, openRun, computedRun);
-    std::printf("windows in this process: open the runoff window %.1f ms, and compute %d ordinates %.1f ms "
-                "(medians of %d)\n",
-                median(open) * 1000, ordinates, median(computed) * 1000, runs);
+    std::printf(
+        "windows in this process: open the runoff window %.1f ms, and compute %d ordinates %.1f ms "
+        "(medians of %d)\n",
+        median(open) * 1000, ordinates, median(computed) * 1000, runs);
     if (!openRun.empty()) {
         std::printf("brelvo --script, start to end: open the runoff window %.1f ms, and compute %.1f ms\n",
                     median(openRun) * 1000, median(computedRun) * 1000);
     }
     brelvo::bench::printRatioHeader();
-    brelvo::bench::printRatioLine("session with a 7,700-ordinate compute / open only", runRatios, 1.33, false);
+    brelvo::bench::printRatioLine("session with a 7,700-ordinate compute / open only", runRatios, 1.33,
+                                  false);
     brelvo::bench::printRatioLine("  the windows alone, in one process", ratios, 1.33, false);
     return 0;
 }
