@@ -110,6 +110,16 @@ void writeAll(const QString& path, const std::string& bytes) {
     std::ofstream(path.toStdString(), std::ios::binary) << bytes;
 }
 
+// Script dialogs that also record each file dialog's request.
+class RecordingDialogs : public ScriptDialogs {
+  public:
+    std::vector<brelvo::common::FileDialogRequest> requests;
+    std::optional<std::string> fileDialog(const brelvo::common::FileDialogRequest& request) override {
+        requests.push_back(request);
+        return ScriptDialogs::fileDialog(request);
+    }
+};
+
 }  // namespace
 
 class ProjectTest : public QObject {
@@ -117,7 +127,7 @@ class ProjectTest : public QObject {
 
   private:
     QTemporaryDir dir_;
-    ScriptDialogs dialogs_;
+    RecordingDialogs dialogs_;
     std::unique_ptr<MainWindow> window_;
 
     QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
@@ -195,6 +205,66 @@ class ProjectTest : public QObject {
                      .arg(path("map.png")));
         QCOMPARE(third->measureState().areaText, window_->measureState().areaText);
         QCOMPARE(third->measureState().streamLengthText, window_->measureState().streamLengthText);
+    }
+
+    void keptFilesComeBackWithTheProject() {
+        // The storm file lies below the project's folder, the storage file beside that folder.
+        QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("job/storms")));
+        QFile::remove(path("job/storms/storm.STM"));
+        QVERIFY(QFile::copy(QString::fromStdString(brelvo::common::programFolder() + "/example_storm.STM"),
+                            path("job/storms/storm.STM")));
+        writeAll(path("pond.RAT"), "Pond\n3\n100,0,0\n101,100,50\n102,400,250\n");
+        const std::string storm = path("job/storms/storm.STM").toStdString(),
+                          pond = path("pond.RAT").toStdString();
+        const auto keptFiles = [](const QJsonObject& dump) {
+            const QJsonObject state = dump["RunoffState"].toObject();
+            return state["stormFile"].toString().toStdString() + "|" +
+                   state["storageFile"].toString().toStdString();
+        };
+        const Run ran =
+            replay(*window_, dialogs_,
+                   "menu \"Runoff Hydrogaph\"\ntype txtCNloss \"0\"\nchoose ComboRain \"Storm File\"\n"
+                   "choose ComboDimgraph \"Triangle Unit Graph\"\nanswer \"" +
+                       storm +
+                       "\"\nbutton Form3.Command1\nbutton butRoute\nchoose optRouteType 0\n"
+                       "answer \"" +
+                       pond + "\"\nbutton Command4\ndump\n");
+        QCOMPARE(ran.status, 0);
+        QCOMPARE(ran.dumps.at(0)["messages"].toArray().size(), 0);
+        QCOMPARE(keptFiles(ran.dumps.at(0)), storm + "|" + pond);
+        QVERIFY(window_->saveProjectFile(path("job/kept.brelvo").toStdString()));
+        const QJsonObject file =
+            QJsonDocument::fromJson(QByteArray::fromStdString(readAll(path("job/kept.brelvo")))).object();
+        QJsonObject runoff = file["runoff"].toObject();
+        QCOMPARE(runoff["stormFile"].toString(), QStringLiteral("storms/storm.STM"));
+        QCOMPARE(runoff["storageFile"].toString(), path("pond.RAT"));
+
+        // Opened in a fresh window: both are back, and the storm-file dialog opens at the kept file.
+        auto reopened = freshWindow();
+        QVERIFY(reopened->openProjectFile(path("job/kept.brelvo").toStdString()));
+        QCOMPARE(keptFiles(replay(*reopened, dialogs_, "dump\n").dumps.at(0)), storm + "|" + pond);
+        QVERIFY(!reopened->projectModified());
+        QCOMPARE(replay(*reopened, dialogs_, "answer cancel\nbutton Form3.Command1\n").status, 0);
+        QCOMPARE(dialogs_.requests.back().fileName, std::string("storm.STM"));
+        QCOMPARE(QString::fromStdString(dialogs_.requests.back().initialDir), path("job/storms"));
+
+        // A project written before the files were kept opens with none.
+        runoff.remove(QStringLiteral("stormFile"));
+        runoff.remove(QStringLiteral("storageFile"));
+        QJsonObject older = file;
+        older["runoff"] = runoff;
+        writeAll(path("job/older.brelvo"), QJsonDocument(older).toJson().toStdString());
+        QVERIFY(reopened->openProjectFile(path("job/older.brelvo").toStdString()));
+        const QJsonObject opened = replay(*reopened, dialogs_, "dump\n").dumps.at(0);
+        QCOMPARE(opened["messages"].toArray().size(), 0);
+        QCOMPARE(keptFiles(opened), std::string("|"));
+        QCOMPARE(opened["Form3"]["fields"]["txtCNloss"].toString(), QStringLiteral("0"));
+
+        // New Project forgets them.
+        QVERIFY(reopened->openProjectFile(path("job/kept.brelvo").toStdString()));
+        QVERIFY(reopened->newProject());
+        QCOMPARE(keptFiles(replay(*reopened, dialogs_, "menu \"Runoff Hydrogaph\"\ndump\n").dumps.at(0)),
+                 std::string("|"));
     }
 
     void refusedFilesChangeNothing() {
