@@ -107,6 +107,10 @@ class Reader {
         if (!v.isString()) fail(key, "is not a text");
         return v.toString().toStdString();
     }
+    // A text that older files do not hold: empty when missing.
+    std::string optionalText(const char* key) {
+        return object_.contains(QLatin1StringView(key)) ? text(key) : std::string();
+    }
     QJsonArray array(const char* key, qsizetype maxSize) {
         const QJsonValue& v = at(key);
         if (!v.isArray()) fail(key, "is not a list");
@@ -210,16 +214,24 @@ std::map<std::string, T> readNamed(Reader r, const char* key, bool (QJsonValue::
 
 constexpr qsizetype kMaxItems = 100000;  // segments or labels: far more than any traced basin has
 
+// A stored path as the program uses it: a relative one is taken from the project file's folder.
+std::string readBackPath(const std::string& stored, const std::string& projectFile) {
+    if (stored.empty() || !fs::path(stored).is_relative() || projectFile.empty()) return stored;
+    std::error_code error;
+    const fs::path folder = fs::absolute(fs::path(projectFile), error).parent_path();
+    return (folder / fs::path(stored)).lexically_normal().string();
+}
+
 }  // namespace
 
-std::string storedPicturePath(const std::string& picturePath, const std::string& projectFile) {
-    if (picturePath.empty() || projectFile.empty()) return picturePath;
+std::string storedPath(const std::string& path, const std::string& projectFile) {
+    if (path.empty() || projectFile.empty()) return path;
     std::error_code error;
     const fs::path folder = fs::absolute(fs::path(projectFile), error).parent_path().lexically_normal();
-    const fs::path picture = fs::absolute(fs::path(picturePath), error).lexically_normal();
-    if (error) return picturePath;
-    const fs::path relative = picture.lexically_relative(folder);
-    if (relative.empty() || *relative.begin() == "..") return picture.string();
+    const fs::path file = fs::absolute(fs::path(path), error).lexically_normal();
+    if (error) return path;
+    const fs::path relative = file.lexically_relative(folder);
+    if (relative.empty() || *relative.begin() == "..") return file.string();
     return relative.generic_string();
 }
 
@@ -232,7 +244,7 @@ std::string write(const Project& p, const std::string& projectFile) {
     QJsonObject root;
     root["format"] = kFormatName;
     root["version"] = kFormatVersion;
-    root["picturePath"] = q(storedPicturePath(p.picturePath, projectFile));
+    root["picturePath"] = q(storedPath(p.picturePath, projectFile));
     root["view"] = QJsonObject{{"left", static_cast<double>(p.picture.left)},
                                {"top", static_cast<double>(p.picture.top)},
                                {"width", static_cast<double>(p.picture.width)},
@@ -282,7 +294,11 @@ std::string write(const Project& p, const std::string& projectFile) {
         for (const auto& [name, value] : p.runoff->texts) texts[q(name)] = q(value);
         for (const auto& [name, value] : p.runoff->captions) captions[q(name)] = q(value);
         for (const auto& [name, value] : p.runoff->checks) checks[q(name)] = value;
-        root["runoff"] = QJsonObject{{"texts", texts}, {"captions", captions}, {"checks", checks}};
+        root["runoff"] = QJsonObject{{"texts", texts},
+                                     {"captions", captions},
+                                     {"checks", checks},
+                                     {"stormFile", q(storedPath(p.runoff->stormFile, projectFile))},
+                                     {"storageFile", q(storedPath(p.runoff->storageFile, projectFile))}};
     }
     return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
 }
@@ -312,12 +328,7 @@ Project read(std::string_view bytes, const std::string& projectFile) {
     }
 
     Project p;
-    p.picturePath = root.text("picturePath");
-    if (!p.picturePath.empty() && fs::path(p.picturePath).is_relative() && !projectFile.empty()) {
-        std::error_code error;
-        const fs::path folder = fs::absolute(fs::path(projectFile), error).parent_path();
-        p.picturePath = (folder / fs::path(p.picturePath)).lexically_normal().string();
-    }
+    p.picturePath = readBackPath(root.text("picturePath"), projectFile);
     Reader view = root.object("view");
     p.picture = {view.single("left"), view.single("top"), view.single("width"), view.single("height")};
     p.stretch = view.boolean("stretch");
@@ -379,6 +390,8 @@ Project read(std::string_view bytes, const std::string& projectFile) {
                                    [](const QJsonValue& v) { return v.toString().toStdString(); });
         inputs.checks =
             readNamed<bool>(r, "checks", &QJsonValue::isBool, [](const QJsonValue& v) { return v.toBool(); });
+        inputs.stormFile = readBackPath(r.optionalText("stormFile"), projectFile);
+        inputs.storageFile = readBackPath(r.optionalText("storageFile"), projectFile);
         p.runoff = std::move(inputs);
     }
     return p;

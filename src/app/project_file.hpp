@@ -23,11 +23,14 @@ inline constexpr const char* kFormatName = "brelvo-project";
 // The extension of project files, with its dot.
 inline constexpr const char* kExtension = ".brelvo";
 
-// The runoff window's inputs by control name: text boxes and list texts, label captions, check boxes.
+// The runoff window's inputs by control name: text boxes and list texts, label captions, check boxes;
+// and the storm and storage files its runs used last, where their dialogs open next.
 struct RunoffInputs {
     std::map<std::string, std::string> texts;
     std::map<std::string, std::string> captions;
     std::map<std::string, bool> checks;
+    std::string stormFile;    // absolute; empty when no run has used a storm file
+    std::string storageFile;  // absolute; empty when no storage routing has used a *.RAT file
     friend bool operator==(const RunoffInputs&, const RunoffInputs&) = default;
 };
 
@@ -60,15 +63,19 @@ class ProjectError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The file's bytes. The picture path is written relative to the project file's folder when the picture
-// lies in it or below it, else absolute; an empty `projectFile` writes it as it is.
+// The file's bytes. The picture path and the storm and storage files are written relative to the
+// project file's folder when the file lies in it or below it, else absolute; an empty `projectFile`
+// writes them as they are.
 std::string write(const Project& project, const std::string& projectFile);
 
-// Reads a project; a relative picture path is taken from the project file's folder. Throws ProjectError.
+// Reads a project; a relative path is taken from the project file's folder. The storm and storage
+// files may be missing (projects written before they were kept): they are empty then. Throws
+// ProjectError.
 Project read(std::string_view bytes, const std::string& projectFile);
 
-// The picture path as stored in a project file at `projectFile`.
-std::string storedPicturePath(const std::string& picturePath, const std::string& projectFile);
+// A file's path as stored in a project file at `projectFile`: relative with "/" when the file lies in
+// the project's folder or below it, else absolute.
+std::string storedPath(const std::string& path, const std::string& projectFile);
 
 // The name a save gives a file typed without an extension: `name` + ".brelvo".
 std::string withProjectExtension(const std::string& name);

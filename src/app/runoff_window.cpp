@@ -338,7 +338,10 @@ void RunoffWindow::plotNewReport(const std::function<void()>& run) {
     auto previous = std::move(session_.lastReport);
     session_.lastReport.reset();
     const bool hadHydrograph = session_.hydrographPlotted;
+    const std::string stormFile = session_.stormFile, storageFile = session_.storageFile;
     run();
+    // The files a project keeps: a new one is a change of the project even when no box changed.
+    if ((session_.stormFile != stormFile || session_.storageFile != storageFile) && edited) edited();
     if (!session_.lastReport) {
         session_.lastReport = std::move(previous);
         return;
@@ -493,6 +496,8 @@ project::RunoffInputs RunoffWindow::inputs() const {
     for (const auto& name : fields_.textNames()) kept.texts.emplace(name, fields_.text(name));
     for (const auto& name : fields_.captionNames()) kept.captions.emplace(name, fields_.caption(name));
     for (const auto& name : fields_.checkNames()) kept.checks.emplace(name, fields_.checked(name));
+    kept.stormFile = session_.stormFile;
+    kept.storageFile = session_.storageFile;
     return kept;
 }
 
@@ -513,6 +518,8 @@ void RunoffWindow::restoreInputs(const project::RunoffInputs& kept) {
     for (const auto& [name, value] : kept.captions) fields_.setCaption(name, value);
     for (const auto& [name, value] : kept.checks) fields_.setChecked(name, value);
     for (const auto& [name, value] : kept.texts) fields_.restoreText(name, value);
+    session_.stormFile = kept.stormFile;
+    session_.storageFile = kept.storageFile;
 }
 
 }  // namespace brelvo::app

@@ -54,11 +54,13 @@ class RunoffWindow : public QWidget {
     QWidget* control(const QString& name) const;
     void dump(JsonWriter& json) const;
 
-    // The inputs a project keeps: every text, list text, caption and check of the field model.
+    // The inputs a project keeps: every text, list text, caption and check of the field model, and the
+    // storm and storage files the session keeps.
     project::RunoffInputs inputs() const;
     // Whether a project's inputs name only controls of this window.
     static bool acceptsInputs(const project::RunoffInputs& inputs);
-    // Puts kept inputs back as they were, derived values included (no change handler runs).
+    // Puts kept inputs back as they were, derived values included (no change handler runs), and the
+    // kept files into the session.
     void restoreInputs(const project::RunoffInputs& inputs);
     // The chart as a picture: PNG as shown or SVG, by the name's extension (".png" when it has none).
     bool exportChart();

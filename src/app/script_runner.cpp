@@ -41,10 +41,11 @@ std::optional<std::string> ScriptDialogs::fileDialog(const common::FileDialogReq
     if (answers_.empty()) return std::nullopt;
     auto answer = std::move(answers_.front());
     answers_.pop_front();
-    // A relative name is picked in the folder the dialog opens in.
-    if (answer && !answer->empty() && std::filesystem::path(*answer).is_relative() &&
-        !request.initialDir.empty()) {
-        return (std::filesystem::path(request.initialDir) / *answer).string();
+    // A relative name is picked in the folder the dialog opens in; for a dialog that opens at the file
+    // used last, in the folder it opens in without one.
+    const std::string& folder = request.usualDir.empty() ? request.initialDir : request.usualDir;
+    if (answer && !answer->empty() && std::filesystem::path(*answer).is_relative() && !folder.empty()) {
+        return (std::filesystem::path(folder) / *answer).string();
     }
     return answer;
 }
@@ -216,6 +217,8 @@ void ScriptRunner::dump() {
     json.key("udur").value(r.stepHours);
     json.key("nRain").value(view.rainSteps);
     json.key("prevStep").value(r.previousStepTyped);
+    json.key("stormFile").value(r.stormFile);
+    json.key("storageFile").value(r.storageFile);
     json.endObject();
     json.key("reportFile").value(common::workingHydrographFile());
     json.key("messages").beginArray();

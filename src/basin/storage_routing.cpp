@@ -361,10 +361,9 @@ Located locateInTable(float v, const std::vector<float>& column, int n, bool asc
 
 std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::int16_t routedUpper,
                                      float stepHours, const std::string& beginText, common::Dialogs& dialogs,
-                                     const std::string& programFolder) {
+                                     const std::string& programFolder, const std::string& keptFile) {
     common::FileDialogRequest request;
-    request.fileName = "";
-    request.initialDir = programFolder;
+    common::openAtKeptFile(request, keptFile, programFolder);
     request.filter = std::string(common::msg::kStorageFilter);
     request.save = false;
     const std::optional<std::string> chosen = dialogs.fileDialog(request);

@@ -52,13 +52,14 @@ struct StorageRouting {
 };
 
 // Modified Puls routing of the working hydrograph (the inflow, or the outflow when it is current)
-// through the basin of a *.RAT file chosen by the user, over steps 1..routedUpper (newit) of stepHours,
-// starting from the elevation beginText (feet, the text of txtModbelv; blank starts at row 1). The
+// through the basin of a *.RAT file chosen by the user (the dialog opens at `keptFile`, the storage file
+// of the last routing, when there is one, else in the program's folder), over steps 1..routedUpper (newit) of
+// stepHours, starting from the elevation beginText (feet, the text of txtModbelv; blank starts at row 1). The
 // result holds the outflow, elevation and storage (cfs, feet, acre-feet) from 0 to the new last index,
 // the routed peak and its index, and the elevation at that peak. Nothing when no file was chosen, or
 // when a file that cannot be used was told through dialogs. A zero time step is "Division by zero".
 std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::int16_t routedUpper,
                                      float stepHours, const std::string& beginText, common::Dialogs& dialogs,
-                                     const std::string& programFolder);
+                                     const std::string& programFolder, const std::string& keptFile = {});
 
 }  // namespace brelvo::basin

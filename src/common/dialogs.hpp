@@ -15,7 +15,26 @@ struct FileDialogRequest {
     std::string initialDir;  // the program's folder unless said otherwise
     std::string filter;      // "Description|*.ext|...|" pairs
     bool save = false;
+    // For a dialog that opens at the file used last time: the folder it opens in when none is kept.
+    // A replayed session reads a relative answer from here, so that its answers name the same files
+    // whatever an earlier run kept. Empty: initialDir.
+    std::string usualDir;
 };
+
+// Opens the dialog at `keptFile` (in its folder, with its name filled in) when a file is kept and its
+// folder is still there, else in `folder` with no name.
+inline void openAtKeptFile(FileDialogRequest& request, const std::string& keptFile,
+                           const std::string& folder) {
+    request.usualDir = folder;
+    request.initialDir = folder;
+    request.fileName.clear();
+    if (keptFile.empty()) return;
+    const std::filesystem::path kept(keptFile);
+    std::error_code error;
+    if (!kept.has_filename() || !std::filesystem::is_directory(kept.parent_path(), error)) return;
+    request.initialDir = kept.parent_path().string();
+    request.fileName = kept.filename().string();
+}
 
 class Dialogs {
   public:

@@ -5,6 +5,7 @@
 #include "runoff/compute_driver.hpp"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <new>
 #include <optional>
@@ -37,6 +38,13 @@ constexpr double kAcreFeetPerCfsDay = 1.9835;
 
 bool contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
+}
+
+// A file as the session keeps it: its full path, as chosen when that cannot be worked out.
+std::string fullPath(const std::string& chosen) {
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(chosen, error);
+    return error ? chosen : path.lexically_normal().string();
 }
 
 int routeOption(const basin::RunoffFields& fields) {
@@ -107,7 +115,7 @@ bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     std::optional<Rainfall> rainfall;
     try {
         rainfall = buildRainfall(arrangement, table, reportRun.losses, rainRun, fields, dialogs,
-                                 context.programFolder);
+                                 context.programFolder, session.stormFile);
     } catch (...) {
         keepRainRun();  // what the storm had set when it failed stays set
         throw;
@@ -115,6 +123,7 @@ bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     keepRainRun();
     // A cancelled storm-file dialog ends the run quietly.
     if (!rainfall) return false;
+    if (!rainfall->stormFile.empty()) session.stormFile = fullPath(rainfall->stormFile);
     basin::Storm& storm = rainfall->storm;
     storm.excessIn = computeExcess(storm, reportRun.losses, rainfall->constantLossStepIn);
 
@@ -165,9 +174,10 @@ bool route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
     if (option == 0) {
         h.routed.elevationFt.redim(routedUpper);
         auto routing = basin::modpul(h, routedUpper, session.stepHours, fields.text(form3::txtModbelv),
-                                     dialogs, context.programFolder);
+                                     dialogs, context.programFolder, session.storageFile);
         if (!routing) return false;
         h = std::move(routing->hydrograph);
+        session.storageFile = fullPath(routing->fileName);
         run.route = basin::RouteMethod::storage;
         run.storageFileName = routing->fileName;
     } else if (option == 1) {

@@ -36,6 +36,10 @@ struct RunoffSession {
     std::int16_t rainSteps = 0;                              // rain steps of the last compute run's storm
     bool lastReportRouted = false;        // the last report was a routing run's, which carries no rain
     std::optional<ReportRun> lastReport;  // the inputs of the last report written, for its exports
+    // The storm file and the storage file (*.RAT) last read by a run that wrote its report, as full
+    // paths (empty before any); the next dialog for such a file opens at it.
+    std::string stormFile;
+    std::string storageFile;
 };
 
 // The session's values as the script runner's dump names them ("RunoffState").

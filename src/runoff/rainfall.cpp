@@ -327,10 +327,10 @@ void showStormFile(RunoffFields& fields, float stepHours, const std::string& ful
     fields.setText(form3::txtTile2, "Storm file " + fullPath);
 }
 
-std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs, const std::string& programFolder) {
+std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs, const std::string& programFolder,
+                                             const std::string& keptFile) {
     common::FileDialogRequest request;
-    request.fileName = "";
-    request.initialDir = programFolder;
+    common::openAtKeptFile(request, keptFile, programFolder);
     request.filter = std::string(common::msg::kStormFilter);
     request.save = false;
     const std::optional<std::string> chosen = dialogs.fileDialog(request);
@@ -352,11 +352,12 @@ std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs, const std
 
 std::optional<Rainfall> buildRainfall(basin::RainArrangement arrangement, const DepthDurationTable& table,
                                       const basin::LossInputs& losses, RainRun& run, RunoffFields& fields,
-                                      common::Dialogs& dialogs, const std::string& programFolder) {
+                                      common::Dialogs& dialogs, const std::string& programFolder,
+                                      const std::string& keptStormFile) {
     float& stepHours = run.stepHours;
     Rainfall rainfall;
     if (arrangement.source == basin::RainSource::stormFile) {
-        const std::optional<StormFileText> file = chooseStormFile(dialogs, programFolder);
+        const std::optional<StormFileText> file = chooseStormFile(dialogs, programFolder, keptStormFile);
         if (!file) return std::nullopt;
         const StormFileHeader header =
             parseStormFileHeader(file->text, std::filesystem::path(file->fullPath).filename().string());
@@ -366,6 +367,7 @@ std::optional<Rainfall> buildRainfall(basin::RainArrangement arrangement, const 
             common::toSingle(static_cast<double>(losses.constantLossInPerHour * stepHours));
         rainfall.storm = parseStormFileRows(file->text, header);
         showStormFile(fields, stepHours, file->fullPath);
+        rainfall.stormFile = file->fullPath;
     } else {
         rainfall.constantLossStepIn = constantLossPerStep(losses, stepHours);
         if (arrangement.source == basin::RainSource::average) {

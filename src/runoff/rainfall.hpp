@@ -82,19 +82,22 @@ struct StormFileHeader {
 // the file named in txtTile2.
 void showStormFile(basin::RunoffFields& fields, float stepHours, const std::string& fullPath);
 
-// The text and full name of the storm file the user chose (the dialog opens in the program's
-// folder); nothing when no file was chosen. A missing file is "File not found".
+// The text and full name of the storm file the user chose (the dialog opens at `keptFile`, the storm
+// file of the last run, when there is one, else in the program's folder); nothing when no file was
+// chosen. A missing file is "File not found".
 struct StormFileText {
     std::string text;
     std::string fullPath;
 };
 [[nodiscard]] std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs,
-                                                           const std::string& programFolder);
+                                                           const std::string& programFolder,
+                                                           const std::string& keptFile = {});
 
 // The rainfall of a compute run.
 struct Rainfall {
     basin::Storm storm;
     float constantLossStepIn = 0;  // the loss per step on the storm's step
+    std::string stormFile;         // the storm file read, as chosen; empty for a storm of the table
 };
 
 // The run's time step and rain-step count as the run keeps them: a storm sets them as soon as it knows
@@ -112,7 +115,8 @@ struct RainRun {
                                                     const DepthDurationTable& table,
                                                     const basin::LossInputs& losses, RainRun& run,
                                                     basin::RunoffFields& fields, common::Dialogs& dialogs,
-                                                    const std::string& programFolder);
+                                                    const std::string& programFolder,
+                                                    const std::string& keptStormFile = {});
 
 // The storm's total rain in inches, steps 1..steps; a total beyond the single range is "Overflow".
 [[nodiscard]] float totalRainIn(const basin::Storm& storm);

@@ -197,6 +197,63 @@ class ProjectTest : public QObject {
         QCOMPARE(third->measureState().streamLengthText, window_->measureState().streamLengthText);
     }
 
+    void keptFilesComeBackWithTheProject() {
+        // The storm file lies below the project's folder, the storage file beside that folder.
+        QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("job/storms")));
+        QFile::remove(path("job/storms/storm.STM"));
+        QVERIFY(QFile::copy(QString::fromStdString(brelvo::common::programFolder() + "/example_storm.STM"),
+                            path("job/storms/storm.STM")));
+        writeAll(path("pond.RAT"), "Pond\n3\n100,0,0\n101,100,50\n102,400,250\n");
+        const std::string storm = path("job/storms/storm.STM").toStdString(),
+                          pond = path("pond.RAT").toStdString();
+        const auto keptFiles = [](const QJsonObject& dump) {
+            const QJsonObject state = dump["RunoffState"].toObject();
+            return state["stormFile"].toString().toStdString() + "|" +
+                   state["storageFile"].toString().toStdString();
+        };
+        const Run ran =
+            replay(*window_, dialogs_,
+                   "menu \"Runoff Hydrogaph\"\ntype txtCNloss \"0\"\nchoose ComboRain \"Storm File\"\n"
+                   "choose ComboDimgraph \"Triangle Unit Graph\"\nanswer \"" +
+                       storm +
+                       "\"\nbutton Form3.Command1\nbutton butRoute\nchoose optRouteType 0\n"
+                       "answer \"" +
+                       pond + "\"\nbutton Command4\ndump\n");
+        QCOMPARE(ran.status, 0);
+        QCOMPARE(ran.dumps.at(0)["messages"].toArray().size(), 0);
+        QCOMPARE(keptFiles(ran.dumps.at(0)), storm + "|" + pond);
+        QVERIFY(window_->saveProjectFile(path("job/kept.brelvo").toStdString()));
+        const QJsonObject file =
+            QJsonDocument::fromJson(QByteArray::fromStdString(readAll(path("job/kept.brelvo")))).object();
+        QJsonObject runoff = file["runoff"].toObject();
+        QCOMPARE(runoff["stormFile"].toString(), QStringLiteral("storms/storm.STM"));
+        QCOMPARE(runoff["storageFile"].toString(), path("pond.RAT"));
+
+        // Opened in a fresh window: both are back.
+        auto reopened = freshWindow();
+        QVERIFY(reopened->openProjectFile(path("job/kept.brelvo").toStdString()));
+        QCOMPARE(keptFiles(replay(*reopened, dialogs_, "dump\n").dumps.at(0)), storm + "|" + pond);
+        QVERIFY(!reopened->projectModified());
+
+        // A project written before the files were kept opens with none.
+        runoff.remove(QStringLiteral("stormFile"));
+        runoff.remove(QStringLiteral("storageFile"));
+        QJsonObject older = file;
+        older["runoff"] = runoff;
+        writeAll(path("job/older.brelvo"), QJsonDocument(older).toJson().toStdString());
+        QVERIFY(reopened->openProjectFile(path("job/older.brelvo").toStdString()));
+        const QJsonObject opened = replay(*reopened, dialogs_, "dump\n").dumps.at(0);
+        QCOMPARE(opened["messages"].toArray().size(), 0);
+        QCOMPARE(keptFiles(opened), std::string("|"));
+        QCOMPARE(opened["Form3"]["fields"]["txtCNloss"].toString(), QStringLiteral("0"));
+
+        // New Project forgets them.
+        QVERIFY(reopened->openProjectFile(path("job/kept.brelvo").toStdString()));
+        QVERIFY(reopened->newProject());
+        QCOMPARE(keptFiles(replay(*reopened, dialogs_, "menu \"Runoff Hydrogaph\"\ndump\n").dumps.at(0)),
+                 std::string("|"));
+    }
+
     void refusedFilesChangeNothing() {
         QCOMPARE(replay(*window_, dialogs_, session()).status, 0);
         QVERIFY(window_->saveProjectFile(path("good.brelvo").toStdString()));

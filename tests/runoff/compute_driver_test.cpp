@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -281,6 +282,68 @@ TEST(ComputeDriver, FailuresWithoutAKnownCauseKeepTheTimeStepHint) {
               (std::vector<std::string>{"File not found\nCheck your time step for hours or minutes!"}));
     EXPECT_FALSE(w.session.hydrographPlotted);
     EXPECT_EQ(w.session.previousStepTyped, 0.0f);
+}
+
+// A fresh folder under the test's temporary folder, as a full path.
+std::filesystem::path freshFolder(const std::string& name) {
+    const auto folder = (std::filesystem::path(::testing::TempDir()) / name).lexically_normal();
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+TEST(ComputeDriver, FileDialogsOpenAtTheFilesOfTheLastRunsThatWroteTheirReport) {
+    const std::filesystem::path folder = freshFolder("kept_files");
+    const std::filesystem::path storm = folder / "storm.STM", pond = folder / "pond.RAT";
+    std::ofstream(storm, std::ios::binary) << "Storm\n4,0.25\n0.25,0.1\n0.5,0.4\n0.75,0.3\n1.0,0.2\n";
+    std::ofstream(pond, std::ios::binary) << "Pond\n3\n100,0,0\n101,100,50\n102,400,250\n";
+    Window w;
+    computeTriangle(w);
+    const std::string reportPath = w.context.reportPath;
+    const auto lastRequest = [&] { return w.dialogs.fileRequests.back(); };
+    const auto run = [&](void (Window::*body)(), const std::optional<std::string>& answer) {
+        w.dialogs.answers = {answer};
+        w.dialogs.messages.clear();
+        (w.*body)();
+    };
+
+    // A run that read the file but could not write its report keeps nothing.
+    w.context.reportPath = (folder / "no_such_folder" / "Temp.GRF").string();
+    w.fields.setText("optRouteType", "0");
+    run(&Window::route, pond.string());
+    EXPECT_EQ(w.dialogs.messages.at(0).rfind("Path/File access error\n", 0), 0u);
+    // The storm: 0.1, 0.4, 0.3 and 0.2 inch in quarter-hour steps; with a 0.5-hour lag, 677.6 cfs at 1 hour.
+    w.fields.setText("ComboRain", "Storm File");
+    w.fields.setText("txtLag", "0.5");
+    run(&Window::run, storm.string());
+    EXPECT_EQ(w.dialogs.messages.at(0).rfind("Path/File access error\n", 0), 0u);
+    EXPECT_EQ(w.session.stormFile, "");
+    EXPECT_EQ(w.session.storageFile, "");
+    EXPECT_EQ(lastRequest().fileName, "");
+    EXPECT_EQ(lastRequest().initialDir, ".");
+
+    // Once reported, each is kept, and a cancelled dialog opens at it and leaves it kept.
+    w.context.reportPath = reportPath;
+    run(&Window::run, storm.string());
+    ASSERT_TRUE(w.dialogs.messages.empty());
+    EXPECT_EQ(w.fields.caption("Form3"),
+              "Runoff Qmax=678 cfs, Vol=50 acft, RainLoss=0.00 in from 1.00 total");
+    run(&Window::route, pond.string());
+    ASSERT_TRUE(w.dialogs.messages.empty());
+    run(&Window::run, std::nullopt);
+    EXPECT_EQ(lastRequest().fileName, "storm.STM");
+    EXPECT_EQ(lastRequest().initialDir, folder.string());
+    EXPECT_EQ(lastRequest().usualDir, ".");
+    run(&Window::route, std::nullopt);
+    EXPECT_EQ(lastRequest().fileName, "pond.RAT");
+    EXPECT_EQ(w.session.stormFile, storm.string());
+    EXPECT_EQ(w.session.storageFile, pond.string());
+
+    // A kept file whose folder has gone: the dialog opens as if none were kept.
+    std::filesystem::remove_all(folder);
+    run(&Window::run, std::nullopt);
+    EXPECT_EQ(lastRequest().fileName, "");
+    EXPECT_EQ(lastRequest().initialDir, ".");
 }
 
 }  // namespace
