@@ -46,7 +46,7 @@ inline void printRatioLine(const std::string& label, const std::vector<double>& 
     }
     const char* verdict = s.median <= goal ? "within" : "OVER";
     if (againstFloor && s.median < 0.97) verdict = "BARE LOOP IS NO FLOOR";
-    std::printf("%-58s %7.2f %7.2f %7.2f   <= %.1f  %s\n", label.c_str(), s.min, s.median, s.max, goal,
+    std::printf("%-58s %7.2f %7.2f %7.2f   <= %g  %s\n", label.c_str(), s.min, s.median, s.max, goal,
                 verdict);
 }
 

@@ -83,6 +83,10 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
 void ChartView::addRun(const runoff::RunPlot& plot) {
     runs_.push_back(plot);
     const std::size_t index = runs_.size() - 1;
+    // Only the current run's excess is shown: a routing run has none.
+    excessPoints_ = plot.excess;
+    // The axes first: every change of an axis makes each series on it lay out all its points again.
+    updateAxes();
     auto* line = new QLineSeries;
     line->setName(QString::fromStdString(plot.name));
     QPen pen(qtColour(runoff::lineColour(index)));
@@ -103,10 +107,7 @@ void ChartView::addRun(const runoff::RunPlot& plot) {
         }
     });
     lines_.push_back(line);
-    // Only the current run's excess is shown: a routing run has none.
-    excessPoints_ = plot.excess;
     showExcess();
-    updateAxes();
 }
 
 void ChartView::clear() {
