@@ -20,6 +20,7 @@
 #include "app/main_window.hpp"
 #include "app/map_view.hpp"
 #include "app/pan_zoom_control.hpp"
+#include "app/panel_widgets.hpp"
 #include "app/runoff_window.hpp"
 #include "common/control_names.hpp"
 #include "common/messages.hpp"
@@ -33,6 +34,19 @@ namespace {
 constexpr int kMenuWidthPixels = 170;
 constexpr int kText1WidthPixels = 560;
 constexpr int kText1HeightPixels = 300;
+
+// The panels over the map: a grey border with rounded corners, near-black text.
+constexpr QRgb kPanelBorderGrey = 0x8a9099;
+constexpr QRgb kPanelText = 0x1c2128;
+
+PanelLook panelLook(QColor fill, int radius = 3) {
+    return {fill, QColor(kPanelBorderGrey), radius};
+}
+
+// A label's panel lets the map show through a little.
+PanelLabel* newPanelLabel(int whiteAlpha, QMargins padding, QWidget* parent) {
+    return new PanelLabel(panelLook(QColor(255, 255, 255, whiteAlpha)), padding, QColor(kPanelText), parent);
+}
 
 namespace names = common::controls::form1;
 
@@ -64,25 +78,23 @@ void MainWindow::buildWidgets() {
     mapView_->setFocusPolicy(Qt::ClickFocus);
 
     // The status line: the map coordinates under the pointer, over the map's lower left corner.
-    statusLine_ = new QLabel(mapView_);
+    statusLine_ = newPanelLabel(215, QMargins(6, 2, 6, 2), mapView_);
     statusLine_->setObjectName(QStringLiteral("statusLine"));
     statusLine_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    statusLine_->setStyleSheet(QStringLiteral(
-        "QLabel { background: rgba(255,255,255,215); color: #1c2128; border: 1px solid #8a9099;"
-        " border-radius: 3px; padding: 2px 6px; font-family: 'DejaVu Sans Mono'; }"));
+    QFont monospace = statusLine_->font();
+    monospace.setFamilies({QStringLiteral("DejaVu Sans Mono")});
+    statusLine_->setFont(monospace);
     statusLine_->hide();
 
     auto makeList = [this](const std::vector<std::string>& items, std::string_view name) {
-        auto* list = new QListWidget(mapView_);
+        // Rows padded 3 by 8 pixels; the row under the pointer light blue, the selected one blue.
+        const PanelRowLook rows{QMargins(8, 3, 8, 3), QColor(kPanelText), QColor(0xdbe7f7), QColor(0x2f6fbf),
+                                QColor(Qt::white)};
+        auto* list = new PanelList(panelLook(Qt::white), 2, rows, mapView_);
         list->setObjectName(qName(name));
         for (const auto& item : items) list->addItem(QString::fromStdString(item));
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        list->setStyleSheet(QStringLiteral(
-            "QListWidget { background: white; border: 1px solid #8a9099; border-radius: 3px; padding: 2px; }"
-            "QListWidget::item { padding: 3px 8px; color: #1c2128; }"
-            "QListWidget::item:hover { background: #dbe7f7; }"
-            "QListWidget::item:selected { background: #2f6fbf; color: white; }"));
         const int height = list->sizeHintForRow(0) * list->count() + 2 * list->frameWidth() + 6;
         list->setFixedSize(kMenuWidthPixels, height);
         list->hide();
@@ -105,13 +117,10 @@ void MainWindow::buildWidgets() {
         choosePicture(item->text().toStdString());
     });
 
-    coordinateBox_ = new QPlainTextEdit(mapView_);
+    coordinateBox_ = new PanelTextEdit(panelLook(QColor(255, 255, 255, 235)), mapView_);
     coordinateBox_->setObjectName(qName(names::kText1));
     coordinateBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
     coordinateBox_->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 9));
-    coordinateBox_->setStyleSheet(
-        QStringLiteral("QPlainTextEdit { background: rgba(255,255,255,235); border: 1px solid #8a9099; "
-                       "border-radius: 3px; }"));
     coordinateBox_->setFixedSize(kText1WidthPixels, kText1HeightPixels);
     text1.width = kText1WidthPixels * tpp_;
     text1.height = kText1HeightPixels * tpp_;
@@ -141,13 +150,11 @@ void MainWindow::buildWidgets() {
 }
 
 void MainWindow::buildScalePanel() {
-    scalePanel_ = new QGroupBox(QStringLiteral("Scale distance and units"), mapView_);
+    // Room for the bold title above the contents: the title 8 pixels in and 4 down from the border.
+    scalePanel_ =
+        new PanelGroupBox(QStringLiteral("Scale distance and units"), panelLook(QColor(0xf6f7f9), 4),
+                          QMargins(8, 22, 8, 8), QPoint(8, 4), mapView_);
     scalePanel_->setObjectName(qName(names::kFrameScale));
-    scalePanel_->setStyleSheet(QStringLiteral(
-        "QGroupBox { background: #f6f7f9; border: 1px solid #8a9099; border-radius: 4px; margin-top: 0px;"
-        " padding: 22px 8px 8px 8px; font-weight: bold; }"
-        "QGroupBox::title { subcontrol-origin: padding; left: 8px; top: 4px; }"
-        "QRadioButton, QLineEdit, QPushButton { font-weight: normal; }"));
     auto* layout = new QVBoxLayout(scalePanel_);
     layout->setSpacing(4);
 
@@ -318,12 +325,9 @@ void MainWindow::syncLabels() {
         labels_.pop_back();
     }
     while (labels_.size() < label1.size()) {
-        auto* label = new QLabel(mapView_);
+        QLabel* label = newPanelLabel(225, QMargins(6, 3, 6, 3), mapView_);
         label->setObjectName(
             QString::fromStdString(names::indexed(names::kLabel1, static_cast<int>(labels_.size()))));
-        label->setStyleSheet(QStringLiteral(
-            "QLabel { background: rgba(255,255,255,225); color: #1c2128; border: 1px solid #8a9099;"
-            " border-radius: 3px; padding: 3px 6px; }"));
         label->setAttribute(Qt::WA_NoMousePropagation);
         label->setContextMenuPolicy(Qt::PreventContextMenu);
         label->setToolTip(QStringLiteral("Drag to move; right-click to edit the label"));

@@ -96,6 +96,22 @@ class MainWindowTest : public QObject {
                                  window_->requiredControl(names::indexed(names::kOption1, 7)));
     }
 
+    void theWindowIsBuiltWithoutStyleSheets() {
+        // A style sheet makes Qt build its style-sheet style and polish the widgets through it, which
+        // is slow at start: the panels over the map are drawn without one.
+        QVERIFY(qApp->styleSheet().isEmpty());
+        QList<QWidget*> widgets = window_->findChildren<QWidget*>();
+        QVERIFY(widgets.size() > 20);
+        widgets.append(window_.get());
+        for (const QWidget* widget : widgets) {
+            const QString name = QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char(' ') +
+                                 widget->objectName();
+            QVERIFY2(widget->styleSheet().isEmpty(), qPrintable(name));
+            QVERIFY2(qstrcmp(widget->style()->metaObject()->className(), "QStyleSheetStyle") != 0,
+                     qPrintable(name));
+        }
+    }
+
     void traceAreaWithTheMouse() {
         QCOMPARE(window_->twipsPerPixelX(), 15.0f);
         // A right click opens the command menu where the mouse is.
