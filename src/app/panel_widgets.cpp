@@ -61,12 +61,9 @@ class PanelRowDelegate : public QStyledItemDelegate {
                const QModelIndex& index) const override {
         const bool selected = option.state.testFlag(QStyle::State_Selected);
         QStyleOptionViewItem inner(option);
-        // A filled row's text keeps the padding; a plain row's is laid out over the whole row, so the text
-        // under the pointer moves in a little, as the lists have always shown it.
-        if (selected || option.state.testFlag(QStyle::State_MouseOver)) {
+        // The text stays where it is under the pointer: moved in by the padding, a long entry would be cut.
+        if (selected || option.state.testFlag(QStyle::State_MouseOver))
             painter->fillRect(option.rect, selected ? look_.selectedFill : look_.hoverFill);
-            inner.rect = option.rect.marginsRemoved(look_.padding);
-        }
         inner.state &= ~(QStyle::State_Selected | QStyle::State_MouseOver | QStyle::State_HasFocus);
         inner.palette.setColor(QPalette::Text, selected ? look_.selectedText : look_.text);
         QStyledItemDelegate::paint(painter, inner, index);
