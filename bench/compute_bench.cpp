@@ -405,8 +405,8 @@ int main(int argc, char** argv) {
     return brelvo::bench::runWithRatios(argc, argv, [](const brelvo::bench::RatioReporter& r) {
         r.printRatio("compute run, report written / bare triangle arithmetic", "WholeComputeRun",
                      "BareTriangleLoop", 3.0);
-        r.printRatio("  against a bare multiply-add (not this method's floor)",
-                     "WholeComputeRun", "BareMultiplyAdd", 0);
+        r.printRatio("  against a bare multiply-add (not this method's floor)", "WholeComputeRun",
+                     "BareMultiplyAdd", 0);
         r.printRatio("report to a string / whole run (a share, no floor)", "ReportToString",
                      "WholeComputeRun", 1.0, false);
         r.printRatio("report to a file / whole run (a share, no floor)", "ReportToFile", "WholeComputeRun",
