@@ -52,9 +52,9 @@ int main(int argc, char* argv[]) {
     // The desktop entry's name, so the desktop matches the windows to it, and the icon it shows.
     QApplication::setDesktopFileName(QStringLiteral("org.brelvo.Brelvo"));
     QApplication::setStyle(new brelvo::app::ApplicationStyle);
-    // The larger sizes come from the installed icon theme; the window's own icon stops at 128.
+    // The larger sizes come from the installed icon theme; the window's own icon stops at 64.
     QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128})
+    for (const int size : {16, 32, 48, 64})
         icon.addPixmap(brelvo::app::pngPixmap(QStringLiteral(":/icons/brelvo-%1.png").arg(size)));
     QApplication::setWindowIcon(icon);
 
