@@ -77,6 +77,7 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
     c->addSeries(excess_);
     excess_->attachAxis(time_);
     excess_->attachAxis(depth_);
+    showExcess();  // no steps yet: no legend entry for them either
     updateAxes();
 }
 

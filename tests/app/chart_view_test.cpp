@@ -5,6 +5,8 @@
 
 #include <QImage>
 #include <QTemporaryDir>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 #include <QtTest>
@@ -35,6 +37,12 @@ choose ComboRain "Average"
 choose ComboDimgraph "Triangle Unit Graph"
 button Form3.Command1
 )";
+
+// Whether the legend shows an entry for the excess steps.
+bool excessInLegend(const brelvo::app::ChartView& chart) {
+    const auto markers = chart.chart()->legend()->markers(chart.excessSeries());
+    return !markers.isEmpty() && markers.front()->isVisible();
+}
 
 QList<QPointF> points(const QLineSeries* series) {
     return series->points();
@@ -67,6 +75,8 @@ class ChartViewTest : public QObject {
     void cleanup() { window_.reset(); }
 
     void runsOfDifferentStepsAreDrawnAgainstHours() {
+        replay("menu \"Runoff Hydrogaph\"\n");
+        QVERIFY(!excessInLegend(window_->runoffWindow()->chartView()));  // nothing computed yet
         replay(kWorkedExample);
         replay("type txtGraphtimestep \"0.5\"\nleave txtGraphtimestep\nbutton Form3.Command1\n");
         const auto& chart = window_->runoffWindow()->chartView();
@@ -127,9 +137,11 @@ class ChartViewTest : public QObject {
         QVERIFY(pdf.readAll().startsWith("%PDF-"));
         QCOMPARE(window_->runoffWindow()->lastReportPages(), 1);
 
+        QVERIFY(excessInLegend(chart));
         replay("button Form3.Command2\n");
         QCOMPARE(chart.hydrographSeries().size(), std::size_t{0});
         QCOMPARE(chart.excessSeries()->count(), 0);
+        QVERIFY(!excessInLegend(chart));
         replay("button Form3.Command1\n");
         QCOMPARE(chart.hydrographSeries().size(), std::size_t{1});
         QCOMPARE(chart.hydrographSeries()[0]->name(),
