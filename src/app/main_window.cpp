@@ -464,6 +464,8 @@ void MainWindow::createRunoffWindow() {
     // An owned window: it stays above this one, and the dialogs it opens come up over it.
     runoff_->setParent(this, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     runoff_->edited = [this] { projectChanged(); };
+    // Saving, opening, printing and quitting by their keys work from the runoff window as well.
+    runoff_->addActions(fileKeys_);
     projectChanged();
 }
 

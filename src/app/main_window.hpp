@@ -210,6 +210,8 @@ class MainWindow : public QWidget, public measure::MapSurface {
     project::Project blankProject_;
     std::vector<std::string> recent_;
     QMenu* recentMenu_ = nullptr;
+    // The File entries whose keys work in the runoff window too (projects, printing, quitting).
+    QList<QAction*> fileKeys_;
     bool titleUpdatePending_ = false;
     bool syncing_ = false;  // widgets are being set from the model: their change signals are not user input
 };

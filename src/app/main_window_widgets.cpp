@@ -224,22 +224,23 @@ void MainWindow::buildMenuBar() {
         return action;
     };
     QMenu* file = menuBar_->addMenu(QString::fromLatin1(msg::kMenuFile));
-    entry(file, msg::kEntryNewProject, QKeySequence(QKeySequence::New), [this] { newProject(); });
-    entry(file, msg::kEntryOpenProject, QKeySequence(Qt::CTRL | Qt::Key_O), [this] { openProject(); });
-    entry(file, msg::kEntrySaveProject, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveProject(); });
-    entry(file, msg::kEntrySaveProjectAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-          [this] { saveProjectAs(); });
+    fileKeys_ = {
+        entry(file, msg::kEntryNewProject, QKeySequence(QKeySequence::New), [this] { newProject(); }),
+        entry(file, msg::kEntryOpenProject, QKeySequence(Qt::CTRL | Qt::Key_O), [this] { openProject(); }),
+        entry(file, msg::kEntrySaveProject, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveProject(); }),
+        entry(file, msg::kEntrySaveProjectAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+              [this] { saveProjectAs(); })};
     recentMenu_ = file->addMenu(QString::fromLatin1(msg::kMenuRecentProjects));
     rebuildRecentMenu();
     file->addSeparator();
     entry(file, msg::kEntryExportCsv, QKeySequence(), [this] { exportHydrographCsv(); });
     entry(file, msg::kEntryExportChart, QKeySequence(), [this] { runoffExport(&RunoffWindow::exportChart); });
-    entry(file, msg::kEntryPrintReport, QKeySequence(Qt::CTRL | Qt::Key_P),
-          [this] { runoffExport(&RunoffWindow::printReport); });
+    fileKeys_.append(entry(file, msg::kEntryPrintReport, QKeySequence(Qt::CTRL | Qt::Key_P),
+                           [this] { runoffExport(&RunoffWindow::printReport); }));
     entry(file, msg::kEntryExportReportPdf, QKeySequence(),
           [this] { runoffExport(&RunoffWindow::exportReportPdf); });
     file->addSeparator();
-    entry(file, msg::kEntryQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+    fileKeys_.append(entry(file, msg::kEntryQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); }));
     QMenu* edit = menuBar_->addMenu(QString::fromLatin1(msg::kMenuEdit));
     entry(edit, msg::kEntryUndo, QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { controller_.undoLastPoint(); });
     QMenu* view = menuBar_->addMenu(QString::fromLatin1(msg::kMenuView));
@@ -258,6 +259,7 @@ void MainWindow::buildMenuBar() {
     if (!menuBarShown_) {
         // Without a menu bar on the screen its shortcuts must not fire twice with handleKey.
         for (QAction* action : menuBar_->findChildren<QAction*>()) action->setShortcut(QKeySequence());
+        fileKeys_.clear();
     }
 }
 

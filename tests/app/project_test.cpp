@@ -13,10 +13,12 @@
 
 #include "app/main_window.hpp"
 #include "app/project_file.hpp"
+#include "app/runoff_window.hpp"
 #include "app/script_runner.hpp"
 #include "common/program_folder.hpp"
 
 using brelvo::app::MainWindow;
+using brelvo::app::RunoffWindow;
 using brelvo::app::ScriptDialogs;
 using brelvo::app::ScriptRunner;
 
@@ -327,6 +329,22 @@ class ProjectTest : public QObject {
         QVERIFY(!window_->saveProjectFile(path("nowhere/x.brelvo").toStdString()));
         QCOMPARE(dialogs_.takeMessages().size(), std::size_t{1});
         QCOMPARE(QString::fromStdString(window_->projectPath()), path("whole.brelvo"));
+    }
+
+    void projectKeysWorkFromTheRunoffWindow() {
+        // The program's own window, with its menu bar and the keys of its entries.
+        auto shown = std::make_unique<MainWindow>(dialogs_, MainWindow::MenuBar::Shown);
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+        QCOMPARE(replay(*shown, dialogs_, "menu \"Runoff Hydrogaph\"\ntype txtTitle \"Keyed\"\n").status, 0);
+        RunoffWindow* runoff = shown->runoffWindow();
+        runoff->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(runoff));
+        dialogs_.queueAnswer(path("keyed").toStdString());
+        QTest::keyClick(runoff, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(QFile::exists(path("keyed.brelvo")));
+        QVERIFY(readAll(path("keyed.brelvo")).find("Keyed") != std::string::npos);
+        QVERIFY(!shown->projectModified());
     }
 
     void unsavedChangesAreAskedAboutOnlyWhenThereAreAny() {
