@@ -8,6 +8,14 @@ std::string singleByteText(std::string_view text) {
     result.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
+        // A run of ASCII, most of any report, is copied whole.
+        std::size_t ascii = i;
+        while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+        if (ascii > i) {
+            result.append(text.substr(i, ascii - i));
+            i = ascii;
+            continue;
+        }
         const auto lead = static_cast<unsigned char>(text[i]);
         std::size_t length = 0;
         if (lead < 0x80) {
