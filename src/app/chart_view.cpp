@@ -96,10 +96,11 @@ void ChartView::addRun(const runoff::RunPlot& plot) {
     // A line of more ordinates than the plot has pixels is drawn thinned to about a point a pixel: the
     // two-pixel pen shows no more than that, and a wide pen costs its time by the point. The pointer
     // still reads every ordinate.
-    line->replace(qtPoints(runoff::thinned(plot.line, plotPixels())));
     chart()->addSeries(line);
     line->attachAxis(time_);
     line->attachAxis(runoff_);
+    // The points last, on the axes they are drawn against: laid out once.
+    line->replace(qtPoints(runoff::thinned(plot.line, plotPixels())));
     connect(line, &QLineSeries::hovered, this, [this, index](const QPointF& point, bool entered) {
         if (entered) {
             QToolTip::showText(QCursor::pos(), hoverText(index, point.x()), this);
