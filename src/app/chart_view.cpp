@@ -32,11 +32,10 @@ QList<QPointF> qtPoints(const std::vector<runoff::ChartPoint>& points) {
     return out;
 }
 
-// Axis ticks at round values from 0: 1, 2 or 5 × 10^k, about `ticks` of them. Every change of range or
-// spacing lays the chart out again, so only what changed is set, in the order that never has a wide
-// range with a fine spacing (which would lay out a tick for every step of it).
-void roundTicks(QValueAxis* axis, double max, int ticks) {
-    const runoff::AxisTicks t = runoff::roundAxis(max, ticks);
+// Sets an axis to its round ticks. Every change of range or spacing lays the chart out again, so only
+// what changed is set, in the order that never has a wide range with a fine spacing (which would lay
+// out a tick for every step of it).
+void roundTicks(QValueAxis* axis, const runoff::AxisTicks& t) {
     if (axis->tickType() != QValueAxis::TicksDynamic) axis->setTickType(QValueAxis::TicksDynamic);
     if (axis->tickAnchor() != 0) axis->setTickAnchor(0);
     const bool coarser = t.spacing >= axis->tickInterval();
@@ -137,21 +136,10 @@ void ChartView::showExcess() {
 }
 
 void ChartView::updateAxes() {
-    double hours = 0, flow = 0, depth = 0;
-    for (const auto& run : runs_) {
-        for (const auto& p : run.line) {
-            hours = std::max(hours, p.hours);
-            flow = std::max(flow, p.value);
-        }
-    }
-    for (const auto& p : excessPoints_) {
-        hours = std::max(hours, p.hours);
-        depth = std::max(depth, p.value);
-    }
-    roundTicks(time_, hours > 0 ? hours : 1, 10);
-    roundTicks(runoff_, flow > 0 ? flow * 1.1 : 1, 6);
-    // The steps hang from the top and take the upper part of the plot, clear of the hydrographs.
-    roundTicks(depth_, depth > 0 ? depth * 2.5 : 1, 5);
+    const runoff::ChartAxes axes = runoff::chartAxes(runs_, excessPoints_);
+    roundTicks(time_, axes.time);
+    roundTicks(runoff_, axes.runoff);
+    roundTicks(depth_, axes.excess);
 }
 
 QString ChartView::hoverText(std::size_t index, double hours) const {

@@ -69,8 +69,7 @@ AxisTicks roundAxis(double max, int maxTicks) {
     return t;
 }
 
-std::string chartSvg(const std::vector<RunPlot>& runs, const std::vector<ChartPoint>& excess, int width,
-                     int height) {
+ChartAxes chartAxes(const std::vector<RunPlot>& runs, const std::vector<ChartPoint>& excess) {
     double hours = 0, flow = 0, depth = 0;
     for (const auto& run : runs) {
         for (const auto& p : run.line) {
@@ -82,7 +81,13 @@ std::string chartSvg(const std::vector<RunPlot>& runs, const std::vector<ChartPo
         hours = std::max(hours, p.hours);
         depth = std::max(depth, p.value);
     }
-    const AxisTicks x = roundAxis(hours, 10), y = roundAxis(flow * 1.1, 6), d = roundAxis(depth * 2.5, 5);
+    return {roundAxis(hours, 10), roundAxis(flow * 1.1, 6), roundAxis(depth * 2.5, 5)};
+}
+
+std::string chartSvg(const std::vector<RunPlot>& runs, const std::vector<ChartPoint>& excess, int width,
+                     int height) {
+    const ChartAxes axes = chartAxes(runs, excess);
+    const AxisTicks &x = axes.time, &y = axes.runoff, &d = axes.excess;
     const int legendRows = static_cast<int>(runs.size()) + (excess.empty() ? 0 : 1);
     const double left = 70, right = width - 70.0, top = 20;
     const double bottom = height - 60.0 - 18.0 * legendRows;

@@ -26,4 +26,14 @@ struct AxisTicks {
 };
 [[nodiscard]] AxisTicks roundAxis(double max, int maxTicks);
 
+// The chart's three axes for what it shows: time (hours) to the last point, runoff with a tenth of
+// room above the highest flow, and the excess (inches, hanging from the top) over two and a half times
+// its largest step, so that the steps keep to the upper part of the plot, clear of the hydrographs.
+struct ChartAxes {
+    AxisTicks time;
+    AxisTicks runoff;
+    AxisTicks excess;
+};
+[[nodiscard]] ChartAxes chartAxes(const std::vector<RunPlot>& runs, const std::vector<ChartPoint>& excess);
+
 }  // namespace brelvo::runoff
