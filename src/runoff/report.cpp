@@ -20,13 +20,8 @@ namespace {
 constexpr const char* kCrLf = "\r\n";
 constexpr std::size_t kFieldWidth = 9;  // every report column is nine characters wide
 
-// Right-aligns text in width characters; a longer text keeps its leftmost characters.
-std::string rightAligned(const std::string& text, std::size_t width) {
-    if (text.size() >= width) return text.substr(0, width);
-    return std::string(width - text.size(), ' ') + text;
-}
-
-// Right-aligns what was appended to `out` from `start` on in width characters, as rightAligned.
+// Right-aligns what was appended to `out` from `start` on in width characters; a longer text keeps its
+// leftmost characters.
 void alignFrom(std::string& out, std::size_t start, std::size_t width) {
     const std::size_t length = out.size() - start;
     if (length >= width) {
@@ -142,15 +137,21 @@ void plotHydrograph(const basin::WorkingHydrograph& hydrograph, const ReportRun&
 }  // namespace
 
 std::string fm(float x, std::string_view pattern) {
-    return rightAligned(common::formatPattern(x, pattern), pattern.size());
+    std::string text;
+    appendColumn(text, x, pattern);
+    return text;
 }
 
 std::string fm(double x, std::string_view pattern) {
-    return rightAligned(common::formatPattern(x, pattern), pattern.size());
+    std::string text = common::formatPattern(x, pattern);
+    alignFrom(text, 0, pattern.size());
+    return text;
 }
 
 std::string roundedField(float value) {
-    return rightAligned(common::generalText(basin::usgsround(value)), kFieldWidth);
+    std::string text;
+    appendRoundedColumn(text, value);
+    return text;
 }
 
 std::string listItem(float value) {
