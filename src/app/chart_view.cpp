@@ -4,7 +4,10 @@
 #include <QBuffer>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QGraphicsItem>
+#include <QGraphicsLayout>
 #include <QMenu>
+#include <QPainter>
 #include <QToolTip>
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
@@ -47,6 +50,64 @@ void roundTicks(QValueAxis* axis, const runoff::AxisTicks& t) {
 
 }  // namespace
 
+// The excess steps, drawn by the chart itself over the plot and under the hydrographs. As a series they
+// would have Qt Charts build a hover outline of every step on each change, the slowest part of showing a
+// long run, and the steps take no pointer. Drawn without smoothing: they are level and upright, and
+// stay sharp.
+class ChartView::ExcessSteps : public QGraphicsItem {
+  public:
+    ExcessSteps(QChart* chart, const QValueAxis* time, const QValueAxis* depth, QColor colour)
+        : QGraphicsItem(chart), chart_(chart), time_(time), depth_(depth), pen_(colour, 1) {
+        setAcceptedMouseButtons(Qt::NoButton);
+        setAcceptHoverEvents(false);
+    }
+
+    const QList<QPointF>& points() const { return points_; }
+    void setPoints(QList<QPointF> points) {
+        points_ = std::move(points);
+        update();
+    }
+    // The plot moved or was resized.
+    void plotAreaChanged() {
+        prepareGeometryChange();
+        update();
+    }
+
+    QRectF boundingRect() const override { return chart_->plotArea(); }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
+        const QRectF plot = chart_->plotArea();
+        const double hours = time_->max() - time_->min(), inches = depth_->max() - depth_->min();
+        if (points_.isEmpty() || plot.isEmpty() || !(hours > 0) || !(inches > 0)) return;
+        QPolygonF mapped;
+        mapped.reserve(points_.size());
+        // The depth axis is reversed: no excess at the top of the plot.
+        for (const QPointF& p : points_) {
+            mapped.append(QPointF(plot.left() + (p.x() - time_->min()) * plot.width() / hours,
+                                  plot.top() + (p.y() - depth_->min()) * plot.height() / inches));
+        }
+        painter->save();
+        painter->setClipRect(plot);
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setPen(pen_);
+        painter->drawPolyline(mapped);
+        painter->restore();
+    }
+
+  private:
+    QChart* chart_;
+    const QValueAxis* time_;
+    const QValueAxis* depth_;
+    QPen pen_;
+    QList<QPointF> points_;
+};
+
+ChartView::~ChartView() = default;
+
+const QList<QPointF>& ChartView::excessPoints() const {
+    return steps_->points();
+}
+
 ChartView::ChartView(QWidget* parent) : QChartView(parent) {
     setRenderHint(QPainter::Antialiasing);
     setToolTip(QStringLiteral("Double-click to enlarge the chart or to put it back"));
@@ -64,18 +125,24 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
     depth_ = new QValueAxis;
     depth_->setTitleText(QStringLiteral("Excess Rainfall (in)"));
     depth_->setReverse(true);
+    // The runoff axis draws the grid; a second set of level lines for the depths would only confuse.
+    depth_->setGridLineVisible(false);
     c->addAxis(time_, Qt::AlignBottom);
     c->addAxis(runoff_, Qt::AlignLeft);
     c->addAxis(depth_, Qt::AlignRight);
+    // The legend's entry for the steps: a series of no points, in the steps' colour.
     excess_ = new QLineSeries;
     excess_->setName(QStringLiteral("Excess rainfall (in)"));
-    // A one-pixel pen: the steps have the most points, and a wider pen is drawn by a far slower way.
     QPen pen(qtColour(runoff::kExcessColour));
     pen.setWidthF(1);
     excess_->setPen(pen);
     c->addSeries(excess_);
     excess_->attachAxis(time_);
     excess_->attachAxis(depth_);
+    steps_ = new ExcessSteps(c, time_, depth_, qtColour(runoff::kExcessColour));
+    // Over the grid (z 2) and the axes (z 3), under the hydrographs (Qt Charts puts its lines at z 4).
+    steps_->setZValue(3.5);
+    connect(c, &QChart::plotAreaChanged, this, [this] { steps_->plotAreaChanged(); });
     showExcess();  // no steps yet: no legend entry for them either
     updateAxes();
 }
@@ -83,8 +150,10 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
 void ChartView::addRun(const runoff::RunPlot& plot) {
     runs_.push_back(plot);
     const std::size_t index = runs_.size() - 1;
-    // Only the current run's excess is shown: a routing run has none.
+    // Only the current run's excess is shown: a routing run has none. The old steps go at once, so that
+    // the new axes do not lay them out again.
     excessPoints_ = plot.excess;
+    steps_->setPoints({});
     // The axes first: every change of an axis makes each series on it lay out all its points again.
     updateAxes();
     auto* line = new QLineSeries;
@@ -98,7 +167,10 @@ void ChartView::addRun(const runoff::RunPlot& plot) {
     chart()->addSeries(line);
     line->attachAxis(time_);
     line->attachAxis(runoff_);
-    // The points last, on the axes they are drawn against: laid out once.
+    // The chart lays out its axes' labels and the legend for the new run now, so that the points, set
+    // last, are laid out once on the plot as it is drawn, and thinned to its width.
+    showExcessMarker();
+    if (QGraphicsLayout* layout = chart()->layout()) layout->activate();
     line->replace(qtPoints(runoff::thinned(plot.line, plotPixels())));
     connect(line, &QLineSeries::hovered, this, [this, index](const QPointF& point, bool entered) {
         if (entered) {
@@ -131,7 +203,11 @@ int ChartView::plotPixels() const {
 
 void ChartView::showExcess() {
     // More steps than the plot has pixels are thinned to about two points per pixel.
-    excess_->replace(qtPoints(runoff::thinned(excessPoints_, 2 * plotPixels())));
+    steps_->setPoints(qtPoints(runoff::thinned(excessPoints_, 2 * plotPixels())));
+    showExcessMarker();
+}
+
+void ChartView::showExcessMarker() {
     for (auto* marker : chart()->legend()->markers(excess_)) marker->setVisible(!excessPoints_.empty());
 }
 

@@ -19,14 +19,17 @@ namespace brelvo::app {
 class ChartView : public QChartView {
   public:
     explicit ChartView(QWidget* parent);
+    ~ChartView() override;
 
     // A run's hydrograph joins the chart; its excess replaces the excess of earlier runs.
     void addRun(const runoff::RunPlot& plot);
     // Nothing left on the chart.
     void clear();
 
-    // The lines drawn, in the order of the runs, and the excess steps.
+    // The lines drawn, in the order of the runs; the excess steps' points as drawn (hours, inches), and
+    // the series of no points that gives them their legend entry.
     const std::vector<QLineSeries*>& hydrographSeries() const { return lines_; }
+    const QList<QPointF>& excessPoints() const;
     QLineSeries* excessSeries() const { return excess_; }
     QValueAxis* timeAxis() const { return time_; }
     // What the pointer shows over run `index` at `hours`: its name, and the time and flow of its
@@ -49,12 +52,16 @@ class ChartView : public QChartView {
   private:
     void updateAxes();
     void showExcess();
+    void showExcessMarker();
     int plotPixels() const;
+
+    class ExcessSteps;
 
     std::vector<runoff::RunPlot> runs_;
     std::vector<QLineSeries*> lines_;
     std::vector<runoff::ChartPoint> excessPoints_;
     QLineSeries* excess_ = nullptr;
+    ExcessSteps* steps_ = nullptr;  // a child of the chart
     QValueAxis* time_ = nullptr;
     QValueAxis* runoff_ = nullptr;
     QValueAxis* depth_ = nullptr;

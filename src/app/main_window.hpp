@@ -206,7 +206,7 @@ class MainWindow : public QWidget, public measure::MapSurface {
     // The project: its file (empty while untitled), what it held when last saved or opened, the recent
     // files (kept between runs only with the menu bar shown, i.e. for a user, not a replay).
     std::string projectPath_;
-    std::string savedSnapshot_;
+    project::Project savedSnapshot_;
     project::Project blankProject_;
     std::vector<std::string> recent_;
     QMenu* recentMenu_ = nullptr;

@@ -27,11 +27,12 @@ namespace msg = common::msg;
 constexpr std::size_t kRecentCount = 6;
 const char* const kRecentKey = "recentProjects";
 
-// What tells a changed project from the one last saved: the file's text with the picture path as it
-// is. Without a picture the picture's rectangle is only the window's layout, no change of the user's.
-std::string snapshot(project::Project p, bool hasPicture) {
+// What tells a changed project from the one last saved: every value the file holds, with the picture
+// path as it is. Without a picture the picture's rectangle is only the window's layout, no change of the
+// user's. Compared as values, not as the file's text: the title asks after every user step.
+project::Project snapshot(project::Project p, bool hasPicture) {
     if (!hasPicture) p.picture = {};
-    return project::write(p, std::string());
+    return p;
 }
 
 std::string fileName(const std::string& path) {

@@ -55,6 +55,7 @@ struct Project {
     bool dialogCancelRaisesError = false;
     bool crossPointer = false;
     std::optional<RunoffInputs> runoff;  // present once the runoff window has been opened
+    friend bool operator==(const Project&, const Project&) = default;
 };
 
 // Why a file cannot be read as a project: the text says what is wrong with it (without its name).

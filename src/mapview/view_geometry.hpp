@@ -11,6 +11,7 @@ struct RectF {
     float top = 0;
     float width = 0;
     float height = 0;
+    friend bool operator==(const RectF&, const RectF&) = default;
 };
 
 // Picture pixels per view unit are set by the screen: a picture's natural size in view units is its

@@ -16,15 +16,18 @@ struct Box {
     float width = 0;
     float height = 0;
     bool visible = false;
+    friend bool operator==(const Box&, const Box&) = default;
 };
 
 struct TextBox : Box {
     std::string text;
     int caret = 0;  // characters before the caret
+    friend bool operator==(const TextBox&, const TextBox&) = default;
 };
 
 struct Label : Box {
     std::string caption;
+    friend bool operator==(const Label&, const Label&) = default;
 };
 
 struct Segment {
@@ -32,6 +35,7 @@ struct Segment {
     int width = 1;                         // pixels
     std::uint32_t color = 0x000000;        // 0xRRGGBB
     bool visible = false;
+    friend bool operator==(const Segment&, const Segment&) = default;
 };
 
 enum class Pointer { Default, Cross };

@@ -59,6 +59,8 @@ struct MeasureState {
         if (index < 0 || index >= kLineStarts) throw common::subscriptOutOfRange();
         return lineStart[static_cast<std::size_t>(index)];
     }
+
+    friend bool operator==(const MeasureState&, const MeasureState&) = default;
 };
 
 }  // namespace brelvo::measure

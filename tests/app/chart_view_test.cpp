@@ -97,7 +97,7 @@ class ChartViewTest : public QObject {
         QCOMPARE(second.back().x(), 0.5 * (second.size() - 1));
         // Only the second run's excess: two half-hour steps of half an inch each.
         QCOMPARE(
-            points(chart.excessSeries()),
+            chart.excessPoints(),
             (QList<QPointF>{{0, 0}, {0, 0.5}, {0.5, 0.5}, {0.5, 0}, {0.5, 0}, {0.5, 0.5}, {1, 0.5}, {1, 0}}));
         // Ticks every whole hour from 0, up to the longer run's end.
         QCOMPARE(chart.timeAxis()->tickInterval(), 1.0);
@@ -140,7 +140,7 @@ class ChartViewTest : public QObject {
         QVERIFY(excessInLegend(chart));
         replay("button Form3.Command2\n");
         QCOMPARE(chart.hydrographSeries().size(), std::size_t{0});
-        QCOMPARE(chart.excessSeries()->count(), 0);
+        QCOMPARE(chart.excessPoints().size(), 0);
         QVERIFY(!excessInLegend(chart));
         replay("button Form3.Command1\n");
         QCOMPARE(chart.hydrographSeries().size(), std::size_t{1});
