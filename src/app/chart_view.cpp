@@ -147,13 +147,13 @@ ChartView::ChartView(QWidget* parent) : QChartView(parent) {
     updateAxes();
 }
 
-void ChartView::addRun(const runoff::RunPlot& plot) {
-    runs_.push_back(plot);
+void ChartView::addRun(runoff::RunPlot run) {
+    // Only the current run's excess is shown: a routing run has none.
+    excessPoints_ = std::move(run.excess);
+    run.excess.clear();
+    runs_.push_back(std::move(run));
+    const runoff::RunPlot& plot = runs_.back();
     const std::size_t index = runs_.size() - 1;
-    // Only the current run's excess is shown: a routing run has none. The old steps go at once, so that
-    // the new axes do not lay them out again.
-    excessPoints_ = plot.excess;
-    steps_->setPoints({});
     // The axes first: every change of an axis makes each series on it lay out all its points again.
     updateAxes();
     auto* line = new QLineSeries;

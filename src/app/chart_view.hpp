@@ -22,7 +22,7 @@ class ChartView : public QChartView {
     ~ChartView() override;
 
     // A run's hydrograph joins the chart; its excess replaces the excess of earlier runs.
-    void addRun(const runoff::RunPlot& plot);
+    void addRun(runoff::RunPlot run);
     // Nothing left on the chart.
     void clear();
 
@@ -57,7 +57,7 @@ class ChartView : public QChartView {
 
     class ExcessSteps;
 
-    std::vector<runoff::RunPlot> runs_;
+    std::vector<runoff::RunPlot> runs_;  // their names and lines; the excess is the current run's only
     std::vector<QLineSeries*> lines_;
     std::vector<runoff::ChartPoint> excessPoints_;
     QLineSeries* excess_ = nullptr;

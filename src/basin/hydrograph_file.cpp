@@ -315,7 +315,9 @@ float usgsround(float& value) {
     } else if (size < 9.95f) {
         value = common::readSingle(common::formatPattern(value, "#######0.0"));
     } else if (size < 999.5f) {
-        value = common::readSingle(common::formatPattern(value, "########0"));
+        // Whole numbers, half away from zero as the pattern "########0" rounds. A single of this size
+        // holds every half exactly, so its own value decides as its shortest decimal would.
+        value = std::round(value);
     } else {
         // Whole tens, rounding down at .5 below zero as the whole-part function does.
         value = common::toSingle(std::floor(static_cast<double>(value / 10.0f + 0.5f)) * 10.0);

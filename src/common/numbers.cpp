@@ -146,6 +146,17 @@ void appendGeneralText(std::string& out, T value, int significant, int fixedBelo
         appendNonFinite(out, static_cast<double>(value));
         return;
     }
+    // A whole number of no more digits than are shown is its own text (rounded flows mostly are).
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double whole = kPowers[std::clamp(std::min(significant, fixedBelowExponent), 0, 15)];
+    if (value != 0 && std::fabs(static_cast<double>(value)) < whole && value == std::trunc(value)) {
+        std::array<char, 24> digits{};
+        const auto [end, ec] =
+            std::to_chars(digits.data(), digits.data() + digits.size(), static_cast<std::int64_t>(value));
+        out.append(digits.data(), end);
+        return;
+    }
     Decimal d = shortestDecimal(value);
     roundToDigits(d, significant);
     if (d.count == 0) {
@@ -181,15 +192,11 @@ void appendGeneralText(std::string& out, T value, int significant, int fixedBelo
     out.append(exponentText.data(), end);
 }
 
-// A pattern of '0', '#' and at most one '.'.
-struct Pattern {
-    int minimumIntegerDigits = 0;  // placeholders from the first integer '0' on
-    int decimals = 0;              // placeholders after the point
-    int requiredDecimals = 0;      // placeholders up to the last '0' after the point
-};
+}  // namespace
 
-Pattern parsePattern(std::string_view text) {
-    Pattern p;
+// A pattern of '0', '#' and at most one '.'.
+NumberPattern::NumberPattern(std::string_view text) : width(text.size()) {
+    NumberPattern& p = *this;
     bool afterPoint = false;
     bool integerZeroSeen = false;
     for (char c : text) {
@@ -208,15 +215,16 @@ Pattern parsePattern(std::string_view text) {
             throw invalidProcedureCall();
         }
     }
-    return p;
 }
+
+namespace {
 
 // A single with a pattern of at most nine decimals, the quick way: the value times 10^decimals,
 // rounded half away from zero. The number the user reads is the single's shortest decimal, which lies
 // within half a step of the single, at most 2^-24 of its size away; unless the product's fraction is
 // that close to a half, the shortest decimal rounds to the same integer. Returns false, writing
 // nothing, when the quick way cannot be sure, and for products past 10^15.
-bool appendPatternQuickly(std::string& out, float value, const Pattern& pattern) {
+bool appendPatternQuickly(std::string& out, float value, const NumberPattern& pattern) {
     static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     if (pattern.decimals > 9) return false;
     const double scaled = std::fabs(static_cast<double>(value)) * kPowers[pattern.decimals];
@@ -258,8 +266,7 @@ bool appendPatternQuickly(std::string& out, float value, const Pattern& pattern)
 }
 
 template <typename T>
-void appendPattern(std::string& out, T value, std::string_view patternText) {
-    const Pattern pattern = parsePattern(patternText);
+void appendPattern(std::string& out, T value, const NumberPattern& pattern) {
     if (!std::isfinite(value)) {
         appendNonFinite(out, static_cast<double>(value));
         return;
@@ -419,17 +426,21 @@ void appendGeneralText(std::string& out, float value) {
 
 std::string formatPattern(float value, std::string_view pattern) {
     std::string text;
-    appendPattern(text, value, pattern);
+    appendPattern(text, value, NumberPattern(pattern));
     return text;
 }
 
 std::string formatPattern(double value, std::string_view pattern) {
     std::string text;
-    appendPattern(text, value, pattern);
+    appendPattern(text, value, NumberPattern(pattern));
     return text;
 }
 
 void appendFormatPattern(std::string& out, float value, std::string_view pattern) {
+    appendPattern(out, value, NumberPattern(pattern));
+}
+
+void appendFormatPattern(std::string& out, float value, const NumberPattern& pattern) {
     appendPattern(out, value, pattern);
 }
 

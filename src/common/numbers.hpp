@@ -40,6 +40,17 @@ namespace brelvo::common {
 void appendGeneralText(std::string& out, float value);
 void appendFormatPattern(std::string& out, float value, std::string_view pattern);
 
+// A pattern read once, for writers of many numbers in one pattern. A text that is not a pattern is
+// refused as formatPattern refuses it.
+struct NumberPattern {
+    explicit NumberPattern(std::string_view text);
+    int minimumIntegerDigits = 0;  // placeholders from the first integer '0' on
+    int decimals = 0;              // placeholders after the point
+    int requiredDecimals = 0;      // placeholders up to the last '0' after the point
+    std::size_t width = 0;         // the pattern's length
+};
+void appendFormatPattern(std::string& out, float value, const NumberPattern& pattern);
+
 // A value held as a single: outside the single range, or not a number, it is an overflow failure,
 // never an infinity carried on.
 [[nodiscard]] float toSingle(double value);

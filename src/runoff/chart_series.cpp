@@ -32,6 +32,7 @@ RunPlot plotOfRun(const basin::WorkingHydrograph& h, const ReportRun& run, const
     RunPlot plot;
     const float step = run.stepHours;
     const bool routing = run.route.has_value();
+    plot.line.reserve(static_cast<std::size_t>(std::max(0, h.inflow.last + 1)));
     for (int i = 0; i <= h.inflow.last; ++i) {
         const float hours = static_cast<float>(i) * step;
         const float flow = routing ? h.routed.outflowCfs[i] : h.inflow.flowCfs[i];
@@ -44,6 +45,8 @@ RunPlot plotOfRun(const basin::WorkingHydrograph& h, const ReportRun& run, const
         // times of ordinates i - 1 and i.
         const basin::Series excess =
             run.rational ? rationalExcess(run.storm.excessIn, run.storm.steps, run.c) : run.storm.excessIn;
+        plot.excess.reserve(
+            4 * static_cast<std::size_t>(std::max(0, std::min<int>(run.storm.steps, excess.upper()))));
         for (int i = 1; i <= run.storm.steps && i <= excess.upper(); ++i) {
             const double from = static_cast<float>(i - 1) * step, to = static_cast<float>(i) * step;
             plot.excess.push_back({from, 0});

@@ -32,10 +32,10 @@ void alignFrom(std::string& out, std::size_t start, std::size_t width) {
 }
 
 // A report column: the number with the pattern, right-aligned in the pattern's width.
-void appendColumn(std::string& out, float x, std::string_view pattern) {
+void appendColumn(std::string& out, float x, const common::NumberPattern& pattern) {
     const std::size_t start = out.size();
     common::appendFormatPattern(out, x, pattern);
-    alignFrom(out, start, pattern.size());
+    alignFrom(out, start, pattern.width);
 }
 
 // A flow or volume column: rounded as hydrographs are, in general text, nine characters wide.
@@ -49,8 +49,9 @@ void appendRoundedColumn(std::string& out, float value) {
 // general text, so "1.50" shows as "1.5" and "0.00" as "0". A text of at most 15 significant digits
 // reads back as the double that shows as the same digits, so the label is the text without the
 // fraction's trailing zeros; a longer one takes the way round through the number.
-std::string timeLabel(float hours, const char* pattern) {
-    std::string text = common::formatPattern(hours, pattern);
+std::string timeLabel(float hours, const common::NumberPattern& pattern) {
+    std::string text;
+    common::appendFormatPattern(text, hours, pattern);
     std::size_t digits = 0;
     bool plain = text.size() < 2 || text[0] != '0' || text[1] == '.';  // no leading zero before a digit
     for (const char c : text) {
@@ -119,7 +120,7 @@ void plotHydrograph(const basin::WorkingHydrograph& hydrograph, const ReportRun&
     // its ordinates are plotted.
     if (chart.columnCount() == 2 || chart.rowCount() < rows) chart.setRowCount(rows);
     chart.setLabelSpacing(last / 6);
-    const char* labelPattern = udur == 0.5f ? "0.0" : udur >= 1 ? "0" : "0.00";
+    const common::NumberPattern labelPattern(udur == 0.5f ? "0.0" : udur >= 1 ? "0" : "0.00");
     for (int i = 0; i <= last; ++i) {
         chart.setRow(i + 1);
         chart.setColumn(1);
@@ -138,7 +139,7 @@ void plotHydrograph(const basin::WorkingHydrograph& hydrograph, const ReportRun&
 
 std::string fm(float x, std::string_view pattern) {
     std::string text;
-    appendColumn(text, x, pattern);
+    appendColumn(text, x, common::NumberPattern(pattern));
     return text;
 }
 
@@ -222,18 +223,20 @@ ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydr
     out += kCrLf;
     // About 50 characters a row.
     out.reserve(out.size() + static_cast<std::size_t>(inflow.last + 1) * 56);
+    const common::NumberPattern timeColumn(timePattern), elevationColumn("#####0.00"),
+        depthColumn("##0.00000");
     for (int i = 0; i <= inflow.last; ++i) {
-        appendColumn(out, static_cast<float>(i) * udur, timePattern);
+        appendColumn(out, static_cast<float>(i) * udur, timeColumn);
         if (storage) {
-            appendColumn(out, routed.elevationFt[i], "#####0.00");
+            appendColumn(out, routed.elevationFt[i], elevationColumn);
             appendRoundedColumn(out, routed.storageAcreFt[i]);
         }
         if (routing) appendRoundedColumn(out, routed.outflowCfs[i]);
         appendRoundedColumn(out, inflow.flowCfs[i]);
         // Rain and excess end one step after the rain: the step that shows the rain has stopped.
         if (!routing && i <= run.storm.steps + 1) {
-            appendColumn(out, run.storm.rainIn[i], "##0.00000");
-            appendColumn(out, excessShown[i], "##0.00000");
+            appendColumn(out, run.storm.rainIn[i], depthColumn);
+            appendColumn(out, excessShown[i], depthColumn);
         }
         out += kCrLf;
     }
