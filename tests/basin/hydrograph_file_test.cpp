@@ -45,6 +45,8 @@ TEST(Usgsround, ThreeSignificantFiguresBelow999Point5AndTensFromThere) {
     EXPECT_EQ(rounded(5.678f), 5.7f);
     EXPECT_EQ(rounded(9.95f), 10.0f);
     EXPECT_EQ(rounded(56.78f), 57.0f);
+    EXPECT_EQ(rounded(12.5f), 13.0f);  // a half, held exactly, goes away from zero
+    EXPECT_EQ(rounded(998.5f), 999.0f);
     EXPECT_EQ(rounded(999.4f), 999.0f);
     EXPECT_EQ(rounded(999.5f), 1000.0f);  // Int(99.95 + 0.5) * 10
     EXPECT_EQ(rounded(1234.5f), 1230.0f);
@@ -54,6 +56,7 @@ TEST(Usgsround, ThreeSignificantFiguresBelow999Point5AndTensFromThere) {
     // down, so -1235 gives Int(-123.5 + 0.5) * 10 = -1230 and -1236 gives Int(-123.1) * 10 = -1240.
     EXPECT_EQ(rounded(-0.5678f), -0.57f);
     EXPECT_EQ(rounded(-56.78f), -57.0f);
+    EXPECT_EQ(rounded(-12.5f), -13.0f);
     EXPECT_EQ(rounded(-1235.0f), -1230.0f);
     EXPECT_EQ(rounded(-1236.0f), -1240.0f);
 
