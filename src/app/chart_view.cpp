@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QGraphicsItem>
 #include <QGraphicsLayout>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QToolTip>
@@ -174,8 +175,10 @@ void ChartView::addRun(runoff::RunPlot run) {
     line->replace(qtPoints(runoff::thinned(plot.line, plotPixels())));
     connect(line, &QLineSeries::hovered, this, [this, index](const QPointF& point, bool entered) {
         if (entered) {
+            hoveredRun_ = index;
             QToolTip::showText(QCursor::pos(), hoverText(index, point.x()), this);
-        } else {
+        } else if (hoveredRun_ == index) {
+            hoveredRun_.reset();
             QToolTip::hideText();
         }
     });
@@ -183,7 +186,25 @@ void ChartView::addRun(runoff::RunPlot run) {
     showExcess();
 }
 
+bool ChartView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QChartView::viewportEvent(event);
+    // The scene answers a tooltip request for items only, and hides any other tip: the text of the
+    // line under the pointer would go as soon as Qt asks. The chart answers it itself, from where the
+    // pointer is now.
+    const auto* help = static_cast<QHelpEvent*>(event);
+    QToolTip::showText(help->globalPos(), hoverTextAt(help->pos()), this);
+    return true;
+}
+
+QString ChartView::hoverTextAt(const QPoint& viewportPos) const {
+    if (!hoveredRun_ || *hoveredRun_ >= lines_.size()) return toolTip();
+    const QPointF value =
+        chart()->mapToValue(chart()->mapFromScene(mapToScene(viewportPos)), lines_[*hoveredRun_]);
+    return hoverText(*hoveredRun_, value.x());
+}
+
 void ChartView::clear() {
+    hoveredRun_.reset();
     for (auto* line : lines_) {
         chart()->removeSeries(line);
         delete line;

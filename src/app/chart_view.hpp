@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QtCharts/QChartView>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ class ChartView : public QChartView {
     // What the pointer shows over run `index` at `hours`: its name, and the time and flow of its
     // nearest ordinate ("Runoff 1 (...)\n2.5 h, 242 cfs").
     QString hoverText(std::size_t index, double hours) const;
+    // The tooltip at a point of the viewport: the line under the pointer with its nearest ordinate, or
+    // the chart's own tip away from the lines.
+    QString hoverTextAt(const QPoint& viewportPos) const;
 
     // The chart as an SVG document of width × height pixels, and as PNG bytes as shown on the screen.
     std::string svg(int width, int height) const;
@@ -45,6 +49,7 @@ class ChartView : public QChartView {
     std::function<void()> onExport;
 
   protected:
+    bool viewportEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -61,7 +66,8 @@ class ChartView : public QChartView {
     std::vector<QLineSeries*> lines_;
     std::vector<runoff::ChartPoint> excessPoints_;
     QLineSeries* excess_ = nullptr;
-    ExcessSteps* steps_ = nullptr;  // a child of the chart
+    ExcessSteps* steps_ = nullptr;           // a child of the chart
+    std::optional<std::size_t> hoveredRun_;  // the line under the pointer
     QValueAxis* time_ = nullptr;
     QValueAxis* runoff_ = nullptr;
     QValueAxis* depth_ = nullptr;

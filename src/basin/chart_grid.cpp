@@ -23,7 +23,11 @@ void ChartGrid::setColumnCount(int columns) {
 void ChartGrid::setRowCount(int rows) {
     if (rows < 0) throw common::invalidProcedureCall();
     rows_.resize(static_cast<std::size_t>(rows));
-    for (auto& row : rows_) row.cells.resize(static_cast<std::size_t>(columns_));
+    for (auto& row : rows_) {
+        // Room for the column the next run adds, so that adding it moves no cells.
+        row.cells.reserve(static_cast<std::size_t>(columns_) + 1);
+        row.cells.resize(static_cast<std::size_t>(columns_));
+    }
     notify();
 }
 

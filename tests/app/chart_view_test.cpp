@@ -3,8 +3,10 @@
 // clear that leaves nothing.
 #include "app/chart_view.hpp"
 
+#include <QHelpEvent>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtCharts/QLegend>
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
@@ -146,6 +148,34 @@ class ChartViewTest : public QObject {
         QCOMPARE(chart.hydrographSeries().size(), std::size_t{1});
         QCOMPARE(chart.hydrographSeries()[0]->name(),
                  QStringLiteral("Runoff 1 (Triangle Unit Graph, Average, 30 min)"));
+    }
+
+    // Qt asks for a tooltip once the pointer rests; the answer must still be the line's, not an empty
+    // one that hides it.
+    void thePointerRestingOnALineReadsItsNearestOrdinate() {
+        replay(kWorkedExample);
+        const auto& chart = window_->runoffWindow()->chartView();
+        QTest::qWait(20);  // the chart laid out as shown
+        QWidget* viewport = chart.viewport();
+        const QLineSeries* line = chart.hydrographSeries()[0];
+        auto at = [&](double hours, double cfs) {
+            const QPointF item =
+                chart.chart()->mapToPosition(QPointF(hours, cfs), const_cast<QLineSeries*>(line));
+            return chart.mapFromScene(chart.chart()->mapToScene(item));
+        };
+        auto askTip = [&](QPoint pos) {
+            QMouseEvent move(QEvent::MouseMove, pos, viewport->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(viewport, &move);
+            QHelpEvent help(QEvent::ToolTip, pos, viewport->mapToGlobal(pos));
+            QApplication::sendEvent(viewport, &help);
+            return QToolTip::text();
+        };
+        // On the rising limb just before the peak, nearest to the ordinate at 2 hours.
+        QCOMPARE(askTip(at(1.9, 0.95 * 242)),
+                 QStringLiteral("Runoff 1 (Triangle Unit Graph, Average, 1 h)\n2 h, 242 cfs"));
+        // Away from the line: the chart's own tip.
+        QCOMPARE(askTip(at(6, 200)), chart.toolTip());
     }
 };
 
