@@ -103,7 +103,11 @@ class ChartView::ExcessSteps : public QGraphicsItem {
     QList<QPointF> points_;
 };
 
-ChartView::~ChartView() = default;
+ChartView::~ChartView() {
+    // The chart and the steps go with the scene after this object; nothing of this object may be told
+    // of their last layout.
+    disconnect(chart(), nullptr, this, nullptr);
+}
 
 const QList<QPointF>& ChartView::excessPoints() const {
     return steps_->points();
