@@ -46,6 +46,21 @@ bool excessInLegend(const brelvo::app::ChartView& chart) {
     return !markers.isEmpty() && markers.front()->isVisible();
 }
 
+// Whether the chart shows the excess steps' colour within a pixel of (hours, inches).
+bool excessColourNear(const brelvo::app::ChartView& chart, QPointF hoursInches) {
+    const QImage shown = chart.viewport()->grab().toImage();
+    const QPointF item = chart.chart()->mapToPosition(hoursInches, chart.excessSeries());
+    const QPoint at = chart.mapFromScene(chart.chart()->mapToScene(item));
+    const QColor steps(0x7A, 0x8B, 0x99);
+    for (int dx = -1; dx <= 1; ++dx) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            const QPoint p = (at + QPoint(dx, dy)) * shown.devicePixelRatio();
+            if (shown.valid(p) && shown.pixelColor(p) == steps) return true;
+        }
+    }
+    return false;
+}
+
 QList<QPointF> points(const QLineSeries* series) {
     return series->points();
 }
@@ -101,6 +116,11 @@ class ChartViewTest : public QObject {
         QCOMPARE(
             chart.excessPoints(),
             (QList<QPointF>{{0, 0}, {0, 0.5}, {0.5, 0.5}, {0.5, 0}, {0.5, 0}, {0.5, 0.5}, {1, 0.5}, {1, 0}}));
+        // And drawn where the depth axis puts them, over the grid: the first step's foot, half an inch
+        // down from the top at a quarter hour.
+        QTest::qWait(20);  // laid out as shown
+        QCOMPARE(excessColourNear(chart, QPointF(0.25, 0.5)), true);
+        QCOMPARE(excessColourNear(chart, QPointF(0.25, 0.25)), false);
         // Ticks every whole hour from 0, up to the longer run's end.
         QCOMPARE(chart.timeAxis()->tickInterval(), 1.0);
         QCOMPARE(chart.timeAxis()->tickAnchor(), 0.0);
