@@ -331,7 +331,10 @@ TEST_F(HydrographReadTest, ALoadStopsAtTheRowsTheSeriesHold) {
 class SaveHydrographTest : public ::testing::Test {
   protected:
     SaveHydrographTest() {
-        folder = fs::path(::testing::TempDir()) / "brelvo_save_hydrograph";
+        // A folder of each test's own: tests run side by side.
+        folder = fs::path(::testing::TempDir()) /
+                 ("brelvo_save_hydrograph_" +
+                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder);
         fs::create_directories(folder);
         working = (folder / "Temp.GRF").string();

@@ -20,7 +20,11 @@ struct Window {
     RunoffSession session;
     basin::ChartGrid chart;
     testing_support::RecordingDialogs dialogs;
-    ComputeContext context{".", ::testing::TempDir() + "/driver_Temp.GRF", nullptr};
+    // Each test writes its own report: tests run side by side.
+    ComputeContext context{".",
+                           ::testing::TempDir() + "/driver_" +
+                               ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_Temp.GRF",
+                           nullptr};
 
     Window() {
         basin::loadRunoffDefaults(fields);

@@ -24,10 +24,15 @@ std::string dataDgfFolder() {
     return (fs::path(__FILE__).parent_path().parent_path().parent_path() / "data" / "dgf").string();
 }
 
-// Writes a dimensionless-graph file into the test's temporary folder and returns the folder.
+// Writes a dimensionless-graph file into a folder of this test's own and returns the folder. Tests run
+// side by side: a file another test rewrites could be read half written.
 std::string writeGraphFile(const std::string& name, const std::string& text) {
-    std::ofstream(fs::path(::testing::TempDir()) / name, std::ios::binary) << text;
-    return ::testing::TempDir();
+    const fs::path folder = fs::path(::testing::TempDir()) /
+                            ("brelvo_unit_graphs_" +
+                             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::create_directories(folder);
+    std::ofstream(folder / name, std::ios::binary) << text;
+    return folder.string();
 }
 
 // A storm, the basin and the hydrograph a method builds.
