@@ -48,19 +48,7 @@ project::Project MainWindow::captureProject() const {
     p.stretch = geometry_.stretch;
     p.scrollZoomFactor = geometry_.scrollZoomFactor;
     p.measure = state_;
-    p.caption = caption;
-    p.text1 = text1;
-    p.shape1 = shape1;
-    p.shape2 = shape2;
-    p.line1 = line1;
-    p.label1 = label1;
-    p.frameScale = frameScale;
-    p.text2 = text2;
-    p.upDown1Value = upDown1Value;
-    p.upDown1Step = upDown1Step;
-    p.option1 = option1;
-    p.dialogCancelRaisesError = dialogCancelRaisesError;
-    p.crossPointer = pointer == measure::Pointer::Cross;
+    p.window = static_cast<const measure::SurfaceControls&>(*this);
     if (runoff_) p.runoff = runoff_->inputs();
     return p;
 }
@@ -82,19 +70,7 @@ void MainWindow::restoreProject(const project::Project& p) {
     geometry_.stretch = p.stretch;
     geometry_.scrollZoomFactor = p.scrollZoomFactor;
     state_ = p.measure;
-    caption = p.caption;
-    text1 = p.text1;
-    shape1 = p.shape1;
-    shape2 = p.shape2;
-    line1 = p.line1;
-    label1 = p.label1;
-    frameScale = p.frameScale;
-    text2 = p.text2;
-    upDown1Value = p.upDown1Value;
-    upDown1Step = p.upDown1Step;
-    option1 = p.option1;
-    dialogCancelRaisesError = p.dialogCancelRaisesError;
-    pointer = p.crossPointer ? measure::Pointer::Cross : measure::Pointer::Default;
+    static_cast<measure::SurfaceControls&>(*this) = p.window;
     lstMenu1.visible = false;
     lstMenu2.visible = false;
     // Everything restored is where it was on the picture as it is now shown.

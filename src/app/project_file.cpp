@@ -252,25 +252,25 @@ std::string write(const Project& p, const std::string& projectFile) {
                                {"stretch", p.stretch},
                                {"scrollZoomFactor", static_cast<double>(p.scrollZoomFactor)}};
     root["measureState"] = measureObject(p.measure);
-    QJsonObject window{{"caption", q(p.caption)},
+    QJsonObject window{{"caption", q(p.window.caption)},
                        {"text1",
                         [&] {
-                            QJsonObject t = box(p.text1);
-                            t["text"] = q(p.text1.text);
-                            t["caret"] = p.text1.caret;
+                            QJsonObject t = box(p.window.text1);
+                            t["text"] = q(p.window.text1.text);
+                            t["caret"] = p.window.text1.caret;
                             return t;
                         }()},
-                       {"shape1", box(p.shape1)},
-                       {"shape2", box(p.shape2)},
-                       {"frameScale", box(p.frameScale)},
-                       {"text2", q(p.text2)},
-                       {"upDown1Value", p.upDown1Value},
-                       {"upDown1Step", p.upDown1Step},
-                       {"option1", p.option1},
-                       {"dialogCancelRaisesError", p.dialogCancelRaisesError},
-                       {"crossPointer", p.crossPointer}};
+                       {"shape1", box(p.window.shape1)},
+                       {"shape2", box(p.window.shape2)},
+                       {"frameScale", box(p.window.frameScale)},
+                       {"text2", q(p.window.text2)},
+                       {"upDown1Value", p.window.upDown1Value},
+                       {"upDown1Step", p.window.upDown1Step},
+                       {"option1", p.window.option1},
+                       {"dialogCancelRaisesError", p.window.dialogCancelRaisesError},
+                       {"crossPointer", p.window.pointer == measure::Pointer::Cross}};
     QJsonArray segments;
-    for (const auto& [index, s] : p.line1) {
+    for (const auto& [index, s] : p.window.line1) {
         segments.append(QJsonObject{{"index", index},
                                     {"x1", static_cast<double>(s.x1)},
                                     {"y1", static_cast<double>(s.y1)},
@@ -282,7 +282,7 @@ std::string write(const Project& p, const std::string& projectFile) {
     }
     window["segments"] = segments;
     QJsonArray labels;
-    for (const auto& label : p.label1) {
+    for (const auto& label : p.window.label1) {
         QJsonObject l = box(label);
         l["caption"] = q(label.caption);
         labels.append(l);
@@ -338,20 +338,23 @@ Project read(std::string_view bytes, const std::string& projectFile) {
     p.measure = readMeasure(root.object("measureState"));
 
     Reader w = root.object("window");
-    p.caption = w.text("caption");
+    p.window.caption = w.text("caption");
     Reader t = w.object("text1");
-    t.readBox(p.text1);
-    p.text1.text = t.text("text");
-    p.text1.caret = t.integer("caret", 0, static_cast<int>(p.text1.text.size()));
-    w.object("shape1").readBox(p.shape1);
-    w.object("shape2").readBox(p.shape2);
-    w.object("frameScale").readBox(p.frameScale);
-    p.text2 = w.text("text2");
-    p.upDown1Value = w.integer("upDown1Value", -2147483647, 2147483647);
-    p.upDown1Step = w.integer("upDown1Step", -2147483647, 2147483647);
-    p.option1 = w.integer("option1", -1, 16);
-    p.dialogCancelRaisesError = w.boolean("dialogCancelRaisesError");
-    p.crossPointer = w.boolean("crossPointer");
+    t.readBox(p.window.text1);
+    p.window.text1.text = t.text("text");
+    p.window.text1.caret = t.integer("caret", 0, static_cast<int>(p.window.text1.text.size()));
+    w.object("shape1").readBox(p.window.shape1);
+    w.object("shape2").readBox(p.window.shape2);
+    w.object("frameScale").readBox(p.window.frameScale);
+    p.window.text2 = w.text("text2");
+    p.window.upDown1Value = w.integer("upDown1Value", -2147483647, 2147483647);
+    p.window.upDown1Step = w.integer("upDown1Step", -2147483647, 2147483647);
+    p.window.option1 = w.integer("option1", -1, 16);
+    p.window.dialogCancelRaisesError = w.boolean("dialogCancelRaisesError");
+    p.window.pointer = w.boolean("crossPointer") ? measure::Pointer::Cross : measure::Pointer::Default;
+    // Segment 0 and label 0 come from the file when it holds them.
+    p.window.line1.clear();
+    p.window.label1.clear();
     const QJsonArray segments = w.array("segments", kMaxItems);
     for (qsizetype i = 0; i < segments.size(); ++i) {
         Reader s = w.element(segments, i, "segments");
@@ -363,21 +366,21 @@ Project read(std::string_view bytes, const std::string& projectFile) {
                              s.integer("width", 0, 1000),
                              static_cast<std::uint32_t>(s.integer("color", 0, 0xFFFFFF)),
                              s.boolean("visible")};
-        if (!p.line1.emplace(index, seg).second) w.fail("segments", "holds one segment index twice");
+        if (!p.window.line1.emplace(index, seg).second) w.fail("segments", "holds one segment index twice");
     }
     // The window always has segment 0 and label 0.
-    p.line1.try_emplace(0, measure::Segment{});
+    p.window.line1.try_emplace(0, measure::Segment{});
     const QJsonArray labels = w.array("labels", kMaxItems);
     for (qsizetype i = 0; i < labels.size(); ++i) {
         Reader l = w.element(labels, i, "labels");
         measure::Label label;
         l.readBox(label);
         label.caption = l.text("caption");
-        p.label1.push_back(std::move(label));
+        p.window.label1.push_back(std::move(label));
     }
-    if (p.label1.empty()) p.label1.emplace_back();
+    if (p.window.label1.empty()) p.window.label1.emplace_back();
     // Each measured area has its label: the measuring logic finds the current one by its number.
-    if (p.measure.measureNumber < 0 || p.measure.measureNumber > static_cast<int>(p.label1.size()))
+    if (p.measure.measureNumber < 0 || p.measure.measureNumber > static_cast<int>(p.window.label1.size()))
         throw ProjectError("the value \"measureState.measureNumber\" names a label the file does not hold");
 
     if (doc.object().contains("runoff")) {

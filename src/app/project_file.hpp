@@ -40,20 +40,7 @@ struct Project {
     bool stretch = false;
     float scrollZoomFactor = 0.05f;
     measure::MeasureState measure;
-    // What the measuring logic holds of the window.
-    std::string caption;
-    measure::TextBox text1;
-    measure::Box shape1;
-    measure::Box shape2;
-    std::map<int, measure::Segment> line1;
-    std::vector<measure::Label> label1;
-    measure::Box frameScale;
-    std::string text2;
-    int upDown1Value = 1;
-    int upDown1Step = 1;
-    int option1 = 0;
-    bool dialogCancelRaisesError = false;
-    bool crossPointer = false;
+    measure::SurfaceControls window;     // what the measuring logic holds of the window
     std::optional<RunoffInputs> runoff;  // present once the runoff window has been opened
     friend bool operator==(const Project&, const Project&) = default;
 };

@@ -55,13 +55,10 @@ enum class SurfacePart {
     Picture
 };
 
-class MapSurface {
-  public:
-    virtual ~MapSurface() = default;
-
+// The window's controls as the measuring logic holds them, all but the two command lists (which only
+// show while the user chooses): what a project keeps of the window.
+struct SurfaceControls {
     std::string caption;
-    Box lstMenu1;
-    Box lstMenu2;
     TextBox text1;
     Box shape1;
     Box shape2;
@@ -76,6 +73,15 @@ class MapSurface {
     int option1 = 0;
     // The shared file dialog's cancel-raises-error setting: off at start, turned on for good by the saves.
     bool dialogCancelRaisesError = false;
+    friend bool operator==(const SurfaceControls&, const SurfaceControls&) = default;
+};
+
+class MapSurface : public SurfaceControls {
+  public:
+    virtual ~MapSurface() = default;
+
+    Box lstMenu1;
+    Box lstMenu2;
 
     // Picture geometry the measuring logic reads, view units.
     virtual float imageLeft() const = 0;
