@@ -298,9 +298,8 @@ void RunoffWindow::openRoutingPanel() {
 
 void RunoffWindow::routeGo() {
     frameRoute_->hide();
-    plotNewReport([this] {
-        markRefused(runoff::routeHydrograph(session_, fields_, chart_, dialogs_, runContext()).refused);
-    });
+    plotNewReport(
+        [this] { return runoff::routeHydrograph(session_, fields_, chart_, dialogs_, runContext()); });
 }
 
 runoff::ComputeContext RunoffWindow::runContext() {
@@ -332,20 +331,14 @@ void RunoffWindow::unmark(const std::string& name) {
     }
 }
 
-void RunoffWindow::plotNewReport(const std::function<void()>& run) {
-    // A run that writes a report leaves its inputs as the session's last report; one that ends early
-    // leaves the report before it.
-    auto previous = std::move(session_.lastReport);
-    session_.lastReport.reset();
+void RunoffWindow::plotNewReport(const std::function<runoff::RunOutcome()>& run) {
     const bool hadHydrograph = session_.hydrographPlotted;
     const std::string stormFile = session_.stormFile, storageFile = session_.storageFile;
-    run();
+    const runoff::RunOutcome outcome = run();
+    markRefused(outcome.refused);
     // The files a project keeps: a new one is a change of the project even when no box changed.
     if ((session_.stormFile != stormFile || session_.storageFile != storageFile) && edited) edited();
-    if (!session_.lastReport) {
-        session_.lastReport = std::move(previous);
-        return;
-    }
+    if (!outcome.reported) return;
     const bool compute = !session_.lastReport->route.has_value();
     if (compute) ++computeRuns_;
     chartView_->addRun(
@@ -438,9 +431,8 @@ void RunoffWindow::saveHydrograph() {
 }
 
 void RunoffWindow::computeHydrograph() {
-    plotNewReport([this] {
-        markRefused(runoff::computeHydrograph(session_, fields_, chart_, dialogs_, runContext()).refused);
-    });
+    plotNewReport(
+        [this] { return runoff::computeHydrograph(session_, fields_, chart_, dialogs_, runContext()); });
 }
 
 QWidget* RunoffWindow::control(const QString& qualified) const {

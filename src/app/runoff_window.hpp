@@ -97,7 +97,7 @@ class RunoffWindow : public QWidget {
     // Draws the report on the pages of `device`; the number of pages, 0 when it could not.
     int paintReport(QPagedPaintDevice& device) const;
     // Runs a compute or routing run and draws what it reported.
-    void plotNewReport(const std::function<void()>& run);
+    void plotNewReport(const std::function<runoff::RunOutcome()>& run);
 
     common::Dialogs& dialogs_;
     basin::RunoffFields fields_;

@@ -250,10 +250,10 @@ void restore(basin::RunoffFields& fields, const FieldsSnapshot& s) {
 }
 
 // Runs `body` on copies of the session and the chart and commits both when it reports that its report
-// was written. Otherwise (a refusal, a quiet end, a failure) the fields are put back as they were and
-// nothing else has changed.
+// was written, and says so. Otherwise (a refusal, a quiet end, a failure) the fields are put back as
+// they were and nothing else has changed.
 template <typename Run>
-void transaction(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
+bool transaction(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
                  common::Dialogs& dialogs, Run&& body) {
     RunoffSession work = session;
     basin::ChartGrid workChart = chart;
@@ -265,21 +265,22 @@ void transaction(RunoffSession& session, basin::RunoffFields& fields, basin::Cha
     } catch (const common::RuntimeFailure& f) {
         restore(fields, before);
         dialogs.message(failureMessage(f));
-        return;
+        return false;
     } catch (const std::bad_alloc&) {
         restore(fields, before);
         dialogs.message(failureMessage(common::outOfMemory()));
-        return;
+        return false;
     }
     if (!done) {
         restore(fields, before);
-        return;
+        return false;
     }
     session = std::move(work);
     auto changed = std::move(chart.changed);
     chart = std::move(workChart);
     chart.changed = std::move(changed);
     if (chart.changed) chart.changed();
+    return true;
 }
 
 // The boxes refused, told in one message; true when the run may go on.
@@ -309,14 +310,15 @@ RunOutcome computeHydrograph(RunoffSession& session, basin::RunoffFields& fields
     }
     outcome.refused = checkComputeBoxes(fields);
     if (!boxesAccepted(outcome.refused, dialogs, context)) return outcome;
-    transaction(session, fields, chart, dialogs, [&](RunoffSession& work, basin::ChartGrid& workChart) {
-        basin::WorkingHydrograph& h = work.hydrograph;
-        h.outflowIsCurrent = false;
-        h.routed.outflowCfs.redim(1);
-        h.routed.elevationFt.redim(1);
-        h.routed.storageAcreFt.redim(1);
-        return run(work, fields, workChart, dialogs, context);
-    });
+    outcome.reported =
+        transaction(session, fields, chart, dialogs, [&](RunoffSession& work, basin::ChartGrid& workChart) {
+            basin::WorkingHydrograph& h = work.hydrograph;
+            h.outflowIsCurrent = false;
+            h.routed.outflowCfs.redim(1);
+            h.routed.elevationFt.redim(1);
+            h.routed.storageAcreFt.redim(1);
+            return run(work, fields, workChart, dialogs, context);
+        });
     return outcome;
 }
 
@@ -329,9 +331,10 @@ RunOutcome routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, 
     }
     outcome.refused = checkRoutingBoxes(fields, routeOption(fields));
     if (!boxesAccepted(outcome.refused, dialogs, context)) return outcome;
-    transaction(session, fields, chart, dialogs, [&](RunoffSession& work, basin::ChartGrid& workChart) {
-        return route(work, fields, workChart, dialogs, context);
-    });
+    outcome.reported =
+        transaction(session, fields, chart, dialogs, [&](RunoffSession& work, basin::ChartGrid& workChart) {
+            return route(work, fields, workChart, dialogs, context);
+        });
     return outcome;
 }
 

@@ -49,9 +49,11 @@ struct SessionView {
 };
 [[nodiscard]] SessionView viewOf(const RunoffSession& session);
 
-// What a run tells the window besides its messages: the boxes it refused (none when it ran).
+// What a run tells the window besides its messages: the boxes it refused (none when it ran), and
+// whether it wrote its report (then the session's lastReport is this run's).
 struct RunOutcome {
     std::vector<RefusedBox> refused;
+    bool reported = false;
 };
 
 // The compute run. Every box it reads is checked first: refused boxes stop it with one message naming

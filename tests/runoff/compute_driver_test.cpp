@@ -30,8 +30,8 @@ struct Window {
         basin::loadRunoffDefaults(fields);
         clearPlots(session, chart, fields);
     }
-    void run() { computeHydrograph(session, fields, chart, dialogs, context); }
-    void route() { routeHydrograph(session, fields, chart, dialogs, context); }
+    RunOutcome run() { return computeHydrograph(session, fields, chart, dialogs, context); }
+    RunOutcome route() { return routeHydrograph(session, fields, chart, dialogs, context); }
 };
 
 TEST(ComputeDriver, RoutingNeedsAComputedHydrographAndAShortEnoughOne) {
@@ -66,7 +66,7 @@ TEST(ComputeDriver, RunsCommitTheirResultsToTheSession) {
     w.fields.setText("txtLag", "2");
     w.fields.setText("ComboRain", "Average");
     w.fields.setText("ComboDimgraph", "Triangle Unit Graph");
-    w.run();
+    EXPECT_TRUE(w.run().reported);
     ASSERT_TRUE(w.dialogs.messages.empty());
     EXPECT_EQ(w.fields.caption("Form3"),
               "Runoff Qmax=242 cfs, Vol=50 acft, RainLoss=0.00 in from 1.00 total");
@@ -249,7 +249,7 @@ TEST(ComputeDriver, ARefusedOrFailedRunChangesNothing) {
     };
     // A negative lag is refused before anything is touched.
     w.fields.setText("txtLag", "-2");
-    w.run();
+    EXPECT_FALSE(w.run().reported);
     unchanged();
     // A run that fails midway: a new time step would clear the chart, and a 3,000-hour storm then
     // needs more ordinates than the hydrograph holds.
@@ -257,7 +257,7 @@ TEST(ComputeDriver, ARefusedOrFailedRunChangesNothing) {
     w.fields.setText("txtGraphtimestep", "0.25");
     w.fields.setText("txtDuration(0)", "3000");
     w.dialogs.messages.clear();
-    w.run();
+    EXPECT_FALSE(w.run().reported);
     ASSERT_EQ(w.dialogs.messages.size(), 1u);
     EXPECT_EQ(w.dialogs.messages[0].rfind("Subscript out of range\nThe hydrograph needs more ordinates", 0),
               0u);
@@ -305,7 +305,7 @@ TEST(ComputeDriver, FileDialogsOpenAtTheFilesOfTheLastRunsThatWroteTheirReport) 
     computeTriangle(w);
     const std::string reportPath = w.context.reportPath;
     const auto lastRequest = [&] { return w.dialogs.fileRequests.back(); };
-    const auto run = [&](void (Window::*body)(), const std::optional<std::string>& answer) {
+    const auto run = [&](RunOutcome (Window::*body)(), const std::optional<std::string>& answer) {
         w.dialogs.answers = {answer};
         w.dialogs.messages.clear();
         (w.*body)();
