@@ -118,8 +118,7 @@ bool MainWindow::openProjectFile(const std::string& path) {
         return false;
     }
     restoreProject(p);
-    std::error_code error;
-    markSaved(fs::absolute(fs::path(path), error).lexically_normal().string());
+    markSaved(common::fullPath(path));
     return true;
 }
 
@@ -130,8 +129,7 @@ bool MainWindow::saveProjectFile(const std::string& path) {
         dialogs_.message(msg::projectNotSaved(path, failure.description()));
         return false;
     }
-    std::error_code error;
-    markSaved(fs::absolute(fs::path(path), error).lexically_normal().string());
+    markSaved(common::fullPath(path));
     return true;
 }
 

@@ -11,7 +11,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QWidget>
-#include <filesystem>
 #include <string_view>
 
 #include "app/web_map.hpp"
@@ -40,9 +39,7 @@ std::optional<std::string> MapPictureHost::decodePicture(const std::string& path
     mapview::PictureFile read = mapview::readPictureFile(path);
     if (read.image.isNull()) return read.error;
     decoded_ = std::move(read.image);
-    std::error_code error;
-    decodedPath_ = std::filesystem::absolute(std::filesystem::path(path), error).lexically_normal().string();
-    if (error) decodedPath_ = path;
+    decodedPath_ = common::fullPath(path);
     return std::nullopt;
 }
 

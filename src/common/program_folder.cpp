@@ -86,4 +86,10 @@ std::string workingHydrographFile() {
     return (std::filesystem::path(workingFolder()) / "Temp.GRF").string();
 }
 
+std::string fullPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(path), error);
+    return error ? path : full.lexically_normal().string();
+}
+
 }  // namespace brelvo::common

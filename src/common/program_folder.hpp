@@ -48,4 +48,8 @@ std::string dialogFolder();
 // The working hydrograph file, "Temp.GRF" in the working folder.
 std::string workingHydrographFile();
 
+// A file as the program keeps it (a project, its picture, the files a run read): its full path without
+// "." or ".." steps; the path as given when that cannot be worked out.
+std::string fullPath(const std::string& path);
+
 }  // namespace brelvo::common

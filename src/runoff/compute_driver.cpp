@@ -5,7 +5,6 @@
 #include "runoff/compute_driver.hpp"
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <new>
 #include <optional>
@@ -21,6 +20,7 @@
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "common/program_folder.hpp"
 #include "runoff/input_check.hpp"
 #include "runoff/losses.hpp"
 #include "runoff/rainfall.hpp"
@@ -38,13 +38,6 @@ constexpr double kAcreFeetPerCfsDay = 1.9835;
 
 bool contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
-}
-
-// A file as the session keeps it: its full path, as chosen when that cannot be worked out.
-std::string fullPath(const std::string& chosen) {
-    std::error_code error;
-    const std::filesystem::path path = std::filesystem::absolute(chosen, error);
-    return error ? chosen : path.lexically_normal().string();
 }
 
 int routeOption(const basin::RunoffFields& fields) {
@@ -123,7 +116,7 @@ bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     keepRainRun();
     // A cancelled storm-file dialog ends the run quietly.
     if (!rainfall) return false;
-    if (!rainfall->stormFile.empty()) session.stormFile = fullPath(rainfall->stormFile);
+    if (!rainfall->stormFile.empty()) session.stormFile = common::fullPath(rainfall->stormFile);
     basin::Storm& storm = rainfall->storm;
     storm.excessIn = computeExcess(storm, reportRun.losses, rainfall->constantLossStepIn);
 
@@ -177,7 +170,7 @@ bool route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
                                      dialogs, context.programFolder, session.storageFile);
         if (!routing) return false;
         h = std::move(routing->hydrograph);
-        session.storageFile = fullPath(routing->fileName);
+        session.storageFile = common::fullPath(routing->fileName);
         run.route = basin::RouteMethod::storage;
         run.storageFileName = routing->fileName;
     } else if (option == 1) {
