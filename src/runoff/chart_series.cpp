@@ -7,7 +7,6 @@
 
 #include "common/control_names.hpp"
 #include "common/numbers.hpp"
-#include "runoff/losses.hpp"
 
 namespace brelvo::runoff {
 
@@ -43,8 +42,7 @@ RunPlot plotOfRun(const basin::WorkingHydrograph& h, const ReportRun& run, const
                     fields.text(form3::ComboRain) + ", " + stepText(step) + ")";
         // The excess as the report shows it (after C for the Rational Method): step i falls between the
         // times of ordinates i - 1 and i.
-        const basin::Series excess =
-            run.rational ? rationalExcess(run.storm.excessIn, run.storm.steps, run.c) : run.storm.excessIn;
+        const basin::Series excess = excessShown(run);
         plot.excess.reserve(
             4 * static_cast<std::size_t>(std::max(0, std::min<int>(run.storm.steps, excess.upper()))));
         for (int i = 1; i <= run.storm.steps && i <= excess.upper(); ++i) {

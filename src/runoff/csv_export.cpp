@@ -4,8 +4,6 @@
 #include <charconv>
 #include <system_error>
 
-#include "runoff/losses.hpp"
-
 namespace brelvo::runoff {
 
 std::string shortestText(float value) {
@@ -22,10 +20,7 @@ std::string hydrographCsv(const basin::WorkingHydrograph& hydrograph, const Repo
     const bool storage = run.route == basin::RouteMethod::storage;
     const basin::Hydrograph& inflow = hydrograph.inflow;
     const basin::RoutedHydrograph& routed = hydrograph.routed;
-    const int rainSteps = routing ? 0 : run.storm.steps;
-    // The excess as the report shows it: what ran off after C for the Rational Method.
-    const basin::Series excessShown =
-        run.rational && !routing ? rationalExcess(run.storm.excessIn, rainSteps, run.c) : run.storm.excessIn;
+    const basin::Series excess = excessShown(run);
 
     std::string out = "Time (h)";
     if (storage) out += ",Elevation (ft),Storage (ac-ft)";
@@ -43,7 +38,7 @@ std::string hydrographCsv(const basin::WorkingHydrograph& hydrograph, const Repo
             // Rain and excess end one step after the rain, as in the report.
             if (i <= run.storm.steps + 1) {
                 out += ',' + shortestText(run.storm.rainIn[i]);
-                out += ',' + shortestText(excessShown[i]);
+                out += ',' + shortestText(excess[i]);
             } else {
                 out += ",,";
             }

@@ -137,6 +137,11 @@ void plotHydrograph(const basin::WorkingHydrograph& hydrograph, const ReportRun&
 
 }  // namespace
 
+basin::Series excessShown(const ReportRun& run) {
+    if (!run.rational || run.route) return run.storm.excessIn;
+    return rationalExcess(run.storm.excessIn, run.storm.steps, run.c);
+}
+
 std::string fm(float x, std::string_view pattern) {
     std::string text;
     appendColumn(text, x, common::NumberPattern(pattern));
@@ -173,10 +178,9 @@ ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydr
     const float udur = run.stepHours;
     // A routing run carries no rain, so no steps and no loss.
     const int rainSteps = routing ? 0 : run.storm.steps;
-    const basin::Series excessShown =
-        run.rational && !routing ? rationalExcess(run.storm.excessIn, rainSteps, run.c) : run.storm.excessIn;
+    const basin::Series excess = excessShown(run);
     ReportOutcome outcome;
-    outcome.rainLossIn = rainLoss(run.storm.rainIn, excessShown, rainSteps);
+    outcome.rainLossIn = rainLoss(run.storm.rainIn, excess, rainSteps);
 
     // Patterns chosen before the peak is rounded: a peak of 99.96 cfs keeps its decimal as "100.0".
     const char* flowPattern = inflow.peakCfs >= 100 ? "########0" : "######0.0";
@@ -236,12 +240,12 @@ ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydr
         // Rain and excess end one step after the rain: the step that shows the rain has stopped.
         if (!routing && i <= run.storm.steps + 1) {
             appendColumn(out, run.storm.rainIn[i], depthColumn);
-            appendColumn(out, excessShown[i], depthColumn);
+            appendColumn(out, excess[i], depthColumn);
         }
         out += kCrLf;
     }
 
-    plotHydrograph(hydrograph, run, excessShown, chart);
+    plotHydrograph(hydrograph, run, excess, chart);
     return outcome;
 }
 

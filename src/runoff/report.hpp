@@ -44,6 +44,10 @@ struct ReportRun {
     std::string combinedFileName;  // load or combination
 };
 
+// The excess as the report shows it: what ran off after C for a Rational Method run, else the storm's
+// excess (a routing run's storm has none).
+[[nodiscard]] basin::Series excessShown(const ReportRun& run);
+
 // What the report hands back: the peaks as rounded for the report and the caption.
 struct ReportOutcome {
     float peakCfs = 0;        // the hydrograph's peak, usgsround
