@@ -29,18 +29,19 @@ void ScriptDialogs::message(const std::string& text) {
     messages_.push_back(text);
 }
 
-std::string ScriptDialogs::inputBox(const std::string& prompt, const std::string&, const std::string&) {
-    messages_.push_back(prompt);
-    if (answers_.empty()) return {};
-    auto answer = std::move(answers_.front());
-    answers_.pop_front();
-    return answer.value_or(std::string());
-}
-
-std::optional<std::string> ScriptDialogs::fileDialog(const common::FileDialogRequest& request) {
+std::optional<std::string> ScriptDialogs::nextAnswer() {
     if (answers_.empty()) return std::nullopt;
     auto answer = std::move(answers_.front());
     answers_.pop_front();
+    return answer;
+}
+
+std::string ScriptDialogs::inputBox(const std::string& prompt, const std::string&, const std::string&) {
+    return takeAnswer(prompt).value_or(std::string());
+}
+
+std::optional<std::string> ScriptDialogs::fileDialog(const common::FileDialogRequest& request) {
+    auto answer = nextAnswer();
     // A relative name is picked in the folder the dialog opens in; for a dialog that opens at the file
     // used last, in the folder it opens in without one.
     const std::string& folder = request.usualDir.empty() ? request.initialDir : request.usualDir;
@@ -52,10 +53,7 @@ std::optional<std::string> ScriptDialogs::fileDialog(const common::FileDialogReq
 
 std::optional<std::string> ScriptDialogs::takeAnswer(const std::string& question) {
     messages_.push_back(question);
-    if (answers_.empty()) return std::nullopt;
-    auto answer = std::move(answers_.front());
-    answers_.pop_front();
-    return answer;
+    return nextAnswer();
 }
 
 std::vector<std::string> ScriptDialogs::takeMessages() {
@@ -477,10 +475,6 @@ std::optional<std::string> ScriptRunner::actionLine(const std::vector<std::strin
     if (!window_.triggerMenuEntry(w[1])) return "no such entry in the menu bar";
     return std::nullopt;
 }
-
-}  // namespace brelvo::app
-
-namespace brelvo::app {
 
 std::optional<std::string> ScriptRunner::titleLine(const std::vector<std::string>&) {
     // The measuring window's title as shown: the project's name, "*" with unsaved changes, the caption.

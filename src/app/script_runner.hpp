@@ -35,6 +35,9 @@ class ScriptDialogs : public common::Dialogs {
     std::vector<std::string> takeMessages();
 
   private:
+    // The next queued answer, taken off the queue; no value when none is left or it is a cancel.
+    std::optional<std::string> nextAnswer();
+
     std::deque<std::optional<std::string>> answers_;
     std::vector<std::string> messages_;
 };
