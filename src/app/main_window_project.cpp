@@ -39,6 +39,16 @@ std::string fileName(const std::string& path) {
     return fs::path(path).filename().string();
 }
 
+// The project's name as the title and the unsaved-changes question give it.
+std::string projectName(const std::string& projectPath) {
+    return projectPath.empty() ? std::string(msg::kUntitledProject) : fileName(projectPath);
+}
+
+// Where the project dialogs open: the project's folder, or the usual folder for a new project.
+std::string projectFolder(const std::string& projectPath) {
+    return projectPath.empty() ? common::dialogFolder() : fs::path(projectPath).parent_path().string();
+}
+
 }  // namespace
 
 project::Project MainWindow::captureProject() const {
@@ -155,16 +165,14 @@ void MainWindow::projectChanged() {
 }
 
 void MainWindow::updateTitle() {
-    const std::string name =
-        projectPath_.empty() ? std::string(msg::kUntitledProject) : fileName(projectPath_);
+    const std::string name = projectName(projectPath_);
     setWindowTitle(QString::fromStdString(name) + QStringLiteral("[*] - ") + QString::fromStdString(caption));
     setWindowModified(projectModified());
 }
 
 bool MainWindow::settleUnsavedChanges() {
     if (!projectModified()) return true;
-    const std::string name =
-        projectPath_.empty() ? std::string(msg::kUntitledProject) : fileName(projectPath_);
+    const std::string name = projectName(projectPath_);
     const std::string question = msg::unsavedChangesQuestion(name);
     UnsavedAnswer answer = UnsavedAnswer::Cancel;
     if (askUnsaved) {
@@ -202,8 +210,7 @@ bool MainWindow::openProject() {
     if (!settleUnsavedChanges()) return false;
     common::FileDialogRequest request;
     request.title = msg::kOpenProjectTitle;
-    request.initialDir =
-        projectPath_.empty() ? common::dialogFolder() : fs::path(projectPath_).parent_path().string();
+    request.initialDir = projectFolder(projectPath_);
     request.filter = msg::kProjectFilter;
     const auto chosen = dialogs_.fileDialog(request);
     if (!chosen || chosen->empty()) return false;
@@ -218,8 +225,7 @@ bool MainWindow::saveProject() {
 bool MainWindow::saveProjectAs() {
     common::FileDialogRequest request;
     request.title = msg::kSaveProjectTitle;
-    request.initialDir =
-        projectPath_.empty() ? common::dialogFolder() : fs::path(projectPath_).parent_path().string();
+    request.initialDir = projectFolder(projectPath_);
     request.fileName = projectPath_.empty() ? std::string(msg::kUntitledProject) + project::kExtension
                                             : fileName(projectPath_);
     request.filter = msg::kProjectFilter;
