@@ -410,19 +410,12 @@ void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, cons
         dialogs.message(std::string(common::msg::kComputeBeforeSaving));
         return;
     }
-    common::FileDialogRequest request;
-    request.initialDir = programFolder;
-    request.filter = std::string(common::msg::kHydrographFilter);
-    request.save = true;
-    std::optional<std::string> chosen = dialogs.fileDialog(request);
-    if (!chosen || chosen->empty()) return;
     // A name typed without an extension gets the one the dialog's filter shows, so that the file is
     // listed there afterwards.
-    if (const auto slash = chosen->find_last_of("/\\");
-        chosen->find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos) {
-        *chosen += ".GRF";
-    }
-    if (*chosen == workingFile) return;
+    const std::optional<std::string> chosen =
+        common::askSavePath(dialogs, std::string(), programFolder, std::string(),
+                            std::string(common::msg::kHydrographFilter), ".GRF");
+    if (!chosen || *chosen == workingFile) return;
     try {
         copyThroughTemporary(workingFile, *chosen);
     } catch (const common::RuntimeFailure& failure) {
