@@ -1,7 +1,9 @@
 // Program start: the measuring window for a user, or a replayed session with --script; --version and
 // --help answer before any window system is needed.
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
+#include <QStandardPaths>
 #include <QStringList>
 #include <cstring>
 #include <fstream>
@@ -11,6 +13,7 @@
 #include "app/main_window.hpp"
 #include "app/qt_dialogs.hpp"
 #include "app/script_runner.hpp"
+#include "common/dialog_folders.hpp"
 
 namespace {
 
@@ -74,6 +77,10 @@ int main(int argc, char* argv[]) {
 
     if (scriptPath.isEmpty()) {
         if (!grabPath.isEmpty()) return usage();
+        // File dialogs open in the documents folder until a project or an earlier choice says otherwise.
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        brelvo::common::dialogFolders().setDocuments(
+            (QDir(documents).exists() ? documents : QDir::homePath()).toStdString());
         brelvo::app::QtDialogs dialogs;
         brelvo::app::MainWindow window(dialogs, brelvo::app::MainWindow::MenuBar::Shown);
         dialogs.setParent(&window);

@@ -12,6 +12,7 @@
 
 #include "app/main_window.hpp"
 #include "app/runoff_window.hpp"
+#include "common/dialog_folders.hpp"
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
@@ -42,11 +43,6 @@ std::string fileName(const std::string& path) {
 // The project's name as the title and the unsaved-changes question give it.
 std::string projectName(const std::string& projectPath) {
     return projectPath.empty() ? std::string(msg::kUntitledProject) : fileName(projectPath);
-}
-
-// Where the project dialogs open: the project's folder, or the usual folder for a new project.
-std::string projectFolder(const std::string& projectPath) {
-    return projectPath.empty() ? common::dialogFolder() : fs::path(projectPath).parent_path().string();
 }
 
 }  // namespace
@@ -136,7 +132,7 @@ bool MainWindow::saveProjectFile(const std::string& path) {
     try {
         common::replaceFile(path, project::write(captureProject(), path));
     } catch (const common::RuntimeFailure& failure) {
-        dialogs_.message(msg::projectNotSaved(path, failure.description()));
+        dialogs_.message(msg::projectNotSaved(path, common::failureReason(failure)));
         return false;
     }
     markSaved(common::fullPath(path));
@@ -145,6 +141,8 @@ bool MainWindow::saveProjectFile(const std::string& path) {
 
 void MainWindow::markSaved(const std::string& path) {
     projectPath_ = path;
+    // The file dialogs open in the project's folder from now on, and exports propose its name.
+    common::dialogFolders().setProject(path);
     savedSnapshot_ = snapshot(captureProject(), geometry_.hasPicture);
     if (!path.empty()) rememberRecent(path);
     updateTitle();
@@ -210,9 +208,9 @@ bool MainWindow::openProject() {
     if (!settleUnsavedChanges()) return false;
     common::FileDialogRequest request;
     request.title = msg::kOpenProjectTitle;
-    request.initialDir = projectFolder(projectPath_);
+    request.initialDir = common::dialogFolder();
     request.filter = msg::kProjectFilter;
-    const auto chosen = dialogs_.fileDialog(request);
+    const auto chosen = common::askFile(dialogs_, request, common::FileKind::project);
     if (!chosen || chosen->empty()) return false;
     return openProjectFile(*chosen);
 }
@@ -225,12 +223,12 @@ bool MainWindow::saveProject() {
 bool MainWindow::saveProjectAs() {
     common::FileDialogRequest request;
     request.title = msg::kSaveProjectTitle;
-    request.initialDir = projectFolder(projectPath_);
+    request.initialDir = common::dialogFolder();
     request.fileName = projectPath_.empty() ? std::string(msg::kUntitledProject) + project::kExtension
                                             : fileName(projectPath_);
     request.filter = msg::kProjectFilter;
     request.save = true;
-    const auto chosen = dialogs_.fileDialog(request);
+    const auto chosen = common::askFile(dialogs_, request, common::FileKind::project);
     if (!chosen || chosen->empty()) return false;
     return saveProjectFile(project::withProjectExtension(*chosen));
 }
@@ -241,13 +239,15 @@ bool MainWindow::exportHydrographCsv() {
         dialogs_.message(msg::kNoHydrographToExport);
         return false;
     }
-    const auto chosen = common::askSavePath(dialogs_, std::string(msg::kExportCsvTitle),
-                                            common::dialogFolder(), "", std::string(msg::kCsvFilter), ".csv");
+    const auto chosen = common::askSavePath(
+        dialogs_, common::FileKind::csv, std::string(msg::kExportCsvTitle), common::dialogFolder(),
+        common::proposedName(runoff::typedTitle(runoff_->fields()), ".csv", "Hydrograph.csv"),
+        std::string(msg::kCsvFilter), ".csv");
     if (!chosen) return false;
     try {
         common::replaceFile(*chosen, runoff::hydrographCsv(session->hydrograph, *session->lastReport));
     } catch (const common::RuntimeFailure& failure) {
-        dialogs_.message(msg::exportNotSaved(*chosen, failure.description()));
+        dialogs_.message(msg::fileNotSaved(*chosen, common::failureReason(failure)));
         return false;
     }
     return true;

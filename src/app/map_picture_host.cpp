@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "app/web_map.hpp"
+#include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
@@ -117,11 +118,11 @@ bool MapPictureHost::printClientArea(common::Dialogs& dialogs) {
         // Without a printer the page goes to a PDF file of the user's choice.
         common::FileDialogRequest request;
         request.title = common::msg::kPrintToPdfTitle;
-        request.fileName = "BrelixMap.pdf";
+        request.fileName = common::proposedName("", " map.pdf", "BrelixMap.pdf");
         request.initialDir = programFolder();
         request.filter = "PDF files (*.pdf)|*.pdf|All files (*.*)|*.*|";
         request.save = true;
-        const auto chosen = dialogs.fileDialog(request);
+        const auto chosen = common::askFile(dialogs, request, common::FileKind::mapImage);
         if (!chosen || chosen->empty()) return false;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromStdString(*chosen));

@@ -19,9 +19,11 @@
 #include "app/chart_view.hpp"
 #include "app/runoff_window.hpp"
 #include "common/control_names.hpp"
+#include "common/dialog_folders.hpp"
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
+#include "runoff/csv_export.hpp"
 
 namespace brelvo::app {
 
@@ -41,9 +43,10 @@ std::string lowerExtension(const std::string& path) {
 }  // namespace
 
 bool RunoffWindow::exportChart() {
-    const auto chosen =
-        common::askSavePath(dialogs_, std::string(msg::kExportChartTitle), common::dialogFolder(),
-                            "Hydrograph.png", std::string(msg::kChartFilter), ".png");
+    const auto chosen = common::askSavePath(
+        dialogs_, common::FileKind::chart, std::string(msg::kExportChartTitle), common::dialogFolder(),
+        common::proposedName(runoff::typedTitle(fields_), ".png", "Hydrograph.png"),
+        std::string(msg::kChartFilter), ".png");
     if (!chosen) return false;
     const std::string ext = lowerExtension(*chosen);
     std::string bytes;
@@ -60,7 +63,7 @@ bool RunoffWindow::exportChart() {
         if (bytes.empty()) throw common::pathFileAccessError();
         common::replaceFile(*chosen, bytes);
     } catch (const common::RuntimeFailure& failure) {
-        dialogs_.message(msg::exportNotSaved(*chosen, failure.description()));
+        dialogs_.message(msg::fileNotSaved(*chosen, common::failureReason(failure)));
         return false;
     }
     return true;
@@ -116,9 +119,10 @@ bool RunoffWindow::exportReportPdf() {
         dialogs_.message(msg::kNoReportYet);
         return false;
     }
-    const auto chosen =
-        common::askSavePath(dialogs_, std::string(msg::kExportReportTitle), common::dialogFolder(),
-                            "Hydrograph.pdf", std::string(msg::kPdfFilter), ".pdf");
+    const auto chosen = common::askSavePath(
+        dialogs_, common::FileKind::report, std::string(msg::kExportReportTitle), common::dialogFolder(),
+        common::proposedName(runoff::typedTitle(fields_), ".pdf", "Hydrograph.pdf"),
+        std::string(msg::kPdfFilter), ".pdf");
     if (!chosen) return false;
     // Drawn in memory, then written through a temporary file like every save.
     QByteArray bytes;
@@ -136,7 +140,7 @@ bool RunoffWindow::exportReportPdf() {
         common::replaceFile(*chosen,
                             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     } catch (const common::RuntimeFailure& failure) {
-        dialogs_.message(msg::exportNotSaved(*chosen, failure.description()));
+        dialogs_.message(msg::fileNotSaved(*chosen, common::failureReason(failure)));
         return false;
     }
     return true;

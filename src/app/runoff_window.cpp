@@ -19,10 +19,12 @@
 #include "app/json_writer.hpp"
 #include "basin/hydrograph_file.hpp"
 #include "common/control_names.hpp"
+#include "common/dialog_folders.hpp"
 #include "common/numbers.hpp"
 #include "common/program_folder.hpp"
 #include "runoff/chart_series.hpp"
 #include "runoff/compute_driver.hpp"
+#include "runoff/csv_export.hpp"
 #include "runoff/routing_panel.hpp"
 #include "runoff/unit_graphs.hpp"
 
@@ -47,6 +49,7 @@ RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
     basin::loadRunoffDefaults(fields_);
     fields_.setCaption(form3::Form3, "Runoff Hydrograph");
     block_ = std::make_unique<basin::BasinBlock>(fields_);
+    fields_.onChange(form3::ComboRain, [this] { runoff::arrangementChanged(session_, fields_); });
     buildWidgets();
     fields_.displayChanged = [this](const std::string& name) {
         showField(name);
@@ -427,7 +430,8 @@ void RunoffWindow::clearPlots() {
 }
 
 void RunoffWindow::saveHydrograph() {
-    basin::saveHydrograph(chart_, common::workingHydrographFile(), common::dialogFolder(), dialogs_);
+    basin::saveHydrograph(chart_, common::workingHydrographFile(), common::dialogFolder(), dialogs_,
+                          common::proposedName(runoff::typedTitle(fields_), ".GRF", ""));
 }
 
 void RunoffWindow::computeHydrograph() {

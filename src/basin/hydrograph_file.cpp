@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/control_names.hpp"
+#include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
@@ -404,7 +405,7 @@ std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, cons
 }
 
 void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, const std::string& programFolder,
-                    common::Dialogs& dialogs) {
+                    common::Dialogs& dialogs, const std::string& proposedName) {
     // Columns 1 and 2 are the rainfall grid; a third exists once a hydrograph was plotted.
     if (chart.columnCount() <= 2) {
         dialogs.message(std::string(common::msg::kComputeBeforeSaving));
@@ -413,11 +414,13 @@ void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, cons
     // A name typed without an extension gets the one the dialog's filter shows, so that the file is
     // listed there afterwards.
     const std::optional<std::string> chosen =
-        common::askSavePath(dialogs, std::string(), programFolder, std::string(),
+        common::askSavePath(dialogs, common::FileKind::hydrograph, std::string(), programFolder, proposedName,
                             std::string(common::msg::kHydrographFilter), ".GRF");
     if (!chosen || *chosen == workingFile) return;
     try {
         copyThroughTemporary(workingFile, *chosen);
+    } catch (const common::ReplaceFailure& failure) {
+        dialogs.message(common::msg::fileNotSaved(*chosen, failure.reason()));
     } catch (const common::RuntimeFailure& failure) {
         dialogs.message(failure.description());
     }

@@ -43,10 +43,11 @@ std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, cons
                                                    bool combining, float stepHours, RunoffFields& fields,
                                                    common::Dialogs& dialogs);
 
-// "Save Hydrograph": with a computed hydrograph on the chart, asks for a name and copies the working
-// file there through a temporary file in the target folder, so a failed save leaves the old file whole.
-// A name typed without an extension gets ".GRF". A name equal to the working file's copies nothing.
+// "Save Hydrograph": with a computed hydrograph on the chart, asks for a name (`proposedName` filled in)
+// and copies the working file there through common::replaceFile, so a failed save leaves the old file
+// whole and says why, naming the file. A name typed without an extension gets ".GRF". A name equal to the
+// working file's copies nothing.
 void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, const std::string& programFolder,
-                    common::Dialogs& dialogs);
+                    common::Dialogs& dialogs, const std::string& proposedName = {});
 
 }  // namespace brelvo::basin

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <utility>
 
+#include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
@@ -363,10 +364,10 @@ std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::i
                                      float stepHours, const std::string& beginText, common::Dialogs& dialogs,
                                      const std::string& programFolder, const std::string& keptFile) {
     common::FileDialogRequest request;
-    common::openAtKeptFile(request, keptFile, programFolder);
+    common::openAtKeptFile(request, keptFile, programFolder, common::FileKind::storage);
     request.filter = std::string(common::msg::kStorageFilter);
     request.save = false;
-    const std::optional<std::string> chosen = dialogs.fileDialog(request);
+    const std::optional<std::string> chosen = common::askFile(dialogs, request, common::FileKind::storage);
     if (!chosen || chosen->empty()) return std::nullopt;
 
     const std::optional<std::string> text = readUsedText(*chosen);

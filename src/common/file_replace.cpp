@@ -7,8 +7,11 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <string>
 #include <system_error>
 #include <tuple>
+
+#include "common/messages.hpp"
 
 namespace brelvo::common {
 
@@ -16,23 +19,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// With followLinks, a link to an existing file stands for that file. Anything else, a dangling link
-// included, is used as given.
-fs::path resolveTarget(const std::string& name, const ReplaceOptions& options) {
-    const fs::path given(name);
-    if (!options.followLinks) return given;
-    std::error_code ec;
-    if (!fs::is_symlink(fs::symlink_status(given, ec))) return given;
-    const fs::path real = fs::canonical(given, ec);
-    return ec ? given : real;
+// Symbolic links are followed to the file they name, as an editor writes through them; a chain longer than
+// the system's own limit is refused as the system refuses it.
+constexpr int kMaxLinks = 40;
+
+fs::path resolveTarget(const std::string& name) {
+    fs::path path(name);
+    for (int hops = 0;; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
+        if (hops == kMaxLinks) throw ReplaceFailure(ReplaceStep::target, ELOOP);
+        const fs::path next = fs::read_symlink(path, ec);
+        if (ec) throw ReplaceFailure(ReplaceStep::target, ec.value());
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
 }
 
-void checkTarget(const fs::path& target, const ReplaceOptions& options) {
-    if (!options.refuseUnwritable) return;
+// An existing target must be a regular file that may be written. The permission bits are read as well as
+// asked about: root may write anything, but a file without any write bit is meant to stay as it is, and a
+// rename would replace it without a word.
+void checkTarget(const fs::path& target) {
     struct stat old {};
     if (::stat(target.c_str(), &old) != 0) return;  // nothing there yet
-    if (!S_ISREG(old.st_mode) || ::access(target.c_str(), W_OK) != 0)
-        throw ReplaceFailure(ReplaceStep::target);
+    if (S_ISDIR(old.st_mode)) throw ReplaceFailure(ReplaceStep::target, EISDIR);
+    if (!S_ISREG(old.st_mode)) throw ReplaceFailure(ReplaceStep::target);
+    if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw ReplaceFailure(ReplaceStep::readOnly);
+    if (::access(target.c_str(), W_OK) != 0) throw ReplaceFailure(ReplaceStep::readOnly, errno);
 }
 
 // The new file under a temporary name in the target's folder (a rename across file systems would not be
@@ -40,13 +52,19 @@ void checkTarget(const fs::path& target, const ReplaceOptions& options) {
 class PendingFile {
   public:
     PendingFile(const fs::path& folder, const fs::path& target)
-        : path_(folder / ("." + target.filename().string() + ".saving")) {
-        // A temporary file left by a save that was cut short is taken away first; anything else by that
-        // name (a folder) stops the save. Mode 0666 and not mkstemp's 0600: a new file then gets the
-        // user's umask and the folder's default permissions, as any newly written file would.
-        if (::unlink(path_.c_str()) != 0 && errno != ENOENT) return;
+        : path_(folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + ".saving")) {
+        // The name carries the process number, so that two programs saving the same file at once never
+        // take each other's temporary file. A temporary file left by a save of this process that was cut
+        // short is taken away first; anything else by that name (a folder) stops the save. Mode 0666 and
+        // not mkstemp's 0600: a new file then gets the user's umask and the folder's default permissions,
+        // as any newly written file would.
+        if (::unlink(path_.c_str()) != 0 && errno != ENOENT) {
+            error_ = errno == EISDIR ? EEXIST : errno;  // something that is no file is in the way
+            return;
+        }
         fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         created_ = fd_ >= 0;
+        if (!created_) error_ = errno;
     }
     ~PendingFile() {
         if (fd_ >= 0) ::close(fd_);
@@ -63,7 +81,10 @@ class PendingFile {
         while (done < bytes.size()) {
             const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
             if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
+            if (n <= 0) {
+                error_ = n < 0 ? errno : EIO;
+                return false;
+            }
             done += static_cast<std::size_t>(n);
         }
         return true;
@@ -73,21 +94,28 @@ class PendingFile {
     // the whole new one. close() reports what a delayed write could not do.
     bool finish() {
         const bool synced = ::fsync(fd_) == 0;
+        if (!synced) error_ = errno;
         const bool closed = ::close(fd_) == 0;
+        if (!closed && synced) error_ = errno;
         fd_ = -1;
         return synced && closed;
     }
 
     bool placeAt(const fs::path& target) {
         placed_ = ::rename(path_.c_str(), target.c_str()) == 0;
+        if (!placed_) error_ = errno;
         return placed_;
     }
+
+    // The system's error number of the last step that failed.
+    int error() const { return error_; }
 
   private:
     fs::path path_;
     int fd_ = -1;
     bool created_ = false;
     bool placed_ = false;
+    int error_ = 0;
 };
 
 // Gives the new file the old one's owner, group and permission bits, as far as this user may. The owner
@@ -117,13 +145,68 @@ RuntimeFailure failureFor(ReplaceStep step) {
     return step == ReplaceStep::folder ? pathNotFound() : pathFileAccessError();
 }
 
+// What the system's error number of a failed step means for the user.
+std::string_view reasonOf(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return msg::kSaveDiskFull;
+        case EROFS:
+            return msg::kSaveReadOnlyFileSystem;
+        case EACCES:
+        case EPERM:
+            return msg::kSaveNoRightInFolder;
+        case EFBIG:
+            return msg::kSaveTooLarge;
+        case ENAMETOOLONG:
+            return msg::kSaveNameTooLong;
+        case EISDIR:
+            return msg::kSaveIsFolder;
+        case ENOENT:
+        case ENOTDIR:
+            return msg::kSaveNoFolder;
+        case ELOOP:
+            return msg::kSaveTooManyLinks;
+        default:
+            return {};
+    }
+}
+
 }  // namespace
 
-ReplaceFailure::ReplaceFailure(ReplaceStep step)
-    : RuntimeFailure(failureFor(step).number(), failureFor(step).description()), step_(step) {}
+ReplaceFailure::ReplaceFailure(ReplaceStep step, int error)
+    : RuntimeFailure(failureFor(step).number(), failureFor(step).description()), step_(step), error_(error) {}
 
-void checkReplaceable(const std::string& target, const ReplaceOptions& options) {
-    checkTarget(resolveTarget(target, options), options);
+std::string ReplaceFailure::reason() const {
+    switch (step_) {
+        case ReplaceStep::readOnly:
+            return std::string(error_ == EROFS ? msg::kSaveReadOnlyFileSystem : msg::kSaveReadOnly);
+        case ReplaceStep::folder:
+            return std::string(msg::kSaveNoFolder);
+        case ReplaceStep::target:
+            if (error_ == 0) return std::string(msg::kSaveNotAFile);
+            break;
+        case ReplaceStep::create:
+            if (error_ == EEXIST) return std::string(msg::kSaveTemporaryInTheWay);
+            break;
+        default:
+            break;
+    }
+    const std::string_view known = reasonOf(error_);
+    return known.empty() ? msg::saveSystemError(error_) : std::string(known);
+}
+
+std::string failureReason(const RuntimeFailure& failure) {
+    if (const auto* replace = dynamic_cast<const ReplaceFailure*>(&failure)) return replace->reason();
+    return failure.cause().empty() ? failure.description() : failure.cause();
+}
+
+std::string saveTarget(const std::string& name) {
+    return resolveTarget(name).string();
+}
+
+void checkReplaceable(const std::string& target) {
+    checkTarget(resolveTarget(target));
 }
 
 void replaceFile(const std::string& target, std::string_view bytes) {
@@ -131,26 +214,26 @@ void replaceFile(const std::string& target, std::string_view bytes) {
 }
 
 void replaceFile(const std::string& targetName, std::string_view bytes, const ReplaceOptions& options) {
-    const fs::path target = resolveTarget(targetName, options);
-    checkTarget(target, options);
-    if (!target.has_filename()) throw ReplaceFailure(ReplaceStep::create);
+    const fs::path target = resolveTarget(targetName);
+    checkTarget(target);
+    if (!target.has_filename()) throw ReplaceFailure(ReplaceStep::create, EISDIR);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) throw ReplaceFailure(ReplaceStep::folder);
+    if (!fs::is_directory(folder, ec)) throw ReplaceFailure(ReplaceStep::folder, ENOENT);
 
     // The target as it is before anything is written.
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
 
     PendingFile file(folder, target);
-    if (!file.isOpen()) throw ReplaceFailure(ReplaceStep::create);
-    if (!file.writeAll(bytes)) throw ReplaceFailure(ReplaceStep::write);
+    if (!file.isOpen()) throw ReplaceFailure(ReplaceStep::create, file.error());
+    if (!file.writeAll(bytes)) throw ReplaceFailure(ReplaceStep::write, file.error());
     if (existed) {
         keepOwnerAndMode(file.fd(), old);
         if (options.keepTimes) keepTimes(file.fd(), old);
     }
-    if (!file.finish()) throw ReplaceFailure(ReplaceStep::write);
-    if (!file.placeAt(target)) throw ReplaceFailure(ReplaceStep::rename);
+    if (!file.finish()) throw ReplaceFailure(ReplaceStep::write, file.error());
+    if (!file.placeAt(target)) throw ReplaceFailure(ReplaceStep::rename, file.error());
 }
 
 }  // namespace brelvo::common

@@ -45,6 +45,26 @@ inline std::string fileFieldNotNumber(std::string_view file, int line, std::stri
 inline std::string fileFieldTooLarge(std::string_view file, int line, std::string_view text) {
     return fileLine(file, line) + "\"" + std::string(text) + "\" is too large a number.";
 }
+// Why a file was not saved (common/file_replace), said after the file's name.
+inline constexpr std::string_view kSaveReadOnly = "the file is read-only";
+inline constexpr std::string_view kSaveIsFolder = "a folder has that name";
+inline constexpr std::string_view kSaveNotAFile = "it is not a regular file";
+inline constexpr std::string_view kSaveNoFolder = "its folder does not exist";
+inline constexpr std::string_view kSaveNoRightInFolder = "you may not write in its folder";
+inline constexpr std::string_view kSaveReadOnlyFileSystem = "the file system is read-only";
+inline constexpr std::string_view kSaveDiskFull = "the disk is full";
+inline constexpr std::string_view kSaveTooLarge = "the file is too large for the disk";
+inline constexpr std::string_view kSaveNameTooLong = "the name is too long";
+inline constexpr std::string_view kSaveTemporaryInTheWay = "something is in the way of its temporary file";
+inline constexpr std::string_view kSaveTooManyLinks = "it is a symbolic link that leads in a circle";
+inline std::string saveSystemError(int error) {
+    return "the system refused the write (error " + std::to_string(error) + ")";
+}
+inline constexpr std::string_view kDeviceIoError = "Device I/O error";  // 57, a write that failed
+// A save of any kind that failed: the file as the user named it, and the reason.
+inline std::string fileNotSaved(std::string_view path, std::string_view reason) {
+    return "The file \"" + std::string(path) + "\" was not saved: " + std::string(reason) + ".";
+}
 // (end of common)
 
 // ---- measure: the measuring window's commands and the scale ----
@@ -271,6 +291,11 @@ inline std::string missingGraphFileInstalled(std::string_view file, std::string_
     return "The dimensionless graph file \"" + std::string(file) + "\" is neither in your data folder (" +
            std::string(userFolder) + ") nor in " + std::string(installedFolder) +
            ". Put the file in your data folder or choose another graph.";
+}
+// The working hydrograph file could not be replaced: the run commits nothing and the last report stays.
+inline std::string reportNotWritten(std::string_view path, std::string_view reason) {
+    return "The report file \"" + std::string(path) + "\" was not written: " + std::string(reason) +
+           ". The last report is kept.";
 }
 // (end of runoff)
 

@@ -42,10 +42,9 @@ JpegFailure writeFailure(int code) {
     return {errorSource(), common::msg::jpegSaveFailed(code)};
 }
 
-// How a picture file is saved: through the one save path, following a link to the file it names, refusing
-// a file this user may not write, and keeping an overwritten file's times as well as its owner and mode.
-constexpr common::ReplaceOptions kPictureSave{
-    .keepTimes = true, .followLinks = true, .refuseUnwritable = true};
+// How a picture file is saved: through the one save path, keeping an overwritten file's times as well as
+// its owner and mode.
+constexpr common::ReplaceOptions kPictureSave{.keepTimes = true};
 
 // The result code a failed file step ends the description with.
 int codeFor(common::ReplaceStep step) {
@@ -68,8 +67,8 @@ bool WriteJpegFile(const cDIBSection& cDib, const std::string& sFile, std::int32
     const Compressor compressor(tjInitCompress());
     if (!compressor) throw initFailure(kEncoderFailed);
 
-    // A folder, or a file this user may not write, is refused before any encoding.
-    common::checkReplaceable(sFile, kPictureSave);
+    // A folder, a missing folder or a file this user may not write is refused before any encoding.
+    common::checkReplaceable(sFile);
 
     // The section's rows run bottom-up in memory; the flag makes the JPEG upright. Full-resolution colour
     // (4:4:4) keeps the thin coloured lines of a measurement in their colour; 4:2:0 would smear them.
@@ -85,8 +84,10 @@ bool WriteJpegFile(const cDIBSection& cDib, const std::string& sFile, std::int32
         common::replaceFile(sFile, std::string_view(reinterpret_cast<const char*>(jpeg.get()), encodedSize),
                             kPictureSave);
     } catch (const common::ReplaceFailure& failure) {
-        if (failure.step() == common::ReplaceStep::target) throw common::pathFileAccessError();
-        throw writeFailure(codeFor(failure.step()));
+        // The module's own failure, with the reason the file was not saved as its cause.
+        JpegFailure failed = writeFailure(codeFor(failure.step()));
+        failed.because(failure.reason());
+        throw failed;
     }
     return true;
 }

@@ -35,8 +35,9 @@ class JpegFailure : public common::RuntimeFailure {
 // Returns true; failures are thrown, never returned:
 //   JpegFailure "Failed to initialise the IJL library: <code>" when the encoder cannot be set up;
 //   JpegFailure "Failed to save to JPG <code>" when encoding, writing or renaming fails (an empty section
-//     or a quality outside 1..100 is refused by the encoder);
-//   common::pathFileAccessError() (75) when the target exists but is not a file this user may write.
+//     or a quality outside 1..100 is refused by the encoder), with the reason as its cause when a file
+//     step failed;
+//   common::ReplaceFailure (75) before any encoding when the target is a read-only file or a folder.
 // The file is saved by common::replaceFile: written beside the target under a temporary name, flushed and
 // renamed over it only when complete, so a failure never leaves a partial file and never loses the file
 // that was there. An existing target

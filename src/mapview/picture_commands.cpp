@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
+#include "common/file_replace.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
 
@@ -60,7 +62,7 @@ void PictureCommands::loadDroppedFile(const std::string& path) {
 void PictureCommands::run(const std::string& item) {
     beginCommand();
     if (item == "Save Map Image") {
-        saveMapImage();  // its own, silent, error path
+        saveMapImage();  // its own error path, which names the file
         return;
     }
     try {
@@ -101,7 +103,7 @@ void PictureCommands::loadMapFile() {
     common::FileDialogRequest request;
     request.initialDir = host_.programFolder();
     request.filter = kOpenFilter;
-    const auto chosen = dialogs_.fileDialog(request);
+    const auto chosen = common::askFile(dialogs_, request, common::FileKind::mapPicture);
     // A cancelled dialog keeps the map and its measurement as they are; once a save has turned the
     // dialog's cancel-raises-error setting on, the cancel is reported as the platform reports it.
     if (!chosen || chosen->empty()) {
@@ -123,17 +125,17 @@ void PictureCommands::loadPictureFile(const std::string& path) {
 }
 
 void PictureCommands::saveMapImage() {
-    // Every failure from here on, a cancelled dialog included, ends the save without a word.
     measure::beginSaveThroughSharedDialog(surface_);
+    common::FileDialogRequest request;
+    request.initialDir = host_.programFolder();
+    request.fileName = common::proposedName("", ".jpg", defaultImageName(state_.measureNumber));
+    request.filter = kSaveFilter;
+    request.save = true;
+    const auto chosen = common::askFile(dialogs_, request, common::FileKind::mapImage);
+    if (!chosen) return;
+    host_.setPanZoomVisible(false);
+    // A save that fails says so, naming the file and the reason; a file that was there is left as it was.
     try {
-        common::FileDialogRequest request;
-        request.initialDir = host_.programFolder();
-        request.fileName = defaultImageName(state_.measureNumber);
-        request.filter = kSaveFilter;
-        request.save = true;
-        const auto chosen = dialogs_.fileDialog(request);
-        if (!chosen) return;
-        host_.setPanZoomVisible(false);
         host_.captureClientArea();
         if (!chosen->empty()) {
             if (writesJpeg(*chosen)) {
@@ -142,8 +144,10 @@ void PictureCommands::saveMapImage() {
                 host_.saveCaptureAsBitmap(*chosen);
             }
         }
-    } catch (const common::RuntimeFailure&) {
-        // silent by design
+    } catch (const common::RuntimeFailure& failure) {
+        host_.setPanZoomVisible(true);
+        dialogs_.message(common::msg::fileNotSaved(*chosen, common::failureReason(failure)));
+        return;
     }
     host_.setPanZoomVisible(true);
 }

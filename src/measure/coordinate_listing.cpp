@@ -1,12 +1,12 @@
 // The coordinate file, listing and label drags, label editing and the help launcher.
 #include "measure/coordinate_listing.hpp"
 
-#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
 #include <system_error>
 
+#include "common/dialog_folders.hpp"
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
@@ -32,18 +32,18 @@ std::string coordinateFileName(const MeasureState& state) {
 void SaveCoordinateText(const MeasureState& state, MapSurface& surface, common::Dialogs& dialogs,
                         const std::string& programFolder) {
     beginSaveThroughSharedDialog(surface);
-    // The listing is a by-product the user saves on the way: a failed save says nothing and changes nothing.
+    common::FileDialogRequest request;
+    request.fileName = common::proposedName("", " coordinates.txt", coordinateFileName(state));
+    request.initialDir = programFolder;
+    request.filter = "Text file (*.txt)|*.txt|All files (*.*)|*.*|";
+    request.save = true;
+    const auto chosen = common::askFile(dialogs, request, common::FileKind::coordinates);
+    if (!chosen || chosen->empty()) return;
+    // A failed save names the file and says why; a file that was there is left as it was.
     try {
-        common::FileDialogRequest request;
-        request.fileName = coordinateFileName(state);
-        request.initialDir = programFolder;
-        request.filter = "Text file (*.txt)|*.txt|All files (*.*)|*.*|";
-        request.save = true;
-        const auto chosen = dialogs.fileDialog(request);
-        if (!chosen || chosen->empty()) return;
         common::replaceFile(*chosen, common::singleByteText(surface.text1.text));
-    } catch (const std::exception&) {
-        return;
+    } catch (const common::RuntimeFailure& failure) {
+        dialogs.message(common::msg::fileNotSaved(*chosen, common::failureReason(failure)));
     }
 }
 

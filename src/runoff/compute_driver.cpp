@@ -5,7 +5,6 @@
 #include "runoff/compute_driver.hpp"
 
 #include <algorithm>
-#include <fstream>
 #include <new>
 #include <optional>
 #include <sstream>
@@ -17,6 +16,7 @@
 #include "basin/routing.hpp"
 #include "basin/storage_routing.hpp"
 #include "common/control_names.hpp"
+#include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
@@ -26,6 +26,7 @@
 #include "runoff/rainfall.hpp"
 #include "runoff/report.hpp"
 #include "runoff/routing_panel.hpp"
+#include "runoff/storm_display.hpp"
 #include "runoff/unit_graphs.hpp"
 
 namespace brelvo::runoff {
@@ -53,9 +54,9 @@ void report(RunoffSession& session, const ReportRun& run, basin::RunoffFields& f
     if (run.route) session.hydrograph.routed.peakCfs = outcome.routedPeakCfs;
     session.hydrographPlotted = true;
     session.lastReport = run;
-    // The file is replaced only once the whole report is known.
-    std::ofstream file = openReportFile(context.reportPath);
-    finishReportFile(file, text);
+    // The file is replaced only once the whole report is known, and only as a whole: a report that cannot
+    // be written in full leaves the previous one as it was, and the run then commits nothing.
+    writeReportFile(context.reportPath, text);
 }
 
 // A failure of a unit-graph method that names no cause ran past an array bound of the hydrograph.
@@ -106,6 +107,7 @@ bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
         session.lastReportRouted = false;
     };
     std::optional<Rainfall> rainfall;
+    const std::vector<std::string> typedTable = stormDisplayTexts(fields);
     try {
         rainfall = buildRainfall(arrangement, table, reportRun.losses, rainRun, fields, dialogs,
                                  context.programFolder, session.stormFile);
@@ -116,7 +118,10 @@ bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     keepRainRun();
     // A cancelled storm-file dialog ends the run quietly.
     if (!rainfall) return false;
-    if (!rainfall->stormFile.empty()) session.stormFile = common::fullPath(rainfall->stormFile);
+    if (!rainfall->stormFile.empty()) {
+        session.stormFile = common::fullPath(rainfall->stormFile);
+        session.typedTable = keepTypedTable(session.typedTable, typedTable, fields);
+    }
     basin::Storm& storm = rainfall->storm;
     storm.excessIn = computeExcess(storm, reportRun.losses, rainfall->constantLossStepIn);
 
@@ -192,7 +197,7 @@ bool route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
         request.title = std::string(common::msg::kLoadOrCombineTitle);
         request.initialDir = context.programFolder;
         request.filter = std::string(common::msg::kHydrographFilter);
-        const auto chosen = dialogs.fileDialog(request);
+        const auto chosen = common::askFile(dialogs, request, common::FileKind::hydrograph);
         if (!chosen || chosen->empty()) return false;
         run.combinedFileName = *chosen;
         auto loaded = basin::readHydrographFile(*chosen, h, session.hydrographPlotted, session.stepHours,
@@ -329,6 +334,10 @@ RunOutcome routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, 
             return route(work, fields, workChart, dialogs, context);
         });
     return outcome;
+}
+
+void arrangementChanged(RunoffSession& session, basin::RunoffFields& fields) {
+    if (fields.text(form3::ComboRain) != "Storm File") restoreTypedTable(session.typedTable, fields);
 }
 
 void clearPlots(RunoffSession& session, basin::ChartGrid& chart, const basin::RunoffFields& fields) {

@@ -15,6 +15,7 @@
 #include "common/dialogs.hpp"
 #include "runoff/input_check.hpp"
 #include "runoff/report.hpp"
+#include "runoff/storm_display.hpp"
 
 namespace brelvo::runoff {
 
@@ -40,6 +41,9 @@ struct RunoffSession {
     // paths (empty before any); the next dialog for such a file opens at it.
     std::string stormFile;
     std::string storageFile;
+    // The depth-duration table as typed before a storm file's display took its boxes, until another
+    // arrangement is chosen.
+    std::optional<TypedRainTable> typedTable;
 };
 
 // The session's values as the script runner's dump names them ("RunoffState").
@@ -69,6 +73,10 @@ RunOutcome computeHydrograph(RunoffSession& session, basin::RunoffFields& fields
 // in computeHydrograph.
 RunOutcome routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
                            common::Dialogs& dialogs, const ComputeContext& context);
+
+// The rainfall arrangement (ComboRain) changed: any arrangement but "Storm File" brings back the table
+// typed before a storm file was shown.
+void arrangementChanged(RunoffSession& session, basin::RunoffFields& fields);
 
 // "Clear Hydrograph Plots": the chart back to the rainfall grid; no hydrograph is plotted then.
 void clearPlots(RunoffSession& session, basin::ChartGrid& chart, const basin::RunoffFields& fields);

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <system_error>
 
+#include "common/control_names.hpp"
+
 namespace brelvo::runoff {
 
 std::string shortestText(float value) {
@@ -46,6 +48,11 @@ std::string hydrographCsv(const basin::WorkingHydrograph& hydrograph, const Repo
         out += kEnd;
     }
     return out;
+}
+
+std::string typedTitle(const basin::RunoffFields& fields) {
+    const std::string& title = fields.text(common::controls::form3::txtTitle);
+    return title == "Enter Title 1" ? std::string() : title;
 }
 
 }  // namespace brelvo::runoff

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "basin/runoff_fields.hpp"
 #include "basin/working_state.hpp"
 #include "runoff/report.hpp"
 
@@ -15,6 +16,10 @@ namespace brelvo::runoff {
 // "Elevation (ft),Storage (ac-ft)" after the time for a storage routing. Numbers are the shortest texts
 // that read back as the same single, with '.' as the decimal point; lines end in CR LF.
 [[nodiscard]] std::string hydrographCsv(const basin::WorkingHydrograph& hydrograph, const ReportRun& run);
+
+// The first title as the user typed it, for the names exports propose; empty while the box holds its
+// prompt ("Enter Title 1") or nothing.
+[[nodiscard]] std::string typedTitle(const basin::RunoffFields& fields);
 
 // The shortest decimal text that reads back as `value` ("0.1", "1e-07", "1234.5").
 [[nodiscard]] std::string shortestText(float value);

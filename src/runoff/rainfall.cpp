@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "common/control_names.hpp"
+#include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
@@ -330,10 +331,10 @@ void showStormFile(RunoffFields& fields, float stepHours, const std::string& ful
 std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs, const std::string& programFolder,
                                              const std::string& keptFile) {
     common::FileDialogRequest request;
-    common::openAtKeptFile(request, keptFile, programFolder);
+    common::openAtKeptFile(request, keptFile, programFolder, common::FileKind::storm);
     request.filter = std::string(common::msg::kStormFilter);
     request.save = false;
-    const std::optional<std::string> chosen = dialogs.fileDialog(request);
+    const std::optional<std::string> chosen = common::askFile(dialogs, request, common::FileKind::storm);
     if (!chosen || chosen->empty()) return std::nullopt;
 
     std::error_code error;

@@ -1,12 +1,15 @@
 // The hydrograph report in its compute and routing layouts, the caption summary and the chart column.
 #include "runoff/report.hpp"
 
-#include <fstream>
+#include <filesystem>
 #include <sstream>
+#include <system_error>
 
 #include "basin/hydrograph_file.hpp"
 #include "common/control_names.hpp"
 #include "common/failure.hpp"
+#include "common/file_replace.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "common/single_byte_text.hpp"
 #include "runoff/losses.hpp"
@@ -257,24 +260,35 @@ ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hyd
     return outcome;
 }
 
-std::ofstream openReportFile(const std::string& path) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) throw common::pathFileAccessError();
-    return file;
-}
-
-void finishReportFile(std::ofstream& file, const std::string& text) {
-    file << common::singleByteText(text);
-    file.close();
-    if (!file) throw common::RuntimeFailure(57, "Device I/O error");
+void writeReportFile(const std::string& path, const std::string& text) {
+    try {
+        common::replaceFile(path, common::singleByteText(text));
+    } catch (const common::ReplaceFailure& failure) {
+        common::RuntimeFailure failed =
+            failure.step() == common::ReplaceStep::write
+                ? common::RuntimeFailure(57, std::string(common::msg::kDeviceIoError))
+                : common::pathFileAccessError();
+        throw failed.because(common::msg::reportNotWritten(path, failure.reason()));
+    }
 }
 
 ReportOutcome writeReport(const std::string& path, const basin::WorkingHydrograph& hydrograph,
                           const ReportRun& run, basin::RunoffFields& fields, basin::ChartGrid& chart) {
-    std::ofstream file = openReportFile(path);
+    // A file that cannot be replaced, or a missing folder, is refused before the caption and chart change.
+    try {
+        common::checkReplaceable(path);
+    } catch (const common::ReplaceFailure& failure) {
+        throw common::pathFileAccessError().because(common::msg::reportNotWritten(path, failure.reason()));
+    }
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code error;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
+        throw common::pathFileAccessError().because(
+            common::msg::reportNotWritten(path, common::msg::kSaveNoFolder));
+    }
     std::string text;
     const ReportOutcome outcome = writeReport(text, hydrograph, run, fields, chart);
-    finishReportFile(file, text);
+    writeReportFile(path, text);
     return outcome;
 }
 

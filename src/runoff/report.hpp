@@ -64,16 +64,14 @@ ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hyd
 ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
                           basin::RunoffFields& fields, basin::ChartGrid& chart);
 
-// The report file at `path`, created empty; a file that cannot be created fails with "Path/File access
-// error" (75).
-std::ofstream openReportFile(const std::string& path);
-// Writes the report's text into the file as single-byte text (characters beyond that range become "?")
-// and closes it; a failed write is "Device I/O error" (57).
-void finishReportFile(std::ofstream& file, const std::string& text);
+// Writes the report's text as the file at `path`, as single-byte text (characters beyond that range become
+// "?"), through common::replaceFile: the file holds either the earlier report or the whole new one. A
+// failed write is "Device I/O error" (57), any other failure "Path/File access error" (75), each with a
+// cause that names the file and the reason.
+void writeReportFile(const std::string& path, const std::string& text);
 
-// The same into the file at `path`, replacing it, as single-byte text (characters beyond that range
-// become "?"). A file that cannot be created fails with "Path/File access error" (75) before anything
-// else changes.
+// The same into the file at `path`, replacing it as writeReportFile does. A file that cannot be replaced
+// or a missing folder fails with "Path/File access error" (75) before anything else changes.
 ReportOutcome writeReport(const std::string& path, const basin::WorkingHydrograph& hydrograph,
                           const ReportRun& run, basin::RunoffFields& fields, basin::ChartGrid& chart);
 

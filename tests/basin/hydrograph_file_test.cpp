@@ -418,7 +418,9 @@ TEST_F(SaveHydrographTest, ANameWithoutAnExtensionGetsGrf) {
 TEST_F(SaveHydrographTest, AFailedSaveTellsWhyAndKeepsWhatWasThere) {
     dialogs.fileAnswer = (folder / "missing" / "storm.GRF").string();
     save();
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Path not found"}));
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{"The file \"" + (folder / "missing" / "storm.GRF").string() +
+                                        "\" was not saved: its folder does not exist."}));
     EXPECT_FALSE(fs::exists(folder / "missing"));
 
     // A folder of that name cannot be replaced by a file: it stays as it was.
@@ -427,9 +429,22 @@ TEST_F(SaveHydrographTest, AFailedSaveTellsWhyAndKeepsWhatWasThere) {
     dialogs.messages.clear();
     dialogs.fileAnswer = (folder / "storm.GRF").string();
     save();
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Path/File access error"}));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"The file \"" + (folder / "storm.GRF").string() +
+                                                          "\" was not saved: a folder has that name."}));
     EXPECT_EQ(contents(folder / "storm.GRF" / "inside.txt"), "kept");
     EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF", "storm.GRF"}));
+
+    // A read-only copy is refused by its permission bits (root too) and keeps its bytes.
+    const fs::path readOnly = folder / "read-only.GRF";
+    write(readOnly, "a published hydrograph");
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    dialogs.messages.clear();
+    dialogs.fileAnswer = readOnly.string();
+    save();
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"The file \"" + readOnly.string() +
+                                                          "\" was not saved: the file is read-only."}));
+    EXPECT_EQ(contents(readOnly), "a published hydrograph");
+    fs::remove(readOnly);
 
     // Without the working file the old copy stays whole.
     const fs::path target = folder / "old.GRF";

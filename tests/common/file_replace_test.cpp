@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -102,9 +103,9 @@ TEST_F(FileReplace, FileWhereTheFolderShouldBeFailsForEveryUser) {
     EXPECT_EQ(names(), (std::set<std::string>{"plain"}));
 }
 
-// A folder cannot be renamed over, by root neither: the write of the temporary file succeeds and the last
-// step fails, which must take the temporary away and leave what was there.
-TEST_F(FileReplace, FailedRenameRemovesTheTemporaryAndLeavesTheOldEntry) {
+// A folder by the target's name is refused for every user, root included, before the temporary file is
+// made: nothing is written and what was there stays.
+TEST_F(FileReplace, FolderByTheNameIsRefusedBeforeTheTemporaryIsMade) {
     fs::create_directory(folder_ / "taken");
     write(path("taken/inside.txt"), "kept");
     try {
@@ -113,7 +114,7 @@ TEST_F(FileReplace, FailedRenameRemovesTheTemporaryAndLeavesTheOldEntry) {
     } catch (const ReplaceFailure& failure) {
         EXPECT_EQ(failure.number(), 75);
         EXPECT_EQ(failure.description(), "Path/File access error");
-        EXPECT_EQ(failure.step(), ReplaceStep::rename);
+        EXPECT_EQ(failure.step(), ReplaceStep::target);
     }
     EXPECT_EQ(names(), (std::set<std::string>{"taken"}));
     EXPECT_EQ(read(path("taken/inside.txt")), "kept");
@@ -131,30 +132,36 @@ TEST_F(FileReplace, FailedWriteRemovesTheTemporaryAndLeavesTheOldFile) {
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     int number = 0;
     ReplaceStep step = ReplaceStep::target;
+    std::string reason;
     try {
         replaceFile(path("data.txt"), std::string(100, 'x'));
     } catch (const ReplaceFailure& failure) {
         number = failure.number();
         step = failure.step();
+        reason = failure.reason();
     }
     ::setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_EQ(number, 75);
     EXPECT_EQ(step, ReplaceStep::write);
+    EXPECT_EQ(reason, "the file is too large for the disk");
+    // A full disk is said as such.
+    EXPECT_EQ(ReplaceFailure(ReplaceStep::write, ENOSPC).reason(), "the disk is full");
     EXPECT_EQ(read(path("data.txt")), "the file saved last time");
     EXPECT_EQ(names(), (std::set<std::string>{"data.txt"}));
 }
 
-// The temporary file is ".NAME.saving" beside the target: one left by a save cut short is replaced, and a
-// folder by that name stops the save before the old file is touched.
+// The temporary file is ".NAME.PID.saving" beside the target: one left by a save of this process cut short
+// is replaced, and a folder by that name stops the save before the old file is touched.
 TEST_F(FileReplace, TemporaryThatCannotBeMadeStopsTheSave) {
     write(path("data.txt"), "old");
-    write(path(".data.txt.saving"), "left by a save cut short");
+    const std::string temporary = ".data.txt." + std::to_string(::getpid()) + ".saving";
+    write(path(temporary), "left by a save cut short");
     replaceFile(path("data.txt"), "new");
     EXPECT_EQ(read(path("data.txt")), "new");
     EXPECT_EQ(names(), (std::set<std::string>{"data.txt"}));
 
-    fs::create_directory(folder_ / ".data.txt.saving");
+    fs::create_directory(folder_ / temporary);
     try {
         replaceFile(path("data.txt"), "newer");
         ADD_FAILURE() << "no failure";
@@ -163,7 +170,7 @@ TEST_F(FileReplace, TemporaryThatCannotBeMadeStopsTheSave) {
         EXPECT_EQ(failure.step(), ReplaceStep::create);
     }
     EXPECT_EQ(read(path("data.txt")), "new");
-    EXPECT_EQ(names(), (std::set<std::string>{".data.txt.saving", "data.txt"}));
+    EXPECT_EQ(names(), (std::set<std::string>{temporary, "data.txt"}));
 }
 
 TEST_F(FileReplace, NameWithoutAFilePartIsAnAccessError) {
@@ -194,36 +201,96 @@ TEST_F(FileReplace, TimesAreKeptOnlyWhenAsked) {
     }
 }
 
-TEST_F(FileReplace, LinkIsReplacedUnlessLinksAreFollowed) {
-    write(path("real.txt"), "old");
-    fs::create_symlink("real.txt", folder_ / "link.txt");
-    replaceFile(path("link.txt"), "through the link", ReplaceOptions{.followLinks = true});
+// A save onto a symbolic link writes the file the link names, as an editor does: the link stays a link,
+// also along a chain of links, a relative link into another folder, and a link whose file is not there yet.
+TEST_F(FileReplace, LinksAreWrittenThroughToTheFileTheyName) {
+    fs::create_directory(folder_ / "real");
+    write(path("real/data.txt"), "old");
+    ASSERT_EQ(::chmod(path("real/data.txt").c_str(), 0640), 0);
+    fs::create_symlink("real/data.txt", folder_ / "link.txt");
+    fs::create_symlink("link.txt", folder_ / "second.txt");
+    replaceFile(path("second.txt"), "through two links");
     EXPECT_TRUE(fs::is_symlink(folder_ / "link.txt"));
-    EXPECT_EQ(read(path("real.txt")), "through the link");
+    EXPECT_TRUE(fs::is_symlink(folder_ / "second.txt"));
+    EXPECT_EQ(read(path("real/data.txt")), "through two links");
+    struct stat info {};
+    ASSERT_EQ(::stat(path("real/data.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(names(), (std::set<std::string>{"link.txt", "real", "second.txt"}));
+    EXPECT_EQ(names("real"), (std::set<std::string>{"data.txt"}));
+    EXPECT_EQ(saveTarget(path("second.txt")), path("real/data.txt"));
 
-    replaceFile(path("link.txt"), "in place of the link");
-    EXPECT_FALSE(fs::is_symlink(folder_ / "link.txt"));
-    EXPECT_EQ(read(path("link.txt")), "in place of the link");
-    EXPECT_EQ(read(path("real.txt")), "through the link");
-    EXPECT_EQ(names(), (std::set<std::string>{"link.txt", "real.txt"}));
-}
+    fs::create_symlink("real/new.txt", folder_ / "dangling.txt");
+    replaceFile(path("dangling.txt"), "a new file");
+    EXPECT_TRUE(fs::is_symlink(folder_ / "dangling.txt"));
+    EXPECT_EQ(read(path("real/new.txt")), "a new file");
 
-TEST_F(FileReplace, RefusedTargetIsLeftAloneBeforeAnythingIsWritten) {
-    fs::create_directory(folder_ / "taken");
-    const ReplaceOptions refuse{.refuseUnwritable = true};
+    // A circle of links is refused by name, and nothing is written.
+    fs::create_symlink("loop2", folder_ / "loop1");
+    fs::create_symlink("loop1", folder_ / "loop2");
     try {
-        checkReplaceable(path("taken"), refuse);
+        replaceFile(path("loop1"), "new");
         ADD_FAILURE() << "no failure";
     } catch (const ReplaceFailure& failure) {
         EXPECT_EQ(failure.number(), 75);
-        EXPECT_EQ(failure.step(), ReplaceStep::target);
+        EXPECT_EQ(failure.reason(), "it is a symbolic link that leads in a circle");
     }
-    EXPECT_EQ(failureNumber([&] { replaceFile(path("taken"), "new", refuse); }), 75);
-    EXPECT_EQ(names(), (std::set<std::string>{"taken"}));
+    EXPECT_EQ(names(),
+              (std::set<std::string>{"dangling.txt", "link.txt", "loop1", "loop2", "real", "second.txt"}));
+}
+
+// A read-only file is refused by its permission bits for every user (root, who runs the tests in CI, may
+// write any file, and the rename would replace it without a word); a folder or a device is never replaced.
+// Each refusal comes before anything is written and says why.
+TEST_F(FileReplace, ReadOnlyFilesFoldersAndDevicesAreRefusedBeforeAnythingIsWritten) {
+    struct Case {
+        std::string name;
+        ReplaceStep step;
+        std::string reason;
+    };
+    write(path("read-only.txt"), "kept");
+    ASSERT_EQ(::chmod(path("read-only.txt").c_str(), 0444), 0);
+    fs::create_directory(folder_ / "taken");
+    write(path("taken/inside.txt"), "kept");
+    fs::create_symlink("read-only.txt", folder_ / "to read-only.txt");
+    fs::create_symlink("/dev/full", folder_ / "full.txt");
+    const Case cases[] = {
+        {"read-only.txt", ReplaceStep::readOnly, "the file is read-only"},
+        {"to read-only.txt", ReplaceStep::readOnly, "the file is read-only"},
+        {"taken", ReplaceStep::target, "a folder has that name"},
+        {"full.txt", ReplaceStep::target, "it is not a regular file"},
+    };
+    for (const Case& c : cases) {
+        for (const bool checkOnly : {true, false}) {
+            try {
+                if (checkOnly) {
+                    checkReplaceable(path(c.name));
+                } else {
+                    replaceFile(path(c.name), "new");
+                }
+                ADD_FAILURE() << c.name << ": no failure";
+            } catch (const ReplaceFailure& failure) {
+                EXPECT_EQ(failure.number(), 75) << c.name;
+                EXPECT_EQ(failure.description(), "Path/File access error") << c.name;
+                EXPECT_EQ(failure.step(), c.step) << c.name;
+                EXPECT_EQ(failure.reason(), c.reason) << c.name;
+            }
+        }
+    }
+    EXPECT_EQ(read(path("read-only.txt")), "kept");
+    EXPECT_EQ(read(path("taken/inside.txt")), "kept");
+    EXPECT_EQ(names(), (std::set<std::string>{"full.txt", "read-only.txt", "taken", "to read-only.txt"}));
     // A file that is not there yet, or one that may be written, is not refused.
-    EXPECT_EQ(failureNumber([&] { checkReplaceable(path("new.txt"), refuse); }), 0);
+    EXPECT_EQ(failureNumber([&] { checkReplaceable(path("new.txt")); }), 0);
     write(path("old.txt"), "old");
-    EXPECT_EQ(failureNumber([&] { checkReplaceable(path("old.txt"), refuse); }), 0);
+    EXPECT_EQ(failureNumber([&] { checkReplaceable(path("old.txt")); }), 0);
+    // A missing folder says so.
+    try {
+        replaceFile(path("no such folder/data.txt"), "new");
+        ADD_FAILURE() << "no failure";
+    } catch (const ReplaceFailure& failure) {
+        EXPECT_EQ(failure.reason(), "its folder does not exist");
+    }
 }
 
 }  // namespace

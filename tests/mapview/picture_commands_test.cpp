@@ -1,4 +1,4 @@
-// The picture menu's rules: default names, the ".jpg" rule, the scroll/zoom speed, the silent save,
+// The picture menu's rules: default names, the ".jpg" rule, the scroll/zoom speed, the failed save,
 // the cancel setting of the shared dialog, and that nothing is cleared for a picture that cannot be had.
 #include "mapview/picture_commands.hpp"
 
@@ -105,7 +105,7 @@ TEST(PictureCommands, ScrollZoomSpeedAsksWithTheCurrentFactor) {
     EXPECT_EQ(w.host.factor, 0.2f);
 }
 
-TEST(PictureCommands, SaveMapImageCapturesWithoutTheControlAndFailsSilently) {
+TEST(PictureCommands, SaveMapImageCapturesWithoutTheControlAndAFailureSaysSo) {
     Window w;
     w.traceArea();
     w.dialogs.answers = {std::string("/maps/Basin.JPG")};
@@ -117,7 +117,8 @@ TEST(PictureCommands, SaveMapImageCapturesWithoutTheControlAndFailsSilently) {
               (std::vector<std::string>{"control off", "capture", "jpeg /maps/Basin.JPG 90", "control on"}));
     EXPECT_FALSE(w.surface.text1.visible);  // hidden before the capture
 
-    // A bitmap name, a failing write, an empty name: never a message, the control always back.
+    // A bitmap name with a failing write says so, naming the file; an empty name writes nothing and says
+    // nothing. The control always comes back.
     w.host.calls.clear();
     w.host.failWrites = true;
     w.dialogs.answers = {std::string("/maps/basin.bmp"), std::string("")};
@@ -125,7 +126,9 @@ TEST(PictureCommands, SaveMapImageCapturesWithoutTheControlAndFailsSilently) {
     w.commands.run("Save Map Image");
     EXPECT_EQ(w.host.calls, (std::vector<std::string>{"control off", "capture", "bmp /maps/basin.bmp",
                                                       "control on", "control off", "capture", "control on"}));
-    EXPECT_TRUE(w.dialogs.messages.empty());
+    EXPECT_EQ(
+        w.dialogs.messages,
+        (std::vector<std::string>{"The file \"/maps/basin.bmp\" was not saved: Path/File access error."}));
 }
 
 TEST(PictureCommands, ACancelledLoadKeepsTheMapAndOnlyAfterASaveSaysSo) {

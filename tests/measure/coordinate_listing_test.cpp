@@ -2,6 +2,7 @@
 #include "measure/coordinate_listing.hpp"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -94,27 +95,46 @@ TEST_F(ListingTest, SavingOverALongerFileLeavesNoTrailingBytesAndWritesSingleByt
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(ListingTest, CancelledOrFailedSaveIsSilentAndKeepsTheOldFile) {
+// A cancelled save says nothing; a failed one names the file and says why, and a file that was there
+// stays whole. The read-only file is refused by its permission bits, for root too.
+TEST_F(ListingTest, CancelledSaveIsSilentAndAFailedOneSaysWhyAndKeepsTheOldFile) {
     surface.text1.text = "Area1 X,Y Coordinates  \r\n1, 2\r\n";
     state.measureNumber = 3;
     save();  // no answer: cancelled
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].fileName, "BrelixData3.txt");
     EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_TRUE(dialogs.messages.empty());
 
     // The temporary file cannot be made: the file already there stays whole.
     const fs::path target = folder / "kept.txt";
     writeBytes(target, "old listing\r\n");
-    fs::create_directory(folder / ".kept.txt.saving");
+    fs::create_directory(folder / (".kept.txt." + std::to_string(::getpid()) + ".saving"));
     dialogs.answers.push_back(target.string());
     save();
     EXPECT_EQ(fileBytes(target), "old listing\r\n");
 
-    // A folder that does not exist.
+    const fs::path readOnly = folder / "read-only.txt";
+    writeBytes(readOnly, "old listing\r\n");
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    dialogs.answers.push_back(readOnly.string());
+    save();
+    EXPECT_EQ(fileBytes(readOnly), "old listing\r\n");
+
+    // A folder by the name, and a folder that does not exist.
+    dialogs.answers.push_back(folder.string());
+    save();
     dialogs.answers.push_back((folder / "missing" / "a.txt").string());
     save();
     EXPECT_FALSE(fs::exists(folder / "missing"));
-    EXPECT_TRUE(dialogs.messages.empty());
+    const std::string f = folder.string();
+    EXPECT_EQ(
+        dialogs.messages,
+        (std::vector<std::string>{
+            "The file \"" + f + "/kept.txt\" was not saved: something is in the way of its temporary file.",
+            "The file \"" + f + "/read-only.txt\" was not saved: the file is read-only.",
+            "The file \"" + f + "\" was not saved: a folder has that name.",
+            "The file \"" + f + "/missing/a.txt\" was not saved: its folder does not exist."}));
     EXPECT_TRUE(dialogs.inputRequests.empty());
 }
 

@@ -2,7 +2,9 @@
 #include "runoff/compute_driver.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -274,6 +276,57 @@ TEST(ComputeDriver, ARefusedOrFailedRunChangesNothing) {
     EXPECT_EQ(w.fields.text("txtDuration(0)"), "3000");
     EXPECT_EQ(w.fields.text("txtGraphtimestep"), "0.25");
     unchanged();
+}
+
+// A report that cannot be written in full (a full disk; here a file-size limit, which stops root too) or
+// a report file that is read-only: the run commits nothing, and the report file keeps the last run's
+// report whole, so that Save Hydrograph and the exports never deliver a part of a refused run.
+TEST(ComputeDriver, AReportThatCannotBeWrittenLeavesTheLastReportWhole) {
+    Window w;
+    computeTriangle(w);
+    const std::string caption = w.fields.caption("Form3");
+    const std::string report = fileText(w.context.reportPath);
+    ASSERT_GT(report.size(), 400u);
+    w.fields.setText("txtLag", "3");
+
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG
+    rlimit small = previous;
+    small.rlim_cur = 200;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const RunOutcome full = w.run();
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(full.reported);
+    EXPECT_EQ(w.dialogs.messages,
+              (std::vector<std::string>{"Device I/O error\nThe report file \"" + w.context.reportPath +
+                                        "\" was not written: the file is too large for the disk. The last "
+                                        "report is kept."}));
+    EXPECT_EQ(fileText(w.context.reportPath), report);
+    EXPECT_EQ(w.fields.caption("Form3"), caption);
+    EXPECT_EQ(w.session.hydrograph.inflow.peakCfs, 242.0f);
+    EXPECT_EQ(w.chart.columnCount(), 3);
+
+    // A read-only report file is refused by its permission bits, root included.
+    std::filesystem::permissions(w.context.reportPath, std::filesystem::perms::owner_read);
+    w.dialogs.messages.clear();
+    EXPECT_FALSE(w.run().reported);
+    std::filesystem::permissions(w.context.reportPath, std::filesystem::perms::owner_all);
+    EXPECT_EQ(
+        w.dialogs.messages,
+        (std::vector<std::string>{"Path/File access error\nThe report file \"" + w.context.reportPath +
+                                  "\" was not written: the file is read-only. The last report is kept."}));
+    EXPECT_EQ(fileText(w.context.reportPath), report);
+    EXPECT_EQ(w.fields.caption("Form3"), caption);
+
+    // Writable again, the run reports the longer lag.
+    w.dialogs.messages.clear();
+    EXPECT_TRUE(w.run().reported);
+    EXPECT_TRUE(w.dialogs.messages.empty());
+    EXPECT_NE(fileText(w.context.reportPath), report);
+    EXPECT_NE(w.fields.caption("Form3"), caption);
 }
 
 TEST(ComputeDriver, FailuresWithoutAKnownCauseKeepTheTimeStepHint) {
