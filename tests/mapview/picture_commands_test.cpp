@@ -3,11 +3,14 @@
 #include "mapview/picture_commands.hpp"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
 #include "measure/fakes.hpp"
 #include "support/recording_dialogs.hpp"
@@ -129,6 +132,41 @@ TEST(PictureCommands, SaveMapImageCapturesWithoutTheControlAndAFailureSaysSo) {
     EXPECT_EQ(
         w.dialogs.messages,
         (std::vector<std::string>{"The file \"/maps/basin.bmp\" was not saved: Path/File access error."}));
+}
+
+// The picture dialogs open in the documents folder at first, then where a picture was last loaded (the
+// saved images apart), and in the project's folder once the project has a file, whose name the saved
+// image then proposes.
+TEST(PictureCommands, DialogsOpenWhereTheUserWorks) {
+    namespace fs = std::filesystem;
+    std::string pattern = (fs::temp_directory_path() / "picture_dialogs_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path root = pattern;
+    for (const char* name : {"documents", "maps", "job"}) fs::create_directory(root / name);
+    common::dialogFolders().clear();
+    common::dialogFolders().setDocuments((root / "documents").string());
+
+    Window w;
+    w.dialogs.answers = {(root / "maps" / "basin.png").string()};
+    w.commands.run("Load Map File");
+    w.commands.run("Load Map File");   // cancelled
+    w.commands.run("Save Map Image");  // cancelled
+    common::dialogFolders().setProject((root / "job" / "Mill Creek.brelvo").string());
+    w.commands.run("Save Map Image");
+    w.commands.run("Load Map File");
+    common::dialogFolders().clear();
+    fs::remove_all(root);
+
+    const auto& r = w.dialogs.fileRequests;
+    ASSERT_EQ(r.size(), 5u);
+    EXPECT_EQ(r[0].initialDir, (root / "documents").string());
+    EXPECT_EQ(r[1].initialDir, (root / "maps").string());
+    EXPECT_EQ(r[2].initialDir, (root / "documents").string());
+    EXPECT_EQ(r[2].fileName, "Brelix0.jpg");
+    EXPECT_EQ(r[3].initialDir, (root / "job").string());
+    EXPECT_EQ(r[3].fileName, "Mill Creek.jpg");
+    EXPECT_EQ(r[4].initialDir, (root / "job").string());
+    for (const auto& request : r) EXPECT_EQ(request.usualDir, "/prog");
 }
 
 TEST(PictureCommands, ACancelledLoadKeepsTheMapAndOnlyAfterASaveSaysSo) {
