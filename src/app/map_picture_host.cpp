@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QWidget>
@@ -113,9 +114,9 @@ void MapPictureHost::copyCaptureToClipboard() {
 
 bool MapPictureHost::printClientArea(common::Dialogs& dialogs) {
     captureClientArea();
-    QPrinter printer(QPrinter::HighResolution);
     if (QPrinterInfo::defaultPrinter().isNull()) {
-        // Without a printer the page goes to a PDF file of the user's choice.
+        // Without a printer the page goes to a PDF file of the user's choice, drawn in memory and saved
+        // like every other file.
         common::FileDialogRequest request;
         request.title = common::msg::kPrintToPdfTitle;
         request.fileName = common::proposedName("", " map.pdf", "BrelixMap.pdf");
@@ -124,12 +125,33 @@ bool MapPictureHost::printClientArea(common::Dialogs& dialogs) {
         request.save = true;
         const auto chosen = common::askFile(dialogs, request, common::FileKind::mapImage);
         if (!chosen || chosen->empty()) return false;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(*chosen));
+        QByteArray bytes;
+        {
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter pdf(&buffer);
+            pdf.setResolution(300);
+            pdf.setPageOrientation(QPageLayout::Landscape);
+            paintCapture(pdf);
+        }
+        try {
+            common::replaceFile(*chosen,
+                                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        } catch (const common::RuntimeFailure& failure) {
+            dialogs.message(common::msg::fileNotSaved(*chosen, common::failureReason(failure)));
+            return false;
+        }
+        return true;
     }
+    QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
+    paintCapture(printer);
+    return true;
+}
+
+void MapPictureHost::paintCapture(QPagedPaintDevice& device) const {
     QPainter painter;
-    if (!painter.begin(&printer)) throw common::pathFileAccessError();
+    if (!painter.begin(&device)) throw common::pathFileAccessError();
     // One page: the picture as large as the page allows, in its own proportions.
     const QRect page = painter.viewport();
     QSize size = capture_.size();
@@ -138,7 +160,6 @@ bool MapPictureHost::printClientArea(common::Dialogs& dialogs) {
     painter.setWindow(capture_.rect());
     painter.drawImage(0, 0, capture_);
     painter.end();
-    return true;
 }
 
 bool MapPictureHost::openWebMap() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPagedPaintDevice>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -50,6 +51,8 @@ class MapPictureHost : public mapview::PictureHost {
     const std::string& picturePath() const { return shownPath_; }
 
   private:
+    // The capture on one landscape page of `device`, as large as the page allows.
+    void paintCapture(QPagedPaintDevice& device) const;
     QWidget& window_;
     measure::MapSurface& surface_;
     mapview::ViewGeometry& geometry_;

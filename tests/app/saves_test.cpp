@@ -171,12 +171,18 @@ class SavesTest : public QObject {
         save(jpeg, path("missing/map.jpg"));
         save(bitmap, path("missing/map.bmp"));
         save(jpeg, path("full.jpg"));
+        // Printed without a printer: the PDF file is saved like the others.
+        writeAll(path("printed.pdf"), "kept");
+        fs::permissions(path("printed.pdf"), fs::perms::owner_read);
+        save(SaveKind{".pdf", "menu \"Load/Save Map\"\npicture \"Print\"\n"}, path("printed.pdf"));
         QCOMPARE(dialogs_.takeMessages(),
                  (std::vector<std::string>{
                      "The file \"" + path("a folder.jpg") + "\" was not saved: a folder has that name.",
                      "The file \"" + path("missing/map.jpg") + "\" was not saved: its folder does not exist.",
                      "The file \"" + path("missing/map.bmp") + "\" was not saved: its folder does not exist.",
-                     "The file \"" + path("full.jpg") + "\" was not saved: it is not a regular file."}));
+                     "The file \"" + path("full.jpg") + "\" was not saved: it is not a regular file.",
+                     "The file \"" + path("printed.pdf") + "\" was not saved: the file is read-only."}));
+        QCOMPARE(readAll(path("printed.pdf")), std::string("kept"));
         QVERIFY(!fs::exists(path("missing")));
     }
 
