@@ -12,7 +12,7 @@ namespace brelvo::common {
 struct FileDialogRequest {
     std::string title;
     std::string fileName;    // initial file name
-    std::string initialDir;  // the program's folder unless said otherwise
+    std::string initialDir;  // the folder the dialog opens in (common/dialog_folders)
     std::string filter;      // "Description|*.ext|...|" pairs
     bool save = false;
     // For a dialog that opens at the file used last time: the folder it opens in when none is kept.

@@ -1,5 +1,6 @@
-// The program's folder: data files are read from it and every file dialog opens in it. The working
-// hydrograph file lives there too, or in the user's data folder when the program's folder is read-only.
+// The program's folder: data files are read from it, and file dialogs fall back to it (common/dialog_folders
+// says where they open). The working hydrograph file lives there too, or in the user's data folder when the
+// program's folder is read-only.
 //
 // An installed program (one with its data folder, share/brelvo, beside its bin folder) looks for a data
 // file by name first beside the executable, then in the user's data folder, then in share/brelvo; it
@@ -42,7 +43,9 @@ std::vector<std::string> dataSearchFoldersFor(const std::string& first, const st
 // `first` joined with `name` when none does, so a missing file is named where it was first looked for.
 std::string findDataFile(const std::string& name, const std::string& first);
 
-// Where file dialogs open: the program's folder, or the working folder for an installed program.
+// The usual folder of the file dialogs, where a replayed session's relative answers are read and where a
+// dialog opens when common::dialogFolders knows no other: the program's folder, or the working folder for
+// an installed program.
 std::string dialogFolder();
 
 // The working hydrograph file, "Temp.GRF" in the working folder.
