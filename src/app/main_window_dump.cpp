@@ -125,6 +125,7 @@ void MainWindow::dump(JsonWriter& j) const {
     j.key("areaFactor").value(s.areaFactor);
     j.key("lengthUnitText").value(s.lengthUnitText).key("areaUnitText").value(s.areaUnitText);
     j.key("removeAll").value(s.removeAll);
+    j.key("mapOrigin").point(s.mapOrigin.x, s.mapOrigin.y).key("mapOriginPinned").value(s.mapOriginPinned);
     j.endObject();
 }
 

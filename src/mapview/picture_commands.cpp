@@ -90,8 +90,9 @@ bool PictureCommands::workMayGo(const char* action) {
     const int lines = state_.lineNumber;
     int labels = 0;
     for (const measure::Label& label : surface_.label1) labels += label.visible ? 1 : 0;
+    // The listing's text stays after the lines go; on its own it is no reason to ask.
+    if (lines == 0 && labels == 0) return true;
     const bool listing = !surface_.text1.text.empty();
-    if (lines == 0 && labels == 0 && !listing) return true;
     return dialogs_.confirm(common::msg::pictureReplaceQuestion(action, lines, labels, listing),
                             common::msg::kContinueButton);
 }
