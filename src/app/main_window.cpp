@@ -465,7 +465,6 @@ measure::Box MainWindow::visibleArea() const {
 
 void MainWindow::createRunoffWindow() {
     runoff_ = std::make_unique<RunoffWindow>(dialogs_);
-    if (!runoffAtStart_) runoffAtStart_ = runoff_->inputs();
     // An owned window: it stays above this one, and the dialogs it opens come up over it.
     runoff_->setParent(this, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     runoff_->edited = [this] { projectChanged(); };
@@ -475,10 +474,13 @@ void MainWindow::createRunoffWindow() {
 }
 
 void MainWindow::openRunoffWindow() {
-    if (!runoff_) createRunoffWindow();
+    const bool opening = !runoff_;
+    if (opening) createRunoffWindow();
     const common::HandOff h = controller_.handOff();
     for (const auto& failure : h.failures) dialogs_.message(failure);
     runoff_->receiveMeasurement(h);
+    // What the window first holds comes from the measurement alone: opening it changes no value.
+    if (opening && !runoffAtStart_) runoffAtStart_ = runoff_->inputs();
     runoff_->show();
     runoff_->raise();
 }

@@ -223,7 +223,8 @@ class MainWindow : public QWidget, public measure::MapSurface {
     project::Project savedSnapshot_;
     project::Project blankProject_;
     std::vector<std::string> recent_;
-    // What a newly opened runoff window holds: the same as having none, for the unsaved-changes flag.
+    // What the runoff window held when first opened (the hand-off alone): the same as having none, for
+    // the unsaved-changes flag.
     std::optional<project::RunoffInputs> runoffAtStart_;
     // A picture the opened project names but that could not be shown, and why.
     std::string missingPicturePath_;

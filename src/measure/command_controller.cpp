@@ -363,6 +363,7 @@ void MeasureController::undoCurrentLine() {
 
 void MeasureController::clearLine() {
     setCaption(common::msg::kCaptionMenu);
+    if (state_.lineNumber == 0) return;  // no line to clear: nothing changes
     const int numberBefore = state_.measureNumber;
     RemoveCurrentLine();
     // Lines alternate area, stream, area ...: clearing a stream keeps its area's number, clearing an
