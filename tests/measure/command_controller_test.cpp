@@ -218,12 +218,16 @@ TEST_F(ControllerTest, ClearingRemovesLinesAndCountsBack) {
     EXPECT_EQ(state.measureNumber, 0);
     EXPECT_EQ(state.lastFinishedMode, 2);
 
+    // Nothing left to clear: further clears change nothing (the caption only).
+    const MeasureState cleared = state;
+    const SurfaceControls controls = surface;
+    surface.caption.clear();
     controller.runCommand("Clear Area/Line");
-    EXPECT_EQ(state.measureNumber, 0);
-    EXPECT_EQ(state.lastFinishedMode, 1);
     controller.runCommand("Clear Area/Line");
-    EXPECT_EQ(state.measureNumber, 0);
-    EXPECT_EQ(state.lastFinishedMode, 0);
+    EXPECT_EQ(surface.caption, "Mouse Right Click for menu...");
+    surface.caption = controls.caption;
+    EXPECT_EQ(state, cleared);
+    EXPECT_EQ(static_cast<const SurfaceControls&>(surface), controls);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
