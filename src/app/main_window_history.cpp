@@ -21,8 +21,10 @@ void MainWindow::chooseCommand(const std::string& item) {
     }
     // The work as it was, to be put back by Undo.
     const auto& pic = geometry_.picture;
-    ClearedWork cleared{state_, static_cast<const measure::SurfaceControls&>(*this),
-                        {pic.left, pic.top, pic.width, pic.height}, {}};
+    ClearedWork cleared{state_,
+                        static_cast<const measure::SurfaceControls&>(*this),
+                        {pic.left, pic.top, pic.width, pic.height},
+                        {}};
     const project::Project before = captureProject();
     controller_.runCommand(item);
     cleared.after = captureProject();

@@ -85,8 +85,8 @@ bool samePlace(double a, double b) {
 bool sameWork(const Project& a, const Project& b, const std::optional<RunoffInputs>& runoffAtStart) {
     const Work x = workOf(a, runoffAtStart);
     const Work y = workOf(b, runoffAtStart);
-    return x.rest == y.rest && std::equal(x.places.begin(), x.places.end(), y.places.begin(), y.places.end(),
-                                          samePlace);
+    return x.rest == y.rest &&
+           std::equal(x.places.begin(), x.places.end(), y.places.begin(), y.places.end(), samePlace);
 }
 
 }  // namespace brelvo::app::project

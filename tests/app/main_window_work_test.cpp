@@ -2,10 +2,10 @@
 // work (not commands that change nothing, cancelled dialogs or the view), Undo brings a cleared line
 // back, a project's moved picture can be located again, and while a line is traced the map has the
 // keys even when the coordinate listing has the focus. Real mouse and key events.
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QClipboard>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -58,8 +58,8 @@ class MainWindowWorkTest : public QObject {
         QCOMPARE(window_->shownTitle(), std::string("Untitled - Mouse Right Click for Menu"));
         QGuiApplication::clipboard()->clear();
         // Every command that changes no value of the project, each dialog cancelled.
-        for (const char* item : {"Set Scale", "End Area/Line", "Undo Current Line", "Clear Area/Line", "Add Label",
-                                 "Runoff Hydrogaph", "Help", "Cancel"}) {
+        for (const char* item : {"Set Scale", "End Area/Line", "Undo Current Line", "Clear Area/Line",
+                                 "Add Label", "Runoff Hydrogaph", "Help", "Cancel"}) {
             window_->chooseCommand(item);
             QTest::keyClick(view(), Qt::Key_Escape);
             QVERIFY2(!window_->projectModified(), item);
@@ -147,7 +147,8 @@ class MainWindowWorkTest : public QObject {
         const QString map = path("map.png"), moved = path("moved.png");
         QFile::remove(map);
         QFile::remove(moved);
-        QVERIFY(QFile::copy(QString::fromStdString(brelvo::common::programFolder() + "/example_map.png"), map));
+        QVERIFY(
+            QFile::copy(QString::fromStdString(brelvo::common::programFolder() + "/example_map.png"), map));
         window_->dropPictureFile(map.toStdString());
         traceTriangle();
         QVERIFY(window_->saveProjectFile(path("basin.brelvo").toStdString()));
