@@ -317,8 +317,7 @@ void MainWindow::labelMove(int index, float x, float y) {
 }
 
 void MainWindow::panZoomClick(float x, float y) {
-    if (mapview::panZoomClick(geometry_, state_, x, y) == mapview::PanZoomOutcome::Moved)
-        syncGeometry();
+    if (mapview::panZoomClick(geometry_, state_, x, y) == mapview::PanZoomOutcome::Moved) syncGeometry();
 }
 
 void MainWindow::panZoomRegionClick(mapview::PanZoomRegion region) {

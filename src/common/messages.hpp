@@ -357,8 +357,9 @@ inline std::string projectPictureUnreadable(const std::string& picturePath, cons
 inline constexpr const char* kEntryLocatePicture = "Locate Picture...";
 inline constexpr const char* kLocatePictureTitle = "Locate Picture";
 inline std::string locatePictureQuestion(const std::string& problem) {
-    return problem + "\nChoose \"Locate Picture...\" to show the picture from where it is now (or later, from the "
-                     "File menu); every line, label and measurement stays.";
+    return problem +
+           "\nChoose \"Locate Picture...\" to show the picture from where it is now (or later, from the "
+           "File menu); every line, label and measurement stays.";
 }
 inline constexpr const char* kProjectUnreadable = "the file cannot be read";
 inline constexpr const char* kProjectUnknownRunoffField =

@@ -101,7 +101,8 @@ void PictureAnchoring::follow(MeasureState& state, MapSurface& surface, const Pi
     }
 
     followPinnedPoint(mapOrigin_, mapOriginShown_, state.mapOriginPinned, state.mapOrigin, now);
-    followPinnedPoint(refPixel_, refPixelShown_, state.pixelUnits && state.generalPixels, state.refPixel, now);
+    followPinnedPoint(refPixel_, refPixelShown_, state.pixelUnits && state.generalPixels, state.refPixel,
+                      now);
 
     frame_ = now;
 }

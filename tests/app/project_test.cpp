@@ -192,12 +192,13 @@ class ProjectTest : public QObject {
         QVERIFY(third->openProjectFile(path("basin.brelvo").toStdString()));
         const auto messages = dialogs_.takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
-        QCOMPARE(QString::fromStdString(messages[0]),
-                 QStringLiteral("The map picture \"%1\" was not found. The project opens without it; its "
-                                "measurements are kept.\nChoose \"Locate Picture...\" to show the picture from "
-                                "where it is now (or later, from the File menu); every line, label and "
-                                "measurement stays.")
-                     .arg(path("map.png")));
+        QCOMPARE(
+            QString::fromStdString(messages[0]),
+            QStringLiteral("The map picture \"%1\" was not found. The project opens without it; its "
+                           "measurements are kept.\nChoose \"Locate Picture...\" to show the picture from "
+                           "where it is now (or later, from the File menu); every line, label and "
+                           "measurement stays.")
+                .arg(path("map.png")));
         QCOMPARE(third->measureState().areaText, window_->measureState().areaText);
         QCOMPARE(third->measureState().streamLengthText, window_->measureState().streamLengthText);
     }

@@ -199,8 +199,8 @@ TEST(TracingAcrossZoomAndScroll, EveryUnitModeListsAndMeasuresTheSame) {
               "Xmin 10, Ymin 20, Xmax 210, Ymax 120\r\n"
               "Area1= 10000 (pix^2), Perimeter= 524 (pix), Centroid= 160, 45.0\r\n");
     const Traced nexrad = traceTriangle(Units::Nexrad, 0);
-    for (const auto& [units, plain] : {std::pair{Units::Miles, miles}, {Units::GeneralPixels, general},
-                                       {Units::Nexrad, nexrad}}) {
+    for (const auto& [units, plain] :
+         {std::pair{Units::Miles, miles}, {Units::GeneralPixels, general}, {Units::Nexrad, nexrad}}) {
         SCOPED_TRACE(static_cast<int>(units));
         for (const Traced& moved : {traceTriangle(units, 3), traceTriangle(units, -2, 450, -300),
                                     traceTriangle(units, 0, -600, 0)}) {

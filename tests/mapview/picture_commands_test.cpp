@@ -186,10 +186,11 @@ TEST(PictureCommands, ANewPictureOverTracedWorkAsksFirst) {
     w.commands.run("Clear Map Image");
     w.dialogs.answers = {std::nullopt};
     w.commands.run("Paste From Clipboard");
-    const std::string what = " removes the work on the map: 1 traced line, 1 label and the coordinate listing. Continue?";
-    EXPECT_EQ(w.dialogs.questions, (std::vector<std::string>{"Loading a new map picture" + what,
-                                                             "Clearing the map picture" + what,
-                                                             "Pasting a map picture" + what}));
+    const std::string what =
+        " removes the work on the map: 1 traced line, 1 label and the coordinate listing. Continue?";
+    EXPECT_EQ(w.dialogs.questions,
+              (std::vector<std::string>{"Loading a new map picture" + what, "Clearing the map picture" + what,
+                                        "Pasting a map picture" + what}));
     EXPECT_EQ(w.host.calls, (std::vector<std::string>{"decode /maps/b.png", "clipboard in"}));
     EXPECT_EQ(w.state.measureNumber, 1);
     EXPECT_EQ(w.surface.line1.size(), 3u);

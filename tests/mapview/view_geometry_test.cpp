@@ -151,7 +151,6 @@ TEST(PanZoomRegionAt, StrictBoundsAndUncoveredCorners) {
     }
 }
 
-
 // Zooming rescales both the picture and the map scale, so map lengths along the picture do not change.
 TEST(ZoomPic, MapLengthsSurviveAZoom) {
     ViewGeometry g = viewWithPicture({0, 0, 800, 600});
