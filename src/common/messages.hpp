@@ -323,7 +323,9 @@ inline constexpr const char* kEntryShowListing = "Show Coordinate Listing";
 inline constexpr const char* kEntryHelp = "Brelvo Help";
 inline constexpr const char* kEntryAbout = "About";
 inline constexpr const char* kAboutText =
-    "Brelvo: drainage basin measurement and storm runoff hydrographs. GPL-3.0-or-later.";
+    "Brelvo: drainage basin measurement and storm runoff hydrographs. Trace a basin on a map picture, "
+    "compute and route its storm hydrograph, and keep the whole job in a project file (File menu). "
+    "Press F1 for the guide. GPL-3.0-or-later.";
 // The help window: its caption, and what it shows when the guide cannot be read.
 inline constexpr const char* kHelpWindowTitle = "Brelvo Help";
 inline constexpr const char* kHelpTextMissing = "The guide could not be read: ";

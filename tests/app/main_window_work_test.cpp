@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <string>
 
+#include "app/help_window.hpp"
 #include "app/main_window.hpp"
 #include "app/script_runner.hpp"
 #include "common/program_folder.hpp"
@@ -185,6 +186,28 @@ class MainWindowWorkTest : public QObject {
         QVERIFY(window_->triggerMenuEntry("File/Locate Picture..."));
         QCOMPARE(QString::fromStdString(window_->captureProject().picturePath), far);
         QCOMPARE(window_->line1, lines);
+    }
+
+    void theGuideAndAboutDescribeTheProgramAsItIs() {
+        QTest::keyClick(view(), Qt::Key_F1);
+        QVERIFY(window_->helpWindow());
+        const QString guide = window_->helpWindow()->text();
+        // Nothing of the old rules: no locked view, no "nothing is saved".
+        QVERIFY(!guide.contains(QStringLiteral("Nothing is saved between runs")));
+        QVERIFY(!guide.contains(QStringLiteral("stay where they are on the screen")));
+        QVERIFY(!guide.contains(QStringLiteral("No resizing or scrolling after scale has been set")));
+        // Projects, exports, keys, the wheel and the unlocked view.
+        for (const char* text : {"PROJECTS AND EXPORTS", "Locate Picture...", "Export Hydrograph CSV...",
+                                 "Export Chart...", "Export Report PDF...", "2.9 Keys", "Ctrl+Z",
+                                 "The mouse wheel zooms about the point under the pointer",
+                                 "The view is never locked", "asks (Continue or Cancel)"}) {
+            QVERIFY2(guide.contains(QString::fromLatin1(text)), text);
+        }
+        QVERIFY(window_->triggerMenuEntry("Help/About"));
+        const auto about = dialogs_->takeMessages();
+        QCOMPARE(about.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(about[0]).contains(QStringLiteral("project file")));
+        QVERIFY(QString::fromStdString(about[0]).contains(QStringLiteral("F1")));
     }
 
     void theMapHasTheKeysWhileALineIsTraced() {
