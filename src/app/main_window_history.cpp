@@ -34,6 +34,7 @@ void MainWindow::chooseCommand(const std::string& item) {
 
 bool MainWindow::undo() {
     if (controller_.tracing()) return controller_.undoLastPoint();
+    if (state_.mode != measure::Idle) return false;  // the scale clicks: nothing to undo there
     // The last clear, while the work is still as it left it; a clear followed by other work is kept.
     while (!clearedWork_.empty() &&
            !project::sameWork(clearedWork_.back().after, captureProject(), runoffAtStart_)) {
@@ -56,7 +57,12 @@ bool MainWindow::undo() {
     controls.text1.caret = static_cast<int>(controls.text1.text.size());
     controls.text1.visible = true;
     controls.caption = captionNow;
+    // The scale is the view's now (a zoom since the clear has divided it); the points held on the
+    // picture (the map origin, the general-pixel reference) are carried from where it was then.
+    const float scaleX = state_.scaleX, scaleY = state_.scaleY;
     state_ = cleared.state;
+    state_.scaleX = scaleX;
+    state_.scaleY = scaleY;
     anchoring_.restart(cleared.frame);
     using measure::SurfacePart;
     for (const auto part : {SurfacePart::Text1, SurfacePart::Shape1, SurfacePart::Shape2, SurfacePart::Lines,

@@ -122,7 +122,9 @@ class MainWindowWorkTest : public QObject {
         QCOMPARE(window_->measureState().lineNumber, 0);
         QVERIFY(!window_->line1.at(0).visible);
         QTest::keyClick(view(), Qt::Key_Minus);
+        const float scaleNow = window_->measureState().scaleX;
         QTest::keyClick(view(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window_->measureState().scaleX, scaleNow);  // the view's, not the one of the clear
         QCOMPARE(window_->measureState().lineNumber, 1);
         QCOMPARE(window_->measureState().areaText, state.areaText);
         QCOMPARE(window_->text1.text, listingText);
