@@ -16,6 +16,7 @@
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
+#include "measure/measurement.hpp"
 #include "runoff/csv_export.hpp"
 
 namespace brelvo::app {
@@ -79,6 +80,9 @@ void MainWindow::restoreProject(const project::Project& p) {
     geometry_.stretch = p.stretch;
     geometry_.scrollZoomFactor = p.scrollZoomFactor;
     state_ = p.measure;
+    // A project written before the map origin was held on the picture measured from the view's corner:
+    // its lines keep their coordinates when that corner, as the project shows it, is pinned now.
+    if (!state_.mapOriginPinned && state_.lineNumber > 0) measure::pinMapOrigin(state_, *this);
     static_cast<measure::SurfaceControls&>(*this) = p.window;
     lstMenu1.visible = false;
     lstMenu2.visible = false;

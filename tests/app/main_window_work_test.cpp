@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -188,6 +190,45 @@ class MainWindowWorkTest : public QObject {
         QVERIFY(window_->triggerMenuEntry("File/Locate Picture..."));
         QCOMPARE(QString::fromStdString(window_->captureProject().picturePath), far);
         QCOMPARE(window_->line1, lines);
+    }
+
+    void anOlderProjectKeepsItsCoordinatesThroughAZoom() {
+        // A triangle saved as a project of the format before the map origin was kept (no such keys).
+        traceTriangle();
+        QVERIFY(dir_.isValid());
+        const QString file = path("older.brelvo");
+        QVERIFY(window_->saveProjectFile(file.toStdString()));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
+        f.close();
+        QJsonObject measure = root["measureState"].toObject();
+        QVERIFY(measure.contains(QStringLiteral("mapOriginPinned")));
+        measure.remove(QStringLiteral("mapOrigin"));
+        measure.remove(QStringLiteral("mapOriginPinned"));
+        root["measureState"] = measure;
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QJsonDocument(root).toJson());
+        f.close();
+
+        // Opened, zoomed twice and scrolled: a stream started at the triangle's first corner lists
+        // that corner's coordinates, as before the zoom.
+        init();
+        QVERIFY(window_->openProjectFile(file.toStdString()));
+        const QString firstCorner = listing()->toPlainText().section(QLatin1Char('\n'), 1, 1);
+        QCOMPARE(firstCorner, QStringLiteral("1500, 7500"));
+        for (const auto key : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Left}) QTest::keyClick(view(), key);
+        const auto& corner = window_->line1.at(0);
+        window_->chooseCommand("Start Stream Line");
+        window_->mapMouseUp(MouseButton::Left, corner.x1 - window_->imageLeft(),
+                            corner.y1 - window_->imageTop());
+        // To single precision: the corner is carried through the zoom (7500.001, not 7500).
+        const QStringList lines = listing()->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("Stream X,Y Coordinates"));
+        const QStringList xy = lines.last().split(QStringLiteral(", "));
+        QCOMPARE(xy.size(), 2);
+        QVERIFY2(qAbs(xy[0].toDouble() - 1500) < 0.01 && qAbs(xy[1].toDouble() - 7500) < 0.01,
+                 qPrintable(lines.last()));
     }
 
     void theGuideAndAboutDescribeTheProgramAsItIs() {
