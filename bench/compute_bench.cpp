@@ -64,6 +64,7 @@ class RecordingDialogs : public brelvo::common::Dialogs {
     std::optional<std::string> fileDialog(const brelvo::common::FileDialogRequest&) override {
         return std::nullopt;
     }
+    bool confirm(const std::string&, const std::string&) override { return false; }
     std::vector<std::string> messages;
 };
 

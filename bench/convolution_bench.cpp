@@ -39,6 +39,7 @@ class SilentDialogs : public brelvo::common::Dialogs {
     std::optional<std::string> fileDialog(const brelvo::common::FileDialogRequest&) override {
         return std::nullopt;
     }
+    bool confirm(const std::string&, const std::string&) override { return false; }
 };
 
 // A uniform storm of 6 inches over 24 hours on a CN 75 basin with 10 percent impervious cover and a

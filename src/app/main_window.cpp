@@ -123,11 +123,21 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!geometry_.firstLayoutDone) relayoutView();
+    if (geometry_.firstLayoutDone) return;
+    relayoutView();
+    // The empty project is what the first layout shows: that is no change of the user's.
+    if (projectPath_.empty() && savedSnapshot_.picture.width <= 0) {
+        blankProject_ = captureProject();
+        savedSnapshot_ = blankProject_;
+    }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
+    if (watched == coordinateBox_ && (type == QEvent::KeyPress || type == QEvent::ShortcutOverride)) {
+        if (coordinateBoxKey(event)) return true;
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched == coordinateBox_->viewport() &&
         (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
          type == QEvent::MouseButtonRelease)) {
@@ -202,16 +212,17 @@ void MainWindow::mapWheel(float viewX, float viewY, int steps, bool shift) {
     if (shift) {
         // Wheel up shows more of the left part, as the left arrow of the control does.
         const float step = geometry_.view.width * geometry_.scrollZoomFactor;
-        outcome = mapview::pan(geometry_, state_, dialogs_, step * static_cast<float>(steps), 0);
+        outcome = mapview::pan(geometry_, step * static_cast<float>(steps), 0);
     } else {
-        outcome = mapview::wheelZoom(geometry_, state_, dialogs_, viewX, viewY, steps);
+        outcome = mapview::wheelZoom(geometry_, state_, viewX, viewY, steps);
     }
     if (outcome == mapview::PanZoomOutcome::Moved) syncGeometry();
 }
 
 bool MainWindow::handleKey(int key, Qt::KeyboardModifiers modifiers) {
     const bool ctrl = modifiers & Qt::ControlModifier;
-    if ((key == Qt::Key_Backspace && !ctrl) || (key == Qt::Key_Z && ctrl)) return controller_.undoLastPoint();
+    if (key == Qt::Key_Backspace && !ctrl) return controller_.undoLastPoint();
+    if (key == Qt::Key_Z && ctrl) return undo();
     if (key == Qt::Key_L && ctrl) {
         controller_.showCoordinateListing();
         return true;
@@ -306,18 +317,13 @@ void MainWindow::labelMove(int index, float x, float y) {
 }
 
 void MainWindow::panZoomClick(float x, float y) {
-    if (mapview::panZoomClick(geometry_, state_, dialogs_, x, y) == mapview::PanZoomOutcome::Moved)
-        syncGeometry();
+    if (mapview::panZoomClick(geometry_, state_, x, y) == mapview::PanZoomOutcome::Moved) syncGeometry();
 }
 
 void MainWindow::panZoomRegionClick(mapview::PanZoomRegion region) {
-    if (mapview::panZoomRegionClick(geometry_, state_, dialogs_, region) == mapview::PanZoomOutcome::Moved) {
+    if (mapview::panZoomRegionClick(geometry_, state_, region) == mapview::PanZoomOutcome::Moved) {
         syncGeometry();
     }
-}
-
-void MainWindow::chooseCommand(const std::string& item) {
-    controller_.runCommand(item);
 }
 
 void MainWindow::choosePicture(const std::string& item) {
@@ -441,12 +447,9 @@ void MainWindow::relayoutView() {
     syncGeometry();
 }
 
-void MainWindow::resetPictureToNaturalSize() {
-    geometry_.stretch = false;
-    mapview::setPicture(geometry_, geometry_.hasPicture, geometry_.naturalWidth, geometry_.naturalHeight);
-    mapview::zoomPic(geometry_, 1.0, state_.scaleX, state_.scaleY);
-    mapview::scrollPic(geometry_, 4);
-    syncGeometry();
+float MainWindow::pictureZoom() const {
+    if (!geometry_.hasPicture || geometry_.naturalWidth <= 0) return 1.0f;
+    return static_cast<float>(static_cast<double>(geometry_.picture.width) / geometry_.naturalWidth);
 }
 
 measure::Box MainWindow::visibleArea() const {
@@ -470,10 +473,13 @@ void MainWindow::createRunoffWindow() {
 }
 
 void MainWindow::openRunoffWindow() {
-    if (!runoff_) createRunoffWindow();
+    const bool opening = !runoff_;
+    if (opening) createRunoffWindow();
     const common::HandOff h = controller_.handOff();
     for (const auto& failure : h.failures) dialogs_.message(failure);
     runoff_->receiveMeasurement(h);
+    // What the window first holds comes from the measurement alone: opening it changes no value.
+    if (opening && !runoffAtStart_) runoffAtStart_ = runoff_->inputs();
     runoff_->show();
     runoff_->raise();
 }

@@ -72,6 +72,14 @@ class MainWindow : public QWidget, public measure::MapSurface {
     void mapWheel(float viewX, float viewY, int steps, bool shift);
     // A key pressed in the window; false when it means nothing here.
     bool handleKey(int key, Qt::KeyboardModifiers modifiers);
+    // Edit -> Undo (Ctrl+Z): the last point of the line being traced; otherwise the last Clear Area/Line,
+    // when nothing has changed the work since. False when there was nothing to undo.
+    bool undo();
+    // File -> Locate Picture...: a picture file for the project, shown in place of the one it had (found
+    // or not), keeping every line, label and measurement. False when nothing was located.
+    bool locatePicture();
+    // The picture a project named but that could not be shown; empty when there is none.
+    const std::string& missingPicturePath() const { return missingPicturePath_; }
     // Runs the menu-bar entry "MENU/ENTRY" ("View/Show Coordinate Listing"); false when there is none.
     bool triggerMenuEntry(const std::string& path);
     // A picture file dropped on the window.
@@ -115,6 +123,8 @@ class MainWindow : public QWidget, public measure::MapSurface {
     bool exportHydrographCsv();
     // Whether the project differs from what was last saved or opened.
     bool projectModified() const;
+    // The window's title as shown: the project's name, "*" with unsaved changes, the caption.
+    std::string shownTitle() const;
     const std::string& projectPath() const { return projectPath_; }
     const std::vector<std::string>& recentProjects() const { return recent_; }
 
@@ -132,7 +142,7 @@ class MainWindow : public QWidget, public measure::MapSurface {
     float imageTop() const override { return geometry_.picture.top; }
     float viewHeight() const override { return geometry_.view.height; }
     measure::Box visibleArea() const override;
-    void resetPictureToNaturalSize() override;
+    float pictureZoom() const override;
     void relayoutView() override;
     mapview::RectF clientArea() const;
     void openRunoffWindow() override;
@@ -155,6 +165,10 @@ class MainWindow : public QWidget, public measure::MapSurface {
     // Runs an export of the runoff window; without the window, says what to do first.
     void runoffExport(bool (RunoffWindow::*exportRun)());
     void projectChanged();
+    // Says why the project's picture is missing and offers to locate it.
+    void offerToLocatePicture(const std::string& problem);
+    // While a line is traced the map has the keys, also when the coordinate listing has the focus.
+    bool coordinateBoxKey(QEvent* event);
     void updateTitle();
     void markSaved(const std::string& path);
     void rememberRecent(const std::string& path);
@@ -209,6 +223,21 @@ class MainWindow : public QWidget, public measure::MapSurface {
     project::Project savedSnapshot_;
     project::Project blankProject_;
     std::vector<std::string> recent_;
+    // What the runoff window held when first opened (the hand-off alone): the same as having none, for
+    // the unsaved-changes flag.
+    std::optional<project::RunoffInputs> runoffAtStart_;
+    // A picture the opened project names but that could not be shown, and why.
+    std::string missingPicturePath_;
+    std::string missingPictureProblem_;
+    // The work before each Clear Area/Line (and where the picture was shown then) and the project just
+    // after it: undone only while the work is still as the clear left it.
+    struct ClearedWork {
+        measure::MeasureState state;
+        measure::SurfaceControls controls;
+        measure::PictureFrame frame;
+        project::Project after;
+    };
+    std::vector<ClearedWork> clearedWork_;
     QMenu* recentMenu_ = nullptr;
     // The File entries whose keys work in the runoff window too (projects, printing, quitting).
     QList<QAction*> fileKeys_;

@@ -28,6 +28,8 @@ void MainWindow::dump(JsonWriter& j) const {
     j.key(names::kForm1).beginObject();
     // The measuring logic's caption; the window's title adds the project's name to it.
     j.key("caption").value(caption);
+    // The title as the window shows it: the project's name, "*" with unsaved changes, the caption.
+    j.key("windowTitle").value(shownTitle());
     j.key("pointer").value(pointer == measure::Pointer::Cross ? "cross" : "default");
     j.key(names::kText1).beginObject();
     j.key("text").value(withCrLf(coordinateBox_->toPlainText()));
@@ -123,6 +125,7 @@ void MainWindow::dump(JsonWriter& j) const {
     j.key("areaFactor").value(s.areaFactor);
     j.key("lengthUnitText").value(s.lengthUnitText).key("areaUnitText").value(s.areaUnitText);
     j.key("removeAll").value(s.removeAll);
+    j.key("mapOrigin").point(s.mapOrigin.x, s.mapOrigin.y).key("mapOriginPinned").value(s.mapOriginPinned);
     j.endObject();
 }
 

@@ -11,11 +11,13 @@
 #include <sstream>
 
 #include "app/main_window.hpp"
+#include "app/project_changes.hpp"
 #include "app/runoff_window.hpp"
 #include "common/dialog_folders.hpp"
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
+#include "measure/measurement.hpp"
 #include "runoff/csv_export.hpp"
 
 namespace brelvo::app {
@@ -27,14 +29,6 @@ namespace msg = common::msg;
 
 constexpr std::size_t kRecentCount = 6;
 const char* const kRecentKey = "recentProjects";
-
-// What tells a changed project from the one last saved: every value the file holds, with the picture
-// path as it is. Without a picture the picture's rectangle is only the window's layout, no change of the
-// user's. Compared as values, not as the file's text: the title asks after every user step.
-project::Project snapshot(project::Project p, bool hasPicture) {
-    if (!hasPicture) p.picture = {};
-    return p;
-}
 
 std::string fileName(const std::string& path) {
     return fs::path(path).filename().string();
@@ -49,7 +43,8 @@ std::string projectName(const std::string& projectPath) {
 
 project::Project MainWindow::captureProject() const {
     project::Project p;
-    p.picturePath = pictureHost_.picturePath();
+    // A picture that was not found when the project was opened stays the project's until it is located.
+    p.picturePath = pictureHost_.picturePath().empty() ? missingPicturePath_ : pictureHost_.picturePath();
     p.picture = geometry_.picture;
     p.stretch = geometry_.stretch;
     p.scrollZoomFactor = geometry_.scrollZoomFactor;
@@ -62,20 +57,28 @@ project::Project MainWindow::captureProject() const {
 void MainWindow::restoreProject(const project::Project& p) {
     // The picture first: what it brings (its natural size) is then overridden by the kept view.
     pictureHost_.clearPicture();
+    missingPicturePath_.clear();
+    missingPictureProblem_.clear();
+    clearedWork_.clear();
+    std::optional<std::string> pictureProblem;
     if (!p.picturePath.empty()) {
         std::error_code error;
         if (!fs::is_regular_file(fs::path(p.picturePath), error)) {
-            dialogs_.message(msg::projectPictureMissing(p.picturePath));
+            pictureProblem = msg::projectPictureMissing(p.picturePath);
         } else if (const auto problem = pictureHost_.decodePicture(p.picturePath)) {
-            dialogs_.message(msg::projectPictureUnreadable(p.picturePath, *problem));
+            pictureProblem = msg::projectPictureUnreadable(p.picturePath, *problem);
         } else {
             pictureHost_.showDecodedPicture();
         }
+        if (pictureProblem) missingPicturePath_ = p.picturePath;
     }
     geometry_.picture = p.picture;
     geometry_.stretch = p.stretch;
     geometry_.scrollZoomFactor = p.scrollZoomFactor;
     state_ = p.measure;
+    // A project written before the map origin was held on the picture measured from the view's corner:
+    // its lines keep their coordinates when that corner, as the project shows it, is pinned now.
+    if (!state_.mapOriginPinned && state_.lineNumber > 0) measure::pinMapOrigin(state_, *this);
     static_cast<measure::SurfaceControls&>(*this) = p.window;
     lstMenu1.visible = false;
     lstMenu2.visible = false;
@@ -98,6 +101,7 @@ void MainWindow::restoreProject(const project::Project& p) {
         runoff_->restoreInputs(*p.runoff);
         runoff_->show();
     }
+    if (pictureProblem) missingPictureProblem_ = *pictureProblem;
 }
 
 bool MainWindow::openProjectFile(const std::string& path) {
@@ -125,6 +129,9 @@ bool MainWindow::openProjectFile(const std::string& path) {
     }
     restoreProject(p);
     markSaved(common::fullPath(path));
+    // With everything in place, the way back to a picture that moved: locate it now or later (File
+    // menu). Relinking it is a change of the project.
+    if (!missingPicturePath_.empty()) offerToLocatePicture(missingPictureProblem_);
     return true;
 }
 
@@ -143,13 +150,13 @@ void MainWindow::markSaved(const std::string& path) {
     projectPath_ = path;
     // The file dialogs open in the project's folder from now on, and exports propose its name.
     common::dialogFolders().setProject(path);
-    savedSnapshot_ = snapshot(captureProject(), geometry_.hasPicture);
+    savedSnapshot_ = captureProject();
     if (!path.empty()) rememberRecent(path);
     updateTitle();
 }
 
 bool MainWindow::projectModified() const {
-    return snapshot(captureProject(), geometry_.hasPicture) != savedSnapshot_;
+    return !project::sameWork(captureProject(), savedSnapshot_, runoffAtStart_);
 }
 
 void MainWindow::projectChanged() {
@@ -166,6 +173,11 @@ void MainWindow::updateTitle() {
     const std::string name = projectName(projectPath_);
     setWindowTitle(QString::fromStdString(name) + QStringLiteral("[*] - ") + QString::fromStdString(caption));
     setWindowModified(projectModified());
+}
+
+std::string MainWindow::shownTitle() const {
+    // As updateTitle sets it, also before a pending update has run.
+    return projectName(projectPath_) + (projectModified() ? "*" : "") + " - " + caption;
 }
 
 bool MainWindow::settleUnsavedChanges() {

@@ -70,7 +70,7 @@ void MainWindow::buildWidgets() {
     };
     mapView_->onPan = [this](QPointF by) {
         const float dx = static_cast<float>(by.x()), dy = static_cast<float>(by.y());
-        if (mapview::pan(geometry_, state_, dialogs_, dx, dy) == mapview::PanZoomOutcome::Moved) {
+        if (mapview::pan(geometry_, dx, dy) == mapview::PanZoomOutcome::Moved) {
             syncGeometry();
         }
     };
@@ -129,6 +129,7 @@ void MainWindow::buildWidgets() {
     coordinateBox_->setContextMenuPolicy(Qt::PreventContextMenu);
     coordinateBox_->setToolTip(QStringLiteral("Drag to move; right-click to save the coordinates"));
     coordinateBox_->viewport()->installEventFilter(this);
+    coordinateBox_->installEventFilter(this);  // its keys, while a line is traced
     connect(coordinateBox_, &QPlainTextEdit::textChanged, this, [this] {
         if (syncing_) return;
         text1.text = withCrLf(coordinateBox_->toPlainText());
@@ -232,6 +233,7 @@ void MainWindow::buildMenuBar() {
               [this] { saveProjectAs(); })};
     recentMenu_ = file->addMenu(QString::fromLatin1(msg::kMenuRecentProjects));
     rebuildRecentMenu();
+    entry(file, msg::kEntryLocatePicture, QKeySequence(), [this] { locatePicture(); });
     file->addSeparator();
     entry(file, msg::kEntryExportCsv, QKeySequence(), [this] { exportHydrographCsv(); });
     entry(file, msg::kEntryExportChart, QKeySequence(), [this] { runoffExport(&RunoffWindow::exportChart); });
@@ -242,7 +244,7 @@ void MainWindow::buildMenuBar() {
     file->addSeparator();
     fileKeys_.append(entry(file, msg::kEntryQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); }));
     QMenu* edit = menuBar_->addMenu(QString::fromLatin1(msg::kMenuEdit));
-    entry(edit, msg::kEntryUndo, QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { controller_.undoLastPoint(); });
+    entry(edit, msg::kEntryUndo, QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { undo(); });
     QMenu* view = menuBar_->addMenu(QString::fromLatin1(msg::kMenuView));
     entry(view, msg::kEntryZoomIn, QKeySequence(Qt::Key_Plus),
           [this] { panZoomRegionClick(mapview::PanZoomRegion::ZoomIn); });

@@ -64,6 +64,8 @@ QJsonObject measureObject(const measure::MeasureState& s) {
         {"lengthUnitText", q(s.lengthUnitText)},
         {"areaUnitText", q(s.areaUnitText)},
         {"removeAll", s.removeAll},
+        {"mapOrigin", point(s.mapOrigin)},
+        {"mapOriginPinned", s.mapOriginPinned},
     };
 }
 
@@ -107,6 +109,7 @@ class Reader {
         if (!v.isString()) fail(key, "is not a text");
         return v.toString().toStdString();
     }
+    bool has(const char* key) const { return object_.contains(QLatin1StringView(key)); }
     // A text that older files do not hold: empty when missing.
     std::string optionalText(const char* key) {
         return object_.contains(QLatin1StringView(key)) ? text(key) : std::string();
@@ -196,6 +199,11 @@ measure::MeasureState readMeasure(Reader r) {
     s.lengthUnitText = r.text("lengthUnitText");
     s.areaUnitText = r.text("areaUnitText");
     s.removeAll = r.boolean("removeAll");
+    // Projects written before the map origin was held on the picture have it at the view's corner.
+    if (r.has("mapOriginPinned")) {
+        s.mapOriginPinned = r.boolean("mapOriginPinned");
+        s.mapOrigin = r.pointAt("mapOrigin");
+    }
     return s;
 }
 

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 #include <QWindow>
 
@@ -28,6 +29,18 @@ QWidget* QtDialogs::dialogParent() const {
 void QtDialogs::message(const std::string& text) {
     QMessageBox::information(dialogParent(), QString::fromLatin1(common::msg::kProgramTitle),
                              QString::fromStdString(text), QMessageBox::Ok);
+}
+
+bool QtDialogs::confirm(const std::string& question, const std::string& goOn) {
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(common::msg::kProgramTitle),
+                    QString::fromStdString(question), QMessageBox::NoButton, dialogParent());
+    QPushButton* goOnButton = box.addButton(QString::fromStdString(goOn), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    // Cancel is the default: Enter or Esc keeps what is there.
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    return box.clickedButton() == goOnButton;
 }
 
 std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title,

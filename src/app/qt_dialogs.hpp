@@ -18,6 +18,7 @@ class QtDialogs : public common::Dialogs {
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override;
     std::optional<std::string> fileDialog(const common::FileDialogRequest& request) override;
+    bool confirm(const std::string& question, const std::string& goOn) override;
 
     // "Pic files (*.bmp;*.jpg)|*.bmp;*.jpg|All files (*.*)|*.*|" as Qt name filters.
     static QStringList nameFilters(const std::string& filter);

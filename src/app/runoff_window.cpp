@@ -17,6 +17,7 @@
 
 #include "app/chart_view.hpp"
 #include "app/json_writer.hpp"
+#include "app/screen_fit.hpp"
 #include "basin/hydrograph_file.hpp"
 #include "common/control_names.hpp"
 #include "common/dialog_folders.hpp"
@@ -59,7 +60,7 @@ RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
     for (const auto& name : fields_.captionNames()) showField(name);
     for (const auto& name : fields_.checkNames()) showField(name);
     runoff::clearPlots(session_, chart_, fields_);
-    resize(1280, 720);
+    fitToScreen(*this, QSize(1280, 720));
 }
 
 RunoffWindow::~RunoffWindow() {
@@ -92,7 +93,7 @@ QLabel* RunoffWindow::addCaption(std::string_view captionName) {
 
 void RunoffWindow::buildWidgets() {
     setObjectName(qs(form3::Form3));
-    auto* root = new QVBoxLayout(this);
+    auto* root = new QVBoxLayout(scrollingContent(*this));  // every control in reach on a small screen
     root->setContentsMargins(10, 10, 10, 10);
     root->setSpacing(8);
 

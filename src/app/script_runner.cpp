@@ -51,6 +51,10 @@ std::optional<std::string> ScriptDialogs::fileDialog(const common::FileDialogReq
     return answer;
 }
 
+bool ScriptDialogs::confirm(const std::string& question, const std::string& goOn) {
+    return takeAnswer(question) == goOn;
+}
+
 std::optional<std::string> ScriptDialogs::takeAnswer(const std::string& question) {
     messages_.push_back(question);
     return nextAnswer();
@@ -478,9 +482,7 @@ std::optional<std::string> ScriptRunner::actionLine(const std::vector<std::strin
 
 std::optional<std::string> ScriptRunner::titleLine(const std::vector<std::string>&) {
     // The measuring window's title as shown: the project's name, "*" with unsaved changes, the caption.
-    QString title = window_.windowTitle();
-    title.replace(QStringLiteral("[*]"), window_.projectModified() ? QStringLiteral("*") : QString());
-    out_ << title.toStdString() << '\n';
+    out_ << window_.shownTitle() << '\n';
     return std::nullopt;
 }
 

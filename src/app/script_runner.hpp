@@ -27,6 +27,9 @@ class ScriptDialogs : public common::Dialogs {
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override;
     std::optional<std::string> fileDialog(const common::FileDialogRequest& request) override;
+    // Recorded as a message; goes on only when the next queued answer is the button's text
+    // (`answer Continue`); any other answer, `answer cancel` or none left is Cancel.
+    bool confirm(const std::string& question, const std::string& goOn) override;
 
     void queueAnswer(std::optional<std::string> answer) { answers_.push_back(std::move(answer)); }
     // The next queued answer for a question of the program's own (recorded as a message); no value when

@@ -49,6 +49,10 @@ class Dialogs {
 
     // Open or save dialog; no value when the user cancels.
     virtual std::optional<std::string> fileDialog(const FileDialogRequest& request) = 0;
+
+    // A question before something is lost: `question` says what will go; true when the user chooses
+    // the button `goOn` ("Continue"), false for Cancel (and for a closed box).
+    virtual bool confirm(const std::string& question, const std::string& goOn) = 0;
 };
 
 // A save dialog for an export: the name chosen, with `defaultExtension` (".png") added when it has

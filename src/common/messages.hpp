@@ -113,7 +113,23 @@ inline constexpr const char* kCancelSelected = "Cancel was selected.";
 inline constexpr const char* kScrollZoomPrompt = "Enter scoll/zoom factor:";
 inline constexpr const char* kScrollZoomTitle = "Scroll/Zoom Speed";
 inline constexpr const char* kWebMapUnavailable = "The web map is not available in this build.";
+// Kept in the table from when the view locked once a scale was set; the view no longer locks.
 inline constexpr const char* kPanZoomLocked = "No resizing or scrolling after scale has been set";
+// The question before a new picture (or none) takes the place of traced work: `action` says what is
+// done ("Loading a new map picture"), then what goes with the old one.
+inline std::string pictureReplaceQuestion(const std::string& action, int lines, int labels, bool listing) {
+    std::string what;
+    auto add = [&what](const std::string& part) { what += (what.empty() ? "" : ", ") + part; };
+    if (lines > 0) add(std::to_string(lines) + (lines == 1 ? " traced line" : " traced lines"));
+    if (labels > 0) add(std::to_string(labels) + (labels == 1 ? " label" : " labels"));
+    if (listing) add("the coordinate listing");
+    if (const auto last = what.rfind(", "); last != std::string::npos) what.replace(last, 2, " and ");
+    return action + " removes the work on the map: " + what + ". Continue?";
+}
+inline constexpr const char* kLoadPictureAction = "Loading a new map picture";
+inline constexpr const char* kPastePictureAction = "Pasting a map picture";
+inline constexpr const char* kClearPictureAction = "Clearing the map picture";
+inline constexpr const char* kContinueButton = "Continue";
 // (end of mapview)
 
 // ---- basin: the runoff window's fields, hydrograph files, routing ----
@@ -332,7 +348,9 @@ inline constexpr const char* kEntryShowListing = "Show Coordinate Listing";
 inline constexpr const char* kEntryHelp = "Brelvo Help";
 inline constexpr const char* kEntryAbout = "About";
 inline constexpr const char* kAboutText =
-    "Brelvo: drainage basin measurement and storm runoff hydrographs. GPL-3.0-or-later.";
+    "Brelvo: drainage basin measurement and storm runoff hydrographs. Trace a basin on a map picture, "
+    "compute and route its storm hydrograph, and keep the whole job in a project file (File menu). "
+    "Press F1 for the guide. GPL-3.0-or-later.";
 // The help window: its caption, and what it shows when the guide cannot be read.
 inline constexpr const char* kHelpWindowTitle = "Brelvo Help";
 inline constexpr const char* kHelpTextMissing = "The guide could not be read: ";
@@ -361,6 +379,14 @@ inline std::string projectPictureMissing(const std::string& picturePath) {
 inline std::string projectPictureUnreadable(const std::string& picturePath, const std::string& problem) {
     return "The map picture \"" + picturePath + "\" could not be read (" + problem +
            "). The project opens without it; its measurements are kept.";
+}
+// A project's picture that is missing or unreadable: the problem, then the way back to it.
+inline constexpr const char* kEntryLocatePicture = "Locate Picture...";
+inline constexpr const char* kLocatePictureTitle = "Locate Picture";
+inline std::string locatePictureQuestion(const std::string& problem) {
+    return problem +
+           "\nChoose \"Locate Picture...\" to show the picture from where it is now (or later, from the "
+           "File menu); every line, label and measurement stays.";
 }
 inline constexpr const char* kProjectUnreadable = "the file cannot be read";
 inline constexpr const char* kProjectUnknownRunoffField =

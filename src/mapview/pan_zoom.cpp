@@ -1,7 +1,6 @@
-// The pan/zoom control's click: the lock, the region's action and the zoom ratios.
+// The pan/zoom control's click: the region's action and the zoom ratios. The view is never locked:
+// lines, markers and the map origin are held on the picture, so they move with it.
 #include "mapview/pan_zoom.hpp"
-
-#include "common/messages.hpp"
 
 namespace brelvo::mapview {
 
@@ -15,12 +14,7 @@ double zoomOutRatio(float scrollZoomFactor) {
     return 1 / (1 + f);
 }
 
-PanZoomOutcome panZoomClick(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs, float x,
-                            float y) {
-    if (!panZoomAllowed(state.viewUnlocked, state.pixelUnits, state.generalPixels)) {
-        dialogs.message(common::msg::kPanZoomLocked);
-        return PanZoomOutcome::Refused;
-    }
+PanZoomOutcome panZoomClick(ViewGeometry& g, measure::MeasureState& state, float x, float y) {
     switch (panZoomRegionAt(x, y, g.panZoom.width, g.panZoom.height)) {
         case PanZoomRegion::Up:
             scrollPic(g, 0);
@@ -49,13 +43,8 @@ PanZoomOutcome panZoomClick(ViewGeometry& g, measure::MeasureState& state, commo
     return PanZoomOutcome::Moved;
 }
 
-PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs, float x,
-                         float y, int steps) {
+PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, float x, float y, int steps) {
     if (steps == 0) return PanZoomOutcome::Missed;
-    if (!panZoomAllowed(state.viewUnlocked, state.pixelUnits, state.generalPixels)) {
-        dialogs.message(common::msg::kPanZoomLocked);
-        return PanZoomOutcome::Refused;
-    }
     const double ratio = steps > 0 ? zoomInRatio(g.scrollZoomFactor) : zoomOutRatio(g.scrollZoomFactor);
     for (int notch = steps > 0 ? steps : -steps; notch > 0; --notch) {
         zoomPicAt(g, ratio, x, y, state.scaleX, state.scaleY);
@@ -63,22 +52,16 @@ PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, common::
     return PanZoomOutcome::Moved;
 }
 
-PanZoomOutcome pan(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs, float dx,
-                   float dy) {
-    if (!panZoomAllowed(state.viewUnlocked, state.pixelUnits, state.generalPixels)) {
-        dialogs.message(common::msg::kPanZoomLocked);
-        return PanZoomOutcome::Refused;
-    }
+PanZoomOutcome pan(ViewGeometry& g, float dx, float dy) {
     if (dx == 0 && dy == 0) return PanZoomOutcome::Missed;
     panPic(g, dx, dy);
     return PanZoomOutcome::Moved;
 }
 
-PanZoomOutcome panZoomRegionClick(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs,
-                                  PanZoomRegion region) {
+PanZoomOutcome panZoomRegionClick(ViewGeometry& g, measure::MeasureState& state, PanZoomRegion region) {
     float x = 0, y = 0;
     panZoomRegionCentre(region, g.panZoom.width, g.panZoom.height, x, y);
-    return panZoomClick(g, state, dialogs, x, y);
+    return panZoomClick(g, state, x, y);
 }
 
 }  // namespace brelvo::mapview

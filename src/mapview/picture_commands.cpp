@@ -88,6 +88,17 @@ void PictureCommands::run(const std::string& item) {
     }
 }
 
+bool PictureCommands::workMayGo(const char* action) {
+    const int lines = state_.lineNumber;
+    int labels = 0;
+    for (const measure::Label& label : surface_.label1) labels += label.visible ? 1 : 0;
+    // The listing's text stays after the lines go; on its own it is no reason to ask.
+    if (lines == 0 && labels == 0) return true;
+    const bool listing = !surface_.text1.text.empty();
+    return dialogs_.confirm(common::msg::pictureReplaceQuestion(action, lines, labels, listing),
+                            common::msg::kContinueButton);
+}
+
 void PictureCommands::unloadLabels() {
     surface_.label1.resize(1);
     surface_.label1.front().visible = false;
@@ -119,6 +130,7 @@ void PictureCommands::loadPictureFile(const std::string& path) {
         dialogs_.message(*error);
         return;
     }
+    if (!workMayGo(common::msg::kLoadPictureAction)) return;
     clearMeasurement();
     host_.showDecodedPicture();
     host_.scrollPicture(4);
@@ -153,6 +165,7 @@ void PictureCommands::saveMapImage() {
 }
 
 void PictureCommands::clearMapImage() {
+    if (!workMayGo(common::msg::kClearPictureAction)) return;
     unloadLabels();
     host_.clearPicture();
     controller_.RemoveAllMeasurements();
@@ -164,6 +177,7 @@ void PictureCommands::pasteFromClipboard() {
         dialogs_.message(*error);
         return;
     }
+    if (!workMayGo(common::msg::kPastePictureAction)) return;
     clearMeasurement();
     host_.showDecodedPicture();
     host_.scrollPicture(4);

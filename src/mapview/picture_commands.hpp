@@ -1,6 +1,6 @@
 // The picture menu: bringing a map picture in (file, clipboard, web map), taking the view out (JPEG or
 // bitmap file, clipboard, printer), clearing it, and the scroll/zoom speed, with the clearing of every
-// measurement that a new picture brings.
+// measurement that a new picture brings (asked first when there is traced work).
 #pragma once
 
 #include <optional>
@@ -81,6 +81,9 @@ class PictureCommands {
     void scrollZoomSpeed();
     void print();
     void bigWebMap();
+    // Before a new picture (or none) takes the place of traced work: says what will go and asks; true
+    // when there is nothing to lose or the user goes on.
+    bool workMayGo(const char* action);
     void unloadLabels();
     void clearMeasurement();
 

@@ -155,8 +155,4 @@ void panZoomRegionCentre(PanZoomRegion region, float w, float h, float& x, float
     }
 }
 
-bool panZoomAllowed(bool viewUnlocked, bool pixelUnits, bool generalPixels) {
-    return viewUnlocked || (pixelUnits && !generalPixels);
-}
-
 }  // namespace brelvo::mapview

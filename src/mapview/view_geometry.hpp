@@ -64,7 +64,4 @@ PanZoomRegion panZoomRegionAt(float x, float y, float w, float h);
 // The middle of a region, for replaying a click on it.
 void panZoomRegionCentre(PanZoomRegion region, float w, float h, float& x, float& y);
 
-// Zoom and scroll are allowed while the view is unlocked, and also when locked in NEXRAD pixel units.
-bool panZoomAllowed(bool viewUnlocked, bool pixelUnits, bool generalPixels);
-
 }  // namespace brelvo::mapview

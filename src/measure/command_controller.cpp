@@ -245,14 +245,9 @@ void MeasureController::openPictureMenu() {
 }
 
 void MeasureController::setScale() {
+    // The scale in force stays until Ok applies a new one: the view is never locked, so nothing has to
+    // be reset before the two scale points are clicked.
     state_.lastPoint = {};
-    state_.viewUnlocked = true;
-    if (state_.scaleX < 0.5f) {
-        // A fine scale is reset first: the picture returns to its natural size and the user starts again.
-        state_.scaleX = state_.scaleY = 1.0f;
-        surface_.resetPictureToNaturalSize();
-        return;
-    }
     setCaption(common::msg::kCaptionScalePoint1);
     state_.mode = ScalePoints;
     setPointer(Pointer::Cross);
@@ -261,7 +256,7 @@ void MeasureController::setScale() {
 void MeasureController::startArea() {
     if (state_.mode != Idle) return;
     setCaption(common::msg::kCaptionAreaBoundary);
-    state_.viewUnlocked = false;
+    if (!state_.mapOriginPinned) pinMapOrigin(state_, surface_);
     state_.mode = AreaBoundary;
     state_.measureNumber = common::checkedAdd(state_.measureNumber, 1);
     state_.lineNumber = common::checkedAdd(state_.lineNumber, 1);
@@ -281,6 +276,7 @@ void MeasureController::startArea() {
 void MeasureController::startStreamLine() {
     if (state_.mode != Idle) return;
     setCaption(common::msg::kCaptionLongestStream);
+    if (!state_.mapOriginPinned) pinMapOrigin(state_, surface_);
     state_.mode = StreamLine;
     state_.lineNumber = common::checkedAdd(state_.lineNumber, 1);
     if (state_.segmentIndex != 0) state_.segmentIndex = common::checkedAdd(state_.segmentIndex, 1);
@@ -367,6 +363,7 @@ void MeasureController::undoCurrentLine() {
 
 void MeasureController::clearLine() {
     setCaption(common::msg::kCaptionMenu);
+    if (state_.lineNumber == 0) return;  // no line to clear: nothing changes
     const int numberBefore = state_.measureNumber;
     RemoveCurrentLine();
     // Lines alternate area, stream, area ...: clearing a stream keeps its area's number, clearing an
@@ -431,6 +428,9 @@ void MeasureController::RemoveAllMeasurements() {
     surface_.relayoutView();
     state_.segmentIndex = state_.lineNumber = state_.measureNumber = 0;
     state_.removeAll = false;
+    // The next line or scale pins the origin afresh, on the view as it is then.
+    state_.mapOriginPinned = false;
+    state_.mapOrigin = {};
 }
 
 }  // namespace brelvo::measure

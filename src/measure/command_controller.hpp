@@ -52,7 +52,8 @@ class MeasureController {
     bool tracing() const;
     // Backspace or Ctrl+Z: "Undo Current Line" while a line is being traced; false otherwise.
     bool undoLastPoint();
-    // Esc: closes an open command list, or else cancels the scale panel; false when neither is open.
+    // Esc: closes an open command list, or else cancels the scale clicks and panel; false when there is
+    // none of these.
     bool escape();
     // Brings the coordinate listing back, wholly inside the visible part of the view.
     void showCoordinateListing();

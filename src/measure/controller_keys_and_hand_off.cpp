@@ -23,12 +23,13 @@ bool MeasureController::undoLastPoint() {
 }
 
 bool MeasureController::escape() {
+    // The scale clicks end with the panel, also before the panel has opened.
     if (surface_.lstMenu1.visible || surface_.lstMenu2.visible) {
         hide(surface_.lstMenu1, SurfacePart::Menu1);
         hide(surface_.lstMenu2, SurfacePart::Menu2);
         return true;
     }
-    if (surface_.frameScale.visible) {
+    if (surface_.frameScale.visible || state_.mode == ScalePoints) {
         scale_.cancelPanel();
         setCaption(common::msg::kCaptionMenu);
         return true;

@@ -90,8 +90,8 @@ class MapSurface : public SurfaceControls {
     // The part of the map view that the user can see on the screen, view units (view-relative).
     virtual Box visibleArea() const = 0;
 
-    // The picture back to its natural size and centred; the map scale is reset by the caller.
-    virtual void resetPictureToNaturalSize() = 0;
+    // The picture's shown width over its natural width (1 without a picture).
+    virtual float pictureZoom() const = 0;
     // Re-lay the view as after a window resize.
     virtual void relayoutView() = 0;
     // Start the measurement hand-off to the runoff window.

@@ -43,7 +43,15 @@ struct MeasureState {
     bool generalPixels = false;
     PointF refPixel;                         // first scale point in general pixel scaling, image-relative
     std::array<std::int16_t, 2> refCoord{};  // user coordinates of refPixel
+    // Kept for projects and dumps of earlier versions: the view is never locked now (zoom, scroll and
+    // resize are allowed at any time, as every position is held on the picture).
     bool viewUnlocked = true;
+    // Where map coordinates (outside pixel units) have their origin, image-relative view units: the
+    // view's lower-left corner as it was when the scale was set or the first line was started. It
+    // follows the picture through zoom, scroll and resize, so every point of the work keeps its map
+    // coordinates. Not pinned (a new picture, the start): the view's lower-left corner as it is now.
+    PointF mapOrigin;
+    bool mapOriginPinned = false;
     PointF centroid;      // of the last pass, map units
     PointF areaCentroid;  // of the last finished area, map units
     PointF scalePoint2;   // second scale point, image-relative

@@ -30,8 +30,13 @@ const std::string kCrLf = "\r\n";
 
 PointF ToMapCoords(const MeasureState& s, const MapSurface& surface, float vx, float vy) {
     if (!s.pixelUnits) {
-        // Origin at the view's lower-left corner, Y upward; the X scale serves both axes.
-        return {vx * s.scaleX, (surface.viewHeight() - vy) * s.scaleX};
+        // Origin at the view's lower-left corner, Y upward; the X scale serves both axes. Once pinned,
+        // that corner is a point of the picture. Differences in double: the same products as before
+        // whenever the picture has not moved since the pin.
+        if (!s.mapOriginPinned) return {vx * s.scaleX, (surface.viewHeight() - vy) * s.scaleX};
+        const double ox = static_cast<double>(surface.imageLeft()) + s.mapOrigin.x;
+        const double oy = static_cast<double>(surface.imageTop()) + s.mapOrigin.y;
+        return {static_cast<float>((vx - ox) * s.scaleX), static_cast<float>((oy - vy) * s.scaleX)};
     }
     if (!s.generalPixels) {
         // NEXRAD pixels: origin at the picture's top-left, Y downward.
@@ -39,6 +44,11 @@ PointF ToMapCoords(const MeasureState& s, const MapSurface& surface, float vx, f
     }
     return {(vx - surface.imageLeft() - s.refPixel.x) * s.scaleX + static_cast<float>(s.refCoord[0]),
             (vy - surface.imageTop() - s.refPixel.y) * s.scaleY + static_cast<float>(s.refCoord[1])};
+}
+
+void pinMapOrigin(MeasureState& s, const MapSurface& surface) {
+    s.mapOrigin = {-surface.imageLeft(), surface.viewHeight() - surface.imageTop()};
+    s.mapOriginPinned = true;
 }
 
 std::string ChooseNumberFormat(float value) {

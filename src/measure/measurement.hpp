@@ -13,6 +13,9 @@ namespace brelvo::measure {
 // A view position (view units) in map coordinates of the current unit mode.
 PointF ToMapCoords(const MeasureState& state, const MapSurface& surface, float vx, float vy);
 
+// Pins the map origin to the picture point now at the view's lower-left corner.
+void pinMapOrigin(MeasureState& state, const MapSurface& surface);
+
 // Number pattern of a measured value: "0.00" with one more decimal per decade below 1, "#0.0", "#0", "#00".
 std::string ChooseNumberFormat(float value);
 

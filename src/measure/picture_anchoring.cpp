@@ -42,7 +42,12 @@ void PictureAnchoring::followPoint(PictureAnchor& anchor, bool visible, float& x
 
 void PictureAnchoring::followImagePoint(PictureAnchor& anchor, PointF& shown, PointF& point,
                                         const PictureFrame& now) const {
-    if (point.isOrigin()) {
+    followPinnedPoint(anchor, shown, !point.isOrigin(), point, now);
+}
+
+void PictureAnchoring::followPinnedPoint(PictureAnchor& anchor, PointF& shown, bool pinned, PointF& point,
+                                         const PictureFrame& now) const {
+    if (!pinned) {
         anchor.set = false;
         return;
     }
@@ -94,6 +99,10 @@ void PictureAnchoring::follow(MeasureState& state, MapSurface& surface, const Pi
     } else {
         scalePoint2_.set = false;
     }
+
+    followPinnedPoint(mapOrigin_, mapOriginShown_, state.mapOriginPinned, state.mapOrigin, now);
+    followPinnedPoint(refPixel_, refPixelShown_, state.pixelUnits && state.generalPixels, state.refPixel,
+                      now);
 
     frame_ = now;
 }

@@ -1,7 +1,8 @@
 // Lines, markers and labels stay on the map: each is held by the point of the picture it was placed
 // on, and every zoom, scroll and layout of the view moves it with the picture while it is shown. The
 // view positions the logic writes (segments, Shape1 and Shape2, labels, the previous point of a line)
-// are taken as placed on the picture as it was shown when they were written.
+// are taken as placed on the picture as it was shown when they were written. The map origin and the
+// reference pixel of general pixel scaling follow the picture too, so map coordinates stay the same.
 #pragma once
 
 #include <map>
@@ -43,6 +44,14 @@ class PictureAnchoring {
     // point of the line being traced is moved to where its picture point now lies.
     void follow(MeasureState& state, MapSurface& surface, const PictureFrame& now);
 
+    // Every position the logic holds now was placed with the picture at `placedIn` (a state put back
+    // from earlier): the next follow carries them from there to where the picture is then.
+    void restart(const PictureFrame& placedIn) {
+        *this = PictureAnchoring{};
+        frame_ = placedIn;
+        hasFrame_ = true;
+    }
+
     // The picture's rectangle of the last follow; positions written since are in it.
     const PictureFrame& frame() const { return frame_; }
 
@@ -51,6 +60,9 @@ class PictureAnchoring {
     void followImagePoint(PictureAnchor& anchor, PointF& shown, PointF& point, const PictureFrame& now) const;
     void followPoint(PictureAnchor& anchor, bool visible, float& x, float& y, PointF offset,
                      const PictureFrame& now) const;
+    // An image-relative point that is a point whenever `pinned`, (0, 0) included.
+    void followPinnedPoint(PictureAnchor& anchor, PointF& shown, bool pinned, PointF& point,
+                           const PictureFrame& now) const;
 
     struct SegmentAnchors {
         PictureAnchor start;
@@ -64,6 +76,10 @@ class PictureAnchoring {
     PointF lastPointShown_;  // image-relative
     PictureAnchor scalePoint2_;
     PointF scalePoint2Shown_;
+    PictureAnchor mapOrigin_;
+    PointF mapOriginShown_;
+    PictureAnchor refPixel_;
+    PointF refPixelShown_;
     PictureFrame frame_;
     bool hasFrame_ = false;
 };

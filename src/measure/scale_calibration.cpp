@@ -9,6 +9,7 @@
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "measure/measurement.hpp"
 
 namespace brelvo::measure {
 
@@ -241,15 +242,15 @@ void ScaleCalibration::ApplyScale() {
 
     if (option == kGeneralPixels) {
         state_.refCoord = {refX, refY};
-        state_.viewUnlocked = false;
         state_.refPixel = state_.lastPoint;
         state_.scaleX = generalScaleX;
         state_.scaleY = generalScaleY;
     } else if (option == kNexradPixels) {
-        // Divides the current scale: from 1 this gives screen pixels of the picture at its current size.
-        state_.scaleX = state_.scaleX / twipsPerPixelX_;
+        // Pixels of the picture: screen pixels at its natural size, whatever scale was set before.
+        state_.scaleX = static_cast<float>(1.0 / surface_.pictureZoom()) / twipsPerPixelX_;
     } else {
         state_.scaleX = state_.scaleDistance / w;
+        pinMapOrigin(state_, surface_);
     }
     state_.lastPoint = {};
 }

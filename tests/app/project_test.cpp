@@ -185,16 +185,20 @@ class ProjectTest : public QObject {
         QVERIFY(!reopened->projectModified());
         QVERIFY(reopened->windowTitle().startsWith(QStringLiteral("basin.brelvo[*] - ")));
 
-        // A picture that has gone: the project opens without it, says so and keeps the measurement.
+        // A picture that has gone: the project opens without it, says so, offers to locate it (declined
+        // here) and keeps the measurement.
         QVERIFY(QFile::remove(path("map.png")));
         auto third = freshWindow();
         QVERIFY(third->openProjectFile(path("basin.brelvo").toStdString()));
         const auto messages = dialogs_.takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
-        QCOMPARE(QString::fromStdString(messages[0]),
-                 QStringLiteral("The map picture \"%1\" was not found. The project opens without it; its "
-                                "measurements are kept.")
-                     .arg(path("map.png")));
+        QCOMPARE(
+            QString::fromStdString(messages[0]),
+            QStringLiteral("The map picture \"%1\" was not found. The project opens without it; its "
+                           "measurements are kept.\nChoose \"Locate Picture...\" to show the picture from "
+                           "where it is now (or later, from the File menu); every line, label and "
+                           "measurement stays.")
+                .arg(path("map.png")));
         QCOMPARE(third->measureState().areaText, window_->measureState().areaText);
         QCOMPARE(third->measureState().streamLengthText, window_->measureState().streamLengthText);
     }

@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QtTest>
 
 #include "app/script_runner.hpp"
@@ -41,6 +43,27 @@ class RunoffWindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
     }
     void cleanup() { window_.reset(); }
+
+    void theWindowFitsTheScreenAndScrollsToEveryControl() {
+        // The offscreen screen (800 x 800, and 400 x 400 at scale factor 2, as ctest runs it again) is
+        // smaller than the window's usual 1280 x 720: the window opens inside its available area, asks
+        // for no more than it, and the lowest button can be scrolled to.
+        const QRect area = window_->screen()->availableGeometry();
+        QVERIFY2(area.width() < 1280 || area.height() < 720,
+                 qPrintable(QStringLiteral("the screen must be smaller than 1280 x 720, not %1 x %2")
+                                .arg(area.width())
+                                .arg(area.height())));
+        QVERIFY(area.contains(window_->frameGeometry()));
+        QVERIFY(window_->minimumSizeHint().height() <= area.height());
+        QVERIFY(window_->minimumSizeHint().width() <= area.width());
+        auto* scroll = window_->findChild<QScrollArea*>(QStringLiteral("contentScroll"));
+        QVERIFY(scroll);
+        auto* route = window_->findChild<QPushButton*>(QStringLiteral("butRoute"));
+        QVERIFY(route);
+        scroll->ensureWidgetVisible(route);
+        const QRect shown(route->mapTo(scroll->viewport(), QPoint(0, 0)), route->size());
+        QVERIFY(scroll->viewport()->rect().contains(shown));
+    }
 
     void elevationsTypedByHandDriveTheBasinBlock() {
         typeInto("txtL", QStringLiteral("5"));

@@ -1,4 +1,4 @@
-// The pan/zoom control's click: the lock and its message, each region's action, and the zoom ratios.
+// The pan/zoom control's click: each region's action at any time, and the zoom ratios.
 #include "mapview/pan_zoom.hpp"
 
 #include <gtest/gtest.h>
@@ -24,7 +24,7 @@ struct PanZoomTest : ::testing::Test {
         state.scaleX = 2;
         state.scaleY = 4;
     }
-    PanZoomOutcome click(PanZoomRegion region) { return panZoomRegionClick(g, state, dialogs, region); }
+    PanZoomOutcome click(PanZoomRegion region) { return panZoomRegionClick(g, state, region); }
 
     ViewGeometry g;
     measure::MeasureState state;
@@ -77,29 +77,23 @@ TEST_F(PanZoomTest, ZoomInAndOutAboutTheViewCentreRescaleTheMap) {
     EXPECT_EQ(state.scaleY, 5.0f);
 }
 
-TEST_F(PanZoomTest, LockedViewRefusesWithAMessageAndMovesNothing) {
+TEST_F(PanZoomTest, NoScaleOrTracingLocksTheControl) {
+    // A line traced after a scale in miles (the lock flag of an older project still set), then in
+    // general pixels: the control zooms and scrolls as in an idle view.
     state.viewUnlocked = false;
-    EXPECT_EQ(click(PanZoomRegion::ZoomIn), PanZoomOutcome::Refused);
-    EXPECT_EQ(panZoomClick(g, state, dialogs, 0, 0), PanZoomOutcome::Refused);
-    EXPECT_EQ(dialogs.messages,
-              (std::vector<std::string>{"No resizing or scrolling after scale has been set",
-                                        "No resizing or scrolling after scale has been set"}));
-    EXPECT_EQ(g.picture.width, 800);
-    EXPECT_EQ(state.scaleX, 2);
-
-    // Locked in NEXRAD pixels the control still works; in general pixels it does not.
-    state.pixelUnits = true;
+    state.mode = measure::AreaBoundary;
+    EXPECT_EQ(click(PanZoomRegion::ZoomIn), PanZoomOutcome::Moved);
+    EXPECT_EQ(g.picture.width, 1000);
+    EXPECT_EQ(state.scaleX, 1.6f);
+    state.pixelUnits = state.generalPixels = true;
     EXPECT_EQ(click(PanZoomRegion::Up), PanZoomOutcome::Moved);
-    EXPECT_EQ(g.picture.top, 150);
-    state.generalPixels = true;
-    EXPECT_EQ(click(PanZoomRegion::Up), PanZoomOutcome::Refused);
-    EXPECT_EQ(g.picture.top, 150);
+    EXPECT_EQ(g.picture.top, -75 + 150);
 }
 
 TEST_F(PanZoomTest, ClickOnABorderOrCornerDoesNothing) {
     // (0, 0) is the uncovered top-left corner; 0.22 of the width is the border left of Up.
-    EXPECT_EQ(panZoomClick(g, state, dialogs, 0, 0), PanZoomOutcome::Missed);
-    EXPECT_EQ(panZoomClick(g, state, dialogs, static_cast<float>(0.22 * 90), 5), PanZoomOutcome::Missed);
+    EXPECT_EQ(panZoomClick(g, state, 0, 0), PanZoomOutcome::Missed);
+    EXPECT_EQ(panZoomClick(g, state, static_cast<float>(0.22 * 90), 5), PanZoomOutcome::Missed);
     EXPECT_EQ(g.picture.left, 0);
     EXPECT_EQ(g.picture.top, 0);
     EXPECT_EQ(g.picture.width, 800);

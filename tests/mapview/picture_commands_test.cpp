@@ -196,14 +196,61 @@ TEST(PictureCommands, APictureThatCannotBeHadClearsNothing) {
     EXPECT_EQ(w.state.measureNumber, 1);
     EXPECT_EQ(w.surface.line1.size(), 3u);
 
-    // A good picture clears every line and label, then shows and centres the new one.
+    // A good picture clears every line and label (once the user goes on), then shows and centres it.
     w.host.calls.clear();
     w.host.clipboardError.reset();
+    w.dialogs.answers = {std::string("Continue")};
     w.commands.run("Paste From Clipboard");
     EXPECT_EQ(w.host.calls, (std::vector<std::string>{"clipboard in", "show", "scroll 4"}));
     EXPECT_EQ(w.state.measureNumber, 0);
     EXPECT_EQ(w.surface.line1.size(), 1u);
     EXPECT_EQ(w.surface.relayoutCalls, 1);
+}
+
+TEST(PictureCommands, ANewPictureOverTracedWorkAsksFirst) {
+    // Nothing traced yet: a picture comes in without a question.
+    Window w;
+    w.dialogs.answers = {std::string("/maps/a.png")};
+    w.commands.run("Load Map File");
+    EXPECT_TRUE(w.dialogs.questions.empty());
+    EXPECT_EQ(w.host.calls, (std::vector<std::string>{"decode /maps/a.png", "show", "scroll 4"}));
+
+    // An area with its label shown: the question names what goes; Cancel keeps the picture and every
+    // line, label and listing line.
+    w.traceArea();
+    w.controller.runCommand("Add Label");
+    const std::string listing = w.surface.text1.text;
+    w.host.calls.clear();
+    w.dialogs.answers = {std::string("/maps/b.png"), std::nullopt};
+    w.commands.run("Load Map File");
+    w.dialogs.answers = {std::string("Cancel")};
+    w.commands.run("Clear Map Image");
+    w.dialogs.answers = {std::nullopt};
+    w.commands.run("Paste From Clipboard");
+    const std::string what =
+        " removes the work on the map: 1 traced line, 1 label and the coordinate listing. Continue?";
+    EXPECT_EQ(w.dialogs.questions,
+              (std::vector<std::string>{"Loading a new map picture" + what, "Clearing the map picture" + what,
+                                        "Pasting a map picture" + what}));
+    EXPECT_EQ(w.host.calls, (std::vector<std::string>{"decode /maps/b.png", "clipboard in"}));
+    EXPECT_EQ(w.state.measureNumber, 1);
+    EXPECT_EQ(w.surface.line1.size(), 3u);
+    EXPECT_TRUE(w.surface.label1.at(0).visible);
+    EXPECT_EQ(w.surface.text1.text, listing);
+
+    // Continue: the new picture, and the work is gone.
+    w.host.calls.clear();
+    w.dialogs.answers = {std::string("/maps/b.png"), std::string("Continue")};
+    w.commands.run("Load Map File");
+    EXPECT_EQ(w.host.calls, (std::vector<std::string>{"decode /maps/b.png", "show", "scroll 4"}));
+    EXPECT_EQ(w.state.lineNumber, 0);
+    EXPECT_EQ(w.surface.line1.size(), 1u);
+    EXPECT_FALSE(w.surface.label1.at(0).visible);
+    // The listing's text that stays behind asks nothing of the next picture.
+    w.dialogs.answers = {std::string("/maps/c.png")};
+    w.commands.run("Load Map File");
+    EXPECT_EQ(w.dialogs.questions.size(), 4u);
+    EXPECT_TRUE(w.dialogs.messages.empty());
 }
 
 TEST(PictureCommands, CopyPrintAndTheWebMap) {

@@ -151,14 +151,6 @@ TEST(PanZoomRegionAt, StrictBoundsAndUncoveredCorners) {
     }
 }
 
-TEST(PanZoomAllowed, UnlockedOrNexradPixels) {
-    EXPECT_TRUE(panZoomAllowed(true, false, false));
-    EXPECT_TRUE(panZoomAllowed(true, true, true));
-    EXPECT_TRUE(panZoomAllowed(false, true, false));
-    EXPECT_FALSE(panZoomAllowed(false, true, true));
-    EXPECT_FALSE(panZoomAllowed(false, false, false));
-}
-
 // Zooming rescales both the picture and the map scale, so map lengths along the picture do not change.
 TEST(ZoomPic, MapLengthsSurviveAZoom) {
     ViewGeometry g = viewWithPicture({0, 0, 800, 600});

@@ -71,7 +71,7 @@ TEST_F(ControllerTest, TracesAnAreaThenItsStream) {
     controller.runCommand("Start Area");
     EXPECT_EQ(surface.caption, "Left click area boundary...");
     EXPECT_EQ(state.mode, AreaBoundary);
-    EXPECT_FALSE(state.viewUnlocked);
+    EXPECT_TRUE(state.viewUnlocked);  // the view is never locked
     EXPECT_EQ(surface.pointer, Pointer::Cross);
     click(60, 80);
     EXPECT_TRUE(surface.shape1.visible);
@@ -218,12 +218,16 @@ TEST_F(ControllerTest, ClearingRemovesLinesAndCountsBack) {
     EXPECT_EQ(state.measureNumber, 0);
     EXPECT_EQ(state.lastFinishedMode, 2);
 
+    // Nothing left to clear: further clears change nothing (the caption only).
+    const MeasureState cleared = state;
+    const SurfaceControls controls = surface;
+    surface.caption.clear();
     controller.runCommand("Clear Area/Line");
-    EXPECT_EQ(state.measureNumber, 0);
-    EXPECT_EQ(state.lastFinishedMode, 1);
     controller.runCommand("Clear Area/Line");
-    EXPECT_EQ(state.measureNumber, 0);
-    EXPECT_EQ(state.lastFinishedMode, 0);
+    EXPECT_EQ(surface.caption, "Mouse Right Click for menu...");
+    surface.caption = controls.caption;
+    EXPECT_EQ(state, cleared);
+    EXPECT_EQ(static_cast<const SurfaceControls&>(surface), controls);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -261,13 +265,13 @@ TEST_F(ControllerTest, WindowCommandsAndResultCutting) {
     EXPECT_EQ(surface.runoffWindowCalls, 1);
     EXPECT_EQ(surface.helpCalls, 1);
 
-    // A fine scale is reset to 1 with the picture at natural size before any scale clicks.
+    // Set Scale keeps the scale in force (a fine one too) until Ok applies a new one.
     state.scaleX = state.scaleY = 0.25f;
     controller.runCommand("Set Scale");
-    EXPECT_EQ(surface.resetPictureCalls, 1);
-    EXPECT_EQ(state.scaleX, 1.0f);
-    EXPECT_EQ(state.scaleY, 1.0f);
-    EXPECT_EQ(state.mode, Idle);
+    EXPECT_EQ(state.scaleX, 0.25f);
+    EXPECT_EQ(state.scaleY, 0.25f);
+    EXPECT_EQ(state.mode, ScalePoints);
+    EXPECT_EQ(surface.caption, "Left Click 1st Point on Scale");
 
     EXPECT_EQ(MeasureController::cutResultValue("Area2= 23.0 (acres), Perimeter= 4000 (ft)"), "23.0");
     EXPECT_EQ(MeasureController::cutResultValue("Length Below Centroid= 0.500 (mi)"), "0.500");

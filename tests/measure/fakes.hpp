@@ -13,7 +13,7 @@ class FakeSurface : public MapSurface {
     float imageTopValue = 0;
     float viewHeightValue = 0;
 
-    int resetPictureCalls = 0;
+    float pictureZoomValue = 1;
     int relayoutCalls = 0;
     int runoffWindowCalls = 0;
     int helpCalls = 0;
@@ -25,7 +25,7 @@ class FakeSurface : public MapSurface {
     Box visibleAreaValue{0, 0, 1E+7f, 1E+7f, true};
     Box visibleArea() const override { return visibleAreaValue; }
 
-    void resetPictureToNaturalSize() override { ++resetPictureCalls; }
+    float pictureZoom() const override { return pictureZoomValue; }
     void relayoutView() override { ++relayoutCalls; }
     void openRunoffWindow() override { ++runoffWindowCalls; }
     void openHelp() override { ++helpCalls; }

@@ -242,7 +242,9 @@ TEST_F(ScaleTest, PanelOpensInsideTheVisibleView) {
 }
 
 TEST_F(ScaleTest, NexradPixelsDivideTheScaleByScreenPixels) {
-    state.scaleX = 2;
+    // The picture shown at half its natural size; the scale set before (miles) plays no part.
+    state.scaleX = 0.0004f;
+    surface.pictureZoomValue = 0.5f;
     surface.option1 = 5;
     pick(100, 50, 500, 50);
     scale.ApplyScale();
@@ -253,7 +255,7 @@ TEST_F(ScaleTest, NexradPixelsDivideTheScaleByScreenPixels) {
     EXPECT_EQ(state.areaUnitText, " (pix^2)");
     EXPECT_EQ(state.areaFactor, 1.0f);
 
-    state.scaleX = 2;
+    state.scaleX = 7;
     scale.setTwipsPerPixelX(12);
     pick(100, 50, 500, 50);
     scale.ApplyScale();
@@ -274,7 +276,7 @@ TEST_F(ScaleTest, GeneralPixelsTakeTheCoordinatesOfBothPoints) {
     EXPECT_EQ(state.scaleY, 1.0f);
     EXPECT_EQ(state.refPixel, (PointF{100, 100}));
     EXPECT_TRUE(state.pixelUnits && state.generalPixels);
-    EXPECT_FALSE(state.viewUnlocked);
+    EXPECT_TRUE(state.viewUnlocked);  // the view is never locked
     EXPECT_EQ(state.lengthUnitText, " (pix)");
     EXPECT_TRUE(state.lastPoint.isOrigin());
 

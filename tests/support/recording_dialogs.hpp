@@ -42,6 +42,14 @@ class RecordingDialogs : public common::Dialogs {
         return next();
     }
 
+    // Questions before a loss; each takes the next queued answer: the button's text goes on, anything
+    // else (or none left) cancels.
+    std::vector<std::string> questions;
+    bool confirm(const std::string& question, const std::string& goOn) override {
+        questions.push_back(question);
+        return next() == goOn;
+    }
+
   private:
     std::optional<std::string> next() {
         if (answers.empty()) return std::nullopt;
