@@ -48,6 +48,12 @@ RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
     fields_.setCaption(form3::Form3, "Runoff Hydrograph");
     block_ = std::make_unique<basin::BasinBlock>(fields_);
     buildWidgets();
+    // The basin block's boxes are framed as they are read, and named when they are left.
+    block_->checked = [this](const basin::BoxReport& report) {
+        for (const std::string& name : report.read) unmark(name);
+        markBoxes(report.refused);
+        if (report.tell) dialogs_.message(basin::refusalMessage(report.refused));
+    };
     fields_.displayChanged = [this](const std::string& name) {
         showField(name);
         if (edited) edited();
@@ -311,6 +317,10 @@ runoff::ComputeContext RunoffWindow::runContext() {
 void RunoffWindow::markRefused(const std::vector<runoff::RefusedBox>& refused) {
     const auto earlier = marked_;
     for (const auto& mark : earlier) unmark(mark.first);
+    markBoxes(refused);
+}
+
+void RunoffWindow::markBoxes(const std::vector<runoff::RefusedBox>& refused) {
     for (const runoff::RefusedBox& box : refused) {
         const auto e = edits_.find(box.name);
         if (e == edits_.end()) continue;

@@ -92,6 +92,7 @@ class RunoffWindow : public QWidget {
     // Marks the boxes a run refused (red frame, the reason as tooltip) and clears the earlier marks; a
     // box loses its mark when the user edits it.
     void markRefused(const std::vector<runoff::RefusedBox>& refused);
+    void markBoxes(const std::vector<runoff::RefusedBox>& refused);  // adds to the marks
     void unmark(const std::string& name);
     runoff::ComputeContext runContext();
     // Draws the report on the pages of `device`; the number of pages, 0 when it could not.

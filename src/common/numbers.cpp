@@ -395,6 +395,23 @@ bool isWholeNumber(std::string_view text) {
     return !n.readable.empty() && n.end == trimmed.size();
 }
 
+BoxNumber readBoxNumber(std::string_view text) {
+    std::size_t last = text.size();
+    while (last > 0 && isBlank(text[last - 1])) --last;
+    if (skipBlanks(text.substr(0, last)) == last) return {};
+    if (!isWholeNumber(text)) return {BoxReading::notANumber, 0};
+    double value = 0;
+    try {
+        value = leadingNumber(text);
+    } catch (const RuntimeFailure&) {
+        return {BoxReading::tooLarge, 0};  // past the double range
+    }
+    if (!(std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max()))) {
+        return {BoxReading::tooLarge, 0};
+    }
+    return {BoxReading::number, static_cast<float>(value)};
+}
+
 float fileNumber(std::string_view fileName, int line, std::string_view text) {
     std::size_t last = text.size();
     while (last > 0 && isBlank(text[last - 1])) --last;
@@ -417,6 +434,17 @@ std::string generalText(float value) {
 std::string generalText(double value) {
     std::string text;
     appendGeneralText(text, value, 15, 15);
+    return text;
+}
+
+std::string messageNumber(double value, int significant) {
+    const double magnitude = std::fabs(value);
+    if (std::isfinite(value) && magnitude >= 1) {
+        significant = std::max(significant, static_cast<int>(std::floor(std::log10(magnitude))) + 1);
+    }
+    significant = std::clamp(significant, 1, 15);
+    std::string text;
+    appendGeneralText(text, value, significant, 15);
     return text;
 }
 

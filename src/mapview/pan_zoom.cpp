@@ -1,6 +1,8 @@
 // The pan/zoom control's click: the lock, the region's action and the zoom ratios.
 #include "mapview/pan_zoom.hpp"
 
+#include <algorithm>
+
 #include "common/messages.hpp"
 
 namespace brelvo::mapview {
@@ -57,7 +59,10 @@ PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, common::
         return PanZoomOutcome::Refused;
     }
     const double ratio = steps > 0 ? zoomInRatio(g.scrollZoomFactor) : zoomOutRatio(g.scrollZoomFactor);
-    for (int notch = steps > 0 ? steps : -steps; notch > 0; --notch) {
+    // A wheel turns a few notches per event; more than kMostWheelNotches in one turn (a script's
+    // 2147483647) counts as that many, which already zooms the picture far past any use.
+    const long long asked = steps > 0 ? static_cast<long long>(steps) : -static_cast<long long>(steps);
+    for (int notch = static_cast<int>(std::min<long long>(asked, kMostWheelNotches)); notch > 0; --notch) {
         zoomPicAt(g, ratio, x, y, state.scaleX, state.scaleY);
     }
     return PanZoomOutcome::Moved;

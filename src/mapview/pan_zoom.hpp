@@ -29,7 +29,9 @@ PanZoomOutcome panZoomRegionClick(ViewGeometry& g, measure::MeasureState& state,
 
 // The mouse wheel over the map at view position (x, y): each notch is one zoom step of the control
 // (steps > 0 in, wheel up; steps < 0 out) about that position, so the picture point under the pointer
-// stays under it. The control's lock rule applies, with its message.
+// stays under it; at most kMostWheelNotches notches count in one turn. The control's lock rule
+// applies, with its message.
+inline constexpr int kMostWheelNotches = 100;
 PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, common::Dialogs& dialogs, float x,
                          float y, int steps);
 

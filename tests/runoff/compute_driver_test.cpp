@@ -176,7 +176,9 @@ TEST(ComputeDriver, BoxesThatAreNotWhollyNumbersStopTheRunNamingEachBox) {
     w.fields.setText("txtMuskX", "0.2");
     w.dialogs.messages.clear();
     const RunOutcome routed = routeHydrograph(w.session, w.fields, w.chart, w.dialogs, w.context);
-    EXPECT_EQ(w.dialogs.messages, (std::vector<std::string>{"K lag (hr): \"1,5\" is not a number."}));
+    EXPECT_EQ(w.dialogs.messages,
+              (std::vector<std::string>{
+                  "K lag (hr): \"1,5\" is not a number (use a decimal point and no thousands separators)."}));
     ASSERT_EQ(routed.refused.size(), 1u);
     EXPECT_EQ(routed.refused[0].name, "txtMuskK");
     EXPECT_EQ(w.session.hydrograph.routed.outflowCfs.size(), 2);  // nothing routed
