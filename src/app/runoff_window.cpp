@@ -48,12 +48,7 @@ RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
     fields_.setCaption(form3::Form3, "Runoff Hydrograph");
     block_ = std::make_unique<basin::BasinBlock>(fields_);
     buildWidgets();
-    // The basin block's boxes are framed as they are read, and named when they are left.
-    block_->checked = [this](const basin::BoxReport& report) {
-        for (const std::string& name : report.read) unmark(name);
-        markBoxes(report.refused);
-        if (report.tell) dialogs_.message(basin::refusalMessage(report.refused));
-    };
+    block_->checked = [this](const basin::BoxReport& report) { markRead(report); };
     fields_.displayChanged = [this](const std::string& name) {
         showField(name);
         if (edited) edited();
@@ -314,33 +309,6 @@ runoff::ComputeContext RunoffWindow::runContext() {
     return context;
 }
 
-void RunoffWindow::markRefused(const std::vector<runoff::RefusedBox>& refused) {
-    const auto earlier = marked_;
-    for (const auto& mark : earlier) unmark(mark.first);
-    markBoxes(refused);
-}
-
-void RunoffWindow::markBoxes(const std::vector<runoff::RefusedBox>& refused) {
-    for (const runoff::RefusedBox& box : refused) {
-        const auto e = edits_.find(box.name);
-        if (e == edits_.end()) continue;
-        marked_[box.name] = box.line();
-        e->second->setStyleSheet(
-            QStringLiteral("QLineEdit { border: 2px solid #d00000; background: #ffe4e4; }"));
-        e->second->setToolTip(q(box.line()));
-    }
-}
-
-void RunoffWindow::unmark(const std::string& name) {
-    const auto m = marked_.find(name);
-    if (m == marked_.end()) return;
-    marked_.erase(m);
-    if (const auto e = edits_.find(name); e != edits_.end()) {
-        e->second->setStyleSheet(QString());
-        e->second->setToolTip(QString());
-    }
-}
-
 void RunoffWindow::plotNewReport(const std::function<runoff::RunOutcome()>& run) {
     const bool hadHydrograph = session_.hydrographPlotted;
     const std::string stormFile = session_.stormFile, storageFile = session_.storageFile;
@@ -394,7 +362,7 @@ void RunoffWindow::fieldLostFocus(const std::string& name) {
     try {
         block_->lostFocus(name);
     } catch (const common::RuntimeFailure& f) {
-        dialogs_.message(f.description());
+        dialogs_.message(common::failureText(f));
     }
 }
 
@@ -432,7 +400,7 @@ void RunoffWindow::clearPlots() {
         chartView_->clear();
         computeRuns_ = 0;
     } catch (const common::RuntimeFailure& f) {
-        dialogs_.message(f.description());
+        dialogs_.message(common::failureText(f));
     }
 }
 

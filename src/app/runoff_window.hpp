@@ -93,6 +93,8 @@ class RunoffWindow : public QWidget {
     // box loses its mark when the user edits it.
     void markRefused(const std::vector<runoff::RefusedBox>& refused);
     void markBoxes(const std::vector<runoff::RefusedBox>& refused);  // adds to the marks
+    // What the basin block read: its accepted boxes lose their marks, its refused ones are marked.
+    void markRead(const basin::BoxReport& report);
     void unmark(const std::string& name);
     runoff::ComputeContext runContext();
     // Draws the report on the pages of `device`; the number of pages, 0 when it could not.

@@ -88,8 +88,15 @@ inline constexpr const char* kPixelCoordinatesTooFarApart =
     "The two points lie more than 32767 apart in X or Y: enter coordinates closer together.";
 // The second line of a failure of the measuring pass that found no area to take a centroid of.
 inline constexpr const char* kNoCentroidCause =
-    "The line encloses no area, so it has no centroid. Trace the basin boundary with \"Start Area\" "
-    "(clicks around the basin, then \"End Area/Line\") before the stream.";
+    "The line encloses no area, so it has no centroid: trace around the basin with at least three points "
+    "that are not in one line, then choose \"End Area/Line\".";
+// The second line of a measured value that cannot be handed to the runoff window; `what` names it
+// ("stream length").
+inline std::string handOffWithoutUnit(std::string_view what) {
+    return "The " + std::string(what) +
+           " was measured before a scale was set and carries no unit, so it is not handed on: choose \"Set "
+           "Scale\" and measure again, or type it in the runoff window.";
+}
 // Labels and the help text.
 inline constexpr const char* kEditLabelPrompt = "Edit label:";
 inline constexpr const char* kEditLabelTitle = "Edit Label";

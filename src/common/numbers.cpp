@@ -395,23 +395,6 @@ bool isWholeNumber(std::string_view text) {
     return !n.readable.empty() && n.end == trimmed.size();
 }
 
-BoxNumber readBoxNumber(std::string_view text) {
-    std::size_t last = text.size();
-    while (last > 0 && isBlank(text[last - 1])) --last;
-    if (skipBlanks(text.substr(0, last)) == last) return {};
-    if (!isWholeNumber(text)) return {BoxReading::notANumber, 0};
-    double value = 0;
-    try {
-        value = leadingNumber(text);
-    } catch (const RuntimeFailure&) {
-        return {BoxReading::tooLarge, 0};  // past the double range
-    }
-    if (!(std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max()))) {
-        return {BoxReading::tooLarge, 0};
-    }
-    return {BoxReading::number, static_cast<float>(value)};
-}
-
 float fileNumber(std::string_view fileName, int line, std::string_view text) {
     std::size_t last = text.size();
     while (last > 0 && isBlank(text[last - 1])) --last;
