@@ -313,7 +313,7 @@ void RunoffWindow::plotNewReport(const std::function<runoff::RunOutcome()>& run)
     const bool hadHydrograph = session_.hydrographPlotted;
     const std::string stormFile = session_.stormFile, storageFile = session_.storageFile;
     const runoff::RunOutcome outcome = run();
-    markRefused(outcome.refused);
+    if (outcome.checked) markRefused(outcome.refused);
     // The files a project keeps: a new one is a change of the project even when no box changed.
     if ((session_.stormFile != stormFile || session_.storageFile != storageFile) && edited) edited();
     if (!outcome.reported) return;

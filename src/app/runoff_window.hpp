@@ -123,6 +123,7 @@ class RunoffWindow : public QWidget {
     int computeRuns_ = 0;
     int lastReportPages_ = 0;  // compute runs since the chart was cleared, for the legend
     bool syncing_ = false;
+    bool telling_ = false;  // a refusal of the basin block is being shown
 };
 
 }  // namespace brelvo::app

@@ -37,7 +37,11 @@ void RunoffWindow::markRead(const basin::BoxReport& report) {
     // The basin block's boxes are framed as they are read, and named when they are left.
     for (const std::string& name : report.read) unmark(name);
     markBoxes(report.refused);
-    if (report.tell) dialogs_.message(basin::refusalMessage(report.refused));
+    // The message takes the focus from the next box, whose leaving must not tell it a second time.
+    if (!report.tell || telling_) return;
+    telling_ = true;
+    dialogs_.message(basin::refusalMessage(report.refused));
+    telling_ = false;
 }
 
 }  // namespace brelvo::app

@@ -177,10 +177,23 @@ bool BasinBlock::report(const BoxCheck& check, bool tell) {
 }
 
 void BasinBlock::Getbasinstats() {
+    recompute({});
+}
+
+void BasinBlock::recompute(std::string_view left) {
     if (!fields_.checked(form3::chkAutoTimeStep)) return;
     BoxCheck check(fields_);
     const auto in = readBasinInputs(fields_, check);
-    if (!report(check, true) || !in) return;
+    // Leaving a box names what is refused in it (an elevation, for the two elevations together), not
+    // again what is refused in another box the user has not come back to.
+    const auto elevation = [](std::string_view name) {
+        return name == form3::txtelv1 || name == form3::txtElv2;
+    };
+    bool tell = left.empty();
+    for (const RefusedBox& box : check.boxes()) {
+        tell = tell || box.name == left || (elevation(left) && elevation(box.name));
+    }
+    if (!report(check, tell) || !in) return;
     const auto slope = slopeOf(*in);
     if (!slope) return;
     const auto c = static_cast<float>(0.76748 * std::pow(static_cast<double>(*slope), 0.14645));
@@ -226,10 +239,10 @@ void BasinBlock::cChanged() {
 
 void BasinBlock::lostFocus(const std::string& name) {
     if (name == form3::txtelv1 || name == form3::txtElv2) {
-        Getbasinstats();
+        recompute(name);
     } else if (name == form3::txtL || name == form3::txtLca) {
         if (fields_.text(form3::txtGraphtimestep).empty()) return;
-        Getbasinstats();
+        recompute(name);
     } else if (name == form3::txtC) {
         // What typing C refused is named once the box is left.
         if (!fields_.checked(form3::chkAutoTimeStep)) return;

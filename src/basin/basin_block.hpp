@@ -83,6 +83,8 @@ class BasinBlock {
   private:
     // Tells `checked`; true when nothing was refused.
     bool report(const BoxCheck& check, bool tell);
+    // Getbasinstats on leaving the box `left` (empty: not on leaving a box).
+    void recompute(std::string_view left);
 
     RunoffFields& fields_;
 };

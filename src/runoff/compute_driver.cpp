@@ -313,6 +313,7 @@ RunOutcome computeHydrograph(RunoffSession& session, basin::RunoffFields& fields
         dialogs.message(std::string(common::msg::kSelectGraphAndArrangement));
         return outcome;
     }
+    outcome.checked = true;
     outcome.refused = checkComputeBoxes(fields);
     if (!boxesAccepted(outcome.refused, dialogs, context)) return outcome;
     outcome.reported =
@@ -334,6 +335,7 @@ RunOutcome routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, 
         dialogs.message(*refusal);
         return outcome;
     }
+    outcome.checked = true;
     outcome.refused = checkRoutingBoxes(fields, routeOption(fields));
     if (!boxesAccepted(outcome.refused, dialogs, context)) return outcome;
     outcome.reported =

@@ -398,6 +398,14 @@ TEST_F(BasinBlockTest, StrictBoxesRefuseByNameAndWriteNothing) {
         EXPECT_TRUE(changes.empty());
     }
 
+    // Leaving another box frames the refused one again but names it only when it is an elevation too.
+    fields.setText("txtelv1", "1,950");
+    block.lostFocus("txtL");
+    EXPECT_EQ(reports.back().refused.at(0).name, "txtelv1");
+    EXPECT_FALSE(reports.back().tell);
+    block.lostFocus("txtElv2");
+    EXPECT_TRUE(reports.back().tell);
+
     // C is read as it is typed: framed (not told) at each keystroke, told when the box is left.
     loadRunoffDefaults(fields);
     enterExampleBasin();
