@@ -184,14 +184,12 @@ void BasinBlock::recompute(std::string_view left) {
     if (!fields_.checked(form3::chkAutoTimeStep)) return;
     BoxCheck check(fields_);
     const auto in = readBasinInputs(fields_, check);
-    // Leaving a box names what is refused in it (an elevation, for the two elevations together), not
-    // again what is refused in another box the user has not come back to.
-    const auto elevation = [](std::string_view name) {
-        return name == form3::txtelv1 || name == form3::txtElv2;
-    };
+    // Leaving a box names what is refused in it, and leaving an elevation a lower elevation that is not
+    // below the upper; not again what is refused in a box the user has not come back to.
+    const bool elevationLeft = left == form3::txtelv1 || left == form3::txtElv2;
     bool tell = left.empty();
     for (const RefusedBox& box : check.boxes()) {
-        tell = tell || box.name == left || (elevation(left) && elevation(box.name));
+        tell = tell || box.name == left || (elevationLeft && box.reason == common::msg::kBelowUpperElev);
     }
     if (!report(check, tell) || !in) return;
     const auto slope = slopeOf(*in);

@@ -398,12 +398,17 @@ TEST_F(BasinBlockTest, StrictBoxesRefuseByNameAndWriteNothing) {
         EXPECT_TRUE(changes.empty());
     }
 
-    // Leaving another box frames the refused one again but names it only when it is an elevation too.
+    // Leaving another box frames the refused one again without naming it once more; leaving either
+    // elevation names a lower elevation that is not below the upper.
     fields.setText("txtelv1", "1,950");
-    block.lostFocus("txtL");
-    EXPECT_EQ(reports.back().refused.at(0).name, "txtelv1");
-    EXPECT_FALSE(reports.back().tell);
-    block.lostFocus("txtElv2");
+    for (const char* left : {"txtL", "txtElv2"}) {
+        block.lostFocus(left);
+        EXPECT_EQ(reports.back().refused.at(0).name, "txtelv1");
+        EXPECT_FALSE(reports.back().tell) << left;
+    }
+    fields.setText("txtelv1", "900");
+    block.lostFocus("txtelv1");
+    EXPECT_EQ(reports.back().refused.at(0).name, "txtElv2");
     EXPECT_TRUE(reports.back().tell);
 
     // C is read as it is typed: framed (not told) at each keystroke, told when the box is left.
