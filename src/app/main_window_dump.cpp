@@ -42,6 +42,8 @@ void MainWindow::dump(JsonWriter& j) const {
     box(names::kShape1, nullptr, shape1);
     box(names::kShape2, nullptr, shape2);
     j.key(names::kText2).value(scaleDistanceBox_->text().toStdString());
+    // The reason the distance was refused, only while the box is framed.
+    if (!text2Refused.empty()) j.key("Text2Refused").value(text2Refused);
     j.key(names::kOption1).value(unitOptions_->checkedId());
     j.key(names::kUpDown1)
         .beginObject()

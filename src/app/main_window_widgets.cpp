@@ -350,6 +350,12 @@ void MainWindow::syncScalePanel() {
     syncing_ = true;
     if (scaleDistanceBox_->text().toStdString() != text2)
         scaleDistanceBox_->setText(QString::fromStdString(text2));
+    // A refused distance is framed as a refused box of the runoff window is, its reason as the tip.
+    scaleDistanceBox_->setStyleSheet(
+        text2Refused.empty()
+            ? QString()
+            : QStringLiteral("QLineEdit { border: 2px solid #d00000; background: #ffe4e4; }"));
+    scaleDistanceBox_->setToolTip(QString::fromStdString(text2Refused));
     if (option1 >= 0 && option1 < static_cast<int>(unitOptionButtons_.size())) {
         unitOptionButtons_[static_cast<std::size_t>(option1)]->setChecked(true);
     }

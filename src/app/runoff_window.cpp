@@ -52,6 +52,7 @@ RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
     block_ = std::make_unique<basin::BasinBlock>(fields_);
     fields_.onChange(form3::ComboRain, [this] { runoff::arrangementChanged(session_, fields_); });
     buildWidgets();
+    block_->checked = [this](const basin::BoxReport& report) { markRead(report); };
     fields_.displayChanged = [this](const std::string& name) {
         showField(name);
         if (edited) edited();
@@ -312,34 +313,11 @@ runoff::ComputeContext RunoffWindow::runContext() {
     return context;
 }
 
-void RunoffWindow::markRefused(const std::vector<runoff::RefusedBox>& refused) {
-    const auto earlier = marked_;
-    for (const auto& mark : earlier) unmark(mark.first);
-    for (const runoff::RefusedBox& box : refused) {
-        const auto e = edits_.find(box.name);
-        if (e == edits_.end()) continue;
-        marked_[box.name] = box.line();
-        e->second->setStyleSheet(
-            QStringLiteral("QLineEdit { border: 2px solid #d00000; background: #ffe4e4; }"));
-        e->second->setToolTip(q(box.line()));
-    }
-}
-
-void RunoffWindow::unmark(const std::string& name) {
-    const auto m = marked_.find(name);
-    if (m == marked_.end()) return;
-    marked_.erase(m);
-    if (const auto e = edits_.find(name); e != edits_.end()) {
-        e->second->setStyleSheet(QString());
-        e->second->setToolTip(QString());
-    }
-}
-
 void RunoffWindow::plotNewReport(const std::function<runoff::RunOutcome()>& run) {
     const bool hadHydrograph = session_.hydrographPlotted;
     const std::string stormFile = session_.stormFile, storageFile = session_.storageFile;
     const runoff::RunOutcome outcome = run();
-    markRefused(outcome.refused);
+    if (outcome.checked) markRefused(outcome.refused);
     // The files a project keeps: a new one is a change of the project even when no box changed.
     if ((session_.stormFile != stormFile || session_.storageFile != storageFile) && edited) edited();
     if (!outcome.reported) return;
@@ -388,7 +366,7 @@ void RunoffWindow::fieldLostFocus(const std::string& name) {
     try {
         block_->lostFocus(name);
     } catch (const common::RuntimeFailure& f) {
-        dialogs_.message(f.description());
+        dialogs_.message(common::failureText(f));
     }
 }
 
@@ -426,7 +404,7 @@ void RunoffWindow::clearPlots() {
         chartView_->clear();
         computeRuns_ = 0;
     } catch (const common::RuntimeFailure& f) {
-        dialogs_.message(f.description());
+        dialogs_.message(common::failureText(f));
     }
 }
 

@@ -92,6 +92,9 @@ class RunoffWindow : public QWidget {
     // Marks the boxes a run refused (red frame, the reason as tooltip) and clears the earlier marks; a
     // box loses its mark when the user edits it.
     void markRefused(const std::vector<runoff::RefusedBox>& refused);
+    void markBoxes(const std::vector<runoff::RefusedBox>& refused);  // adds to the marks
+    // What the basin block read: its accepted boxes lose their marks, its refused ones are marked.
+    void markRead(const basin::BoxReport& report);
     void unmark(const std::string& name);
     runoff::ComputeContext runContext();
     // Draws the report on the pages of `device`; the number of pages, 0 when it could not.
@@ -120,6 +123,7 @@ class RunoffWindow : public QWidget {
     int computeRuns_ = 0;
     int lastReportPages_ = 0;  // compute runs since the chart was cleared, for the legend
     bool syncing_ = false;
+    bool telling_ = false;  // a refusal of the basin block is being shown
 };
 
 }  // namespace brelvo::app

@@ -8,6 +8,7 @@
 #include "basin/areal_reduction.hpp"
 #include "common/control_names.hpp"
 #include "common/failure.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::basin {
@@ -37,30 +38,6 @@ std::optional<std::string> roundedText(float value, float scale) {
     return common::generalText(static_cast<float>(std::floor(static_cast<double>(scaled) + 0.5) / scale));
 }
 
-struct BasinInputs {
-    float upperFt = 0;
-    float lowerFt = 0;
-    float lengthMi = 0;         // L
-    float belowCentroidMi = 0;  // Lca
-};
-
-// Elevations and lengths as both recomputations read them; nothing when the recomputation stops:
-// lower above upper, an empty L or Lca, or an L that is not one number (the strict field).
-std::optional<BasinInputs> readBasinInputs(const RunoffFields& fields) {
-    BasinInputs in;
-    in.upperFt = common::readSingle(fields.text(form3::txtelv1));
-    in.lowerFt = common::readSingle(fields.text(form3::txtElv2));
-    if (in.lowerFt > in.upperFt) return std::nullopt;
-    const std::string& lengthText = fields.text(form3::txtL);
-    if (lengthText.empty() || !common::isWholeNumber(lengthText)) return std::nullopt;
-    const float factor = lengthFactor(fields);
-    in.lengthMi = factor * common::readSingle(lengthText);
-    const std::string& belowText = fields.text(form3::txtLca);
-    if (belowText.empty()) return std::nullopt;
-    in.belowCentroidMi = factor * common::readSingle(belowText);
-    return in;
-}
-
 // S in ft/mi. Nothing unless L and Lca are positive and S is positive and finite: equal elevations,
 // a zero length or a zero Lca would divide by zero in the slope or the lag, and then the previous
 // S, C and lag stay as they are.
@@ -79,6 +56,30 @@ std::optional<float> lagOf(float c, const BasinInputs& in, float slope) {
 }
 
 }  // namespace
+
+std::optional<BasinInputs> readBasinInputs(const RunoffFields& fields, BoxCheck& check) {
+    const std::optional<double> upper = check.value(form3::txtelv1, std::string(kUpperElevLabel));
+    const std::optional<double> lower = check.value(form3::txtElv2, std::string(kLowerElevLabel));
+    if (upper && lower && !(*lower < *upper)) {
+        check.refuse(form3::txtElv2, std::string(kLowerElevLabel), common::msg::kBelowUpperElev);
+    }
+    // An empty length is one not filled in yet; a length that is filled in must be above 0.
+    const auto length = [&](std::string_view name, std::string_view caption) -> std::optional<double> {
+        if (check.empty(name)) return std::nullopt;
+        const double v = check.positive(name, fields.caption(caption));
+        return v > 0 ? std::optional<double>(v) : std::nullopt;
+    };
+    const std::optional<double> l = length(form3::txtL, form3::lblL);
+    const std::optional<double> lca = length(form3::txtLca, form3::lblLca);
+    if (check.refused() || !upper || !lower || !l || !lca) return std::nullopt;
+    const float factor = lengthFactor(fields);
+    return BasinInputs{static_cast<float>(*upper), static_cast<float>(*lower),
+                       factor * static_cast<float>(*l), factor * static_cast<float>(*lca)};
+}
+
+std::string rainfallRowLabel(int row, std::string_view column) {
+    return "Rainfall Durations row " + std::to_string(row + 1) + " " + std::string(column);
+}
 
 const std::vector<std::string>& dimgraphItems() {
     static const std::vector<std::string> items{
@@ -170,11 +171,27 @@ BasinBlock::~BasinBlock() {
     fields_.onChange(form3::txtC, nullptr);
 }
 
+bool BasinBlock::report(const BoxCheck& check, bool tell) {
+    if (checked) checked(BoxReport{check.read(), check.boxes(), tell && check.refused()});
+    return !check.refused();
+}
+
 void BasinBlock::Getbasinstats() {
+    recompute({});
+}
+
+void BasinBlock::recompute(std::string_view left) {
     if (!fields_.checked(form3::chkAutoTimeStep)) return;
-    if (fields_.text(form3::txtelv1).empty() || fields_.text(form3::txtElv2).empty()) return;
-    const auto in = readBasinInputs(fields_);
-    if (!in) return;
+    BoxCheck check(fields_);
+    const auto in = readBasinInputs(fields_, check);
+    // Leaving a box names what is refused in it, and leaving an elevation a lower elevation that is not
+    // below the upper; not again what is refused in a box the user has not come back to.
+    const bool elevationLeft = left == form3::txtelv1 || left == form3::txtElv2;
+    bool tell = left.empty();
+    for (const RefusedBox& box : check.boxes()) {
+        tell = tell || box.name == left || (elevationLeft && box.reason == common::msg::kBelowUpperElev);
+    }
+    if (!report(check, tell) || !in) return;
     const auto slope = slopeOf(*in);
     if (!slope) return;
     const auto c = static_cast<float>(0.76748 * std::pow(static_cast<double>(*slope), 0.14645));
@@ -200,9 +217,11 @@ void BasinBlock::cChanged() {
     // A lone point is where typing a C such as ".8" starts: nothing to recompute yet.
     const std::string cField = fields_.text(form3::txtC);
     if (cField == "." || cField.empty()) return;
-    const auto in = readBasinInputs(fields_);
-    if (!in) return;
-    const float c = common::readSingle(cField);
+    // C is read as it is typed: a refusal frames it, and names it when the box is left.
+    BoxCheck check(fields_);
+    const auto in = readBasinInputs(fields_, check);
+    const auto c = static_cast<float>(check.notNegative(form3::txtC, std::string(kCLabel)));
+    if (!report(check, false) || !in) return;
     const auto slope = slopeOf(*in);
     if (!slope) return;
     const auto lag = lagOf(c, *in, *slope);
@@ -218,25 +237,52 @@ void BasinBlock::cChanged() {
 
 void BasinBlock::lostFocus(const std::string& name) {
     if (name == form3::txtelv1 || name == form3::txtElv2) {
-        Getbasinstats();
+        recompute(name);
     } else if (name == form3::txtL || name == form3::txtLca) {
         if (fields_.text(form3::txtGraphtimestep).empty()) return;
-        Getbasinstats();
+        recompute(name);
+    } else if (name == form3::txtC) {
+        // What typing C refused is named once the box is left.
+        if (!fields_.checked(form3::chkAutoTimeStep)) return;
+        const std::string& cField = fields_.text(form3::txtC);
+        if (cField.empty() || fields_.text(form3::txtelv1).empty() || fields_.text(form3::txtElv2).empty())
+            return;
+        BoxCheck check(fields_);
+        (void)check.notNegative(form3::txtC, std::string(kCLabel));
+        report(check, true);
     } else if (name == form3::txtLag) {
         if (!fields_.checked(form3::chkAutoTimeStep)) return;
         const std::string lagField = fields_.text(form3::txtLag);
         if (lagField == "." || lagField.empty()) return;
-        const float lag = common::readSingle(lagField);
-        chooseTimeStep(static_cast<float>(static_cast<double>(lag) / 5.5));
+        BoxCheck check(fields_);
+        const double lag = check.positive(form3::txtLag, std::string(kLagLabel));
+        if (!report(check, true)) return;
+        chooseTimeStep(static_cast<float>(lag / 5.5));
     }
 }
 
 void BasinBlock::areaAdjClicked() {
-    const float area = basinAreaSquareMiles(fields_);
-    if (area == 0.0f) return;
     const bool reduce = fields_.checked(form3::chkAreaAdj);
+    BoxCheck check(fields_);
+    const auto areaBox = check.value(form3::txtBasinArea, fields_.caption(form3::Label10));
+    if (areaBox && *areaBox < 0) {
+        check.refuse(form3::txtBasinArea, fields_.caption(form3::Label10), common::msg::kMustNotBeNegative);
+    }
+    std::vector<float> durations(kGridRows, 0.0f);
     for (int i = 0; i < kGridRows; ++i) {
-        const float duration = common::readSingle(fields_.text(RunoffFields::indexed(form3::txtDuration, i)));
+        const std::string name = RunoffFields::indexed(form3::txtDuration, i);
+        durations[static_cast<std::size_t>(i)] =
+            static_cast<float>(check.notNegative(name, rainfallRowLabel(i, "Hours")));
+    }
+    if (!report(check, true)) {
+        // Nothing was reduced: the check box goes back to what the factors show.
+        fields_.setChecked(form3::chkAreaAdj, !reduce);
+        return;
+    }
+    const float area = squareMiles(static_cast<float>(areaBox.value_or(0)), fields_.caption(form3::Label10));
+    if (area == 0.0f) return;
+    for (int i = 0; i < kGridRows; ++i) {
+        const float duration = durations[static_cast<std::size_t>(i)];
         if (duration == 0.0f) continue;
         const float factor = reduce ? arealReductionFactor(area, duration) : 1.0f;
         fields_.setText(RunoffFields::indexed(form3::txtArealAdj, i), common::formatPattern(factor, "0.000"));

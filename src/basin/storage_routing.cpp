@@ -75,8 +75,9 @@ float storageTerm(float storage, float udur) {
     return common::toSingle(static_cast<double>(storage) * kStorageToCfs / static_cast<double>(udur));
 }
 
+// A number in a message: six digits, so that a single's last digit ("7.199999") does not show.
 std::string number(float value) {
-    return common::generalText(value);
+    return common::messageNumber(value, 6);
 }
 
 // The first kUsedLines lines; a line ends at a line feed, a carriage return or both.

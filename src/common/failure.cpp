@@ -47,4 +47,8 @@ RuntimeFailure controlArrayElementExists() {
     return {360, std::string(msg::kObjectAlreadyLoaded)};
 }
 
+std::string failureText(const RuntimeFailure& failure) {
+    return failure.cause().empty() ? failure.description() : failure.description() + "\n" + failure.cause();
+}
+
 }  // namespace brelvo::common

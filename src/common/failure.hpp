@@ -27,6 +27,9 @@ class RuntimeFailure : public std::runtime_error {
     std::string cause_;
 };
 
+// What a user is shown of a failure: its description, and its cause on the line below when known.
+[[nodiscard]] std::string failureText(const RuntimeFailure& failure);
+
 // The failures the program raises, with their conventional numbers and texts.
 [[nodiscard]] RuntimeFailure invalidProcedureCall();       // 5  "Invalid procedure call or argument"
 [[nodiscard]] RuntimeFailure overflow();                   // 6  "Overflow"

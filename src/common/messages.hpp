@@ -9,6 +9,10 @@
 namespace brelvo::common::msg {
 
 // ---- common: failures, numbers, files ----
+// A failure's description with what caused it and what to do on the line below.
+inline std::string withCause(std::string_view first, std::string_view cause) {
+    return std::string(first) + "\n" + std::string(cause);
+}
 // The descriptions of the numbered run-time failures (common/failure.hpp), shown with their numbers.
 inline constexpr std::string_view kInvalidProcedureCall = "Invalid procedure call or argument";  // 5
 inline constexpr std::string_view kOverflow = "Overflow";                                        // 6
@@ -97,6 +101,22 @@ inline constexpr const char* kGeneralPixelPairsPrompt = "Enter pixel pairs as X1
 inline constexpr const char* kGeneralPixelPairsTitle = "General Pixel Scaling";
 inline constexpr const char* kGeneralPixelPairsBad =
     "Enter four numbers separated by commas: X1,Y1,X2,Y2. The scale is unchanged.";
+// A refused scale distance or pixel pair: the message's first line, then what was refused and why.
+inline constexpr const char* kScaleDistanceLabel = "Scale distance";
+inline constexpr const char* kPixelCoordinateRange = "must be a whole number from -32768 to 32767.";
+inline constexpr const char* kPixelCoordinatesTooFarApart =
+    "The two points lie more than 32767 apart in X or Y: enter coordinates closer together.";
+// The second line of a failure of the measuring pass that found no area to take a centroid of.
+inline constexpr const char* kNoCentroidCause =
+    "The line encloses no area, so it has no centroid: trace around the basin with at least three points "
+    "that are not in one line, then choose \"End Area/Line\".";
+// The second line of a measured value that cannot be handed to the runoff window; `what` names it
+// ("stream length").
+inline std::string handOffWithoutUnit(std::string_view what) {
+    return "The " + std::string(what) +
+           " was measured before a scale was set and carries no unit, so it is not handed on: choose \"Set "
+           "Scale\" and measure again, or type it in the runoff window.";
+}
 // Labels and the help text.
 inline constexpr const char* kEditLabelPrompt = "Edit label:";
 inline constexpr const char* kEditLabelTitle = "Edit Label";
@@ -249,6 +269,20 @@ inline constexpr std::string_view kMustNotBeNegative = "must not be negative.";
 inline constexpr std::string_view kPercentAbove100 = "must not be above 100.";
 inline constexpr std::string_view kDurationMustRise = "must be longer than the duration of the row above.";
 inline constexpr std::string_view kRationalC = "must be above 0 and at most 1 for the Rational Method.";
+// Boxes read strictly wherever their value feeds a figure (the run, the basin block, the routing panel).
+inline constexpr std::string_view kTooLargeANumber = "is too large a number.";
+// A text that is no number; one with a comma or a slash is told how to write it.
+inline std::string boxNotANumber(std::string_view text) {
+    if (text.find(',') != std::string_view::npos)
+        return "is not a number (use a decimal point and no thousands separators).";
+    if (text.find('/') != std::string_view::npos) return "is not a number (write a fraction as a decimal).";
+    return std::string(kNotANumber);
+}
+inline constexpr std::string_view kBelowUpperElev = "must be below the Upper Elev (ft).";
+inline constexpr std::string_view kCurveNumberRange =
+    "must be a curve number from 5 to 100, or an initial loss below 5 inches.";
+inline constexpr std::string_view kMustNotBeAboveOne = "must not be above 1.";
+inline constexpr std::string_view kMuskingumXRange = "must be from 0 to 0.5.";
 // Storm files (*.STM): counts and rows.
 inline std::string stormCountNotWhole(std::string_view file, int line, std::string_view text) {
     return fileLine(file, line) + "\"" + std::string(text) + "\" is not a whole number of steps.";
@@ -296,6 +330,13 @@ inline std::string muskingumUnstable(std::string_view k, std::string_view x, std
     return "Muskingum routing is unstable for K = " + std::string(k) + " h, X = " + std::string(x) +
            " and a time step of " + std::string(stepHours) +
            " h: a routing coefficient is negative, so the outflow may oscillate.";
+}
+// The second line of the Muskingum warning: what to change, limits as number texts.
+inline std::string muskingumFixX(std::string_view limit) {
+    return "Choose X at most \u0394t/2K = " + std::string(limit) + " or a longer time step.";
+}
+inline std::string muskingumFixStep(std::string_view limitHours) {
+    return "Choose a time step of at most 2K(1 - X) = " + std::string(limitHours) + " h or a larger K.";
 }
 inline std::string missingGraphFile(std::string_view file, std::string_view programFolder) {
     return "The dimensionless graph file \"" + std::string(file) + "\" is not in the program's folder (" +

@@ -420,6 +420,17 @@ std::string generalText(double value) {
     return text;
 }
 
+std::string messageNumber(double value, int significant) {
+    const double magnitude = std::fabs(value);
+    if (std::isfinite(value) && magnitude >= 1) {
+        significant = std::max(significant, static_cast<int>(std::floor(std::log10(magnitude))) + 1);
+    }
+    significant = std::clamp(significant, 1, 15);
+    std::string text;
+    appendGeneralText(text, value, significant, 15);
+    return text;
+}
+
 void appendGeneralText(std::string& out, float value) {
     appendGeneralText(out, value, 7, 7);
 }

@@ -16,6 +16,16 @@ namespace brelvo::common {
 // True when the text, after leading and trailing blanks, is one number in the form above and nothing else.
 [[nodiscard]] bool isWholeNumber(std::string_view text);
 
+// A box's text read as a run reads it: empty (only blanks), one number within the single range, or
+// refused as no number ("1,5", "1/2", "2 miles", "nan") or as too large for a single ("1e39", "1e400",
+// 400 digits). Never a failure: a box can hold anything the user types.
+enum class BoxReading { empty, number, notANumber, tooLarge };
+struct BoxNumber {
+    BoxReading reading = BoxReading::empty;
+    float value = 0;  // the number when reading is number, else 0
+};
+[[nodiscard]] BoxNumber readBoxNumber(std::string_view text);
+
 // A number field of a data file, read strictly: the text, trimmed, must be wholly a number (as
 // isWholeNumber) within the single range. Otherwise a failure ("Type mismatch", or "Overflow" past the
 // range) whose cause names the file, the line (counted from 1) and the text.
@@ -27,6 +37,12 @@ namespace brelvo::common {
 
 // The same rule for a double, with 15 significant digits and fixed notation for 1E-4 <= |v| < 1E15.
 [[nodiscard]] std::string generalText(double value);
+
+// A number as a message, a prompt or the status line shows it: `significant` digits (three unless
+// told), the integer part never cut ("0.625" for a single holding 0.6249999, "0.0833", "1234");
+// exponent form as generalText for very small or very large magnitudes. Never for the listing's or
+// the report's figures, which keep their written rules.
+[[nodiscard]] std::string messageNumber(double value, int significant = 3);
 
 // Formats a number with a pattern such as "#####0.00", "#0.0", "#00", "0.000":
 // '0' a digit always shown, '#' a digit shown only when significant, one '.' the decimal point.

@@ -2,6 +2,8 @@
 // lines, markers and the map origin are held on the picture, so they move with it.
 #include "mapview/pan_zoom.hpp"
 
+#include <algorithm>
+
 namespace brelvo::mapview {
 
 double zoomInRatio(float scrollZoomFactor) {
@@ -46,7 +48,10 @@ PanZoomOutcome panZoomClick(ViewGeometry& g, measure::MeasureState& state, float
 PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, float x, float y, int steps) {
     if (steps == 0) return PanZoomOutcome::Missed;
     const double ratio = steps > 0 ? zoomInRatio(g.scrollZoomFactor) : zoomOutRatio(g.scrollZoomFactor);
-    for (int notch = steps > 0 ? steps : -steps; notch > 0; --notch) {
+    // A wheel turns a few notches per event; more than kMostWheelNotches in one turn (a script's
+    // 2147483647) counts as that many, which already zooms the picture far past any use.
+    const long long asked = steps > 0 ? static_cast<long long>(steps) : -static_cast<long long>(steps);
+    for (int notch = static_cast<int>(std::min<long long>(asked, kMostWheelNotches)); notch > 0; --notch) {
         zoomPicAt(g, ratio, x, y, state.scaleX, state.scaleY);
     }
     return PanZoomOutcome::Moved;

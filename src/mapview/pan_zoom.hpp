@@ -25,7 +25,8 @@ PanZoomOutcome panZoomRegionClick(ViewGeometry& g, measure::MeasureState& state,
 
 // The mouse wheel over the map at view position (x, y): each notch is one zoom step of the control
 // (steps > 0 in, wheel up; steps < 0 out) about that position, so the picture point under the pointer
-// stays under it.
+// stays under it; at most kMostWheelNotches notches count in one turn.
+inline constexpr int kMostWheelNotches = 100;
 PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, float x, float y, int steps);
 
 // A pan of the map by (dx, dy) view units (Shift+wheel, a middle-button drag).

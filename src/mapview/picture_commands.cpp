@@ -54,7 +54,7 @@ void PictureCommands::loadDroppedFile(const std::string& path) {
     try {
         loadPictureFile(path);
     } catch (const common::RuntimeFailure& f) {
-        dialogs_.message(f.description());
+        dialogs_.message(common::failureText(f));
         host_.setPanZoomVisible(true);
     }
 }
@@ -83,7 +83,7 @@ void PictureCommands::run(const std::string& item) {
         }
     } catch (const common::RuntimeFailure& f) {
         // The general error path: the failure's text, and the pan/zoom control back.
-        dialogs_.message(f.description());
+        dialogs_.message(common::failureText(f));
         host_.setPanZoomVisible(true);
     }
 }

@@ -109,7 +109,7 @@ void MeasureController::mapMouseUp(MouseButton button, float x, float y) {
             openCommandMenu(x, y);
         }
     } catch (const common::RuntimeFailure& f) {
-        dialogs_.message(f.description());
+        dialogs_.message(common::failureText(f));
     }
 }
 
@@ -227,7 +227,7 @@ void MeasureController::runCommand(const std::string& item) {
             surface_.openHelp();
         }
     } catch (const common::RuntimeFailure& f) {
-        dialogs_.message(f.description());
+        dialogs_.message(common::failureText(f));
     }
 }
 

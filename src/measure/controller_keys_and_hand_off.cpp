@@ -47,7 +47,8 @@ void MeasureController::showCoordinateListing() {
 std::string MeasureController::pointerCoordinates(float vx, float vy) const {
     if (state_.lengthUnitText.empty()) return {};
     const PointF p = ToMapCoords(state_, surface_, vx, vy);
-    return common::generalText(p.x) + ", " + common::generalText(p.y) + state_.lengthUnitText;
+    // To six digits: a single's last digit ("0.7500001") means nothing under a pointer.
+    return common::messageNumber(p.x, 6) + ", " + common::messageNumber(p.y, 6) + state_.lengthUnitText;
 }
 
 // ---- hand-off ----
@@ -63,21 +64,23 @@ std::string MeasureController::cutResultValue(const std::string& s) {
 
 HandOff MeasureController::handOff() const {
     HandOff h;
-    auto cut = [&h](const std::string& text, std::optional<std::string>& value) {
+    // A value is cut from its result text up to the blank before its unit; before a scale there is none.
+    auto cut = [&h](const std::string& text, std::optional<std::string>& value, std::string_view what) {
         if (text.empty()) return;
         try {
             value = cutResultValue(text);
         } catch (const common::RuntimeFailure& f) {
-            h.failures.push_back(f.description());
+            h.failures.push_back(
+                common::msg::withCause(f.description(), common::msg::handOffWithoutUnit(what)));
         }
     };
     h.frameCaption = "HydrographArea" + common::integerText(state_.measureNumber);
-    cut(state_.streamLengthText, h.streamLength);
+    cut(state_.streamLengthText, h.streamLength, "stream length");
     h.streamLengthLabel = "Stream Length" + state_.lengthUnitText;
-    cut(state_.belowCentroidText, h.belowCentroid);
+    cut(state_.belowCentroidText, h.belowCentroid, "length below the centroid");
     h.belowCentroidLabel = "Below Centroid" + state_.lengthUnitText;
     if (!state_.areaText.empty()) {
-        cut(state_.areaText, h.basinArea);
+        cut(state_.areaText, h.basinArea, "basin area");
         h.basinAreaLabel = "Basin Area" + state_.areaUnitText;
     }
     return h;

@@ -68,6 +68,7 @@ struct SurfaceControls {
     // Scale panel: frameScale with the distance box Text2, the spinner UpDown1 and the option group Option1.
     Box frameScale;
     std::string text2 = "1";
+    std::string text2Refused;  // why the distance box's text was refused (the box is framed), else empty
     int upDown1Value = 1;
     int upDown1Step = 1;
     int option1 = 0;

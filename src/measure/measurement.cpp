@@ -124,21 +124,25 @@ void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& d
 
         if (s.segmentIndex >= 2) {
             area = std::fabs(common::toSingle(static_cast<double>(s1 - s2)) / 2);
+            // A line that encloses no area has no centroid: said once, with why and what to do.
+            std::string noCentroid;
             try {
                 s.centroid.x = divideSingles(mySum, ay);
             } catch (const common::RuntimeFailure& f) {
-                dialogs.message(f.description());
+                noCentroid = common::msg::withCause(f.description(), common::msg::kNoCentroidCause);
             }
             try {
                 s.centroid.y = divideSingles(mxSum, ax);
             } catch (const common::RuntimeFailure& f) {
-                dialogs.message(f.description());
+                if (noCentroid.empty())
+                    noCentroid = common::msg::withCause(f.description(), common::msg::kNoCentroidCause);
             }
+            if (!noCentroid.empty()) dialogs.message(noCentroid);
             if (s.mode == AreaBoundary) s.areaCentroid = s.centroid;
         }
     } catch (const common::RuntimeFailure& f) {
         // The pass ends here; the listing still gets what was found so far.
-        dialogs.message(f.description());
+        dialogs.message(common::failureText(f));
     }
 
     using common::generalText;

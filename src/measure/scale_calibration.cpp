@@ -108,6 +108,7 @@ void ScaleCalibration::chooseOption(int index) {
 
 void ScaleCalibration::typeDistance(const std::string& text) {
     surface_.text2 = text;
+    surface_.text2Refused.clear();
     surface_.changed(SurfacePart::ScalePanel);
 }
 
@@ -146,14 +147,25 @@ void ScaleCalibration::ApplyScale() {
         state_.lastPoint = {};
     };
     const int option = surface_.option1;
-    double distance = 0;
-    try {
-        distance = common::leadingNumber(surface_.text2);
-    } catch (const common::RuntimeFailure&) {
-        distance = 0;
+    // The distance is read strictly: "1,5", "1/2", "1 1/2", "1.5.5" or "2 miles" is no distance.
+    const std::string typed = surface_.text2;
+    const common::BoxNumber reading = common::readBoxNumber(typed);
+    const double distance = reading.reading == common::BoxReading::number ? reading.value : 0.0;
+    const bool pixels = option == kGeneralPixels || option == kNexradPixels;
+    if (!pixels && reading.reading != common::BoxReading::number &&
+        reading.reading != common::BoxReading::empty &&
+        std::fabs(state_.scalePoint2.x - state_.lastPoint.x) >= 100) {
+        // The text stays, framed, for the user to correct.
+        const std::string why = reading.reading == common::BoxReading::tooLarge
+                                    ? std::string(common::msg::kTooLargeANumber)
+                                    : common::msg::boxNotANumber(typed);
+        surface_.text2Refused = common::msg::boxRefused(common::msg::kScaleDistanceLabel, typed, why);
+        surface_.changed(SurfacePart::ScalePanel);
+        dialogs_.message(
+            common::msg::withCause(common::msg::kScaleDistanceNotPositive, surface_.text2Refused));
+        return;
     }
-    const bool distanceUsable =
-        option == kGeneralPixels || option == kNexradPixels || (distance > 0 && distance < 1E+38);
+    const bool distanceUsable = pixels || (distance > 0 && distance < 1E+38);
     if (!distanceUsable && std::fabs(state_.scalePoint2.x - state_.lastPoint.x) >= 100) {
         // A scale of zero would turn every later measurement into 0.00 without a word. The two scale
         // points and the open panel stay; the distance box is emptied for the user to type it again.
@@ -205,32 +217,45 @@ void ScaleCalibration::ApplyScale() {
         const std::string answer = dialogs_.inputBox(common::msg::kGeneralPixelPairsPrompt,
                                                      common::msg::kGeneralPixelPairsTitle, "");
         const std::vector<std::string> parts = splitAtCommas(answer);
-        bool ok = parts.size() >= 4;
-        for (std::size_t i = 0; ok && i < 4; ++i) ok = common::isWholeNumber(parts[i]);
-        if (!ok) {
+        if (parts.size() < 4) {
             refuse(common::msg::kGeneralPixelPairsBad);
             return;
         }
-        try {
-            std::int16_t v[4];
-            for (int i = 0; i < 4; ++i)
-                v[i] = common::toInt16(common::leadingNumber(parts[static_cast<std::size_t>(i)]));
-            refX = v[0];
-            refY = v[1];
-            // The differences are 16-bit values before the division.
-            const std::int16_t dx = common::checkedAdd(v[2], -refX);
-            const std::int16_t dy = common::checkedAdd(v[3], -refY);
-            // Equal X or equal Y coordinates would give a scale of 0 across or down.
-            if (dx == 0 || dy == 0) {
-                refuse(common::msg::kGeneralPixelCoordsInLine);
+        // Each coordinate is read strictly and must fit 16 bits; the first refused one is named.
+        static const char* const kNames[] = {"X1", "Y1", "X2", "Y2"};
+        std::int16_t v[4] = {};
+        for (std::size_t i = 0; i < 4; ++i) {
+            const common::BoxNumber n = common::readBoxNumber(parts[i]);
+            std::string why;
+            if (n.reading == common::BoxReading::tooLarge) {
+                why = common::msg::kTooLargeANumber;
+            } else if (n.reading != common::BoxReading::number) {
+                why = common::msg::kNotANumber;
+            } else if (!(n.value > -32768.5f && n.value < 32767.5f)) {
+                why = common::msg::kPixelCoordinateRange;
+            }
+            if (!why.empty()) {
+                refuse(common::msg::withCause(common::msg::kGeneralPixelPairsBad,
+                                              common::msg::boxRefused(kNames[i], parts[i], why)));
                 return;
             }
-            generalScaleX = static_cast<float>(std::abs(static_cast<int>(dx))) / w;
-            generalScaleY = static_cast<float>(std::abs(static_cast<int>(dy))) / h;
-        } catch (const common::RuntimeFailure& f) {
-            refuse(f.description());
+            v[i] = common::toInt16(n.value);
+        }
+        refX = v[0];
+        refY = v[1];
+        // The differences are 16-bit values before the division.
+        const int dx = v[2] - refX, dy = v[3] - refY;
+        if (dx < -32768 || dx > 32767 || dy < -32768 || dy > 32767) {
+            refuse(common::msg::withCause(common::msg::kOverflow, common::msg::kPixelCoordinatesTooFarApart));
             return;
         }
+        // Equal X or equal Y coordinates would give a scale of 0 across or down.
+        if (dx == 0 || dy == 0) {
+            refuse(common::msg::kGeneralPixelCoordsInLine);
+            return;
+        }
+        generalScaleX = static_cast<float>(std::abs(dx)) / w;
+        generalScaleY = static_cast<float>(std::abs(dy)) / h;
     }
 
     state_.areaFactor = unit.areaFactor;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 
 #include "common/control_names.hpp"
 #include "common/numbers.hpp"
@@ -73,15 +74,19 @@ RunPlot plotOfRun(const basin::WorkingHydrograph& h, const ReportRun& run, const
 }
 
 double tickSpacing(double span, int maxTicks) {
-    if (!(span > 0) || maxTicks < 1) return 1;
+    if (!(span > 0) || !std::isfinite(span) || maxTicks < 1) return 1;
+    // A span so small that its parts are no normal numbers is one interval.
+    if (!(span / maxTicks >= 10 * std::numeric_limits<double>::min())) return span;
     double unit = std::pow(10.0, std::floor(std::log10(span / maxTicks)));
-    for (;;) {
+    // The spacing lies within two decades of the first guess; the bound keeps a degenerate span from
+    // looping.
+    for (int decade = 0; decade < 3; ++decade, unit *= 10) {
         for (const double m : {1.0, 2.0, 5.0}) {
             // A little slack, so that 6 hours in steps of 1 is six intervals, not a seventh from rounding.
             if (span / (m * unit) <= maxTicks + 1e-9) return m * unit;
         }
-        unit *= 10;
     }
+    return span / maxTicks;
 }
 
 std::vector<ChartPoint> thinned(const std::vector<ChartPoint>& points, int maxPoints) {

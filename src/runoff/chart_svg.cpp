@@ -62,7 +62,11 @@ std::uint32_t lineColour(std::size_t index) {
 }
 
 AxisTicks roundAxis(double max, int maxTicks) {
-    if (!(max > 0)) max = 1;
+    if (!(max > 0) || !std::isfinite(max)) max = 1;
+    // The chart's axes take a range under about 1e-12 for no range at all and lay their ticks out over
+    // the range they had, a tick every 1e-16 over the last one: a top below a millionth (of a cfs, an
+    // inch or an hour), which no report shows, is a millionth.
+    max = std::max(max, kSmallestAxisTop);
     AxisTicks t;
     t.spacing = tickSpacing(max, maxTicks);
     t.top = t.spacing * std::max(1.0, std::ceil(max / t.spacing - 1e-9));

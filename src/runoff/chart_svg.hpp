@@ -20,6 +20,8 @@ inline constexpr std::uint32_t kExcessColour = 0x7A8B99;
 
 // Round ticks from 0 for the largest value `max` (at most `maxTicks` intervals): the axis's end and
 // its spacing.
+// The smallest top of an axis.
+inline constexpr double kSmallestAxisTop = 1e-6;
 struct AxisTicks {
     double top = 1;
     double spacing = 1;

@@ -72,6 +72,19 @@ std::optional<GraphResult> explained(Method&& method) {
     }
 }
 
+// The warning for negative Muskingum weights, and on its second line what to change: X above
+// step / 2K makes the first weight negative, a step above 2K(1 - X) the last.
+std::string muskingumWarning(float k, float x, float stepHours, const basin::MuskingumCoefficients& w) {
+    using common::messageNumber;
+    const std::string first =
+        common::msg::muskingumUnstable(messageNumber(k), messageNumber(x), messageNumber(stepHours));
+    if (w.c0 < 0 && k > 0) {
+        return common::msg::withCause(first,
+                                      common::msg::muskingumFixX(messageNumber(stepHours / (2.0 * k))));
+    }
+    return common::msg::withCause(first, common::msg::muskingumFixStep(messageNumber(2.0 * k * (1.0 - x))));
+}
+
 // The run after its reset of the routing series and the check of its boxes; it ends early, with a
 // message of its own, when an input is missing or no rain runs off. True when the report was written.
 bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
@@ -183,10 +196,9 @@ bool route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
         const float x = common::readSingle(fields.text(form3::txtMuskX));
         basin::muskingum(k, x, session.stepHours, routedUpper, h);
         run.route = basin::RouteMethod::muskingum;
-        if (basin::muskingumUnstable(basin::muskingumCoefficients(k, x, session.stepHours))) {
-            dialogs.message(common::msg::muskingumUnstable(common::generalText(k), common::generalText(x),
-                                                           common::generalText(session.stepHours)));
-        }
+        const basin::MuskingumCoefficients weights = basin::muskingumCoefficients(k, x, session.stepHours);
+        if (basin::muskingumUnstable(weights))
+            dialogs.message(muskingumWarning(k, x, session.stepHours, weights));
     } else if (option == 3) {
         float travel = common::readSingle(fields.text(form3::txtTatum));
         if (fields.caption(form3::capTatum) == "minutes") travel = travel / 60;
@@ -306,6 +318,7 @@ RunOutcome computeHydrograph(RunoffSession& session, basin::RunoffFields& fields
         dialogs.message(std::string(common::msg::kSelectGraphAndArrangement));
         return outcome;
     }
+    outcome.checked = true;
     outcome.refused = checkComputeBoxes(fields);
     if (!boxesAccepted(outcome.refused, dialogs, context)) return outcome;
     outcome.reported =
@@ -327,6 +340,7 @@ RunOutcome routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, 
         dialogs.message(*refusal);
         return outcome;
     }
+    outcome.checked = true;
     outcome.refused = checkRoutingBoxes(fields, routeOption(fields));
     if (!boxesAccepted(outcome.refused, dialogs, context)) return outcome;
     outcome.reported =

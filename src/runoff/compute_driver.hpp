@@ -56,6 +56,7 @@ struct SessionView {
 // What a run tells the window besides its messages: the boxes it refused (none when it ran), and
 // whether it wrote its report (then the session's lastReport is this run's).
 struct RunOutcome {
+    bool checked = false;  // the run's boxes were checked (a run refused before does not read them)
     std::vector<RefusedBox> refused;
     bool reported = false;
 };

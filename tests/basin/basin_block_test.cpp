@@ -354,5 +354,94 @@ TEST_F(BasinBlockTest, HandOffWritesInTheWindowsOrderAndKeepsAbsentValues) {
     EXPECT_EQ(fields.caption("Label10"), "Basin Area (acres)");
 }
 
+// Strict boxes in the basin block: each box is read as a run reads it when the block reads it. A text
+// that is no number, one past the single or the double range, or a lower elevation at or above the
+// upper is refused by name and nothing is written (S stays 200 from the example basin), where the
+// lenient read once took "1,950" as 1 and "1e400" aborted the program.
+TEST_F(BasinBlockTest, StrictBoxesRefuseByNameAndWriteNothing) {
+    std::vector<BoxReport> reports;
+    block.checked = [&](const BoxReport& r) { reports.push_back(r); };
+    enterExampleBasin();
+    block.lostFocus("txtelv1");
+    ASSERT_EQ(fields.text("txtS"), "200");
+    struct Case {
+        const char* field;
+        const char* text;
+        const char* refused;  // the box named
+        const char* line;
+    };
+    const Case cases[] = {
+        {"txtelv1", "1,950", "txtelv1",
+         "Upper Elev (ft): \"1,950\" is not a number (use a decimal point and no thousands separators)."},
+        {"txtElv2", "three", "txtElv2", "Lower Elev (ft): \"three\" is not a number."},
+        {"txtElv2", "nan", "txtElv2", "Lower Elev (ft): \"nan\" is not a number."},
+        {"txtElv2", "2500", "txtElv2", "Lower Elev (ft): \"2500\" must be below the Upper Elev (ft)."},
+        {"txtL", "3,0", "txtL",
+         "Stream Length: \"3,0\" is not a number (use a decimal point and no thousands separators)."},
+        {"txtLca", "1e400", "txtLca", "Below Centroid: \"1e400\" is too large a number."},
+        {"txtelv1", "1e39", "txtelv1", "Upper Elev (ft): \"1e39\" is too large a number."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        loadRunoffDefaults(fields);
+        enterExampleBasin();
+        fields.setText("txtS", "200");
+        fields.setText(c.field, c.text);
+        reports.clear();
+        changes.clear();
+        block.lostFocus(c.field);
+        ASSERT_EQ(reports.size(), 1u);
+        ASSERT_EQ(reports[0].refused.size(), 1u);
+        EXPECT_EQ(reports[0].refused[0].name, c.refused);
+        EXPECT_EQ(reports[0].refused[0].line(), c.line);
+        EXPECT_TRUE(reports[0].tell);
+        EXPECT_TRUE(changes.empty());
+    }
+
+    // Leaving another box frames the refused one again without naming it once more; leaving either
+    // elevation names a lower elevation that is not below the upper.
+    fields.setText("txtelv1", "1,950");
+    for (const char* left : {"txtL", "txtElv2"}) {
+        block.lostFocus(left);
+        EXPECT_EQ(reports.back().refused.at(0).name, "txtelv1");
+        EXPECT_FALSE(reports.back().tell) << left;
+    }
+    fields.setText("txtelv1", "900");
+    block.lostFocus("txtelv1");
+    EXPECT_EQ(reports.back().refused.at(0).name, "txtElv2");
+    EXPECT_TRUE(reports.back().tell);
+
+    // C is read as it is typed: framed (not told) at each keystroke, told when the box is left.
+    loadRunoffDefaults(fields);
+    enterExampleBasin();
+    reports.clear();
+    fields.setText("txtC", "1e400");
+    ASSERT_FALSE(reports.empty());
+    EXPECT_FALSE(reports.back().tell);
+    EXPECT_EQ(reports.back().refused.at(0).line(), "C estimate: \"1e400\" is too large a number.");
+    block.lostFocus("txtC");
+    EXPECT_TRUE(reports.back().tell);
+    fields.setText("txtC", "2");  // accepted again: read, nothing refused
+    EXPECT_TRUE(reports.back().refused.empty());
+    EXPECT_NE(std::find(reports.back().read.begin(), reports.back().read.end(), "txtC"),
+              reports.back().read.end());
+
+    // Ticking Areal Reduction with an area past the double range refuses it and takes the tick back.
+    fields.setText("txtDuration(0)", "6");
+    fields.setText("txtBasinArea", "1e400");
+    fields.setChecked("chkAreaAdj", true);
+    block.areaAdjClicked();
+    EXPECT_EQ(reports.back().refused.at(0).line(), "Basin Area (mi^2): \"1e400\" is too large a number.");
+    EXPECT_FALSE(fields.checked("chkAreaAdj"));
+    EXPECT_EQ(fields.text("txtArealAdj(0)"), "");
+    fields.setText("txtBasinArea", "100");
+    fields.setText("txtDuration(1)", "1 1/2");
+    fields.setChecked("chkAreaAdj", true);
+    block.areaAdjClicked();
+    EXPECT_EQ(reports.back().refused.at(0).line(),
+              "Rainfall Durations row 2 Hours: \"1 1/2\" is not a number (write a fraction as a decimal).");
+    EXPECT_EQ(fields.text("txtArealAdj(0)"), "");
+}
+
 }  // namespace
 }  // namespace brelvo::basin

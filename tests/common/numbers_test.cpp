@@ -196,5 +196,34 @@ TEST(IntegerText, PlainDigits) {
     EXPECT_EQ(integerText(-32768), "-32768");
 }
 
+// A box's text as a run reads it: one number within the single range, or refused by kind; never a
+// failure, whatever was typed ("1e400" and 400 digits once ended the program).
+TEST(ReadBoxNumber, OneNumberWithinTheSingleRangeOrRefusedByKind) {
+    const auto reading = [](std::string_view text) { return readBoxNumber(text).reading; };
+    EXPECT_EQ(readBoxNumber(" 2.5 ").value, 2.5f);
+    EXPECT_EQ(readBoxNumber("-3e2").value, -300.0f);
+    EXPECT_EQ(readBoxNumber("3.4e38").value, 3.4e38f);
+    EXPECT_EQ(reading(" \t"), BoxReading::empty);
+    for (const char* text : {"1,950", "3,0", "1/2", "1 1/2", "1.5.5", "2 miles", "three", "nan", "inf", "."})
+        EXPECT_EQ(reading(text), BoxReading::notANumber) << text;
+    for (const std::string& text : {std::string("1e39"), std::string("-1e39"), std::string("1e400"),
+                                    std::string(400, '9'), std::string("3.5e38")})
+        EXPECT_EQ(reading(text), BoxReading::tooLarge) << text;
+    EXPECT_EQ(readBoxNumber("1e-400").value, 0.0f);  // below the double range: 0, as the lenient read
+}
+
+// Numbers in messages and prompts to their meaningful digits, the integer part whole.
+TEST(MessageNumber, ThreeSignificantDigitsTheIntegerPartWhole) {
+    EXPECT_EQ(messageNumber(0.6249999f), "0.625");
+    EXPECT_EQ(messageNumber(0.08333334f), "0.0833");
+    EXPECT_EQ(messageNumber(1.0f / 24), "0.0417");
+    EXPECT_EQ(messageNumber(0.3000000045), "0.3");
+    EXPECT_EQ(messageNumber(1234.56), "1235");
+    EXPECT_EQ(messageNumber(-2.5), "-2.5");
+    EXPECT_EQ(messageNumber(0), "0");
+    EXPECT_EQ(messageNumber(12.3456, 6), "12.3456");
+    EXPECT_EQ(messageNumber(1.2345678e-7), "1.23E-07");
+}
+
 }  // namespace
 }  // namespace brelvo::common

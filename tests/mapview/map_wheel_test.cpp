@@ -34,6 +34,19 @@ struct WheelTest : ::testing::Test {
     testing_support::RecordingDialogs dialogs;
 };
 
+// One turn counts at most kMostWheelNotches notches: a script's 2147483647 (or -2147483648) ends at
+// once with the zoom of 100 notches instead of hanging.
+TEST_F(WheelTest, AHugeTurnCountsAsAHundredNotches) {
+    ViewGeometry hundred = g;
+    measure::MeasureState hundredState = state;
+    for (int i = 0; i < 100; ++i) (void)wheelZoom(hundred, hundredState, 2700, 6100, 1);
+    EXPECT_EQ(wheelZoom(g, state, 2700, 6100, 2147483647), PanZoomOutcome::Moved);
+    EXPECT_EQ(g.picture.width, hundred.picture.width);
+    EXPECT_EQ(state.scaleX, hundredState.scaleX);
+    EXPECT_EQ(wheelZoom(g, state, 2700, 6100, -2147483647 - 1), PanZoomOutcome::Moved);
+    EXPECT_LT(g.picture.width, hundred.picture.width);
+}
+
 TEST_F(WheelTest, EachNotchIsOneZoomStepAboutThePointer) {
     const float x = 2700, y = 6100;
     const float u = (x - g.picture.left) / g.picture.width, v = (y - g.picture.top) / g.picture.height;

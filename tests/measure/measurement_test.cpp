@@ -138,7 +138,7 @@ TEST_F(MeasurementTest, EmptyAndFlatLines) {
               "Longest Stream Lenth= 0.00 (mi), Length Below Centroid= 0.00 (mi)\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
 
-    // A boundary along one row has no area and no centroid: both divisions are reported and the
+    // A boundary along one row has no area and no centroid: said once, with why and what to do, and the
     // previous centroid is kept.
     surface.text1.text.clear();
     surface.viewHeightValue = 1000;
@@ -155,7 +155,11 @@ TEST_F(MeasurementTest, EmptyAndFlatLines) {
     EXPECT_EQ(surface.text1.text,
               "Xmin 100, Ymin 500, Xmax 300, Ymax 500\r\n"
               "Area1= 0.00 (acres), Perimeter= 400 (ft), Centroid= 7.00, 8.00\r\n");
-    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(
+        dialogs.messages,
+        (std::vector<std::string>{
+            "Overflow\nThe line encloses no area, so it has no centroid: trace around the basin with at "
+            "least three points that are not in one line, then choose \"End Area/Line\"."}));
     EXPECT_EQ(state.areaCentroid, (PointF{7, 8}));
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "basin/basin_block.hpp"
 
@@ -87,6 +88,17 @@ TEST(TickSpacing, IsOneTwoOrFiveTimesAPowerOfTen) {
     EXPECT_DOUBLE_EQ(tickSpacing(0.3, 6), 0.05);
     EXPECT_EQ(tickSpacing(130, 8), 20);
     EXPECT_EQ(tickSpacing(0, 8), 1);
+}
+
+// A chart axis never loops on a degenerate range: flows of a basin of 1e-15 sq mi and less, a span
+// whose tenth is below the normal doubles, an infinite or NaN span.
+TEST(TickSpacing, DegenerateSpansEndAtOnce) {
+    EXPECT_DOUBLE_EQ(tickSpacing(1.1e-15, 6), 2e-16);
+    EXPECT_EQ(tickSpacing(4.9e-324, 5), 4.9e-324);  // one interval: no fifth of it is a normal number
+    EXPECT_EQ(tickSpacing(1e-310, 5), 1e-310);
+    EXPECT_EQ(tickSpacing(std::numeric_limits<double>::infinity(), 5), 1);
+    EXPECT_EQ(tickSpacing(std::numeric_limits<double>::quiet_NaN(), 5), 1);
+    EXPECT_DOUBLE_EQ(tickSpacing(1.7e308, 5), 5e307);
 }
 
 TEST(NearestPoint, IsTheOrdinateClosestInTimeWithTheLaterOnATie) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace brelvo::runoff {
 namespace {
 
@@ -35,6 +37,18 @@ TEST(ChartSvg, DrawsTheExcessFromTheTop) {
     EXPECT_TRUE(has(svg, ">1.5</text>"));
     EXPECT_EQ(roundAxis(1.25, 5).spacing, 0.5);
     EXPECT_EQ(roundAxis(1.25, 5).top, 1.5);
+}
+
+// A basin of 1e-15 sq mi gives flows near 1e-12 cfs; an axis that small once made the chart lay out
+// ticks without end. The top is at least a millionth, with round ticks to it.
+TEST(RoundAxis, ATopBelowAMillionthIsAMillionth) {
+    for (const double max : {1.1e-15, 7e-13, 4.9e-324, 9e-7}) {
+        SCOPED_TRACE(max);
+        const AxisTicks t = roundAxis(max, 6);
+        EXPECT_DOUBLE_EQ(t.top, 1e-6);
+        EXPECT_DOUBLE_EQ(t.spacing, 2e-7);
+    }
+    EXPECT_EQ(roundAxis(std::numeric_limits<double>::infinity(), 5).top, 1);
 }
 
 }  // namespace

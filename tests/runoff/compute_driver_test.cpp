@@ -178,7 +178,9 @@ TEST(ComputeDriver, BoxesThatAreNotWhollyNumbersStopTheRunNamingEachBox) {
     w.fields.setText("txtMuskX", "0.2");
     w.dialogs.messages.clear();
     const RunOutcome routed = routeHydrograph(w.session, w.fields, w.chart, w.dialogs, w.context);
-    EXPECT_EQ(w.dialogs.messages, (std::vector<std::string>{"K lag (hr): \"1,5\" is not a number."}));
+    EXPECT_EQ(w.dialogs.messages,
+              (std::vector<std::string>{
+                  "K lag (hr): \"1,5\" is not a number (use a decimal point and no thousands separators)."}));
     ASSERT_EQ(routed.refused.size(), 1u);
     EXPECT_EQ(routed.refused[0].name, "txtMuskK");
     EXPECT_EQ(w.session.hydrograph.routed.outflowCfs.size(), 2);  // nothing routed
@@ -401,6 +403,28 @@ TEST(ComputeDriver, FileDialogsOpenAtTheFilesOfTheLastRunsThatWroteTheirReport) 
     run(&Window::run, std::nullopt);
     EXPECT_EQ(lastRequest().fileName, "");
     EXPECT_EQ(lastRequest().initialDir, ".");
+}
+
+// The Muskingum warning keeps its first line, with its numbers to their meaningful digits (a 5-minute
+// step is 0.0833 h, not 0.08333334 h), and says on the second what to change: X = 0.25 is above
+// step / 2K = 0.0833 / 2 = 0.0417 for K = 1 h.
+TEST(ComputeDriver, TheMuskingumWarningSaysWhatToChange) {
+    Window w;
+    w.fields.setText("txtGraphtimestep", "5");  // minutes, as Label14 says at start
+    w.fields.setText("txtLag", "2");
+    w.fields.setText("ComboRain", "Average");
+    w.fields.setText("ComboDimgraph", "Triangle Unit Graph");
+    ASSERT_TRUE(w.run().reported);
+    w.fields.setText("optRouteType", "1");
+    w.fields.setText("txtMuskK", "1");
+    w.fields.setText("txtMuskX", "0.25");
+    EXPECT_TRUE(w.route().reported);
+    EXPECT_EQ(
+        w.dialogs.messages,
+        (std::vector<std::string>{
+            "Muskingum routing is unstable for K = 1 h, X = 0.25 and a time step of 0.0833 h: a routing "
+            "coefficient is negative, so the outflow may oscillate.\nChoose X at most \u0394t/2K = 0.0417 "
+            "or a longer time step."}));
 }
 
 }  // namespace
