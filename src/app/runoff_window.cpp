@@ -16,6 +16,7 @@
 #include <stdexcept>
 
 #include "app/chart_view.hpp"
+#include "app/graph_list.hpp"
 #include "app/json_writer.hpp"
 #include "basin/hydrograph_file.hpp"
 #include "common/control_names.hpp"
@@ -171,7 +172,7 @@ void RunoffWindow::buildWidgets() {
     auto* graphList = new QComboBox(frame2_);
     graphList->setObjectName(qs(form3::ComboDimgraph));
     graphList->setEditable(true);
-    for (const auto& item : basin::dimgraphItems()) graphList->addItem(q(item));
+    fillGraphList(*graphList, common::dialogFolder());
     lists_.emplace(form3::ComboDimgraph, graphList);
     methodLayout->addWidget(graphList);
     rightColumn->addWidget(frame2_);
@@ -219,8 +220,12 @@ void RunoffWindow::buildWidgets() {
         });
     }
     // Choosing a graph whose file is not beside the program says so at once, naming the file.
-    connect(graphList, &QComboBox::activated, this,
-            [this, graphList](int) { checkGraphFile(graphList->currentText().toStdString()); });
+    // A graph marked "(not installed)" stands for its bare name, which the list's text becomes.
+    connect(graphList, &QComboBox::activated, this, [this, graphList](int index) {
+        if (graphList->currentText() != graphEntryName(*graphList, index))
+            graphList->setEditText(graphEntryName(*graphList, index));
+        checkGraphFile(graphList->currentText().toStdString());
+    });
     connect(autoStep, &QCheckBox::toggled, this, [this](bool on) {
         if (!syncing_) fields_.setChecked(form3::chkAutoTimeStep, on);
     });
@@ -391,9 +396,11 @@ void RunoffWindow::fieldLostFocus(const std::string& name) {
 void RunoffWindow::chooseListText(const std::string& name, const std::string& text) {
     const auto it = lists_.find(name);
     if (it == lists_.end()) return;
-    const int index = it->second->findText(q(text), Qt::MatchExactly);
+    const int index = name == form3::ComboDimgraph ? findGraphEntry(*it->second, q(text))
+                                                   : it->second->findText(q(text), Qt::MatchExactly);
     if (index >= 0) {
         it->second->setCurrentIndex(index);
+        if (it->second->currentText() != q(text)) it->second->setEditText(q(text));
         if (name == form3::ComboDimgraph) checkGraphFile(text);
     } else {
         it->second->setEditText(q(text));

@@ -9,6 +9,7 @@
 #include <istream>
 #include <iterator>
 #include <limits>
+#include <sstream>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "common/control_names.hpp"
+#include "common/data_file.hpp"
 #include "common/failure.hpp"
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
@@ -42,12 +44,17 @@ constexpr double kAcreFeetPerCfsDay = 1.9835;
 
 enum class Form { fixedWidth, tab, comma };
 
-// Where the flow stands: fixed width, its first character (from 0); delimited, its field index.
+// Where the time and the flow stand: fixed width, their first characters (from 0); delimited, the
+// flow's field index and the number of fields the header names.
 struct Table {
     Form form = Form::fixedWidth;
+    std::size_t timeAt = 0;
     std::size_t flowAt = 0;
+    std::size_t names = 0;
     bool outflow = false;
 };
+// The width of a fixed-width column.
+constexpr std::size_t kColumn = 9;
 
 struct Rows {
     std::vector<float> flows;  // cfs, row k at time k * step
@@ -123,11 +130,14 @@ std::optional<Table> findTable(LineSource& in, common::Dialogs& dialogs) {
         Table table;
         if (line.find("     Time") != std::string::npos) {
             table.form = Form::fixedWidth;
+            // The columns are right-aligned under their names: a table laid out wider than the
+            // program's own is read where its header puts the columns.
+            table.timeAt = line.find("     Time");
             std::size_t at = line.find("  Outflow");
             table.outflow = at != std::string::npos;
             if (!table.outflow) at = line.find("   Runoff");
             if (at == std::string::npos) {
-                dialogs.message(std::string(common::msg::kNoFlowColumn));
+                dialogs.message(common::msg::inFile(common::msg::kNoFlowColumn, in.name));
                 return std::nullopt;
             }
             table.flowAt = at;
@@ -137,6 +147,7 @@ std::optional<Table> findTable(LineSource& in, common::Dialogs& dialogs) {
         if (tab || line.find("Time,") != std::string::npos) {
             table.form = tab ? Form::tab : Form::comma;
             const std::vector<std::string> names = splitFields(line, tab ? '\t' : ',');
+            table.names = names.size();
             for (std::size_t i = 1; i < names.size(); ++i) {
                 const bool outflow = names[i].find("Outflow") != std::string::npos;
                 if (outflow || names[i].find("Runoff") != std::string::npos) {
@@ -145,22 +156,62 @@ std::optional<Table> findTable(LineSource& in, common::Dialogs& dialogs) {
                     return table;
                 }
             }
-            dialogs.message(std::string(common::msg::kNoFlowColumn));
+            dialogs.message(common::msg::inFile(common::msg::kNoFlowColumn, in.name));
             return std::nullopt;
         }
     }
-    dialogs.message(std::string(common::msg::kNoTimeHeader));
+    dialogs.message(common::msg::inFile(common::msg::kNoTimeHeader, in.name));
     return std::nullopt;
 }
 
-// Reads the table's rows. The time step comes from the first time that is not 0 (whole minutes below
-// an hour) and must match `step` when that is already set; a mismatch stops reading and keeps the rows
-// before it. Every time and flow must be wholly a number, the times must rise, and the table ends with
-// the file or with a blank line that no further row follows; anything else refuses the file.
+std::string trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// True when the characters [from, from + kColumn) of a line cut a number: a character that is not a
+// blank stands on both sides of one of the column's edges.
+bool cutsANumber(const std::string& line, std::size_t from) {
+    const auto filled = [&](std::size_t at) { return at < line.size() && !isBlank(line.substr(at, 1)); };
+    return (from > 0 && filled(from - 1) && filled(from)) || (filled(from + kColumn - 1) && filled(from + kColumn));
+}
+
+// Half a unit in the last decimal place of a time as written (hours): how far the value it stands for
+// may lie from it. A time in exponent form is taken as exact.
+double writtenRounding(const std::string& text) {
+    if (text.find_first_of("eEdD") != std::string::npos) return 0;
+    const std::size_t point = text.find('.');
+    if (point == std::string::npos) return 0.5;
+    const std::size_t last = text.find_last_of("0123456789");
+    const int decimals = last == std::string::npos || last < point ? 0 : static_cast<int>(last - point);
+    return 0.5 * std::pow(10.0, -decimals);
+}
+
+// The time step of a table whose first time after 0 is written `text` (hours). A step within a fiftieth
+// of a second of whole minutes is read as those minutes (0.0833 as 5 minutes); any other step is read
+// as written (0.057 hours, 0.09 hours = 5.4 minutes).
+struct Step {
+    float hours = 0;
+    double uncertainty = 0;  // hours: how far the true step may lie from `hours`
+};
+Step stepFrom(float written, const std::string& text) {
+    const double minutes = static_cast<double>(written) * 60.0;
+    const double whole = std::round(minutes);
+    if (whole >= 1 && std::fabs(minutes - whole) <= 0.005) return {static_cast<float>(whole / 60.0), 0};
+    return {written, writtenRounding(text)};
+}
+
+// Reads the table's rows. The first time is 0 and the step comes from the second (see stepFrom); it
+// must match `step` when that is already set, and a mismatch stops reading and keeps the rows before
+// it. Every later time must be its row's number of steps, as far as the times are written rounded.
+// Every time and flow must be wholly a number, the flows not negative, a delimited row no wider than
+// its header, a fixed-width number within its column, and the table ends with the file or with a blank
+// line that no further row follows; anything else refuses the file.
 Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRows, common::Dialogs& dialogs) {
     Rows rows;
     rows.step = step;
-    bool timeRead = false;   // a time other than 0 has been read
+    Step found;              // the file's own step, once its second row is read
     float previousTime = 0;  // hours, as written
     const auto stop = [&](const std::string& text) {
         dialogs.message(text);
@@ -168,7 +219,7 @@ Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRow
     };
     std::string line;
     while (readLine(in, line)) {
-        if (line.size() <= 2 || isBlank(line)) {
+        if (isBlank(line)) {
             const int blankLine = in.number;
             while (readLine(in, line)) {
                 if (!isBlank(line))
@@ -178,49 +229,70 @@ Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRow
         }
         const std::size_t k = rows.flows.size();
         if (k == maxRows) {
-            stop(common::msg::tooManyHydrographRows(maxRows));
+            stop(common::msg::inFile(common::msg::tooManyHydrographRows(maxRows), in.name));
             break;
         }
         std::string timeText;
         std::string flowText;
         if (table.form == Form::fixedWidth) {
-            timeText = cut(line, 0, 9);
-            flowText = cut(line, table.flowAt, 9);
+            for (const std::size_t at : {table.timeAt, table.flowAt}) {
+                if (cutsANumber(line, at)) {
+                    throw Refusal(common::msg::hydrographColumnSplit(in.name, in.number, trimmed(line)));
+                }
+            }
+            timeText = cut(line, table.timeAt, kColumn);
+            flowText = cut(line, table.flowAt, kColumn);
         } else {
             const std::vector<std::string> fields = splitFields(line, table.form == Form::tab ? '\t' : ',');
+            for (std::size_t i = table.names; i < fields.size(); ++i) {
+                if (!isBlank(fields[i])) {
+                    throw Refusal(common::msg::hydrographMoreFields(in.name, in.number, line, table.names));
+                }
+            }
             timeText = fields[0];
             if (table.flowAt < fields.size()) flowText = fields[table.flowAt];
         }
 
         const float written = tableNumber(in, timeText);
-        if (k > 0 && !(written > previousTime)) {
-            const std::size_t first = timeText.find_first_not_of(" \t");
-            const std::size_t last = timeText.find_last_not_of(" \t");
-            throw Refusal(common::msg::hydrographTimeNotRising(in.name, in.number,
-                                                               timeText.substr(first, last - first + 1)));
+        if (k == 0 && written != 0.0f) {
+            throw Refusal(common::msg::hydrographFirstTimeNotZero(in.name, in.number, trimmed(timeText)));
+        }
+        if (k == 1) {
+            if (!(written > 0.0f)) {
+                throw Refusal(common::msg::hydrographTimeNotRising(in.name, in.number, trimmed(timeText)));
+            }
+            found = stepFrom(written, trimmed(timeText));
+            if (rows.step > 0.0f && std::fabs(static_cast<double>(found.hours - rows.step)) > 0.001) {
+                stop(common::msg::unitDurationsDiffer(in.name, in.number, common::generalText(found.hours),
+                                                      common::generalText(rows.step)));
+                break;
+            }
+            if (found.hours < 1.0f / 60.0f) {
+                stop(common::msg::hydrographStepTooShort(in.name, in.number, trimmed(timeText)));
+                break;
+            }
+            if (rows.step == 0.0f) rows.step = found.hours;
+        } else if (k > 1) {
+            if (!(written > previousTime)) {
+                throw Refusal(common::msg::hydrographTimeNotRising(in.name, in.number, trimmed(timeText)));
+            }
+            // Row k stands k steps after the first; the step is known to its own rounding only.
+            const double expected = static_cast<double>(k) * static_cast<double>(found.hours);
+            const double tolerance = writtenRounding(trimmed(timeText)) +
+                                     static_cast<double>(k) * found.uncertainty + 1e-6 * std::fabs(expected);
+            if (!(std::fabs(static_cast<double>(written) - expected) <= tolerance)) {
+                throw Refusal(common::msg::hydrographTimeOffStep(
+                    in.name, in.number, trimmed(timeText), common::generalText(static_cast<float>(expected))));
+            }
         }
         previousTime = written;
-        if (!timeRead && written != 0.0f) {
-            timeRead = true;
-            float t = written;
-            // Below an hour the step is taken in whole minutes, so 0.0833 reads as 5 minutes.
-            if (t < 1.0f) t = static_cast<float>(std::floor(static_cast<double>(t * 60.0f) + 0.1) / 60.0);
-            if (rows.step > 0.0f && std::fabs(static_cast<double>(t - rows.step)) > 0.001) {
-                stop(std::string(common::msg::kUnitDurations));
-                break;
-            }
-            if (t <= 0.0f) {
-                stop(std::string(common::msg::kStepBelowOneMinute));
-                break;
-            }
-            if (rows.step == 0.0f) rows.step = t;
-        }
-        rows.flows.push_back(tableNumber(in, flowText));
+        const float flow = tableNumber(in, flowText);
+        if (flow < 0.0f) throw Refusal(common::msg::hydrographNegativeFlow(in.name, in.number, trimmed(flowText)));
+        rows.flows.push_back(flow);
     }
     if (!rows.stopped && rows.flows.size() < 2) {
         throw Refusal(common::msg::hydrographTooFewRows(in.name, rows.flows.size()));
     }
-    if (!rows.stopped && rows.step == 0.0f) throw Refusal(common::msg::hydrographStepZero(in.name));
     return rows;
 }
 
@@ -296,12 +368,7 @@ void writeStep(float step, RunoffFields& fields) {
 
 // Copies `from` to `to` through a temporary file beside `to`, renamed over it only when complete.
 void copyThroughTemporary(const std::string& from, const std::string& to) {
-    std::ifstream source(from, std::ios::binary);
-    if (!source) throw common::fileNotFound();
-    const std::string content{std::istreambuf_iterator<char>(source), std::istreambuf_iterator<char>()};
-    if (source.bad()) throw common::pathFileAccessError();
-
-    common::replaceFile(to, content);
+    common::replaceFile(to, common::readDataFile(from, common::kMaxDataFileBytes));
 }
 
 }  // namespace
@@ -392,13 +459,16 @@ std::optional<LoadedHydrograph> readHydrographFile(std::istream& in, const Worki
 std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, const WorkingHydrograph& current,
                                                    bool combining, float stepHours, RunoffFields& fields,
                                                    common::Dialogs& dialogs) {
-    std::error_code ec;
-    std::ifstream in;
-    if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
-    if (!in.is_open()) {
-        dialogs.message(std::string(common::msg::kHydrographFileNotFound));
+    std::string text;
+    try {
+        text = common::readDataFile(path, common::kMaxDataFileBytes);
+    } catch (const common::RuntimeFailure& failure) {
+        dialogs.message(failure.number() == common::fileNotFound().number()
+                            ? std::string(common::msg::kHydrographFileNotFound) + "\n" + failure.cause()
+                            : failure.cause());
         return std::nullopt;
     }
+    std::istringstream in(std::move(text));
     return readHydrographFile(in, current, combining, stepHours, fields, dialogs,
                               std::filesystem::path(path).filename().string());
 }
@@ -419,7 +489,8 @@ void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, cons
     try {
         copyThroughTemporary(workingFile, *chosen);
     } catch (const common::RuntimeFailure& failure) {
-        dialogs.message(failure.description());
+        dialogs.message(failure.cause().empty() ? failure.description()
+                                                : failure.description() + "\n" + failure.cause());
     }
 }
 
