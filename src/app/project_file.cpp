@@ -231,8 +231,7 @@ constexpr double kMaxViewExtent = 1e8;
 // run past them: no segment lies beyond the one to draw next, and each line begun starts within them.
 void checkCounters(const Project& p) {
     const measure::MeasureState& s = p.measure;
-    if (s.segmentIndex < 0)
-        throw ProjectError("the value \"measureState.segmentIndex\" is out of range");
+    if (s.segmentIndex < 0) throw ProjectError("the value \"measureState.segmentIndex\" is out of range");
     if (p.window.line1.rbegin()->first > s.segmentIndex)
         throw ProjectError("the value \"measureState.segmentIndex\" is below the segments the file holds");
     for (int i = 0; i <= s.lineNumber; ++i) {

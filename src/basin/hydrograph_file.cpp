@@ -9,8 +9,8 @@
 #include <istream>
 #include <iterator>
 #include <limits>
-#include <sstream>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
@@ -174,7 +174,8 @@ std::string trimmed(const std::string& text) {
 // blank stands on both sides of one of the column's edges.
 bool cutsANumber(const std::string& line, std::size_t from) {
     const auto filled = [&](std::size_t at) { return at < line.size() && !isBlank(line.substr(at, 1)); };
-    return (from > 0 && filled(from - 1) && filled(from)) || (filled(from + kColumn - 1) && filled(from + kColumn));
+    return (from > 0 && filled(from - 1) && filled(from)) ||
+           (filled(from + kColumn - 1) && filled(from + kColumn));
 }
 
 // Half a unit in the last decimal place of a time as written (hours): how far the value it stands for
@@ -281,13 +282,15 @@ Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRow
             const double tolerance = writtenRounding(trimmed(timeText)) +
                                      static_cast<double>(k) * found.uncertainty + 1e-6 * std::fabs(expected);
             if (!(std::fabs(static_cast<double>(written) - expected) <= tolerance)) {
-                throw Refusal(common::msg::hydrographTimeOffStep(
-                    in.name, in.number, trimmed(timeText), common::generalText(static_cast<float>(expected))));
+                throw Refusal(
+                    common::msg::hydrographTimeOffStep(in.name, in.number, trimmed(timeText),
+                                                       common::generalText(static_cast<float>(expected))));
             }
         }
         previousTime = written;
         const float flow = tableNumber(in, flowText);
-        if (flow < 0.0f) throw Refusal(common::msg::hydrographNegativeFlow(in.name, in.number, trimmed(flowText)));
+        if (flow < 0.0f)
+            throw Refusal(common::msg::hydrographNegativeFlow(in.name, in.number, trimmed(flowText)));
         rows.flows.push_back(flow);
     }
     if (!rows.stopped && rows.flows.size() < 2) {

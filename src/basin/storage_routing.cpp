@@ -75,6 +75,11 @@ std::string number(float value) {
     return common::generalText(value);
 }
 
+// Feet as the report shows elevations.
+std::string feet(float value) {
+    return common::formatPattern(value, "#########0.00");
+}
+
 // The lines of a file's text; a line ends at a line feed, a carriage return or both.
 std::vector<std::string_view> usedLines(std::string_view text) {
     std::vector<std::string_view> lines;
@@ -147,8 +152,9 @@ StorageTable readRows(std::string_view text, std::string_view fileName) {
     }
     const int n = count;
     if (lines.size() < static_cast<std::size_t>(n) + 2) {
-        throw common::RuntimeFailure(common::inputPastEndOfFile().number(),
-                                     common::msg::inFile(common::msg::storageRowsMissing(n, lines.size() - 2), fileName));
+        throw common::RuntimeFailure(
+            common::inputPastEndOfFile().number(),
+            common::msg::inFile(common::msg::storageRowsMissing(n, lines.size() - 2), fileName));
     }
     const char separator = lines[2].find(',') != std::string_view::npos ? ',' : '\t';
     StorageTable table;
@@ -176,8 +182,9 @@ StorageTable readRows(std::string_view text, std::string_view fileName) {
                              : table.storage[at] < table.storage[at - 1]   ? "storage"
                                                                            : nullptr;
         if (fallen != nullptr) {
-            throw common::RuntimeFailure(common::invalidProcedureCall().number(),
-                                         common::msg::inFile(common::msg::storageRowFalls(r, fallen), fileName));
+            throw common::RuntimeFailure(
+                common::invalidProcedureCall().number(),
+                common::msg::inFile(common::msg::storageRowFalls(r, fallen), fileName));
         }
     }
     // Nothing but blank lines may follow the rows the file announces.
@@ -404,8 +411,8 @@ std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::i
     const float top = table.elevation[static_cast<std::size_t>(table.n)];
     if (w.highestFt > top) {
         dialogs.message(common::msg::storageRanPastTop(std::filesystem::path(*chosen).filename().string(),
-                                                        number(minus(w.highestFt, top)), number(w.highestFt),
-                                                        number(top)));
+                                                       feet(minus(w.highestFt, top)), feet(w.highestFt),
+                                                       feet(top)));
     }
     StorageRouting routing{hydrograph, *chosen};
     WorkingHydrograph& out = routing.hydrograph;

@@ -207,7 +207,8 @@ inline std::string fileUnreadable(std::string_view path) {
     return "\"" + std::string(path) + "\" cannot be read.";
 }
 inline std::string fileTooLarge(std::string_view path, std::string_view limit) {
-    return "\"" + std::string(path) + "\" is larger than " + std::string(limit) + ", too large for this kind of file.";
+    return "\"" + std::string(path) + "\" is larger than " + std::string(limit) +
+           ", too large for this kind of file.";
 }
 inline std::string hydrographFirstTimeNotZero(std::string_view file, int line, std::string_view text) {
     return std::string(file) + ", line " + std::to_string(line) + ": the table starts at the time \"" +
@@ -223,7 +224,8 @@ inline std::string hydrographColumnSplit(std::string_view file, int line, std::s
     return std::string(file) + ", line " + std::to_string(line) + ": \"" + std::string(text) +
            "\" runs past the edge of its nine-character column.";
 }
-inline std::string hydrographMoreFields(std::string_view file, int line, std::string_view text, std::size_t names) {
+inline std::string hydrographMoreFields(std::string_view file, int line, std::string_view text,
+                                        std::size_t names) {
     return std::string(file) + ", line " + std::to_string(line) + ": \"" + std::string(text) +
            "\" has more fields than the " + std::to_string(names) +
            " of the column header (use a decimal point, not a decimal comma).";
@@ -240,8 +242,7 @@ inline std::string unitDurationsDiffer(std::string_view file, int line, std::str
                                        std::string_view currentStep) {
     return std::string(kUnitDurations) + "\n" + std::string(file) + ", line " + std::to_string(line) +
            ": the file's time step is " + std::string(fileStep) + " hours, the current hydrograph's " +
-           std::string(currentStep) +
-           " hours.";
+           std::string(currentStep) + " hours.";
 }
 inline std::string storageExtraField(std::string_view file, int line, std::string_view text) {
     return std::string(file) + ", line " + std::to_string(line) + ": \"" + std::string(text) +
@@ -313,7 +314,8 @@ inline std::string stormTimeOffStep(std::string_view file, int line, std::string
     return fileLine(file, line) + "the time \"" + std::string(text) + "\" does not follow the step of " +
            std::string(step) + " hours (" + std::string(expected) + " expected).";
 }
-inline std::string graphOrdinateBeyondCount(std::string_view file, int line, std::string_view text, int points) {
+inline std::string graphOrdinateBeyondCount(std::string_view file, int line, std::string_view text,
+                                            int points) {
     return fileLine(file, line) + "\"" + std::string(text) + "\" is beyond the " + std::to_string(points) +
            " points the file announces (use a decimal point, not a decimal comma).";
 }

@@ -168,8 +168,8 @@ class StepTimes {
             }
             expected = common::generalText(static_cast<float>(next));
         }
-        throw common::invalidProcedureCall().because(
-            common::msg::stormTimeOffStep(file_, lineNumber, trimmed(text), common::generalText(step_), expected));
+        throw common::invalidProcedureCall().because(common::msg::stormTimeOffStep(
+            file_, lineNumber, trimmed(text), common::generalText(step_), expected));
     }
 
   private:

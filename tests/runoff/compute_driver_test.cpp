@@ -283,10 +283,11 @@ TEST(ComputeDriver, FailuresWithoutAKnownCauseKeepTheTimeStepHint) {
     w.fields.setText("ComboDimgraph", "NoSuchGraph.DGF");
     w.run();
     // A missing graph file is a failure whose cause is known: the message names the file, not the step.
-    EXPECT_EQ(w.dialogs.messages,
-              (std::vector<std::string>{"File not found\nThe dimensionless graph file \"NoSuchGraph.DGF\" is not "
-                                        "in the program's folder (" +
-                                        ::testing::TempDir() + "). Put the file there or choose another graph."}));
+    EXPECT_EQ(
+        w.dialogs.messages,
+        (std::vector<std::string>{"File not found\nThe dimensionless graph file \"NoSuchGraph.DGF\" is not "
+                                  "in the program's folder (" +
+                                  ::testing::TempDir() + "). Put the file there or choose another graph."}));
     EXPECT_FALSE(w.session.hydrographPlotted);
     EXPECT_EQ(w.session.previousStepTyped, 0.0f);
 }
