@@ -264,10 +264,9 @@ TEST_F(HydrographReadTest, SuccessiveCombinationsAddToTheWorkingHydrograph) {
 TEST_F(HydrographReadTest, ADifferentTimeStepStopsAndKeepsTheRowsBefore) {
     computed();
     EXPECT_TRUE(read(runoffTable({"      0.0       10", "      0.5       20", "      1.0       30"})));
-    EXPECT_EQ(
-        dialogs.messages,
-        (std::vector<std::string>{"Unit durations must match current hydrograph\nhydrograph file, line 6: "
-                                  "the file's time step is 0.5 hours, the current hydrograph's 1 hours."}));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{
+                                    "Unit durations must match current hydrograph\nhydrograph file, line 6: "
+                                    "the file's time step is 0.5 hours, the current hydrograph's 1 hours."}));
     EXPECT_EQ(head(state.h.routed.outflowCfs, 3), (std::vector<float>{10, 121, 242}));
     EXPECT_EQ(state.udur, 1.0f);
     EXPECT_FALSE(state.reported);  // one row: nothing to report
