@@ -218,7 +218,10 @@ constexpr qsizetype kMaxItems = 100000;  // segments or labels: far more than an
 
 // A stored path as the program uses it: a relative one is taken from the project file's folder.
 std::string readBackPath(const std::string& stored, const std::string& projectFile) {
-    if (stored.empty() || !fs::path(stored).is_relative() || projectFile.empty()) return stored;
+    if (stored.empty()) return stored;
+    // An absolute path is taken as the program writes it back: without "." and ".." steps.
+    if (!fs::path(stored).is_relative() || projectFile.empty())
+        return fs::path(stored).lexically_normal().string();
     std::error_code error;
     const fs::path folder = fs::absolute(fs::path(projectFile), error).parent_path();
     return (folder / fs::path(stored)).lexically_normal().string();

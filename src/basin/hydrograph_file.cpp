@@ -269,8 +269,7 @@ Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRow
                 break;
             }
             if (found.hours < 1.0f / 60.0f) {
-                stop(common::msg::hydrographStepTooShort(in.name, in.number, trimmed(timeText)));
-                break;
+                throw Refusal(common::msg::hydrographStepTooShort(in.name, in.number, trimmed(timeText)));
             }
             if (rows.step == 0.0f) rows.step = found.hours;
         } else if (k > 1) {

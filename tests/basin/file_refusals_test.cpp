@@ -88,6 +88,9 @@ TEST_F(HydrographMisreads, TablesThatCannotBeReadAsWrittenAreRefusedByName) {
     EXPECT_EQ(refusal(lines({"Time,Runoff", "0,5,5", "1,7,5"})),
               "gauge.GRF, line 2: \"0,5,5\" has more fields than the 2 of the column header (use a decimal "
               "point, not a decimal comma).");
+    // A number past the double range was refused with an empty message (found by fuzzing).
+    EXPECT_EQ(refusal(table({"      0.0       10", "      1.0    1E999"})),
+              "gauge.GRF, line 4: \"1E999\" is too large a number.");
     // A file that names no table says which file it was.
     EXPECT_EQ(refusal(lines({"T1", "TIME FLOW"})),
               "No hydrograph table found: the file has no \"Time\" column header.\nFile: gauge.GRF");
