@@ -404,7 +404,8 @@ std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::i
     try {
         w = route(hydrograph, routedUpper, stepHours, table, trimSpaces(beginText));
     } catch (const Refusal& refusal) {
-        dialogs.message(refusal.what());
+        dialogs.message(
+            common::msg::inFile(refusal.what(), std::filesystem::path(*chosen).filename().string()));
         return std::nullopt;
     }
     // Above the last row the table was extended along its last two rows: say by how much.

@@ -259,10 +259,13 @@ std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float im
 std::optional<GraphResult> unitGraphFile(const basin::Storm& storm, const GraphBasin& basin,
                                          const std::string& fileName, const std::string& programFolder,
                                          basin::Hydrograph& hydrograph, common::Dialogs& dialogs) {
-    if (const std::optional<std::string> missing = missingGraphFile(fileName, programFolder)) {
-        throw common::fileNotFound().because(*missing);
-    }
     const std::string path = common::findDataFile(fileName, programFolder);
+    if (const std::optional<std::string> problem = missingGraphFile(fileName, programFolder)) {
+        // A name that leads to a folder or a device is no missing file: it cannot be read as a graph.
+        std::error_code ec;
+        throw(std::filesystem::exists(path, ec) ? common::pathFileAccessError() : common::fileNotFound())
+            .because(*problem);
+    }
     std::istringstream in(common::readDataFile(path, common::kMaxDataFileBytes));
     const DimensionlessGraph graph = parseDimensionlessGraph(in, fileName);
     const std::vector<float> u = sampleUnitGraph(graph, basin.areaSqMi, basin.lagHours, basin.stepHours);

@@ -95,6 +95,7 @@ TEST(GraphFiles, NamesOfNoRegularFileAreRefusedBeforeAnyReadAndTheListPutsThePre
         (void)unitGraphFile(storm, GraphBasin{1, 1, 0, 0, 1}, "GreatPlains.DGF", folder, hydrograph, dialogs);
         ADD_FAILURE() << "a folder must be refused";
     } catch (const common::RuntimeFailure& failure) {
+        EXPECT_EQ(failure.number(), 75);  // "Path/File access error": there is a file, but no graph in it
         EXPECT_EQ(failure.cause(),
                   "\"" + folder + "/GreatPlains.DGF\" is not a regular file (a folder, a device or a pipe).");
     }
