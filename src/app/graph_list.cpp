@@ -25,11 +25,18 @@ QString graphEntryName(const QComboBox& list, int index) {
     return name.isValid() ? name.toString() : list.itemText(index);
 }
 
-int findGraphEntry(const QComboBox& list, const QString& name) {
+int findListEntry(const QComboBox& list, const QString& name) {
     for (int i = 0; i < list.count(); ++i) {
         if (!list.itemText(i).isEmpty() && graphEntryName(list, i) == name) return i;
     }
     return -1;
+}
+
+QString chooseListEntry(QComboBox& list, int index) {
+    if (list.currentIndex() != index) list.setCurrentIndex(index);
+    const QString name = graphEntryName(list, index);
+    if (list.currentText() != name) list.setEditText(name);
+    return name;
 }
 
 }  // namespace brelvo::app

@@ -17,7 +17,10 @@ void fillGraphList(QComboBox& list, const std::string& programFolder);
 // The name an entry stands for: its text, or the bare file name of a marked one.
 QString graphEntryName(const QComboBox& list, int index);
 
-// The entry standing for a name, or -1.
-int findGraphEntry(const QComboBox& list, const QString& name);
+// The entry of a list that stands for a name (its text, or the name a marked entry stands for), or -1.
+int findListEntry(const QComboBox& list, const QString& name);
+
+// Makes an entry the current one, with the list's text the name it stands for; gives that name.
+QString chooseListEntry(QComboBox& list, int index);
 
 }  // namespace brelvo::app

@@ -220,12 +220,8 @@ void RunoffWindow::buildWidgets() {
         });
     }
     // Choosing a graph whose file is not beside the program says so at once, naming the file.
-    // A graph marked "(not installed)" stands for its bare name, which the list's text becomes.
-    connect(graphList, &QComboBox::activated, this, [this, graphList](int index) {
-        if (graphList->currentText() != graphEntryName(*graphList, index))
-            graphList->setEditText(graphEntryName(*graphList, index));
-        checkGraphFile(graphList->currentText().toStdString());
-    });
+    connect(graphList, &QComboBox::activated, this,
+            [this, graphList](int i) { checkGraphFile(chooseListEntry(*graphList, i).toStdString()); });
     connect(autoStep, &QCheckBox::toggled, this, [this](bool on) {
         if (!syncing_) fields_.setChecked(form3::chkAutoTimeStep, on);
     });
@@ -396,11 +392,9 @@ void RunoffWindow::fieldLostFocus(const std::string& name) {
 void RunoffWindow::chooseListText(const std::string& name, const std::string& text) {
     const auto it = lists_.find(name);
     if (it == lists_.end()) return;
-    const int index = name == form3::ComboDimgraph ? findGraphEntry(*it->second, q(text))
-                                                   : it->second->findText(q(text), Qt::MatchExactly);
+    const int index = findListEntry(*it->second, q(text));
     if (index >= 0) {
-        it->second->setCurrentIndex(index);
-        if (it->second->currentText() != q(text)) it->second->setEditText(q(text));
+        chooseListEntry(*it->second, index);
         if (name == form3::ComboDimgraph) checkGraphFile(text);
     } else {
         it->second->setEditText(q(text));
