@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "basin/table_text.hpp"
 #include "common/control_names.hpp"
 #include "common/data_file.hpp"
 #include "common/failure.hpp"
@@ -53,8 +54,6 @@ struct Table {
     std::size_t names = 0;
     bool outflow = false;
 };
-// The width of a fixed-width column.
-constexpr std::size_t kColumn = 9;
 
 struct Rows {
     std::vector<float> flows;  // cfs, row k at time k * step
@@ -164,56 +163,20 @@ std::optional<Table> findTable(LineSource& in, common::Dialogs& dialogs) {
     return std::nullopt;
 }
 
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-// True when the characters [from, from + kColumn) of a line cut a number: a character that is not a
-// blank stands on both sides of one of the column's edges.
-bool cutsANumber(const std::string& line, std::size_t from) {
-    const auto filled = [&](std::size_t at) { return at < line.size() && !isBlank(line.substr(at, 1)); };
-    return (from > 0 && filled(from - 1) && filled(from)) ||
-           (filled(from + kColumn - 1) && filled(from + kColumn));
-}
-
-// Half a unit in the last decimal place of a time as written (hours): how far the value it stands for
-// may lie from it. A time in exponent form is taken as exact.
-double writtenRounding(const std::string& text) {
-    if (text.find_first_of("eEdD") != std::string::npos) return 0;
-    const std::size_t point = text.find('.');
-    if (point == std::string::npos) return 0.5;
-    const std::size_t last = text.find_last_of("0123456789");
-    const int decimals = last == std::string::npos || last < point ? 0 : static_cast<int>(last - point);
-    return 0.5 * std::pow(10.0, -decimals);
-}
-
-// The time step of a table whose first time after 0 is written `text` (hours). A step within a fiftieth
-// of a second of whole minutes is read as those minutes (0.0833 as 5 minutes); any other step is read
-// as written (0.057 hours, 0.09 hours = 5.4 minutes).
-struct Step {
-    float hours = 0;
-    double uncertainty = 0;  // hours: how far the true step may lie from `hours`
-};
-Step stepFrom(float written, const std::string& text) {
-    const double minutes = static_cast<double>(written) * 60.0;
-    const double whole = std::round(minutes);
-    if (whole >= 1 && std::fabs(minutes - whole) <= 0.005) return {static_cast<float>(whole / 60.0), 0};
-    return {written, writtenRounding(text)};
-}
-
-// Reads the table's rows. The first time is 0 and the step comes from the second (see stepFrom); it
-// must match `step` when that is already set, and a mismatch stops reading and keeps the rows before
-// it. Every later time must be its row's number of steps, as far as the times are written rounded.
+// Reads the table's rows. The first time is 0, and the times that follow must stand evenly spaced, as
+// far as they are written rounded: the step is the one they leave (see stepWithin). It must match
+// `step` when that is already set, and a mismatch stops reading and keeps the rows before it.
 // Every time and flow must be wholly a number, the flows not negative, a delimited row no wider than
 // its header, a fixed-width number within its column, and the table ends with the file or with a blank
 // line that no further row follows; anything else refuses the file.
 Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRows, common::Dialogs& dialogs) {
     Rows rows;
     rows.step = step;
-    Step found;              // the file's own step, once its second row is read
     float previousTime = 0;  // hours, as written
+    float firstTime = 0;     // hours: the time of the row after time 0, as written
+    // The range of steps (hours) the times read so far leave, as far as they are written.
+    double stepLow = 0;
+    double stepHigh = std::numeric_limits<double>::max();
     const auto stop = [&](const std::string& text) {
         dialogs.message(text);
         rows.stopped = true;
@@ -255,36 +218,37 @@ Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRow
         }
 
         const float written = tableNumber(in, timeText);
+        const std::string shown = trimmed(timeText);
         if (k == 0 && written != 0.0f) {
-            throw Refusal(common::msg::hydrographFirstTimeNotZero(in.name, in.number, trimmed(timeText)));
+            throw Refusal(common::msg::hydrographFirstTimeNotZero(in.name, in.number, shown));
         }
-        if (k == 1) {
-            if (!(written > 0.0f)) {
-                throw Refusal(common::msg::hydrographTimeNotRising(in.name, in.number, trimmed(timeText)));
+        if (k >= 1 && !(written > previousTime)) {
+            throw Refusal(common::msg::hydrographTimeNotRising(in.name, in.number, shown));
+        }
+        if (k >= 1) {
+            // Row k stands k steps after the first: its time, as far as it is written, narrows the step.
+            const double rounding = writtenRounding(shown, written);
+            const double low =
+                std::max(stepLow, (static_cast<double>(written) - rounding) / static_cast<double>(k));
+            const double high =
+                std::min(stepHigh, (static_cast<double>(written) + rounding) / static_cast<double>(k));
+            if (k == 1) {
+                firstTime = written;
+                if (rows.step > 0.0f && (static_cast<double>(rows.step) < low - 0.001 ||
+                                         static_cast<double>(rows.step) > high + 0.001)) {
+                    stop(common::msg::unitDurationsDiffer(in.name, in.number, common::generalText(written),
+                                                          common::generalText(rows.step)));
+                    break;
+                }
+                if (high < 1.0 / 60.0)
+                    throw Refusal(common::msg::hydrographStepTooShort(in.name, in.number, shown));
+            } else if (low > high) {
+                const double expected = static_cast<double>(k) * (stepLow + stepHigh) / 2;
+                throw Refusal(common::msg::hydrographTimeOffStep(
+                    in.name, in.number, shown, common::generalText(static_cast<float>(expected))));
             }
-            found = stepFrom(written, trimmed(timeText));
-            if (rows.step > 0.0f && std::fabs(static_cast<double>(found.hours - rows.step)) > 0.001) {
-                stop(common::msg::unitDurationsDiffer(in.name, in.number, common::generalText(found.hours),
-                                                      common::generalText(rows.step)));
-                break;
-            }
-            if (found.hours < 1.0f / 60.0f) {
-                throw Refusal(common::msg::hydrographStepTooShort(in.name, in.number, trimmed(timeText)));
-            }
-            if (rows.step == 0.0f) rows.step = found.hours;
-        } else if (k > 1) {
-            if (!(written > previousTime)) {
-                throw Refusal(common::msg::hydrographTimeNotRising(in.name, in.number, trimmed(timeText)));
-            }
-            // Row k stands k steps after the first; the step is known to its own rounding only.
-            const double expected = static_cast<double>(k) * static_cast<double>(found.hours);
-            const double tolerance = writtenRounding(trimmed(timeText)) +
-                                     static_cast<double>(k) * found.uncertainty + 1e-6 * std::fabs(expected);
-            if (!(std::fabs(static_cast<double>(written) - expected) <= tolerance)) {
-                throw Refusal(
-                    common::msg::hydrographTimeOffStep(in.name, in.number, trimmed(timeText),
-                                                       common::generalText(static_cast<float>(expected))));
-            }
+            stepLow = low;
+            stepHigh = high;
         }
         previousTime = written;
         const float flow = tableNumber(in, flowText);
@@ -295,6 +259,8 @@ Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRow
     if (!rows.stopped && rows.flows.size() < 2) {
         throw Refusal(common::msg::hydrographTooFewRows(in.name, rows.flows.size()));
     }
+    // A new hydrograph takes the step its times give; an added one keeps the current step.
+    if (rows.step == 0.0f && rows.flows.size() >= 2) rows.step = stepWithin(stepLow, stepHigh, firstTime);
     return rows;
 }
 

@@ -54,6 +54,12 @@ TEST_F(HydrographMisreads, StepsThatAreNoWholeMinutesAndWiderColumnsAreReadExact
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->stepHours, 0.09f);
     EXPECT_EQ(fields.text("txtGraphtimestep"), "5.4");
+    // The report writes a step of an hour or more to a tenth: 1.25 hours as 1.3, 2.5, 3.8, 5.0 is read
+    // as the 75 minutes the times stand for together, not as 1.3 hours.
+    loaded = load(lines({"Time,Runoff", "0,10", "1.3,20", "2.5,30", "3.8,40", "5.0,0"}));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->stepHours, 1.25f);
+    EXPECT_EQ(fields.text("txtGraphtimestep"), "75");
     // Ten-character columns are read where the header puts them: 0.25 hours, not 0.2.
     loaded = load(lines(
         {"      Time    Runoff", "      0.00        10", "      0.25       200", "      0.50        30"}));
