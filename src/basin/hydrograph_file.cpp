@@ -174,9 +174,10 @@ Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRow
     rows.step = step;
     float previousTime = 0;  // hours, as written
     float firstTime = 0;     // hours: the time of the row after time 0, as written
-    // The range of steps (hours) the times read so far leave, as far as they are written.
-    double stepLow = 0;
-    double stepHigh = std::numeric_limits<double>::max();
+    // The range of steps (hours) the times read so far leave, as far as they are written; an added
+    // hydrograph's must be the current step, to a thousandth of an hour.
+    double stepLow = step > 0.0f ? static_cast<double>(step) - 0.001 : 0.0;
+    double stepHigh = step > 0.0f ? static_cast<double>(step) + 0.001 : std::numeric_limits<double>::max();
     const auto stop = [&](const std::string& text) {
         dialogs.message(text);
         rows.stopped = true;
@@ -232,21 +233,20 @@ Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRow
                 std::max(stepLow, (static_cast<double>(written) - rounding) / static_cast<double>(k));
             const double high =
                 std::min(stepHigh, (static_cast<double>(written) + rounding) / static_cast<double>(k));
-            if (k == 1) {
-                firstTime = written;
-                if (rows.step > 0.0f && (static_cast<double>(rows.step) < low - 0.001 ||
-                                         static_cast<double>(rows.step) > high + 0.001)) {
+            if (k == 1) firstTime = written;
+            if (low > high) {
+                // A step other than the current hydrograph's keeps the rows before it (one row).
+                if (k == 1) {
                     stop(common::msg::unitDurationsDiffer(in.name, in.number, common::generalText(written),
                                                           common::generalText(rows.step)));
                     break;
                 }
-                if (high < 1.0 / 60.0)
-                    throw Refusal(common::msg::hydrographStepTooShort(in.name, in.number, shown));
-            } else if (low > high) {
                 const double expected = static_cast<double>(k) * (stepLow + stepHigh) / 2;
                 throw Refusal(common::msg::hydrographTimeOffStep(
                     in.name, in.number, shown, common::generalText(static_cast<float>(expected))));
             }
+            if (high < 1.0 / 60.0)
+                throw Refusal(common::msg::hydrographStepTooShort(in.name, in.number, shown));
             stepLow = low;
             stepHigh = high;
         }
