@@ -9,6 +9,6 @@ while IFS= read -r -d '' file; do
     echo "not formatted: $file"
     status=1
   fi
-done < <(find src tests bench -type f \( -name '*.cpp' -o -name '*.hpp' \) -print0 | sort -z)
+done < <(find src tests bench fuzz -type f \( -name '*.cpp' -o -name '*.hpp' \) -print0 | sort -z)
 [ $status -eq 0 ] && echo "C++ format: every file matches .clang-format"
 exit $status

@@ -9,6 +9,7 @@ BRELVO_PACKAGES=(
   libturbojpeg0-dev libjpeg62-turbo-dev libjpeg-turbo-progs
   libgtest-dev libbenchmark-dev
   clang-format
+  clang-14 libclang-rt-14-dev
 )
 
 # Installs missing Debian packages as root; otherwise prints the one line to run and stops.

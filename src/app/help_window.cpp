@@ -1,7 +1,6 @@
 // The help window: the guide as plain text, searchable.
 #include "app/help_window.hpp"
 
-#include <QFile>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,6 +8,8 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "common/data_file.hpp"
+#include "common/failure.hpp"
 #include "common/messages.hpp"
 
 namespace brelvo::app {
@@ -39,13 +40,16 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent) {
 }
 
 void HelpWindow::load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A guide replaced by a folder or a device is refused before it is read, and a huge one is not read.
+    std::string text;
+    try {
+        text = common::readDataFile(path.toStdString(), common::kMaxProjectFileBytes);
+    } catch (const common::RuntimeFailure&) {
         browser_->setPlainText(QString::fromLatin1(common::msg::kHelpTextMissing) + path);
         return;
     }
     // The guide is a single-byte text file.
-    browser_->setPlainText(QString::fromLatin1(file.readAll()));
+    browser_->setPlainText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 bool HelpWindow::find(const QString& text) {

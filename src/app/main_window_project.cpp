@@ -13,7 +13,9 @@
 #include "app/main_window.hpp"
 #include "app/project_changes.hpp"
 #include "app/runoff_window.hpp"
+#include "common/data_file.hpp"
 #include "common/dialog_folders.hpp"
+#include "common/failure.hpp"
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
@@ -105,16 +107,21 @@ void MainWindow::restoreProject(const project::Project& p) {
 }
 
 bool MainWindow::openProjectFile(const std::string& path) {
+    // A folder, a device or a pipe is refused before it is read, and so is a file too large to be a
+    // project.
+    std::error_code error;
+    if (fs::exists(path, error) && !fs::is_regular_file(path, error)) {
+        dialogs_.message(msg::projectRefused(path, msg::kProjectNotRegular));
+        return false;
+    }
     std::string bytes;
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream read;
-        if (in) read << in.rdbuf();
-        if (!in || in.bad()) {
-            dialogs_.message(msg::projectRefused(path, msg::kProjectUnreadable));
-            return false;
-        }
-        bytes = std::move(read).str();
+    try {
+        bytes = common::readDataFile(path, common::kMaxProjectFileBytes);
+    } catch (const common::RuntimeFailure& failure) {
+        dialogs_.message(msg::projectRefused(path, failure.number() == common::outOfMemory().number()
+                                                       ? msg::kProjectTooLarge
+                                                       : msg::kProjectUnreadable));
+        return false;
     }
     project::Project p;
     try {

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <limits>
 
+#include "common/numbers.hpp"
+
 namespace brelvo::app::project {
 
 namespace {
@@ -224,10 +226,30 @@ constexpr qsizetype kMaxItems = 100000;  // segments or labels: far more than an
 
 // A stored path as the program uses it: a relative one is taken from the project file's folder.
 std::string readBackPath(const std::string& stored, const std::string& projectFile) {
-    if (stored.empty() || !fs::path(stored).is_relative() || projectFile.empty()) return stored;
+    if (stored.empty()) return stored;
+    // An absolute path is taken as the program writes it back: without "." and ".." steps.
+    if (!fs::path(stored).is_relative() || projectFile.empty())
+        return fs::path(stored).lexically_normal().string();
     std::error_code error;
     const fs::path folder = fs::absolute(fs::path(projectFile), error).parent_path();
     return (folder / fs::path(stored)).lexically_normal().string();
+}
+
+// The picture's place and size in the view, view units: far beyond any zoom of any picture.
+constexpr double kMaxViewExtent = 1e8;
+
+// The measuring logic's counters must agree with the segments the file holds, or every command would
+// run past them: no segment lies beyond the one to draw next, and each line begun starts within them.
+void checkCounters(const Project& p) {
+    const measure::MeasureState& s = p.measure;
+    if (s.segmentIndex < 0) throw ProjectError("the value \"measureState.segmentIndex\" is out of range");
+    if (p.window.line1.rbegin()->first > s.segmentIndex)
+        throw ProjectError("the value \"measureState.segmentIndex\" is below the segments the file holds");
+    for (int i = 0; i <= s.lineNumber; ++i) {
+        const int start = s.lineStart[static_cast<std::size_t>(i)];
+        if (start < 0 || start > s.segmentIndex + 1)
+            throw ProjectError("the value \"measureState.lineStart\" names a segment the file does not hold");
+    }
 }
 
 }  // namespace
@@ -330,7 +352,7 @@ Project read(std::string_view bytes, const std::string& projectFile) {
     if (!version.isDouble() || version.toDouble() < 1 || version.toDouble() != std::floor(version.toDouble()))
         root.fail("version", "is not a format version");
     if (version.toDouble() > kFormatVersion) {
-        throw ProjectError("it was written in format version " + std::to_string(version.toInteger()) +
+        throw ProjectError("it was written in format version " + common::generalText(version.toDouble()) +
                            " by a newer program; this one reads format version " +
                            std::to_string(kFormatVersion) + " and older");
     }
@@ -338,7 +360,13 @@ Project read(std::string_view bytes, const std::string& projectFile) {
     Project p;
     p.picturePath = readBackPath(root.text("picturePath"), projectFile);
     Reader view = root.object("view");
-    p.picture = {view.single("left"), view.single("top"), view.single("width"), view.single("height")};
+    p.picture = {static_cast<float>(view.number("left", -kMaxViewExtent, kMaxViewExtent)),
+                 static_cast<float>(view.number("top", -kMaxViewExtent, kMaxViewExtent)),
+                 static_cast<float>(view.number("width", 0, kMaxViewExtent)),
+                 static_cast<float>(view.number("height", 0, kMaxViewExtent))};
+    // A picture shown with no width or height cannot be traced on, and every point on it divides by 0.
+    if (!(p.picture.width > 0)) view.fail("width", "is not above 0");
+    if (!(p.picture.height > 0)) view.fail("height", "is not above 0");
     p.stretch = view.boolean("stretch");
     p.scrollZoomFactor = view.single("scrollZoomFactor");
     if (!(p.scrollZoomFactor > 0 && p.scrollZoomFactor <= 0.5f))
@@ -390,6 +418,7 @@ Project read(std::string_view bytes, const std::string& projectFile) {
     // Each measured area has its label: the measuring logic finds the current one by its number.
     if (p.measure.measureNumber < 0 || p.measure.measureNumber > static_cast<int>(p.window.label1.size()))
         throw ProjectError("the value \"measureState.measureNumber\" names a label the file does not hold");
+    checkCounters(p);
 
     if (doc.object().contains("runoff")) {
         Reader r = root.object("runoff");

@@ -16,6 +16,7 @@
 #include <stdexcept>
 
 #include "app/chart_view.hpp"
+#include "app/graph_list.hpp"
 #include "app/json_writer.hpp"
 #include "app/screen_fit.hpp"
 #include "basin/hydrograph_file.hpp"
@@ -176,7 +177,7 @@ void RunoffWindow::buildWidgets() {
     auto* graphList = new QComboBox(frame2_);
     graphList->setObjectName(qs(form3::ComboDimgraph));
     graphList->setEditable(true);
-    for (const auto& item : basin::dimgraphItems()) graphList->addItem(q(item));
+    fillGraphList(*graphList, common::dialogFolder());
     lists_.emplace(form3::ComboDimgraph, graphList);
     methodLayout->addWidget(graphList);
     rightColumn->addWidget(frame2_);
@@ -225,7 +226,7 @@ void RunoffWindow::buildWidgets() {
     }
     // Choosing a graph whose file is not beside the program says so at once, naming the file.
     connect(graphList, &QComboBox::activated, this,
-            [this, graphList](int) { checkGraphFile(graphList->currentText().toStdString()); });
+            [this, graphList](int i) { checkGraphFile(chooseListEntry(*graphList, i).toStdString()); });
     connect(autoStep, &QCheckBox::toggled, this, [this](bool on) {
         if (!syncing_) fields_.setChecked(form3::chkAutoTimeStep, on);
     });
@@ -373,9 +374,9 @@ void RunoffWindow::fieldLostFocus(const std::string& name) {
 void RunoffWindow::chooseListText(const std::string& name, const std::string& text) {
     const auto it = lists_.find(name);
     if (it == lists_.end()) return;
-    const int index = it->second->findText(q(text), Qt::MatchExactly);
+    const int index = findListEntry(*it->second, q(text));
     if (index >= 0) {
-        it->second->setCurrentIndex(index);
+        chooseListEntry(*it->second, index);
         if (name == form3::ComboDimgraph) checkGraphFile(text);
     } else {
         it->second->setEditText(q(text));

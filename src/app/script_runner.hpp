@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/main_window.hpp"
+#include "app/script_line.hpp"
 #include "common/dialogs.hpp"
 
 class QWidget;
@@ -44,10 +45,6 @@ class ScriptDialogs : public common::Dialogs {
     std::deque<std::optional<std::string>> answers_;
     std::vector<std::string> messages_;
 };
-
-// One script line split into its words; quoted texts keep their blanks, with \" and \\ unescaped.
-// No value when a quote is not closed.
-std::optional<std::vector<std::string>> splitScriptLine(const std::string& line);
 
 class ScriptRunner {
   public:

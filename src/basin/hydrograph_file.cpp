@@ -10,13 +10,16 @@
 #include <iterator>
 #include <limits>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "basin/table_text.hpp"
 #include "common/control_names.hpp"
+#include "common/data_file.hpp"
 #include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
 #include "common/file_replace.hpp"
@@ -43,10 +46,13 @@ constexpr double kAcreFeetPerCfsDay = 1.9835;
 
 enum class Form { fixedWidth, tab, comma };
 
-// Where the flow stands: fixed width, its first character (from 0); delimited, its field index.
+// Where the time and the flow stand: fixed width, their first characters (from 0); delimited, the
+// flow's field index and the number of fields the header names.
 struct Table {
     Form form = Form::fixedWidth;
+    std::size_t timeAt = 0;
     std::size_t flowAt = 0;
+    std::size_t names = 0;
     bool outflow = false;
 };
 
@@ -124,11 +130,14 @@ std::optional<Table> findTable(LineSource& in, common::Dialogs& dialogs) {
         Table table;
         if (line.find("     Time") != std::string::npos) {
             table.form = Form::fixedWidth;
+            // The columns are right-aligned under their names: a table laid out wider than the
+            // program's own is read where its header puts the columns.
+            table.timeAt = line.find("     Time");
             std::size_t at = line.find("  Outflow");
             table.outflow = at != std::string::npos;
             if (!table.outflow) at = line.find("   Runoff");
             if (at == std::string::npos) {
-                dialogs.message(std::string(common::msg::kNoFlowColumn));
+                dialogs.message(common::msg::inFile(common::msg::kNoFlowColumn, in.name));
                 return std::nullopt;
             }
             table.flowAt = at;
@@ -138,6 +147,7 @@ std::optional<Table> findTable(LineSource& in, common::Dialogs& dialogs) {
         if (tab || line.find("Time,") != std::string::npos) {
             table.form = tab ? Form::tab : Form::comma;
             const std::vector<std::string> names = splitFields(line, tab ? '\t' : ',');
+            table.names = names.size();
             for (std::size_t i = 1; i < names.size(); ++i) {
                 const bool outflow = names[i].find("Outflow") != std::string::npos;
                 if (outflow || names[i].find("Runoff") != std::string::npos) {
@@ -146,30 +156,36 @@ std::optional<Table> findTable(LineSource& in, common::Dialogs& dialogs) {
                     return table;
                 }
             }
-            dialogs.message(std::string(common::msg::kNoFlowColumn));
+            dialogs.message(common::msg::inFile(common::msg::kNoFlowColumn, in.name));
             return std::nullopt;
         }
     }
-    dialogs.message(std::string(common::msg::kNoTimeHeader));
+    dialogs.message(common::msg::inFile(common::msg::kNoTimeHeader, in.name));
     return std::nullopt;
 }
 
-// Reads the table's rows. The time step comes from the first time that is not 0 (whole minutes below
-// an hour) and must match `step` when that is already set; a mismatch stops reading and keeps the rows
-// before it. Every time and flow must be wholly a number, the times must rise, and the table ends with
-// the file or with a blank line that no further row follows; anything else refuses the file.
+// Reads the table's rows. The first time is 0, and the times that follow must stand evenly spaced, as
+// far as they are written rounded: the step is the one they leave (see stepWithin). It must match
+// `step` when that is already set, and a mismatch stops reading and keeps the rows before it.
+// Every time and flow must be wholly a number, the flows not negative, a delimited row no wider than
+// its header, a fixed-width number within its column, and the table ends with the file or with a blank
+// line that no further row follows; anything else refuses the file.
 Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRows, common::Dialogs& dialogs) {
     Rows rows;
     rows.step = step;
-    bool timeRead = false;   // a time other than 0 has been read
     float previousTime = 0;  // hours, as written
+    float firstTime = 0;     // hours: the time of the row after time 0, as written
+    // The range of steps (hours) the times read so far leave, as far as they are written; an added
+    // hydrograph's must be the current step, to a thousandth of an hour.
+    double stepLow = step > 0.0f ? static_cast<double>(step) - 0.001 : 0.0;
+    double stepHigh = step > 0.0f ? static_cast<double>(step) + 0.001 : std::numeric_limits<double>::max();
     const auto stop = [&](const std::string& text) {
         dialogs.message(text);
         rows.stopped = true;
     };
     std::string line;
     while (readLine(in, line)) {
-        if (line.size() <= 2 || isBlank(line)) {
+        if (isBlank(line)) {
             const int blankLine = in.number;
             while (readLine(in, line)) {
                 if (!isBlank(line))
@@ -179,49 +195,73 @@ Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRow
         }
         const std::size_t k = rows.flows.size();
         if (k == maxRows) {
-            stop(common::msg::tooManyHydrographRows(maxRows));
+            stop(common::msg::inFile(common::msg::tooManyHydrographRows(maxRows), in.name));
             break;
         }
         std::string timeText;
         std::string flowText;
         if (table.form == Form::fixedWidth) {
-            timeText = cut(line, 0, 9);
-            flowText = cut(line, table.flowAt, 9);
+            for (const std::size_t at : {table.timeAt, table.flowAt}) {
+                if (cutsANumber(line, at)) {
+                    throw Refusal(common::msg::hydrographColumnSplit(in.name, in.number, trimmed(line)));
+                }
+            }
+            timeText = cut(line, table.timeAt, kColumn);
+            flowText = cut(line, table.flowAt, kColumn);
         } else {
             const std::vector<std::string> fields = splitFields(line, table.form == Form::tab ? '\t' : ',');
+            for (std::size_t i = table.names; i < fields.size(); ++i) {
+                if (!isBlank(fields[i])) {
+                    throw Refusal(common::msg::hydrographMoreFields(in.name, in.number, line, table.names));
+                }
+            }
             timeText = fields[0];
             if (table.flowAt < fields.size()) flowText = fields[table.flowAt];
         }
 
         const float written = tableNumber(in, timeText);
-        if (k > 0 && !(written > previousTime)) {
-            const std::size_t first = timeText.find_first_not_of(" \t");
-            const std::size_t last = timeText.find_last_not_of(" \t");
-            throw Refusal(common::msg::hydrographTimeNotRising(in.name, in.number,
-                                                               timeText.substr(first, last - first + 1)));
+        const std::string shown = trimmed(timeText);
+        if (k == 0 && written != 0.0f) {
+            throw Refusal(common::msg::hydrographFirstTimeNotZero(in.name, in.number, shown));
+        }
+        if (k >= 1 && !(written > previousTime)) {
+            throw Refusal(common::msg::hydrographTimeNotRising(in.name, in.number, shown));
+        }
+        if (k >= 1) {
+            // Row k stands k steps after the first: its time, as far as it is written, narrows the step.
+            const double rounding = writtenRounding(shown, written);
+            const double low =
+                std::max(stepLow, (static_cast<double>(written) - rounding) / static_cast<double>(k));
+            const double high =
+                std::min(stepHigh, (static_cast<double>(written) + rounding) / static_cast<double>(k));
+            if (k == 1) firstTime = written;
+            if (low > high) {
+                // A step other than the current hydrograph's keeps the rows before it (one row).
+                if (k == 1) {
+                    stop(common::msg::unitDurationsDiffer(in.name, in.number, common::generalText(written),
+                                                          common::generalText(rows.step)));
+                    break;
+                }
+                const double expected = static_cast<double>(k) * (stepLow + stepHigh) / 2;
+                throw Refusal(common::msg::hydrographTimeOffStep(
+                    in.name, in.number, shown, common::generalText(static_cast<float>(expected))));
+            }
+            if (high < 1.0 / 60.0)
+                throw Refusal(common::msg::hydrographStepTooShort(in.name, in.number, shown));
+            stepLow = low;
+            stepHigh = high;
         }
         previousTime = written;
-        if (!timeRead && written != 0.0f) {
-            timeRead = true;
-            float t = written;
-            // Below an hour the step is taken in whole minutes, so 0.0833 reads as 5 minutes.
-            if (t < 1.0f) t = static_cast<float>(std::floor(static_cast<double>(t * 60.0f) + 0.1) / 60.0);
-            if (rows.step > 0.0f && std::fabs(static_cast<double>(t - rows.step)) > 0.001) {
-                stop(std::string(common::msg::kUnitDurations));
-                break;
-            }
-            if (t <= 0.0f) {
-                stop(std::string(common::msg::kStepBelowOneMinute));
-                break;
-            }
-            if (rows.step == 0.0f) rows.step = t;
-        }
-        rows.flows.push_back(tableNumber(in, flowText));
+        const float flow = tableNumber(in, flowText);
+        if (flow < 0.0f)
+            throw Refusal(common::msg::hydrographNegativeFlow(in.name, in.number, trimmed(flowText)));
+        rows.flows.push_back(flow);
     }
     if (!rows.stopped && rows.flows.size() < 2) {
         throw Refusal(common::msg::hydrographTooFewRows(in.name, rows.flows.size()));
     }
-    if (!rows.stopped && rows.step == 0.0f) throw Refusal(common::msg::hydrographStepZero(in.name));
+    // A new hydrograph takes the step its times give; an added one keeps the current step.
+    if (rows.step == 0.0f && rows.flows.size() >= 2) rows.step = stepWithin(stepLow, stepHigh, firstTime);
     return rows;
 }
 
@@ -297,12 +337,7 @@ void writeStep(float step, RunoffFields& fields) {
 
 // Copies `from` to `to` through a temporary file beside `to`, renamed over it only when complete.
 void copyThroughTemporary(const std::string& from, const std::string& to) {
-    std::ifstream source(from, std::ios::binary);
-    if (!source) throw common::fileNotFound();
-    const std::string content{std::istreambuf_iterator<char>(source), std::istreambuf_iterator<char>()};
-    if (source.bad()) throw common::pathFileAccessError();
-
-    common::replaceFile(to, content);
+    common::replaceFile(to, common::readDataFile(from, common::kMaxDataFileBytes));
 }
 
 }  // namespace
@@ -393,13 +428,16 @@ std::optional<LoadedHydrograph> readHydrographFile(std::istream& in, const Worki
 std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, const WorkingHydrograph& current,
                                                    bool combining, float stepHours, RunoffFields& fields,
                                                    common::Dialogs& dialogs) {
-    std::error_code ec;
-    std::ifstream in;
-    if (std::filesystem::is_regular_file(path, ec)) in.open(path, std::ios::binary);
-    if (!in.is_open()) {
-        dialogs.message(std::string(common::msg::kHydrographFileNotFound));
+    std::string text;
+    try {
+        text = common::readDataFile(path, common::kMaxDataFileBytes);
+    } catch (const common::RuntimeFailure& failure) {
+        dialogs.message(failure.number() == common::fileNotFound().number()
+                            ? std::string(common::msg::kHydrographFileNotFound) + "\n" + failure.cause()
+                            : failure.cause());
         return std::nullopt;
     }
+    std::istringstream in(std::move(text));
     return readHydrographFile(in, current, combining, stepHours, fields, dialogs,
                               std::filesystem::path(path).filename().string());
 }
@@ -422,7 +460,8 @@ void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, cons
     } catch (const common::ReplaceFailure& failure) {
         dialogs.message(common::msg::fileNotSaved(*chosen, failure.reason()));
     } catch (const common::RuntimeFailure& failure) {
-        dialogs.message(failure.description());
+        dialogs.message(failure.cause().empty() ? failure.description()
+                                                : failure.description() + "\n" + failure.cause());
     }
 }
 

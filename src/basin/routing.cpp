@@ -77,13 +77,16 @@ void muskingum(float K, float X, float stepHours, std::int16_t routedUpper, Work
     takePeakFromOutflow(h);
     const MuskingumCoefficients c = muskingumCoefficients(K, X, stepHours);
 
-    h.routed.outflowCfs[0] = 0.0f;
-    float maxout = 0.0f;     // cfs
-    float tmaxout = 0.0f;    // index of the peak
-    float threshold = 0.0f;  // end threshold E, cfs
     const int newit = routedUpper;
     const int lastInflow = h.inflow.last;
     const bool cascade = h.outflowIsCurrent;
+    // The reach starts in the steady state of the first inflow: outflow equal to inflow. A computed
+    // hydrograph starts at 0, a gauged one at its base flow. The inflow of a cascade is in qout.
+    if (cascade) h.inflow.flowCfs[0] = h.routed.outflowCfs[0];
+    h.routed.outflowCfs[0] = h.inflow.flowCfs[0];
+    float maxout = 0.0f;     // cfs
+    float tmaxout = 0.0f;    // index of the peak
+    float threshold = 0.0f;  // end threshold E, cfs
 
     const auto keepPeak = [&] {
         h.routed.peakCfs = maxout;

@@ -27,6 +27,7 @@ struct MuskingumCoefficients {
 
 // Routes the inflow qi (cfs) into qout over steps 1..routedUpper (newit), one step of the recurrence
 // per time step of stepHours, growing qi and qout to i + 100 whenever index i lies past their end.
+// The reach starts in the steady state of the first inflow: qout(0) = qi(0).
 // With outflowIsCurrent the inflow is the working hydrograph in qout: the inflow's peak and its index
 // start from the routed ones (index rounded half to even), and qi(i) takes qout(i) as the loop goes.
 // The routing stops at the first step at or after the inflow's last index whose outflow is below

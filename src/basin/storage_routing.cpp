@@ -12,6 +12,7 @@
 #include <system_error>
 #include <utility>
 
+#include "common/data_file.hpp"
 #include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
 #include "common/messages.hpp"
@@ -22,10 +23,6 @@ namespace brelvo::basin {
 namespace {
 
 constexpr int kLastRow = StorageTable::kLastRow;
-// A title, the row count and at most kLastRow rows: nothing after them is ever read.
-constexpr std::size_t kUsedLines = kLastRow + 2;
-// Characters kept of one line read from disk; a row is a few dozen, the rest of a longer line is skipped.
-constexpr std::size_t kLineLimit = 4096;
 // Acre-feet per hour held as cfs: 43,560 square feet per acre over 3,600 seconds, doubled for 2S/dt.
 constexpr double kStorageToCfs = 24.2;
 // The series grow by this many elements when the routing runs past their end.
@@ -80,11 +77,16 @@ std::string number(float value) {
     return common::messageNumber(value, 6);
 }
 
-// The first kUsedLines lines; a line ends at a line feed, a carriage return or both.
+// Feet as the report shows elevations.
+std::string feet(float value) {
+    return common::formatPattern(value, "#########0.00");
+}
+
+// The lines of a file's text; a line ends at a line feed, a carriage return or both.
 std::vector<std::string_view> usedLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
-    while (start < text.size() && lines.size() < kUsedLines) {
+    while (start < text.size()) {
         const std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos) {
             lines.push_back(text.substr(start));
@@ -109,13 +111,24 @@ std::string_view field(std::string_view line, char separator, int index) {
     return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
+// True when anything but blanks and separators follows the row's third field.
+bool textAfterThirdField(std::string_view line, char separator) {
+    std::size_t at = 0;
+    for (int i = 0; i < 3; ++i) {
+        at = line.find(separator, at);
+        if (at == std::string_view::npos) return false;
+        ++at;
+    }
+    return line.find_first_not_of(std::string(" \t") + separator, at) != std::string_view::npos;
+}
+
 // Rows 1..n of the file, without the storage indication. Every number is read strictly; `fileName`
 // names the file in the refusals.
 StorageTable readRows(std::string_view text, std::string_view fileName) {
     const std::vector<std::string_view> lines = usedLines(text);
     if (lines.size() < 2) {
         throw common::RuntimeFailure(common::inputPastEndOfFile().number(),
-                                     std::string(common::msg::kStorageFileEndsEarly));
+                                     common::msg::inFile(common::msg::kStorageFileEndsEarly, fileName));
     }
     std::int16_t count = 0;
     bool tooMany = false;
@@ -131,17 +144,19 @@ StorageTable readRows(std::string_view text, std::string_view fileName) {
     if (tooMany || count > kLastRow) {
         throw common::RuntimeFailure(
             common::subscriptOutOfRange().number(),
-            common::msg::storageRowsTooMany(tooMany ? std::string("too many") : std::to_string(count),
-                                            kLastRow));
+            common::msg::inFile(common::msg::storageRowsTooMany(
+                                    tooMany ? std::string("too many") : std::to_string(count), kLastRow),
+                                fileName));
     }
     if (count < 1) {
         throw common::RuntimeFailure(common::invalidProcedureCall().number(),
-                                     common::msg::storageNoRows(kLastRow));
+                                     common::msg::inFile(common::msg::storageNoRows(kLastRow), fileName));
     }
     const int n = count;
     if (lines.size() < static_cast<std::size_t>(n) + 2) {
-        throw common::RuntimeFailure(common::inputPastEndOfFile().number(),
-                                     common::msg::storageRowsMissing(n, lines.size() - 2));
+        throw common::RuntimeFailure(
+            common::inputPastEndOfFile().number(),
+            common::msg::inFile(common::msg::storageRowsMissing(n, lines.size() - 2), fileName));
     }
     const char separator = lines[2].find(',') != std::string_view::npos ? ',' : '\t';
     StorageTable table;
@@ -152,6 +167,15 @@ StorageTable readRows(std::string_view text, std::string_view fileName) {
         table.elevation[at] = common::fileNumber(fileName, r + 2, field(line, separator, 0));
         table.outflow[at] = common::fileNumber(fileName, r + 2, field(line, separator, 1));
         table.storage[at] = common::fileNumber(fileName, r + 2, field(line, separator, 2));
+        // A fourth field is a column the table has no room for, or a decimal comma that split a number.
+        if (textAfterThirdField(line, separator)) {
+            throw common::typeMismatch().because(common::msg::storageExtraField(fileName, r + 2, line));
+        }
+        if (table.outflow[at] < 0 || table.storage[at] < 0) {
+            const bool outflow = table.outflow[at] < 0;
+            throw common::invalidProcedureCall().because(common::msg::storageNegative(
+                fileName, r + 2, field(line, separator, outflow ? 1 : 2), outflow ? "outflow" : "storage"));
+        }
         if (r == 1) continue;
         // Interpolation needs every column to rise with the rows; equal neighbours are allowed (an
         // outflow of 0 below the outlet), a fall is a broken table.
@@ -160,8 +184,9 @@ StorageTable readRows(std::string_view text, std::string_view fileName) {
                              : table.storage[at] < table.storage[at - 1]   ? "storage"
                                                                            : nullptr;
         if (fallen != nullptr) {
-            throw common::RuntimeFailure(common::invalidProcedureCall().number(),
-                                         common::msg::storageRowFalls(r, fallen));
+            throw common::RuntimeFailure(
+                common::invalidProcedureCall().number(),
+                common::msg::inFile(common::msg::storageRowFalls(r, fallen), fileName));
         }
     }
     // Nothing but blank lines may follow the rows the file announces.
@@ -183,31 +208,6 @@ void addIndication(StorageTable& table, float udur) {
                                                     static_cast<double>(udur) +
                                                 static_cast<double>(table.outflow[at]));
     }
-}
-
-// The first kUsedLines lines of a file, each cut to kLineLimit characters, joined by line feeds; no
-// value when the file cannot be opened.
-std::optional<std::string> readUsedText(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) return std::nullopt;
-    std::string text;
-    std::size_t lines = 0;
-    std::size_t length = 0;  // of the current line
-    for (int c = in.get(); c != std::char_traits<char>::eof() && lines < kUsedLines; c = in.get()) {
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && in.peek() == '\n') in.get();
-            text.push_back('\n');
-            ++lines;
-            length = 0;
-        } else if (length < kLineLimit) {
-            text.push_back(static_cast<char>(c));
-            ++length;
-        }
-    }
-    if (in.bad()) return std::nullopt;
-    return text;
 }
 
 std::string trimSpaces(const std::string& text) {
@@ -243,6 +243,7 @@ struct Work {
     float maxout = 0;
     float tmaxout = 0;
     float maxelv = 0;
+    float highestFt = 0;  // the highest water surface reached, feet
     std::int16_t it = 0;
 };
 
@@ -265,76 +266,87 @@ Work route(const WorkingHydrograph& h, std::int16_t newit, float udur, const Sto
     const int elvoutUpper = std::max<int>(newit, 0);
     if (w.elvout.upper() < elvoutUpper) w.elvout.redimPreserve(elvoutUpper);
 
-    // The starting water surface: the typed elevation (feet), or row 1.
     const int n = table.n;
     const bool typed = !beginText.empty();
+    const std::int16_t itIn = h.inflow.last;
+    // The inflow of a cascade is the working hydrograph in qout, taken before the routed values
+    // overwrite it.
+    if (h.outflowIsCurrent) w.qi[0] = w.qout[0];
     float e0 = 0;  // feet
     float s0 = 0;  // acre-feet
+    float o0 = 0;  // cfs
+    float t0 = 0;  // 2S/dt, cfs
     if (typed) {
+        // The typed water surface: outflow and storage interpolated there; the storage term starts
+        // from the first row at or above it.
         e0 = common::readSingle(beginText);
-    } else {
-        e0 = table.elevation[1];
-        s0 = table.storage[1];
-    }
-    int i0 = 1;
-    while (i0 < n && !(table.elevation[static_cast<std::size_t>(i0)] >= e0)) ++i0;
-    float o0 = table.outflow[static_cast<std::size_t>(i0)];  // cfs
-    // The storage term starts from the first row at or above the begin elevation, also when the
-    // reported storage and outflow are interpolated below.
-    const float t0 = storageTerm(table.storage[static_cast<std::size_t>(i0)], udur);
-    if (typed) {
+        int i0 = 1;
+        while (i0 < n && !(table.elevation[static_cast<std::size_t>(i0)] >= e0)) ++i0;
+        t0 = storageTerm(table.storage[static_cast<std::size_t>(i0)], udur);
         const Located at = place(e0, table.elevation, n, "begin elevation", "ft");
         s0 = between(table.storage, at);
         o0 = between(table.outflow, at);
+    } else if (w.qi[0] > table.outflow[1]) {
+        // The steady state of the first inflow: the basin passes it, at the storage and water surface
+        // the table gives for that outflow.
+        o0 = w.qi[0];
+        const Located at = place(o0, table.outflow, n, "outflow", "cfs");
+        e0 = between(table.elevation, at);
+        s0 = between(table.storage, at);
+        t0 = storageTerm(s0, udur);
+    } else {
+        // A first inflow at or below the outflow of row 1 (a computed hydrograph starts at 0): row 1.
+        e0 = table.elevation[1];
+        s0 = table.storage[1];
+        o0 = table.outflow[1];
+        t0 = storageTerm(s0, udur);
     }
 
     w.qout[0] = o0;
     w.elvout[0] = e0;
     w.storout[0] = s0;
-    // The state at the start of each step: outflow (cfs), elevation (feet), storage (acre-feet) and the
-    // storage term 2S/dt (cfs).
+    w.highestFt = e0;
+    // The state at the end of the step before: outflow (cfs), storage term 2S/dt (cfs).
     float o = o0;
-    float eCur = e0;
-    float sCur = s0;
     float t = t0;
     float threshold = 0;  // cfs; 0 until a peak is seen
-    const std::int16_t itIn = h.inflow.last;
+    if (o0 > 0) {
+        w.maxout = o0;
+        w.maxelv = e0;
+        threshold = o0 > kSmallPeak ? kLargePeakThreshold : kSmallPeakThreshold;
+    }
     std::int16_t last = 0;
     for (std::int16_t j = 1; j <= newit; j = common::checkedAdd(j, 1)) {
-        const std::int16_t next = common::checkedAdd(j, 1);
-        if (w.qi.upper() < next) w.qi.redimPreserve(common::checkedAdd(j, kChunk));
-        if (w.qout.upper() < next) {
+        if (w.qi.upper() < j) w.qi.redimPreserve(common::checkedAdd(j, kChunk));
+        if (w.qout.upper() < j) {
             const std::int16_t upper = common::checkedAdd(j, kChunk);
             w.qout.redimPreserve(upper);
             w.storout.redimPreserve(upper);
         }
-        // A loaded or combined hydrograph is routed from qout, taken one step ahead of the routed
-        // values that overwrite it.
-        if (j < itIn && h.outflowIsCurrent) w.qi[next] = w.qout[next];
+        if (j <= itIn && h.outflowIsCurrent) w.qi[j] = w.qout[j];
 
-        // Storage indication at the end of the step: I1 + I2 + 2S1/dt - O1 (cfs).
-        const float si2 = minus(plus(plus(w.qi[j], w.qi[next]), t), o);
+        // Storage indication at the end of step j: I(j - 1) + I(j) + 2S/dt - O (cfs).
+        const float si2 = minus(plus(plus(w.qi[j - 1], w.qi[j]), t), o);
         const float o2 = between(table.outflow, place(si2, table.indication, n, "storage indication", "cfs"));
         const Located atOutflow = place(o2, table.outflow, n, "outflow", "cfs");
         const float e2 = between(table.elevation, atOutflow);
         const float s2 = between(table.storage, atOutflow);
 
-        w.qout[j] = o;
-        w.elvout[j] = eCur;
-        w.storout[j] = sCur;
+        w.qout[j] = o2;
+        w.elvout[j] = e2;
+        w.storout[j] = s2;
+        w.highestFt = std::max(w.highestFt, e2);
         last = j;
-        if (o > w.maxout) {
+        if (o2 > w.maxout) {
             w.tmaxout = j;
-            w.maxout = o;
-            w.maxelv = eCur;
+            w.maxout = o2;
+            w.maxelv = e2;
             threshold = w.maxout > kSmallPeak ? kLargePeakThreshold : kSmallPeakThreshold;
         }
-        if (j >= itIn && o < threshold) break;
+        if (j >= itIn && o2 < threshold) break;
         if (j == newit - 1) break;
 
         t = minus(si2, o2);
-        eCur = e2;
-        sCur = s2;
         o = o2;
     }
     w.it = last;
@@ -371,14 +383,18 @@ std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::i
     const std::optional<std::string> chosen = common::askFile(dialogs, request, common::FileKind::storage);
     if (!chosen || chosen->empty()) return std::nullopt;
 
-    const std::optional<std::string> text = readUsedText(*chosen);
-    if (!text) {
-        dialogs.message(common::msg::storageFileNotFound(*chosen));
+    std::string text;
+    try {
+        text = common::readDataFile(*chosen, common::kMaxDataFileBytes);
+    } catch (const common::RuntimeFailure& failure) {
+        dialogs.message(failure.number() == common::fileNotFound().number()
+                            ? common::msg::storageFileNotFound(*chosen)
+                            : failure.description() + "\n" + failure.cause());
         return std::nullopt;
     }
     StorageTable table;
     try {
-        table = readRows(*text, std::filesystem::path(*chosen).filename().string());
+        table = readRows(text, std::filesystem::path(*chosen).filename().string());
     } catch (const common::RuntimeFailure& failure) {
         dialogs.message(failure.cause().empty() ? failure.description() : failure.cause());
         return std::nullopt;
@@ -390,8 +406,16 @@ std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::i
     try {
         w = route(hydrograph, routedUpper, stepHours, table, trimSpaces(beginText));
     } catch (const Refusal& refusal) {
-        dialogs.message(refusal.what());
+        dialogs.message(
+            common::msg::inFile(refusal.what(), std::filesystem::path(*chosen).filename().string()));
         return std::nullopt;
+    }
+    // Above the last row the table was extended along its last two rows: say by how much.
+    const float top = table.elevation[static_cast<std::size_t>(table.n)];
+    if (w.highestFt > top) {
+        dialogs.message(common::msg::storageRanPastTop(std::filesystem::path(*chosen).filename().string(),
+                                                       feet(minus(w.highestFt, top)), feet(w.highestFt),
+                                                       feet(top)));
     }
     StorageRouting routing{hydrograph, *chosen};
     WorkingHydrograph& out = routing.hydrograph;

@@ -248,6 +248,76 @@ inline std::string storageEqualRows(std::string_view what, std::string_view valu
            std::string(unit) + " in the storage file: the rows around it hold the same " + std::string(what) +
            ".";
 }
+// Data files read strictly: what was wrong, naming the file, the line (from 1) and the text found. A
+// message of one of the older kinds gets the file on a line of its own.
+inline std::string inFile(std::string_view text, std::string_view file) {
+    return std::string(text) + "\nFile: " + std::string(file);
+}
+inline std::string notARegularFile(std::string_view path) {
+    return "\"" + std::string(path) + "\" is not a regular file (a folder, a device or a pipe).";
+}
+inline std::string noSuchFile(std::string_view path) {
+    return "There is no file \"" + std::string(path) + "\".";
+}
+inline std::string fileUnreadable(std::string_view path) {
+    return "\"" + std::string(path) + "\" cannot be read.";
+}
+inline std::string fileTooLarge(std::string_view path, std::string_view limit) {
+    return "\"" + std::string(path) + "\" is larger than " + std::string(limit) +
+           ", too large for this kind of file.";
+}
+inline std::string hydrographFirstTimeNotZero(std::string_view file, int line, std::string_view text) {
+    return std::string(file) + ", line " + std::to_string(line) + ": the table starts at the time \"" +
+           std::string(text) + "\"; a hydrograph table starts at time 0.";
+}
+inline std::string hydrographTimeOffStep(std::string_view file, int line, std::string_view text,
+                                         std::string_view expected) {
+    return std::string(file) + ", line " + std::to_string(line) + ": the time \"" + std::string(text) +
+           "\" is off the step of the rows above (" + std::string(expected) +
+           " expected); the times must be evenly spaced.";
+}
+inline std::string hydrographColumnSplit(std::string_view file, int line, std::string_view text) {
+    return std::string(file) + ", line " + std::to_string(line) + ": \"" + std::string(text) +
+           "\" runs past the edge of its nine-character column.";
+}
+inline std::string hydrographMoreFields(std::string_view file, int line, std::string_view text,
+                                        std::size_t names) {
+    return std::string(file) + ", line " + std::to_string(line) + ": \"" + std::string(text) +
+           "\" has more fields than the " + std::to_string(names) +
+           " of the column header (use a decimal point, not a decimal comma).";
+}
+inline std::string hydrographNegativeFlow(std::string_view file, int line, std::string_view text) {
+    return std::string(file) + ", line " + std::to_string(line) + ": \"" + std::string(text) +
+           "\" is a negative flow.";
+}
+inline std::string hydrographStepTooShort(std::string_view file, int line, std::string_view text) {
+    return std::string(file) + ", line " + std::to_string(line) + ": the time \"" + std::string(text) +
+           "\" gives a time step of less than one minute.";
+}
+inline std::string unitDurationsDiffer(std::string_view file, int line, std::string_view fileStep,
+                                       std::string_view currentStep) {
+    return std::string(kUnitDurations) + "\n" + std::string(file) + ", line " + std::to_string(line) +
+           ": the file's time step is " + std::string(fileStep) + " hours, the current hydrograph's " +
+           std::string(currentStep) + " hours.";
+}
+inline std::string storageExtraField(std::string_view file, int line, std::string_view text) {
+    return std::string(file) + ", line " + std::to_string(line) + ": \"" + std::string(text) +
+           "\" holds more than three fields; a row holds elevation, outflow and storage (use a decimal "
+           "point, not a decimal comma).";
+}
+inline std::string storageNegative(std::string_view file, int line, std::string_view text,
+                                   std::string_view column) {
+    return std::string(file) + ", line " + std::to_string(line) + ": \"" + std::string(text) +
+           "\" is a negative " + std::string(column) + ".";
+}
+inline std::string storageRanPastTop(std::string_view file, std::string_view byFt, std::string_view reachedFt,
+                                     std::string_view topFt) {
+    return "The routing ran past the top of the storage table by " + std::string(byFt) + " ft.\n" +
+           std::string(file) + ": the water surface reached " + std::string(reachedFt) +
+           " ft, above its last row at " + std::string(topFt) +
+           " ft; outflow and storage up there were extended along its last two rows. Add rows up to that "
+           "height for a routing you can trust.";
+}
 // (end of basin)
 
 // ---- runoff: the compute run, rainfall, losses, unit graphs, report ----
@@ -304,6 +374,27 @@ inline std::string negativeStormDepth(std::string_view file, int line, std::stri
 inline std::string stormStepNotPositive(std::string_view file, int line, std::string_view text) {
     return fileLine(file, line) + "\"" + std::string(text) + "\" is not a time step above 0.";
 }
+inline std::string stormExtraNumber(std::string_view file, int line, std::string_view text) {
+    return fileLine(file, line) + "\"" + std::string(text) +
+           "\" holds a third number; a line holds two (use a decimal point, not a decimal comma, and no "
+           "thousands separators).";
+}
+inline std::string stormTimeOffStep(std::string_view file, int line, std::string_view text,
+                                    std::string_view step, std::string_view expected) {
+    return fileLine(file, line) + "the time \"" + std::string(text) + "\" does not follow the step of " +
+           std::string(step) + " hours (" + std::string(expected) + " expected).";
+}
+inline std::string graphOrdinateBeyondCount(std::string_view file, int line, std::string_view text,
+                                            int points) {
+    return fileLine(file, line) + "\"" + std::string(text) + "\" is beyond the " + std::to_string(points) +
+           " points the file announces (use a decimal point, not a decimal comma).";
+}
+inline std::string graphNegativeOrdinate(std::string_view file, int line, std::string_view text) {
+    return fileLine(file, line) + "\"" + std::string(text) + "\" is a negative ordinate.";
+}
+inline std::string graphSpacingNotPositive(std::string_view file, int line, std::string_view text) {
+    return fileLine(file, line) + "\"" + std::string(text) + "\" is not a spacing above 0 percent.";
+}
 // Dimensionless graphs (*.DGF): the point count.
 inline std::string graphCountNotWhole(std::string_view file, int line, std::string_view text) {
     return fileLine(file, line) + "\"" + std::string(text) +
@@ -354,6 +445,8 @@ inline std::string reportNotWritten(std::string_view path, std::string_view reas
     return "The report file \"" + std::string(path) + "\" was not written: " + std::string(reason) +
            ". The last report is kept.";
 }
+// After a graph of the list whose file is not there.
+inline constexpr std::string_view kGraphNotInstalled = " (not installed)";
 // (end of runoff)
 
 // ---- app: the windows ----
@@ -430,6 +523,8 @@ inline std::string locatePictureQuestion(const std::string& problem) {
            "File menu); every line, label and measurement stays.";
 }
 inline constexpr const char* kProjectUnreadable = "the file cannot be read";
+inline constexpr const char* kProjectNotRegular = "it is not a regular file (a folder, a device or a pipe)";
+inline constexpr const char* kProjectTooLarge = "it is larger than 64 MiB, far larger than any project file";
 inline constexpr const char* kProjectUnknownRunoffField =
     "it names a runoff window control that does not exist";
 // Exports.

@@ -401,7 +401,12 @@ float fileNumber(std::string_view fileName, int line, std::string_view text) {
     const std::size_t first = skipBlanks(text.substr(0, last));
     const std::string_view shown = text.substr(first, last - first);
     if (!isWholeNumber(text)) throw typeMismatch().because(msg::fileFieldNotNumber(fileName, line, shown));
-    const double value = leadingNumber(text);
+    double value = 0;
+    try {
+        value = leadingNumber(text);
+    } catch (const RuntimeFailure&) {
+        value = std::numeric_limits<double>::infinity();  // past the double range: too large, said below
+    }
     if (!(std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max()))) {
         throw overflow().because(msg::fileFieldTooLarge(fileName, line, shown));
     }

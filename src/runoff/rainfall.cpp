@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "common/control_names.hpp"
+#include "common/data_file.hpp"
 #include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
 #include "common/messages.hpp"
@@ -33,7 +34,7 @@ constexpr int kTableRows = 8;
 
 // A storm file is at most 32,759 lines of a few fields; anything far larger is not one, and reading it
 // whole would only exhaust memory.
-constexpr std::streamoff kMaxStormFileBytes = 64LL * 1024 * 1024;
+constexpr std::uintmax_t kMaxStormFileBytes = common::kMaxProjectFileBytes;
 
 // Single-precision quotient. x / 0 is "Division by zero" and 0 / 0 "Overflow", the platform's
 // failures for them, so a zero time step or storm duration ends the run instead of yielding Inf.
@@ -123,6 +124,66 @@ TwoFields firstTwoFields(std::string_view line, char separator) {
     if (second != std::string_view::npos) rest = rest.substr(0, second);
     return {line.substr(0, first), rest};
 }
+
+// A field after the first two that holds a number: a decimal comma or a thousands separator split a
+// number, so the line cannot be read as its author meant it. A field of words is a comment.
+void refuseThirdNumber(std::string_view line, char separator, std::string_view file, int lineNumber) {
+    std::size_t at = line.find(separator);
+    if (at != std::string_view::npos) at = line.find(separator, at + 1);
+    while (at != std::string_view::npos) {
+        const std::size_t next = line.find(separator, at + 1);
+        const std::string_view field =
+            line.substr(at + 1, next == std::string_view::npos ? std::string_view::npos : next - at - 1);
+        if (common::isWholeNumber(field)) {
+            throw common::typeMismatch().because(common::msg::stormExtraNumber(file, lineNumber, line));
+        }
+        at = next;
+    }
+}
+
+// The time of a storm line follows the step: the first line's time is 0 (times of the step's start) or
+// one step (times of its end), and every later time is one step after the time above. The times are
+// written rounded, so each may be off by a fiftieth of a step.
+class StepTimes {
+  public:
+    StepTimes(float stepHours, std::string_view file) : step_(stepHours), file_(file) {}
+
+    void check(float time, std::string_view text, int lineNumber) {
+        const double tolerance = 0.02 * static_cast<double>(step_);
+        const auto off = [&](double expected) {
+            return !(std::fabs(static_cast<double>(time) - expected) <= tolerance);
+        };
+        std::string expected;
+        if (!started_) {
+            if (!off(0.0) || !off(step_)) {
+                started_ = true;
+                previous_ = time;
+                return;
+            }
+            expected = "0 or " + common::generalText(step_);
+        } else {
+            const double next = static_cast<double>(previous_) + static_cast<double>(step_);
+            if (!off(next)) {
+                previous_ = time;
+                return;
+            }
+            expected = common::generalText(static_cast<float>(next));
+        }
+        throw common::invalidProcedureCall().because(common::msg::stormTimeOffStep(
+            file_, lineNumber, trimmed(text), common::generalText(step_), expected));
+    }
+
+  private:
+    static std::string_view trimmed(std::string_view text) {
+        const std::size_t first = text.find_first_not_of(" \t");
+        if (first == std::string_view::npos) return {};
+        return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    }
+    float step_;
+    std::string_view file_;
+    bool started_ = false;
+    float previous_ = 0;  // hours, the time of the line above
+};
 
 }  // namespace
 
@@ -254,6 +315,7 @@ StormFileHeader parseStormFileHeader(std::string_view text, std::string_view fil
     // The whole file uses the separator of line 2.
     result.separator = header.find(',') != std::string_view::npos ? ',' : '\t';
     const TwoFields headerFields = firstTwoFields(header, result.separator);
+    refuseThirdNumber(header, result.separator, fileName, 2);
     const float count = common::fileNumber(fileName, 2, headerFields.first);
     // The count dimensions the per-step arrays: a whole number, not negative.
     if (count < 0 || count != std::floor(count) || count > 32767.0f) {
@@ -280,6 +342,7 @@ Storm parseStormFileRows(std::string_view text, const StormFileHeader& header) {
     storm.durationHours = common::toSingle(static_cast<double>(static_cast<float>(n) * header.stepHours));
     recreatePerStep(storm);
     storm.depthIn = 0;
+    StepTimes times(header.stepHours, file);
     for (int i = 1; i <= n; ++i) {
         const int lineNumber = i + 2;
         std::string_view line;
@@ -293,7 +356,8 @@ Storm parseStormFileRows(std::string_view text, const StormFileHeader& header) {
                 common::msg::stormRowTooFewFields(file, lineNumber, line));
         }
         const TwoFields step = firstTwoFields(line, header.separator);
-        (void)common::fileNumber(file, lineNumber, step.first);  // the step's time, not used
+        refuseThirdNumber(line, header.separator, file, lineNumber);
+        times.check(common::fileNumber(file, lineNumber, step.first), step.first, lineNumber);
         storm.rainIn[i] = common::fileNumber(file, lineNumber, step.second);
         if (storm.rainIn[i] < 0) {
             throw common::invalidProcedureCall().because(
@@ -337,17 +401,7 @@ std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs, const std
     const std::optional<std::string> chosen = common::askFile(dialogs, request, common::FileKind::storm);
     if (!chosen || chosen->empty()) return std::nullopt;
 
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(*chosen, error)) throw common::fileNotFound();
-    std::ifstream file(*chosen, std::ios::binary);
-    if (!file.is_open()) throw common::fileNotFound();
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    if (size < 0) throw common::fileNotFound();
-    if (size > kMaxStormFileBytes) throw common::outOfMemory();
-    file.seekg(0, std::ios::beg);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (size > 0 && !file.read(text.data(), size)) throw common::inputPastEndOfFile();
+    std::string text = common::readDataFile(*chosen, kMaxStormFileBytes);
     return StormFileText{std::move(text), *chosen};
 }
 

@@ -6,8 +6,12 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <sstream>
 #include <string_view>
 
+#include "basin/basin_block.hpp"
+#include "common/data_file.hpp"
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
@@ -55,6 +59,13 @@ class FieldReader {
         int line = 0;
     };
     Field next() {
+        std::optional<Field> field = nextOrEnd();
+        if (!field) throw common::inputPastEndOfFile();
+        return std::move(*field);
+    }
+
+    // The same, or nothing at the end of the file.
+    std::optional<Field> nextOrEnd() {
         for (;;) {
             Field field{std::string(), line_};
             bool ended = false;
@@ -72,7 +83,7 @@ class FieldReader {
                 }
             }
             if (!field.text.empty() && !hasOnlyBlanks(field.text)) return field;
-            if (ended) throw common::inputPastEndOfFile();
+            if (ended) return std::nullopt;
         }
     }
 
@@ -108,15 +119,28 @@ DimensionlessGraph parseDimensionlessGraph(std::istream& in, std::string_view fi
     }
     const int m = static_cast<int>(points);
     DimensionlessGraph graph;
-    graph.spacingPercent = reader.number();
+    const FieldReader::Field spacing = reader.next();
+    graph.spacingPercent = common::fileNumber(fileName, spacing.line, spacing.text);
+    if (!(graph.spacingPercent > 0)) {
+        throw common::invalidProcedureCall().because(
+            common::msg::graphSpacingNotPositive(fileName, spacing.line, spacing.text));
+    }
     graph.ordinates.reserve(static_cast<std::size_t>(m));
     for (int i = 0; i < m; ++i) {
-        try {
-            graph.ordinates.push_back(reader.number());
-        } catch (common::RuntimeFailure& failure) {
-            if (failure.cause().empty()) failure.because(common::msg::graphEndsEarly(fileName, m, i));
-            throw;
+        const std::optional<FieldReader::Field> field = reader.nextOrEnd();
+        if (!field) throw common::inputPastEndOfFile().because(common::msg::graphEndsEarly(fileName, m, i));
+        const float ordinate = common::fileNumber(fileName, field->line, field->text);
+        if (ordinate < 0) {
+            throw common::invalidProcedureCall().because(
+                common::msg::graphNegativeOrdinate(fileName, field->line, field->text));
         }
+        graph.ordinates.push_back(ordinate);
+    }
+    // Nothing may follow the ordinates: a field more is a decimal comma that split a number, a repeated
+    // line or a count that is too small, and the graph would be read shifted or cut.
+    if (const std::optional<FieldReader::Field> more = reader.nextOrEnd()) {
+        throw common::subscriptOutOfRange().because(
+            common::msg::graphOrdinateBeyondCount(fileName, more->line, more->text, m));
     }
     return graph;
 }
@@ -235,10 +259,15 @@ std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float im
 std::optional<GraphResult> unitGraphFile(const basin::Storm& storm, const GraphBasin& basin,
                                          const std::string& fileName, const std::string& programFolder,
                                          basin::Hydrograph& hydrograph, common::Dialogs& dialogs) {
-    std::ifstream in(common::findDataFile(fileName, programFolder), std::ios::binary);
-    if (!in) throw common::fileNotFound();
+    const std::string path = common::findDataFile(fileName, programFolder);
+    if (const std::optional<std::string> problem = missingGraphFile(fileName, programFolder)) {
+        // A name that leads to a folder or a device is no missing file: it cannot be read as a graph.
+        std::error_code ec;
+        throw(std::filesystem::exists(path, ec) ? common::pathFileAccessError() : common::fileNotFound())
+            .because(*problem);
+    }
+    std::istringstream in(common::readDataFile(path, common::kMaxDataFileBytes));
     const DimensionlessGraph graph = parseDimensionlessGraph(in, fileName);
-    in.close();
     const std::vector<float> u = sampleUnitGraph(graph, basin.areaSqMi, basin.lagHours, basin.stepHours);
     return convolveUnitGraph(storm, basin.imperviousFraction, u, hydrograph, dialogs);
 }
@@ -383,12 +412,23 @@ std::optional<GraphResult> rationalGraph(const basin::Storm& storm, const GraphB
 std::optional<std::string> missingGraphFile(const std::string& listText, const std::string& programFolder) {
     if (listText == "Rational Method" || listText == "Triangle Unit Graph" || listText.empty())
         return std::nullopt;
+    const std::string path = common::findDataFile(listText, programFolder);
+    const std::optional<std::string> problem = common::dataFileProblem(path);
+    if (!problem) return std::nullopt;
+    // A name that leads to a folder or a device is told as such, never read.
     std::error_code ec;
-    if (std::filesystem::is_regular_file(common::findDataFile(listText, programFolder), ec))
-        return std::nullopt;
+    if (std::filesystem::exists(path, ec)) return *problem;
     if (common::installedDataFolder().empty()) return common::msg::missingGraphFile(listText, programFolder);
     return common::msg::missingGraphFileInstalled(listText, common::userDataFolder(),
                                                   common::installedDataFolder());
+}
+
+GraphChoices graphChoices(const std::string& programFolder) {
+    GraphChoices choices;
+    for (const std::string& item : basin::dimgraphItems()) {
+        (missingGraphFile(item, programFolder) ? choices.absent : choices.present).push_back(item);
+    }
+    return choices;
 }
 
 }  // namespace brelvo::runoff

@@ -72,6 +72,14 @@ std::optional<GraphResult> triangleGraph(const basin::Storm& storm, const GraphB
 // not in the program's folder. Nothing for the two methods that need no file, or when the file is there.
 std::optional<std::string> missingGraphFile(const std::string& listText, const std::string& programFolder);
 
+// The entries of the graph list: the two methods and the graph files that are there first (`present`,
+// in list order), then the graph files that are not (`absent`), which the list still offers by name.
+struct GraphChoices {
+    std::vector<std::string> present;
+    std::vector<std::string> absent;
+};
+GraphChoices graphChoices(const std::string& programFolder);
+
 // Rational Method with C and the lag as the time of concentration; the result is marked rational.
 std::optional<GraphResult> rationalGraph(const basin::Storm& storm, const GraphBasin& basin,
                                          basin::Hydrograph& hydrograph, common::Dialogs& dialogs);

@@ -312,6 +312,54 @@ class ProjectTest : public QObject {
         QCOMPARE(after.dumps.at(0), before.dumps.at(0));
     }
 
+    // Files with absurd values, which opened into failures at every later action, and paths that are no
+    // regular file (read without end before) are refused by name, changing nothing.
+    void absurdFilesAndDevicesAreRefusedByName() {
+        QCOMPARE(replay(*window_, dialogs_, session()).status, 0);
+        QVERIFY(window_->saveProjectFile(path("good.brelvo").toStdString()));
+        const std::string good = readAll(path("good.brelvo"));
+        // The text of `good` with the value of `key` after `within` replaced.
+        const auto with = [&](const std::string& within, const std::string& key, const std::string& value) {
+            std::string bytes = good;
+            const std::size_t at = bytes.find("\"" + key + "\": ", bytes.find(within));
+            const std::size_t from = at + key.size() + 4;
+            bytes.replace(from, bytes.find_first_of(",\n", from) - from, value);
+            return bytes;
+        };
+        const std::vector<std::pair<std::string, std::string>> cases{
+            {with("\"format\"", "version", "1e300"),
+             "it was written in format version 1E+300 by a newer program; this one reads format version 1 "
+             "and "
+             "older. Nothing was changed."},
+            {with("\"view\"", "width", "0"), "the value \"view.width\" is not above 0. Nothing was changed."},
+            {with("\"view\"", "height", "3e38"),
+             "the value \"view.height\" is out of range. Nothing was changed."},
+            {with("\"measureState\"", "segmentIndex", "0"),
+             "the value \"measureState.segmentIndex\" is below the segments the file holds. Nothing was "
+             "changed."},
+        };
+        std::vector<std::pair<QString, std::string>> refused;
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            const QString name = dir_.filePath(QStringLiteral("absurd%1.brelvo").arg(i));
+            writeAll(name, cases[i].first);
+            refused.emplace_back(name, cases[i].second);
+        }
+        const std::string notRegular =
+            "it is not a regular file (a folder, a device or a pipe). Nothing was changed.";
+        refused.emplace_back(QStringLiteral("/dev/zero"), notRegular);
+        refused.emplace_back(dir_.path(), notRegular);
+        dialogs_.takeMessages();
+        for (const auto& [name, problem] : refused) {
+            QVERIFY2(!window_->openProjectFile(name.toStdString()), qPrintable(name));
+            const auto messages = dialogs_.takeMessages();
+            QCOMPARE(messages.size(), std::size_t{1});
+            QCOMPARE(QString::fromStdString(messages[0]),
+                     QStringLiteral("The project \"%1\" cannot be opened: %2")
+                         .arg(name, QString::fromStdString(problem)));
+            QCOMPARE(QString::fromStdString(window_->projectPath()), path("good.brelvo"));
+        }
+    }
+
     void saveReplacesTheFileWhole() {
         QCOMPARE(replay(*window_, dialogs_, session()).status, 0);
         QVERIFY(window_->saveProjectFile(path("whole.brelvo").toStdString()));

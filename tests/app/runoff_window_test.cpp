@@ -4,6 +4,7 @@
 
 #include <QAbstractScrollArea>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -63,6 +64,26 @@ class RunoffWindowTest : public QObject {
         scroll->ensureWidgetVisible(route);
         const QRect shown(route->mapTo(scroll->viewport(), QPoint(0, 0)), route->size());
         QVERIFY(scroll->viewport()->rect().contains(shown));
+    }
+
+    // The graph list offers the graphs that are there first; the others stay below a separator, marked,
+    // and stand for their bare names when chosen or typed.
+    void graphsNotInstalledAreListedLastAndMarked() {
+        auto* list = qobject_cast<QComboBox*>(window_->control(QStringLiteral("ComboDimgraph")));
+        QVERIFY(list);
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+        // SCS.DGF is the one graph file the build puts beside the program.
+        QCOMPARE(
+            items,
+            (QStringList{"Rational Method", "Triangle Unit Graph", "SCS.DGF", "", "Urban.DGF (not installed)",
+                         "SWDesertCoPlateau.DGF (not installed)", "PhoenixMtsAZ.DGF (not installed)",
+                         "GreatPlains.DGF (not installed)", "SierraCascadeCoastal.DGF (not installed)",
+                         "RockMtTstorm.DGF (not installed)", "RockyMtGenStorm.DGF (not installed)"}));
+        window_->chooseListText("ComboDimgraph", "Urban.DGF");
+        QCOMPARE(list->currentIndex(), 4);
+        QCOMPARE(list->currentText(), QStringLiteral("Urban.DGF"));
+        QCOMPARE(dialogs_.takeMessages().size(), std::size_t{1});  // the file is not there: said at once
     }
 
     void elevationsTypedByHandDriveTheBasinBlock() {

@@ -264,7 +264,9 @@ TEST_F(HydrographReadTest, SuccessiveCombinationsAddToTheWorkingHydrograph) {
 TEST_F(HydrographReadTest, ADifferentTimeStepStopsAndKeepsTheRowsBefore) {
     computed();
     EXPECT_TRUE(read(runoffTable({"      0.0       10", "      0.5       20", "      1.0       30"})));
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Unit durations must match current hydrograph"}));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{
+                                    "Unit durations must match current hydrograph\nhydrograph file, line 6: "
+                                    "the file's time step is 0.5 hours, the current hydrograph's 1 hours."}));
     EXPECT_EQ(head(state.h.routed.outflowCfs, 3), (std::vector<float>{10, 121, 242}));
     EXPECT_EQ(state.udur, 1.0f);
     EXPECT_FALSE(state.reported);  // one row: nothing to report
@@ -278,11 +280,13 @@ TEST_F(HydrographReadTest, UnreadableFilesEndInAMessageAndLeaveTheStateAlone) {
         EXPECT_EQ(dialogs.messages, (std::vector<std::string>{message})) << text;
     };
     failsWith(lines({"T1", "TIME  FLOW", "0 5"}),
-              "No hydrograph table found: the file has no \"Time\" column header.");
-    failsWith(lines({"Time,Elev,Storage", "0,1,2"}),
-              "The hydrograph file's column header names no Outflow or Runoff column.");
-    failsWith(lines({"     Time     Elev", "      0.0     1.00"}),
-              "The hydrograph file's column header names no Outflow or Runoff column.");
+              "No hydrograph table found: the file has no \"Time\" column header.\nFile: hydrograph file");
+    failsWith(
+        lines({"Time,Elev,Storage", "0,1,2"}),
+        "The hydrograph file's column header names no Outflow or Runoff column.\nFile: hydrograph file");
+    failsWith(
+        lines({"     Time     Elev", "      0.0     1.00"}),
+        "The hydrograph file's column header names no Outflow or Runoff column.\nFile: hydrograph file");
     failsWith(runoffTable({"    abc         5", "      1.0        5"}),
               "hydrograph file, line 5: \"abc\" is not a number.");
     failsWith(runoffTable({}), "hydrograph file: a hydrograph needs at least two rows; the table has 0.");
@@ -309,7 +313,9 @@ TEST_F(HydrographReadTest, UnreadableFilesEndInAMessageAndLeaveTheStateAlone) {
     dialogs.messages.clear();
     EXPECT_FALSE(commit(readHydrographFile((fs::path(::testing::TempDir()) / "no such.GRF").string(), state.h,
                                            state.hydrographPlotted, state.udur, fields, dialogs)));
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"File not found."}));
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{"File not found.\nThere is no file \"" +
+                                        (fs::path(::testing::TempDir()) / "no such.GRF").string() + "\"."}));
 }
 
 TEST_F(HydrographReadTest, ALoadStopsAtTheRowsTheSeriesHold) {
@@ -319,9 +325,11 @@ TEST_F(HydrographReadTest, ALoadStopsAtTheRowsTheSeriesHold) {
         rows.push_back(std::string(9 - time.size(), ' ') + time + "        1");
     }
     EXPECT_TRUE(read(runoffTable(rows)));
-    EXPECT_EQ(dialogs.messages,
-              (std::vector<std::string>{
-                  "The hydrograph file has more than 9001 rows; only the first 9001 were read."}));
+    EXPECT_EQ(
+        dialogs.messages,
+        (std::vector<std::string>{
+            "The hydrograph file has more than 9001 rows; only the first 9001 were read.\nFile: hydrograph "
+            "file"}));
     EXPECT_EQ(state.h.inflow.last, 9000);
     EXPECT_EQ(state.h.inflow.flowCfs[9000], 1.0f);
     EXPECT_EQ(state.h.volumeAcreFt, 744.0f);  // 9001 * 1.9835 / 24 = 743.9
@@ -453,7 +461,9 @@ TEST_F(SaveHydrographTest, AFailedSaveTellsWhyAndKeepsWhatWasThere) {
     dialogs.messages.clear();
     dialogs.fileAnswer = target.string();
     save();
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"File not found"}));
+    // The message names the working file that could not be read.
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{"File not found\nThere is no file \"" + working + "\"."}));
     EXPECT_EQ(contents(target), "older hydrograph");
 }
 

@@ -211,14 +211,16 @@ TEST_F(ModpulTest, RoutesThroughThePondFromRowOne) {
     EXPECT_TRUE(state.routed);
     EXPECT_EQ(state.storageFileName, *dialogs.fileAnswer);
 
-    // Start at row 1: 100 ft, 0 cfs, 0 acre-feet, carried again at index 1. Step 1 has SI = 0 + 100 +
-    // 0 - 0 = 100, a fraction 100/252 of rows 1..2: O = 3.968 cfs, 100.397 ft, 3.968 acre-feet. Step 2:
-    // SI = 100 + 0 + (100 - 3.968) - 3.968 = 192.063, O = 7.622. Step 3: SI = 184.442 - 7.622, O = 7.017.
+    // Start at row 1, the steady state of the first inflow (0 cfs): 100 ft, 0 cfs, 0 acre-feet. Step 1
+    // (inflow 0 and 0) has SI = 0, at or below row 1, which reads row 0: 0 cfs, 0 ft, 0 acre-feet.
+    // Step 2 has SI = 0 + 100 + 0 - 0 = 100, a fraction 100/252 of rows 1..2: O = 3.968 cfs,
+    // 100.397 ft, 3.968 acre-feet. Step 3: SI = 100 + 0 + (100 - 3.968) - 3.968 = 192.063, O = 7.622.
+    // Step 4: SI = 184.442 - 7.622, O = 7.017.
     EXPECT_EQ(state.h.routed.outflowCfs[0], 0.0f);
     EXPECT_EQ(state.h.routed.elevationFt[0], 100.0f);
     EXPECT_EQ(state.h.routed.storageAcreFt[0], 0.0f);
     EXPECT_EQ(state.h.routed.outflowCfs[1], 0.0f);
-    EXPECT_EQ(state.h.routed.elevationFt[1], 100.0f);
+    EXPECT_EQ(state.h.routed.elevationFt[1], 0.0f);
     EXPECT_NEAR(state.h.routed.outflowCfs[2], 3.968f, 5e-4);
     EXPECT_NEAR(state.h.routed.elevationFt[2], 100.397f, 5e-4);
     EXPECT_NEAR(state.h.routed.storageAcreFt[2], 3.968f, 5e-4);
@@ -246,17 +248,18 @@ TEST_F(ModpulTest, BeginElevationBetweenRowsInterpolatesTheStart) {
 
     // Halfway between rows 1 and 2: 5 cfs and 5 acre-feet, while the storage term is that of row 2,
     // the first row at or above 100.5 ft: 10 * 24.2 = 242 cfs. With no inflow, step 1 has SI = 242 - 5
-    // = 237, a fraction 237/252 of rows 1..2: 9.405 cfs, 100.940 ft, 9.405 acre-feet.
+    // = 237, a fraction 237/252 of rows 1..2: 9.405 cfs, 100.940 ft, 9.405 acre-feet. Step 2:
+    // SI = (237 - 9.405) - 9.405 = 218.19, a fraction 0.86583: 8.658 cfs.
     EXPECT_TRUE(state.routed);
     EXPECT_EQ(state.h.routed.outflowCfs[0], 5.0f);
     EXPECT_EQ(state.h.routed.elevationFt[0], 100.5f);
     EXPECT_EQ(state.h.routed.storageAcreFt[0], 5.0f);
-    EXPECT_EQ(state.h.routed.outflowCfs[1], 5.0f);
-    EXPECT_NEAR(state.h.routed.outflowCfs[2], 9.405f, 5e-4);
-    EXPECT_NEAR(state.h.routed.elevationFt[2], 100.940f, 5e-4);
-    EXPECT_NEAR(state.h.routed.storageAcreFt[2], 9.405f, 5e-4);
+    EXPECT_NEAR(state.h.routed.outflowCfs[1], 9.405f, 5e-4);
+    EXPECT_NEAR(state.h.routed.elevationFt[1], 100.940f, 5e-4);
+    EXPECT_NEAR(state.h.routed.storageAcreFt[1], 9.405f, 5e-4);
+    EXPECT_NEAR(state.h.routed.outflowCfs[2], 8.658f, 5e-4);
     EXPECT_NEAR(state.h.routed.peakCfs, 9.405f, 5e-4);
-    EXPECT_EQ(state.h.routed.peakIndex, 2.0f);
+    EXPECT_EQ(state.h.routed.peakIndex, 1.0f);
     EXPECT_NEAR(state.h.routed.peakElevationFt, 100.940f, 5e-4);
 }
 
@@ -378,12 +381,13 @@ TEST_F(ModpulTest, UnusableFilesAreToldAndLeaveTheHydrographAsItWas) {
     expectTold("beyond a full table", "beyond the last row");
 
     // Within the full table it routes: from row 1 (10 cfs, 1 acre-foot, 24.2 cfs storage term) step 1
-    // has SI = 100 + 24.2 - 10 = 114.2, between rows 3 and 4 (102.6, 136.8): O = 30 + 10 * 11.6/34.2.
+    // (no inflow) has SI = 24.2 - 10 = 14.2, below row 1's 34.2, which reads row 0: 0 cfs. Step 2 has
+    // SI = 100 + 14.2 - 0 = 114.2, between rows 3 and 4 (102.6, 136.8): O = 30 + 10 * 11.6/34.2.
     state.h.inflow.flowCfs[2] = 100.0f;
     route(fullTable(100));
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(state.routed);
-    EXPECT_EQ(state.h.routed.outflowCfs[1], 10.0f);
+    EXPECT_EQ(state.h.routed.outflowCfs[1], 0.0f);
     EXPECT_NEAR(state.h.routed.outflowCfs[2], 33.392f, 5e-4);
 
     // A zero step is the run's division failure, not a refusal.

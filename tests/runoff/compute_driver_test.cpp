@@ -268,7 +268,7 @@ TEST(ComputeDriver, ARefusedOrFailedRunChangesNothing) {
     unchanged();
     // A storm file that is refused leaves the table boxes and the step as they were.
     const std::string storm = ::testing::TempDir() + "/driver_bad.STM";
-    std::ofstream(storm, std::ios::binary) << "t\n2,0.5\n0,0.5\n1,abc\n";
+    std::ofstream(storm, std::ios::binary) << "t\n2,0.5\n0,0.5\n0.5,abc\n";
     w.fields.setText("ComboRain", "Storm File");
     w.dialogs.fileAnswer = storm;
     w.dialogs.messages.clear();
@@ -337,8 +337,12 @@ TEST(ComputeDriver, FailuresWithoutAKnownCauseKeepTheTimeStepHint) {
     w.fields.setText("ComboRain", "Average");
     w.fields.setText("ComboDimgraph", "NoSuchGraph.DGF");
     w.run();
-    EXPECT_EQ(w.dialogs.messages,
-              (std::vector<std::string>{"File not found\nCheck your time step for hours or minutes!"}));
+    // A missing graph file is a failure whose cause is known: the message names the file, not the step.
+    EXPECT_EQ(
+        w.dialogs.messages,
+        (std::vector<std::string>{"File not found\nThe dimensionless graph file \"NoSuchGraph.DGF\" is not "
+                                  "in the program's folder (" +
+                                  ::testing::TempDir() + "). Put the file there or choose another graph."}));
     EXPECT_FALSE(w.session.hydrographPlotted);
     EXPECT_EQ(w.session.previousStepTyped, 0.0f);
 }
