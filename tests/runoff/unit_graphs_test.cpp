@@ -19,9 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The data folder of the source tree, found from this file's place in it.
+// The data folder of the source tree (the build names the tree: a compiler cache may shorten __FILE__).
 std::string dataDgfFolder() {
-    return (fs::path(__FILE__).parent_path().parent_path().parent_path() / "data" / "dgf").string();
+    return (fs::path(BRELVO_SOURCE_DIR) / "data" / "dgf").string();
 }
 
 // Writes a dimensionless-graph file into a folder of this test's own and returns the folder. Tests run
