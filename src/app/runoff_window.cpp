@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <stdexcept>
 
 #include "app/chart_view.hpp"
 #include "app/graph_list.hpp"
