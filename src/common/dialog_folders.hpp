@@ -71,8 +71,9 @@ std::optional<std::string> askFile(Dialogs& dialogs, FileDialogRequest request, 
 void openAtKeptFile(FileDialogRequest& request, const std::string& keptFile, const std::string& folder,
                     FileKind kind);
 
-// askSavePath (common/dialogs.hpp) for a dialog that remembers its folder: opens in the folder for `kind`
-// with `fileName` proposed; `folder` is the usual folder.
+// A save dialog for an export that remembers its folder: opens in the folder for `kind`
+// with `fileName` proposed (`folder` is the usual folder); the name chosen, with `defaultExtension`
+// (".png") added when it has none; nothing when the user cancels.
 std::optional<std::string> askSavePath(Dialogs& dialogs, FileKind kind, std::string title, std::string folder,
                                        std::string fileName, std::string filter,
                                        std::string_view defaultExtension);

@@ -55,21 +55,4 @@ class Dialogs {
     virtual bool confirm(const std::string& question, const std::string& goOn) = 0;
 };
 
-// A save dialog for an export: the name chosen, with `defaultExtension` (".png") added when it has
-// none; nothing when the user cancels.
-inline std::optional<std::string> askSavePath(Dialogs& dialogs, std::string title, std::string folder,
-                                              std::string fileName, std::string filter,
-                                              std::string_view defaultExtension) {
-    FileDialogRequest request;
-    request.title = std::move(title);
-    request.initialDir = std::move(folder);
-    request.fileName = std::move(fileName);
-    request.filter = std::move(filter);
-    request.save = true;
-    auto chosen = dialogs.fileDialog(request);
-    if (!chosen || chosen->empty()) return std::nullopt;
-    if (!std::filesystem::path(*chosen).has_extension()) *chosen += defaultExtension;
-    return chosen;
-}
-
 }  // namespace brelvo::common
