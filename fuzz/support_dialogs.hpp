@@ -14,6 +14,7 @@ class Dialogs : public common::Dialogs {
     void message(const std::string& text) override { told = told || !text.empty(); }
     std::string inputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
     std::optional<std::string> fileDialog(const common::FileDialogRequest&) override { return std::nullopt; }
+    bool confirm(const std::string&, const std::string&) override { return false; }
 };
 
 }  // namespace brelvo::fuzz

@@ -19,7 +19,7 @@ constexpr int kTableRows = 8;
 
 using Checker = basin::BoxCheck;
 
-void checkTable(const RunoffFields& fields, Checker& check) {
+void checkTable(Checker& check) {
     double previousDuration = 0;  // hours
     for (int i = 0; i < kTableRows; ++i) {
         const std::string rain = RunoffFields::indexed(form3::txtRain, i);
@@ -76,7 +76,7 @@ std::vector<RefusedBox> checkComputeBoxes(const RunoffFields& fields) {
     if (check.notNegative(form3::txtPercentImp, impervious) > 100) {
         check.refuse(form3::txtPercentImp, impervious, common::msg::kPercentAbove100);
     }
-    if (!stormFile) checkTable(fields, check);
+    if (!stormFile) checkTable(check);
     return check.take();
 }
 
