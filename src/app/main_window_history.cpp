@@ -21,15 +21,15 @@ void MainWindow::chooseCommand(const std::string& item) {
     }
     // The work as it was, to be put back by Undo.
     const auto& pic = geometry_.picture;
-    ClearedWork cleared{state_,
-                        static_cast<const measure::SurfaceControls&>(*this),
-                        {pic.left, pic.top, pic.width, pic.height},
-                        {}};
+    measure::MeasureState stateBefore = state_;
+    measure::SurfaceControls controlsBefore = *this;
+    const measure::PictureFrame frameBefore{pic.left, pic.top, pic.width, pic.height};
     const project::Project before = captureProject();
     controller_.runCommand(item);
-    cleared.after = captureProject();
-    if (project::sameWork(before, cleared.after, runoffAtStart_)) return;  // nothing was cleared
-    clearedWork_.push_back(std::move(cleared));
+    project::Project after = captureProject();
+    if (project::sameWork(before, after, runoffAtStart_)) return;  // nothing was cleared
+    clearedWork_.push_back(
+        ClearedWork{std::move(stateBefore), std::move(controlsBefore), frameBefore, std::move(after)});
 }
 
 bool MainWindow::undo() {
