@@ -162,6 +162,9 @@ namespace brelvo::common::msg {
 // The line added to every run-time failure's description in the message the user sees.
 inline constexpr std::string_view kTimeStepHint = "Check your time step for hours or minutes!";
 // Causes of a failed run, said on the line below the failure's description instead of the hint.
+inline constexpr std::string_view kUnitGraphOverflow =
+    "The dimensionless graph's ordinates are too large to sum in single precision: scale them down (only "
+    "their shape counts).";
 inline constexpr std::string_view kUnitGraphTooLong =
     "The unit graph needs more than 2,001 ordinates: use a longer time step.";
 inline constexpr std::string_view kHydrographTooLong =

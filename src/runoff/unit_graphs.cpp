@@ -175,13 +175,21 @@ std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinA
         const float value = curveValueAt(static_cast<float>(t), times, flows, slopes, points - 1, search);
         u.push_back(value);
         total = total + value;
+        // Ordinates near the single range overflow the curve or its sum: the graph would scale to 0.
+        if (!std::isfinite(total)) {
+            throw common::overflow().because(std::string(common::msg::kUnitGraphOverflow));
+        }
     }
 
     // One inch over the basin: sum(u) * udur / 24 cfs-days = basinArea * 26.89 cfs-days.
     if (!u.empty()) {
         const float sampledDays = total * udur / 24;
         if (sampledDays == 0) throw common::divisionByZero();
-        for (float& value : u) value = common::toSingle(value * (basinArea * kInchCfsDays) / sampledDays);
+        for (float& value : u) {
+            value = common::toSingle(value * (basinArea * kInchCfsDays) / sampledDays);
+            if (!std::isfinite(value))
+                throw common::overflow().because(std::string(common::msg::kUnitGraphOverflow));
+        }
     }
     return u;
 }

@@ -78,6 +78,22 @@ TEST(GraphMisreads, CommasRepeatsAndNegativeOrdinatesAreRefusedByName) {
     EXPECT_EQ(graphRefusal("t\nd\n3,50\n0,1,0\n\n,\n"), "accepted");
 }
 
+TEST(GraphMisreads, OrdinatesTooLargeToSumFailTheRunInsteadOfAGraphOfZeros) {
+    // A peak of 1.1e36 overflows the sampled curve's single-precision sum; the unit graph would have been
+    // scaled to all zeros.
+    std::istringstream in("t\n\n3\n2025\n0\n1111111111111111111111111111111111111\n0");
+    const DimensionlessGraph graph = parseDimensionlessGraph(in, "Big.DGF");
+    try {
+        (void)sampleUnitGraph(graph, 1.0f, 1.0f, 0.25f);
+        FAIL() << "a graph of zeros was sampled";
+    } catch (const common::RuntimeFailure& failure) {
+        EXPECT_EQ(failure.description(), "Overflow");
+        EXPECT_EQ(failure.cause(),
+                  "The dimensionless graph's ordinates are too large to sum in single precision: "
+                  "scale them down (only their shape counts).");
+    }
+}
+
 TEST(GraphFiles, NamesOfNoRegularFileAreRefusedBeforeAnyReadAndTheListPutsThePresentFirst) {
     const std::string folder = ::testing::TempDir() + "graph_list_folder";
     std::filesystem::create_directories(folder);
