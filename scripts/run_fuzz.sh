@@ -2,7 +2,8 @@
 # Builds the fuzz preset (clang, libFuzzer, AddressSanitizer + UBSan, in build/fuzz) and runs each reader's
 # harness for SECONDS seconds (default 30) from its seed corpus in fuzz/corpus/NAME/. New inputs found on
 # the way go to build/fuzz/corpus/NAME/, never into the committed seeds. Stops at the first harness that
-# finds a crash or a broken requirement; the input is left in build/fuzz/findings/.
+# finds a crash or a broken requirement; the input is left in build/fuzz/findings/. The mutations follow a
+# fixed seed, so a run on the same machine repeats the last one (and a finding reproduces).
 # Usage: scripts/run_fuzz.sh [SECONDS] [NAME...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,7 +27,7 @@ for name in "${harnesses[@]}"; do
   mkdir -p "build/fuzz/corpus/$name"
   log="build/fuzz/$name.log"
   status=0
-  "build/fuzz/bin/fuzz_$name" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+  "build/fuzz/bin/fuzz_$name" -seed=1 -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="build/fuzz/findings/${name}-" \
     "build/fuzz/corpus/$name" "fuzz/corpus/$name" >"$log" 2>&1 || status=$?
   grep -E '^(stat::number_of_executed_units|Done [0-9]+ runs)' "$log" || true
