@@ -1,7 +1,6 @@
 // What leaves the runoff window for a report: the chart as a picture (PNG as shown, or SVG), and the
 // report text of the working hydrograph file printed or as a PDF file in a fixed-width font.
 #include <QBuffer>
-#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -18,6 +17,7 @@
 
 #include "app/chart_view.hpp"
 #include "app/runoff_window.hpp"
+#include "basin/hydrograph_file.hpp"
 #include "common/control_names.hpp"
 #include "common/dialog_folders.hpp"
 #include "common/file_replace.hpp"
@@ -69,12 +69,19 @@ bool RunoffWindow::exportChart() {
     return true;
 }
 
+std::optional<runoff::PrintedReport> RunoffWindow::reportToPrint() const {
+    if (!session_.lastReport) return std::nullopt;
+    return runoff::printedReport(*session_.lastReport, session_.reportText);
+}
+
 int RunoffWindow::paintReport(QPagedPaintDevice& device) const {
-    QFile file(QString::fromStdString(common::workingHydrographFile()));
-    if (!file.open(QIODevice::ReadOnly)) return 0;
-    // The report is single-byte text with CR LF line ends.
-    QStringList lines = QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"));
-    while (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+    // This window's last report, as its run wrote it: never the working file, which another window may
+    // have written since.
+    const std::optional<runoff::PrintedReport> report = reportToPrint();
+    if (!report) return 0;
+    QStringList lines;
+    for (const std::string& line : report->lines)
+        lines << QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
     device.setPageSize(QPageSize(QPageSize::Letter));
     device.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
     QPainter painter;
@@ -90,8 +97,8 @@ int RunoffWindow::paintReport(QPagedPaintDevice& device) const {
     const int headerLines = 4;
     const int perPage = std::max(1, static_cast<int>(page.height() / lineHeight) - headerLines);
     const int pages = std::max(1, static_cast<int>((lines.size() + perPage - 1) / perPage));
-    const QString title1 = QString::fromStdString(fields_.text(form3::txtTitle));
-    const QString title2 = QString::fromStdString(fields_.text(form3::txtTile2));
+    const QString title1 = QString::fromStdString(report->title1);
+    const QString title2 = QString::fromStdString(report->title2);
     for (int p = 0; p < pages; ++p) {
         if (p > 0) device.newPage();
         double y = metrics.ascent();
@@ -114,6 +121,13 @@ int RunoffWindow::paintReport(QPagedPaintDevice& device) const {
     return pages;
 }
 
+// "Save Hydrograph": this window's last report, as its run wrote the working file.
+void RunoffWindow::saveHydrograph() {
+    basin::saveHydrograph(chart_, session_.reportText, common::workingHydrographFile(),
+                          common::dialogFolder(), dialogs_,
+                          common::proposedName(runoff::typedTitle(fields_), ".GRF", ""));
+}
+
 bool RunoffWindow::exportReportPdf() {
     if (!session_.lastReport) {
         dialogs_.message(msg::kNoReportYet);
@@ -131,7 +145,7 @@ bool RunoffWindow::exportReportPdf() {
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter pdf(&buffer);
         pdf.setResolution(300);
-        pdf.setTitle(QString::fromStdString(fields_.text(form3::txtTitle)));
+        pdf.setTitle(QString::fromStdString(session_.lastReport->title1));
         pdf.setCreator(QStringLiteral("Brelvo"));
         lastReportPages_ = paintReport(pdf);
     }

@@ -18,7 +18,6 @@
 #include "app/graph_list.hpp"
 #include "app/json_writer.hpp"
 #include "app/screen_fit.hpp"
-#include "basin/hydrograph_file.hpp"
 #include "common/control_names.hpp"
 #include "common/dialog_folders.hpp"
 #include "common/numbers.hpp"
@@ -324,7 +323,7 @@ void RunoffWindow::plotNewReport(const std::function<runoff::RunOutcome()>& run)
     const bool compute = !session_.lastReport->route.has_value();
     if (compute) ++computeRuns_;
     chartView_->addRun(
-        runoff::plotOfRun(session_.hydrograph, *session_.lastReport, fields_, computeRuns_, !hadHydrograph));
+        runoff::plotOfRun(session_.hydrograph, *session_.lastReport, computeRuns_, !hadHydrograph));
 }
 
 void RunoffWindow::showField(const std::string& name) {
@@ -406,11 +405,6 @@ void RunoffWindow::clearPlots() {
     } catch (const common::RuntimeFailure& f) {
         dialogs_.message(common::failureText(f));
     }
-}
-
-void RunoffWindow::saveHydrograph() {
-    basin::saveHydrograph(chart_, common::workingHydrographFile(), common::dialogFolder(), dialogs_,
-                          common::proposedName(runoff::typedTitle(fields_), ".GRF", ""));
 }
 
 void RunoffWindow::computeHydrograph() {

@@ -17,6 +17,7 @@
 #include "basin/runoff_fields.hpp"
 #include "common/dialogs.hpp"
 #include "runoff/compute_driver.hpp"
+#include "runoff/csv_export.hpp"
 
 class QButtonGroup;
 class QCheckBox;
@@ -64,10 +65,12 @@ class RunoffWindow : public QWidget {
     void restoreInputs(const project::RunoffInputs& inputs);
     // The chart as a picture: PNG as shown or SVG, by the name's extension (".png" when it has none).
     bool exportChart();
-    // The report of the working hydrograph file as a PDF file, or printed (to a PDF file without a
-    // printer): fixed-width, the two titles and the page number heading each page.
+    // This window's last report as a PDF file, or printed (to a PDF file without a printer): fixed-width,
+    // the titles it was written with and the page number heading each page.
     bool exportReportPdf();
     bool printReport();
+    // What they print: this window's last report, from its session; nothing before a report.
+    std::optional<runoff::PrintedReport> reportToPrint() const;
     // The pages of the last report printed or exported.
     int lastReportPages() const { return lastReportPages_; }
 

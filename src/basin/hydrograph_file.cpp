@@ -335,11 +335,6 @@ void writeStep(float step, RunoffFields& fields) {
                    common::generalText(timeStepInMinutes(fields) ? step * 60.0f : step));
 }
 
-// Copies `from` to `to` through a temporary file beside `to`, renamed over it only when complete.
-void copyThroughTemporary(const std::string& from, const std::string& to) {
-    common::replaceFile(to, common::readDataFile(from, common::kMaxDataFileBytes));
-}
-
 }  // namespace
 
 float usgsround(float& value) {
@@ -442,8 +437,9 @@ std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, cons
                               std::filesystem::path(path).filename().string());
 }
 
-void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, const std::string& programFolder,
-                    common::Dialogs& dialogs, const std::string& proposedName) {
+void saveHydrograph(const ChartGrid& chart, const std::string& reportBytes, const std::string& workingFile,
+                    const std::string& programFolder, common::Dialogs& dialogs,
+                    const std::string& proposedName) {
     // Columns 1 and 2 are the rainfall grid; a third exists once a hydrograph was plotted.
     if (chart.columnCount() <= 2) {
         dialogs.message(std::string(common::msg::kComputeBeforeSaving));
@@ -456,7 +452,7 @@ void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, cons
                             std::string(common::msg::kHydrographFilter), ".GRF");
     if (!chosen || *chosen == workingFile) return;
     try {
-        copyThroughTemporary(workingFile, *chosen);
+        common::replaceFile(*chosen, reportBytes);
     } catch (const common::ReplaceFailure& failure) {
         dialogs.message(common::msg::fileNotSaved(*chosen, failure.reason()));
     } catch (const common::RuntimeFailure& failure) {

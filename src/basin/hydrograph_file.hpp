@@ -44,10 +44,11 @@ std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, cons
                                                    common::Dialogs& dialogs);
 
 // "Save Hydrograph": with a computed hydrograph on the chart, asks for a name (`proposedName` filled in)
-// and copies the working file there through common::replaceFile, so a failed save leaves the old file
-// whole and says why, naming the file. A name typed without an extension gets ".GRF". A name equal to the
-// working file's copies nothing.
-void saveHydrograph(const ChartGrid& chart, const std::string& workingFile, const std::string& programFolder,
-                    common::Dialogs& dialogs, const std::string& proposedName = {});
+// and writes the window's last report (`reportBytes`, as its run wrote the working file) there through
+// common::replaceFile, so a failed save leaves the old file whole and says why, naming the file. A name
+// typed without an extension gets ".GRF". The working file's own name writes nothing.
+void saveHydrograph(const ChartGrid& chart, const std::string& reportBytes, const std::string& workingFile,
+                    const std::string& programFolder, common::Dialogs& dialogs,
+                    const std::string& proposedName = {});
 
 }  // namespace brelvo::basin

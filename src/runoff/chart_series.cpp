@@ -6,14 +6,11 @@
 #include <filesystem>
 #include <limits>
 
-#include "common/control_names.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::runoff {
 
 namespace {
-
-namespace form3 = common::controls::form3;
 
 std::string fileName(const std::string& path) {
     return std::filesystem::path(path).filename().string();
@@ -27,8 +24,7 @@ std::string stepText(float hours) {
 
 }  // namespace
 
-RunPlot plotOfRun(const basin::WorkingHydrograph& h, const ReportRun& run, const basin::RunoffFields& fields,
-                  int runNumber, bool loadedAlone) {
+RunPlot plotOfRun(const basin::WorkingHydrograph& h, const ReportRun& run, int runNumber, bool loadedAlone) {
     RunPlot plot;
     const float step = run.stepHours;
     const bool routing = run.route.has_value();
@@ -39,8 +35,8 @@ RunPlot plotOfRun(const basin::WorkingHydrograph& h, const ReportRun& run, const
         plot.line.push_back({hours, flow});
     }
     if (!routing) {
-        plot.name = "Runoff " + std::to_string(runNumber) + " (" + fields.text(form3::ComboDimgraph) + ", " +
-                    fields.text(form3::ComboRain) + ", " + stepText(step) + ")";
+        plot.name = "Runoff " + std::to_string(runNumber) + " (" + run.methodText + ", " +
+                    run.arrangementText + ", " + stepText(step) + ")";
         // The excess as the report shows it (after C for the Rational Method): step i falls between the
         // times of ordinates i - 1 and i.
         const basin::Series excess = excessShown(run);
@@ -60,10 +56,10 @@ RunPlot plotOfRun(const basin::WorkingHydrograph& h, const ReportRun& run, const
             plot.name = "Storage routing (file " + fileName(run.storageFileName) + ")";
             break;
         case basin::RouteMethod::muskingum:
-            plot.name = "Muskingum K=" + fields.text(form3::txtMuskK) + " X=" + fields.text(form3::txtMuskX);
+            plot.name = "Muskingum K=" + run.muskingumKText + " X=" + run.muskingumXText;
             break;
         case basin::RouteMethod::travelTime:
-            plot.name = "Travel time " + fields.text(form3::txtTatum) + " " + fields.caption(form3::capTatum);
+            plot.name = "Travel time " + run.travelTimeText + " " + run.travelTimeUnit;
             break;
         case basin::RouteMethod::combine:
             plot.name = loadedAlone ? "Inflow (file " + fileName(run.combinedFileName) + ")"

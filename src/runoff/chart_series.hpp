@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "basin/runoff_fields.hpp"
 #include "basin/working_state.hpp"
 #include "runoff/report.hpp"
 
@@ -30,7 +29,7 @@ struct RunPlot {
 // "Storage routing (file NAME)", "Travel time 30 minutes", "Inflow (file NAME)" for a hydrograph loaded
 // alone, "Combined with NAME" for a combination.
 [[nodiscard]] RunPlot plotOfRun(const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
-                                const basin::RunoffFields& fields, int runNumber, bool loadedAlone);
+                                int runNumber, bool loadedAlone);
 
 // The spacing of ticks for an axis from 0 to `span`: the smallest of 1, 2, 5 × 10^k that gives at most
 // `maxTicks` intervals.

@@ -21,6 +21,7 @@
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "common/program_folder.hpp"
+#include "runoff/csv_export.hpp"
 #include "runoff/input_check.hpp"
 #include "runoff/losses.hpp"
 #include "runoff/rainfall.hpp"
@@ -46,17 +47,22 @@ int routeOption(const basin::RunoffFields& fields) {
 }
 
 // Writes the report and commits what it rounded: the peaks as reported, and the hydrograph plotted.
-void report(RunoffSession& session, const ReportRun& run, basin::RunoffFields& fields,
-            basin::ChartGrid& chart, const ComputeContext& context) {
+void report(RunoffSession& session, ReportRun run, basin::RunoffFields& fields, basin::ChartGrid& chart,
+            const ComputeContext& context) {
+    run.title1 = fields.text(form3::txtTitle);
+    run.title2 = fields.text(form3::txtTile2);
     std::string text;
-    const ReportOutcome outcome = writeReport(text, session.hydrograph, run, fields, chart);
+    const ReportOutcome outcome = writeReport(text, session.hydrograph, run);
+    fields.setCaption(form3::Form3, outcome.caption);
+    plotColumn(chart, chartColumn(session.hydrograph, run));
     session.hydrograph.inflow.peakCfs = outcome.peakCfs;
     if (run.route) session.hydrograph.routed.peakCfs = outcome.routedPeakCfs;
     session.hydrographPlotted = true;
-    session.lastReport = run;
+    session.lastReport = std::move(run);
+    session.reportText = reportFileBytes(text);
     // The file is replaced only once the whole report is known, and only as a whole: a report that cannot
     // be written in full leaves the previous one as it was, and the run then commits nothing.
-    writeReportFile(context.reportPath, text);
+    writeReportFile(context.reportPath, session.reportText);
 }
 
 // A failure of a unit-graph method that names no cause ran past an array bound of the hydrograph.
@@ -93,6 +99,8 @@ bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     const std::string& methodText = fields.text(form3::ComboDimgraph);
 
     ReportRun reportRun;
+    reportRun.methodText = methodText;
+    reportRun.arrangementText = rainText;
     reportRun.c = common::readSingle(fields.text(form3::txtC));
     reportRun.areaSqMi = basin::squareMiles(common::readSingle(fields.text(form3::txtBasinArea)),
                                             fields.caption(form3::Label10));
@@ -162,7 +170,7 @@ bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     reportRun.storm = std::move(storm);
     reportRun.rational = graph->rational;
     reportRun.stepHours = session.stepHours;
-    report(session, reportRun, fields, chart, context);
+    report(session, std::move(reportRun), fields, chart, context);
     return true;
 }
 
@@ -196,6 +204,8 @@ bool route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
         const float x = common::readSingle(fields.text(form3::txtMuskX));
         basin::muskingum(k, x, session.stepHours, routedUpper, h);
         run.route = basin::RouteMethod::muskingum;
+        run.muskingumKText = fields.text(form3::txtMuskK);
+        run.muskingumXText = fields.text(form3::txtMuskX);
         const basin::MuskingumCoefficients weights = basin::muskingumCoefficients(k, x, session.stepHours);
         if (basin::muskingumUnstable(weights))
             dialogs.message(muskingumWarning(k, x, session.stepHours, weights));
@@ -204,6 +214,8 @@ bool route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
         if (fields.caption(form3::capTatum) == "minutes") travel = travel / 60;
         (void)basin::travelTimeRouting(travel, session.stepHours, h);
         run.route = basin::RouteMethod::travelTime;
+        run.travelTimeText = fields.text(form3::txtTatum);
+        run.travelTimeUnit = fields.caption(form3::capTatum);
     } else if (option == 2) {
         common::FileDialogRequest request;
         request.title = std::string(common::msg::kLoadOrCombineTitle);
@@ -223,7 +235,7 @@ bool route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
     if (!run.route) return false;
     session.lastReportRouted = true;  // a routing run carries no rainfall or excess
     run.stepHours = session.stepHours;
-    report(session, run, fields, chart, context);
+    report(session, std::move(run), fields, chart, context);
     return true;
 }
 
@@ -352,6 +364,26 @@ RunOutcome routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, 
 
 void arrangementChanged(RunoffSession& session, basin::RunoffFields& fields) {
     if (fields.text(form3::ComboRain) != "Storm File") restoreTypedTable(session.typedTable, fields);
+}
+
+std::string typedTitle(const basin::RunoffFields& fields) {
+    return typedTitle(fields.text(form3::txtTitle));
+}
+
+void plotColumn(basin::ChartGrid& chart, const ChartColumn& column) {
+    const int rows = static_cast<int>(column.flows.size());
+    if (chart.columnCount() == 2 || chart.rowCount() < rows) chart.setRowCount(rows);
+    chart.setLabelSpacing(column.labelSpacing);
+    for (int i = 0; i < rows; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        chart.setRow(i + 1);
+        chart.setColumn(1);
+        chart.setData(column.excess[at]);
+        chart.setColumn(chart.columnCount());
+        chart.setData(column.flows[at]);
+        chart.setRowLabel(column.labels[at]);
+    }
+    chart.setColumnCount(chart.columnCount() + 1);  // the empty column the next run fills
 }
 
 void clearPlots(RunoffSession& session, basin::ChartGrid& chart, const basin::RunoffFields& fields) {

@@ -36,7 +36,11 @@ struct RunoffSession {
     basin::PeakPlacement peak = basin::PeakPlacement::none;  // for a ComboRain text not in the list
     std::int16_t rainSteps = 0;                              // rain steps of the last compute run's storm
     bool lastReportRouted = false;        // the last report was a routing run's, which carries no rain
-    std::optional<ReportRun> lastReport;  // the inputs of the last report written, for its exports
+    std::optional<ReportRun> lastReport;  // the inputs of the last report written, titles included
+    // The last report as this run wrote the working file (single-byte text, CR LF lines): what Save
+    // Hydrograph, Print Report and Export Report PDF take, never the working file read back, which
+    // another window may have written since.
+    std::string reportText;
     // The storm file and the storage file (*.RAT) last read by a run that wrote its report, as full
     // paths (empty before any); the next dialog for such a file opens at it.
     std::string stormFile;
@@ -78,6 +82,13 @@ RunOutcome routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, 
 // The rainfall arrangement (ComboRain) changed: any arrangement but "Storm File" brings back the table
 // typed before a storm file was shown.
 void arrangementChanged(RunoffSession& session, basin::RunoffFields& fields);
+
+// The first title as the user typed it (csv_export's typedTitle of the title box).
+[[nodiscard]] std::string typedTitle(const basin::RunoffFields& fields);
+
+// Adds a report's hydrograph to the chart as its last data column, with the excess in column 1: the first
+// hydrograph after a reset sets the rows, a later and longer one grows them.
+void plotColumn(basin::ChartGrid& chart, const ChartColumn& column);
 
 // "Clear Hydrograph Plots": the chart back to the rainfall grid; no hydrograph is plotted then.
 void clearPlots(RunoffSession& session, basin::ChartGrid& chart, const basin::RunoffFields& fields);

@@ -4,8 +4,6 @@
 #include <charconv>
 #include <system_error>
 
-#include "common/control_names.hpp"
-
 namespace brelvo::runoff {
 
 std::string shortestText(float value) {
@@ -50,9 +48,23 @@ std::string hydrographCsv(const basin::WorkingHydrograph& hydrograph, const Repo
     return out;
 }
 
-std::string typedTitle(const basin::RunoffFields& fields) {
-    const std::string& title = fields.text(common::controls::form3::txtTitle);
-    return title == "Enter Title 1" ? std::string() : title;
+PrintedReport printedReport(const ReportRun& run, const std::string& reportBytes) {
+    PrintedReport printed{run.title1, run.title2, {}};
+    for (std::size_t at = 0; at <= reportBytes.size();) {
+        const std::size_t end = reportBytes.find("\r\n", at);
+        if (end == std::string::npos) {
+            printed.lines.push_back(reportBytes.substr(at));
+            break;
+        }
+        printed.lines.push_back(reportBytes.substr(at, end - at));
+        at = end + 2;
+    }
+    while (!printed.lines.empty() && printed.lines.back().empty()) printed.lines.pop_back();
+    return printed;
+}
+
+std::string typedTitle(const std::string& title1) {
+    return title1 == "Enter Title 1" ? std::string() : title1;
 }
 
 }  // namespace brelvo::runoff

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "basin/runoff_fields.hpp"
 #include "basin/working_state.hpp"
 #include "runoff/report.hpp"
 
@@ -17,9 +17,18 @@ namespace brelvo::runoff {
 // that read back as the same single, with '.' as the decimal point; lines end in CR LF.
 [[nodiscard]] std::string hydrographCsv(const basin::WorkingHydrograph& hydrograph, const ReportRun& run);
 
+// The report as it is printed or exported as PDF: the titles it was written with, and its lines (the
+// report file's single-byte text split at its CR LF line ends, the empty lines at its end dropped).
+struct PrintedReport {
+    std::string title1;
+    std::string title2;
+    std::vector<std::string> lines;
+};
+[[nodiscard]] PrintedReport printedReport(const ReportRun& run, const std::string& reportBytes);
+
 // The first title as the user typed it, for the names exports propose; empty while the box holds its
 // prompt ("Enter Title 1") or nothing.
-[[nodiscard]] std::string typedTitle(const basin::RunoffFields& fields);
+[[nodiscard]] std::string typedTitle(const std::string& title1);
 
 // The shortest decimal text that reads back as `value` ("0.1", "1e-07", "1234.5").
 [[nodiscard]] std::string shortestText(float value);

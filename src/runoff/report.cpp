@@ -1,12 +1,12 @@
 // The hydrograph report in its compute and routing layouts, the caption summary and the chart column.
 #include "runoff/report.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <system_error>
 
 #include "basin/hydrograph_file.hpp"
-#include "common/control_names.hpp"
 #include "common/failure.hpp"
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
@@ -15,8 +15,6 @@
 #include "runoff/losses.hpp"
 
 namespace brelvo::runoff {
-
-namespace form3 = common::controls::form3;
 
 namespace {
 
@@ -72,9 +70,9 @@ std::string timeLabel(float hours, const common::NumberPattern& pattern) {
     return text;
 }
 
-void writeHeader(std::ostream& out, const ReportRun& run, const basin::RunoffFields& fields) {
-    out << fields.text(form3::txtTitle) << kCrLf;
-    out << fields.text(form3::txtTile2) << kCrLf;
+void writeHeader(std::ostream& out, const ReportRun& run) {
+    out << run.title1 << kCrLf;
+    out << run.title2 << kCrLf;
     if (!run.route) {
         out << "Basin Area (mi^2): " << listItem(run.areaSqMi) << kCrLf;
         out << "C value: " << listItem(run.c) << kCrLf;
@@ -89,7 +87,7 @@ void writeHeader(std::ostream& out, const ReportRun& run, const basin::RunoffFie
             << kCrLf;
         out << "Percent impervious area:  " << common::formatPattern(run.losses.imperviousFraction * 100, "0")
             << kCrLf;
-        out << "Dimensionless Graph:  " << fields.text(form3::ComboDimgraph) << kCrLf;
+        out << "Dimensionless Graph:  " << run.methodText << kCrLf;
         out << kCrLf << kCrLf;
         return;
     }
@@ -98,47 +96,43 @@ void writeHeader(std::ostream& out, const ReportRun& run, const basin::RunoffFie
             out << "Storage routing file: " << run.storageFileName << kCrLf << kCrLf;
             break;
         case basin::RouteMethod::muskingum:
-            out << "Muskingum K lag: " << fields.text(form3::txtMuskK)
-                << "  Muskingum X storage: " << fields.text(form3::txtMuskX) << kCrLf << kCrLf;
+            out << "Muskingum K lag: " << run.muskingumKText
+                << "  Muskingum X storage: " << run.muskingumXText << kCrLf << kCrLf;
             break;
         case basin::RouteMethod::combine:
             out << "Combined hydrograph filename: " << run.combinedFileName << kCrLf << kCrLf;
             break;
         case basin::RouteMethod::travelTime:
-            out << "Tatum time of travel: " << fields.text(form3::txtTatum) << ' '
-                << fields.caption(form3::capTatum) << kCrLf << kCrLf;
+            out << "Tatum time of travel: " << run.travelTimeText << ' ' << run.travelTimeUnit << kCrLf
+                << kCrLf;
             break;
     }
 }
 
-// Adds the hydrograph as the chart's last data column, with the excess rain in column 1 (inches) and
-// the rows labelled with their time (hours).
-void plotHydrograph(const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
-                    const basin::Series& excessIn, basin::ChartGrid& chart) {
+}  // namespace
+
+ChartColumn chartColumn(const basin::WorkingHydrograph& hydrograph, const ReportRun& run) {
     const bool routing = run.route.has_value();
     const int last = hydrograph.inflow.last;
     const float udur = run.stepHours;
-    const int rows = last + 1;
-    // The first hydrograph after a reset sets the rows; a later, longer one grows them, so that all
-    // its ordinates are plotted.
-    if (chart.columnCount() == 2 || chart.rowCount() < rows) chart.setRowCount(rows);
-    chart.setLabelSpacing(last / 6);
+    const basin::Series excessIn = excessShown(run);
+    ChartColumn column;
+    column.labelSpacing = last / 6;
+    const auto rows = static_cast<std::size_t>(std::max(last + 1, 0));
+    column.labels.reserve(rows);
+    column.excess.reserve(rows);
+    column.flows.reserve(rows);
     const common::NumberPattern labelPattern(udur == 0.5f ? "0.0" : udur >= 1 ? "0" : "0.00");
     for (int i = 0; i <= last; ++i) {
-        chart.setRow(i + 1);
-        chart.setColumn(1);
         // A routing run carries no rain: its excess column is 0.
         const bool rainShown = !routing && i <= run.storm.steps + 1;
-        chart.setData(rainShown ? common::generalText(excessIn[i]) : std::string("0"));
-        chart.setColumn(chart.columnCount());
-        chart.setData(
+        column.excess.push_back(rainShown ? common::generalText(excessIn[i]) : std::string("0"));
+        column.flows.push_back(
             common::generalText(routing ? hydrograph.routed.outflowCfs[i] : hydrograph.inflow.flowCfs[i]));
-        chart.setRowLabel(timeLabel(static_cast<float>(i) * udur, labelPattern));
+        column.labels.push_back(timeLabel(static_cast<float>(i) * udur, labelPattern));
     }
-    chart.setColumnCount(chart.columnCount() + 1);  // the empty column the next run fills
+    return column;
 }
-
-}  // namespace
 
 basin::Series excessShown(const ReportRun& run) {
     if (!run.rational || run.route) return run.storm.excessIn;
@@ -172,8 +166,8 @@ std::string listItem(float value) {
     return text + " ";
 }
 
-ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
-                          basin::RunoffFields& fields, basin::ChartGrid& chart) {
+ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydrograph,
+                          const ReportRun& run) {
     const bool routing = run.route.has_value();
     const bool storage = run.route == basin::RouteMethod::storage;
     const basin::Hydrograph& inflow = hydrograph.inflow;
@@ -191,7 +185,7 @@ ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydr
 
     {
         std::ostringstream header;
-        writeHeader(header, run, fields);
+        writeHeader(header, run);
         out += header.str();
     }
 
@@ -203,21 +197,19 @@ ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydr
         out += kCrLf;
         outcome.routedPeakCfs = routed.peakCfs;
         basin::usgsround(outcome.routedPeakCfs);
-        fields.setCaption(form3::Form3, "QmaxIn=" + common::generalText(outcome.peakCfs) +
-                                            " cfs, Vol=" + common::generalText(hydrograph.volumeAcreFt) +
-                                            " acft, QmaxOut=" + common::generalText(outcome.routedPeakCfs) +
-                                            " cfs");
+        outcome.caption = "QmaxIn=" + common::generalText(outcome.peakCfs) +
+                          " cfs, Vol=" + common::generalText(hydrograph.volumeAcreFt) +
+                          " acft, QmaxOut=" + common::generalText(outcome.routedPeakCfs) + " cfs";
         out += fm(outcome.peakCfs, flowPattern) + fm(peakTime, timePattern) +
                roundedField(hydrograph.volumeAcreFt) + roundedField(outcome.routedPeakCfs) +
                fm(routed.peakIndex * udur, "##0.00000") + fm(routed.peakElevationFt, "#####0.00") + kCrLf;
     } else {
         out += " DURATION     RAIN    PEAKQ     TIME  ACRE-FT";
         out += kCrLf;
-        fields.setCaption(form3::Form3,
-                          "Runoff Qmax=" + common::generalText(outcome.peakCfs) +
-                              " cfs, Vol=" + common::generalText(hydrograph.volumeAcreFt) +
-                              " acft, RainLoss=" + common::formatPattern(outcome.rainLossIn, "0.00") +
-                              " in from " + common::formatPattern(run.storm.depthIn, "0.00") + " total");
+        outcome.caption = "Runoff Qmax=" + common::generalText(outcome.peakCfs) +
+                          " cfs, Vol=" + common::generalText(hydrograph.volumeAcreFt) +
+                          " acft, RainLoss=" + common::formatPattern(outcome.rainLossIn, "0.00") +
+                          " in from " + common::formatPattern(run.storm.depthIn, "0.00") + " total";
         out += fm(run.storm.durationHours, "####0.000") + fm(run.storm.depthIn, "#####0.00") +
                fm(outcome.peakCfs, flowPattern) + fm(peakTime, timePattern) +
                roundedField(hydrograph.volumeAcreFt) + kCrLf;
@@ -247,22 +239,24 @@ ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydr
         }
         out += kCrLf;
     }
-
-    plotHydrograph(hydrograph, run, excess, chart);
     return outcome;
 }
 
-ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
-                          basin::RunoffFields& fields, basin::ChartGrid& chart) {
+ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hydrograph,
+                          const ReportRun& run) {
     std::string text;
-    const ReportOutcome outcome = writeReport(text, hydrograph, run, fields, chart);
+    const ReportOutcome outcome = writeReport(text, hydrograph, run);
     out << text;
     return outcome;
 }
 
-void writeReportFile(const std::string& path, const std::string& text) {
+std::string reportFileBytes(const std::string& text) {
+    return common::singleByteText(text);
+}
+
+void writeReportFile(const std::string& path, const std::string& bytes) {
     try {
-        common::replaceFile(path, common::singleByteText(text));
+        common::replaceFile(path, bytes);
     } catch (const common::ReplaceFailure& failure) {
         common::RuntimeFailure failed =
             failure.step() == common::ReplaceStep::write
@@ -273,8 +267,8 @@ void writeReportFile(const std::string& path, const std::string& text) {
 }
 
 ReportOutcome writeReport(const std::string& path, const basin::WorkingHydrograph& hydrograph,
-                          const ReportRun& run, basin::RunoffFields& fields, basin::ChartGrid& chart) {
-    // A file that cannot be replaced, or a missing folder, is refused before the caption and chart change.
+                          const ReportRun& run) {
+    // A file that cannot be replaced, or a missing folder, is refused before the report is made.
     try {
         common::checkReplaceable(path);
     } catch (const common::ReplaceFailure& failure) {
@@ -287,8 +281,8 @@ ReportOutcome writeReport(const std::string& path, const basin::WorkingHydrograp
             common::msg::reportNotWritten(path, common::msg::kSaveNoFolder));
     }
     std::string text;
-    const ReportOutcome outcome = writeReport(text, hydrograph, run, fields, chart);
-    writeReportFile(path, text);
+    const ReportOutcome outcome = writeReport(text, hydrograph, run);
+    writeReportFile(path, reportFileBytes(text));
     return outcome;
 }
 

@@ -6,9 +6,8 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "basin/chart_grid.hpp"
-#include "basin/runoff_fields.hpp"
 #include "basin/working_state.hpp"
 
 namespace brelvo::runoff {
@@ -42,6 +41,16 @@ struct ReportRun {
     // The routing layouts' file names.
     std::string storageFileName;   // storage routing
     std::string combinedFileName;  // load or combination
+    // The texts the report and the chart's legend show, as the run read them: the report of a run is
+    // titled with the titles it ran with, whatever the boxes hold since.
+    std::string title1;
+    std::string title2;
+    std::string methodText;       // the hydrograph method's list text (ComboDimgraph)
+    std::string arrangementText;  // the rainfall arrangement's list text (ComboRain)
+    std::string muskingumKText;   // Muskingum K and X as typed
+    std::string muskingumXText;
+    std::string travelTimeText;  // the travel time as typed, and its unit ("hours", "minutes")
+    std::string travelTimeUnit;
 };
 
 // The excess as the report shows it: what ran off after C for a Rational Method run, else the storm's
@@ -53,26 +62,37 @@ struct ReportOutcome {
     float peakCfs = 0;        // the hydrograph's peak, usgsround
     float routedPeakCfs = 0;  // the routed peak, usgsround (routing layout only)
     float rainLossIn = 0;     // total loss of the compute layout
+    std::string caption;      // the runoff window's caption that sums the run up
 };
 
-// Writes the report to `out` with CR LF line ends, in the compute or the routing layout; sets the
-// window caption (fields caption "Form3") and adds the hydrograph as a chart column. Failures are
-// RuntimeFailures.
-ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
-                          basin::RunoffFields& fields, basin::ChartGrid& chart);
+// The hydrograph as the chart's next column: one row per ordinate with its time label, the excess rain
+// (inches; 0 where the report shows none) for the chart's first column, and the flow (cfs).
+struct ChartColumn {
+    int labelSpacing = 0;  // labels and ticks every N rows
+    std::vector<std::string> labels;
+    std::vector<std::string> excess;
+    std::vector<std::string> flows;
+};
+[[nodiscard]] ChartColumn chartColumn(const basin::WorkingHydrograph& hydrograph, const ReportRun& run);
+
+// Writes the report to `out` with CR LF line ends, in the compute or the routing layout, and sums it up
+// in the outcome's caption. Failures are RuntimeFailures.
+ReportOutcome writeReport(std::ostream& out, const basin::WorkingHydrograph& hydrograph,
+                          const ReportRun& run);
 // The same, appended to `out`.
-ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
-                          basin::RunoffFields& fields, basin::ChartGrid& chart);
+ReportOutcome writeReport(std::string& out, const basin::WorkingHydrograph& hydrograph, const ReportRun& run);
 
-// Writes the report's text as the file at `path`, as single-byte text (characters beyond that range become
-// "?"), through common::replaceFile: the file holds either the earlier report or the whole new one. A
-// failed write is "Device I/O error" (57), any other failure "Path/File access error" (75), each with a
-// cause that names the file and the reason.
-void writeReportFile(const std::string& path, const std::string& text);
+// The report's text as the report file holds it: single-byte text, characters beyond that range "?".
+[[nodiscard]] std::string reportFileBytes(const std::string& text);
 
-// The same into the file at `path`, replacing it as writeReportFile does. A file that cannot be replaced
-// or a missing folder fails with "Path/File access error" (75) before anything else changes.
+// Writes the report file's bytes as the file at `path` through common::replaceFile: the file holds either
+// the earlier report or the whole new one. A failed write is "Device I/O error", any other failure
+// "Path/File access error", each with a cause that names the file and the reason.
+void writeReportFile(const std::string& path, const std::string& bytes);
+
+// The report written into the file at `path`, replacing it as writeReportFile does. A file that cannot be
+// replaced or a missing folder fails with "Path/File access error" before the report is made.
 ReportOutcome writeReport(const std::string& path, const basin::WorkingHydrograph& hydrograph,
-                          const ReportRun& run, basin::RunoffFields& fields, basin::ChartGrid& chart);
+                          const ReportRun& run);
 
 }  // namespace brelvo::runoff

@@ -13,9 +13,30 @@
 
 #include "app/script_runner.hpp"
 #include "basin/chart_grid.hpp"
+#include "common/program_folder.hpp"
 
 using brelvo::app::RunoffWindow;
 using brelvo::app::ScriptDialogs;
+
+namespace {
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One inch in an hour on quarter-hour steps through the triangle unit graph, lag 1 hour, on a basin of
+// `area` square miles, with the given titles; computed by the window's button.
+void computeBasin(RunoffWindow& window, const char* area, const char* title1, const char* title2) {
+    window.fields().setText("txtBasinArea", area);
+    window.fields().setText("txtTitle", title1);
+    window.fields().setText("txtTile2", title2);
+    window.chooseListText("ComboRain", "Average");
+    window.chooseListText("ComboDimgraph", "Triangle Unit Graph");
+    qobject_cast<QPushButton*>(window.control(QStringLiteral("Command1")))->click();
+}
+
+}  // namespace
 
 class RunoffWindowTest : public QObject {
     Q_OBJECT
@@ -161,6 +182,53 @@ class RunoffWindowTest : public QObject {
                           Qt::LeftButton);
         QVERIFY(dialogs_.takeMessages().empty());
         QVERIFY(window_->windowTitle().startsWith(QStringLiteral("Runoff Qmax=")));
+    }
+
+    // Two windows in one program write the one working file in turn; each prints, exports and saves the
+    // report of its own last run, headed by the titles that run had.
+    void twoWindowsKeepTheirOwnReports() {
+        QTemporaryDir dir;
+        const QString working = QString::fromStdString(brelvo::common::workingHydrographFile());
+        // A: 1 sq mi. Four quarter-hour triangles of 121 cfs peak overlap to 86.43 + 103.71 + 121 + 90.75
+        // = 401.9 cfs at 1.5 hours, reported as 402; each triangle's ordinates sum to 665.5 cfs, so the
+        // volume is 4 * 665.5 * 0.25 / 24 * 1.9835 = 55.0 acre-feet.
+        computeBasin(*window_, "1", "Basin A", "First window");
+        QCOMPARE(dialogs_.takeMessages(), std::vector<std::string>{});
+        const QByteArray reportA = fileBytes(working);
+        QVERIFY(reportA.startsWith("Basin A\r\nFirst window\r\n"));
+        const QByteArray peakA = "    1.000     1.00      402  1.50000       55\r\n";
+        QVERIFY(reportA.contains(peakA));
+        // B: 3 sq mi, three times the flows: 1205.7 cfs, reported as 1210, and 165 acre-feet. It writes the
+        // working file last.
+        ScriptDialogs dialogsB;
+        RunoffWindow windowB(dialogsB);
+        computeBasin(windowB, "3", "Basin B", "Second window");
+        QCOMPARE(dialogsB.takeMessages(), std::vector<std::string>{});
+        QVERIFY(fileBytes(working).contains("    1.000     1.00     1210  1.50000      165\r\n"));
+        QVERIFY(fileBytes(working).startsWith("Basin B\r\n"));
+        // A's titles change after its run: its report keeps the titles it was written with.
+        window_->fields().setText("txtTitle", "Renamed later");
+
+        const auto printed = window_->reportToPrint();
+        QVERIFY(printed.has_value());
+        QCOMPARE(QString::fromStdString(printed->title1), QStringLiteral("Basin A"));
+        QCOMPARE(QString::fromStdString(printed->title2), QStringLiteral("First window"));
+        QByteArray lines;
+        for (const std::string& line : printed->lines) lines += QByteArray::fromStdString(line) + "\r\n";
+        QCOMPARE(lines, reportA);
+        QCOMPARE(windowB.reportToPrint()->title1, std::string("Basin B"));
+
+        const QString pdf = dir.filePath(QStringLiteral("a.pdf"));
+        dialogs_.queueAnswer(pdf.toStdString());
+        QVERIFY(window_->exportReportPdf());
+        QVERIFY(fileBytes(pdf).startsWith("%PDF-"));
+        QCOMPARE(window_->lastReportPages(), 1);
+
+        const QString saved = dir.filePath(QStringLiteral("a.GRF"));
+        dialogs_.queueAnswer(saved.toStdString());
+        qobject_cast<QPushButton*>(window_->control(QStringLiteral("Command3")))->click();
+        QCOMPARE(dialogs_.takeMessages(), std::vector<std::string>{});
+        QCOMPARE(fileBytes(saved), reportA);
     }
 };
 

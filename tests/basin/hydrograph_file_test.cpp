@@ -346,6 +346,7 @@ class SaveHydrographTest : public ::testing::Test {
         fs::remove_all(folder);
         fs::create_directories(folder);
         working = (folder / "Temp.GRF").string();
+        // The working file holds another window's report: a save writes this window's own.
         write(working, "working hydrograph\r\n");
         chart.setColumnCount(3);
     }
@@ -365,7 +366,9 @@ class SaveHydrographTest : public ::testing::Test {
         std::sort(found.begin(), found.end());
         return found;
     }
-    void save() { saveHydrograph(chart, working, "/programs/brelvo", dialogs); }
+    void save() { saveHydrograph(chart, kReport, working, "/programs/brelvo", dialogs); }
+
+    static constexpr const char* kReport = "this window's report\r\n";
 
     fs::path folder;
     std::string working;
@@ -399,7 +402,7 @@ TEST_F(SaveHydrographTest, ASaveReplacesTheChosenFileAndLeavesNoTemporaryFile) {
     dialogs.fileAnswer = target.string();
     save();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(contents(target), "working hydrograph\r\n");
+    EXPECT_EQ(contents(target), kReport);
     EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF", "storm.GRF"}));
 }
 
@@ -407,7 +410,7 @@ TEST_F(SaveHydrographTest, ANameWithoutAnExtensionGetsGrf) {
     dialogs.fileAnswer = (folder / "peak100").string();
     save();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(contents(folder / "peak100.GRF"), "working hydrograph\r\n");
+    EXPECT_EQ(contents(folder / "peak100.GRF"), kReport);
     // A name with an extension of its own keeps it; a dot in a folder's name is no extension.
     fs::create_directories(folder / "run.2");
     dialogs.fileAnswer = (folder / "storm.hyd").string();
@@ -415,7 +418,7 @@ TEST_F(SaveHydrographTest, ANameWithoutAnExtensionGetsGrf) {
     dialogs.fileAnswer = (folder / "run.2" / "storm").string();
     save();
     EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF", "peak100.GRF", "run.2", "storm.hyd"}));
-    EXPECT_EQ(contents(folder / "run.2" / "storm.GRF"), "working hydrograph\r\n");
+    EXPECT_EQ(contents(folder / "run.2" / "storm.GRF"), kReport);
     // "Temp" is the working file itself once it has its extension: nothing is copied.
     dialogs.fileAnswer = (folder / "Temp").string();
     save();

@@ -7,23 +7,19 @@
 #include <algorithm>
 #include <limits>
 
-#include "basin/basin_block.hpp"
-
 namespace brelvo::runoff {
 namespace {
 
 class ChartSeriesTest : public ::testing::Test {
   protected:
     ChartSeriesTest() {
-        basin::loadRunoffDefaults(fields);
-        fields.setText("ComboDimgraph", "SCS.DGF");
-        fields.setText("ComboRain", "Peak at 2/3");
+        run.methodText = "SCS.DGF";
+        run.arrangementText = "Peak at 2/3";
         h.inflow.flowCfs.redim(basin::kHydrographUpper);
         h.routed.outflowCfs.redim(basin::kHydrographUpper);
         run.storm.rainIn.redim(4);
         run.storm.excessIn.redim(4);
     }
-    basin::RunoffFields fields;
     basin::WorkingHydrograph h;
     ReportRun run;
 };
@@ -37,7 +33,7 @@ TEST_F(ChartSeriesTest, RunsOfDifferentStepsLineUpInHours) {
     const float first[] = {0, 40, 100, 20};
     for (int i = 0; i < 4; ++i) h.inflow.flowCfs[i] = first[i];
     h.inflow.last = 3;
-    const RunPlot a = plotOfRun(h, run, fields, 1, false);
+    const RunPlot a = plotOfRun(h, run, 1, false);
     EXPECT_EQ(a.name, "Runoff 1 (SCS.DGF, Peak at 2/3, 30 min)");
     EXPECT_EQ(a.line, (std::vector<ChartPoint>{{0, 0}, {0.5, 40}, {1, 100}, {1.5, 20}}));
     EXPECT_EQ(a.excess,
@@ -47,7 +43,7 @@ TEST_F(ChartSeriesTest, RunsOfDifferentStepsLineUpInHours) {
     run.stepHours = 1.0f / 6.0f;
     h.inflow.last = 9;
     for (int i = 0; i <= 9; ++i) h.inflow.flowCfs[i] = static_cast<float>(10 * i);
-    const RunPlot b = plotOfRun(h, run, fields, 2, false);
+    const RunPlot b = plotOfRun(h, run, 2, false);
     EXPECT_EQ(b.name, "Runoff 2 (SCS.DGF, Peak at 2/3, 10 min)");
     ASSERT_EQ(b.line.size(), 10u);
     // Ordinate 3 of the 10-minute run is at half an hour, where ordinate 1 of the first run is.
@@ -64,20 +60,20 @@ TEST_F(ChartSeriesTest, RoutingRunsAreNamedForTheirMethodAndDrawTheOutflow) {
         h.inflow.flowCfs[i] = 100;
         h.routed.outflowCfs[i] = static_cast<float>(i);
     }
-    fields.setText("txtMuskK", "0.5");
-    fields.setText("txtMuskX", "0.1");
+    run.muskingumKText = "0.5";
+    run.muskingumXText = "0.1";
     run.route = basin::RouteMethod::muskingum;
-    RunPlot p = plotOfRun(h, run, fields, 1, false);
+    RunPlot p = plotOfRun(h, run, 1, false);
     EXPECT_EQ(p.name, "Muskingum K=0.5 X=0.1");
     EXPECT_EQ(p.line, (std::vector<ChartPoint>{{0, 0}, {1, 1}, {2, 2}}));
     EXPECT_TRUE(p.excess.empty());
     run.route = basin::RouteMethod::combine;
     run.combinedFileName = "/data/jobs/upstream.GRF";
-    EXPECT_EQ(plotOfRun(h, run, fields, 1, true).name, "Inflow (file upstream.GRF)");
-    EXPECT_EQ(plotOfRun(h, run, fields, 1, false).name, "Combined with upstream.GRF");
+    EXPECT_EQ(plotOfRun(h, run, 1, true).name, "Inflow (file upstream.GRF)");
+    EXPECT_EQ(plotOfRun(h, run, 1, false).name, "Combined with upstream.GRF");
     run.route = basin::RouteMethod::storage;
     run.storageFileName = "/data/pond.RAT";
-    EXPECT_EQ(plotOfRun(h, run, fields, 1, false).name, "Storage routing (file pond.RAT)");
+    EXPECT_EQ(plotOfRun(h, run, 1, false).name, "Storage routing (file pond.RAT)");
 }
 
 TEST(TickSpacing, IsOneTwoOrFiveTimesAPowerOfTen) {

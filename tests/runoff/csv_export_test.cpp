@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "basin/basin_block.hpp"
-
 namespace brelvo::runoff {
 namespace {
 
@@ -26,8 +24,6 @@ std::vector<std::string> split(const std::string& text, const std::string& separ
 class CsvExportTest : public ::testing::Test {
   protected:
     CsvExportTest() {
-        basin::loadRunoffDefaults(fields);
-        basin::resetChart(chart, fields);
         // One inch in one hour on a 20-minute step: three rain steps, a 0.1-inch initial loss.
         run.stepHours = 1.0f / 3.0f;
         run.areaSqMi = 1;
@@ -56,7 +52,7 @@ class CsvExportTest : public ::testing::Test {
     // The report's table rows: every line after the one that starts "     Time".
     std::vector<std::string> reportRows() {
         std::ostringstream out;
-        writeReport(out, h, run, fields, chart);
+        writeReport(out, h, run);
         auto lines = split(out.str(), "\r\n");
         std::vector<std::string> rows;
         bool table = false;
@@ -67,8 +63,6 @@ class CsvExportTest : public ::testing::Test {
         return rows;
     }
 
-    basin::RunoffFields fields;
-    basin::ChartGrid chart;
     ReportRun run;
     basin::WorkingHydrograph h;
 };

@@ -13,6 +13,7 @@
 
 #include "basin/basin_block.hpp"
 #include "common/failure.hpp"
+#include "runoff/compute_driver.hpp"
 #include "support/worked_example_report.hpp"
 
 namespace brelvo::runoff {
@@ -46,9 +47,9 @@ class ReportTest : public ::testing::Test {
   protected:
     ReportTest() {
         basin::loadRunoffDefaults(fields);
-        fields.setText("txtTitle", "T1");
-        fields.setText("txtTile2", "T2");
         basin::resetChart(chart, fields);  // one row: duration "1", depth 1 and 0
+        run.title1 = "T1";
+        run.title2 = "T2";
     }
 
     // The triangle unit graph run of one inch in one hour on one square mile, lag 2 hours.
@@ -59,7 +60,7 @@ class ReportTest : public ::testing::Test {
         run.stepHours = 1;
         run.storm.durationHours = 1;
         run.storm.depthIn = 1;
-        fields.setText("ComboDimgraph", "Triangle Unit Graph");
+        run.methodText = "Triangle Unit Graph";
         run.storm.steps = 1;
         run.storm.upper = 11;
         run.storm.rainIn.redim(run.storm.upper);
@@ -76,7 +77,8 @@ class ReportTest : public ::testing::Test {
 
     std::string report() {
         std::ostringstream out;
-        outcome = writeReport(out, h, run, fields, chart);
+        outcome = writeReport(out, h, run);
+        plotColumn(chart, runoff::chartColumn(h, run));  // as the run commits it
         return out.str();
     }
 
@@ -90,7 +92,7 @@ class ReportTest : public ::testing::Test {
 TEST_F(ReportTest, WorkedExampleFileCaptionAndChart) {
     workedExample();
     EXPECT_EQ(report(), testing_support::kWorkedExampleReport);
-    EXPECT_EQ(fields.caption("Form3"), "Runoff Qmax=242 cfs, Vol=50 acft, RainLoss=0.00 in from 1.00 total");
+    EXPECT_EQ(outcome.caption, "Runoff Qmax=242 cfs, Vol=50 acft, RainLoss=0.00 in from 1.00 total");
     EXPECT_FLOAT_EQ(outcome.peakCfs, 242.0f);
     EXPECT_FLOAT_EQ(outcome.rainLossIn, 0.0f);
 
@@ -115,7 +117,7 @@ TEST_F(ReportTest, QuarterHourStepWithCurveNumberAndPeakBelowHundred) {
     run.losses.curveNumber = 80;
     run.losses.constantLossInPerHour = 0.1f;
     run.losses.imperviousFraction = 0.25f;
-    fields.setText("ComboDimgraph", "SCS.DGF");
+    run.methodText = "SCS.DGF";
     run.storm.durationHours = 0.5f;
     run.storm.depthIn = 0.5f;
     run.storm.steps = 2;
@@ -154,7 +156,7 @@ TEST_F(ReportTest, QuarterHourStepWithCurveNumberAndPeakBelowHundred) {
                             "  1.00000       10",
                             "  1.25000     0.04",
                         }));
-    EXPECT_EQ(fields.caption("Form3"), "Runoff Qmax=57 cfs, Vol=1.2 acft, RainLoss=0.35 in from 0.50 total");
+    EXPECT_EQ(outcome.caption, "Runoff Qmax=57 cfs, Vol=1.2 acft, RainLoss=0.35 in from 0.50 total");
     EXPECT_FLOAT_EQ(outcome.peakCfs, 57.0f);
     EXPECT_FLOAT_EQ(h.inflow.peakCfs, 56.78f);  // the report rounds its own copy
     using Cells = std::vector<std::string>;
@@ -176,8 +178,8 @@ TEST_F(ReportTest, MuskingumRoutingLayout) {
     workedExample();
     report();  // the computed hydrograph is on the chart: three columns, 8 rows
     run.route = basin::RouteMethod::muskingum;
-    fields.setText("txtMuskK", "2");
-    fields.setText("txtMuskX", "0.2");
+    run.muskingumKText = "2";
+    run.muskingumXText = "0.2";
     h.routed.outflowCfs.redim(9);
     fill(h.routed.outflowCfs, {0, 30.25f, 110.4f, 181.66f, 150, 80.5f, 20.04f, 0.051f});
     h.routed.peakCfs = 181.66f;
@@ -200,7 +202,7 @@ TEST_F(ReportTest, MuskingumRoutingLayout) {
                             "      6.0       20        0",
                             "      7.0    0.051        0",
                         }));
-    EXPECT_EQ(fields.caption("Form3"), "QmaxIn=242 cfs, Vol=50 acft, QmaxOut=182 cfs");
+    EXPECT_EQ(outcome.caption, "QmaxIn=242 cfs, Vol=50 acft, QmaxOut=182 cfs");
     EXPECT_FLOAT_EQ(outcome.routedPeakCfs, 182.0f);
     EXPECT_FLOAT_EQ(h.routed.peakCfs, 181.66f);
 
@@ -247,12 +249,12 @@ TEST_F(ReportTest, StorageTravelTimeAndFileLayouts) {
                             "      1.0   101.26     0.12       20       50",
                             "      2.0   101.10     0.09       16       10",
                         }));
-    EXPECT_EQ(fields.caption("Form3"), "QmaxIn=50 cfs, Vol=2.3 acft, QmaxOut=20 cfs");
+    EXPECT_EQ(outcome.caption, "QmaxIn=50 cfs, Vol=2.3 acft, QmaxOut=20 cfs");
 
     // The other routings name their method on one line, then one empty line.
     run.route = basin::RouteMethod::travelTime;
-    fields.setText("txtTatum", "0.5");
-    fields.setCaption("capTatum", "hours");
+    run.travelTimeText = "0.5";
+    run.travelTimeUnit = "hours";
     const std::string travelTime = "T1\r\nT2\r\nTatum time of travel: 0.5 hours\r\n\r\n  PEAK";
     EXPECT_EQ(report().substr(0, travelTime.size()), travelTime);
     run.route = basin::RouteMethod::combine;
@@ -273,7 +275,7 @@ TEST_F(ReportTest, SecondComputeRunAddsAColumnAndGrowsTheRows) {
     h.inflow.last = 8;
     h.inflow.peakCfs = 151.25f;
     report();
-    EXPECT_EQ(fields.caption("Form3"), "Runoff Qmax=151 cfs, Vol=50 acft, RainLoss=1.25 in from 2.00 total");
+    EXPECT_EQ(outcome.caption, "Runoff Qmax=151 cfs, Vol=50 acft, RainLoss=1.25 in from 2.00 total");
 
     using Cells = std::vector<std::string>;
     EXPECT_EQ(chart.columnCount(), 4);
@@ -304,7 +306,7 @@ TEST_F(ReportTest, RationalRunShowsTheRunoffCoefficientTimesTheExcess) {
                         "      2.0      256  0.00000  0.00000\r\n"
                         "      3.0        0\r\n"),
               std::string::npos);
-    EXPECT_EQ(fields.caption("Form3"), "Runoff Qmax=256 cfs, Vol=21 acft, RainLoss=0.60 in from 1.00 total");
+    EXPECT_EQ(outcome.caption, "Runoff Qmax=256 cfs, Vol=21 acft, RainLoss=0.60 in from 1.00 total");
     EXPECT_FLOAT_EQ(outcome.rainLossIn, 0.6f);
     EXPECT_FLOAT_EQ(run.storm.excessIn[1], 0.8f);  // the storm keeps its own excess
     EXPECT_EQ(chart.rows()[1].cells[0], "0.4");
@@ -331,12 +333,12 @@ TEST(ReportFields, ListItemsFixedWidthFieldsAndRoundedFields) {
 TEST_F(ReportTest, FileIsSingleByteTextAndAnUncreatableFileFailsFirst) {
     namespace fs = std::filesystem;
     workedExample();
-    fields.setText("txtTitle", "D\303\251bit \342\206\222 A");  // "Débit → A" in UTF-8
+    run.title1 = "D\303\251bit \342\206\222 A";  // "Débit → A" in UTF-8
     const fs::path path = fs::path(::testing::TempDir()) / "report_test_Temp.GRF";
     {
         std::ofstream(path, std::ios::binary) << std::string(5000, 'x');  // an earlier, longer report
     }
-    (void)writeReport(path.string(), h, run, fields, chart);
+    (void)writeReport(path.string(), h, run);
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::string head = "D\351bit ? A\r\nT2\r\n";
@@ -345,17 +347,13 @@ TEST_F(ReportTest, FileIsSingleByteTextAndAnUncreatableFileFailsFirst) {
     fs::remove(path);
 
     run.route = basin::RouteMethod::muskingum;
-    const std::string caption = fields.caption("Form3");
     try {
-        (void)writeReport((fs::path(::testing::TempDir()) / "no_such_folder" / "Temp.GRF").string(), h, run,
-                          fields, chart);
+        (void)writeReport((fs::path(::testing::TempDir()) / "no_such_folder" / "Temp.GRF").string(), h, run);
         ADD_FAILURE() << "an uncreatable file must fail";
     } catch (const common::RuntimeFailure& failure) {
         EXPECT_EQ(failure.number(), 75);
         EXPECT_EQ(failure.description(), "Path/File access error");
     }
-    EXPECT_EQ(fields.caption("Form3"), caption);
-    EXPECT_EQ(chart.columnCount(), 3);
 }
 
 }  // namespace
