@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "basin/working_state.hpp"
-#include "common/dialogs.hpp"
 #include "ratio_reporter.hpp"
 #include "runoff/losses.hpp"
 #include "runoff/unit_graphs.hpp"
@@ -31,16 +30,6 @@ constexpr float kBasinArea = 40.0f;      // square miles
 // Lag in hours: the SCS graph ends at 5 Tp = 5 * (1/120 + 1.75) h, 527 one-minute ordinates, so the
 // hydrograph ends before ordinate 2,001, the last one the 2,000-index unit-graph array can form.
 constexpr float kLagHours = 1.75f;
-
-class SilentDialogs : public brelvo::common::Dialogs {
-  public:
-    void message(const std::string&) override {}
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override { return ""; }
-    std::optional<std::string> fileDialog(const brelvo::common::FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    bool confirm(const std::string&, const std::string&) override { return false; }
-};
 
 // A uniform storm of 6 inches over 24 hours on a CN 75 basin with 10 percent impervious cover and a
 // constant loss of 0.05 in/hr. The impervious share runs off from the first minute, so the first
@@ -80,11 +69,10 @@ std::vector<float> scsUnitGraph() {
 
 void ExcessUnitGraphConvolution(benchmark::State& bench) {
     StormCase state = stormState();
-    SilentDialogs dialogs;
     for (auto _ : bench) {
         state.storm.excessIn = excessOf(state);
-        const std::optional<runoff::GraphResult> result = runoff::unitGraphFile(
-            state.storm, state.basin, "SCS.DGF", BRELVO_DGF_FOLDER, state.hydrograph, dialogs);
+        const std::optional<runoff::GraphResult> result =
+            runoff::unitGraphFile(state.storm, state.basin, "SCS.DGF", BRELVO_DGF_FOLDER, state.hydrograph);
         if (!result) {
             bench.SkipWithError("no excess rainfall");
             break;

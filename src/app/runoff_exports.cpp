@@ -17,13 +17,13 @@
 
 #include "app/chart_view.hpp"
 #include "app/runoff_window.hpp"
-#include "basin/hydrograph_file.hpp"
 #include "common/control_names.hpp"
 #include "common/dialog_folders.hpp"
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
 #include "runoff/csv_export.hpp"
+#include "runoff/run_files.hpp"
 
 namespace brelvo::app {
 
@@ -123,9 +123,9 @@ int RunoffWindow::paintReport(QPagedPaintDevice& device) const {
 
 // "Save Hydrograph": this window's last report, as its run wrote the working file.
 void RunoffWindow::saveHydrograph() {
-    basin::saveHydrograph(chart_, session_.reportText, common::workingHydrographFile(),
-                          common::dialogFolder(), dialogs_,
-                          common::proposedName(runoff::typedTitle(fields_), ".GRF", ""));
+    runoff::saveHydrograph(chart_, session_.reportText, common::workingHydrographFile(),
+                           common::dialogFolder(), dialogs_,
+                           common::proposedName(runoff::typedTitle(fields_), ".GRF", ""));
 }
 
 bool RunoffWindow::exportReportPdf() {

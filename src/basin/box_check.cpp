@@ -33,6 +33,11 @@ std::optional<double> BoxCheck::value(std::string_view name, const std::string& 
     return n.value;
 }
 
+std::optional<double> BoxCheck::valueAsRead(std::string_view name, const std::string& label) {
+    if (!value(name, label)) return std::nullopt;
+    return common::leadingNumber(fields_.text(name));
+}
+
 double BoxCheck::positive(std::string_view name, const std::string& label) {
     const std::optional<double> v = value(name, label);
     if (v ? !(*v > 0) : empty(name)) refuse(name, label, common::msg::kMustBeAboveZero);

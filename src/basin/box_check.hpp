@@ -36,6 +36,9 @@ class BoxCheck {
     // The box's value: nothing when it is empty (the caller decides what empty means) or refused as not
     // a number or too large.
     std::optional<double> value(std::string_view name, const std::string& label);
+    // The same, but the number as read before it is held as a single (a depth is multiplied by its areal
+    // factor first).
+    std::optional<double> valueAsRead(std::string_view name, const std::string& label);
     // A box that must hold a number above 0 (empty counts as 0); its value, 0 when empty or refused.
     double positive(std::string_view name, const std::string& label);
     // A box that may be empty (0) and must not be negative; its value, 0 when empty or refused.

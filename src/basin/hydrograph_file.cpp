@@ -18,17 +18,12 @@
 #include <vector>
 
 #include "basin/table_text.hpp"
-#include "common/control_names.hpp"
 #include "common/data_file.hpp"
-#include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
-#include "common/file_replace.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::basin {
-
-namespace form3 = common::controls::form3;
 
 namespace {
 
@@ -124,7 +119,13 @@ std::string cut(const std::string& line, std::size_t from, std::size_t count) {
 }
 
 // Skips the report's header part up to the table's column header and finds the flow column there.
-std::optional<Table> findTable(LineSource& in, common::Dialogs& dialogs) {
+// What a read tells the user, in order: collected, and shown by the run once the read returns.
+struct Told {
+    std::vector<std::string>& messages;
+    void message(const std::string& text) const { messages.push_back(text); }
+};
+
+std::optional<Table> findTable(LineSource& in, const Told& dialogs) {
     std::string line;
     while (readLine(in, line)) {
         Table table;
@@ -170,7 +171,7 @@ std::optional<Table> findTable(LineSource& in, common::Dialogs& dialogs) {
 // Every time and flow must be wholly a number, the flows not negative, a delimited row no wider than
 // its header, a fixed-width number within its column, and the table ends with the file or with a blank
 // line that no further row follows; anything else refuses the file.
-Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRows, common::Dialogs& dialogs) {
+Rows readRows(LineSource& in, const Table& table, float step, std::size_t maxRows, const Told& dialogs) {
     Rows rows;
     rows.step = step;
     float previousTime = 0;  // hours, as written
@@ -330,11 +331,6 @@ Result combine(const WorkingHydrograph& working, bool fromOutflow, const std::ve
     return r;
 }
 
-void writeStep(float step, RunoffFields& fields) {
-    fields.setText(form3::txtGraphtimestep,
-                   common::generalText(timeStepInMinutes(fields) ? step * 60.0f : step));
-}
-
 }  // namespace
 
 float usgsround(float& value) {
@@ -356,12 +352,17 @@ float usgsround(float& value) {
     return value;
 }
 
-std::optional<LoadedHydrograph> readHydrographFile(std::istream& in, const WorkingHydrograph& current,
-                                                   bool combining, float stepHours, RunoffFields& fields,
-                                                   common::Dialogs& dialogs, std::string_view fileName) {
+std::string stepText(float stepHours, bool inMinutes) {
+    return common::generalText(inMinutes ? stepHours * 60.0f : stepHours);
+}
+
+HydrographRead readHydrographFile(std::istream& in, const WorkingHydrograph& current, bool combining,
+                                  float stepHours, std::string_view fileName) {
+    HydrographRead read;
+    const Told dialogs{read.messages};
     LineSource source{in, std::string(fileName)};
     const std::optional<Table> table = findTable(source, dialogs);
-    if (!table) return std::nullopt;
+    if (!table) return read;
 
     // A new hydrograph takes its step from the file; an added one must match the current step.
     Rows rows;
@@ -370,9 +371,9 @@ std::optional<LoadedHydrograph> readHydrographFile(std::istream& in, const Worki
                         dialogs);
     } catch (const Refusal& refusal) {
         dialogs.message(refusal.what());
-        return std::nullopt;
+        return read;
     }
-    if (rows.flows.empty()) return std::nullopt;  // stopped at its first row, which was told
+    if (rows.flows.empty()) return read;  // stopped at its first row, which was told
 
     LoadedHydrograph loaded{current, rows.step, false};
     try {
@@ -414,51 +415,28 @@ std::optional<LoadedHydrograph> readHydrographFile(std::istream& in, const Worki
         loaded.reported = rows.flows.size() > 2;
     } catch (const common::RuntimeFailure& failure) {
         dialogs.message(failure.description());
-        return std::nullopt;
+        return read;
     }
-    writeStep(rows.step, fields);
-    return loaded;
+    read.loaded = std::move(loaded);
+    return read;
 }
 
-std::optional<LoadedHydrograph> readHydrographFile(const std::string& path, const WorkingHydrograph& current,
-                                                   bool combining, float stepHours, RunoffFields& fields,
-                                                   common::Dialogs& dialogs) {
+HydrographRead readHydrographFile(const std::string& path, const WorkingHydrograph& current, bool combining,
+                                  float stepHours) {
     std::string text;
     try {
         text = common::readDataFile(path, common::kMaxDataFileBytes);
     } catch (const common::RuntimeFailure& failure) {
-        dialogs.message(failure.number() == common::fileNotFound().number()
-                            ? std::string(common::msg::kHydrographFileNotFound) + "\n" + failure.cause()
-                            : failure.cause());
-        return std::nullopt;
+        HydrographRead read;
+        read.messages.push_back(failure.number() == common::fileNotFound().number()
+                                    ? std::string(common::msg::kHydrographFileNotFound) + "\n" +
+                                          failure.cause()
+                                    : failure.cause());
+        return read;
     }
     std::istringstream in(std::move(text));
-    return readHydrographFile(in, current, combining, stepHours, fields, dialogs,
+    return readHydrographFile(in, current, combining, stepHours,
                               std::filesystem::path(path).filename().string());
-}
-
-void saveHydrograph(const ChartGrid& chart, const std::string& reportBytes, const std::string& workingFile,
-                    const std::string& programFolder, common::Dialogs& dialogs,
-                    const std::string& proposedName) {
-    // Columns 1 and 2 are the rainfall grid; a third exists once a hydrograph was plotted.
-    if (chart.columnCount() <= 2) {
-        dialogs.message(std::string(common::msg::kComputeBeforeSaving));
-        return;
-    }
-    // A name typed without an extension gets the one the dialog's filter shows, so that the file is
-    // listed there afterwards.
-    const std::optional<std::string> chosen =
-        common::askSavePath(dialogs, common::FileKind::hydrograph, std::string(), programFolder, proposedName,
-                            std::string(common::msg::kHydrographFilter), ".GRF");
-    if (!chosen || *chosen == workingFile) return;
-    try {
-        common::replaceFile(*chosen, reportBytes);
-    } catch (const common::ReplaceFailure& failure) {
-        dialogs.message(common::msg::fileNotSaved(*chosen, failure.reason()));
-    } catch (const common::RuntimeFailure& failure) {
-        dialogs.message(failure.cause().empty() ? failure.description()
-                                                : failure.description() + "\n" + failure.cause());
-    }
 }
 
 }  // namespace brelvo::basin

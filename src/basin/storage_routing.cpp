@@ -13,7 +13,6 @@
 #include <utility>
 
 #include "common/data_file.hpp"
-#include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
@@ -210,12 +209,6 @@ void addIndication(StorageTable& table, float udur) {
     }
 }
 
-std::string trimSpaces(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // locateInTable for the routing: a value past the last row of a full table, or between equal rows,
 // is a table the routing cannot use.
 Located place(float v, const std::vector<float>& column, int n, const char* what, const char* unit) {
@@ -248,7 +241,7 @@ struct Work {
 };
 
 Work route(const WorkingHydrograph& h, std::int16_t newit, float udur, const StorageTable& table,
-           const std::string& beginText) {
+           std::optional<float> beginElevationFt) {
     Work w;
     w.qi = h.inflow.flowCfs;
     w.qout = h.routed.outflowCfs;
@@ -267,7 +260,7 @@ Work route(const WorkingHydrograph& h, std::int16_t newit, float udur, const Sto
     if (w.elvout.upper() < elvoutUpper) w.elvout.redimPreserve(elvoutUpper);
 
     const int n = table.n;
-    const bool typed = !beginText.empty();
+    const bool typed = beginElevationFt.has_value();
     const std::int16_t itIn = h.inflow.last;
     // The inflow of a cascade is the working hydrograph in qout, taken before the routed values
     // overwrite it.
@@ -279,7 +272,7 @@ Work route(const WorkingHydrograph& h, std::int16_t newit, float udur, const Sto
     if (typed) {
         // The typed water surface: outflow and storage interpolated there; the storage term starts
         // from the first row at or above it.
-        e0 = common::readSingle(beginText);
+        e0 = *beginElevationFt;
         int i0 = 1;
         while (i0 < n && !(table.elevation[static_cast<std::size_t>(i0)] >= e0)) ++i0;
         t0 = storageTerm(table.storage[static_cast<std::size_t>(i0)], udur);
@@ -373,52 +366,44 @@ Located locateInTable(float v, const std::vector<float>& column, int n, bool asc
     return {k, over(minus(v, low), minus(cell(column, k + 1), low))};
 }
 
-std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::int16_t routedUpper,
-                                     float stepHours, const std::string& beginText, common::Dialogs& dialogs,
-                                     const std::string& programFolder, const std::string& keptFile) {
-    common::FileDialogRequest request;
-    common::openAtKeptFile(request, keptFile, programFolder, common::FileKind::storage);
-    request.filter = std::string(common::msg::kStorageFilter);
-    request.save = false;
-    const std::optional<std::string> chosen = common::askFile(dialogs, request, common::FileKind::storage);
-    if (!chosen || chosen->empty()) return std::nullopt;
-
+StorageOutcome modpul(const WorkingHydrograph& hydrograph, std::int16_t routedUpper, float stepHours,
+                      std::optional<float> beginElevationFt, const std::string& path) {
+    StorageOutcome outcome;
+    const std::string shortName = std::filesystem::path(path).filename().string();
     std::string text;
     try {
-        text = common::readDataFile(*chosen, common::kMaxDataFileBytes);
+        text = common::readDataFile(path, common::kMaxDataFileBytes);
     } catch (const common::RuntimeFailure& failure) {
-        dialogs.message(failure.number() == common::fileNotFound().number()
-                            ? common::msg::storageFileNotFound(*chosen)
-                            : failure.description() + "\n" + failure.cause());
-        return std::nullopt;
+        outcome.messages.push_back(failure.number() == common::fileNotFound().number()
+                                       ? common::msg::storageFileNotFound(path)
+                                       : failure.description() + "\n" + failure.cause());
+        return outcome;
     }
     StorageTable table;
     try {
-        table = readRows(text, std::filesystem::path(*chosen).filename().string());
+        table = readRows(text, shortName);
     } catch (const common::RuntimeFailure& failure) {
-        dialogs.message(failure.cause().empty() ? failure.description() : failure.cause());
-        return std::nullopt;
+        outcome.messages.push_back(failure.cause().empty() ? failure.description() : failure.cause());
+        return outcome;
     }
     // A zero time step fails here, as the run's other divisions by the step do.
     addIndication(table, stepHours);
 
     Work w;
     try {
-        w = route(hydrograph, routedUpper, stepHours, table, trimSpaces(beginText));
+        w = route(hydrograph, routedUpper, stepHours, table, beginElevationFt);
     } catch (const Refusal& refusal) {
-        dialogs.message(
-            common::msg::inFile(refusal.what(), std::filesystem::path(*chosen).filename().string()));
-        return std::nullopt;
+        outcome.messages.push_back(common::msg::inFile(refusal.what(), shortName));
+        return outcome;
     }
     // Above the last row the table was extended along its last two rows: say by how much.
     const float top = table.elevation[static_cast<std::size_t>(table.n)];
     if (w.highestFt > top) {
-        dialogs.message(common::msg::storageRanPastTop(std::filesystem::path(*chosen).filename().string(),
-                                                       feet(minus(w.highestFt, top)), feet(w.highestFt),
-                                                       feet(top)));
+        outcome.messages.push_back(common::msg::storageRanPastTop(shortName, feet(minus(w.highestFt, top)),
+                                                                  feet(w.highestFt), feet(top)));
     }
-    StorageRouting routing{hydrograph, *chosen};
-    WorkingHydrograph& out = routing.hydrograph;
+    outcome.routing = StorageRouting{hydrograph, path};
+    WorkingHydrograph& out = outcome.routing->hydrograph;
     out.inflow.flowCfs = std::move(w.qi);
     out.routed.outflowCfs = std::move(w.qout);
     out.routed.elevationFt = std::move(w.elvout);
@@ -429,7 +414,7 @@ std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::i
     out.routed.peakIndex = w.tmaxout;
     out.routed.peakElevationFt = w.maxelv;
     out.inflow.last = w.it;
-    return routing;
+    return outcome;
 }
 
 }  // namespace brelvo::basin

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "basin/working_state.hpp"
-#include "common/dialogs.hpp"
 
 namespace brelvo::basin {
 
@@ -51,15 +50,20 @@ struct StorageRouting {
     std::string fileName;
 };
 
+// What a storage routing tells besides its result, in the order it is told: why a file cannot be used
+// (then there is no routing), or that the routing ran above the table's top row.
+struct StorageOutcome {
+    std::optional<StorageRouting> routing;
+    std::vector<std::string> messages;
+};
+
 // Modified Puls routing of the working hydrograph (the inflow, or the outflow when it is current)
-// through the basin of a *.RAT file chosen by the user (the dialog opens at `keptFile`, the storage file
-// of the last routing, when there is one, else in the program's folder), over steps 1..routedUpper (newit) of
-// stepHours, starting from the elevation beginText (feet, the text of txtModbelv; blank starts at row 1). The
-// result holds the outflow, elevation and storage (cfs, feet, acre-feet) from 0 to the new last index,
-// the routed peak and its index, and the elevation at that peak. Nothing when no file was chosen, or
-// when a file that cannot be used was told through dialogs. A zero time step is "Division by zero".
-std::optional<StorageRouting> modpul(const WorkingHydrograph& hydrograph, std::int16_t routedUpper,
-                                     float stepHours, const std::string& beginText, common::Dialogs& dialogs,
-                                     const std::string& programFolder, const std::string& keptFile = {});
+// through the basin of the *.RAT file at `path`, over steps 1..routedUpper (newit) of stepHours, starting
+// from the begin elevation (feet; nothing starts at row 1). The result holds the outflow, elevation and
+// storage (cfs, feet, acre-feet) from 0 to the new last index, the routed peak and its index, and the
+// elevation at that peak. A file that cannot be read or used gives no routing and says why. A zero time
+// step is "Division by zero".
+StorageOutcome modpul(const WorkingHydrograph& hydrograph, std::int16_t routedUpper, float stepHours,
+                      std::optional<float> beginElevationFt, const std::string& path);
 
 }  // namespace brelvo::basin

@@ -27,6 +27,7 @@
 #include "runoff/rainfall.hpp"
 #include "runoff/report.hpp"
 #include "runoff/routing_panel.hpp"
+#include "runoff/run_files.hpp"
 #include "runoff/storm_display.hpp"
 #include "runoff/unit_graphs.hpp"
 
@@ -46,14 +47,25 @@ int routeOption(const basin::RunoffFields& fields) {
     return static_cast<int>(common::leadingNumber(fields.text(form3::optRouteType)));
 }
 
+// What a run writes back to the window when it commits, and only then.
+struct BoxWrites {
+    std::string caption;  // the window caption that sums the report up
+    // A storm file's display: the file's step (hours) and its full name.
+    std::optional<std::pair<float, std::string>> stormShown;
+    std::optional<std::string> stepShown;  // a loaded hydrograph's step as the time-step box shows it
+};
+
+// What a kernel told, shown as soon as it returns.
+void tell(common::Dialogs& dialogs, const std::vector<std::string>& messages) {
+    for (const std::string& message : messages) dialogs.message(message);
+}
+
 // Writes the report and commits what it rounded: the peaks as reported, and the hydrograph plotted.
-void report(RunoffSession& session, ReportRun run, basin::RunoffFields& fields, basin::ChartGrid& chart,
+void report(RunoffSession& session, ReportRun run, basin::ChartGrid& chart, BoxWrites& writes,
             const ComputeContext& context) {
-    run.title1 = fields.text(form3::txtTitle);
-    run.title2 = fields.text(form3::txtTile2);
     std::string text;
     const ReportOutcome outcome = writeReport(text, session.hydrograph, run);
-    fields.setCaption(form3::Form3, outcome.caption);
+    writes.caption = outcome.caption;
     plotColumn(chart, chartColumn(session.hydrograph, run));
     session.hydrograph.inflow.peakCfs = outcome.peakCfs;
     if (run.route) session.hydrograph.routed.peakCfs = outcome.routedPeakCfs;
@@ -91,35 +103,40 @@ std::string muskingumWarning(float k, float x, float stepHours, const basin::Mus
     return common::msg::withCause(first, common::msg::muskingumFixStep(messageNumber(2.0 * k * (1.0 - x))));
 }
 
-// The run after its reset of the routing series and the check of its boxes; it ends early, with a
-// message of its own, when an input is missing or no rain runs off. True when the report was written.
-bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
-         common::Dialogs& dialogs, const ComputeContext& context) {
-    const std::string& rainText = fields.text(form3::ComboRain);
-    const std::string& methodText = fields.text(form3::ComboDimgraph);
-
+// The run after its reset of the routing series, on the boxes as the check read them; it ends early, with
+// a message of its own, when a file is not chosen or no rain runs off. True when the report was written.
+// `fields` is read only to reset the chart when the time step changed.
+bool run(RunoffSession& session, const ComputeBoxes& boxes, const basin::RunoffFields& fields,
+         basin::ChartGrid& chart, common::Dialogs& dialogs, const ComputeContext& context,
+         BoxWrites& writes) {
     ReportRun reportRun;
-    reportRun.methodText = methodText;
-    reportRun.arrangementText = rainText;
-    reportRun.c = common::readSingle(fields.text(form3::txtC));
-    reportRun.areaSqMi = basin::squareMiles(common::readSingle(fields.text(form3::txtBasinArea)),
-                                            fields.caption(form3::Label10));
+    reportRun.methodText = boxes.methodText;
+    reportRun.arrangementText = boxes.arrangementText;
+    reportRun.title1 = boxes.title1;
+    reportRun.title2 = boxes.title2;
+    reportRun.c = boxes.c;
+    reportRun.areaSqMi = boxes.areaSqMi;
+    reportRun.lagHours = boxes.lagHours;
+    reportRun.losses = boxes.losses;
 
     // Time step: hydrographs of different steps never share the chart. The box holds minutes when its
     // label says so, hours otherwise.
-    reportRun.lagHours = common::readSingle(fields.text(form3::txtLag));
-    const float typedStep = common::readSingle(fields.text(form3::txtGraphtimestep));
+    const float typedStep = boxes.typedStep;
     session.stepHours = typedStep;
     if (session.previousStepTyped == 0) session.previousStepTyped = typedStep;
     if (typedStep != session.previousStepTyped) clearPlots(session, chart, fields);
     session.previousStepTyped = typedStep;
-    if (basin::timeStepInMinutes(fields)) session.stepHours = session.stepHours / 60;
+    if (boxes.stepInMinutes) session.stepHours = session.stepHours / 60;
 
-    reportRun.losses = readLossInputs(fields.text(form3::txtCNloss), fields.text(form3::txtConstLoss),
-                                      fields.text(form3::txtPercentImp));
-    const basin::RainArrangement arrangement = decodeArrangement(rainText, session.peak);
+    const basin::RainArrangement arrangement = decodeArrangement(boxes.arrangementText, session.peak);
     session.peak = arrangement.peak;
-    const DepthDurationTable table = readDepthDurationTable(fields);
+    const DepthDurationTable table = depthDurationTable(boxes.table);
+    // The storm file is asked for before the storm is built; a cancelled dialog ends the run quietly.
+    std::optional<StormFileText> stormFile;
+    if (arrangement.source == basin::RainSource::stormFile) {
+        stormFile = chooseStormFile(dialogs, context.programFolder, session.stormFile);
+        if (!stormFile) return false;
+    }
     RainRun rainRun{session.stepHours, std::nullopt};
     const auto keepRainRun = [&] {
         session.stepHours = rainRun.stepHours;
@@ -127,24 +144,21 @@ bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
         session.rainSteps = *rainRun.rainSteps;
         session.lastReportRouted = false;
     };
-    std::optional<Rainfall> rainfall;
-    const std::vector<std::string> typedTable = stormDisplayTexts(fields);
+    Rainfall rainfall;
     try {
-        rainfall = buildRainfall(arrangement, table, reportRun.losses, rainRun, fields, dialogs,
-                                 context.programFolder, session.stormFile);
+        rainfall = buildRainfall(arrangement, table, reportRun.losses, rainRun, stormFile);
     } catch (...) {
         keepRainRun();  // what the storm had set when it failed stays set
         throw;
     }
     keepRainRun();
-    // A cancelled storm-file dialog ends the run quietly.
-    if (!rainfall) return false;
-    if (!rainfall->stormFile.empty()) {
-        session.stormFile = common::fullPath(rainfall->stormFile);
-        session.typedTable = keepTypedTable(session.typedTable, typedTable, fields);
+    if (!rainfall.stormFile.empty()) {
+        session.stormFile = common::fullPath(rainfall.stormFile);
+        writes.stormShown = std::make_pair(rainRun.stepHours, rainfall.stormFile);
+        reportRun.title2 = stormFileTitle(rainfall.stormFile);
     }
-    basin::Storm& storm = rainfall->storm;
-    storm.excessIn = computeExcess(storm, reportRun.losses, rainfall->constantLossStepIn);
+    basin::Storm& storm = rainfall.storm;
+    storm.excessIn = computeExcess(storm, reportRun.losses, rainfall.constantLossStepIn);
 
     GraphBasin graphBasin;
     graphBasin.areaSqMi = reportRun.areaSqMi;
@@ -153,13 +167,19 @@ bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     graphBasin.imperviousFraction = reportRun.losses.imperviousFraction;
     graphBasin.stepHours = session.stepHours;
     basin::Hydrograph& inflow = session.hydrograph.inflow;
-    std::optional<GraphResult> graph;
-    graph = explained([&] {
-        if (methodText == "Rational Method") return rationalGraph(storm, graphBasin, inflow, dialogs);
-        if (methodText == "Triangle Unit Graph") return triangleGraph(storm, graphBasin, inflow, dialogs);
-        return unitGraphFile(storm, graphBasin, methodText, context.programFolder, inflow, dialogs);
+    const std::string& method = boxes.methodText;
+    std::optional<GraphResult> graph = explained([&] {
+        if (method == "Rational Method") {
+            if (rationalCOutOfRange(graphBasin.c)) dialogs.message(std::string(common::msg::kCWarning));
+            return rationalGraph(storm, graphBasin, inflow);
+        }
+        if (method == "Triangle Unit Graph") return triangleGraph(storm, graphBasin, inflow);
+        return unitGraphFile(storm, graphBasin, method, context.programFolder, inflow);
     });
-    if (!graph) return false;  // "No Excess Rainfall" was shown
+    if (!graph) {
+        dialogs.message(std::string(common::msg::kNoExcess));
+        return false;
+    }
 
     // Volume: the sum of flows times the step in days, in acre-feet per cfs-day.
     float volume = common::toSingle(graph->ordinateSum * kAcreFeetPerCfsDay * session.stepHours / 24);
@@ -170,14 +190,14 @@ bool run(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& 
     reportRun.storm = std::move(storm);
     reportRun.rational = graph->rational;
     reportRun.stepHours = session.stepHours;
-    report(session, std::move(reportRun), fields, chart, context);
+    report(session, std::move(reportRun), chart, writes, context);
     return true;
 }
 
 // The routing run: the hydrograph already held is routed, shifted or combined with a file, and reported
-// in the routing layout. True when the report was written.
-bool route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
-           common::Dialogs& dialogs, const ComputeContext& context) {
+// in the routing layout, on the boxes as the check read them. True when the report was written.
+bool route(RunoffSession& session, const RoutingBoxes& boxes, basin::ChartGrid& chart,
+           common::Dialogs& dialogs, const ComputeContext& context, BoxWrites& writes) {
     basin::WorkingHydrograph& h = session.hydrograph;
     const std::int16_t last = h.inflow.last;
     // The longest routed hydrograph is five times the inflow, counted in 16 bits.
@@ -188,54 +208,55 @@ bool route(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid
     const auto routedUpper = static_cast<std::int16_t>(std::min(5 * static_cast<int>(last), 32000));
     h.routed.peakElevationFt = 0;
 
-    const int option = routeOption(fields);
     ReportRun run;
-    if (option == 0) {
+    run.title1 = boxes.title1;
+    run.title2 = boxes.title2;
+    if (boxes.option == 0) {
+        const std::optional<std::string> chosen =
+            chooseStorageFile(dialogs, context.programFolder, session.storageFile);
+        if (!chosen) return false;
         h.routed.elevationFt.redim(routedUpper);
-        auto routing = basin::modpul(h, routedUpper, session.stepHours, fields.text(form3::txtModbelv),
-                                     dialogs, context.programFolder, session.storageFile);
-        if (!routing) return false;
-        h = std::move(routing->hydrograph);
-        session.storageFile = common::fullPath(routing->fileName);
+        basin::StorageOutcome routing =
+            basin::modpul(h, routedUpper, session.stepHours, boxes.beginElevationFt, *chosen);
+        tell(dialogs, routing.messages);
+        if (!routing.routing) return false;
+        h = std::move(routing.routing->hydrograph);
+        session.storageFile = common::fullPath(*chosen);
         run.route = basin::RouteMethod::storage;
-        run.storageFileName = routing->fileName;
-    } else if (option == 1) {
-        const float k = common::readSingle(fields.text(form3::txtMuskK));
-        const float x = common::readSingle(fields.text(form3::txtMuskX));
+        run.storageFileName = *chosen;
+    } else if (boxes.option == 1) {
+        const float k = boxes.muskingumK;
+        const float x = boxes.muskingumX;
         basin::muskingum(k, x, session.stepHours, routedUpper, h);
         run.route = basin::RouteMethod::muskingum;
-        run.muskingumKText = fields.text(form3::txtMuskK);
-        run.muskingumXText = fields.text(form3::txtMuskX);
+        run.muskingumKText = boxes.muskingumKText;
+        run.muskingumXText = boxes.muskingumXText;
         const basin::MuskingumCoefficients weights = basin::muskingumCoefficients(k, x, session.stepHours);
         if (basin::muskingumUnstable(weights))
             dialogs.message(muskingumWarning(k, x, session.stepHours, weights));
-    } else if (option == 3) {
-        float travel = common::readSingle(fields.text(form3::txtTatum));
-        if (fields.caption(form3::capTatum) == "minutes") travel = travel / 60;
-        (void)basin::travelTimeRouting(travel, session.stepHours, h);
+    } else if (boxes.option == 3) {
+        (void)basin::travelTimeRouting(boxes.travelHours, session.stepHours, h);
         run.route = basin::RouteMethod::travelTime;
-        run.travelTimeText = fields.text(form3::txtTatum);
-        run.travelTimeUnit = fields.caption(form3::capTatum);
-    } else if (option == 2) {
-        common::FileDialogRequest request;
-        request.title = std::string(common::msg::kLoadOrCombineTitle);
-        request.initialDir = context.programFolder;
-        request.filter = std::string(common::msg::kHydrographFilter);
-        const auto chosen = common::askFile(dialogs, request, common::FileKind::hydrograph);
-        if (!chosen || chosen->empty()) return false;
+        run.travelTimeText = boxes.travelTimeText;
+        run.travelTimeUnit = boxes.travelTimeUnit;
+    } else if (boxes.option == 2) {
+        const std::optional<std::string> chosen = chooseHydrographFile(dialogs, context.programFolder);
+        if (!chosen) return false;
         run.combinedFileName = *chosen;
-        auto loaded = basin::readHydrographFile(*chosen, h, session.hydrographPlotted, session.stepHours,
-                                                fields, dialogs);
-        if (!loaded) return false;
-        h = std::move(loaded->hydrograph);
-        session.stepHours = loaded->stepHours;
-        if (!loaded->reported) return false;
+        basin::HydrographRead read =
+            basin::readHydrographFile(*chosen, h, session.hydrographPlotted, session.stepHours);
+        tell(dialogs, read.messages);
+        if (!read.loaded) return false;
+        h = std::move(read.loaded->hydrograph);
+        session.stepHours = read.loaded->stepHours;
+        if (!read.loaded->reported) return false;
+        writes.stepShown = basin::stepText(read.loaded->stepHours, boxes.stepInMinutes);
         run.route = basin::RouteMethod::combine;
     }
     if (!run.route) return false;
     session.lastReportRouted = true;  // a routing run carries no rainfall or excess
     run.stepHours = session.stepHours;
-    report(session, std::move(run), fields, chart, context);
+    report(session, std::move(run), chart, writes, context);
     return true;
 }
 
@@ -244,59 +265,35 @@ std::string failureMessage(const common::RuntimeFailure& f) {
     return f.description() + "\n" + (f.cause().empty() ? std::string(common::msg::kTimeStepHint) : f.cause());
 }
 
-// The window's texts, captions and checks, to be put back after a run that did not finish.
-struct FieldsSnapshot {
-    std::vector<std::pair<std::string, std::string>> texts;
-    std::vector<std::pair<std::string, std::string>> captions;
-    std::vector<std::pair<std::string, bool>> checks;
-};
-
-FieldsSnapshot snapshot(const basin::RunoffFields& fields) {
-    FieldsSnapshot s;
-    for (const std::string& name : fields.textNames()) s.texts.emplace_back(name, fields.text(name));
-    for (const std::string& name : fields.captionNames()) s.captions.emplace_back(name, fields.caption(name));
-    for (const std::string& name : fields.checkNames()) s.checks.emplace_back(name, fields.checked(name));
-    return s;
-}
-
-void restore(basin::RunoffFields& fields, const FieldsSnapshot& s) {
-    for (const auto& [name, caption] : s.captions) {
-        if (fields.caption(name) != caption) fields.setCaption(name, caption);
-    }
-    for (const auto& [name, checked] : s.checks) {
-        if (fields.checked(name) != checked) fields.setChecked(name, checked);
-    }
-    for (const auto& [name, text] : s.texts) {
-        if (fields.text(name) != text) fields.setText(name, text);
-    }
-}
-
 // Runs `body` on copies of the session and the chart and commits both when it reports that its report
-// was written, and says so. Otherwise (a refusal, a quiet end, a failure) the fields are put back as
-// they were and nothing else has changed.
+// was written, and says so: the boxes the run writes back are written then, and only then. Otherwise (a
+// refusal, a quiet end, a failure) nothing has changed: a run never writes the boxes while it runs.
 template <typename Run>
 bool transaction(RunoffSession& session, basin::RunoffFields& fields, basin::ChartGrid& chart,
                  common::Dialogs& dialogs, Run&& body) {
     RunoffSession work = session;
     basin::ChartGrid workChart = chart;
     workChart.changed = nullptr;
-    const FieldsSnapshot before = snapshot(fields);
+    BoxWrites writes;
     bool done = false;
     try {
-        done = body(work, workChart);
+        done = body(work, workChart, writes);
     } catch (const common::RuntimeFailure& f) {
-        restore(fields, before);
         dialogs.message(failureMessage(f));
         return false;
     } catch (const std::bad_alloc&) {
-        restore(fields, before);
         dialogs.message(failureMessage(common::outOfMemory()));
         return false;
     }
-    if (!done) {
-        restore(fields, before);
-        return false;
+    if (!done) return false;
+    if (writes.stormShown) {
+        // The typed table is kept aside as the boxes held it before the storm file's display.
+        const std::vector<std::string> typed = stormDisplayTexts(fields);
+        showStormFile(fields, writes.stormShown->first, writes.stormShown->second);
+        work.typedTable = keepTypedTable(work.typedTable, typed, fields);
     }
+    if (writes.stepShown) fields.setText(form3::txtGraphtimestep, *writes.stepShown);
+    fields.setCaption(form3::Form3, writes.caption);
     session = std::move(work);
     auto changed = std::move(chart.changed);
     chart = std::move(workChart);
@@ -331,17 +328,19 @@ RunOutcome computeHydrograph(RunoffSession& session, basin::RunoffFields& fields
         return outcome;
     }
     outcome.checked = true;
-    outcome.refused = checkComputeBoxes(fields);
+    const BoxesRead<ComputeBoxes> read = readComputeBoxes(fields);
+    outcome.refused = read.refused;
     if (!boxesAccepted(outcome.refused, dialogs, context)) return outcome;
     outcome.reported =
-        transaction(session, fields, chart, dialogs, [&](RunoffSession& work, basin::ChartGrid& workChart) {
-            basin::WorkingHydrograph& h = work.hydrograph;
-            h.outflowIsCurrent = false;
-            h.routed.outflowCfs.redim(1);
-            h.routed.elevationFt.redim(1);
-            h.routed.storageAcreFt.redim(1);
-            return run(work, fields, workChart, dialogs, context);
-        });
+        transaction(session, fields, chart, dialogs,
+                    [&](RunoffSession& work, basin::ChartGrid& workChart, BoxWrites& writes) {
+                        basin::WorkingHydrograph& h = work.hydrograph;
+                        h.outflowIsCurrent = false;
+                        h.routed.outflowCfs.redim(1);
+                        h.routed.elevationFt.redim(1);
+                        h.routed.storageAcreFt.redim(1);
+                        return run(work, read.boxes, fields, workChart, dialogs, context, writes);
+                    });
     return outcome;
 }
 
@@ -353,12 +352,13 @@ RunOutcome routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, 
         return outcome;
     }
     outcome.checked = true;
-    outcome.refused = checkRoutingBoxes(fields, routeOption(fields));
+    const BoxesRead<RoutingBoxes> read = readRoutingBoxes(fields, routeOption(fields));
+    outcome.refused = read.refused;
     if (!boxesAccepted(outcome.refused, dialogs, context)) return outcome;
-    outcome.reported =
-        transaction(session, fields, chart, dialogs, [&](RunoffSession& work, basin::ChartGrid& workChart) {
-            return route(work, fields, workChart, dialogs, context);
-        });
+    outcome.reported = transaction(session, fields, chart, dialogs,
+                                   [&](RunoffSession& work, basin::ChartGrid& workChart, BoxWrites& writes) {
+                                       return route(work, read.boxes, workChart, dialogs, context, writes);
+                                   });
     return outcome;
 }
 

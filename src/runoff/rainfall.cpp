@@ -8,11 +8,9 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 #include <system_error>
 
-#include "common/control_names.hpp"
-#include "common/data_file.hpp"
-#include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
@@ -21,20 +19,13 @@
 
 namespace brelvo::runoff {
 
-namespace form3 = common::controls::form3;
-
 using basin::PeakPlacement;
-using basin::RunoffFields;
 using basin::Series;
 using basin::Storm;
 
 namespace {
 
 constexpr int kTableRows = 8;
-
-// A storm file is at most 32,759 lines of a few fields; anything far larger is not one, and reading it
-// whole would only exhaust memory.
-constexpr std::uintmax_t kMaxStormFileBytes = common::kMaxProjectFileBytes;
 
 // Single-precision quotient. x / 0 is "Division by zero" and 0 / 0 "Overflow", the platform's
 // failures for them, so a zero time step or storm duration ends the run instead of yielding Inf.
@@ -205,18 +196,16 @@ basin::RainArrangement decodeArrangement(const std::string& comboText, PeakPlace
     return arrangement;
 }
 
-DepthDurationTable readDepthDurationTable(const RunoffFields& fields) {
+DepthDurationTable depthDurationTable(const std::vector<DepthDurationRow>& rows) {
     DepthDurationTable table;
     table.durationHours.redim(basin::kTableUpper);
     table.depthIn.redim(basin::kTableUpper);
-    for (int i = 1; i <= kTableRows; ++i) {
-        auto box = [&](std::string_view name) {
-            return common::leadingNumber(fields.text(RunoffFields::indexed(name, i - 1)));
-        };
-        float factor = common::toSingle(box(form3::txtArealAdj));
-        if (factor == 0) factor = 1.0f;                                      // no areal reduction entered
-        table.depthIn[i] = common::toSingle(box(form3::txtRain) * factor);   // inches
-        table.durationHours[i] = common::toSingle(box(form3::txtDuration));  // hours
+    for (int i = 1; i <= kTableRows && i <= static_cast<int>(rows.size()); ++i) {
+        const DepthDurationRow& row = rows[static_cast<std::size_t>(i - 1)];
+        float factor = row.arealFactor;
+        if (factor == 0) factor = 1.0f;                             // no areal reduction entered
+        table.depthIn[i] = common::toSingle(row.depthIn * factor);  // inches
+        table.durationHours[i] = row.durationHours;                 // hours
         // An empty rain box ends the table; rows below it are not read even when filled.
         if (table.depthIn[i] == 0) break;
         table.rows = common::checkedAdd(table.rows, 1);
@@ -382,38 +371,13 @@ Storm parseStormFileRows(std::string_view text, const StormFileHeader& header) {
     return storm;
 }
 
-void showStormFile(RunoffFields& fields, float stepHours, const std::string& fullPath) {
-    for (int i = 0; i < kTableRows; ++i) {
-        fields.setText(RunoffFields::indexed(form3::txtDuration, i), "");
-        fields.setText(RunoffFields::indexed(form3::txtRain, i), "");
-    }
-    fields.setText(form3::txtGraphtimestep, common::generalText(stepHours));
-    fields.setCaption(form3::Label14, "Hydrograph Time Step (hours)");
-    fields.setText(form3::txtTile2, "Storm file " + fullPath);
-}
-
-std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs, const std::string& programFolder,
-                                             const std::string& keptFile) {
-    common::FileDialogRequest request;
-    common::openAtKeptFile(request, keptFile, programFolder, common::FileKind::storm);
-    request.filter = std::string(common::msg::kStormFilter);
-    request.save = false;
-    const std::optional<std::string> chosen = common::askFile(dialogs, request, common::FileKind::storm);
-    if (!chosen || chosen->empty()) return std::nullopt;
-
-    std::string text = common::readDataFile(*chosen, kMaxStormFileBytes);
-    return StormFileText{std::move(text), *chosen};
-}
-
-std::optional<Rainfall> buildRainfall(basin::RainArrangement arrangement, const DepthDurationTable& table,
-                                      const basin::LossInputs& losses, RainRun& run, RunoffFields& fields,
-                                      common::Dialogs& dialogs, const std::string& programFolder,
-                                      const std::string& keptStormFile) {
+Rainfall buildRainfall(basin::RainArrangement arrangement, const DepthDurationTable& table,
+                       const basin::LossInputs& losses, RainRun& run,
+                       const std::optional<StormFileText>& file) {
     float& stepHours = run.stepHours;
     Rainfall rainfall;
     if (arrangement.source == basin::RainSource::stormFile) {
-        const std::optional<StormFileText> file = chooseStormFile(dialogs, programFolder, keptStormFile);
-        if (!file) return std::nullopt;
+        if (!file) throw std::logic_error("a storm from a file needs the file");
         const StormFileHeader header =
             parseStormFileHeader(file->text, std::filesystem::path(file->fullPath).filename().string());
         stepHours = header.stepHours;
@@ -421,7 +385,6 @@ std::optional<Rainfall> buildRainfall(basin::RainArrangement arrangement, const 
         rainfall.constantLossStepIn =
             common::toSingle(static_cast<double>(losses.constantLossInPerHour * stepHours));
         rainfall.storm = parseStormFileRows(file->text, header);
-        showStormFile(fields, stepHours, file->fullPath);
         rainfall.stormFile = file->fullPath;
     } else {
         rainfall.constantLossStepIn = constantLossPerStep(losses, stepHours);

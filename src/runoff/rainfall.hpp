@@ -7,9 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "basin/runoff_fields.hpp"
 #include "basin/working_state.hpp"
-#include "common/dialogs.hpp"
 
 namespace brelvo::runoff {
 
@@ -26,10 +24,17 @@ struct DepthDurationTable {
 [[nodiscard]] basin::RainArrangement decodeArrangement(const std::string& comboText,
                                                        basin::PeakPlacement previousPeak);
 
-// Series with indices 0..500; the rows txtDuration(i) (hours), txtRain(i) (inches) and
-// txtArealAdj(i), i = 0..7, go to entries 1..rows. The depth is taken times the areal factor (0 or an
-// empty box counts as 1); the first zero depth ends the table.
-[[nodiscard]] DepthDurationTable readDepthDurationTable(const basin::RunoffFields& fields);
+// One row of the window's table as its boxes were read: the depth as read (inches, in double, as the
+// depth is multiplied by the factor before it is held as a single), the areal factor and the duration.
+struct DepthDurationRow {
+    double depthIn = 0;
+    float arealFactor = 0;
+    float durationHours = 0;
+};
+
+// Series with indices 0..500; the rows go to entries 1..rows. The depth is taken times the areal factor
+// (0 or an empty box counts as 1); the first zero depth, or the end of `rows`, ends the table.
+[[nodiscard]] DepthDurationTable depthDurationTable(const std::vector<DepthDurationRow>& rows);
 
 // The uniform storm of the table's last row: CInt(duration / step) equal steps of depth * step /
 // duration inches; the per-step series span 0..upper.
@@ -78,20 +83,11 @@ struct StormFileHeader {
 // lines. A short or malformed file, or one with more rows than announced, is a RuntimeFailure.
 [[nodiscard]] basin::Storm parseStormFileRows(std::string_view text, const StormFileHeader& header);
 
-// The window after a storm file was read: the table boxes emptied, the file's step shown in hours and
-// the file named in txtTile2.
-void showStormFile(basin::RunoffFields& fields, float stepHours, const std::string& fullPath);
-
-// The text and full name of the storm file the user chose (the dialog opens at `keptFile`, the storm
-// file of the last run, when there is one, else in the program's folder); nothing when no file was
-// chosen. A missing file is "File not found".
+// The text and full name of the storm file the user chose.
 struct StormFileText {
     std::string text;
     std::string fullPath;
 };
-[[nodiscard]] std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs,
-                                                           const std::string& programFolder,
-                                                           const std::string& keptFile = {});
 
 // The rainfall of a compute run.
 struct Rainfall {
@@ -108,15 +104,12 @@ struct RainRun {
     std::optional<std::int16_t> rainSteps;  // set once the storm knows its step count
 };
 
-// Builds the storm of a compute run for the arrangement and table, updating `run` on the way. Nothing
-// when the storm-file dialog was closed without a choice (the run then ends quietly). A storm whose
-// total rain leaves the single range is "Overflow".
-[[nodiscard]] std::optional<Rainfall> buildRainfall(basin::RainArrangement arrangement,
-                                                    const DepthDurationTable& table,
-                                                    const basin::LossInputs& losses, RainRun& run,
-                                                    basin::RunoffFields& fields, common::Dialogs& dialogs,
-                                                    const std::string& programFolder,
-                                                    const std::string& keptStormFile = {});
+// Builds the storm of a compute run for the arrangement and table, or from the storm file chosen for an
+// arrangement "Storm File" (which must then be given), updating `run` on the way. A storm whose total
+// rain leaves the single range is "Overflow".
+[[nodiscard]] Rainfall buildRainfall(basin::RainArrangement arrangement, const DepthDurationTable& table,
+                                     const basin::LossInputs& losses, RainRun& run,
+                                     const std::optional<StormFileText>& stormFile = std::nullopt);
 
 // The storm's total rain in inches, steps 1..steps; a total beyond the single range is "Overflow".
 [[nodiscard]] float totalRainIn(const basin::Storm& storm);

@@ -4,6 +4,10 @@
 #include <cstddef>
 
 #include "common/control_names.hpp"
+#include "common/data_file.hpp"
+#include "common/dialog_folders.hpp"
+#include "common/messages.hpp"
+#include "common/numbers.hpp"
 
 namespace brelvo::runoff {
 
@@ -12,6 +16,10 @@ namespace form3 = common::controls::form3;
 namespace {
 
 constexpr int kTableRows = 8;
+
+// A storm file is at most 32,759 lines of a few fields; anything far larger is not one, and reading it
+// whole would only exhaust memory.
+constexpr std::uintmax_t kMaxStormFileBytes = common::kMaxProjectFileBytes;
 
 struct Box {
     std::string name;
@@ -68,6 +76,33 @@ void restoreTypedTable(std::optional<TypedRainTable>& kept, basin::RunoffFields&
             fields.setText(box.name, table.typed[i]);
         }
     }
+}
+
+std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs, const std::string& programFolder,
+                                             const std::string& keptFile) {
+    common::FileDialogRequest request;
+    common::openAtKeptFile(request, keptFile, programFolder, common::FileKind::storm);
+    request.filter = std::string(common::msg::kStormFilter);
+    request.save = false;
+    const std::optional<std::string> chosen = common::askFile(dialogs, request, common::FileKind::storm);
+    if (!chosen || chosen->empty()) return std::nullopt;
+
+    std::string text = common::readDataFile(*chosen, kMaxStormFileBytes);
+    return StormFileText{std::move(text), *chosen};
+}
+
+std::string stormFileTitle(const std::string& fullPath) {
+    return "Storm file " + fullPath;
+}
+
+void showStormFile(basin::RunoffFields& fields, float stepHours, const std::string& fullPath) {
+    for (int i = 0; i < kTableRows; ++i) {
+        fields.setText(basin::RunoffFields::indexed(form3::txtDuration, i), "");
+        fields.setText(basin::RunoffFields::indexed(form3::txtRain, i), "");
+    }
+    fields.setText(form3::txtGraphtimestep, common::generalText(stepHours));
+    fields.setCaption(form3::Label14, "Hydrograph Time Step (hours)");
+    fields.setText(form3::txtTile2, stormFileTitle(fullPath));
 }
 
 }  // namespace brelvo::runoff

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "basin/runoff_fields.hpp"
+#include "common/dialogs.hpp"
+#include "runoff/rainfall.hpp"
 
 namespace brelvo::runoff {
 
@@ -31,5 +33,19 @@ struct TypedRainTable {
 // Brings the kept table back: every box that still shows what the storm display wrote gets the text
 // typed before it; a box the user has changed since keeps the change. Nothing is kept afterwards.
 void restoreTypedTable(std::optional<TypedRainTable>& kept, basin::RunoffFields& fields);
+
+// The text and full name of the storm file the user chose for a run (the dialog opens at `keptFile`, the
+// storm file of the last run, when there is one, else in the program's folder); nothing when no file was
+// chosen. A missing file is "File not found".
+[[nodiscard]] std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs,
+                                                           const std::string& programFolder,
+                                                           const std::string& keptFile = {});
+
+// The window after a run read a storm file: the table boxes emptied, the file's step shown in hours and
+// the file named in txtTile2.
+void showStormFile(basin::RunoffFields& fields, float stepHours, const std::string& fullPath);
+
+// The second title of a report of a storm file's run, as showStormFile shows it.
+[[nodiscard]] std::string stormFileTitle(const std::string& fullPath);
 
 }  // namespace brelvo::runoff

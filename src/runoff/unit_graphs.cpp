@@ -195,18 +195,14 @@ std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinA
 }
 
 std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float imperviousFraction,
-                                             const std::vector<float>& u, basin::Hydrograph& hydrograph,
-                                             common::Dialogs& dialogs) {
+                                             const std::vector<float>& u, basin::Hydrograph& hydrograph) {
     const int nRain = storm.steps;
     GraphResult result;
     result.excessIn = storm.excessIn;
     mixImpervious(storm.rainIn, imperviousFraction, 0, nRain, result.excessIn);  // proves 0..nRain exist
     float excessTotal = 0;                                                       // inches
     for (int i = 0; i <= nRain; ++i) excessTotal = excessTotal + result.excessIn[i];
-    if (excessTotal == 0) {
-        dialogs.message(std::string(common::msg::kNoExcess));
-        return std::nullopt;
-    }
+    if (excessTotal == 0) return std::nullopt;
 
     // Ordinate n sums excess(i) * u(n - i) for i = 1..min(n, nRain), so it reads u up to index n - 1;
     // the unit-graph array ends at 2,000, so no ordinate past 2,001 can be formed (and none past
@@ -266,7 +262,7 @@ std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float im
 
 std::optional<GraphResult> unitGraphFile(const basin::Storm& storm, const GraphBasin& basin,
                                          const std::string& fileName, const std::string& programFolder,
-                                         basin::Hydrograph& hydrograph, common::Dialogs& dialogs) {
+                                         basin::Hydrograph& hydrograph) {
     const std::string path = common::findDataFile(fileName, programFolder);
     if (const std::optional<std::string> problem = missingGraphFile(fileName, programFolder)) {
         // A name that leads to a folder or a device is no missing file: it cannot be read as a graph.
@@ -277,21 +273,18 @@ std::optional<GraphResult> unitGraphFile(const basin::Storm& storm, const GraphB
     std::istringstream in(common::readDataFile(path, common::kMaxDataFileBytes));
     const DimensionlessGraph graph = parseDimensionlessGraph(in, fileName);
     const std::vector<float> u = sampleUnitGraph(graph, basin.areaSqMi, basin.lagHours, basin.stepHours);
-    return convolveUnitGraph(storm, basin.imperviousFraction, u, hydrograph, dialogs);
+    return convolveUnitGraph(storm, basin.imperviousFraction, u, hydrograph);
 }
 
 std::optional<GraphResult> triangleGraph(const basin::Storm& storm, const GraphBasin& basin,
-                                         basin::Hydrograph& hydrograph, common::Dialogs& dialogs) {
+                                         basin::Hydrograph& hydrograph) {
     const int nRain = storm.steps;
     GraphResult result;
     result.excessIn = storm.excessIn;
     mixImpervious(storm.rainIn, basin.imperviousFraction, 0, nRain, result.excessIn);
     float excessTotal = 0;  // inches
     for (int i = 0; i <= nRain; ++i) excessTotal = excessTotal + result.excessIn[i];
-    if (excessTotal == 0) {
-        dialogs.message(std::string(common::msg::kNoExcess));
-        return std::nullopt;
-    }
+    if (excessTotal == 0) return std::nullopt;
 
     // Steps to peak and of the recession; a zero count or lag would divide by zero below.
     const std::int16_t np =
@@ -338,10 +331,13 @@ std::optional<GraphResult> triangleGraph(const basin::Storm& storm, const GraphB
     return result;
 }
 
+bool rationalCOutOfRange(float c) {
+    return c == 0 || c > 1;
+}
+
 std::optional<GraphResult> rationalGraph(const basin::Storm& storm, const GraphBasin& basin,
-                                         basin::Hydrograph& hydrograph, common::Dialogs& dialogs) {
+                                         basin::Hydrograph& hydrograph) {
     const float c = basin.c;
-    if (c == 0 || c > 1) dialogs.message(std::string(common::msg::kCWarning));
 
     // The excess test comes first, so that a storm without excess leaves the previous hydrograph,
     // its peak and its method flag as they were.
@@ -351,10 +347,7 @@ std::optional<GraphResult> rationalGraph(const basin::Storm& storm, const GraphB
     for (int i = 1; i <= nRain; ++i) {
         excessTotal = excessTotal + (storm.rainIn[i] * f + storm.excessIn[i] * (1 - f)) * c;
     }
-    if (excessTotal == 0) {
-        dialogs.message(std::string(common::msg::kNoExcess));
-        return std::nullopt;
-    }
+    if (excessTotal == 0) return std::nullopt;
 
     const float lag = basin.lagHours;    // time of concentration, hours
     const float udur = basin.stepHours;  // hours

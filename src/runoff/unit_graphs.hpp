@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "basin/working_state.hpp"
-#include "common/dialogs.hpp"
 
 namespace brelvo::runoff {
 
@@ -49,24 +48,23 @@ std::vector<float> sampleUnitGraph(const DimensionlessGraph& graph, float basinA
                                    float udur);
 
 // The three methods build the hydrograph (flows 0..9000, last index, peak and its index) in the one
-// they are given: "No Excess Rainfall" is shown and nothing returned, the hydrograph unchanged, when the
-// excess totals 0; a failure part way leaves what the method had built by then, and a peak index that
-// no ordinate above 0 replaced stays as it was.
+// they are given: nothing is returned, the hydrograph unchanged, when the excess totals 0 (the run then
+// says "No Excess Rainfall"); a failure part way leaves what the method had built by then, and a peak
+// index that no ordinate above 0 replaced stays as it was.
 
 // Mixes the impervious share into the excess (0..steps), then convolves it with u.
 std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float imperviousFraction,
-                                             const std::vector<float>& u, basin::Hydrograph& hydrograph,
-                                             common::Dialogs& dialogs);
+                                             const std::vector<float>& u, basin::Hydrograph& hydrograph);
 
 // The dimensionless-graph method with the file programFolder + "/" + fileName.
 std::optional<GraphResult> unitGraphFile(const basin::Storm& storm, const GraphBasin& basin,
                                          const std::string& fileName, const std::string& programFolder,
-                                         basin::Hydrograph& hydrograph, common::Dialogs& dialogs);
+                                         basin::Hydrograph& hydrograph);
 
 // Triangular unit graph: peak rate 484 cfs per square mile per inch over the lag, recession 1.67
 // times the rise.
 std::optional<GraphResult> triangleGraph(const basin::Storm& storm, const GraphBasin& basin,
-                                         basin::Hydrograph& hydrograph, common::Dialogs& dialogs);
+                                         basin::Hydrograph& hydrograph);
 
 // For a method list text that names a dimensionless-graph file: a message naming the file when it is
 // not in the program's folder. Nothing for the two methods that need no file, or when the file is there.
@@ -82,6 +80,8 @@ GraphChoices graphChoices(const std::string& programFolder);
 
 // Rational Method with C and the lag as the time of concentration; the result is marked rational.
 std::optional<GraphResult> rationalGraph(const basin::Storm& storm, const GraphBasin& basin,
-                                         basin::Hydrograph& hydrograph, common::Dialogs& dialogs);
+                                         basin::Hydrograph& hydrograph);
+// A C the Rational Method warns of before it runs ("C value should be between 0 and 1"): 0 or above 1.
+[[nodiscard]] bool rationalCOutOfRange(float c);
 
 }  // namespace brelvo::runoff

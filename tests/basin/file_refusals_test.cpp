@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "basin/hydrograph_file.hpp"
+#include "basin/runoff_fields.hpp"
 #include "basin/storage_routing.hpp"
 #include "common/failure.hpp"
 #include "support/recording_dialogs.hpp"
@@ -27,11 +28,16 @@ class HydrographMisreads : public ::testing::Test {
   protected:
     HydrographMisreads() { fields.setCaption("Label14", "Hydrograph Time Step (minutes)"); }
 
-    // A new hydrograph read from the text: the loaded one, or nothing with the message told.
+    // A new hydrograph read from the text: the loaded one, or nothing with the message told. The file's
+    // step goes into the time-step box as the routing run writes it back.
     std::optional<LoadedHydrograph> load(const std::string& text) {
         dialogs.messages.clear();
         std::istringstream in(text);
-        return readHydrographFile(in, WorkingHydrograph{}, false, 0.0f, fields, dialogs, "gauge.GRF");
+        HydrographRead read = readHydrographFile(in, WorkingHydrograph{}, false, 0.0f, "gauge.GRF");
+        for (const std::string& message : read.messages) dialogs.message(message);
+        if (read.loaded)
+            fields.setText("txtGraphtimestep", stepText(read.loaded->stepHours, timeStepInMinutes(fields)));
+        return std::move(read.loaded);
     }
     std::string refusal(const std::string& text) {
         if (load(text)) return "accepted";
@@ -103,14 +109,21 @@ TEST_F(HydrographMisreads, TablesThatCannotBeReadAsWrittenAreRefusedByName) {
 }
 
 TEST(DataFileNames, FilesThatAreNotRegularOrMissingAreRefusedByNameBeforeAnyRead) {
-    RunoffFields fields;
-    testing_support::RecordingDialogs dialogs;
-    EXPECT_FALSE(readHydrographFile("/dev/zero", WorkingHydrograph{}, false, 0.0f, fields, dialogs));
-    EXPECT_FALSE(readHydrographFile(::testing::TempDir(), WorkingHydrograph{}, false, 0.0f, fields, dialogs));
-    dialogs.fileAnswer = "/dev/zero";
-    EXPECT_FALSE(modpul(WorkingHydrograph{}, 10, 1.0f, "", dialogs, "/programs/brelvo"));
+    std::vector<std::string> messages;
+    const auto told = [&](const std::vector<std::string>& more) {
+        messages.insert(messages.end(), more.begin(), more.end());
+    };
+    HydrographRead read = readHydrographFile("/dev/zero", WorkingHydrograph{}, false, 0.0f);
+    EXPECT_FALSE(read.loaded);
+    told(read.messages);
+    read = readHydrographFile(::testing::TempDir(), WorkingHydrograph{}, false, 0.0f);
+    EXPECT_FALSE(read.loaded);
+    told(read.messages);
+    const StorageOutcome routed = modpul(WorkingHydrograph{}, 10, 1.0f, std::nullopt, "/dev/zero");
+    EXPECT_FALSE(routed.routing);
+    told(routed.messages);
     EXPECT_EQ(
-        dialogs.messages,
+        messages,
         (std::vector<std::string>{
             "\"/dev/zero\" is not a regular file (a folder, a device or a pipe).",
             "\"" + ::testing::TempDir() + "\" is not a regular file (a folder, a device or a pipe).",

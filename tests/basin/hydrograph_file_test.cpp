@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "basin/runoff_fields.hpp"
 #include "support/recording_dialogs.hpp"
 #include "support/worked_example_report.hpp"
 
@@ -82,12 +83,16 @@ class HydrographReadTest : public ::testing::Test {
 
     bool read(const std::string& text) {
         std::istringstream in(text);
-        return commit(readHydrographFile(in, state.h, state.hydrographPlotted, state.udur, fields, dialogs));
+        return commit(readHydrographFile(in, state.h, state.hydrographPlotted, state.udur));
     }
 
-    // A read's result taken into the case, as the routing run takes it.
-    bool commit(std::optional<LoadedHydrograph> loaded) {
-        if (!loaded) return false;
+    // A read's result taken into the case, as the routing run takes it: what the read tells is shown,
+    // and the file's step goes into the time-step box in the unit its label names.
+    bool commit(HydrographRead read) {
+        for (const std::string& message : read.messages) dialogs.message(message);
+        if (!read.loaded) return false;
+        std::optional<LoadedHydrograph>& loaded = read.loaded;
+        fields.setText("txtGraphtimestep", stepText(loaded->stepHours, timeStepInMinutes(fields)));
         state.h = std::move(loaded->hydrograph);
         state.udur = loaded->stepHours;
         state.reported = loaded->reported;
@@ -312,7 +317,7 @@ TEST_F(HydrographReadTest, UnreadableFilesEndInAMessageAndLeaveTheStateAlone) {
 
     dialogs.messages.clear();
     EXPECT_FALSE(commit(readHydrographFile((fs::path(::testing::TempDir()) / "no such.GRF").string(), state.h,
-                                           state.hydrographPlotted, state.udur, fields, dialogs)));
+                                           state.hydrographPlotted, state.udur)));
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{"File not found.\nThere is no file \"" +
                                         (fs::path(::testing::TempDir()) / "no such.GRF").string() + "\"."}));
@@ -334,140 +339,6 @@ TEST_F(HydrographReadTest, ALoadStopsAtTheRowsTheSeriesHold) {
     EXPECT_EQ(state.h.inflow.flowCfs[9000], 1.0f);
     EXPECT_EQ(state.h.volumeAcreFt, 744.0f);  // 9001 * 1.9835 / 24 = 743.9
     EXPECT_TRUE(state.reported);
-}
-
-class SaveHydrographTest : public ::testing::Test {
-  protected:
-    SaveHydrographTest() {
-        // A folder of each test's own: tests run side by side.
-        folder = fs::path(::testing::TempDir()) /
-                 ("brelvo_save_hydrograph_" +
-                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        working = (folder / "Temp.GRF").string();
-        // The working file holds another window's report: a save writes this window's own.
-        write(working, "working hydrograph\r\n");
-        chart.setColumnCount(3);
-    }
-    ~SaveHydrographTest() override { fs::remove_all(folder); }
-
-    static void write(const fs::path& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string contents(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    std::vector<std::string> names() const {
-        std::vector<std::string> found;
-        for (const auto& entry : fs::directory_iterator(folder))
-            found.push_back(entry.path().filename().string());
-        std::sort(found.begin(), found.end());
-        return found;
-    }
-    void save() { saveHydrograph(chart, kReport, working, "/programs/brelvo", dialogs); }
-
-    static constexpr const char* kReport = "this window's report\r\n";
-
-    fs::path folder;
-    std::string working;
-    ChartGrid chart;
-    testing_support::RecordingDialogs dialogs;
-};
-
-TEST_F(SaveHydrographTest, SavingNeedsAPlottedHydrographAndSkipsTheWorkingFile) {
-    chart.setColumnCount(2);
-    save();
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Compute hydrograph before saving."}));
-    EXPECT_TRUE(dialogs.fileRequests.empty());
-
-    chart.setColumnCount(3);
-    dialogs.messages.clear();
-    dialogs.fileAnswer = working;
-    save();
-    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
-    EXPECT_EQ(dialogs.fileRequests[0].fileName, "");
-    EXPECT_EQ(dialogs.fileRequests[0].initialDir, "/programs/brelvo");
-    EXPECT_EQ(dialogs.fileRequests[0].filter, "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|");
-    EXPECT_TRUE(dialogs.fileRequests[0].save);
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(contents(working), "working hydrograph\r\n");
-    EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF"}));
-}
-
-TEST_F(SaveHydrographTest, ASaveReplacesTheChosenFileAndLeavesNoTemporaryFile) {
-    const fs::path target = folder / "storm.GRF";
-    write(target, "older hydrograph");
-    dialogs.fileAnswer = target.string();
-    save();
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(contents(target), kReport);
-    EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF", "storm.GRF"}));
-}
-
-TEST_F(SaveHydrographTest, ANameWithoutAnExtensionGetsGrf) {
-    dialogs.fileAnswer = (folder / "peak100").string();
-    save();
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(contents(folder / "peak100.GRF"), kReport);
-    // A name with an extension of its own keeps it; a dot in a folder's name is no extension.
-    fs::create_directories(folder / "run.2");
-    dialogs.fileAnswer = (folder / "storm.hyd").string();
-    save();
-    dialogs.fileAnswer = (folder / "run.2" / "storm").string();
-    save();
-    EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF", "peak100.GRF", "run.2", "storm.hyd"}));
-    EXPECT_EQ(contents(folder / "run.2" / "storm.GRF"), kReport);
-    // "Temp" is the working file itself once it has its extension: nothing is copied.
-    dialogs.fileAnswer = (folder / "Temp").string();
-    save();
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_FALSE(fs::exists(folder / "Temp"));
-}
-
-TEST_F(SaveHydrographTest, AFailedSaveTellsWhyAndKeepsWhatWasThere) {
-    dialogs.fileAnswer = (folder / "missing" / "storm.GRF").string();
-    save();
-    EXPECT_EQ(dialogs.messages,
-              (std::vector<std::string>{"The file \"" + (folder / "missing" / "storm.GRF").string() +
-                                        "\" was not saved: its folder does not exist."}));
-    EXPECT_FALSE(fs::exists(folder / "missing"));
-
-    // A folder of that name cannot be replaced by a file: it stays as it was.
-    fs::create_directories(folder / "storm.GRF");
-    write(folder / "storm.GRF" / "inside.txt", "kept");
-    dialogs.messages.clear();
-    dialogs.fileAnswer = (folder / "storm.GRF").string();
-    save();
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"The file \"" + (folder / "storm.GRF").string() +
-                                                          "\" was not saved: a folder has that name."}));
-    EXPECT_EQ(contents(folder / "storm.GRF" / "inside.txt"), "kept");
-    EXPECT_EQ(names(), (std::vector<std::string>{"Temp.GRF", "storm.GRF"}));
-
-    // A read-only copy is refused by its permission bits (root too) and keeps its bytes.
-    const fs::path readOnly = folder / "read-only.GRF";
-    write(readOnly, "a published hydrograph");
-    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    dialogs.messages.clear();
-    dialogs.fileAnswer = readOnly.string();
-    save();
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"The file \"" + readOnly.string() +
-                                                          "\" was not saved: the file is read-only."}));
-    EXPECT_EQ(contents(readOnly), "a published hydrograph");
-    fs::remove(readOnly);
-
-    // Without the working file the old copy stays whole.
-    const fs::path target = folder / "old.GRF";
-    write(target, "older hydrograph");
-    fs::remove(working);
-    dialogs.messages.clear();
-    dialogs.fileAnswer = target.string();
-    save();
-    // The message names the working file that could not be read.
-    EXPECT_EQ(dialogs.messages,
-              (std::vector<std::string>{"File not found\nThere is no file \"" + working + "\"."}));
-    EXPECT_EQ(contents(target), "older hydrograph");
 }
 
 }  // namespace

@@ -48,13 +48,12 @@ TEST(RoutingStart, StorageRoutingStartsFromTheStorageThatPassesTheFirstInflow) {
     // 252, 645 cfs. A base flow of 5 cfs passes at 100.5 ft with 5 acre-feet, 2S/dt = 121 cfs.
     const std::string pond = ::testing::TempDir() + "steady_pond.RAT";
     std::ofstream(pond, std::ios::binary) << "Pond\n3\n100,0,0\n101,10,10\n102,40,25\n";
-    testing_support::RecordingDialogs dialogs;
-    dialogs.fileAnswer = pond;
     WorkingHydrograph h = gauged({5, 5, 25, 5, 5});
     h.routed.elevationFt.redim(20);
-    const auto routing = modpul(h, 20, 1.0f, "", dialogs, "/programs/brelvo");
+    const StorageOutcome outcome = modpul(h, 20, 1.0f, std::nullopt, pond);
+    const auto& routing = outcome.routing;
     ASSERT_TRUE(routing);
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(outcome.messages.empty());
     const RoutedHydrograph& r = routing->hydrograph.routed;
     EXPECT_EQ(r.outflowCfs[0], 5.0f);
     EXPECT_EQ(r.elevationFt[0], 100.5f);
@@ -76,16 +75,15 @@ TEST(RoutingStart, StorageRoutingThatRunsPastTheTopOfItsTableSaysByHowMuch) {
     // 79.115) - 79.115 = 1399.17, f = 2.91902: 97.571 cfs at 103.92 ft, the highest, 1.92 ft above the top.
     const std::string pond = ::testing::TempDir() + "small_pond.RAT";
     std::ofstream(pond, std::ios::binary) << "Pond\n3\n100,0,0\n101,10,10\n102,40,25\n";
-    testing_support::RecordingDialogs dialogs;
-    dialogs.fileAnswer = pond;
     WorkingHydrograph h = gauged({0, 400, 400, 0, 0});
     h.routed.elevationFt.redim(20);
-    const auto routing = modpul(h, 20, 1.0f, "", dialogs, "/programs/brelvo");
+    const StorageOutcome outcome = modpul(h, 20, 1.0f, std::nullopt, pond);
+    const auto& routing = outcome.routing;
     ASSERT_TRUE(routing);
     EXPECT_NEAR(routing->hydrograph.routed.outflowCfs[2], 79.115f, 1e-3);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
+    ASSERT_EQ(outcome.messages.size(), 1u);
     EXPECT_EQ(
-        dialogs.messages[0],
+        outcome.messages[0],
         "The routing ran past the top of the storage table by 1.92 ft.\nsmall_pond.RAT: the water surface "
         "reached 103.92 ft, above its last row at 102.00 ft; outflow and storage up there were extended "
         "along its last two rows. Add rows up to that height for a routing you can trust.");

@@ -10,6 +10,7 @@
 
 #include "basin/runoff_fields.hpp"
 #include "common/failure.hpp"
+#include "common/numbers.hpp"
 #include "support/recording_dialogs.hpp"
 
 namespace brelvo::basin {
@@ -182,14 +183,21 @@ class ModpulTest : public ::testing::Test {
         routeChosen();
     }
 
-    // modpul on the file the dialog answers, its result committed as the routing run does.
+    // modpul on the file the dialog answers, from the begin elevation typed (blank: row 1), its
+    // messages shown and its result committed as the routing run does.
     void routeChosen() {
-        auto result =
-            modpul(state.h, state.newit, state.udur, fields.text("txtModbelv"), dialogs, "/programs/brelvo");
-        state.routed = result.has_value();
-        if (!result) return;
-        state.h = std::move(result->hydrograph);
-        state.storageFileName = result->fileName;
+        const std::optional<std::string> chosen = dialogs.fileDialog(common::FileDialogRequest{});
+        state.routed = false;
+        if (!chosen || chosen->empty()) return;
+        const common::BoxNumber begin = common::readBoxNumber(fields.text("txtModbelv"));
+        const std::optional<float> beginFt =
+            begin.reading == common::BoxReading::number ? std::optional<float>(begin.value) : std::nullopt;
+        StorageOutcome result = modpul(state.h, state.newit, state.udur, beginFt, *chosen);
+        for (const std::string& message : result.messages) dialogs.message(message);
+        state.routed = result.routing.has_value();
+        if (!result.routing) return;
+        state.h = std::move(result.routing->hydrograph);
+        state.storageFileName = result.routing->fileName;
     }
 
     Case state;
@@ -202,11 +210,6 @@ TEST_F(ModpulTest, RoutesThroughThePondFromRowOne) {
     state.h.inflow.flowCfs[2] = 100.0f;
     route(kPond);
 
-    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
-    EXPECT_EQ(dialogs.fileRequests[0].filter, "Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|");
-    EXPECT_EQ(dialogs.fileRequests[0].fileName, "");
-    EXPECT_EQ(dialogs.fileRequests[0].initialDir, "/programs/brelvo");
-    EXPECT_FALSE(dialogs.fileRequests[0].save);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(state.routed);
     EXPECT_EQ(state.storageFileName, *dialogs.fileAnswer);

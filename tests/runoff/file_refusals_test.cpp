@@ -12,7 +12,6 @@
 #include "common/failure.hpp"
 #include "runoff/rainfall.hpp"
 #include "runoff/unit_graphs.hpp"
-#include "support/recording_dialogs.hpp"
 
 namespace brelvo::runoff {
 namespace {
@@ -106,9 +105,8 @@ TEST(GraphFiles, NamesOfNoRegularFileAreRefusedBeforeAnyReadAndTheListPutsThePre
         std::optional<std::string>("\"/dev/zero\" is not a regular file (a folder, a device or a pipe)."));
     basin::Storm storm;
     basin::Hydrograph hydrograph;
-    testing_support::RecordingDialogs dialogs;
     try {
-        (void)unitGraphFile(storm, GraphBasin{1, 1, 0, 0, 1}, "GreatPlains.DGF", folder, hydrograph, dialogs);
+        (void)unitGraphFile(storm, GraphBasin{1, 1, 0, 0, 1}, "GreatPlains.DGF", folder, hydrograph);
         ADD_FAILURE() << "a folder must be refused";
     } catch (const common::RuntimeFailure& failure) {
         EXPECT_EQ(failure.number(), 75);  // "Path/File access error": there is a file, but no graph in it

@@ -10,7 +10,10 @@
 #include <utility>
 #include <vector>
 
+#include "basin/runoff_fields.hpp"
 #include "common/failure.hpp"
+#include "runoff/input_check.hpp"
+#include "runoff/storm_display.hpp"
 #include "support/failure_number.hpp"
 #include "support/recording_dialogs.hpp"
 
@@ -43,13 +46,10 @@ Rain storm(const std::string& arrangement, RunoffFields& fields, float udur,
     Rain rain;
     rain.run.stepHours = udur;
     const DepthDurationTable table = readDepthDurationTable(fields);
-    testing_support::RecordingDialogs dialogs;
-    auto built = buildRainfall(decodeArrangement(arrangement, basin::PeakPlacement::none), table, losses,
-                               rain.run, fields, dialogs, "/nowhere");
-    EXPECT_TRUE(built.has_value());
-    if (!built) return rain;
-    rain.storm = std::move(built->storm);
-    rain.constantLossStepIn = built->constantLossStepIn;
+    Rainfall built =
+        buildRainfall(decodeArrangement(arrangement, basin::PeakPlacement::none), table, losses, rain.run);
+    rain.storm = std::move(built.storm);
+    rain.constantLossStepIn = built.constantLossStepIn;
     return rain;
 }
 
@@ -247,11 +247,8 @@ TEST(RainfallFailures, ZeroStepZeroDurationAndTooManySteps) {
     // A uniform storm knows its step count before it makes its series: a count too large for them
     // is kept when making them fails.
     RainRun run{-0.05f, std::nullopt};
-    testing_support::RecordingDialogs dialogs;
     const auto average = basin::RainArrangement{basin::RainSource::average, basin::PeakPlacement::none};
-    EXPECT_EQ(failureNumber([&] {
-                  (void)buildRainfall(average, readDepthDurationTable(fields), {}, run, fields, dialogs, "/");
-              }),
+    EXPECT_EQ(failureNumber([&] { (void)buildRainfall(average, readDepthDurationTable(fields), {}, run); }),
               9);
     EXPECT_EQ(run.rainSteps, std::optional<std::int16_t>(-120));
 
@@ -287,10 +284,13 @@ TEST_F(StormFile, ReadsStepsAndShowsTheFilesTimeStep) {
     testing_support::RecordingDialogs dialogs;
     dialogs.fileAnswer =
         write("may.STM", "Storm of May 12\r\n3,0.5,extra\r\n0.5,0.25\r\n1.0,0.75,x\r\n1.5,0.5\r\n");
-    const auto built =
+    // The run asks for the file, builds the storm and, when it commits, shows the file in the boxes.
+    const std::optional<StormFileText> file = chooseStormFile(dialogs, folder.string());
+    ASSERT_TRUE(file.has_value());
+    const std::optional<Rainfall> built =
         buildRainfall(basin::RainArrangement{basin::RainSource::stormFile, basin::PeakPlacement::none},
-                      readDepthDurationTable(fields), losses, run, fields, dialogs, folder.string());
-    ASSERT_TRUE(built.has_value());
+                      readDepthDurationTable(fields), losses, run, file);
+    showStormFile(fields, run.stepHours, built->stormFile);
 
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].fileName, "");
@@ -341,8 +341,7 @@ TEST_F(StormFile, MalformedFilesFailAndACancelledDialogChangesNothing) {
     RainRun run{0.25f, std::nullopt};
     testing_support::RecordingDialogs dialogs;
     const auto fromFile = basin::RainArrangement{basin::RainSource::stormFile, basin::PeakPlacement::none};
-    EXPECT_FALSE(
-        buildRainfall(fromFile, readDepthDurationTable(fields), {}, run, fields, dialogs, folder.string()));
+    EXPECT_FALSE(chooseStormFile(dialogs, folder.string()));
     EXPECT_EQ(run.stepHours, 0.25f);
     EXPECT_FALSE(run.rainSteps.has_value());
     EXPECT_EQ(fields.text("txtRain(0)"), "1.00");
@@ -353,8 +352,8 @@ TEST_F(StormFile, MalformedFilesFailAndACancelledDialogChangesNothing) {
     // A row that fails after the header leaves the run on the file's step.
     dialogs.fileAnswer = write("short.STM", "t\n3,0.5\n0,0.5\n");
     EXPECT_EQ(failureNumber([&] {
-                  (void)buildRainfall(fromFile, readDepthDurationTable(fields), {}, run, fields, dialogs,
-                                      folder.string());
+                  (void)buildRainfall(fromFile, readDepthDurationTable(fields), {}, run,
+                                      chooseStormFile(dialogs, folder.string()));
               }),
               62);
     EXPECT_EQ(run.stepHours, 0.5f);
