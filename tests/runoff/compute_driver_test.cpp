@@ -409,6 +409,45 @@ TEST(ComputeDriver, FileDialogsOpenAtTheFilesOfTheLastRunsThatWroteTheirReport) 
     EXPECT_EQ(lastRequest().initialDir, ".");
 }
 
+// A run computes with the boxes its check read, and writes boxes back only when it commits: a storm file's
+// run neither reads the table the file stands in for nor shows the file before its report is written.
+TEST(ComputeDriver, TheRunReadsTheCheckedBoxesAndWritesBoxesOnlyWhenItCommits) {
+    const std::filesystem::path folder = freshFolder("read_once");
+    const std::filesystem::path storm = folder / "storm.STM";
+    std::ofstream(storm, std::ios::binary) << "Storm\n4,0.25\n0.25,0.1\n0.5,0.4\n0.75,0.3\n1.0,0.2\n";
+    Window w;
+    w.fields.setText("ComboRain", "Storm File");
+    w.fields.setText("ComboDimgraph", "Triangle Unit Graph");
+    w.fields.setText("txtLag", "0.5");
+    std::vector<std::string> shown;
+    w.fields.displayChanged = [&](const std::string& name) { shown.push_back(name); };
+    // An initial loss of 2 inches takes the whole inch of rain: the run ends and no box has changed.
+    w.fields.setText("txtCNloss", "2");
+    shown.clear();
+    w.dialogs.answers = {storm.string()};
+    EXPECT_FALSE(w.run().reported);
+    EXPECT_EQ(w.dialogs.messages, std::vector<std::string>{"No Excess Rainfall"});
+    EXPECT_EQ(shown, std::vector<std::string>{});
+
+    // A depth beyond the single range in the table the file stands in for is not read, as it is not checked.
+    w.fields.setText("txtCNloss", "0");
+    w.fields.setText("txtRain(0)", "1e39");
+    shown.clear();
+    w.dialogs.messages.clear();
+    w.dialogs.answers = {storm.string()};
+    EXPECT_TRUE(w.run().reported);
+    EXPECT_EQ(w.dialogs.messages, std::vector<std::string>{});
+    // The report is titled with the file; once it is written the boxes show the file, the caption last.
+    const std::string title2 = "Storm file " + storm.string();
+    EXPECT_EQ(w.session.lastReport->title2, title2);
+    EXPECT_EQ(w.session.reportText.substr(0, 15 + title2.size() + 2), "Enter Title 1\r\n" + title2 + "\r\n");
+    EXPECT_EQ(w.fields.text("txtTile2"), title2);
+    EXPECT_EQ(w.fields.text("txtRain(0)"), "");
+    EXPECT_EQ(w.fields.text("txtGraphtimestep"), "0.25");
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), "Form3");
+}
+
 // The Muskingum warning keeps its first line, with its numbers to their meaningful digits (a 5-minute
 // step is 0.0833 h, not 0.08333334 h), and says on the second what to change: X = 0.25 is above
 // step / 2K = 0.0833 / 2 = 0.0417 for K = 1 h.
