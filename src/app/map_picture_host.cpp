@@ -121,7 +121,7 @@ bool MapPictureHost::printClientArea(common::Dialogs& dialogs) {
         request.title = common::msg::kPrintToPdfTitle;
         request.fileName = common::proposedName("", " map.pdf", "BrelixMap.pdf");
         request.initialDir = programFolder();
-        request.filter = "PDF files (*.pdf)|*.pdf|All files (*.*)|*.*|";
+        request.filter = common::msg::kPdfFilter;
         request.save = true;
         const auto chosen = common::askFile(dialogs, request, common::FileKind::mapImage);
         if (!chosen || chosen->empty()) return false;

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "basin/areal_reduction.hpp"
+#include "basin/working_state.hpp"
 #include "common/control_names.hpp"
 #include "common/failure.hpp"
 #include "common/messages.hpp"
@@ -82,16 +83,24 @@ std::string rainfallRowLabel(int row, std::string_view column) {
 }
 
 const std::vector<std::string>& dimgraphItems() {
-    static const std::vector<std::string> items{
-        "Rational Method",       "Triangle Unit Graph", "SCS.DGF",         "Urban.DGF",
-        "SWDesertCoPlateau.DGF", "PhoenixMtsAZ.DGF",    "GreatPlains.DGF", "SierraCascadeCoastal.DGF",
-        "RockMtTstorm.DGF",      "RockyMtGenStorm.DGF"};
+    static const std::vector<std::string> items = [] {
+        std::vector<std::string> list;
+        for (const GraphMethodText& named : kGraphMethodTexts) list.emplace_back(named.text);
+        for (const char* file :
+             {"SCS.DGF", "Urban.DGF", "SWDesertCoPlateau.DGF", "PhoenixMtsAZ.DGF", "GreatPlains.DGF",
+              "SierraCascadeCoastal.DGF", "RockMtTstorm.DGF", "RockyMtGenStorm.DGF"})
+            list.emplace_back(file);
+        return list;
+    }();
     return items;
 }
 
 const std::vector<std::string>& rainItems() {
-    static const std::vector<std::string> items{"Average",     "None",          "Peak at 2/3",
-                                                "Peak at 1/3", "Peak Centered", "Storm File"};
+    static const std::vector<std::string> items = [] {
+        std::vector<std::string> list;
+        for (const ArrangementText& arrangement : kArrangementTexts) list.emplace_back(arrangement.text);
+        return list;
+    }();
     return items;
 }
 

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "common/failure.hpp"
@@ -58,6 +60,42 @@ struct RainArrangement {
     RainSource source = RainSource::synthetic;
     PeakPlacement peak = PeakPlacement::none;
 };
+
+// The arrangements of the ComboRain list, in list order, each with the text the list, projects and
+// scripts show: the one table their texts are decoded by. An arrangement without a peak of its own
+// keeps the peak of the previous run.
+struct ArrangementText {
+    std::string_view text;
+    RainSource source;
+    std::optional<PeakPlacement> peak;
+};
+inline constexpr ArrangementText kArrangementTexts[] = {
+    {"Average", RainSource::average, std::nullopt},
+    {"None", RainSource::synthetic, PeakPlacement::none},
+    {"Peak at 2/3", RainSource::synthetic, PeakPlacement::twoThirds},
+    {"Peak at 1/3", RainSource::synthetic, PeakPlacement::oneThird},
+    {"Peak Centered", RainSource::synthetic, PeakPlacement::centered},
+    {"Storm File", RainSource::stormFile, std::nullopt},
+};
+// The arrangement of a ComboRain text; nothing for a text that is none of the list's.
+[[nodiscard]] const ArrangementText* arrangementOf(std::string_view text);
+// Whether a ComboRain text chooses the storm file.
+[[nodiscard]] bool isStormFile(std::string_view text);
+
+// How a compute run turns the excess into a hydrograph: the Rational Method, the triangular unit graph or
+// the unit graph of a dimensionless-graph file (any other ComboDimgraph text names the file).
+enum class GraphMethod : std::int16_t { rational, triangle, graphFile };
+struct GraphMethodText {
+    std::string_view text;
+    GraphMethod method;
+};
+// The two methods that need no file, in list order, with the text the list shows.
+inline constexpr GraphMethodText kGraphMethodTexts[] = {
+    {"Rational Method", GraphMethod::rational},
+    {"Triangle Unit Graph", GraphMethod::triangle},
+};
+// The method of a ComboDimgraph text, decoded by that table.
+[[nodiscard]] GraphMethod graphMethodOf(std::string_view text);
 
 // The routing methods of a routing run, numbered as the report's routing layouts know them.
 enum class RouteMethod : std::int16_t { storage = 1, muskingum = 2, combine = 3, travelTime = 4 };

@@ -40,6 +40,9 @@ RuntimeFailure pathFileAccessError() {
 RuntimeFailure pathNotFound() {
     return {76, std::string(msg::kPathNotFound)};
 }
+RuntimeFailure deviceIoError() {
+    return {57, std::string(msg::kDeviceIoError)};
+}
 RuntimeFailure invalidPicture() {
     return {481, std::string(msg::kInvalidPicture)};
 }

@@ -41,6 +41,7 @@ class RuntimeFailure : public std::runtime_error {
 [[nodiscard]] RuntimeFailure outOfMemory();                // 7  "Out of memory"
 [[nodiscard]] RuntimeFailure pathFileAccessError();        // 75 "Path/File access error"
 [[nodiscard]] RuntimeFailure pathNotFound();               // 76 "Path not found"
+[[nodiscard]] RuntimeFailure deviceIoError();              // 57 "Device I/O error": a write that failed
 [[nodiscard]] RuntimeFailure invalidPicture();             // 481 "Invalid picture"
 [[nodiscard]] RuntimeFailure controlArrayElementExists();  // 360 "Object already loaded"
 

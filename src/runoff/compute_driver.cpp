@@ -167,14 +167,17 @@ bool run(RunoffSession& session, const ComputeBoxes& boxes, const basin::RunoffF
     graphBasin.imperviousFraction = reportRun.losses.imperviousFraction;
     graphBasin.stepHours = session.stepHours;
     basin::Hydrograph& inflow = session.hydrograph.inflow;
-    const std::string& method = boxes.methodText;
     std::optional<GraphResult> graph = explained([&] {
-        if (method == "Rational Method") {
-            if (rationalCOutOfRange(graphBasin.c)) dialogs.message(std::string(common::msg::kCWarning));
-            return rationalGraph(storm, graphBasin, inflow);
+        switch (boxes.method) {
+            case basin::GraphMethod::rational:
+                if (rationalCOutOfRange(graphBasin.c)) dialogs.message(std::string(common::msg::kCWarning));
+                return rationalGraph(storm, graphBasin, inflow);
+            case basin::GraphMethod::triangle:
+                return triangleGraph(storm, graphBasin, inflow);
+            case basin::GraphMethod::graphFile:
+                break;
         }
-        if (method == "Triangle Unit Graph") return triangleGraph(storm, graphBasin, inflow);
-        return unitGraphFile(storm, graphBasin, method, context.programFolder, inflow);
+        return unitGraphFile(storm, graphBasin, boxes.methodText, context.programFolder, inflow);
     });
     if (!graph) {
         dialogs.message(std::string(common::msg::kNoExcess));
@@ -363,7 +366,7 @@ RunOutcome routeHydrograph(RunoffSession& session, basin::RunoffFields& fields, 
 }
 
 void arrangementChanged(RunoffSession& session, basin::RunoffFields& fields) {
-    if (fields.text(form3::ComboRain) != "Storm File") restoreTypedTable(session.typedTable, fields);
+    if (!basin::isStormFile(fields.text(form3::ComboRain))) restoreTypedTable(session.typedTable, fields);
 }
 
 std::string typedTitle(const basin::RunoffFields& fields) {

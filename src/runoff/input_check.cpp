@@ -65,13 +65,14 @@ BoxesRead<ComputeBoxes> readComputeBoxes(const RunoffFields& fields) {
     boxes.arrangementText = fields.text(form3::ComboRain);
     boxes.title1 = fields.text(form3::txtTitle);
     boxes.title2 = fields.text(form3::txtTile2);
-    const bool stormFile = boxes.arrangementText == "Storm File";
+    boxes.method = basin::graphMethodOf(boxes.methodText);
+    const bool stormFile = basin::isStormFile(boxes.arrangementText);
     const auto area = static_cast<float>(check.positive(form3::txtBasinArea, fields.caption(form3::Label10)));
     boxes.areaSqMi = basin::squareMiles(area, fields.caption(form3::Label10));
     if (fields.checked(form3::chkAutoTimeStep)) (void)basin::readBasinInputs(fields, check);
     const double c = check.notNegative(form3::txtC, std::string(basin::kCLabel));
     boxes.c = static_cast<float>(c);
-    if (boxes.methodText == "Rational Method" && !(c > 0 && c <= 1)) {
+    if (boxes.method == basin::GraphMethod::rational && !(c > 0 && c <= 1)) {
         check.refuse(form3::txtC, std::string(basin::kCLabel), common::msg::kRationalC);
     }
     boxes.lagHours = static_cast<float>(check.positive(form3::txtLag, std::string(basin::kLagLabel)));

@@ -29,8 +29,9 @@ struct ComputeBoxes {
     std::vector<DepthDurationRow> table;  // the rows down to the first empty depth; none for a storm file
     std::string title1;
     std::string title2;
-    std::string methodText;       // ComboDimgraph
-    std::string arrangementText;  // ComboRain
+    std::string methodText;                                     // ComboDimgraph
+    basin::GraphMethod method = basin::GraphMethod::graphFile;  // decoded once from methodText
+    std::string arrangementText;                                // ComboRain
 };
 
 // What a routing run reads of the window for the panel's option.

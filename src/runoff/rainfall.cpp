@@ -180,18 +180,9 @@ class StepTimes {
 
 basin::RainArrangement decodeArrangement(const std::string& comboText, PeakPlacement previousPeak) {
     basin::RainArrangement arrangement{basin::RainSource::synthetic, previousPeak};
-    if (comboText == "Average") {
-        arrangement.source = basin::RainSource::average;
-    } else if (comboText == "None") {
-        arrangement.peak = PeakPlacement::none;
-    } else if (comboText == "Peak at 2/3") {
-        arrangement.peak = PeakPlacement::twoThirds;
-    } else if (comboText == "Peak at 1/3") {
-        arrangement.peak = PeakPlacement::oneThird;
-    } else if (comboText == "Peak Centered") {
-        arrangement.peak = PeakPlacement::centered;
-    } else if (comboText == "Storm File") {
-        arrangement.source = basin::RainSource::stormFile;
+    if (const basin::ArrangementText* named = basin::arrangementOf(comboText)) {
+        arrangement.source = named->source;
+        if (named->peak) arrangement.peak = *named->peak;
     }
     return arrangement;
 }

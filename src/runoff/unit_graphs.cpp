@@ -411,7 +411,7 @@ std::optional<GraphResult> rationalGraph(const basin::Storm& storm, const GraphB
 }
 
 std::optional<std::string> missingGraphFile(const std::string& listText, const std::string& programFolder) {
-    if (listText == "Rational Method" || listText == "Triangle Unit Graph" || listText.empty())
+    if (basin::graphMethodOf(listText) != basin::GraphMethod::graphFile || listText.empty())
         return std::nullopt;
     const std::string path = common::findDataFile(listText, programFolder);
     const std::optional<std::string> problem = common::dataFileProblem(path);
