@@ -34,8 +34,6 @@ namespace form3 = common::controls::form3;
 
 namespace {
 
-constexpr int kGridRows = 8;
-
 QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -138,7 +136,7 @@ void RunoffWindow::buildWidgets() {
     rainGrid->addWidget(new QLabel(QStringLiteral("Hours"), rainBox), 0, 0);
     rainGrid->addWidget(new QLabel(QStringLiteral("Inches"), rainBox), 0, 1);
     rainGrid->addWidget(new QLabel(QStringLiteral("Areal factor"), rainBox), 0, 2);
-    for (int i = 0; i < kGridRows; ++i) {
+    for (int i = 0; i < form3::kGridRows; ++i) {
         rainGrid->addWidget(addField(basin::RunoffFields::indexed(form3::txtDuration, i), 55), i + 1, 0);
         rainGrid->addWidget(addField(basin::RunoffFields::indexed(form3::txtRain, i), 55), i + 1, 1);
         auto* factor = addField(basin::RunoffFields::indexed(form3::txtArealAdj, i), 55);
@@ -148,13 +146,13 @@ void RunoffWindow::buildWidgets() {
     auto* areaAdj = new QCheckBox(QStringLiteral("Areal Reduction"), rainBox);
     areaAdj->setObjectName(qs(form3::chkAreaAdj));
     checks_.emplace(form3::chkAreaAdj, areaAdj);
-    rainGrid->addWidget(areaAdj, kGridRows + 1, 0, 1, 3);
+    rainGrid->addWidget(areaAdj, form3::kGridRows + 1, 0, 1, 3);
     auto* rainList = new QComboBox(rainBox);
     rainList->setObjectName(qs(form3::ComboRain));
     rainList->setEditable(true);
     for (const auto& item : basin::rainItems()) rainList->addItem(q(item));
     lists_.emplace(form3::ComboRain, rainList);
-    rainGrid->addWidget(rainList, kGridRows + 2, 0, 1, 3);
+    rainGrid->addWidget(rainList, form3::kGridRows + 2, 0, 1, 3);
     top->addWidget(rainBox);
 
     // Losses, the hydrograph method and the titles.
@@ -192,24 +190,24 @@ void RunoffWindow::buildWidgets() {
     buttons_ = new QWidget(this);
     auto* buttonRow = new QHBoxLayout(buttons_);
     buttonRow->setContentsMargins(0, 0, 0, 0);
-    auto addButton = [&](const char* name, const char* text) {
+    auto addButton = [&](std::string_view name, const char* text) {
         auto* button = new QPushButton(QString::fromLatin1(text), buttons_);
-        button->setObjectName(QString::fromLatin1(name));
+        button->setObjectName(qs(name));
         buttonRow->addWidget(button);
         return button;
     };
-    auto* compute = addButton("Command1", "Compute Hydrograph");
+    auto* compute = addButton(form3::Command1, "Compute Hydrograph");
     compute->setDefault(true);
-    auto* clear = addButton("Command2", "Clear Hydrograph Plots");
-    auto* save = addButton("Command3", "Save Hydrograph");
-    auto* route = addButton("butRoute", "Route Hydrograph");
+    auto* clear = addButton(form3::Command2, "Clear Hydrograph Plots");
+    auto* save = addButton(form3::Command3, "Save Hydrograph");
+    auto* route = addButton(form3::butRoute, "Route Hydrograph");
     buttonRow->addStretch(1);
     root->addWidget(buttons_);
 
     buildRoutingPanel();
 
     chartView_ = new ChartView(this);
-    chartView_->setObjectName(QStringLiteral("MSChart1"));
+    chartView_->setObjectName(qs(form3::MSChart1));
     chartView_->setMinimumHeight(220);
     chartView_->onDoubleClick = [this] { toggleChartSize(); };
     chartView_->onExport = [this] { exportChart(); };
@@ -237,73 +235,6 @@ void RunoffWindow::buildWidgets() {
     connect(clear, &QPushButton::clicked, this, [this] { clearPlots(); });
     connect(save, &QPushButton::clicked, this, [this] { saveHydrograph(); });
     connect(route, &QPushButton::clicked, this, [this] { openRoutingPanel(); });
-}
-
-void RunoffWindow::buildRoutingPanel() {
-    frameRoute_ = new QGroupBox(QStringLiteral("Route Hydrograph"), this);
-    frameRoute_->setObjectName(QStringLiteral("frameRoute"));
-    frameRoute_->setStyleSheet(QStringLiteral(
-        "QGroupBox#frameRoute { background: #f6f7f9; border: 1px solid #8a9099; border-radius: 4px;"
-        " padding: 24px 10px 10px 10px; font-weight: bold; }"
-        "QGroupBox#frameRoute::title { subcontrol-origin: padding; left: 10px; top: 5px; }"
-        "QGroupBox#frameRoute QWidget { font-weight: normal; }"));
-    auto* layout = new QGridLayout(frameRoute_);
-    routeOptions_ = new QButtonGroup(frameRoute_);
-    const char* captions[] = {"Modified Puls storage routing", "Muskingum routing",
-                              "Combine with hyrdograph from file", "Travel time routing (Tatum)"};
-    for (int i = 0; i < 4; ++i) {
-        auto* option = new QRadioButton(QString::fromLatin1(captions[i]), frameRoute_);
-        option->setObjectName(q(basin::RunoffFields::indexed(form3::optRouteType, i)));
-        routeOptions_->addButton(option, i);
-        layout->addWidget(option, i, 0, 1, 3);
-    }
-    int row = 4;
-    auto addRow = [&](const QString& label, std::string_view field, QWidget* note = nullptr) {
-        layout->addWidget(new QLabel(label, frameRoute_), row, 0);
-        layout->addWidget(addField(field), row, 1);
-        if (note) layout->addWidget(note, row, 2);
-        ++row;
-    };
-    addRow(QStringLiteral("Begin Elev (blank ok)"), form3::txtModbelv);
-    addRow(QStringLiteral("K lag (hr)"), form3::txtMuskK);
-    addRow(QStringLiteral("X storage (0 - 0.5)"), form3::txtMuskX,
-           new QLabel(QStringLiteral("X=0 for storage routing, X=.5 just lag"), frameRoute_));
-    layout->addWidget(new QLabel(QStringLiteral("Travel time"), frameRoute_), row, 0);
-    layout->addWidget(addField(form3::txtTatum), row, 1);
-    layout->addWidget(addCaption(form3::capTatum), row, 2);
-    ++row;
-    auto* buttonRow = new QHBoxLayout;
-    auto* go = new QPushButton(QStringLiteral("Go"), frameRoute_);
-    go->setObjectName(QStringLiteral("Command4"));
-    go->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), frameRoute_);
-    cancel->setObjectName(QStringLiteral("Command5"));
-    buttonRow->addStretch(1);
-    buttonRow->addWidget(go);
-    buttonRow->addWidget(cancel);
-    layout->addLayout(buttonRow, row, 0, 1, 3);
-    frameRoute_->adjustSize();
-    frameRoute_->hide();
-
-    connect(routeOptions_, &QButtonGroup::idToggled, this, [this](int id, bool on) {
-        if (on && !syncing_) fields_.setText(form3::optRouteType, std::to_string(id));
-    });
-    connect(go, &QPushButton::clicked, this, [this] { routeGo(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { frameRoute_->hide(); });
-}
-
-void RunoffWindow::openRoutingPanel() {
-    runoff::openRoutingPanel(fields_);
-    frameRoute_->adjustSize();
-    frameRoute_->move((width() - frameRoute_->width()) / 2, (height() - frameRoute_->height()) / 2);
-    frameRoute_->show();
-    frameRoute_->raise();
-}
-
-void RunoffWindow::routeGo() {
-    frameRoute_->hide();
-    plotNewReport(
-        [this] { return runoff::routeHydrograph(session_, fields_, chart_, dialogs_, runContext()); });
 }
 
 runoff::ComputeContext RunoffWindow::runContext() {
@@ -416,7 +347,7 @@ QWidget* RunoffWindow::control(const QString& qualified) const {
     QString name = qualified;
     if (name.startsWith(qs(form3::kQualifier))) name = name.mid(static_cast<int>(form3::kQualifier.size()));
     if (name == qs(form3::Form3)) return const_cast<RunoffWindow*>(this);
-    if (name == QStringLiteral("chart")) return chartView_;
+    if (name == qs(form3::kChartAlias)) return chartView_;
     return findChild<QWidget*>(name);
 }
 
@@ -454,7 +385,7 @@ void RunoffWindow::dump(JsonWriter& j) const {
         for (const auto& [name, reason] : marked_) j.key(name).value(reason);
         j.endObject();
     }
-    j.key("frameRoute").beginObject();
+    j.key(form3::frameRoute).beginObject();
     j.key("visible").value(frameRoute_->isVisible());
     j.key(form3::optRouteType).value(routeOptions_->checkedId());
     j.endObject();
