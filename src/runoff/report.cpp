@@ -264,10 +264,9 @@ void writeReportFile(const std::string& path, const std::string& text) {
     try {
         common::replaceFile(path, common::singleByteText(text));
     } catch (const common::ReplaceFailure& failure) {
-        common::RuntimeFailure failed =
-            failure.step() == common::ReplaceStep::write
-                ? common::RuntimeFailure(57, std::string(common::msg::kDeviceIoError))
-                : common::pathFileAccessError();
+        common::RuntimeFailure failed = failure.step() == common::ReplaceStep::write
+                                            ? common::deviceIoError()
+                                            : common::pathFileAccessError();
         throw failed.because(common::msg::reportNotWritten(path, failure.reason()));
     }
 }
