@@ -49,6 +49,9 @@ RuntimeFailure pathNotFound() {
 RuntimeFailure invalidPicture() {
     return RuntimeFailure(failures::kInvalidPicture);
 }
+RuntimeFailure invalidFileFormat() {
+    return RuntimeFailure(failures::kInvalidFileFormat);
+}
 RuntimeFailure controlArrayElementExists() {
     return RuntimeFailure(failures::kObjectAlreadyLoaded);
 }

@@ -31,6 +31,7 @@ inline constexpr FailureKind kDeviceIoError{57, msg::kDeviceIoError};
 inline constexpr FailureKind kInputPastEndOfFile{62, msg::kInputPastEndOfFile};
 inline constexpr FailureKind kPathFileAccessError{75, msg::kPathFileAccessError};
 inline constexpr FailureKind kPathNotFound{76, msg::kPathNotFound};
+inline constexpr FailureKind kInvalidFileFormat{321, msg::kInvalidFileFormat};
 inline constexpr FailureKind kControlArrayElementMissing{340, {}};  // msg::controlArrayElementMissing
 inline constexpr FailureKind kObjectAlreadyLoaded{360, msg::kObjectAlreadyLoaded};
 inline constexpr FailureKind kInvalidPicture{481, msg::kInvalidPicture};
@@ -77,6 +78,8 @@ class RuntimeFailure : public std::runtime_error {
 [[nodiscard]] RuntimeFailure pathFileAccessError();
 [[nodiscard]] RuntimeFailure pathNotFound();
 [[nodiscard]] RuntimeFailure invalidPicture();
+// A file that is not of the kind it should be, or damaged (a project file); its cause says how.
+[[nodiscard]] RuntimeFailure invalidFileFormat();
 [[nodiscard]] RuntimeFailure controlArrayElementExists();  // "Object already loaded"
 // "Control array element 'N' doesn't exist", N the index asked for.
 [[nodiscard]] RuntimeFailure controlArrayElementMissing(int index);

@@ -25,6 +25,7 @@ inline constexpr std::string_view kFileNotFound = "File not found";
 inline constexpr std::string_view kInputPastEndOfFile = "Input past end of file";
 inline constexpr std::string_view kPathFileAccessError = "Path/File access error";
 inline constexpr std::string_view kPathNotFound = "Path not found";
+inline constexpr std::string_view kInvalidFileFormat = "Invalid file format";
 inline constexpr std::string_view kObjectAlreadyLoaded = "Object already loaded";
 inline constexpr std::string_view kInvalidPicture = "Invalid picture";
 

@@ -30,6 +30,7 @@ TEST(RuntimeFailure, EachFailureHasItsNumberAndDescription) {
         {inputPastEndOfFile(), 62, "Input past end of file"},
         {pathFileAccessError(), 75, "Path/File access error"},
         {pathNotFound(), 76, "Path not found"},
+        {invalidFileFormat(), 321, "Invalid file format"},
         {controlArrayElementMissing(12), 340, "Control array element '12' doesn't exist"},
         {invalidPicture(), 481, "Invalid picture"},
         {controlArrayElementExists(), 360, "Object already loaded"},
