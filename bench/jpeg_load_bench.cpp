@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "child_process.hpp"
+#include "common/failure.hpp"
 #include "mapview/picture_file.hpp"
 #include "mapview/picture_renderer.hpp"
 #include "ratio_reporter.hpp"
@@ -73,7 +74,11 @@ int child(const std::string& path, bool direct) {
     const auto start = Clock::now();
     QImage image;
     if (direct) {
-        image = brelvo::mapview::readPictureFile(path).image;
+        try {
+            image = brelvo::mapview::readPictureFile(path);
+        } catch (const brelvo::common::RuntimeFailure&) {
+            return 3;
+        }
     } else {
         QImageReader::setAllocationLimit(
             brelvo::mapview::kPictureAllocationLimitMiB);  // as the program sets it

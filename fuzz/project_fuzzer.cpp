@@ -17,15 +17,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     project::Project read;
     try {
         read = project::read(bytes, file);
-    } catch (const project::ProjectError& error) {
-        require(std::string_view(error.what()).size() > 0, "a refusal says why");
+    } catch (const brelvo::common::RuntimeFailure& failure) {
+        require(failure.is(brelvo::common::failures::kInvalidFileFormat),
+                "a refusal is an invalid file format");
+        require(!failure.cause().empty(), "a refusal says why");
         return 0;
     }
     const std::string written = project::write(read, file);
     project::Project again;
     try {
         again = project::read(written, file);
-    } catch (const project::ProjectError&) {
+    } catch (const brelvo::common::RuntimeFailure&) {
         require(false, "a project written reads back");
     }
     require(again == read, "a project read back from what was written is the same");

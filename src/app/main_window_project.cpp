@@ -126,8 +126,9 @@ bool MainWindow::openProjectFile(const std::string& path) {
     project::Project p;
     try {
         p = project::read(bytes, path);
-    } catch (const project::ProjectError& error) {
-        dialogs_.message(msg::projectRefused(path, error.what()));
+    } catch (const common::RuntimeFailure& failure) {
+        if (!failure.is(common::failures::kInvalidFileFormat)) throw;
+        dialogs_.message(msg::projectRefused(path, failure.cause()));
         return false;
     }
     if (p.runoff && !RunoffWindow::acceptsInputs(*p.runoff)) {

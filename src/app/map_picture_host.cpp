@@ -38,9 +38,12 @@ MapPictureHost::MapPictureHost(QWidget& window, measure::MapSurface& surface, ma
 MapPictureHost::~MapPictureHost() = default;
 
 std::optional<std::string> MapPictureHost::decodePicture(const std::string& path) {
-    mapview::PictureFile read = mapview::readPictureFile(path);
-    if (read.image.isNull()) return read.error;
-    decoded_ = std::move(read.image);
+    try {
+        decoded_ = mapview::readPictureFile(path);
+    } catch (const common::RuntimeFailure& failure) {
+        // "Invalid picture", and on the next line why, when the reader knows it.
+        return common::failureText(failure);
+    }
     decodedPath_ = common::fullPath(path);
     return std::nullopt;
 }

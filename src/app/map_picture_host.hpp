@@ -31,6 +31,7 @@ class MapPictureHost : public mapview::PictureHost {
                    mapview::PictureRenderer& renderer, float twipsPerPixel, WindowHooks hooks);
     ~MapPictureHost() override;
 
+    // The failure's whole text when the file cannot be read: "Invalid picture" and the reason below it.
     std::optional<std::string> decodePicture(const std::string& path) override;
     std::optional<std::string> decodeClipboardPicture() override;
     void showDecodedPicture() override;

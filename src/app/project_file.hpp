@@ -6,10 +6,11 @@
 
 #include <map>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "common/failure.hpp"
 #include "mapview/view_geometry.hpp"
 #include "measure/map_surface.hpp"
 #include "measure/measure_state.hpp"
@@ -45,11 +46,11 @@ struct Project {
     friend bool operator==(const Project&, const Project&) = default;
 };
 
-// Why a file cannot be read as a project: the text says what is wrong with it (without its name).
-class ProjectError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
+// Why a file cannot be read as a project: the failure "Invalid file format", its cause saying what is
+// wrong with the file (without its name).
+[[nodiscard]] inline common::RuntimeFailure ProjectError(std::string problem) {
+    return common::invalidFileFormat().because(std::move(problem));
+}
 
 // The file's bytes. The picture path and the storm and storage files are written relative to the
 // project file's folder when the file lies in it or below it, else absolute; an empty `projectFile`
@@ -58,7 +59,7 @@ std::string write(const Project& project, const std::string& projectFile);
 
 // Reads a project; a relative path is taken from the project file's folder. The storm and storage
 // files may be missing (projects written before they were kept): they are empty then. Throws
-// ProjectError.
+// ProjectError's failure.
 Project read(std::string_view bytes, const std::string& projectFile);
 
 // A file's path as stored in a project file at `projectFile`: relative with "/" when the file lies in

@@ -126,7 +126,7 @@ bool textAfterThirdField(std::string_view line, char separator) {
 StorageTable readRows(std::string_view text, std::string_view fileName) {
     const std::vector<std::string_view> lines = usedLines(text);
     if (lines.size() < 2) {
-        throw common::RuntimeFailure(common::inputPastEndOfFile().number(),
+        throw common::RuntimeFailure(common::failures::kInputPastEndOfFile,
                                      common::msg::inFile(common::msg::kStorageFileEndsEarly, fileName));
     }
     std::int16_t count = 0;
@@ -142,19 +142,19 @@ StorageTable readRows(std::string_view text, std::string_view fileName) {
     }
     if (tooMany || count > kLastRow) {
         throw common::RuntimeFailure(
-            common::subscriptOutOfRange().number(),
+            common::failures::kSubscriptOutOfRange,
             common::msg::inFile(common::msg::storageRowsTooMany(
                                     tooMany ? std::string("too many") : std::to_string(count), kLastRow),
                                 fileName));
     }
     if (count < 1) {
-        throw common::RuntimeFailure(common::invalidProcedureCall().number(),
+        throw common::RuntimeFailure(common::failures::kInvalidProcedureCall,
                                      common::msg::inFile(common::msg::storageNoRows(kLastRow), fileName));
     }
     const int n = count;
     if (lines.size() < static_cast<std::size_t>(n) + 2) {
         throw common::RuntimeFailure(
-            common::inputPastEndOfFile().number(),
+            common::failures::kInputPastEndOfFile,
             common::msg::inFile(common::msg::storageRowsMissing(n, lines.size() - 2), fileName));
     }
     const char separator = lines[2].find(',') != std::string_view::npos ? ',' : '\t';
@@ -184,7 +184,7 @@ StorageTable readRows(std::string_view text, std::string_view fileName) {
                                                                            : nullptr;
         if (fallen != nullptr) {
             throw common::RuntimeFailure(
-                common::invalidProcedureCall().number(),
+                common::failures::kInvalidProcedureCall,
                 common::msg::inFile(common::msg::storageRowFalls(r, fallen), fileName));
         }
     }

@@ -20,19 +20,17 @@ std::string sizeText(std::uintmax_t bytes) {
 
 }  // namespace
 
-std::optional<std::string> dataFileProblem(const std::string& path) {
+std::optional<RuntimeFailure> dataFileFailure(const std::string& path) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
-    if (error || !fs::exists(status)) return msg::noSuchFile(path);
-    if (!fs::is_regular_file(status)) return msg::notARegularFile(path);
+    if (error || !fs::exists(status)) return fileNotFound().because(msg::noSuchFile(path));
+    if (!fs::is_regular_file(status)) return pathFileAccessError().because(msg::notARegularFile(path));
     return std::nullopt;
 }
 
 std::string readDataFile(const std::string& path, std::uintmax_t maxBytes) {
+    if (std::optional<RuntimeFailure> failure = dataFileFailure(path)) throw std::move(*failure);
     std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (error || !fs::exists(status)) throw fileNotFound().because(msg::noSuchFile(path));
-    if (!fs::is_regular_file(status)) throw pathFileAccessError().because(msg::notARegularFile(path));
     const std::uintmax_t size = fs::file_size(path, error);
     if (error) throw pathFileAccessError().because(msg::notARegularFile(path));
     if (size > maxBytes) throw outOfMemory().because(msg::fileTooLarge(path, sizeText(maxBytes)));

@@ -7,11 +7,13 @@
 #include <optional>
 #include <string>
 
+#include "common/failure.hpp"
+
 namespace brelvo::common {
 
-// Why a data file cannot be read, in words that name it; nothing when it is a regular file that can be
-// opened. `path` is shown as given.
-[[nodiscard]] std::optional<std::string> dataFileProblem(const std::string& path);
+// Why a data file cannot be read: "File not found" or "Path/File access error", with a cause that names
+// the file as given; nothing when it is a regular file.
+[[nodiscard]] std::optional<RuntimeFailure> dataFileFailure(const std::string& path);
 
 // The whole text of a regular file of at most maxBytes bytes. A missing file is "File not found", a
 // path that is no regular file "Path/File access error", a larger file "Out of memory", each with a

@@ -7,47 +7,57 @@
 
 namespace brelvo::common {
 
-RuntimeFailure::RuntimeFailure(int number, std::string description)
-    : std::runtime_error(description), number_(number), description_(std::move(description)) {}
+RuntimeFailure::RuntimeFailure(const FailureKind& kind)
+    : RuntimeFailure(kind, std::string(kind.description)) {}
+
+RuntimeFailure::RuntimeFailure(const FailureKind& kind, std::string description)
+    : std::runtime_error(description), number_(kind.number), description_(std::move(description)) {}
 
 RuntimeFailure invalidProcedureCall() {
-    return {5, std::string(msg::kInvalidProcedureCall)};
+    return RuntimeFailure(failures::kInvalidProcedureCall);
 }
 RuntimeFailure overflow() {
-    return {6, std::string(msg::kOverflow)};
+    return RuntimeFailure(failures::kOverflow);
 }
 RuntimeFailure subscriptOutOfRange() {
-    return {9, std::string(msg::kSubscriptOutOfRange)};
+    return RuntimeFailure(failures::kSubscriptOutOfRange);
 }
 RuntimeFailure divisionByZero() {
-    return {11, std::string(msg::kDivisionByZero)};
+    return RuntimeFailure(failures::kDivisionByZero);
 }
 RuntimeFailure typeMismatch() {
-    return {13, std::string(msg::kTypeMismatch)};
+    return RuntimeFailure(failures::kTypeMismatch);
 }
 RuntimeFailure fileNotFound() {
-    return {53, std::string(msg::kFileNotFound)};
-}
-RuntimeFailure inputPastEndOfFile() {
-    return {62, std::string(msg::kInputPastEndOfFile)};
-}
-RuntimeFailure outOfMemory() {
-    return {7, std::string(msg::kOutOfMemory)};
-}
-RuntimeFailure pathFileAccessError() {
-    return {75, std::string(msg::kPathFileAccessError)};
-}
-RuntimeFailure pathNotFound() {
-    return {76, std::string(msg::kPathNotFound)};
+    return RuntimeFailure(failures::kFileNotFound);
 }
 RuntimeFailure deviceIoError() {
-    return {57, std::string(msg::kDeviceIoError)};
+    return RuntimeFailure(failures::kDeviceIoError);
+}
+RuntimeFailure inputPastEndOfFile() {
+    return RuntimeFailure(failures::kInputPastEndOfFile);
+}
+RuntimeFailure outOfMemory() {
+    return RuntimeFailure(failures::kOutOfMemory);
+}
+RuntimeFailure pathFileAccessError() {
+    return RuntimeFailure(failures::kPathFileAccessError);
+}
+RuntimeFailure pathNotFound() {
+    return RuntimeFailure(failures::kPathNotFound);
 }
 RuntimeFailure invalidPicture() {
-    return {481, std::string(msg::kInvalidPicture)};
+    return RuntimeFailure(failures::kInvalidPicture);
+}
+RuntimeFailure invalidFileFormat() {
+    return RuntimeFailure(failures::kInvalidFileFormat);
 }
 RuntimeFailure controlArrayElementExists() {
-    return {360, std::string(msg::kObjectAlreadyLoaded)};
+    return RuntimeFailure(failures::kObjectAlreadyLoaded);
+}
+RuntimeFailure controlArrayElementMissing(int index) {
+    return RuntimeFailure(failures::kControlArrayElementMissing,
+                          msg::controlArrayElementMissing(std::to_string(index)));
 }
 
 std::string failureText(const RuntimeFailure& failure) {

@@ -175,7 +175,7 @@ std::string_view reasonOf(int error) {
 }  // namespace
 
 ReplaceFailure::ReplaceFailure(ReplaceStep step, int error)
-    : RuntimeFailure(failureFor(step).number(), failureFor(step).description()), step_(step), error_(error) {}
+    : RuntimeFailure(failureFor(step)), step_(step), error_(error) {}
 
 std::string ReplaceFailure::reason() const {
     switch (step_) {

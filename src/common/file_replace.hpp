@@ -27,7 +27,7 @@ enum class ReplaceStep {
     rename,    // the temporary file could not take the target's name
 };
 
-// A failed save: pathNotFound() (76) when the folder is not there, pathFileAccessError() (75) for every
+// A failed save: pathNotFound() when the folder is not there, pathFileAccessError() for every
 // other step, with the step and the system's error number for callers that tell the causes apart.
 class ReplaceFailure : public RuntimeFailure {
   public:

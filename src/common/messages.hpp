@@ -13,22 +13,24 @@ namespace brelvo::common::msg {
 inline std::string withCause(std::string_view first, std::string_view cause) {
     return std::string(first) + "\n" + std::string(cause);
 }
-// The descriptions of the numbered run-time failures (common/failure.hpp), shown with their numbers.
-inline constexpr std::string_view kInvalidProcedureCall = "Invalid procedure call or argument";  // 5
-inline constexpr std::string_view kOverflow = "Overflow";                                        // 6
-inline constexpr std::string_view kOutOfMemory = "Out of memory";                                // 7
-inline constexpr std::string_view kSubscriptOutOfRange = "Subscript out of range";               // 9
-inline constexpr std::string_view kDivisionByZero = "Division by zero";                          // 11
-inline constexpr std::string_view kTypeMismatch = "Type mismatch";                               // 13
-inline constexpr std::string_view kFileNotFound = "File not found";                              // 53
-inline constexpr std::string_view kInputPastEndOfFile = "Input past end of file";                // 62
-inline constexpr std::string_view kPathFileAccessError = "Path/File access error";               // 75
-inline constexpr std::string_view kPathNotFound = "Path not found";                              // 76
-inline constexpr std::string_view kObjectAlreadyLoaded = "Object already loaded";                // 360
-inline constexpr std::string_view kInvalidPicture = "Invalid picture";                           // 481
+// The descriptions of the numbered run-time failures, shown with their numbers (common/failure.hpp
+// pairs each with its number).
+inline constexpr std::string_view kInvalidProcedureCall = "Invalid procedure call or argument";
+inline constexpr std::string_view kOverflow = "Overflow";
+inline constexpr std::string_view kOutOfMemory = "Out of memory";
+inline constexpr std::string_view kSubscriptOutOfRange = "Subscript out of range";
+inline constexpr std::string_view kDivisionByZero = "Division by zero";
+inline constexpr std::string_view kTypeMismatch = "Type mismatch";
+inline constexpr std::string_view kFileNotFound = "File not found";
+inline constexpr std::string_view kInputPastEndOfFile = "Input past end of file";
+inline constexpr std::string_view kPathFileAccessError = "Path/File access error";
+inline constexpr std::string_view kPathNotFound = "Path not found";
+inline constexpr std::string_view kInvalidFileFormat = "Invalid file format";
+inline constexpr std::string_view kObjectAlreadyLoaded = "Object already loaded";
+inline constexpr std::string_view kInvalidPicture = "Invalid picture";
 
-// The JPEG writer's failures (number 26001), the code in decimal at the end; and the name that follows
-// the program's file name as the failure's source.
+// The JPEG writer's failures (failures::kJpegLibrary), the code in decimal at the end; and the name that
+// follows the program's file name as the failure's source.
 inline std::string jpegInitFailed(int code) {
     return "Failed to initialise the IJL library: " + std::to_string(code);
 }
@@ -64,7 +66,7 @@ inline constexpr std::string_view kSaveTooManyLinks = "it is a symbolic link tha
 inline std::string saveSystemError(int error) {
     return "the system refused the write (error " + std::to_string(error) + ")";
 }
-inline constexpr std::string_view kDeviceIoError = "Device I/O error";  // 57, a write that failed
+inline constexpr std::string_view kDeviceIoError = "Device I/O error";  // a write that failed
 // A save of any kind that failed: the file as the user named it, and the reason.
 inline std::string fileNotSaved(std::string_view path, std::string_view reason) {
     return "The file \"" + std::string(path) + "\" was not saved: " + std::string(reason) + ".";
@@ -83,7 +85,8 @@ inline constexpr const char* kCaptionLongestStream = "Left click longest stream.
 inline constexpr const char* kCaptionLineEnded =
     "Right click coordinate text box to save... or select 'Add Label' from menu";
 inline constexpr const char* kCaptionPlaceLabel = "Left click label and drag to a location...";
-// Segment `index` of Line1 is missing (the text of run-time error 340); `index` as already written.
+// Segment `index` of Line1 is missing (the description of failures::kControlArrayElementMissing); `index` as
+// already written.
 inline std::string controlArrayElementMissing(const std::string& index) {
     return "Control array element '" + index + "' doesn't exist";
 }
@@ -155,6 +158,7 @@ inline constexpr const char* kContinueButton = "Continue";
 }  // namespace brelvo::common::msg
 
 #include "common/messages_basin.hpp"
+#include "common/messages_mapview.hpp"
 
 namespace brelvo::common::msg {
 
@@ -351,9 +355,12 @@ inline std::string projectPictureMissing(const std::string& picturePath) {
     return "The map picture \"" + picturePath +
            "\" was not found. The project opens without it; its measurements are kept.";
 }
+// `problem` as a failure is shown: its description, and the reason on the next line when known.
 inline std::string projectPictureUnreadable(const std::string& picturePath, const std::string& problem) {
-    return "The map picture \"" + picturePath + "\" could not be read (" + problem +
-           "). The project opens without it; its measurements are kept.";
+    const std::size_t lineEnd = problem.find('\n');
+    return "The map picture \"" + picturePath + "\" could not be read (" + problem.substr(0, lineEnd) +
+           "). The project opens without it; its measurements are kept." +
+           (lineEnd == std::string::npos ? std::string() : problem.substr(lineEnd));
 }
 // A project's picture that is missing or unreadable: the problem, then the way back to it.
 inline constexpr const char* kEntryLocatePicture = "Locate Picture...";

@@ -36,7 +36,7 @@ inline std::string hydrographTooFewRows(std::string_view file, std::size_t rows)
 inline std::string hydrographStepZero(std::string_view file) {
     return std::string(file) + ": every time in the table is 0, so there is no time step.";
 }
-// A hydrograph file named in the dialog that is not there (with a full stop, unlike failure 53).
+// A hydrograph file named in the dialog that is not there (with a full stop, unlike kFileNotFound).
 inline constexpr std::string_view kHydrographFileNotFound = "File not found.";
 inline constexpr std::string_view kComputeBeforeSaving = "Compute hydrograph before saving.";
 // Rows are counted from 1.

@@ -61,7 +61,8 @@ int codeFor(common::ReplaceStep step) {
 }  // namespace
 
 JpegFailure::JpegFailure(std::string source, std::string description)
-    : common::RuntimeFailure(kJpegErrorNumber, std::move(description)), source_(std::move(source)) {}
+    : common::RuntimeFailure(common::failures::kJpegLibrary, std::move(description)),
+      source_(std::move(source)) {}
 
 bool WriteJpegFile(const cDIBSection& cDib, const std::string& sFile, std::int32_t lQuality) {
     const Compressor compressor(tjInitCompress());

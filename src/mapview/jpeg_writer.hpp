@@ -9,9 +9,6 @@
 
 namespace brelvo::mapview::mIntelJPEGLibrary {
 
-// The number of both failures this module raises.
-inline constexpr int kJpegErrorNumber = 26001;
-
 // Result codes that end the failure descriptions, in decimal. The encoder's own calls report -1; the
 // steps of the save have codes of their own.
 inline constexpr int kEncoderFailed = -1;     // the encoder could not start, or refused the bitmap or quality
@@ -19,8 +16,8 @@ inline constexpr int kFileCreateFailed = -2;  // no file can be made in the targ
 inline constexpr int kFileWriteFailed = -3;   // the new file could not be written in full
 inline constexpr int kFileReplaceFailed = -4;  // the new file could not take the target's name
 
-// A failure of this module: number 26001 and, besides the description, the source that names the module
-// (the program's file name without extension, then ".mIntelJPEGLibrary").
+// A failure of this module: common::failures::kJpegLibrary and, besides the description, the source that
+// names the module (the program's file name without extension, then ".mIntelJPEGLibrary").
 class JpegFailure : public common::RuntimeFailure {
   public:
     JpegFailure(std::string source, std::string description);
@@ -37,7 +34,8 @@ class JpegFailure : public common::RuntimeFailure {
 //   JpegFailure "Failed to save to JPG <code>" when encoding, writing or renaming fails (an empty section
 //     or a quality outside 1..100 is refused by the encoder), with the reason as its cause when a file
 //     step failed;
-//   common::ReplaceFailure (75) before any encoding when the target is a read-only file or a folder.
+//   common::ReplaceFailure ("Path/File access error") before any encoding when the target is a read-only file
+//   or a folder.
 // The file is saved by common::replaceFile: written beside the target under a temporary name, flushed and
 // renamed over it only when complete, so a failure never leaves a partial file and never loses the file
 // that was there. An existing target

@@ -13,14 +13,10 @@ inline constexpr int kPictureAllocationLimitMiB = 4096;
 // Metafiles are drawing records, so one far past this size is no map picture (bytes).
 inline constexpr long long kMetafileLimitBytes = 256LL * 1024 * 1024;
 
-// Exactly one of the two is set: a non-null image, or the message for the user.
-struct PictureFile {
-    QImage image;
-    std::string error;  // "File not found" or "Invalid picture"
-};
-
-// A file whose name ends in ".wmf" (any case) or whose first bytes are a metafile header is read as a
-// metafile; anything else as a raster picture, turned as its orientation tag says.
-PictureFile readPictureFile(const std::string& path);
+// The picture in the file, never a null image. A file whose name ends in ".wmf" (any case) or whose
+// first bytes are a metafile header is read as a metafile; anything else as a raster picture, turned as
+// its orientation tag says. A missing file throws common::RuntimeFailure "File not found"; a file that is
+// no picture "Invalid picture", with the reason as its cause where the reader knows it (metafiles).
+QImage readPictureFile(const std::string& path);
 
 }  // namespace brelvo::mapview

@@ -9,9 +9,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "common/failure.hpp"
+#include "common/messages.hpp"
+
 namespace brelvo::mapview {
+
+namespace msg = common::msg;
 
 namespace {
 
@@ -53,38 +59,37 @@ bool isPlaceable(const QByteArray& b) {
 
 // Checks the headers and walks the records without interpreting them: every record must lie inside the
 // file and the last one must be the end record. libwmf then never runs off the end of the bytes, and a
-// file cut short is reported as such instead of as whatever libwmf makes of the missing tail.
+// file cut short is reported as such instead of as whatever libwmf makes of the missing tail. The reason
+// the file is refused; empty when its layout is sound.
 std::string checkLayout(const QByteArray& b, bool& placeable) {
     placeable = isPlaceable(b);
     qsizetype at = 0;
     if (placeable) {
-        if (b.size() < kPlaceableHeaderBytes) return "The metafile is cut short inside its header";
+        if (b.size() < kPlaceableHeaderBytes) return std::string(msg::kMetafileHeaderCut);
         // libwmf divides by it to find the picture's size.
-        if (u16At(b, 14) == 0) return "The metafile's header gives zero units per inch";
+        if (u16At(b, 14) == 0) return std::string(msg::kMetafileZeroUnitsPerInch);
         at = kPlaceableHeaderBytes;
     }
     if (b.size() - at < kMetaHeaderBytes) {
-        return isMetaHeader(b, at) || placeable ? "The metafile is cut short inside its header"
-                                                : "Not a Windows metafile";
+        return std::string(isMetaHeader(b, at) || placeable ? msg::kMetafileHeaderCut : msg::kNotAMetafile);
     }
-    if (!isMetaHeader(b, at)) return "Not a Windows metafile";
+    if (!isMetaHeader(b, at)) return std::string(msg::kNotAMetafile);
     // libwmf allocates a buffer of the largest record size the header states before reading any record.
     const std::uint64_t largestRecordBytes = std::uint64_t{u32At(b, at + 12)} * 2;
     at += kMetaHeaderBytes;
     if (largestRecordBytes > static_cast<std::uint64_t>(b.size() - at)) {
-        return "The metafile's header states a record larger than the whole file";
+        return std::string(msg::kMetafileRecordTooLarge);
     }
 
     for (long record = 1;; ++record) {
-        if (b.size() - at < kRecordHeaderBytes) return "The metafile is cut short: its end record is missing";
+        if (b.size() - at < kRecordHeaderBytes) return std::string(msg::kMetafileEndMissing);
         const std::uint32_t words = u32At(b, at);
         const std::uint16_t function = u16At(b, at + 4);
-        if (words < kEndRecordWords)
-            return "The metafile's record " + std::to_string(record) + " has a bad size";
+        if (words < kEndRecordWords) return msg::metafileRecordBadSize(record);
         // 64-bit so that a size near 2^32 words cannot wrap.
         const std::uint64_t bytes = std::uint64_t{words} * 2;
         if (bytes > static_cast<std::uint64_t>(b.size() - at)) {
-            return "The metafile is cut short inside record " + std::to_string(record);
+            return msg::metafileRecordCut(record);
         }
         if (words == kEndRecordWords && function == kEndRecordFunction) return {};
         at += static_cast<qsizetype>(bytes);
@@ -139,26 +144,26 @@ Pixels drawnSize(double boxWidth, double boxHeight, unsigned statedWidth, unsign
     return {static_cast<unsigned>(width), static_cast<unsigned>(height)};
 }
 
-// libwmf's error state in words; `doing` names the step, as in "reading".
-std::string wmfError(wmf_error_t error, const std::string& doing) {
+// "Invalid picture", with why as its cause.
+common::RuntimeFailure refused(std::string why) {
+    return common::invalidPicture().because(std::move(why));
+}
+
+// libwmf's error state as the failure's cause; `step` names the step, as in "reading".
+common::RuntimeFailure wmfFailure(wmf_error_t error, std::string_view step) {
     switch (error) {
         case wmf_E_InsMem:
-            return "Out of memory while " + doing + " the metafile";
+            return refused(msg::metafileOutOfMemory(step));
         case wmf_E_BadFile:
             // With the metafile in memory this is, in practice, the font set-up: libwmf loads the URW base
             // fonts for every file, and fails every file without them.
-            return "The metafile reader found no fonts while " + doing +
-                   " the metafile (is fonts-urw-base35 installed?)";
+            return refused(msg::metafileNoFonts(step));
         case wmf_E_BadFormat:
         case wmf_E_EOF:
-            return "The metafile is damaged: " + doing + " it failed";
+            return refused(msg::metafileDamaged(step));
         default:
-            return "The metafile reader failed while " + doing + " the metafile";
+            return refused(msg::metafileReaderFailed(step));
     }
-}
-
-WmfResult failure(std::string error) {
-    return WmfResult{QImage(), std::move(error)};
 }
 
 }  // namespace
@@ -167,9 +172,9 @@ bool looksLikeWmf(const QByteArray& head) {
     return isPlaceable(head) || isMetaHeader(head, 0);
 }
 
-WmfResult readWmfPicture(const QByteArray& bytes) {
+QImage readWmfPicture(const QByteArray& bytes) {
     bool placeable = false;
-    if (std::string error = checkLayout(bytes, placeable); !error.empty()) return failure(std::move(error));
+    if (std::string why = checkLayout(bytes, placeable); !why.empty()) throw refused(std::move(why));
 
     // libwmf wants a writable buffer although it only reads it; it must outlive the API handle below.
     std::vector<unsigned char> data(bytes.begin(), bytes.end());
@@ -182,39 +187,37 @@ WmfResult readWmfPicture(const QByteArray& bytes) {
     wmfAPI* created = nullptr;
     if (const wmf_error_t e = wmf_api_create(&created, flags, &options);
         e != wmf_E_None || created == nullptr) {
-        return failure(wmfError(e, "starting to read"));
+        throw wmfFailure(e, msg::kMetafileStepStart);
     }
     ApiPtr api(created);
     wmf_gd_t* device = WMF_GD_GetData(api.get());
     if ((device->flags & WMF_GD_SUPPORTS_PNG) == 0) {
-        return failure("The metafile reader was built without PNG output");
+        throw refused(std::string(msg::kMetafileNoPng));
     }
     if (const wmf_error_t e = wmf_mem_open(api.get(), data.data(), static_cast<long>(data.size()));
         e != wmf_E_None) {
-        return failure(wmfError(e, "opening"));
+        throw wmfFailure(e, msg::kMetafileStepOpen);
     }
     wmfD_Rect box{};
     if (const wmf_error_t e = wmf_scan(api.get(), 0, &box); e != wmf_E_None)
-        return failure(wmfError(e, "reading"));
+        throw wmfFailure(e, msg::kMetafileStepRead);
 
     const double dpi = placeable ? kPlaceableDpi : kStandardDpi;
     unsigned statedWidth = 0;
     unsigned statedHeight = 0;
     if (const wmf_error_t e = wmf_display_size(api.get(), &statedWidth, &statedHeight, dpi, dpi);
         e != wmf_E_None) {
-        return failure(wmfError(e, "sizing"));
+        throw wmfFailure(e, msg::kMetafileStepSize);
     }
-    if (statedWidth == 0 || statedHeight == 0) return failure("The metafile's picture has zero size");
+    if (statedWidth == 0 || statedHeight == 0) throw refused(std::string(msg::kMetafileZeroSize));
     if (statedWidth > kMaxWmfSidePixels || statedHeight > kMaxWmfSidePixels) {
-        return failure("The metafile's picture is too large: " + std::to_string(statedWidth) + " x " +
-                       std::to_string(statedHeight) + " pixels, at most " +
-                       std::to_string(kMaxWmfSidePixels) + " a side");
+        throw refused(msg::metafileTooManyPixels(statedWidth, statedHeight, kMaxWmfSidePixels));
     }
 
     const double boxWidth = static_cast<double>(box.BR.x) - static_cast<double>(box.TL.x);
     const double boxHeight = static_cast<double>(box.BR.y) - static_cast<double>(box.TL.y);
     if (!std::isfinite(boxWidth) || !std::isfinite(boxHeight) || !(boxWidth > 0) || !(boxHeight > 0)) {
-        return failure("The metafile draws nothing of any size");
+        throw refused(std::string(msg::kMetafileDrawsNothing));
     }
     const auto [width, height] = drawnSize(boxWidth, boxHeight, statedWidth, statedHeight);
 
@@ -228,19 +231,17 @@ WmfResult readWmfPicture(const QByteArray& bytes) {
     device->bbox = box;
     wmfD_Rect played = box;
     if (const wmf_error_t e = wmf_play(api.get(), 0, &played); e != wmf_E_None) {
-        return failure(wmfError(e, "drawing"));
+        throw wmfFailure(e, msg::kMetafileStepDraw);
     }
-    if (sink.failed || sink.png.isEmpty()) {
-        return failure("The metafile's picture could not be stored (out of memory?)");
-    }
+    if (sink.failed || sink.png.isEmpty()) throw refused(std::string(msg::kMetafileNotStored));
     // Destroying returns the library's final error state; the gd device has already written the PNG.
     if (const wmf_error_t e = wmf_api_destroy(api.release()); e != wmf_E_None) {
-        return failure(wmfError(e, "closing"));
+        throw wmfFailure(e, msg::kMetafileStepClose);
     }
 
     QImage image = QImage::fromData(sink.png, "PNG");
-    if (image.isNull()) return failure("The metafile's drawn picture could not be decoded (out of memory?)");
-    return WmfResult{std::move(image), std::string()};
+    if (image.isNull()) throw refused(std::string(msg::kMetafileNotDecoded));
+    return image;
 }
 
 }  // namespace brelvo::mapview

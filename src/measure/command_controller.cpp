@@ -17,7 +17,7 @@ constexpr std::uint32_t kBoundaryColor = 0x000000;
 constexpr std::uint32_t kStreamColor = 0x0000FF;
 
 common::RuntimeFailure missingSegment(int index) {
-    return common::RuntimeFailure(340, common::msg::controlArrayElementMissing(common::integerText(index)));
+    return common::controlArrayElementMissing(index);
 }
 
 }  // namespace

@@ -76,8 +76,7 @@ void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& d
         for (int i = first; i <= last; ++i) {
             const auto it = surface.line1.find(i);
             if (it == surface.line1.end()) {
-                throw common::RuntimeFailure(340,
-                                             common::msg::controlArrayElementMissing(common::integerText(i)));
+                throw common::controlArrayElementMissing(i);
             }
             const Segment& seg = it->second;
             const PointF p1 = ToMapCoords(s, surface, seg.x1, seg.y1);

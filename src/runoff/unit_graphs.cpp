@@ -414,11 +414,11 @@ std::optional<std::string> missingGraphFile(const std::string& listText, const s
     if (basin::graphMethodOf(listText) != basin::GraphMethod::graphFile || listText.empty())
         return std::nullopt;
     const std::string path = common::findDataFile(listText, programFolder);
-    const std::optional<std::string> problem = common::dataFileProblem(path);
-    if (!problem) return std::nullopt;
+    const std::optional<common::RuntimeFailure> failure = common::dataFileFailure(path);
+    if (!failure) return std::nullopt;
     // A name that leads to a folder or a device is told as such, never read.
     std::error_code ec;
-    if (std::filesystem::exists(path, ec)) return *problem;
+    if (std::filesystem::exists(path, ec)) return failure->cause();
     if (common::installedDataFolder().empty()) return common::msg::missingGraphFile(listText, programFolder);
     return common::msg::missingGraphFileInstalled(listText, common::userDataFolder(),
                                                   common::installedDataFolder());

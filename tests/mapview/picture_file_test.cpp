@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "common/failure.hpp"
 #include "mapview/jpeg_reader.hpp"
 
 namespace brelvo::mapview {
@@ -71,6 +72,20 @@ QByteArray redMetafile() {
     return h + records;
 }
 
+// A picture file as the window takes it: the picture, or the failure's number and text as shown.
+struct Shown {
+    QImage image;
+    int number = 0;
+    std::string shown;
+};
+Shown load(const std::string& path) {
+    try {
+        return {readPictureFile(path), 0, {}};
+    } catch (const common::RuntimeFailure& failure) {
+        return {QImage(), failure.number(), common::failureText(failure)};
+    }
+}
+
 class PictureFileTest : public ::testing::Test {
   protected:
     PictureFileTest() {
@@ -93,17 +108,19 @@ class PictureFileTest : public ::testing::Test {
 };
 
 TEST_F(PictureFileTest, MissingFileAndFolderAreNotFound) {
-    const PictureFile missing = readPictureFile((folder / "absent.png").string());
+    const Shown missing = load((folder / "absent.png").string());
     EXPECT_TRUE(missing.image.isNull());
-    EXPECT_EQ(missing.error, "File not found");
-    const PictureFile folderItself = readPictureFile(folder.string());
-    EXPECT_EQ(folderItself.error, "File not found");
+    EXPECT_EQ(missing.number, 53);
+    EXPECT_EQ(missing.shown, "File not found");
+    const Shown folderItself = load(folder.string());
+    EXPECT_EQ(folderItself.shown, "File not found");
 }
 
 TEST_F(PictureFileTest, BytesThatAreNoPictureAreInvalid) {
-    const PictureFile text = readPictureFile(write("notes.bmp", "These are not the pixels of a map."));
+    const Shown text = load(write("notes.bmp", "These are not the pixels of a map."));
     EXPECT_TRUE(text.image.isNull());
-    EXPECT_EQ(text.error, "Invalid picture");
+    EXPECT_EQ(text.number, 481);
+    EXPECT_EQ(text.shown, "Invalid picture");
 }
 
 TEST_F(PictureFileTest, RasterPictureIsReadWithItsPixels) {
@@ -115,16 +132,16 @@ TEST_F(PictureFileTest, RasterPictureIsReadWithItsPixels) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_TRUE(picture.save(&file, "PNG"));
     }
-    const PictureFile read = readPictureFile((folder / "map.png").string());
-    EXPECT_EQ(read.error, "");
+    const Shown read = load((folder / "map.png").string());
+    EXPECT_EQ(read.shown, "");
     ASSERT_EQ(read.image.size(), QSize(3, 2));
     EXPECT_EQ(read.image.pixelColor(0, 0), QColor(0, 0, 255));
     EXPECT_EQ(read.image.pixelColor(2, 1), QColor(10, 200, 30));
 }
 
 TEST_F(PictureFileTest, MetafileIsRecognisedByItsFirstBytesWhateverItsName) {
-    const PictureFile read = readPictureFile(write("scan.pic", redMetafile()));
-    EXPECT_EQ(read.error, "");
+    const Shown read = load(write("scan.pic", redMetafile()));
+    EXPECT_EQ(read.shown, "");
     ASSERT_EQ(read.image.size(), QSize(96, 48));
     EXPECT_EQ(read.image.pixelColor(48, 24), QColor(255, 0, 0));
 }
@@ -137,12 +154,28 @@ TEST_F(PictureFileTest, NameEndingInWmfIsReadAsAMetafileOnly) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     ASSERT_TRUE(picture.save(&file, "PNG"));
     file.close();
-    const PictureFile read = readPictureFile((folder / "map.WMF").string());
+    const Shown read = load((folder / "map.WMF").string());
     EXPECT_TRUE(read.image.isNull());
-    EXPECT_EQ(read.error, "Invalid picture");
+    EXPECT_EQ(read.shown, "Invalid picture\nNot a Windows metafile.");
     // The same bytes under a raster name are a picture.
     fs::copy_file(folder / "map.WMF", folder / "map.png");
-    EXPECT_EQ(readPictureFile((folder / "map.png").string()).image.size(), QSize(4, 4));
+    EXPECT_EQ(load((folder / "map.png").string()).image.size(), QSize(4, 4));
+}
+
+TEST_F(PictureFileTest, AMetafileThatCannotBeDrawnSaysWhyOnTheLineAfterInvalidPicture) {
+    // 40 header bytes, then records of 10, 10 and 16 bytes: cut 4 bytes into the third.
+    const Shown cut = load(write("cut.wmf", redMetafile().left(72)));
+    EXPECT_EQ(cut.number, 481);
+    EXPECT_EQ(cut.shown, "Invalid picture\nThe metafile is cut short inside record 3.");
+    QByteArray noEnd = redMetafile();
+    noEnd.chop(6);
+    EXPECT_EQ(load(write("no_end.wmf", noEnd)).shown,
+              "Invalid picture\nThe metafile is cut short: its end record is missing.");
+    // Far past any map drawing: refused by its size before a byte is read (the file is sparse).
+    const std::string huge = write("huge.wmf", redMetafile());
+    fs::resize_file(huge, (256u << 20) + 1);
+    EXPECT_EQ(load(huge).shown,
+              "Invalid picture\nThe metafile is larger than 256 MiB, too large for a map picture.");
 }
 
 // A colour picture with smooth and sharp detail, so that every decoding step (upsampling, the inverse
@@ -187,8 +220,8 @@ TEST_F(PictureFileTest, ColourJpegIsDecodedDirectlyToQtsPixels) {
     EXPECT_TRUE(*direct == qt);  // every pixel, bit for bit
     EXPECT_EQ(direct->pixel(0, 0) >> 24, 0xFFu);
 
-    const PictureFile read = readPictureFile(path);
-    EXPECT_EQ(read.error, "");
+    const Shown read = load(path);
+    EXPECT_EQ(read.shown, "");
     EXPECT_TRUE(read.image == qt);
     // The picture keeps its pixels after a copy is changed (the buffer is the image's own).
     QImage copy = read.image;
@@ -203,8 +236,8 @@ TEST_F(PictureFileTest, JpegsTheDirectPathDeclinesAreReadAsBefore) {
     const std::string grey =
         write("grey.jpg", encoded(detailedPicture(40, 30).convertToFormat(QImage::Format_Grayscale8), "JPG"));
     EXPECT_FALSE(decodeJpegDirect(grey, 1LL << 30).has_value());
-    EXPECT_EQ(readPictureFile(grey).image.format(), QImage::Format_Grayscale8);
-    EXPECT_TRUE(readPictureFile(grey).image == qtReading(grey));
+    EXPECT_EQ(load(grey).image.format(), QImage::Format_Grayscale8);
+    EXPECT_TRUE(load(grey).image == qtReading(grey));
 
     // An orientation tag of 6 (turned a quarter clockwise): the picture is read turned.
     QByteArray exif("\xFF\xE1", 2);
@@ -222,7 +255,7 @@ TEST_F(PictureFileTest, JpegsTheDirectPathDeclinesAreReadAsBefore) {
     exif.append(static_cast<char>((body.size() + 2) & 0xFF));
     const std::string turned = write("turned.jpg", colour.left(2) + exif + body + colour.mid(2));
     EXPECT_FALSE(decodeJpegDirect(turned, 1LL << 30).has_value());
-    EXPECT_EQ(readPictureFile(turned).image.size(), QSize(30, 40));
+    EXPECT_EQ(load(turned).image.size(), QSize(30, 40));
     // The same tag saying "as stored" keeps the direct path.
     QByteArray upright = colour.left(2) + exif + body + colour.mid(2);
     upright[2 + 4 + 6 + 8 + 2 + 8] = 1;
@@ -234,10 +267,10 @@ TEST_F(PictureFileTest, JpegsTheDirectPathDeclinesAreReadAsBefore) {
     const std::string cut = write("cut.jpg", colour.left(colour.size() / 2));
     EXPECT_FALSE(decodeJpegDirect(cut, 1LL << 30).has_value());
     const QImage qtCut = qtReading(cut);
-    EXPECT_TRUE(readPictureFile(cut).image == qtCut);
+    EXPECT_TRUE(load(cut).image == qtCut);
     const std::string header = write("header.jpg", colour.left(40));
     EXPECT_FALSE(decodeJpegDirect(header, 1LL << 30).has_value());
-    EXPECT_EQ(readPictureFile(header).error, "Invalid picture");
+    EXPECT_EQ(load(header).shown, "Invalid picture");
 
     // Past the size limit, and no JPEG at all.
     const std::string fits = write("fits.jpg", colour);

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "common/failure.hpp"
+
 namespace brelvo::mapview {
 namespace {
 
@@ -139,8 +141,23 @@ bool light(const QImage& img, int x, int y) {
     return qGray(img.pixel(x, y)) > 192;
 }
 
+// A metafile read: the picture, or the reason shown after "Invalid picture".
+struct Result {
+    QImage image;
+    std::string error;
+};
+Result read(const QByteArray& bytes) {
+    try {
+        return {readWmfPicture(bytes), {}};
+    } catch (const common::RuntimeFailure& failure) {
+        EXPECT_EQ(failure.number(), 481);
+        EXPECT_EQ(failure.description(), "Invalid picture");
+        return {QImage(), failure.cause()};
+    }
+}
+
 // Exactly one of picture and error, and a picture within the size limit.
-void expectPictureXorError(const WmfResult& r) {
+void expectPictureXorError(const Result& r) {
     if (r.image.isNull()) {
         EXPECT_FALSE(r.error.empty());
     } else {
@@ -151,7 +168,7 @@ void expectPictureXorError(const WmfResult& r) {
 }
 
 TEST(WmfPicture, PlaceableMetafileIsDrawnAtNinetySixDpiWithItsRectangleInPlace) {
-    const WmfResult r = readWmfPicture(placeableMap());
+    const Result r = read(placeableMap());
     ASSERT_TRUE(r.error.empty()) << r.error;
     ASSERT_FALSE(r.image.isNull());
     // 200 x 100 units at 96 units per inch is 2.083 x 1.042 inches: 200 x 100 pixels at 96 dpi. The drawing's
@@ -169,7 +186,7 @@ TEST(WmfPicture, PlaceableMetafileIsDrawnAtNinetySixDpiWithItsRectangleInPlace) 
 }
 
 TEST(WmfPicture, StandardMetafileIsDrawnAtOneUnitPerPixel) {
-    const WmfResult r = readWmfPicture(pageWithBlackBox(120, 80, 30, 20, 90, 60).bytes(std::nullopt));
+    const Result r = read(pageWithBlackBox(120, 80, 30, 20, 90, 60).bytes(std::nullopt));
     ASSERT_TRUE(r.error.empty()) << r.error;
     // No stated size: the drawing's own 121 x 81 units, one unit per pixel.
     EXPECT_EQ(r.image.size(), QSize(121, 81));
@@ -187,7 +204,7 @@ TEST(WmfPicture, DrawingSmallerThanItsFrameKeepsItsProportions) {
     m.nullPen();
     m.solidBrush(kBlack);
     m.rectangle(50, 20, 150, 80);
-    const WmfResult r = readWmfPicture(m.bytes(Frame{0, 0, 200, 100, 96}));
+    const Result r = read(m.bytes(Frame{0, 0, 200, 100, 96}));
     ASSERT_TRUE(r.error.empty()) << r.error;
     EXPECT_EQ(r.image.size(), QSize(166, 100));
     EXPECT_TRUE(dark(r.image, 83, 50));
@@ -197,21 +214,37 @@ TEST(WmfPicture, DrawingSmallerThanItsFrameKeepsItsProportions) {
 
 TEST(WmfPicture, OversizedOrZeroSizedPictureIsRefused) {
     // 30000 units at 96 per inch is 30000 pixels wide.
-    const WmfResult wide =
-        readWmfPicture(pageWithBlackBox(30000, 100, 10, 10, 20, 20).bytes(Frame{0, 0, 30000, 100, 96}));
+    const Result wide = read(pageWithBlackBox(30000, 100, 10, 10, 20, 20).bytes(Frame{0, 0, 30000, 100, 96}));
     EXPECT_TRUE(wide.image.isNull());
-    EXPECT_NE(wide.error.find("too large"), std::string::npos) << wide.error;
+    EXPECT_EQ(wide.error, "The metafile's picture is too large: 30000 x 100 pixels, at most 20000 a side.");
     // 10 units at 1440 per inch is 0.67 pixels: nothing to show.
-    const WmfResult tiny =
-        readWmfPicture(pageWithBlackBox(10, 10, 2, 2, 8, 8).bytes(Frame{0, 0, 10, 10, 1440}));
+    const Result tiny = read(pageWithBlackBox(10, 10, 2, 2, 8, 8).bytes(Frame{0, 0, 10, 10, 1440}));
     EXPECT_TRUE(tiny.image.isNull());
-    EXPECT_NE(tiny.error.find("zero size"), std::string::npos) << tiny.error;
+    EXPECT_EQ(tiny.error, "The metafile's picture has zero size.");
+}
+
+TEST(WmfPicture, AFileWithABadLayoutIsRefusedWithItsReason) {
+    const QByteArray good = placeableMap();  // 22 + 18 header bytes, then the records
+    EXPECT_EQ(read(QByteArray("GIF89a, a map")).error, "Not a Windows metafile.");
+    EXPECT_EQ(read(good.left(12)).error, "The metafile is cut short inside its header.");
+    QByteArray noInch = good;
+    noInch[14] = 0;
+    noInch[15] = 0;
+    EXPECT_EQ(read(noInch).error, "The metafile's header gives zero units per inch.");
+    QByteArray hugeRecord = good;
+    hugeRecord[22 + 14] = 0x10;  // the largest record: 2^20 words more
+    EXPECT_EQ(read(hugeRecord).error, "The metafile's header states a record larger than the whole file.");
+    QByteArray badSize = good;
+    badSize[40] = 2;  // the first record two words long, less than its own header
+    EXPECT_EQ(read(badSize).error, "The metafile's record 1 has a bad size.");
+    // The first record is 10 bytes, the second 10: cut 6 bytes into the second, past its size.
+    EXPECT_EQ(read(good.left(56)).error, "The metafile is cut short inside record 2.");
 }
 
 TEST(WmfPicture, EveryTruncatedCopyGivesAnError) {
     const QByteArray full = placeableMap();
     for (qsizetype n = 0; n < full.size(); ++n) {
-        const WmfResult r = readWmfPicture(full.left(n));
+        const Result r = read(full.left(n));
         EXPECT_TRUE(r.image.isNull()) << "cut at " << n;
         EXPECT_FALSE(r.error.empty()) << "cut at " << n;
     }
@@ -224,7 +257,7 @@ TEST(WmfPicture, RandomBytesGiveAnError) {
     for (int i = 0; i < 200; ++i) {
         QByteArray junk;
         for (int n = length(random); n > 0; --n) junk.append(static_cast<char>(byte(random)));
-        const WmfResult r = readWmfPicture(junk);
+        const Result r = read(junk);
         EXPECT_TRUE(r.image.isNull());
         EXPECT_FALSE(r.error.empty());
     }
@@ -237,7 +270,7 @@ TEST(WmfPicture, DamagedBytesOrRecordsGiveAPictureOrAnErrorNeverACrash) {
         for (int value : {0x00, 0xFF, 0x7F, static_cast<unsigned char>(good[at]) ^ 0x55}) {
             QByteArray bad = good;
             bad[at] = static_cast<char>(value);
-            expectPictureXorError(readWmfPicture(bad));
+            expectPictureXorError(read(bad));
         }
     }
     // Well-framed records with random functions and parameters: reaches libwmf's record decoding itself.
@@ -252,7 +285,7 @@ TEST(WmfPicture, DamagedBytesOrRecordsGiveAPictureOrAnErrorNeverACrash) {
             for (auto& p : params) p = static_cast<std::uint16_t>(word(random));
             m.record(static_cast<std::uint16_t>(word(random)), params);
         }
-        expectPictureXorError(readWmfPicture(m.bytes(Frame{0, 0, 200, 100, 96})));
+        expectPictureXorError(read(m.bytes(Frame{0, 0, 200, 100, 96})));
     }
 }
 
