@@ -396,6 +396,8 @@ void MainWindow::changed(measure::SurfacePart part) {
         case SurfacePart::Picture:
             syncGeometry();
             break;
+        case SurfacePart::State:
+            break;  // the title follows (above)
     }
 }
 

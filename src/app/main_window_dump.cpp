@@ -13,6 +13,7 @@
 #include "app/main_window.hpp"
 #include "app/pan_zoom_control.hpp"
 #include "common/control_names.hpp"
+#include "measure/measure_document.hpp"
 
 namespace brelvo::app {
 
@@ -95,40 +96,7 @@ void MainWindow::dump(JsonWriter& j) const {
     j.key("scrollZoomFactor").value(geometry_.scrollZoomFactor);
     j.endObject();
 
-    const auto& s = state_;
-    j.key("MeasureState").beginObject();
-    j.key("mode").value(static_cast<int>(s.mode));
-    j.key("lastPoint").point(s.lastPoint.x, s.lastPoint.y);
-    j.key("lineStart").beginArray();
-    for (const auto start : s.lineStart) j.value(static_cast<int>(start));
-    j.endArray();
-    j.key("segmentIndex").value(static_cast<int>(s.segmentIndex));
-    j.key("lineNumber").value(static_cast<int>(s.lineNumber));
-    j.key("scaleDistance").value(s.scaleDistance);
-    j.key("scaleX").value(s.scaleX).key("scaleY").value(s.scaleY);
-    j.key("grabPoint").point(s.grabPoint.x, s.grabPoint.y);
-    j.key("measureNumber").value(static_cast<int>(s.measureNumber));
-    j.key("areaText").value(s.areaText).key("areaCentroidText").value(s.areaCentroidText);
-    j.key("streamLengthText").value(s.streamLengthText).key("belowCentroidText").value(s.belowCentroidText);
-    j.key("lastFinishedMode").value(static_cast<int>(s.lastFinishedMode));
-    j.key("distanceStep").value(s.distanceStep);
-    j.key("feetUnits").value(s.feetUnits).key("pixelUnits").value(s.pixelUnits);
-    j.key("generalPixels").value(s.generalPixels);
-    j.key("refPixel").point(s.refPixel.x, s.refPixel.y);
-    j.key("refCoord")
-        .beginArray()
-        .value(static_cast<int>(s.refCoord[0]))
-        .value(static_cast<int>(s.refCoord[1]));
-    j.endArray();
-    j.key("viewUnlocked").value(s.viewUnlocked);
-    j.key("centroid").point(s.centroid.x, s.centroid.y);
-    j.key("areaCentroid").point(s.areaCentroid.x, s.areaCentroid.y);
-    j.key("scalePoint2").point(s.scalePoint2.x, s.scalePoint2.y);
-    j.key("areaFactor").value(s.areaFactor);
-    j.key("lengthUnitText").value(s.lengthUnitText).key("areaUnitText").value(s.areaUnitText);
-    j.key("removeAll").value(s.removeAll);
-    j.key("mapOrigin").point(s.mapOrigin.x, s.mapOrigin.y).key("mapOriginPinned").value(s.mapOriginPinned);
-    j.endObject();
+    j.key("MeasureState").tree(measure::MeasureDocument::writeState(state_, measure::TreePurpose::Dump));
 }
 
 }  // namespace brelvo::app

@@ -50,8 +50,7 @@ project::Project MainWindow::captureProject() const {
     p.picture = geometry_.picture;
     p.stretch = geometry_.stretch;
     p.scrollZoomFactor = geometry_.scrollZoomFactor;
-    p.measure = state_;
-    p.window = static_cast<const measure::SurfaceControls&>(*this);
+    p.work = {state_, static_cast<const measure::SurfaceControls&>(*this)};
     if (runoff_) p.runoff = runoff_->inputs();
     return p;
 }
@@ -77,11 +76,14 @@ void MainWindow::restoreProject(const project::Project& p) {
     geometry_.picture = p.picture;
     geometry_.stretch = p.stretch;
     geometry_.scrollZoomFactor = p.scrollZoomFactor;
-    state_ = p.measure;
+    // Where the menu was opened and the clear-all flag are passing state, no part of a project.
+    const measure::PointF grabPoint = state_.grabPoint;
+    state_ = p.work.state;
+    state_.grabPoint = grabPoint;
     // A project written before the map origin was held on the picture measured from the view's corner:
     // its lines keep their coordinates when that corner, as the project shows it, is pinned now.
     if (!state_.mapOriginPinned && state_.lineNumber > 0) measure::pinMapOrigin(state_, *this);
-    static_cast<measure::SurfaceControls&>(*this) = p.window;
+    static_cast<measure::SurfaceControls&>(*this) = p.work.controls;
     lstMenu1.visible = false;
     lstMenu2.visible = false;
     // Everything restored is where it was on the picture as it is now shown.

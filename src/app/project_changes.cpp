@@ -36,7 +36,7 @@ Work workOf(Project p, const std::optional<RunoffInputs>& runoffAtStart) {
 
     p.picture = {};
     p.stretch = false;
-    measure::SurfaceControls& c = p.window;
+    measure::SurfaceControls& c = p.work.controls;
     for (auto& [index, segment] : c.line1) {
         if (segment.visible) {
             viewPoint(segment.x1, segment.y1);
@@ -57,7 +57,7 @@ Work workOf(Project p, const std::optional<RunoffInputs>& runoffAtStart) {
     c.upDown1Value = c.upDown1Step = c.option1 = 0;
     c.dialogCancelRaisesError = false;
 
-    measure::MeasureState& s = p.measure;
+    measure::MeasureState& s = p.work.state;
     w.places.push_back(s.scaleX * width);
     w.places.push_back(s.scaleY * height);
     s.scaleX = s.scaleY = 0;

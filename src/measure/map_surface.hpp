@@ -52,7 +52,8 @@ enum class SurfacePart {
     Labels,
     Pointer,
     ScalePanel,
-    Picture
+    Picture,
+    State  // the measuring state alone (counters, scale, result texts): the title follows it
 };
 
 // The window's controls as the measuring logic holds them, all but the two command lists (which only
