@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/document_dialogs.hpp"
 #include "app/map_picture_host.hpp"
 #include "app/project_file.hpp"
 #include "common/dialogs.hpp"
@@ -19,7 +20,7 @@
 #include "mapview/view_geometry.hpp"
 #include "measure/command_controller.hpp"
 #include "measure/map_surface.hpp"
-#include "measure/measure_state.hpp"
+#include "measure/measure_document.hpp"
 #include "measure/picture_anchoring.hpp"
 
 class QAction;
@@ -102,7 +103,8 @@ class MainWindow : public QWidget, public measure::MapSurface {
     float twipsPerPixelX() const { return tpp_; }
     // The runoff window once a hand-off has loaded it; nullptr before.
     RunoffWindow* runoffWindow() const { return runoff_.get(); }
-    const measure::MeasureState& measureState() const { return state_; }
+    const measure::MeasureState& measureState() const { return doc_.state(); }
+    const measure::MeasureDocument& document() const { return doc_; }
 
     // ---- projects ----
     // What a project file keeps of the window now, and putting it back. A restore replaces the runoff
@@ -147,8 +149,6 @@ class MainWindow : public QWidget, public measure::MapSurface {
     mapview::RectF clientArea() const;
     void openRunoffWindow() override;
     void openHelp() override;
-    void changed(measure::SurfacePart part) override;
-    void broughtToFront(measure::SurfacePart part) override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -160,6 +160,16 @@ class MainWindow : public QWidget, public measure::MapSurface {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    // The measuring document's changes of one user step, drawn.
+    void redraw(const measure::SurfaceChanges& changes);
+    void redrawPart(measure::SurfacePart part);
+    void broughtToFront(measure::SurfacePart part);
+    // Runs `work` as one user step: the window draws its changes once, after it.
+    template <typename Work>
+    void step(Work work) {
+        measure::MeasureDocument::Step step(doc_);
+        work();
+    }
     void buildWidgets();
     void createRunoffWindow();
     // Runs an export of the runoff window; without the window, says what to do first.
@@ -185,9 +195,11 @@ class MainWindow : public QWidget, public measure::MapSurface {
     int px(float viewUnits) const;
     int menuBarHeight() const;
 
-    common::Dialogs& dialogs_;
+    common::Dialogs& userDialogs_;
     float tpp_;  // view units (twips) per screen pixel
-    measure::MeasureState state_;
+    measure::MeasureDocument doc_;
+    // The dialogs as the measuring logic asks them: the window shows the step's changes first.
+    DocumentDialogs dialogs_;
     mapview::ViewGeometry geometry_;
     mapview::PictureRenderer renderer_;
     MapPictureHost pictureHost_;

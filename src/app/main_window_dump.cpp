@@ -28,42 +28,43 @@ void MainWindow::dump(JsonWriter& j) const {
     };
     j.key(names::kForm1).beginObject();
     // The measuring logic's caption; the window's title adds the project's name to it.
-    j.key("caption").value(caption);
+    const measure::SurfaceControls& c = doc_.controls();
+    j.key("caption").value(c.caption);
     // The title as the window shows it: the project's name, "*" with unsaved changes, the caption.
     j.key("windowTitle").value(shownTitle());
-    j.key("pointer").value(pointer == measure::Pointer::Cross ? "cross" : "default");
+    j.key("pointer").value(c.pointer == measure::Pointer::Cross ? "cross" : "default");
     j.key(names::kText1).beginObject();
     j.key("text").value(withCrLf(coordinateBox_->toPlainText()));
     j.key("visible").value(coordinateBox_->isVisibleTo(this));
-    j.key("left").value(text1.left).key("top").value(text1.top);
+    j.key("left").value(c.text1.left).key("top").value(c.text1.top);
     j.endObject();
-    box(names::kLstMenu1, commandList_, lstMenu1);
-    box(names::kLstMenu2, pictureList_, lstMenu2);
-    box(names::kFrameScale, scalePanel_, frameScale);
-    box(names::kShape1, nullptr, shape1);
-    box(names::kShape2, nullptr, shape2);
+    box(names::kLstMenu1, commandList_, doc_.menus().lstMenu1);
+    box(names::kLstMenu2, pictureList_, doc_.menus().lstMenu2);
+    box(names::kFrameScale, scalePanel_, c.frameScale);
+    box(names::kShape1, nullptr, c.shape1);
+    box(names::kShape2, nullptr, c.shape2);
     j.key(names::kText2).value(scaleDistanceBox_->text().toStdString());
     // The reason the distance was refused, only while the box is framed.
-    if (!text2Refused.empty()) j.key("Text2Refused").value(text2Refused);
+    if (!c.text2Refused.empty()) j.key("Text2Refused").value(c.text2Refused);
     j.key(names::kOption1).value(unitOptions_->checkedId());
     j.key(names::kUpDown1)
         .beginObject()
         .key("value")
-        .value(upDown1Value)
+        .value(c.upDown1Value)
         .key("step")
-        .value(upDown1Step)
+        .value(c.upDown1Step)
         .endObject();
     j.key(names::kLabel1).beginArray();
-    for (std::size_t i = 0; i < label1.size(); ++i) {
+    for (std::size_t i = 0; i < c.label1.size(); ++i) {
         j.beginObject();
         j.key("caption").value(withCrLf(labels_[i]->text()));
         j.key("visible").value(labels_[i]->isVisibleTo(this));
-        j.key("left").value(label1[i].left).key("top").value(label1[i].top);
+        j.key("left").value(c.label1[i].left).key("top").value(c.label1[i].top);
         j.endObject();
     }
     j.endArray();
     j.key(names::kLine1).beginArray();
-    for (const auto& [index, s] : line1) {
+    for (const auto& [index, s] : c.line1) {
         char color[8];
         static const char* hex = "0123456789ABCDEF";
         color[0] = '#';
@@ -96,7 +97,8 @@ void MainWindow::dump(JsonWriter& j) const {
     j.key("scrollZoomFactor").value(geometry_.scrollZoomFactor);
     j.endObject();
 
-    j.key("MeasureState").tree(measure::MeasureDocument::writeState(state_, measure::TreePurpose::Dump));
+    j.key("MeasureState")
+        .tree(measure::MeasureDocument::writeState(doc_.state(), measure::TreePurpose::Dump));
 }
 
 }  // namespace brelvo::app

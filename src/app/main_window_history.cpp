@@ -8,6 +8,7 @@
 #include "app/project_changes.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
+#include "mapview/pan_zoom.hpp"
 #include "mapview/picture_commands.hpp"
 
 namespace brelvo::app {
@@ -15,14 +16,15 @@ namespace brelvo::app {
 namespace msg = common::msg;
 
 void MainWindow::chooseCommand(const std::string& item) {
+    measure::MeasureDocument::Step step(doc_);
     if (item != "Clear Area/Line") {
         controller_.runCommand(item);
         return;
     }
     // The work as it was, to be put back by Undo.
     const auto& pic = geometry_.picture;
-    measure::MeasureState stateBefore = state_;
-    measure::SurfaceControls controlsBefore = *this;
+    measure::MeasureState stateBefore = doc_.state();
+    measure::SurfaceControls controlsBefore = doc_.controls();
     const measure::PictureFrame frameBefore{pic.left, pic.top, pic.width, pic.height};
     const project::Project before = captureProject();
     controller_.runCommand(item);
@@ -33,8 +35,9 @@ void MainWindow::chooseCommand(const std::string& item) {
 }
 
 bool MainWindow::undo() {
+    measure::MeasureDocument::Step step(doc_);
     if (controller_.tracing()) return controller_.undoLastPoint();
-    if (state_.mode != measure::Idle) return false;  // the scale clicks: nothing to undo there
+    if (doc_.state().mode != measure::Idle) return false;  // the scale clicks: nothing to undo there
     // The last clear, while the work is still as it left it; a clear followed by other work is kept.
     while (!clearedWork_.empty() &&
            !project::sameWork(clearedWork_.back().after, captureProject(), runoffAtStart_)) {
@@ -45,7 +48,8 @@ bool MainWindow::undo() {
     clearedWork_.pop_back();
     // The caption, the listing's place and the scale panel stay as they are now; lines, labels, the
     // listing's text and the counters come back, placed on the picture as it is shown now.
-    measure::SurfaceControls& controls = *this;
+    measure::MeasureWork work = doc_.work();
+    measure::SurfaceControls& controls = work.controls;
     const std::string captionNow = controls.caption;
     const measure::TextBox listingNow = controls.text1;
     controls.line1 = std::move(cleared.controls.line1);
@@ -59,16 +63,12 @@ bool MainWindow::undo() {
     controls.caption = captionNow;
     // The scale is the view's now (a zoom since the clear has divided it); the points held on the
     // picture (the map origin, the general-pixel reference) are carried from where it was then.
-    const float scaleX = state_.scaleX, scaleY = state_.scaleY;
-    state_ = cleared.state;
-    state_.scaleX = scaleX;
-    state_.scaleY = scaleY;
+    const float scaleX = work.state.scaleX, scaleY = work.state.scaleY;
+    work.state = cleared.state;
+    work.state.scaleX = scaleX;
+    work.state.scaleY = scaleY;
+    doc_.replaceWork(std::move(work));
     anchoring_.restart(cleared.frame);
-    using measure::SurfacePart;
-    for (const auto part : {SurfacePart::Text1, SurfacePart::Shape1, SurfacePart::Shape2, SurfacePart::Lines,
-                            SurfacePart::Labels}) {
-        changed(part);
-    }
     syncGeometry();
     return true;
 }
@@ -109,7 +109,55 @@ bool MainWindow::locatePicture() {
     return true;
 }
 
-// ---- keys while tracing ----
+// ---- keys ----
+
+bool MainWindow::handleKey(int key, Qt::KeyboardModifiers modifiers) {
+    measure::MeasureDocument::Step step(doc_);
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    if (key == Qt::Key_Backspace && !ctrl) return controller_.undoLastPoint();
+    if (key == Qt::Key_Z && ctrl) return undo();
+    if (key == Qt::Key_L && ctrl) {
+        controller_.showCoordinateListing();
+        return true;
+    }
+    if (ctrl) return false;
+    switch (key) {
+        case Qt::Key_Escape:
+            return controller_.escape();
+        case Qt::Key_F1:
+            openHelp();
+            return true;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            panZoomRegionClick(mapview::PanZoomRegion::ZoomIn);
+            return true;
+        case Qt::Key_Minus:
+            panZoomRegionClick(mapview::PanZoomRegion::ZoomOut);
+            return true;
+        case Qt::Key_Up:
+            panZoomRegionClick(mapview::PanZoomRegion::Up);
+            return true;
+        case Qt::Key_Down:
+            panZoomRegionClick(mapview::PanZoomRegion::Down);
+            return true;
+        case Qt::Key_Left:
+            panZoomRegionClick(mapview::PanZoomRegion::Left);
+            return true;
+        case Qt::Key_Right:
+            panZoomRegionClick(mapview::PanZoomRegion::Right);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (handleKey(event->key(), event->modifiers())) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
 
 bool MainWindow::coordinateBoxKey(QEvent* event) {
     if (!controller_.tracing()) return false;

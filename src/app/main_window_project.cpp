@@ -50,7 +50,7 @@ project::Project MainWindow::captureProject() const {
     p.picture = geometry_.picture;
     p.stretch = geometry_.stretch;
     p.scrollZoomFactor = geometry_.scrollZoomFactor;
-    p.work = {state_, static_cast<const measure::SurfaceControls&>(*this)};
+    p.work = doc_.work();
     if (runoff_) p.runoff = runoff_->inputs();
     return p;
 }
@@ -76,24 +76,18 @@ void MainWindow::restoreProject(const project::Project& p) {
     geometry_.picture = p.picture;
     geometry_.stretch = p.stretch;
     geometry_.scrollZoomFactor = p.scrollZoomFactor;
-    // Where the menu was opened and the clear-all flag are passing state, no part of a project.
-    const measure::PointF grabPoint = state_.grabPoint;
-    state_ = p.work.state;
-    state_.grabPoint = grabPoint;
+    measure::MeasureDocument::Step step(doc_);
+    // Where the menu was opened and the clear-all flag are passing state, no part of a project: the
+    // document keeps its own.
+    doc_.replaceWork(p.work);
     // A project written before the map origin was held on the picture measured from the view's corner:
     // its lines keep their coordinates when that corner, as the project shows it, is pinned now.
-    if (!state_.mapOriginPinned && state_.lineNumber > 0) measure::pinMapOrigin(state_, *this);
-    static_cast<measure::SurfaceControls&>(*this) = p.work.controls;
-    lstMenu1.visible = false;
-    lstMenu2.visible = false;
+    if (!doc_.state().mapOriginPinned && doc_.state().lineNumber > 0)
+        measure::pinMapOrigin(doc_.state(), *this);
+    doc_.menu(measure::SurfacePart::Menu1).visible = false;
+    doc_.menu(measure::SurfacePart::Menu2).visible = false;
     // Everything restored is where it was on the picture as it is now shown.
     anchoring_ = measure::PictureAnchoring{};
-    using measure::SurfacePart;
-    for (const auto part : {SurfacePart::Caption, SurfacePart::Menu1, SurfacePart::Menu2, SurfacePart::Text1,
-                            SurfacePart::Shape1, SurfacePart::Shape2, SurfacePart::Lines, SurfacePart::Labels,
-                            SurfacePart::Pointer, SurfacePart::ScalePanel}) {
-        changed(part);
-    }
     syncGeometry();
 
     if (runoff_) {
@@ -180,13 +174,14 @@ void MainWindow::projectChanged() {
 
 void MainWindow::updateTitle() {
     const std::string name = projectName(projectPath_);
-    setWindowTitle(QString::fromStdString(name) + QStringLiteral("[*] - ") + QString::fromStdString(caption));
+    setWindowTitle(QString::fromStdString(name) + QStringLiteral("[*] - ") +
+                   QString::fromStdString(doc_.controls().caption));
     setWindowModified(projectModified());
 }
 
 std::string MainWindow::shownTitle() const {
     // As updateTitle sets it, also before a pending update has run.
-    return projectName(projectPath_) + (projectModified() ? "*" : "") + " - " + caption;
+    return projectName(projectPath_) + (projectModified() ? "*" : "") + " - " + doc_.controls().caption;
 }
 
 bool MainWindow::settleUnsavedChanges() {

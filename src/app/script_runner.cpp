@@ -405,7 +405,7 @@ std::optional<std::string> ScriptRunner::showLine(const std::vector<std::string>
         out_ << edit->text().toStdString() << '\n';
     } else if (target == &window_) {
         // The measuring logic's caption, without the project's name the title adds.
-        out_ << window_.caption << '\n';
+        out_ << window_.document().controls().caption << '\n';
     } else if (target) {
         out_ << target->windowTitle().toStdString() << '\n';
     } else {

@@ -9,7 +9,7 @@
 #include "common/dialogs.hpp"
 #include "common/hand_off.hpp"
 #include "measure/map_surface.hpp"
-#include "measure/measure_state.hpp"
+#include "measure/measure_document.hpp"
 #include "measure/scale_calibration.hpp"
 
 namespace brelvo::measure {
@@ -21,7 +21,7 @@ using HandOff = common::HandOff;
 
 class MeasureController {
   public:
-    MeasureController(MeasureState& state, MapSurface& surface, common::Dialogs& dialogs);
+    MeasureController(MeasureDocument& doc, MapSurface& surface, common::Dialogs& dialogs);
 
     static const std::vector<std::string>& commandItems();  // lstMenu1
     static const std::vector<std::string>& pictureItems();  // lstMenu2
@@ -78,11 +78,13 @@ class MeasureController {
     Segment& segmentAt(int index);
     void appendCoordinateLine(float imageX, float imageY);
     void showTextBox();
-    void placeMarker(Box& marker, SurfacePart part, float imageX, float imageY);
-    void hide(Box& box, SurfacePart part);
+    // The box of a command list, a marker or the listing, for a change of it.
+    Box& box(SurfacePart part);
+    void placeMarker(SurfacePart part, float imageX, float imageY);
+    void hide(SurfacePart part);
     void setPointer(Pointer pointer);
 
-    MeasureState& state_;
+    MeasureDocument& doc_;
     MapSurface& surface_;
     common::Dialogs& dialogs_;
     ScaleCalibration scale_;

@@ -17,11 +17,6 @@ void MeasureDocument::record(SurfacePart part) {
     }
 }
 
-MeasureState& MeasureDocument::state() {
-    record(SurfacePart::State);
-    return work_.state;
-}
-
 SurfaceControls& MeasureDocument::edit(SurfacePart part) {
     record(part);
     return work_.controls;
@@ -49,9 +44,9 @@ void MeasureDocument::replaceWork(MeasureWork work) {
     work.state.grabPoint = work_.state.grabPoint;
     work.state.removeAll = work_.state.removeAll;
     work_ = std::move(work);
-    for (const auto part : {SurfacePart::State, SurfacePart::Caption, SurfacePart::Text1, SurfacePart::Shape1,
-                            SurfacePart::Shape2, SurfacePart::Lines, SurfacePart::Labels,
-                            SurfacePart::Pointer, SurfacePart::ScalePanel}) {
+    for (const auto part :
+         {SurfacePart::Caption, SurfacePart::Text1, SurfacePart::Shape1, SurfacePart::Shape2,
+          SurfacePart::Lines, SurfacePart::Labels, SurfacePart::Pointer, SurfacePart::ScalePanel}) {
         record(part);
     }
 }
@@ -67,6 +62,10 @@ MeasureDocument::Step::~Step() {
 
 void MeasureDocument::flush() {
     pendingAnnounced_ = false;
+    if (work_.state != sentState_) {
+        sentState_ = work_.state;
+        if (!pending_.has(SurfacePart::State)) pending_.parts.push_back(SurfacePart::State);
+    }
     if (pending_.empty()) return;
     // The listener may change the document again (a redraw that moves lines with the picture): those
     // changes are the next batch.

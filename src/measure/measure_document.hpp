@@ -52,8 +52,10 @@ class MeasureDocument {
     const MeasureWork& work() const { return work_; }
 
     // ---- changing: each names the part of the window it changes ----
-    // The measuring logic's counters, scale and result texts (recorded as SurfacePart::State).
-    MeasureState& state();
+    // The measuring logic's counters, scale and result texts. The window shows them only through the
+    // other parts and the title: a step that changed them sends SurfacePart::State (found by comparing
+    // with what was last sent, so that reading them costs nothing).
+    MeasureState& state() { return work_.state; }
     // The controls, for a change of `part`.
     SurfaceControls& edit(SurfacePart part);
     // The command list (SurfacePart::Menu1) or the picture list (SurfacePart::Menu2).
@@ -62,6 +64,9 @@ class MeasureDocument {
     void setPointer(Pointer pointer);
     // Brings a part to the front of the window (after it is redrawn).
     void bringToFront(SurfacePart part);
+    // Every save through the shared file dialog calls this before asking: from then on, for good, the
+    // dialog's cancel raises an error (which an open reports as "Cancel was selected.").
+    void beginSaveThroughSharedDialog() { work_.controls.dialogCancelRaisesError = true; }
     // Puts work in place of the document's (a project opened, an undo): every part changes. The
     // passing fields (where the menu was opened, the clear-all flag) stay as they are.
     void replaceWork(MeasureWork work);
@@ -99,6 +104,7 @@ class MeasureDocument {
     void record(SurfacePart part);
 
     MeasureWork work_;
+    MeasureState sentState_;  // the state as the last batch of changes left it
     CommandMenus menus_;
     SurfaceChanges pending_;
     Listener listener_;

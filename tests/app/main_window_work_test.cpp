@@ -115,27 +115,27 @@ class MainWindowWorkTest : public QObject {
     void undoBringsAClearedLineBackWhereItWasOnThePicture() {
         traceTriangle();
         window_->chooseCommand("Add Label");
-        const auto lines = window_->line1;
-        const auto listingText = window_->text1.text;
+        const auto lines = window_->document().controls().line1;
+        const auto listingText = window_->document().controls().text1.text;
         const auto state = window_->measureState();
         // Cleared on a zoomed view, brought back on another: the segments follow the picture.
         QTest::keyClick(view(), Qt::Key_Plus);
         window_->chooseCommand("Clear Area/Line");
         QCOMPARE(window_->measureState().lineNumber, 0);
-        QVERIFY(!window_->line1.at(0).visible);
+        QVERIFY(!window_->document().controls().line1.at(0).visible);
         QTest::keyClick(view(), Qt::Key_Minus);
         const float scaleNow = window_->measureState().scaleX;
         QTest::keyClick(view(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(window_->measureState().scaleX, scaleNow);  // the view's, not the one of the clear
         QCOMPARE(window_->measureState().lineNumber, 1);
         QCOMPARE(window_->measureState().areaText, state.areaText);
-        QCOMPARE(window_->text1.text, listingText);
-        QVERIFY(window_->label1.at(0).visible);
-        QCOMPARE(window_->line1.size(), lines.size());
+        QCOMPARE(window_->document().controls().text1.text, listingText);
+        QVERIFY(window_->document().controls().label1.at(0).visible);
+        QCOMPARE(window_->document().controls().line1.size(), lines.size());
         for (const auto& [index, segment] : lines) {
-            QVERIFY(window_->line1.at(index).visible);
-            QVERIFY(qAbs(window_->line1.at(index).x1 - segment.x1) < 0.01f);
-            QVERIFY(qAbs(window_->line1.at(index).y2 - segment.y2) < 0.01f);
+            QVERIFY(window_->document().controls().line1.at(index).visible);
+            QVERIFY(qAbs(window_->document().controls().line1.at(index).x1 - segment.x1) < 0.01f);
+            QVERIFY(qAbs(window_->document().controls().line1.at(index).y2 - segment.y2) < 0.01f);
         }
         // A clear followed by new work stays cleared: Undo takes the new line's points instead.
         window_->chooseCommand("Clear Area/Line");
@@ -144,7 +144,8 @@ class MainWindowWorkTest : public QObject {
         window_->chooseCommand("End Area/Line");
         QVERIFY(!window_->undo());
         QCOMPARE(window_->measureState().measureNumber, 1);
-        QVERIFY(!window_->label1.at(0).visible || window_->label1.at(0).caption != state.areaText);
+        QVERIFY(!window_->document().controls().label1.at(0).visible ||
+                window_->document().controls().label1.at(0).caption != state.areaText);
     }
 
     void aMovedPictureIsLocatedAndTheWorkStays() {
@@ -157,7 +158,7 @@ class MainWindowWorkTest : public QObject {
         window_->dropPictureFile(map.toStdString());
         traceTriangle();
         QVERIFY(window_->saveProjectFile(path("basin.brelvo").toStdString()));
-        const auto lines = window_->line1;
+        const auto lines = window_->document().controls().line1;
         QVERIFY(QFile::rename(map, moved));
 
         // Opened: the picture is missing; the question offers to locate it; the file chosen shows.
@@ -172,7 +173,7 @@ class MainWindowWorkTest : public QObject {
         QVERIFY(QString::fromStdString(messages[0]).contains(QStringLiteral("Locate Picture...")));
         QCOMPARE(QString::fromStdString(window_->captureProject().picturePath), moved);
         QVERIFY(window_->missingPicturePath().empty());
-        QCOMPARE(window_->line1, lines);
+        QCOMPARE(window_->document().controls().line1, lines);
         QCOMPARE(window_->measureState().areaText, std::string("Area1= 4500000, Perimeter= 10243"));
         QVERIFY(window_->projectModified());  // the new place of the picture is a change to save
 
@@ -189,7 +190,7 @@ class MainWindowWorkTest : public QObject {
         dialogs_->queueAnswer(far.toStdString());
         QVERIFY(window_->triggerMenuEntry("File/Locate Picture..."));
         QCOMPARE(QString::fromStdString(window_->captureProject().picturePath), far);
-        QCOMPARE(window_->line1, lines);
+        QCOMPARE(window_->document().controls().line1, lines);
     }
 
     void anOlderProjectKeepsItsCoordinatesThroughAZoom() {
@@ -218,7 +219,7 @@ class MainWindowWorkTest : public QObject {
         const QString firstCorner = listing()->toPlainText().section(QLatin1Char('\n'), 1, 1);
         QCOMPARE(firstCorner, QStringLiteral("1500, 7500"));
         for (const auto key : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Left}) QTest::keyClick(view(), key);
-        const auto& corner = window_->line1.at(0);
+        const auto& corner = window_->document().controls().line1.at(0);
         window_->chooseCommand("Start Stream Line");
         window_->mapMouseUp(MouseButton::Left, corner.x1 - window_->imageLeft(),
                             corner.y1 - window_->imageTop());

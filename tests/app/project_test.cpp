@@ -413,7 +413,8 @@ class ProjectTest : public QObject {
         QVERIFY(window_->newProject());
         QCOMPARE(asked, 0);
         QCOMPARE(replay(*window_, dialogs_, session()).status, 0);
-        QCOMPARE(replay(*window_, dialogs_, "title\n").text, "Untitled* - " + window_->caption + "\n");
+        QCOMPARE(replay(*window_, dialogs_, "title\n").text,
+                 "Untitled* - " + window_->document().controls().caption + "\n");
 
         // Cancel: the work stays.
         const std::string area = window_->measureState().areaText;
@@ -430,7 +431,8 @@ class ProjectTest : public QObject {
         dialogs_.queueAnswer(path("ask.brelvo").toStdString());
         QVERIFY(window_->newProject());
         QCOMPARE(asked, 3);
-        QCOMPARE(replay(*window_, dialogs_, "title\n").text, "Untitled - " + window_->caption + "\n");
+        QCOMPARE(replay(*window_, dialogs_, "title\n").text,
+                 "Untitled - " + window_->document().controls().caption + "\n");
         QVERIFY(QFile::exists(path("ask.brelvo")));
         QVERIFY(window_->measureState().areaText.empty());
         QVERIFY(window_->runoffWindow() == nullptr);
@@ -444,7 +446,7 @@ class ProjectTest : public QObject {
         // Discard: the changes are dropped, the file keeps what was saved.
         QVERIFY(window_->openProjectFile(path("ask.brelvo").toStdString()));
         QCOMPARE(replay(*window_, dialogs_, "type txtTitle \"Changed\"\ntitle\n").text,
-                 "ask.brelvo* - " + window_->caption + "\n");
+                 "ask.brelvo* - " + window_->document().controls().caption + "\n");
         answer = MainWindow::UnsavedAnswer::Discard;
         QVERIFY(window_->newProject());
         QCOMPARE(asked, 4);
