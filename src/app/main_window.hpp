@@ -241,15 +241,6 @@ class MainWindow : public QWidget, public measure::MapSurface {
     // A picture the opened project names but that could not be shown, and why.
     std::string missingPicturePath_;
     std::string missingPictureProblem_;
-    // The work before each Clear Area/Line (and where the picture was shown then) and the project just
-    // after it: undone only while the work is still as the clear left it.
-    struct ClearedWork {
-        measure::MeasureState state;
-        measure::SurfaceControls controls;
-        measure::PictureFrame frame;
-        project::Project after;
-    };
-    std::vector<ClearedWork> clearedWork_;
     QMenu* recentMenu_ = nullptr;
     // The File entries whose keys work in the runoff window too (projects, printing, quitting).
     QList<QAction*> fileKeys_;

@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "app/main_window.hpp"
-#include "app/project_changes.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
 #include "mapview/pan_zoom.hpp"
@@ -17,58 +16,22 @@ namespace msg = common::msg;
 
 void MainWindow::chooseCommand(const std::string& item) {
     measure::MeasureDocument::Step step(doc_);
-    if (item != "Clear Area/Line") {
-        controller_.runCommand(item);
-        return;
-    }
-    // The work as it was, to be put back by Undo.
     const auto& pic = geometry_.picture;
-    measure::MeasureState stateBefore = doc_.state();
-    measure::SurfaceControls controlsBefore = doc_.controls();
-    const measure::PictureFrame frameBefore{pic.left, pic.top, pic.width, pic.height};
-    const project::Project before = captureProject();
+    const measure::MeasureWork before = doc_.work();
     controller_.runCommand(item);
-    project::Project after = captureProject();
-    if (project::sameWork(before, after, runoffAtStart_)) return;  // nothing was cleared
-    clearedWork_.push_back(
-        ClearedWork{std::move(stateBefore), std::move(controlsBefore), frameBefore, std::move(after)});
+    // The work as it was, for Undo to put back.
+    if (item == "Clear Area/Line") doc_.clearedLine(before, {pic.left, pic.top, pic.width, pic.height});
 }
 
 bool MainWindow::undo() {
     measure::MeasureDocument::Step step(doc_);
     if (controller_.tracing()) return controller_.undoLastPoint();
     if (doc_.state().mode != measure::Idle) return false;  // the scale clicks: nothing to undo there
-    // The last clear, while the work is still as it left it; a clear followed by other work is kept.
-    while (!clearedWork_.empty() &&
-           !project::sameWork(clearedWork_.back().after, captureProject(), runoffAtStart_)) {
-        clearedWork_.pop_back();
-    }
-    if (clearedWork_.empty()) return false;
-    ClearedWork cleared = std::move(clearedWork_.back());
-    clearedWork_.pop_back();
-    // The caption, the listing's place and the scale panel stay as they are now; lines, labels, the
-    // listing's text and the counters come back, placed on the picture as it is shown now.
-    measure::MeasureWork work = doc_.work();
-    measure::SurfaceControls& controls = work.controls;
-    const std::string captionNow = controls.caption;
-    const measure::TextBox listingNow = controls.text1;
-    controls.line1 = std::move(cleared.controls.line1);
-    controls.label1 = std::move(cleared.controls.label1);
-    controls.shape1 = cleared.controls.shape1;
-    controls.shape2 = cleared.controls.shape2;
-    controls.text1 = listingNow;
-    controls.text1.text = cleared.controls.text1.text;
-    controls.text1.caret = static_cast<int>(controls.text1.text.size());
-    controls.text1.visible = true;
-    controls.caption = captionNow;
-    // The scale is the view's now (a zoom since the clear has divided it); the points held on the
-    // picture (the map origin, the general-pixel reference) are carried from where it was then.
-    const float scaleX = work.state.scaleX, scaleY = work.state.scaleY;
-    work.state = cleared.state;
-    work.state.scaleX = scaleX;
-    work.state.scaleY = scaleY;
-    doc_.replaceWork(std::move(work));
-    anchoring_.restart(cleared.frame);
+    const auto& pic = geometry_.picture;
+    const auto placedIn = doc_.undoClear({pic.left, pic.top, pic.width, pic.height});
+    if (!placedIn) return false;
+    // What came back is placed on the picture as it is shown now.
+    anchoring_.restart(*placedIn);
     syncGeometry();
     return true;
 }

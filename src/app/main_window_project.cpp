@@ -60,7 +60,7 @@ void MainWindow::restoreProject(const project::Project& p) {
     pictureHost_.clearPicture();
     missingPicturePath_.clear();
     missingPictureProblem_.clear();
-    clearedWork_.clear();
+    doc_.forgetClears();
     std::optional<std::string> pictureProblem;
     if (!p.picturePath.empty()) {
         std::error_code error;

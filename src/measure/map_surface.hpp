@@ -39,6 +39,15 @@ struct Segment {
     friend bool operator==(const Segment&, const Segment&) = default;
 };
 
+// The picture's rectangle in the view, view units.
+struct PictureFrame {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+    friend bool operator==(const PictureFrame&, const PictureFrame&) = default;
+};
+
 enum class Pointer { Default, Cross };
 
 // What changed, so that a window redraws only that.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "common/value_tree.hpp"
@@ -27,6 +28,32 @@ struct CommandMenus {
     Box lstMenu1;
     Box lstMenu2;
     friend bool operator==(const CommandMenus&, const CommandMenus&) = default;
+};
+
+class MeasureDocument;
+
+// The work before each Clear Area/Line (and where the picture was shown then) and the work just after
+// it: a clear is undone only while the work is still as it left it.
+class ClearHistory {
+  public:
+    // A Clear Area/Line ran: `before` and `after` with the picture at `frame`. A clear that cleared
+    // nothing is not kept.
+    void cleared(const MeasureWork& before, const MeasureWork& after, const PictureFrame& frame);
+    // Undoes the last clear in `doc` (the picture now at `frameNow`): lines, labels, the listing's text
+    // and the counters come back; the caption, the listing's place and the scale panel stay, and so
+    // does the scale (a zoom since the clear has divided it). Gives the picture's rectangle the work
+    // was placed in, for the anchoring to carry it to where the picture is now; nothing when there is
+    // no clear to undo (a clear followed by other work is kept).
+    std::optional<PictureFrame> undo(MeasureDocument& doc, const PictureFrame& frameNow);
+    void forget() { entries_.clear(); }
+
+  private:
+    struct Entry {
+        MeasureWork before;
+        MeasureWork after;
+        PictureFrame frame;
+    };
+    std::vector<Entry> entries_;
 };
 
 // What one user step changed: the parts to redraw, and the ones brought to the front in the order
@@ -64,6 +91,16 @@ class MeasureDocument {
     void setPointer(Pointer pointer);
     // Brings a part to the front of the window (after it is redrawn).
     void bringToFront(SurfacePart part);
+    // Clear Area/Line ran on `before`, with the picture at `frame`: Undo can take it back while the work
+    // is as the clear left it.
+    void clearedLine(const MeasureWork& before, const PictureFrame& frame) {
+        clears_.cleared(before, work_, frame);
+    }
+    // Takes back the last Clear Area/Line (see ClearHistory::undo); the picture is now at `frameNow`.
+    std::optional<PictureFrame> undoClear(const PictureFrame& frameNow) {
+        return clears_.undo(*this, frameNow);
+    }
+    void forgetClears() { clears_.forget(); }
     // Every save through the shared file dialog calls this before asking: from then on, for good, the
     // dialog's cancel raises an error (which an open reports as "Cancel was selected.").
     void beginSaveThroughSharedDialog() { work_.controls.dialogCancelRaisesError = true; }
@@ -106,6 +143,7 @@ class MeasureDocument {
     MeasureWork work_;
     MeasureState sentState_;  // the state as the last batch of changes left it
     CommandMenus menus_;
+    ClearHistory clears_;
     SurfaceChanges pending_;
     Listener listener_;
     std::function<void()> onPending_;

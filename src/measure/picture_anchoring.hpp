@@ -14,13 +14,6 @@
 namespace brelvo::measure {
 
 // The picture's rectangle in the map view, view units.
-struct PictureFrame {
-    float left = 0;
-    float top = 0;
-    float width = 0;
-    float height = 0;
-    friend bool operator==(const PictureFrame&, const PictureFrame&) = default;
-};
 
 // A view position written while the picture had the rectangle `frame`. The point held on the picture
 // is `placed` + `offset` (a marker is held by its centre, its position is its top-left corner).

@@ -7,6 +7,10 @@
 #include <cmath>
 #include <limits>
 
+#include "measure/command_controller.hpp"
+#include "measure/fakes.hpp"
+#include "support/recording_dialogs.hpp"
+
 namespace brelvo::measure {
 namespace {
 
@@ -189,6 +193,63 @@ TEST(MeasureDocumentSteps, SendsTheChangesOfAStepOnceAndAStrayChangeWhenFlushed)
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[1].parts, (std::vector<SurfacePart>{SurfacePart::Pointer, SurfacePart::Menu2}));
     EXPECT_TRUE(doc.menus().lstMenu2.visible);
+}
+
+// Undo of Clear Area/Line: the cleared area comes back with its lines, label, listing and counters,
+// carried from where the picture was; the caption and the zoomed scale of now stay; a clear followed by
+// other work is not undone.
+TEST(MeasureDocumentClears, UndoBringsBackAClearedLineOnlyWhileTheWorkIsAsTheClearLeftIt) {
+    MeasureDocument doc;
+    FakeSurface surface;
+    surface.viewHeightValue = 1000;
+    testing_support::RecordingDialogs dialogs;
+    MeasureController controller(doc, surface, dialogs);
+    auto traceArea = [&] {
+        controller.runCommand("Start Area");
+        for (const PointF p : {PointF{100, 100}, PointF{300, 100}, PointF{300, 300}}) {
+            controller.mapMouseUp(MouseButton::Left, p.x, p.y);
+        }
+        controller.runCommand("End Area/Line");
+    };
+    const PictureFrame frame{0, 0, 1200, 900};
+    traceArea();
+    const MeasureWork traced = doc.work();
+    auto clear = [&] {
+        const MeasureWork before = doc.work();
+        controller.runCommand("Clear Area/Line");
+        doc.clearedLine(before, frame);
+    };
+    clear();
+    EXPECT_EQ(doc.state().lineNumber, 0);
+    // A zoom of 2 since the clear: the picture is twice as large, the scale halved, the map origin
+    // carried with the picture.
+    doc.state().scaleX = doc.state().scaleY = 0.5f;
+    doc.state().mapOrigin = {doc.state().mapOrigin.x * 2, doc.state().mapOrigin.y * 2};
+    const auto placedIn = doc.undoClear({0, 0, 2400, 1800});
+    ASSERT_TRUE(placedIn.has_value());
+    EXPECT_EQ(*placedIn, frame);
+    EXPECT_EQ(doc.controls().line1, traced.controls.line1);
+    EXPECT_EQ(doc.controls().label1, traced.controls.label1);
+    EXPECT_EQ(doc.controls().text1.text, traced.controls.text1.text);
+    EXPECT_EQ(doc.state().lineNumber, 1);
+    EXPECT_EQ(doc.state().areaText, traced.state.areaText);
+    EXPECT_EQ(doc.state().scaleX, 0.5f);
+    EXPECT_EQ(doc.controls().caption, "Mouse Right Click for menu...");
+    // Nothing more to undo.
+    EXPECT_FALSE(doc.undoClear(frame).has_value());
+    // A clear, then a new area: the clear stays.
+    clear();
+    traceArea();
+    EXPECT_FALSE(doc.undoClear(frame).has_value());
+    EXPECT_EQ(doc.state().lineNumber, 1);
+    // A clear with nothing to clear is no step to undo.
+    doc.forgetClears();
+    clear();
+    clear();
+    const MeasureWork empty = doc.work();
+    ASSERT_TRUE(doc.undoClear(frame).has_value());
+    EXPECT_FALSE(doc.undoClear(frame).has_value());
+    EXPECT_NE(doc.work(), empty);
 }
 
 }  // namespace
