@@ -20,7 +20,6 @@
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QSettings>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -62,7 +61,8 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
           *this, doc_, geometry_, renderer_, tpp_,
           {[this] { syncGeometry(); }, [this](bool visible) { panZoomControl_->setVisible(visible); }}),
       controller_(doc_, *this, dialogs_),
-      pictureCommands_(doc_, controller_, dialogs_, pictureHost_) {
+      pictureCommands_(doc_, controller_, dialogs_, pictureHost_),
+      project_(*this, dialogs_, menuBar == MenuBar::Shown) {
     // The window draws the document's changes once per user step; a change outside any step (a
     // widget's own signal) is drawn on the next turn of the event loop.
     doc_.setListener([this](const measure::SurfaceChanges& changes) { redraw(changes); },
@@ -81,13 +81,8 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
     controller_.start();
-    blankProject_ = captureProject();
-    if (menuBarShown_) {
-        for (const QString& file : QSettings().value(QStringLiteral("recentProjects")).toStringList())
-            recent_.push_back(file.toStdString());
-        rebuildRecentMenu();
-    }
-    markSaved(std::string());
+    project_.questionParent = this;
+    project_.start();
 }
 
 MainWindow::~MainWindow() = default;
@@ -120,7 +115,7 @@ void MainWindow::showMaximizedAtStart() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing the measuring window ends the program: every other window closes with it. Unsaved
     // changes are asked about first; a cancel keeps the program open.
-    if (!settleUnsavedChanges()) {
+    if (!project_.settleUnsavedChanges()) {
         event->ignore();
         return;
     }
@@ -134,10 +129,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (geometry_.firstLayoutDone) return;
     relayoutView();
     // The empty project is what the first layout shows: that is no change of the user's.
-    if (projectPath_.empty() && savedSnapshot_.picture.width <= 0) {
-        blankProject_ = captureProject();
-        savedSnapshot_ = blankProject_;
-    }
+    project_.firstLayoutDone();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -454,7 +446,7 @@ void MainWindow::openRunoffWindow() {
     for (const auto& failure : h.failures) dialogs_.message(failure);
     runoff_->receiveMeasurement(h);
     // What the window first holds comes from the measurement alone: opening it changes no value.
-    if (opening && !runoffAtStart_) runoffAtStart_ = runoff_->inputs();
+    if (opening) project_.runoffOpened(runoff_->inputs());
     runoff_->show();
     runoff_->raise();
 }

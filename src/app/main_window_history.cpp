@@ -54,8 +54,8 @@ bool MainWindow::locatePicture() {
         const fs::path folder = fs::path(lost).parent_path();
         if (fs::is_directory(folder, error)) request.initialDir = folder.string();
         request.fileName = fs::path(lost).filename().string();
-    } else if (!projectPath_.empty()) {
-        request.initialDir = fs::path(projectPath_).parent_path().string();
+    } else if (!project_.projectPath().empty()) {
+        request.initialDir = fs::path(project_.projectPath()).parent_path().string();
     }
     const auto chosen = dialogs_.fileDialog(request);
     if (!chosen || chosen->empty()) return false;

@@ -235,22 +235,25 @@ void MainWindow::buildMenuBar() {
         return action;
     };
     QMenu* file = menuBar_->addMenu(QString::fromLatin1(msg::kMenuFile));
-    fileKeys_ = {
-        entry(file, msg::kEntryNewProject, QKeySequence(QKeySequence::New), [this] { newProject(); }),
-        entry(file, msg::kEntryOpenProject, QKeySequence(Qt::CTRL | Qt::Key_O), [this] { openProject(); }),
-        entry(file, msg::kEntrySaveProject, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveProject(); }),
-        entry(file, msg::kEntrySaveProjectAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-              [this] { saveProjectAs(); })};
+    fileKeys_ = {entry(file, msg::kEntryNewProject, QKeySequence(QKeySequence::New),
+                       [this] { project_.newProject(); }),
+                 entry(file, msg::kEntryOpenProject, QKeySequence(Qt::CTRL | Qt::Key_O),
+                       [this] { project_.openProject(); }),
+                 entry(file, msg::kEntrySaveProject, QKeySequence(Qt::CTRL | Qt::Key_S),
+                       [this] { project_.saveProject(); }),
+                 entry(file, msg::kEntrySaveProjectAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                       [this] { project_.saveProjectAs(); })};
     recentMenu_ = file->addMenu(QString::fromLatin1(msg::kMenuRecentProjects));
     rebuildRecentMenu();
     entry(file, msg::kEntryLocatePicture, QKeySequence(), [this] { locatePicture(); });
     file->addSeparator();
-    entry(file, msg::kEntryExportCsv, QKeySequence(), [this] { exportHydrographCsv(); });
-    entry(file, msg::kEntryExportChart, QKeySequence(), [this] { runoffExport(&RunoffWindow::exportChart); });
+    entry(file, msg::kEntryExportCsv, QKeySequence(), [this] { project_.exportHydrographCsv(); });
+    entry(file, msg::kEntryExportChart, QKeySequence(),
+          [this] { project_.runoffExport(&RunoffWindow::exportChart); });
     fileKeys_.append(entry(file, msg::kEntryPrintReport, QKeySequence(Qt::CTRL | Qt::Key_P),
-                           [this] { runoffExport(&RunoffWindow::printReport); }));
+                           [this] { project_.runoffExport(&RunoffWindow::printReport); }));
     entry(file, msg::kEntryExportReportPdf, QKeySequence(),
-          [this] { runoffExport(&RunoffWindow::exportReportPdf); });
+          [this] { project_.runoffExport(&RunoffWindow::exportReportPdf); });
     file->addSeparator();
     fileKeys_.append(entry(file, msg::kEntryQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); }));
     QMenu* edit = menuBar_->addMenu(QString::fromLatin1(msg::kMenuEdit));

@@ -116,19 +116,23 @@ void sendMouse(QWidget* control, QEvent::Type type, QPointF controlPixels, Qt::M
 }  // namespace
 
 ScriptRunner::ScriptRunner(MainWindow& window, ScriptDialogs& dialogs, std::ostream& out, std::ostream& err)
-    : window_(window), dialogs_(dialogs), out_(out), err_(err), previousAskUnsaved_(window.askUnsaved) {
+    : window_(window),
+      dialogs_(dialogs),
+      out_(out),
+      err_(err),
+      previousAskUnsaved_(window.project().askUnsaved) {
     // The unsaved-changes question takes the next queued answer: "Save", "Discard", anything else
     // (or none) cancels.
-    window_.askUnsaved = [&dialogs](const std::string& question) {
+    window_.project().askUnsaved = [&dialogs](const std::string& question) {
         const auto answer = dialogs.takeAnswer(question);
-        if (answer == "Save") return MainWindow::UnsavedAnswer::Save;
-        if (answer == "Discard") return MainWindow::UnsavedAnswer::Discard;
-        return MainWindow::UnsavedAnswer::Cancel;
+        if (answer == "Save") return ProjectController::UnsavedAnswer::Save;
+        if (answer == "Discard") return ProjectController::UnsavedAnswer::Discard;
+        return ProjectController::UnsavedAnswer::Cancel;
     };
 }
 
 ScriptRunner::~ScriptRunner() {
-    window_.askUnsaved = std::move(previousAskUnsaved_);
+    window_.project().askUnsaved = std::move(previousAskUnsaved_);
 }
 
 int ScriptRunner::run(std::istream& script, const std::string& scriptName) {

@@ -57,7 +57,7 @@ class MainWindowWorkTest : public QObject {
     void cleanup() { window_.reset(); }
 
     void onlyAChangeOfTheWorkMarksTheProject() {
-        QVERIFY(!window_->projectModified());
+        QVERIFY(!window_->project().projectModified());
         QCOMPARE(window_->shownTitle(), std::string("Untitled - Mouse Right Click for Menu"));
         QGuiApplication::clipboard()->clear();
         // Every command that changes no value of the project, each dialog cancelled.
@@ -65,20 +65,20 @@ class MainWindowWorkTest : public QObject {
                                  "Add Label", "Runoff Hydrogaph", "Help", "Cancel"}) {
             window_->chooseCommand(item);
             QTest::keyClick(view(), Qt::Key_Escape);
-            QVERIFY2(!window_->projectModified(), item);
+            QVERIFY2(!window_->project().projectModified(), item);
         }
         for (const char* item : {"Load Map File", "Save Map Image", "Clear Map Image", "Paste From Clipboard",
                                  "Copy to Clipboard", "Scroll/Zoom Speed", "Print", "Cancel"}) {
             window_->chooseCommand("Load/Save Map");
             dialogs_->queueAnswer(std::nullopt);
             window_->choosePicture(item);
-            QVERIFY2(!window_->projectModified(), item);
+            QVERIFY2(!window_->project().projectModified(), item);
         }
         for (const char* entry : {"File/Open Project...", "File/Save Project As...", "File/Locate Picture...",
                                   "File/Export Hydrograph CSV...", "File/New Project", "Edit/Undo"}) {
             dialogs_->queueAnswer(std::nullopt);
             QVERIFY(window_->triggerMenuEntry(entry));
-            QVERIFY2(!window_->projectModified(), entry);
+            QVERIFY2(!window_->project().projectModified(), entry);
         }
         // The view: right click and Esc, wheel, keys, the pan/zoom control, a resize.
         QTest::mouseClick(view(), Qt::RightButton, {}, QPoint(200, 150));
@@ -91,7 +91,7 @@ class MainWindowWorkTest : public QObject {
         window_->panZoomRegionClick(brelvo::mapview::PanZoomRegion::Right);
         window_->resize(900, 640);
         QCoreApplication::processEvents();
-        QVERIFY(!window_->projectModified());
+        QVERIFY(!window_->project().projectModified());
         QVERIFY(dialogs_->takeMessages().size() >= 1);  // the clipboard and the export said why not
 
         // A point traced is a change; so is the scroll/zoom speed.
@@ -101,15 +101,15 @@ class MainWindowWorkTest : public QObject {
 
         // Saved, then only the view moves (zoom mid-line, scroll, resize): still saved.
         QVERIFY(dir_.isValid());
-        QVERIFY(window_->saveProjectFile(path("work.brelvo").toStdString()));
-        QVERIFY(!window_->projectModified());
+        QVERIFY(window_->project().saveProjectFile(path("work.brelvo").toStdString()));
+        QVERIFY(!window_->project().projectModified());
         for (const auto key : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Down, Qt::Key_Right})
             QTest::keyClick(view(), key);
         window_->resize(820, 600);
         QCoreApplication::processEvents();
-        QVERIFY(!window_->projectModified());
+        QVERIFY(!window_->project().projectModified());
         QTest::mouseClick(view(), Qt::LeftButton, {}, QPoint(300, 200));
-        QVERIFY(window_->projectModified());
+        QVERIFY(window_->project().projectModified());
     }
 
     void undoBringsAClearedLineBackWhereItWasOnThePicture() {
@@ -157,7 +157,7 @@ class MainWindowWorkTest : public QObject {
             QFile::copy(QString::fromStdString(brelvo::common::programFolder() + "/example_map.png"), map));
         window_->dropPictureFile(map.toStdString());
         traceTriangle();
-        QVERIFY(window_->saveProjectFile(path("basin.brelvo").toStdString()));
+        QVERIFY(window_->project().saveProjectFile(path("basin.brelvo").toStdString()));
         const auto lines = window_->document().controls().line1;
         QVERIFY(QFile::rename(map, moved));
 
@@ -166,7 +166,7 @@ class MainWindowWorkTest : public QObject {
         init();
         dialogs_->queueAnswer(std::string("Locate Picture..."));
         dialogs_->queueAnswer(moved.toStdString());
-        QVERIFY(window_->openProjectFile(path("basin.brelvo").toStdString()));
+        QVERIFY(window_->project().openProjectFile(path("basin.brelvo").toStdString()));
         const auto messages = dialogs_->takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
         QVERIFY(QString::fromStdString(messages[0]).contains(QStringLiteral("was not found")));
@@ -175,18 +175,18 @@ class MainWindowWorkTest : public QObject {
         QVERIFY(window_->missingPicturePath().empty());
         QCOMPARE(window_->document().controls().line1, lines);
         QCOMPARE(window_->measureState().areaText, std::string("Area1= 4500000, Perimeter= 10243"));
-        QVERIFY(window_->projectModified());  // the new place of the picture is a change to save
+        QVERIFY(window_->project().projectModified());  // the new place of the picture is a change to save
 
         // Cancelled: the project keeps naming the missing file; File -> Locate Picture... later.
         const QString far = path("far.png");
         QFile::remove(far);
-        QVERIFY(window_->saveProjectFile(path("basin.brelvo").toStdString()));
+        QVERIFY(window_->project().saveProjectFile(path("basin.brelvo").toStdString()));
         QVERIFY(QFile::rename(moved, far));
-        QVERIFY(window_->openProjectFile(path("basin.brelvo").toStdString()));
+        QVERIFY(window_->project().openProjectFile(path("basin.brelvo").toStdString()));
         QCOMPARE(dialogs_->takeMessages().size(), std::size_t{1});
         QCOMPARE(QString::fromStdString(window_->missingPicturePath()), moved);
         QCOMPARE(QString::fromStdString(window_->captureProject().picturePath), moved);
-        QVERIFY(!window_->projectModified());
+        QVERIFY(!window_->project().projectModified());
         dialogs_->queueAnswer(far.toStdString());
         QVERIFY(window_->triggerMenuEntry("File/Locate Picture..."));
         QCOMPARE(QString::fromStdString(window_->captureProject().picturePath), far);
@@ -198,7 +198,7 @@ class MainWindowWorkTest : public QObject {
         traceTriangle();
         QVERIFY(dir_.isValid());
         const QString file = path("older.brelvo");
-        QVERIFY(window_->saveProjectFile(file.toStdString()));
+        QVERIFY(window_->project().saveProjectFile(file.toStdString()));
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
@@ -215,7 +215,7 @@ class MainWindowWorkTest : public QObject {
         // Opened, zoomed twice and scrolled: a stream started at the triangle's first corner lists
         // that corner's coordinates, as before the zoom.
         init();
-        QVERIFY(window_->openProjectFile(file.toStdString()));
+        QVERIFY(window_->project().openProjectFile(file.toStdString()));
         const QString firstCorner = listing()->toPlainText().section(QLatin1Char('\n'), 1, 1);
         QCOMPARE(firstCorner, QStringLiteral("1500, 7500"));
         for (const auto key : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Left}) QTest::keyClick(view(), key);
