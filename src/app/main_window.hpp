@@ -98,14 +98,12 @@ class MainWindow : public QWidget, public measure::MapSurface, private ProjectVi
     bool hasCommandItem(const std::string& item) const;
     bool hasPictureItem(const std::string& item) const;
 
-    // The observable state of this window and its measuring logic.
-    void dump(JsonWriter& json) const;
-
     float twipsPerPixelX() const { return tpp_; }
     // The runoff window once a hand-off has loaded it; nullptr before.
     RunoffWindow* runoffWindow() const override { return runoff_.get(); }
     const measure::MeasureState& measureState() const { return doc_.state(); }
     const measure::MeasureDocument& document() const { return doc_; }
+    const mapview::ViewGeometry& geometry() const { return geometry_; }
 
     // ---- projects ----
     // What a project file keeps of the window now, and putting it back. A restore replaces the runoff

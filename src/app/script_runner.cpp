@@ -18,6 +18,7 @@
 
 #include "app/json_writer.hpp"
 #include "app/main_window.hpp"
+#include "app/measuring_window_dump.hpp"
 #include "app/runoff_window.hpp"
 #include "basin/working_state.hpp"
 #include "common/control_names.hpp"
@@ -164,7 +165,7 @@ void ScriptRunner::dump() {
     QApplication::processEvents();
     JsonWriter json;
     json.beginObject();
-    window_.dump(json);
+    dumpMeasuringWindow(window_, json);
     json.key(runoffNames::Form3).beginObject();
     if (RunoffWindow* runoff = window_.runoffWindow()) {
         runoff->dump(json);

@@ -1,52 +1,67 @@
-// The measuring window's dump: what a user sees of it (the Form1 object, keyed by control name) and
-// the measuring logic's state (MeasureState), for the script runner's JSON Lines.
-#include <QButtonGroup>
+// The measuring window's dump: what a user sees of it (the Form1 object, keyed by control name, read from
+// the widgets by their names) and the measuring document's state, for the script runner's JSON Lines.
+#include "app/measuring_window_dump.hpp"
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <string_view>
 
 #include "app/json_writer.hpp"
 #include "app/line_ends.hpp"
 #include "app/main_window.hpp"
-#include "app/pan_zoom_control.hpp"
 #include "common/control_names.hpp"
 #include "measure/measure_document.hpp"
+#include "measure/scale_calibration.hpp"
 
 namespace brelvo::app {
 
 namespace names = common::controls::form1;
 
-void MainWindow::dump(JsonWriter& j) const {
-    auto box = [&](std::string_view name, const QWidget* widget, const measure::Box& b) {
+void dumpMeasuringWindow(const MainWindow& window, JsonWriter& j) {
+    const measure::MeasureDocument& doc = window.document();
+    const mapview::ViewGeometry& geometry = window.geometry();
+    auto widget = [&window](std::string_view name) { return &window.requiredControl(name); };
+    const auto* listing = static_cast<const QPlainTextEdit*>(widget(names::kText1));
+    const auto* distanceBox = static_cast<const QLineEdit*>(widget(names::kText2));
+    const QWidget* panZoom = widget(names::kImg4Way);
+    const MainWindow* top = &window;
+    auto box = [&](std::string_view name, const QWidget* shown, const measure::Box& b) {
         j.key(name).beginObject();
-        j.key("visible").value(widget ? widget->isVisibleTo(this) : b.visible);
+        j.key("visible").value(shown ? shown->isVisibleTo(top) : b.visible);
         j.key("left").value(b.left).key("top").value(b.top);
         j.endObject();
     };
     j.key(names::kForm1).beginObject();
     // The measuring logic's caption; the window's title adds the project's name to it.
-    const measure::SurfaceControls& c = doc_.controls();
+    const measure::SurfaceControls& c = doc.controls();
     j.key("caption").value(c.caption);
     // The title as the window shows it: the project's name, "*" with unsaved changes, the caption.
-    j.key("windowTitle").value(shownTitle());
+    j.key("windowTitle").value(window.shownTitle());
     j.key("pointer").value(c.pointer == measure::Pointer::Cross ? "cross" : "default");
     j.key(names::kText1).beginObject();
-    j.key("text").value(withCrLf(coordinateBox_->toPlainText()));
-    j.key("visible").value(coordinateBox_->isVisibleTo(this));
+    j.key("text").value(withCrLf(listing->toPlainText()));
+    j.key("visible").value(listing->isVisibleTo(top));
     j.key("left").value(c.text1.left).key("top").value(c.text1.top);
     j.endObject();
-    box(names::kLstMenu1, commandList_, doc_.menus().lstMenu1);
-    box(names::kLstMenu2, pictureList_, doc_.menus().lstMenu2);
-    box(names::kFrameScale, scalePanel_, c.frameScale);
+    box(names::kLstMenu1, widget(names::kLstMenu1), doc.menus().lstMenu1);
+    box(names::kLstMenu2, widget(names::kLstMenu2), doc.menus().lstMenu2);
+    box(names::kFrameScale, widget(names::kFrameScale), c.frameScale);
     box(names::kShape1, nullptr, c.shape1);
     box(names::kShape2, nullptr, c.shape2);
-    j.key(names::kText2).value(scaleDistanceBox_->text().toStdString());
+    j.key(names::kText2).value(distanceBox->text().toStdString());
     // The reason the distance was refused, only while the box is framed.
     if (!c.text2Refused.empty()) j.key("Text2Refused").value(c.text2Refused);
-    j.key(names::kOption1).value(unitOptions_->checkedId());
+    // The unit option checked, as its index; -1 when none is.
+    int checked = -1;
+    for (int i = 0; i < measure::ScaleCalibration::kUnitOptions; ++i) {
+        const auto* option = static_cast<const QRadioButton*>(widget(names::indexed(names::kOption1, i)));
+        if (option->isChecked()) checked = i;
+    }
+    j.key(names::kOption1).value(checked);
     j.key(names::kUpDown1)
         .beginObject()
         .key("value")
@@ -57,8 +72,10 @@ void MainWindow::dump(JsonWriter& j) const {
     j.key(names::kLabel1).beginArray();
     for (std::size_t i = 0; i < c.label1.size(); ++i) {
         j.beginObject();
-        j.key("caption").value(withCrLf(labels_[i]->text()));
-        j.key("visible").value(labels_[i]->isVisibleTo(this));
+        const auto* label =
+            static_cast<const QLabel*>(widget(names::indexed(names::kLabel1, static_cast<int>(i))));
+        j.key("caption").value(withCrLf(label->text()));
+        j.key("visible").value(label->isVisibleTo(top));
         j.key("left").value(c.label1[i].left).key("top").value(c.label1[i].top);
         j.endObject();
     }
@@ -77,28 +94,27 @@ void MainWindow::dump(JsonWriter& j) const {
         j.endObject();
     }
     j.endArray();
-    const auto& pic = geometry_.picture;
+    const auto& pic = geometry.picture;
     j.key(names::kPicture).beginObject();
     j.key("left").value(pic.left).key("top").value(pic.top).key("width").value(pic.width);
-    j.key("height").value(pic.height).key("stretch").value(geometry_.stretch);
+    j.key("height").value(pic.height).key("stretch").value(geometry.stretch);
     j.endObject();
-    const auto& v = geometry_.view;
+    const auto& v = geometry.view;
     j.key(names::kMapView).beginObject();
     j.key("left").value(v.left).key("top").value(v.top).key("width").value(v.width).key("height").value(
         v.height);
     j.key("scaleWidth").value(v.width).key("scaleHeight").value(v.height);
     j.endObject();
-    const auto& pz = geometry_.panZoom;
+    const auto& pz = geometry.panZoom;
     j.key(names::kImg4Way).beginObject();
     j.key("left").value(pz.left).key("top").value(pz.top).key("width").value(pz.width);
-    j.key("height").value(pz.height).key("visible").value(panZoomControl_->isVisibleTo(this));
+    j.key("height").value(pz.height).key("visible").value(panZoom->isVisibleTo(top));
     j.endObject();
-    j.key("twipsPerPixelX").value(tpp_);
-    j.key("scrollZoomFactor").value(geometry_.scrollZoomFactor);
+    j.key("twipsPerPixelX").value(window.twipsPerPixelX());
+    j.key("scrollZoomFactor").value(geometry.scrollZoomFactor);
     j.endObject();
 
-    j.key("MeasureState")
-        .tree(measure::MeasureDocument::writeState(doc_.state(), measure::TreePurpose::Dump));
+    j.key("MeasureState").tree(measure::MeasureDocument::writeState(doc.state(), measure::TreePurpose::Dump));
 }
 
 }  // namespace brelvo::app
