@@ -18,9 +18,11 @@ void MainWindow::chooseCommand(const std::string& item) {
     measure::MeasureDocument::Step step(doc_);
     const auto& pic = geometry_.picture;
     const measure::MeasureWork before = doc_.work();
-    controller_.runCommand(item);
+    const auto command = measure::commandOf(item);
+    controller_.runCommand(command);
     // The work as it was, for Undo to put back.
-    if (item == "Clear Area/Line") doc_.clearedLine(before, {pic.left, pic.top, pic.width, pic.height});
+    if (command == measure::Command::ClearLine)
+        doc_.clearedLine(before, {pic.left, pic.top, pic.width, pic.height});
 }
 
 bool MainWindow::undo() {

@@ -25,18 +25,45 @@ common::RuntimeFailure missingSegment(int index) {
 MeasureController::MeasureController(MeasureDocument& doc, MapSurface& surface, common::Dialogs& dialogs)
     : doc_(doc), surface_(surface), dialogs_(dialogs), scale_(doc, surface, dialogs) {}
 
+namespace {
+
+// The one table of the command list: each command with its text, in the list's order.
+const std::pair<Command, std::string> kCommands[] = {
+    {Command::LoadSaveMap, "Load/Save Map"},
+    {Command::SetScale, "Set Scale"},
+    {Command::StartArea, "Start Area"},
+    {Command::StartStreamLine, "Start Stream Line"},
+    {Command::EndLine, "End Area/Line"},
+    {Command::UndoCurrentLine, "Undo Current Line"},
+    {Command::ClearLine, "Clear Area/Line"},
+    {Command::AddLabel, "Add Label"},
+    {Command::RunoffHydrograph, "Runoff Hydrogaph"},
+    {Command::Help, "Help"},
+    {Command::Cancel, "Cancel"},
+};
+
+}  // namespace
+
+std::optional<Command> commandOf(std::string_view text) {
+    for (const auto& [command, caption] : kCommands) {
+        if (caption == text) return command;
+    }
+    return std::nullopt;
+}
+
+const std::string& commandText(Command command) {
+    for (const auto& [c, caption] : kCommands) {
+        if (c == command) return caption;
+    }
+    throw common::invalidProcedureCall();
+}
+
 const std::vector<std::string>& MeasureController::commandItems() {
-    static const std::vector<std::string> items = {"Load/Save Map",
-                                                   "Set Scale",
-                                                   "Start Area",
-                                                   "Start Stream Line",
-                                                   "End Area/Line",
-                                                   "Undo Current Line",
-                                                   "Clear Area/Line",
-                                                   "Add Label",
-                                                   "Runoff Hydrogaph",
-                                                   "Help",
-                                                   "Cancel"};
+    static const std::vector<std::string> items = [] {
+        std::vector<std::string> texts;
+        for (const auto& [command, caption] : kCommands) texts.push_back(caption);
+        return texts;
+    }();
     return items;
 }
 
@@ -214,29 +241,47 @@ void MeasureController::RecordPoint(float x, float y) {
 // ---- commands ----
 
 void MeasureController::runCommand(const std::string& item) {
+    runCommand(commandOf(item));
+}
+
+void MeasureController::runCommand(std::optional<Command> command) {
     hide(SurfacePart::Menu1);
     hide(SurfacePart::Text1);
+    if (!command) return;
     try {
-        if (item == "Load/Save Map") {
-            openPictureMenu();
-        } else if (item == "Set Scale") {
-            setScale();
-        } else if (item == "Start Area") {
-            startArea();
-        } else if (item == "Start Stream Line") {
-            startStreamLine();
-        } else if (item == "End Area/Line") {
-            endLine();
-        } else if (item == "Undo Current Line") {
-            undoCurrentLine();
-        } else if (item == "Clear Area/Line") {
-            clearLine();
-        } else if (item == "Add Label") {
-            addLabel();
-        } else if (item == "Runoff Hydrogaph") {
-            surface_.openRunoffWindow();
-        } else if (item == "Help") {
-            surface_.openHelp();
+        switch (*command) {
+            case Command::LoadSaveMap:
+                openPictureMenu();
+                break;
+            case Command::SetScale:
+                setScale();
+                break;
+            case Command::StartArea:
+                startArea();
+                break;
+            case Command::StartStreamLine:
+                startStreamLine();
+                break;
+            case Command::EndLine:
+                endLine();
+                break;
+            case Command::UndoCurrentLine:
+                undoCurrentLine();
+                break;
+            case Command::ClearLine:
+                clearLine();
+                break;
+            case Command::AddLabel:
+                addLabel();
+                break;
+            case Command::RunoffHydrograph:
+                surface_.openRunoffWindow();
+                break;
+            case Command::Help:
+                surface_.openHelp();
+                break;
+            case Command::Cancel:
+                break;
         }
     } catch (const common::RuntimeFailure& f) {
         dialogs_.message(common::failureText(f));

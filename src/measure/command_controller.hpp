@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/dialogs.hpp"
@@ -15,6 +16,25 @@
 namespace brelvo::measure {
 
 enum class MouseButton { Left, Right, Middle };
+
+// The command list's commands (lstMenu1), in the list's order.
+enum class Command {
+    LoadSaveMap,
+    SetScale,
+    StartArea,
+    StartStreamLine,
+    EndLine,
+    UndoCurrentLine,
+    ClearLine,
+    AddLabel,
+    RunoffHydrograph,
+    Help,
+    Cancel
+};
+// The command a text of the list names; nothing for a text that is none.
+std::optional<Command> commandOf(std::string_view text);
+// The list's text of a command ("Undo Current Line").
+const std::string& commandText(Command command);
 
 // The result values handed to the runoff window.
 using HandOff = common::HandOff;
@@ -33,8 +53,9 @@ class MeasureController {
     void mapMouseUp(MouseButton button, float x, float y);
     // Left press on the command list, list-relative.
     void commandMenuPress(float x, float y);
-    // An item of the command list was clicked.
+    // An item of the command list was clicked: a text that names no command only closes the list.
     void runCommand(const std::string& item);
+    void runCommand(std::optional<Command> command);
 
     void RecordPoint(float x, float y);
     void RemoveCurrentLine();

@@ -18,7 +18,7 @@ bool MeasureController::tracing() const {
 
 bool MeasureController::undoLastPoint() {
     if (!tracing()) return false;
-    runCommand("Undo Current Line");
+    runCommand(Command::UndoCurrentLine);
     return true;
 }
 

@@ -288,3 +288,25 @@ TEST_F(ControllerTest, WindowCommandsAndResultCutting) {
 
 }  // namespace
 }  // namespace brelvo::measure
+
+namespace brelvo::measure {
+namespace {
+
+// The list's texts are decoded once: each names its command and back, in the list's order; a text
+// that is no command (another spelling of one included) names none.
+TEST(CommandTable, EachTextOfTheListNamesItsCommand) {
+    const auto& items = MeasureController::commandItems();
+    ASSERT_EQ(items.size(), 11u);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const auto command = commandOf(items[i]);
+        ASSERT_TRUE(command.has_value()) << items[i];
+        EXPECT_EQ(static_cast<std::size_t>(*command), i);
+        EXPECT_EQ(commandText(*command), items[i]);
+    }
+    EXPECT_EQ(commandOf("Runoff Hydrogaph"), Command::RunoffHydrograph);
+    EXPECT_EQ(commandOf("Runoff Hydrograph"), std::nullopt);
+    EXPECT_EQ(commandOf("undo current line"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace brelvo::measure
