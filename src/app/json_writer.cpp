@@ -128,4 +128,34 @@ JsonWriter& JsonWriter::point(float x, float y) {
     return endArray();
 }
 
+JsonWriter& JsonWriter::tree(const common::ValueTree& t) {
+    using Kind = common::ValueTree::Kind;
+    switch (t.kind()) {
+        case Kind::Null:
+            separate();
+            out_ += "null";
+            needComma_ = true;
+            return *this;
+        case Kind::Bool:
+            return value(t.asBool());
+        case Kind::Integer:
+            return value(static_cast<int>(t.asNumber()));
+        case Kind::Single:
+            return value(static_cast<float>(t.asNumber()));
+        case Kind::Double:
+            return value(t.asNumber());
+        case Kind::Text:
+            return value(t.asText());
+        case Kind::List:
+            beginArray();
+            for (const auto& item : t.asList()) tree(item);
+            return endArray();
+        case Kind::Map:
+            beginObject();
+            for (const auto& [name, item] : t.asMap()) key(name).tree(item);
+            return endObject();
+    }
+    return *this;
+}
+
 }  // namespace brelvo::app

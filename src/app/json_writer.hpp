@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/value_tree.hpp"
+
 namespace brelvo::app {
 
 class JsonWriter {
@@ -23,6 +25,8 @@ class JsonWriter {
     JsonWriter& value(float f);
     JsonWriter& value(double d);
     JsonWriter& point(float x, float y);
+    // A value tree: whole numbers, singles and doubles each as their own value above.
+    JsonWriter& tree(const common::ValueTree& value);
 
     const std::string& str() const { return out_; }
 

@@ -88,7 +88,7 @@ int main(int argc, char* argv[]) {
         if (!projectPath.isEmpty()) {
             // Opened once the window has its size, so that the kept view is not laid out again.
             QApplication::processEvents();
-            window.openProjectFile(projectPath.toStdString());
+            window.project().openProjectFile(projectPath.toStdString());
         }
         return QApplication::exec();
     }

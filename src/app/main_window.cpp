@@ -20,7 +20,7 @@
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QSettings>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
@@ -54,18 +54,26 @@ measure::MouseButton measureButton(Qt::MouseButton button) {
 }  // namespace
 
 MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
-    : dialogs_(dialogs),
+    : userDialogs_(dialogs),
       tpp_(1440.0f / static_cast<float>(logicalDpiX() > 0 ? logicalDpiX() : 96)),
+      dialogs_(userDialogs_, doc_),
       pictureHost_(
-          *this, *this, geometry_, renderer_, tpp_,
+          *this, doc_, geometry_, renderer_, tpp_,
           {[this] { syncGeometry(); }, [this](bool visible) { panZoomControl_->setVisible(visible); }}),
-      controller_(state_, *this, dialogs_),
-      pictureCommands_(*this, state_, controller_, dialogs_, pictureHost_) {
+      controller_(doc_, *this, dialogs_),
+      pictureCommands_(doc_, controller_, dialogs_, pictureHost_),
+      project_(*this, dialogs_, menuBar == MenuBar::Shown) {
+    // The window draws the document's changes once per user step; a change outside any step (a
+    // widget's own signal) is drawn on the next turn of the event loop.
+    doc_.setListener([this](const measure::SurfaceChanges& changes) { redraw(changes); },
+                     [this] { QTimer::singleShot(0, this, [this] { doc_.flush(); }); });
     controller_.scale().setTwipsPerPixelX(tpp_);
     geometry_.panZoom.width = PanZoomControl::kWidth * tpp_;
     geometry_.panZoom.height = PanZoomControl::kHeight * tpp_;
-    shape1.width = shape1.height = kMarkerPixels * tpp_;
-    shape2.width = shape2.height = kMarkerPixels * tpp_;
+    measure::MeasureDocument::Step start(doc_);
+    measure::SurfaceControls& markers = doc_.edit(measure::SurfacePart::Shape1);
+    markers.shape1.width = markers.shape1.height = kMarkerPixels * tpp_;
+    markers.shape2.width = markers.shape2.height = kMarkerPixels * tpp_;
     buildWidgets();
     menuBarShown_ = menuBar == MenuBar::Shown;
     buildMenuBar();
@@ -73,13 +81,8 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
     controller_.start();
-    blankProject_ = captureProject();
-    if (menuBarShown_) {
-        for (const QString& file : QSettings().value(QStringLiteral("recentProjects")).toStringList())
-            recent_.push_back(file.toStdString());
-        rebuildRecentMenu();
-    }
-    markSaved(std::string());
+    project_.questionParent = this;
+    project_.start();
 }
 
 MainWindow::~MainWindow() = default;
@@ -99,7 +102,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     // The first layout sizes the picture to the view: it waits until the window shows at its real size.
     // A zoom that the layout drops is given back to the scale, so measurements stay tied to the picture.
     if (!isVisible()) return;
-    mapview::layout(geometry_, clientArea(), state_.scaleX, state_.scaleY);
+    mapview::layout(geometry_, clientArea(), doc_.state().scaleX, doc_.state().scaleY);
     syncGeometry();
 }
 
@@ -112,7 +115,7 @@ void MainWindow::showMaximizedAtStart() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing the measuring window ends the program: every other window closes with it. Unsaved
     // changes are asked about first; a cancel keeps the program open.
-    if (!settleUnsavedChanges()) {
+    if (!project_.settleUnsavedChanges()) {
         event->ignore();
         return;
     }
@@ -126,10 +129,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (geometry_.firstLayoutDone) return;
     relayoutView();
     // The empty project is what the first layout shows: that is no change of the user's.
-    if (projectPath_.empty() && savedSnapshot_.picture.width <= 0) {
-        blankProject_ = captureProject();
-        savedSnapshot_ = blankProject_;
-    }
+    project_.firstLayoutDone();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -150,14 +150,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         const float y = static_cast<float>(mouse->position().y()) * tpp_;
         if (watched == commandList_->viewport() && type == QEvent::MouseButtonPress &&
             mouse->button() == Qt::LeftButton) {
-            controller_.commandMenuPress(x, y);
+            step([&] { controller_.commandMenuPress(x, y); });
         } else if (watched == scalePanel_) {
             if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
-                controller_.scale().panelPress(x, y);
+                step([&] { controller_.scale().panelPress(x, y); });
                 return true;
             }
             if (type == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton)) {
-                controller_.scale().panelDrag(x, y);
+                step([&] { controller_.scale().panelDrag(x, y); });
                 return true;
             }
         } else if (const auto found = std::find(labels_.begin(), labels_.end(), watched);
@@ -204,7 +204,7 @@ bool MainWindow::coordinateBoxMouse(QEvent::Type type, QMouseEvent* mouse) {
 }
 
 void MainWindow::mapMouseUp(measure::MouseButton button, float x, float y) {
-    controller_.mapMouseUp(button, x, y);
+    step([&] { controller_.mapMouseUp(button, x, y); });
 }
 
 void MainWindow::mapWheel(float viewX, float viewY, int steps, bool shift) {
@@ -214,56 +214,9 @@ void MainWindow::mapWheel(float viewX, float viewY, int steps, bool shift) {
         const float step = geometry_.view.width * geometry_.scrollZoomFactor;
         outcome = mapview::pan(geometry_, step * static_cast<float>(steps), 0);
     } else {
-        outcome = mapview::wheelZoom(geometry_, state_, viewX, viewY, steps);
+        outcome = mapview::wheelZoom(geometry_, doc_.state(), viewX, viewY, steps);
     }
     if (outcome == mapview::PanZoomOutcome::Moved) syncGeometry();
-}
-
-bool MainWindow::handleKey(int key, Qt::KeyboardModifiers modifiers) {
-    const bool ctrl = modifiers & Qt::ControlModifier;
-    if (key == Qt::Key_Backspace && !ctrl) return controller_.undoLastPoint();
-    if (key == Qt::Key_Z && ctrl) return undo();
-    if (key == Qt::Key_L && ctrl) {
-        controller_.showCoordinateListing();
-        return true;
-    }
-    if (ctrl) return false;
-    switch (key) {
-        case Qt::Key_Escape:
-            return controller_.escape();
-        case Qt::Key_F1:
-            openHelp();
-            return true;
-        case Qt::Key_Plus:
-        case Qt::Key_Equal:
-            panZoomRegionClick(mapview::PanZoomRegion::ZoomIn);
-            return true;
-        case Qt::Key_Minus:
-            panZoomRegionClick(mapview::PanZoomRegion::ZoomOut);
-            return true;
-        case Qt::Key_Up:
-            panZoomRegionClick(mapview::PanZoomRegion::Up);
-            return true;
-        case Qt::Key_Down:
-            panZoomRegionClick(mapview::PanZoomRegion::Down);
-            return true;
-        case Qt::Key_Left:
-            panZoomRegionClick(mapview::PanZoomRegion::Left);
-            return true;
-        case Qt::Key_Right:
-            panZoomRegionClick(mapview::PanZoomRegion::Right);
-            return true;
-        default:
-            return false;
-    }
-}
-
-void MainWindow::keyPressEvent(QKeyEvent* event) {
-    if (handleKey(event->key(), event->modifiers())) {
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 namespace {
@@ -289,45 +242,48 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::dropPictureFile(const std::string& path) {
-    pictureCommands_.loadDroppedFile(path);
+    step([&] { pictureCommands_.loadDroppedFile(path); });
 }
 
 void MainWindow::text1Press(measure::MouseButton button, float x, float y) {
+    measure::MeasureDocument::Step step(doc_);
     if (button == measure::MouseButton::Left) {
-        measure::dragPress(state_, x, y);
+        measure::dragPress(doc_, x, y);
     } else {
-        measure::SaveCoordinateText(state_, *this, dialogs_, common::dialogFolder());
+        measure::SaveCoordinateText(doc_, dialogs_, common::dialogFolder());
     }
 }
 
 void MainWindow::text1Move(float x, float y) {
-    measure::dragMove(state_, *this, measure::DragTarget::text1(), x, y);
+    step([&] { measure::dragMove(doc_, measure::DragTarget::text1(), x, y); });
 }
 
 void MainWindow::labelPress(int index, measure::MouseButton button, float x, float y) {
+    measure::MeasureDocument::Step step(doc_);
     if (button == measure::MouseButton::Left) {
-        measure::dragPress(state_, x, y);
+        measure::dragPress(doc_, x, y);
     } else {
-        measure::editLabel(*this, index, dialogs_);
+        measure::editLabel(doc_, index, dialogs_);
     }
 }
 
 void MainWindow::labelMove(int index, float x, float y) {
-    measure::dragMove(state_, *this, measure::DragTarget::label(index), x, y);
+    step([&] { measure::dragMove(doc_, measure::DragTarget::label(index), x, y); });
 }
 
 void MainWindow::panZoomClick(float x, float y) {
-    if (mapview::panZoomClick(geometry_, state_, x, y) == mapview::PanZoomOutcome::Moved) syncGeometry();
+    if (mapview::panZoomClick(geometry_, doc_.state(), x, y) == mapview::PanZoomOutcome::Moved)
+        syncGeometry();
 }
 
 void MainWindow::panZoomRegionClick(mapview::PanZoomRegion region) {
-    if (mapview::panZoomRegionClick(geometry_, state_, region) == mapview::PanZoomOutcome::Moved) {
+    if (mapview::panZoomRegionClick(geometry_, doc_.state(), region) == mapview::PanZoomOutcome::Moved) {
         syncGeometry();
     }
 }
 
 void MainWindow::choosePicture(const std::string& item) {
-    pictureCommands_.run(item);
+    step([&] { pictureCommands_.run(item); });
 }
 
 bool MainWindow::hasCommandItem(const std::string& item) const {
@@ -363,18 +319,23 @@ void MainWindow::placeBox(QWidget* widget, const measure::Box& box) {
     widget->setVisible(box.visible);
 }
 
-void MainWindow::changed(measure::SurfacePart part) {
-    using measure::SurfacePart;
+void MainWindow::redraw(const measure::SurfaceChanges& changes) {
+    for (const auto part : changes.parts) redrawPart(part);
+    for (const auto part : changes.raised) broughtToFront(part);
     projectChanged();
+}
+
+void MainWindow::redrawPart(measure::SurfacePart part) {
+    using measure::SurfacePart;
     switch (part) {
         case SurfacePart::Caption:
             updateTitle();
             break;
         case SurfacePart::Menu1:
-            placeBox(commandList_, lstMenu1);
+            placeBox(commandList_, doc_.menus().lstMenu1);
             break;
         case SurfacePart::Menu2:
-            placeBox(pictureList_, lstMenu2);
+            placeBox(pictureList_, doc_.menus().lstMenu2);
             break;
         case SurfacePart::Text1:
             syncText1();
@@ -388,7 +349,8 @@ void MainWindow::changed(measure::SurfacePart part) {
             syncLabels();
             break;
         case SurfacePart::Pointer:
-            mapView_->setCursor(pointer == measure::Pointer::Cross ? Qt::CrossCursor : Qt::ArrowCursor);
+            mapView_->setCursor(doc_.controls().pointer == measure::Pointer::Cross ? Qt::CrossCursor
+                                                                                   : Qt::ArrowCursor);
             break;
         case SurfacePart::ScalePanel:
             syncScalePanel();
@@ -396,6 +358,8 @@ void MainWindow::changed(measure::SurfacePart part) {
         case SurfacePart::Picture:
             syncGeometry();
             break;
+        case SurfacePart::State:
+            break;  // the title follows (redraw)
     }
 }
 
@@ -426,7 +390,10 @@ void MainWindow::broughtToFront(measure::SurfacePart part) {
 void MainWindow::syncGeometry() {
     // Lines, markers and labels go where their picture points now are.
     const auto& pic = geometry_.picture;
-    anchoring_.follow(state_, *this, {pic.left, pic.top, pic.width, pic.height});
+    {
+        measure::MeasureDocument::Step step(doc_);
+        anchoring_.follow(doc_, {pic.left, pic.top, pic.width, pic.height});
+    }
     syncLabels();
     mapView_->setGeometry(px(geometry_.view.left), menuBarHeight() + px(geometry_.view.top),
                           px(geometry_.view.width), px(geometry_.view.height));
@@ -479,7 +446,7 @@ void MainWindow::openRunoffWindow() {
     for (const auto& failure : h.failures) dialogs_.message(failure);
     runoff_->receiveMeasurement(h);
     // What the window first holds comes from the measurement alone: opening it changes no value.
-    if (opening && !runoffAtStart_) runoffAtStart_ = runoff_->inputs();
+    if (opening) project_.runoffOpened(runoff_->inputs());
     runoff_->show();
     runoff_->raise();
 }

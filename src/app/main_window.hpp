@@ -11,7 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "app/document_dialogs.hpp"
 #include "app/map_picture_host.hpp"
+#include "app/project_controller.hpp"
 #include "app/project_file.hpp"
 #include "common/dialogs.hpp"
 #include "mapview/picture_commands.hpp"
@@ -19,7 +21,7 @@
 #include "mapview/view_geometry.hpp"
 #include "measure/command_controller.hpp"
 #include "measure/map_surface.hpp"
-#include "measure/measure_state.hpp"
+#include "measure/measure_document.hpp"
 #include "measure/picture_anchoring.hpp"
 
 class QAction;
@@ -45,7 +47,7 @@ class MapView;
 class RunoffWindow;
 class PanZoomControl;
 
-class MainWindow : public QWidget, public measure::MapSurface {
+class MainWindow : public QWidget, public measure::MapSurface, private ProjectView {
   public:
     // The menu bar takes room above the map view; a replayed session runs without it showing, so that
     // its map view keeps the size the session was recorded with (its entries still run by `action`).
@@ -96,46 +98,23 @@ class MainWindow : public QWidget, public measure::MapSurface {
     bool hasCommandItem(const std::string& item) const;
     bool hasPictureItem(const std::string& item) const;
 
-    // The observable state of this window and its measuring logic.
-    void dump(JsonWriter& json) const;
-
     float twipsPerPixelX() const { return tpp_; }
     // The runoff window once a hand-off has loaded it; nullptr before.
-    RunoffWindow* runoffWindow() const { return runoff_.get(); }
-    const measure::MeasureState& measureState() const { return state_; }
+    RunoffWindow* runoffWindow() const override { return runoff_.get(); }
+    const measure::MeasureState& measureState() const { return doc_.state(); }
+    const measure::MeasureDocument& document() const { return doc_; }
+    const mapview::ViewGeometry& geometry() const { return geometry_; }
 
     // ---- projects ----
     // What a project file keeps of the window now, and putting it back. A restore replaces the runoff
     // window by one holding the project's inputs (or by none).
-    project::Project captureProject() const;
-    void restoreProject(const project::Project& project);
-    // Reads and opens a project file; a file that cannot be opened is refused with a message naming it,
-    // and nothing changes. False when refused.
-    bool openProjectFile(const std::string& path);
-    // Writes the project through a temporary file and rename; false (after a message) when it failed.
-    bool saveProjectFile(const std::string& path);
-    // The File menu's entries: each asks first when there are unsaved changes. False when cancelled.
-    bool newProject();
-    bool openProject();
-    bool saveProject();
-    bool saveProjectAs();
-    // File → Export Hydrograph CSV...: the last report's hydrograph as CSV; false when nothing was written.
-    bool exportHydrographCsv();
-    // Whether the project differs from what was last saved or opened.
-    bool projectModified() const;
+    project::Project captureProject() const override;
+    void restoreProject(const project::Project& project) override;
+    // The project's rules: new, open, save, unsaved changes, recent files, exports.
+    ProjectController& project() { return project_; }
+    const ProjectController& project() const { return project_; }
     // The window's title as shown: the project's name, "*" with unsaved changes, the caption.
     std::string shownTitle() const;
-    const std::string& projectPath() const { return projectPath_; }
-    const std::vector<std::string>& recentProjects() const { return recent_; }
-
-    // The answer to the unsaved-changes question.
-    enum class UnsavedAnswer { Save, Discard, Cancel };
-    // Asks the unsaved-changes question; the program's own question box unless set (the script runner
-    // answers from its queue).
-    std::function<UnsavedAnswer(const std::string& question)> askUnsaved;
-    // With unsaved changes, asks whether to save them first; false when the user cancelled (or the save
-    // failed), so that the step that asked does not go on.
-    bool settleUnsavedChanges();
 
     // MapSurface
     float imageLeft() const override { return geometry_.picture.left; }
@@ -147,8 +126,6 @@ class MainWindow : public QWidget, public measure::MapSurface {
     mapview::RectF clientArea() const;
     void openRunoffWindow() override;
     void openHelp() override;
-    void changed(measure::SurfacePart part) override;
-    void broughtToFront(measure::SurfacePart part) override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -160,18 +137,28 @@ class MainWindow : public QWidget, public measure::MapSurface {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    // The measuring document's changes of one user step, drawn.
+    void redraw(const measure::SurfaceChanges& changes);
+    void redrawPart(measure::SurfacePart part);
+    void broughtToFront(measure::SurfacePart part);
+    // Runs `work` as one user step: the window draws its changes once, after it.
+    template <typename Work>
+    void step(Work work) {
+        measure::MeasureDocument::Step step(doc_);
+        work();
+    }
     void buildWidgets();
     void createRunoffWindow();
-    // Runs an export of the runoff window; without the window, says what to do first.
-    void runoffExport(bool (RunoffWindow::*exportRun)());
+    // ProjectView
+    void layOutAfresh() override;
+    void projectShown() override;
+    void projectOpened() override;
     void projectChanged();
     // Says why the project's picture is missing and offers to locate it.
     void offerToLocatePicture(const std::string& problem);
     // While a line is traced the map has the keys, also when the coordinate listing has the focus.
     bool coordinateBoxKey(QEvent* event);
     void updateTitle();
-    void markSaved(const std::string& path);
-    void rememberRecent(const std::string& path);
     void rebuildRecentMenu();
     void buildScalePanel();
     void buildMenuBar();
@@ -185,9 +172,11 @@ class MainWindow : public QWidget, public measure::MapSurface {
     int px(float viewUnits) const;
     int menuBarHeight() const;
 
-    common::Dialogs& dialogs_;
+    common::Dialogs& userDialogs_;
     float tpp_;  // view units (twips) per screen pixel
-    measure::MeasureState state_;
+    measure::MeasureDocument doc_;
+    // The dialogs as the measuring logic asks them: the window shows the step's changes first.
+    DocumentDialogs dialogs_;
     mapview::ViewGeometry geometry_;
     mapview::PictureRenderer renderer_;
     MapPictureHost pictureHost_;
@@ -217,28 +206,11 @@ class MainWindow : public QWidget, public measure::MapSurface {
     // A left press on the coordinate box while a line is traced: a click there is the map's, a drag
     // still moves the box.
     bool text1ClickPending_ = false;
-    // The project: its file (empty while untitled), what it held when last saved or opened, the recent
-    // files (kept between runs only with the menu bar shown, i.e. for a user, not a replay).
-    std::string projectPath_;
-    project::Project savedSnapshot_;
-    project::Project blankProject_;
-    std::vector<std::string> recent_;
-    // What the runoff window held when first opened (the hand-off alone): the same as having none, for
-    // the unsaved-changes flag.
-    std::optional<project::RunoffInputs> runoffAtStart_;
     // A picture the opened project names but that could not be shown, and why.
     std::string missingPicturePath_;
     std::string missingPictureProblem_;
-    // The work before each Clear Area/Line (and where the picture was shown then) and the project just
-    // after it: undone only while the work is still as the clear left it.
-    struct ClearedWork {
-        measure::MeasureState state;
-        measure::SurfaceControls controls;
-        measure::PictureFrame frame;
-        project::Project after;
-    };
-    std::vector<ClearedWork> clearedWork_;
     QMenu* recentMenu_ = nullptr;
+    ProjectController project_;
     // The File entries whose keys work in the runoff window too (projects, printing, quitting).
     QList<QAction*> fileKeys_;
     bool titleUpdatePending_ = false;

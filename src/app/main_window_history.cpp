@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "app/main_window.hpp"
-#include "app/project_changes.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
+#include "mapview/pan_zoom.hpp"
 #include "mapview/picture_commands.hpp"
 
 namespace brelvo::app {
@@ -15,60 +15,25 @@ namespace brelvo::app {
 namespace msg = common::msg;
 
 void MainWindow::chooseCommand(const std::string& item) {
-    if (item != "Clear Area/Line") {
-        controller_.runCommand(item);
-        return;
-    }
-    // The work as it was, to be put back by Undo.
+    measure::MeasureDocument::Step step(doc_);
     const auto& pic = geometry_.picture;
-    measure::MeasureState stateBefore = state_;
-    measure::SurfaceControls controlsBefore = *this;
-    const measure::PictureFrame frameBefore{pic.left, pic.top, pic.width, pic.height};
-    const project::Project before = captureProject();
-    controller_.runCommand(item);
-    project::Project after = captureProject();
-    if (project::sameWork(before, after, runoffAtStart_)) return;  // nothing was cleared
-    clearedWork_.push_back(
-        ClearedWork{std::move(stateBefore), std::move(controlsBefore), frameBefore, std::move(after)});
+    const measure::MeasureWork before = doc_.work();
+    const auto command = measure::commandOf(item);
+    controller_.runCommand(command);
+    // The work as it was, for Undo to put back.
+    if (command == measure::Command::ClearLine)
+        doc_.clearedLine(before, {pic.left, pic.top, pic.width, pic.height});
 }
 
 bool MainWindow::undo() {
+    measure::MeasureDocument::Step step(doc_);
     if (controller_.tracing()) return controller_.undoLastPoint();
-    if (state_.mode != measure::Idle) return false;  // the scale clicks: nothing to undo there
-    // The last clear, while the work is still as it left it; a clear followed by other work is kept.
-    while (!clearedWork_.empty() &&
-           !project::sameWork(clearedWork_.back().after, captureProject(), runoffAtStart_)) {
-        clearedWork_.pop_back();
-    }
-    if (clearedWork_.empty()) return false;
-    ClearedWork cleared = std::move(clearedWork_.back());
-    clearedWork_.pop_back();
-    // The caption, the listing's place and the scale panel stay as they are now; lines, labels, the
-    // listing's text and the counters come back, placed on the picture as it is shown now.
-    measure::SurfaceControls& controls = *this;
-    const std::string captionNow = controls.caption;
-    const measure::TextBox listingNow = controls.text1;
-    controls.line1 = std::move(cleared.controls.line1);
-    controls.label1 = std::move(cleared.controls.label1);
-    controls.shape1 = cleared.controls.shape1;
-    controls.shape2 = cleared.controls.shape2;
-    controls.text1 = listingNow;
-    controls.text1.text = cleared.controls.text1.text;
-    controls.text1.caret = static_cast<int>(controls.text1.text.size());
-    controls.text1.visible = true;
-    controls.caption = captionNow;
-    // The scale is the view's now (a zoom since the clear has divided it); the points held on the
-    // picture (the map origin, the general-pixel reference) are carried from where it was then.
-    const float scaleX = state_.scaleX, scaleY = state_.scaleY;
-    state_ = cleared.state;
-    state_.scaleX = scaleX;
-    state_.scaleY = scaleY;
-    anchoring_.restart(cleared.frame);
-    using measure::SurfacePart;
-    for (const auto part : {SurfacePart::Text1, SurfacePart::Shape1, SurfacePart::Shape2, SurfacePart::Lines,
-                            SurfacePart::Labels}) {
-        changed(part);
-    }
+    if (doc_.state().mode != measure::Idle) return false;  // the scale clicks: nothing to undo there
+    const auto& pic = geometry_.picture;
+    const auto placedIn = doc_.undoClear({pic.left, pic.top, pic.width, pic.height});
+    if (!placedIn) return false;
+    // What came back is placed on the picture as it is shown now.
+    anchoring_.restart(*placedIn);
     syncGeometry();
     return true;
 }
@@ -91,8 +56,8 @@ bool MainWindow::locatePicture() {
         const fs::path folder = fs::path(lost).parent_path();
         if (fs::is_directory(folder, error)) request.initialDir = folder.string();
         request.fileName = fs::path(lost).filename().string();
-    } else if (!projectPath_.empty()) {
-        request.initialDir = fs::path(projectPath_).parent_path().string();
+    } else if (!project_.projectPath().empty()) {
+        request.initialDir = fs::path(project_.projectPath()).parent_path().string();
     }
     const auto chosen = dialogs_.fileDialog(request);
     if (!chosen || chosen->empty()) return false;
@@ -109,7 +74,55 @@ bool MainWindow::locatePicture() {
     return true;
 }
 
-// ---- keys while tracing ----
+// ---- keys ----
+
+bool MainWindow::handleKey(int key, Qt::KeyboardModifiers modifiers) {
+    measure::MeasureDocument::Step step(doc_);
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    if (key == Qt::Key_Backspace && !ctrl) return controller_.undoLastPoint();
+    if (key == Qt::Key_Z && ctrl) return undo();
+    if (key == Qt::Key_L && ctrl) {
+        controller_.showCoordinateListing();
+        return true;
+    }
+    if (ctrl) return false;
+    switch (key) {
+        case Qt::Key_Escape:
+            return controller_.escape();
+        case Qt::Key_F1:
+            openHelp();
+            return true;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            panZoomRegionClick(mapview::PanZoomRegion::ZoomIn);
+            return true;
+        case Qt::Key_Minus:
+            panZoomRegionClick(mapview::PanZoomRegion::ZoomOut);
+            return true;
+        case Qt::Key_Up:
+            panZoomRegionClick(mapview::PanZoomRegion::Up);
+            return true;
+        case Qt::Key_Down:
+            panZoomRegionClick(mapview::PanZoomRegion::Down);
+            return true;
+        case Qt::Key_Left:
+            panZoomRegionClick(mapview::PanZoomRegion::Left);
+            return true;
+        case Qt::Key_Right:
+            panZoomRegionClick(mapview::PanZoomRegion::Right);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (handleKey(event->key(), event->modifiers())) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
 
 bool MainWindow::coordinateBoxKey(QEvent* event) {
     if (!controller_.tracing()) return false;

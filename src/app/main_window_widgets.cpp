@@ -57,7 +57,7 @@ QString qName(std::string_view name) {
 }  // namespace
 
 void MainWindow::buildWidgets() {
-    mapView_ = new MapView(this, geometry_, *this, renderer_, tpp_);
+    mapView_ = new MapView(this, geometry_, doc_, renderer_, tpp_);
     mapView_->setObjectName(qName(names::kMapView));
     mapView_->onRelease = [this](Qt::MouseButton button, QPointF pos) {
         const measure::MouseButton b = button == Qt::LeftButton    ? measure::MouseButton::Left
@@ -104,10 +104,12 @@ void MainWindow::buildWidgets() {
     };
     commandList_ = makeList(measure::MeasureController::commandItems(), names::kLstMenu1);
     pictureList_ = makeList(measure::MeasureController::pictureItems(), names::kLstMenu2);
-    lstMenu1.width = commandList_->width() * tpp_;
-    lstMenu1.height = commandList_->height() * tpp_;
-    lstMenu2.width = pictureList_->width() * tpp_;
-    lstMenu2.height = pictureList_->height() * tpp_;
+    for (auto [part, list] : {std::pair{measure::SurfacePart::Menu1, commandList_},
+                              std::pair{measure::SurfacePart::Menu2, pictureList_}}) {
+        measure::Box& box = doc_.menu(part);
+        box.width = static_cast<float>(list->width()) * tpp_;
+        box.height = static_cast<float>(list->height()) * tpp_;
+    }
     connect(commandList_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         commandList_->clearSelection();
         chooseCommand(item->text().toStdString());
@@ -122,8 +124,9 @@ void MainWindow::buildWidgets() {
     coordinateBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
     coordinateBox_->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 9));
     coordinateBox_->setFixedSize(kText1WidthPixels, kText1HeightPixels);
-    text1.width = kText1WidthPixels * tpp_;
-    text1.height = kText1HeightPixels * tpp_;
+    measure::TextBox& listing = doc_.edit(measure::SurfacePart::Text1).text1;
+    listing.width = kText1WidthPixels * tpp_;
+    listing.height = kText1HeightPixels * tpp_;
     coordinateBox_->hide();
     // A right press saves the listing, so the editor's own context menu would only get in the way.
     coordinateBox_->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -132,7 +135,11 @@ void MainWindow::buildWidgets() {
     coordinateBox_->installEventFilter(this);  // its keys, while a line is traced
     connect(coordinateBox_, &QPlainTextEdit::textChanged, this, [this] {
         if (syncing_) return;
-        text1.text = withCrLf(coordinateBox_->toPlainText());
+        // Typed by the user: the caret stays where the widget has it.
+        measure::TextBox& typed = doc_.edit(measure::SurfacePart::Text1).text1;
+        typed.text = withCrLf(coordinateBox_->toPlainText());
+        const QString before = coordinateBox_->toPlainText().left(coordinateBox_->textCursor().position());
+        typed.caret = static_cast<int>(withCrLf(before).size());
     });
 
     buildScalePanel();
@@ -162,7 +169,7 @@ void MainWindow::buildScalePanel() {
     auto* distanceRow = new QHBoxLayout;
     scaleDistanceBox_ = new QLineEdit(scalePanel_);
     scaleDistanceBox_->setObjectName(qName(names::kText2));
-    scaleDistanceBox_->setText(QString::fromStdString(text2));
+    scaleDistanceBox_->setText(QString::fromStdString(doc_.controls().text2));
     spinUp_ = new QToolButton(scalePanel_);
     spinUp_->setObjectName(qName(names::kUpDown1Up));
     spinUp_->setArrowType(Qt::UpArrow);
@@ -195,20 +202,23 @@ void MainWindow::buildScalePanel() {
     layout->addWidget(scaleOkButton_);
     scalePanel_->adjustSize();
     scalePanel_->setFixedSize(scalePanel_->sizeHint().expandedTo(QSize(210, 0)));
-    frameScale.width = scalePanel_->width() * tpp_;
-    frameScale.height = scalePanel_->height() * tpp_;
+    measure::Box& panel = doc_.edit(measure::SurfacePart::ScalePanel).frameScale;
+    panel.width = static_cast<float>(scalePanel_->width()) * tpp_;
+    panel.height = static_cast<float>(scalePanel_->height()) * tpp_;
     scalePanel_->hide();
     scalePanel_->installEventFilter(this);
 
     connect(scaleDistanceBox_, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (syncing_) return;
-        controller_.scale().typeDistance(text.toStdString());
+        step([&] { controller_.scale().typeDistance(text.toStdString()); });
     });
-    connect(spinUp_, &QToolButton::clicked, this, [this] { controller_.scale().spin(+1); });
-    connect(spinDown_, &QToolButton::clicked, this, [this] { controller_.scale().spin(-1); });
+    connect(spinUp_, &QToolButton::clicked, this, [this] { step([this] { controller_.scale().spin(+1); }); });
+    connect(spinDown_, &QToolButton::clicked, this,
+            [this] { step([this] { controller_.scale().spin(-1); }); });
     connect(unitOptions_, &QButtonGroup::idClicked, this,
-            [this](int id) { controller_.scale().chooseOption(id); });
-    connect(scaleOkButton_, &QPushButton::clicked, this, [this] { controller_.scale().ApplyScale(); });
+            [this](int id) { step([&] { controller_.scale().chooseOption(id); }); });
+    connect(scaleOkButton_, &QPushButton::clicked, this,
+            [this] { step([this] { controller_.scale().ApplyScale(); }); });
 }
 
 void MainWindow::buildMenuBar() {
@@ -225,22 +235,25 @@ void MainWindow::buildMenuBar() {
         return action;
     };
     QMenu* file = menuBar_->addMenu(QString::fromLatin1(msg::kMenuFile));
-    fileKeys_ = {
-        entry(file, msg::kEntryNewProject, QKeySequence(QKeySequence::New), [this] { newProject(); }),
-        entry(file, msg::kEntryOpenProject, QKeySequence(Qt::CTRL | Qt::Key_O), [this] { openProject(); }),
-        entry(file, msg::kEntrySaveProject, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveProject(); }),
-        entry(file, msg::kEntrySaveProjectAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-              [this] { saveProjectAs(); })};
+    fileKeys_ = {entry(file, msg::kEntryNewProject, QKeySequence(QKeySequence::New),
+                       [this] { project_.newProject(); }),
+                 entry(file, msg::kEntryOpenProject, QKeySequence(Qt::CTRL | Qt::Key_O),
+                       [this] { project_.openProject(); }),
+                 entry(file, msg::kEntrySaveProject, QKeySequence(Qt::CTRL | Qt::Key_S),
+                       [this] { project_.saveProject(); }),
+                 entry(file, msg::kEntrySaveProjectAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                       [this] { project_.saveProjectAs(); })};
     recentMenu_ = file->addMenu(QString::fromLatin1(msg::kMenuRecentProjects));
     rebuildRecentMenu();
     entry(file, msg::kEntryLocatePicture, QKeySequence(), [this] { locatePicture(); });
     file->addSeparator();
-    entry(file, msg::kEntryExportCsv, QKeySequence(), [this] { exportHydrographCsv(); });
-    entry(file, msg::kEntryExportChart, QKeySequence(), [this] { runoffExport(&RunoffWindow::exportChart); });
+    entry(file, msg::kEntryExportCsv, QKeySequence(), [this] { project_.exportHydrographCsv(); });
+    entry(file, msg::kEntryExportChart, QKeySequence(),
+          [this] { project_.runoffExport(&RunoffWindow::exportChart); });
     fileKeys_.append(entry(file, msg::kEntryPrintReport, QKeySequence(Qt::CTRL | Qt::Key_P),
-                           [this] { runoffExport(&RunoffWindow::printReport); }));
+                           [this] { project_.runoffExport(&RunoffWindow::printReport); }));
     entry(file, msg::kEntryExportReportPdf, QKeySequence(),
-          [this] { runoffExport(&RunoffWindow::exportReportPdf); });
+          [this] { project_.runoffExport(&RunoffWindow::exportReportPdf); });
     file->addSeparator();
     fileKeys_.append(entry(file, msg::kEntryQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); }));
     QMenu* edit = menuBar_->addMenu(QString::fromLatin1(msg::kMenuEdit));
@@ -254,7 +267,7 @@ void MainWindow::buildMenuBar() {
           [this] { panZoomRegionClick(mapview::PanZoomRegion::Centre); });
     view->addSeparator();
     entry(view, msg::kEntryShowListing, QKeySequence(Qt::CTRL | Qt::Key_L),
-          [this] { controller_.showCoordinateListing(); });
+          [this] { step([this] { controller_.showCoordinateListing(); }); });
     QMenu* help = menuBar_->addMenu(QString::fromLatin1(msg::kMenuHelp));
     entry(help, msg::kEntryHelp, QKeySequence(Qt::Key_F1), [this] { openHelp(); });
     entry(help, msg::kEntryAbout, QKeySequence(), [this] { dialogs_.message(msg::kAboutText); });
@@ -308,6 +321,7 @@ QString MainWindow::statusText() const {
 }
 
 void MainWindow::syncText1() {
+    const measure::TextBox& text1 = doc_.controls().text1;
     syncing_ = true;
     const QString shown = withLineFeeds(text1.text);
     if (coordinateBox_->toPlainText() != shown) coordinateBox_->setPlainText(shown);
@@ -324,6 +338,7 @@ void MainWindow::syncText1() {
 }
 
 void MainWindow::syncLabels() {
+    const std::vector<measure::Label>& label1 = doc_.controls().label1;
     while (labels_.size() > label1.size()) {
         delete labels_.back();
         labels_.pop_back();
@@ -347,9 +362,13 @@ void MainWindow::syncLabels() {
 }
 
 void MainWindow::syncScalePanel() {
+    const measure::SurfaceControls& c = doc_.controls();
+    const std::string& text2 = c.text2;
+    const std::string& text2Refused = c.text2Refused;
+    const int option1 = c.option1;
     syncing_ = true;
     if (scaleDistanceBox_->text().toStdString() != text2)
-        scaleDistanceBox_->setText(QString::fromStdString(text2));
+        scaleDistanceBox_->setText(QString::fromStdString(doc_.controls().text2));
     // A refused distance is framed as a refused box of the runoff window is, its reason as the tip.
     scaleDistanceBox_->setStyleSheet(
         text2Refused.empty()
@@ -360,7 +379,7 @@ void MainWindow::syncScalePanel() {
         unitOptionButtons_[static_cast<std::size_t>(option1)]->setChecked(true);
     }
     syncing_ = false;
-    placeBox(scalePanel_, frameScale);
+    placeBox(scalePanel_, c.frameScale);
 }
 
 }  // namespace brelvo::app

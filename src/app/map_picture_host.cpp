@@ -26,8 +26,9 @@
 
 namespace brelvo::app {
 
-MapPictureHost::MapPictureHost(QWidget& window, measure::MapSurface& surface, mapview::ViewGeometry& geometry,
-                               mapview::PictureRenderer& renderer, float twipsPerPixel, WindowHooks hooks)
+MapPictureHost::MapPictureHost(QWidget& window, measure::MeasureDocument& surface,
+                               mapview::ViewGeometry& geometry, mapview::PictureRenderer& renderer,
+                               float twipsPerPixel, WindowHooks hooks)
     : window_(window),
       surface_(surface),
       geometry_(geometry),
@@ -90,6 +91,7 @@ void MapPictureHost::setPanZoomVisible(bool visible) {
 
 void MapPictureHost::captureClientArea() {
     // Let the menus and the control just hidden be painted away before the copy.
+    surface_.flush();
     QApplication::processEvents();
     capture_ = window_.grab().toImage();
 }
@@ -168,9 +170,9 @@ void MapPictureHost::paintCapture(QPagedPaintDevice& device) const {
 bool MapPictureHost::openWebMap() {
     webMap_ = openWebMapWindow([this] {
         // Closing the web map shows the picture list again, where it was.
-        surface_.lstMenu2.visible = true;
-        surface_.changed(measure::SurfacePart::Menu2);
-        surface_.broughtToFront(measure::SurfacePart::Menu2);
+        measure::MeasureDocument::Step step(surface_);
+        surface_.menu(measure::SurfacePart::Menu2).visible = true;
+        surface_.bringToFront(measure::SurfacePart::Menu2);
     });
     return webMap_ != nullptr;
 }

@@ -12,7 +12,7 @@
 #include "mapview/picture_commands.hpp"
 #include "mapview/picture_renderer.hpp"
 #include "mapview/view_geometry.hpp"
-#include "measure/map_surface.hpp"
+#include "measure/measure_document.hpp"
 
 class QWidget;
 
@@ -27,7 +27,7 @@ class MapPictureHost : public mapview::PictureHost {
     };
 
     // `window` is what a capture copies; twipsPerPixel turns picture pixels into view units.
-    MapPictureHost(QWidget& window, measure::MapSurface& surface, mapview::ViewGeometry& geometry,
+    MapPictureHost(QWidget& window, measure::MeasureDocument& surface, mapview::ViewGeometry& geometry,
                    mapview::PictureRenderer& renderer, float twipsPerPixel, WindowHooks hooks);
     ~MapPictureHost() override;
 
@@ -55,7 +55,7 @@ class MapPictureHost : public mapview::PictureHost {
     // The capture on one landscape page of `device`, as large as the page allows.
     void paintCapture(QPagedPaintDevice& device) const;
     QWidget& window_;
-    measure::MapSurface& surface_;
+    measure::MeasureDocument& surface_;
     mapview::ViewGeometry& geometry_;
     mapview::PictureRenderer& renderer_;
     float tpp_;

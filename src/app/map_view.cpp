@@ -8,8 +8,9 @@
 
 namespace brelvo::app {
 
-MapView::MapView(QWidget* parent, const mapview::ViewGeometry& geometry, const measure::MapSurface& surface,
-                 const mapview::PictureRenderer& renderer, float twipsPerPixel)
+MapView::MapView(QWidget* parent, const mapview::ViewGeometry& geometry,
+                 const measure::MeasureDocument& surface, const mapview::PictureRenderer& renderer,
+                 float twipsPerPixel)
     : QWidget(parent), geometry_(geometry), surface_(surface), renderer_(renderer), tpp_(twipsPerPixel) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
@@ -34,7 +35,7 @@ void MapView::paintEvent(QPaintEvent* event) {
     }
 
     p.setRenderHint(QPainter::Antialiasing);
-    for (const auto& [index, seg] : surface_.line1) {
+    for (const auto& [index, seg] : surface_.controls().line1) {
         if (!seg.visible) continue;
         QPen pen(QColor::fromRgb(seg.color), seg.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
         p.setPen(pen);
@@ -42,7 +43,7 @@ void MapView::paintEvent(QPaintEvent* event) {
     }
 
     // Markers: a square with a light halo so that it shows on dark and light map areas alike.
-    for (const measure::Box* marker : {&surface_.shape1, &surface_.shape2}) {
+    for (const measure::Box* marker : {&surface_.controls().shape1, &surface_.controls().shape2}) {
         if (!marker->visible) continue;
         const QRectF box(marker->left / tpp_, marker->top / tpp_, marker->width / tpp_,
                          marker->height / tpp_);

@@ -8,13 +8,13 @@
 
 #include "mapview/picture_renderer.hpp"
 #include "mapview/view_geometry.hpp"
-#include "measure/map_surface.hpp"
+#include "measure/measure_document.hpp"
 
 namespace brelvo::app {
 
 class MapView : public QWidget {
   public:
-    MapView(QWidget* parent, const mapview::ViewGeometry& geometry, const measure::MapSurface& surface,
+    MapView(QWidget* parent, const mapview::ViewGeometry& geometry, const measure::MeasureDocument& surface,
             const mapview::PictureRenderer& renderer, float twipsPerPixel);
 
     // Called with the button and the release point in view units of the map view.
@@ -36,7 +36,7 @@ class MapView : public QWidget {
 
   private:
     const mapview::ViewGeometry& geometry_;
-    const measure::MapSurface& surface_;
+    const measure::MeasureDocument& surface_;
     const mapview::PictureRenderer& renderer_;
     float tpp_;
     int wheelRemainder_ = 0;  // eighths of a degree not yet a whole notch

@@ -12,8 +12,7 @@
 
 #include "common/failure.hpp"
 #include "mapview/view_geometry.hpp"
-#include "measure/map_surface.hpp"
-#include "measure/measure_state.hpp"
+#include "measure/measure_document.hpp"
 
 namespace brelvo::app::project {
 
@@ -40,8 +39,7 @@ struct Project {
     mapview::RectF picture;   // the picture's rectangle in the view, view units
     bool stretch = false;
     float scrollZoomFactor = 0.05f;
-    measure::MeasureState measure;
-    measure::SurfaceControls window;     // what the measuring logic holds of the window
+    measure::MeasureWork work;           // the measuring document's work (its state and controls)
     std::optional<RunoffInputs> runoff;  // present once the runoff window has been opened
     friend bool operator==(const Project&, const Project&) = default;
 };

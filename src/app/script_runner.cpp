@@ -18,6 +18,7 @@
 
 #include "app/json_writer.hpp"
 #include "app/main_window.hpp"
+#include "app/measuring_window_dump.hpp"
 #include "app/runoff_window.hpp"
 #include "basin/working_state.hpp"
 #include "common/control_names.hpp"
@@ -116,19 +117,23 @@ void sendMouse(QWidget* control, QEvent::Type type, QPointF controlPixels, Qt::M
 }  // namespace
 
 ScriptRunner::ScriptRunner(MainWindow& window, ScriptDialogs& dialogs, std::ostream& out, std::ostream& err)
-    : window_(window), dialogs_(dialogs), out_(out), err_(err), previousAskUnsaved_(window.askUnsaved) {
+    : window_(window),
+      dialogs_(dialogs),
+      out_(out),
+      err_(err),
+      previousAskUnsaved_(window.project().askUnsaved) {
     // The unsaved-changes question takes the next queued answer: "Save", "Discard", anything else
     // (or none) cancels.
-    window_.askUnsaved = [&dialogs](const std::string& question) {
+    window_.project().askUnsaved = [&dialogs](const std::string& question) {
         const auto answer = dialogs.takeAnswer(question);
-        if (answer == "Save") return MainWindow::UnsavedAnswer::Save;
-        if (answer == "Discard") return MainWindow::UnsavedAnswer::Discard;
-        return MainWindow::UnsavedAnswer::Cancel;
+        if (answer == "Save") return ProjectController::UnsavedAnswer::Save;
+        if (answer == "Discard") return ProjectController::UnsavedAnswer::Discard;
+        return ProjectController::UnsavedAnswer::Cancel;
     };
 }
 
 ScriptRunner::~ScriptRunner() {
-    window_.askUnsaved = std::move(previousAskUnsaved_);
+    window_.project().askUnsaved = std::move(previousAskUnsaved_);
 }
 
 int ScriptRunner::run(std::istream& script, const std::string& scriptName) {
@@ -160,7 +165,7 @@ void ScriptRunner::dump() {
     QApplication::processEvents();
     JsonWriter json;
     json.beginObject();
-    window_.dump(json);
+    dumpMeasuringWindow(window_, json);
     json.key(runoffNames::Form3).beginObject();
     if (RunoffWindow* runoff = window_.runoffWindow()) {
         runoff->dump(json);
@@ -405,7 +410,7 @@ std::optional<std::string> ScriptRunner::showLine(const std::vector<std::string>
         out_ << edit->text().toStdString() << '\n';
     } else if (target == &window_) {
         // The measuring logic's caption, without the project's name the title adds.
-        out_ << window_.caption << '\n';
+        out_ << window_.document().controls().caption << '\n';
     } else if (target) {
         out_ << target->windowTitle().toStdString() << '\n';
     } else {

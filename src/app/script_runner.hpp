@@ -103,7 +103,7 @@ class ScriptRunner {
     std::ostream& out_;
     std::ostream& err_;
     // The window's question as it was before this runner answered it.
-    std::function<MainWindow::UnsavedAnswer(const std::string&)> previousAskUnsaved_;
+    std::function<ProjectController::UnsavedAnswer(const std::string&)> previousAskUnsaved_;
 };
 
 }  // namespace brelvo::app

@@ -12,10 +12,9 @@
 
 namespace brelvo::mapview {
 
-PictureCommands::PictureCommands(measure::MapSurface& surface, measure::MeasureState& state,
-                                 measure::MeasureController& controller, common::Dialogs& dialogs,
-                                 PictureHost& host)
-    : surface_(surface), state_(state), controller_(controller), dialogs_(dialogs), host_(host) {}
+PictureCommands::PictureCommands(measure::MeasureDocument& doc, measure::MeasureController& controller,
+                                 common::Dialogs& dialogs, PictureHost& host)
+    : doc_(doc), controller_(controller), dialogs_(dialogs), host_(host) {}
 
 std::string PictureCommands::defaultImageName(int measureNumber) {
     return "Brelix" + common::integerText(measureNumber) + ".jpg";
@@ -41,12 +40,9 @@ std::optional<float> PictureCommands::scrollZoomAnswer(const std::string& answer
 }
 
 void PictureCommands::beginCommand() {
-    surface_.caption = common::msg::kCaptionMenu;
-    surface_.changed(measure::SurfacePart::Caption);
-    surface_.lstMenu2.visible = false;
-    surface_.changed(measure::SurfacePart::Menu2);
-    surface_.text1.visible = false;
-    surface_.changed(measure::SurfacePart::Text1);
+    doc_.setCaption(common::msg::kCaptionMenu);
+    doc_.menu(measure::SurfacePart::Menu2).visible = false;
+    doc_.edit(measure::SurfacePart::Text1).text1.visible = false;
 }
 
 void PictureCommands::loadDroppedFile(const std::string& path) {
@@ -89,20 +85,20 @@ void PictureCommands::run(const std::string& item) {
 }
 
 bool PictureCommands::workMayGo(const char* action) {
-    const int lines = state_.lineNumber;
+    const int lines = doc_.state().lineNumber;
     int labels = 0;
-    for (const measure::Label& label : surface_.label1) labels += label.visible ? 1 : 0;
+    for (const measure::Label& label : doc_.controls().label1) labels += label.visible ? 1 : 0;
     // The listing's text stays after the lines go; on its own it is no reason to ask.
     if (lines == 0 && labels == 0) return true;
-    const bool listing = !surface_.text1.text.empty();
+    const bool listing = !doc_.controls().text1.text.empty();
     return dialogs_.confirm(common::msg::pictureReplaceQuestion(action, lines, labels, listing),
                             common::msg::kContinueButton);
 }
 
 void PictureCommands::unloadLabels() {
-    surface_.label1.resize(1);
-    surface_.label1.front().visible = false;
-    surface_.changed(measure::SurfacePart::Labels);
+    auto& labels = doc_.edit(measure::SurfacePart::Labels).label1;
+    labels.resize(1);
+    labels.front().visible = false;
 }
 
 void PictureCommands::clearMeasurement() {
@@ -118,7 +114,8 @@ void PictureCommands::loadMapFile() {
     // A cancelled dialog keeps the map and its measurement as they are; once a save has turned the
     // dialog's cancel-raises-error setting on, the cancel is reported as the platform reports it.
     if (!chosen || chosen->empty()) {
-        if (!chosen && surface_.dialogCancelRaisesError) dialogs_.message(common::msg::kCancelSelected);
+        if (!chosen && doc_.controls().dialogCancelRaisesError)
+            dialogs_.message(common::msg::kCancelSelected);
         return;
     }
     loadPictureFile(*chosen);
@@ -137,10 +134,10 @@ void PictureCommands::loadPictureFile(const std::string& path) {
 }
 
 void PictureCommands::saveMapImage() {
-    measure::beginSaveThroughSharedDialog(surface_);
+    doc_.beginSaveThroughSharedDialog();
     common::FileDialogRequest request;
     request.initialDir = host_.programFolder();
-    request.fileName = common::proposedName("", ".jpg", defaultImageName(state_.measureNumber));
+    request.fileName = common::proposedName("", ".jpg", defaultImageName(doc_.state().measureNumber));
     request.filter = kSaveFilter;
     request.save = true;
     const auto chosen = common::askFile(dialogs_, request, common::FileKind::mapImage);

@@ -55,8 +55,8 @@ class PictureCommands {
     static constexpr const char* kSaveFilter =
         "Pic files (*.jpg;*.bmp)|*.jpg;*.bmp|Jpeg (*.jpg)|*.jpg|Bmp (*.bmp)|*.bmp|All files (*.*)|*.*|";
 
-    PictureCommands(measure::MapSurface& surface, measure::MeasureState& state,
-                    measure::MeasureController& controller, common::Dialogs& dialogs, PictureHost& host);
+    PictureCommands(measure::MeasureDocument& doc, measure::MeasureController& controller,
+                    common::Dialogs& dialogs, PictureHost& host);
 
     // An entry of the picture list was clicked.
     void run(const std::string& item);
@@ -87,8 +87,7 @@ class PictureCommands {
     void unloadLabels();
     void clearMeasurement();
 
-    measure::MapSurface& surface_;
-    measure::MeasureState& state_;
+    measure::MeasureDocument& doc_;
     measure::MeasureController& controller_;
     common::Dialogs& dialogs_;
     PictureHost& host_;

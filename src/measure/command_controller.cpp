@@ -22,21 +22,48 @@ common::RuntimeFailure missingSegment(int index) {
 
 }  // namespace
 
-MeasureController::MeasureController(MeasureState& state, MapSurface& surface, common::Dialogs& dialogs)
-    : state_(state), surface_(surface), dialogs_(dialogs), scale_(state, surface, dialogs) {}
+MeasureController::MeasureController(MeasureDocument& doc, MapSurface& surface, common::Dialogs& dialogs)
+    : doc_(doc), surface_(surface), dialogs_(dialogs), scale_(doc, surface, dialogs) {}
+
+namespace {
+
+// The one table of the command list: each command with its text, in the list's order.
+const std::pair<Command, std::string> kCommands[] = {
+    {Command::LoadSaveMap, "Load/Save Map"},
+    {Command::SetScale, "Set Scale"},
+    {Command::StartArea, "Start Area"},
+    {Command::StartStreamLine, "Start Stream Line"},
+    {Command::EndLine, "End Area/Line"},
+    {Command::UndoCurrentLine, "Undo Current Line"},
+    {Command::ClearLine, "Clear Area/Line"},
+    {Command::AddLabel, "Add Label"},
+    {Command::RunoffHydrograph, "Runoff Hydrogaph"},
+    {Command::Help, "Help"},
+    {Command::Cancel, "Cancel"},
+};
+
+}  // namespace
+
+std::optional<Command> commandOf(std::string_view text) {
+    for (const auto& [command, caption] : kCommands) {
+        if (caption == text) return command;
+    }
+    return std::nullopt;
+}
+
+const std::string& commandText(Command command) {
+    for (const auto& [c, caption] : kCommands) {
+        if (c == command) return caption;
+    }
+    throw common::invalidProcedureCall();
+}
 
 const std::vector<std::string>& MeasureController::commandItems() {
-    static const std::vector<std::string> items = {"Load/Save Map",
-                                                   "Set Scale",
-                                                   "Start Area",
-                                                   "Start Stream Line",
-                                                   "End Area/Line",
-                                                   "Undo Current Line",
-                                                   "Clear Area/Line",
-                                                   "Add Label",
-                                                   "Runoff Hydrogaph",
-                                                   "Help",
-                                                   "Cancel"};
+    static const std::vector<std::string> items = [] {
+        std::vector<std::string> texts;
+        for (const auto& [command, caption] : kCommands) texts.push_back(caption);
+        return texts;
+    }();
     return items;
 }
 
@@ -55,53 +82,63 @@ const std::vector<std::string>& MeasureController::pictureItems() {
 
 void MeasureController::start() {
     // The text box and the command menu sit at the map view's top-left; the menu is open at start.
-    surface_.text1.left = 0;
-    surface_.text1.top = 0;
-    surface_.changed(SurfacePart::Text1);
-    surface_.lstMenu1.left = 0;
-    surface_.lstMenu1.top = 0;
-    surface_.lstMenu1.visible = true;
-    surface_.changed(SurfacePart::Menu1);
-    surface_.broughtToFront(SurfacePart::Menu1);
+    TextBox& listing = doc_.edit(SurfacePart::Text1).text1;
+    listing.left = 0;
+    listing.top = 0;
+    Box& menu = doc_.menu(SurfacePart::Menu1);
+    menu.left = 0;
+    menu.top = 0;
+    menu.visible = true;
+    doc_.bringToFront(SurfacePart::Menu1);
     setCaption(common::msg::kCaptionMenuAtStart);
-    state_.mode = Idle;
+    doc_.state().mode = Idle;
 }
 
 void MeasureController::setCaption(const std::string& text) {
-    surface_.caption = text;
-    surface_.changed(SurfacePart::Caption);
+    doc_.setCaption(text);
 }
 
 void MeasureController::setPointer(Pointer pointer) {
-    surface_.pointer = pointer;
-    surface_.changed(SurfacePart::Pointer);
+    doc_.setPointer(pointer);
 }
 
-void MeasureController::hide(Box& box, SurfacePart part) {
-    box.visible = false;
-    surface_.changed(part);
+Box& MeasureController::box(SurfacePart part) {
+    switch (part) {
+        case SurfacePart::Menu1:
+        case SurfacePart::Menu2:
+            return doc_.menu(part);
+        case SurfacePart::Shape1:
+            return doc_.edit(part).shape1;
+        case SurfacePart::Shape2:
+            return doc_.edit(part).shape2;
+        default:
+            return doc_.edit(SurfacePart::Text1).text1;
+    }
 }
 
-void MeasureController::placeMarker(Box& marker, SurfacePart part, float imageX, float imageY) {
+void MeasureController::hide(SurfacePart part) {
+    box(part).visible = false;
+}
+
+void MeasureController::placeMarker(SurfacePart part, float imageX, float imageY) {
+    Box& marker = box(part);
     marker.left = surface_.imageLeft() + imageX - marker.width / 2;
     marker.top = surface_.imageTop() + imageY - marker.height / 2;
     marker.visible = true;
-    surface_.changed(part);
 }
 
 void MeasureController::showTextBox() {
-    surface_.text1.visible = true;
-    surface_.changed(SurfacePart::Text1);
+    box(SurfacePart::Text1).visible = true;
 }
 
 void MeasureController::mapMouseUp(MouseButton button, float x, float y) {
     try {
         if (button == MouseButton::Left) {
-            hide(surface_.lstMenu1, SurfacePart::Menu1);
-            hide(surface_.lstMenu2, SurfacePart::Menu2);
-            if (state_.mode == AreaBoundary || state_.mode == StreamLine) {
+            hide(SurfacePart::Menu1);
+            hide(SurfacePart::Menu2);
+            if (doc_.state().mode == AreaBoundary || doc_.state().mode == StreamLine) {
                 RecordPoint(x, y);
-            } else if (state_.mode == ScalePoints) {
+            } else if (doc_.state().mode == ScalePoints) {
                 scale_.RecordScalePoint(x, y);
                 setCaption(common::msg::kCaptionScalePoint2);
             }
@@ -115,85 +152,87 @@ void MeasureController::mapMouseUp(MouseButton button, float x, float y) {
 
 void MeasureController::openCommandMenu(float x, float y) {
     float top = std::nearbyint(surface_.imageTop() + y);
-    const float bottomRoom = surface_.viewHeight() - surface_.lstMenu1.height;
+    const float bottomRoom = surface_.viewHeight() - doc_.menus().lstMenu1.height;
     if (bottomRoom < top) top = std::nearbyint(bottomRoom);
-    hide(surface_.lstMenu2, SurfacePart::Menu2);
-    surface_.lstMenu1.left = surface_.imageLeft() + x;
-    surface_.lstMenu1.top = top;
-    keepInside(surface_.lstMenu1, surface_.visibleArea());
-    surface_.lstMenu1.visible = true;
-    surface_.changed(SurfacePart::Menu1);
-    surface_.broughtToFront(SurfacePart::Menu1);
-    state_.grabPoint = {x, y};
+    hide(SurfacePart::Menu2);
+    Box& menu = doc_.menu(SurfacePart::Menu1);
+    menu.left = surface_.imageLeft() + x;
+    menu.top = top;
+    keepInside(menu, surface_.visibleArea());
+    menu.visible = true;
+    doc_.bringToFront(SurfacePart::Menu1);
+    doc_.state().grabPoint = {x, y};
 }
 
 void MeasureController::commandMenuPress(float x, float y) {
-    state_.grabPoint = {x, y};
+    doc_.state().grabPoint = {x, y};
 }
 
 // ---- segments ----
 
 int MeasureController::highestSegmentIndex() const {
-    return surface_.line1.rbegin()->first;
+    return doc_.controls().line1.rbegin()->first;
 }
 
 Segment& MeasureController::segmentAt(int index) {
-    const auto it = surface_.line1.find(index);
-    if (it == surface_.line1.end()) throw missingSegment(index);
+    auto& lines = doc_.edit(SurfacePart::Lines).line1;
+    const auto it = lines.find(index);
+    if (it == lines.end()) throw missingSegment(index);
     return it->second;
 }
 
 void MeasureController::createSegment(int index) {
     if (index < 0) throw common::subscriptOutOfRange();
-    if (surface_.line1.count(index) != 0) throw common::controlArrayElementExists();
+    if (doc_.controls().line1.count(index) != 0) throw common::controlArrayElementExists();
     // A new element starts as a hidden copy of element 0, style included.
-    Segment copy = surface_.line1.at(0);
+    auto& lines = doc_.edit(SurfacePart::Lines).line1;
+    Segment copy = lines.at(0);
     copy.visible = false;
-    surface_.line1[index] = copy;
+    lines[index] = copy;
 }
 
 void MeasureController::removeSegment(int index) {
+    auto& lines = doc_.edit(SurfacePart::Lines).line1;
     if (index == 0) {
-        surface_.line1.at(0).visible = false;
+        lines.at(0).visible = false;
     } else {
-        surface_.line1.erase(index);
+        lines.erase(index);
     }
-    surface_.changed(SurfacePart::Lines);
 }
 
 void MeasureController::appendCoordinateLine(float imageX, float imageY) {
     const PointF p =
-        ToMapCoords(state_, surface_, surface_.imageLeft() + imageX, surface_.imageTop() + imageY);
-    surface_.text1.text += common::generalText(p.x) + ", " + common::generalText(p.y) + kCrLf;
-    surface_.text1.caret = static_cast<int>(surface_.text1.text.size());
-    surface_.changed(SurfacePart::Text1);
+        ToMapCoords(doc_.state(), surface_, surface_.imageLeft() + imageX, surface_.imageTop() + imageY);
+    TextBox& listing = doc_.edit(SurfacePart::Text1).text1;
+    listing.text += common::generalText(p.x) + ", " + common::generalText(p.y) + kCrLf;
+    listing.caret = static_cast<int>(listing.text.size());
 }
 
 void MeasureController::RecordPoint(float x, float y) {
-    if (!state_.lastPoint.isOrigin()) {
-        const int index = state_.segmentIndex;
+    if (!doc_.state().lastPoint.isOrigin()) {
+        const int index = doc_.state().segmentIndex;
         if (index != 0) createSegment(index);  // element 0 is reused for the first segment ever
         Segment& seg = segmentAt(index);
-        seg.width = state_.mode == AreaBoundary ? 3 : 2;
-        seg.color = state_.mode == AreaBoundary ? kBoundaryColor : kStreamColor;
-        seg.x1 = surface_.imageLeft() + state_.lastPoint.x;
-        seg.y1 = surface_.imageTop() + state_.lastPoint.y;
+        seg.width = doc_.state().mode == AreaBoundary ? 3 : 2;
+        seg.color = doc_.state().mode == AreaBoundary ? kBoundaryColor : kStreamColor;
+        seg.x1 = surface_.imageLeft() + doc_.state().lastPoint.x;
+        seg.y1 = surface_.imageTop() + doc_.state().lastPoint.y;
         seg.x2 = surface_.imageLeft() + x;
         seg.y2 = surface_.imageTop() + y;
-        state_.lastPoint = {x, y};
+        doc_.state().lastPoint = {x, y};
         seg.visible = true;
-        surface_.changed(SurfacePart::Lines);
         appendCoordinateLine(x, y);
-        state_.segmentIndex = common::checkedAdd(state_.segmentIndex, 1);
+        doc_.state().segmentIndex = common::checkedAdd(doc_.state().segmentIndex, 1);
     } else {
-        if (state_.mode == AreaBoundary) {
-            surface_.text1.text = "Area" + common::integerText(state_.measureNumber) + " X,Y Coordinates  " +
-                                  state_.lengthUnitText + kCrLf;
+        std::string& listing = doc_.edit(SurfacePart::Text1).text1.text;
+        if (doc_.state().mode == AreaBoundary) {
+            listing = "Area" + common::integerText(doc_.state().measureNumber) + " X,Y Coordinates  " +
+                      doc_.state().lengthUnitText + kCrLf;
         } else {
-            surface_.text1.text += "Stream X,Y Coordinates" + state_.lengthUnitText + kCrLf;
+            listing += "Stream X,Y Coordinates" + doc_.state().lengthUnitText + kCrLf;
         }
-        state_.lastPoint = {x, y};
-        placeMarker(surface_.shape1, SurfacePart::Shape1, x, y);
+        doc_.state().lastPoint = {x, y};
+        placeMarker(SurfacePart::Shape1, x, y);
         appendCoordinateLine(x, y);
     }
     showTextBox();
@@ -202,29 +241,47 @@ void MeasureController::RecordPoint(float x, float y) {
 // ---- commands ----
 
 void MeasureController::runCommand(const std::string& item) {
-    hide(surface_.lstMenu1, SurfacePart::Menu1);
-    hide(surface_.text1, SurfacePart::Text1);
+    runCommand(commandOf(item));
+}
+
+void MeasureController::runCommand(std::optional<Command> command) {
+    hide(SurfacePart::Menu1);
+    hide(SurfacePart::Text1);
+    if (!command) return;
     try {
-        if (item == "Load/Save Map") {
-            openPictureMenu();
-        } else if (item == "Set Scale") {
-            setScale();
-        } else if (item == "Start Area") {
-            startArea();
-        } else if (item == "Start Stream Line") {
-            startStreamLine();
-        } else if (item == "End Area/Line") {
-            endLine();
-        } else if (item == "Undo Current Line") {
-            undoCurrentLine();
-        } else if (item == "Clear Area/Line") {
-            clearLine();
-        } else if (item == "Add Label") {
-            addLabel();
-        } else if (item == "Runoff Hydrogaph") {
-            surface_.openRunoffWindow();
-        } else if (item == "Help") {
-            surface_.openHelp();
+        switch (*command) {
+            case Command::LoadSaveMap:
+                openPictureMenu();
+                break;
+            case Command::SetScale:
+                setScale();
+                break;
+            case Command::StartArea:
+                startArea();
+                break;
+            case Command::StartStreamLine:
+                startStreamLine();
+                break;
+            case Command::EndLine:
+                endLine();
+                break;
+            case Command::UndoCurrentLine:
+                undoCurrentLine();
+                break;
+            case Command::ClearLine:
+                clearLine();
+                break;
+            case Command::AddLabel:
+                addLabel();
+                break;
+            case Command::RunoffHydrograph:
+                surface_.openRunoffWindow();
+                break;
+            case Command::Help:
+                surface_.openHelp();
+                break;
+            case Command::Cancel:
+                break;
         }
     } catch (const common::RuntimeFailure& f) {
         dialogs_.message(common::failureText(f));
@@ -232,112 +289,115 @@ void MeasureController::runCommand(const std::string& item) {
 }
 
 void MeasureController::openPictureMenu() {
-    surface_.lstMenu2.left = surface_.lstMenu1.left;
-    surface_.lstMenu2.top = surface_.lstMenu1.top;
-    keepInside(surface_.lstMenu2, surface_.visibleArea());
-    surface_.lstMenu2.visible = true;
-    surface_.changed(SurfacePart::Menu2);
-    surface_.broughtToFront(SurfacePart::Menu2);
-    state_.lastPoint = {};
-    state_.mode = Idle;
-    state_.pixelUnits = state_.generalPixels = false;
-    state_.viewUnlocked = true;
+    Box& list = doc_.menu(SurfacePart::Menu2);
+    list.left = doc_.menus().lstMenu1.left;
+    list.top = doc_.menus().lstMenu1.top;
+    keepInside(list, surface_.visibleArea());
+    list.visible = true;
+    doc_.bringToFront(SurfacePart::Menu2);
+    doc_.state().lastPoint = {};
+    doc_.state().mode = Idle;
+    doc_.state().pixelUnits = doc_.state().generalPixels = false;
+    doc_.state().viewUnlocked = true;
 }
 
 void MeasureController::setScale() {
     // The scale in force stays until Ok applies a new one: the view is never locked, so nothing has to
     // be reset before the two scale points are clicked.
-    state_.lastPoint = {};
+    doc_.state().lastPoint = {};
     setCaption(common::msg::kCaptionScalePoint1);
-    state_.mode = ScalePoints;
+    doc_.state().mode = ScalePoints;
     setPointer(Pointer::Cross);
 }
 
 void MeasureController::startArea() {
-    if (state_.mode != Idle) return;
+    if (doc_.state().mode != Idle) return;
     setCaption(common::msg::kCaptionAreaBoundary);
-    if (!state_.mapOriginPinned) pinMapOrigin(state_, surface_);
-    state_.mode = AreaBoundary;
-    state_.measureNumber = common::checkedAdd(state_.measureNumber, 1);
-    state_.lineNumber = common::checkedAdd(state_.lineNumber, 1);
-    if (state_.segmentIndex != 0) state_.segmentIndex = common::checkedAdd(state_.segmentIndex, 1);
-    state_.lineStartAt(state_.lineNumber) = state_.segmentIndex;
-    if (static_cast<int>(surface_.label1.size()) < state_.measureNumber) {
-        surface_.label1.resize(static_cast<std::size_t>(state_.measureNumber));
-        surface_.label1.back() = surface_.label1.front();
-        surface_.label1.back().visible = false;
-        surface_.changed(SurfacePart::Labels);
+    if (!doc_.state().mapOriginPinned) pinMapOrigin(doc_.state(), surface_);
+    doc_.state().mode = AreaBoundary;
+    doc_.state().measureNumber = common::checkedAdd(doc_.state().measureNumber, 1);
+    doc_.state().lineNumber = common::checkedAdd(doc_.state().lineNumber, 1);
+    if (doc_.state().segmentIndex != 0)
+        doc_.state().segmentIndex = common::checkedAdd(doc_.state().segmentIndex, 1);
+    doc_.state().lineStartAt(doc_.state().lineNumber) = doc_.state().segmentIndex;
+    if (static_cast<int>(doc_.controls().label1.size()) < doc_.state().measureNumber) {
+        auto& labels = doc_.edit(SurfacePart::Labels).label1;
+        labels.resize(static_cast<std::size_t>(doc_.state().measureNumber));
+        labels.back() = labels.front();
+        labels.back().visible = false;
     }
-    state_.areaCentroidText.clear();
-    state_.lastPoint = {};
+    doc_.state().areaCentroidText.clear();
+    doc_.state().lastPoint = {};
     setPointer(Pointer::Cross);
 }
 
 void MeasureController::startStreamLine() {
-    if (state_.mode != Idle) return;
+    if (doc_.state().mode != Idle) return;
     setCaption(common::msg::kCaptionLongestStream);
-    if (!state_.mapOriginPinned) pinMapOrigin(state_, surface_);
-    state_.mode = StreamLine;
-    state_.lineNumber = common::checkedAdd(state_.lineNumber, 1);
-    if (state_.segmentIndex != 0) state_.segmentIndex = common::checkedAdd(state_.segmentIndex, 1);
-    state_.lineStartAt(state_.lineNumber) = state_.segmentIndex;
-    state_.lastPoint = {};
-    state_.streamLengthText.clear();
+    if (!doc_.state().mapOriginPinned) pinMapOrigin(doc_.state(), surface_);
+    doc_.state().mode = StreamLine;
+    doc_.state().lineNumber = common::checkedAdd(doc_.state().lineNumber, 1);
+    if (doc_.state().segmentIndex != 0)
+        doc_.state().segmentIndex = common::checkedAdd(doc_.state().segmentIndex, 1);
+    doc_.state().lineStartAt(doc_.state().lineNumber) = doc_.state().segmentIndex;
+    doc_.state().lastPoint = {};
+    doc_.state().streamLengthText.clear();
     setPointer(Pointer::Cross);
 }
 
 void MeasureController::endLine() {
     setCaption(common::msg::kCaptionLineEnded);
-    if (state_.mode == Idle) return;
-    hide(surface_.shape1, SurfacePart::Shape1);
+    if (doc_.state().mode == Idle) return;
+    hide(SurfacePart::Shape1);
 
-    if (state_.mode == AreaBoundary && state_.segmentIndex >= 1) {
+    if (doc_.state().mode == AreaBoundary && doc_.state().segmentIndex >= 1) {
         // Close the polygon back to the line's first point; the closing segment keeps element 0's style.
-        const int index = state_.segmentIndex;
+        const int index = doc_.state().segmentIndex;
         createSegment(index);
         Segment& closing = segmentAt(index);
-        closing.x1 = surface_.imageLeft() + state_.lastPoint.x;
-        closing.y1 = surface_.imageTop() + state_.lastPoint.y;
-        const Segment& first = segmentAt(state_.lineStartAt(state_.lineNumber));
+        closing.x1 = surface_.imageLeft() + doc_.state().lastPoint.x;
+        closing.y1 = surface_.imageTop() + doc_.state().lastPoint.y;
+        const Segment& first = segmentAt(doc_.state().lineStartAt(doc_.state().lineNumber));
         closing.x2 = first.x1;
         closing.y2 = first.y1;
         closing.visible = true;
-        surface_.changed(SurfacePart::Lines);
         appendCoordinateLine(closing.x2 - surface_.imageLeft(), closing.y2 - surface_.imageTop());
-    } else if (state_.mode == StreamLine) {
-        state_.segmentIndex = common::checkedAdd(state_.segmentIndex, -1);
+    } else if (doc_.state().mode == StreamLine) {
+        doc_.state().segmentIndex = common::checkedAdd(doc_.state().segmentIndex, -1);
     }
 
-    ComputeMeasurement(state_, surface_, dialogs_);
+    ComputeMeasurement(doc_, surface_, dialogs_);
 
-    if (state_.measureNumber == 0) state_.measureNumber = 1;
-    Label& label = surface_.label1.at(static_cast<std::size_t>(state_.measureNumber - 1));
-    if (state_.mode == AreaBoundary) {
-        label.caption = state_.areaText;
+    if (doc_.state().measureNumber == 0) doc_.state().measureNumber = 1;
+    Label& label =
+        doc_.edit(SurfacePart::Labels).label1.at(static_cast<std::size_t>(doc_.state().measureNumber - 1));
+    if (doc_.state().mode == AreaBoundary) {
+        label.caption = doc_.state().areaText;
     } else {
-        label.caption = state_.areaText + kCrLf + state_.streamLengthText + kCrLf + state_.belowCentroidText;
+        label.caption = doc_.state().areaText + kCrLf + doc_.state().streamLengthText + kCrLf +
+                        doc_.state().belowCentroidText;
     }
-    surface_.changed(SurfacePart::Labels);
-    state_.lastFinishedMode = state_.mode;
-    state_.mode = Idle;
+    doc_.state().lastFinishedMode = doc_.state().mode;
+    doc_.state().mode = Idle;
     setPointer(Pointer::Default);
 }
 
 void MeasureController::undoCurrentLine() {
-    if (state_.mode == AreaBoundary || state_.mode == StreamLine) {
-        if (state_.lineStartAt(state_.lineNumber) >= state_.segmentIndex) {
+    if (doc_.state().mode == AreaBoundary || doc_.state().mode == StreamLine) {
+        if (doc_.state().lineStartAt(doc_.state().lineNumber) >= doc_.state().segmentIndex) {
             // No segment in this line yet: forget the first point; its listing lines stay.
-            hide(surface_.shape1, SurfacePart::Shape1);
-            state_.lastPoint = {};
+            hide(SurfacePart::Shape1);
+            doc_.state().lastPoint = {};
             return;
         }
-        state_.segmentIndex = static_cast<std::int16_t>(highestSegmentIndex());
-        const Segment& last = segmentAt(state_.segmentIndex);
-        state_.lastPoint = {last.x1 - surface_.imageLeft(), last.y1 - surface_.imageTop()};
-        removeSegment(state_.segmentIndex);
+        doc_.state().segmentIndex = static_cast<std::int16_t>(highestSegmentIndex());
+        const Segment& last = segmentAt(doc_.state().segmentIndex);
+        doc_.state().lastPoint = {last.x1 - surface_.imageLeft(), last.y1 - surface_.imageTop()};
+        removeSegment(doc_.state().segmentIndex);
 
         // Cut the last coordinate line: the nearest line feed among the 21 characters before the last two.
-        std::string& text = surface_.text1.text;
+        TextBox& listing = doc_.edit(SurfacePart::Text1).text1;
+        std::string& text = listing.text;
         const int len = static_cast<int>(text.size());
         int keep = -1;
         for (int pos = len - 3; pos >= len - 23 && pos >= 1; --pos) {
@@ -348,89 +408,90 @@ void MeasureController::undoCurrentLine() {
         }
         if (keep < 0) keep = std::max(0, len - 24);
         text.resize(static_cast<std::size_t>(keep));
-        surface_.text1.caret = keep;
-        surface_.text1.visible = true;
-        surface_.changed(SurfacePart::Text1);
-        surface_.broughtToFront(SurfacePart::Text1);
-    } else if (state_.mode == ScalePoints) {
-        if (surface_.shape2.visible) hide(surface_.shape2, SurfacePart::Shape2);
-        if (surface_.shape1.visible) {
-            hide(surface_.shape1, SurfacePart::Shape1);
-            state_.lastPoint = {};
+        listing.caret = keep;
+        listing.visible = true;
+        doc_.bringToFront(SurfacePart::Text1);
+    } else if (doc_.state().mode == ScalePoints) {
+        if (doc_.controls().shape2.visible) hide(SurfacePart::Shape2);
+        if (doc_.controls().shape1.visible) {
+            hide(SurfacePart::Shape1);
+            doc_.state().lastPoint = {};
         }
     }
 }
 
 void MeasureController::clearLine() {
     setCaption(common::msg::kCaptionMenu);
-    if (state_.lineNumber == 0) return;  // no line to clear: nothing changes
-    const int numberBefore = state_.measureNumber;
+    if (doc_.state().lineNumber == 0) return;  // no line to clear: nothing changes
+    const int numberBefore = doc_.state().measureNumber;
     RemoveCurrentLine();
     // Lines alternate area, stream, area ...: clearing a stream keeps its area's number, clearing an
     // area drops it.
-    if (state_.lastFinishedMode == 1) {
-        state_.measureNumber = common::checkedAdd(state_.measureNumber, -1);
-        state_.lastFinishedMode = 2;
+    if (doc_.state().lastFinishedMode == 1) {
+        doc_.state().measureNumber = common::checkedAdd(doc_.state().measureNumber, -1);
+        doc_.state().lastFinishedMode = 2;
     } else {
-        state_.lastFinishedMode = 1;
+        doc_.state().lastFinishedMode = 1;
     }
-    if (state_.measureNumber < 0) {
-        state_.measureNumber = 0;
-        state_.lastFinishedMode = 0;
+    if (doc_.state().measureNumber < 0) {
+        doc_.state().measureNumber = 0;
+        doc_.state().lastFinishedMode = 0;
     }
     // The label hidden is the one of the number the cleared line belonged to, so that a cleared area's
     // results leave the map and the remaining area keeps its label.
-    const int labelIndex = std::max(0, std::max(numberBefore, static_cast<int>(state_.measureNumber)) - 1);
-    if (labelIndex >= static_cast<int>(surface_.label1.size())) throw common::subscriptOutOfRange();
-    surface_.label1[static_cast<std::size_t>(labelIndex)].visible = false;
-    surface_.changed(SurfacePart::Labels);
+    const int labelIndex =
+        std::max(0, std::max(numberBefore, static_cast<int>(doc_.state().measureNumber)) - 1);
+    if (labelIndex >= static_cast<int>(doc_.controls().label1.size())) throw common::subscriptOutOfRange();
+    doc_.edit(SurfacePart::Labels).label1[static_cast<std::size_t>(labelIndex)].visible = false;
 }
 
 void MeasureController::addLabel() {
     setCaption(common::msg::kCaptionPlaceLabel);
-    if (state_.measureNumber == 0) return;
-    Label& label = surface_.label1.at(static_cast<std::size_t>(state_.measureNumber - 1));
-    label.left = surface_.lstMenu1.left;
-    label.top = surface_.lstMenu1.top;
+    if (doc_.state().measureNumber == 0) return;
+    Label& label =
+        doc_.edit(SurfacePart::Labels).label1.at(static_cast<std::size_t>(doc_.state().measureNumber - 1));
+    label.left = doc_.menus().lstMenu1.left;
+    label.top = doc_.menus().lstMenu1.top;
     label.visible = true;
-    surface_.changed(SurfacePart::Labels);
-    surface_.broughtToFront(SurfacePart::Labels);
+    doc_.bringToFront(SurfacePart::Labels);
 }
 
 void MeasureController::RemoveCurrentLine() {
-    state_.lastPoint = {};
-    if (state_.lastFinishedMode == 2) state_.centroid = state_.areaCentroid;
-    const int first = state_.removeAll ? 0 : state_.lineStartAt(state_.lineNumber);
-    state_.segmentIndex = static_cast<std::int16_t>(highestSegmentIndex());
-    for (int d = state_.segmentIndex; d >= first; --d) {
+    doc_.state().lastPoint = {};
+    if (doc_.state().lastFinishedMode == 2) doc_.state().centroid = doc_.state().areaCentroid;
+    const int first = doc_.state().removeAll ? 0 : doc_.state().lineStartAt(doc_.state().lineNumber);
+    doc_.state().segmentIndex = static_cast<std::int16_t>(highestSegmentIndex());
+    for (int d = doc_.state().segmentIndex; d >= first; --d) {
         if (d == 0) break;
         removeSegment(d);
     }
-    state_.segmentIndex = static_cast<std::int16_t>(std::max(0, state_.lineStartAt(state_.lineNumber) - 1));
-    state_.lineNumber = static_cast<std::int16_t>(std::max(0, state_.lineNumber - 1));
-    if (state_.mode == AreaBoundary) {
-        state_.measureNumber = static_cast<std::int16_t>(std::max(0, state_.measureNumber - 1));
+    doc_.state().segmentIndex =
+        static_cast<std::int16_t>(std::max(0, doc_.state().lineStartAt(doc_.state().lineNumber) - 1));
+    doc_.state().lineNumber = static_cast<std::int16_t>(std::max(0, doc_.state().lineNumber - 1));
+    if (doc_.state().mode == AreaBoundary) {
+        doc_.state().measureNumber = static_cast<std::int16_t>(std::max(0, doc_.state().measureNumber - 1));
     }
-    if (state_.removeAll) state_.segmentIndex = state_.lineNumber = state_.measureNumber = 0;
-    if (state_.segmentIndex == 0) removeSegment(0);
-    hide(surface_.shape1, SurfacePart::Shape1);
-    hide(surface_.shape2, SurfacePart::Shape2);
+    if (doc_.state().removeAll)
+        doc_.state().segmentIndex = doc_.state().lineNumber = doc_.state().measureNumber = 0;
+    if (doc_.state().segmentIndex == 0) removeSegment(0);
+    hide(SurfacePart::Shape1);
+    hide(SurfacePart::Shape2);
 }
 
 void MeasureController::RemoveAllMeasurements() {
-    state_.removeAll = true;
+    doc_.state().removeAll = true;
     try {
         RemoveCurrentLine();
     } catch (...) {
-        state_.removeAll = false;
+        doc_.state().removeAll = false;
         throw;
     }
     surface_.relayoutView();
-    state_.segmentIndex = state_.lineNumber = state_.measureNumber = 0;
-    state_.removeAll = false;
+    doc_.state().segmentIndex = doc_.state().lineNumber = doc_.state().measureNumber = 0;
+    doc_.state().removeAll = false;
     // The next line or scale pins the origin afresh, on the view as it is then.
-    state_.mapOriginPinned = false;
-    state_.mapOrigin = {};
+    doc_.state().mapOriginPinned = false;
+    doc_.state().mapOrigin = {};
 }
 
 }  // namespace brelvo::measure

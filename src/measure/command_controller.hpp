@@ -4,24 +4,44 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/dialogs.hpp"
 #include "common/hand_off.hpp"
 #include "measure/map_surface.hpp"
-#include "measure/measure_state.hpp"
+#include "measure/measure_document.hpp"
 #include "measure/scale_calibration.hpp"
 
 namespace brelvo::measure {
 
 enum class MouseButton { Left, Right, Middle };
 
+// The command list's commands (lstMenu1), in the list's order.
+enum class Command {
+    LoadSaveMap,
+    SetScale,
+    StartArea,
+    StartStreamLine,
+    EndLine,
+    UndoCurrentLine,
+    ClearLine,
+    AddLabel,
+    RunoffHydrograph,
+    Help,
+    Cancel
+};
+// The command a text of the list names; nothing for a text that is none.
+std::optional<Command> commandOf(std::string_view text);
+// The list's text of a command ("Undo Current Line").
+const std::string& commandText(Command command);
+
 // The result values handed to the runoff window.
 using HandOff = common::HandOff;
 
 class MeasureController {
   public:
-    MeasureController(MeasureState& state, MapSurface& surface, common::Dialogs& dialogs);
+    MeasureController(MeasureDocument& doc, MapSurface& surface, common::Dialogs& dialogs);
 
     static const std::vector<std::string>& commandItems();  // lstMenu1
     static const std::vector<std::string>& pictureItems();  // lstMenu2
@@ -33,8 +53,9 @@ class MeasureController {
     void mapMouseUp(MouseButton button, float x, float y);
     // Left press on the command list, list-relative.
     void commandMenuPress(float x, float y);
-    // An item of the command list was clicked.
+    // An item of the command list was clicked: a text that names no command only closes the list.
     void runCommand(const std::string& item);
+    void runCommand(std::optional<Command> command);
 
     void RecordPoint(float x, float y);
     void RemoveCurrentLine();
@@ -78,11 +99,13 @@ class MeasureController {
     Segment& segmentAt(int index);
     void appendCoordinateLine(float imageX, float imageY);
     void showTextBox();
-    void placeMarker(Box& marker, SurfacePart part, float imageX, float imageY);
-    void hide(Box& box, SurfacePart part);
+    // The box of a command list, a marker or the listing, for a change of it.
+    Box& box(SurfacePart part);
+    void placeMarker(SurfacePart part, float imageX, float imageY);
+    void hide(SurfacePart part);
     void setPointer(Pointer pointer);
 
-    MeasureState& state_;
+    MeasureDocument& doc_;
     MapSurface& surface_;
     common::Dialogs& dialogs_;
     ScaleCalibration scale_;

@@ -13,23 +13,23 @@ namespace brelvo::measure {
 // ---- keys and the menu bar ----
 
 bool MeasureController::tracing() const {
-    return state_.mode == AreaBoundary || state_.mode == StreamLine;
+    return doc_.state().mode == AreaBoundary || doc_.state().mode == StreamLine;
 }
 
 bool MeasureController::undoLastPoint() {
     if (!tracing()) return false;
-    runCommand("Undo Current Line");
+    runCommand(Command::UndoCurrentLine);
     return true;
 }
 
 bool MeasureController::escape() {
     // The scale clicks end with the panel, also before the panel has opened.
-    if (surface_.lstMenu1.visible || surface_.lstMenu2.visible) {
-        hide(surface_.lstMenu1, SurfacePart::Menu1);
-        hide(surface_.lstMenu2, SurfacePart::Menu2);
+    if (doc_.menus().lstMenu1.visible || doc_.menus().lstMenu2.visible) {
+        hide(SurfacePart::Menu1);
+        hide(SurfacePart::Menu2);
         return true;
     }
-    if (surface_.frameScale.visible || state_.mode == ScalePoints) {
+    if (doc_.controls().frameScale.visible || doc_.state().mode == ScalePoints) {
         scale_.cancelPanel();
         setCaption(common::msg::kCaptionMenu);
         return true;
@@ -38,17 +38,17 @@ bool MeasureController::escape() {
 }
 
 void MeasureController::showCoordinateListing() {
-    keepInside(surface_.text1, surface_.visibleArea());
-    surface_.text1.visible = true;
-    surface_.changed(SurfacePart::Text1);
-    surface_.broughtToFront(SurfacePart::Text1);
+    TextBox& listing = doc_.edit(SurfacePart::Text1).text1;
+    keepInside(listing, surface_.visibleArea());
+    listing.visible = true;
+    doc_.bringToFront(SurfacePart::Text1);
 }
 
 std::string MeasureController::pointerCoordinates(float vx, float vy) const {
-    if (state_.lengthUnitText.empty()) return {};
-    const PointF p = ToMapCoords(state_, surface_, vx, vy);
+    if (doc_.state().lengthUnitText.empty()) return {};
+    const PointF p = ToMapCoords(doc_.state(), surface_, vx, vy);
     // To six digits: a single's last digit ("0.7500001") means nothing under a pointer.
-    return common::messageNumber(p.x, 6) + ", " + common::messageNumber(p.y, 6) + state_.lengthUnitText;
+    return common::messageNumber(p.x, 6) + ", " + common::messageNumber(p.y, 6) + doc_.state().lengthUnitText;
 }
 
 // ---- hand-off ----
@@ -74,14 +74,14 @@ HandOff MeasureController::handOff() const {
                 common::msg::withCause(f.description(), common::msg::handOffWithoutUnit(what)));
         }
     };
-    h.frameCaption = "HydrographArea" + common::integerText(state_.measureNumber);
-    cut(state_.streamLengthText, h.streamLength, "stream length");
-    h.streamLengthLabel = "Stream Length" + state_.lengthUnitText;
-    cut(state_.belowCentroidText, h.belowCentroid, "length below the centroid");
-    h.belowCentroidLabel = "Below Centroid" + state_.lengthUnitText;
-    if (!state_.areaText.empty()) {
-        cut(state_.areaText, h.basinArea, "basin area");
-        h.basinAreaLabel = "Basin Area" + state_.areaUnitText;
+    h.frameCaption = "HydrographArea" + common::integerText(doc_.state().measureNumber);
+    cut(doc_.state().streamLengthText, h.streamLength, "stream length");
+    h.streamLengthLabel = "Stream Length" + doc_.state().lengthUnitText;
+    cut(doc_.state().belowCentroidText, h.belowCentroid, "length below the centroid");
+    h.belowCentroidLabel = "Below Centroid" + doc_.state().lengthUnitText;
+    if (!doc_.state().areaText.empty()) {
+        cut(doc_.state().areaText, h.basinArea, "basin area");
+        h.basinAreaLabel = "Basin Area" + doc_.state().areaUnitText;
     }
     return h;
 }

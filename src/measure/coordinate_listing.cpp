@@ -29,9 +29,9 @@ std::string coordinateFileName(const MeasureState& state) {
     return "BrelixData" + common::integerText(state.measureNumber) + ".txt";
 }
 
-void SaveCoordinateText(const MeasureState& state, MapSurface& surface, common::Dialogs& dialogs,
-                        const std::string& programFolder) {
-    beginSaveThroughSharedDialog(surface);
+void SaveCoordinateText(MeasureDocument& doc, common::Dialogs& dialogs, const std::string& programFolder) {
+    const MeasureState& state = doc.state();
+    doc.beginSaveThroughSharedDialog();
     common::FileDialogRequest request;
     request.fileName = common::proposedName("", " coordinates.txt", coordinateFileName(state));
     request.initialDir = programFolder;
@@ -41,40 +41,37 @@ void SaveCoordinateText(const MeasureState& state, MapSurface& surface, common::
     if (!chosen || chosen->empty()) return;
     // A failed save names the file and says why; a file that was there is left as it was.
     try {
-        common::replaceFile(*chosen, common::singleByteText(surface.text1.text));
+        common::replaceFile(*chosen, common::singleByteText(doc.controls().text1.text));
     } catch (const common::RuntimeFailure& failure) {
         dialogs.message(common::msg::fileNotSaved(*chosen, common::failureReason(failure)));
     }
 }
 
-void editLabel(MapSurface& surface, int index, common::Dialogs& dialogs) {
-    if (index < 0 || static_cast<std::size_t>(index) >= surface.label1.size()) return;
-    Label& label = surface.label1[static_cast<std::size_t>(index)];
+void editLabel(MeasureDocument& doc, int index, common::Dialogs& dialogs) {
+    if (index < 0 || static_cast<std::size_t>(index) >= doc.controls().label1.size()) return;
     const std::string answer =
-        dialogs.inputBox(common::msg::kEditLabelPrompt, common::msg::kEditLabelTitle, label.caption);
+        dialogs.inputBox(common::msg::kEditLabelPrompt, common::msg::kEditLabelTitle,
+                         doc.controls().label1[static_cast<std::size_t>(index)].caption);
     if (answer.empty()) return;
-    label.caption = answer;
-    surface.changed(SurfacePart::Labels);
+    doc.edit(SurfacePart::Labels).label1[static_cast<std::size_t>(index)].caption = answer;
 }
 
-void dragPress(MeasureState& state, float x, float y) {
-    state.grabPoint = {x, y};
+void dragPress(MeasureDocument& doc, float x, float y) {
+    doc.state().grabPoint = {x, y};
 }
 
-void dragMove(const MeasureState& state, MapSurface& surface, DragTarget target, float x, float y) {
+void dragMove(MeasureDocument& doc, DragTarget target, float x, float y) {
     Box* box = nullptr;
-    SurfacePart part = SurfacePart::Text1;
     if (target.labelIndex < 0) {
-        box = &surface.text1;
-    } else if (static_cast<std::size_t>(target.labelIndex) < surface.label1.size()) {
-        box = &surface.label1[static_cast<std::size_t>(target.labelIndex)];
-        part = SurfacePart::Labels;
+        box = &doc.edit(SurfacePart::Text1).text1;
+    } else if (static_cast<std::size_t>(target.labelIndex) < doc.controls().label1.size()) {
+        box = &doc.edit(SurfacePart::Labels).label1[static_cast<std::size_t>(target.labelIndex)];
     } else {
         return;
     }
-    box->left = box->left + x - state.grabPoint.x;
-    box->top = box->top + y - state.grabPoint.y;
-    surface.changed(part);
+    const PointF grab = doc.state().grabPoint;
+    box->left = box->left + x - grab.x;
+    box->top = box->top + y - grab.y;
 }
 
 void OpenInNotepad(const std::string& path, TextViewer& viewer, common::Dialogs& dialogs) {

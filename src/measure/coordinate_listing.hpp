@@ -5,7 +5,7 @@
 
 #include "common/dialogs.hpp"
 #include "measure/map_surface.hpp"
-#include "measure/measure_state.hpp"
+#include "measure/measure_document.hpp"
 
 namespace brelvo::measure {
 
@@ -22,13 +22,12 @@ std::string coordinateFileName(const MeasureState& state);
 // Right press on Text1: asks for a file name in the program's folder and writes the listing there
 // exactly as the box holds it (CR LF line ends, one byte per character). A cancelled dialog or any
 // failure ends the save without a word; the file is replaced only once the new text is complete.
-// Turns the shared dialog's cancel-raises-error setting on (beginSaveThroughSharedDialog).
-void SaveCoordinateText(const MeasureState& state, MapSurface& surface, common::Dialogs& dialogs,
-                        const std::string& programFolder);
+// Turns the shared dialog's cancel-raises-error setting on (MeasureDocument::beginSaveThroughSharedDialog).
+void SaveCoordinateText(MeasureDocument& doc, common::Dialogs& dialogs, const std::string& programFolder);
 
 // Right press on label `index`: "Edit label:" with its caption as the default; a non-empty answer
 // becomes the caption, an empty or cancelled one leaves it.
-void editLabel(MapSurface& surface, int index, common::Dialogs& dialogs);
+void editLabel(MeasureDocument& doc, int index, common::Dialogs& dialogs);
 
 // What a drag moves: the coordinate text box, or one label of Label1.
 struct DragTarget {
@@ -38,10 +37,10 @@ struct DragTarget {
 };
 
 // Left press on Text1 or a label at control-relative view units: where the pointer holds the control.
-void dragPress(MeasureState& state, float x, float y);
+void dragPress(MeasureDocument& doc, float x, float y);
 // The mouse moved with the left button down, control-relative view units: the control moves so that
 // the point it was grabbed at stays under the pointer.
-void dragMove(const MeasureState& state, MapSurface& surface, DragTarget target, float x, float y);
+void dragMove(MeasureDocument& doc, DragTarget target, float x, float y);
 
 // The desktop's text viewer, as the window layer provides it.
 class TextViewer {

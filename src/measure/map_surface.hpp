@@ -1,6 +1,7 @@
-// The measuring window as the measuring logic sees it: caption, the two command lists, the coordinate
-// text box, markers, segments by index, labels, the scale panel and the pointer, held as plain values in
-// view units. The Qt window draws from these values and is told of each change; tests use them directly.
+// The measuring window's controls as plain values in view units (caption, the coordinate text box,
+// markers, segments by index, labels, the scale panel and the pointer), which the measuring document
+// holds, and the window itself as the measuring logic sees it: the picture's geometry and the windows
+// it opens.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +39,15 @@ struct Segment {
     friend bool operator==(const Segment&, const Segment&) = default;
 };
 
+// The picture's rectangle in the view, view units.
+struct PictureFrame {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+    friend bool operator==(const PictureFrame&, const PictureFrame&) = default;
+};
+
 enum class Pointer { Default, Cross };
 
 // What changed, so that a window redraws only that.
@@ -52,7 +62,8 @@ enum class SurfacePart {
     Labels,
     Pointer,
     ScalePanel,
-    Picture
+    Picture,
+    State  // the measuring state alone (counters, scale, result texts): the title follows it
 };
 
 // The window's controls as the measuring logic holds them, all but the two command lists (which only
@@ -77,12 +88,10 @@ struct SurfaceControls {
     friend bool operator==(const SurfaceControls&, const SurfaceControls&) = default;
 };
 
-class MapSurface : public SurfaceControls {
+// The window as the measuring logic sees it. What it shows lives in the measuring document.
+class MapSurface {
   public:
     virtual ~MapSurface() = default;
-
-    Box lstMenu1;
-    Box lstMenu2;
 
     // Picture geometry the measuring logic reads, view units.
     virtual float imageLeft() const = 0;
@@ -99,10 +108,6 @@ class MapSurface : public SurfaceControls {
     virtual void openRunoffWindow() = 0;
     // Open the help text.
     virtual void openHelp() = 0;
-
-    // Tells the window what to redraw; `front` when the part was brought to the front.
-    virtual void changed(SurfacePart part) { (void)part; }
-    virtual void broughtToFront(SurfacePart part) { (void)part; }
 };
 
 // Moves a box so that it lies wholly inside `area` (its top-left corner wins when it is larger).
@@ -111,12 +116,6 @@ inline void keepInside(Box& box, const Box& area) {
     if (box.top + box.height > area.top + area.height) box.top = area.top + area.height - box.height;
     if (box.left < area.left) box.left = area.left;
     if (box.top < area.top) box.top = area.top;
-}
-
-// Every save through the shared file dialog calls this before asking: from then on, for good, the
-// dialog's cancel raises an error (which an open reports as "Cancel was selected.").
-inline void beginSaveThroughSharedDialog(MapSurface& surface) {
-    surface.dialogCancelRaisesError = true;
 }
 
 }  // namespace brelvo::measure

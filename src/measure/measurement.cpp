@@ -65,7 +65,8 @@ std::string formatMeasure(float value) {
     return common::formatPattern(value, ChooseNumberFormat(value));
 }
 
-void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& dialogs) {
+void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common::Dialogs& dialogs) {
+    MeasureState& s = doc.state();
     float s1 = 0, s2 = 0, ax = 0, mxSum = 0, ay = 0, mySum = 0, len = 0, lenToNearest = 0, area = 0;
     float xmin = 1E+38f, ymin = 1E+38f, xmax = -1E+38f, ymax = -1E+38f, dmin = 1E+38f;
     const PointF c = s.areaCentroid;
@@ -74,8 +75,8 @@ void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& d
     try {
         const int first = s.lineStartAt(s.lineNumber);
         for (int i = first; i <= last; ++i) {
-            const auto it = surface.line1.find(i);
-            if (it == surface.line1.end()) {
+            const auto it = doc.controls().line1.find(i);
+            if (it == doc.controls().line1.end()) {
                 throw common::controlArrayElementMissing(i);
             }
             const Segment& seg = it->second;
@@ -145,7 +146,8 @@ void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& d
     }
 
     using common::generalText;
-    std::string& text = surface.text1.text;
+    TextBox& listing = doc.edit(SurfacePart::Text1).text1;
+    std::string& text = listing.text;
     text += "Xmin " + generalText(xmin) + ", Ymin " + generalText(ymin) + ", Xmax " + generalText(xmax) +
             ", Ymax " + generalText(ymax) + kCrLf;
 
@@ -168,10 +170,9 @@ void ComputeMeasurement(MeasureState& s, MapSurface& surface, common::Dialogs& d
         text += s.streamLengthText + ", " + s.belowCentroidText + kCrLf;
     }
 
-    surface.text1.caret = static_cast<int>(text.size());
-    surface.text1.visible = true;
-    surface.changed(SurfacePart::Text1);
-    surface.broughtToFront(SurfacePart::Text1);
+    listing.caret = static_cast<int>(text.size());
+    listing.visible = true;
+    doc.bringToFront(SurfacePart::Text1);
 }
 
 }  // namespace brelvo::measure

@@ -6,7 +6,7 @@
 
 #include "common/dialogs.hpp"
 #include "measure/map_surface.hpp"
-#include "measure/measure_state.hpp"
+#include "measure/measure_document.hpp"
 
 namespace brelvo::measure {
 
@@ -25,6 +25,6 @@ std::string formatMeasure(float value);
 // The pass over the current line (the mode still says area or stream): writes the result fields of the
 // state and appends the extents and result lines to the coordinate text. Arithmetic failures are shown
 // in a message box and the failed value is not stored.
-void ComputeMeasurement(MeasureState& state, MapSurface& surface, common::Dialogs& dialogs);
+void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common::Dialogs& dialogs);
 
 }  // namespace brelvo::measure

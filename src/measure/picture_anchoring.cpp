@@ -64,7 +64,10 @@ void PictureAnchoring::followPinnedPoint(PictureAnchor& anchor, PointF& shown, b
     shown = point;
 }
 
-void PictureAnchoring::follow(MeasureState& state, MapSurface& surface, const PictureFrame& now) {
+void PictureAnchoring::follow(MeasureDocument& doc, const PictureFrame& now) {
+    MeasureState& state = doc.state();
+    // Moved on a copy: a part is changed only when something in it moved.
+    SurfaceControls surface = doc.controls();
     if (!hasFrame_) {
         frame_ = now;
         hasFrame_ = true;
@@ -105,6 +108,11 @@ void PictureAnchoring::follow(MeasureState& state, MapSurface& surface, const Pi
                       now);
 
     frame_ = now;
+    const SurfaceControls& was = doc.controls();
+    if (surface.line1 != was.line1) doc.edit(SurfacePart::Lines).line1 = std::move(surface.line1);
+    if (surface.shape1 != was.shape1) doc.edit(SurfacePart::Shape1).shape1 = surface.shape1;
+    if (surface.shape2 != was.shape2) doc.edit(SurfacePart::Shape2).shape2 = surface.shape2;
+    if (surface.label1 != was.label1) doc.edit(SurfacePart::Labels).label1 = std::move(surface.label1);
 }
 
 }  // namespace brelvo::measure

@@ -8,19 +8,12 @@
 #include <map>
 #include <vector>
 
-#include "measure/map_surface.hpp"
+#include "measure/measure_document.hpp"
 #include "measure/measure_state.hpp"
 
 namespace brelvo::measure {
 
 // The picture's rectangle in the map view, view units.
-struct PictureFrame {
-    float left = 0;
-    float top = 0;
-    float width = 0;
-    float height = 0;
-    friend bool operator==(const PictureFrame&, const PictureFrame&) = default;
-};
 
 // A view position written while the picture had the rectangle `frame`. The point held on the picture
 // is `placed` + `offset` (a marker is held by its centre, its position is its top-left corner).
@@ -42,7 +35,7 @@ class PictureAnchoring {
     // The picture is now shown at `now`: every view position the logic wrote since the last call is
     // anchored to the picture as it was then, and every segment end, marker, label and the previous
     // point of the line being traced is moved to where its picture point now lies.
-    void follow(MeasureState& state, MapSurface& surface, const PictureFrame& now);
+    void follow(MeasureDocument& doc, const PictureFrame& now);
 
     // Every position the logic holds now was placed with the picture at `placedIn` (a state put back
     // from earlier): the next follow carries them from there to where the picture is then.

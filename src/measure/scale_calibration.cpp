@@ -48,8 +48,8 @@ const UnitOption& ScaleCalibration::unitOption(int index) {
     return kUnits[index];
 }
 
-ScaleCalibration::ScaleCalibration(MeasureState& state, MapSurface& surface, common::Dialogs& dialogs)
-    : state_(state), surface_(surface), dialogs_(dialogs) {}
+ScaleCalibration::ScaleCalibration(MeasureDocument& doc, MapSurface& surface, common::Dialogs& dialogs)
+    : doc_(doc), surface_(surface), dialogs_(dialogs) {}
 
 void ScaleCalibration::RecordScalePoint(float x, float y) {
     auto centre = [this](Box& marker, float px, float py) {
@@ -57,146 +57,135 @@ void ScaleCalibration::RecordScalePoint(float x, float y) {
         marker.top = surface_.imageTop() + py - marker.height / 2;
         marker.visible = true;
     };
-    if (state_.lastPoint.isOrigin()) {
-        state_.lastPoint = {x, y};
-        centre(surface_.shape1, x, y);
-        surface_.changed(SurfacePart::Shape1);
+    if (doc_.state().lastPoint.isOrigin()) {
+        doc_.state().lastPoint = {x, y};
+        centre(doc_.edit(SurfacePart::Shape1).shape1, x, y);
         return;
     }
-    centre(surface_.shape2, x, y);
-    surface_.changed(SurfacePart::Shape2);
-    state_.scalePoint2 = {x, y};
-    surface_.pointer = Pointer::Default;
-    surface_.changed(SurfacePart::Pointer);
+    centre(doc_.edit(SurfacePart::Shape2).shape2, x, y);
+    doc_.state().scalePoint2 = {x, y};
+    doc_.setPointer(Pointer::Default);
     // The panel opens where the command menu was last opened; a further click moves the second point.
-    surface_.frameScale.left = surface_.lstMenu1.left;
-    surface_.frameScale.top = surface_.lstMenu1.top;
-    keepInside(surface_.frameScale, surface_.visibleArea());
-    surface_.frameScale.visible = true;
-    surface_.changed(SurfacePart::ScalePanel);
-    surface_.broughtToFront(SurfacePart::ScalePanel);
+    Box& panel = doc_.edit(SurfacePart::ScalePanel).frameScale;
+    panel.left = doc_.menus().lstMenu1.left;
+    panel.top = doc_.menus().lstMenu1.top;
+    keepInside(panel, surface_.visibleArea());
+    panel.visible = true;
+    doc_.bringToFront(SurfacePart::ScalePanel);
 }
 
 void ScaleCalibration::chooseOption(int index) {
     if (index < 0 || index >= kUnitOptions) return;
-    surface_.option1 = index;
+    SurfaceControls& panel = doc_.edit(SurfacePart::ScalePanel);
+    panel.option1 = index;
     if (index <= 1) {
-        state_.feetUnits = false;
-        state_.distanceStep = 1;
+        doc_.state().feetUnits = false;
+        doc_.state().distanceStep = 1;
     } else if (index <= 4) {
-        state_.feetUnits = true;
-        state_.distanceStep = 5280;
+        doc_.state().feetUnits = true;
+        doc_.state().distanceStep = 5280;
     }
     double distance = 0;
     try {
-        distance = common::leadingNumber(surface_.text2);
+        distance = common::leadingNumber(panel.text2);
     } catch (const common::RuntimeFailure&) {
         distance = 0;  // a number too large to read is no usable distance either
     }
     // Switching between miles and feet proposes a mile in the new unit for a distance that fits the old one.
-    if (distance < 20 && state_.distanceStep == 5280) {
-        surface_.text2 = "5280";
-        surface_.upDown1Value = 5280;
+    if (distance < 20 && doc_.state().distanceStep == 5280) {
+        panel.text2 = "5280";
+        panel.upDown1Value = 5280;
     }
-    if (distance > 50 && state_.distanceStep == 1) {
-        surface_.text2 = "1";
-        surface_.upDown1Value = 1;
+    if (distance > 50 && doc_.state().distanceStep == 1) {
+        panel.text2 = "1";
+        panel.upDown1Value = 1;
     }
-    surface_.upDown1Step = static_cast<int>(state_.distanceStep);
-    surface_.changed(SurfacePart::ScalePanel);
+    panel.upDown1Step = static_cast<int>(doc_.state().distanceStep);
 }
 
 void ScaleCalibration::typeDistance(const std::string& text) {
-    surface_.text2 = text;
-    surface_.text2Refused.clear();
-    surface_.changed(SurfacePart::ScalePanel);
+    SurfaceControls& panel = doc_.edit(SurfacePart::ScalePanel);
+    panel.text2 = text;
+    panel.text2Refused.clear();
 }
 
 void ScaleCalibration::spin(int direction) {
     // The spinner steps from the whole number in its distance box, within its range.
-    double current = surface_.upDown1Value;
+    SurfaceControls& panel = doc_.edit(SurfacePart::ScalePanel);
+    double current = panel.upDown1Value;
     try {
-        if (common::isWholeNumber(surface_.text2)) current = common::leadingNumber(surface_.text2);
+        if (common::isWholeNumber(panel.text2)) current = common::leadingNumber(panel.text2);
     } catch (const common::RuntimeFailure&) {
-        current = surface_.upDown1Value;
+        current = panel.upDown1Value;
     }
-    double next = std::nearbyint(current) + static_cast<double>(direction) * surface_.upDown1Step;
+    double next = std::nearbyint(current) + static_cast<double>(direction) * panel.upDown1Step;
     if (next < kSpinnerMin) next = kSpinnerMin;
     if (next > kSpinnerMax) next = kSpinnerMax;
-    surface_.upDown1Value = static_cast<int>(next);
+    panel.upDown1Value = static_cast<int>(next);
     spinnerChanged();
 }
 
 void ScaleCalibration::spinnerChanged() {
     // In feet, a step of a mile from 1 would skip every useful distance: continue in thousands from 5000.
-    if (state_.feetUnits && surface_.upDown1Value == 1 && surface_.upDown1Step == 5280) {
-        surface_.upDown1Value = 5000;
-        surface_.upDown1Step = 1000;
+    SurfaceControls& panel = doc_.edit(SurfacePart::ScalePanel);
+    if (doc_.state().feetUnits && panel.upDown1Value == 1 && panel.upDown1Step == 5280) {
+        panel.upDown1Value = 5000;
+        panel.upDown1Step = 1000;
     }
-    surface_.text2 = common::integerText(surface_.upDown1Value);
-    surface_.changed(SurfacePart::ScalePanel);
+    panel.text2 = common::integerText(panel.upDown1Value);
 }
 
 void ScaleCalibration::ApplyScale() {
     // A refused Ok keeps the unit mode with the scale it belongs to.
-    const bool pixelUnitsBefore = state_.pixelUnits, generalPixelsBefore = state_.generalPixels;
+    const bool pixelUnitsBefore = doc_.state().pixelUnits, generalPixelsBefore = doc_.state().generalPixels;
     auto refuse = [&](const std::string& message) {
         dialogs_.message(message);
-        state_.pixelUnits = pixelUnitsBefore;
-        state_.generalPixels = generalPixelsBefore;
-        state_.lastPoint = {};
+        doc_.state().pixelUnits = pixelUnitsBefore;
+        doc_.state().generalPixels = generalPixelsBefore;
+        doc_.state().lastPoint = {};
     };
-    const int option = surface_.option1;
+    const int option = doc_.controls().option1;
     // The distance is read strictly: "1,5", "1/2", "1 1/2", "1.5.5" or "2 miles" is no distance.
-    const std::string typed = surface_.text2;
+    const std::string typed = doc_.controls().text2;
     const common::BoxNumber reading = common::readBoxNumber(typed);
     const double distance = reading.reading == common::BoxReading::number ? reading.value : 0.0;
     const bool pixels = option == kGeneralPixels || option == kNexradPixels;
     if (!pixels && reading.reading != common::BoxReading::number &&
         reading.reading != common::BoxReading::empty &&
-        std::fabs(state_.scalePoint2.x - state_.lastPoint.x) >= 100) {
+        std::fabs(doc_.state().scalePoint2.x - doc_.state().lastPoint.x) >= 100) {
         // The text stays, framed, for the user to correct.
         const std::string why = reading.reading == common::BoxReading::tooLarge
                                     ? std::string(common::msg::kTooLargeANumber)
                                     : common::msg::boxNotANumber(typed);
-        surface_.text2Refused = common::msg::boxRefused(common::msg::kScaleDistanceLabel, typed, why);
-        surface_.changed(SurfacePart::ScalePanel);
-        dialogs_.message(
-            common::msg::withCause(common::msg::kScaleDistanceNotPositive, surface_.text2Refused));
+        std::string& refused = doc_.edit(SurfacePart::ScalePanel).text2Refused;
+        refused = common::msg::boxRefused(common::msg::kScaleDistanceLabel, typed, why);
+        dialogs_.message(common::msg::withCause(common::msg::kScaleDistanceNotPositive, refused));
         return;
     }
     const bool distanceUsable = pixels || (distance > 0 && distance < 1E+38);
-    if (!distanceUsable && std::fabs(state_.scalePoint2.x - state_.lastPoint.x) >= 100) {
+    if (!distanceUsable && std::fabs(doc_.state().scalePoint2.x - doc_.state().lastPoint.x) >= 100) {
         // A scale of zero would turn every later measurement into 0.00 without a word. The two scale
         // points and the open panel stay; the distance box is emptied for the user to type it again.
         dialogs_.message(common::msg::kScaleDistanceNotPositive);
-        surface_.text2.clear();
-        surface_.changed(SurfacePart::ScalePanel);
+        doc_.edit(SurfacePart::ScalePanel).text2.clear();
         return;
     }
-    const float separation = std::fabs(state_.scalePoint2.x - state_.lastPoint.x);
+    const float separation = std::fabs(doc_.state().scalePoint2.x - doc_.state().lastPoint.x);
     if (option != kGeneralPixels && option != kNexradPixels && separation >= 100 &&
         !(static_cast<float>(distance) / separation > 0)) {
         // A distance so small that the scale rounds to 0 is refused the same way.
         dialogs_.message(common::msg::kScaleDistanceTooSmall);
-        surface_.text2.clear();
-        surface_.changed(SurfacePart::ScalePanel);
+        doc_.edit(SurfacePart::ScalePanel).text2.clear();
         return;
     }
 
-    surface_.frameScale.visible = false;
-    surface_.shape2.visible = false;
-    surface_.shape1.visible = false;
-    surface_.changed(SurfacePart::ScalePanel);
-    surface_.changed(SurfacePart::Shape1);
-    surface_.changed(SurfacePart::Shape2);
-    state_.mode = Idle;
-    state_.pixelUnits = state_.generalPixels = false;
-    surface_.caption = common::msg::kCaptionAfterScale;
-    surface_.changed(SurfacePart::Caption);
+    hidePanelAndPoints();
+    doc_.state().mode = Idle;
+    doc_.state().pixelUnits = doc_.state().generalPixels = false;
+    doc_.setCaption(common::msg::kCaptionAfterScale);
 
     // Only the horizontal separation counts: the points are clicked along a horizontal scale bar.
-    const float w = std::fabs(state_.scalePoint2.x - state_.lastPoint.x);
+    const float w = std::fabs(doc_.state().scalePoint2.x - doc_.state().lastPoint.x);
     if (w < 100) {
         refuse(common::msg::kBadScalePoints);
         return;
@@ -206,10 +195,10 @@ void ScaleCalibration::ApplyScale() {
 
     // General pixels: the user names the map coordinates of the two scale points. Everything is checked
     // before anything is stored, so a refused answer keeps the current scale.
-    std::int16_t refX = state_.refCoord[0], refY = state_.refCoord[1];
+    std::int16_t refX = doc_.state().refCoord[0], refY = doc_.state().refCoord[1];
     float generalScaleX = 0, generalScaleY = 0;
     if (option == kGeneralPixels) {
-        const float h = std::fabs(state_.scalePoint2.y - state_.lastPoint.y);
+        const float h = std::fabs(doc_.state().scalePoint2.y - doc_.state().lastPoint.y);
         if (h < 1) {
             refuse(common::msg::kGeneralPixelPointsInLine);
             return;
@@ -258,49 +247,49 @@ void ScaleCalibration::ApplyScale() {
         generalScaleY = static_cast<float>(std::abs(dy)) / h;
     }
 
-    state_.areaFactor = unit.areaFactor;
-    state_.lengthUnitText = unit.lengthUnitText;
-    state_.areaUnitText = unit.areaUnitText;
-    state_.pixelUnits = unit.pixelUnits;
-    state_.generalPixels = unit.generalPixels;
-    state_.scaleDistance = static_cast<float>(distance);
+    doc_.state().areaFactor = unit.areaFactor;
+    doc_.state().lengthUnitText = unit.lengthUnitText;
+    doc_.state().areaUnitText = unit.areaUnitText;
+    doc_.state().pixelUnits = unit.pixelUnits;
+    doc_.state().generalPixels = unit.generalPixels;
+    doc_.state().scaleDistance = static_cast<float>(distance);
 
     if (option == kGeneralPixels) {
-        state_.refCoord = {refX, refY};
-        state_.refPixel = state_.lastPoint;
-        state_.scaleX = generalScaleX;
-        state_.scaleY = generalScaleY;
+        doc_.state().refCoord = {refX, refY};
+        doc_.state().refPixel = doc_.state().lastPoint;
+        doc_.state().scaleX = generalScaleX;
+        doc_.state().scaleY = generalScaleY;
     } else if (option == kNexradPixels) {
         // Pixels of the picture: screen pixels at its natural size, whatever scale was set before.
-        state_.scaleX = static_cast<float>(1.0 / surface_.pictureZoom()) / twipsPerPixelX_;
+        doc_.state().scaleX = static_cast<float>(1.0 / surface_.pictureZoom()) / twipsPerPixelX_;
     } else {
-        state_.scaleX = state_.scaleDistance / w;
-        pinMapOrigin(state_, surface_);
+        doc_.state().scaleX = doc_.state().scaleDistance / w;
+        pinMapOrigin(doc_.state(), surface_);
     }
-    state_.lastPoint = {};
+    doc_.state().lastPoint = {};
+}
+
+void ScaleCalibration::hidePanelAndPoints() {
+    doc_.edit(SurfacePart::ScalePanel).frameScale.visible = false;
+    doc_.edit(SurfacePart::Shape1).shape1.visible = false;
+    doc_.edit(SurfacePart::Shape2).shape2.visible = false;
 }
 
 void ScaleCalibration::cancelPanel() {
-    surface_.frameScale.visible = false;
-    surface_.shape1.visible = false;
-    surface_.shape2.visible = false;
-    surface_.changed(SurfacePart::ScalePanel);
-    surface_.changed(SurfacePart::Shape1);
-    surface_.changed(SurfacePart::Shape2);
-    state_.mode = Idle;
-    state_.lastPoint = {};
-    surface_.pointer = Pointer::Default;
-    surface_.changed(SurfacePart::Pointer);
+    hidePanelAndPoints();
+    doc_.state().mode = Idle;
+    doc_.state().lastPoint = {};
+    doc_.setPointer(Pointer::Default);
 }
 
 void ScaleCalibration::panelPress(float x, float y) {
-    state_.grabPoint = {x, y};
+    doc_.state().grabPoint = {x, y};
 }
 
 void ScaleCalibration::panelDrag(float x, float y) {
-    surface_.frameScale.left = surface_.frameScale.left + x - state_.grabPoint.x;
-    surface_.frameScale.top = surface_.frameScale.top + y - state_.grabPoint.y;
-    surface_.changed(SurfacePart::ScalePanel);
+    Box& panel = doc_.edit(SurfacePart::ScalePanel).frameScale;
+    panel.left = panel.left + x - doc_.state().grabPoint.x;
+    panel.top = panel.top + y - doc_.state().grabPoint.y;
 }
 
 }  // namespace brelvo::measure

@@ -4,7 +4,7 @@
 
 #include "common/dialogs.hpp"
 #include "measure/map_surface.hpp"
-#include "measure/measure_state.hpp"
+#include "measure/measure_document.hpp"
 
 namespace brelvo::measure {
 
@@ -23,7 +23,7 @@ class ScaleCalibration {
     static const UnitOption& unitOption(int index);
 
     // Screen pixels per view unit are the window's; NEXRAD pixel scaling divides by it.
-    ScaleCalibration(MeasureState& state, MapSurface& surface, common::Dialogs& dialogs);
+    ScaleCalibration(MeasureDocument& doc, MapSurface& surface, common::Dialogs& dialogs);
 
     void setTwipsPerPixelX(float twips) { twipsPerPixelX_ = twips; }
     float twipsPerPixelX() const { return twipsPerPixelX_; }
@@ -49,8 +49,9 @@ class ScaleCalibration {
 
   private:
     void spinnerChanged();
+    void hidePanelAndPoints();
 
-    MeasureState& state_;
+    MeasureDocument& doc_;
     MapSurface& surface_;
     common::Dialogs& dialogs_;
     float twipsPerPixelX_ = 15.0f;

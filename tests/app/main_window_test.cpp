@@ -273,13 +273,13 @@ class MainWindowTest : public QObject {
         // Ctrl+Z the same, down to the first point; then the command from the list does the rest.
         QTest::keyClick(view(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(window_->measureState().segmentIndex, 0);
-        QVERIFY(!window_->line1.at(0).visible);
+        QVERIFY(!window_->document().controls().line1.at(0).visible);
 
         // Outside a line the keys change nothing.
         window_->chooseCommand("End Area/Line");
-        const auto before = window_->line1.size();
+        const auto before = window_->document().controls().line1.size();
         QTest::keyClick(view(), Qt::Key_Backspace);
-        QCOMPARE(window_->line1.size(), before);
+        QCOMPARE(window_->document().controls().line1.size(), before);
         QVERIFY(!window_->handleKey(Qt::Key_Backspace, Qt::NoModifier));
     }
 
@@ -297,7 +297,8 @@ class MainWindowTest : public QObject {
         QVERIFY(panel->isVisible());
         QTest::keyClick(view(), Qt::Key_Escape);
         QVERIFY(!panel->isVisible());
-        QVERIFY(!window_->shape1.visible && !window_->shape2.visible);
+        QVERIFY(!window_->document().controls().shape1.visible &&
+                !window_->document().controls().shape2.visible);
         QCOMPARE(window_->measureState().mode, 0);
         QVERIFY(window_->measureState().lastPoint.isOrigin());
     }
@@ -312,7 +313,7 @@ class MainWindowTest : public QObject {
         QVERIFY(text->geometry().contains(onBox));
         QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, text->viewport()->mapFrom(view(), onBox));
         QCOMPARE(window_->measureState().segmentIndex, 1);
-        const auto& seg = window_->line1.at(0);
+        const auto& seg = window_->document().controls().line1.at(0);
         QCOMPARE(seg.x2, 40.0f * 15);
         QCOMPARE(seg.y2, 200.0f * 15);
         QVERIFY(text->toPlainText().endsWith(QStringLiteral("600, 6000\n")));

@@ -57,7 +57,7 @@ class MainWindowWorkTest : public QObject {
     void cleanup() { window_.reset(); }
 
     void onlyAChangeOfTheWorkMarksTheProject() {
-        QVERIFY(!window_->projectModified());
+        QVERIFY(!window_->project().projectModified());
         QCOMPARE(window_->shownTitle(), std::string("Untitled - Mouse Right Click for Menu"));
         QGuiApplication::clipboard()->clear();
         // Every command that changes no value of the project, each dialog cancelled.
@@ -65,20 +65,20 @@ class MainWindowWorkTest : public QObject {
                                  "Add Label", "Runoff Hydrogaph", "Help", "Cancel"}) {
             window_->chooseCommand(item);
             QTest::keyClick(view(), Qt::Key_Escape);
-            QVERIFY2(!window_->projectModified(), item);
+            QVERIFY2(!window_->project().projectModified(), item);
         }
         for (const char* item : {"Load Map File", "Save Map Image", "Clear Map Image", "Paste From Clipboard",
                                  "Copy to Clipboard", "Scroll/Zoom Speed", "Print", "Cancel"}) {
             window_->chooseCommand("Load/Save Map");
             dialogs_->queueAnswer(std::nullopt);
             window_->choosePicture(item);
-            QVERIFY2(!window_->projectModified(), item);
+            QVERIFY2(!window_->project().projectModified(), item);
         }
         for (const char* entry : {"File/Open Project...", "File/Save Project As...", "File/Locate Picture...",
                                   "File/Export Hydrograph CSV...", "File/New Project", "Edit/Undo"}) {
             dialogs_->queueAnswer(std::nullopt);
             QVERIFY(window_->triggerMenuEntry(entry));
-            QVERIFY2(!window_->projectModified(), entry);
+            QVERIFY2(!window_->project().projectModified(), entry);
         }
         // The view: right click and Esc, wheel, keys, the pan/zoom control, a resize.
         QTest::mouseClick(view(), Qt::RightButton, {}, QPoint(200, 150));
@@ -91,7 +91,7 @@ class MainWindowWorkTest : public QObject {
         window_->panZoomRegionClick(brelvo::mapview::PanZoomRegion::Right);
         window_->resize(900, 640);
         QCoreApplication::processEvents();
-        QVERIFY(!window_->projectModified());
+        QVERIFY(!window_->project().projectModified());
         QVERIFY(dialogs_->takeMessages().size() >= 1);  // the clipboard and the export said why not
 
         // A point traced is a change; so is the scroll/zoom speed.
@@ -101,41 +101,41 @@ class MainWindowWorkTest : public QObject {
 
         // Saved, then only the view moves (zoom mid-line, scroll, resize): still saved.
         QVERIFY(dir_.isValid());
-        QVERIFY(window_->saveProjectFile(path("work.brelvo").toStdString()));
-        QVERIFY(!window_->projectModified());
+        QVERIFY(window_->project().saveProjectFile(path("work.brelvo").toStdString()));
+        QVERIFY(!window_->project().projectModified());
         for (const auto key : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Down, Qt::Key_Right})
             QTest::keyClick(view(), key);
         window_->resize(820, 600);
         QCoreApplication::processEvents();
-        QVERIFY(!window_->projectModified());
+        QVERIFY(!window_->project().projectModified());
         QTest::mouseClick(view(), Qt::LeftButton, {}, QPoint(300, 200));
-        QVERIFY(window_->projectModified());
+        QVERIFY(window_->project().projectModified());
     }
 
     void undoBringsAClearedLineBackWhereItWasOnThePicture() {
         traceTriangle();
         window_->chooseCommand("Add Label");
-        const auto lines = window_->line1;
-        const auto listingText = window_->text1.text;
+        const auto lines = window_->document().controls().line1;
+        const auto listingText = window_->document().controls().text1.text;
         const auto state = window_->measureState();
         // Cleared on a zoomed view, brought back on another: the segments follow the picture.
         QTest::keyClick(view(), Qt::Key_Plus);
         window_->chooseCommand("Clear Area/Line");
         QCOMPARE(window_->measureState().lineNumber, 0);
-        QVERIFY(!window_->line1.at(0).visible);
+        QVERIFY(!window_->document().controls().line1.at(0).visible);
         QTest::keyClick(view(), Qt::Key_Minus);
         const float scaleNow = window_->measureState().scaleX;
         QTest::keyClick(view(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(window_->measureState().scaleX, scaleNow);  // the view's, not the one of the clear
         QCOMPARE(window_->measureState().lineNumber, 1);
         QCOMPARE(window_->measureState().areaText, state.areaText);
-        QCOMPARE(window_->text1.text, listingText);
-        QVERIFY(window_->label1.at(0).visible);
-        QCOMPARE(window_->line1.size(), lines.size());
+        QCOMPARE(window_->document().controls().text1.text, listingText);
+        QVERIFY(window_->document().controls().label1.at(0).visible);
+        QCOMPARE(window_->document().controls().line1.size(), lines.size());
         for (const auto& [index, segment] : lines) {
-            QVERIFY(window_->line1.at(index).visible);
-            QVERIFY(qAbs(window_->line1.at(index).x1 - segment.x1) < 0.01f);
-            QVERIFY(qAbs(window_->line1.at(index).y2 - segment.y2) < 0.01f);
+            QVERIFY(window_->document().controls().line1.at(index).visible);
+            QVERIFY(qAbs(window_->document().controls().line1.at(index).x1 - segment.x1) < 0.01f);
+            QVERIFY(qAbs(window_->document().controls().line1.at(index).y2 - segment.y2) < 0.01f);
         }
         // A clear followed by new work stays cleared: Undo takes the new line's points instead.
         window_->chooseCommand("Clear Area/Line");
@@ -144,7 +144,8 @@ class MainWindowWorkTest : public QObject {
         window_->chooseCommand("End Area/Line");
         QVERIFY(!window_->undo());
         QCOMPARE(window_->measureState().measureNumber, 1);
-        QVERIFY(!window_->label1.at(0).visible || window_->label1.at(0).caption != state.areaText);
+        QVERIFY(!window_->document().controls().label1.at(0).visible ||
+                window_->document().controls().label1.at(0).caption != state.areaText);
     }
 
     void aMovedPictureIsLocatedAndTheWorkStays() {
@@ -156,8 +157,8 @@ class MainWindowWorkTest : public QObject {
             QFile::copy(QString::fromStdString(brelvo::common::programFolder() + "/example_map.png"), map));
         window_->dropPictureFile(map.toStdString());
         traceTriangle();
-        QVERIFY(window_->saveProjectFile(path("basin.brelvo").toStdString()));
-        const auto lines = window_->line1;
+        QVERIFY(window_->project().saveProjectFile(path("basin.brelvo").toStdString()));
+        const auto lines = window_->document().controls().line1;
         QVERIFY(QFile::rename(map, moved));
 
         // Opened: the picture is missing; the question offers to locate it; the file chosen shows.
@@ -165,31 +166,31 @@ class MainWindowWorkTest : public QObject {
         init();
         dialogs_->queueAnswer(std::string("Locate Picture..."));
         dialogs_->queueAnswer(moved.toStdString());
-        QVERIFY(window_->openProjectFile(path("basin.brelvo").toStdString()));
+        QVERIFY(window_->project().openProjectFile(path("basin.brelvo").toStdString()));
         const auto messages = dialogs_->takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
         QVERIFY(QString::fromStdString(messages[0]).contains(QStringLiteral("was not found")));
         QVERIFY(QString::fromStdString(messages[0]).contains(QStringLiteral("Locate Picture...")));
         QCOMPARE(QString::fromStdString(window_->captureProject().picturePath), moved);
         QVERIFY(window_->missingPicturePath().empty());
-        QCOMPARE(window_->line1, lines);
+        QCOMPARE(window_->document().controls().line1, lines);
         QCOMPARE(window_->measureState().areaText, std::string("Area1= 4500000, Perimeter= 10243"));
-        QVERIFY(window_->projectModified());  // the new place of the picture is a change to save
+        QVERIFY(window_->project().projectModified());  // the new place of the picture is a change to save
 
         // Cancelled: the project keeps naming the missing file; File -> Locate Picture... later.
         const QString far = path("far.png");
         QFile::remove(far);
-        QVERIFY(window_->saveProjectFile(path("basin.brelvo").toStdString()));
+        QVERIFY(window_->project().saveProjectFile(path("basin.brelvo").toStdString()));
         QVERIFY(QFile::rename(moved, far));
-        QVERIFY(window_->openProjectFile(path("basin.brelvo").toStdString()));
+        QVERIFY(window_->project().openProjectFile(path("basin.brelvo").toStdString()));
         QCOMPARE(dialogs_->takeMessages().size(), std::size_t{1});
         QCOMPARE(QString::fromStdString(window_->missingPicturePath()), moved);
         QCOMPARE(QString::fromStdString(window_->captureProject().picturePath), moved);
-        QVERIFY(!window_->projectModified());
+        QVERIFY(!window_->project().projectModified());
         dialogs_->queueAnswer(far.toStdString());
         QVERIFY(window_->triggerMenuEntry("File/Locate Picture..."));
         QCOMPARE(QString::fromStdString(window_->captureProject().picturePath), far);
-        QCOMPARE(window_->line1, lines);
+        QCOMPARE(window_->document().controls().line1, lines);
     }
 
     void anOlderProjectKeepsItsCoordinatesThroughAZoom() {
@@ -197,7 +198,7 @@ class MainWindowWorkTest : public QObject {
         traceTriangle();
         QVERIFY(dir_.isValid());
         const QString file = path("older.brelvo");
-        QVERIFY(window_->saveProjectFile(file.toStdString()));
+        QVERIFY(window_->project().saveProjectFile(file.toStdString()));
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
@@ -214,11 +215,11 @@ class MainWindowWorkTest : public QObject {
         // Opened, zoomed twice and scrolled: a stream started at the triangle's first corner lists
         // that corner's coordinates, as before the zoom.
         init();
-        QVERIFY(window_->openProjectFile(file.toStdString()));
+        QVERIFY(window_->project().openProjectFile(file.toStdString()));
         const QString firstCorner = listing()->toPlainText().section(QLatin1Char('\n'), 1, 1);
         QCOMPARE(firstCorner, QStringLiteral("1500, 7500"));
         for (const auto key : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Left}) QTest::keyClick(view(), key);
-        const auto& corner = window_->line1.at(0);
+        const auto& corner = window_->document().controls().line1.at(0);
         window_->chooseCommand("Start Stream Line");
         window_->mapMouseUp(MouseButton::Left, corner.x1 - window_->imageLeft(),
                             corner.y1 - window_->imageTop());

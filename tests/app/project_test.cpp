@@ -151,15 +151,15 @@ class ProjectTest : public QObject {
     void savedProjectOpensAsItWasInAFreshWindow() {
         const Run before = replay(*window_, dialogs_, session() + "dump\n");
         QCOMPARE(before.status, 0);
-        QVERIFY(window_->projectModified());
+        QVERIFY(window_->project().projectModified());
         const Run saved = replay(
             *window_, dialogs_,
             "answer \"" + path("basin").toStdString() + "\"\naction \"File/Save Project As...\"\ndump\n");
         QCOMPARE(saved.status, 0);
         // Typed without an extension, the name gets ".brelvo".
         QVERIFY(QFile::exists(path("basin.brelvo")));
-        QCOMPARE(QString::fromStdString(window_->projectPath()), path("basin.brelvo"));
-        QVERIFY(!window_->projectModified());
+        QCOMPARE(QString::fromStdString(window_->project().projectPath()), path("basin.brelvo"));
+        QVERIFY(!window_->project().projectModified());
         QCOMPARE(saved.dumps.at(0)["messages"].toArray().size(), 0);
 
         // The picture lies beside the project: its path is kept relative.
@@ -182,14 +182,14 @@ class ProjectTest : public QObject {
         QCOMPARE(after["Form3"]["lists"]["ComboDimgraph"].toString(), QStringLiteral("Triangle Unit Graph"));
         QCOMPARE(after["Form3"]["checks"]["chkAutoTimeStep"].toBool(), false);
         QCOMPARE(after["Form3"]["checks"]["chkAreaAdj"].toBool(), true);
-        QVERIFY(!reopened->projectModified());
+        QVERIFY(!reopened->project().projectModified());
         QVERIFY(reopened->windowTitle().startsWith(QStringLiteral("basin.brelvo[*] - ")));
 
         // A picture that has gone: the project opens without it, says so, offers to locate it (declined
         // here) and keeps the measurement.
         QVERIFY(QFile::remove(path("map.png")));
         auto third = freshWindow();
-        QVERIFY(third->openProjectFile(path("basin.brelvo").toStdString()));
+        QVERIFY(third->project().openProjectFile(path("basin.brelvo").toStdString()));
         const auto messages = dialogs_.takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
         QCOMPARE(
@@ -228,7 +228,7 @@ class ProjectTest : public QObject {
         QCOMPARE(ran.status, 0);
         QCOMPARE(ran.dumps.at(0)["messages"].toArray().size(), 0);
         QCOMPARE(keptFiles(ran.dumps.at(0)), storm + "|" + pond);
-        QVERIFY(window_->saveProjectFile(path("job/kept.brelvo").toStdString()));
+        QVERIFY(window_->project().saveProjectFile(path("job/kept.brelvo").toStdString()));
         const QJsonObject file =
             QJsonDocument::fromJson(QByteArray::fromStdString(readAll(path("job/kept.brelvo")))).object();
         QJsonObject runoff = file["runoff"].toObject();
@@ -237,9 +237,9 @@ class ProjectTest : public QObject {
 
         // Opened in a fresh window: both are back.
         auto reopened = freshWindow();
-        QVERIFY(reopened->openProjectFile(path("job/kept.brelvo").toStdString()));
+        QVERIFY(reopened->project().openProjectFile(path("job/kept.brelvo").toStdString()));
         QCOMPARE(keptFiles(replay(*reopened, dialogs_, "dump\n").dumps.at(0)), storm + "|" + pond);
-        QVERIFY(!reopened->projectModified());
+        QVERIFY(!reopened->project().projectModified());
 
         // A project written before the files were kept opens with none.
         runoff.remove(QStringLiteral("stormFile"));
@@ -247,22 +247,22 @@ class ProjectTest : public QObject {
         QJsonObject older = file;
         older["runoff"] = runoff;
         writeAll(path("job/older.brelvo"), QJsonDocument(older).toJson().toStdString());
-        QVERIFY(reopened->openProjectFile(path("job/older.brelvo").toStdString()));
+        QVERIFY(reopened->project().openProjectFile(path("job/older.brelvo").toStdString()));
         const QJsonObject opened = replay(*reopened, dialogs_, "dump\n").dumps.at(0);
         QCOMPARE(opened["messages"].toArray().size(), 0);
         QCOMPARE(keptFiles(opened), std::string("|"));
         QCOMPARE(opened["Form3"]["fields"]["txtCNloss"].toString(), QStringLiteral("0"));
 
         // New Project forgets them.
-        QVERIFY(reopened->openProjectFile(path("job/kept.brelvo").toStdString()));
-        QVERIFY(reopened->newProject());
+        QVERIFY(reopened->project().openProjectFile(path("job/kept.brelvo").toStdString()));
+        QVERIFY(reopened->project().newProject());
         QCOMPARE(keptFiles(replay(*reopened, dialogs_, "menu \"Runoff Hydrogaph\"\ndump\n").dumps.at(0)),
                  std::string("|"));
     }
 
     void refusedFilesChangeNothing() {
         QCOMPARE(replay(*window_, dialogs_, session()).status, 0);
-        QVERIFY(window_->saveProjectFile(path("good.brelvo").toStdString()));
+        QVERIFY(window_->project().saveProjectFile(path("good.brelvo").toStdString()));
         QCOMPARE(replay(*window_, dialogs_, "menu \"Start Area\"\nclick 2000 2000\n").status, 0);
         const std::string good = readAll(path("good.brelvo"));
 
@@ -299,14 +299,14 @@ class ProjectTest : public QObject {
         const Run before = replay(*window_, dialogs_, "dump\n");
         for (const auto& c : cases) {
             writeAll(path(c.name), c.bytes);
-            QVERIFY2(!window_->openProjectFile(path(c.name).toStdString()), c.name);
+            QVERIFY2(!window_->project().openProjectFile(path(c.name).toStdString()), c.name);
             const auto messages = dialogs_.takeMessages();
             QCOMPARE(messages.size(), std::size_t{1});
             const QString expectedStart = QStringLiteral("The project \"%1\" cannot be opened: %2")
                                               .arg(path(c.name), QString::fromLatin1(c.problem));
             QVERIFY2(QString::fromStdString(messages[0]).startsWith(expectedStart), messages[0].c_str());
-            QCOMPARE(QString::fromStdString(window_->projectPath()), path("good.brelvo"));
-            QVERIFY(window_->projectModified());
+            QCOMPARE(QString::fromStdString(window_->project().projectPath()), path("good.brelvo"));
+            QVERIFY(window_->project().projectModified());
         }
         const Run after = replay(*window_, dialogs_, "dump\n");
         QCOMPARE(after.dumps.at(0), before.dumps.at(0));
@@ -316,7 +316,7 @@ class ProjectTest : public QObject {
     // regular file (read without end before) are refused by name, changing nothing.
     void absurdFilesAndDevicesAreRefusedByName() {
         QCOMPARE(replay(*window_, dialogs_, session()).status, 0);
-        QVERIFY(window_->saveProjectFile(path("good.brelvo").toStdString()));
+        QVERIFY(window_->project().saveProjectFile(path("good.brelvo").toStdString()));
         const std::string good = readAll(path("good.brelvo"));
         // The text of `good` with the value of `key` after `within` replaced.
         const auto with = [&](const std::string& within, const std::string& key, const std::string& value) {
@@ -350,26 +350,26 @@ class ProjectTest : public QObject {
         refused.emplace_back(dir_.path(), notRegular);
         dialogs_.takeMessages();
         for (const auto& [name, problem] : refused) {
-            QVERIFY2(!window_->openProjectFile(name.toStdString()), qPrintable(name));
+            QVERIFY2(!window_->project().openProjectFile(name.toStdString()), qPrintable(name));
             const auto messages = dialogs_.takeMessages();
             QCOMPARE(messages.size(), std::size_t{1});
             QCOMPARE(QString::fromStdString(messages[0]),
                      QStringLiteral("The project \"%1\" cannot be opened: %2")
                          .arg(name, QString::fromStdString(problem)));
-            QCOMPARE(QString::fromStdString(window_->projectPath()), path("good.brelvo"));
+            QCOMPARE(QString::fromStdString(window_->project().projectPath()), path("good.brelvo"));
         }
     }
 
     void saveReplacesTheFileWhole() {
         QCOMPARE(replay(*window_, dialogs_, session()).status, 0);
-        QVERIFY(window_->saveProjectFile(path("whole.brelvo").toStdString()));
+        QVERIFY(window_->project().saveProjectFile(path("whole.brelvo").toStdString()));
         const std::string first = readAll(path("whole.brelvo"));
         // A second name for the old file: a save that wrote into the file in place would change it too.
         std::filesystem::remove(path("old_link").toStdString());
         std::filesystem::create_hard_link(path("whole.brelvo").toStdString(), path("old_link").toStdString());
         QCOMPARE(replay(*window_, dialogs_, "type txtTitle \"Second title\"\n").status, 0);
-        QVERIFY(window_->projectModified());
-        QVERIFY(window_->saveProject());
+        QVERIFY(window_->project().projectModified());
+        QVERIFY(window_->project().saveProject());
         QCOMPARE(readAll(path("old_link")), first);
         QVERIFY(readAll(path("whole.brelvo")).find("Second title") != std::string::npos);
         // Nothing is left behind beside it.
@@ -378,9 +378,9 @@ class ProjectTest : public QObject {
         QCOMPARE(left, QStringList{QStringLiteral("whole.brelvo")});
         dialogs_.takeMessages();
         // A save into a folder that does not exist fails with a message and keeps the project's file.
-        QVERIFY(!window_->saveProjectFile(path("nowhere/x.brelvo").toStdString()));
+        QVERIFY(!window_->project().saveProjectFile(path("nowhere/x.brelvo").toStdString()));
         QCOMPARE(dialogs_.takeMessages().size(), std::size_t{1});
-        QCOMPARE(QString::fromStdString(window_->projectPath()), path("whole.brelvo"));
+        QCOMPARE(QString::fromStdString(window_->project().projectPath()), path("whole.brelvo"));
     }
 
     void projectKeysWorkFromTheRunoffWindow() {
@@ -396,13 +396,14 @@ class ProjectTest : public QObject {
         QTest::keyClick(runoff, Qt::Key_S, Qt::ControlModifier);
         QVERIFY(QFile::exists(path("keyed.brelvo")));
         QVERIFY(readAll(path("keyed.brelvo")).find("Keyed") != std::string::npos);
-        QVERIFY(!shown->projectModified());
+        QVERIFY(!shown->project().projectModified());
     }
 
     void unsavedChangesAreAskedAboutOnlyWhenThereAreAny() {
         int asked = 0;
-        MainWindow::UnsavedAnswer answer = MainWindow::UnsavedAnswer::Cancel;
-        window_->askUnsaved = [&](const std::string& question) {
+        brelvo::app::ProjectController::UnsavedAnswer answer =
+            brelvo::app::ProjectController::UnsavedAnswer::Cancel;
+        window_->project().askUnsaved = [&](const std::string& question) {
             ++asked;
             if (question != "Save the changes to \"Untitled\" before closing it?" &&
                 question != "Save the changes to \"ask.brelvo\" before closing it?")
@@ -410,15 +411,16 @@ class ProjectTest : public QObject {
             return answer;
         };
         // Nothing done yet: no question.
-        QVERIFY(window_->newProject());
+        QVERIFY(window_->project().newProject());
         QCOMPARE(asked, 0);
         QCOMPARE(replay(*window_, dialogs_, session()).status, 0);
-        QCOMPARE(replay(*window_, dialogs_, "title\n").text, "Untitled* - " + window_->caption + "\n");
+        QCOMPARE(replay(*window_, dialogs_, "title\n").text,
+                 "Untitled* - " + window_->document().controls().caption + "\n");
 
         // Cancel: the work stays.
         const std::string area = window_->measureState().areaText;
         QVERIFY(!area.empty());
-        QVERIFY(!window_->newProject());
+        QVERIFY(!window_->project().newProject());
         QCOMPARE(asked, 1);
         QCOMPARE(window_->measureState().areaText, area);
         QVERIFY(!window_->close());
@@ -426,27 +428,28 @@ class ProjectTest : public QObject {
         QVERIFY(window_->isVisible());
 
         // Save: the untitled project asks for a name, then goes on.
-        answer = MainWindow::UnsavedAnswer::Save;
+        answer = brelvo::app::ProjectController::UnsavedAnswer::Save;
         dialogs_.queueAnswer(path("ask.brelvo").toStdString());
-        QVERIFY(window_->newProject());
+        QVERIFY(window_->project().newProject());
         QCOMPARE(asked, 3);
-        QCOMPARE(replay(*window_, dialogs_, "title\n").text, "Untitled - " + window_->caption + "\n");
+        QCOMPARE(replay(*window_, dialogs_, "title\n").text,
+                 "Untitled - " + window_->document().controls().caption + "\n");
         QVERIFY(QFile::exists(path("ask.brelvo")));
         QVERIFY(window_->measureState().areaText.empty());
         QVERIFY(window_->runoffWindow() == nullptr);
 
         // Opened and left as it was: no question.
-        QVERIFY(window_->openProjectFile(path("ask.brelvo").toStdString()));
+        QVERIFY(window_->project().openProjectFile(path("ask.brelvo").toStdString()));
         QCOMPARE(window_->measureState().areaText, area);
-        QVERIFY(window_->newProject());
+        QVERIFY(window_->project().newProject());
         QCOMPARE(asked, 3);
 
         // Discard: the changes are dropped, the file keeps what was saved.
-        QVERIFY(window_->openProjectFile(path("ask.brelvo").toStdString()));
+        QVERIFY(window_->project().openProjectFile(path("ask.brelvo").toStdString()));
         QCOMPARE(replay(*window_, dialogs_, "type txtTitle \"Changed\"\ntitle\n").text,
-                 "ask.brelvo* - " + window_->caption + "\n");
-        answer = MainWindow::UnsavedAnswer::Discard;
-        QVERIFY(window_->newProject());
+                 "ask.brelvo* - " + window_->document().controls().caption + "\n");
+        answer = brelvo::app::ProjectController::UnsavedAnswer::Discard;
+        QVERIFY(window_->project().newProject());
         QCOMPARE(asked, 4);
         QVERIFY(readAll(path("ask.brelvo")).find("Changed") == std::string::npos);
     }

@@ -30,7 +30,8 @@ struct WheelTest : ::testing::Test {
         state.scaleY = 4;
     }
     ViewGeometry g;
-    measure::MeasureState state;
+    measure::MeasureDocument doc;
+    measure::MeasureState& state = doc.state();
     testing_support::RecordingDialogs dialogs;
 };
 
@@ -113,16 +114,17 @@ Traced traceTriangle(Units units, int zoomSteps, float panX = 0, float panY = 0)
     g.view = {0, 0, 12000, 9000};
     g.picture = {-3000, -2250, 18000, 13500};
     g.hasPicture = true;
-    measure::MeasureState state;
+    measure::MeasureDocument doc;
+    measure::MeasureState& state = doc.state();
     measure::FakeSurface surface;
     surface.viewHeightValue = 9000;
     testing_support::RecordingDialogs dialogs;
-    measure::MeasureController controller(state, surface, dialogs);
+    measure::MeasureController controller(doc, surface, dialogs);
     measure::PictureAnchoring anchoring;
     auto showPicture = [&] {
         surface.imageLeftValue = g.picture.left;
         surface.imageTopValue = g.picture.top;
-        anchoring.follow(state, surface, {g.picture.left, g.picture.top, g.picture.width, g.picture.height});
+        anchoring.follow(doc, {g.picture.left, g.picture.top, g.picture.width, g.picture.height});
     };
     showPicture();
     if (units == Units::Miles) {
@@ -161,7 +163,7 @@ Traced traceTriangle(Units units, int zoomSteps, float panX = 0, float panY = 0)
     clickPixel(300, 200);
     controller.runCommand("End Area/Line");
     EXPECT_TRUE(dialogs.messages.empty());
-    return {surface.text1.text, state.areaCentroidText};
+    return {doc.controls().text1.text, state.areaCentroidText};
 }
 
 TEST(NexradAcrossAZoom, MeasuresTheSameAsWithoutIt) {

@@ -62,11 +62,12 @@ class FakeHost : public PictureHost {
 
 struct Window {
     measure::FakeSurface surface;
-    measure::MeasureState state;
+    measure::MeasureDocument doc;
+    measure::MeasureState& state = doc.state();
     testing_support::RecordingDialogs dialogs;
-    measure::MeasureController controller{state, surface, dialogs};
+    measure::MeasureController controller{doc, surface, dialogs};
     FakeHost host;
-    PictureCommands commands{surface, state, controller, dialogs, host};
+    PictureCommands commands{doc, controller, dialogs, host};
 
     // One traced area: two segments and the closing one.
     void traceArea() {
@@ -118,7 +119,7 @@ TEST(PictureCommands, SaveMapImageCapturesWithoutTheControlAndAFailureSaysSo) {
     EXPECT_TRUE(w.dialogs.fileRequests[0].save);
     EXPECT_EQ(w.host.calls,
               (std::vector<std::string>{"control off", "capture", "jpeg /maps/Basin.JPG 90", "control on"}));
-    EXPECT_FALSE(w.surface.text1.visible);  // hidden before the capture
+    EXPECT_FALSE(w.doc.controls().text1.visible);  // hidden before the capture
 
     // A bitmap name with a failing write says so, naming the file; an empty name writes nothing and says
     // nothing. The control always comes back.
@@ -181,7 +182,7 @@ TEST(PictureCommands, ACancelledLoadKeepsTheMapAndOnlyAfterASaveSaysSo) {
     w.commands.run("Load Map File");
     EXPECT_EQ(w.dialogs.messages, (std::vector<std::string>{"Cancel was selected."}));
     EXPECT_EQ(w.state.measureNumber, 1);
-    EXPECT_EQ(w.surface.line1.size(), 3u);
+    EXPECT_EQ(w.doc.controls().line1.size(), 3u);
 }
 
 TEST(PictureCommands, APictureThatCannotBeHadClearsNothing) {
@@ -194,7 +195,7 @@ TEST(PictureCommands, APictureThatCannotBeHadClearsNothing) {
     w.commands.run("Paste From Clipboard");
     EXPECT_EQ(w.dialogs.messages, (std::vector<std::string>{"Invalid picture", *w.host.clipboardError}));
     EXPECT_EQ(w.state.measureNumber, 1);
-    EXPECT_EQ(w.surface.line1.size(), 3u);
+    EXPECT_EQ(w.doc.controls().line1.size(), 3u);
 
     // A good picture clears every line and label (once the user goes on), then shows and centres it.
     w.host.calls.clear();
@@ -203,7 +204,7 @@ TEST(PictureCommands, APictureThatCannotBeHadClearsNothing) {
     w.commands.run("Paste From Clipboard");
     EXPECT_EQ(w.host.calls, (std::vector<std::string>{"clipboard in", "show", "scroll 4"}));
     EXPECT_EQ(w.state.measureNumber, 0);
-    EXPECT_EQ(w.surface.line1.size(), 1u);
+    EXPECT_EQ(w.doc.controls().line1.size(), 1u);
     EXPECT_EQ(w.surface.relayoutCalls, 1);
 }
 
@@ -219,7 +220,7 @@ TEST(PictureCommands, ANewPictureOverTracedWorkAsksFirst) {
     // line, label and listing line.
     w.traceArea();
     w.controller.runCommand("Add Label");
-    const std::string listing = w.surface.text1.text;
+    const std::string listing = w.doc.controls().text1.text;
     w.host.calls.clear();
     w.dialogs.answers = {std::string("/maps/b.png"), std::nullopt};
     w.commands.run("Load Map File");
@@ -234,9 +235,9 @@ TEST(PictureCommands, ANewPictureOverTracedWorkAsksFirst) {
                                         "Pasting a map picture" + what}));
     EXPECT_EQ(w.host.calls, (std::vector<std::string>{"decode /maps/b.png", "clipboard in"}));
     EXPECT_EQ(w.state.measureNumber, 1);
-    EXPECT_EQ(w.surface.line1.size(), 3u);
-    EXPECT_TRUE(w.surface.label1.at(0).visible);
-    EXPECT_EQ(w.surface.text1.text, listing);
+    EXPECT_EQ(w.doc.controls().line1.size(), 3u);
+    EXPECT_TRUE(w.doc.controls().label1.at(0).visible);
+    EXPECT_EQ(w.doc.controls().text1.text, listing);
 
     // Continue: the new picture, and the work is gone.
     w.host.calls.clear();
@@ -244,8 +245,8 @@ TEST(PictureCommands, ANewPictureOverTracedWorkAsksFirst) {
     w.commands.run("Load Map File");
     EXPECT_EQ(w.host.calls, (std::vector<std::string>{"decode /maps/b.png", "show", "scroll 4"}));
     EXPECT_EQ(w.state.lineNumber, 0);
-    EXPECT_EQ(w.surface.line1.size(), 1u);
-    EXPECT_FALSE(w.surface.label1.at(0).visible);
+    EXPECT_EQ(w.doc.controls().line1.size(), 1u);
+    EXPECT_FALSE(w.doc.controls().label1.at(0).visible);
     // The listing's text that stays behind asks nothing of the next picture.
     w.dialogs.answers = {std::string("/maps/c.png")};
     w.commands.run("Load Map File");
@@ -265,7 +266,7 @@ TEST(PictureCommands, CopyPrintAndTheWebMap) {
     w.dialogs.messages.clear();
     w.commands.run("Big Google Maps");
     EXPECT_TRUE(w.dialogs.messages.empty());
-    EXPECT_FALSE(w.surface.lstMenu2.visible);  // stays hidden until the web map closes
+    EXPECT_FALSE(w.doc.menus().lstMenu2.visible);  // stays hidden until the web map closes
 }
 
 }  // namespace

@@ -154,7 +154,8 @@ TEST(PanZoomRegionAt, StrictBoundsAndUncoveredCorners) {
 // Zooming rescales both the picture and the map scale, so map lengths along the picture do not change.
 TEST(ZoomPic, MapLengthsSurviveAZoom) {
     ViewGeometry g = viewWithPicture({0, 0, 800, 600});
-    measure::MeasureState state;
+    measure::MeasureDocument doc;
+    measure::MeasureState& state = doc.state();
     state.scaleX = 2;
     measure::FakeSurface surface;
     surface.viewHeightValue = 600;

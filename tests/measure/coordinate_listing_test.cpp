@@ -49,16 +49,17 @@ class ListingTest : public ::testing::Test {
     }
     ~ListingTest() override { fs::remove_all(folder); }
 
-    void save() { SaveCoordinateText(state, surface, dialogs, folder.string()); }
+    void save() { SaveCoordinateText(doc, dialogs, folder.string()); }
 
     fs::path folder;
-    MeasureState state;
+    MeasureDocument doc;
+    MeasureState& state = doc.state();
     FakeSurface surface;
     testing_support::RecordingDialogs dialogs;
 };
 
 TEST_F(ListingTest, FirstAreaIsSavedUnderItsDefaultNameExactlyAsListed) {
-    MeasureController controller(state, surface, dialogs);
+    MeasureController controller(doc, surface, dialogs);
     controller.runCommand("Start Area");
     const std::pair<float, float> clicks[] = {{60, 80}, {260, 80}, {260, 280}, {60, 280}};
     for (const auto& [x, y] : clicks) controller.mapMouseUp(MouseButton::Left, x, y);
@@ -88,7 +89,8 @@ TEST_F(ListingTest, SavingOverALongerFileLeavesNoTrailingBytesAndWritesSingleByt
     const fs::path target = folder / "listing.txt";
     writeBytes(target, std::string(500, 'x'));
     // A degree sign has a one-byte form; an arrow has none.
-    surface.text1.text = "Area1 X,Y Coordinates  \r\n1, 2\r\nnote 5\xC2\xB0 \xE2\x86\x92 outlet\r\n";
+    doc.edit(SurfacePart::Text1).text1.text =
+        "Area1 X,Y Coordinates  \r\n1, 2\r\nnote 5\xC2\xB0 \xE2\x86\x92 outlet\r\n";
     dialogs.answers.push_back(target.string());
     save();
     EXPECT_EQ(fileBytes(target), "Area1 X,Y Coordinates  \r\n1, 2\r\nnote 5\xB0 ? outlet\r\n");
@@ -98,7 +100,7 @@ TEST_F(ListingTest, SavingOverALongerFileLeavesNoTrailingBytesAndWritesSingleByt
 // A cancelled save says nothing; a failed one names the file and says why, and a file that was there
 // stays whole. The read-only file is refused by its permission bits, for root too.
 TEST_F(ListingTest, CancelledSaveIsSilentAndAFailedOneSaysWhyAndKeepsTheOldFile) {
-    surface.text1.text = "Area1 X,Y Coordinates  \r\n1, 2\r\n";
+    doc.edit(SurfacePart::Text1).text1.text = "Area1 X,Y Coordinates  \r\n1, 2\r\n";
     state.measureNumber = 3;
     save();  // no answer: cancelled
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
@@ -139,55 +141,55 @@ TEST_F(ListingTest, CancelledSaveIsSilentAndAFailedOneSaysWhyAndKeepsTheOldFile)
 }
 
 TEST_F(ListingTest, SaveTurnsTheSharedDialogsCancelSettingOnEvenWhenCancelled) {
-    EXPECT_FALSE(surface.dialogCancelRaisesError);
+    EXPECT_FALSE(doc.controls().dialogCancelRaisesError);
     save();  // no answer: cancelled
-    EXPECT_TRUE(surface.dialogCancelRaisesError);
+    EXPECT_TRUE(doc.controls().dialogCancelRaisesError);
     EXPECT_EQ(dialogs.fileRequests.size(), 1u);
 }
 
 TEST_F(ListingTest, LabelEditKeepsTheCaptionOnAnEmptyAnswer) {
-    surface.label1.resize(2);
-    surface.label1[1].caption = "Area2= 1.50 (acres), Perimeter= 1200 (ft)";
+    doc.edit(SurfacePart::Labels).label1.resize(2);
+    doc.edit(SurfacePart::Labels).label1[1].caption = "Area2= 1.50 (acres), Perimeter= 1200 (ft)";
     dialogs.answers.push_back(std::string());
-    editLabel(surface, 1, dialogs);
+    editLabel(doc, 1, dialogs);
     ASSERT_EQ(dialogs.inputRequests.size(), 1u);
     EXPECT_EQ(dialogs.inputRequests[0].prompt, "Edit label:");
     EXPECT_EQ(dialogs.inputRequests[0].title, "Edit Label");
     EXPECT_EQ(dialogs.inputRequests[0].defaultText, "Area2= 1.50 (acres), Perimeter= 1200 (ft)");
-    EXPECT_EQ(surface.label1[1].caption, "Area2= 1.50 (acres), Perimeter= 1200 (ft)");
+    EXPECT_EQ(doc.controls().label1[1].caption, "Area2= 1.50 (acres), Perimeter= 1200 (ft)");
 
     dialogs.answers.push_back(std::nullopt);  // cancelled
-    editLabel(surface, 1, dialogs);
-    EXPECT_EQ(surface.label1[1].caption, "Area2= 1.50 (acres), Perimeter= 1200 (ft)");
+    editLabel(doc, 1, dialogs);
+    EXPECT_EQ(doc.controls().label1[1].caption, "Area2= 1.50 (acres), Perimeter= 1200 (ft)");
 
     dialogs.answers.push_back("North fork");
-    editLabel(surface, 1, dialogs);
-    EXPECT_EQ(surface.label1[1].caption, "North fork");
-    EXPECT_EQ(surface.label1[0].caption, "");
+    editLabel(doc, 1, dialogs);
+    EXPECT_EQ(doc.controls().label1[1].caption, "North fork");
+    EXPECT_EQ(doc.controls().label1[0].caption, "");
 }
 
 TEST_F(ListingTest, DragKeepsTheGrabbedPointUnderThePointer) {
-    surface.text1.left = 100;
-    surface.text1.top = 200;
-    dragPress(state, 30, 40);
+    doc.edit(SurfacePart::Text1).text1.left = 100;
+    doc.edit(SurfacePart::Text1).text1.top = 200;
+    dragPress(doc, 30, 40);
     EXPECT_EQ(state.grabPoint, (PointF{30, 40}));
-    dragMove(state, surface, DragTarget::text1(), 75, 10);
-    EXPECT_EQ(surface.text1.left, 145);
-    EXPECT_EQ(surface.text1.top, 170);
+    dragMove(doc, DragTarget::text1(), 75, 10);
+    EXPECT_EQ(doc.controls().text1.left, 145);
+    EXPECT_EQ(doc.controls().text1.top, 170);
     // The box has moved under the pointer: the same screen point is now the grabbed point again.
-    dragMove(state, surface, DragTarget::text1(), 30, 40);
-    EXPECT_EQ(surface.text1.left, 145);
-    EXPECT_EQ(surface.text1.top, 170);
+    dragMove(doc, DragTarget::text1(), 30, 40);
+    EXPECT_EQ(doc.controls().text1.left, 145);
+    EXPECT_EQ(doc.controls().text1.top, 170);
 
-    surface.label1.resize(2);
-    surface.label1[1].left = 6000;
-    surface.label1[1].top = 3000;
-    dragPress(state, 150, 75);
-    dragMove(state, surface, DragTarget::label(1), 450, 15);
-    EXPECT_EQ(surface.label1[1].left, 6300);
-    EXPECT_EQ(surface.label1[1].top, 2940);
-    EXPECT_EQ(surface.label1[0].left, 0);
-    EXPECT_EQ(surface.text1.left, 145);
+    doc.edit(SurfacePart::Labels).label1.resize(2);
+    doc.edit(SurfacePart::Labels).label1[1].left = 6000;
+    doc.edit(SurfacePart::Labels).label1[1].top = 3000;
+    dragPress(doc, 150, 75);
+    dragMove(doc, DragTarget::label(1), 450, 15);
+    EXPECT_EQ(doc.controls().label1[1].left, 6300);
+    EXPECT_EQ(doc.controls().label1[1].top, 2940);
+    EXPECT_EQ(doc.controls().label1[0].left, 0);
+    EXPECT_EQ(doc.controls().text1.left, 145);
 }
 
 class FakeViewer : public TextViewer {

@@ -13,10 +13,11 @@ namespace {
 class MeasurementTest : public ::testing::Test {
   protected:
     void segment(int index, float x1, float y1, float x2, float y2) {
-        surface.line1[index] = Segment{x1, y1, x2, y2, 3, 0x000000, true};
+        doc.edit(SurfacePart::Lines).line1[index] = Segment{x1, y1, x2, y2, 3, 0x000000, true};
     }
 
-    MeasureState state;
+    MeasureDocument doc;
+    MeasureState& state = doc.state();
     FakeSurface surface;
     testing_support::RecordingDialogs dialogs;
 };
@@ -85,20 +86,20 @@ TEST_F(MeasurementTest, AreaPassCoversOnlyTheCurrentLine) {
     state.areaFactor = 0.000022957f;  // Feet / Acres
     state.lengthUnitText = " (ft)";
     state.areaUnitText = " (acres)";
-    surface.text1.text = "Area3 X,Y Coordinates   (ft)\r\n";
+    doc.edit(SurfacePart::Text1).text1.text = "Area3 X,Y Coordinates   (ft)\r\n";
 
-    ComputeMeasurement(state, surface, dialogs);
+    ComputeMeasurement(doc, surface, dialogs);
 
     EXPECT_EQ(state.areaText, "Area3= 0.0000230 (acres), Perimeter= 4.00 (ft)");
     EXPECT_EQ(state.areaCentroidText, "Area3= 0.0000230 (acres), Perimeter= 4.00 (ft), Centroid= 10.5, 89.5");
-    EXPECT_EQ(surface.text1.text,
+    EXPECT_EQ(doc.controls().text1.text,
               "Area3 X,Y Coordinates   (ft)\r\n"
               "Xmin 10, Ymin 89, Xmax 11, Ymax 90\r\n"
               "Area3= 0.0000230 (acres), Perimeter= 4.00 (ft), Centroid= 10.5, 89.5\r\n");
     EXPECT_EQ(state.centroid, (PointF{10.5f, 89.5f}));
     EXPECT_EQ(state.areaCentroid, (PointF{10.5f, 89.5f}));
-    EXPECT_TRUE(surface.text1.visible);
-    EXPECT_EQ(surface.text1.caret, static_cast<int>(surface.text1.text.size()));
+    EXPECT_TRUE(doc.controls().text1.visible);
+    EXPECT_EQ(doc.controls().text1.caret, static_cast<int>(doc.controls().text1.text.size()));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -115,11 +116,11 @@ TEST_F(MeasurementTest, LengthBelowCentroidFromTheFirstNearestEndPoint) {
     state.areaCentroid = {30, 30};
     state.lengthUnitText = " (mi)";
 
-    ComputeMeasurement(state, surface, dialogs);
+    ComputeMeasurement(doc, surface, dialogs);
 
     EXPECT_EQ(state.streamLengthText, "Longest Stream Lenth= 95.0 (mi)");
     EXPECT_EQ(state.belowCentroidText, "Length Below Centroid= 40.0 (mi)");
-    EXPECT_EQ(surface.text1.text,
+    EXPECT_EQ(doc.controls().text1.text,
               "Xmin 15, Ymin 10, Xmax 39, Ymax 62\r\n"
               "Longest Stream Lenth= 95.0 (mi), Length Below Centroid= 40.0 (mi)\r\n");
     EXPECT_EQ(state.areaCentroid, (PointF{30, 30}));  // a stream never moves the area's centroid
@@ -132,15 +133,15 @@ TEST_F(MeasurementTest, EmptyAndFlatLines) {
     state.lineNumber = 1;
     state.segmentIndex = -1;
     state.lengthUnitText = " (mi)";
-    ComputeMeasurement(state, surface, dialogs);
-    EXPECT_EQ(surface.text1.text,
+    ComputeMeasurement(doc, surface, dialogs);
+    EXPECT_EQ(doc.controls().text1.text,
               "Xmin 1E+38, Ymin 1E+38, Xmax -1E+38, Ymax -1E+38\r\n"
               "Longest Stream Lenth= 0.00 (mi), Length Below Centroid= 0.00 (mi)\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
 
     // A boundary along one row has no area and no centroid: said once, with why and what to do, and the
     // previous centroid is kept.
-    surface.text1.text.clear();
+    doc.edit(SurfacePart::Text1).text1.text.clear();
     surface.viewHeightValue = 1000;
     segment(0, 100, 500, 200, 500);
     segment(1, 200, 500, 300, 500);
@@ -151,8 +152,8 @@ TEST_F(MeasurementTest, EmptyAndFlatLines) {
     state.centroid = state.areaCentroid = {7, 8};
     state.lengthUnitText = " (ft)";
     state.areaUnitText = " (acres)";
-    ComputeMeasurement(state, surface, dialogs);
-    EXPECT_EQ(surface.text1.text,
+    ComputeMeasurement(doc, surface, dialogs);
+    EXPECT_EQ(doc.controls().text1.text,
               "Xmin 100, Ymin 500, Xmax 300, Ymax 500\r\n"
               "Area1= 0.00 (acres), Perimeter= 400 (ft), Centroid= 7.00, 8.00\r\n");
     EXPECT_EQ(

@@ -17,12 +17,12 @@ class ScaleTest : public ::testing::Test {
         surface.imageLeftValue = 40;
         surface.imageTopValue = 20;
         surface.viewHeightValue = 1000;
-        surface.shape1.width = 120;
-        surface.shape1.height = 90;
-        surface.shape2.width = 60;
-        surface.shape2.height = 60;
-        surface.lstMenu1.left = 250;
-        surface.lstMenu1.top = 120;
+        doc.edit(SurfacePart::Shape1).shape1.width = 120;
+        doc.edit(SurfacePart::Shape1).shape1.height = 90;
+        doc.edit(SurfacePart::Shape2).shape2.width = 60;
+        doc.edit(SurfacePart::Shape2).shape2.height = 60;
+        doc.menu(SurfacePart::Menu1).left = 250;
+        doc.menu(SurfacePart::Menu1).top = 120;
     }
 
     void pick(float x1, float y1, float x2, float y2) {
@@ -59,87 +59,88 @@ class ScaleTest : public ::testing::Test {
         EXPECT_TRUE(state.generalPixels);
     }
 
-    MeasureState state;
+    MeasureDocument doc;
+    MeasureState& state = doc.state();
     FakeSurface surface;
     testing_support::RecordingDialogs dialogs;
-    ScaleCalibration scale{state, surface, dialogs};
+    ScaleCalibration scale{doc, surface, dialogs};
 };
 
 TEST_F(ScaleTest, SecondClickOpensThePanelWhereTheMenuWas) {
-    surface.pointer = Pointer::Cross;
+    doc.edit(SurfacePart::Pointer).pointer = Pointer::Cross;
     scale.RecordScalePoint(100, 50);
     EXPECT_EQ(state.lastPoint, (PointF{100, 50}));
-    EXPECT_TRUE(surface.shape1.visible);
-    EXPECT_EQ(surface.shape1.left, 80);
-    EXPECT_EQ(surface.shape1.top, 25);
-    EXPECT_FALSE(surface.frameScale.visible);
+    EXPECT_TRUE(doc.controls().shape1.visible);
+    EXPECT_EQ(doc.controls().shape1.left, 80);
+    EXPECT_EQ(doc.controls().shape1.top, 25);
+    EXPECT_FALSE(doc.controls().frameScale.visible);
 
     scale.RecordScalePoint(500, 60);
     EXPECT_EQ(state.scalePoint2, (PointF{500, 60}));
-    EXPECT_TRUE(surface.shape2.visible);
-    EXPECT_EQ(surface.shape2.left, 510);
-    EXPECT_EQ(surface.shape2.top, 50);
-    EXPECT_EQ(surface.pointer, Pointer::Default);
-    EXPECT_TRUE(surface.frameScale.visible);
-    EXPECT_EQ(surface.frameScale.left, 250);
-    EXPECT_EQ(surface.frameScale.top, 120);
+    EXPECT_TRUE(doc.controls().shape2.visible);
+    EXPECT_EQ(doc.controls().shape2.left, 510);
+    EXPECT_EQ(doc.controls().shape2.top, 50);
+    EXPECT_EQ(doc.controls().pointer, Pointer::Default);
+    EXPECT_TRUE(doc.controls().frameScale.visible);
+    EXPECT_EQ(doc.controls().frameScale.left, 250);
+    EXPECT_EQ(doc.controls().frameScale.top, 120);
     EXPECT_EQ(state.lastPoint, (PointF{100, 50}));
 }
 
 TEST_F(ScaleTest, UnitOptionsProposeAMileInTheNewUnit) {
     scale.chooseOption(3);
     EXPECT_TRUE(state.feetUnits);
-    EXPECT_EQ(surface.text2, "5280");
-    EXPECT_EQ(surface.upDown1Value, 5280);
-    EXPECT_EQ(surface.upDown1Step, 5280);
+    EXPECT_EQ(doc.controls().text2, "5280");
+    EXPECT_EQ(doc.controls().upDown1Value, 5280);
+    EXPECT_EQ(doc.controls().upDown1Step, 5280);
 
     scale.chooseOption(1);
     EXPECT_FALSE(state.feetUnits);
-    EXPECT_EQ(surface.text2, "1");
-    EXPECT_EQ(surface.upDown1Value, 1);
-    EXPECT_EQ(surface.upDown1Step, 1);
+    EXPECT_EQ(doc.controls().text2, "1");
+    EXPECT_EQ(doc.controls().upDown1Value, 1);
+    EXPECT_EQ(doc.controls().upDown1Step, 1);
 
     // 30 is neither a small number of miles nor a large number of feet: it stays.
     scale.typeDistance("30");
     scale.chooseOption(2);
-    EXPECT_EQ(surface.text2, "30");
-    EXPECT_EQ(surface.upDown1Step, 5280);
+    EXPECT_EQ(doc.controls().text2, "30");
+    EXPECT_EQ(doc.controls().upDown1Step, 5280);
     scale.chooseOption(0);
-    EXPECT_EQ(surface.text2, "30");
-    EXPECT_EQ(surface.upDown1Step, 1);
+    EXPECT_EQ(doc.controls().text2, "30");
+    EXPECT_EQ(doc.controls().upDown1Step, 1);
 
     // The pixel options keep the unit and step of the option before.
     scale.chooseOption(4);
     scale.chooseOption(6);
     EXPECT_TRUE(state.feetUnits);
     EXPECT_EQ(state.distanceStep, 5280.0f);
-    EXPECT_EQ(surface.upDown1Step, 5280);
-    EXPECT_EQ(surface.option1, 6);
+    EXPECT_EQ(doc.controls().upDown1Step, 5280);
+    EXPECT_EQ(doc.controls().option1, 6);
 }
 
 TEST_F(ScaleTest, SpinnerStepsFromTheTypedNumberWithinItsRange) {
     scale.chooseOption(2);  // feet: 5280, step 5280
     scale.spin(+1);
-    EXPECT_EQ(surface.text2, "10560");
+    EXPECT_EQ(doc.controls().text2, "10560");
     scale.spin(-1);
     scale.spin(-1);  // down to 1 ft: continues in thousands from 5000
-    EXPECT_EQ(surface.text2, "5000");
-    EXPECT_EQ(surface.upDown1Value, 5000);
-    EXPECT_EQ(surface.upDown1Step, 1000);
+    EXPECT_EQ(doc.controls().text2, "5000");
+    EXPECT_EQ(doc.controls().upDown1Value, 5000);
+    EXPECT_EQ(doc.controls().upDown1Step, 1000);
     scale.spin(+1);
-    EXPECT_EQ(surface.text2, "6000");
+    EXPECT_EQ(doc.controls().text2, "6000");
 
     scale.chooseOption(0);  // miles, step 1
     scale.typeDistance("1");
     scale.spin(-1);
-    EXPECT_EQ(surface.text2, "1");
-    EXPECT_EQ(surface.upDown1Value, 1);
+    EXPECT_EQ(doc.controls().text2, "1");
+    EXPECT_EQ(doc.controls().upDown1Value, 1);
     scale.typeDistance("7");
     scale.spin(+1);
-    EXPECT_EQ(surface.text2, "8");
+    EXPECT_EQ(doc.controls().text2, "8");
     scale.typeDistance("999999");
     scale.spin(+1);
-    EXPECT_EQ(surface.text2, "999999");
+    EXPECT_EQ(doc.controls().text2, "999999");
 }
 
 TEST_F(ScaleTest, DistanceOptionsSetScaleAndUnits) {
@@ -158,9 +159,9 @@ TEST_F(ScaleTest, DistanceOptionsSetScaleAndUnits) {
         state.scaleY = 3;
         state.pixelUnits = state.generalPixels = true;
         state.mode = ScalePoints;
-        surface.frameScale.visible = true;
-        surface.option1 = option;
-        surface.text2 = "100";
+        doc.edit(SurfacePart::ScalePanel).frameScale.visible = true;
+        doc.edit(SurfacePart::ScalePanel).option1 = option;
+        doc.edit(SurfacePart::ScalePanel).text2 = "100";
         pick(100, 50, 500, 80);  // 400 across
         scale.ApplyScale();
 
@@ -173,8 +174,9 @@ TEST_F(ScaleTest, DistanceOptionsSetScaleAndUnits) {
         EXPECT_FALSE(state.pixelUnits);
         EXPECT_FALSE(state.generalPixels);
         EXPECT_EQ(state.mode, Idle);
-        EXPECT_EQ(surface.caption, "Right Click for menu");
-        EXPECT_FALSE(surface.frameScale.visible || surface.shape1.visible || surface.shape2.visible);
+        EXPECT_EQ(doc.controls().caption, "Right Click for menu");
+        EXPECT_FALSE(doc.controls().frameScale.visible || doc.controls().shape1.visible ||
+                     doc.controls().shape2.visible);
         EXPECT_TRUE(state.lastPoint.isOrigin());
     }
     EXPECT_TRUE(dialogs.messages.empty());
@@ -190,7 +192,7 @@ TEST_F(ScaleTest, ScalePointsMustLieAtLeast100Apart) {
 
     // Exactly 100 apart, right to left, is a good scale.
     state.lastPoint = {};
-    surface.text2 = "50";
+    doc.edit(SurfacePart::ScalePanel).text2 = "50";
     pick(100, 50, 0, 50);
     scale.ApplyScale();
     EXPECT_EQ(dialogs.messages.size(), 1u);
@@ -200,52 +202,52 @@ TEST_F(ScaleTest, ScalePointsMustLieAtLeast100Apart) {
 TEST_F(ScaleTest, DistanceMustBeANumberAboveZero) {
     setPreviousScale();
     state.mode = ScalePoints;
-    surface.option1 = 2;
+    doc.edit(SurfacePart::ScalePanel).option1 = 2;
     pick(100, 50, 500, 50);
     int expectedMessages = 0;
     for (const char* text : {"0", "-5", ""}) {
         SCOPED_TRACE(text);
-        surface.text2 = text;
+        doc.edit(SurfacePart::ScalePanel).text2 = text;
         scale.ApplyScale();
         EXPECT_EQ(dialogs.messages.size(), static_cast<std::size_t>(++expectedMessages));
         EXPECT_EQ(dialogs.messages.back(), "Enter the scale distance as a number greater than 0.");
         expectPreviousScaleKept();
         expectPreviousUnitModeKept();
         // The refused distance is cleared; the panel and both scale points stay for the next try.
-        EXPECT_EQ(surface.text2, "");
-        EXPECT_TRUE(surface.frameScale.visible);
-        EXPECT_TRUE(surface.shape1.visible);
-        EXPECT_TRUE(surface.shape2.visible);
+        EXPECT_EQ(doc.controls().text2, "");
+        EXPECT_TRUE(doc.controls().frameScale.visible);
+        EXPECT_TRUE(doc.controls().shape1.visible);
+        EXPECT_TRUE(doc.controls().shape2.visible);
         EXPECT_EQ(state.mode, ScalePoints);
         EXPECT_EQ(state.lastPoint, (PointF{100, 50}));
         EXPECT_EQ(state.scalePoint2, (PointF{500, 50}));
     }
     // Only the distance is typed again: 2 ft over the 400 view units between the points.
-    surface.text2 = "2";
+    doc.edit(SurfacePart::ScalePanel).text2 = "2";
     scale.ApplyScale();
     EXPECT_EQ(dialogs.messages.size(), static_cast<std::size_t>(expectedMessages));
     EXPECT_FLOAT_EQ(state.scaleX, 0.005f);
     EXPECT_EQ(state.lengthUnitText, " (ft)");
-    EXPECT_FALSE(surface.frameScale.visible);
+    EXPECT_FALSE(doc.controls().frameScale.visible);
     EXPECT_EQ(state.mode, Idle);
 }
 
 TEST_F(ScaleTest, PanelOpensInsideTheVisibleView) {
     surface.visibleAreaValue = {0, 0, 3000, 2000, true};
-    surface.frameScale.width = 800;
-    surface.frameScale.height = 900;
-    surface.lstMenu1.left = 2700;
-    surface.lstMenu1.top = 1500;
+    doc.edit(SurfacePart::ScalePanel).frameScale.width = 800;
+    doc.edit(SurfacePart::ScalePanel).frameScale.height = 900;
+    doc.menu(SurfacePart::Menu1).left = 2700;
+    doc.menu(SurfacePart::Menu1).top = 1500;
     pick(100, 50, 500, 50);
-    EXPECT_EQ(surface.frameScale.left, 2200);
-    EXPECT_EQ(surface.frameScale.top, 1100);
+    EXPECT_EQ(doc.controls().frameScale.left, 2200);
+    EXPECT_EQ(doc.controls().frameScale.top, 1100);
 }
 
 TEST_F(ScaleTest, NexradPixelsDivideTheScaleByScreenPixels) {
     // The picture shown at half its natural size; the scale set before (miles) plays no part.
     state.scaleX = 0.0004f;
     surface.pictureZoomValue = 0.5f;
-    surface.option1 = 5;
+    doc.edit(SurfacePart::ScalePanel).option1 = 5;
     pick(100, 50, 500, 50);
     scale.ApplyScale();
     EXPECT_FLOAT_EQ(state.scaleX, 2.0f / 15.0f);
@@ -263,7 +265,7 @@ TEST_F(ScaleTest, NexradPixelsDivideTheScaleByScreenPixels) {
 }
 
 TEST_F(ScaleTest, GeneralPixelsTakeTheCoordinatesOfBothPoints) {
-    surface.option1 = 6;
+    doc.edit(SurfacePart::ScalePanel).option1 = 6;
     dialogs.answers = {"0,0,300,150", " 310 , 170 ,10, 20"};
     pick(100, 100, 400, 250);
     scale.ApplyScale();
@@ -297,7 +299,7 @@ TEST_F(ScaleTest, GeneralPixelsTakeTheCoordinatesOfBothPoints) {
 TEST_F(ScaleTest, DistanceIsReadStrictlyAndARefusedTextIsNamedAndFramed) {
     setPreviousScale();
     state.mode = ScalePoints;
-    surface.option1 = 2;
+    doc.edit(SurfacePart::ScalePanel).option1 = 2;
     pick(100, 50, 500, 50);
     struct Case {
         const char* text;
@@ -322,15 +324,15 @@ TEST_F(ScaleTest, DistanceIsReadStrictlyAndARefusedTextIsNamedAndFramed) {
         EXPECT_EQ(
             dialogs.messages,
             (std::vector<std::string>{"Enter the scale distance as a number greater than 0.\n" + line}));
-        EXPECT_EQ(surface.text2Refused, line);
-        EXPECT_EQ(surface.text2, c.text);
+        EXPECT_EQ(doc.controls().text2Refused, line);
+        EXPECT_EQ(doc.controls().text2, c.text);
         expectPreviousScaleKept();
         expectPreviousUnitModeKept();
-        EXPECT_TRUE(surface.frameScale.visible);
+        EXPECT_TRUE(doc.controls().frameScale.visible);
         EXPECT_EQ(state.mode, ScalePoints);
     }
     scale.typeDistance("1.5");  // typing takes the frame off
-    EXPECT_EQ(surface.text2Refused, "");
+    EXPECT_EQ(doc.controls().text2Refused, "");
     scale.ApplyScale();
     EXPECT_FLOAT_EQ(state.scaleX, 1.5f / 400);
 }
@@ -339,7 +341,7 @@ TEST_F(ScaleTest, DistanceIsReadStrictlyAndARefusedTextIsNamedAndFramed) {
 // named instead of a bare "Overflow".
 TEST_F(ScaleTest, GeneralPixelCoordinatesNameTheRefusedOne) {
     setPreviousScale();
-    surface.option1 = 6;
+    doc.edit(SurfacePart::ScalePanel).option1 = 6;
     dialogs.answers = {"0,0,300,1e400", "0,0,40000,150", "0,0,1/2,150", "-30000,0,30000,150"};
     const std::string bad = "Enter four numbers separated by commas: X1,Y1,X2,Y2. The scale is unchanged.\n";
     const std::vector<std::string> expected{
@@ -360,7 +362,7 @@ TEST_F(ScaleTest, GeneralPixelCoordinatesNameTheRefusedOne) {
 
 TEST_F(ScaleTest, GeneralPixelsRefuseAnIncompleteAnswerOrFlatPoints) {
     setPreviousScale();
-    surface.option1 = 6;
+    doc.edit(SurfacePart::ScalePanel).option1 = 6;
     dialogs.answers = {"1,2,3", "", "1,2,x,4"};
     for (int attempt = 1; attempt <= 3; ++attempt) {
         SCOPED_TRACE(attempt);
@@ -398,17 +400,18 @@ TEST_F(ScaleTest, GeneralPixelsRefuseAnIncompleteAnswerOrFlatPoints) {
 TEST_F(ScaleTest, ADistanceTooSmallToGiveAScaleIsRefused) {
     setPreviousScale();
     state.mode = ScalePoints;
-    surface.option1 = 2;
+    doc.edit(SurfacePart::ScalePanel).option1 = 2;
     pick(100, 50, 500, 50);
-    surface.text2 = "1e-45";  // above 0, but over 400 view units the scale rounds to 0
+    doc.edit(SurfacePart::ScalePanel).text2 =
+        "1e-45";  // above 0, but over 400 view units the scale rounds to 0
     scale.ApplyScale();
     EXPECT_EQ(dialogs.messages,
               (std::vector<std::string>{
                   "The scale distance is too small to give a scale: enter a larger distance."}));
     expectPreviousScaleKept();
     expectPreviousUnitModeKept();
-    EXPECT_EQ(surface.text2, "");
-    EXPECT_TRUE(surface.frameScale.visible);
+    EXPECT_EQ(doc.controls().text2, "");
+    EXPECT_TRUE(doc.controls().frameScale.visible);
     EXPECT_EQ(state.mode, ScalePoints);
 }
 

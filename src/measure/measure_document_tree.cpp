@@ -1,0 +1,291 @@
+// The measuring document as a value tree: the measuring state's fields in one table (name, member,
+// whether a project keeps it, the range it is read in), used both to write and to read; the window's
+// controls as they are kept in projects.
+#include <array>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <type_traits>
+#include <variant>
+
+#include "measure/measure_document.hpp"
+
+namespace brelvo::measure {
+
+namespace {
+
+using common::TreeError;
+using common::TreeReader;
+using common::ValueTree;
+
+using Starts = std::array<std::int16_t, MeasureState::kLineStarts>;
+using Coord = std::array<std::int16_t, 2>;
+using Member = std::variant<std::int16_t MeasureState::*, float MeasureState::*, bool MeasureState::*,
+                            std::string MeasureState::*, PointF MeasureState::*, Starts MeasureState::*,
+                            Coord MeasureState::*>;
+
+enum class Kept {
+    Always,   // written and read
+    Passing,  // shown in dumps; not the user's work, so never kept in a project (older files may hold it)
+    Later,    // written and read; files written before it was kept lack it (it then keeps its default)
+};
+
+struct Field {
+    const char* name;
+    Member member;
+    Kept kept = Kept::Always;
+    int low = -32768;  // range of a whole number
+    int high = 32767;
+};
+
+// The one list of the measuring state's fields, in the order the dump shows them.
+const std::array<Field, 31> kFields{{
+    {"mode", &MeasureState::mode, Kept::Always, Idle, ScalePoints},
+    {"lastPoint", &MeasureState::lastPoint},
+    {"lineStart", &MeasureState::lineStart},
+    {"segmentIndex", &MeasureState::segmentIndex},
+    {"lineNumber", &MeasureState::lineNumber, Kept::Always, 0, MeasureState::kLineStarts - 1},
+    {"scaleDistance", &MeasureState::scaleDistance},
+    {"scaleX", &MeasureState::scaleX},
+    {"scaleY", &MeasureState::scaleY},
+    {"grabPoint", &MeasureState::grabPoint, Kept::Passing},
+    {"measureNumber", &MeasureState::measureNumber},
+    {"areaText", &MeasureState::areaText},
+    {"areaCentroidText", &MeasureState::areaCentroidText},
+    {"streamLengthText", &MeasureState::streamLengthText},
+    {"belowCentroidText", &MeasureState::belowCentroidText},
+    {"lastFinishedMode", &MeasureState::lastFinishedMode, Kept::Always, 0, 2},
+    {"distanceStep", &MeasureState::distanceStep},
+    {"feetUnits", &MeasureState::feetUnits},
+    {"pixelUnits", &MeasureState::pixelUnits},
+    {"generalPixels", &MeasureState::generalPixels},
+    {"refPixel", &MeasureState::refPixel},
+    {"refCoord", &MeasureState::refCoord},
+    {"viewUnlocked", &MeasureState::viewUnlocked},
+    {"centroid", &MeasureState::centroid},
+    {"areaCentroid", &MeasureState::areaCentroid},
+    {"scalePoint2", &MeasureState::scalePoint2},
+    {"areaFactor", &MeasureState::areaFactor},
+    {"lengthUnitText", &MeasureState::lengthUnitText},
+    {"areaUnitText", &MeasureState::areaUnitText},
+    {"removeAll", &MeasureState::removeAll, Kept::Passing},
+    {"mapOrigin", &MeasureState::mapOrigin, Kept::Later},
+    {"mapOriginPinned", &MeasureState::mapOriginPinned, Kept::Later},
+}};
+
+ValueTree point(const PointF& p) {
+    return ValueTree::list({ValueTree::single(p.x), ValueTree::single(p.y)});
+}
+
+template <std::size_t N>
+ValueTree numbers(const std::array<std::int16_t, N>& values) {
+    ValueTree list = ValueTree::list();
+    for (const auto v : values) list.append(ValueTree::integer(v));
+    return list;
+}
+
+ValueTree valueOf(const MeasureState& s, const Member& member) {
+    return std::visit(
+        [&s](auto m) {
+            const auto& v = s.*m;
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::int16_t>) return ValueTree::integer(v);
+            if constexpr (std::is_same_v<T, float>) return ValueTree::single(v);
+            if constexpr (std::is_same_v<T, bool>) return ValueTree::boolean(v);
+            if constexpr (std::is_same_v<T, std::string>) return ValueTree::text(v);
+            if constexpr (std::is_same_v<T, PointF>) return point(v);
+            if constexpr (std::is_same_v<T, Starts> || std::is_same_v<T, Coord>) return numbers(v);
+        },
+        member);
+}
+
+// A fixed list of whole numbers: the line starts (21 of them) and the reference coordinates (two).
+template <std::size_t N>
+void readNumbers(const TreeReader& r, const Field& f, std::array<std::int16_t, N>& out) {
+    const ValueTree::List& items = r.list(f.name, N);
+    const bool starts = N == MeasureState::kLineStarts;
+    if (starts && items.size() != N) r.fail(f.name, "does not have 21 entries");
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i >= items.size() || !common::wholeNumberIn(items[i], -32768, 32767))
+            r.fail(f.name, starts ? "holds an entry that is not a whole number" : "is not two whole numbers");
+        out[i] = static_cast<std::int16_t>(items[i].asNumber());
+    }
+}
+
+void readField(const TreeReader& r, const Field& f, MeasureState& s) {
+    std::visit(
+        [&](auto m) {
+            auto& v = s.*m;
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::int16_t>)
+                v = static_cast<std::int16_t>(r.integer(f.name, f.low, f.high));
+            if constexpr (std::is_same_v<T, float>) v = r.single(f.name);
+            if constexpr (std::is_same_v<T, bool>) v = r.boolean(f.name);
+            if constexpr (std::is_same_v<T, std::string>) v = r.text(f.name);
+            if constexpr (std::is_same_v<T, PointF>) {
+                const auto [x, y] = r.pair(f.name);
+                v = {x, y};
+            }
+            if constexpr (std::is_same_v<T, Starts> || std::is_same_v<T, Coord>) readNumbers(r, f, v);
+        },
+        f.member);
+}
+
+MeasureState readState(const TreeReader& r) {
+    MeasureState s;
+    // The fields kept since a later version are read together, when the file holds the last of them.
+    const bool hasLater = r.has("mapOriginPinned");
+    for (const Field& f : kFields) {
+        if (f.kept == Kept::Passing || (f.kept == Kept::Later && !hasLater)) continue;
+        readField(r, f, s);
+    }
+    return s;
+}
+
+ValueTree box(const Box& b) {
+    ValueTree t = ValueTree::map();
+    t.set("left", ValueTree::single(b.left));
+    t.set("top", ValueTree::single(b.top));
+    t.set("width", ValueTree::single(b.width));
+    t.set("height", ValueTree::single(b.height));
+    t.set("visible", ValueTree::boolean(b.visible));
+    return t;
+}
+
+void readBox(const TreeReader& r, Box& b) {
+    b.left = r.single("left");
+    b.top = r.single("top");
+    b.width = r.single("width");
+    b.height = r.single("height");
+    b.visible = r.boolean("visible");
+}
+
+constexpr std::size_t kMaxItems = 100000;  // segments or labels: far more than any traced basin has
+
+ValueTree writeControls(const SurfaceControls& c) {
+    ValueTree w = ValueTree::map();
+    w.set("caption", ValueTree::text(c.caption));
+    ValueTree& t = w.set("text1", box(c.text1));
+    t.set("text", ValueTree::text(c.text1.text));
+    t.set("caret", ValueTree::integer(c.text1.caret));
+    w.set("shape1", box(c.shape1));
+    w.set("shape2", box(c.shape2));
+    w.set("frameScale", box(c.frameScale));
+    w.set("text2", ValueTree::text(c.text2));
+    w.set("upDown1Value", ValueTree::integer(c.upDown1Value));
+    w.set("upDown1Step", ValueTree::integer(c.upDown1Step));
+    w.set("option1", ValueTree::integer(c.option1));
+    w.set("dialogCancelRaisesError", ValueTree::boolean(c.dialogCancelRaisesError));
+    w.set("crossPointer", ValueTree::boolean(c.pointer == Pointer::Cross));
+    ValueTree& segments = w.set("segments", ValueTree::list());
+    for (const auto& [index, s] : c.line1) {
+        ValueTree& seg = segments.append(ValueTree::map());
+        seg.set("index", ValueTree::integer(index));
+        seg.set("x1", ValueTree::single(s.x1));
+        seg.set("y1", ValueTree::single(s.y1));
+        seg.set("x2", ValueTree::single(s.x2));
+        seg.set("y2", ValueTree::single(s.y2));
+        seg.set("width", ValueTree::integer(s.width));
+        seg.set("color", ValueTree::integer(s.color));
+        seg.set("visible", ValueTree::boolean(s.visible));
+    }
+    ValueTree& labels = w.set("labels", ValueTree::list());
+    for (const Label& label : c.label1) {
+        ValueTree& l = labels.append(box(label));
+        l.set("caption", ValueTree::text(label.caption));
+    }
+    return w;
+}
+
+SurfaceControls readControls(const TreeReader& w) {
+    SurfaceControls c;
+    c.caption = w.text("caption");
+    const TreeReader t = w.map("text1");
+    readBox(t, c.text1);
+    c.text1.text = t.text("text");
+    c.text1.caret = t.integer("caret", 0, static_cast<int>(c.text1.text.size()));
+    readBox(w.map("shape1"), c.shape1);
+    readBox(w.map("shape2"), c.shape2);
+    readBox(w.map("frameScale"), c.frameScale);
+    c.text2 = w.text("text2");
+    c.upDown1Value = w.integer("upDown1Value", -2147483647, 2147483647);
+    c.upDown1Step = w.integer("upDown1Step", -2147483647, 2147483647);
+    c.option1 = w.integer("option1", -1, 16);
+    c.dialogCancelRaisesError = w.boolean("dialogCancelRaisesError");
+    c.pointer = w.boolean("crossPointer") ? Pointer::Cross : Pointer::Default;
+    // Segment 0 and label 0 come from the file when it holds them.
+    c.line1.clear();
+    c.label1.clear();
+    const ValueTree::List& segments = w.list("segments", kMaxItems);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const TreeReader s = w.item(segments, i, "segments");
+        const int index = s.integer("index", 0, 32767);
+        Segment seg{s.single("x1"),
+                    s.single("y1"),
+                    s.single("x2"),
+                    s.single("y2"),
+                    s.integer("width", 0, 1000),
+                    static_cast<std::uint32_t>(s.integer("color", 0, 0xFFFFFF)),
+                    s.boolean("visible")};
+        if (!c.line1.emplace(index, seg).second) w.fail("segments", "holds one segment index twice");
+    }
+    // The window always has segment 0 and label 0.
+    c.line1.try_emplace(0, Segment{});
+    const ValueTree::List& labels = w.list("labels", kMaxItems);
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const TreeReader l = w.item(labels, i, "labels");
+        Label label;
+        readBox(l, label);
+        label.caption = l.text("caption");
+        c.label1.push_back(std::move(label));
+    }
+    if (c.label1.empty()) c.label1.emplace_back();
+    return c;
+}
+
+// The counters must agree with the segments and labels the tree holds, or every command would run
+// past them: each measured area has its label, no segment lies beyond the one to draw next, and each
+// line begun starts within them.
+void checkCounters(const MeasureWork& w) {
+    const MeasureState& s = w.state;
+    if (s.measureNumber < 0 || s.measureNumber > static_cast<int>(w.controls.label1.size()))
+        throw TreeError("the value \"measureState.measureNumber\" names a label the file does not hold");
+    if (s.segmentIndex < 0) throw TreeError("the value \"measureState.segmentIndex\" is out of range");
+    if (w.controls.line1.rbegin()->first > s.segmentIndex)
+        throw TreeError("the value \"measureState.segmentIndex\" is below the segments the file holds");
+    for (int i = 0; i <= s.lineNumber; ++i) {
+        const int start = s.lineStart[static_cast<std::size_t>(i)];
+        if (start < 0 || start > s.segmentIndex + 1)
+            throw TreeError("the value \"measureState.lineStart\" names a segment the file does not hold");
+    }
+}
+
+}  // namespace
+
+ValueTree MeasureDocument::writeState(const MeasureState& state, TreePurpose purpose) {
+    ValueTree t = ValueTree::map();
+    for (const Field& f : kFields) {
+        if (f.kept == Kept::Passing && purpose != TreePurpose::Dump) continue;
+        t.set(f.name, valueOf(state, f.member));
+    }
+    return t;
+}
+
+ValueTree MeasureDocument::write(const MeasureWork& work, TreePurpose purpose) {
+    ValueTree root = ValueTree::map();
+    root.set("measureState", writeState(work.state, purpose));
+    root.set("window", writeControls(work.controls));
+    return root;
+}
+
+MeasureWork MeasureDocument::read(const ValueTree& tree) {
+    if (tree.kind() != ValueTree::Kind::Map) throw TreeError("the measuring document is not an object");
+    const TreeReader root(tree, "");
+    MeasureWork w;
+    w.state = readState(root.map("measureState"));
+    w.controls = readControls(root.map("window"));
+    checkCounters(w);
+    return w;
+}
+
+}  // namespace brelvo::measure
