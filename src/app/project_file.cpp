@@ -9,9 +9,12 @@
 #include <filesystem>
 #include <limits>
 
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 
 namespace brelvo::app::project {
+
+namespace msg = common::msg;
 
 namespace {
 
@@ -83,7 +86,7 @@ std::map<std::string, T> readNamed(const common::TreeReader& r, const char* key,
     const common::TreeReader named = r.map(key);
     std::map<std::string, T> out;
     for (const auto& [name, value] : named.tree().asMap()) {
-        if (value.kind() != kind) r.fail(key, "holds an entry of the wrong kind");
+        if (value.kind() != kind) r.fail(key, msg::kValueEntryWrongKind);
         out.emplace(name, convert(value));
     }
     return out;
@@ -155,11 +158,10 @@ Project readTree(const common::TreeReader& root, const std::string& projectFile)
     using Kind = common::ValueTree::Kind;
     const common::ValueTree& version = root.at("version");
     if (!common::wholeNumberIn(version, 1, std::numeric_limits<double>::max()))
-        root.fail("version", "is not a format version");
+        root.fail("version", msg::kValueNotFormatVersion);
     if (version.asNumber() > kFormatVersion) {
-        throw ProjectError("it was written in format version " + common::generalText(version.asNumber()) +
-                           " by a newer program; this one reads format version " +
-                           std::to_string(kFormatVersion) + " and older");
+        throw ProjectError(
+            msg::projectFromNewerProgram(common::generalText(version.asNumber()), kFormatVersion));
     }
 
     Project p;
@@ -170,12 +172,12 @@ Project readTree(const common::TreeReader& root, const std::string& projectFile)
                  static_cast<float>(view.number("width", 0, kMaxViewExtent)),
                  static_cast<float>(view.number("height", 0, kMaxViewExtent))};
     // A picture shown with no width or height cannot be traced on, and every point on it divides by 0.
-    if (!(p.picture.width > 0)) view.fail("width", "is not above 0");
-    if (!(p.picture.height > 0)) view.fail("height", "is not above 0");
+    if (!(p.picture.width > 0)) view.fail("width", msg::kValueNotAboveZero);
+    if (!(p.picture.height > 0)) view.fail("height", msg::kValueNotAboveZero);
     p.stretch = view.boolean("stretch");
     p.scrollZoomFactor = view.single("scrollZoomFactor");
     if (!(p.scrollZoomFactor > 0 && p.scrollZoomFactor <= 0.5f))
-        view.fail("scrollZoomFactor", "is out of range");
+        view.fail("scrollZoomFactor", msg::kValueOutOfRange);
     // The measuring document reads its own two parts of the file.
     common::ValueTree work = common::ValueTree::map();
     for (const char* key : {"measureState", "window"}) {
@@ -208,13 +210,11 @@ Project read(std::string_view bytes, const std::string& projectFile) {
     if (parse.error != QJsonParseError::NoError) {
         // A file that does not even start like JSON is some other kind of file.
         const auto first = bytes.find_first_not_of(" \t\r\n");
-        if (first == std::string_view::npos || bytes[first] != '{')
-            throw ProjectError("it is not a project file");
-        throw ProjectError("the file is damaged (" + parse.errorString().toStdString() + " at byte " +
-                           std::to_string(parse.offset) + ")");
+        if (first == std::string_view::npos || bytes[first] != '{') throw ProjectError(msg::kNotAProjectFile);
+        throw ProjectError(msg::projectDamaged(parse.errorString().toStdString(), parse.offset));
     }
     if (!doc.isObject() || doc.object().value("format").toString() != QLatin1StringView(kFormatName))
-        throw ProjectError("it is not a project file");
+        throw ProjectError(msg::kNotAProjectFile);
     // Everything else is read from the file's value tree, naming the first value that is wrong.
     const common::ValueTree tree = fromJson(doc.object());
     const common::TreeReader root(tree, "");

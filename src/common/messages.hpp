@@ -159,6 +159,7 @@ inline constexpr const char* kContinueButton = "Continue";
 
 #include "common/messages_basin.hpp"
 #include "common/messages_mapview.hpp"
+#include "common/messages_project.hpp"
 
 namespace brelvo::common::msg {
 
@@ -335,46 +336,6 @@ inline constexpr const char* kHelpWindowTitle = "Brelvo Help";
 inline constexpr const char* kHelpTextMissing = "The guide could not be read: ";
 inline constexpr const char* kHelpFindPlaceholder = "Find in the guide";
 inline constexpr const char* kHelpFindNext = "Find Next";
-// Project files.
-inline constexpr const char* kUntitledProject = "Untitled";
-inline constexpr const char* kProjectFilter = "Brelvo projects (*.brelvo)|*.brelvo|All files (*.*)|*.*|";
-inline constexpr const char* kOpenProjectTitle = "Open Project";
-inline constexpr const char* kSaveProjectTitle = "Save Project As";
-inline constexpr const char* kUnsavedChangesTitle = "Unsaved changes";
-inline std::string unsavedChangesQuestion(const std::string& projectName) {
-    return "Save the changes to \"" + projectName + "\" before closing it?";
-}
-inline std::string projectRefused(const std::string& path, const std::string& problem) {
-    return "The project \"" + path + "\" cannot be opened: " + problem + ". Nothing was changed.";
-}
-inline std::string projectNotSaved(const std::string& path, const std::string& problem) {
-    return "The project could not be saved as \"" + path + "\": " + problem +
-           ". A file that was there is unchanged.";
-}
-inline std::string projectPictureMissing(const std::string& picturePath) {
-    return "The map picture \"" + picturePath +
-           "\" was not found. The project opens without it; its measurements are kept.";
-}
-// `problem` as a failure is shown: its description, and the reason on the next line when known.
-inline std::string projectPictureUnreadable(const std::string& picturePath, const std::string& problem) {
-    const std::size_t lineEnd = problem.find('\n');
-    return "The map picture \"" + picturePath + "\" could not be read (" + problem.substr(0, lineEnd) +
-           "). The project opens without it; its measurements are kept." +
-           (lineEnd == std::string::npos ? std::string() : problem.substr(lineEnd));
-}
-// A project's picture that is missing or unreadable: the problem, then the way back to it.
-inline constexpr const char* kEntryLocatePicture = "Locate Picture...";
-inline constexpr const char* kLocatePictureTitle = "Locate Picture";
-inline std::string locatePictureQuestion(const std::string& problem) {
-    return problem +
-           "\nChoose \"Locate Picture...\" to show the picture from where it is now (or later, from the "
-           "File menu); every line, label and measurement stays.";
-}
-inline constexpr const char* kProjectUnreadable = "the file cannot be read";
-inline constexpr const char* kProjectNotRegular = "it is not a regular file (a folder, a device or a pipe)";
-inline constexpr const char* kProjectTooLarge = "it is larger than 64 MiB, far larger than any project file";
-inline constexpr const char* kProjectUnknownRunoffField =
-    "it names a runoff window control that does not exist";
 // Exports.
 inline constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv|All files (*.*)|*.*|";
 inline constexpr const char* kExportCsvTitle = "Export Hydrograph CSV";

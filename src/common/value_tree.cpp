@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "common/messages.hpp"
+
 namespace brelvo::common {
 
 ValueTree ValueTree::boolean(bool b) {
@@ -84,20 +86,20 @@ bool wholeNumberIn(const ValueTree& value, double low, double high) {
 TreeReader::TreeReader(const ValueTree& map, std::string path) : map_(map), path_(std::move(path)) {}
 
 void TreeReader::fail(std::string_view key, std::string_view problem) const {
-    throw TreeError("the value \"" + path_ + std::string(key) + "\" " + std::string(problem));
+    throw TreeError(msg::treeValueRefused(path_ + std::string(key), problem));
 }
 
 const ValueTree& TreeReader::at(std::string_view key) const {
     const ValueTree* v = map_.find(key);
-    if (!v) fail(key, "is missing");
+    if (!v) fail(key, msg::kValueMissing);
     return *v;
 }
 
 double TreeReader::number(std::string_view key, double low, double high) const {
     const ValueTree& v = at(key);
-    if (!v.isNumber()) fail(key, "is not a number");
+    if (!v.isNumber()) fail(key, msg::kValueNotANumber);
     const double d = v.asNumber();
-    if (!std::isfinite(d) || d < low || d > high) fail(key, "is out of range");
+    if (!std::isfinite(d) || d < low || d > high) fail(key, msg::kValueOutOfRange);
     return d;
 }
 
@@ -108,7 +110,7 @@ float TreeReader::single(std::string_view key) const {
 
 int TreeReader::integer(std::string_view key, int low, int high) const {
     const double d = number(key, low, high);
-    if (d != std::floor(d)) fail(key, "is not a whole number");
+    if (d != std::floor(d)) fail(key, msg::kValueNotWhole);
     return static_cast<int>(d);
 }
 
@@ -118,41 +120,41 @@ std::int16_t TreeReader::int16(std::string_view key) const {
 
 bool TreeReader::boolean(std::string_view key) const {
     const ValueTree& v = at(key);
-    if (v.kind() != ValueTree::Kind::Bool) fail(key, "is not true or false");
+    if (v.kind() != ValueTree::Kind::Bool) fail(key, msg::kValueNotTrueOrFalse);
     return v.asBool();
 }
 
 std::string TreeReader::text(std::string_view key) const {
     const ValueTree& v = at(key);
-    if (v.kind() != ValueTree::Kind::Text) fail(key, "is not a text");
+    if (v.kind() != ValueTree::Kind::Text) fail(key, msg::kValueNotText);
     return v.asText();
 }
 
 const ValueTree::List& TreeReader::list(std::string_view key, std::size_t maxSize) const {
     const ValueTree& v = at(key);
-    if (v.kind() != ValueTree::Kind::List) fail(key, "is not a list");
-    if (v.asList().size() > maxSize) fail(key, "has too many entries");
+    if (v.kind() != ValueTree::Kind::List) fail(key, msg::kValueNotList);
+    if (v.asList().size() > maxSize) fail(key, msg::kValueTooManyEntries);
     return v.asList();
 }
 
 TreeReader TreeReader::map(std::string_view key) const {
     const ValueTree& v = at(key);
-    if (v.kind() != ValueTree::Kind::Map) fail(key, "is not an object");
+    if (v.kind() != ValueTree::Kind::Map) fail(key, msg::kValueNotObject);
     return TreeReader(v, path_ + std::string(key) + ".");
 }
 
 TreeReader TreeReader::item(const ValueTree::List& list, std::size_t index, std::string_view key) const {
-    if (list.at(index).kind() != ValueTree::Kind::Map) fail(key, "holds an entry that is not an object");
+    if (list.at(index).kind() != ValueTree::Kind::Map) fail(key, msg::kValueEntryNotObject);
     return TreeReader(list[index], path_ + std::string(key) + "[" + std::to_string(index) + "].");
 }
 
 std::pair<float, float> TreeReader::pair(std::string_view key) const {
     const ValueTree::List& a = list(key, 2);
-    if (a.size() != 2 || !a[0].isNumber() || !a[1].isNumber()) fail(key, "is not a point");
+    if (a.size() != 2 || !a[0].isNumber() || !a[1].isNumber()) fail(key, msg::kValueNotPoint);
     constexpr double big = std::numeric_limits<float>::max();
     const double x = a[0].asNumber(), y = a[1].asNumber();
     if (!std::isfinite(x) || !std::isfinite(y) || std::abs(x) > big || std::abs(y) > big)
-        fail(key, "is out of range");
+        fail(key, msg::kValueOutOfRange);
     return {static_cast<float>(x), static_cast<float>(y)};
 }
 

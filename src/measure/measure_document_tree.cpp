@@ -8,9 +8,12 @@
 #include <type_traits>
 #include <variant>
 
+#include "common/messages.hpp"
 #include "measure/measure_document.hpp"
 
 namespace brelvo::measure {
+
+namespace msg = common::msg;
 
 namespace {
 
@@ -104,10 +107,10 @@ template <std::size_t N>
 void readNumbers(const TreeReader& r, const Field& f, std::array<std::int16_t, N>& out) {
     const ValueTree::List& items = r.list(f.name, N);
     const bool starts = N == MeasureState::kLineStarts;
-    if (starts && items.size() != N) r.fail(f.name, "does not have 21 entries");
+    if (starts && items.size() != N) r.fail(f.name, msg::kValueNotTwentyOneEntries);
     for (std::size_t i = 0; i < N; ++i) {
         if (i >= items.size() || !common::wholeNumberIn(items[i], -32768, 32767))
-            r.fail(f.name, starts ? "holds an entry that is not a whole number" : "is not two whole numbers");
+            r.fail(f.name, starts ? msg::kValueEntryNotWhole : msg::kValueNotTwoWholeNumbers);
         out[i] = static_cast<std::int16_t>(items[i].asNumber());
     }
 }
@@ -227,7 +230,7 @@ SurfaceControls readControls(const TreeReader& w) {
                     s.integer("width", 0, 1000),
                     static_cast<std::uint32_t>(s.integer("color", 0, 0xFFFFFF)),
                     s.boolean("visible")};
-        if (!c.line1.emplace(index, seg).second) w.fail("segments", "holds one segment index twice");
+        if (!c.line1.emplace(index, seg).second) w.fail("segments", msg::kValueSegmentTwice);
     }
     // The window always has segment 0 and label 0.
     c.line1.try_emplace(0, Segment{});
@@ -249,14 +252,15 @@ SurfaceControls readControls(const TreeReader& w) {
 void checkCounters(const MeasureWork& w) {
     const MeasureState& s = w.state;
     if (s.measureNumber < 0 || s.measureNumber > static_cast<int>(w.controls.label1.size()))
-        throw TreeError("the value \"measureState.measureNumber\" names a label the file does not hold");
-    if (s.segmentIndex < 0) throw TreeError("the value \"measureState.segmentIndex\" is out of range");
+        throw TreeError(msg::treeValueRefused("measureState.measureNumber", msg::kValueLabelNotHeld));
+    if (s.segmentIndex < 0)
+        throw TreeError(msg::treeValueRefused("measureState.segmentIndex", msg::kValueOutOfRange));
     if (w.controls.line1.rbegin()->first > s.segmentIndex)
-        throw TreeError("the value \"measureState.segmentIndex\" is below the segments the file holds");
+        throw TreeError(msg::treeValueRefused("measureState.segmentIndex", msg::kValueBelowSegmentsHeld));
     for (int i = 0; i <= s.lineNumber; ++i) {
         const int start = s.lineStart[static_cast<std::size_t>(i)];
         if (start < 0 || start > s.segmentIndex + 1)
-            throw TreeError("the value \"measureState.lineStart\" names a segment the file does not hold");
+            throw TreeError(msg::treeValueRefused("measureState.lineStart", msg::kValueSegmentNotHeld));
     }
 }
 
@@ -279,7 +283,7 @@ ValueTree MeasureDocument::write(const MeasureWork& work, TreePurpose purpose) {
 }
 
 MeasureWork MeasureDocument::read(const ValueTree& tree) {
-    if (tree.kind() != ValueTree::Kind::Map) throw TreeError("the measuring document is not an object");
+    if (tree.kind() != ValueTree::Kind::Map) throw TreeError(std::string(msg::kMeasuringDocumentNotObject));
     const TreeReader root(tree, "");
     MeasureWork w;
     w.state = readState(root.map("measureState"));
