@@ -1,6 +1,5 @@
 // The measuring window as the view of its project: what a project keeps of both windows and putting it
-// back, the title with the project's name, and the recent files' menu.
-#include <QMenu>
+// back, the title with the project's name.
 #include <QTimer>
 #include <filesystem>
 
@@ -80,7 +79,7 @@ void MainWindow::layOutAfresh() {
 
 void MainWindow::projectShown() {
     updateTitle();
-    rebuildRecentMenu();
+    if (menuBar_) menuBar_->rebuildRecentMenu();
 }
 
 void MainWindow::projectOpened() {
@@ -107,18 +106,6 @@ void MainWindow::updateTitle() {
 std::string MainWindow::shownTitle() const {
     // As updateTitle sets it, also before a pending update has run.
     return project_.projectName() + (project_.projectModified() ? "*" : "") + " - " + doc_.controls().caption;
-}
-
-void MainWindow::rebuildRecentMenu() {
-    if (!recentMenu_) return;
-    recentMenu_->clear();
-    for (const auto& file : project_.recentProjects()) {
-        QAction* action = recentMenu_->addAction(QString::fromStdString(file));
-        connect(action, &QAction::triggered, this, [this, file] {
-            if (project_.settleUnsavedChanges()) project_.openProjectFile(file);
-        });
-    }
-    recentMenu_->setEnabled(!project_.recentProjects().empty());
 }
 
 }  // namespace brelvo::app
