@@ -42,6 +42,7 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
                     [this](bool visible) { widgets_->panZoomControl()->setVisible(visible); }}),
       controller_(doc_, *this, dialogs_),
       pictureCommands_(doc_, controller_, dialogs_, pictureHost_),
+      picture_(pictureHost_, dialogs_),
       project_(*this, dialogs_, menuBar == MenuBar::Shown) {
     // The window draws the document's changes once per user step; a change outside any step (a
     // widget's own signal) is drawn on the next turn of the event loop.

@@ -18,6 +18,7 @@
 #include "app/measuring_widgets.hpp"
 #include "app/project_controller.hpp"
 #include "app/project_file.hpp"
+#include "app/project_picture.hpp"
 #include "common/dialogs.hpp"
 #include "mapview/picture_commands.hpp"
 #include "mapview/picture_renderer.hpp"
@@ -71,7 +72,7 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // or not), keeping every line, label and measurement. False when nothing was located.
     bool locatePicture();
     // The picture a project named but that could not be shown; empty when there is none.
-    const std::string& missingPicturePath() const { return missingPicturePath_; }
+    const std::string& missingPicturePath() const { return picture_.missingPath(); }
     // Runs the menu-bar entry "MENU/ENTRY" ("View/Show Coordinate Listing"); false when there is none.
     bool triggerMenuEntry(const std::string& path);
     // A picture file dropped on the window.
@@ -140,8 +141,6 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     void projectShown() override;
     void projectOpened() override;
     void projectChanged();
-    // Says why the project's picture is missing and offers to locate it.
-    void offerToLocatePicture(const std::string& problem);
     void updateTitle();
     void syncGeometry();
 
@@ -161,9 +160,7 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     std::unique_ptr<RunoffWindow> runoff_;
     MeasuringMenuBar* menuBar_ = nullptr;
     HelpWindow* help_ = nullptr;
-    // A picture the opened project names but that could not be shown, and why.
-    std::string missingPicturePath_;
-    std::string missingPictureProblem_;
+    ProjectPicture picture_;
     ProjectController project_;
     bool titleUpdatePending_ = false;
 };

@@ -1,18 +1,12 @@
 // The measuring window's ways back: Edit -> Undo of a point or of a cleared line, locating a project's
 // picture that moved, and the keys as the key table dispatches them.
 #include <QKeyEvent>
-#include <filesystem>
 
 #include "app/main_window.hpp"
 #include "app/runoff_window.hpp"
-#include "common/messages.hpp"
-#include "common/program_folder.hpp"
 #include "mapview/pan_zoom.hpp"
-#include "mapview/picture_commands.hpp"
 
 namespace brelvo::app {
-
-namespace msg = common::msg;
 
 void MainWindow::chooseCommand(const std::string& item) {
     measure::MeasureDocument::Step step(doc_);
@@ -38,38 +32,8 @@ bool MainWindow::undo() {
     return true;
 }
 
-// ---- a picture that moved ----
-
-void MainWindow::offerToLocatePicture(const std::string& problem) {
-    if (dialogs_.confirm(msg::locatePictureQuestion(problem), msg::kEntryLocatePicture)) locatePicture();
-}
-
 bool MainWindow::locatePicture() {
-    namespace fs = std::filesystem;
-    const std::string& lost = missingPicturePath_.empty() ? pictureHost_.picturePath() : missingPicturePath_;
-    common::FileDialogRequest request;
-    request.title = msg::kLocatePictureTitle;
-    request.filter = mapview::PictureCommands::kOpenFilter;
-    request.initialDir = common::dialogFolder();
-    if (!lost.empty()) {
-        std::error_code error;
-        const fs::path folder = fs::path(lost).parent_path();
-        if (fs::is_directory(folder, error)) request.initialDir = folder.string();
-        request.fileName = fs::path(lost).filename().string();
-    } else if (!project_.projectPath().empty()) {
-        request.initialDir = fs::path(project_.projectPath()).parent_path().string();
-    }
-    const auto chosen = dialogs_.fileDialog(request);
-    if (!chosen || chosen->empty()) return false;
-    if (const auto problem = pictureHost_.decodePicture(*chosen)) {
-        dialogs_.message(*problem);
-        return false;
-    }
-    // The picture takes the place of the old one: the view keeps its rectangle (and so every line,
-    // label and the scale their places on the map); without stretch it shows at its own size there.
-    pictureHost_.showDecodedPicture();
-    missingPicturePath_.clear();
-    missingPictureProblem_.clear();
+    if (!picture_.locate(project_.projectPath())) return false;
     projectChanged();
     return true;
 }

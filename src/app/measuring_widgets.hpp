@@ -4,6 +4,7 @@
 // document, and hands what the user does with them to the window as measuring input.
 #pragma once
 
+#include <QEvent>
 #include <QObject>
 #include <QPointF>
 #include <optional>
