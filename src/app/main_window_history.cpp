@@ -51,8 +51,7 @@ bool MainWindow::run(MeasuringAction action) {
         panZoomRegionClick(region);
         return true;
     };
-    measure::MeasureDocument::Step step(doc_);
-    switch (action) {
+    switch (action) {  // the project's entries take their own steps
         case A::NewProject:
             return project_.newProject();
         case A::OpenProject:
@@ -66,6 +65,11 @@ bool MainWindow::run(MeasuringAction action) {
             return true;
         case A::Quit:
             return close();
+        default:
+            break;
+    }
+    measure::MeasureDocument::Step step(doc_);
+    switch (action) {
         case A::Undo:
             return undo();
         case A::UndoPoint:
@@ -90,8 +94,9 @@ bool MainWindow::run(MeasuringAction action) {
             return panZoom(mapview::PanZoomRegion::Left);
         case A::PanRight:
             return panZoom(mapview::PanZoomRegion::Right);
+        default:
+            return false;
     }
-    return false;
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
