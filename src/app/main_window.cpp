@@ -1,35 +1,21 @@
-// The measuring window: widgets bound to the measuring logic and the map view geometry.
+// The measuring window: the parts it owns, its events routed into document steps, the view geometry.
 #include "app/main_window.hpp"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QEvent>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
-#include <QToolButton>
 #include <QUrl>
-#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
 
 #include "app/help_window.hpp"
-#include "app/json_writer.hpp"
 #include "app/map_view.hpp"
 #include "app/pan_zoom_control.hpp"
 #include "app/runoff_window.hpp"
@@ -38,18 +24,12 @@
 #include "common/program_folder.hpp"
 #include "mapview/pan_zoom.hpp"
 #include "measure/coordinate_listing.hpp"
-#include "measure/scale_calibration.hpp"
 
 namespace brelvo::app {
 
 namespace {
 
 constexpr int kMarkerPixels = 9;
-measure::MouseButton measureButton(Qt::MouseButton button) {
-    return button == Qt::LeftButton    ? measure::MouseButton::Left
-           : button == Qt::RightButton ? measure::MouseButton::Right
-                                       : measure::MouseButton::Middle;
-}
 
 }  // namespace
 
@@ -57,11 +37,12 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
     : userDialogs_(dialogs),
       tpp_(1440.0f / static_cast<float>(logicalDpiX() > 0 ? logicalDpiX() : 96)),
       dialogs_(userDialogs_, doc_),
-      pictureHost_(
-          *this, doc_, geometry_, renderer_, tpp_,
-          {[this] { syncGeometry(); }, [this](bool visible) { panZoomControl_->setVisible(visible); }}),
+      pictureHost_(*this, doc_, geometry_, renderer_, tpp_,
+                   {[this] { syncGeometry(); },
+                    [this](bool visible) { widgets_->panZoomControl()->setVisible(visible); }}),
       controller_(doc_, *this, dialogs_),
       pictureCommands_(doc_, controller_, dialogs_, pictureHost_),
+      picture_(pictureHost_, dialogs_),
       project_(*this, dialogs_, menuBar == MenuBar::Shown) {
     // The window draws the document's changes once per user step; a change outside any step (a
     // widget's own signal) is drawn on the next turn of the event loop.
@@ -74,9 +55,13 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
     measure::SurfaceControls& markers = doc_.edit(measure::SurfacePart::Shape1);
     markers.shape1.width = markers.shape1.height = kMarkerPixels * tpp_;
     markers.shape2.width = markers.shape2.height = kMarkerPixels * tpp_;
-    buildWidgets();
-    menuBarShown_ = menuBar == MenuBar::Shown;
-    buildMenuBar();
+    widgets_ = new MeasuringWidgets(*this, doc_, geometry_, renderer_, controller_, tpp_, *this);
+    widgets_->syncLabels();
+    menuBar_ = new MeasuringMenuBar(
+        *this, project_, menuBar == MenuBar::Shown,
+        {[this](MeasuringAction action) { return run(action); }, [this] { locatePicture(); },
+         [this] { panZoomRegionClick(mapview::PanZoomRegion::Centre); },
+         [this] { dialogs_.message(common::msg::kAboutText); }});
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
@@ -86,14 +71,6 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
 }
 
 MainWindow::~MainWindow() = default;
-
-int MainWindow::px(float viewUnits) const {
-    return static_cast<int>(std::lround(viewUnits / tpp_));
-}
-
-int MainWindow::menuBarHeight() const {
-    return menuBarShown_ ? menuBar_->sizeHint().height() : 0;
-}
 
 // ---- events ----
 
@@ -132,79 +109,12 @@ void MainWindow::showEvent(QShowEvent* event) {
     project_.firstLayoutDone();
 }
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    const auto type = event->type();
-    if (watched == coordinateBox_ && (type == QEvent::KeyPress || type == QEvent::ShortcutOverride)) {
-        if (coordinateBoxKey(event)) return true;
-        return QWidget::eventFilter(watched, event);
-    }
-    if (watched == coordinateBox_->viewport() &&
-        (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
-         type == QEvent::MouseButtonRelease)) {
-        if (coordinateBoxMouse(type, static_cast<QMouseEvent*>(event))) return true;
-        return QWidget::eventFilter(watched, event);
-    }
-    if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        const float x = static_cast<float>(mouse->position().x()) * tpp_;
-        const float y = static_cast<float>(mouse->position().y()) * tpp_;
-        if (watched == commandList_->viewport() && type == QEvent::MouseButtonPress &&
-            mouse->button() == Qt::LeftButton) {
-            step([&] { controller_.commandMenuPress(x, y); });
-        } else if (watched == scalePanel_) {
-            if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
-                step([&] { controller_.scale().panelPress(x, y); });
-                return true;
-            }
-            if (type == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton)) {
-                step([&] { controller_.scale().panelDrag(x, y); });
-                return true;
-            }
-        } else if (const auto found = std::find(labels_.begin(), labels_.end(), watched);
-                   found != labels_.end()) {
-            const int index = static_cast<int>(found - labels_.begin());
-            if (type == QEvent::MouseButtonPress) {
-                labelPress(index, measureButton(mouse->button()), x, y);
-                return true;
-            }
-            if (mouse->buttons() & Qt::LeftButton) {
-                labelMove(index, x, y);
-                return true;
-            }
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-bool MainWindow::coordinateBoxMouse(QEvent::Type type, QMouseEvent* mouse) {
-    // Positions relative to the whole box, frame included, as the box is what moves.
-    const QPointF p = coordinateBox_->viewport()->mapTo(coordinateBox_, mouse->position());
-    const float bx = static_cast<float>(p.x()) * tpp_;
-    const float by = static_cast<float>(p.y()) * tpp_;
-    if (type == QEvent::MouseButtonPress) {
-        text1ClickPending_ = controller_.tracing() && mouse->button() == Qt::LeftButton;
-        text1Press(measureButton(mouse->button()), bx, by);
-        // A left press still places the caret, except while a line is traced; any other press is the
-        // save alone.
-        return mouse->button() != Qt::LeftButton || text1ClickPending_;
-    }
-    if (type == QEvent::MouseMove) {
-        if (!(mouse->buttons() & Qt::LeftButton)) return false;
-        text1ClickPending_ = false;
-        text1Move(bx, by);
-        return true;  // the box moves instead of selecting text
-    }
-    // Release: a click on the box while a line is traced was meant for the map under it.
-    if (!text1ClickPending_ || mouse->button() != Qt::LeftButton) return false;
-    text1ClickPending_ = false;
-    const QPointF onMap = coordinateBox_->viewport()->mapTo(mapView_, mouse->position());
-    mapMouseUp(measure::MouseButton::Left, static_cast<float>(onMap.x()) * tpp_ - imageLeft(),
-               static_cast<float>(onMap.y()) * tpp_ - imageTop());
-    return true;
-}
-
 void MainWindow::mapMouseUp(measure::MouseButton button, float x, float y) {
     step([&] { controller_.mapMouseUp(button, x, y); });
+}
+
+void MainWindow::mapPan(float dx, float dy) {
+    if (mapview::pan(geometry_, dx, dy) == mapview::PanZoomOutcome::Moved) syncGeometry();
 }
 
 void MainWindow::mapWheel(float viewX, float viewY, int steps, bool shift) {
@@ -286,14 +196,6 @@ void MainWindow::choosePicture(const std::string& item) {
     step([&] { pictureCommands_.run(item); });
 }
 
-bool MainWindow::hasCommandItem(const std::string& item) const {
-    return !commandList_->findItems(QString::fromStdString(item), Qt::MatchExactly).isEmpty();
-}
-
-bool MainWindow::hasPictureItem(const std::string& item) const {
-    return !pictureList_->findItems(QString::fromStdString(item), Qt::MatchExactly).isEmpty();
-}
-
 QWidget* MainWindow::control(const QString& qualified) const {
     namespace names = common::controls::form1;
     const QString qualifier = QString::fromLatin1(names::kQualifier.data(), names::kQualifier.size());
@@ -301,8 +203,7 @@ QWidget* MainWindow::control(const QString& qualified) const {
     if (name.startsWith(qualifier)) name = name.mid(qualifier.size());
     if (name == QLatin1StringView(names::kForm1.data(), names::kForm1.size()))
         return const_cast<MainWindow*>(this);
-    if (name == QLatin1StringView(names::kUpDown1.data(), names::kUpDown1.size()))
-        return spinUp_->parentWidget();
+    if (name == QLatin1StringView(names::kUpDown1.data(), names::kUpDown1.size())) return widgets_->upDown();
     return findChild<QWidget*>(name);
 }
 
@@ -314,77 +215,14 @@ QWidget& MainWindow::requiredControl(std::string_view name) const {
 
 // ---- MapSurface ----
 
-void MainWindow::placeBox(QWidget* widget, const measure::Box& box) {
-    widget->move(px(box.left), px(box.top));
-    widget->setVisible(box.visible);
-}
-
 void MainWindow::redraw(const measure::SurfaceChanges& changes) {
-    for (const auto part : changes.parts) redrawPart(part);
-    for (const auto part : changes.raised) broughtToFront(part);
+    for (const auto part : changes.parts) {
+        if (part == measure::SurfacePart::Caption) updateTitle();
+        if (part == measure::SurfacePart::Picture) syncGeometry();
+        widgets_->show(part);  // the title follows a changed State (below)
+    }
+    for (const auto part : changes.raised) widgets_->broughtToFront(part);
     projectChanged();
-}
-
-void MainWindow::redrawPart(measure::SurfacePart part) {
-    using measure::SurfacePart;
-    switch (part) {
-        case SurfacePart::Caption:
-            updateTitle();
-            break;
-        case SurfacePart::Menu1:
-            placeBox(commandList_, doc_.menus().lstMenu1);
-            break;
-        case SurfacePart::Menu2:
-            placeBox(pictureList_, doc_.menus().lstMenu2);
-            break;
-        case SurfacePart::Text1:
-            syncText1();
-            break;
-        case SurfacePart::Shape1:
-        case SurfacePart::Shape2:
-        case SurfacePart::Lines:
-            mapView_->update();
-            break;
-        case SurfacePart::Labels:
-            syncLabels();
-            break;
-        case SurfacePart::Pointer:
-            mapView_->setCursor(doc_.controls().pointer == measure::Pointer::Cross ? Qt::CrossCursor
-                                                                                   : Qt::ArrowCursor);
-            break;
-        case SurfacePart::ScalePanel:
-            syncScalePanel();
-            break;
-        case SurfacePart::Picture:
-            syncGeometry();
-            break;
-        case SurfacePart::State:
-            break;  // the title follows (redraw)
-    }
-}
-
-void MainWindow::broughtToFront(measure::SurfacePart part) {
-    using measure::SurfacePart;
-    switch (part) {
-        case SurfacePart::Menu1:
-            commandList_->raise();
-            break;
-        case SurfacePart::Menu2:
-            pictureList_->raise();
-            break;
-        case SurfacePart::Text1:
-            coordinateBox_->raise();
-            break;
-        case SurfacePart::ScalePanel:
-            scalePanel_->raise();
-            break;
-        case SurfacePart::Labels:
-            for (auto* label : labels_) label->raise();
-            break;
-        default:
-            break;
-    }
-    panZoomControl_->raise();
 }
 
 void MainWindow::syncGeometry() {
@@ -394,19 +232,16 @@ void MainWindow::syncGeometry() {
         measure::MeasureDocument::Step step(doc_);
         anchoring_.follow(doc_, {pic.left, pic.top, pic.width, pic.height});
     }
-    syncLabels();
-    mapView_->setGeometry(px(geometry_.view.left), menuBarHeight() + px(geometry_.view.top),
-                          px(geometry_.view.width), px(geometry_.view.height));
-    if (menuBarShown_) menuBar_->setGeometry(0, 0, width(), menuBarHeight());
-    panZoomControl_->move(px(geometry_.panZoom.left), px(geometry_.panZoom.top));
-    panZoomControl_->raise();
-    mapView_->update();
+    widgets_->syncLabels();
+    widgets_->placeView(menuBar_->height());
+    if (menuBar_->shown()) menuBar_->bar()->setGeometry(0, 0, width(), menuBar_->height());
     projectChanged();
 }
 
 mapview::RectF MainWindow::clientArea() const {
     // The client area is the window below its menu bar.
-    return {0, 0, static_cast<float>(width()) * tpp_, static_cast<float>(height() - menuBarHeight()) * tpp_};
+    return {0, 0, static_cast<float>(width()) * tpp_,
+            static_cast<float>(height() - menuBar_->height()) * tpp_};
 }
 
 void MainWindow::relayoutView() {
@@ -421,10 +256,11 @@ float MainWindow::pictureZoom() const {
 
 measure::Box MainWindow::visibleArea() const {
     // The map view as far as it lies on the screen the window is on.
-    QRect shown(mapView_->mapToGlobal(QPoint(0, 0)), mapView_->size());
+    const QWidget* mapView = widgets_->mapView();
+    QRect shown(mapView->mapToGlobal(QPoint(0, 0)), mapView->size());
     if (const QScreen* screen = this->screen()) shown = shown.intersected(screen->availableGeometry());
     if (shown.isEmpty()) return {0, 0, geometry_.view.width, geometry_.view.height, true};
-    const QPoint topLeft = mapView_->mapFromGlobal(shown.topLeft());
+    const QPoint topLeft = mapView->mapFromGlobal(shown.topLeft());
     return {static_cast<float>(topLeft.x()) * tpp_, static_cast<float>(topLeft.y()) * tpp_,
             static_cast<float>(shown.width()) * tpp_, static_cast<float>(shown.height()) * tpp_, true};
 }
@@ -435,7 +271,7 @@ void MainWindow::createRunoffWindow() {
     runoff_->setParent(this, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     runoff_->edited = [this] { projectChanged(); };
     // Saving, opening, printing and quitting by their keys work from the runoff window as well.
-    runoff_->addActions(fileKeys_);
+    runoff_->addActions(menuBar_->runoffWindowKeys());
     projectChanged();
 }
 
@@ -461,6 +297,10 @@ void MainWindow::openHelp() {
     help_->show();
     help_->raise();
     help_->activateWindow();
+}
+
+bool MainWindow::triggerMenuEntry(const std::string& path) {
+    return menuBar_->trigger(path);
 }
 
 }  // namespace brelvo::app

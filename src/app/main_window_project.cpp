@@ -1,23 +1,17 @@
 // The measuring window as the view of its project: what a project keeps of both windows and putting it
-// back, the title with the project's name, and the recent files' menu.
-#include <QMenu>
+// back, the title with the project's name.
 #include <QTimer>
-#include <filesystem>
 
 #include "app/main_window.hpp"
 #include "app/runoff_window.hpp"
-#include "common/messages.hpp"
 #include "measure/measurement.hpp"
 
 namespace brelvo::app {
 
-namespace fs = std::filesystem;
-namespace msg = common::msg;
-
 project::Project MainWindow::captureProject() const {
     project::Project p;
     // A picture that was not found when the project was opened stays the project's until it is located.
-    p.picturePath = pictureHost_.picturePath().empty() ? missingPicturePath_ : pictureHost_.picturePath();
+    p.picturePath = picture_.projectPath();
     p.picture = geometry_.picture;
     p.stretch = geometry_.stretch;
     p.scrollZoomFactor = geometry_.scrollZoomFactor;
@@ -28,22 +22,8 @@ project::Project MainWindow::captureProject() const {
 
 void MainWindow::restoreProject(const project::Project& p) {
     // The picture first: what it brings (its natural size) is then overridden by the kept view.
-    pictureHost_.clearPicture();
-    missingPicturePath_.clear();
-    missingPictureProblem_.clear();
+    picture_.open(p.picturePath);
     doc_.forgetClears();
-    std::optional<std::string> pictureProblem;
-    if (!p.picturePath.empty()) {
-        std::error_code error;
-        if (!fs::is_regular_file(fs::path(p.picturePath), error)) {
-            pictureProblem = msg::projectPictureMissing(p.picturePath);
-        } else if (const auto problem = pictureHost_.decodePicture(p.picturePath)) {
-            pictureProblem = msg::projectPictureUnreadable(p.picturePath, *problem);
-        } else {
-            pictureHost_.showDecodedPicture();
-        }
-        if (pictureProblem) missingPicturePath_ = p.picturePath;
-    }
     geometry_.picture = p.picture;
     geometry_.stretch = p.stretch;
     geometry_.scrollZoomFactor = p.scrollZoomFactor;
@@ -70,7 +50,6 @@ void MainWindow::restoreProject(const project::Project& p) {
         runoff_->restoreInputs(*p.runoff);
         runoff_->show();
     }
-    if (pictureProblem) missingPictureProblem_ = *pictureProblem;
 }
 
 void MainWindow::layOutAfresh() {
@@ -80,12 +59,12 @@ void MainWindow::layOutAfresh() {
 
 void MainWindow::projectShown() {
     updateTitle();
-    rebuildRecentMenu();
+    if (menuBar_) menuBar_->rebuildRecentMenu();
 }
 
 void MainWindow::projectOpened() {
     // Relinking a picture that moved is a change of the project: now or later (File menu).
-    if (!missingPicturePath_.empty()) offerToLocatePicture(missingPictureProblem_);
+    if (picture_.offerToLocate()) projectChanged();
 }
 
 void MainWindow::projectChanged() {
@@ -107,18 +86,6 @@ void MainWindow::updateTitle() {
 std::string MainWindow::shownTitle() const {
     // As updateTitle sets it, also before a pending update has run.
     return project_.projectName() + (project_.projectModified() ? "*" : "") + " - " + doc_.controls().caption;
-}
-
-void MainWindow::rebuildRecentMenu() {
-    if (!recentMenu_) return;
-    recentMenu_->clear();
-    for (const auto& file : project_.recentProjects()) {
-        QAction* action = recentMenu_->addAction(QString::fromStdString(file));
-        connect(action, &QAction::triggered, this, [this, file] {
-            if (project_.settleUnsavedChanges()) project_.openProjectFile(file);
-        });
-    }
-    recentMenu_->setEnabled(!project_.recentProjects().empty());
 }
 
 }  // namespace brelvo::app

@@ -1,13 +1,16 @@
 // The measuring window keeps the user's work: the unsaved-changes mark follows only changes of the
 // work (not commands that change nothing, cancelled dialogs or the view), Undo brings a cleared line
 // back, a project's moved picture can be located again, and while a line is traced the map has the
-// keys even when the coordinate listing has the focus. Real mouse and key events.
+// keys even when the coordinate listing has the focus, and a key runs its action once with the menu bar
+// shown. Real mouse and key events.
+#include <QAction>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -55,6 +58,35 @@ class MainWindowWorkTest : public QObject {
         dialogs_->takeMessages();
     }
     void cleanup() { window_.reset(); }
+
+    void aKeyRunsItsActionOnceWithTheMenuBarShown() {
+        // The menu shortcuts and the window's keys come from one table: with the menu bar on the
+        // screen Ctrl+Z is the Undo entry's, and it undoes one point, not two.
+        window_.reset();
+        window_ = std::make_unique<MainWindow>(*dialogs_, MainWindow::MenuBar::Shown);
+        window_->resize(800, 600);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QAction* undo = nullptr;
+        for (QAction* action : window_->menuBar()->findChildren<QAction*>())
+            if (action->text() == QStringLiteral("Undo")) undo = action;
+        QVERIFY(undo);
+        QCOMPARE(undo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QSignalSpy undone(undo, &QAction::triggered);
+        window_->chooseCommand("Start Area");
+        for (const QPoint p : {QPoint(100, 100), QPoint(300, 100), QPoint(300, 300)})
+            QTest::mouseClick(view(), Qt::LeftButton, {}, p);
+        QCOMPARE(window_->measureState().segmentIndex, 2);
+        QTest::keyClick(view(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(undone.count(), 1);
+        QCOMPARE(window_->measureState().segmentIndex, 1);
+        // The plus key, the Zoom In entry's shortcut, zooms in one step: one Zoom Out puts it back.
+        const float before = window_->geometry().picture.width;
+        QTest::keyClick(view(), Qt::Key_Plus);
+        QVERIFY(window_->geometry().picture.width != before);
+        QVERIFY(window_->triggerMenuEntry("View/Zoom Out"));
+        QCOMPARE(window_->geometry().picture.width, before);
+    }
 
     void onlyAChangeOfTheWorkMarksTheProject() {
         QVERIFY(!window_->project().projectModified());

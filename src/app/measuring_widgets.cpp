@@ -1,29 +1,29 @@
-// The measuring window's widgets: building them, and setting them from the measuring surface.
-#include <QAction>
+// The measuring window's widgets: building them, setting them from the document, and their input.
+#include "app/measuring_widgets.hpp"
+
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 
 #include "app/line_ends.hpp"
-#include "app/main_window.hpp"
 #include "app/map_view.hpp"
+#include "app/measuring_keys.hpp"
 #include "app/pan_zoom_control.hpp"
 #include "app/panel_widgets.hpp"
-#include "app/runoff_window.hpp"
 #include "common/control_names.hpp"
-#include "common/messages.hpp"
 #include "mapview/pan_zoom.hpp"
 #include "measure/scale_calibration.hpp"
 
@@ -50,31 +50,41 @@ PanelLabel* newPanelLabel(int whiteAlpha, QMargins padding, QWidget* parent) {
 
 namespace names = common::controls::form1;
 
+measure::MouseButton measureButton(Qt::MouseButton button) {
+    return button == Qt::LeftButton    ? measure::MouseButton::Left
+           : button == Qt::RightButton ? measure::MouseButton::Right
+                                       : measure::MouseButton::Middle;
+}
+
 QString qName(std::string_view name) {
     return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 }  // namespace
 
-void MainWindow::buildWidgets() {
-    mapView_ = new MapView(this, geometry_, doc_, renderer_, tpp_);
+MeasuringWidgets::MeasuringWidgets(QWidget& window, measure::MeasureDocument& doc,
+                                   mapview::ViewGeometry& geometry, mapview::PictureRenderer& renderer,
+                                   measure::MeasureController& controller, float tpp, MeasuringInput& input)
+    : QObject(&window),
+      window_(window),
+      doc_(doc),
+      geometry_(geometry),
+      controller_(controller),
+      tpp_(tpp),
+      input_(input) {
+    mapView_ = new MapView(&window_, geometry_, doc_, renderer, tpp_);
     mapView_->setObjectName(qName(names::kMapView));
     mapView_->onRelease = [this](Qt::MouseButton button, QPointF pos) {
-        const measure::MouseButton b = button == Qt::LeftButton    ? measure::MouseButton::Left
-                                       : button == Qt::RightButton ? measure::MouseButton::Right
-                                                                   : measure::MouseButton::Middle;
-        mapMouseUp(b, static_cast<float>(pos.x()) - imageLeft(), static_cast<float>(pos.y()) - imageTop());
+        input_.mapMouseUp(measureButton(button), static_cast<float>(pos.x()) - geometry_.picture.left,
+                          static_cast<float>(pos.y()) - geometry_.picture.top);
     };
     mapView_->onWheel = [this](QPointF pos, int steps, bool shift) {
-        mapWheel(static_cast<float>(pos.x()), static_cast<float>(pos.y()), steps, shift);
+        input_.mapWheel(static_cast<float>(pos.x()), static_cast<float>(pos.y()), steps, shift);
     };
     mapView_->onPan = [this](QPointF by) {
-        const float dx = static_cast<float>(by.x()), dy = static_cast<float>(by.y());
-        if (mapview::pan(geometry_, dx, dy) == mapview::PanZoomOutcome::Moved) {
-            syncGeometry();
-        }
+        input_.mapPan(static_cast<float>(by.x()), static_cast<float>(by.y()));
     };
-    mapView_->onPointer = [this](std::optional<QPointF> pos) { mapPointerMoved(pos); };
+    mapView_->onPointer = [this](std::optional<QPointF> pos) { pointerMoved(pos); };
     mapView_->setFocusPolicy(Qt::ClickFocus);
 
     // The status line: the map coordinates under the pointer, over the map's lower left corner.
@@ -112,11 +122,11 @@ void MainWindow::buildWidgets() {
     }
     connect(commandList_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         commandList_->clearSelection();
-        chooseCommand(item->text().toStdString());
+        input_.chooseCommand(item->text().toStdString());
     });
     connect(pictureList_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         pictureList_->clearSelection();
-        choosePicture(item->text().toStdString());
+        input_.choosePicture(item->text().toStdString());
     });
 
     coordinateBox_ = new PanelTextEdit(panelLook(QColor(255, 255, 255, 235)), mapView_);
@@ -147,7 +157,7 @@ void MainWindow::buildWidgets() {
     panZoomControl_ = new PanZoomControl(mapView_);
     panZoomControl_->setObjectName(qName(names::kImg4Way));
     panZoomControl_->onRelease = [this](QPointF p) {
-        panZoomClick(static_cast<float>(p.x()) * tpp_, static_cast<float>(p.y()) * tpp_);
+        input_.panZoomClick(static_cast<float>(p.x()) * tpp_, static_cast<float>(p.y()) * tpp_);
     };
     syncLabels();
     // A click on a list, the text box, the panel or a label is theirs: it never reaches the map below.
@@ -157,7 +167,7 @@ void MainWindow::buildWidgets() {
     }
 }
 
-void MainWindow::buildScalePanel() {
+void MeasuringWidgets::buildScalePanel() {
     // Room for the bold title above the contents: the title 8 pixels in and 4 down from the border.
     scalePanel_ =
         new PanelGroupBox(QStringLiteral("Scale distance and units"), panelLook(QColor(0xf6f7f9), 4),
@@ -221,86 +231,7 @@ void MainWindow::buildScalePanel() {
             [this] { step([this] { controller_.scale().ApplyScale(); }); });
 }
 
-void MainWindow::buildMenuBar() {
-    namespace msg = common::msg;
-    menuBar_ = new QMenuBar(this);
-    menuBar_->setObjectName(QStringLiteral("menuBar"));
-    menuBar_->setVisible(menuBarShown_);
-    auto entry = [this](QMenu* menu, const char* text, const QKeySequence& keys, auto run) {
-        QAction* action = menu->addAction(QString::fromLatin1(text));
-        if (!keys.isEmpty()) action->setShortcut(keys);
-        // A shortcut of a hidden menu bar is the window's keys' (handleKey) alone.
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, run);
-        return action;
-    };
-    QMenu* file = menuBar_->addMenu(QString::fromLatin1(msg::kMenuFile));
-    fileKeys_ = {entry(file, msg::kEntryNewProject, QKeySequence(QKeySequence::New),
-                       [this] { project_.newProject(); }),
-                 entry(file, msg::kEntryOpenProject, QKeySequence(Qt::CTRL | Qt::Key_O),
-                       [this] { project_.openProject(); }),
-                 entry(file, msg::kEntrySaveProject, QKeySequence(Qt::CTRL | Qt::Key_S),
-                       [this] { project_.saveProject(); }),
-                 entry(file, msg::kEntrySaveProjectAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-                       [this] { project_.saveProjectAs(); })};
-    recentMenu_ = file->addMenu(QString::fromLatin1(msg::kMenuRecentProjects));
-    rebuildRecentMenu();
-    entry(file, msg::kEntryLocatePicture, QKeySequence(), [this] { locatePicture(); });
-    file->addSeparator();
-    entry(file, msg::kEntryExportCsv, QKeySequence(), [this] { project_.exportHydrographCsv(); });
-    entry(file, msg::kEntryExportChart, QKeySequence(),
-          [this] { project_.runoffExport(&RunoffWindow::exportChart); });
-    fileKeys_.append(entry(file, msg::kEntryPrintReport, QKeySequence(Qt::CTRL | Qt::Key_P),
-                           [this] { project_.runoffExport(&RunoffWindow::printReport); }));
-    entry(file, msg::kEntryExportReportPdf, QKeySequence(),
-          [this] { project_.runoffExport(&RunoffWindow::exportReportPdf); });
-    file->addSeparator();
-    fileKeys_.append(entry(file, msg::kEntryQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); }));
-    QMenu* edit = menuBar_->addMenu(QString::fromLatin1(msg::kMenuEdit));
-    entry(edit, msg::kEntryUndo, QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { undo(); });
-    QMenu* view = menuBar_->addMenu(QString::fromLatin1(msg::kMenuView));
-    entry(view, msg::kEntryZoomIn, QKeySequence(Qt::Key_Plus),
-          [this] { panZoomRegionClick(mapview::PanZoomRegion::ZoomIn); });
-    entry(view, msg::kEntryZoomOut, QKeySequence(Qt::Key_Minus),
-          [this] { panZoomRegionClick(mapview::PanZoomRegion::ZoomOut); });
-    entry(view, msg::kEntryCentre, QKeySequence(),
-          [this] { panZoomRegionClick(mapview::PanZoomRegion::Centre); });
-    view->addSeparator();
-    entry(view, msg::kEntryShowListing, QKeySequence(Qt::CTRL | Qt::Key_L),
-          [this] { step([this] { controller_.showCoordinateListing(); }); });
-    QMenu* help = menuBar_->addMenu(QString::fromLatin1(msg::kMenuHelp));
-    entry(help, msg::kEntryHelp, QKeySequence(Qt::Key_F1), [this] { openHelp(); });
-    entry(help, msg::kEntryAbout, QKeySequence(), [this] { dialogs_.message(msg::kAboutText); });
-    if (!menuBarShown_) {
-        // Without a menu bar on the screen its shortcuts must not fire twice with handleKey.
-        for (QAction* action : menuBar_->findChildren<QAction*>()) action->setShortcut(QKeySequence());
-        fileKeys_.clear();
-    }
-}
-
-bool MainWindow::triggerMenuEntry(const std::string& path) {
-    namespace msg = common::msg;
-    const QString full = QString::fromStdString(path);
-    const qsizetype slash = full.indexOf('/');
-    if (slash <= 0) return false;
-    const QString menuTitle = full.left(slash);
-    QString entryText = full.mid(slash + 1);
-    if (menuTitle == QLatin1StringView(msg::kMenuFile) &&
-        entryText == QLatin1StringView(msg::kEntryExitOldName))
-        entryText = QString::fromLatin1(msg::kEntryQuit);
-    for (QAction* top : menuBar_->actions()) {
-        QMenu* menu = top->menu();
-        if (!menu || menu->title().remove('&') != menuTitle) continue;
-        for (QAction* action : menu->actions()) {
-            if (action->isSeparator() || action->text().remove('&') != entryText) continue;
-            action->trigger();
-            return true;
-        }
-    }
-    return false;
-}
-
-void MainWindow::mapPointerMoved(std::optional<QPointF> viewPosition) {
+void MeasuringWidgets::pointerMoved(std::optional<QPointF> viewPosition) {
     const std::string text = viewPosition
                                  ? controller_.pointerCoordinates(static_cast<float>(viewPosition->x()),
                                                                   static_cast<float>(viewPosition->y()))
@@ -316,11 +247,11 @@ void MainWindow::mapPointerMoved(std::optional<QPointF> viewPosition) {
     statusLine_->raise();
 }
 
-QString MainWindow::statusText() const {
-    return statusLine_->isVisibleTo(this) ? statusLine_->text() : QString();
+QString MeasuringWidgets::statusText() const {
+    return statusLine_->isVisibleTo(&window_) ? statusLine_->text() : QString();
 }
 
-void MainWindow::syncText1() {
+void MeasuringWidgets::syncText1() {
     const measure::TextBox& text1 = doc_.controls().text1;
     syncing_ = true;
     const QString shown = withLineFeeds(text1.text);
@@ -337,7 +268,7 @@ void MainWindow::syncText1() {
     placeBox(coordinateBox_, text1);
 }
 
-void MainWindow::syncLabels() {
+void MeasuringWidgets::syncLabels() {
     const std::vector<measure::Label>& label1 = doc_.controls().label1;
     while (labels_.size() > label1.size()) {
         delete labels_.back();
@@ -361,7 +292,7 @@ void MainWindow::syncLabels() {
     }
 }
 
-void MainWindow::syncScalePanel() {
+void MeasuringWidgets::syncScalePanel() {
     const measure::SurfaceControls& c = doc_.controls();
     const std::string& text2 = c.text2;
     const std::string& text2Refused = c.text2Refused;
@@ -380,6 +311,173 @@ void MainWindow::syncScalePanel() {
     }
     syncing_ = false;
     placeBox(scalePanel_, c.frameScale);
+}
+
+int MeasuringWidgets::px(float viewUnits) const {
+    return static_cast<int>(std::lround(viewUnits / tpp_));
+}
+
+void MeasuringWidgets::placeBox(QWidget* widget, const measure::Box& box) {
+    widget->move(px(box.left), px(box.top));
+    widget->setVisible(box.visible);
+}
+
+void MeasuringWidgets::placeView(int top) {
+    mapView_->setGeometry(px(geometry_.view.left), top + px(geometry_.view.top), px(geometry_.view.width),
+                          px(geometry_.view.height));
+    panZoomControl_->move(px(geometry_.panZoom.left), px(geometry_.panZoom.top));
+    panZoomControl_->raise();
+    mapView_->update();
+}
+
+QWidget* MeasuringWidgets::upDown() const {
+    return spinUp_->parentWidget();
+}
+
+bool MeasuringWidgets::hasCommandItem(const std::string& item) const {
+    return !commandList_->findItems(QString::fromStdString(item), Qt::MatchExactly).isEmpty();
+}
+
+bool MeasuringWidgets::hasPictureItem(const std::string& item) const {
+    return !pictureList_->findItems(QString::fromStdString(item), Qt::MatchExactly).isEmpty();
+}
+
+void MeasuringWidgets::show(measure::SurfacePart part) {
+    using measure::SurfacePart;
+    switch (part) {
+        case SurfacePart::Menu1:
+            placeBox(commandList_, doc_.menus().lstMenu1);
+            break;
+        case SurfacePart::Menu2:
+            placeBox(pictureList_, doc_.menus().lstMenu2);
+            break;
+        case SurfacePart::Text1:
+            syncText1();
+            break;
+        case SurfacePart::Shape1:
+        case SurfacePart::Shape2:
+        case SurfacePart::Lines:
+            mapView_->update();
+            break;
+        case SurfacePart::Labels:
+            syncLabels();
+            break;
+        case SurfacePart::Pointer:
+            mapView_->setCursor(doc_.controls().pointer == measure::Pointer::Cross ? Qt::CrossCursor
+                                                                                   : Qt::ArrowCursor);
+            break;
+        case SurfacePart::ScalePanel:
+            syncScalePanel();
+            break;
+        default:
+            break;
+    }
+}
+
+void MeasuringWidgets::broughtToFront(measure::SurfacePart part) {
+    using measure::SurfacePart;
+    switch (part) {
+        case SurfacePart::Menu1:
+            commandList_->raise();
+            break;
+        case SurfacePart::Menu2:
+            pictureList_->raise();
+            break;
+        case SurfacePart::Text1:
+            coordinateBox_->raise();
+            break;
+        case SurfacePart::ScalePanel:
+            scalePanel_->raise();
+            break;
+        case SurfacePart::Labels:
+            for (auto* label : labels_) label->raise();
+            break;
+        default:
+            break;
+    }
+    panZoomControl_->raise();
+}
+
+bool MeasuringWidgets::eventFilter(QObject* watched, QEvent* event) {
+    const auto type = event->type();
+    if (watched == coordinateBox_ && (type == QEvent::KeyPress || type == QEvent::ShortcutOverride))
+        return coordinateBoxKey(event);
+    if (watched == coordinateBox_->viewport() &&
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease))
+        return coordinateBoxMouse(type, static_cast<QMouseEvent*>(event));
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove) return false;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const float x = static_cast<float>(mouse->position().x()) * tpp_;
+    const float y = static_cast<float>(mouse->position().y()) * tpp_;
+    if (watched == commandList_->viewport() && type == QEvent::MouseButtonPress &&
+        mouse->button() == Qt::LeftButton) {
+        step([&] { controller_.commandMenuPress(x, y); });
+    } else if (watched == scalePanel_) {
+        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+            step([&] { controller_.scale().panelPress(x, y); });
+            return true;
+        }
+        if (type == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton)) {
+            step([&] { controller_.scale().panelDrag(x, y); });
+            return true;
+        }
+    } else if (const auto found = std::find(labels_.begin(), labels_.end(), watched);
+               found != labels_.end()) {
+        const int index = static_cast<int>(found - labels_.begin());
+        if (type == QEvent::MouseButtonPress) {
+            input_.labelPress(index, measureButton(mouse->button()), x, y);
+            return true;
+        }
+        if (mouse->buttons() & Qt::LeftButton) {
+            input_.labelMove(index, x, y);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MeasuringWidgets::coordinateBoxMouse(QEvent::Type type, QMouseEvent* mouse) {
+    // Positions relative to the whole box, frame included, as the box is what moves.
+    const QPointF p = coordinateBox_->viewport()->mapTo(coordinateBox_, mouse->position());
+    const float bx = static_cast<float>(p.x()) * tpp_;
+    const float by = static_cast<float>(p.y()) * tpp_;
+    if (type == QEvent::MouseButtonPress) {
+        text1ClickPending_ = controller_.tracing() && mouse->button() == Qt::LeftButton;
+        input_.text1Press(measureButton(mouse->button()), bx, by);
+        // A left press still places the caret, except while a line is traced; any other press is the
+        // save alone.
+        return mouse->button() != Qt::LeftButton || text1ClickPending_;
+    }
+    if (type == QEvent::MouseMove) {
+        if (!(mouse->buttons() & Qt::LeftButton)) return false;
+        text1ClickPending_ = false;
+        input_.text1Move(bx, by);
+        return true;  // the box moves instead of selecting text
+    }
+    // Release: a click on the box while a line is traced was meant for the map under it.
+    if (!text1ClickPending_ || mouse->button() != Qt::LeftButton) return false;
+    text1ClickPending_ = false;
+    const QPointF onMap = coordinateBox_->viewport()->mapTo(mapView_, mouse->position());
+    input_.mapMouseUp(measure::MouseButton::Left,
+                      static_cast<float>(onMap.x()) * tpp_ - geometry_.picture.left,
+                      static_cast<float>(onMap.y()) * tpp_ - geometry_.picture.top);
+    return true;
+}
+
+bool MeasuringWidgets::coordinateBoxKey(QEvent* event) {
+    if (!controller_.tracing()) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (event->type() == QEvent::ShortcutOverride) {
+        // The listing's own shortcuts (its undo) give way to the map's keys.
+        const auto action = actionOfKey(key->key(), key->modifiers());
+        if (action == MeasuringAction::Undo || action == MeasuringAction::UndoPoint ||
+            action == MeasuringAction::Escape)
+            event->accept();
+        return false;
+    }
+    // Every key goes to the map: the listing is not edited while a line is traced.
+    if (!input_.handleKey(key->key(), key->modifiers())) event->ignore();
+    return true;
 }
 
 }  // namespace brelvo::app
