@@ -79,6 +79,17 @@ void openAtKeptFile(FileDialogRequest& request, const std::string& keptFile, con
     request.initialDir = dialogFolders().folderFor(kind, folder);
 }
 
+std::optional<std::string> askKeptFileToOpen(Dialogs& dialogs, FileKind kind, const std::string& keptFile,
+                                             const std::string& folder, std::string filter) {
+    FileDialogRequest request;
+    openAtKeptFile(request, keptFile, folder, kind);
+    request.filter = std::move(filter);
+    request.save = false;
+    std::optional<std::string> chosen = askFile(dialogs, request, kind);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    return chosen;
+}
+
 std::optional<std::string> askSavePath(Dialogs& dialogs, FileKind kind, std::string title, std::string folder,
                                        std::string fileName, std::string filter,
                                        std::string_view defaultExtension) {

@@ -71,6 +71,11 @@ std::optional<std::string> askFile(Dialogs& dialogs, FileDialogRequest request, 
 void openAtKeptFile(FileDialogRequest& request, const std::string& keptFile, const std::string& folder,
                     FileKind kind);
 
+// An open dialog for a data file of `kind` the run keeps (a storm or storage file), opened at the kept
+// file (openAtKeptFile above); the file chosen, nothing when the user cancels or answers with no name.
+std::optional<std::string> askKeptFileToOpen(Dialogs& dialogs, FileKind kind, const std::string& keptFile,
+                                             const std::string& folder, std::string filter);
+
 // A save dialog for an export that remembers its folder: opens in the folder for `kind`
 // with `fileName` proposed (`folder` is the usual folder); the name chosen, with `defaultExtension`
 // (".png") added when it has none; nothing when the user cancels.

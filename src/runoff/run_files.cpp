@@ -10,13 +10,8 @@ namespace brelvo::runoff {
 
 std::optional<std::string> chooseStorageFile(common::Dialogs& dialogs, const std::string& programFolder,
                                              const std::string& keptFile) {
-    common::FileDialogRequest request;
-    common::openAtKeptFile(request, keptFile, programFolder, common::FileKind::storage);
-    request.filter = std::string(common::msg::kStorageFilter);
-    request.save = false;
-    const std::optional<std::string> chosen = common::askFile(dialogs, request, common::FileKind::storage);
-    if (!chosen || chosen->empty()) return std::nullopt;
-    return chosen;
+    return common::askKeptFileToOpen(dialogs, common::FileKind::storage, keptFile, programFolder,
+                                     std::string(common::msg::kStorageFilter));
 }
 
 std::optional<std::string> chooseHydrographFile(common::Dialogs& dialogs, const std::string& programFolder) {

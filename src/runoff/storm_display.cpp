@@ -80,12 +80,9 @@ void restoreTypedTable(std::optional<TypedRainTable>& kept, basin::RunoffFields&
 
 std::optional<StormFileText> chooseStormFile(common::Dialogs& dialogs, const std::string& programFolder,
                                              const std::string& keptFile) {
-    common::FileDialogRequest request;
-    common::openAtKeptFile(request, keptFile, programFolder, common::FileKind::storm);
-    request.filter = std::string(common::msg::kStormFilter);
-    request.save = false;
-    const std::optional<std::string> chosen = common::askFile(dialogs, request, common::FileKind::storm);
-    if (!chosen || chosen->empty()) return std::nullopt;
+    const std::optional<std::string> chosen = common::askKeptFileToOpen(
+        dialogs, common::FileKind::storm, keptFile, programFolder, std::string(common::msg::kStormFilter));
+    if (!chosen) return std::nullopt;
 
     std::string text = common::readDataFile(*chosen, kMaxStormFileBytes);
     return StormFileText{std::move(text), *chosen};
