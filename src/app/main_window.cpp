@@ -118,14 +118,9 @@ void MainWindow::mapPan(float dx, float dy) {
 }
 
 void MainWindow::mapWheel(float viewX, float viewY, int steps, bool shift) {
-    mapview::PanZoomOutcome outcome;
-    if (shift) {
-        // Wheel up shows more of the left part, as the left arrow of the control does.
-        const float step = geometry_.view.width * geometry_.scrollZoomFactor;
-        outcome = mapview::pan(geometry_, step * static_cast<float>(steps), 0);
-    } else {
-        outcome = mapview::wheelZoom(geometry_, doc_.state(), viewX, viewY, steps);
-    }
+    const mapview::PanZoomOutcome outcome =
+        shift ? mapview::wheelPan(geometry_, steps)
+              : mapview::wheelZoom(geometry_, doc_.state(), viewX, viewY, steps);
     if (outcome == mapview::PanZoomOutcome::Moved) syncGeometry();
 }
 

@@ -63,6 +63,11 @@ PanZoomOutcome pan(ViewGeometry& g, float dx, float dy) {
     return PanZoomOutcome::Moved;
 }
 
+PanZoomOutcome wheelPan(ViewGeometry& g, int steps) {
+    const float step = g.view.width * g.scrollZoomFactor;
+    return pan(g, step * static_cast<float>(steps), 0);
+}
+
 PanZoomOutcome panZoomRegionClick(ViewGeometry& g, measure::MeasureState& state, PanZoomRegion region) {
     float x = 0, y = 0;
     panZoomRegionCentre(region, g.panZoom.width, g.panZoom.height, x, y);

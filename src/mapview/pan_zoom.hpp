@@ -29,7 +29,11 @@ PanZoomOutcome panZoomRegionClick(ViewGeometry& g, measure::MeasureState& state,
 inline constexpr int kMostWheelNotches = 100;
 PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, float x, float y, int steps);
 
-// A pan of the map by (dx, dy) view units (Shift+wheel, a middle-button drag).
+// A pan of the map by (dx, dy) view units (a middle-button drag).
 PanZoomOutcome pan(ViewGeometry& g, float dx, float dy);
+
+// Shift+wheel: each notch pans sideways by the scroll step (the view's width times the scroll/zoom
+// speed); wheel up shows more of the left part, as the control's left arrow does.
+PanZoomOutcome wheelPan(ViewGeometry& g, int steps);
 
 }  // namespace brelvo::mapview
