@@ -7,6 +7,7 @@ BRELVO_PACKAGES=(
   fonts-dejavu-core qt6-image-formats-plugins
   libwmf-dev fonts-urw-base35
   libturbojpeg0-dev libjpeg62-turbo-dev libjpeg-turbo-progs
+  libgdal-dev libproj-dev gdal-bin geographiclib-tools proj-bin
   libgtest-dev libbenchmark-dev
   clang-format
   clang-14 libclang-rt-14-dev

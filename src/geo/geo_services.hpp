@@ -1,0 +1,106 @@
+// What the geodata plugin (GDAL and PROJ, loaded on first use) offers the program: georeferences of
+// picture files, coordinate systems, the ground model of a georeferenced map, world files, basins to
+// and from GIS files, and big rasters read window by window. This header includes neither library, so
+// the program that loads the plugin builds without them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "measure/georeference.hpp"
+
+namespace brelvo::geo {
+
+// What Load Map File finds beside or inside a picture.
+struct GeorefReading {
+    // The georeference found (the file's own, or a world file with or without a .prj); nothing when
+    // the picture has none, or when it was refused (then `error` says why, naming the file).
+    std::optional<measure::Georeference> georef;
+    // A world file without a .prj (or a GeoTIFF without a system): the georeference is there but its
+    // system is not; the program asks once for an EPSG code or "none".
+    bool systemMissing = false;
+    std::string error;
+};
+
+// One feature of a GIS file, in WGS 84 longitude/latitude (degrees).
+struct Feature {
+    enum class Kind { Polygon, Line, Point };
+    Kind kind = Kind::Polygon;
+    std::string name;                     // its name attribute, else empty
+    std::vector<measure::LonLat> points;  // a polygon's outer ring without the repeated first point
+};
+
+// The traced basin as it is exported: geometry in WGS 84 and the listing's figures.
+struct BasinExport {
+    std::string name;                       // the runoff title when set, else empty (no attribute)
+    std::vector<measure::LonLat> boundary;  // without the repeated first point; empty: none traced
+    std::vector<measure::LonLat> stream;    // from the head to the outlet; empty: none traced
+    std::optional<measure::LonLat> centroid;
+    std::optional<double> areaMi2, perimeterMi, streamLengthMi, lengthToCentroidMi;
+    std::string crs;  // the map's system, "EPSG:n" or its name
+};
+
+// Progress of long work: called with 0..1; returns false to cancel.
+using Progress = std::function<bool(double fraction)>;
+
+// A raster opened for windowed reads (a big GeoTIFF): pixels are read from the overview that fits the
+// request, never the whole picture.
+class RasterSource {
+  public:
+    virtual ~RasterSource() = default;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    virtual int overviewCount() const = 0;
+    // Builds the missing overviews (beside the file as .ovr when the file cannot take them); false
+    // with `error` on failure or cancel.
+    virtual bool buildOverviews(const Progress& progress, std::string& error) = 0;
+    // Reads the picture's window (column, row, width, height in full-resolution pixels) resampled to
+    // outWidth x outHeight, as 32-bit 0xffRRGGBB pixels, row by row; empty on failure.
+    virtual std::vector<std::uint32_t> readWindow(int column, int row, int width, int height, int outWidth,
+                                                  int outHeight) = 0;
+};
+
+class GeoServices {
+  public:
+    virtual ~GeoServices() = default;
+
+    // The georeference of a picture file: the file's own (GeoTIFF), else a world file beside it
+    // (.jgw/.jpgw, .pgw/.pngw, .tfw/.tifw, .bpw, .gfw, .wld) with a .prj, else a .aux.xml.
+    virtual GeorefReading readGeoreference(const std::string& picturePath) const = 0;
+    // The WKT of "EPSG:n" or "n"; nothing with `error` set when it is no known system.
+    virtual std::optional<std::string> systemWkt(const std::string& code, std::string& error) const = 0;
+    // "EPSG:n" of a WKT when it has one, else empty.
+    virtual std::string epsgOf(const std::string& wkt) const = 0;
+    // The ground of a georeference in a known system; nullptr (with `error`) when PROJ cannot use it.
+    virtual std::unique_ptr<measure::GroundModel> ground(const measure::Georeference& georef,
+                                                         std::string& error) const = 0;
+    // Transforms WGS 84 longitude/latitude into the system of `wkt` (to place control points typed in
+    // degrees, or imported features); nothing outside its domain.
+    virtual std::optional<measure::MapPoint> fromWgs84(const std::string& wkt,
+                                                       const measure::LonLat& p) const = 0;
+    // Writes the world file (the picture's own extension's kind) and the .prj beside the picture,
+    // each through a temporary file and rename.
+    virtual bool writeWorldFile(const std::string& picturePath, const measure::Georeference& georef,
+                                std::string& error) const = 0;
+    // Writes the basin as GeoJSON, GeoPackage, KML or shapefile, chosen by the name's extension.
+    virtual bool exportBasin(const std::string& path, const BasinExport& basin, std::string& error) const = 0;
+    // The features of a GeoJSON, GeoPackage, KML or shapefile in WGS 84; nothing with `error` set
+    // when the file cannot be read.
+    virtual std::optional<std::vector<Feature>> readFeatures(const std::string& path,
+                                                             std::string& error) const = 0;
+    // Opens a raster for windowed reads; nullptr (with `error`) when GDAL cannot.
+    virtual std::unique_ptr<RasterSource> openRaster(const std::string& path, std::string& error) const = 0;
+};
+
+// The plugin's file name and its one exported function, which returns the services (owned by the
+// plugin, alive for the rest of the run).
+inline constexpr const char* kGeoPluginFile = "libbrelvo_geo.so";
+inline constexpr const char* kGeoPluginEntry = "brelvo_geo_services_v1";
+using GeoPluginEntry = GeoServices* (*)();
+
+}  // namespace brelvo::geo
