@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/geo_plugin.hpp"
 #include "app/help_window.hpp"
 #include "app/map_view.hpp"
 #include "app/pan_zoom_control.hpp"
@@ -247,6 +248,20 @@ void MainWindow::relayoutView() {
 float MainWindow::pictureZoom() const {
     if (!geometry_.hasPicture || geometry_.naturalWidth <= 0) return 1.0f;
     return static_cast<float>(static_cast<double>(geometry_.picture.width) / geometry_.naturalWidth);
+}
+
+const measure::GroundModel* MainWindow::ground() const {
+    const std::optional<measure::Georeference>& georef = doc_.georeference();
+    if (!georef || !georef->systemKnown()) return nullptr;
+    if (groundFor_ != georef) {
+        groundFor_ = georef;
+        ground_.reset();
+        if (geo::GeoServices* services = geoServices()) {
+            std::string error;
+            ground_ = services->ground(*georef, error);
+        }
+    }
+    return ground_.get();
 }
 
 measure::Box MainWindow::visibleArea() const {

@@ -113,6 +113,7 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     float viewHeight() const override { return geometry_.view.height; }
     measure::Box visibleArea() const override;
     float pictureZoom() const override;
+    const measure::GroundModel* ground() const override;
     void relayoutView() override;
     mapview::RectF clientArea() const;
     void openRunoffWindow() override;
@@ -158,6 +159,9 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
 
     MeasuringWidgets* widgets_ = nullptr;
     std::unique_ptr<RunoffWindow> runoff_;
+    // The ground model of the georeference it was made for (the plugin makes it on first need).
+    mutable std::optional<measure::Georeference> groundFor_;
+    mutable std::unique_ptr<measure::GroundModel> ground_;
     MeasuringMenuBar* menuBar_ = nullptr;
     HelpWindow* help_ = nullptr;
     ProjectPicture picture_;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "measure/georeference.hpp"
+
 namespace brelvo::measure {
 
 struct Box {
@@ -104,6 +106,9 @@ class MapSurface {
     virtual float pictureZoom() const = 0;
     // Re-lay the view as after a window resize.
     virtual void relayoutView() = 0;
+    // The ground of the measuring document's georeference (made by the geodata plugin); nullptr for a
+    // plain picture, a georeference without a known system, or without the plugin.
+    virtual const GroundModel* ground() const { return nullptr; }
     // Start the measurement hand-off to the runoff window.
     virtual void openRunoffWindow() = 0;
     // Open the help text.

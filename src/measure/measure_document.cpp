@@ -35,6 +35,11 @@ void MeasureDocument::setPointer(Pointer pointer) {
     edit(SurfacePart::Pointer).pointer = pointer;
 }
 
+void MeasureDocument::setGeoreference(std::optional<Georeference> georef) {
+    work_.georef = std::move(georef);
+    record(SurfacePart::State);
+}
+
 void MeasureDocument::bringToFront(SurfacePart part) {
     pending_.raised.push_back(part);
     record(part);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/value_tree.hpp"
+#include "measure/georeference.hpp"
 #include "measure/map_surface.hpp"
 #include "measure/measure_state.hpp"
 
@@ -20,6 +21,8 @@ namespace brelvo::measure {
 struct MeasureWork {
     MeasureState state;
     SurfaceControls controls;
+    // The picture's georeference, when it has one (read with the picture, or made by the user).
+    std::optional<Georeference> georef;
     friend bool operator==(const MeasureWork&, const MeasureWork&) = default;
 };
 
@@ -89,6 +92,10 @@ class MeasureDocument {
     Box& menu(SurfacePart which);
     void setCaption(std::string text);
     void setPointer(Pointer pointer);
+    // The picture's georeference (nothing: a plain picture). A new georeference is measured on the
+    // ground again, even where a scale set in this session had replaced the previous one.
+    void setGeoreference(std::optional<Georeference> georef);
+    const std::optional<Georeference>& georeference() const { return work_.georef; }
     // Brings a part to the front of the window (after it is redrawn).
     void bringToFront(SurfacePart part);
     // Clear Area/Line ran on `before`, with the picture at `frame`: Undo can take it back while the work
