@@ -112,19 +112,27 @@ bool addFields(OGRLayer& layer, const BasinExport& basin) {
     return true;
 }
 
+// By name: a KML layer starts with fields of its own (Name, Description).
 void setFields(OGRFeature& feature, const BasinExport& basin) {
-    int index = 0;
-    if (!basin.name.empty()) feature.SetField(index++, basin.name.c_str());
-    for (const std::optional<double>& value :
-         {basin.areaMi2, basin.perimeterMi, basin.streamLengthMi, basin.lengthToCentroidMi}) {
+    const auto index = [&feature](const char* name) { return feature.GetFieldIndex(name); };
+    if (!basin.name.empty() && index("name") >= 0) feature.SetField(index("name"), basin.name.c_str());
+    const std::pair<const char*, std::optional<double>> reals[] = {
+        {"area_mi2", basin.areaMi2},
+        {"perimeter_mi", basin.perimeterMi},
+        {"stream_length_mi", basin.streamLengthMi},
+        {"length_to_centroid_mi", basin.lengthToCentroidMi}};
+    for (const auto& [name, value] : reals) {
+        // A shapefile keeps the first ten letters of a name.
+        int i = index(name);
+        if (i < 0) i = index(std::string(name).substr(0, 10).c_str());
+        if (i < 0) continue;
         if (value && std::isfinite(*value)) {
-            feature.SetField(index, *value);
+            feature.SetField(i, *value);
         } else {
-            feature.SetFieldNull(index);
+            feature.SetFieldNull(i);
         }
-        ++index;
     }
-    feature.SetField(index, basin.crs.c_str());
+    if (index("crs") >= 0) feature.SetField(index("crs"), basin.crs.c_str());
 }
 
 bool addFeature(OGRLayer& layer, const BasinExport& basin, const OGRGeometry& geometry) {
