@@ -23,7 +23,8 @@ class GeoTest : public ::testing::Test {
     static void write(const std::string& file, const std::string& bytes);
     static std::string read(const std::string& file);
     // A 200 x 200 one-band raster by GDAL's driver `driver` ("GTiff", "PNG"); with `wkt` and a
-    // geotransform it is georeferenced inside (a GeoTIFF), without them it is a plain picture.
+    // geotransform it is georeferenced inside (a GeoTIFF) or in a .aux.xml beside it (a PNG), without
+    // them it is a plain picture.
     static void makeRaster(const std::string& file, const std::string& driver,
                            const std::array<double, 6>* geotransform = nullptr, const std::string& wkt = {});
     // Runs a command line with `input` on its standard input; its standard output.

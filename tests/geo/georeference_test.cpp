@@ -78,6 +78,23 @@ TEST_F(Georeferences, WorldFilesOfEveryKindAndTheirSystems) {
     EXPECT_EQ(services_.epsgOf(reading.georef->wkt), "EPSG:3857");
 }
 
+// GDAL's .aux.xml beside a picture is read when there is no world file; a world file comes first.
+TEST_F(Georeferences, AuxXmlBesideAPicture) {
+    const std::array<double, 6> g{712000, 10, 0, 4430000, 0, -10};
+    makeRaster(path("aux.png"), "PNG", &g, utm13());
+    ASSERT_TRUE(std::filesystem::exists(path("aux.png.aux.xml")));
+    GeorefReading reading = services_.readGeoreference(path("aux.png"));
+    ASSERT_TRUE(reading.georef) << reading.error;
+    EXPECT_EQ(reading.georef->geotransform, g);
+    EXPECT_EQ(reading.georef->source, GeorefSource::File);
+    EXPECT_EQ(reading.georef->crs, "EPSG:32613");
+    write(path("aux.pgw"), "2\n0\n0\n-2\n1001\n4999\n");
+    reading = services_.readGeoreference(path("aux.png"));
+    ASSERT_TRUE(reading.georef) << reading.error;
+    EXPECT_EQ(reading.georef->source, GeorefSource::WorldFile);
+    EXPECT_TRUE(reading.systemMissing);
+}
+
 TEST_F(Georeferences, DamagedWorldFilesAndSystemFilesAreRefusedByName) {
     makeRaster(path("map.png"), "PNG");
     const auto refusal = [&](const std::string& world, const std::string& prj) {
