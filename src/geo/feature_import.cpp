@@ -30,6 +30,7 @@ struct RawFeature {
     Feature::Kind kind = Feature::Kind::Point;
     std::string name;
     std::vector<double> x, y;
+    std::size_t number = 0;  // its place in the file, from 1
 };
 
 enum class Shape { none, ok, tooLarge };
@@ -147,6 +148,7 @@ std::optional<std::vector<Feature>> GdalServices::readFeatures(const std::string
             }
             if (shape == Shape::none) continue;
             raw.name = nameOf(*feature);
+            raw.number = read;
             raws.push_back(std::move(raw));
         }
         const OGRSpatialReference* own = layer->GetSpatialRef();
@@ -160,8 +162,7 @@ std::optional<std::vector<Feature>> GdalServices::readFeatures(const std::string
                 return std::nullopt;
             }
         }
-        for (std::size_t n = 0; n < raws.size(); ++n) {
-            RawFeature& raw = raws[n];
+        for (RawFeature& raw : raws) {
             // Without a system (a shapefile without its .prj) only longitudes and latitudes are taken as
             // such.
             if (!toWgs84 && !lonLatRange(raw)) {
@@ -177,7 +178,7 @@ std::optional<std::vector<Feature>> GdalServices::readFeatures(const std::string
             for (std::size_t i = 0; i < raw.x.size(); ++i) {
                 const measure::LonLat p{raw.x[i], raw.y[i]};
                 if (!ok[i] || !(std::fabs(p.lon) <= 360) || !(std::fabs(p.lat) <= 90)) {
-                    error = msg::importNotPlaced(file, features.size() + 1);
+                    error = msg::importNotPlaced(file, raw.number);
                     return std::nullopt;
                 }
                 feature.points.push_back(p);

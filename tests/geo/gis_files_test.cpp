@@ -154,6 +154,37 @@ TEST_F(GisFiles, FailedExportsLeaveTheFilesThatWereThere) {
     EXPECT_FALSE(std::filesystem::exists(path("kept.dbf")));
 }
 
+// Of a multi-geometry its first part, of a polygon its outer ring without the closing point; a feature
+// without geometry is passed over; the name comes from a field "NAME" too.
+TEST_F(GisFiles, ImportTakesFirstPartsAndOuterRings) {
+    write(path("parts.geojson"),
+          R"({"type": "FeatureCollection", "features": [
+{"type": "Feature", "properties": {"NAME": "upper"}, "geometry": {"type": "GeometryCollection", "geometries": [
+  {"type": "GeometryCollection", "geometries": []},
+  {"type": "MultiPolygon", "coordinates": [[[[1, 2], [3, 2], [3, 4], [1, 2]], [[1.5, 2.5], [2, 2.6], [2, 3], [1.5, 2.5]]],
+                                           [[[7, 8], [9, 8], [9, 9], [7, 8]]]]}]}},
+{"type": "Feature", "properties": {}, "geometry": null},
+{"type": "Feature", "properties": {}, "geometry": {"type": "MultiLineString", "coordinates": [[[5, 6], [5.5, 6.5]], [[0, 0], [1, 1]]]}},
+{"type": "Feature", "properties": {}, "geometry": {"type": "Point", "coordinates": [1e308, 1e308]}}]})");
+    std::string error;
+    EXPECT_FALSE(services_.readFeatures(path("parts.geojson"), error));
+    EXPECT_EQ(error, "parts.geojson: feature 4 cannot be placed in longitude and latitude.");
+
+    std::string text = read(path("parts.geojson"));
+    text.replace(text.find("1e308, 1e308"), 12, "-3.5, 4.25");
+    write(path("parts.geojson"), text);
+    const auto features = services_.readFeatures(path("parts.geojson"), error);
+    ASSERT_TRUE(features) << error;
+    ASSERT_EQ(features->size(), 3u);
+    EXPECT_EQ((*features)[0].kind, Feature::Kind::Polygon);
+    EXPECT_EQ((*features)[0].name, "upper");
+    EXPECT_EQ((*features)[0].points, (std::vector<LonLat>{{1, 2}, {3, 2}, {3, 4}}));
+    EXPECT_EQ((*features)[1].kind, Feature::Kind::Line);
+    EXPECT_EQ((*features)[1].points, (std::vector<LonLat>{{5, 6}, {5.5, 6.5}}));
+    EXPECT_EQ((*features)[2].kind, Feature::Kind::Point);
+    EXPECT_EQ((*features)[2].points, (std::vector<LonLat>{{-3.5, 4.25}}));
+}
+
 TEST_F(GisFiles, ImportRefusals) {
     std::string error;
     write(path("notes.geojson"), "not GeoJSON at all");
