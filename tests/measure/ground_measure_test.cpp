@@ -231,11 +231,26 @@ TEST_F(GroundTest, StatusLineShowsMapCoordinatesAndTheirGroundPosition) {
 }
 
 TEST_F(GroundTest, SetScaleReplacesTheGeoreferenceUntilItIsSetAgain) {
+    // The panel for the units alone closes with Esc and leaves a line being traced as it is.
+    controller.runCommand("Start Area");
+    clickPixel(100, 100);
+    controller.scale().showGroundUnits();
+    EXPECT_TRUE(doc.controls().frameScale.visible);
+    EXPECT_TRUE(controller.escape());
+    EXPECT_FALSE(doc.controls().frameScale.visible);
+    EXPECT_EQ(state.mode, AreaBoundary);
+    EXPECT_EQ(doc.controls().caption, common::msg::kCaptionAreaBoundary);
+    controller.runCommand("Undo Current Line");
+    controller.runCommand("End Area/Line");
+    dialogs.messages.clear();
+    // Set Scale closes it and asks for the two points.
+    controller.scale().showGroundUnits();
     controller.runCommand("Set Scale");
+    EXPECT_FALSE(doc.controls().frameScale.visible);
+    EXPECT_FALSE(doc.controls().unitsOnly);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{common::msg::kSetScaleReplacesGeoreference});
     controller.mapMouseUp(MouseButton::Left, 100, 500);
     controller.mapMouseUp(MouseButton::Left, 300, 500);
-    EXPECT_FALSE(doc.controls().unitsOnly);
     controller.scale().chooseOption(2);
     controller.scale().typeDistance("400");
     controller.scale().ApplyScale();
