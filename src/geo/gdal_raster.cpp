@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/messages.hpp"
 #include "geo/gdal_services.hpp"
 
 namespace brelvo::geo {
@@ -29,15 +30,24 @@ void registerDrivers() {
     std::call_once(once, [] { GDALAllRegister(); });
 }
 
-std::string lastError(const char* fallback) {
+// GDAL's own reason when it gave one, else ours.
+std::string lastError(std::string_view fallback) {
     const char* text = CPLGetLastErrorMsg();
     return text != nullptr && *text != '\0' ? std::string(text) : std::string(fallback);
 }
 
-// Progress as GDAL reports it, handed to the caller's callback; false from it cancels the work.
+// Progress as GDAL reports it, handed to the caller's callback; false from it cancels the work. GDAL
+// does not stop at every report, so the cancel is remembered: a cancelled build fails however far it got.
+struct ProgressRelay {
+    const Progress& progress;
+    bool cancelled = false;
+};
+
 int progressThunk(double fraction, const char*, void* data) {
-    const auto* progress = static_cast<const Progress*>(data);
-    return (!*progress || (*progress)(std::clamp(fraction, 0.0, 1.0))) ? TRUE : FALSE;
+    auto* relay = static_cast<ProgressRelay*>(data);
+    if (!relay->cancelled && relay->progress && !relay->progress(std::clamp(fraction, 0.0, 1.0)))
+        relay->cancelled = true;
+    return relay->cancelled ? FALSE : TRUE;
 }
 
 // How the bands of a raster become 0xffRRGGBB.
@@ -77,18 +87,26 @@ class GdalRaster final : public RasterSource {
         if (target == nullptr)
             target = GDALOpenEx(path_.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
         if (target == nullptr) {
-            error = lastError("The file can no longer be opened");
+            error = lastError(common::msg::kRasterReopenFailed);
             return false;
         }
         CPLErrorReset();
-        const CPLErr result =
-            GDALBuildOverviews(target, "AVERAGE", static_cast<int>(factors.size()), factors.data(), 0,
-                               nullptr, progressThunk, const_cast<Progress*>(&progress));
-        if (result != CE_None) error = lastError("The overviews could not be built");
+        ProgressRelay relay{progress};
+        CPLErr result = GDALBuildOverviews(target, "AVERAGE", static_cast<int>(factors.size()),
+                                           factors.data(), 0, nullptr, progressThunk, &relay);
+        if (relay.cancelled) result = CE_Failure;
+        if (result != CE_None) {
+            error = relay.cancelled ? std::string(common::msg::kOverviewsCancelled)
+                                    : lastError(common::msg::kOverviewsFailed);
+            // Half-built overviews would show blank parts zoomed out: none at all read correctly.
+            const CPLErr cleared =
+                GDALBuildOverviews(target, "NONE", 0, nullptr, 0, nullptr, nullptr, nullptr);
+            static_cast<void>(cleared);
+        }
         GDALClose(target);
         dataset_ = GDALOpenEx(path_.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
         if (dataset_ == nullptr) {
-            error = lastError("The file can no longer be opened");
+            error = lastError(common::msg::kRasterReopenFailed);
             return false;
         }
         inspect();
@@ -180,13 +198,13 @@ std::unique_ptr<RasterSource> GdalServices::openRaster(const std::string& path, 
     GDALDatasetH dataset =
         GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
     if (dataset == nullptr) {
-        error = lastError("GDAL cannot read the file as a raster");
+        error = lastError(common::msg::kRasterUnopened);
         return nullptr;
     }
     if (GDALGetRasterCount(dataset) < 1 || GDALGetRasterXSize(dataset) < 1 ||
         GDALGetRasterYSize(dataset) < 1) {
         GDALClose(dataset);
-        error = "The file holds no raster bands";
+        error = common::msg::kRasterNoBands;
         return nullptr;
     }
     return std::make_unique<GdalRaster>(dataset, path);
