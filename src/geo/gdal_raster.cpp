@@ -1,4 +1,5 @@
 // Big rasters read window by window from their overviews, through GDAL.
+#include <cpl_conv.h>
 #include <cpl_error.h>
 #include <gdal.h>
 
@@ -25,9 +26,16 @@ class QuietErrors {
     QuietErrors& operator=(const QuietErrors&) = delete;
 };
 
+// GDAL's block cache would otherwise grow to a share of the machine's memory while overviews are
+// built or the map is read (gigabytes on a big machine); unless the user sets GDAL_CACHEMAX, 64 MiB.
+constexpr long long kBlockCacheBytes = 64LL * 1024 * 1024;
+
 void registerDrivers() {
     static std::once_flag once;
-    std::call_once(once, [] { GDALAllRegister(); });
+    std::call_once(once, [] {
+        GDALAllRegister();
+        if (CPLGetConfigOption("GDAL_CACHEMAX", nullptr) == nullptr) GDALSetCacheMax64(kBlockCacheBytes);
+    });
 }
 
 // GDAL's own reason when it gave one, else ours.
