@@ -95,6 +95,7 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     const measure::MeasureState& measureState() const { return doc_.state(); }
     const measure::MeasureDocument& document() const { return doc_; }
     const mapview::ViewGeometry& geometry() const { return geometry_; }
+    const mapview::PictureRenderer& renderer() const { return renderer_; }
 
     // ---- projects ----
     // What a project file keeps of the window now, and putting it back. A restore replaces the runoff

@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <string_view>
 
+#include "app/raster_picture.hpp"
 #include "app/web_map.hpp"
 #include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
@@ -39,12 +40,22 @@ MapPictureHost::MapPictureHost(QWidget& window, measure::MeasureDocument& surfac
 MapPictureHost::~MapPictureHost() = default;
 
 std::optional<std::string> MapPictureHost::decodePicture(const std::string& path) {
+    // A big georeferenced raster is opened, not decoded: the view reads only what it shows.
+    BigRaster big = openBigRaster(path);
+    if (!big.problem.empty()) return big.problem;
+    if (big.source != nullptr) {
+        decodedRaster_ = std::move(big.source);
+        decoded_ = QImage();
+        decodedPath_ = common::fullPath(path);
+        return std::nullopt;
+    }
     try {
         decoded_ = mapview::readPictureFile(path);
     } catch (const common::RuntimeFailure& failure) {
         // "Invalid picture", and on the next line why, when the reader knows it.
         return common::failureText(failure);
     }
+    decodedRaster_.reset();
     decodedPath_ = common::fullPath(path);
     return std::nullopt;
 }
@@ -52,13 +63,28 @@ std::optional<std::string> MapPictureHost::decodePicture(const std::string& path
 std::optional<std::string> MapPictureHost::decodeClipboardPicture() {
     const QImage image = QGuiApplication::clipboard()->image();
     if (image.isNull()) return std::string(common::msg::kClipboardHoldsNoPicture);
+    decodedRaster_.reset();
     decoded_ = image;
     decodedPath_.clear();
     return std::nullopt;
 }
 
+bool MapPictureHost::decodedLacksOverviews() const {
+    return decodedRaster_ != nullptr && decodedRaster_->overviewCount() == 0;
+}
+
+std::optional<std::string> MapPictureHost::buildDecodedOverviews() {
+    if (decodedRaster_ == nullptr) return std::nullopt;
+    surface_.flush();
+    return buildOverviews(*decodedRaster_, window_);
+}
+
 void MapPictureHost::showDecodedPicture() {
-    renderer_.setImage(std::move(decoded_));
+    if (decodedRaster_ != nullptr) {
+        renderer_.setWindowed(std::make_unique<RasterPicture>(std::move(decodedRaster_)));
+    } else {
+        renderer_.setImage(std::move(decoded_));
+    }
     decoded_ = QImage();
     shownPath_ = std::move(decodedPath_);
     decodedPath_.clear();

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "geo/geo_services.hpp"
 #include "mapview/picture_commands.hpp"
 #include "mapview/picture_renderer.hpp"
 #include "mapview/view_geometry.hpp"
@@ -34,6 +35,8 @@ class MapPictureHost : public mapview::PictureHost {
     // The failure's whole text when the file cannot be read: "Invalid picture" and the reason below it.
     std::optional<std::string> decodePicture(const std::string& path) override;
     std::optional<std::string> decodeClipboardPicture() override;
+    bool decodedLacksOverviews() const override;
+    std::optional<std::string> buildDecodedOverviews() override;
     void showDecodedPicture() override;
     void clearPicture() override;
     void scrollPicture(int mode) override;
@@ -60,11 +63,12 @@ class MapPictureHost : public mapview::PictureHost {
     mapview::PictureRenderer& renderer_;
     float tpp_;
     WindowHooks hooks_;
-    QImage decoded_;                   // decoded, not yet shown
-    std::string decodedPath_;          // the file decoded_ came from
-    std::string shownPath_;            // the file of the picture shown
-    QImage capture_;                   // the client area as last captured
-    std::unique_ptr<QWidget> webMap_;  // the web map window once opened
+    QImage decoded_;                                    // decoded, not yet shown
+    std::unique_ptr<geo::RasterSource> decodedRaster_;  // or a big raster opened, not yet shown
+    std::string decodedPath_;                           // the file decoded_ came from
+    std::string shownPath_;                             // the file of the picture shown
+    QImage capture_;                                    // the client area as last captured
+    std::unique_ptr<QWidget> webMap_;                   // the web map window once opened
 };
 
 }  // namespace brelvo::app

@@ -22,7 +22,7 @@ void MapView::paintEvent(QPaintEvent* event) {
     if (geometry_.hasPicture) {
         const auto& r = geometry_.picture;
         const QRectF target(r.left / tpp_, r.top / tpp_, r.width / tpp_, r.height / tpp_);
-        renderer_.paint(p, target, event->rect());
+        renderer_.paint(p, target, event->rect(), rect());
     } else {
         // An empty view says how to begin.
         p.setPen(QColor(0x6B, 0x72, 0x7C));

@@ -301,6 +301,24 @@ inline constexpr std::string_view kGraphNotInstalled = " (not installed)";
 inline constexpr const char* kClipboardHoldsNoPicture =
     "The clipboard holds no picture. Copy a map picture first.";
 inline constexpr const char* kPrintToPdfTitle = "Print to PDF file";
+// Big georeferenced rasters, read window by window from their overviews (smaller copies of the map).
+inline constexpr const char* kBuildOverviewsQuestion =
+    "This map is large and has no overviews, the smaller copies that show it zoomed out quickly. "
+    "Build them now? They are stored in the map file, or beside it in an .ovr file. Without them every "
+    "zoomed-out view reads the whole map.";
+inline constexpr const char* kBuildOverviewsButton = "Build Overviews";
+inline constexpr const char* kBuildingOverviews = "Building overviews...";
+inline constexpr const char* kCancelButton = "Cancel";
+inline std::string overviewsNotBuilt(std::string_view reason) {
+    return "The overviews were not built: " + std::string(reason) +
+           "\nThe map is shown from its full pixels, which is slow when zoomed out.";
+}
+inline constexpr std::string_view kOverviewsCancelled = "cancelled";
+inline constexpr std::string_view kRasterPixelsUnreadable = "The map's pixels cannot be read.";
+inline constexpr std::string_view kRasterUnopened = "The file cannot be read as a raster.";
+inline constexpr std::string_view kRasterReopenFailed = "The file can no longer be opened.";
+inline constexpr std::string_view kRasterNoBands = "The file holds no raster bands.";
+inline constexpr std::string_view kOverviewsFailed = "the overviews could not be written";
 // Titles of the dialogs when the caller names none.
 inline constexpr const char* kProgramTitle = "Brelvo";
 inline constexpr const char* kSaveAsTitle = "Save As";

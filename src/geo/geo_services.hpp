@@ -48,6 +48,9 @@ struct BasinExport {
 // Progress of long work: called with 0..1; returns false to cancel.
 using Progress = std::function<bool(double fraction)>;
 
+// The most pixels one windowed read returns: a few screens' worth, never a whole big raster.
+inline constexpr long long kMaxWindowPixels = 16LL * 1024 * 1024;
+
 // A raster opened for windowed reads (a big GeoTIFF): pixels are read from the overview that fits the
 // request, never the whole picture.
 class RasterSource {
@@ -56,11 +59,16 @@ class RasterSource {
     virtual int width() const = 0;
     virtual int height() const = 0;
     virtual int overviewCount() const = 0;
+    // Whether the file places the raster on the ground (a geotransform, its own or a world file's, or
+    // control points).
+    virtual bool georeferenced() const = 0;
     // Builds the missing overviews (beside the file as .ovr when the file cannot take them); false
     // with `error` on failure or cancel.
     virtual bool buildOverviews(const Progress& progress, std::string& error) = 0;
     // Reads the picture's window (column, row, width, height in full-resolution pixels) resampled to
-    // outWidth x outHeight, as 32-bit 0xffRRGGBB pixels, row by row; empty on failure.
+    // outWidth x outHeight, as 32-bit 0xffRRGGBB pixels, row by row; empty on failure, for a window
+    // outside the raster, or for more than kMaxWindowPixels pixels. Grey and paletted bands come out as
+    // their colours, an alpha band blended onto white.
     virtual std::vector<std::uint32_t> readWindow(int column, int row, int width, int height, int outWidth,
                                                   int outHeight) = 0;
 };

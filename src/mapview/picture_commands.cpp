@@ -128,6 +128,12 @@ void PictureCommands::loadPictureFile(const std::string& path) {
         return;
     }
     if (!workMayGo(common::msg::kLoadPictureAction)) return;
+    // A big map without overviews still shows when the user declines or the building fails: only
+    // zoomed out it reads slowly.
+    if (host_.decodedLacksOverviews() &&
+        dialogs_.confirm(common::msg::kBuildOverviewsQuestion, common::msg::kBuildOverviewsButton)) {
+        if (const auto problem = host_.buildDecodedOverviews()) dialogs_.message(*problem);
+    }
     clearMeasurement();
     host_.showDecodedPicture();
     host_.scrollPicture(4);

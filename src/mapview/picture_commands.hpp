@@ -20,6 +20,11 @@ class PictureHost {
     virtual std::optional<std::string> decodePicture(const std::string& path) = 0;
     // Decodes the clipboard's picture without showing it; an error text when it holds none.
     virtual std::optional<std::string> decodeClipboardPicture() = 0;
+    // Whether the picture decoded last is a big raster read window by window that has no overviews
+    // (smaller copies for drawing it zoomed out); then the user is offered to build them.
+    virtual bool decodedLacksOverviews() const { return false; }
+    // Builds them, with progress and a way to cancel; the failure's text when they were not built.
+    virtual std::optional<std::string> buildDecodedOverviews() { return std::nullopt; }
     // Shows the picture decoded last (the previous picture stays until then).
     virtual void showDecodedPicture() = 0;
     virtual void clearPicture() = 0;

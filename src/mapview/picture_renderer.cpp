@@ -155,15 +155,25 @@ void PictureRenderer::setImage(QImage image) {
     }
 }
 
+void PictureRenderer::setWindowed(std::unique_ptr<WindowedPicture> picture) {
+    clear();
+    windowed_ = std::move(picture);
+}
+
 void PictureRenderer::clear() {
     levels_.clear();
+    windowed_.reset();
+    window_ = QImage();
+    windowRect_ = QRect();
+    windowScale_ = QSizeF();
 }
 
 bool PictureRenderer::isNull() const {
-    return levels_.empty();
+    return levels_.empty() && windowed_ == nullptr;
 }
 
 QSize PictureRenderer::size() const {
+    if (windowed_ != nullptr) return windowed_->size();
     return levels_.empty() ? QSize() : levels_.front().size();
 }
 
@@ -172,8 +182,9 @@ const QImage& PictureRenderer::image() const {
     return levels_.empty() ? none : levels_.front();
 }
 
-void PictureRenderer::paint(QPainter& painter, const QRectF& target, const QRect& clip) const {
-    if (levels_.empty() || clip.isEmpty()) return;
+void PictureRenderer::paint(QPainter& painter, const QRectF& target, const QRect& clip,
+                            const QRect& view) const {
+    if (isNull() || clip.isEmpty() || size().isEmpty()) return;
     if (!std::isfinite(target.left()) || !std::isfinite(target.top()) || !std::isfinite(target.width()) ||
         !std::isfinite(target.height()) || target.width() <= 0 || target.height() <= 0) {
         return;
@@ -188,6 +199,10 @@ void PictureRenderer::paint(QPainter& painter, const QRectF& target, const QRect
     if (px1 <= px0 || py1 <= py0) return;
     const QRect painted(static_cast<int>(px0), static_cast<int>(py0), static_cast<int>(px1 - px0),
                         static_cast<int>(py1 - py0));
+    if (windowed_ != nullptr) {
+        paintWindowed(painter, target, painted, view);
+        return;
+    }
 
     // Device pixels per picture pixel.
     const QImage& picture = levels_.front();
@@ -237,6 +252,56 @@ void PictureRenderer::paint(QPainter& painter, const QRectF& target, const QRect
     painter.setClipRect(painted, Qt::IntersectClip);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     painter.drawImage(to, source, from);
+    painter.restore();
+}
+
+void PictureRenderer::paintWindowed(QPainter& painter, const QRectF& target, const QRect& painted,
+                                    const QRect& view) const {
+    const QSize natural = windowed_->size();
+    const double sx = target.width() / natural.width();  // device pixels per natural pixel
+    const double sy = target.height() / natural.height();
+    // The natural pixels under some device pixels, with one more on each side for the smooth filter.
+    const auto cover = [&](const QRect& device) {
+        const auto edge = [](double v, int limit) {
+            return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(limit)));
+        };
+        const int x0 = edge(std::floor((device.left() - target.left()) / sx) - 1, natural.width());
+        const int y0 = edge(std::floor((device.top() - target.top()) / sy) - 1, natural.height());
+        const int x1 =
+            edge(std::ceil((device.left() + device.width() - target.left()) / sx) + 1, natural.width());
+        const int y1 =
+            edge(std::ceil((device.top() + device.height() - target.top()) / sy) + 1, natural.height());
+        return QRect(x0, y0, x1 - x0, y1 - y0);
+    };
+    const QRect needed = cover(painted);
+    if (needed.isEmpty()) return;
+    if (window_.isNull() || windowScale_ != QSizeF(sx, sy) || !windowRect_.contains(needed)) {
+        // A new window: all that the view shows of the picture, at the resolution shown (the natural
+        // pixels themselves when enlarged).
+        QRect area = painted;
+        if (!view.isEmpty()) area = area.united(QRectF(view).intersected(target).toAlignedRect());
+        const QRect wanted = cover(area);
+        const QSize out(std::clamp(static_cast<int>(std::ceil(wanted.width() * sx)), 1, wanted.width()),
+                        std::clamp(static_cast<int>(std::ceil(wanted.height() * sy)), 1, wanted.height()));
+        window_ = windowed_->read(wanted, out);
+        windowRect_ = window_.isNull() ? QRect() : wanted;
+        windowScale_ = QSizeF(sx, sy);
+        if (window_.isNull()) return;
+    }
+
+    // Where the held window lands, and device pixels per window pixel.
+    const QRectF lands(target.left() + windowRect_.x() * sx, target.top() + windowRect_.y() * sy,
+                       windowRect_.width() * sx, windowRect_.height() * sy);
+    const double lx = lands.width() / window_.width();
+    const double ly = lands.height() / window_.height();
+    if (lx >= 2 && ly >= 2) {
+        painter.drawImage(painted.topLeft(), enlarged(window_, lands.topLeft(), lx, ly, painted));
+        return;
+    }
+    painter.save();
+    painter.setClipRect(painted, Qt::IntersectClip);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, !(lx == 1 && ly == 1));
+    painter.drawImage(lands, window_);
     painter.restore();
 }
 

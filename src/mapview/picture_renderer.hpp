@@ -5,11 +5,23 @@
 #include <QRect>
 #include <QRectF>
 #include <QSize>
+#include <memory>
 #include <vector>
 
 class QPainter;
 
 namespace brelvo::mapview {
+
+// A picture too big to hold decoded (a big georeferenced raster): read window by window at the
+// resolution it is shown at.
+class WindowedPicture {
+  public:
+    virtual ~WindowedPicture() = default;
+    virtual QSize size() const = 0;  // natural size, pixels
+    // The picture's `window` (natural pixels, inside the picture) resampled to `out` pixels; a null
+    // image when it cannot be read.
+    virtual QImage read(const QRect& window, const QSize& out) = 0;
+};
 
 // Holds the decoded picture in a format the raster engine paints fast, plus a pyramid of half-size
 // copies (a 2x2 box filter each, one third of the picture's memory in all) for drawing zoomed out.
@@ -20,19 +32,37 @@ class PictureRenderer {
     // it has to change format. Grey pictures (grey formats, grey palettes, 1-bit) are held as 8-bit grey,
     // pictures with alpha as premultiplied ARGB, all others as RGB32.
     void setImage(QImage image);
+    // Shows a picture read window by window instead: only the part shown is ever held, at the
+    // resolution shown (the last window read is kept and drawn again until the view moves off it).
+    void setWindowed(std::unique_ptr<WindowedPicture> picture);
     void clear();
     bool isNull() const;
-    QSize size() const;  // natural size, pixels
-    const QImage& image() const;
+    QSize size() const;           // natural size, pixels
+    const QImage& image() const;  // the decoded picture; null for a windowed one
+    bool windowed() const { return windowed_ != nullptr; }
+    // The window of a windowed picture held now, and the natural pixels it covers.
+    const QImage& windowImage() const { return window_; }
+    QRect windowRect() const { return windowRect_; }
 
     // Paints the picture drawn scaled into `target` (device pixels; may be far larger than the device or
     // partly off it), restricted to `clip` (device pixels). A device pixel is painted when its centre lies
-    // inside both. The painter's coordinates are taken as device pixels.
-    void paint(QPainter& painter, const QRectF& target, const QRect& clip) const;
+    // inside both. The painter's coordinates are taken as device pixels. A windowed picture reads, when
+    // the window it holds does not cover the clip at this scale, the part under `view` (the whole
+    // visible area, so that the next clips need no read; the clip when empty).
+    void paint(QPainter& painter, const QRectF& target, const QRect& clip, const QRect& view = QRect()) const;
 
   private:
+    void paintWindowed(QPainter& painter, const QRectF& target, const QRect& painted,
+                       const QRect& view) const;
+
     // levels_[0] is the picture; levels_[k] has 2^k picture pixels to a side of each of its pixels.
     std::vector<QImage> levels_;
+    std::unique_ptr<WindowedPicture> windowed_;
+    // The window last read: its image, the natural pixels it covers and the device pixels per natural
+    // pixel it was read for. Painting keeps them as a cache.
+    mutable QImage window_;
+    mutable QRect windowRect_;
+    mutable QSizeF windowScale_;
 };
 
 }  // namespace brelvo::mapview

@@ -1,0 +1,103 @@
+// Big georeferenced rasters: the choice of the windowed path, the overviews' progress dialog and the
+// reads the renderer asks for.
+#include "app/raster_picture.hpp"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QProgressDialog>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "app/geo_plugin.hpp"
+#include "common/messages.hpp"
+
+namespace brelvo::app {
+
+BigRaster openBigRaster(const std::string& path) {
+    const QString name = QString::fromStdString(path);
+    const QSize size = QImageReader(name).size();
+    if (size.isValid() && static_cast<long long>(size.width()) * size.height() <= kWindowedPixelCount)
+        return {};
+    // A TIFF whose size the picture readers cannot tell may still be a raster GDAL reads.
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    if (!size.isValid() && suffix != QLatin1String("tif") && suffix != QLatin1String("tiff")) return {};
+    geo::GeoServices* services = geoServices();
+    if (services == nullptr) return {};
+    std::string error;
+    std::unique_ptr<geo::RasterSource> source = services->openRaster(path, error);
+    // Not a raster GDAL reads, or not a big georeferenced one: the picture readers have their say.
+    if (source == nullptr || !source->georeferenced() ||
+        static_cast<long long>(source->width()) * source->height() <= kWindowedPixelCount) {
+        return {};
+    }
+    // One small read before anything is shown: the whole map from the smallest overview, or without
+    // overviews a patch at its centre.
+    const int w = source->width();
+    const int h = source->height();
+    const auto side = [&](int n) { return static_cast<int>(std::max(1LL, 64LL * n / std::max(w, h))); };
+    const bool readable = source->overviewCount() > 0
+                              ? !source->readWindow(0, 0, w, h, side(w), side(h)).empty()
+                              : !source->readWindow(w / 2 - 128, h / 2 - 128, 256, 256, 256, 256).empty();
+    if (!readable) {
+        return {nullptr, std::string(common::msg::kInvalidPicture) + "\n" +
+                             std::string(common::msg::kRasterPixelsUnreadable)};
+    }
+    return {std::move(source), {}};
+}
+
+std::optional<std::string> buildOverviews(geo::RasterSource& source, QWidget& parent) {
+    QProgressDialog dialog(QString::fromUtf8(common::msg::kBuildingOverviews),
+                           QString::fromUtf8(common::msg::kCancelButton), 0, 1000, &parent);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(0);
+    dialog.setValue(0);
+    std::atomic<double> fraction{0};
+    std::atomic<bool> cancelled{false};
+    std::atomic<bool> done{false};
+    bool built = false;
+    std::string error;
+    std::thread worker([&] {
+        built = source.buildOverviews(
+            [&](double f) {
+                fraction = f;
+                return !cancelled.load();
+            },
+            error);
+        done = true;
+    });
+    while (!done) {
+        dialog.setValue(static_cast<int>(fraction.load() * 1000));
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
+        if (dialog.wasCanceled()) cancelled = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    }
+    worker.join();
+    dialog.reset();
+    if (built) return std::nullopt;
+    return common::msg::overviewsNotBuilt(cancelled ? std::string(common::msg::kOverviewsCancelled) : error);
+}
+
+RasterPicture::RasterPicture(std::unique_ptr<geo::RasterSource> source) : source_(std::move(source)) {}
+
+QSize RasterPicture::size() const {
+    return QSize(source_->width(), source_->height());
+}
+
+QImage RasterPicture::read(const QRect& window, const QSize& out) {
+    const std::vector<std::uint32_t> pixels = source_->readWindow(window.x(), window.y(), window.width(),
+                                                                  window.height(), out.width(), out.height());
+    if (pixels.empty()) return {};
+    QImage image(out, QImage::Format_RGB32);
+    if (image.isNull()) return image;
+    for (int y = 0; y < out.height(); ++y) {
+        std::memcpy(image.scanLine(y), pixels.data() + static_cast<std::size_t>(y) * out.width(),
+                    static_cast<std::size_t>(out.width()) * sizeof(std::uint32_t));
+    }
+    return image;
+}
+
+}  // namespace brelvo::app
