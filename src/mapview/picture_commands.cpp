@@ -12,13 +12,6 @@
 
 namespace brelvo::mapview {
 
-namespace {
-
-// Stand-in until the scale panel offers the ground units of a georeferenced map: the measuring rules
-// take the scale from the georeference already, so nothing is set here yet.
-void useGroundUnits(measure::MeasureController&) {}
-
-}  // namespace
 
 PictureCommands::PictureCommands(measure::MeasureDocument& doc, measure::MeasureController& controller,
                                  common::Dialogs& dialogs, PictureHost& host)
@@ -175,7 +168,7 @@ void PictureCommands::askCoordinateSystem(measure::Georeference& georef, const s
 void PictureCommands::takeGeoreference(std::optional<measure::Georeference> georef) {
     const bool onGround = georef && georef->systemKnown();
     doc_.setGeoreference(std::move(georef));
-    if (onGround) useGroundUnits(controller_);
+    if (onGround) controller_.scale().useGroundUnits();
 }
 
 void PictureCommands::saveMapImage() {
