@@ -12,7 +12,6 @@
 
 namespace brelvo::mapview {
 
-
 PictureCommands::PictureCommands(measure::MeasureDocument& doc, measure::MeasureController& controller,
                                  common::Dialogs& dialogs, PictureHost& host)
     : doc_(doc), controller_(controller), dialogs_(dialogs), host_(host) {}

@@ -67,7 +67,8 @@ class GeoLoadTest : public QObject {
     // Runs first: nothing before it may have loaded the plugin in this process.
     void plainPicturesNeverLoadTheGeodataSupport() {
         QProcess ldd;
-        ldd.start(QStringLiteral("ldd"), {QString::fromStdString(brelvo::common::programFolder() + "/brelvo")});
+        ldd.start(QStringLiteral("ldd"),
+                  {QString::fromStdString(brelvo::common::programFolder() + "/brelvo")});
         QVERIFY(ldd.waitForFinished(30000));
         const QString libraries = QString::fromLocal8Bit(ldd.readAllStandardOutput());
         QVERIFY2(libraries.contains(QStringLiteral("libQt6Core")), qPrintable(libraries));
@@ -95,7 +96,8 @@ class GeoLoadTest : public QObject {
                                       -4.777314267823516};
         auto* mime = new QMimeData;
         mime->setImageData(capture);
-        mime->setData(QString::fromLatin1(brelvo::app::kGeoreferenceMimeType), brelvo::app::webMapGeoreferenceJson(g));
+        mime->setData(QString::fromLatin1(brelvo::app::kGeoreferenceMimeType),
+                      brelvo::app::webMapGeoreferenceJson(g));
         QGuiApplication::clipboard()->setMimeData(mime);
         const std::string paste = "menu \"Load/Save Map\"\npicture \"Paste From Clipboard\"\n";
         QCOMPARE(replay(*window, dialogs_, paste), 0);
@@ -132,7 +134,8 @@ class GeoLoadTest : public QObject {
         QCOMPARE(loaded->geotransform, (std::array<double, 6>{-11690000, 13, 0, 4867000, 0, -13}));
         QCOMPARE(loaded->crs, std::string("EPSG:3857"));
         QCOMPARE(replay(*window, dialogs_,
-                        "answer \"" + path("merc.brelvo").toStdString() + "\"\naction \"File/Save Project As...\"\n"),
+                        "answer \"" + path("merc.brelvo").toStdString() +
+                            "\"\naction \"File/Save Project As...\"\n"),
                  0);
         // A world file that changed since (here: damaged) is not read again: the project's georeference
         // is the one the user worked on.
@@ -145,9 +148,10 @@ class GeoLoadTest : public QObject {
         dialogs_.takeMessages();
 
         auto reopened = freshWindow();
-        QCOMPARE(replay(*reopened, dialogs_,
-                        "answer \"" + path("merc.brelvo").toStdString() + "\"\naction \"File/Open Project...\"\n"),
-                 0);
+        QCOMPARE(
+            replay(*reopened, dialogs_,
+                   "answer \"" + path("merc.brelvo").toStdString() + "\"\naction \"File/Open Project...\"\n"),
+            0);
         QVERIFY(reopened->document().georeference());
         QCOMPARE(*reopened->document().georeference(), *loaded);
         QVERIFY(dialogs_.takeMessages().empty());
@@ -155,7 +159,7 @@ class GeoLoadTest : public QObject {
 
     void aDamagedWorldFileIsRefusedByName() {
         auto window = freshWindow();
-        QCOMPARE(replay(*window, dialogs_, loadLines(path("merc_40n.png"))), 0);
+        QCOMPARE(replay(*window, dialogs_, loadLines(path("utm_quad.tif"))), 0);
         const auto before = window->document().georeference();
         QVERIFY(before);
         dialogs_.takeMessages();
@@ -163,7 +167,7 @@ class GeoLoadTest : public QObject {
         const std::vector<std::string> messages = dialogs_.takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
         QVERIFY2(messages[0].find("bad_scan.pgw") != std::string::npos, messages[0].c_str());
-        QCOMPARE(window->pictureHost().picturePath(), path("merc_40n.png").toStdString());
+        QCOMPARE(window->pictureHost().picturePath(), path("utm_quad.tif").toStdString());
         QCOMPARE(window->document().georeference(), before);
     }
 };
