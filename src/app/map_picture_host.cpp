@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <string_view>
 
+#include "app/map_picture_georef.hpp"
 #include "app/raster_picture.hpp"
 #include "app/web_map.hpp"
 #include "common/dialog_folders.hpp"
@@ -66,6 +67,7 @@ std::optional<std::string> MapPictureHost::decodeClipboardPicture() {
     decodedRaster_.reset();
     decoded_ = image;
     decodedPath_.clear();
+    clipboardGeoref_ = clipboardGeoreferenceOf(QGuiApplication::clipboard()->mimeData());
     return std::nullopt;
 }
 

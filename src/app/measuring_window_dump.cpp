@@ -115,6 +115,24 @@ void dumpMeasuringWindow(const MainWindow& window, JsonWriter& j) {
     j.endObject();
 
     j.key("MeasureState").tree(measure::MeasureDocument::writeState(doc.state(), measure::TreePurpose::Dump));
+
+    // The picture's georeference: null for a plain picture; "crs" and "wkt" null when not known.
+    const std::optional<measure::Georeference>& georef = doc.georeference();
+    j.key("Georeference");
+    if (!georef) {
+        j.null();
+    } else {
+        j.beginObject();
+        j.key("crs");
+        georef->crs.empty() ? j.null() : j.value(georef->crs);
+        j.key("wkt");
+        georef->wkt.empty() ? j.null() : j.value(georef->wkt);
+        j.key("geotransform").beginArray();
+        for (const double v : georef->geotransform) j.value(v);
+        j.endArray();
+        j.key("source").value(measure::georefSourceText(georef->source));
+        j.endObject();
+    }
 }
 
 }  // namespace brelvo::app

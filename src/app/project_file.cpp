@@ -178,9 +178,10 @@ Project readTree(const common::TreeReader& root, const std::string& projectFile)
     p.scrollZoomFactor = view.single("scrollZoomFactor");
     if (!(p.scrollZoomFactor > 0 && p.scrollZoomFactor <= 0.5f))
         view.fail("scrollZoomFactor", msg::kValueOutOfRange);
-    // The measuring document reads its own two parts of the file.
+    // The measuring document reads its own parts of the file (the picture's georeference among them, so
+    // that a project opens without reading the picture's world file again).
     common::ValueTree work = common::ValueTree::map();
-    for (const char* key : {"measureState", "window"}) {
+    for (const char* key : {"measureState", "window", "georeference"}) {
         if (const common::ValueTree* part = root.tree().find(key)) work.set(key, *part);
     }
     p.work = measure::MeasureDocument::read(work);

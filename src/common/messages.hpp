@@ -297,6 +297,38 @@ inline std::string reportNotWritten(std::string_view path, std::string_view reas
 inline constexpr std::string_view kGraphNotInstalled = " (not installed)";
 // (end of runoff)
 
+// ---- georeferenced map pictures: loading, the coordinate system, the clipboard ----
+// A world file or .prj that cannot be read refuses the load; `reason` names the file that is wrong.
+inline std::string georeferenceRefused(std::string_view picture, std::string_view reason) {
+    return "The map file \"" + std::string(picture) + "\" was not loaded: " + std::string(reason);
+}
+inline std::string geodataMissing(std::string_view picture) {
+    return "The georeference of \"" + std::string(picture) +
+           "\" could not be read because the geodata support (GDAL and PROJ) is missing; the map is loaded "
+           "as a plain picture.";
+}
+inline constexpr const char* kCoordinateSystemTitle = "Coordinate System";
+inline std::string coordinateSystemPrompt(std::string_view picture) {
+    return "The map file \"" + std::string(picture) +
+           "\" gives its position but not its coordinate system. Type the coordinate system as an EPSG "
+           "code or none:";
+}
+inline std::string unknownCoordinateSystem(std::string_view answer) {
+    return "\"" + std::string(answer) + "\" is no known EPSG code.";
+}
+inline std::string georeferenceTurned(std::string_view picture) {
+    return "The picture \"" + std::string(picture) +
+           "\" is turned by its orientation tag, so its georeference no longer fits it; the map is loaded "
+           "without a georeference.";
+}
+inline std::string georeferenceSizeDiffers(std::string_view picture, int width, int height, int rasterWidth,
+                                           int rasterHeight) {
+    return "The picture \"" + std::string(picture) + "\" is " + std::to_string(width) + " x " +
+           std::to_string(height) + " pixels but its georeference is for " + std::to_string(rasterWidth) +
+           " x " + std::to_string(rasterHeight) + "; the map is loaded without a georeference.";
+}
+// (end of georeferenced map pictures)
+
 // ---- app: the windows ----
 inline constexpr const char* kClipboardHoldsNoPicture =
     "The clipboard holds no picture. Copy a map picture first.";
