@@ -1,0 +1,108 @@
+// The geodata part of the message table (georeferences, world files, coordinate systems, basins to and
+// from GIS files), kept in its own file: common/messages.hpp includes it at its place in the table;
+// include that file, not this one.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brelvo::common::msg {
+
+// ---- geo: georeferences, world files, coordinate systems, GIS files ----
+// A world file beside a picture that cannot be used; `what` says why ("line 3 is not a number").
+inline std::string worldFileDamaged(std::string_view file, std::string_view what) {
+    return "The world file " + std::string(file) + " is damaged: " + std::string(what) + ".";
+}
+inline std::string worldFileLineNotNumber(int line) {
+    return "line " + std::to_string(line) + " is not a number";
+}
+inline std::string worldFileLineNotFinite(int line) {
+    return "line " + std::to_string(line) + " is not a finite number";
+}
+inline std::string worldFileCount(std::size_t numbers) {
+    return "it holds " + std::to_string(numbers) + (numbers == 1 ? " number" : " numbers") +
+           " where a world file holds six, one per line";
+}
+inline constexpr std::string_view kWorldFileEmpty = "it is empty";
+inline constexpr std::string_view kWorldFileTooLarge = "it is larger than 4 KiB, far more than six numbers";
+inline constexpr std::string_view kWorldFileUnreadable = "it cannot be read";
+inline constexpr std::string_view kWorldFileFlat =
+    "its pixel size and rotation flatten the picture to a line, so no map point can be traced back to it";
+// A coordinate system file (.prj) beside a picture that cannot be used.
+inline std::string systemFileDamaged(std::string_view file, std::string_view what) {
+    return "The coordinate system file " + std::string(file) + " is damaged: " + std::string(what) + ".";
+}
+inline constexpr std::string_view kSystemFileEmpty = "it is empty";
+inline constexpr std::string_view kSystemFileTooLarge = "it is larger than 64 KiB";
+inline constexpr std::string_view kSystemFileUnreadable = "it cannot be read";
+inline constexpr std::string_view kSystemFileUnknown = "it holds no coordinate system that GDAL can read";
+inline constexpr std::string_view kSystemFileNotMap =
+    "its coordinate system is neither projected nor geographic, so it cannot place a map";
+// A picture whose own georeference cannot be used.
+inline std::string pictureGeorefFlat(std::string_view file) {
+    return "The georeference inside " + std::string(file) +
+           " flattens the picture to a line, so it is not used.";
+}
+
+// The coordinate system typed as an EPSG code.
+inline std::string notEpsgCode(std::string_view text) {
+    return "\"" + std::string(text) + "\" is not an EPSG code: type a number such as 32613, or EPSG:32613.";
+}
+inline std::string unknownEpsgCode(long code) {
+    return "EPSG:" + std::to_string(code) + " is no coordinate system known to this program.";
+}
+inline std::string epsgNotMapSystem(long code) {
+    return "EPSG:" + std::to_string(code) +
+           " is neither a projected nor a geographic coordinate system, so it cannot place a map.";
+}
+
+// The ground model of a georeferenced map.
+inline constexpr std::string_view kGroundNoSystem =
+    "The map's coordinate system is not known, so the map cannot be measured on the ground.";
+inline constexpr std::string_view kGroundUnusable =
+    "The map's coordinate system cannot be used to measure on the ground: it is neither projected nor "
+    "geographic, or PROJ does not know it.";
+
+// Saving a world file and its coordinate system file beside a picture.
+inline constexpr std::string_view kGeorefNotInvertible =
+    "The georeference was not saved: its pixel size and rotation flatten the picture to a line.";
+inline std::string georefFileNotSaved(std::string_view file, std::string_view reason) {
+    return std::string(file) + " was not saved: " + std::string(reason) + ".";
+}
+
+// Basins to GIS files.
+inline std::string exportUnknownKind(std::string_view file) {
+    return "Export Basin and Stream chooses the kind of file by the name's extension: .geojson or .json "
+           "(GeoJSON), .gpkg (GeoPackage), .kml (KML) or .shp (shapefile); " +
+           std::string(file) + " has none of them.";
+}
+inline constexpr std::string_view kExportNothing = "There is no traced basin or stream to export.";
+inline std::string exportFailed(std::string_view file, std::string_view reason) {
+    return "The basin was not exported to " + std::string(file) + ": " + std::string(reason) + ".";
+}
+inline constexpr std::string_view kExportGdalFailed = "GDAL could not write the features";
+inline constexpr std::string_view kExportOutsideWorld = "a traced point lies outside longitude and latitude";
+
+// Basins from GIS files.
+inline std::string importCannotRead(std::string_view file) {
+    return std::string(file) + " cannot be read as a GeoJSON, GeoPackage, KML or shapefile file.";
+}
+inline std::string importTooManyFeatures(std::string_view file) {
+    return std::string(file) + " holds more than 10,000 features; an import reads at most 10,000.";
+}
+inline std::string importTooManyPoints(std::string_view file, std::size_t feature) {
+    return std::string(file) + ": feature " + std::to_string(feature) +
+           " has more than 100,000 points; an import reads at most 100,000 points a feature.";
+}
+inline std::string importNoSystem(std::string_view file) {
+    return std::string(file) +
+           " has no coordinate system (a shapefile keeps it in a .prj file beside it), and its coordinates "
+           "are not longitude and latitude.";
+}
+inline std::string importNotPlaced(std::string_view file, std::size_t feature) {
+    return std::string(file) + ": feature " + std::to_string(feature) +
+           " cannot be placed in longitude and latitude.";
+}
+// (end of geo)
+
+}  // namespace brelvo::common::msg
