@@ -380,6 +380,10 @@ inline constexpr const char* kGeorefClickPoints =
     "Left click a point on the map whose coordinates you know, then type them in its row.";
 inline constexpr const char* kGeorefNeedTwoPoints =
     "Two points with their coordinates are needed for a fit; three or more for rotation and skew.";
+inline constexpr const char* kGeorefPointsTogether =
+    "The two points lie in one place on the picture or on the map: click two points apart.";
+inline constexpr const char* kGeorefPointsInLine =
+    "The points lie in one line on the picture: add a point off that line.";
 // A coordinate box's refusal, shown in the box.
 inline constexpr const char* kGeorefNotANumber = "is not a number";
 inline constexpr const char* kGeorefLatitudeRange = "a latitude lies from -90 to 90 degrees";

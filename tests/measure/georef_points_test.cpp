@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "measure/georef_fit.hpp"
+
 namespace brelvo::measure {
 namespace {
 
@@ -113,6 +115,57 @@ TEST(GeorefPoints, AFitThatFailsSaysWhyAndGivesNoGeoreference) {
     EXPECT_FALSE(points.fit(refuse));
     EXPECT_EQ(points.message(), "the points lie in one place (2)");
     EXPECT_FALSE(points.georeference());
+}
+
+}  // namespace
+}  // namespace brelvo::measure
+
+namespace brelvo::measure {
+namespace {
+
+TEST(GeorefFit, TwoPointsGiveTheSimilarityThroughThem) {
+    std::string error;
+    // 10 m a pixel, north up: the upper-left corner is 100 pixels left and up of the first point.
+    auto g = fitGeotransform({{100, 100, {500000, 4400000}}, {1100, 100, {510000, 4400000}}}, error);
+    ASSERT_TRUE(g) << error;
+    EXPECT_EQ(*g, (std::array<double, 6>{499000, 10, 0, 4401000, 0, -10}));
+    // A scan turned a quarter turn: going right on the picture goes north, going down goes east.
+    g = fitGeotransform({{0, 0, {1000, 2000}}, {0, 50, {1100, 2000}}}, error);
+    ASSERT_TRUE(g) << error;
+    EXPECT_EQ(*g, (std::array<double, 6>{1000, 0, 2, 2000, 2, 0}));
+    EXPECT_FALSE(fitGeotransform({{5, 5, {1, 2}}, {5, 5, {3, 4}}}, error));
+    EXPECT_EQ(error, "The two points lie in one place on the picture or on the map: click two points apart.");
+}
+
+TEST(GeorefFit, FourPointsGiveTheAffineLeastSquaresWithTheirResiduals) {
+    // The corners of a 1000 x 700 pixel rectangle, 10 m a pixel, with the third point typed 2 m north of
+    // where that transform puts it: the least squares spread the 2 m as 0.5 m at every corner.
+    GeorefPoints points;
+    ASSERT_TRUE(points.useProjected("EPSG:32613", knownSystems));
+    const double corners[4][4] = {{100, 100, 500000, 4400000},
+                                  {1100, 100, 510000, 4400000},
+                                  {100, 800, 500000, 4393002},
+                                  {1100, 800, 510000, 4393000}};
+    for (const auto& c : corners) {
+        const int n = points.add(c[0], c[1]);
+        points.setText(n, 0, std::to_string(static_cast<long>(c[2])));
+        points.setText(n, 1, std::to_string(static_cast<long>(c[3])));
+    }
+    ASSERT_TRUE(points.fit(fitGeotransform));
+    for (const auto& p : points.points()) EXPECT_EQ(p.residual, 0.5);
+    const auto& g = *points.geotransform();
+    // Eastings fit exactly. The northings' misfit (0, 0, 2, 0) is fitted as 0.5 at the mean pixel
+    // (600, 450), -1 m across the 1000 columns and +1 m down the 700 rows.
+    EXPECT_NEAR(g[0], 499000, 1e-6);
+    EXPECT_NEAR(g[1], 10, 1e-12);
+    EXPECT_NEAR(g[2], 0, 1e-12);
+    EXPECT_NEAR(g[3], 4401000 + 0.5 + 0.6 - 450.0 / 700, 1e-6);
+    EXPECT_NEAR(g[4], -0.001, 1e-12);
+    EXPECT_NEAR(g[5], -10 + 1.0 / 700, 1e-12);
+    EXPECT_EQ(points.message(), "4 points, affine transform; residuals in map units, RMS 0.5.");
+    std::string error;
+    EXPECT_FALSE(fitGeotransform({{0, 0, {0, 0}}, {10, 10, {1, 1}}, {20, 20, {2, 5}}}, error));
+    EXPECT_EQ(error, "The points lie in one line on the picture: add a point off that line.");
 }
 
 }  // namespace
