@@ -108,6 +108,13 @@ JsonWriter& JsonWriter::value(float f) {
     return *this;
 }
 
+JsonWriter& JsonWriter::null() {
+    separate();
+    out_ += "null";
+    needComma_ = true;
+    return *this;
+}
+
 JsonWriter& JsonWriter::value(double d) {
     separate();
     if (!std::isfinite(d)) {

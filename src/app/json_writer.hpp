@@ -24,6 +24,7 @@ class JsonWriter {
     JsonWriter& value(int n);
     JsonWriter& value(float f);
     JsonWriter& value(double d);
+    JsonWriter& null();
     JsonWriter& point(float x, float y);
     // A value tree: whole numbers, singles and doubles each as their own value above.
     JsonWriter& tree(const common::ValueTree& value);

@@ -109,6 +109,7 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     RunoffWindow* runoffWindow() const override { return runoff_.get(); }
     const measure::MeasureState& measureState() const { return doc_.state(); }
     const measure::MeasureDocument& document() const { return doc_; }
+    const MapPictureHost& pictureHost() const { return pictureHost_; }
     const mapview::ViewGeometry& geometry() const { return geometry_; }
 
     // ---- projects ----

@@ -2,6 +2,7 @@
 // georeferenced map, and the traced basin to and from GIS files.
 #include <QTimer>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 
@@ -13,6 +14,8 @@
 #include "common/dialog_folders.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
+#include "measure/ground_measure.hpp"
+#include "measure/ground_position.hpp"
 #include "runoff/compute_driver.hpp"
 
 namespace brelvo::app {
@@ -24,18 +27,15 @@ namespace msg = common::msg;
 }  // namespace
 
 std::optional<measure::MapPoint> MainWindow::pixelOfView(float x, float y) const {
-    const QSize natural = renderer_.size();
-    const auto& pic = geometry_.picture;
-    if (!geometry_.hasPicture || natural.isEmpty() || pic.width <= 0 || pic.height <= 0) return std::nullopt;
-    return measure::MapPoint{static_cast<double>(x) * natural.width() / pic.width,
-                             static_cast<double>(y) * natural.height() / pic.height};
+    if (!geometry_.hasPicture) return std::nullopt;
+    // A click is picture-relative; the picture's pixels are counted from its corner in the view.
+    return measure::pictureOfView(*this, tpp_, imageLeft() + x, imageTop() + y);
 }
 
 std::optional<measure::MapPoint> MainWindow::viewOfPixel(double column, double row) const {
-    const QSize natural = renderer_.size();
-    const auto& pic = geometry_.picture;
-    if (!geometry_.hasPicture || natural.isEmpty()) return std::nullopt;
-    return measure::MapPoint{column * pic.width / natural.width(), row * pic.height / natural.height()};
+    if (!geometry_.hasPicture) return std::nullopt;
+    const measure::PointF view = measure::viewOfPicture(*this, tpp_, {column, row});
+    return measure::MapPoint{view.x - imageLeft(), view.y - imageTop()};
 }
 
 bool MainWindow::georefClick(measure::MouseButton button, float x, float y) {
@@ -52,7 +52,14 @@ void MainWindow::openGeorefDialog() {
     if (!georefDialog_) {
         GeorefDialog::Hooks hooks{
             [] { return geoServices(); }, [this] { return pictureHost_.picturePath(); },
-            [this](const measure::Georeference& georef) { step([&] { doc_.setGeoreference(georef); }); },
+            [this](const measure::Georeference& georef) {
+                // As a georeference read with a picture: measured on the ground, in miles until the user
+                // picks other units.
+                step([&] {
+                    doc_.setGeoreference(georef);
+                    if (georef.systemKnown()) controller_.scale().useGroundUnits();
+                });
+            },
             [this](double column, double row) {
                 const auto view = viewOfPixel(column, row);
                 if (!view) return QPoint(-100, -100);
@@ -75,12 +82,8 @@ void MainWindow::placeGeorefMarkers() {
 }
 
 void MainWindow::showMeasuringUnits() {
-    const auto& georef = doc_.georeference();
-    if (!georef || !georef->systemKnown()) {
-        dialogs_.message(msg::kMeasuringUnitsNeedScale);
-        return;
-    }
-    // The units-only scale panel of a georeferenced map comes with the ground measuring rules.
+    // The panel for the units alone on a georeferenced map; elsewhere the message that Set Scale is needed.
+    step([&] { controller_.scale().showGroundUnits(); });
 }
 
 namespace {
@@ -197,7 +200,39 @@ bool MainWindow::exportBasin() {
         dialogs_.message(msg::kGeoPluginMissing);
         return false;
     }
-    return false;
+    const measure::GroundBasin ground = measure::groundBasin(doc_, *this, tpp_);
+    if (ground.boundary.empty() && ground.stream.empty()) {
+        dialogs_.message(msg::kExportNothingTraced);
+        return false;
+    }
+    const std::string title = runoff_ ? runoff::typedTitle(runoff_->fields()) : std::string();
+    const auto chosen = common::askSavePath(
+        dialogs_, common::FileKind::gis, msg::kExportBasinTitle, common::dialogFolder(),
+        common::proposedName(title, ".geojson", "Basin.geojson"), msg::kBasinFilter, ".geojson");
+    if (!chosen) return false;
+    std::string ext = std::filesystem::path(*chosen).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext != ".geojson" && ext != ".gpkg" && ext != ".kml" && ext != ".shp") {
+        dialogs_.message(msg::exportNotSaved(*chosen, msg::kBasinKinds));
+        return false;
+    }
+    geo::BasinExport basin;
+    basin.name = title;
+    basin.boundary = ground.boundary;
+    basin.stream = ground.stream;
+    basin.centroid = ground.centroid;
+    basin.areaMi2 = ground.areaMi2;
+    basin.perimeterMi = ground.perimeterMi;
+    basin.streamLengthMi = ground.streamLengthMi;
+    basin.lengthToCentroidMi = ground.lengthToCentroidMi;
+    basin.crs = !georef->crs.empty() ? georef->crs : services->epsgOf(georef->wkt);
+    std::string error;
+    if (!services->exportBasin(*chosen, basin, error)) {
+        dialogs_.message(msg::exportNotSaved(*chosen, error));
+        return false;
+    }
+    return true;
 }
 
 }  // namespace brelvo::app

@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <string_view>
 
+#include "app/map_picture_georef.hpp"
 #include "app/web_map.hpp"
 #include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
@@ -54,6 +55,7 @@ std::optional<std::string> MapPictureHost::decodeClipboardPicture() {
     if (image.isNull()) return std::string(common::msg::kClipboardHoldsNoPicture);
     decoded_ = image;
     decodedPath_.clear();
+    clipboardGeoref_ = clipboardGeoreferenceOf(QGuiApplication::clipboard()->mimeData());
     return std::nullopt;
 }
 

@@ -35,6 +35,12 @@ class MapPictureHost : public mapview::PictureHost {
     std::optional<std::string> decodePicture(const std::string& path) override;
     std::optional<std::string> decodeClipboardPicture() override;
     void showDecodedPicture() override;
+    // (map_picture_georef.cpp) The geodata plugin is loaded only for a TIFF or a picture with a world
+    // file or .aux.xml beside it.
+    mapview::GeorefLookup readGeoreference(const std::string& path) override;
+    std::optional<mapview::CoordinateSystem> coordinateSystem(const std::string& code,
+                                                              std::string& reason) override;
+    std::optional<measure::Georeference> clipboardGeoreference() override { return clipboardGeoref_; }
     void clearPicture() override;
     void scrollPicture(int mode) override;
     std::string programFolder() const override;
@@ -60,8 +66,10 @@ class MapPictureHost : public mapview::PictureHost {
     mapview::PictureRenderer& renderer_;
     float tpp_;
     WindowHooks hooks_;
-    QImage decoded_;                   // decoded, not yet shown
-    std::string decodedPath_;          // the file decoded_ came from
+    QImage decoded_;           // decoded, not yet shown
+    std::string decodedPath_;  // the file decoded_ came from
+    // The georeference that came with the clipboard's picture (a web map capture), read with it.
+    std::optional<measure::Georeference> clipboardGeoref_;
     std::string shownPath_;            // the file of the picture shown
     QImage capture_;                   // the client area as last captured
     std::unique_ptr<QWidget> webMap_;  // the web map window once opened

@@ -13,16 +13,21 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QVariant>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <algorithm>
 #include <exception>
 #include <utility>
+
+#include "app/map_picture_georef.hpp"
+#include "mapview/map_georeference.hpp"
 
 namespace brelvo::app {
 
@@ -35,6 +40,25 @@ constexpr const char* kHideScrollBarsScript =
     "  var root = document.documentElement;"
     "  if (root && root.style) root.style.overflow = 'hidden';"
     "  if (document.body) document.body.style.overflow = 'hidden';"
+    "})();";
+
+// The map's view as the page tells it: [zoom, latitude, longitude, centre x, centre y] (CSS pixels of the
+// centre in the page), or null. A page may answer through a function brelvoMapView() returning
+// {zoom, lat, lon, x, y} (x and y optional); else the address's "#zoom/lat/lon" or "#map=zoom/lat/lon",
+// which web map pages keep up to date as the map moves, with the map filling the page.
+constexpr const char* kMapViewScript =
+    "(function () {"
+    "  var v = null;"
+    "  if (typeof window.brelvoMapView === 'function') v = window.brelvoMapView();"
+    "  if (!v) {"
+    "    var m = /^#(?:map=)?(\\d+(?:\\.\\d+)?)\\/(-?\\d+(?:\\.\\d+)?)\\/(-?\\d+(?:\\.\\d+)?)/"
+    "      .exec(location.hash);"
+    "    if (m) v = {zoom: +m[1], lat: +m[2], lon: +m[3]};"
+    "  }"
+    "  if (!v) return null;"
+    "  var x = (typeof v.x === 'number') ? v.x : window.innerWidth / 2;"
+    "  var y = (typeof v.y === 'number') ? v.y : window.innerHeight / 2;"
+    "  return [v.zoom, v.lat, v.lon, x, y];"
     "})();";
 
 // The browser's sandbox cannot run for the root user, and without this setting the browser ends
@@ -140,6 +164,25 @@ void WebMapWindow::hidePageScrollBars() {
 void WebMapWindow::copyMapToClipboard() {
     const QImage image = view_->grab().toImage();
     QGuiApplication::clipboard()->setImage(image, QClipboard::Clipboard);
+    // The picture goes at once; its georeference follows when the page has told where its map is
+    // (the picture is put again, with it). Pixels of the capture per CSS pixel of the page:
+    const double ratio = image.devicePixelRatio() * view_->zoomFactor();
+    view_->page()->runJavaScript(QString::fromLatin1(kMapViewScript), [image, ratio](const QVariant& result) {
+        const QVariantList v = result.toList();
+        if (v.size() != 5) return;
+        mapview::WebMapView view;
+        view.zoom = v[0].toDouble();
+        view.lat = v[1].toDouble();
+        view.lon = v[2].toDouble();
+        view.centreX = v[3].toDouble();
+        view.centreY = v[4].toDouble();
+        const auto geotransform = mapview::webMapGeotransform(view, ratio);
+        if (!geotransform) return;
+        auto* mime = new QMimeData;
+        mime->setImageData(image);
+        mime->setData(QString::fromLatin1(kGeoreferenceMimeType), webMapGeoreferenceJson(*geotransform));
+        QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
+    });
 }
 
 void WebMapWindow::closeEvent(QCloseEvent* event) {

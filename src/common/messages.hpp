@@ -159,6 +159,7 @@ inline constexpr const char* kContinueButton = "Continue";
 
 #include "common/messages_basin.hpp"
 #include "common/messages_geo.hpp"
+#include "common/messages_geo_measure.hpp"
 #include "common/messages_mapview.hpp"
 #include "common/messages_project.hpp"
 
@@ -296,6 +297,38 @@ inline std::string reportNotWritten(std::string_view path, std::string_view reas
 inline constexpr std::string_view kGraphNotInstalled = " (not installed)";
 // (end of runoff)
 
+// ---- georeferenced map pictures: loading, the coordinate system, the clipboard ----
+// A world file or .prj that cannot be read refuses the load; `reason` names the file that is wrong.
+inline std::string georeferenceRefused(std::string_view picture, std::string_view reason) {
+    return "The map file \"" + std::string(picture) + "\" was not loaded: " + std::string(reason);
+}
+inline std::string geodataMissing(std::string_view picture) {
+    return "The georeference of \"" + std::string(picture) +
+           "\" could not be read because the geodata support (GDAL and PROJ) is missing; the map is loaded "
+           "as a plain picture.";
+}
+inline constexpr const char* kCoordinateSystemTitle = "Coordinate System";
+inline std::string coordinateSystemPrompt(std::string_view picture) {
+    return "The map file \"" + std::string(picture) +
+           "\" gives its position but not its coordinate system. Type the coordinate system as an EPSG "
+           "code or none:";
+}
+inline std::string unknownCoordinateSystem(std::string_view answer) {
+    return "\"" + std::string(answer) + "\" is no known EPSG code.";
+}
+inline std::string georeferenceTurned(std::string_view picture) {
+    return "The picture \"" + std::string(picture) +
+           "\" is turned by its orientation tag, so its georeference no longer fits it; the map is loaded "
+           "without a georeference.";
+}
+inline std::string georeferenceSizeDiffers(std::string_view picture, int width, int height, int rasterWidth,
+                                           int rasterHeight) {
+    return "The picture \"" + std::string(picture) + "\" is " + std::to_string(width) + " x " +
+           std::to_string(height) + " pixels but its georeference is for " + std::to_string(rasterWidth) +
+           " x " + std::to_string(rasterHeight) + "; the map is loaded without a georeference.";
+}
+// (end of georeferenced map pictures)
+
 // ---- app: the windows ----
 inline constexpr const char* kClipboardHoldsNoPicture =
     "The clipboard holds no picture. Copy a map picture first.";
@@ -380,10 +413,6 @@ inline constexpr const char* kGeorefClickPoints =
     "Left click a point on the map whose coordinates you know, then type them in its row.";
 inline constexpr const char* kGeorefNeedTwoPoints =
     "Two points with their coordinates are needed for a fit; three or more for rotation and skew.";
-inline constexpr const char* kGeorefPointsTogether =
-    "The two points lie in one place on the picture or on the map: click two points apart.";
-inline constexpr const char* kGeorefPointsInLine =
-    "The points lie in one line on the picture: add a point off that line.";
 // A coordinate box's refusal, shown in the box.
 inline constexpr const char* kGeorefNotANumber = "is not a number";
 inline constexpr const char* kGeorefLatitudeRange = "a latitude lies from -90 to 90 degrees";
@@ -411,9 +440,6 @@ inline std::string georefNotSaved(const std::string& path, const std::string& pr
 inline constexpr const char* kGeoPluginMissing =
     "The geodata component (libbrelvo_geo.so) could not be loaded, so maps cannot be georeferenced, "
     "exported or imported.";
-inline constexpr const char* kMeasuringUnitsNeedScale =
-    "This map has no georeference: choose \"Set Scale\" and click two points of its scale bar to set the "
-    "measuring units.";
 inline constexpr const char* kExportBasinTitle = "Export Basin and Stream";
 inline constexpr const char* kImportBasinTitle = "Import Basin or Stream";
 inline constexpr const char* kBasinFilter =

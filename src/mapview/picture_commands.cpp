@@ -12,6 +12,7 @@
 
 namespace brelvo::mapview {
 
+
 PictureCommands::PictureCommands(measure::MeasureDocument& doc, measure::MeasureController& controller,
                                  common::Dialogs& dialogs, PictureHost& host)
     : doc_(doc), controller_(controller), dialogs_(dialogs), host_(host) {}
@@ -122,15 +123,52 @@ void PictureCommands::loadMapFile() {
 }
 
 void PictureCommands::loadPictureFile(const std::string& path) {
-    // The picture is decoded before anything is cleared, so a file that is no picture loses nothing.
+    // The picture and its georeference are read before anything is cleared, so a file that is no
+    // picture, or whose world file is damaged, loses nothing.
     if (const auto error = host_.decodePicture(path)) {
         dialogs_.message(*error);
         return;
     }
+    GeorefLookup lookup = host_.readGeoreference(path);
+    if (!lookup.refusal.empty()) {
+        dialogs_.message(lookup.refusal);
+        return;
+    }
     if (!workMayGo(common::msg::kLoadPictureAction)) return;
+    if (lookup.georef && lookup.systemMissing) askCoordinateSystem(*lookup.georef, path);
     clearMeasurement();
     host_.showDecodedPicture();
+    takeGeoreference(std::move(lookup.georef));
     host_.scrollPicture(4);
+    if (!lookup.notice.empty()) dialogs_.message(lookup.notice);
+}
+
+void PictureCommands::askCoordinateSystem(measure::Georeference& georef, const std::string& path) {
+    std::string reason;
+    for (;;) {
+        const std::string prompt = common::msg::coordinateSystemPrompt(path);
+        std::string answer = dialogs_.inputBox(reason.empty() ? prompt : reason + "\n" + prompt,
+                                               common::msg::kCoordinateSystemTitle, std::string());
+        const auto first = answer.find_first_not_of(" \t");
+        answer = first == std::string::npos ? std::string() : answer.substr(first);
+        answer.erase(answer.find_last_not_of(" \t") + 1);
+        std::string lowered = answer;
+        std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (answer.empty() || lowered == "none") return;
+        if (const auto system = host_.coordinateSystem(answer, reason)) {
+            georef.wkt = system->wkt;
+            georef.crs = system->crs;
+            return;
+        }
+        if (reason.empty()) reason = common::msg::unknownCoordinateSystem(answer);
+    }
+}
+
+void PictureCommands::takeGeoreference(std::optional<measure::Georeference> georef) {
+    const bool onGround = georef && georef->systemKnown();
+    doc_.setGeoreference(std::move(georef));
+    if (onGround) controller_.scale().useGroundUnits();
 }
 
 void PictureCommands::saveMapImage() {
@@ -165,6 +203,7 @@ void PictureCommands::clearMapImage() {
     if (!workMayGo(common::msg::kClearPictureAction)) return;
     unloadLabels();
     host_.clearPicture();
+    doc_.setGeoreference(std::nullopt);
     controller_.RemoveAllMeasurements();
 }
 
@@ -176,7 +215,10 @@ void PictureCommands::pasteFromClipboard() {
     }
     if (!workMayGo(common::msg::kPastePictureAction)) return;
     clearMeasurement();
+    // A web map capture brings its georeference; any other clipboard picture has none.
+    std::optional<measure::Georeference> georef = host_.clipboardGeoreference();
     host_.showDecodedPicture();
+    takeGeoreference(std::move(georef));
     host_.scrollPicture(4);
 }
 

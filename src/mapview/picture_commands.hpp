@@ -8,9 +8,27 @@
 
 #include "common/dialogs.hpp"
 #include "measure/command_controller.hpp"
+#include "measure/georeference.hpp"
 #include "measure/map_surface.hpp"
 
 namespace brelvo::mapview {
+
+// What a picture file says of its place on the ground, read before anything is cleared.
+struct GeorefLookup {
+    // The georeference found; its system may be unknown (then `systemMissing` asks for one).
+    std::optional<measure::Georeference> georef;
+    bool systemMissing = false;
+    // Not empty: the load is refused with this message (it names the file), and nothing changes.
+    std::string refusal;
+    // Not empty: said once the picture shows, which then has no georeference.
+    std::string notice;
+};
+
+// A coordinate system the user named: its WKT and "EPSG:n".
+struct CoordinateSystem {
+    std::string wkt;
+    std::string crs;
+};
 
 // What the picture commands need of the window beyond the measuring surface.
 class PictureHost {
@@ -22,6 +40,17 @@ class PictureHost {
     virtual std::optional<std::string> decodeClipboardPicture() = 0;
     // Shows the picture decoded last (the previous picture stays until then).
     virtual void showDecodedPicture() = 0;
+    // The georeference of the picture file decoded last (the picture's own, or a world file beside it);
+    // a plain picture has none and asks no geodata support.
+    virtual GeorefLookup readGeoreference(const std::string& /*path*/) { return {}; }
+    // The system of an EPSG code ("32613", "EPSG:32613"); nothing with `reason` set when it is unknown.
+    virtual std::optional<CoordinateSystem> coordinateSystem(const std::string& /*code*/,
+                                                             std::string& reason) {
+        reason.clear();
+        return std::nullopt;
+    }
+    // The georeference that came with the clipboard's picture decoded last (a web map capture).
+    virtual std::optional<measure::Georeference> clipboardGeoreference() { return std::nullopt; }
     virtual void clearPicture() = 0;
     // ScrollPic with the given mode.
     virtual void scrollPicture(int mode) = 0;
@@ -84,6 +113,11 @@ class PictureCommands {
     // Before a new picture (or none) takes the place of traced work: says what will go and asks; true
     // when there is nothing to lose or the user goes on.
     bool workMayGo(const char* action);
+    // Asks for the coordinate system of a georeference that came without one, until the answer is a
+    // known EPSG code, "none", empty or cancelled (the last three: the system stays unknown).
+    void askCoordinateSystem(measure::Georeference& georef, const std::string& path);
+    // The picture's georeference, set once the picture shows (nothing: a plain picture).
+    void takeGeoreference(std::optional<measure::Georeference> georef);
     void unloadLabels();
     void clearMeasurement();
 

@@ -6,6 +6,7 @@
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "measure/ground_measure.hpp"
 #include "measure/measurement.hpp"
 
 namespace brelvo::measure {
@@ -201,8 +202,8 @@ void MeasureController::removeSegment(int index) {
 }
 
 void MeasureController::appendCoordinateLine(float imageX, float imageY) {
-    const PointF p =
-        ToMapCoords(doc_.state(), surface_, surface_.imageLeft() + imageX, surface_.imageTop() + imageY);
+    const PointF p = listingPoint(doc_, surface_, scale_.twipsPerPixelX(), surface_.imageLeft() + imageX,
+                                  surface_.imageTop() + imageY);
     TextBox& listing = doc_.edit(SurfacePart::Text1).text1;
     listing.text += common::generalText(p.x) + ", " + common::generalText(p.y) + kCrLf;
     listing.caret = static_cast<int>(listing.text.size());
@@ -304,6 +305,7 @@ void MeasureController::openPictureMenu() {
 void MeasureController::setScale() {
     // The scale in force stays until Ok applies a new one: the view is never locked, so nothing has to
     // be reset before the two scale points are clicked.
+    scale_.beginScalePoints();
     doc_.state().lastPoint = {};
     setCaption(common::msg::kCaptionScalePoint1);
     doc_.state().mode = ScalePoints;
@@ -366,7 +368,7 @@ void MeasureController::endLine() {
         doc_.state().segmentIndex = common::checkedAdd(doc_.state().segmentIndex, -1);
     }
 
-    ComputeMeasurement(doc_, surface_, dialogs_);
+    ComputeMeasurement(doc_, surface_, dialogs_, scale_.twipsPerPixelX());
 
     if (doc_.state().measureNumber == 0) doc_.state().measureNumber = 1;
     Label& label =

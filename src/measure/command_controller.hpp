@@ -79,7 +79,8 @@ class MeasureController {
     // Brings the coordinate listing back, wholly inside the visible part of the view.
     void showCoordinateListing();
     // The map coordinates at a view position in the current units, as a listing line shows them with the
-    // unit text after them; empty while no scale is set.
+    // unit text after them; empty while no scale is set. A map that shows its georeference's coordinates
+    // shows them with their unit, and latitude and longitude where its system is known (mapPointerText).
     std::string pointerCoordinates(float vx, float vy) const;
 
   private:

@@ -6,6 +6,7 @@
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "measure/command_controller.hpp"
+#include "measure/ground_position.hpp"
 #include "measure/measurement.hpp"
 
 namespace brelvo::measure {
@@ -30,8 +31,10 @@ bool MeasureController::escape() {
         return true;
     }
     if (doc_.controls().frameScale.visible || doc_.state().mode == ScalePoints) {
+        // The units alone leave the line being traced as it is.
+        const bool unitsOnly = doc_.controls().unitsOnly;
         scale_.cancelPanel();
-        setCaption(common::msg::kCaptionMenu);
+        if (!unitsOnly) setCaption(common::msg::kCaptionMenu);
         return true;
     }
     return false;
@@ -45,6 +48,11 @@ void MeasureController::showCoordinateListing() {
 }
 
 std::string MeasureController::pointerCoordinates(float vx, float vy) const {
+    // A georeferenced map shows its own coordinates, with or without a scale.
+    if (showsMapCoordinates(doc_)) {
+        return mapPointerText(*doc_.georeference(), surface_.ground(), surface_, scale_.twipsPerPixelX(), vx,
+                              vy);
+    }
     if (doc_.state().lengthUnitText.empty()) return {};
     const PointF p = ToMapCoords(doc_.state(), surface_, vx, vy);
     // To six digits: a single's last digit ("0.7500001") means nothing under a pointer.

@@ -85,6 +85,9 @@ struct SurfaceControls {
     int upDown1Value = 1;
     int upDown1Step = 1;
     int option1 = 0;
+    // The panel offers the units alone (a georeferenced map is measured without a scale): the distance
+    // box and its spinner are not shown, and Ok sets the units only. Not kept in projects.
+    bool unitsOnly = false;
     // The shared file dialog's cancel-raises-error setting: off at start, turned on for good by the saves.
     bool dialogCancelRaisesError = false;
     friend bool operator==(const SurfaceControls&, const SurfaceControls&) = default;

@@ -37,6 +37,12 @@ void MeasureDocument::setPointer(Pointer pointer) {
 
 void MeasureDocument::setGeoreference(std::optional<Georeference> georef) {
     work_.georef = std::move(georef);
+    scaleReplacesGeoref_ = false;
+    record(SurfacePart::State);
+}
+
+void MeasureDocument::setScaleReplacesGeoreference(bool replaces) {
+    scaleReplacesGeoref_ = replaces;
     record(SurfacePart::State);
 }
 

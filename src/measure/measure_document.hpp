@@ -96,6 +96,11 @@ class MeasureDocument {
     // ground again, even where a scale set in this session had replaced the previous one.
     void setGeoreference(std::optional<Georeference> georef);
     const std::optional<Georeference>& georeference() const { return work_.georef; }
+    // A scale set with "Set Scale" on a georeferenced map takes the georeference's place for this
+    // session: the map is measured with that scale until a georeference is set again, or the units
+    // alone are chosen on the map again. Passing: no project keeps it.
+    bool scaleReplacesGeoreference() const { return scaleReplacesGeoref_; }
+    void setScaleReplacesGeoreference(bool replaces);
     // Brings a part to the front of the window (after it is redrawn).
     void bringToFront(SurfacePart part);
     // Clear Area/Line ran on `before`, with the picture at `frame`: Undo can take it back while the work
@@ -156,6 +161,7 @@ class MeasureDocument {
     std::function<void()> onPending_;
     int depth_ = 0;
     bool pendingAnnounced_ = false;
+    bool scaleReplacesGeoref_ = false;
 };
 
 }  // namespace brelvo::measure

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <variant>
@@ -264,6 +265,48 @@ void checkCounters(const MeasureWork& w) {
     }
 }
 
+// The picture's georeference: null, or its coordinate system, geotransform (doubles, written so that
+// they read back exactly) and where it came from.
+ValueTree writeGeoreference(const std::optional<Georeference>& georef) {
+    if (!georef) return ValueTree{};
+    ValueTree g = ValueTree::map();
+    g.set("crs", ValueTree::text(georef->crs));
+    g.set("wkt", ValueTree::text(georef->wkt));
+    ValueTree& transform = g.set("geotransform", ValueTree::list());
+    for (const double v : georef->geotransform) transform.append(ValueTree::number(v));
+    g.set("source", ValueTree::text(georefSourceText(georef->source)));
+    return g;
+}
+
+bool isEpsgCode(const std::string& crs) {
+    const std::string lead = "EPSG:";
+    if (crs.size() <= lead.size() || crs.compare(0, lead.size(), lead) != 0) return false;
+    return crs.find_first_not_of("0123456789", lead.size()) == std::string::npos;
+}
+
+// Files of earlier versions hold no georeference: the picture then has none.
+std::optional<Georeference> readGeoreference(const TreeReader& root) {
+    constexpr const char* kKey = "georeference";
+    if (!root.has(kKey) || root.at(kKey).kind() == ValueTree::Kind::Null) return std::nullopt;
+    const TreeReader r = root.map(kKey);
+    Georeference g;
+    g.crs = r.text("crs");
+    if (!g.crs.empty() && !isEpsgCode(g.crs)) r.fail("crs", msg::kValueNotEpsgCode);
+    g.wkt = r.text("wkt");
+    const ValueTree::List& transform = r.list("geotransform", 64);
+    if (transform.size() != g.geotransform.size()) r.fail("geotransform", msg::kValueNotSixNumbers);
+    for (std::size_t i = 0; i < transform.size(); ++i) {
+        if (!transform[i].isNumber() || !std::isfinite(transform[i].asNumber()))
+            r.fail("geotransform", msg::kValueNotSixNumbers);
+        g.geotransform[i] = transform[i].asNumber();
+    }
+    if (!g.valid()) r.fail("geotransform", msg::kValueGeotransformNotInvertible);
+    const std::optional<GeorefSource> source = georefSourceFromText(r.text("source"));
+    if (!source) r.fail("source", msg::kValueNotGeorefSource);
+    g.source = *source;
+    return g;
+}
+
 }  // namespace
 
 ValueTree MeasureDocument::writeState(const MeasureState& state, TreePurpose purpose) {
@@ -279,6 +322,7 @@ ValueTree MeasureDocument::write(const MeasureWork& work, TreePurpose purpose) {
     ValueTree root = ValueTree::map();
     root.set("measureState", writeState(work.state, purpose));
     root.set("window", writeControls(work.controls));
+    root.set("georeference", writeGeoreference(work.georef));
     return root;
 }
 
@@ -288,6 +332,7 @@ MeasureWork MeasureDocument::read(const ValueTree& tree) {
     MeasureWork w;
     w.state = readState(root.map("measureState"));
     w.controls = readControls(root.map("window"));
+    w.georef = readGeoreference(root);
     checkCounters(w);
     return w;
 }

@@ -8,6 +8,8 @@
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "measure/ground_measure.hpp"
+#include "measure/ground_position.hpp"
 
 namespace brelvo::measure {
 
@@ -65,7 +67,12 @@ std::string formatMeasure(float value) {
     return common::formatPattern(value, ChooseNumberFormat(value));
 }
 
-void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common::Dialogs& dialogs) {
+void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common::Dialogs& dialogs,
+                        float twipsPerPixel) {
+    if (measuresOnGround(doc, surface)) {
+        computeGroundMeasurement(doc, surface, dialogs, twipsPerPixel);
+        return;
+    }
     MeasureState& s = doc.state();
     float s1 = 0, s2 = 0, ax = 0, mxSum = 0, ay = 0, mySum = 0, len = 0, lenToNearest = 0, area = 0;
     float xmin = 1E+38f, ymin = 1E+38f, xmax = -1E+38f, ymax = -1E+38f, dmin = 1E+38f;
@@ -145,28 +152,36 @@ void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common:
         dialogs.message(common::failureText(f));
     }
 
-    using common::generalText;
-    TextBox& listing = doc.edit(SurfacePart::Text1).text1;
-    std::string& text = listing.text;
-    text += "Xmin " + generalText(xmin) + ", Ymin " + generalText(ymin) + ", Xmax " + generalText(xmax) +
-            ", Ymax " + generalText(ymax) + kCrLf;
-
+    float areaInUnits = 0;
     if (s.mode == AreaBoundary) {
-        float areaInUnits = 0;
         try {
             areaInUnits = common::toSingle(static_cast<double>(area) * s.areaFactor);
         } catch (const common::RuntimeFailure& f) {
             dialogs.message(f.description());
         }
+    }
+    appendMeasurementResults(doc, {xmin, ymin, xmax, ymax}, areaInUnits, len, len - lenToNearest);
+}
+
+void appendMeasurementResults(MeasureDocument& doc, const Extents& extents, float areaInUnits, float length,
+                              float lengthBelowCentroid) {
+    using common::generalText;
+    MeasureState& s = doc.state();
+    TextBox& listing = doc.edit(SurfacePart::Text1).text1;
+    std::string& text = listing.text;
+    text += "Xmin " + generalText(extents.xmin) + ", Ymin " + generalText(extents.ymin) + ", Xmax " +
+            generalText(extents.xmax) + ", Ymax " + generalText(extents.ymax) + kCrLf;
+
+    if (s.mode == AreaBoundary) {
         s.areaText = "Area" + common::integerText(s.measureNumber) + "= " + formatMeasure(areaInUnits) +
-                     s.areaUnitText + ", Perimeter= " + formatMeasure(len) + s.lengthUnitText;
+                     s.areaUnitText + ", Perimeter= " + formatMeasure(length) + s.lengthUnitText;
         s.areaCentroidText =
             s.areaText + ", Centroid= " + formatMeasure(s.centroid.x) + ", " + formatMeasure(s.centroid.y);
         text += s.areaCentroidText + kCrLf;
     } else if (s.mode == StreamLine) {
-        s.streamLengthText = "Longest Stream Lenth= " + formatMeasure(len) + s.lengthUnitText;
+        s.streamLengthText = "Longest Stream Lenth= " + formatMeasure(length) + s.lengthUnitText;
         s.belowCentroidText =
-            "Length Below Centroid= " + formatMeasure(len - lenToNearest) + s.lengthUnitText;
+            "Length Below Centroid= " + formatMeasure(lengthBelowCentroid) + s.lengthUnitText;
         text += s.streamLengthText + ", " + s.belowCentroidText + kCrLf;
     }
 

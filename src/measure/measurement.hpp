@@ -24,7 +24,22 @@ std::string formatMeasure(float value);
 
 // The pass over the current line (the mode still says area or stream): writes the result fields of the
 // state and appends the extents and result lines to the coordinate text. Arithmetic failures are shown
-// in a message box and the failed value is not stored.
-void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common::Dialogs& dialogs);
+// in a message box and the failed value is not stored. A map measured on the ground (measuresOnGround)
+// is measured there, its picture pixels found with the window's view units per screen pixel.
+void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common::Dialogs& dialogs,
+                        float twipsPerPixel);
+
+// The extents of a pass in map coordinates.
+struct Extents {
+    float xmin = 0;
+    float ymin = 0;
+    float xmax = 0;
+    float ymax = 0;
+};
+// The end of a pass: the extents line and the result texts of the area (areaInUnits and the perimeter
+// `length`) or the stream (`length` and the length below the centroid) in the state's units, appended
+// to the coordinate text, which is shown in front with the caret at its end.
+void appendMeasurementResults(MeasureDocument& doc, const Extents& extents, float areaInUnits, float length,
+                              float lengthBelowCentroid);
 
 }  // namespace brelvo::measure

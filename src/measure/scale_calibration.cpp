@@ -9,6 +9,7 @@
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "measure/ground_position.hpp"
 #include "measure/measurement.hpp"
 
 namespace brelvo::measure {
@@ -144,6 +145,10 @@ void ScaleCalibration::ApplyScale() {
         doc_.state().generalPixels = generalPixelsBefore;
         doc_.state().lastPoint = {};
     };
+    if (doc_.controls().unitsOnly) {
+        applyGroundUnits();
+        return;
+    }
     const int option = doc_.controls().option1;
     // The distance is read strictly: "1,5", "1/2", "1 1/2", "1.5.5" or "2 miles" is no distance.
     const std::string typed = doc_.controls().text2;
@@ -247,11 +252,7 @@ void ScaleCalibration::ApplyScale() {
         generalScaleY = static_cast<float>(std::abs(dy)) / h;
     }
 
-    doc_.state().areaFactor = unit.areaFactor;
-    doc_.state().lengthUnitText = unit.lengthUnitText;
-    doc_.state().areaUnitText = unit.areaUnitText;
-    doc_.state().pixelUnits = unit.pixelUnits;
-    doc_.state().generalPixels = unit.generalPixels;
+    setUnits(unit);
     doc_.state().scaleDistance = static_cast<float>(distance);
 
     if (option == kGeneralPixels) {
@@ -267,6 +268,66 @@ void ScaleCalibration::ApplyScale() {
         pinMapOrigin(doc_.state(), surface_);
     }
     doc_.state().lastPoint = {};
+    // The scale takes the place of the map's georeference for this session.
+    if (doc_.georeference()) doc_.setScaleReplacesGeoreference(true);
+}
+
+void ScaleCalibration::setUnits(const UnitOption& unit) {
+    doc_.state().areaFactor = unit.areaFactor;
+    doc_.state().lengthUnitText = unit.lengthUnitText;
+    doc_.state().areaUnitText = unit.areaUnitText;
+    doc_.state().pixelUnits = unit.pixelUnits;
+    doc_.state().generalPixels = unit.generalPixels;
+}
+
+void ScaleCalibration::useGroundUnits() {
+    const std::optional<Georeference>& georef = doc_.georeference();
+    if (!georef || !georef->systemKnown()) return;
+    setUnits(kUnits[0]);
+    doc_.state().feetUnits = false;
+    doc_.edit(SurfacePart::ScalePanel).option1 = 0;
+}
+
+void ScaleCalibration::showGroundUnits() {
+    const std::optional<Georeference>& georef = doc_.georeference();
+    if (!georef || !georef->systemKnown() || !georef->valid() || !surface_.ground()) {
+        dialogs_.message(common::msg::kUnitsNeedSetScale);
+        return;
+    }
+    // No scale points: the panel opens where the command menu was last opened.
+    SurfaceControls& panel = doc_.edit(SurfacePart::ScalePanel);
+    panel.unitsOnly = true;
+    panel.frameScale.left = doc_.menus().lstMenu1.left;
+    panel.frameScale.top = doc_.menus().lstMenu1.top;
+    keepInside(panel.frameScale, surface_.visibleArea());
+    panel.frameScale.visible = true;
+    doc_.bringToFront(SurfacePart::ScalePanel);
+}
+
+void ScaleCalibration::applyGroundUnits() {
+    const int option = doc_.controls().option1;
+    if (option == kGeneralPixels) {
+        dialogs_.message(common::msg::kGeneralPixelsNeedSetScale);
+        return;
+    }
+    SurfaceControls& panel = doc_.edit(SurfacePart::ScalePanel);
+    panel.unitsOnly = false;
+    panel.frameScale.visible = false;
+    setUnits(unitOption(option));
+    // Picture pixels need no clicks: at the picture's natural size a pixel is twipsPerPixel view units.
+    if (option == kNexradPixels) {
+        doc_.state().scaleX = static_cast<float>(1.0 / surface_.pictureZoom()) / twipsPerPixelX_;
+    }
+    doc_.setScaleReplacesGeoreference(false);
+}
+
+void ScaleCalibration::beginScalePoints() {
+    if (doc_.controls().unitsOnly) {
+        SurfaceControls& panel = doc_.edit(SurfacePart::ScalePanel);
+        panel.unitsOnly = false;
+        panel.frameScale.visible = false;
+    }
+    if (measuresOnGround(doc_, surface_)) dialogs_.message(common::msg::kSetScaleReplacesGeoreference);
 }
 
 void ScaleCalibration::hidePanelAndPoints() {
@@ -276,6 +337,13 @@ void ScaleCalibration::hidePanelAndPoints() {
 }
 
 void ScaleCalibration::cancelPanel() {
+    if (doc_.controls().unitsOnly) {
+        // The units alone: only the panel closes; a line being traced goes on.
+        SurfaceControls& panel = doc_.edit(SurfacePart::ScalePanel);
+        panel.unitsOnly = false;
+        panel.frameScale.visible = false;
+        return;
+    }
     hidePanelAndPoints();
     doc_.state().mode = Idle;
     doc_.state().lastPoint = {};

@@ -36,8 +36,20 @@ class ScaleCalibration {
     void typeDistance(const std::string& text);
     // One spinner step up (+1) or down (-1); the spinner starts from the number in the distance box.
     void spin(int direction);
-    // The Ok button.
+    // The Ok button. With the units alone (SurfaceControls::unitsOnly) it sets the chosen option's units
+    // and measures the map on the ground again; "General Pixels" there is refused (its points are
+    // clicked with Set Scale).
     void ApplyScale();
+    // A georeference in a known system was set: the map is measured without a scale, in "Miles / Sq
+    // Miles" until the user picks other units. Nothing on a map without one.
+    void useGroundUnits();
+    // The Map menu's "Measuring Units...": on a map with a georeference in a known system, the scale
+    // panel for the units alone (no clicks, no distance); elsewhere a message that the units come with
+    // Set Scale.
+    void showGroundUnits();
+    // "Set Scale" was chosen: on a map measured on the ground, the warning that the scale will replace
+    // the georeference; an open panel for the units alone closes.
+    void beginScalePoints();
     // Esc on the open panel: the panel and both scale points go, the map is idle again.
     void cancelPanel();
     // Panel drag: left press at panel-relative (x, y), then moves with the button down.
@@ -50,6 +62,8 @@ class ScaleCalibration {
   private:
     void spinnerChanged();
     void hidePanelAndPoints();
+    void applyGroundUnits();
+    void setUnits(const UnitOption& unit);
 
     MeasureDocument& doc_;
     MapSurface& surface_;

@@ -26,6 +26,8 @@ class FakeSurface : public MapSurface {
     Box visibleArea() const override { return visibleAreaValue; }
 
     float pictureZoom() const override { return pictureZoomValue; }
+    const GroundModel* groundValue = nullptr;
+    const GroundModel* ground() const override { return groundValue; }
     void relayoutView() override { ++relayoutCalls; }
     void openRunoffWindow() override { ++runoffWindowCalls; }
     void openHelp() override { ++helpCalls; }

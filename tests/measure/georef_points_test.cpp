@@ -123,7 +123,7 @@ TEST(GeorefPoints, AFitThatFailsSaysWhyAndGivesNoGeoreference) {
 namespace brelvo::measure {
 namespace {
 
-TEST(GeorefFit, TwoPointsGiveTheSimilarityThroughThem) {
+TEST(GeorefFit, TwoPointsGiveTheSimilarityThroughThemAsAGeotransform) {
     std::string error;
     // 10 m a pixel, north up: the upper-left corner is 100 pixels left and up of the first point.
     auto g = fitGeotransform({{100, 100, {500000, 4400000}}, {1100, 100, {510000, 4400000}}}, error);
@@ -134,7 +134,8 @@ TEST(GeorefFit, TwoPointsGiveTheSimilarityThroughThem) {
     ASSERT_TRUE(g) << error;
     EXPECT_EQ(*g, (std::array<double, 6>{1000, 0, 2, 2000, 2, 0}));
     EXPECT_FALSE(fitGeotransform({{5, 5, {1, 2}}, {5, 5, {3, 4}}}, error));
-    EXPECT_EQ(error, "The two points lie in one place on the picture or on the map: click two points apart.");
+    EXPECT_EQ(error,
+              "Control points 1 and 2 are the same place on the picture: click each point at its own place.");
 }
 
 TEST(GeorefFit, FourPointsGiveTheAffineLeastSquaresWithTheirResiduals) {
@@ -165,7 +166,10 @@ TEST(GeorefFit, FourPointsGiveTheAffineLeastSquaresWithTheirResiduals) {
     EXPECT_EQ(points.message(), "4 points, affine transform; residuals in map units, RMS 0.5.");
     std::string error;
     EXPECT_FALSE(fitGeotransform({{0, 0, {0, 0}}, {10, 10, {1, 1}}, {20, 20, {2, 5}}}, error));
-    EXPECT_EQ(error, "The points lie in one line on the picture: add a point off that line.");
+    EXPECT_EQ(
+        error,
+        "The control points lie on one line on the picture, which leaves the map's other direction unknown: "
+        "add a point away from that line.");
 }
 
 }  // namespace

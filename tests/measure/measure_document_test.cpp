@@ -161,6 +161,55 @@ TEST(MeasureDocumentTree, RefusesAMissingOrWrongValueByName) {
     EXPECT_EQ(old.mapOrigin, PointF{});
 }
 
+TEST(MeasureDocumentTree, KeepsThePicturesGeoreferenceExactlyAndRefusesAWrongOne) {
+    MeasureWork w = richWork();
+    // Doubles that a single or a short text would change.
+    w.georef = Georeference{{512345.678901234, 0.1, 1e-17, 4423456.7, 1.0 / 3, -0.30000000000000004},
+                            "PROJCS[\"WGS 84 / UTM zone 13N\",\n UNIT[\"metre\",1]]",
+                            "EPSG:32613",
+                            GeorefSource::ControlPoints};
+    const ValueTree tree = MeasureDocument::write(w, TreePurpose::Project);
+    const ValueTree& g = *tree.find("georeference");
+    EXPECT_EQ(g.find("source")->asText(), "control points");
+    EXPECT_EQ(g.find("geotransform")->asList().at(4).kind(), ValueTree::Kind::Double);
+    EXPECT_EQ(MeasureDocument::read(tree), w);
+
+    // None is written as null; a tree of an earlier version has no key: both read as none.
+    w.georef.reset();
+    ValueTree plain = MeasureDocument::write(w, TreePurpose::Project);
+    EXPECT_EQ(plain.find("georeference")->kind(), ValueTree::Kind::Null);
+    EXPECT_EQ(MeasureDocument::read(plain).georef, std::nullopt);
+    ValueTree older = ValueTree::map();
+    older.set("measureState", *plain.find("measureState"));
+    older.set("window", *plain.find("window"));
+    EXPECT_EQ(MeasureDocument::read(older), w);
+
+    auto withGeoref = [&tree](const char* key, const ValueTree& value) {
+        ValueTree changed = tree;
+        ValueTree georef = *tree.find("georeference");
+        georef.set(key, value);
+        changed.set("georeference", georef);
+        return changed;
+    };
+    auto numbers = [](std::initializer_list<double> values) {
+        ValueTree list = ValueTree::list();
+        for (const double v : values) list.append(ValueTree::number(v));
+        return list;
+    };
+    EXPECT_EQ(refusal(withGeoref("geotransform", numbers({0, 1, 0, 0, 0}))),
+              "the value \"georeference.geotransform\" is not a list of six numbers");
+    EXPECT_EQ(refusal(withGeoref("geotransform", numbers({0, 1, 0, 0, 2, 0}))),
+              "the value \"georeference.geotransform\" does not place the picture on the map (it cannot be "
+              "inverted)");
+    EXPECT_EQ(refusal(withGeoref("source", ValueTree::text("scan"))),
+              "the value \"georeference.source\" is not \"file\", \"world file\", \"control points\" or "
+              "\"web map\"");
+    EXPECT_EQ(refusal(withGeoref("crs", ValueTree::text("32613"))),
+              "the value \"georeference.crs\" is not \"EPSG:\" with a number, nor empty");
+    EXPECT_EQ(refusal(withGeoref("wkt", ValueTree::number(1))),
+              "the value \"georeference.wkt\" is not a text");
+}
+
 TEST(MeasureDocumentSteps, SendsTheChangesOfAStepOnceAndAStrayChangeWhenFlushed) {
     MeasureDocument doc;
     std::vector<SurfaceChanges> sent;

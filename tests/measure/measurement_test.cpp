@@ -88,7 +88,7 @@ TEST_F(MeasurementTest, AreaPassCoversOnlyTheCurrentLine) {
     state.areaUnitText = " (acres)";
     doc.edit(SurfacePart::Text1).text1.text = "Area3 X,Y Coordinates   (ft)\r\n";
 
-    ComputeMeasurement(doc, surface, dialogs);
+    ComputeMeasurement(doc, surface, dialogs, 15);
 
     EXPECT_EQ(state.areaText, "Area3= 0.0000230 (acres), Perimeter= 4.00 (ft)");
     EXPECT_EQ(state.areaCentroidText, "Area3= 0.0000230 (acres), Perimeter= 4.00 (ft), Centroid= 10.5, 89.5");
@@ -116,7 +116,7 @@ TEST_F(MeasurementTest, LengthBelowCentroidFromTheFirstNearestEndPoint) {
     state.areaCentroid = {30, 30};
     state.lengthUnitText = " (mi)";
 
-    ComputeMeasurement(doc, surface, dialogs);
+    ComputeMeasurement(doc, surface, dialogs, 15);
 
     EXPECT_EQ(state.streamLengthText, "Longest Stream Lenth= 95.0 (mi)");
     EXPECT_EQ(state.belowCentroidText, "Length Below Centroid= 40.0 (mi)");
@@ -133,7 +133,7 @@ TEST_F(MeasurementTest, EmptyAndFlatLines) {
     state.lineNumber = 1;
     state.segmentIndex = -1;
     state.lengthUnitText = " (mi)";
-    ComputeMeasurement(doc, surface, dialogs);
+    ComputeMeasurement(doc, surface, dialogs, 15);
     EXPECT_EQ(doc.controls().text1.text,
               "Xmin 1E+38, Ymin 1E+38, Xmax -1E+38, Ymax -1E+38\r\n"
               "Longest Stream Lenth= 0.00 (mi), Length Below Centroid= 0.00 (mi)\r\n");
@@ -152,7 +152,7 @@ TEST_F(MeasurementTest, EmptyAndFlatLines) {
     state.centroid = state.areaCentroid = {7, 8};
     state.lengthUnitText = " (ft)";
     state.areaUnitText = " (acres)";
-    ComputeMeasurement(doc, surface, dialogs);
+    ComputeMeasurement(doc, surface, dialogs, 15);
     EXPECT_EQ(doc.controls().text1.text,
               "Xmin 100, Ymin 500, Xmax 300, Ymax 500\r\n"
               "Area1= 0.00 (acres), Perimeter= 400 (ft), Centroid= 7.00, 8.00\r\n");
