@@ -313,7 +313,6 @@ void GeorefDialog::placeMarkers() {
 }
 
 void GeorefDialog::dump(JsonWriter& j) const {
-    const common::ValueTree kNull;
     j.beginObject();
     j.key("points").beginArray();
     for (const auto& p : points_.points()) {
@@ -323,12 +322,12 @@ void GeorefDialog::dump(JsonWriter& j) const {
         if (map) {
             j.key("x").value(map->x).key("y").value(map->y);
         } else {
-            j.key("x").tree(kNull).key("y").tree(kNull);
+            j.key("x").null().key("y").null();
         }
         if (p.residual) {
             j.key("residual").value(*p.residual);
         } else {
-            j.key("residual").tree(kNull);
+            j.key("residual").null();
         }
         if (!p.firstRefused.empty()) j.key("firstRefused").value(p.firstRefused);
         if (!p.secondRefused.empty()) j.key("secondRefused").value(p.secondRefused);

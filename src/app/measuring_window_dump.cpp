@@ -117,14 +117,6 @@ void dumpMeasuringWindow(const MainWindow& window, JsonWriter& j) {
 
     j.key("MeasureState").tree(measure::MeasureDocument::writeState(doc.state(), measure::TreePurpose::Dump));
 
-<<<<<<< HEAD
-    // The georeference window's points, system and message while it is open.
-    j.key("GeoreferenceDialog");
-    if (const GeorefDialog* dialog = window.georefDialog()) {
-        dialog->dump(j);
-    } else {
-        j.tree(common::ValueTree{});
-=======
     // The picture's georeference: null for a plain picture; "crs" and "wkt" null when not known.
     const std::optional<measure::Georeference>& georef = doc.georeference();
     j.key("Georeference");
@@ -141,7 +133,14 @@ void dumpMeasuringWindow(const MainWindow& window, JsonWriter& j) {
         j.endArray();
         j.key("source").value(measure::georefSourceText(georef->source));
         j.endObject();
->>>>>>> h21-load
+    }
+
+    // The georeference window's points, system and message while it is open.
+    j.key("GeoreferenceDialog");
+    if (const GeorefDialog* dialog = window.georefDialog()) {
+        dialog->dump(j);
+    } else {
+        j.null();
     }
 }
 
