@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include "app/json_writer.hpp"
@@ -190,7 +192,7 @@ void GeorefDialog::refit() {
     for (const auto& point : points_.points()) complete += points_.mapOf(point) ? 1 : 0;
     if (complete >= 2) {
         points_.fit(measure::fitGeotransform);
-    } else if (!points_.points().empty()) {
+    } else if (!points_.points().empty() && points_.message().empty()) {
         points_.setMessage(msg::kGeorefNeedTwoPoints);
     }
     refresh();
@@ -334,6 +336,27 @@ void GeorefDialog::dump(JsonWriter& j) const {
         j.endObject();
     }
     j.endArray();
+    // The fitted transform, to twelve digits of its largest shift and of its largest pixel size, so that
+    // an exact fit reads as the round numbers it is.
+    if (const auto& g = points_.geotransform()) {
+        const auto rounded = [](double v, double largest) {
+            // A power of ten from 1 to 1e22 is exact as a double, so the division gives the nearest double
+            // to the rounded decimal.
+            const int digits =
+                std::clamp(11 - static_cast<int>(std::floor(std::log10(std::max(largest, 1e-11)))), 0, 22);
+            const double scale = std::pow(10.0, digits);
+            return std::nearbyint(v * scale) / scale;
+        };
+        const double shift = std::max(std::fabs((*g)[0]), std::fabs((*g)[3]));
+        const double size =
+            std::max({std::fabs((*g)[1]), std::fabs((*g)[2]), std::fabs((*g)[4]), std::fabs((*g)[5])});
+        j.key("geotransform").beginArray();
+        for (int i = 0; i < 6; ++i)
+            j.value(rounded((*g)[static_cast<std::size_t>(i)], i % 3 == 0 ? shift : size));
+        j.endArray();
+    } else {
+        j.key("geotransform").null();
+    }
     j.key("system").value(points_.system());
     j.key("message").value(points_.message());
     j.endObject();

@@ -126,7 +126,10 @@ bool GeorefPoints::useProjected(const std::string& code, const SystemCheck& syst
     std::string error;
     const std::optional<std::string> wkt = named.empty() ? std::nullopt : systemCheck(named, error);
     if (!wkt) {
-        message_ = msg::georefSystemRefused(code, error.empty() ? msg::kGeorefNotANumber : error);
+        // The system check's own reason when it names the code already, else the code named here.
+        message_ = !named.empty() && error.find(named) != std::string::npos
+                       ? error
+                       : msg::georefSystemRefused(code, error.empty() ? msg::kGeorefNotANumber : error);
         return false;
     }
     kind_ = GeorefKind::Projected;
