@@ -435,7 +435,8 @@ inline constexpr const char* kGeorefNoPictureFile =
     "georeference is applied to the map for this session.";
 inline constexpr const char* kGeorefNoPicture = "Load a map picture first.";
 inline std::string georefNotSaved(const std::string& path, const std::string& problem) {
-    return "The world file beside \"" + path + "\" could not be written: " + problem + ".";
+    const bool ends = !problem.empty() && problem.back() == '.';
+    return "The world file beside \"" + path + "\" could not be written: " + problem + (ends ? "" : ".");
 }
 inline constexpr const char* kGeoPluginMissing =
     "The geodata component (libbrelvo_geo.so) could not be loaded, so maps cannot be georeferenced, "
@@ -454,7 +455,8 @@ inline constexpr const char* kExportNothingTraced =
 inline constexpr const char* kBasinKinds =
     "a basin is exported as GeoJSON (.geojson), GeoPackage (.gpkg), KML (.kml) or a shapefile (.shp)";
 inline std::string importNotRead(const std::string& path, const std::string& problem) {
-    return "The file \"" + path + "\" could not be read: " + problem + ".";
+    const bool ends = !problem.empty() && problem.back() == '.';
+    return "The file \"" + path + "\" could not be read: " + problem + (ends ? "" : ".");
 }
 inline std::string importNothingUsable(const std::string& path) {
     return "The file \"" + path + "\" holds no polygon and no line to take as a basin or a stream.";
