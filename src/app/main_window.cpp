@@ -58,11 +58,13 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
     markers.shape2.width = markers.shape2.height = kMarkerPixels * tpp_;
     widgets_ = new MeasuringWidgets(*this, doc_, geometry_, renderer_, controller_, tpp_, *this);
     widgets_->syncLabels();
-    menuBar_ = new MeasuringMenuBar(
-        *this, project_, menuBar == MenuBar::Shown,
-        {[this](MeasuringAction action) { return run(action); }, [this] { locatePicture(); },
-         [this] { panZoomRegionClick(mapview::PanZoomRegion::Centre); },
-         [this] { dialogs_.message(common::msg::kAboutText); }});
+    menuBar_ = new MeasuringMenuBar(*this, project_, menuBar == MenuBar::Shown,
+                                    {[this](MeasuringAction action) { return run(action); },
+                                     [this] { locatePicture(); },
+                                     [this] { panZoomRegionClick(mapview::PanZoomRegion::Centre); },
+                                     [this] { dialogs_.message(common::msg::kAboutText); },
+                                     {[this] { openGeorefDialog(); }, [this] { showMeasuringUnits(); },
+                                      [this] { exportBasin(); }, [this] { importBasin(); }}});
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
@@ -111,6 +113,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::mapMouseUp(measure::MouseButton button, float x, float y) {
+    if (georefClick(button, x, y)) return;
     step([&] { controller_.mapMouseUp(button, x, y); });
 }
 
@@ -230,6 +233,7 @@ void MainWindow::syncGeometry() {
     }
     widgets_->syncLabels();
     widgets_->placeView(menuBar_->height());
+    placeGeorefMarkers();
     if (menuBar_->shown()) menuBar_->bar()->setGeometry(0, 0, width(), menuBar_->height());
     projectChanged();
 }

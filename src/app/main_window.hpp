@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QEvent>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "app/project_file.hpp"
 #include "app/project_picture.hpp"
 #include "common/dialogs.hpp"
+#include "geo/geo_services.hpp"
 #include "mapview/picture_commands.hpp"
 #include "mapview/picture_renderer.hpp"
 #include "mapview/view_geometry.hpp"
@@ -32,6 +34,7 @@ class QMenuBar;
 
 namespace brelvo::app {
 
+class GeorefDialog;
 class HelpWindow;
 class RunoffWindow;
 
@@ -75,6 +78,18 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     const std::string& missingPicturePath() const { return picture_.missingPath(); }
     // Runs the menu-bar entry "MENU/ENTRY" ("View/Show Coordinate Listing"); false when there is none.
     bool triggerMenuEntry(const std::string& path);
+    // ---- the Map menu ----
+    // Map -> Georeference Map...: the control points' tool window beside the map (a left click on the
+    // map adds a point while it is open).
+    void openGeorefDialog();
+    // The control points' window while it is open; nullptr otherwise.
+    GeorefDialog* georefDialog() const;
+    // Map -> Measuring Units...: the units of a georeferenced map (no scale points needed).
+    void showMeasuringUnits();
+    // Map -> Export Basin and Stream... and Import Basin or Stream...; false when nothing was written
+    // or traced.
+    bool exportBasin();
+    bool importBasin();
     // A picture file dropped on the window.
     void dropPictureFile(const std::string& path);
     // The status line's text: the map coordinates under the pointer while a scale is set.
@@ -139,6 +154,15 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
         work();
     }
     void createRunoffWindow();
+    // The picture pixel at a picture-relative view position, and back; nothing without a picture.
+    std::optional<measure::MapPoint> pixelOfView(float x, float y) const;
+    std::optional<measure::MapPoint> viewOfPixel(double column, double row) const;
+    // A map click taken as a control point while the georeference window is open.
+    bool georefClick(measure::MouseButton button, float x, float y);
+    void placeGeorefMarkers();
+    // An imported feature traced as the user would trace it; false when a vertex cannot be placed.
+    bool traceFeature(const geo::GeoServices& services, const measure::Georeference& georef,
+                      const geo::Feature& feature);
     // ProjectView
     void layOutAfresh() override;
     void projectShown() override;
@@ -166,6 +190,7 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     mutable std::unique_ptr<measure::GroundModel> ground_;
     MeasuringMenuBar* menuBar_ = nullptr;
     HelpWindow* help_ = nullptr;
+    QPointer<GeorefDialog> georefDialog_;
     ProjectPicture picture_;
     ProjectController project_;
     bool titleUpdatePending_ = false;

@@ -46,6 +46,12 @@ MeasuringMenuBar::MeasuringMenuBar(QWidget& window, ProjectController& project, 
     plain(view, msg::kEntryCentre, entries_.centre);
     view->addSeparator();
     keyed(view, msg::kEntryShowListing, A::ShowListing);
+    QMenu* map = bar_->addMenu(QString::fromLatin1(msg::kMenuMap));
+    plain(map, msg::kEntryGeoreferenceMap, entries_.map.georeference);
+    plain(map, msg::kEntryMeasuringUnits, entries_.map.measuringUnits);
+    map->addSeparator();
+    plain(map, msg::kEntryExportBasin, entries_.map.exportBasin);
+    plain(map, msg::kEntryImportBasin, entries_.map.importBasin);
     QMenu* help = bar_->addMenu(QString::fromLatin1(msg::kMenuHelp));
     keyed(help, msg::kEntryHelp, A::Help);
     plain(help, msg::kEntryAbout, entries_.about);

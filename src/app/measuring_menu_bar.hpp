@@ -1,5 +1,5 @@
 // The measuring window's menu bar: File (projects, the recent files, locating the picture, the
-// exports, quitting), Edit, View and Help. Entries with a key take their shortcut from the key table
+// exports, quitting), Edit, View, Map and Help. Entries with a key take their shortcut from the key table
 // and run through the same dispatch as the window's keys; the rest run the project controller's entries.
 #pragma once
 
@@ -26,6 +26,13 @@ class MeasuringMenuBar : public QObject {
         std::function<void()> locatePicture;
         std::function<void()> centre;
         std::function<void()> about;
+        // The Map menu's entries.
+        struct Map {
+            std::function<void()> georeference;
+            std::function<void()> measuringUnits;
+            std::function<void()> exportBasin;
+            std::function<void()> importBasin;
+        } map;
     };
     // The bar is a child of `window`; `shown` false keeps it off the screen (a replayed session).
     MeasuringMenuBar(QWidget& window, ProjectController& project, bool shown, Entries entries);

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <string_view>
 
+#include "app/georef_dialog.hpp"
 #include "app/json_writer.hpp"
 #include "app/line_ends.hpp"
 #include "app/main_window.hpp"
@@ -132,6 +133,14 @@ void dumpMeasuringWindow(const MainWindow& window, JsonWriter& j) {
         j.endArray();
         j.key("source").value(measure::georefSourceText(georef->source));
         j.endObject();
+    }
+
+    // The georeference window's points, system and message while it is open.
+    j.key("GeoreferenceDialog");
+    if (const GeorefDialog* dialog = window.georefDialog()) {
+        dialog->dump(j);
+    } else {
+        j.null();
     }
 }
 

@@ -218,7 +218,7 @@ const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunne
         {"resize", {2, &ScriptRunner::resizeLine}},   {"grab", {2, &ScriptRunner::grabLine}},
         {"show", {1, &ScriptRunner::showLine}},       {"wheel", {3, &ScriptRunner::wheelLine}},
         {"key", {1, &ScriptRunner::keyLine}},         {"action", {1, &ScriptRunner::actionLine}},
-        {"title", {0, &ScriptRunner::titleLine}},
+        {"title", {0, &ScriptRunner::titleLine}},     {"georef", {kAnyCount, &ScriptRunner::georefLine}},
     };
     return handlers;
 }
@@ -226,7 +226,8 @@ const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunne
 std::optional<std::string> ScriptRunner::execute(const std::vector<std::string>& w) {
     const auto& handlers = lineHandlers();
     const auto found = handlers.find(w[0]);
-    if (found == handlers.end() || found->second.argumentCount != w.size() - 1)
+    if (found == handlers.end() ||
+        (found->second.argumentCount != kAnyCount && found->second.argumentCount != w.size() - 1))
         return "cannot execute this line";
     return (this->*found->second.run)(w);
 }

@@ -61,9 +61,10 @@ class ScriptRunner {
     // One kind of script line: the number of words after the command word, and what the line does
     // (an error text when it cannot be executed).
     struct LineHandler {
-        std::size_t argumentCount;
+        std::size_t argumentCount;  // kAnyCount: the line checks its own words
         std::optional<std::string> (ScriptRunner::*run)(const std::vector<std::string>& words);
     };
+    static constexpr std::size_t kAnyCount = static_cast<std::size_t>(-1);
     static const std::map<std::string, LineHandler, std::less<>>& lineHandlers();
 
     // An error text when the line cannot be executed: an unknown command word or a wrong number of
@@ -97,6 +98,9 @@ class ScriptRunner {
     std::optional<std::string> keyLine(const std::vector<std::string>& words);
     std::optional<std::string> actionLine(const std::vector<std::string>& words);
     std::optional<std::string> titleLine(const std::vector<std::string>& words);
+    // `georef point X Y "A" "B"`, `georef system "EPSG:n"|latlong`, `georef remove N`, `georef fit`,
+    // `georef save`, `georef close`: the georeference window (script_georef.cpp).
+    std::optional<std::string> georefLine(const std::vector<std::string>& words);
 
     MainWindow& window_;
     ScriptDialogs& dialogs_;

@@ -25,6 +25,7 @@ enum class FileKind : std::size_t {
     csv,
     chart,
     report,  // the report as a PDF file
+    gis,     // basins to and from GIS files
     count,
 };
 

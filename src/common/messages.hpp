@@ -404,6 +404,91 @@ inline constexpr const char* kNoReportYet = "There is no report yet. Compute or 
 inline std::string exportNotSaved(const std::string& path, const std::string& problem) {
     return "The file \"" + path + "\" could not be written: " + problem + ".";
 }
+// The Map menu and its dialogs: georeferencing a plain scan by control points, the units of a
+// georeferenced map, the basin to and from GIS files.
+inline constexpr const char* kMenuMap = "Map";
+inline constexpr const char* kEntryGeoreferenceMap = "Georeference Map...";
+inline constexpr const char* kEntryMeasuringUnits = "Measuring Units...";
+inline constexpr const char* kEntryExportBasin = "Export Basin and Stream...";
+inline constexpr const char* kEntryImportBasin = "Import Basin or Stream...";
+inline constexpr const char* kGeorefDialogTitle = "Georeference Map";
+inline constexpr const char* kGeorefKindLatLong = "Latitude / Longitude (WGS 84)";
+inline constexpr const char* kGeorefKindProjected = "Easting / Northing";
+inline constexpr const char* kGeorefEpsgLabel = "EPSG code:";
+inline constexpr const char* kGeorefColumnPoint = "Point";
+inline constexpr const char* kGeorefColumnPixel = "Column";
+inline constexpr const char* kGeorefColumnRow = "Row";
+inline constexpr const char* kGeorefColumnLatitude = "Latitude";
+inline constexpr const char* kGeorefColumnLongitude = "Longitude";
+inline constexpr const char* kGeorefColumnEasting = "Easting";
+inline constexpr const char* kGeorefColumnNorthing = "Northing";
+inline constexpr const char* kGeorefColumnResidual = "Residual";
+inline constexpr const char* kGeorefRemove = "Remove Point";
+inline constexpr const char* kGeorefFit = "Fit";
+inline constexpr const char* kGeorefSave = "Save";
+inline constexpr const char* kGeorefClose = "Close";
+inline constexpr const char* kGeorefClickPoints =
+    "Left click a point on the map whose coordinates you know, then type them in its row.";
+inline constexpr const char* kGeorefNeedTwoPoints =
+    "Two points with their coordinates are needed for a fit; three or more for rotation and skew.";
+// A coordinate box's refusal, shown in the box.
+inline constexpr const char* kGeorefNotANumber = "is not a number";
+inline constexpr const char* kGeorefLatitudeRange = "a latitude lies from -90 to 90 degrees";
+inline constexpr const char* kGeorefLongitudeRange = "a longitude lies from -180 to 360 degrees";
+inline std::string georefBoxRefused(int point, const std::string& column, const std::string& reason) {
+    return "Point " + std::to_string(point) + ", " + column + ": " + reason + ".";
+}
+inline std::string georefSystemRefused(const std::string& code, const std::string& reason) {
+    return "\"" + code + "\" is no coordinate system this program knows: " + reason + ".";
+}
+inline std::string georefFitShown(int points, bool affine, const std::string& rms) {
+    return std::to_string(points) + " points, " + (affine ? "affine" : "similarity") +
+           " transform; residuals in map units, RMS " + rms + ".";
+}
+inline std::string georefSaved(const std::string& worldFile) {
+    return "Saved the world file and .prj beside the picture (" + worldFile + "); the map is georeferenced.";
+}
+inline constexpr const char* kGeorefNoPictureFile =
+    "This picture has no file (it was pasted or captured), so no world file can be saved beside it. The "
+    "georeference is applied to the map for this session.";
+inline constexpr const char* kGeorefNoPicture = "Load a map picture first.";
+inline std::string georefNotSaved(const std::string& path, const std::string& problem) {
+    const bool ends = !problem.empty() && problem.back() == '.';
+    return "The world file beside \"" + path + "\" could not be written: " + problem + (ends ? "" : ".");
+}
+inline constexpr const char* kGeoPluginMissing =
+    "The geodata component (libbrelvo_geo.so) could not be loaded, so maps cannot be georeferenced, "
+    "exported or imported.";
+inline constexpr const char* kExportBasinTitle = "Export Basin and Stream";
+inline constexpr const char* kImportBasinTitle = "Import Basin or Stream";
+inline constexpr const char* kBasinFilter =
+    "GeoJSON (*.geojson)|*.geojson|GeoPackage (*.gpkg)|*.gpkg|KML (*.kml)|*.kml|Shapefile (*.shp)|*.shp|";
+inline constexpr const char* kBasinOpenFilter =
+    "GIS files (*.geojson;*.json;*.gpkg;*.kml;*.shp)|*.geojson;*.json;*.gpkg;*.kml;*.shp|All files "
+    "(*.*)|*.*|";
+inline constexpr const char* kExportNeedsGeoreference = "Export needs a georeferenced map";
+inline constexpr const char* kImportNeedsGeoreference = "Import needs a georeferenced map";
+inline constexpr const char* kExportNothingTraced =
+    "There is no basin or stream to export: trace the basin (Start Area) or the stream first.";
+inline constexpr const char* kBasinKinds =
+    "a basin is exported as GeoJSON (.geojson), GeoPackage (.gpkg), KML (.kml) or a shapefile (.shp)";
+inline std::string importNotRead(const std::string& path, const std::string& problem) {
+    const bool ends = !problem.empty() && problem.back() == '.';
+    return "The file \"" + path + "\" could not be read: " + problem + (ends ? "" : ".");
+}
+inline std::string importNothingUsable(const std::string& path) {
+    return "The file \"" + path + "\" holds no polygon and no line to take as a basin or a stream.";
+}
+// Which of several features of a kind: the prompt lists them as "1: name".
+inline std::string importWhichFeature(const std::string& kind, const std::string& listing) {
+    return "The file holds several " + kind + "s. Which one?\n" + listing;
+}
+inline constexpr const char* kImportPolygonKind = "polygon";
+inline constexpr const char* kImportLineKind = "line";
+inline constexpr const char* kImportWhichTitle = "Import Basin or Stream";
+inline constexpr const char* kImportOutsideMap =
+    "A vertex of the imported feature lies outside the map's coordinate system and cannot be placed.";
+// (end of the Map menu)
 // (end of app)
 
 }  // namespace brelvo::common::msg
