@@ -3,6 +3,7 @@
 // refused with nothing changed; a small one decoded as every other picture.
 #include <cpl_string.h>
 #include <gdal.h>
+#include <ogr_srs_api.h>
 
 #include <QFile>
 #include <QJsonDocument>
@@ -50,6 +51,11 @@ void writeQuarters(const std::string& path, int side) {
     QVERIFY(ds != nullptr);
     std::array<double, 6> transform{500000, 10, 0, 4500000, 0, -10};
     GDALSetGeoTransform(ds, transform.data());
+    // In a known system, so that loading it asks nothing but the overviews.
+    OGRSpatialReferenceH utm = OSRNewSpatialReference(nullptr);
+    OSRImportFromEPSG(utm, 32613);
+    GDALSetSpatialRef(ds, utm);
+    OSRDestroySpatialReference(utm);
     std::vector<std::uint8_t> rows(static_cast<std::size_t>(side) * 256);
     for (int band = 0; band < 3; ++band) {
         for (int top = 0; top < side; top += 256) {
