@@ -6,7 +6,9 @@
 #include "common/failure.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "measure/coordinate_listing.hpp"
 #include "measure/ground_measure.hpp"
+#include "measure/ground_position.hpp"
 #include "measure/measurement.hpp"
 
 namespace brelvo::measure {
@@ -397,19 +399,8 @@ void MeasureController::undoCurrentLine() {
         doc_.state().lastPoint = {last.x1 - surface_.imageLeft(), last.y1 - surface_.imageTop()};
         removeSegment(doc_.state().segmentIndex);
 
-        // Cut the last coordinate line: the nearest line feed among the 21 characters before the last two.
         TextBox& listing = doc_.edit(SurfacePart::Text1).text1;
-        std::string& text = listing.text;
-        const int len = static_cast<int>(text.size());
-        int keep = -1;
-        for (int pos = len - 3; pos >= len - 23 && pos >= 1; --pos) {
-            if (text[static_cast<std::size_t>(pos - 1)] == '\n') {
-                keep = pos;
-                break;
-            }
-        }
-        if (keep < 0) keep = std::max(0, len - 24);
-        text.resize(static_cast<std::size_t>(keep));
+        const int keep = cutLastCoordinateLine(listing.text, measuresOnGround(doc_, surface_));
         listing.caret = keep;
         listing.visible = true;
         doc_.bringToFront(SurfacePart::Text1);

@@ -1,6 +1,7 @@
 // The coordinate file, listing and label drags, label editing and the help launcher.
 #include "measure/coordinate_listing.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
@@ -23,6 +24,21 @@ namespace fs = std::filesystem;
 
 std::string helpTextPath(const std::string& programFolder) {
     return common::findDataFile(kHelpFileName, programFolder);
+}
+
+int cutLastCoordinateLine(std::string& text, bool anyLength) {
+    const int len = static_cast<int>(text.size());
+    const int reach = anyLength ? len : 23;
+    int keep = -1;
+    for (int pos = len - 3; pos >= len - reach && pos >= 1; --pos) {
+        if (text[static_cast<std::size_t>(pos - 1)] == '\n') {
+            keep = pos;
+            break;
+        }
+    }
+    if (keep < 0) keep = std::max(0, len - 24);
+    text.resize(static_cast<std::size_t>(keep));
+    return keep;
 }
 
 std::string coordinateFileName(const MeasureState& state) {

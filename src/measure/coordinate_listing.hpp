@@ -19,6 +19,11 @@ std::string helpTextPath(const std::string& programFolder);
 // The default name of the coordinate file: "BrelixData" + measureNumber + ".txt".
 std::string coordinateFileName(const MeasureState& state);
 
+// Cuts the last coordinate line off the listing's text and gives the new length: at the nearest line
+// feed among the 21 characters before the last two, else 24 characters. On the ground (`anyLength`) the
+// lines hold map coordinates, which may be longer: the nearest line feed at all.
+int cutLastCoordinateLine(std::string& text, bool anyLength);
+
 // Right press on Text1: asks for a file name in the program's folder and writes the listing there
 // exactly as the box holds it (CR LF line ends, one byte per character). A cancelled dialog or any
 // failure ends the save without a word; the file is replaced only once the new text is complete.

@@ -287,3 +287,23 @@ TEST_F(GroundTest, PicturePixelsOfTheViewAgreeWithNexradPixels) {
 
 }  // namespace
 }  // namespace brelvo::measure
+
+namespace brelvo::measure {
+namespace {
+
+// Web Mercator coordinates run past ten million metres west of 105° W and north of 67° N: their point
+// lines are longer than the lines of a picture, and Undo still takes off exactly the last one.
+TEST_F(GroundTest, UndoTakesOffALongPointLineWhole) {
+    georef(Georeference{{-11700000.3, 20, 0, 10100000.7, 0, -20}, "PROJCS[\"Web Mercator\"]", "EPSG:3857"});
+    controller.runCommand("Start Area");
+    clickPixel(100, 100);
+    clickPixel(250, 100);
+    const std::string before = doc.controls().text1.text;
+    clickPixel(100, 200);
+    ASSERT_GT(doc.controls().text1.text.size() - before.size(), 24u);
+    controller.runCommand("Undo Current Line");
+    EXPECT_EQ(doc.controls().text1.text, before);
+}
+
+}  // namespace
+}  // namespace brelvo::measure
