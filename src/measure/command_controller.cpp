@@ -228,11 +228,14 @@ void MeasureController::RecordPoint(float x, float y) {
         doc_.state().segmentIndex = common::checkedAdd(doc_.state().segmentIndex, 1);
     } else {
         std::string& listing = doc_.edit(SurfacePart::Text1).text1.text;
+        // On the ground the points are the map's own coordinates: the heading names the map's unit.
+        const std::string unit = measuresOnGround(doc_, surface_) ? " (" + surface_.ground()->unitName() + ")"
+                                                                  : doc_.state().lengthUnitText;
         if (doc_.state().mode == AreaBoundary) {
-            listing = "Area" + common::integerText(doc_.state().measureNumber) + " X,Y Coordinates  " +
-                      doc_.state().lengthUnitText + kCrLf;
+            listing = "Area" + common::integerText(doc_.state().measureNumber) + " X,Y Coordinates  " + unit +
+                      kCrLf;
         } else {
-            listing += "Stream X,Y Coordinates" + doc_.state().lengthUnitText + kCrLf;
+            listing += "Stream X,Y Coordinates" + unit + kCrLf;
         }
         doc_.state().lastPoint = {x, y};
         placeMarker(SurfacePart::Shape1, x, y);

@@ -118,12 +118,12 @@ TEST_F(GroundTest, AreaAndStreamAreListedOnTheGroundWithoutAScale) {
     // stream's end nearest that centroid is its second point, so 2408.32 m (1.4965 mi) lie below it of
     // 4208.32 m (2.6149 mi).
     EXPECT_EQ(doc.controls().text1.text,
-              "Area1 X,Y Coordinates   (mi)\r\n"
+              "Area1 X,Y Coordinates   (m)\r\n"
               "502000, 4398000\r\n505000, 4398000\r\n502000, 4396000\r\n502000, 4398000\r\n"
               "Xmin 502000, Ymin 4396000, Xmax 505000, Ymax 4398000\r\n"
               "Area1= 1.16 (mi^2), Perimeter= 5.35 (mi), Centroid= 502750, 4397500\r\n"
               "Centroid Lat/Long (WGS 84)= 39.975000, -104.972500\r\n"
-              "Stream X,Y Coordinates (mi)\r\n"
+              "Stream X,Y Coordinates (m)\r\n"
               "503000, 4399000\r\n503000, 4397200\r\n503200, 4394800\r\n"
               "Xmin 503000, Ymin 4394800, Xmax 503200, Ymax 4399000\r\n"
               "Longest Stream Lenth= 2.61 (mi), Length Below Centroid= 1.50 (mi)\r\n");
