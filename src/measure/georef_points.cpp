@@ -109,15 +109,7 @@ bool GeorefPoints::useLatLong(const SystemCheck& systemCheck) {
         message_ = msg::georefSystemRefused(kLatLongCode, error);
         return false;
     }
-    kind_ = GeorefKind::LatLong;
-    system_ = kLatLongCode;
-    wkt_ = *wkt;
-    forgetFit();
-    message_.clear();
-    for (std::size_t i = 0; i < points_.size(); ++i) {
-        check(points_[i], static_cast<int>(i + 1), 0);
-        check(points_[i], static_cast<int>(i + 1), 1);
-    }
+    takeSystem(GeorefKind::LatLong, kLatLongCode, *wkt);
     return true;
 }
 
@@ -132,16 +124,21 @@ bool GeorefPoints::useProjected(const std::string& code, const SystemCheck& syst
                        : msg::georefSystemRefused(code, error.empty() ? msg::kGeorefNotANumber : error);
         return false;
     }
-    kind_ = GeorefKind::Projected;
-    system_ = named;
-    wkt_ = *wkt;
+    takeSystem(GeorefKind::Projected, named, *wkt);
+    return true;
+}
+
+void GeorefPoints::takeSystem(GeorefKind kind, const std::string& system, const std::string& wkt) {
+    kind_ = kind;
+    system_ = system;
+    wkt_ = wkt;
     forgetFit();
     message_.clear();
+    // The typed coordinates are read again in the new system's terms.
     for (std::size_t i = 0; i < points_.size(); ++i) {
         check(points_[i], static_cast<int>(i + 1), 0);
         check(points_[i], static_cast<int>(i + 1), 1);
     }
-    return true;
 }
 
 std::optional<MapPoint> GeorefPoints::mapOf(const GeorefPoint& point) const {

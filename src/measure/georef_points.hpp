@@ -83,6 +83,8 @@ class GeorefPoints {
     void setMessage(std::string text) { message_ = std::move(text); }
 
   private:
+    // The coordinate kind and its system, taken once checked.
+    void takeSystem(GeorefKind kind, const std::string& system, const std::string& wkt);
     void check(GeorefPoint& point, int number, int which);
     void forgetFit();
 
