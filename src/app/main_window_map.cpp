@@ -2,9 +2,7 @@
 // georeferenced map, and the traced basin to and from GIS files.
 #include <QTimer>
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <filesystem>
 
 #include "app/geo_plugin.hpp"
 #include "app/georef_dialog.hpp"
@@ -210,13 +208,6 @@ bool MainWindow::exportBasin() {
         dialogs_, common::FileKind::gis, msg::kExportBasinTitle, common::dialogFolder(),
         common::proposedName(title, ".geojson", "Basin.geojson"), msg::kBasinFilter, ".geojson");
     if (!chosen) return false;
-    std::string ext = std::filesystem::path(*chosen).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (ext != ".geojson" && ext != ".gpkg" && ext != ".kml" && ext != ".shp") {
-        dialogs_.message(msg::exportNotSaved(*chosen, msg::kBasinKinds));
-        return false;
-    }
     geo::BasinExport basin;
     basin.name = title;
     basin.boundary = ground.boundary;
@@ -228,8 +219,9 @@ bool MainWindow::exportBasin() {
     basin.lengthToCentroidMi = ground.lengthToCentroidMi;
     basin.crs = !georef->crs.empty() ? georef->crs : services->epsgOf(georef->wkt);
     std::string error;
+    // The export chooses the file's kind by its extension and says, naming the file, what went wrong.
     if (!services->exportBasin(*chosen, basin, error)) {
-        dialogs_.message(msg::exportNotSaved(*chosen, error));
+        dialogs_.message(error);
         return false;
     }
     return true;

@@ -470,8 +470,6 @@ inline constexpr const char* kExportNeedsGeoreference = "Export needs a georefer
 inline constexpr const char* kImportNeedsGeoreference = "Import needs a georeferenced map";
 inline constexpr const char* kExportNothingTraced =
     "There is no basin or stream to export: trace the basin (Start Area) or the stream first.";
-inline constexpr const char* kBasinKinds =
-    "a basin is exported as GeoJSON (.geojson), GeoPackage (.gpkg), KML (.kml) or a shapefile (.shp)";
 inline std::string importNotRead(const std::string& path, const std::string& problem) {
     const bool ends = !problem.empty() && problem.back() == '.';
     return "The file \"" + path + "\" could not be read: " + problem + (ends ? "" : ".");
