@@ -186,7 +186,7 @@ PrecipFrequencyRead readPrecipFrequency(std::string_view text, std::string_view 
     std::size_t header = lines.size();
     for (std::size_t i = 0; i < lines.size() && header == lines.size(); ++i) {
         if (containsNoCase(lines[i], "Data type:") && containsNoCase(lines[i], "intensit")) {
-            result.error = msg::precipIntensities(name, unit.empty() ? "in/hr" : unit);
+            result.error = msg::precipIntensities(name, lower(unit) == "millimeters" ? "mm/hr" : "in/hr");
             return result;
         }
         if (startsWithNoCase(trim(lines[i]), "by duration for")) header = i;
@@ -246,23 +246,25 @@ PrecipFrequencyRead readPrecipFrequency(std::string_view text, std::string_view 
         std::string_view label = cells.front();
         const bool labelled = !label.empty() && label.back() == ':';
         if (labelled) label.remove_suffix(1);
-        const auto hours = labelled ? durationLabelHours(label) : std::nullopt;
+        // The duration in hours; 0 when the line starts with no duration label.
+        const double hours = labelled ? durationLabelHours(label).value_or(0) : 0;
         std::size_t count = cells.size() - 1;
         if (count == table.returnPeriods.size() + 1 && cells.back().empty()) --count;  // a trailing comma
-        const bool rises = hours && (table.durationHours.empty() || *hours > table.durationHours.back());
+        const bool rises = hours > 0 && (table.durationHours.empty() || hours > table.durationHours.back());
         std::vector<std::string> depths;
         for (std::size_t c = 1; rises && count == table.returnPeriods.size() && c <= count; ++c) {
             const auto depth = depthCellText(cells[c], millimetres);
             if (!depth) break;
             depths.push_back(*depth);
         }
-        if (depths.size() != table.returnPeriods.size() || table.durations.size() >= kMaxPrecipRows) {
+        if (!rises || depths.size() != table.returnPeriods.size() ||
+            table.durations.size() >= kMaxPrecipRows) {
             result.error = msg::precipBadRow(name, static_cast<int>(i + 1), trim(lines[i]),
                                              static_cast<int>(table.returnPeriods.size()));
             return result;
         }
         table.durations.emplace_back(label);
-        table.durationHours.push_back(*hours);
+        table.durationHours.push_back(hours);
         table.depthText.push_back(std::move(depths));
     }
     if (table.durations.empty()) {
