@@ -1,6 +1,7 @@
 // The measuring window's menu bar: File (projects, the recent files, locating the picture, the
-// exports, quitting), Edit, View, Map, Storm and Help. Entries with a key take their shortcut from the key table
-// and run through the same dispatch as the window's keys; the rest run the project controller's entries.
+// exports, quitting), Edit, View, Map, Storm and Help. Entries with a key take their shortcut from the key
+// table and run through the same dispatch as the window's keys; the rest run the project controller's
+// entries.
 #pragma once
 
 #include <QList>

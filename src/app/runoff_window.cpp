@@ -155,7 +155,8 @@ void RunoffWindow::buildWidgets() {
     lists_.emplace(form3::ComboRain, rainList);
     rainGrid->addWidget(rainList, form3::kGridRows + 2, 0, 1, 3);
     // The Storm menu's commands that fill the durations, beside them.
-    auto* importStorm = new QPushButton(QString::fromLatin1(common::msg::kImportPrecipFrequencyButton), rainBox);
+    auto* importStorm =
+        new QPushButton(QString::fromLatin1(common::msg::kImportPrecipFrequencyButton), rainBox);
     importStorm->setObjectName(qs(form3::butImportPrecipFrequency));
     rainGrid->addWidget(importStorm, form3::kGridRows + 3, 0, 1, 3);
     connect(importStorm, &QPushButton::clicked, this, [this] { importPrecipFrequency(); });
@@ -405,7 +406,8 @@ project::RunoffInputs RunoffWindow::inputs() const {
     kept.stormFile = session_.stormFile;
     kept.storageFile = session_.storageFile;
     if (session_.stormTable)
-        kept.stormTable = runoff::KeptStormTable{*session_.stormTable, session_.stormReturnPeriod, session_.stormHours};
+        kept.stormTable =
+            runoff::KeptStormTable{*session_.stormTable, session_.stormReturnPeriod, session_.stormHours};
     return kept;
 }
 

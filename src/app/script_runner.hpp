@@ -102,9 +102,11 @@ class ScriptRunner {
     // `georef save`, `georef close`: the georeference window (script_georef.cpp).
     std::optional<std::string> georefLine(const std::vector<std::string>& words);
     // `storm returnperiod N`, `storm hours H`, `storm cancel`: the answers of the next Design Storm dialog
-    // (its return period, its length, or Cancel); what is not given keeps the dialog's own (script_storm.cpp).
+    // (its return period, its length, or Cancel); what is not given keeps the dialog's own
+    // (script_storm.cpp).
     std::optional<std::string> stormLine(const std::vector<std::string>& words);
-    std::optional<StormChoice> answerStormChoice(const runoff::PrecipFrequencyTable& table, const StormChoice& last);
+    std::optional<StormChoice> answerStormChoice(const runoff::PrecipFrequencyTable& table,
+                                                 const StormChoice& last);
 
     MainWindow& window_;
     ScriptDialogs& dialogs_;
