@@ -201,6 +201,7 @@ void RunoffWindow::buildWidgets() {
     auto* clear = addButton(form3::Command2, "Clear Hydrograph Plots");
     auto* save = addButton(form3::Command3, "Save Hydrograph");
     auto* route = addButton(form3::butRoute, "Route Hydrograph");
+    auto* temporal = addButton(form3::butTemporal, "Import Temporal Distribution...");
     buttonRow->addStretch(1);
     root->addWidget(buttons_);
 
@@ -235,6 +236,7 @@ void RunoffWindow::buildWidgets() {
     connect(clear, &QPushButton::clicked, this, [this] { clearPlots(); });
     connect(save, &QPushButton::clicked, this, [this] { saveHydrograph(); });
     connect(route, &QPushButton::clicked, this, [this] { openRoutingPanel(); });
+    connect(temporal, &QPushButton::clicked, this, [this] { importTemporalDistribution(); });
 }
 
 runoff::ComputeContext RunoffWindow::runContext() {
@@ -385,6 +387,18 @@ void RunoffWindow::dump(JsonWriter& j) const {
         for (const auto& [name, reason] : marked_) j.key(name).value(reason);
         j.endObject();
     }
+    // The imported temporal distribution: where it came from and its points, or null.
+    j.key("temporalPattern");
+    if (const auto& pattern = session_.temporalPattern) {
+        j.beginObject();
+        j.key("file").value(pattern->fileName).key("section").value(pattern->section);
+        j.key("probability").value(pattern->probability).key("rows").value(static_cast<int>(pattern->hours.size()));
+        j.key("hours").value(pattern->hours.back()).key("percents").beginArray();
+        for (const double percent : pattern->percents) j.value(percent);
+        j.endArray().endObject();
+    } else {
+        j.null();
+    }
     j.key(form3::frameRoute).beginObject();
     j.key("visible").value(frameRoute_->isVisible());
     j.key(form3::optRouteType).value(routeOptions_->checkedId());
@@ -398,6 +412,7 @@ project::RunoffInputs RunoffWindow::inputs() const {
     for (const auto& name : fields_.checkNames()) kept.checks.emplace(name, fields_.checked(name));
     kept.stormFile = session_.stormFile;
     kept.storageFile = session_.storageFile;
+    kept.temporalPattern = session_.temporalPattern;
     return kept;
 }
 
@@ -420,6 +435,7 @@ void RunoffWindow::restoreInputs(const project::RunoffInputs& kept) {
     for (const auto& [name, value] : kept.texts) fields_.restoreText(name, value);
     session_.stormFile = kept.stormFile;
     session_.storageFile = kept.storageFile;
+    session_.temporalPattern = kept.temporalPattern;
 }
 
 }  // namespace brelvo::app

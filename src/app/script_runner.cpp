@@ -219,6 +219,7 @@ const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunne
         {"show", {1, &ScriptRunner::showLine}},       {"wheel", {3, &ScriptRunner::wheelLine}},
         {"key", {1, &ScriptRunner::keyLine}},         {"action", {1, &ScriptRunner::actionLine}},
         {"title", {0, &ScriptRunner::titleLine}},     {"georef", {kAnyCount, &ScriptRunner::georefLine}},
+        {"temporal", {kAnyCount, &ScriptRunner::temporalLine}},
     };
     return handlers;
 }

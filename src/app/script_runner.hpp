@@ -101,6 +101,9 @@ class ScriptRunner {
     // `georef point X Y "A" "B"`, `georef system "EPSG:n"|latlong`, `georef remove N`, `georef fit`,
     // `georef save`, `georef close`: the georeference window (script_georef.cpp).
     std::optional<std::string> georefLine(const std::vector<std::string>& words);
+    // `temporal section "NAME"`, `temporal probability "P%"`, `temporal ok`, `temporal cancel`: the
+    // dialog of Import Temporal Distribution... (script_temporal.cpp).
+    std::optional<std::string> temporalLine(const std::vector<std::string>& words);
 
     MainWindow& window_;
     ScriptDialogs& dialogs_;

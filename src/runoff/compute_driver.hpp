@@ -16,6 +16,7 @@
 #include "runoff/input_check.hpp"
 #include "runoff/report.hpp"
 #include "runoff/storm_display.hpp"
+#include "runoff/temporal_pattern.hpp"
 
 namespace brelvo::runoff {
 
@@ -48,6 +49,9 @@ struct RunoffSession {
     // The depth-duration table as typed before a storm file's display took its boxes, until another
     // arrangement is chosen.
     std::optional<TypedRainTable> typedTable;
+    // The temporal distribution imported last (Import Temporal Distribution...): the storm pattern of the
+    // arrangement "Temporal Distribution"; kept with the runoff inputs in projects.
+    std::optional<TemporalPattern> temporalPattern;
 };
 
 // The session's values as the script runner's dump names them ("RunoffState").
