@@ -176,7 +176,8 @@ runoff::TemporalPattern readTemporalPattern(const common::TreeReader& r, const s
         std::vector<double> values;
         const common::ValueTree::List& list = r.list(key, runoff::kMaxPatternRows);
         for (const common::ValueTree& item : list) {
-            if (!item.isNumber() || !std::isfinite(item.asNumber())) r.fail(key, common::msg::kValueNotANumber);
+            if (!item.isNumber() || !std::isfinite(item.asNumber()))
+                r.fail(key, common::msg::kValueNotANumber);
             values.push_back(item.asNumber());
         }
         return values;
@@ -231,7 +232,8 @@ Project readTree(const common::TreeReader& root, const std::string& projectFile)
         // Storm and storage files are kept since a later version: empty when missing.
         if (r.has("stormFile")) inputs.stormFile = readBackPath(r.text("stormFile"), projectFile);
         if (r.has("storageFile")) inputs.storageFile = readBackPath(r.text("storageFile"), projectFile);
-        if (r.has("temporalPattern")) inputs.temporalPattern = readTemporalPattern(r.map("temporalPattern"), projectFile);
+        if (r.has("temporalPattern"))
+            inputs.temporalPattern = readTemporalPattern(r.map("temporalPattern"), projectFile);
         p.runoff = std::move(inputs);
     }
     return p;

@@ -392,7 +392,10 @@ void RunoffWindow::dump(JsonWriter& j) const {
     if (const auto& pattern = session_.temporalPattern) {
         j.beginObject();
         j.key("file").value(pattern->fileName).key("section").value(pattern->section);
-        j.key("probability").value(pattern->probability).key("rows").value(static_cast<int>(pattern->hours.size()));
+        j.key("probability")
+            .value(pattern->probability)
+            .key("rows")
+            .value(static_cast<int>(pattern->hours.size()));
         j.key("hours").value(pattern->hours.back()).key("percents").beginArray();
         for (const double percent : pattern->percents) j.value(percent);
         j.endArray().endObject();

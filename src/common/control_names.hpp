@@ -90,12 +90,15 @@ inline constexpr std::string_view Command1 = "Command1";  // Compute Hydrograph
 inline constexpr std::string_view Command2 = "Command2";  // Clear Hydrograph Plots
 inline constexpr std::string_view Command3 = "Command3";  // Save Hydrograph
 inline constexpr std::string_view butRoute = "butRoute";  // Route Hydrograph: opens the routing panel
-inline constexpr std::string_view butTemporal = "butTemporal";  // Import Temporal Distribution...
 inline constexpr std::string_view frameRoute = "frameRoute";
 inline constexpr std::string_view Command4 = "Command4";  // the routing panel's Go
 inline constexpr std::string_view Command5 = "Command5";  // the routing panel's Cancel
 inline constexpr std::string_view MSChart1 = "MSChart1";
 inline constexpr std::string_view kChartAlias = "chart";  // the chart's view, as scripts name it
+
+// Import Temporal Distribution...: reads a NOAA temporal distribution for the arrangement "Temporal
+// Distribution".
+inline constexpr std::string_view butTemporal = "butTemporal";
 // (end of form3)
 }  // namespace form3
 

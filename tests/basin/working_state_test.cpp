@@ -57,10 +57,10 @@ TEST(ListTexts, MethodsAndArrangementsAreDecodedOnceFromTheirTexts) {
         EXPECT_EQ(graphMethodOf(methods[i]), GraphMethod::graphFile);
     EXPECT_EQ(graphMethodOf("rational method"), GraphMethod::graphFile);  // a file of that name
 
-    EXPECT_EQ(rainItems(), (std::vector<std::string>{"Average", "None", "Peak at 2/3", "Peak at 1/3",
-                                                     "Peak Centered", "Storm File", "NRCS Type I",
-                                                     "NRCS Type IA", "NRCS Type II", "NRCS Type III",
-                                                     "Temporal Distribution"}));
+    EXPECT_EQ(rainItems(),
+              (std::vector<std::string>{"Average", "None", "Peak at 2/3", "Peak at 1/3", "Peak Centered",
+                                        "Storm File", "NRCS Type I", "NRCS Type IA", "NRCS Type II",
+                                        "NRCS Type III", "Temporal Distribution"}));
     for (const std::string& item : rainItems()) {
         const ArrangementText* named = arrangementOf(item);
         ASSERT_NE(named, nullptr) << item;
