@@ -5,6 +5,7 @@
 
 #include "app/runoff_window.hpp"
 #include "app/temporal_dialog.hpp"
+#include "common/control_names.hpp"
 #include "common/data_file.hpp"
 #include "common/dialog_folders.hpp"
 #include "common/failure.hpp"
@@ -40,7 +41,7 @@ void RunoffWindow::importTemporalDistribution() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->chosen = [this](const runoff::TemporalPattern& pattern) {
         session_.temporalPattern = pattern;
-        chooseListText(std::string(form3::ComboRain), std::string(kTemporalArrangement));
+        chooseListText(std::string(common::controls::form3::ComboRain), std::string(kTemporalArrangement));
         if (edited) edited();
     };
     temporalDialog_ = dialog;
