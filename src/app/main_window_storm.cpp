@@ -11,7 +11,11 @@ namespace brelvo::app {
 namespace msg = common::msg;
 
 std::vector<std::pair<const char*, std::function<void()>>> MainWindow::stormEntries() {
-    return {{msg::kEntryImportPrecipFrequency, [this] { importPrecipFrequency(); }}};
+    return {{msg::kEntryImportPrecipFrequency, [this] { importPrecipFrequency(); }},
+            {msg::kEntryImportTemporalDistribution, [this] {
+                 openRunoffWindow();
+                 runoff_->importTemporalDistribution();
+             }}};
 }
 
 StormChoiceAsker MainWindow::stormAsker() {

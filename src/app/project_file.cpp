@@ -150,12 +150,45 @@ std::string write(const Project& p, const std::string& projectFile) {
                                {"storageFile", q(storedPath(p.runoff->storageFile, projectFile))}};
         if (p.runoff->stormTable)
             runoffPart["stormTable"] = toJson(runoff::stormTableTree(*p.runoff->stormTable));
+        if (const auto& pattern = p.runoff->temporalPattern) {
+            QJsonArray hours, percents;
+            for (const double h : pattern->hours) hours.append(h);
+            for (const double percent : pattern->percents) percents.append(percent);
+            runoffPart["temporalPattern"] = QJsonObject{{"file", q(storedPath(pattern->fileName, projectFile))},
+                                                        {"section", q(pattern->section)},
+                                                        {"probability", q(pattern->probability)},
+                                                        {"hours", hours},
+                                                        {"percents", percents}};
+        }
         root["runoff"] = runoffPart;
     }
     return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
 }
 
 namespace {
+
+// The kept temporal distribution: its source, its hours and percents, checked as an imported file's.
+runoff::TemporalPattern readTemporalPattern(const common::TreeReader& r, const std::string& projectFile) {
+    runoff::TemporalPattern pattern;
+    pattern.fileName = readBackPath(r.text("file"), projectFile);
+    pattern.section = r.text("section");
+    pattern.probability = r.text("probability");
+    const auto numbers = [&](std::string_view key) {
+        std::vector<double> values;
+        const common::ValueTree::List& list = r.list(key, runoff::kMaxPatternRows);
+        for (const common::ValueTree& item : list) {
+            if (!item.isNumber() || !std::isfinite(item.asNumber()))
+                r.fail(key, common::msg::kValueNotANumber);
+            values.push_back(item.asNumber());
+        }
+        return values;
+    };
+    pattern.hours = numbers("hours");
+    pattern.percents = numbers("percents");
+    const std::string problem = runoff::temporalPatternProblem(pattern);
+    if (!problem.empty()) r.fail("percents", problem);
+    return pattern;
+}
 
 Project readTree(const common::TreeReader& root, const std::string& projectFile) {
     using Kind = common::ValueTree::Kind;
@@ -202,6 +235,8 @@ Project readTree(const common::TreeReader& root, const std::string& projectFile)
         if (r.has("storageFile")) inputs.storageFile = readBackPath(r.text("storageFile"), projectFile);
         // The imported precipitation-frequency table is kept since a later version: none when missing.
         if (r.has("stormTable")) inputs.stormTable = runoff::readStormTableTree(r.map("stormTable"));
+        if (r.has("temporalPattern"))
+            inputs.temporalPattern = readTemporalPattern(r.map("temporalPattern"), projectFile);
         p.runoff = std::move(inputs);
     }
     return p;

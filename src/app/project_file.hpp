@@ -14,6 +14,7 @@
 #include "mapview/view_geometry.hpp"
 #include "measure/measure_document.hpp"
 #include "runoff/storm_table_tree.hpp"
+#include "runoff/temporal_pattern.hpp"
 
 namespace brelvo::app::project {
 
@@ -34,6 +35,8 @@ struct RunoffInputs {
     std::string storageFile;  // absolute; empty when no storage routing has used a *.RAT file
     // The precipitation-frequency table imported last and the storm chosen from it; none before an import.
     std::optional<runoff::KeptStormTable> stormTable;
+    // The imported temporal distribution (key "temporalPattern"); none before an import.
+    std::optional<runoff::TemporalPattern> temporalPattern;
     friend bool operator==(const RunoffInputs&, const RunoffInputs&) = default;
 };
 

@@ -208,6 +208,7 @@ void RunoffWindow::buildWidgets() {
     auto* clear = addButton(form3::Command2, "Clear Hydrograph Plots");
     auto* save = addButton(form3::Command3, "Save Hydrograph");
     auto* route = addButton(form3::butRoute, "Route Hydrograph");
+    auto* temporal = addButton(form3::butTemporal, common::msg::kEntryImportTemporalDistribution);
     buttonRow->addStretch(1);
     root->addWidget(buttons_);
 
@@ -242,6 +243,7 @@ void RunoffWindow::buildWidgets() {
     connect(clear, &QPushButton::clicked, this, [this] { clearPlots(); });
     connect(save, &QPushButton::clicked, this, [this] { saveHydrograph(); });
     connect(route, &QPushButton::clicked, this, [this] { openRoutingPanel(); });
+    connect(temporal, &QPushButton::clicked, this, [this] { importTemporalDistribution(); });
 }
 
 runoff::ComputeContext RunoffWindow::runContext() {
@@ -392,6 +394,21 @@ void RunoffWindow::dump(JsonWriter& j) const {
         for (const auto& [name, reason] : marked_) j.key(name).value(reason);
         j.endObject();
     }
+    // The imported temporal distribution: where it came from and its points, or null.
+    j.key("temporalPattern");
+    if (const auto& pattern = session_.temporalPattern) {
+        j.beginObject();
+        j.key("file").value(pattern->fileName).key("section").value(pattern->section);
+        j.key("probability")
+            .value(pattern->probability)
+            .key("rows")
+            .value(static_cast<int>(pattern->hours.size()));
+        j.key("hours").value(pattern->hours.back()).key("percents").beginArray();
+        for (const double percent : pattern->percents) j.value(percent);
+        j.endArray().endObject();
+    } else {
+        j.null();
+    }
     j.key(form3::frameRoute).beginObject();
     j.key("visible").value(frameRoute_->isVisible());
     j.key(form3::optRouteType).value(routeOptions_->checkedId());
@@ -408,6 +425,7 @@ project::RunoffInputs RunoffWindow::inputs() const {
     if (session_.stormTable)
         kept.stormTable =
             runoff::KeptStormTable{*session_.stormTable, session_.stormReturnPeriod, session_.stormHours};
+    kept.temporalPattern = session_.temporalPattern;
     return kept;
 }
 
@@ -438,6 +456,7 @@ void RunoffWindow::restoreInputs(const project::RunoffInputs& kept) {
         session_.stormReturnPeriod = kept.stormTable->returnPeriod;
         session_.stormHours = kept.stormTable->hours;
     }
+    session_.temporalPattern = kept.temporalPattern;
 }
 
 }  // namespace brelvo::app

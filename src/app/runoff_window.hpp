@@ -2,6 +2,7 @@
 // buttons and the chart, bound to the field model and the basin logic.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -33,6 +34,7 @@ namespace brelvo::app {
 
 class ChartView;
 class JsonWriter;
+class TemporalDialog;
 
 class RunoffWindow : public QWidget {
   public:
@@ -81,6 +83,10 @@ class RunoffWindow : public QWidget {
     void applyStormImport(const StormImport& imported);
     // How the storm's dialog is answered; empty: the dialog for a user over this window.
     StormChoiceAsker askStormChoice;
+    // Import Temporal Distribution...: asks for a NOAA temporal-distribution file, then opens the dialog
+    // of its quartile and probability (runoff_window_temporal.cpp); the dialog while it is open.
+    void importTemporalDistribution();
+    TemporalDialog* temporalDialog() const;
 
     // Told after every change of a text, caption or check.
     std::function<void()> edited;
@@ -130,6 +136,7 @@ class RunoffWindow : public QWidget {
     QWidget* inputs_ = nullptr;
     QWidget* buttons_ = nullptr;
     ChartView* chartView_ = nullptr;
+    QPointer<TemporalDialog> temporalDialog_;
     bool chartMaximised_ = false;
     int computeRuns_ = 0;
     int lastReportPages_ = 0;  // compute runs since the chart was cleared, for the legend

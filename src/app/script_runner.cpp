@@ -245,6 +245,8 @@ const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunne
         {"title", {0, &ScriptRunner::titleLine}},
         {"georef", {kAnyCount, &ScriptRunner::georefLine}},
         {"storm", {kAnyCount, &ScriptRunner::stormLine}},
+        // The temporal distribution's dialog (script_temporal.cpp).
+        {"temporal", {kAnyCount, &ScriptRunner::temporalLine}},
     };
     return handlers;
 }

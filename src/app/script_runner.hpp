@@ -107,6 +107,9 @@ class ScriptRunner {
     std::optional<std::string> stormLine(const std::vector<std::string>& words);
     std::optional<StormChoice> answerStormChoice(const runoff::PrecipFrequencyTable& table,
                                                  const StormChoice& last);
+    // `temporal section "NAME"`, `temporal probability "P%"`, `temporal ok`, `temporal cancel`: the
+    // dialog of Import Temporal Distribution... (script_temporal.cpp).
+    std::optional<std::string> temporalLine(const std::vector<std::string>& words);
 
     MainWindow& window_;
     ScriptDialogs& dialogs_;

@@ -52,13 +52,19 @@ inline constexpr int kMaxGraphPoints = 2001;   // points of a dimensionless grap
 // Where a synthetic storm puts its largest step.
 enum class PeakPlacement : std::int16_t { none = 0, twoThirds = 1, oneThird = 2, centered = 3 };
 
-// How a compute run builds its rainfall: the uniform storm, a synthetic storm or a storm file.
-enum class RainSource : std::int16_t { average = 0, synthetic = 1, stormFile = 2 };
+// How a compute run builds its rainfall: the uniform storm, a synthetic storm, a storm file, one of the
+// NRCS 24-hour distributions, or the imported temporal pattern.
+enum class RainSource : std::int16_t { average = 0, synthetic = 1, stormFile = 2, nrcs = 3, temporal = 4 };
+
+// The NRCS 24-hour distribution of an "NRCS Type ..." arrangement, numbered as the columns of the
+// distributions' data file.
+enum class NrcsType : std::int16_t { typeI = 0, typeIA = 1, typeII = 2, typeIII = 3 };
 
 // The rainfall arrangement chosen in ComboRain.
 struct RainArrangement {
     RainSource source = RainSource::synthetic;
     PeakPlacement peak = PeakPlacement::none;
+    NrcsType nrcs = NrcsType::typeII;  // with source nrcs
 };
 
 // The arrangements of the ComboRain list, in list order, each with the text the list, projects and
@@ -68,14 +74,20 @@ struct ArrangementText {
     std::string_view text;
     RainSource source;
     std::optional<PeakPlacement> peak;
+    NrcsType nrcs;  // the distribution of an NRCS arrangement; unused by the others
 };
 inline constexpr ArrangementText kArrangementTexts[] = {
-    {"Average", RainSource::average, std::nullopt},
-    {"None", RainSource::synthetic, PeakPlacement::none},
-    {"Peak at 2/3", RainSource::synthetic, PeakPlacement::twoThirds},
-    {"Peak at 1/3", RainSource::synthetic, PeakPlacement::oneThird},
-    {"Peak Centered", RainSource::synthetic, PeakPlacement::centered},
-    {"Storm File", RainSource::stormFile, std::nullopt},
+    {"Average", RainSource::average, std::nullopt, NrcsType::typeII},
+    {"None", RainSource::synthetic, PeakPlacement::none, NrcsType::typeII},
+    {"Peak at 2/3", RainSource::synthetic, PeakPlacement::twoThirds, NrcsType::typeII},
+    {"Peak at 1/3", RainSource::synthetic, PeakPlacement::oneThird, NrcsType::typeII},
+    {"Peak Centered", RainSource::synthetic, PeakPlacement::centered, NrcsType::typeII},
+    {"Storm File", RainSource::stormFile, std::nullopt, NrcsType::typeII},
+    {"NRCS Type I", RainSource::nrcs, std::nullopt, NrcsType::typeI},
+    {"NRCS Type IA", RainSource::nrcs, std::nullopt, NrcsType::typeIA},
+    {"NRCS Type II", RainSource::nrcs, std::nullopt, NrcsType::typeII},
+    {"NRCS Type III", RainSource::nrcs, std::nullopt, NrcsType::typeIII},
+    {"Temporal Distribution", RainSource::temporal, std::nullopt, NrcsType::typeII},
 };
 // The arrangement of a ComboRain text; nothing for a text that is none of the list's.
 [[nodiscard]] const ArrangementText* arrangementOf(std::string_view text);

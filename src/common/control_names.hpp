@@ -97,6 +97,10 @@ inline constexpr std::string_view Command4 = "Command4";  // the routing panel's
 inline constexpr std::string_view Command5 = "Command5";  // the routing panel's Cancel
 inline constexpr std::string_view MSChart1 = "MSChart1";
 inline constexpr std::string_view kChartAlias = "chart";  // the chart's view, as scripts name it
+
+// Import Temporal Distribution...: reads a NOAA temporal distribution for the arrangement "Temporal
+// Distribution".
+inline constexpr std::string_view butTemporal = "butTemporal";
 // (end of form3)
 }  // namespace form3
 

@@ -11,6 +11,7 @@ namespace brelvo::common::msg {
 // ---- app and runoff: the Storm menu ----
 inline constexpr const char* kMenuStorm = "Storm";
 inline constexpr const char* kEntryImportPrecipFrequency = "Import Precipitation Frequency...";
+inline constexpr const char* kEntryImportTemporalDistribution = "Import Temporal Distribution...";
 inline constexpr const char* kImportPrecipFrequencyButton = "Import Precipitation Frequency...";
 inline constexpr const char* kPrecipFrequencyFilter =
     "Precipitation frequency files (*.csv)|*.csv|All files (*.*)|*.*|";

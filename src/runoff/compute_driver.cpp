@@ -22,6 +22,7 @@
 #include "common/numbers.hpp"
 #include "common/program_folder.hpp"
 #include "runoff/csv_export.hpp"
+#include "runoff/distribution_storm.hpp"
 #include "runoff/input_check.hpp"
 #include "runoff/losses.hpp"
 #include "runoff/rainfall.hpp"
@@ -137,6 +138,20 @@ bool run(RunoffSession& session, const ComputeBoxes& boxes, const basin::RunoffF
         stormFile = chooseStormFile(dialogs, context.programFolder, session.stormFile);
         if (!stormFile) return false;
     }
+    // A distribution's storm needs its depth from the table (and the NRCS types their data file); a
+    // refusal is said and ends the run before anything is built.
+    std::optional<DistributionChoice> distribution;
+    if (arrangement.source == basin::RainSource::nrcs) {
+        distribution = nrcsChoice(arrangement.nrcs, boxes.arrangementText, table, context.programFolder);
+    } else if (arrangement.source == basin::RainSource::temporal) {
+        distribution = temporalChoice(session.temporalPattern, boxes.arrangementText, table);
+    }
+    if (distribution) {
+        if (!distribution->error.empty()) {
+            dialogs.message(distribution->error);
+            return false;
+        }
+    }
     RainRun rainRun{session.stepHours, std::nullopt};
     const auto keepRainRun = [&] {
         session.stepHours = rainRun.stepHours;
@@ -146,7 +161,8 @@ bool run(RunoffSession& session, const ComputeBoxes& boxes, const basin::RunoffF
     };
     Rainfall rainfall;
     try {
-        rainfall = buildRainfall(arrangement, table, reportRun.losses, rainRun, stormFile);
+        rainfall = distribution ? patternRainfall(*distribution, reportRun.losses, rainRun)
+                                : buildRainfall(arrangement, table, reportRun.losses, rainRun, stormFile);
     } catch (...) {
         keepRainRun();  // what the storm had set when it failed stays set
         throw;

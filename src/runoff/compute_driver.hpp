@@ -17,6 +17,7 @@
 #include "runoff/precip_frequency.hpp"
 #include "runoff/report.hpp"
 #include "runoff/storm_display.hpp"
+#include "runoff/temporal_pattern.hpp"
 
 namespace brelvo::runoff {
 
@@ -53,6 +54,9 @@ struct RunoffSession {
     std::optional<PrecipFrequencyTable> stormTable;
     int stormReturnPeriod = 0;
     double stormHours = 24;
+    // The temporal distribution imported last (Import Temporal Distribution...): the storm pattern of the
+    // arrangement "Temporal Distribution"; kept with the runoff inputs in projects.
+    std::optional<TemporalPattern> temporalPattern;
 };
 
 // The session's values as the script runner's dump names them ("RunoffState").

@@ -182,6 +182,7 @@ basin::RainArrangement decodeArrangement(const std::string& comboText, PeakPlace
     basin::RainArrangement arrangement{basin::RainSource::synthetic, previousPeak};
     if (const basin::ArrangementText* named = basin::arrangementOf(comboText)) {
         arrangement.source = named->source;
+        arrangement.nrcs = named->nrcs;
         if (named->peak) arrangement.peak = *named->peak;
     }
     return arrangement;

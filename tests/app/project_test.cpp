@@ -3,6 +3,7 @@
 // whole; unsaved changes are asked about, and only then.
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -201,6 +202,44 @@ class ProjectTest : public QObject {
                 .arg(path("map.png")));
         QCOMPARE(third->measureState().areaText, window_->measureState().areaText);
         QCOMPARE(third->measureState().streamLengthText, window_->measureState().streamLengthText);
+    }
+
+    void importedTemporalPatternComesBackWithTheProject() {
+        const std::string file = brelvo::common::programFolder() + "/e2e_fixtures/sample_6h_temporal.csv";
+        const Run ran = replay(*window_, dialogs_,
+                               "menu \"Runoff Hydrogaph\"\nanswer \"" + file +
+                                   "\"\nbutton Form3.butTemporal\ntemporal section \"ALL CASES\"\n"
+                                   "temporal probability \"50%\"\ntemporal ok\ndump\n");
+        QCOMPARE(ran.status, 0);
+        const QJsonObject kept = ran.dumps.at(0)["Form3"].toObject()["temporalPattern"].toObject();
+        QCOMPARE(kept["section"].toString(), QStringLiteral("ALL CASES"));
+        QCOMPARE(kept["percents"].toArray(), (QJsonArray{0, 10, 28, 50, 72, 90, 100}));
+        QVERIFY(window_->project().saveProjectFile(path("temporal.brelvo").toStdString()));
+        auto reopened = freshWindow();
+        QVERIFY(reopened->project().openProjectFile(path("temporal.brelvo").toStdString()));
+        QCOMPARE(replay(*reopened, dialogs_, "dump\n")
+                     .dumps.at(0)["Form3"]
+                     .toObject()["temporalPattern"]
+                     .toObject(),
+                 kept);
+        QVERIFY(!reopened->project().projectModified());
+
+        // A pattern whose percents fall is refused by name, as an imported file's would be.
+        QJsonObject saved =
+            QJsonDocument::fromJson(QByteArray::fromStdString(readAll(path("temporal.brelvo")))).object();
+        QJsonObject runoff = saved["runoff"].toObject();
+        QJsonObject pattern = runoff["temporalPattern"].toObject();
+        pattern["percents"] = QJsonArray{0, 10, 28, 20, 72, 90, 100};
+        runoff["temporalPattern"] = pattern;
+        saved["runoff"] = runoff;
+        writeAll(path("spoiled.brelvo"), QJsonDocument(saved).toJson().toStdString());
+        dialogs_.takeMessages();
+        QVERIFY(!reopened->project().openProjectFile(path("spoiled.brelvo").toStdString()));
+        const auto messages = dialogs_.takeMessages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QVERIFY2(messages[0].find("runoff.temporalPattern.percents") != std::string::npos &&
+                     messages[0].find("falls below the row above") != std::string::npos,
+                 messages[0].c_str());
     }
 
     void keptFilesComeBackWithTheProject() {

@@ -70,8 +70,10 @@ TEST_F(BasinBlockTest, DefaultsAndListsOfTheWindow) {
     EXPECT_EQ(dimgraphItems()[0], "Rational Method");
     EXPECT_EQ(dimgraphItems()[2], "SCS.DGF");
     EXPECT_EQ(dimgraphItems()[9], "RockyMtGenStorm.DGF");
-    EXPECT_EQ(rainItems(), (std::vector<std::string>{"Average", "None", "Peak at 2/3", "Peak at 1/3",
-                                                     "Peak Centered", "Storm File"}));
+    EXPECT_EQ(rainItems(),
+              (std::vector<std::string>{"Average", "None", "Peak at 2/3", "Peak at 1/3", "Peak Centered",
+                                        "Storm File", "NRCS Type I", "NRCS Type IA", "NRCS Type II",
+                                        "NRCS Type III", "Temporal Distribution"}));
 }
 
 // S = 1000 / 5 = 200; C = 0.76748 * 200^0.14645 = 1.66745 -> "1.67";

@@ -57,8 +57,10 @@ TEST(ListTexts, MethodsAndArrangementsAreDecodedOnceFromTheirTexts) {
         EXPECT_EQ(graphMethodOf(methods[i]), GraphMethod::graphFile);
     EXPECT_EQ(graphMethodOf("rational method"), GraphMethod::graphFile);  // a file of that name
 
-    EXPECT_EQ(rainItems(), (std::vector<std::string>{"Average", "None", "Peak at 2/3", "Peak at 1/3",
-                                                     "Peak Centered", "Storm File"}));
+    EXPECT_EQ(rainItems(),
+              (std::vector<std::string>{"Average", "None", "Peak at 2/3", "Peak at 1/3", "Peak Centered",
+                                        "Storm File", "NRCS Type I", "NRCS Type IA", "NRCS Type II",
+                                        "NRCS Type III", "Temporal Distribution"}));
     for (const std::string& item : rainItems()) {
         const ArrangementText* named = arrangementOf(item);
         ASSERT_NE(named, nullptr) << item;
@@ -68,6 +70,13 @@ TEST(ListTexts, MethodsAndArrangementsAreDecodedOnceFromTheirTexts) {
     EXPECT_EQ(arrangementOf("Average")->source, RainSource::average);
     EXPECT_FALSE(arrangementOf("Average")->peak.has_value());  // keeps the previous run's peak
     EXPECT_EQ(arrangementOf("storm file"), nullptr);
+    // The NRCS entries: each its own distribution, none a storm file.
+    EXPECT_EQ(arrangementOf("NRCS Type I")->nrcs, NrcsType::typeI);
+    EXPECT_EQ(arrangementOf("NRCS Type IA")->nrcs, NrcsType::typeIA);
+    EXPECT_EQ(arrangementOf("NRCS Type II")->nrcs, NrcsType::typeII);
+    EXPECT_EQ(arrangementOf("NRCS Type III")->source, RainSource::nrcs);
+    EXPECT_EQ(arrangementOf("NRCS Type III")->nrcs, NrcsType::typeIII);
+    EXPECT_EQ(arrangementOf("NRCS Type 2"), nullptr);
     EXPECT_FALSE(isStormFile("Select Rainfall Arrangement"));
 }
 
