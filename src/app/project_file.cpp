@@ -154,11 +154,12 @@ std::string write(const Project& p, const std::string& projectFile) {
             QJsonArray hours, percents;
             for (const double h : pattern->hours) hours.append(h);
             for (const double percent : pattern->percents) percents.append(percent);
-            runoffPart["temporalPattern"] = QJsonObject{{"file", q(storedPath(pattern->fileName, projectFile))},
-                                                        {"section", q(pattern->section)},
-                                                        {"probability", q(pattern->probability)},
-                                                        {"hours", hours},
-                                                        {"percents", percents}};
+            runoffPart["temporalPattern"] =
+                QJsonObject{{"file", q(storedPath(pattern->fileName, projectFile))},
+                            {"section", q(pattern->section)},
+                            {"probability", q(pattern->probability)},
+                            {"hours", hours},
+                            {"percents", percents}};
         }
         root["runoff"] = runoffPart;
     }
