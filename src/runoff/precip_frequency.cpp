@@ -18,7 +18,8 @@ DesignStormRows designStormRows(const PrecipFrequencyTable& table, int returnPer
     const auto r = static_cast<std::size_t>(it - table.returnPeriods.begin());
     for (std::size_t d = 0; d < table.durationHours.size(); ++d) {
         if (table.durationHours[d] <= stormHours + 1e-9)
-            out.rows.emplace_back(shortestText(static_cast<float>(table.durationHours[d])), table.depthText[d][r]);
+            out.rows.emplace_back(shortestText(static_cast<float>(table.durationHours[d])),
+                                  table.depthText[d][r]);
     }
     if (out.rows.size() > 8) out.rows.erase(out.rows.begin(), out.rows.end() - 8);
     out.title2 = table.volume + ", " + std::to_string(returnPeriodYears) + "-year";
