@@ -172,7 +172,7 @@ void FrequencyWindow::refresh(const std::optional<std::vector<runoff::FrequencyR
     hours_->setText(qs(common::generalText(source_.stormHours())));
     shown_ = last;
     if (shown_) {
-        show(*shown_);
+        showRows(*shown_);
     } else {
         table_->setRowCount(0);
         showCharts({});
@@ -288,13 +288,13 @@ void FrequencyWindow::ended(std::optional<std::vector<runoff::FrequencyRow>> row
     const auto failed =
         std::count_if(rows->begin(), rows->end(), [](const auto& r) { return !r.run.reported; });
     shown_ = std::move(rows);
-    show(*shown_);
+    showRows(*shown_);
     status_->setText(qs(msg::frequencyDone(static_cast<int>(shown_->size()), static_cast<int>(failed))));
     setRunning(false);
     if (finished) finished(*shown_);
 }
 
-void FrequencyWindow::show(const std::vector<runoff::FrequencyRow>& rows) {
+void FrequencyWindow::showRows(const std::vector<runoff::FrequencyRow>& rows) {
     table_->clearSpans();
     table_->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {

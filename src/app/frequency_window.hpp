@@ -77,7 +77,7 @@ class FrequencyWindow : public QWidget {
     void setRunning(bool running);
     void progressed(int done, int total);
     void ended(std::optional<std::vector<runoff::FrequencyRow>> rows);
-    void show(const std::vector<runoff::FrequencyRow>& rows);
+    void showRows(const std::vector<runoff::FrequencyRow>& rows);
     void showCharts(const std::vector<runoff::FrequencyRow>& rows);
 
     common::Dialogs& dialogs_;

@@ -20,6 +20,7 @@
 #include "app/screen_fit.hpp"
 #include "common/control_names.hpp"
 #include "common/dialog_folders.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "common/program_folder.hpp"
 #include "runoff/chart_series.hpp"
@@ -201,6 +202,7 @@ void RunoffWindow::buildWidgets() {
     auto* clear = addButton(form3::Command2, "Clear Hydrograph Plots");
     auto* save = addButton(form3::Command3, "Save Hydrograph");
     auto* route = addButton(form3::butRoute, "Route Hydrograph");
+    auto* frequency = addButton("butFrequency", common::msg::kEntryFrequencyRuns);
     buttonRow->addStretch(1);
     root->addWidget(buttons_);
 
@@ -235,6 +237,7 @@ void RunoffWindow::buildWidgets() {
     connect(clear, &QPushButton::clicked, this, [this] { clearPlots(); });
     connect(save, &QPushButton::clicked, this, [this] { saveHydrograph(); });
     connect(route, &QPushButton::clicked, this, [this] { openRoutingPanel(); });
+    connect(frequency, &QPushButton::clicked, this, [this] { openFrequencyRuns(); });
 }
 
 runoff::ComputeContext RunoffWindow::runContext() {

@@ -2,6 +2,7 @@
 // buttons and the chart, bound to the field model and the basin logic.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -18,6 +19,7 @@
 #include "common/dialogs.hpp"
 #include "runoff/compute_driver.hpp"
 #include "runoff/csv_export.hpp"
+#include "runoff/frequency_run.hpp"
 
 class QButtonGroup;
 class QCheckBox;
@@ -31,6 +33,7 @@ class QPushButton;
 namespace brelvo::app {
 
 class ChartView;
+class FrequencyWindow;
 class JsonWriter;
 
 class RunoffWindow : public QWidget {
@@ -73,6 +76,13 @@ class RunoffWindow : public QWidget {
     std::optional<runoff::PrintedReport> reportToPrint() const;
     // The pages of the last report printed or exported.
     int lastReportPages() const { return lastReportPages_; }
+
+    // Storm -> Frequency Runs...: the frequency window for the imported table, or a message naming what
+    // to do first when no table is imported (runoff_window_frequency.cpp).
+    void openFrequencyRuns();
+    FrequencyWindow* frequencyWindow() const;
+    // The last frequency run's rows, kept beside the session; nothing before one.
+    const std::optional<std::vector<runoff::FrequencyRow>>& frequency() const { return frequency_; }
 
     // Told after every change of a text, caption or check.
     std::function<void()> edited;
@@ -127,6 +137,8 @@ class RunoffWindow : public QWidget {
     int lastReportPages_ = 0;  // compute runs since the chart was cleared, for the legend
     bool syncing_ = false;
     bool telling_ = false;  // a refusal of the basin block is being shown
+    std::optional<std::vector<runoff::FrequencyRow>> frequency_;
+    QPointer<FrequencyWindow> frequencyWindow_;
 };
 
 }  // namespace brelvo::app

@@ -194,6 +194,7 @@ void ScriptRunner::dump() {
     json.key("stormFile").value(r.stormFile);
     json.key("storageFile").value(r.storageFile);
     json.endObject();
+    dumpFrequency(json);
     json.key("reportFile").value(common::workingHydrographFile());
     json.key("messages").beginArray();
     for (const auto& m : dialogs_.takeMessages()) json.value(m);
@@ -224,6 +225,7 @@ const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunne
 }
 
 std::optional<std::string> ScriptRunner::execute(const std::vector<std::string>& w) {
+    if (w[0] == "frequency") return frequencyLine(w);  // the frequency runs' window checks its own words
     const auto& handlers = lineHandlers();
     const auto found = handlers.find(w[0]);
     if (found == handlers.end() ||

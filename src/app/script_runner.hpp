@@ -19,6 +19,10 @@
 class QWidget;
 
 namespace brelvo::app {
+class JsonWriter;
+}
+
+namespace brelvo::app {
 
 // Dialogs answered from the script: queued answers are used in order; a dialog with no answer left
 // is cancelled.
@@ -101,6 +105,12 @@ class ScriptRunner {
     // `georef point X Y "A" "B"`, `georef system "EPSG:n"|latlong`, `georef remove N`, `georef fit`,
     // `georef save`, `georef close`: the georeference window (script_georef.cpp).
     std::optional<std::string> georefLine(const std::vector<std::string>& words);
+    // `frequency open`, `frequency periods 2,10,100`, `frequency hours 24`, `frequency run` (waits for
+    // the workers), `frequency start` and `frequency wait`, `frequency cancel`, `frequency export`,
+    // `frequency close`: the frequency runs' window (script_frequency.cpp).
+    std::optional<std::string> frequencyLine(const std::vector<std::string>& words);
+    // The dump's "Frequency" (the last run's rows, or null) and "FrequencyWindow" (or null).
+    void dumpFrequency(JsonWriter& json) const;
 
     MainWindow& window_;
     ScriptDialogs& dialogs_;
