@@ -14,7 +14,6 @@
 #include "basin/working_state.hpp"
 #include "common/dialogs.hpp"
 #include "runoff/input_check.hpp"
-#include "runoff/precip_frequency.hpp"
 #include "runoff/report.hpp"
 #include "runoff/storm_display.hpp"
 
@@ -49,10 +48,6 @@ struct RunoffSession {
     // The depth-duration table as typed before a storm file's display took its boxes, until another
     // arrangement is chosen.
     std::optional<TypedRainTable> typedTable;
-    // SCRATCH stand-in until the reader lands.
-    std::optional<PrecipFrequencyTable> stormTable;
-    int stormReturnPeriod = 0;
-    double stormHours = 24;
 };
 
 // The session's values as the script runner's dump names them ("RunoffState").
