@@ -11,7 +11,8 @@ namespace brelvo::app {
 namespace msg = common::msg;
 
 std::vector<std::pair<const char*, std::function<void()>>> MainWindow::stormEntries() {
-    return {{msg::kEntryImportPrecipFrequency, [this] { importPrecipFrequency(); }}};
+    return {{msg::kEntryImportPrecipFrequency, [this] { importPrecipFrequency(); }},
+            {msg::kEntryFrequencyRuns, [this] { openFrequencyRuns(); }}};
 }
 
 StormChoiceAsker MainWindow::stormAsker() {
