@@ -366,6 +366,7 @@ void FrequencyWindow::showCharts(const std::vector<runoff::FrequencyRow>& rows) 
     peakAxis->setTitleText(QString::fromLatin1(msg::kAxisPeak));
     peakAxis->setRange(0, topPeak > 0 ? topPeak * 1.1 : 1);
     peakAxis->setLabelFormat(QStringLiteral("%g"));
+    peakAxis->applyNiceNumbers();
     peaks->addAxis(periodAxis, Qt::AlignBottom);
     peaks->addAxis(peakAxis, Qt::AlignLeft);
     for (QAbstractSeries* series : peaks->series()) {
@@ -381,6 +382,8 @@ void FrequencyWindow::showCharts(const std::vector<runoff::FrequencyRow>& rows) 
     flowAxis->setTitleText(QString::fromLatin1(msg::kAxisRunoff));
     flowAxis->setRange(0, topFlow > 0 ? topFlow * 1.1 : 1);
     flowAxis->setLabelFormat(QStringLiteral("%g"));
+    timeAxis->applyNiceNumbers();
+    flowAxis->applyNiceNumbers();
     lines->addAxis(timeAxis, Qt::AlignBottom);
     lines->addAxis(flowAxis, Qt::AlignLeft);
     for (QAbstractSeries* series : lines->series()) {

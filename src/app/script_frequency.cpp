@@ -1,6 +1,7 @@
 // The script lines of the frequency runs' window, and its part of the dump.
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QTableWidget>
 #include <QtCharts/QChart>
@@ -39,7 +40,7 @@ std::optional<std::vector<int>> yearList(const std::string& text) {
 std::optional<std::string> ScriptRunner::frequencyLine(const std::vector<std::string>& w) {
     const std::string verb = w.size() > 1 ? w[1] : std::string();
     const std::size_t count = w.size() - 2;
-    const bool known = ((verb == "periods" || verb == "hours") && count == 1) ||
+    const bool known = ((verb == "periods" || verb == "hours" || verb == "grab") && count == 1) ||
                        ((verb == "open" || verb == "run" || verb == "start" || verb == "wait" ||
                          verb == "cancel" || verb == "export" || verb == "close") &&
                         count == 0);
@@ -55,6 +56,9 @@ std::optional<std::string> ScriptRunner::frequencyLine(const std::vector<std::st
     if (verb == "periods") {
         const auto years = yearList(w[2]);
         if (!years || !frequency->choosePeriods(*years)) return "no such return periods in the table";
+    } else if (verb == "grab") {
+        // A picture of the window as it is shown now.
+        if (!frequency->grab().save(QString::fromStdString(w[2]))) return "the picture could not be saved";
     } else if (verb == "hours") {
         frequency->setStormHours(w[2]);
     } else if (verb == "run") {

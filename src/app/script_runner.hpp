@@ -111,7 +111,8 @@ class ScriptRunner {
     std::optional<StormChoice> answerStormChoice(const runoff::PrecipFrequencyTable& table, const StormChoice& last);
     // `frequency open`, `frequency periods 2,10,100`, `frequency hours 24`, `frequency run` (waits for
     // the workers), `frequency start` and `frequency wait`, `frequency cancel`, `frequency export`,
-    // `frequency close`: the frequency runs' window (script_frequency.cpp).
+    // `frequency grab FILE` (a picture of the window), `frequency close`: the frequency runs' window
+    // (script_frequency.cpp).
     std::optional<std::string> frequencyLine(const std::vector<std::string>& words);
     // The dump's "Frequency" (the last run's rows, or null) and "FrequencyWindow" (or null).
     void dumpFrequency(JsonWriter& json) const;
