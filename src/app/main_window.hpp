@@ -97,6 +97,8 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     void importPrecipFrequency();
     // How the storm's dialog is answered; empty: the dialog for a user (the script runner answers it).
     StormChoiceAsker askStormChoice;
+    // Storm -> Frequency Runs...: the runoff window's frequency runs (main_window_frequency.cpp).
+    void openFrequencyRuns();
     // A picture file dropped on the window.
     void dropPictureFile(const std::string& path);
     // The status line's text: the map coordinates under the pointer while a scale is set.

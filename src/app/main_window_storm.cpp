@@ -15,7 +15,8 @@ std::vector<std::pair<const char*, std::function<void()>>> MainWindow::stormEntr
             {msg::kEntryImportTemporalDistribution, [this] {
                  openRunoffWindow();
                  runoff_->importTemporalDistribution();
-             }}};
+             }},
+            {msg::kEntryFrequencyRuns, [this] { openFrequencyRuns(); }}};
 }
 
 StormChoiceAsker MainWindow::stormAsker() {

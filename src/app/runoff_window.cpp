@@ -209,6 +209,7 @@ void RunoffWindow::buildWidgets() {
     auto* save = addButton(form3::Command3, "Save Hydrograph");
     auto* route = addButton(form3::butRoute, "Route Hydrograph");
     auto* temporal = addButton(form3::butTemporal, common::msg::kEntryImportTemporalDistribution);
+    auto* frequency = addButton("butFrequency", common::msg::kEntryFrequencyRuns);
     buttonRow->addStretch(1);
     root->addWidget(buttons_);
 
@@ -244,10 +245,11 @@ void RunoffWindow::buildWidgets() {
     connect(save, &QPushButton::clicked, this, [this] { saveHydrograph(); });
     connect(route, &QPushButton::clicked, this, [this] { openRoutingPanel(); });
     connect(temporal, &QPushButton::clicked, this, [this] { importTemporalDistribution(); });
+    connect(frequency, &QPushButton::clicked, this, [this] { openFrequencyRuns(); });
 }
 
 runoff::ComputeContext RunoffWindow::runContext() {
-    runoff::ComputeContext context{common::dialogFolder(), common::workingHydrographFile(), nullptr};
+    runoff::ComputeContext context{common::dialogFolder(), common::workingHydrographFile(), nullptr, {}};
     context.showRefused = [this](const std::vector<runoff::RefusedBox>& refused) { markRefused(refused); };
     return context;
 }

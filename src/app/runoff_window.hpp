@@ -20,6 +20,7 @@
 #include "common/dialogs.hpp"
 #include "runoff/compute_driver.hpp"
 #include "runoff/csv_export.hpp"
+#include "runoff/frequency_run.hpp"
 
 class QButtonGroup;
 class QCheckBox;
@@ -33,6 +34,7 @@ class QPushButton;
 namespace brelvo::app {
 
 class ChartView;
+class FrequencyWindow;
 class JsonWriter;
 class TemporalDialog;
 
@@ -87,6 +89,12 @@ class RunoffWindow : public QWidget {
     // of its quartile and probability (runoff_window_temporal.cpp); the dialog while it is open.
     void importTemporalDistribution();
     TemporalDialog* temporalDialog() const;
+    // Storm -> Frequency Runs...: the frequency window for the imported table, or a message naming what
+    // to do first when no table is imported (runoff_window_frequency.cpp).
+    void openFrequencyRuns();
+    FrequencyWindow* frequencyWindow() const;
+    // The last frequency run's rows, kept beside the session; nothing before one.
+    const std::optional<std::vector<runoff::FrequencyRow>>& frequency() const { return frequency_; }
 
     // Told after every change of a text, caption or check.
     std::function<void()> edited;
@@ -142,6 +150,8 @@ class RunoffWindow : public QWidget {
     int lastReportPages_ = 0;  // compute runs since the chart was cleared, for the legend
     bool syncing_ = false;
     bool telling_ = false;  // a refusal of the basin block is being shown
+    std::optional<std::vector<runoff::FrequencyRow>> frequency_;
+    QPointer<FrequencyWindow> frequencyWindow_;
 };
 
 }  // namespace brelvo::app

@@ -207,6 +207,7 @@ void ScriptRunner::dump() {
     } else {
         json.null();
     }
+    dumpFrequency(json);
     json.key("reportFile").value(common::workingHydrographFile());
     json.key("messages").beginArray();
     for (const auto& m : dialogs_.takeMessages()) json.value(m);
@@ -252,6 +253,7 @@ const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunne
 }
 
 std::optional<std::string> ScriptRunner::execute(const std::vector<std::string>& w) {
+    if (w[0] == "frequency") return frequencyLine(w);  // the frequency runs' window checks its own words
     const auto& handlers = lineHandlers();
     const auto found = handlers.find(w[0]);
     if (found == handlers.end() ||

@@ -19,6 +19,10 @@
 class QWidget;
 
 namespace brelvo::app {
+class JsonWriter;
+}
+
+namespace brelvo::app {
 
 // Dialogs answered from the script: queued answers are used in order; a dialog with no answer left
 // is cancelled.
@@ -110,6 +114,13 @@ class ScriptRunner {
     // `temporal section "NAME"`, `temporal probability "P%"`, `temporal ok`, `temporal cancel`: the
     // dialog of Import Temporal Distribution... (script_temporal.cpp).
     std::optional<std::string> temporalLine(const std::vector<std::string>& words);
+    // `frequency open`, `frequency periods 2,10,100`, `frequency hours 24`, `frequency run` (waits for
+    // the workers), `frequency start` and `frequency wait`, `frequency cancel`, `frequency export`,
+    // `frequency grab FILE` (a picture of the window), `frequency close`: the frequency runs' window
+    // (script_frequency.cpp).
+    std::optional<std::string> frequencyLine(const std::vector<std::string>& words);
+    // The dump's "Frequency" (the last run's rows, or null) and "FrequencyWindow" (or null).
+    void dumpFrequency(JsonWriter& json) const;
 
     MainWindow& window_;
     ScriptDialogs& dialogs_;

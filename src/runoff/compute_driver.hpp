@@ -23,10 +23,13 @@ namespace brelvo::runoff {
 
 struct ComputeContext {
     std::string programFolder;  // where the dimensionless graphs are and the dialogs open
-    std::string reportPath;     // the working hydrograph file
+    std::string reportPath;     // the working hydrograph file; empty: no file is written
     // Told the refused boxes before the message that names them is shown, so that the window can
     // mark them while the message is read.
     std::function<void(const std::vector<RefusedBox>&)> showRefused;
+    // The imported temporal distribution that a run without the window's session uses (a frequency or
+    // batch run with the arrangement "Temporal Distribution"); the window's own computes take the session's.
+    std::optional<TemporalPattern> temporalPattern;
 };
 
 // What the runoff window keeps from one run to the next.

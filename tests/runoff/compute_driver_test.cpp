@@ -26,7 +26,8 @@ struct Window {
     ComputeContext context{".",
                            ::testing::TempDir() + "/driver_" +
                                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_Temp.GRF",
-                           nullptr};
+                           nullptr,
+                           {}};
 
     Window() {
         basin::loadRunoffDefaults(fields);

@@ -1,0 +1,103 @@
+// The frequency run's workers: an atomic index over the return periods, each run on fields of its own.
+#include "runoff/frequency_run.hpp"
+
+#include <algorithm>
+#include <exception>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+
+#include "common/messages.hpp"
+
+namespace brelvo::runoff {
+
+namespace {
+
+// One return period's storm, never throwing: whatever goes wrong is the row's failure.
+FrequencyRow runOne(const FrequencyRequest& request, const ComputeContext& context, int years) {
+    FrequencyRow row;
+    row.returnPeriodYears = years;
+    try {
+        const DesignStormRows storm = designStormRows(*request.table, years, request.stormHours);
+        if (!storm.error.empty()) {
+            row.run.messages.push_back(storm.error);
+            return row;
+        }
+        basin::RunoffFields fields = detachedFields(*request.fields);
+        applyDesignStorm(fields, storm);
+        row.run = runDesignStorm(fields, context);
+    } catch (const std::exception& failure) {
+        row.run = DesignRun{};
+        row.run.messages.emplace_back(failure.what());
+    }
+    return row;
+}
+
+// A CSV cell that may hold commas or quotes: quoted, its quotes doubled, its line ends as spaces.
+std::string quoted(const std::string& text) {
+    std::string cell = "\"";
+    for (const char c : text) {
+        if (c == '"') {
+            cell += "\"\"";
+        } else if (c == '\n' || c == '\r') {
+            cell += ' ';
+        } else {
+            cell += c;
+        }
+    }
+    return cell + "\"";
+}
+
+}  // namespace
+
+std::optional<std::vector<FrequencyRow>> runFrequency(const FrequencyRequest& request,
+                                                      const std::function<void(int, int)>& progress,
+                                                      const std::atomic<bool>& cancel) {
+    if (request.table == nullptr || request.fields == nullptr)
+        throw std::invalid_argument("a frequency run needs a table and the fields");
+    const int total = static_cast<int>(request.returnPeriods.size());
+    std::vector<FrequencyRow> rows(request.returnPeriods.size());
+    ComputeContext context = request.context;
+    context.reportPath.clear();
+    context.showRefused = nullptr;
+
+    std::atomic<int> next{0};
+    std::atomic<int> done{0};
+    const auto work = [&] {
+        while (!cancel.load()) {
+            const int index = next.fetch_add(1);
+            if (index >= total) return;
+            const auto at = static_cast<std::size_t>(index);
+            rows[at] = runOne(request, context, request.returnPeriods[at]);
+            const int finished = done.fetch_add(1) + 1;
+            if (progress) progress(finished, total);
+        }
+    };
+    unsigned threads = request.threads != 0 ? request.threads : std::thread::hardware_concurrency();
+    threads = std::clamp(threads, 1u, static_cast<unsigned>(std::max(total, 1)));
+    {
+        std::vector<std::jthread> workers;
+        workers.reserve(threads - 1);
+        for (unsigned i = 1; i < threads; ++i) workers.emplace_back(work);
+        work();  // the calling thread is one of the workers
+    }            // joined here
+    if (cancel.load()) return std::nullopt;
+    return rows;
+}
+
+std::string frequencySummaryCsv(const std::vector<FrequencyRow>& rows) {
+    std::string csv(common::msg::kFrequencyCsvHeader);
+    csv += '\n';
+    for (const FrequencyRow& row : rows) {
+        csv += std::to_string(row.returnPeriodYears);
+        if (row.run.reported) {
+            for (const std::string& text : summaryTexts(row.run.summary)) csv += "," + text;
+        } else {
+            csv += "," + quoted(failureText(row.run)) + ",,,,";
+        }
+        csv += '\n';
+    }
+    return csv;
+}
+
+}  // namespace brelvo::runoff
