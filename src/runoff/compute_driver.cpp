@@ -73,8 +73,9 @@ void report(RunoffSession& session, ReportRun run, basin::ChartGrid& chart, BoxW
     session.lastReport = std::move(run);
     session.reportText = reportFileBytes(text);
     // The file is replaced only once the whole report is known, and only as a whole: a report that cannot
-    // be written in full leaves the previous one as it was, and the run then commits nothing.
-    writeReportFile(context.reportPath, session.reportText);
+    // be written in full leaves the previous one as it was, and the run then commits nothing. A run with
+    // no report path (a run with no window) writes no file.
+    if (!context.reportPath.empty()) writeReportFile(context.reportPath, session.reportText);
 }
 
 // A failure of a unit-graph method that names no cause ran past an array bound of the hydrograph.

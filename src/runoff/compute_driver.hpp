@@ -21,7 +21,7 @@ namespace brelvo::runoff {
 
 struct ComputeContext {
     std::string programFolder;  // where the dimensionless graphs are and the dialogs open
-    std::string reportPath;     // the working hydrograph file
+    std::string reportPath;     // the working hydrograph file; empty: no file is written
     // Told the refused boxes before the message that names them is shown, so that the window can
     // mark them while the message is read.
     std::function<void(const std::vector<RefusedBox>&)> showRefused;
