@@ -18,7 +18,6 @@
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
 #include "runoff/design_run.hpp"
-#include "runoff/precip_frequency.hpp"
 
 namespace brelvo::app::batch {
 
@@ -145,24 +144,18 @@ class Progress {
 
 // What a run that wrote no report tells: the window's messages on one line.
 std::string runFailure(const runoff::DesignRun& run, const basin::RunoffFields& fields) {
-    std::string failure;
-    for (const std::string& message : run.messages) {
-        const std::string line = oneLine(message);
-        if (line.empty()) continue;
-        failure += failure.empty() ? line : " " + line;
-    }
-    if (!failure.empty()) return failure;
-    // A run that ends quietly without a message is one whose file dialog was cancelled.
-    if (basin::isStormFile(fields.text(common::controls::form3::ComboRain)))
+    // A run that ends quietly without a message is one whose file dialog was cancelled: a storm file's is
+    // named, as the batch cannot choose one.
+    if (run.messages.empty() && basin::isStormFile(fields.text(common::controls::form3::ComboRain)))
         return std::string(msg::kBatchStormFileAsked);
-    return std::string(msg::kBatchNoReport);
+    return oneLine(runoff::failureText(run));
 }
 
 // Everything the runs share.
 struct Batch {
     const Options& options;
     std::vector<int> periods;  // 0 alone: each project's own storm
-    std::optional<runoff::PrecipFrequencyTable> table;
+    FrequencyStorms frequency;
     std::vector<BatchProject> projects;
     runoff::ComputeContext context;
 };
@@ -181,13 +174,12 @@ SummaryRow runOne(const Batch& batch, std::size_t project, int years) {
         return row;
     }
     basin::RunoffFields fields = *loaded.fields;
-    if (batch.table) {
-        const runoff::DesignStormRows storm = runoff::designStormRows(*batch.table, years, loaded.stormHours);
-        if (!storm.error.empty()) {
-            row.failure = oneLine(storm.error);
+    if (batch.frequency.apply) {
+        if (const std::string refused = batch.frequency.apply(fields, years, loaded.stormHours);
+            !refused.empty()) {
+            row.failure = oneLine(refused);
             return row;
         }
-        runoff::applyDesignStorm(fields, storm);
     }
     const runoff::DesignRun run = runoff::runDesignStorm(fields, batch.context);
     if (!run.reported) {
@@ -205,29 +197,6 @@ SummaryRow runOne(const Batch& batch, std::size_t project, int years) {
         }
     }
     return row;
-}
-
-// The table of --frequency and the return periods to run, or the refusal (exit status 2).
-std::string readFrequency(Batch& batch, bool& usageFollows) {
-    const std::string& path = batch.options.frequencyPath;
-    std::string text;
-    try {
-        text = common::readDataFile(path, common::kMaxDataFileBytes);
-    } catch (const common::RuntimeFailure& failure) {
-        return msg::batchFrequencyUnreadable(path, oneLine(common::failureText(failure)));
-    }
-    runoff::PrecipFrequencyRead read = runoff::readPrecipFrequency(text, path);
-    if (!read.table) return msg::batchFrequencyUnreadable(path, oneLine(read.error));
-    batch.table = std::move(read.table);
-    const std::vector<int>& inFile = batch.table->returnPeriods;
-    for (const int years : batch.options.returnPeriods) {
-        if (std::find(inFile.begin(), inFile.end(), years) == inFile.end()) {
-            usageFollows = true;
-            return msg::batchPeriodNotInFile(years, path);
-        }
-    }
-    batch.periods = batch.options.returnPeriods.empty() ? inFile : batch.options.returnPeriods;
-    return {};
 }
 
 // The reports folder made, and no two projects whose reports would take the same name.
@@ -252,13 +221,14 @@ int runBatchCommand(const std::vector<std::string>& args, const std::string& usa
         return 2;
     }
     const Options& o = *line.options;
-    Batch batch{o, {0}, std::nullopt, {}, {common::programFolder(), "", nullptr}};
+    Batch batch{o, {0}, {}, {}, {common::programFolder(), "", nullptr}};
     if (!o.frequencyPath.empty()) {
-        bool usageFollows = false;
-        if (const std::string refused = readFrequency(batch, usageFollows); !refused.empty()) {
-            err << refused << '\n' << (usageFollows ? usage : "");
+        batch.frequency = readFrequencyStorms(o);
+        if (!batch.frequency.error.empty()) {
+            err << batch.frequency.error << '\n' << (batch.frequency.usageFollows ? usage : "");
             return 2;
         }
+        batch.periods = batch.frequency.periods;
     }
     // Refused before any run: a summary that could not be saved, a reports folder that cannot be made.
     try {

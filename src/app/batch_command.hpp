@@ -45,6 +45,19 @@ int runBatchCommand(const std::vector<std::string>& args, const std::string& usa
 // defaults and caption, then the kept captions, checks and texts (restored: no change handler runs).
 basin::RunoffFields runoffFieldsOf(const project::RunoffInputs& inputs);
 
+// The storms of --frequency: the return periods to run, in order, and how the storm of one of them is
+// written into a project's fields; or why the table cannot be used (the usage follows when the command
+// line asked for a period the table lacks).
+struct FrequencyStorms {
+    std::vector<int> periods;
+    // The storm of `years` and `stormHours` into the fields, as the window's import fills its table;
+    // the refusal (empty when written).
+    std::function<std::string(basin::RunoffFields& fields, int years, double stormHours)> apply;
+    std::string error;
+    bool usageFollows = false;
+};
+FrequencyStorms readFrequencyStorms(const Options& options);
+
 // A project read for the batch: its runoff fields, or the message that refuses it (on one line).
 struct BatchProject {
     std::optional<basin::RunoffFields> fields;

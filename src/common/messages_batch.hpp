@@ -28,9 +28,8 @@ inline std::string batchFailures(std::size_t failed, std::size_t total) {
 // Why a project gives no run (after the project's refusal as the window words it, or alone).
 inline constexpr std::string_view kBatchNoRunoffInputs =
     "the project has no runoff inputs (open its runoff window and save the project)";
-inline constexpr std::string_view kBatchNoReport = "the run ended without a report";
 inline constexpr std::string_view kBatchStormFileAsked =
-    "the run asks for a storm file, which a batch run cannot choose; use another rainfall arrangement";
+    "the run asks for a storm file and a batch run cannot choose one (use another rainfall arrangement)";
 // A command line the batch command cannot run; the usage follows.
 inline std::string batchOptionNeedsValue(std::string_view option) {
     return "brelvo --batch: " + std::string(option) + " needs a value";
@@ -41,7 +40,8 @@ inline std::string batchUnknownOption(std::string_view option) {
 inline std::string batchOptionTwice(std::string_view option) {
     return "brelvo --batch: " + std::string(option) + " is given twice";
 }
-inline constexpr std::string_view kBatchNoSummary = "brelvo --batch: the summary file (SUMMARY.csv) is missing";
+inline constexpr std::string_view kBatchNoSummary =
+    "brelvo --batch: the summary file (SUMMARY.csv) is missing";
 inline constexpr std::string_view kBatchNoProjects = "brelvo --batch: no project files are given";
 inline std::string batchBadJobs(std::string_view text) {
     return "brelvo --batch: --jobs takes a whole number from 1 to 1024, not \"" + std::string(text) + "\"";
@@ -54,13 +54,13 @@ inline std::string batchBadReturnPeriods(std::string_view text) {
 inline constexpr std::string_view kBatchPeriodsWithoutFrequency =
     "brelvo --batch: --return-periods needs --frequency";
 inline std::string batchPeriodNotInFile(int years, std::string_view file) {
-    return "brelvo --batch: the return period " + std::to_string(years) + " is not in \"" + std::string(file) +
-           "\"";
+    return "brelvo --batch: the return period " + std::to_string(years) + " is not in \"" +
+           std::string(file) + "\"";
 }
 // Refusals of what the command line names, before any run (no usage follows).
 inline std::string batchFrequencyUnreadable(std::string_view file, std::string_view why) {
-    return "brelvo --batch: \"" + std::string(file) + "\" cannot be read as a precipitation frequency table: " +
-           std::string(why);
+    return "brelvo --batch: \"" + std::string(file) +
+           "\" cannot be read as a precipitation frequency table: " + std::string(why);
 }
 inline std::string batchReportsFolder(std::string_view folder) {
     return "brelvo --batch: the reports folder \"" + std::string(folder) + "\" cannot be made";
