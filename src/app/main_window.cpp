@@ -64,7 +64,8 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
                                      [this] { panZoomRegionClick(mapview::PanZoomRegion::Centre); },
                                      [this] { dialogs_.message(common::msg::kAboutText); },
                                      {[this] { openGeorefDialog(); }, [this] { showMeasuringUnits(); },
-                                      [this] { exportBasin(); }, [this] { importBasin(); }}});
+                                      [this] { exportBasin(); }, [this] { importBasin(); }},
+                                     stormEntries()});
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);
@@ -284,6 +285,9 @@ void MainWindow::createRunoffWindow() {
     // An owned window: it stays above this one, and the dialogs it opens come up over it.
     runoff_->setParent(this, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     runoff_->edited = [this] { projectChanged(); };
+    runoff_->askStormChoice = [this](const runoff::PrecipFrequencyTable& table, const StormChoice& last) {
+        return stormAsker()(table, last);
+    };
     // Saving, opening, printing and quitting by their keys work from the runoff window as well.
     runoff_->addActions(menuBar_->runoffWindowKeys());
     projectChanged();

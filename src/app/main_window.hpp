@@ -20,6 +20,7 @@
 #include "app/project_controller.hpp"
 #include "app/project_file.hpp"
 #include "app/project_picture.hpp"
+#include "app/storm_import.hpp"
 #include "common/dialogs.hpp"
 #include "geo/geo_services.hpp"
 #include "mapview/picture_commands.hpp"
@@ -90,6 +91,12 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // or traced.
     bool exportBasin();
     bool importBasin();
+    // ---- the Storm menu (main_window_storm.cpp) ----
+    // Storm -> Import Precipitation Frequency...: the table read, the storm chosen, its rows in the runoff
+    // window (opened as "Runoff Hydrogaph" opens it when it is not yet).
+    void importPrecipFrequency();
+    // How the storm's dialog is answered; empty: the dialog for a user (the script runner answers it).
+    StormChoiceAsker askStormChoice;
     // A picture file dropped on the window.
     void dropPictureFile(const std::string& path);
     // The status line's text: the map coordinates under the pointer while a scale is set.
@@ -154,6 +161,9 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
         work();
     }
     void createRunoffWindow();
+    // The Storm menu's entries, and the storm's dialog as it is answered now.
+    std::vector<std::pair<const char*, std::function<void()>>> stormEntries();
+    StormChoiceAsker stormAsker();
     // The picture pixel at a picture-relative view position, and back; nothing without a picture.
     std::optional<measure::MapPoint> pixelOfView(float x, float y) const;
     std::optional<measure::MapPoint> viewOfPixel(double column, double row) const;

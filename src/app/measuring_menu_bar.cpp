@@ -52,6 +52,8 @@ MeasuringMenuBar::MeasuringMenuBar(QWidget& window, ProjectController& project, 
     map->addSeparator();
     plain(map, msg::kEntryExportBasin, entries_.map.exportBasin);
     plain(map, msg::kEntryImportBasin, entries_.map.importBasin);
+    QMenu* storm = bar_->addMenu(QString::fromLatin1(msg::kMenuStorm));
+    for (const auto& [text, run] : entries_.storm) plain(storm, text, run);
     QMenu* help = bar_->addMenu(QString::fromLatin1(msg::kMenuHelp));
     keyed(help, msg::kEntryHelp, A::Help);
     plain(help, msg::kEntryAbout, entries_.about);

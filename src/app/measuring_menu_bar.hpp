@@ -1,5 +1,5 @@
 // The measuring window's menu bar: File (projects, the recent files, locating the picture, the
-// exports, quitting), Edit, View, Map and Help. Entries with a key take their shortcut from the key table
+// exports, quitting), Edit, View, Map, Storm and Help. Entries with a key take their shortcut from the key table
 // and run through the same dispatch as the window's keys; the rest run the project controller's entries.
 #pragma once
 
@@ -7,6 +7,8 @@
 #include <QObject>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/measuring_keys.hpp"
 
@@ -33,6 +35,8 @@ class MeasuringMenuBar : public QObject {
             std::function<void()> exportBasin;
             std::function<void()> importBasin;
         } map;
+        // The Storm menu's entries in their order: the entry's text and what it does.
+        std::vector<std::pair<const char*, std::function<void()>>> storm;
     };
     // The bar is a child of `window`; `shown` false keeps it off the screen (a replayed session).
     MeasuringMenuBar(QWidget& window, ProjectController& project, bool shown, Entries entries);

@@ -143,11 +143,14 @@ std::string write(const Project& p, const std::string& projectFile) {
         for (const auto& [name, value] : p.runoff->texts) texts[q(name)] = q(value);
         for (const auto& [name, value] : p.runoff->captions) captions[q(name)] = q(value);
         for (const auto& [name, value] : p.runoff->checks) checks[q(name)] = value;
-        root["runoff"] = QJsonObject{{"texts", texts},
-                                     {"captions", captions},
-                                     {"checks", checks},
-                                     {"stormFile", q(storedPath(p.runoff->stormFile, projectFile))},
-                                     {"storageFile", q(storedPath(p.runoff->storageFile, projectFile))}};
+        QJsonObject runoffPart{{"texts", texts},
+                               {"captions", captions},
+                               {"checks", checks},
+                               {"stormFile", q(storedPath(p.runoff->stormFile, projectFile))},
+                               {"storageFile", q(storedPath(p.runoff->storageFile, projectFile))}};
+        if (p.runoff->stormTable)
+            runoffPart["stormTable"] = toJson(runoff::stormTableTree(*p.runoff->stormTable));
+        root["runoff"] = runoffPart;
     }
     return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
 }
@@ -197,6 +200,8 @@ Project readTree(const common::TreeReader& root, const std::string& projectFile)
         // Storm and storage files are kept since a later version: empty when missing.
         if (r.has("stormFile")) inputs.stormFile = readBackPath(r.text("stormFile"), projectFile);
         if (r.has("storageFile")) inputs.storageFile = readBackPath(r.text("storageFile"), projectFile);
+        // The imported precipitation-frequency table is kept since a later version: none when missing.
+        if (r.has("stormTable")) inputs.stormTable = runoff::readStormTableTree(r.map("stormTable"));
         p.runoff = std::move(inputs);
     }
     return p;

@@ -13,6 +13,7 @@
 #include "common/failure.hpp"
 #include "mapview/view_geometry.hpp"
 #include "measure/measure_document.hpp"
+#include "runoff/storm_table_tree.hpp"
 
 namespace brelvo::app::project {
 
@@ -31,6 +32,8 @@ struct RunoffInputs {
     std::map<std::string, bool> checks;
     std::string stormFile;    // absolute; empty when no run has used a storm file
     std::string storageFile;  // absolute; empty when no storage routing has used a *.RAT file
+    // The precipitation-frequency table imported last and the storm chosen from it; none before an import.
+    std::optional<runoff::KeptStormTable> stormTable;
     friend bool operator==(const RunoffInputs&, const RunoffInputs&) = default;
 };
 

@@ -20,6 +20,7 @@
 #include "app/screen_fit.hpp"
 #include "common/control_names.hpp"
 #include "common/dialog_folders.hpp"
+#include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "common/program_folder.hpp"
 #include "runoff/chart_series.hpp"
@@ -153,6 +154,11 @@ void RunoffWindow::buildWidgets() {
     for (const auto& item : basin::rainItems()) rainList->addItem(q(item));
     lists_.emplace(form3::ComboRain, rainList);
     rainGrid->addWidget(rainList, form3::kGridRows + 2, 0, 1, 3);
+    // The Storm menu's commands that fill the durations, beside them.
+    auto* importStorm = new QPushButton(QString::fromLatin1(common::msg::kImportPrecipFrequencyButton), rainBox);
+    importStorm->setObjectName(qs(form3::butImportPrecipFrequency));
+    rainGrid->addWidget(importStorm, form3::kGridRows + 3, 0, 1, 3);
+    connect(importStorm, &QPushButton::clicked, this, [this] { importPrecipFrequency(); });
     top->addWidget(rainBox);
 
     // Losses, the hydrograph method and the titles.
@@ -398,6 +404,8 @@ project::RunoffInputs RunoffWindow::inputs() const {
     for (const auto& name : fields_.checkNames()) kept.checks.emplace(name, fields_.checked(name));
     kept.stormFile = session_.stormFile;
     kept.storageFile = session_.storageFile;
+    if (session_.stormTable)
+        kept.stormTable = runoff::KeptStormTable{*session_.stormTable, session_.stormReturnPeriod, session_.stormHours};
     return kept;
 }
 
@@ -420,6 +428,14 @@ void RunoffWindow::restoreInputs(const project::RunoffInputs& kept) {
     for (const auto& [name, value] : kept.texts) fields_.restoreText(name, value);
     session_.stormFile = kept.stormFile;
     session_.storageFile = kept.storageFile;
+    session_.stormTable.reset();
+    session_.stormReturnPeriod = 0;
+    session_.stormHours = 24;
+    if (kept.stormTable) {
+        session_.stormTable = kept.stormTable->table;
+        session_.stormReturnPeriod = kept.stormTable->returnPeriod;
+        session_.stormHours = kept.stormTable->hours;
+    }
 }
 
 }  // namespace brelvo::app

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/project_file.hpp"
+#include "app/storm_import.hpp"
 #include "basin/basin_block.hpp"
 #include "basin/chart_grid.hpp"
 #include "basin/runoff_fields.hpp"
@@ -73,6 +74,13 @@ class RunoffWindow : public QWidget {
     std::optional<runoff::PrintedReport> reportToPrint() const;
     // The pages of the last report printed or exported.
     int lastReportPages() const { return lastReportPages_; }
+
+    // Storm -> Import Precipitation Frequency... (the button beside the rainfall durations): the table read,
+    // the storm chosen and its rows written into the durations, the table kept (runoff_window_storm.cpp).
+    void importPrecipFrequency();
+    void applyStormImport(const StormImport& imported);
+    // How the storm's dialog is answered; empty: the dialog for a user over this window.
+    StormChoiceAsker askStormChoice;
 
     // Told after every change of a text, caption or check.
     std::function<void()> edited;

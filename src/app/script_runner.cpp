@@ -23,6 +23,7 @@
 #include "basin/working_state.hpp"
 #include "common/control_names.hpp"
 #include "common/program_folder.hpp"
+#include "runoff/storm_table_tree.hpp"
 
 namespace brelvo::app {
 
@@ -121,7 +122,8 @@ ScriptRunner::ScriptRunner(MainWindow& window, ScriptDialogs& dialogs, std::ostr
       dialogs_(dialogs),
       out_(out),
       err_(err),
-      previousAskUnsaved_(window.project().askUnsaved) {
+      previousAskUnsaved_(window.project().askUnsaved),
+      previousAskStormChoice_(window.askStormChoice) {
     // The unsaved-changes question takes the next queued answer: "Save", "Discard", anything else
     // (or none) cancels.
     window_.project().askUnsaved = [&dialogs](const std::string& question) {
@@ -130,10 +132,14 @@ ScriptRunner::ScriptRunner(MainWindow& window, ScriptDialogs& dialogs, std::ostr
         if (answer == "Discard") return ProjectController::UnsavedAnswer::Discard;
         return ProjectController::UnsavedAnswer::Cancel;
     };
+    window_.askStormChoice = [this](const runoff::PrecipFrequencyTable& table, const StormChoice& last) {
+        return answerStormChoice(table, last);
+    };
 }
 
 ScriptRunner::~ScriptRunner() {
     window_.project().askUnsaved = std::move(previousAskUnsaved_);
+    window_.askStormChoice = std::move(previousAskStormChoice_);
 }
 
 int ScriptRunner::run(std::istream& script, const std::string& scriptName) {
@@ -194,6 +200,13 @@ void ScriptRunner::dump() {
     json.key("stormFile").value(r.stormFile);
     json.key("storageFile").value(r.storageFile);
     json.endObject();
+    // The imported precipitation-frequency table and the storm last chosen from it, or null.
+    json.key("StormTable");
+    if (r.stormTable) {
+        json.tree(runoff::stormTableTree({*r.stormTable, r.stormReturnPeriod, r.stormHours}));
+    } else {
+        json.null();
+    }
     json.key("reportFile").value(common::workingHydrographFile());
     json.key("messages").beginArray();
     for (const auto& m : dialogs_.takeMessages()) json.value(m);
@@ -219,6 +232,7 @@ const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunne
         {"show", {1, &ScriptRunner::showLine}},       {"wheel", {3, &ScriptRunner::wheelLine}},
         {"key", {1, &ScriptRunner::keyLine}},         {"action", {1, &ScriptRunner::actionLine}},
         {"title", {0, &ScriptRunner::titleLine}},     {"georef", {kAnyCount, &ScriptRunner::georefLine}},
+        {"storm", {kAnyCount, &ScriptRunner::stormLine}},
     };
     return handlers;
 }

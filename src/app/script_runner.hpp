@@ -101,6 +101,10 @@ class ScriptRunner {
     // `georef point X Y "A" "B"`, `georef system "EPSG:n"|latlong`, `georef remove N`, `georef fit`,
     // `georef save`, `georef close`: the georeference window (script_georef.cpp).
     std::optional<std::string> georefLine(const std::vector<std::string>& words);
+    // `storm returnperiod N`, `storm hours H`, `storm cancel`: the answers of the next Design Storm dialog
+    // (its return period, its length, or Cancel); what is not given keeps the dialog's own (script_storm.cpp).
+    std::optional<std::string> stormLine(const std::vector<std::string>& words);
+    std::optional<StormChoice> answerStormChoice(const runoff::PrecipFrequencyTable& table, const StormChoice& last);
 
     MainWindow& window_;
     ScriptDialogs& dialogs_;
@@ -108,6 +112,11 @@ class ScriptRunner {
     std::ostream& err_;
     // The window's question as it was before this runner answered it.
     std::function<ProjectController::UnsavedAnswer(const std::string&)> previousAskUnsaved_;
+    // The next Design Storm dialog's answers.
+    std::optional<int> stormYears_;
+    std::optional<double> stormHours_;
+    bool stormCancel_ = false;
+    StormChoiceAsker previousAskStormChoice_;
 };
 
 }  // namespace brelvo::app

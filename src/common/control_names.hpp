@@ -90,6 +90,8 @@ inline constexpr std::string_view Command1 = "Command1";  // Compute Hydrograph
 inline constexpr std::string_view Command2 = "Command2";  // Clear Hydrograph Plots
 inline constexpr std::string_view Command3 = "Command3";  // Save Hydrograph
 inline constexpr std::string_view butRoute = "butRoute";  // Route Hydrograph: opens the routing panel
+// Beside the rainfall durations: Storm -> Import Precipitation Frequency... of this window.
+inline constexpr std::string_view butImportPrecipFrequency = "butImportPrecipFrequency";
 inline constexpr std::string_view frameRoute = "frameRoute";
 inline constexpr std::string_view Command4 = "Command4";  // the routing panel's Go
 inline constexpr std::string_view Command5 = "Command5";  // the routing panel's Cancel

@@ -164,6 +164,7 @@ inline constexpr const char* kContinueButton = "Continue";
 #include "common/messages_geo_measure.hpp"
 #include "common/messages_mapview.hpp"
 #include "common/messages_project.hpp"
+#include "common/messages_storm.hpp"
 
 namespace brelvo::common::msg {
 

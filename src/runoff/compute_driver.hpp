@@ -14,6 +14,7 @@
 #include "basin/working_state.hpp"
 #include "common/dialogs.hpp"
 #include "runoff/input_check.hpp"
+#include "runoff/precip_frequency.hpp"
 #include "runoff/report.hpp"
 #include "runoff/storm_display.hpp"
 
@@ -48,6 +49,10 @@ struct RunoffSession {
     // The depth-duration table as typed before a storm file's display took its boxes, until another
     // arrangement is chosen.
     std::optional<TypedRainTable> typedTable;
+    // The precipitation-frequency table imported last (Storm menu) and the storm last chosen from it.
+    std::optional<PrecipFrequencyTable> stormTable;
+    int stormReturnPeriod = 0;
+    double stormHours = 24;
 };
 
 // The session's values as the script runner's dump names them ("RunoffState").

@@ -1,0 +1,40 @@
+// The measuring window's Storm menu: design storms from a precipitation-frequency table, put in the
+// runoff window's rainfall durations.
+#include <QApplication>
+
+#include "app/main_window.hpp"
+#include "app/runoff_window.hpp"
+#include "common/messages.hpp"
+
+namespace brelvo::app {
+
+namespace msg = common::msg;
+
+std::vector<std::pair<const char*, std::function<void()>>> MainWindow::stormEntries() {
+    return {{msg::kEntryImportPrecipFrequency, [this] { importPrecipFrequency(); }}};
+}
+
+StormChoiceAsker MainWindow::stormAsker() {
+    if (askStormChoice) return askStormChoice;
+    return [this](const runoff::PrecipFrequencyTable& table, const StormChoice& last) {
+        QWidget* active = QApplication::activeWindow();
+        return app::askStormChoice(active ? active : this, table, last);
+    };
+}
+
+void MainWindow::importPrecipFrequency() {
+    if (runoff_) {
+        // The window shows the rows it takes, and keeps the table with its inputs.
+        runoff_->show();
+        runoff_->raise();
+        runoff_->importPrecipFrequency();
+        return;
+    }
+    // Nothing opens before the file and the storm are taken: a refusal leaves everything as it was.
+    const auto imported = app::importPrecipFrequency(dialogs_, stormAsker(), StormChoice{});
+    if (!imported) return;
+    openRunoffWindow();
+    runoff_->applyStormImport(*imported);
+}
+
+}  // namespace brelvo::app
