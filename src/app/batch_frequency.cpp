@@ -6,21 +6,13 @@
 #include "app/batch_command.hpp"
 #include "common/data_file.hpp"
 #include "common/messages.hpp"
-#if __has_include("runoff/precip_frequency.hpp")
 #include "runoff/precip_frequency.hpp"
-#define BATCH_HAS_PFDS 1
-#endif
 
 namespace brelvo::app::batch {
 
 namespace msg = common::msg;
 
 FrequencyStorms readFrequencyStorms(const Options& options) {
-#ifndef BATCH_HAS_PFDS
-    FrequencyStorms s;
-    s.error = "TEMPORARY: no reader yet " + options.frequencyPath;
-    return s;
-#else
     FrequencyStorms storms;
     const std::string& path = options.frequencyPath;
     std::string text;
@@ -52,7 +44,6 @@ FrequencyStorms readFrequencyStorms(const Options& options) {
         return std::string();
     };
     return storms;
-#endif
 }
 
 }  // namespace brelvo::app::batch

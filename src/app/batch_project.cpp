@@ -60,6 +60,8 @@ BatchProject loadBatchProject(const std::string& path) {
         return loaded;
     }
     loaded.fields = runoffFieldsOf(*p.runoff);
+    // A frequency storm is as long as the project's last imported storm; 24 hours before any import.
+    if (p.runoff->stormTable) loaded.stormHours = p.runoff->stormTable->hours;
     return loaded;
 }
 

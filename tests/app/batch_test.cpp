@@ -14,7 +14,9 @@
 #include "app/project_file.hpp"
 #include "app/runoff_window.hpp"
 #include "app/script_runner.hpp"
+#include "common/data_file.hpp"
 #include "runoff/design_run.hpp"
+#include "runoff/precip_frequency.hpp"
 #include "support/recording_dialogs.hpp"
 
 namespace batch = brelvo::app::batch;
@@ -75,10 +77,13 @@ struct WindowRun {
 
 // The project's inputs put back into a runoff window, as opening the project does, and computed by its
 // button.
-WindowRun computeInWindow(const project::RunoffInputs& inputs) {
+// With a storm: the rows the window's import writes into the depth-duration table first.
+WindowRun computeInWindow(const project::RunoffInputs& inputs,
+                          const brelvo::runoff::DesignStormRows* storm = nullptr) {
     brelvo::testing_support::RecordingDialogs dialogs;
     RunoffWindow window(dialogs);
     window.restoreInputs(inputs);
+    if (storm) brelvo::runoff::applyDesignStorm(window.fields(), *storm);
     qobject_cast<QPushButton*>(window.control(QStringLiteral("Command1")))->click();
     return {dialogs.messages, window.fields().caption("Form3"), window.session().reportText};
 }
@@ -105,6 +110,7 @@ class BatchTest : public QObject {
     void aFailingProjectGetsItsRowAndTheOthersRun();
     void aBadCommandLineRunsNothing();
     void theProgramRunsABatchWithoutADisplay();
+    void frequencyRunsAreTheWindowsRunsOfTheImportedStorms();
 };
 
 void BatchTest::summaryRowsAndReportsEqualTheWindowsRuns() {
@@ -280,6 +286,57 @@ void BatchTest::theProgramRunsABatchWithoutADisplay() {
     QCOMPARE(rows[1], good + ",,1.00,0.94,242,2.00,50");
     QVERIFY(rows[2].starts_with(dir.filePath("missing.brelvo").toStdString() + ",,\"FAILED: "));
     QVERIFY(std::filesystem::is_regular_file(dir.filePath("reports/good.GRF").toStdString()));
+}
+
+void BatchTest::frequencyRunsAreTheWindowsRunsOfTheImportedStorms() {
+    QTemporaryDir dir;
+    const std::string pfds = BRELVO_SOURCE_DIR "/tests/e2e/fixtures/pfds_fort_myers.csv";
+    const brelvo::runoff::PrecipFrequencyRead read =
+        brelvo::runoff::readPrecipFrequency(brelvo::common::readDataFile(pfds, 1 << 20), pfds);
+    QVERIFY(read.table);
+    // A 24-hour storm (no import kept) through the triangle graph, and a 6-hour one (the length of the
+    // project's last import) through the SCS graph.
+    const project::RunoffInputs day =
+        basinInputs("2", "1", "Triangle Unit Graph", "Average", {{"1", "1.00"}});
+    project::RunoffInputs sixHours =
+        basinInputs("0.8", "0.5", "SCS.DGF", "Peak at 2/3", {{"1", "1.2"}, {"6", "2.5"}, {"24", "4.1"}});
+    sixHours.stormTable = brelvo::runoff::KeptStormTable{*read.table, 10, 6};
+    const std::string a = writeProject(dir, "day.brelvo", day);
+    const std::string b = writeProject(dir, "six.brelvo", sixHours);
+    const std::string summary = dir.filePath("summary.csv").toStdString();
+    const BatchResult result = runBatch({"--batch", summary, "--frequency", pfds, "--return-periods", "100,2",
+                                         "--reports", dir.filePath("reports").toStdString(), a, b});
+    QCOMPARE(result.status, 0);
+    const std::vector<std::string> rows = lines(fileText(summary));
+    QCOMPARE(rows.size(), std::size_t(5));
+    // The storm depths are the table's 24-hour and 6-hour depths of each period.
+    const std::vector<std::pair<std::string, std::string>> starts{{a + ",100,12.10,", "day-100yr"},
+                                                                  {a + ",2,4.76,", "day-2yr"},
+                                                                  {b + ",100,7.75,", "six-100yr"},
+                                                                  {b + ",2,3.70,", "six-2yr"}};
+    for (std::size_t k = 0; k < starts.size(); ++k) {
+        QVERIFY2(rows[k + 1].starts_with(starts[k].first), rows[k + 1].c_str());
+        const int years = k % 2 ? 2 : 100;
+        const brelvo::runoff::DesignStormRows storm =
+            brelvo::runoff::designStormRows(*read.table, years, k < 2 ? 24 : 6);
+        const WindowRun window = computeInWindow(k < 2 ? day : sixHours, &storm);
+        QVERIFY(window.messages.empty());
+        const std::string report = fileText(
+            dir.filePath(QString::fromStdString("reports/" + starts[k].second + ".GRF")).toStdString());
+        QVERIFY(!report.empty());
+        QCOMPARE(report, window.reportText);
+    }
+
+    // A period the table lacks is a bad command line; a table that cannot be read runs nothing.
+    const BatchResult lacking =
+        runBatch({"--batch", summary, "--frequency", pfds, "--return-periods", "2,3", a});
+    QCOMPARE(lacking.status, 2);
+    QCOMPARE(lacking.err, "brelvo --batch: the return period 3 is not in \"" + pfds + "\"\n" + kUsage);
+    const BatchResult notATable = runBatch({"--batch", summary, "--frequency", a, a});
+    QCOMPARE(notATable.status, 2);
+    QVERIFY(notATable.err.starts_with("brelvo --batch: \"" + a +
+                                      "\" cannot be read as a precipitation frequency table: "));
+    QVERIFY(notATable.err.find(kUsage) == std::string::npos);
 }
 
 QTEST_MAIN(BatchTest)
