@@ -1,5 +1,5 @@
-// Program start: the measuring window for a user, or a replayed session with --script; --version and
-// --help answer before any window system is needed.
+// Program start: the measuring window for a user, or a replayed session with --script; --version,
+// --help and the batch command answer before any window system is needed.
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
@@ -8,8 +8,11 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "app/application_style.hpp"
+#include "app/batch_command.hpp"
 #include "app/main_window.hpp"
 #include "app/qt_dialogs.hpp"
 #include "app/script_runner.hpp"
@@ -20,10 +23,22 @@ namespace {
 constexpr const char* kUsage =
     "usage: brelvo [PROJECT.brelvo]\n"
     "       brelvo --script FILE [--grab PNG]\n"
+    "       brelvo --batch SUMMARY.csv [--jobs N] [--frequency PFDS.csv]\n"
+    "              [--return-periods 2,10,100] [--reports DIR] PROJECT.brelvo...\n"
     "       brelvo --version | --help\n"
     "  PROJECT        open a project file (*.brelvo)\n"
     "  --script FILE  replay the session in FILE and write what it shows as JSON Lines\n"
     "  --grab PNG     after the session, save a picture of the main window\n"
+    "  --batch SUMMARY.csv\n"
+    "                 run the storm runoff of every project without a window: one summary row per\n"
+    "                 project and storm; exit status 0 when all ran, 1 when any failed\n"
+    "  --jobs N       runs at once (default: one per processor core)\n"
+    "  --frequency PFDS.csv\n"
+    "                 run every return period of a NOAA Atlas 14 precipitation-frequency table\n"
+    "                 instead of each project's own storm\n"
+    "  --return-periods LIST\n"
+    "                 only these return periods of the table (years separated by commas)\n"
+    "  --reports DIR  write each run's report as DIR/PROJECT.GRF (DIR/PROJECT-100yr.GRF)\n"
     "  --version      print the version and stop\n"
     "  --help         print this text and stop\n";
 
@@ -47,6 +62,10 @@ int main(int argc, char* argv[]) {
             return 0;
         }
     }
+    // Without a display: no application object, no window system.
+    if (brelvo::app::batch::asksForBatch(argc, argv))
+        return brelvo::app::batch::runBatchCommand(std::vector<std::string>(argv + 1, argv + argc), kUsage,
+                                                   std::cerr);
     // The web map plugin, loaded later, draws with OpenGL contexts shared with the windows: that must be
     // asked for before the application starts.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
