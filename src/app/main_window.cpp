@@ -64,7 +64,8 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
                                      [this] { panZoomRegionClick(mapview::PanZoomRegion::Centre); },
                                      [this] { dialogs_.message(common::msg::kAboutText); },
                                      {[this] { openGeorefDialog(); }, [this] { showMeasuringUnits(); },
-                                      [this] { exportBasin(); }, [this] { importBasin(); }}});
+                                      [this] { exportBasin(); }, [this] { importBasin(); }},
+                                     [this] { exportCalcReport(); }});
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);

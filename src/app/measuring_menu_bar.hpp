@@ -33,6 +33,7 @@ class MeasuringMenuBar : public QObject {
             std::function<void()> exportBasin;
             std::function<void()> importBasin;
         } map;
+        std::function<void()> calcReport;  // File -> Export Calculation Report...
     };
     // The bar is a child of `window`; `shown` false keeps it off the screen (a replayed session).
     MeasuringMenuBar(QWidget& window, ProjectController& project, bool shown, Entries entries);

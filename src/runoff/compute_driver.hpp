@@ -48,6 +48,8 @@ struct RunoffSession {
     // The depth-duration table as typed before a storm file's display took its boxes, until another
     // arrangement is chosen.
     std::optional<TypedRainTable> typedTable;
+    // The window caption of every run that reported, in order: the calculation report's run lines.
+    std::vector<std::string> runSummaries;
 };
 
 // The session's values as the script runner's dump names them ("RunoffState").
