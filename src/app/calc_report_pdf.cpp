@@ -90,7 +90,8 @@ int paintCalcReport(QPagedPaintDevice& device, const runoff::CalcReport& report,
         const double ruleY = lineHeight * 2.4;
         painter.drawLine(QPointF(0, ruleY), QPointF(page.width(), ruleY));
         const double footY = page.height() - lineHeight * footLines;
-        painter.drawLine(QPointF(0, footY + lineHeight * 0.6), QPointF(page.width(), footY + lineHeight * 0.6));
+        painter.drawLine(QPointF(0, footY + lineHeight * 0.6),
+                         QPointF(page.width(), footY + lineHeight * 0.6));
         painter.drawText(QRectF(0, footY + lineHeight, page.width(), lineHeight), Qt::AlignRight,
                          QString::fromStdString(common::msg::calcPageOf(p + 1, count)));
 

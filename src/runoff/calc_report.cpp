@@ -135,7 +135,8 @@ CalcReport calcReport(const basin::RunoffFields& fields, const RunoffSession& se
     if (listing.empty()) items.push_back(line(msg::kCalcNoListing));
     for (const std::string& text : listing) items.push_back(line(text));
 
-    for (ReportItem& item : inputItems(fields, session, sources.importedTable)) items.push_back(std::move(item));
+    for (ReportItem& item : inputItems(fields, session, sources.importedTable))
+        items.push_back(std::move(item));
 
     items.push_back(heading(msg::kCalcChartHeading, true));
     items.push_back(ReportItem{ReportItemKind::chart, "", false});

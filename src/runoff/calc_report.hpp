@@ -50,7 +50,8 @@ struct CalcReport {
 
 // The basin inputs, storm, losses and unit graph lines alone (what the second section lists).
 [[nodiscard]] std::vector<ReportItem> inputItems(const basin::RunoffFields& fields,
-                                                 const RunoffSession& session, const std::string& importedTable);
+                                                 const RunoffSession& session,
+                                                 const std::string& importedTable);
 
 // The room of a page, in text lines: the body's lines, and the lines a figure takes.
 struct PageShape {

@@ -114,7 +114,8 @@ class CalcReportExportTest : public QObject {
     }
 
     void writesEveryPageWithItsNumber() {
-        QCOMPARE(replay("button Form3.Command1\ntype txtLag \"3\"\nleave txtLag\nbutton Form3.Command1\n"), 0);
+        QCOMPARE(replay("button Form3.Command1\ntype txtLag \"3\"\nleave txtLag\nbutton Form3.Command1\n"),
+                 0);
         QCOMPARE(dialogs_.takeMessages(), std::vector<std::string>{});
         const std::string target = path("report.pdf");
         QCOMPARE(replay("answer \"" + target + "\"\n" + kExport), 0);
@@ -134,8 +135,9 @@ class CalcReportExportTest : public QObject {
         std::ofstream(target, std::ios::binary) << "kept";
         fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
         QCOMPARE(replay("answer \"" + target + "\"\n" + kExport), 0);
-        QCOMPARE(dialogs_.takeMessages(),
-                 std::vector<std::string>{"The file \"" + target + "\" was not saved: the file is read-only."});
+        QCOMPARE(
+            dialogs_.takeMessages(),
+            std::vector<std::string>{"The file \"" + target + "\" was not saved: the file is read-only."});
         QCOMPARE(readAll(target), std::string("kept"));
         // A cancelled dialog writes nothing and says nothing.
         QCOMPARE(replay(std::string("answer cancel\n") + kExport), 0);

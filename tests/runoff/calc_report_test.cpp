@@ -111,8 +111,8 @@ TEST(CalcReport, ListsTheWindowsInputsAsShownAndEveryRunsSummary) {
     EXPECT_EQ(report.title1, "Mill Creek");
     EXPECT_EQ(report.title2, "100-year storm");
     const std::vector<std::string> all = texts(report.items);
-    const std::vector<std::string> head = {"Map and traced basin", "", "Coordinate listing", "Area 1",
-                                           "  x  y", "  1  2", "Basin"};
+    const std::vector<std::string> head = {
+        "Map and traced basin", "", "Coordinate listing", "Area 1", "  x  y", "  1  2", "Basin"};
     EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 7), head);
     EXPECT_EQ(report.items[1].kind, ReportItemKind::map);
     EXPECT_TRUE(report.items[6].newPage);
@@ -151,12 +151,12 @@ TEST(CalcReport, PagesKeepHeadingsWithTheirLinesAndFiguresWhole) {
         report.items.push_back(ReportItem{kind, std::move(text), newPage});
     };
     add(ReportItemKind::heading, "Map");
-    add(ReportItemKind::map, "");                           // 2 + 6 lines
-    add(ReportItemKind::heading, "Listing");                // would end page 1 at line 10 of 10
-    add(ReportItemKind::text, "a");                         // page 2
-    add(ReportItemKind::chart, "");                         // 4 lines: page 2 at 2 + 1 + 4 = 7
-    add(ReportItemKind::chart, "");                         // would be 11: page 3
-    add(ReportItemKind::heading, "Tables", true);           // page 4, whatever the room
+    add(ReportItemKind::map, "");                  // 2 + 6 lines
+    add(ReportItemKind::heading, "Listing");       // would end page 1 at line 10 of 10
+    add(ReportItemKind::text, "a");                // page 2
+    add(ReportItemKind::chart, "");                // 4 lines: page 2 at 2 + 1 + 4 = 7
+    add(ReportItemKind::chart, "");                // would be 11: page 3
+    add(ReportItemKind::heading, "Tables", true);  // page 4, whatever the room
     for (int i = 0; i < 9; ++i) add(ReportItemKind::table, std::to_string(i));  // 8 on page 4, 1 on 5
     const PageShape shape{10, 6, 4};
     const auto pages = paginate(report, shape);
