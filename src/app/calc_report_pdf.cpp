@@ -41,6 +41,7 @@ void drawWidget(QPainter& painter, QWidget& widget, const QRectF& box) {
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(box.left() + (box.width() - size.width() * scale) / 2, box.top(),
                             size.width() * scale, size.height() * scale));
+    painter.setPen(Qt::black);
 }
 
 void drawChart(QPainter& painter, QGraphicsView& chart, const QRectF& box) {
@@ -52,6 +53,7 @@ void drawChart(QPainter& painter, QGraphicsView& chart, const QRectF& box) {
     painter.save();
     chart.render(&painter, target, chart.viewport()->rect(), Qt::KeepAspectRatio);
     painter.restore();
+    painter.setPen(Qt::black);
 }
 
 }  // namespace

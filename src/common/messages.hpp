@@ -323,6 +323,7 @@ inline constexpr const char* kCalcInitialLoss = "Initial Loss (inches)";
 inline constexpr const char* kCalcConstantLoss = "Constant Loss (in/hr)";
 inline constexpr const char* kCalcImpervious = "Percent Basin Impervious";
 inline constexpr const char* kCalcUnitGraphHeading = "Unit graph";
+inline constexpr const char* kCalcMethod = "Hydrograph Method";
 inline constexpr const char* kCalcChartHeading = "Hydrograph chart";
 inline constexpr const char* kCalcRunsHeading = "Runs";
 inline constexpr const char* kCalcFrequencyHeading = "Frequency summary";

@@ -83,7 +83,7 @@ std::vector<ReportItem> inputItems(const basin::RunoffFields& fields, const Runo
         return std::string(fields.checked(name) ? msg::kCalcOn : msg::kCalcOff);
     };
     std::vector<ReportItem> items;
-    items.push_back(heading(msg::kCalcBasinHeading, true));
+    items.push_back(heading(msg::kCalcBasinHeading));
     items.push_back(labelled(fields.caption(form3::Label10), text(form3::txtBasinArea)));
     items.push_back(labelled(fields.caption(form3::lblL), text(form3::txtL)));
     items.push_back(labelled(fields.caption(form3::lblLca), text(form3::txtLca)));
@@ -117,7 +117,7 @@ std::vector<ReportItem> inputItems(const basin::RunoffFields& fields, const Runo
     items.push_back(labelled(msg::kCalcImpervious, text(form3::txtPercentImp)));
 
     items.push_back(heading(msg::kCalcUnitGraphHeading));
-    items.push_back(labelled(fields.caption(form3::Frame2), text(form3::ComboDimgraph)));
+    items.push_back(labelled(msg::kCalcMethod, text(form3::ComboDimgraph)));
     return items;
 }
 
@@ -138,7 +138,7 @@ CalcReport calcReport(const basin::RunoffFields& fields, const RunoffSession& se
     for (ReportItem& item : inputItems(fields, session, sources.importedTable))
         items.push_back(std::move(item));
 
-    items.push_back(heading(msg::kCalcChartHeading, true));
+    items.push_back(heading(msg::kCalcChartHeading));
     items.push_back(ReportItem{ReportItemKind::chart, "", false});
 
     items.push_back(heading(msg::kCalcRunsHeading));

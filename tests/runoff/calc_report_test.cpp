@@ -28,6 +28,7 @@ struct Window {
         fields.setCaption("lblL", "Stream Length (mi)");
         fields.setCaption("lblLca", "Below Centroid (mi)");
         fields.setCaption("Label14", "Hydrograph Time Step (hours)");
+        fields.setCaption("Frame2", "HydrographArea1");  // as a hand-off names the frame
         fields.setText("txtL", "2.5");
         fields.setText("txtLca", "1.25");
         fields.setText("txtelv1", "1200");
@@ -115,10 +116,11 @@ TEST(CalcReport, ListsTheWindowsInputsAsShownAndEveryRunsSummary) {
         "Map and traced basin", "", "Coordinate listing", "Area 1", "  x  y", "  1  2", "Basin"};
     EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 7), head);
     EXPECT_EQ(report.items[1].kind, ReportItemKind::map);
-    EXPECT_TRUE(report.items[6].newPage);
+    EXPECT_FALSE(report.items[6].newPage);  // only the report tables start a page of their own
     const std::size_t chart = 3 + 3 + inputs.size();
     EXPECT_EQ(all[chart], "Hydrograph chart");
-    EXPECT_TRUE(report.items[chart].newPage);
+    EXPECT_FALSE(report.items[chart].newPage);
+    EXPECT_TRUE(report.items[chart + 8].newPage);
     EXPECT_EQ(report.items[chart + 1].kind, ReportItemKind::chart);
     const std::vector<std::string> runs = {
         "Runs",
