@@ -65,7 +65,8 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
                                      [this] { dialogs_.message(common::msg::kAboutText); },
                                      {[this] { openGeorefDialog(); }, [this] { showMeasuringUnits(); },
                                       [this] { exportBasin(); }, [this] { importBasin(); }},
-                                     stormEntries()});
+                                     stormEntries(),
+                                     [this] { exportCalcReport(); }});
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);

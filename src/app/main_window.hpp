@@ -99,6 +99,10 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     StormChoiceAsker askStormChoice;
     // Storm -> Frequency Runs...: the runoff window's frequency runs (main_window_frequency.cpp).
     void openFrequencyRuns();
+    // File -> Export Calculation Report...: the map, the inputs, the chart, the runs and the report
+    // tables as one PDF file; false when nothing was written. The pages of the last one written.
+    bool exportCalcReport();
+    int lastCalcReportPages() const { return lastCalcReportPages_; }
     // A picture file dropped on the window.
     void dropPictureFile(const std::string& path);
     // The status line's text: the map coordinates under the pointer while a scale is set.
@@ -206,6 +210,7 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     ProjectPicture picture_;
     ProjectController project_;
     bool titleUpdatePending_ = false;
+    int lastCalcReportPages_ = 0;
 };
 
 }  // namespace brelvo::app

@@ -36,6 +36,7 @@ MeasuringMenuBar::MeasuringMenuBar(QWidget& window, ProjectController& project, 
     keyed(file, msg::kEntryPrintReport, A::PrintReport);
     plain(file, msg::kEntryExportReportPdf,
           [this] { project_.runoffExport(&RunoffWindow::exportReportPdf); });
+    plain(file, msg::kEntryExportCalcReport, entries_.calcReport);
     file->addSeparator();
     keyed(file, msg::kEntryQuit, A::Quit);
     QMenu* edit = bar_->addMenu(QString::fromLatin1(msg::kMenuEdit));

@@ -494,3 +494,5 @@ inline constexpr const char* kImportOutsideMap =
 // (end of app)
 
 }  // namespace brelvo::common::msg
+
+#include "common/messages_report.hpp"

@@ -67,6 +67,7 @@ void report(RunoffSession& session, ReportRun run, basin::ChartGrid& chart, BoxW
     std::string text;
     const ReportOutcome outcome = writeReport(text, session.hydrograph, run);
     writes.caption = outcome.caption;
+    session.runSummaries.push_back(outcome.caption);
     plotColumn(chart, chartColumn(session.hydrograph, run));
     session.hydrograph.inflow.peakCfs = outcome.peakCfs;
     if (run.route) session.hydrograph.routed.peakCfs = outcome.routedPeakCfs;

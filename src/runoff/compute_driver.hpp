@@ -60,6 +60,8 @@ struct RunoffSession {
     // The temporal distribution imported last (Import Temporal Distribution...): the storm pattern of the
     // arrangement "Temporal Distribution"; kept with the runoff inputs in projects.
     std::optional<TemporalPattern> temporalPattern;
+    // The window caption of every run that reported, in order: the calculation report's run lines.
+    std::vector<std::string> runSummaries;
 };
 
 // The session's values as the script runner's dump names them ("RunoffState").

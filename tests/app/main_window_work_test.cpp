@@ -273,10 +273,11 @@ class MainWindowWorkTest : public QObject {
         QVERIFY(!guide.contains(QStringLiteral("stay where they are on the screen")));
         QVERIFY(!guide.contains(QStringLiteral("No resizing or scrolling after scale has been set")));
         // Projects, exports, keys, the wheel and the unlocked view.
-        for (const char* text : {"PROJECTS AND EXPORTS", "Locate Picture...", "Export Hydrograph CSV...",
-                                 "Export Chart...", "Export Report PDF...", "2.9 Keys", "Ctrl+Z",
-                                 "The mouse wheel zooms about the point under the pointer",
-                                 "The view is never locked", "asks (Continue or Cancel)"}) {
+        for (const char* text :
+             {"PROJECTS AND EXPORTS", "Locate Picture...", "Export Hydrograph CSV...", "Export Chart...",
+              "Export Report PDF...", "Export Calculation Report...", "2.9 Keys", "Ctrl+Z",
+              "The mouse wheel zooms about the point under the pointer", "The view is never locked",
+              "asks (Continue or Cancel)"}) {
             QVERIFY2(guide.contains(QString::fromLatin1(text)), text);
         }
         QVERIFY(window_->triggerMenuEntry("Help/About"));
