@@ -39,6 +39,8 @@ bool MainWindow::exportCalcReport() {
     doc_.flush();
     runoff::CalcReportSources sources;
     sources.listing = doc_.controls().text1.text;
+    sources.importedTable = runoff::importedStormTitle(runoff->fields(), session);
+    if (const auto& rows = runoff->frequency()) sources.frequencyRows = runoff::frequencyReportRows(*rows);
     const runoff::CalcReport report = runoff::calcReport(runoff->fields(), session, sources);
     QByteArray bytes;
     int pages = 0;

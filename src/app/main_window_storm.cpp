@@ -12,7 +12,8 @@ namespace msg = common::msg;
 
 std::vector<std::pair<const char*, std::function<void()>>> MainWindow::stormEntries() {
     return {{msg::kEntryImportPrecipFrequency, [this] { importPrecipFrequency(); }},
-            {msg::kEntryImportTemporalDistribution, [this] {
+            {msg::kEntryImportTemporalDistribution,
+             [this] {
                  openRunoffWindow();
                  runoff_->importTemporalDistribution();
              }},

@@ -76,6 +76,39 @@ std::vector<std::size_t> frequencyWidths() {
 
 }  // namespace
 
+std::string importedStormTitle(const basin::RunoffFields& fields, const RunoffSession& session) {
+    if (!session.stormTable || session.stormReturnPeriod <= 0) return {};
+    const DesignStormRows storm =
+        designStormRows(*session.stormTable, session.stormReturnPeriod, session.stormHours);
+    if (!storm.error.empty()) return {};
+    for (int i = 0; i < form3::kGridRows; ++i) {
+        const auto row = static_cast<std::size_t>(i);
+        const bool filled = row < storm.rows.size();
+        if (fields.text(basin::RunoffFields::indexed(form3::txtDuration, i)) !=
+                (filled ? storm.rows[row].first : "") ||
+            fields.text(basin::RunoffFields::indexed(form3::txtRain, i)) !=
+                (filled ? storm.rows[row].second : ""))
+            return {};
+    }
+    return storm.title2;
+}
+
+std::vector<std::vector<std::string>> frequencyReportRows(const std::vector<FrequencyRow>& rows) {
+    std::vector<std::vector<std::string>> out;
+    for (const FrequencyRow& row : rows) {
+        std::vector<std::string> cells{std::to_string(row.returnPeriodYears)};
+        if (row.run.reported) {
+            for (std::string& text : summaryTexts(row.run.summary)) cells.push_back(std::move(text));
+        } else {
+            std::string why = failureText(row.run);
+            std::replace(why.begin(), why.end(), '\n', ' ');
+            cells.push_back("  " + why);
+        }
+        out.push_back(std::move(cells));
+    }
+    return out;
+}
+
 std::vector<ReportItem> inputItems(const basin::RunoffFields& fields, const RunoffSession& session,
                                    const std::string& importedTable) {
     const auto text = [&](std::string_view name) { return fields.text(name); };

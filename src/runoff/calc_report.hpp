@@ -10,6 +10,7 @@
 
 #include "basin/runoff_fields.hpp"
 #include "runoff/compute_driver.hpp"
+#include "runoff/frequency_run.hpp"
 
 namespace brelvo::runoff {
 
@@ -37,6 +38,15 @@ struct CalcReportSources {
     // peak, time of peak, volume. Empty when there is none.
     std::vector<std::vector<std::string>> frequencyRows;
 };
+
+// The imported storm's second title when the depth-duration table still holds exactly the rows its
+// import wrote; empty when nothing was imported or a row was typed over since.
+[[nodiscard]] std::string importedStormTitle(const basin::RunoffFields& fields, const RunoffSession& session);
+
+// The frequency run's rows as the report lists them: the return period, then the five figures as the
+// summary table writes them, or the reason the run failed on one line.
+[[nodiscard]] std::vector<std::vector<std::string>> frequencyReportRows(
+    const std::vector<FrequencyRow>& rows);
 
 struct CalcReport {
     std::string title1;  // the two titles as the runoff window shows them, heading every page

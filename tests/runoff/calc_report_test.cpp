@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -181,6 +184,43 @@ TEST(CalcReport, PagesKeepHeadingsWithTheirLinesAndFiguresWhole) {
         count += page.size();
     }
     EXPECT_EQ(count, report.items.size());
+}
+
+TEST(CalcReport, TheImportedStormIsNamedWhileItsRowsStandAndFailedFrequencyRowsSayWhy) {
+    std::ifstream in(
+        std::filesystem::path(BRELVO_SOURCE_DIR) / "tests" / "e2e" / "fixtures" / "pfds_fort_myers.csv",
+        std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    Window w;
+    w.session.stormTable = readPrecipFrequency(text.str(), "pfds.csv").table;
+    ASSERT_TRUE(w.session.stormTable);
+    w.session.stormReturnPeriod = 100;
+    EXPECT_EQ(importedStormTitle(w.fields, w.session), "");  // the typed table is not the import's
+    applyDesignStorm(w.fields, designStormRows(*w.session.stormTable, 100, 24));
+    EXPECT_EQ(importedStormTitle(w.fields, w.session),
+              "NOAA Atlas 14 Volume 9 Version 2, 26.6 N 81.9 W, 100-year");
+    w.fields.setText("txtRain(7)", "12.0");  // one depth typed over
+    EXPECT_EQ(importedStormTitle(w.fields, w.session), "");
+
+    FrequencyRow done;
+    done.returnPeriodYears = 10;
+    done.run.reported = true;
+    done.run.summary = {6.12f, 3.3f, 1234.5f, 16.1666667f, 440.4f};
+    FrequencyRow failed;
+    failed.returnPeriodYears = 500;
+    failed.run.messages = {"No 500-year column", "in the table"};
+    CalcReportSources sources;
+    sources.frequencyRows = frequencyReportRows({done, failed});
+    ASSERT_TRUE(w.run().reported);
+    const std::vector<std::string> all = texts(calcReport(w.fields, w.session, sources).items);
+    const auto at = std::find(all.begin(), all.end(), "Frequency summary");
+    ASSERT_NE(at, all.end());
+    EXPECT_EQ(
+        std::vector<std::string>(at + 2, at + 4),
+        (std::vector<std::string>{
+            "                10        6.12         3.30      1234.5             16.17             440.4",
+            "               500    No 500-year column in the table"}));
 }
 
 }  // namespace

@@ -141,8 +141,8 @@ TEST(FrequencyRun, ATemporalDistributionReachesTheRunsAsItReachesASingleCompute)
     const PrecipFrequencyTable table = smallTable();
     Window w;
     w.fields.setText("ComboRain", "Temporal Distribution");
-    w.context.temporalPattern = TemporalPattern{"t.csv", "SECOND-QUARTILE", "50%", {0, 6, 12, 18, 24},
-                                                {0, 10, 60, 90, 100}};
+    w.context.temporalPattern =
+        TemporalPattern{"t.csv", "SECOND-QUARTILE", "50%", {0, 6, 12, 18, 24}, {0, 10, 60, 90, 100}};
     const std::atomic<bool> cancel{false};
     const auto rows = runFrequency(request(table, w, {25}, 1), nullptr, cancel);
     ASSERT_TRUE(rows && rows->size() == 1);
