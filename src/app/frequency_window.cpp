@@ -19,6 +19,7 @@
 #include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -92,6 +93,9 @@ void FrequencyWindow::buildWidgets() {
     periods_->setMaximumWidth(160);
     periods_->setMaximumHeight(150);
     choices->addWidget(periods_);
+    connect(periods_, &QListWidget::itemChanged, this, [this] {
+        if (!running() && !shown_) showChosenCount();
+    });
     top->addLayout(choices);
 
     auto* controls = new QVBoxLayout();
@@ -173,11 +177,20 @@ void FrequencyWindow::refresh(const std::optional<std::vector<runoff::FrequencyR
     shown_ = last;
     if (shown_) {
         showRows(*shown_);
+        progress_->setRange(0, static_cast<int>(shown_->size()));
+        progress_->setValue(static_cast<int>(shown_->size()));
     } else {
         table_->setRowCount(0);
         showCharts({});
+        showChosenCount();
     }
     status_->clear();
+}
+
+void FrequencyWindow::showChosenCount() {
+    // Before a run the bar counts the storms that Run would start, not a percentage.
+    progress_->setRange(0, static_cast<int>(chosenPeriods().size()));
+    progress_->setValue(0);
 }
 
 std::vector<int> FrequencyWindow::chosenPeriods() const {
@@ -343,6 +356,11 @@ void FrequencyWindow::showCharts(const std::vector<runoff::FrequencyRow>& rows) 
         topPeak = std::max(topPeak, static_cast<double>(row.run.summary.peakCfs));
         auto* series = new QLineSeries();
         series->setName(qs(msg::yearStorm(row.returnPeriodYears)));
+        // A colour of its own for each storm: the theme's five would repeat at the sixth.
+        static constexpr std::array<QRgb, 10> kColours{0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd,
+                                                       0x8c564b, 0xe377c2, 0x7f7f7f, 0xbcbd22, 0x17becf};
+        series->setColor(
+            QColor(kColours[static_cast<std::size_t>(lines->series().size()) % kColours.size()]));
         const runoff::ChartColumn& column = row.run.column;
         for (std::size_t i = 0; i < column.flows.size() && i < column.labels.size(); ++i) {
             const double hours = number(column.labels[i]);

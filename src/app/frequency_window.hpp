@@ -73,6 +73,7 @@ class FrequencyWindow : public QWidget {
     std::function<void(const std::vector<runoff::FrequencyRow>&)> finished;
 
   private:
+    void showChosenCount();
     void buildWidgets();
     void setRunning(bool running);
     void progressed(int done, int total);

@@ -16,6 +16,8 @@ namespace msg = common::msg;
 namespace form3 = common::controls::form3;
 
 constexpr std::size_t kLabelWidth = 38;
+// The characters a text line of the page holds in the fixed-width font.
+constexpr std::size_t kPageColumns = 92;
 
 ReportItem heading(const char* text, bool newPage = false) {
     return ReportItem{ReportItemKind::heading, text, newPage};
@@ -130,7 +132,15 @@ std::vector<ReportItem> inputItems(const basin::RunoffFields& fields, const Runo
     items.push_back(labelled(msg::kCalcArealReduction, onOff(form3::chkAreaAdj)));
 
     items.push_back(heading(msg::kCalcStormHeading));
-    items.push_back(labelled(msg::kCalcStormSource, stormSource(fields, session, importedTable)));
+    // A source longer than the page's width (a table's title, a storm file's path) goes on a line of its
+    // own below its label, where it fits.
+    const std::string source = stormSource(fields, session, importedTable);
+    if (kLabelWidth + 2 + source.size() <= kPageColumns) {
+        items.push_back(labelled(msg::kCalcStormSource, source));
+    } else {
+        items.push_back(line(std::string("  ") + msg::kCalcStormSource));
+        items.push_back(line("    " + source));
+    }
     items.push_back(line(msg::kCalcTableHeader));
     for (int i = 0; i < form3::kGridRows; ++i) {
         const std::string& hours = text(basin::RunoffFields::indexed(form3::txtDuration, i));
