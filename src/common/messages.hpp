@@ -158,8 +158,8 @@ inline constexpr const char* kContinueButton = "Continue";
 }  // namespace brelvo::common::msg
 
 #include "common/messages_basin.hpp"
-#include "common/messages_distributions.hpp"
 #include "common/messages_batch.hpp"
+#include "common/messages_distributions.hpp"
 #include "common/messages_frequency.hpp"
 #include "common/messages_geo.hpp"
 #include "common/messages_geo_measure.hpp"
