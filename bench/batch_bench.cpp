@@ -113,7 +113,8 @@ int main(int argc, char** argv) {
         walls.push_back(a.seconds);
     }
     brelvo::bench::printRatioHeader();
-    brelvo::bench::printRatioLine("batch, 6,000 runs on 2 jobs / kernel alone on one thread", ratios, 0.75);
+    brelvo::bench::printRatioLine("batch, 6,000 runs on 2 jobs / kernel alone on one thread", ratios, 0.75,
+                                  false);
     brelvo::bench::printRatioLine("batch wall time, seconds (1,000 projects x 6 periods)", walls, 60, false);
     std::filesystem::remove_all(folder);
     return 0;
