@@ -36,9 +36,7 @@ BatchProject loadBatchProject(const std::string& path) {
     try {
         bytes = common::readDataFile(path, common::kMaxProjectFileBytes);
     } catch (const common::RuntimeFailure& failure) {
-        const char* why = failure.number() == common::outOfMemory().number() ? msg::kProjectTooLarge
-                          : failure.cause() == msg::notARegularFile(path)    ? msg::kProjectNotRegular
-                                                                             : msg::kProjectUnreadable;
+        const char* why = project::unreadableReason(failure, path);
         loaded.failure = oneLine(msg::projectRefused(path, why));
         return loaded;
     }

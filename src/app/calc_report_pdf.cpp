@@ -58,19 +58,24 @@ void drawChart(QPainter& painter, QGraphicsView& chart, const QRectF& box) {
 
 }  // namespace
 
-int paintCalcReport(QPagedPaintDevice& device, const runoff::CalcReport& report, QWidget& map,
-                    QGraphicsView& chart) {
+std::optional<ReportPages> beginReportPages(QPagedPaintDevice& device, QPainter& painter) {
     device.setPageSize(QPageSize(QPageSize::Letter));
     device.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
-    QPainter painter;
-    if (!painter.begin(&device)) return 0;
+    if (!painter.begin(&device)) return std::nullopt;
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPointSizeF(9);
     QFont bold = mono;
     bold.setBold(true);
-    const QFontMetricsF metrics(mono, &device);
+    return ReportPages{mono, bold, QFontMetricsF(mono, &device), painter.viewport()};
+}
+
+int paintCalcReport(QPagedPaintDevice& device, const runoff::CalcReport& report, QWidget& map,
+                    QGraphicsView& chart) {
+    QPainter painter;
+    const std::optional<ReportPages> setup = beginReportPages(device, painter);
+    if (!setup) return 0;
+    const auto& [mono, bold, metrics, page] = *setup;
     const double lineHeight = metrics.lineSpacing();
-    const QRectF page = painter.viewport();
     // Three lines of titles and rule at the head, two of rule and page number at the foot.
     const int headLines = 3;
     const int footLines = 2;

@@ -67,9 +67,7 @@ bool ProjectController::openProjectFile(const std::string& path) {
     try {
         bytes = common::readDataFile(path, common::kMaxProjectFileBytes);
     } catch (const common::RuntimeFailure& failure) {
-        const char* why = failure.number() == common::outOfMemory().number() ? msg::kProjectTooLarge
-                          : failure.cause() == msg::notARegularFile(path)    ? msg::kProjectNotRegular
-                                                                             : msg::kProjectUnreadable;
+        const char* why = project::unreadableReason(failure, path);
         dialogs_.message(msg::projectRefused(path, why));
         return false;
     }

@@ -267,4 +267,10 @@ Project read(std::string_view bytes, const std::string& projectFile) {
     }
 }
 
+const char* unreadableReason(const common::RuntimeFailure& failure, const std::string& path) {
+    if (failure.number() == common::outOfMemory().number()) return common::msg::kProjectTooLarge;
+    if (failure.cause() == common::msg::notARegularFile(path)) return common::msg::kProjectNotRegular;
+    return common::msg::kProjectUnreadable;
+}
+
 }  // namespace brelvo::app::project

@@ -70,6 +70,10 @@ Project read(std::string_view bytes, const std::string& projectFile);
 // the project's folder or below it, else absolute.
 std::string storedPath(const std::string& path, const std::string& projectFile);
 
+// Why a project file could not be read at all (readDataFile's failure), in the project's own words:
+// too large, not a regular file, or unreadable.
+[[nodiscard]] const char* unreadableReason(const common::RuntimeFailure& failure, const std::string& path);
+
 // The name a save gives a file typed without an extension: `name` + ".brelvo".
 std::string withProjectExtension(const std::string& name);
 

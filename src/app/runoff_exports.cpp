@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "app/calc_report_pdf.hpp"
 #include "app/chart_view.hpp"
 #include "app/runoff_window.hpp"
 #include "common/control_names.hpp"
@@ -82,17 +83,11 @@ int RunoffWindow::paintReport(QPagedPaintDevice& device) const {
     QStringList lines;
     for (const std::string& line : report->lines)
         lines << QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
-    device.setPageSize(QPageSize(QPageSize::Letter));
-    device.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
     QPainter painter;
-    if (!painter.begin(&device)) return 0;
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    mono.setPointSizeF(9);
-    QFont bold = mono;
-    bold.setBold(true);
-    const QFontMetricsF metrics(mono, &device);
+    const std::optional<ReportPages> setup = beginReportPages(device, painter);
+    if (!setup) return 0;
+    const auto& [mono, bold, metrics, page] = *setup;
     const double lineHeight = metrics.lineSpacing();
-    const QRectF page = painter.viewport();
     // The two titles head every page, with the page's number; the report's lines follow.
     const int headerLines = 4;
     const int perPage = std::max(1, static_cast<int>(page.height() / lineHeight) - headerLines);
