@@ -10,6 +10,7 @@
 #include "common/control_names.hpp"
 #include "common/data_file.hpp"
 #include "common/messages.hpp"
+#include "runoff/csv_export.hpp"
 
 namespace brelvo::app::batch {
 
@@ -68,13 +69,7 @@ namespace {
 
 // A CSV field: quoted, with its quotes doubled, when it holds a comma, a quote or a line end.
 std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
+    return text.find_first_of(",\"\r\n") == std::string::npos ? text : runoff::quotedCsvCell(text);
 }
 
 }  // namespace

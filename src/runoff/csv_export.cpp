@@ -67,4 +67,18 @@ std::string typedTitle(const std::string& title1) {
     return title1 == "Enter Title 1" ? std::string() : title1;
 }
 
+std::string quotedCsvCell(const std::string& text) {
+    std::string cell = "\"";
+    for (const char c : text) {
+        if (c == '"') {
+            cell += "\"\"";
+        } else if (c == '\n' || c == '\r') {
+            cell += ' ';
+        } else {
+            cell += c;
+        }
+    }
+    return cell + "\"";
+}
+
 }  // namespace brelvo::runoff

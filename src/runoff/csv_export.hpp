@@ -33,4 +33,8 @@ struct PrintedReport {
 // The shortest decimal text that reads back as `value` ("0.1", "1e-07", "1234.5").
 [[nodiscard]] std::string shortestText(float value);
 
+// A CSV cell in double quotes, its quotes doubled and its line ends written as spaces (a summary row
+// stays one line).
+[[nodiscard]] std::string quotedCsvCell(const std::string& text);
+
 }  // namespace brelvo::runoff

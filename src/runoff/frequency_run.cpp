@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/messages.hpp"
+#include "runoff/csv_export.hpp"
 
 namespace brelvo::runoff {
 
@@ -31,21 +32,6 @@ FrequencyRow runOne(const FrequencyRequest& request, const ComputeContext& conte
         row.run.messages.emplace_back(failure.what());
     }
     return row;
-}
-
-// A CSV cell that may hold commas or quotes: quoted, its quotes doubled, its line ends as spaces.
-std::string quoted(const std::string& text) {
-    std::string cell = "\"";
-    for (const char c : text) {
-        if (c == '"') {
-            cell += "\"\"";
-        } else if (c == '\n' || c == '\r') {
-            cell += ' ';
-        } else {
-            cell += c;
-        }
-    }
-    return cell + "\"";
 }
 
 }  // namespace
@@ -93,7 +79,7 @@ std::string frequencySummaryCsv(const std::vector<FrequencyRow>& rows) {
         if (row.run.reported) {
             for (const std::string& text : summaryTexts(row.run.summary)) csv += "," + text;
         } else {
-            csv += "," + quoted(failureText(row.run)) + ",,,,";
+            csv += "," + quotedCsvCell(failureText(row.run)) + ",,,,";
         }
         csv += '\n';
     }
