@@ -21,6 +21,9 @@ class GdalServices final : public GeoServices {
     std::optional<std::vector<Feature>> readFeatures(const std::string& path,
                                                      std::string& error) const override;
     std::unique_ptr<RasterSource> openRaster(const std::string& path, std::string& error) const override;
+    std::optional<terrain::ElevationModel> readElevationModel(const std::string& path,
+                                                              const Progress& progress,
+                                                              std::string& error) const override;
 };
 
 }  // namespace brelvo::geo

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "measure/georeference.hpp"
+#include "terrain/elevation_model.hpp"
 
 namespace brelvo::geo {
 
@@ -103,6 +104,14 @@ class GeoServices {
                                                              std::string& error) const = 0;
     // Opens a raster for windowed reads; nullptr (with `error`) when GDAL cannot.
     virtual std::unique_ptr<RasterSource> openRaster(const std::string& path, std::string& error) const = 0;
+    // Reads an elevation model (GeoTIFF, ASCII grid or any single-band raster GDAL reads) whole: its
+    // heights as floats with NoData as NaN, its georeference (the system's WKT and "EPSG:n" when known;
+    // an unknown system leaves the WKT empty) and its vertical unit when the file names one. Nothing
+    // with `error` (naming the file) when it cannot be read, is not single-band, is too big for memory,
+    // or `progress` cancels.
+    virtual std::optional<terrain::ElevationModel> readElevationModel(const std::string& path,
+                                                                      const Progress& progress,
+                                                                      std::string& error) const = 0;
 };
 
 // The plugin's file name and its one exported function, which returns the services (owned by the

@@ -1,0 +1,3 @@
+#include "terrain/delineation.hpp"
+
+namespace brelvo::terrain {}  // namespace brelvo::terrain

@@ -1,0 +1,56 @@
+// An elevation model (a single-band raster of ground heights) as the delineation reads it: cells row by
+// row from the top, NoData as NaN, the georeference of the cells' corners and the vertical unit. The
+// geodata plugin reads the file; everything here is plain values.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "measure/georeference.hpp"
+
+namespace brelvo::terrain {
+
+// The unit of the heights. Unknown until the file says so or the user answers.
+enum class VerticalUnit { Unknown, Metre, Foot, UsFoot };
+// "m", "ft", "US ft" ("" for Unknown).
+const char* verticalUnitText(VerticalUnit unit);
+// Metres in one unit (0 for Unknown).
+double metresPer(VerticalUnit unit);
+
+struct ElevationModel {
+    std::string path;  // the file it was read from
+    int width = 0;
+    int height = 0;
+    std::vector<float> z;          // width * height heights, row by row from the top; NaN: NoData
+    measure::Georeference georef;  // cell (column, row) corners to the model's coordinates
+    VerticalUnit unit = VerticalUnit::Unknown;
+
+    std::size_t index(int column, int row) const {
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+               static_cast<std::size_t>(column);
+    }
+    bool inside(int column, int row) const {
+        return column >= 0 && row >= 0 && column < width && row < height;
+    }
+    bool hasData(int column, int row) const {
+        return inside(column, row) && !std::isnan(z[index(column, row)]);
+    }
+};
+
+// The cells' lengths and areas on the ground, metres and square metres, row by row: a projected model's
+// cells are all alike; a geographic model's narrow toward the pole, so each row has its own.
+struct CellGeometry {
+    std::vector<double> dx;        // one cell east-west
+    std::vector<double> dy;        // one cell north-south
+    std::vector<double> diagonal;  // corner to corner
+    std::vector<double> area;      // the cell
+};
+
+// Projected models: the cell size times `metresPerUnit` (the system's linear unit). Geographic models
+// (`ground` answers in degrees, unitName() "deg"): each row's lengths and area are geodesics on the
+// system's ellipsoid through `ground`.
+CellGeometry cellGeometry(const ElevationModel& model, const measure::GroundModel& ground);
+
+}  // namespace brelvo::terrain

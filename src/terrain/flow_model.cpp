@@ -1,0 +1,3 @@
+#include "terrain/flow_model.hpp"
+
+namespace brelvo::terrain {}  // namespace brelvo::terrain
