@@ -1,3 +1,187 @@
+// Delineation from an outlet on a prepared model. Everything here works in proportion to the basin: the
+// catchment is walked upstream from the outlet (each cell has one downstream neighbour, so no cell is met
+// twice and nothing needs marking), and the boundary is traced on a mask of the catchment's bounding box.
 #include "terrain/delineation.hpp"
 
-namespace brelvo::terrain {}  // namespace brelvo::terrain
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+namespace brelvo::terrain {
+
+namespace {
+
+// One catchment cell with its flow length to the outlet.
+struct Reached {
+    Cell cell;
+    double flowLength = 0;
+};
+
+// Length on the ground of the step from a cell of row `row` in D8 direction `k`.
+double stepLength(const CellGeometry& geometry, int row, int k) {
+    const auto r = static_cast<std::size_t>(row);
+    if (k & 1) return r < geometry.diagonal.size() ? geometry.diagonal[r] : 0;
+    if (k == 0 || k == 4) return r < geometry.dx.size() ? geometry.dx[r] : 0;
+    return r < geometry.dy.size() ? geometry.dy[r] : 0;
+}
+
+// The catchment's cells, the outlet first, each after the cell it drains to.
+std::vector<Reached> upstream(const FlowModel& flow, const CellGeometry& geometry, Cell outlet) {
+    std::vector<Reached> reached{{outlet, 0}};
+    for (std::size_t head = 0; head < reached.size(); ++head) {
+        const Reached here = reached[head];
+        for (int k = 0; k < 8; ++k) {
+            const Cell n{here.cell.column + kColumnStep[k], here.cell.row + kRowStep[k]};
+            if (n.column < 0 || n.row < 0 || n.column >= flow.width || n.row >= flow.height) continue;
+            const std::size_t index = static_cast<std::size_t>(n.row) * flow.width + n.column;
+            const int back = (k + 4) & 7;  // the direction from n to here
+            if (flow.direction[index] != back) continue;
+            reached.push_back({n, here.flowLength + stepLength(geometry, n.row, back)});
+        }
+    }
+    return reached;
+}
+
+bool onEdgeOrBesideNoData(const FlowModel& flow, Cell cell) {
+    for (int k = 0; k < 8; ++k) {
+        const int c = cell.column + kColumnStep[k], r = cell.row + kRowStep[k];
+        if (c < 0 || r < 0 || c >= flow.width || r >= flow.height) return true;
+        if (flow.direction[static_cast<std::size_t>(r) * flow.width + c] == kNoDataCell) return true;
+    }
+    return false;
+}
+
+// The catchment as a mask over its bounding box, with one empty cell of margin all round.
+class Mask {
+  public:
+    explicit Mask(const std::vector<Reached>& cells) {
+        int left = std::numeric_limits<int>::max(), top = left, right = -1, bottom = -1;
+        for (const Reached& r : cells) {
+            left = std::min(left, r.cell.column);
+            right = std::max(right, r.cell.column);
+            top = std::min(top, r.cell.row);
+            bottom = std::max(bottom, r.cell.row);
+        }
+        left_ = left - 1;
+        top_ = top - 1;
+        width_ = right - left + 3;
+        inside_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(bottom - top + 3), 0);
+        for (const Reached& r : cells) inside_[at(r.cell.column, r.cell.row)] = 1;
+    }
+    bool inside(int column, int row) const { return inside_[at(column, row)] != 0; }
+
+  private:
+    std::size_t at(int column, int row) const {
+        return static_cast<std::size_t>(row - top_) * static_cast<std::size_t>(width_) +
+               static_cast<std::size_t>(column - left_);
+    }
+    int left_ = 0, top_ = 0, width_ = 0;
+    std::vector<std::uint8_t> inside_;
+};
+
+// The outer ring on the cells' edges, traced clockwise on the grid (rows downward) from the top-left
+// corner of the first cell in row order, keeping the catchment on the right; cells that touch only at a
+// corner stay joined (the catchment is eight-connected). Only the corners where the way turns are kept.
+std::vector<measure::MapPoint> outerRing(const ElevationModel& model, const Mask& mask, Cell first) {
+    // Headings: east, south, west, north; the corner grid's steps, and for each heading the cells ahead
+    // on the left and on the right of a corner, as offsets from the corner (a corner (x, y) is the
+    // top-left corner of cell (x, y)).
+    static constexpr int kDx[4] = {1, 0, -1, 0}, kDy[4] = {0, 1, 0, -1};
+    static constexpr int kLeftC[4] = {0, 0, -1, -1}, kLeftR[4] = {-1, 0, 0, -1};
+    static constexpr int kRightC[4] = {0, -1, -1, 0}, kRightR[4] = {0, 0, -1, -1};
+    std::vector<measure::MapPoint> ring{model.georef.toMap(first.column, first.row)};
+    int x = first.column + 1, y = first.row, heading = 0;
+    while (x != first.column || y != first.row) {
+        int next = heading;
+        if (mask.inside(x + kLeftC[heading], y + kLeftR[heading])) {
+            next = (heading + 3) & 3;
+        } else if (!mask.inside(x + kRightC[heading], y + kRightR[heading])) {
+            next = (heading + 1) & 3;
+        }
+        if (next != heading) ring.push_back(model.georef.toMap(x, y));
+        heading = next;
+        x += kDx[heading];
+        y += kDy[heading];
+    }
+    return ring;
+}
+
+}  // namespace
+
+std::optional<Cell> snapOutlet(const FlowModel& flow, Cell clicked, int searchCells) {
+    const int reach = std::max(searchCells, 0);
+    std::optional<Cell> best;
+    std::uint32_t bestAccumulation = 0;
+    long long bestDistance = 0;
+    const int top = std::max(clicked.row - reach, 0), bottom = std::min(clicked.row + reach, flow.height - 1);
+    const int left = std::max(clicked.column - reach, 0),
+              right = std::min(clicked.column + reach, flow.width - 1);
+    for (int r = top; r <= bottom; ++r) {
+        for (int c = left; c <= right; ++c) {
+            const std::uint32_t a = flow.accumulation[static_cast<std::size_t>(r) * flow.width + c];
+            if (a == 0) continue;  // NoData
+            const long long dc = c - clicked.column, dr = r - clicked.row;
+            const long long distance = dc * dc + dr * dr;
+            if (!best || a > bestAccumulation || (a == bestAccumulation && distance < bestDistance)) {
+                best = Cell{c, r};
+                bestAccumulation = a;
+                bestDistance = distance;
+            }
+        }
+    }
+    return best;
+}
+
+std::optional<Delineation> delineate(const ElevationModel& model, const FlowModel& flow,
+                                     const CellGeometry& geometry, Cell clicked, int searchCells) {
+    if (!model.inside(clicked.column, clicked.row) || flow.width != model.width ||
+        flow.height != model.height || !model.hasData(clicked.column, clicked.row)) {
+        return std::nullopt;
+    }
+    const std::optional<Cell> outlet = snapOutlet(flow, clicked, searchCells);
+    if (!outlet) return std::nullopt;
+    const std::vector<Reached> cells = upstream(flow, geometry, *outlet);
+
+    Delineation d;
+    d.clicked = clicked;
+    d.outlet = *outlet;
+    d.cells = cells.size();
+    const Reached* head = &cells.front();
+    Cell first = outlet.value();
+    for (const Reached& r : cells) {
+        const auto row = static_cast<std::size_t>(r.cell.row);
+        d.areaM2 += row < geometry.area.size() ? geometry.area[row] : 0;
+        if (!d.cutOff && onEdgeOrBesideNoData(flow, r.cell)) d.cutOff = true;
+        const auto order = [](Cell a) { return std::pair{a.row, a.column}; };
+        if (r.flowLength > head->flowLength ||
+            (r.flowLength == head->flowLength && order(r.cell) < order(head->cell))) {
+            head = &r;
+        }
+        if (order(r.cell) < order(first)) first = r.cell;
+    }
+    d.boundary = outerRing(model, Mask(cells), first);
+
+    // The longest flow path: from the head downstream through the cells' centres to the outlet.
+    Cell at = head->cell;
+    while (true) {
+        d.longestPath.push_back(model.georef.toMap(at.column + 0.5, at.row + 0.5));
+        if (at == d.outlet) break;
+        const std::uint8_t k = flow.direction[model.index(at.column, at.row)];
+        at = Cell{at.column + kColumnStep[k], at.row + kRowStep[k]};
+    }
+    d.longestPathM = head->flowLength;
+    d.outletElevation = model.z[model.index(d.outlet.column, d.outlet.row)];
+    d.headElevation = model.z[model.index(head->cell.column, head->cell.row)];
+    return d;
+}
+
+std::vector<std::uint8_t> streamCells(const FlowModel& flow, std::uint32_t threshold) {
+    std::vector<std::uint8_t> stream(flow.accumulation.size(), 0);
+    for (std::size_t c = 0; c < stream.size(); ++c) {
+        const std::uint32_t a = flow.accumulation[c];
+        stream[c] = a > 0 && a >= threshold ? 1 : 0;
+    }
+    return stream;
+}
+
+}  // namespace brelvo::terrain

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -39,7 +40,7 @@ struct Delineation {
     float headElevation = 0;    // at the longest path's head
 };
 
-// Nothing when the click is outside the model or snaps to no cell.
+// Nothing when the click is outside the model, on NoData or snaps to no cell.
 std::optional<Delineation> delineate(const ElevationModel& model, const FlowModel& flow,
                                      const CellGeometry& geometry, Cell clicked, int searchCells);
 

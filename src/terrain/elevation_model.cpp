@@ -1,5 +1,8 @@
 #include "terrain/elevation_model.hpp"
 
+#include <algorithm>
+#include <cmath>
+
 namespace brelvo::terrain {
 
 const char* verticalUnitText(VerticalUnit unit) {
@@ -28,6 +31,71 @@ double metresPer(VerticalUnit unit) {
             break;
     }
     return 0.0;
+}
+
+}  // namespace brelvo::terrain
+
+namespace brelvo::terrain {
+
+namespace {
+
+// Metres in one unit of a projected system's coordinates, by the ground model's unit name.
+double metresPerLinearUnit(const std::string& unit) {
+    if (unit == "ft") return 0.3048;
+    if (unit == "US ft") return 1200.0 / 3937.0;
+    return 1.0;  // metres, and any unit the ground cannot name
+}
+
+// A geographic position of the model's coordinates; the coordinates themselves (longitude, latitude)
+// when the ground cannot answer, so that a row never goes without figures.
+measure::LonLat geographicAt(const ElevationModel& model, const measure::GroundModel& ground, double column,
+                             double row) {
+    const measure::MapPoint map = model.georef.toMap(column, row);
+    if (const auto p = ground.toGeographic(map)) return *p;
+    return {map.x, std::clamp(map.y, -90.0, 90.0)};
+}
+
+}  // namespace
+
+CellGeometry cellGeometry(const ElevationModel& model, const measure::GroundModel& ground) {
+    CellGeometry g;
+    const std::size_t rows = static_cast<std::size_t>(std::max(model.height, 0));
+    g.dx.resize(rows);
+    g.dy.resize(rows);
+    g.diagonal.resize(rows);
+    g.area.resize(rows);
+    const std::string unit = ground.unitName();
+    if (unit != "deg") {
+        // Every cell alike: the lengths of the geotransform's column and row vectors.
+        const auto& t = model.georef.geotransform;
+        const double m = metresPerLinearUnit(unit);
+        const double dx = std::hypot(t[1], t[4]) * m;
+        const double dy = std::hypot(t[2], t[5]) * m;
+        const double diagonal = std::hypot(t[1] + t[2], t[4] + t[5]) * m;
+        const double area = std::fabs(t[1] * t[5] - t[2] * t[4]) * m * m;
+        std::fill(g.dx.begin(), g.dx.end(), dx);
+        std::fill(g.dy.begin(), g.dy.end(), dy);
+        std::fill(g.diagonal.begin(), g.diagonal.end(), diagonal);
+        std::fill(g.area.begin(), g.area.end(), area);
+        return g;
+    }
+    // Geographic: one cell of each row (the middle column's) measured on the ellipsoid; the cells of a
+    // row differ only by longitude, which leaves their lengths and area alike.
+    const double c = static_cast<double>(model.width / 2);
+    for (std::size_t r = 0; r < rows; ++r) {
+        const double top = static_cast<double>(r);
+        const measure::LonLat nw = geographicAt(model, ground, c, top);
+        const measure::LonLat ne = geographicAt(model, ground, c + 1, top);
+        const measure::LonLat se = geographicAt(model, ground, c + 1, top + 1);
+        const measure::LonLat sw = geographicAt(model, ground, c, top + 1);
+        g.dx[r] = ground.geodesicLength(geographicAt(model, ground, c, top + 0.5),
+                                        geographicAt(model, ground, c + 1, top + 0.5));
+        g.dy[r] = ground.geodesicLength(geographicAt(model, ground, c + 0.5, top),
+                                        geographicAt(model, ground, c + 0.5, top + 1));
+        g.diagonal[r] = ground.geodesicLength(nw, se);
+        g.area[r] = ground.geodesicArea({nw, ne, se, sw});
+    }
+    return g;
 }
 
 }  // namespace brelvo::terrain

@@ -1,3 +1,238 @@
+// The flow preparation: depressions filled by priority flood, flats resolved, D8 directions and the
+// flow accumulation.
+//
+// Filling follows the improved priority flood of Barnes, Lehman and Mulla (2014), "Priority-flood: An
+// optimal depression-filling and watershed-labeling algorithm for digital elevation models", Computers &
+// Geosciences 62, 117-127 (its Algorithm 2): the cells on the model's edge and beside NoData seed a
+// priority queue by height; a neighbour not above the cell just taken is raised to it and goes through a
+// plain first-in first-out queue instead, which is emptied first.
+//
+// Memory, for a model of n float cells (4 n bytes, the model itself): the filled copy (4 n) and the codes
+// (n) while filling, resolving flats (see flat_resolution.cpp) and directing; the filled copy is dropped
+// before the accumulation (4 n) is made, whose donor counts live in the codes' upper four bits.
 #include "terrain/flow_model.hpp"
 
-namespace brelvo::terrain {}  // namespace brelvo::terrain
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <queue>
+
+#include "terrain/flow_grid.hpp"
+
+namespace brelvo::terrain {
+
+namespace {
+
+using detail::FlowGrid;
+
+// Share of the whole preparation each stage reports.
+constexpr double kFillShare = 0.55, kDirectShare = 0.15, kFlatShare = 0.05, kAccumulateShare = 0.25;
+constexpr std::size_t kTickCells = std::size_t{1} << 20;
+
+// Progress of one stage: turns counts of cells done into the whole preparation's fraction.
+class StageProgress {
+  public:
+    StageProgress(const Progress& progress, double start, double share, std::size_t cells)
+        : progress_(progress), start_(start), share_(share), cells_(cells == 0 ? 1 : cells) {}
+    bool advance(std::size_t cells) {
+        done_ += cells;
+        if (!progress_) return true;
+        const double within = std::min(1.0, static_cast<double>(done_) / static_cast<double>(cells_));
+        return progress_(start_ + share_ * within);
+    }
+
+  private:
+    const Progress& progress_;
+    double start_, share_;
+    std::size_t cells_, done_ = 0;
+};
+
+struct Queued {
+    float z;
+    std::uint32_t cell;
+};
+struct Higher {
+    bool operator()(const Queued& a, const Queued& b) const { return a.z > b.z; }
+};
+
+// The model's heights with a ring of NoData around them, every cell still open (NoData closed).
+FlowGrid padded(const ElevationModel& model) {
+    FlowGrid grid;
+    grid.width = model.width + 2;
+    grid.height = model.height + 2;
+    const std::ptrdiff_t w = grid.width;
+    for (int k = 0; k < 8; ++k) grid.offset[k] = kRowStep[k] * w + kColumnStep[k];
+    grid.z.assign(grid.size(), std::numeric_limits<float>::quiet_NaN());
+    grid.code.assign(grid.size(), kNoDataCell);
+    for (int r = 0; r < model.height; ++r) {
+        const std::size_t to = static_cast<std::size_t>(r + 1) * grid.width + 1;
+        std::memcpy(&grid.z[to], &model.z[model.index(0, r)], sizeof(float) * model.width);
+        for (int c = 0; c < model.width; ++c) {
+            if (!std::isnan(grid.z[to + c])) grid.code[to + c] = detail::kOpen;
+        }
+    }
+    return grid;
+}
+
+bool besideNoData(const FlowGrid& grid, std::size_t c) {
+    for (const std::ptrdiff_t step : grid.offset) {
+        if (grid.code[c + static_cast<std::size_t>(step)] == kNoDataCell) return true;
+    }
+    return false;
+}
+
+// Raises every depression to its spill height; the codes end as kDrainsOut for every data cell (a
+// placeholder: directions come next).
+bool fill(FlowGrid& grid, StageProgress& progress) {
+    std::priority_queue<Queued, std::vector<Queued>, Higher> open;
+    std::queue<std::uint32_t> pit;
+    const std::size_t total = grid.size();
+    for (std::size_t c = 0; c < total; ++c) {
+        if (grid.code[c] != detail::kOpen || !besideNoData(grid, c)) continue;
+        grid.code[c] = kDrainsOut;
+        open.push({grid.z[c], static_cast<std::uint32_t>(c)});
+    }
+    std::size_t sinceTick = 0;
+    while (true) {
+        std::size_t c = 0;
+        if (!pit.empty()) {
+            c = pit.front();
+            pit.pop();
+        } else if (!open.empty()) {
+            c = open.top().cell;
+            open.pop();
+        } else {
+            break;
+        }
+        const float level = grid.z[c];
+        for (const std::ptrdiff_t step : grid.offset) {
+            const std::size_t n = c + static_cast<std::size_t>(step);
+            if (grid.code[n] != detail::kOpen) continue;
+            grid.code[n] = kDrainsOut;
+            if (grid.z[n] <= level) {
+                grid.z[n] = level;
+                pit.push(static_cast<std::uint32_t>(n));
+            } else {
+                open.push({grid.z[n], static_cast<std::uint32_t>(n)});
+            }
+        }
+        if (++sinceTick == kTickCells) {
+            if (!progress.advance(sinceTick)) return false;
+            sinceTick = 0;
+        }
+    }
+    return true;
+}
+
+// D8 on the filled heights: the steepest drop over distance (a diagonal neighbour sqrt 2 away), the
+// first in the fixed neighbour order on a tie. A cell with no lower neighbour drains out when it lies on
+// the edge or beside NoData, else it is on a flat.
+bool direct(FlowGrid& grid, StageProgress& progress) {
+    const double diagonal = 1.0 / std::sqrt(2.0);
+    for (int r = 1; r + 1 < grid.height; ++r) {
+        const std::size_t row = static_cast<std::size_t>(r) * grid.width;
+        for (std::size_t c = row + 1; c + 1 < row + grid.width; ++c) {
+            if (grid.code[c] == kNoDataCell) continue;
+            const float z = grid.z[c];
+            double steepest = 0;
+            std::uint8_t direction = detail::kFlatCell;
+            bool outlet = false;
+            for (std::uint8_t k = 0; k < 8; ++k) {
+                const float zn = grid.z[c + static_cast<std::size_t>(grid.offset[k])];
+                if (std::isnan(zn)) {
+                    outlet = true;
+                    continue;
+                }
+                const double drop = (k & 1) ? (z - zn) * diagonal : static_cast<double>(z - zn);
+                if (drop > steepest) {
+                    steepest = drop;
+                    direction = k;
+                }
+            }
+            if (direction == detail::kFlatCell && outlet) direction = kDrainsOut;
+            grid.code[c] = direction;
+        }
+        if (!progress.advance(static_cast<std::size_t>(grid.width))) return false;
+    }
+    return true;
+}
+
+// Drops the ring: row r of the model moves to its place in the unpadded codes (always earlier).
+std::vector<std::uint8_t> unpaddedCodes(FlowGrid& grid, int width, int height) {
+    std::vector<std::uint8_t> codes = std::move(grid.code);
+    for (int r = 0; r < height; ++r) {
+        std::memmove(&codes[static_cast<std::size_t>(r) * width],
+                     &codes[static_cast<std::size_t>(r + 1) * (width + 2) + 1],
+                     static_cast<std::size_t>(width));
+    }
+    codes.resize(static_cast<std::size_t>(width) * height);
+    return codes;
+}
+
+// Accumulation in topological order: each cell's donors are counted (in the code's upper four bits),
+// then from every cell without donors the walk goes downstream, adding, and goes on through a cell only
+// once its last donor has arrived; a cell walked through is marked done (all four bits set).
+bool accumulate(FlowModel& flow, StageProgress& progress) {
+    auto& code = flow.direction;
+    const std::size_t total = code.size();
+    std::ptrdiff_t offset[8];
+    for (int k = 0; k < 8; ++k)
+        offset[k] = kRowStep[k] * static_cast<std::ptrdiff_t>(flow.width) + kColumnStep[k];
+    flow.accumulation.assign(total, 0);
+    auto& acc = flow.accumulation;
+    for (std::size_t c = 0; c < total; ++c) {
+        const std::uint8_t d = code[c] & 15;  // donors already counted sit in the upper bits
+        if (d == kNoDataCell) continue;
+        acc[c] = 1;
+        if (d < 8) code[c + static_cast<std::size_t>(offset[d])] += 16;
+    }
+    constexpr std::uint8_t kDone = 0xF0;
+    for (std::size_t start = 0; start < total; start += kTickCells) {
+        const std::size_t end = std::min(total, start + kTickCells);
+        for (std::size_t c = start; c < end; ++c) {
+            if (code[c] >= 16 || code[c] == kNoDataCell) continue;  // donors to come, done, or NoData
+            std::size_t cell = c;
+            while (true) {
+                code[cell] |= kDone;
+                const std::uint8_t d = code[cell] & 15;
+                if (d >= 8) break;
+                const std::size_t next = cell + static_cast<std::size_t>(offset[d]);
+                acc[next] += acc[cell];
+                code[next] -= 16;
+                if (code[next] >= 16) break;
+                cell = next;
+            }
+        }
+        if (!progress.advance(end - start)) return false;
+    }
+    for (std::uint8_t& d : code) d &= 15;
+    return true;
+}
+
+}  // namespace
+
+std::optional<FlowModel> prepareFlow(const ElevationModel& model, const Progress& progress) {
+    FlowModel flow;
+    flow.width = std::max(model.width, 0);
+    flow.height = std::max(model.height, 0);
+    const std::size_t cells = static_cast<std::size_t>(flow.width) * static_cast<std::size_t>(flow.height);
+    if (model.z.size() != cells) return std::nullopt;
+    if (cells == 0) return flow;
+    // Cell numbers are 32-bit, the ring included.
+    if (static_cast<double>(flow.width + 2) * (flow.height + 2) >= 4294967295.0) return std::nullopt;
+
+    FlowGrid grid = padded(model);
+    StageProgress filling(progress, 0, kFillShare, cells);
+    if (!fill(grid, filling)) return std::nullopt;
+    StageProgress directing(progress, kFillShare, kDirectShare, grid.size());
+    if (!direct(grid, directing)) return std::nullopt;
+    StageProgress flats(progress, kFillShare + kDirectShare, kFlatShare, grid.size());
+    if (!detail::resolveFlats(grid, [&](std::size_t n) { return flats.advance(n); })) return std::nullopt;
+    flow.direction = unpaddedCodes(grid, flow.width, flow.height);
+    grid.z = std::vector<float>();  // the filled copy goes before the accumulation comes
+    StageProgress accumulating(progress, 1 - kAccumulateShare, kAccumulateShare, cells);
+    if (!accumulate(flow, accumulating)) return std::nullopt;
+    return flow;
+}
+
+}  // namespace brelvo::terrain

@@ -1,0 +1,35 @@
+// The working grid of the flow preparation: the filled heights and the D8 codes with a ring of NoData
+// cells around the model, so that every cell has eight neighbours to look at without bounds checks.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace brelvo::terrain::detail {
+
+// Codes beside the D8 codes of flow_model.hpp, used only while the flow is prepared.
+inline constexpr std::uint8_t kFlatCell = 10;  // no lower neighbour: on a flat, direction still to come
+inline constexpr std::uint8_t kInFlat = 11;    // on the flat being resolved
+inline constexpr std::uint8_t kOpen = 12;      // not yet reached by the flood
+
+struct FlowGrid {
+    int width = 0;                           // the model's width plus two
+    int height = 0;                          // the model's height plus two
+    std::vector<float> z;                    // filled heights, NaN for NoData and the ring
+    std::vector<std::uint8_t> code;          // D8 codes and the codes above
+    std::array<std::ptrdiff_t, 8> offset{};  // index steps to the eight neighbours, clockwise from east
+
+    std::size_t size() const { return static_cast<std::size_t>(width) * static_cast<std::size_t>(height); }
+};
+
+// Called with the number of cells done since the last call; false cancels.
+using Tick = std::function<bool(std::size_t cells)>;
+
+// Gives every cell coded kFlatCell a direction over its flat toward the flat's lower edge (see
+// flat_resolution.cpp); false when `tick` cancels.
+bool resolveFlats(FlowGrid& grid, const Tick& tick);
+
+}  // namespace brelvo::terrain::detail
