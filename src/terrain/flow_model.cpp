@@ -5,7 +5,8 @@
 // optimal depression-filling and watershed-labeling algorithm for digital elevation models", Computers &
 // Geosciences 62, 117-127 (its Algorithm 2): the cells on the model's edge and beside NoData seed a
 // priority queue by height; a neighbour not above the cell just taken is raised to it and goes through a
-// plain first-in first-out queue instead, which is emptied first.
+// plain first-in first-out queue instead, which is emptied first. The priority queue is a radix heap
+// (radix_heap.hpp): exact here, since the flood takes heights in rising order.
 //
 // Memory, for a model of n float cells (4 n bytes, the model itself): the filled copy (4 n) and the codes
 // (n) while filling, resolving flats (see flat_resolution.cpp) and directing; the filled copy is dropped
@@ -18,6 +19,7 @@
 #include <queue>
 
 #include "terrain/flow_grid.hpp"
+#include "terrain/radix_heap.hpp"
 
 namespace brelvo::terrain {
 
@@ -47,14 +49,6 @@ class StageProgress {
     std::size_t cells_, done_ = 0;
 };
 
-struct Queued {
-    float z;
-    std::uint32_t cell;
-};
-struct Higher {
-    bool operator()(const Queued& a, const Queued& b) const { return a.z > b.z; }
-};
-
 // The model's heights with a ring of NoData around them, every cell still open (NoData closed).
 FlowGrid padded(const ElevationModel& model) {
     FlowGrid grid;
@@ -62,6 +56,8 @@ FlowGrid padded(const ElevationModel& model) {
     grid.height = model.height + 2;
     const std::ptrdiff_t w = grid.width;
     for (int k = 0; k < 8; ++k) grid.offset[k] = kRowStep[k] * w + kColumnStep[k];
+    detail::reserveLarge(grid.z, grid.size());
+    detail::reserveLarge(grid.code, grid.size());
     grid.z.assign(grid.size(), std::numeric_limits<float>::quiet_NaN());
     grid.code.assign(grid.size(), kNoDataCell);
     for (int r = 0; r < model.height; ++r) {
@@ -74,23 +70,31 @@ FlowGrid padded(const ElevationModel& model) {
     return grid;
 }
 
-bool besideNoData(const FlowGrid& grid, std::size_t c) {
-    for (const std::ptrdiff_t step : grid.offset) {
-        if (grid.code[c + static_cast<std::size_t>(step)] == kNoDataCell) return true;
-    }
-    return false;
-}
-
 // Raises every depression to its spill height; the codes end as kDrainsOut for every data cell (a
 // placeholder: directions come next).
 bool fill(FlowGrid& grid, StageProgress& progress) {
-    std::priority_queue<Queued, std::vector<Queued>, Higher> open;
+    detail::RadixHeap open;
     std::queue<std::uint32_t> pit;
-    const std::size_t total = grid.size();
-    for (std::size_t c = 0; c < total; ++c) {
-        if (grid.code[c] != detail::kOpen || !besideNoData(grid, c)) continue;
+    // The seeds: the data cells beside the ring (the model's edge) or beside NoData inside.
+    const auto seed = [&](std::size_t c) {
+        if (grid.code[c] != detail::kOpen) return;
         grid.code[c] = kDrainsOut;
-        open.push({grid.z[c], static_cast<std::uint32_t>(c)});
+        open.push(detail::RadixHeap::keyOf(grid.z[c]), static_cast<std::uint32_t>(c));
+    };
+    const std::size_t w = static_cast<std::size_t>(grid.width), h = static_cast<std::size_t>(grid.height);
+    for (std::size_t c = 1; c + 1 < w; ++c) {
+        seed(w + c);
+        seed((h - 2) * w + c);
+    }
+    for (std::size_t r = 1; r + 1 < h; ++r) {
+        seed(r * w + 1);
+        seed(r * w + w - 2);
+    }
+    for (std::size_t r = 1; r + 1 < h; ++r) {
+        for (std::size_t c = r * w + 1; c < r * w + w - 1; ++c) {
+            if (grid.code[c] != kNoDataCell) continue;
+            for (const std::ptrdiff_t step : grid.offset) seed(c + static_cast<std::size_t>(step));
+        }
     }
     std::size_t sinceTick = 0;
     while (true) {
@@ -99,8 +103,7 @@ bool fill(FlowGrid& grid, StageProgress& progress) {
             c = pit.front();
             pit.pop();
         } else if (!open.empty()) {
-            c = open.top().cell;
-            open.pop();
+            c = open.pop();
         } else {
             break;
         }
@@ -113,7 +116,7 @@ bool fill(FlowGrid& grid, StageProgress& progress) {
                 grid.z[n] = level;
                 pit.push(static_cast<std::uint32_t>(n));
             } else {
-                open.push({grid.z[n], static_cast<std::uint32_t>(n)});
+                open.push(detail::RadixHeap::keyOf(grid.z[n]), static_cast<std::uint32_t>(n));
             }
         }
         if (++sinceTick == kTickCells) {
@@ -178,6 +181,7 @@ bool accumulate(FlowModel& flow, StageProgress& progress) {
     std::ptrdiff_t offset[8];
     for (int k = 0; k < 8; ++k)
         offset[k] = kRowStep[k] * static_cast<std::ptrdiff_t>(flow.width) + kColumnStep[k];
+    detail::reserveLarge(flow.accumulation, total);
     flow.accumulation.assign(total, 0);
     auto& acc = flow.accumulation;
     for (std::size_t c = 0; c < total; ++c) {
