@@ -15,8 +15,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <limits>
-#include <queue>
 
 #include "terrain/flow_grid.hpp"
 #include "terrain/radix_heap.hpp"
@@ -74,7 +74,7 @@ FlowGrid padded(const ElevationModel& model) {
 // placeholder: directions come next).
 bool fill(FlowGrid& grid, StageProgress& progress) {
     detail::RadixHeap open;
-    std::queue<std::uint32_t> pit;
+    std::deque<std::uint32_t> pit;
     // The seeds: the data cells beside the ring (the model's edge) or beside NoData inside.
     const auto seed = [&](std::size_t c) {
         if (grid.code[c] != detail::kOpen) return;
@@ -97,24 +97,37 @@ bool fill(FlowGrid& grid, StageProgress& progress) {
         }
     }
     std::size_t sinceTick = 0;
+    const std::ptrdiff_t row = grid.width;
+    float level = 0;
     while (true) {
         std::size_t c = 0;
         if (!pit.empty()) {
+            // Every cell waiting here stands at the level being flooded. The flood is bound by memory
+            // latency, its front being scattered over the model: the neighbourhood of a cell a few places
+            // on in the queue is fetched ahead.
             c = pit.front();
-            pit.pop();
+            pit.pop_front();
+            if (pit.size() > 8) {
+                const std::size_t ahead = pit[8];
+                for (const std::ptrdiff_t r : {-row, row}) {
+                    __builtin_prefetch(&grid.code[ahead + static_cast<std::size_t>(r)]);
+                    __builtin_prefetch(&grid.z[ahead + static_cast<std::size_t>(r)]);
+                }
+            }
         } else if (!open.empty()) {
-            c = open.pop();
+            std::uint32_t key = 0;
+            c = open.pop(key);
+            level = detail::RadixHeap::heightOf(key);
         } else {
             break;
         }
-        const float level = grid.z[c];
         for (const std::ptrdiff_t step : grid.offset) {
             const std::size_t n = c + static_cast<std::size_t>(step);
             if (grid.code[n] != detail::kOpen) continue;
             grid.code[n] = kDrainsOut;
             if (grid.z[n] <= level) {
                 grid.z[n] = level;
-                pit.push(static_cast<std::uint32_t>(n));
+                pit.push_back(static_cast<std::uint32_t>(n));
             } else {
                 open.push(detail::RadixHeap::keyOf(grid.z[n]), static_cast<std::uint32_t>(n));
             }

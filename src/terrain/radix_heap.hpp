@@ -22,6 +22,14 @@ class RadixHeap {
         return (bits & 0x80000000u) ? ~bits : bits | 0x80000000u;
     }
 
+    // The height of a key.
+    static float heightOf(std::uint32_t key) {
+        const std::uint32_t bits = (key & 0x80000000u) ? key & 0x7fffffffu : ~key;
+        float z = 0;
+        std::memcpy(&z, &bits, sizeof z);
+        return z;
+    }
+
     bool empty() const { return size_ == 0; }
     std::size_t size() const { return size_; }
 
@@ -31,8 +39,8 @@ class RadixHeap {
         ++size_;
     }
 
-    // The cell of the lowest key (any of them on a tie); the heap must not be empty.
-    std::uint32_t pop() {
+    // The cell of the lowest key (any of them on a tie), and that key; the heap must not be empty.
+    std::uint32_t pop(std::uint32_t& key) {
         if (buckets_[0].empty()) {
             std::size_t i = 1;
             while (buckets_[i].empty()) ++i;
@@ -43,6 +51,7 @@ class RadixHeap {
             buckets_[i].clear();
         }
         const std::uint32_t cell = buckets_[0].back().cell;
+        key = buckets_[0].back().key;
         buckets_[0].pop_back();
         --size_;
         return cell;
