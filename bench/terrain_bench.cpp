@@ -22,6 +22,7 @@
 
 #include "child_process.hpp"
 #include "ratio_reporter.hpp"
+#include "terrain/delineation.hpp"
 #include "terrain/flow_model.hpp"
 
 namespace {
@@ -139,6 +140,49 @@ Timed prepareOnce(const ElevationModel& model, std::uint64_t& check) {
     return s;
 }
 
+// A projected system in metres: the delineation reads only its unit.
+class MetreGround final : public brelvo::measure::GroundModel {
+  public:
+    std::optional<brelvo::measure::LonLat> toGeographic(const brelvo::measure::MapPoint&) const override {
+        return {};
+    }
+    std::optional<brelvo::measure::LonLat> toWgs84(const brelvo::measure::MapPoint&) const override {
+        return {};
+    }
+    double geodesicLength(const brelvo::measure::LonLat&, const brelvo::measure::LonLat&) const override {
+        return 0;
+    }
+    double geodesicArea(const std::vector<brelvo::measure::LonLat>&) const override { return 0; }
+    std::string unitName() const override { return "m"; }
+};
+
+// Outlets on the prepared model (clicks at a quarter, the middle and three quarters of the diagonal,
+// and on the middle row's largest river, snapped within five cells): each delineation's wall time, with the
+// basin's size.
+void timeDelineations(const ElevationModel& model) {
+    const auto flow = brelvo::terrain::prepareFlow(model, nullptr);
+    if (!flow) return;
+    const brelvo::terrain::CellGeometry geometry = brelvo::terrain::cellGeometry(model, MetreGround());
+    // And the middle row's largest river.
+    const int middle = model.height / 2;
+    int river = 0;
+    for (int c = 0; c < model.width; ++c) {
+        if (flow->accumulation[model.index(c, middle)] > flow->accumulation[model.index(river, middle)])
+            river = c;
+    }
+    for (int q = 1; q <= 4; ++q) {
+        const brelvo::terrain::Cell click =
+            q < 4 ? brelvo::terrain::Cell{model.width * q / 4, model.height * q / 4}
+                  : brelvo::terrain::Cell{river, middle};
+        const auto start = std::chrono::steady_clock::now();
+        const auto d =
+            brelvo::terrain::delineate(model, *flow, geometry, click, brelvo::terrain::kDefaultSnapCells);
+        const double s = seconds(start);
+        std::printf("  delineation at (%d, %d): %zu cells, %zu boundary corners, %.6f s\n", click.column,
+                    click.row, d ? d->cells : 0, d ? d->boundary.size() : 0, s);
+    }
+}
+
 // The child of the memory measurement: makes the model and prepares it, nothing else.
 int memoryChild(int size) {
     if (size <= 0) return 0;  // the baseline: the program started and ended
@@ -222,6 +266,7 @@ int main(int argc, char** argv) {
             // A big model's pair ends the loop once the next would pass the time given.
             if (big && k >= 2 && seconds(started) * (k + 2) / (k + 1) > bigSeconds) break;
         }
+        timeDelineations(model);
         std::printf("%d^2: %zu pairs, peak memory %.0f MiB over the start-up's (checksum %llu)\n", size,
                     f.ratios.size(), f.peakMiB, static_cast<unsigned long long>(check));
         figures.push_back(f);
