@@ -28,8 +28,9 @@ struct FlowModel {
     std::vector<std::uint32_t> accumulation;  // cells draining through each cell, itself included (0: NoData)
 };
 
-// Fills, resolves flats, directs and accumulates; nothing when `progress` cancels. The result does not
-// depend on the number of threads.
+// Fills, resolves flats, directs and accumulates; nothing when `progress` cancels (or when the heights do
+// not fill width * height, or the model passes 2^32 cells). The result does not depend on the number of
+// threads. `progress` may be empty.
 std::optional<FlowModel> prepareFlow(const ElevationModel& model, const Progress& progress);
 
 }  // namespace brelvo::terrain
