@@ -8,6 +8,8 @@
 //
 //   terrain_bench [--sizes 1000,4000,10000] [--pairs 9] [--big-seconds 300]
 // The two smaller sizes take --pairs pairs; 10,000^2 takes as many as fit in --big-seconds, at least 3.
+//   terrain_bench --delineations SIZE
+// only times the delineations on the SIZE^2 model.
 #include <unistd.h>
 
 #include <chrono>
@@ -157,8 +159,8 @@ class MetreGround final : public brelvo::measure::GroundModel {
 };
 
 // Outlets on the prepared model (clicks at a quarter, the middle and three quarters of the diagonal,
-// and on the middle row's largest river, snapped within five cells): each delineation's wall time, with the
-// basin's size.
+// and on the middle row's largest river, snapped within five cells): each delineation's processor and
+// wall time, with the basin's size.
 void timeDelineations(const ElevationModel& model) {
     const auto flow = brelvo::terrain::prepareFlow(model, nullptr);
     if (!flow) return;
@@ -167,19 +169,22 @@ void timeDelineations(const ElevationModel& model) {
     const int middle = model.height / 2;
     int river = 0;
     for (int c = 0; c < model.width; ++c) {
-        if (flow->accumulation[model.index(c, middle)] > flow->accumulation[model.index(river, middle)])
+        if (flow->accumulation[model.index(c, middle)] > flow->accumulation[model.index(river, middle)]) {
             river = c;
+        }
     }
     for (int q = 1; q <= 4; ++q) {
         const brelvo::terrain::Cell click =
             q < 4 ? brelvo::terrain::Cell{model.width * q / 4, model.height * q / 4}
                   : brelvo::terrain::Cell{river, middle};
         const auto start = std::chrono::steady_clock::now();
+        const double cpu = cpuSeconds();
         const auto d =
             brelvo::terrain::delineate(model, *flow, geometry, click, brelvo::terrain::kDefaultSnapCells);
-        const double s = seconds(start);
-        std::printf("  delineation at (%d, %d): %zu cells, %zu boundary corners, %.6f s\n", click.column,
-                    click.row, d ? d->cells : 0, d ? d->boundary.size() : 0, s);
+        const double used = cpuSeconds() - cpu, s = seconds(start);
+        std::printf(
+            "  delineation at (%d, %d): %zu cells, %zu boundary corners, %.6f processor s (%.6f wall s)\n",
+            click.column, click.row, d ? d->cells : 0, d ? d->boundary.size() : 0, used, s);
     }
 }
 
@@ -219,6 +224,10 @@ int main(int argc, char** argv) {
     double bigSeconds = 300;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--memory") == 0) return memoryChild(std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--delineations") == 0) {
+            timeDelineations(terrain(std::atoi(argv[i + 1])));
+            return 0;
+        }
         if (std::strcmp(argv[i], "--sizes") == 0) sizes = parseSizes(argv[i + 1]);
         if (std::strcmp(argv[i], "--pairs") == 0) pairs = std::max(1, std::atoi(argv[i + 1]));
         if (std::strcmp(argv[i], "--big-seconds") == 0) bigSeconds = std::atof(argv[i + 1]);

@@ -1,6 +1,7 @@
 // Delineation from an outlet on a prepared model. Everything here works in proportion to the basin: the
 // catchment is walked upstream from the outlet (each cell has one downstream neighbour, so no cell is met
-// twice and nothing needs marking), and the boundary is traced on a mask of the catchment's bounding box.
+// twice and nothing needs marking) once for its figures and once more to mark its cells on a mask of its
+// bounding box, on which the boundary is traced; no list of the basin's cells is kept.
 #include "terrain/delineation.hpp"
 
 #include <algorithm>
@@ -11,12 +12,6 @@ namespace brelvo::terrain {
 
 namespace {
 
-// One catchment cell with its flow length to the outlet.
-struct Reached {
-    Cell cell;
-    double flowLength = 0;
-};
-
 // Length on the ground of the step from a cell of row `row` in D8 direction `k`.
 double stepLength(const CellGeometry& geometry, int row, int k) {
     const auto r = static_cast<std::size_t>(row);
@@ -25,21 +20,28 @@ double stepLength(const CellGeometry& geometry, int row, int k) {
     return r < geometry.dy.size() ? geometry.dy[r] : 0;
 }
 
-// The catchment's cells, the outlet first, each after the cell it drains to.
-std::vector<Reached> upstream(const FlowModel& flow, const CellGeometry& geometry, Cell outlet) {
-    std::vector<Reached> reached{{outlet, 0}};
-    for (std::size_t head = 0; head < reached.size(); ++head) {
-        const Reached here = reached[head];
+// Calls visit(cell, flow length to the outlet) for every cell of the outlet's catchment, walking
+// upstream depth first (up one tributary at a time, so the cells read next are mostly at hand).
+template <class Visit>
+void walkUpstream(const FlowModel& flow, const CellGeometry& geometry, Cell outlet, const Visit& visit) {
+    struct Pending {
+        Cell cell;
+        double flowLength;
+    };
+    std::vector<Pending> stack{{outlet, 0}};
+    while (!stack.empty()) {
+        const Pending here = stack.back();
+        stack.pop_back();
+        visit(here.cell, here.flowLength);
         for (int k = 0; k < 8; ++k) {
             const Cell n{here.cell.column + kColumnStep[k], here.cell.row + kRowStep[k]};
             if (n.column < 0 || n.row < 0 || n.column >= flow.width || n.row >= flow.height) continue;
             const std::size_t index = static_cast<std::size_t>(n.row) * flow.width + n.column;
             const int back = (k + 4) & 7;  // the direction from n to here
             if (flow.direction[index] != back) continue;
-            reached.push_back({n, here.flowLength + stepLength(geometry, n.row, back)});
+            stack.push_back({n, here.flowLength + stepLength(geometry, n.row, back)});
         }
     }
-    return reached;
 }
 
 bool onEdgeOrBesideNoData(const FlowModel& flow, Cell cell) {
@@ -54,20 +56,16 @@ bool onEdgeOrBesideNoData(const FlowModel& flow, Cell cell) {
 // The catchment as a mask over its bounding box, with one empty cell of margin all round.
 class Mask {
   public:
-    explicit Mask(const std::vector<Reached>& cells) {
-        int left = std::numeric_limits<int>::max(), top = left, right = -1, bottom = -1;
-        for (const Reached& r : cells) {
-            left = std::min(left, r.cell.column);
-            right = std::max(right, r.cell.column);
-            top = std::min(top, r.cell.row);
-            bottom = std::max(bottom, r.cell.row);
-        }
-        left_ = left - 1;
-        top_ = top - 1;
-        width_ = right - left + 3;
-        inside_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(bottom - top + 3), 0);
-        for (const Reached& r : cells) inside_[at(r.cell.column, r.cell.row)] = 1;
+    // The box's corner cells, inclusive.
+    Mask(Cell topLeft, Cell bottomRight) {
+        left_ = topLeft.column - 1;
+        top_ = topLeft.row - 1;
+        width_ = bottomRight.column - topLeft.column + 3;
+        inside_.assign(
+            static_cast<std::size_t>(width_) * static_cast<std::size_t>(bottomRight.row - topLeft.row + 3),
+            0);
     }
+    void add(Cell cell) { inside_[at(cell.column, cell.row)] = 1; }
     bool inside(int column, int row) const { return inside_[at(column, row)] != 0; }
 
   private:
@@ -140,38 +138,40 @@ std::optional<Delineation> delineate(const ElevationModel& model, const FlowMode
     }
     const std::optional<Cell> outlet = snapOutlet(flow, clicked, searchCells);
     if (!outlet) return std::nullopt;
-    const std::vector<Reached> cells = upstream(flow, geometry, *outlet);
 
+    // The figures in one walk; the cells themselves go into the mask of their box in a second.
     Delineation d;
     d.clicked = clicked;
     d.outlet = *outlet;
-    d.cells = cells.size();
-    const Reached* head = &cells.front();
-    Cell first = outlet.value();
-    for (const Reached& r : cells) {
-        const auto row = static_cast<std::size_t>(r.cell.row);
+    Cell head = d.outlet, first = d.outlet, topLeft = d.outlet, bottomRight = d.outlet;
+    const auto order = [](Cell a) { return std::pair{a.row, a.column}; };
+    walkUpstream(flow, geometry, d.outlet, [&](Cell cell, double flowLength) {
+        ++d.cells;
+        const auto row = static_cast<std::size_t>(cell.row);
         d.areaM2 += row < geometry.area.size() ? geometry.area[row] : 0;
-        if (!d.cutOff && onEdgeOrBesideNoData(flow, r.cell)) d.cutOff = true;
-        const auto order = [](Cell a) { return std::pair{a.row, a.column}; };
-        if (r.flowLength > head->flowLength ||
-            (r.flowLength == head->flowLength && order(r.cell) < order(head->cell))) {
-            head = &r;
+        if (!d.cutOff && onEdgeOrBesideNoData(flow, cell)) d.cutOff = true;
+        if (flowLength > d.longestPathM || (flowLength == d.longestPathM && order(cell) < order(head))) {
+            head = cell;
+            d.longestPathM = flowLength;
         }
-        if (order(r.cell) < order(first)) first = r.cell;
-    }
-    d.boundary = outerRing(model, Mask(cells), first);
+        if (order(cell) < order(first)) first = cell;
+        topLeft = {std::min(topLeft.column, cell.column), std::min(topLeft.row, cell.row)};
+        bottomRight = {std::max(bottomRight.column, cell.column), std::max(bottomRight.row, cell.row)};
+    });
+    Mask mask(topLeft, bottomRight);
+    walkUpstream(flow, geometry, d.outlet, [&](Cell cell, double) { mask.add(cell); });
+    d.boundary = outerRing(model, mask, first);
 
     // The longest flow path: from the head downstream through the cells' centres to the outlet.
-    Cell at = head->cell;
+    Cell at = head;
     while (true) {
         d.longestPath.push_back(model.georef.toMap(at.column + 0.5, at.row + 0.5));
         if (at == d.outlet) break;
         const std::uint8_t k = flow.direction[model.index(at.column, at.row)];
         at = Cell{at.column + kColumnStep[k], at.row + kRowStep[k]};
     }
-    d.longestPathM = head->flowLength;
     d.outletElevation = model.z[model.index(d.outlet.column, d.outlet.row)];
-    d.headElevation = model.z[model.index(head->cell.column, head->cell.row)];
+    d.headElevation = model.z[model.index(head.column, head.row)];
     return d;
 }
 
