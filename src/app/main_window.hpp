@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QEvent>
+#include <QImage>
 #include <QPointer>
+#include <QRectF>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "app/document_dialogs.hpp"
+#include "app/elevation_layer.hpp"
 #include "app/map_picture_host.hpp"
 #include "app/measuring_keys.hpp"
 #include "app/measuring_menu_bar.hpp"
@@ -32,6 +35,7 @@
 #include "measure/picture_anchoring.hpp"
 
 class QMenuBar;
+class QPainter;
 
 namespace brelvo::app {
 
@@ -91,6 +95,16 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // or traced.
     bool exportBasin();
     bool importBasin();
+    // ---- elevation models (main_window_elevation.cpp) ----
+    // Map -> Open Elevation Model...: without a map picture the model's relief becomes the map; on a
+    // georeferenced map it is drawn over it. False when none was opened.
+    bool openElevationModel();
+    // Map -> Show Elevation Model: the relief over the map shown or hidden.
+    void showElevationModel(bool shown);
+    bool elevationShown() const { return elevationShown_; }
+    // The model open beside the map and where its cells lie on the picture; nullptr when none is.
+    const ElevationLayer* elevationLayer() const { return elevation_.get(); }
+    std::shared_ptr<const terrain::ElevationModel> elevationModel() const { return elevationModel_; }
     // ---- the Storm menu (main_window_storm.cpp) ----
     // Storm -> Import Precipitation Frequency...: the table read, the storm chosen, its rows in the runoff
     // window (opened as "Runoff Hydrogaph" opens it when it is not yet).
@@ -179,6 +193,17 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // An imported feature traced as the user would trace it; false when a vertex cannot be placed.
     bool traceFeature(const geo::GeoServices& services, const measure::Georeference& georef,
                       const geo::Feature& feature);
+    // Reads the model at `path` (what the file does not say taken from `given`, else asked) and shows it
+    // as the map (`asMap`) or over the georeferenced map; `asked`: the user opened it (a new map picture
+    // asks before traced work goes), else a project's. False when nothing changed.
+    bool loadElevation(const std::string& path, const project::ElevationSource& given, bool asMap,
+                       bool asked);
+    // A project's model read again: as the map when it was the map (before the view is put back), else
+    // over the map (after its georeference is back). A missing file is said by name.
+    void restoreElevation(const project::Project& p, bool asMap);
+    void clearElevation();
+    void paintElevation(QPainter& painter, const QRectF& picture) const;
+    std::string elevationPointerText(float viewX, float viewY) const;
     // ProjectView
     void layOutAfresh() override;
     void projectShown() override;
@@ -209,6 +234,13 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     QPointer<GeorefDialog> georefDialog_;
     ProjectPicture picture_;
     ProjectController project_;
+    // The elevation model, its layer, where it came from, and its relief drawn over a map.
+    std::shared_ptr<const terrain::ElevationModel> elevationModel_;
+    std::unique_ptr<ElevationLayer> elevation_;
+    project::ElevationSource elevationSource_;
+    QImage elevationOverlay_;
+    QRectF elevationOverlayRect_;  // picture pixels
+    bool elevationShown_ = true;
     bool titleUpdatePending_ = false;
     int lastCalcReportPages_ = 0;
 };

@@ -57,6 +57,8 @@ void MainWindow::openGeorefDialog() {
                     doc_.setGeoreference(georef);
                     if (georef.systemKnown()) controller_.scale().useGroundUnits();
                 });
+                // A model placed by the map's former georeference no longer lies where it was drawn.
+                clearElevation();
             },
             [this](double column, double row) {
                 const auto view = viewOfPixel(column, row);

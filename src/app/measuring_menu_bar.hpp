@@ -35,6 +35,8 @@ class MeasuringMenuBar : public QObject {
             std::function<void()> measuringUnits;
             std::function<void()> exportBasin;
             std::function<void()> importBasin;
+            std::function<void()> openElevation;
+            std::function<void(bool)> showElevation;  // the checkable entry toggled
         } map;
         // The Storm menu's entries in their order: the entry's text and what it does.
         std::vector<std::pair<const char*, std::function<void()>>> storm;
@@ -48,6 +50,8 @@ class MeasuringMenuBar : public QObject {
     int height() const;
     // The File entries whose keys work in the runoff window too.
     const QList<QAction*>& runoffWindowKeys() const { return runoffKeys_; }
+    // Map -> Show Elevation Model: enabled while a model is open over a map, checked while it shows.
+    void syncElevationEntry(bool enabled, bool checked);
     // The recent files' menu, after the list changed.
     void rebuildRecentMenu();
     // Runs the entry "MENU/ENTRY" ("View/Show Coordinate Listing"); false when there is none.
@@ -62,6 +66,7 @@ class MeasuringMenuBar : public QObject {
     bool shown_;
     Entries entries_;
     QMenu* recentMenu_ = nullptr;
+    QAction* showElevation_ = nullptr;
     QList<QAction*> runoffKeys_;
 };
 

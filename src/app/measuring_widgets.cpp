@@ -232,10 +232,14 @@ void MeasuringWidgets::buildScalePanel() {
 }
 
 void MeasuringWidgets::pointerMoved(std::optional<QPointF> viewPosition) {
-    const std::string text = viewPosition
-                                 ? controller_.pointerCoordinates(static_cast<float>(viewPosition->x()),
-                                                                  static_cast<float>(viewPosition->y()))
-                                 : std::string();
+    std::string text = viewPosition ? controller_.pointerCoordinates(static_cast<float>(viewPosition->x()),
+                                                                     static_cast<float>(viewPosition->y()))
+                                    : std::string();
+    if (viewPosition && pointerExtra) {
+        const std::string extra =
+            pointerExtra(static_cast<float>(viewPosition->x()), static_cast<float>(viewPosition->y()));
+        if (!extra.empty()) text += (text.empty() ? "" : "  ") + extra;
+    }
     if (text.empty()) {
         statusLine_->hide();
         return;
