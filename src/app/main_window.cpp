@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/elevation_layer.hpp"
 #include "app/geo_plugin.hpp"
 #include "app/help_window.hpp"
 #include "app/map_view.hpp"
@@ -58,13 +59,19 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
     markers.shape2.width = markers.shape2.height = kMarkerPixels * tpp_;
     widgets_ = new MeasuringWidgets(*this, doc_, geometry_, renderer_, controller_, tpp_, *this);
     widgets_->syncLabels();
+    widgets_->mapView()->paintOverMap = [this](QPainter& painter, const QRect& dirty) {
+        paintDelineation(painter, dirty);
+    };
     menuBar_ = new MeasuringMenuBar(*this, project_, menuBar == MenuBar::Shown,
                                     {[this](MeasuringAction action) { return run(action); },
                                      [this] { locatePicture(); },
                                      [this] { panZoomRegionClick(mapview::PanZoomRegion::Centre); },
                                      [this] { dialogs_.message(common::msg::kAboutText); },
                                      {[this] { openGeorefDialog(); }, [this] { showMeasuringUnits(); },
-                                      [this] { exportBasin(); }, [this] { importBasin(); }},
+                                      [this] { exportBasin(); }, [this] { importBasin(); },
+                                      [this] { delineateBasin(); }, [this] { askOutletSearchDistance(); },
+                                      [this] { setStreamsShown(!showStreams_); },
+                                      [this] { askStreamThreshold(); }},
                                      stormEntries(),
                                      [this] { exportCalcReport(); }});
     setMinimumSize(320, 240);
@@ -116,6 +123,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::mapMouseUp(measure::MouseButton button, float x, float y) {
     if (georefClick(button, x, y)) return;
+    if (outletClick(button, x, y)) return;
     step([&] { controller_.mapMouseUp(button, x, y); });
 }
 

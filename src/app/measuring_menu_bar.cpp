@@ -53,6 +53,12 @@ MeasuringMenuBar::MeasuringMenuBar(QWidget& window, ProjectController& project, 
     map->addSeparator();
     plain(map, msg::kEntryExportBasin, entries_.map.exportBasin);
     plain(map, msg::kEntryImportBasin, entries_.map.importBasin);
+    map->addSeparator();
+    plain(map, msg::kEntryDelineateBasin, entries_.map.delineate);
+    plain(map, msg::kEntryOutletSearchDistance, entries_.map.searchDistance);
+    showStreams_ = plain(map, msg::kEntryShowStreams, entries_.map.toggleStreams);
+    showStreams_->setCheckable(true);
+    plain(map, msg::kEntryStreamThreshold, entries_.map.streamThreshold);
     QMenu* storm = bar_->addMenu(QString::fromLatin1(msg::kMenuStorm));
     for (const auto& [text, run] : entries_.storm) plain(storm, text, run);
     QMenu* help = bar_->addMenu(QString::fromLatin1(msg::kMenuHelp));
@@ -73,6 +79,10 @@ QAction* MeasuringMenuBar::plain(QMenu* menu, const char* text, std::function<vo
     QAction* entry = menu->addAction(QString::fromLatin1(text));
     connect(entry, &QAction::triggered, this, std::move(run));
     return entry;
+}
+
+void MeasuringMenuBar::setStreamsChecked(bool checked) {
+    showStreams_->setChecked(checked);
 }
 
 int MeasuringMenuBar::height() const {

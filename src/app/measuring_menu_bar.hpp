@@ -35,6 +35,10 @@ class MeasuringMenuBar : public QObject {
             std::function<void()> measuringUnits;
             std::function<void()> exportBasin;
             std::function<void()> importBasin;
+            std::function<void()> delineate;
+            std::function<void()> searchDistance;
+            std::function<void()> toggleStreams;  // Show Streams (checked while shown)
+            std::function<void()> streamThreshold;
         } map;
         // The Storm menu's entries in their order: the entry's text and what it does.
         std::vector<std::pair<const char*, std::function<void()>>> storm;
@@ -52,6 +56,8 @@ class MeasuringMenuBar : public QObject {
     void rebuildRecentMenu();
     // Runs the entry "MENU/ENTRY" ("View/Show Coordinate Listing"); false when there is none.
     bool trigger(const std::string& path);
+    // Map -> Show Streams checked as the overlay is shown.
+    void setStreamsChecked(bool checked);
 
   private:
     QAction* keyed(QMenu* menu, const char* text, MeasuringAction action);
@@ -63,6 +69,7 @@ class MeasuringMenuBar : public QObject {
     Entries entries_;
     QMenu* recentMenu_ = nullptr;
     QList<QAction*> runoffKeys_;
+    QAction* showStreams_ = nullptr;
 };
 
 }  // namespace brelvo::app

@@ -231,11 +231,18 @@ void MeasuringWidgets::buildScalePanel() {
             [this] { step([this] { controller_.scale().ApplyScale(); }); });
 }
 
+void MeasuringWidgets::setStatusNote(const QString& note) {
+    statusNote_ = note;
+    pointerMoved(lastPointer_);
+}
+
 void MeasuringWidgets::pointerMoved(std::optional<QPointF> viewPosition) {
-    const std::string text = viewPosition
-                                 ? controller_.pointerCoordinates(static_cast<float>(viewPosition->x()),
-                                                                  static_cast<float>(viewPosition->y()))
-                                 : std::string();
+    lastPointer_ = viewPosition;
+    std::string text = viewPosition
+                           ? controller_.pointerCoordinates(static_cast<float>(viewPosition->x()),
+                                                            static_cast<float>(viewPosition->y()))
+                           : std::string();
+    if (!statusNote_.isEmpty()) text = statusNote_.toStdString() + (text.empty() ? "" : "   " + text);
     if (text.empty()) {
         statusLine_->hide();
         return;

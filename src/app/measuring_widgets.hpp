@@ -70,6 +70,8 @@ class MeasuringWidgets : public QObject {
     bool hasPictureItem(const std::string& item) const;
     // The status line's text: the map coordinates under the pointer while a scale is set.
     QString statusText() const;
+    // A note the status line shows before the coordinates (what the next click does); empty: none.
+    void setStatusNote(const QString& note);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -112,6 +114,8 @@ class MeasuringWidgets : public QObject {
     QPushButton* scaleOkButton_ = nullptr;          // Command1
     PanZoomControl* panZoomControl_ = nullptr;      // img4Way
     QLabel* statusLine_ = nullptr;
+    QString statusNote_;
+    std::optional<QPointF> lastPointer_;
     // A left press on the coordinate box while a line is traced: a click there is the map's, a drag
     // still moves the box.
     bool text1ClickPending_ = false;
