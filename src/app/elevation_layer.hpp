@@ -39,6 +39,10 @@ class ElevationLayer {
     std::optional<terrain::Cell> cellAtPicture(double pictureX, double pictureY) const;
     // The centre of a cell in the model's coordinates.
     measure::MapPoint cellCentre(const terrain::Cell& cell) const;
+    // The height under a picture pixel (the model's unit); nothing off the model or on NoData.
+    std::optional<float> elevationAtPicture(double pictureX, double pictureY) const;
+    // The map's system is the model's: positions pass through the two geotransforms alone.
+    bool sameSystem() const { return sameSystem_; }
 
   private:
     std::shared_ptr<const terrain::ElevationModel> model_;
@@ -46,6 +50,9 @@ class ElevationLayer {
     const geo::GeoServices* services_ = nullptr;
     std::optional<measure::Georeference> mapGeoref_;
     double pictureScale_ = 1.0;
+    bool sameSystem_ = true;
+    // The map's ground, for positions through WGS 84 when the systems differ.
+    std::unique_ptr<measure::GroundModel> mapGround_;
 };
 
 }  // namespace brelvo::app

@@ -14,8 +14,8 @@ class QWidget;
 namespace brelvo::app {
 
 // What prepares the flow (terrain::prepareFlow; a test may put a slower or failing one in its place).
-using FlowPreparer =
-    std::function<std::optional<terrain::FlowModel>(const terrain::ElevationModel&, const terrain::Progress&)>;
+using FlowPreparer = std::function<std::optional<terrain::FlowModel>(const terrain::ElevationModel&,
+                                                                     const terrain::Progress&)>;
 
 struct PreparedFlow {
     std::shared_ptr<const terrain::FlowModel> flow;  // nullptr: cancelled or failed

@@ -19,6 +19,7 @@
 #include "app/geo_plugin.hpp"
 #include "app/help_window.hpp"
 #include "app/map_view.hpp"
+#include "app/measuring_widgets.hpp"
 #include "app/pan_zoom_control.hpp"
 #include "app/runoff_window.hpp"
 #include "common/control_names.hpp"
@@ -41,7 +42,8 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
       dialogs_(userDialogs_, doc_),
       pictureHost_(*this, doc_, geometry_, renderer_, tpp_,
                    {[this] { syncGeometry(); },
-                    [this](bool visible) { widgets_->panZoomControl()->setVisible(visible); }}),
+                    [this](bool visible) { widgets_->panZoomControl()->setVisible(visible); },
+                    [this] { clearElevation(); }}),
       controller_(doc_, *this, dialogs_),
       pictureCommands_(doc_, controller_, dialogs_, pictureHost_),
       picture_(pictureHost_, dialogs_),
@@ -59,21 +61,26 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
     markers.shape2.width = markers.shape2.height = kMarkerPixels * tpp_;
     widgets_ = new MeasuringWidgets(*this, doc_, geometry_, renderer_, controller_, tpp_, *this);
     widgets_->syncLabels();
+    widgets_->pointerExtra = [this](float x, float y) { return elevationPointerText(x, y); };
+    widgets_->mapView()->paintOverPicture = [this](QPainter& painter, const QRectF& picture) {
+        paintElevation(painter, picture);
+    };
     widgets_->mapView()->paintOverMap = [this](QPainter& painter, const QRect& dirty) {
         paintDelineation(painter, dirty);
     };
-    menuBar_ = new MeasuringMenuBar(*this, project_, menuBar == MenuBar::Shown,
-                                    {[this](MeasuringAction action) { return run(action); },
-                                     [this] { locatePicture(); },
-                                     [this] { panZoomRegionClick(mapview::PanZoomRegion::Centre); },
-                                     [this] { dialogs_.message(common::msg::kAboutText); },
-                                     {[this] { openGeorefDialog(); }, [this] { showMeasuringUnits(); },
-                                      [this] { exportBasin(); }, [this] { importBasin(); },
-                                      [this] { delineateBasin(); }, [this] { askOutletSearchDistance(); },
-                                      [this] { setStreamsShown(!showStreams_); },
-                                      [this] { askStreamThreshold(); }},
-                                     stormEntries(),
-                                     [this] { exportCalcReport(); }});
+    menuBar_ = new MeasuringMenuBar(
+        *this, project_, menuBar == MenuBar::Shown,
+        {[this](MeasuringAction action) { return run(action); },
+         [this] { locatePicture(); },
+         [this] { panZoomRegionClick(mapview::PanZoomRegion::Centre); },
+         [this] { dialogs_.message(common::msg::kAboutText); },
+         {[this] { openGeorefDialog(); }, [this] { showMeasuringUnits(); }, [this] { exportBasin(); },
+          [this] { importBasin(); }, [this] { openElevationModel(); },
+          [this](bool shown) { showElevationModel(shown); }, [this] { delineateBasin(); },
+          [this] { askOutletSearchDistance(); }, [this] { setStreamsShown(!showStreams_); },
+          [this] { askStreamThreshold(); }},
+         stormEntries(),
+         [this] { exportCalcReport(); }});
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QEvent>
+#include <QImage>
 #include <QPointer>
+#include <QRectF>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "app/document_dialogs.hpp"
+#include "app/elevation_layer.hpp"
 #include "app/flow_preparation.hpp"
 #include "app/map_picture_host.hpp"
 #include "app/measuring_keys.hpp"
@@ -27,11 +30,11 @@
 #include "mapview/picture_commands.hpp"
 #include "mapview/picture_renderer.hpp"
 #include "mapview/view_geometry.hpp"
-#include "terrain/delineation.hpp"
 #include "measure/command_controller.hpp"
 #include "measure/map_surface.hpp"
 #include "measure/measure_document.hpp"
 #include "measure/picture_anchoring.hpp"
+#include "terrain/delineation.hpp"
 
 class QMenuBar;
 class QPainter;
@@ -96,8 +99,16 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // or traced.
     bool exportBasin();
     bool importBasin();
-    // The elevation model opened beside the map; nullptr when none is.
+    // ---- elevation models (main_window_elevation.cpp) ----
+    // Map -> Open Elevation Model...: without a map picture the model's relief becomes the map; on a
+    // georeferenced map it is drawn over it. False when none was opened.
+    bool openElevationModel();
+    // Map -> Show Elevation Model: the relief over the map shown or hidden.
+    void showElevationModel(bool shown);
+    bool elevationShown() const { return elevationShown_; }
+    // The model open beside the map and where its cells lie on the picture; nullptr when none is.
     const ElevationLayer* elevationLayer() const { return elevation_.get(); }
+    std::shared_ptr<const terrain::ElevationModel> elevationModel() const { return elevationModel_; }
     // ---- delineation from the elevation model (main_window_delineate.cpp) ----
     // Map -> Delineate Basin...: the flow prepared once per model (on a worker, with progress and Cancel),
     // then the next left click on the map is the outlet (Esc cancels).
@@ -201,6 +212,17 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // An imported feature traced as the user would trace it; false when a vertex cannot be placed.
     bool traceFeature(const geo::GeoServices& services, const measure::Georeference& georef,
                       const geo::Feature& feature);
+    // Reads the model at `path` (what the file does not say taken from `given`, else asked) and shows it
+    // as the map (`asMap`) or over the georeferenced map; `asked`: the user opened it (a new map picture
+    // asks before traced work goes), else a project's. False when nothing changed.
+    bool loadElevation(const std::string& path, const project::ElevationSource& given, bool asMap,
+                       bool asked);
+    // A project's model read again: as the map when it was the map (before the view is put back), else
+    // over the map (after its georeference is back). A missing file is said by name.
+    void restoreElevation(const project::Project& p, bool asMap);
+    void clearElevation();
+    void paintElevation(QPainter& painter, const QRectF& picture) const;
+    std::string elevationPointerText(float viewX, float viewY) const;
     // The delineation's parts: the flow of the model shown, the outlet's click (false: not taken as
     // one), Esc while the outlet is awaited, the catchment traced as one undoable step, and its drawing.
     bool ensureFlow();
@@ -240,8 +262,14 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     QPointer<GeorefDialog> georefDialog_;
     ProjectPicture picture_;
     ProjectController project_;
-    bool titleUpdatePending_ = false;
+    // The elevation model, its layer, where it came from, and its relief drawn over a map.
+    std::shared_ptr<const terrain::ElevationModel> elevationModel_;
     std::unique_ptr<ElevationLayer> elevation_;
+    project::ElevationSource elevationSource_;
+    QImage elevationOverlay_;
+    QRectF elevationOverlayRect_;  // picture pixels
+    bool elevationShown_ = true;
+    bool titleUpdatePending_ = false;
     // The prepared flow and the model it was prepared for; the stream cells at the threshold drawn.
     mutable std::shared_ptr<const terrain::FlowModel> flow_;
     mutable std::weak_ptr<const terrain::ElevationModel> flowFor_;

@@ -176,7 +176,8 @@ void MainWindow::traceDelineation(const ElevationLayer& layer, const terrain::De
         const auto& pic = geometry_.picture;
         doc_.delineated(before, {pic.left, pic.top, pic.width, pic.height});
     }
-    if (basin.cutOff) dialogs_.message(msg::delineateCutOff(common::integerText(static_cast<int>(basin.cells))));
+    if (basin.cutOff)
+        dialogs_.message(msg::delineateCutOff(common::integerText(static_cast<int>(basin.cells))));
     if (!record.elevationsKnown) dialogs_.message(msg::kDelineateUnitUnknown);
     // An open runoff window takes the new basin at once; otherwise "Runoff Hydrogaph" hands it over.
     if (runoff_ && runoff_->isVisible()) openRunoffWindow();

@@ -17,12 +17,16 @@ project::Project MainWindow::captureProject() const {
     p.scrollZoomFactor = geometry_.scrollZoomFactor;
     p.work = doc_.work();
     if (runoff_) p.runoff = runoff_->inputs();
+    if (elevation_) p.elevation = elevationSource_;
     return p;
 }
 
 void MainWindow::restoreProject(const project::Project& p) {
     // The picture first: what it brings (its natural size) is then overridden by the kept view.
     picture_.open(p.picturePath);
+    clearElevation();
+    // A model shown as the map is the picture: it comes back before the kept view is put on it.
+    restoreElevation(p, true);
     doc_.forgetClears();
     geometry_.picture = p.picture;
     geometry_.stretch = p.stretch;
@@ -40,6 +44,8 @@ void MainWindow::restoreProject(const project::Project& p) {
     // Everything restored is where it was on the picture as it is now shown.
     anchoring_ = measure::PictureAnchoring{};
     syncGeometry();
+    // A model over the map needs the map's georeference, which came back with the work.
+    restoreElevation(p, false);
 
     if (runoff_) {
         runoff_->close();

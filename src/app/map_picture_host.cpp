@@ -81,6 +81,12 @@ std::optional<std::string> MapPictureHost::buildDecodedOverviews() {
     return buildOverviews(*decodedRaster_, window_);
 }
 
+void MapPictureHost::setDecodedImage(QImage image) {
+    decodedRaster_.reset();
+    decoded_ = std::move(image);
+    decodedPath_.clear();
+}
+
 void MapPictureHost::showDecodedPicture() {
     if (decodedRaster_ != nullptr) {
         renderer_.setWindowed(std::make_unique<RasterPicture>(std::move(decodedRaster_)));
@@ -93,6 +99,7 @@ void MapPictureHost::showDecodedPicture() {
     const QSize size = renderer_.size();
     mapview::setPicture(geometry_, !renderer_.isNull(), static_cast<float>(size.width()) * tpp_,
                         static_cast<float>(size.height()) * tpp_);
+    if (hooks_.pictureReplaced) hooks_.pictureReplaced();
     hooks_.geometryChanged();
 }
 
@@ -100,6 +107,7 @@ void MapPictureHost::clearPicture() {
     renderer_.clear();
     shownPath_.clear();
     mapview::setPicture(geometry_, false, 0, 0);
+    if (hooks_.pictureReplaced) hooks_.pictureReplaced();
     hooks_.geometryChanged();
 }
 

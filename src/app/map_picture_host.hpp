@@ -25,6 +25,7 @@ class MapPictureHost : public mapview::PictureHost {
     struct WindowHooks {
         std::function<void()> geometryChanged;        // the view and picture rectangles moved
         std::function<void(bool)> setPanZoomVisible;  // the pan/zoom control shown or hidden
+        std::function<void()> pictureReplaced;        // another picture (or none) is shown now
     };
 
     // `window` is what a capture copies; twipsPerPixel turns picture pixels into view units.
@@ -57,6 +58,8 @@ class MapPictureHost : public mapview::PictureHost {
     float scrollZoomFactor() const override;
     void setScrollZoomFactor(float factor) override;
 
+    // A picture made by the program (an elevation model's relief), shown by the next showDecodedPicture.
+    void setDecodedImage(QImage image);
     // The absolute path of the picture file shown; empty when none is shown or it came from elsewhere.
     const std::string& picturePath() const { return shownPath_; }
 

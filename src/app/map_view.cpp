@@ -23,6 +23,12 @@ void MapView::paintEvent(QPaintEvent* event) {
         const auto& r = geometry_.picture;
         const QRectF target(r.left / tpp_, r.top / tpp_, r.width / tpp_, r.height / tpp_);
         renderer_.paint(p, target, event->rect(), rect());
+        if (paintOverPicture) {
+            p.save();
+            p.setClipRect(event->rect());
+            paintOverPicture(p, target);
+            p.restore();
+        }
     } else {
         // An empty view says how to begin.
         p.setPen(QColor(0x6B, 0x72, 0x7C));

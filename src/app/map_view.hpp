@@ -23,6 +23,9 @@ class MapView : public QWidget {
     std::function<void(QPointF, int, bool)> onWheel;
     // A middle-button drag moved by (dx, dy) view units.
     std::function<void(QPointF)> onPan;
+    // Draws over the picture, below the lines and markers: `picture` is the picture's rectangle in
+    // device pixels.
+    std::function<void(QPainter&, const QRectF& picture)> paintOverPicture;
     // The pointer moved over the view (a view position), or left it (no value).
     std::function<void(std::optional<QPointF>)> onPointer;
     // Drawn over the picture, under the traced lines: the painter and the rectangle being painted.

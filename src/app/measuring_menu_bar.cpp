@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalBlocker>
 #include <QWidget>
 
 #include "app/project_controller.hpp"
@@ -54,6 +55,14 @@ MeasuringMenuBar::MeasuringMenuBar(QWidget& window, ProjectController& project, 
     plain(map, msg::kEntryExportBasin, entries_.map.exportBasin);
     plain(map, msg::kEntryImportBasin, entries_.map.importBasin);
     map->addSeparator();
+    plain(map, msg::kEntryOpenElevation, entries_.map.openElevation);
+    showElevation_ = map->addAction(QString::fromLatin1(msg::kEntryShowElevation));
+    showElevation_->setCheckable(true);
+    connect(showElevation_, &QAction::toggled, this, [this](bool on) {
+        if (entries_.map.showElevation) entries_.map.showElevation(on);
+    });
+    syncElevationEntry(false, true);
+    map->addSeparator();
     plain(map, msg::kEntryDelineateBasin, entries_.map.delineate);
     plain(map, msg::kEntryOutletSearchDistance, entries_.map.searchDistance);
     showStreams_ = plain(map, msg::kEntryShowStreams, entries_.map.toggleStreams);
@@ -79,6 +88,12 @@ QAction* MeasuringMenuBar::plain(QMenu* menu, const char* text, std::function<vo
     QAction* entry = menu->addAction(QString::fromLatin1(text));
     connect(entry, &QAction::triggered, this, std::move(run));
     return entry;
+}
+
+void MeasuringMenuBar::syncElevationEntry(bool enabled, bool checked) {
+    const QSignalBlocker quiet(showElevation_);
+    showElevation_->setEnabled(enabled);
+    showElevation_->setChecked(checked);
 }
 
 void MeasuringMenuBar::setStreamsChecked(bool checked) {

@@ -35,6 +35,8 @@ class MeasuringMenuBar : public QObject {
             std::function<void()> measuringUnits;
             std::function<void()> exportBasin;
             std::function<void()> importBasin;
+            std::function<void()> openElevation;
+            std::function<void(bool)> showElevation;  // the checkable entry toggled
             std::function<void()> delineate;
             std::function<void()> searchDistance;
             std::function<void()> toggleStreams;  // Show Streams (checked while shown)
@@ -52,6 +54,8 @@ class MeasuringMenuBar : public QObject {
     int height() const;
     // The File entries whose keys work in the runoff window too.
     const QList<QAction*>& runoffWindowKeys() const { return runoffKeys_; }
+    // Map -> Show Elevation Model: enabled while a model is open over a map, checked while it shows.
+    void syncElevationEntry(bool enabled, bool checked);
     // The recent files' menu, after the list changed.
     void rebuildRecentMenu();
     // Runs the entry "MENU/ENTRY" ("View/Show Coordinate Listing"); false when there is none.
@@ -68,6 +72,7 @@ class MeasuringMenuBar : public QObject {
     bool shown_;
     Entries entries_;
     QMenu* recentMenu_ = nullptr;
+    QAction* showElevation_ = nullptr;
     QList<QAction*> runoffKeys_;
     QAction* showStreams_ = nullptr;
 };

@@ -238,10 +238,14 @@ void MeasuringWidgets::setStatusNote(const QString& note) {
 
 void MeasuringWidgets::pointerMoved(std::optional<QPointF> viewPosition) {
     lastPointer_ = viewPosition;
-    std::string text = viewPosition
-                           ? controller_.pointerCoordinates(static_cast<float>(viewPosition->x()),
-                                                            static_cast<float>(viewPosition->y()))
-                           : std::string();
+    std::string text = viewPosition ? controller_.pointerCoordinates(static_cast<float>(viewPosition->x()),
+                                                                     static_cast<float>(viewPosition->y()))
+                                    : std::string();
+    if (viewPosition && pointerExtra) {
+        const std::string extra =
+            pointerExtra(static_cast<float>(viewPosition->x()), static_cast<float>(viewPosition->y()));
+        if (!extra.empty()) text += (text.empty() ? "" : "  ") + extra;
+    }
     if (!statusNote_.isEmpty()) text = statusNote_.toStdString() + (text.empty() ? "" : "   " + text);
     if (text.empty()) {
         statusLine_->hide();

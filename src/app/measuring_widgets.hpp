@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QObject>
 #include <QPointF>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,6 +71,8 @@ class MeasuringWidgets : public QObject {
     bool hasPictureItem(const std::string& item) const;
     // The status line's text: the map coordinates under the pointer while a scale is set.
     QString statusText() const;
+    // What the status line adds at a view position (the elevation under the pointer); empty: nothing.
+    std::function<std::string(float, float)> pointerExtra;
     // A note the status line shows before the coordinates (what the next click does); empty: none.
     void setStatusNote(const QString& note);
 

@@ -135,6 +135,24 @@ void dumpMeasuringWindow(const MainWindow& window, JsonWriter& j) {
         j.endObject();
     }
 
+    // The elevation model open beside the map, or null: its file, cells, heights' unit ("" when not known),
+    // system ("EPSG:n", else null), whether it is the map itself and whether its relief shows.
+    j.key("ElevationModel");
+    if (const ElevationLayer* layer = window.elevationLayer()) {
+        const terrain::ElevationModel& model = layer->model();
+        j.beginObject();
+        j.key("path").value(model.path);
+        j.key("width").value(model.width).key("height").value(model.height);
+        j.key("unit").value(terrain::verticalUnitText(model.unit));
+        j.key("crs");
+        model.georef.crs.empty() ? j.null() : j.value(model.georef.crs);
+        j.key("isMap").value(layer->isMap());
+        j.key("shown").value(window.elevationShown());
+        j.endObject();
+    } else {
+        j.null();
+    }
+
     // The basin delineated last from the elevation model: the cell clicked, the outlet it snapped to,
     // the catchment's cells and whether it is cut off; null when there is none.
     j.key("Delineation");

@@ -25,7 +25,7 @@ bool sameWork(const Project& a, const Project& b, const std::optional<RunoffInpu
         return p.runoff && runoffAtStart && *p.runoff == *runoffAtStart ? std::nullopt : p.runoff;
     };
     return a.picturePath == b.picturePath && a.scrollZoomFactor == b.scrollZoomFactor &&
-           runoff(a) == runoff(b);
+           runoff(a) == runoff(b) && a.elevation == b.elevation;
 }
 
 }  // namespace brelvo::app::project

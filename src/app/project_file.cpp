@@ -11,6 +11,7 @@
 
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "terrain/elevation_model.hpp"
 
 namespace brelvo::app::project {
 
@@ -163,6 +164,12 @@ std::string write(const Project& p, const std::string& projectFile) {
         }
         root["runoff"] = runoffPart;
     }
+    if (p.elevation) {
+        root["elevationModel"] = QJsonObject{{"path", q(storedPath(p.elevation->path, projectFile))},
+                                             {"unit", q(p.elevation->unit)},
+                                             {"crs", q(p.elevation->crs)},
+                                             {"isMap", p.elevation->isMap}};
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
 }
 
@@ -239,6 +246,20 @@ Project readTree(const common::TreeReader& root, const std::string& projectFile)
         if (r.has("temporalPattern"))
             inputs.temporalPattern = readTemporalPattern(r.map("temporalPattern"), projectFile);
         p.runoff = std::move(inputs);
+    }
+    // The elevation model is kept since a later version: none when missing.
+    if (root.has("elevationModel")) {
+        const common::TreeReader e = root.map("elevationModel");
+        ElevationSource source;
+        source.path = readBackPath(e.text("path"), projectFile);
+        if (source.path.empty()) e.fail("path", msg::kValueEmptyPath);
+        source.unit = e.text("unit");
+        if (!source.unit.empty() &&
+            terrain::verticalUnitFromText(source.unit) == terrain::VerticalUnit::Unknown)
+            e.fail("unit", msg::kValueNotElevationUnit);
+        source.crs = e.text("crs");
+        source.isMap = e.boolean("isMap");
+        p.elevation = std::move(source);
     }
     return p;
 }

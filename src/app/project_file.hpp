@@ -40,13 +40,24 @@ struct RunoffInputs {
     friend bool operator==(const RunoffInputs&, const RunoffInputs&) = default;
 };
 
+// The elevation model opened beside the map (key "elevationModel"): its file, and what the user answered
+// where the file says nothing.
+struct ElevationSource {
+    std::string path;    // absolute
+    std::string unit;    // the heights' unit as the user gave it ("m", "ft", "US ft"); empty: the file's
+    std::string crs;     // the system as the user gave it ("EPSG:n"); empty: the file's
+    bool isMap = false;  // its relief is the map picture (there was no map)
+    friend bool operator==(const ElevationSource&, const ElevationSource&) = default;
+};
+
 struct Project {
     std::string picturePath;  // absolute; empty when the map has no picture from a file
     mapview::RectF picture;   // the picture's rectangle in the view, view units
     bool stretch = false;
     float scrollZoomFactor = 0.05f;
-    measure::MeasureWork work;           // the measuring document's work (its state and controls)
-    std::optional<RunoffInputs> runoff;  // present once the runoff window has been opened
+    measure::MeasureWork work;                 // the measuring document's work (its state and controls)
+    std::optional<RunoffInputs> runoff;        // present once the runoff window has been opened
+    std::optional<ElevationSource> elevation;  // present while a model is open
     friend bool operator==(const Project&, const Project&) = default;
 };
 

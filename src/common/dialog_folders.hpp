@@ -24,8 +24,9 @@ enum class FileKind : std::size_t {
     hydrograph,   // *.GRF loaded, combined or saved
     csv,
     chart,
-    report,  // the report as a PDF file
-    gis,     // basins to and from GIS files
+    report,     // the report as a PDF file
+    gis,        // basins to and from GIS files
+    elevation,  // elevation models
     count,
 };
 

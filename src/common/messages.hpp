@@ -161,6 +161,7 @@ inline constexpr const char* kContinueButton = "Continue";
 #include "common/messages_batch.hpp"
 #include "common/messages_delineation.hpp"
 #include "common/messages_distributions.hpp"
+#include "common/messages_elevation.hpp"
 #include "common/messages_frequency.hpp"
 #include "common/messages_geo.hpp"
 #include "common/messages_geo_measure.hpp"

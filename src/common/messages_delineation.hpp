@@ -23,8 +23,7 @@ inline constexpr const char* kDelineateCancel = "Cancel";
 inline constexpr const char* kDelineateNoMemory =
     "There is not enough memory to prepare the flow over this elevation model.";
 // The caption and the status line while the outlet is awaited.
-inline constexpr const char* kDelineateClickOutlet =
-    "Click the basin's outlet on the map (Esc cancels).";
+inline constexpr const char* kDelineateClickOutlet = "Click the basin's outlet on the map (Esc cancels).";
 inline constexpr const char* kDelineateOutsideModel =
     "The outlet must be clicked on the elevation model, on cells with data. Click again, or Esc to cancel.";
 inline constexpr const char* kDelineateWhileTracing =
@@ -33,7 +32,8 @@ inline constexpr const char* kDelineateOutsideMap =
     "A point of the delineated basin lies outside the map and cannot be placed.";
 inline std::string delineateCutOff(const std::string& cells) {
     return "The basin reaches the edge of the elevation model or cells without data, so it is cut off: "
-           "its " + cells + " cells are only the part the model holds.";
+           "its " +
+           cells + " cells are only the part the model holds.";
 }
 inline constexpr const char* kDelineateUnitUnknown =
     "The elevation model's vertical unit is not known, so its elevations are not handed to the runoff "
@@ -41,7 +41,8 @@ inline constexpr const char* kDelineateUnitUnknown =
 inline constexpr const char* kSearchDistanceTitle = "Outlet Search Distance";
 inline std::string searchDistancePrompt(int maxCells) {
     return "The outlet snaps to the cell of largest flow accumulation within this many cells of the "
-           "click (0 to " + std::to_string(maxCells) + "):";
+           "click (0 to " +
+           std::to_string(maxCells) + "):";
 }
 inline std::string searchDistanceRefused(int maxCells) {
     return "The search distance is a whole number of cells from 0 to " + std::to_string(maxCells) + ".";

@@ -26,7 +26,7 @@ std::string fileName(const std::string& path) {
 }
 
 bool virtualPath(const std::string& path) {
-    return lowerCase(path.substr(0, 5)) == "/vsi";
+    return lowerCase(path.substr(0, 4)) == "/vsi";
 }
 
 SmallFile readSmallFile(const std::string& path, std::size_t limit) {

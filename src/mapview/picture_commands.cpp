@@ -148,6 +148,15 @@ void PictureCommands::loadPictureFile(const std::string& path) {
     if (!lookup.notice.empty()) dialogs_.message(lookup.notice);
 }
 
+bool PictureCommands::showMadePicture(std::optional<measure::Georeference> georef, const char* action) {
+    if (!workMayGo(action)) return false;
+    clearMeasurement();
+    host_.showDecodedPicture();
+    takeGeoreference(std::move(georef));
+    host_.scrollPicture(4);
+    return true;
+}
+
 void PictureCommands::askCoordinateSystem(measure::Georeference& georef, const std::string& path) {
     std::string reason;
     for (;;) {

@@ -97,6 +97,10 @@ class PictureCommands {
     // A picture file dropped on the window: loaded as "Load Map File" loads the file it is given.
     void loadDroppedFile(const std::string& path);
 
+    // A picture the program made (decoded into the host already) shown as a loaded picture is: asked
+    // first when there is traced work, every measurement cleared, the georeference taken. False when the
+    // user kept the work.
+    bool showMadePicture(std::optional<measure::Georeference> georef, const char* action);
     // The default name of a saved map picture: "Brelix" + the area number + ".jpg".
     static std::string defaultImageName(int measureNumber);
     // Whether a chosen name is written as JPEG: its lower-case form contains ".jpg" anywhere.

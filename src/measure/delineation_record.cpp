@@ -42,7 +42,8 @@ std::string elevationText(double feet) {
     return common::formatPattern(feet, "#0.0");
 }
 
-ValueTree writeDelineation(const std::optional<DelineationRecord>& record, const DelineationSettings& settings) {
+ValueTree writeDelineation(const std::optional<DelineationRecord>& record,
+                           const DelineationSettings& settings) {
     ValueTree t = ValueTree::map();
     if (record) {
         ValueTree& r = t.set("record", ValueTree::map());
@@ -72,8 +73,7 @@ void readDelineation(const TreeReader& root, std::optional<DelineationRecord>& r
     if (!root.has(kKey)) return;
     const TreeReader d = root.map(kKey);
     settings.searchCells = d.integer("searchCells", 0, kMaxSearchCells);
-    settings.streamThreshold =
-        readWhole(d, "streamThreshold", 1, static_cast<double>(kMaxStreamThreshold));
+    settings.streamThreshold = readWhole(d, "streamThreshold", 1, static_cast<double>(kMaxStreamThreshold));
     if (d.at("record").kind() == ValueTree::Kind::Null) return;
     const TreeReader r = d.map("record");
     DelineationRecord rec;

@@ -16,11 +16,11 @@ struct DelineationRecord {
     int clickedRow = 0;
     int outletColumn = 0;
     int outletRow = 0;
-    int searchCells = 0;       // the search distance the outlet snapped within
-    std::int64_t cells = 0;    // in the catchment
-    bool cutOff = false;       // the catchment reaches the model's edge or NoData
-    double areaM2 = 0;         // on the ground
-    double pathLengthM = 0;    // the longest flow path on the ground
+    int searchCells = 0;     // the search distance the outlet snapped within
+    std::int64_t cells = 0;  // in the catchment
+    bool cutOff = false;     // the catchment reaches the model's edge or NoData
+    double areaM2 = 0;       // on the ground
+    double pathLengthM = 0;  // the longest flow path on the ground
     // The model's vertical unit was known: the elevations below are handed over; else they are 0.
     bool elevationsKnown = true;
     double outletElevationFt = 0;

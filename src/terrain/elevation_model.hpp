@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "measure/georeference.hpp"
@@ -18,6 +19,10 @@ enum class VerticalUnit { Unknown, Metre, Foot, UsFoot };
 const char* verticalUnitText(VerticalUnit unit);
 // Metres in one unit (0 for Unknown).
 double metresPer(VerticalUnit unit);
+// The unit a text names, as a raster band's unit type or a user's answer has it, in any letter case:
+// "m", "metre(s)", "meter(s)"; "ft", "foot", "feet", "international foot"; "US survey foot", "ftUS",
+// "US ft", "us-ft", "US feet". Unknown for anything else.
+VerticalUnit verticalUnitFromText(std::string_view text);
 
 struct ElevationModel {
     std::string path;  // the file it was read from

@@ -28,8 +28,9 @@ namespace {
 // valley cells with d = |column - 15| <= 9, 5 <= row and row + d <= 15 (each drains diagonally to the
 // axis, then south). Heights in metres: 100 + a(d) + b(row).
 QByteArray valleyGrid() {
-    QByteArray text = "ncols 31\nnrows 20\nxllcorner 700000\nyllcorner 4398000\ncellsize 10\n"
-                      "NODATA_value -9999\n";
+    QByteArray text =
+        "ncols 31\nnrows 20\nxllcorner 700000\nyllcorner 4398000\ncellsize 10\n"
+        "NODATA_value -9999\n";
     for (int r = 0; r < 20; ++r) {
         for (int c = 0; c < 31; ++c) {
             const int d = std::abs(c - 15);
@@ -59,7 +60,7 @@ class DelineationTest : public QObject {
         file.write(valleyGrid());
         file.close();
         dialogs_->queueAnswer(asc.toStdString());
-        dialogs_->queueAnswer("m");
+        dialogs_->queueAnswer("metres");
         QVERIFY(window_->triggerMenuEntry("Map/Open Elevation Model..."));
         QVERIFY(window_->elevationLayer());
         dialogs_->takeMessages();
@@ -97,7 +98,8 @@ class DelineationTest : public QObject {
         // A preparation that runs until it is cancelled; the window's timer cancels it through the
         // progress dialog's button, which it can only do while the window's events run.
         std::atomic<int> progressCalls{0};
-        window_->flowPreparer = [&](const brelvo::terrain::ElevationModel&, const brelvo::terrain::Progress& p) {
+        window_->flowPreparer = [&](const brelvo::terrain::ElevationModel&,
+                                    const brelvo::terrain::Progress& p) {
             while (p(0.5)) {
                 ++progressCalls;
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));

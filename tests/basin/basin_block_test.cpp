@@ -357,15 +357,15 @@ TEST_F(BasinBlockTest, HandOffWritesInTheWindowsOrderAndKeepsAbsentValues) {
 
     // A delineated basin's elevations follow the area, upper then lower; without them both stay.
     changes.clear();
-    common::HandOff delineated{"HydrographArea4", "2.5", "Stream Length (mi)", "1", "Below Centroid (mi)",
-                               "3", "Basin Area (mi^2)", {}};
+    common::HandOff delineated{"HydrographArea4",     "2.5", "Stream Length (mi)", "1",
+                               "Below Centroid (mi)", "3",   "Basin Area (mi^2)",  {}};
     delineated.upperElevation = "1234.6";
     delineated.lowerElevation = "1000.0";
     receiveMeasurement(fields, delineated);
-    EXPECT_EQ(changes, (std::vector<std::string>{"Frame2=HydrographArea4", "txtL=2.5", "lblL=Stream Length (mi)",
-                                                 "txtLca=1", "lblLca=Below Centroid (mi)", "txtBasinArea=3",
-                                                 "Label10=Basin Area (mi^2)", "txtelv1=1234.6",
-                                                 "txtElv2=1000.0"}));
+    EXPECT_EQ(changes,
+              (std::vector<std::string>{"Frame2=HydrographArea4", "txtL=2.5", "lblL=Stream Length (mi)",
+                                        "txtLca=1", "lblLca=Below Centroid (mi)", "txtBasinArea=3",
+                                        "Label10=Basin Area (mi^2)", "txtelv1=1234.6", "txtElv2=1000.0"}));
 }
 
 // Strict boxes in the basin block: each box is read as a run reads it when the block reads it. A text

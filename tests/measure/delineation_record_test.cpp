@@ -80,11 +80,11 @@ TEST(DelineationTree, KeepsTheRecordAndSettingsExactlyAndRefusesAWrongValueByNam
               "the value \"delineation.searchCells\" is out of range");
     EXPECT_EQ(refusal(withValue("streamThreshold", ValueTree::integer(0), false)),
               "the value \"delineation.streamThreshold\" is out of range");
-    EXPECT_EQ(refusal(withValue("outletCell", ValueTree::list({ValueTree::integer(-1), ValueTree::integer(2)}),
-                                true)),
+    EXPECT_EQ(refusal(withValue("outletCell",
+                                ValueTree::list({ValueTree::integer(-1), ValueTree::integer(2)}), true)),
               "the value \"delineation.record.outletCell\" is not a cell (a column and a row)");
-    EXPECT_EQ(refusal(withValue("clickedCell", ValueTree::list({ValueTree::number(1.5), ValueTree::integer(2)}),
-                                true)),
+    EXPECT_EQ(refusal(withValue("clickedCell",
+                                ValueTree::list({ValueTree::number(1.5), ValueTree::integer(2)}), true)),
               "the value \"delineation.record.clickedCell\" is not a cell (a column and a row)");
     EXPECT_EQ(refusal(withValue("cells", ValueTree::integer(0), true)),
               "the value \"delineation.record.cells\" is out of range");
@@ -114,7 +114,8 @@ TEST(DelineationWork, HandsOverTheElevationsAndIsUndoneAsOneStep) {
         controller.mapMouseUp(MouseButton::Left, p.x, p.y);
     controller.runCommand("End Area/Line");
     controller.runCommand("Start Stream Line");
-    for (const PointF p : {PointF{150, 150}, PointF{250, 250}}) controller.mapMouseUp(MouseButton::Left, p.x, p.y);
+    for (const PointF p : {PointF{150, 150}, PointF{250, 250}})
+        controller.mapMouseUp(MouseButton::Left, p.x, p.y);
     controller.runCommand("End Area/Line");
     MeasureWork withRecord = doc.work();
     withRecord.delineation = sampleRecord();
