@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/elevation_layer.hpp"
 #include "app/geo_plugin.hpp"
 #include "app/help_window.hpp"
 #include "app/map_view.hpp"
@@ -64,6 +65,9 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
     widgets_->mapView()->paintOverPicture = [this](QPainter& painter, const QRectF& picture) {
         paintElevation(painter, picture);
     };
+    widgets_->mapView()->paintOverMap = [this](QPainter& painter, const QRect& dirty) {
+        paintDelineation(painter, dirty);
+    };
     menuBar_ = new MeasuringMenuBar(
         *this, project_, menuBar == MenuBar::Shown,
         {[this](MeasuringAction action) { return run(action); },
@@ -72,7 +76,9 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
          [this] { dialogs_.message(common::msg::kAboutText); },
          {[this] { openGeorefDialog(); }, [this] { showMeasuringUnits(); }, [this] { exportBasin(); },
           [this] { importBasin(); }, [this] { openElevationModel(); },
-          [this](bool shown) { showElevationModel(shown); }},
+          [this](bool shown) { showElevationModel(shown); }, [this] { delineateBasin(); },
+          [this] { askOutletSearchDistance(); }, [this] { setStreamsShown(!showStreams_); },
+          [this] { askStreamThreshold(); }},
          stormEntries(),
          [this] { exportCalcReport(); }});
     setMinimumSize(320, 240);
@@ -124,6 +130,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::mapMouseUp(measure::MouseButton button, float x, float y) {
     if (georefClick(button, x, y)) return;
+    if (outletClick(button, x, y)) return;
     step([&] { controller_.mapMouseUp(button, x, y); });
 }
 

@@ -16,6 +16,7 @@
 
 #include "app/document_dialogs.hpp"
 #include "app/elevation_layer.hpp"
+#include "app/flow_preparation.hpp"
 #include "app/map_picture_host.hpp"
 #include "app/measuring_keys.hpp"
 #include "app/measuring_menu_bar.hpp"
@@ -33,12 +34,15 @@
 #include "measure/map_surface.hpp"
 #include "measure/measure_document.hpp"
 #include "measure/picture_anchoring.hpp"
+#include "terrain/delineation.hpp"
 
 class QMenuBar;
 class QPainter;
+class QTransform;
 
 namespace brelvo::app {
 
+class ElevationLayer;
 class GeorefDialog;
 class HelpWindow;
 class RunoffWindow;
@@ -105,6 +109,21 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // The model open beside the map and where its cells lie on the picture; nullptr when none is.
     const ElevationLayer* elevationLayer() const { return elevation_.get(); }
     std::shared_ptr<const terrain::ElevationModel> elevationModel() const { return elevationModel_; }
+    // ---- delineation from the elevation model (main_window_delineate.cpp) ----
+    // Map -> Delineate Basin...: the flow prepared once per model (on a worker, with progress and Cancel),
+    // then the next left click on the map is the outlet (Esc cancels).
+    void delineateBasin();
+    bool awaitingOutlet() const { return awaitingOutlet_; }
+    // Map -> Outlet Search Distance... and Stream Threshold...: asked in an input box.
+    void askOutletSearchDistance();
+    void askStreamThreshold();
+    // Map -> Show Streams: the cells of at least the threshold's accumulation drawn over the map.
+    void setStreamsShown(bool shown);
+    bool streamsShown() const { return showStreams_; }
+    // The flow prepared for the elevation model shown; nullptr before, and once the model is replaced.
+    const terrain::FlowModel* preparedFlow() const;
+    // What prepares the flow; empty: terrain::prepareFlow.
+    FlowPreparer flowPreparer;
     // ---- the Storm menu (main_window_storm.cpp) ----
     // Storm -> Import Precipitation Frequency...: the table read, the storm chosen, its rows in the runoff
     // window (opened as "Runoff Hydrogaph" opens it when it is not yet).
@@ -204,6 +223,15 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     void clearElevation();
     void paintElevation(QPainter& painter, const QRectF& picture) const;
     std::string elevationPointerText(float viewX, float viewY) const;
+    // The delineation's parts: the flow of the model shown, the outlet's click (false: not taken as
+    // one), Esc while the outlet is awaited, the catchment traced as one undoable step, and its drawing.
+    bool ensureFlow();
+    void dropStaleFlow() const;
+    bool outletClick(measure::MouseButton button, float x, float y);
+    bool cancelOutlet();
+    void traceDelineation(const ElevationLayer& layer, const terrain::Delineation& basin);
+    std::optional<QTransform> cellToView() const;
+    void paintDelineation(QPainter& painter, const QRect& dirty) const;
     // ProjectView
     void layOutAfresh() override;
     void projectShown() override;
@@ -242,6 +270,13 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     QRectF elevationOverlayRect_;  // picture pixels
     bool elevationShown_ = true;
     bool titleUpdatePending_ = false;
+    // The prepared flow and the model it was prepared for; the stream cells at the threshold drawn.
+    mutable std::shared_ptr<const terrain::FlowModel> flow_;
+    mutable std::weak_ptr<const terrain::ElevationModel> flowFor_;
+    mutable std::vector<std::uint8_t> streams_;
+    mutable std::int64_t streamsThreshold_ = -1;
+    bool awaitingOutlet_ = false;
+    bool showStreams_ = false;
     int lastCalcReportPages_ = 0;
 };
 

@@ -75,7 +75,7 @@ bool MainWindow::run(MeasuringAction action) {
         case A::UndoPoint:
             return controller_.undoLastPoint();
         case A::Escape:
-            return controller_.escape();
+            return cancelOutlet() || controller_.escape();
         case A::ShowListing:
             controller_.showCoordinateListing();
             return true;

@@ -40,6 +40,8 @@ void MapView::paintEvent(QPaintEvent* event) {
                                   "Load/Save Map, then Load Map File, brings in a map picture."));
     }
 
+    if (geometry_.hasPicture && paintOverMap) paintOverMap(p, event->rect());
+
     p.setRenderHint(QPainter::Antialiasing);
     for (const auto& [index, seg] : surface_.controls().line1) {
         if (!seg.visible) continue;

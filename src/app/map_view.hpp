@@ -28,6 +28,8 @@ class MapView : public QWidget {
     std::function<void(QPainter&, const QRectF& picture)> paintOverPicture;
     // The pointer moved over the view (a view position), or left it (no value).
     std::function<void(std::optional<QPointF>)> onPointer;
+    // Drawn over the picture, under the traced lines: the painter and the rectangle being painted.
+    std::function<void(QPainter&, const QRect&)> paintOverMap;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

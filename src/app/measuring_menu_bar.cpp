@@ -62,6 +62,12 @@ MeasuringMenuBar::MeasuringMenuBar(QWidget& window, ProjectController& project, 
         if (entries_.map.showElevation) entries_.map.showElevation(on);
     });
     syncElevationEntry(false, true);
+    map->addSeparator();
+    plain(map, msg::kEntryDelineateBasin, entries_.map.delineate);
+    plain(map, msg::kEntryOutletSearchDistance, entries_.map.searchDistance);
+    showStreams_ = plain(map, msg::kEntryShowStreams, entries_.map.toggleStreams);
+    showStreams_->setCheckable(true);
+    plain(map, msg::kEntryStreamThreshold, entries_.map.streamThreshold);
     QMenu* storm = bar_->addMenu(QString::fromLatin1(msg::kMenuStorm));
     for (const auto& [text, run] : entries_.storm) plain(storm, text, run);
     QMenu* help = bar_->addMenu(QString::fromLatin1(msg::kMenuHelp));
@@ -88,6 +94,10 @@ void MeasuringMenuBar::syncElevationEntry(bool enabled, bool checked) {
     const QSignalBlocker quiet(showElevation_);
     showElevation_->setEnabled(enabled);
     showElevation_->setChecked(checked);
+}
+
+void MeasuringMenuBar::setStreamsChecked(bool checked) {
+    showStreams_->setChecked(checked);
 }
 
 int MeasuringMenuBar::height() const {

@@ -37,6 +37,10 @@ class MeasuringMenuBar : public QObject {
             std::function<void()> importBasin;
             std::function<void()> openElevation;
             std::function<void(bool)> showElevation;  // the checkable entry toggled
+            std::function<void()> delineate;
+            std::function<void()> searchDistance;
+            std::function<void()> toggleStreams;  // Show Streams (checked while shown)
+            std::function<void()> streamThreshold;
         } map;
         // The Storm menu's entries in their order: the entry's text and what it does.
         std::vector<std::pair<const char*, std::function<void()>>> storm;
@@ -56,6 +60,8 @@ class MeasuringMenuBar : public QObject {
     void rebuildRecentMenu();
     // Runs the entry "MENU/ENTRY" ("View/Show Coordinate Listing"); false when there is none.
     bool trigger(const std::string& path);
+    // Map -> Show Streams checked as the overlay is shown.
+    void setStreamsChecked(bool checked);
 
   private:
     QAction* keyed(QMenu* menu, const char* text, MeasuringAction action);
@@ -68,6 +74,7 @@ class MeasuringMenuBar : public QObject {
     QMenu* recentMenu_ = nullptr;
     QAction* showElevation_ = nullptr;
     QList<QAction*> runoffKeys_;
+    QAction* showStreams_ = nullptr;
 };
 
 }  // namespace brelvo::app

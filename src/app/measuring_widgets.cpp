@@ -231,7 +231,13 @@ void MeasuringWidgets::buildScalePanel() {
             [this] { step([this] { controller_.scale().ApplyScale(); }); });
 }
 
+void MeasuringWidgets::setStatusNote(const QString& note) {
+    statusNote_ = note;
+    pointerMoved(lastPointer_);
+}
+
 void MeasuringWidgets::pointerMoved(std::optional<QPointF> viewPosition) {
+    lastPointer_ = viewPosition;
     std::string text = viewPosition ? controller_.pointerCoordinates(static_cast<float>(viewPosition->x()),
                                                                      static_cast<float>(viewPosition->y()))
                                     : std::string();
@@ -240,6 +246,7 @@ void MeasuringWidgets::pointerMoved(std::optional<QPointF> viewPosition) {
             pointerExtra(static_cast<float>(viewPosition->x()), static_cast<float>(viewPosition->y()));
         if (!extra.empty()) text += (text.empty() ? "" : "  ") + extra;
     }
+    if (!statusNote_.isEmpty()) text = statusNote_.toStdString() + (text.empty() ? "" : "   " + text);
     if (text.empty()) {
         statusLine_->hide();
         return;

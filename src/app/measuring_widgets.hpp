@@ -73,6 +73,8 @@ class MeasuringWidgets : public QObject {
     QString statusText() const;
     // What the status line adds at a view position (the elevation under the pointer); empty: nothing.
     std::function<std::string(float, float)> pointerExtra;
+    // A note the status line shows before the coordinates (what the next click does); empty: none.
+    void setStatusNote(const QString& note);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -115,6 +117,8 @@ class MeasuringWidgets : public QObject {
     QPushButton* scaleOkButton_ = nullptr;          // Command1
     PanZoomControl* panZoomControl_ = nullptr;      // img4Way
     QLabel* statusLine_ = nullptr;
+    QString statusNote_;
+    std::optional<QPointF> lastPointer_;
     // A left press on the coordinate box while a line is traced: a click there is the map's, a drag
     // still moves the box.
     bool text1ClickPending_ = false;

@@ -153,6 +153,33 @@ void dumpMeasuringWindow(const MainWindow& window, JsonWriter& j) {
         j.null();
     }
 
+    // The basin delineated last from the elevation model: the cell clicked, the outlet it snapped to,
+    // the catchment's cells and whether it is cut off; null when there is none.
+    j.key("Delineation");
+    if (const auto& basin = doc.work().delineation) {
+        j.beginObject();
+        j.key("clickedCell").beginArray().value(basin->clickedColumn).value(basin->clickedRow).endArray();
+        j.key("outletCell").beginArray().value(basin->outletColumn).value(basin->outletRow).endArray();
+        j.key("searchCells").value(basin->searchCells);
+        j.key("cells").value(static_cast<double>(basin->cells));
+        j.key("cutOff").value(basin->cutOff);
+        j.key("areaM2").value(basin->areaM2);
+        j.key("pathLengthM").value(basin->pathLengthM);
+        j.key("outletElevationFt").value(basin->outletElevationFt);
+        j.key("headElevationFt").value(basin->headElevationFt);
+        j.endObject();
+    } else {
+        j.null();
+    }
+    const measure::DelineationSettings& settings = doc.work().delineationSettings;
+    j.key("DelineationSettings").beginObject();
+    j.key("searchCells").value(settings.searchCells);
+    j.key("streamThreshold").value(static_cast<double>(settings.streamThreshold));
+    j.key("streamsShown").value(window.streamsShown());
+    j.key("flowPrepared").value(window.preparedFlow() != nullptr);
+    j.key("awaitingOutlet").value(window.awaitingOutlet());
+    j.endObject();
+
     // The georeference window's points, system and message while it is open.
     j.key("GeoreferenceDialog");
     if (const GeorefDialog* dialog = window.georefDialog()) {

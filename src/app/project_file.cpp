@@ -225,7 +225,7 @@ Project readTree(const common::TreeReader& root, const std::string& projectFile)
     // The measuring document reads its own parts of the file (the picture's georeference among them, so
     // that a project opens without reading the picture's world file again).
     common::ValueTree work = common::ValueTree::map();
-    for (const char* key : {"measureState", "window", "georeference"}) {
+    for (const char* key : {"measureState", "window", "georeference", "delineation"}) {
         if (const common::ValueTree* part = root.tree().find(key)) work.set(key, *part);
     }
     p.work = measure::MeasureDocument::read(work);

@@ -330,6 +330,9 @@ void RunoffWindow::checkGraphFile(const std::string& listText) {
 
 void RunoffWindow::receiveMeasurement(const common::HandOff& values) {
     basin::receiveMeasurement(fields_, values);
+    // Elevations handed over with the lengths: slope, C, lag and the time step follow, as when the user
+    // types them and leaves the box.
+    if (values.upperElevation && values.lowerElevation) block_->Getbasinstats();
 }
 
 void RunoffWindow::toggleChartSize() {

@@ -156,6 +156,8 @@ void receiveMeasurement(RunoffFields& fields, const common::HandOff& values) {
         if (present(values.basinArea)) fields.setText(form3::txtBasinArea, *values.basinArea);
         fields.setCaption(form3::Label10, values.basinAreaLabel.value_or(std::string()));
     }
+    if (present(values.upperElevation)) fields.setText(form3::txtelv1, *values.upperElevation);
+    if (present(values.lowerElevation)) fields.setText(form3::txtElv2, *values.lowerElevation);
 }
 
 float lengthFactor(const RunoffFields& fields) {

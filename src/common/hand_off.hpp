@@ -18,6 +18,10 @@ struct HandOff {
     std::optional<std::string> basinAreaLabel;  // Label10: "Basin Area" + unit suffix, with an area only
     // Descriptions of the values that could not be cut out; those values stay absent.
     std::vector<std::string> failures;
+    // A basin delineated from an elevation model: the longest flow path's head (txtelv1) and the outlet
+    // (txtElv2), feet.
+    std::optional<std::string> upperElevation;
+    std::optional<std::string> lowerElevation;
 };
 
 }  // namespace brelvo::common

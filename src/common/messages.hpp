@@ -159,6 +159,7 @@ inline constexpr const char* kContinueButton = "Continue";
 
 #include "common/messages_basin.hpp"
 #include "common/messages_batch.hpp"
+#include "common/messages_delineation.hpp"
 #include "common/messages_distributions.hpp"
 #include "common/messages_elevation.hpp"
 #include "common/messages_frequency.hpp"

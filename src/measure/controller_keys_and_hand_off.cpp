@@ -91,6 +91,10 @@ HandOff MeasureController::handOff() const {
         cut(doc_.state().areaText, h.basinArea, "basin area");
         h.basinAreaLabel = "Basin Area" + doc_.state().areaUnitText;
     }
+    if (const auto& basin = doc_.work().delineation; basin && basin->elevationsKnown) {
+        h.upperElevation = elevationText(basin->headElevationFt);
+        h.lowerElevation = elevationText(basin->outletElevationFt);
+    }
     return h;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/value_tree.hpp"
+#include "measure/delineation_record.hpp"
 #include "measure/georeference.hpp"
 #include "measure/map_surface.hpp"
 #include "measure/measure_state.hpp"
@@ -23,6 +24,10 @@ struct MeasureWork {
     SurfaceControls controls;
     // The picture's georeference, when it has one (read with the picture, or made by the user).
     std::optional<Georeference> georef;
+    // The basin delineated last from an elevation model (its lines are traced lines of the work), and
+    // the delineation's settings.
+    std::optional<DelineationRecord> delineation;
+    DelineationSettings delineationSettings;
     friend bool operator==(const MeasureWork&, const MeasureWork&) = default;
 };
 
@@ -35,8 +40,8 @@ struct CommandMenus {
 
 class MeasureDocument;
 
-// The work before each Clear Area/Line (and where the picture was shown then) and the work just after
-// it: a clear is undone only while the work is still as it left it.
+// The work before each Clear Area/Line or delineation (and where the picture was shown then) and the
+// work just after it: either is undone only while the work is still as it left it.
 class ClearHistory {
   public:
     // A Clear Area/Line ran: `before` and `after` with the picture at `frame`. A clear that cleared
@@ -111,6 +116,11 @@ class MeasureDocument {
     // Takes back the last Clear Area/Line (see ClearHistory::undo); the picture is now at `frameNow`.
     std::optional<PictureFrame> undoClear(const PictureFrame& frameNow) {
         return clears_.undo(*this, frameNow);
+    }
+    // A basin was delineated on `before` (its boundary and flow path traced, its record set), with the
+    // picture at `frame`: Undo takes the whole delineation back as one step, as it takes back a clear.
+    void delineated(const MeasureWork& before, const PictureFrame& frame) {
+        clears_.cleared(before, work_, frame);
     }
     void forgetClears() { clears_.forget(); }
     // Every save through the shared file dialog calls this before asking: from then on, for good, the

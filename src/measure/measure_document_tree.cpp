@@ -323,6 +323,7 @@ ValueTree MeasureDocument::write(const MeasureWork& work, TreePurpose purpose) {
     root.set("measureState", writeState(work.state, purpose));
     root.set("window", writeControls(work.controls));
     root.set("georeference", writeGeoreference(work.georef));
+    root.set("delineation", writeDelineation(work.delineation, work.delineationSettings));
     return root;
 }
 
@@ -333,6 +334,7 @@ MeasureWork MeasureDocument::read(const ValueTree& tree) {
     w.state = readState(root.map("measureState"));
     w.controls = readControls(root.map("window"));
     w.georef = readGeoreference(root);
+    readDelineation(root, w.delineation, w.delineationSettings);
     checkCounters(w);
     return w;
 }

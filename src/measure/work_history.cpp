@@ -56,6 +56,8 @@ WorkOnPicture onPicture(MeasureWork work, const PictureFrame& frame) {
     s.lastPoint = s.grabPoint = s.scalePoint2 = {};
     s.viewUnlocked = true;
     s.removeAll = false;
+    // The delineation's settings are the user's choices, not the work on the map.
+    work.delineationSettings = {};
     w.rest = std::move(work);
     return w;
 }
@@ -101,6 +103,7 @@ std::optional<PictureFrame> ClearHistory::undo(MeasureDocument& doc, const Pictu
     work.state = cleared.before.state;
     work.state.scaleX = scaleX;
     work.state.scaleY = scaleY;
+    work.delineation = std::move(cleared.before.delineation);
     doc.replaceWork(std::move(work));
     return cleared.frame;
 }

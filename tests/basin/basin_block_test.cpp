@@ -333,6 +333,8 @@ TEST_F(BasinBlockTest, HandOffWritesInTheWindowsOrderAndKeepsAbsentValues) {
                                 "Below Centroid (ft)",
                                 "640",
                                 "Basin Area (acres)",
+                                {},
+                                {},
                                 {}});
     EXPECT_EQ(changes, (std::vector<std::string>{
                            "Frame2=HydrographArea2", "txtL=26400", "lblL=Stream Length (ft)", "txtLca=13200",
@@ -348,12 +350,34 @@ TEST_F(BasinBlockTest, HandOffWritesInTheWindowsOrderAndKeepsAbsentValues) {
                                 "Below Centroid (mi)",
                                 std::nullopt,
                                 "Basin Area (mi^2)",
+                                {},
+                                {},
                                 {}});
     EXPECT_EQ(changes, (std::vector<std::string>{"Frame2=HydrographArea3", "lblL=Stream Length (mi)",
                                                  "lblLca=Below Centroid (mi)"}));
     EXPECT_EQ(fields.text("txtL"), "26400");
     EXPECT_EQ(fields.text("txtBasinArea"), "640");
     EXPECT_EQ(fields.caption("Label10"), "Basin Area (acres)");
+
+    // A delineated basin's elevations follow the area, upper then lower (the captions are as
+    // they were, so they change nothing).
+    changes.clear();
+    common::HandOff delineated{"HydrographArea4",
+                               "2.5",
+                               "Stream Length (mi)",
+                               "1",
+                               "Below Centroid (mi)",
+                               "3",
+                               "Basin Area (mi^2)",
+                               {},
+                               {},
+                               {}};
+    delineated.upperElevation = "1234.6";
+    delineated.lowerElevation = "1000.0";
+    receiveMeasurement(fields, delineated);
+    EXPECT_EQ(changes,
+              (std::vector<std::string>{"Frame2=HydrographArea4", "txtL=2.5", "txtLca=1", "txtBasinArea=3",
+                                        "Label10=Basin Area (mi^2)", "txtelv1=1234.6", "txtElv2=1000.0"}));
 }
 
 // Strict boxes in the basin block: each box is read as a run reads it when the block reads it. A text

@@ -1,0 +1,24 @@
+// What the map view draws of a delineation over the map: the stream cells of the elevation model (blue)
+// and the outlet's search square with the snapped outlet. Cells are placed by a transform from the
+// model's cell corners (column, row) to the view's pixels; only the part inside the painted rectangle
+// is drawn, at no more than the view's own resolution.
+#pragma once
+
+#include <QTransform>
+#include <cstdint>
+#include <vector>
+
+class QPainter;
+class QRect;
+
+namespace brelvo::app {
+
+// `streams`: width * height cells, row by row, non-zero on a stream.
+void paintStreams(QPainter& painter, const QRect& dirty, const QTransform& cellToView,
+                  const std::vector<std::uint8_t>& streams, int width, int height);
+
+// The square of cells within `searchCells` of the clicked cell, and the outlet cell marked.
+void paintOutletSearch(QPainter& painter, const QTransform& cellToView, int clickedColumn, int clickedRow,
+                       int searchCells, int outletColumn, int outletRow);
+
+}  // namespace brelvo::app

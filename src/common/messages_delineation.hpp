@@ -1,0 +1,61 @@
+// The texts of basins delineated from an elevation model: the Map menu's entries, the outlet's click,
+// the flow's preparation, the search distance and the stream overlay, and the delineation kept in
+// projects. Kept in its own file: common/messages.hpp includes it at its place in the table; include
+// that file, not this one.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brelvo::common::msg {
+
+// ---- app: the Map menu's delineation ----
+inline constexpr const char* kEntryDelineateBasin = "Delineate Basin...";
+inline constexpr const char* kEntryOutletSearchDistance = "Outlet Search Distance...";
+inline constexpr const char* kEntryShowStreams = "Show Streams";
+inline constexpr const char* kEntryStreamThreshold = "Stream Threshold...";
+inline constexpr const char* kDelineateTitle = "Delineate Basin";
+inline constexpr const char* kDelineateNeedsModel =
+    "Delineating a basin needs an elevation model: open one with Map -> Open Elevation Model... first.";
+inline constexpr const char* kDelineatePreparing =
+    "Preparing the flow over the elevation model (filling depressions, flow directions, accumulation)...";
+inline constexpr const char* kDelineateCancel = "Cancel";
+inline constexpr const char* kDelineateNoMemory =
+    "There is not enough memory to prepare the flow over this elevation model.";
+// The caption and the status line while the outlet is awaited.
+inline constexpr const char* kDelineateClickOutlet = "Click the basin's outlet on the map (Esc cancels).";
+inline constexpr const char* kDelineateOutsideModel =
+    "The outlet must be clicked on the elevation model, on cells with data. Click again, or Esc to cancel.";
+inline constexpr const char* kDelineateWhileTracing =
+    "Finish or undo the line being traced (or press Esc) before delineating a basin.";
+inline constexpr const char* kDelineateOutsideMap =
+    "A point of the delineated basin lies outside the map and cannot be placed.";
+inline std::string delineateCutOff(const std::string& cells) {
+    return "The basin reaches the edge of the elevation model or cells without data, so it is cut off: "
+           "its " +
+           cells + " cells are only the part the model holds.";
+}
+inline constexpr const char* kDelineateUnitUnknown =
+    "The elevation model's vertical unit is not known, so its elevations are not handed to the runoff "
+    "window.";
+inline constexpr const char* kSearchDistanceTitle = "Outlet Search Distance";
+inline std::string searchDistancePrompt(int maxCells) {
+    return "The outlet snaps to the cell of largest flow accumulation within this many cells of the "
+           "click (0 to " +
+           std::to_string(maxCells) + "):";
+}
+inline std::string searchDistanceRefused(int maxCells) {
+    return "The search distance is a whole number of cells from 0 to " + std::to_string(maxCells) + ".";
+}
+inline constexpr const char* kStreamThresholdTitle = "Stream Threshold";
+inline constexpr const char* kStreamThresholdPrompt =
+    "Cells shown as streams: those with at least this many cells draining through them:";
+inline constexpr const char* kStreamThresholdRefused =
+    "The stream threshold is a whole number of cells, 1 or more (at most 4000000000).";
+// (end of the Map menu's delineation)
+
+// ---- measure: the delineation kept in projects ----
+inline constexpr std::string_view kValueNotCell = "is not a cell (a column and a row)";
+// (end of the delineation kept in projects)
+
+}  // namespace brelvo::common::msg

@@ -1,0 +1,177 @@
+// Delineating a basin in the measuring window: a cancel while the flow is prepared leaves the window as
+// it was (and the window kept answering meanwhile); a delineation is traced as the user's lines, a
+// second one on the same model prepares nothing again, and one Undo takes a delineation back.
+#include <QApplication>
+#include <QFile>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "app/elevation_layer.hpp"
+#include "app/main_window.hpp"
+#include "app/script_runner.hpp"
+#include "measure/ground_position.hpp"
+#include "terrain/flow_model.hpp"
+
+using brelvo::app::MainWindow;
+using brelvo::app::ScriptDialogs;
+using brelvo::measure::MouseButton;
+
+namespace {
+
+// A V-shaped valley 31 x 20 cells of 10 m in UTM zone 13N draining south along column 15, between
+// ridges at columns 5 and 25 and below a ridge at row 4: the catchment of cell (15, 15) is the 119
+// valley cells with d = |column - 15| <= 9, 5 <= row and row + d <= 15 (each drains diagonally to the
+// axis, then south). Heights in metres: 100 + a(d) + b(row).
+QByteArray valleyGrid() {
+    QByteArray text =
+        "ncols 31\nnrows 20\nxllcorner 700000\nyllcorner 4398000\ncellsize 10\n"
+        "NODATA_value -9999\n";
+    for (int r = 0; r < 20; ++r) {
+        for (int c = 0; c < 31; ++c) {
+            const int d = std::abs(c - 15);
+            const int a = d <= 10 ? 2 * d : 20 - 3 * (d - 10);
+            const int b = r >= 4 ? 19 - r : 15 - 3 * (4 - r);
+            text += QByteArray::number(100 + a + b) + (c == 30 ? "\n" : " ");
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+class DelineationTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<ScriptDialogs> dialogs_;
+    std::unique_ptr<MainWindow> window_;
+    QTemporaryDir dir_;
+
+    // The model opened as the user opens it (its vertical unit answered: metres).
+    void openValley() {
+        const QString asc = dir_.filePath(QStringLiteral("valley.asc"));
+        QFile file(asc);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(valleyGrid());
+        file.close();
+        dialogs_->queueAnswer(asc.toStdString());
+        dialogs_->queueAnswer("metres");
+        QVERIFY(window_->triggerMenuEntry("Map/Open Elevation Model..."));
+        QVERIFY(window_->elevationLayer());
+        dialogs_->takeMessages();
+    }
+    // A left click on the centre of a model cell, as the map view passes it on (picture-relative view
+    // units).
+    void clickCell(int column, int row) {
+        const brelvo::app::ElevationLayer& layer = *window_->elevationLayer();
+        const auto pixel = layer.pictureOfModel(layer.cellCentre({column, row}));
+        QVERIFY(pixel);
+        const brelvo::measure::PointF view =
+            brelvo::measure::viewOfPicture(*window_, window_->twipsPerPixelX(), *pixel);
+        window_->mapMouseUp(MouseButton::Left, view.x - window_->imageLeft(), view.y - window_->imageTop());
+    }
+
+  private slots:
+    void init() {
+        window_.reset();
+        dialogs_ = std::make_unique<ScriptDialogs>();
+        window_ = std::make_unique<MainWindow>(*dialogs_);
+        window_->resize(800, 600);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        dialogs_->takeMessages();
+    }
+    void cleanup() { window_.reset(); }
+
+    void cancelDuringPreparationLeavesTheWindowAsItWas() {
+        // Without a model the entry says what it needs, and nothing is awaited.
+        QVERIFY(window_->triggerMenuEntry("Map/Delineate Basin..."));
+        QCOMPARE(dialogs_->takeMessages().size(), std::size_t{1});
+        QVERIFY(!window_->awaitingOutlet());
+        openValley();
+        const brelvo::measure::MeasureWork before = window_->document().work();
+        // A preparation that runs until it is cancelled; the window's timer cancels it through the
+        // progress dialog's button, which it can only do while the window's events run.
+        std::atomic<int> progressCalls{0};
+        window_->flowPreparer = [&](const brelvo::terrain::ElevationModel&,
+                                    const brelvo::terrain::Progress& p) {
+            while (p(0.5)) {
+                ++progressCalls;
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            return std::optional<brelvo::terrain::FlowModel>();
+        };
+        bool cancelled = false;
+        QTimer::singleShot(150, [&] {
+            if (auto* progress = window_->findChild<QProgressDialog*>(QStringLiteral("flowProgress"))) {
+                progress->cancel();
+                cancelled = true;
+            }
+        });
+        QVERIFY(window_->triggerMenuEntry("Map/Delineate Basin..."));
+        QVERIFY(cancelled);
+        QVERIFY(progressCalls.load() > 0);
+        QVERIFY(!window_->preparedFlow());
+        QVERIFY(!window_->awaitingOutlet());
+        QCOMPARE(window_->document().work(), before);
+        QVERIFY(dialogs_->takeMessages().empty());
+    }
+
+    void aDelineationIsUndoneAsOneStepAndTheFlowIsKept() {
+        openValley();
+        const brelvo::measure::MeasureWork before = window_->document().work();
+        int preparations = 0;
+        window_->flowPreparer = [&](const brelvo::terrain::ElevationModel& model,
+                                    const brelvo::terrain::Progress& progress) {
+            ++preparations;
+            return brelvo::terrain::prepareFlow(model, progress);
+        };
+        QVERIFY(window_->triggerMenuEntry("Map/Delineate Basin..."));
+        QVERIFY(window_->awaitingOutlet());
+        // Three cells east and three north of the outlet, within a search of 3: the outlet snaps to the
+        // channel cell (15, 15).
+        dialogs_->queueAnswer("3");
+        QVERIFY(window_->triggerMenuEntry("Map/Outlet Search Distance..."));
+        clickCell(18, 12);
+        QVERIFY(!window_->awaitingOutlet());
+        const auto& basin = window_->document().work().delineation;
+        QVERIFY(basin);
+        QCOMPARE(basin->outletColumn, 15);
+        QCOMPARE(basin->outletRow, 15);
+        QCOMPARE(basin->cells, std::int64_t{119});
+        QVERIFY(!basin->cutOff);
+        // Heights 132 m at the path's head (row 5, d = 9) and 104 m at the outlet, in feet.
+        QCOMPARE(basin->headElevationFt, 132 / 0.3048);
+        QCOMPARE(basin->outletElevationFt, 104 / 0.3048);
+        QCOMPARE(window_->measureState().lineNumber, 2);
+        QVERIFY(dialogs_->takeMessages().empty());
+
+        // A second outlet on the same model, on the channel with no search: (15, 12) drains the 64
+        // cells with row + d <= 12 (15 + 13 + ... + 1), and nothing is prepared again.
+        QVERIFY(window_->triggerMenuEntry("Map/Delineate Basin..."));
+        dialogs_->queueAnswer("0");
+        QVERIFY(window_->triggerMenuEntry("Map/Outlet Search Distance..."));
+        clickCell(15, 12);
+        QCOMPARE(preparations, 1);
+        QCOMPARE(window_->document().work().delineation->cells, std::int64_t{64});
+        QCOMPARE(window_->measureState().lineNumber, 4);
+
+        // Undo: the second delineation goes as one step, then the first, then nothing.
+        QVERIFY(window_->undo());
+        QCOMPARE(window_->measureState().lineNumber, 2);
+        QCOMPARE(window_->document().work().delineation->cells, std::int64_t{119});
+        QVERIFY(window_->undo());
+        QCOMPARE(window_->measureState().lineNumber, 0);
+        QVERIFY(!window_->document().work().delineation);
+        QCOMPARE(window_->document().controls().line1, before.controls.line1);
+        QVERIFY(!window_->undo());
+    }
+};
+
+QTEST_MAIN(DelineationTest)
+#include "delineation_test.moc"
