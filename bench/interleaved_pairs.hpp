@@ -5,6 +5,8 @@
 //
 //     const auto pairs = brelvo::bench::interleavedPairs([&] { method(); }, [&] { bareLoop(); });
 //     brelvo::bench::printRatioLine("method / bare loop", pairs.ratios, 2.0);
+//
+// A side that must prepare each run (a fresh state, say) returns the seconds it timed itself.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -38,11 +41,19 @@ struct PairTimes {
 
 namespace detail {
 
+// A side that returns a double times itself (so that it can prepare each run untimed) and returns its
+// seconds; any other side is timed whole.
 template <typename F>
 double timedRuns(F& f, int runs) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int k = 0; k < runs; ++k) f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if constexpr (std::is_same_v<std::invoke_result_t<F&>, double>) {
+        double total = 0;
+        for (int k = 0; k < runs; ++k) total += f();
+        return total;
+    } else {
+        const auto start = std::chrono::steady_clock::now();
+        for (int k = 0; k < runs; ++k) f();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
 }
 
 }  // namespace detail
