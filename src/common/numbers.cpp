@@ -265,6 +265,20 @@ bool appendPatternQuickly(std::string& out, float value, const NumberPattern& pa
     return true;
 }
 
+// The value times 10^decimals, rounded half away from zero as the user's reading of the single rounds
+// (see appendPatternQuickly); false when the quick way cannot be sure, or past 10^15 or nine decimals.
+bool roundedScaled(float value, int decimals, std::uint64_t& rounded) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (decimals < 0 || decimals > 9) return false;
+    const double scaled = std::fabs(static_cast<double>(value)) * kPowers[decimals];
+    if (!(scaled < 1e15)) return false;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;  // exact
+    if (std::fabs(fraction - 0.5) <= scaled * 6.0e-8 + 1e-12) return false;
+    rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    return true;
+}
+
 template <typename T>
 void appendPattern(std::string& out, T value, const NumberPattern& pattern) {
     if (!std::isfinite(value)) {
@@ -491,6 +505,21 @@ float toSingle(double value) {
         throw overflow();
     }
     return static_cast<float>(value);
+}
+
+float roundedToDecimals(float value, int decimals) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    std::uint64_t rounded = 0;
+    if (std::isfinite(value) && roundedScaled(value, decimals, rounded)) {
+        if (rounded == 0) return 0.0f;  // the text is never "-0.000"
+        // The text reads as the double nearest to rounded / 10^decimals, which is what the division
+        // gives: both are exact before the one rounding.
+        const double magnitude = static_cast<double>(rounded) / kPowers[decimals];
+        return toSingle(value < 0 ? -magnitude : magnitude);
+    }
+    std::string pattern = "0";
+    if (decimals > 0) pattern += "." + std::string(static_cast<std::size_t>(decimals), '0');
+    return readSingle(formatPattern(value, pattern));
 }
 
 float readSingle(std::string_view text) {
