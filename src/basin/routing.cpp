@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "common/failure.hpp"
@@ -56,18 +57,33 @@ bool isPositiveZero(float value) {
 }
 
 // One pass from q(top) down to q(bottom): q(i) = (q(i - 1) + q(i)) / 2, each q(i - 1) read before it
-// is overwritten, eight ordinates at a time so that the compiler can keep them in vector registers.
-void averageDown(float* q, int bottom, int top) {
-    constexpr int kBlock = 8;
+// is overwritten. Eight ordinates go at a time in a vector register where the compiler offers them, and
+// in the wider registers when the processor has them: each lane does the same single-precision sum and
+// halving, so the bits are those of the plain loop.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+#define BRELVO_WIDE_PASSES __attribute__((target_clones("avx2", "default")))
+#else
+#define BRELVO_WIDE_PASSES
+#endif
+#if defined(__GNUC__)
+BRELVO_WIDE_PASSES void averageDown(float* q, int bottom, int top) {
+    typedef float Eight __attribute__((vector_size(32)));
     int i = top;
-    for (; i - kBlock + 1 >= bottom; i -= kBlock) {
-        float* const base = q + i - kBlock + 1;
-        float before[kBlock + 1];
-        for (int k = 0; k <= kBlock; ++k) before[k] = base[k - 1];
-        for (int k = 0; k < kBlock; ++k) base[k] = (before[k] + before[k + 1]) / 2.0f;
+    for (; i - 7 >= bottom; i -= 8) {
+        Eight before;
+        Eight at;
+        std::memcpy(&before, q + i - 8, sizeof before);
+        std::memcpy(&at, q + i - 7, sizeof at);
+        const Eight average = (before + at) / 2.0f;
+        std::memcpy(q + i - 7, &average, sizeof average);
     }
     for (; i >= bottom; --i) q[i] = (q[i - 1] + q[i]) / 2.0f;
 }
+#else
+void averageDown(float* q, int bottom, int top) {
+    for (int i = top; i >= bottom; --i) q[i] = (q[i - 1] + q[i]) / 2.0f;
+}
+#endif
 
 // The m half-step passes over q(1..newit), in place. Pass j averages each ordinate with the one before
 // over 2..it + j + 1 and sets q(1) to 0, after q(it + j) and q(it + j + 1) were set to 0; q past it + j + 1
