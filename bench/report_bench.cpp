@@ -154,7 +154,8 @@ void BareReportRows(benchmark::State& bench) {
     bench.counters["bytes"] = static_cast<double>(bytes);
 }
 
-// The chart's column: its texts, then into the grid the window shows (a fresh grid, made untimed).
+// The chart's column: its texts collected, or written into the grid the window shows as the run writes
+// them (a fresh grid, made untimed).
 void ChartCells(benchmark::State& bench, bool intoGrid) {
     FinishedRun run;
     if (!run.state) {
@@ -167,9 +168,12 @@ void ChartCells(benchmark::State& bench, bool intoGrid) {
         bench.PauseTiming();
         run.window.fresh(unused, chart);
         bench.ResumeTiming();
-        runoff::ChartColumn column = runoff::chartColumn(run.state->hydrograph, run.report);
-        if (intoGrid) runoff::plotColumn(*chart, column);
-        benchmark::DoNotOptimize(column.flows.data());
+        if (intoGrid) {
+            runoff::plotHydrograph(*chart, run.state->hydrograph, run.report);
+        } else {
+            runoff::ChartColumn column = runoff::chartColumn(run.state->hydrograph, run.report);
+            benchmark::DoNotOptimize(column.flows.data());
+        }
     }
 }
 
@@ -210,7 +214,7 @@ void printRatios() {
     const auto chartCells = [&] {
         run.window.fresh(unused, chart);
         const Clock::time_point start = Clock::now();
-        runoff::plotColumn(*chart, runoff::chartColumn(run.state->hydrograph, run.report));
+        runoff::plotHydrograph(*chart, run.state->hydrograph, run.report);
         return seconds(Clock::now() - start);
     };
     const auto bareCells = [&] { benchmark::DoNotOptimize(bareChartCells(run, fields, buffer)); };
