@@ -15,7 +15,7 @@
 #include "app/project_file.hpp"
 #include "child_process.hpp"
 #include "common/program_folder.hpp"
-#include "ratio_reporter.hpp"
+#include "interleaved_pairs.hpp"
 #include "runoff/design_run.hpp"
 
 #ifndef BRELVO_PROGRAM
@@ -98,20 +98,29 @@ int main(int argc, char** argv) {
     // One unmeasured run of each first: the program and the projects in the page cache.
     brelvo::bench::runChild(command);
     kernel();
-    std::vector<double> ratios, walls;
     std::printf("%-4s %12s %12s %8s\n", "pair", "batch s", "kernel s", "ratio");
-    for (int k = 0; k < pairs; ++k) {
-        const brelvo::bench::ChildRun a = brelvo::bench::runChild(command);
-        const double b = kernel();
-        if (a.status != 0 || b <= 0) {
-            std::fprintf(stderr, "a run failed: batch status %d, kernel %s\n", a.status,
-                         b <= 0 ? "runs without a report" : "ran");
-            return 1;
-        }
-        std::printf("%-4d %12.2f %12.2f %8.2f\n", k + 1, a.seconds, b, a.seconds / b);
-        ratios.push_back(a.seconds / b);
-        walls.push_back(a.seconds);
-    }
+    const brelvo::bench::PairTimes times = brelvo::bench::interleavedPairs(
+        [&] {
+            const brelvo::bench::ChildRun a = brelvo::bench::runChild(command);
+            if (a.status != 0) {
+                std::fprintf(stderr, "a run failed: batch status %d\n", a.status);
+                std::exit(1);
+            }
+            return a.seconds;
+        },
+        [&] {
+            const double b = kernel();
+            if (b <= 0) {
+                std::fprintf(stderr, "a run failed: the kernel ran without a report\n");
+                std::exit(1);
+            }
+            return b;
+        },
+        {.pairs = pairs, .warmUps = 0, .runsPerSide = 1});
+    for (std::size_t k = 0; k < times.ratios.size(); ++k)
+        std::printf("%-4zu %12.2f %12.2f %8.2f\n", k + 1, times.a[k], times.b[k], times.ratios[k]);
+    const std::vector<double>& ratios = times.ratios;
+    const std::vector<double>& walls = times.a;
     brelvo::bench::printRatioHeader();
     brelvo::bench::printRatioLine("batch, 6,000 runs on 2 jobs / kernel alone on one thread", ratios, 0.75,
                                   false);

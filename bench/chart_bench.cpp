@@ -20,7 +20,7 @@
 #include "app/runoff_window.hpp"
 #include "app/script_runner.hpp"
 #include "child_process.hpp"
-#include "ratio_reporter.hpp"
+#include "interleaved_pairs.hpp"
 
 namespace {
 
@@ -72,59 +72,53 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-// The same two sessions as a user runs them: `brelvo --script FILE`, from the program's start to its end.
-std::vector<double> wholeSessionRatios(int runs, std::vector<double>& open, std::vector<double>& computed) {
+// The same two sessions as a user runs them: `brelvo --script FILE`, from the program's start to its end,
+// in interleaved pairs (the computing session first). A failed session stops the benchmark.
+brelvo::bench::PairTimes wholeSessionPairs(int pairs) {
     const std::string openScript = "/tmp/brelvo_chart_bench_open.txt";
     const std::string computeScript = "/tmp/brelvo_chart_bench_compute.txt";
     std::ofstream(openScript) << kOpen;
     std::ofstream(computeScript) << kOpen << kCompute;
     const std::vector<std::string> a{BRELVO_PROGRAM, "--script", openScript};
     const std::vector<std::string> b{BRELVO_PROGRAM, "--script", computeScript};
-    brelvo::bench::runChild(a);  // both find the libraries and graph files in the page cache
-    brelvo::bench::runChild(b);
-    std::vector<double> ratios;
-    for (int i = 0; i < runs; ++i) {
-        const brelvo::bench::ChildRun x = brelvo::bench::runChild(a);
-        const brelvo::bench::ChildRun y = brelvo::bench::runChild(b);
-        if (x.status != 0 || y.status != 0) {
-            std::fprintf(stderr, "a session failed: %d, %d\n", x.status, y.status);
-            continue;
-        }
-        open.push_back(x.seconds);
-        computed.push_back(y.seconds);
-        ratios.push_back(y.seconds / x.seconds);
-    }
+    const auto sessionOf = [](const std::vector<std::string>& command) {
+        return [&command] {
+            const brelvo::bench::ChildRun run = brelvo::bench::runChild(command);
+            if (run.status != 0) {
+                std::fprintf(stderr, "a session failed: %d\n", run.status);
+                std::exit(1);
+            }
+            return run.seconds;
+        };
+    };
+    // One unmeasured run of each: both find the libraries and graph files in the page cache.
+    const brelvo::bench::PairTimes times = brelvo::bench::interleavedPairs(
+        sessionOf(b), sessionOf(a), {.pairs = pairs, .warmUps = 1, .runsPerSide = 1});
     std::remove(openScript.c_str());
     std::remove(computeScript.c_str());
-    return ratios;
+    return times;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    const int runs = 9;
+    const int pairs = 9;
     int ordinates = 0;
-    session(true, ordinates);  // warm-up: fonts, styles, the graph files
-    std::vector<double> open, computed, ratios;
-    for (int i = 0; i < runs; ++i) {
-        open.push_back(session(false, ordinates));
-        computed.push_back(session(true, ordinates));
-        ratios.push_back(computed.back() / open.back());
-    }
-    std::vector<double> openRun, computedRun;
-    const std::vector<double> runRatios = wholeSessionRatios(runs, openRun, computedRun);
+    // In this process, after a warm-up (fonts, styles, the graph files): compute, then open only.
+    const brelvo::bench::PairTimes windows = brelvo::bench::interleavedPairs(
+        [&] { return session(true, ordinates); }, [&] { return session(false, ordinates); },
+        {.pairs = pairs, .warmUps = 1, .runsPerSide = 1});
+    const brelvo::bench::PairTimes run = wholeSessionPairs(pairs);
     std::printf(
         "windows in this process: open the runoff window %.1f ms, and compute %d ordinates %.1f ms "
-        "(medians of %d)\n",
-        median(open) * 1000, ordinates, median(computed) * 1000, runs);
-    if (!openRun.empty()) {
-        std::printf("brelvo --script, start to end: open the runoff window %.1f ms, and compute %.1f ms\n",
-                    median(openRun) * 1000, median(computedRun) * 1000);
-    }
+        "(medians of %zu)\n",
+        median(windows.b) * 1000, ordinates, median(windows.a) * 1000, windows.a.size());
+    std::printf("brelvo --script, start to end: open the runoff window %.1f ms, and compute %.1f ms\n",
+                median(run.b) * 1000, median(run.a) * 1000);
     brelvo::bench::printRatioHeader();
-    brelvo::bench::printRatioLine("session with a 7,700-ordinate compute / open only", runRatios, 1.33,
+    brelvo::bench::printRatioLine("session with a 7,700-ordinate compute / open only", run.ratios, 1.33,
                                   false);
-    brelvo::bench::printRatioLine("  the windows alone, in one warm process", ratios, 0, false);
+    brelvo::bench::printRatioLine("  the windows alone, in one warm process", windows.ratios, 0, false);
     return 0;
 }

@@ -14,7 +14,7 @@
 #include "basin/basin_block.hpp"
 #include "basin/runoff_fields.hpp"
 #include "common/numbers.hpp"
-#include "ratio_reporter.hpp"
+#include "interleaved_pairs.hpp"
 #include "runoff/design_run.hpp"
 #include "runoff/frequency_run.hpp"
 #include "runoff/precip_frequency.hpp"
@@ -112,24 +112,30 @@ int main(int argc, char** argv) {
     std::printf("six 24-hour storms, %zu ordinates each at the 100-year storm, %u hardware threads\n",
                 single.back().column.flows.size(), std::thread::hardware_concurrency());
 
-    std::vector<double> ratios, frequencySeconds, singleSeconds;
-    for (int k = 0; k < pairs; ++k) {
-        Clock::time_point start = Clock::now();
-        const auto rows = runoff::runFrequency(request, nullptr, cancel);
-        const double a = seconds(Clock::now() - start);
-        start = Clock::now();
-        const auto runs = singles();
-        const double b = seconds(Clock::now() - start);
-        if (!rows || runs.size() != rows->size()) return 1;
-        frequencySeconds.push_back(a);
-        singleSeconds.push_back(b);
-        ratios.push_back(a / b);
-    }
+    const brelvo::bench::PairTimes times = brelvo::bench::interleavedPairs(
+        [&] {
+            const Clock::time_point start = Clock::now();
+            const auto rows = runoff::runFrequency(request, nullptr, cancel);
+            const double taken = seconds(Clock::now() - start);
+            if (!rows || rows->size() != kPeriods.size()) std::exit(1);
+            return taken;
+        },
+        [&] {
+            const Clock::time_point start = Clock::now();
+            const auto runs = singles();
+            const double taken = seconds(Clock::now() - start);
+            if (runs.size() != kPeriods.size()) std::exit(1);
+            return taken;
+        },
+        {.pairs = pairs, .warmUps = 0, .runsPerSide = 1});
+    const std::vector<double>& frequencySeconds = times.a;
+    const std::vector<double>& singleSeconds = times.b;
+    const std::vector<double>& ratios = times.ratios;
     const auto ms = [](const std::vector<double>& s) {
         const brelvo::bench::Spread spread = brelvo::bench::spreadOf(s);
         std::printf("%9.1f %9.1f %9.1f ms\n", 1000 * spread.min, 1000 * spread.median, 1000 * spread.max);
     };
-    std::printf("%d interleaved pairs\n%-40s", pairs, "frequency run of six storms (all cores)");
+    std::printf("%zu interleaved pairs\n%-40s", ratios.size(), "frequency run of six storms (all cores)");
     ms(frequencySeconds);
     std::printf("%-40s", "six single runs (runDesignStorm, one thread)");
     ms(singleSeconds);

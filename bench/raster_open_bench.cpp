@@ -21,8 +21,8 @@
 #include "app/raster_picture.hpp"
 #include "child_process.hpp"
 #include "geo/gdal_services.hpp"
+#include "interleaved_pairs.hpp"
 #include "mapview/picture_renderer.hpp"
-#include "ratio_reporter.hpp"
 
 namespace {
 
@@ -178,7 +178,7 @@ std::vector<std::string> translate(const std::string& path, const Window& w, con
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--child") return child(argv[2], std::string(argv[3]) == "zoom");
-    const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
     // Kept between runs when asked (BRELVO_RASTER_BENCH_KEEP=1): writing it takes minutes.
     const std::string folder = "/tmp/brelvo_raster_bench";
     const std::string path = folder + "/big.tif";
@@ -197,34 +197,61 @@ int main(int argc, char** argv) {
     brelvo::bench::runChild(floorOpen);  // the file's first tiles into the page cache
     brelvo::bench::runChild(open);
 
-    std::vector<double> openRatio, zoomRatio, memoryRatio, firstPaint, zoomPaint, peak;
-    std::printf("%-4s %10s %10s %12s %12s %10s %10s %12s\n", "run", "floor ms", "open ms", "floor2 ms",
-                "zoom ms", "floor MiB", "open MiB", "held px");
-    for (int k = 0; k < repetitions; ++k) {
-        const auto a = brelvo::bench::runChild(floorOpen);
-        const auto b = brelvo::bench::runChild(open);
-        const auto c1 = brelvo::bench::runChild(floorOpen);
-        const auto c2 = brelvo::bench::runChild(floorZoom);
-        const auto d = brelvo::bench::runChild(zoom);
-        if (a.status != 0 || b.status != 0 || c1.status != 0 || c2.status != 0 || d.status != 0) {
-            std::fprintf(stderr, "a run failed: %d %d %d %d %d\n", a.status, b.status, c1.status, c2.status,
-                         d.status);
-            return 1;
-        }
-        double paint = 0, step = 0, unused = 0;
-        long long held = 0;
-        std::istringstream(b.output) >> paint >> unused >> held;
-        std::istringstream(d.output) >> unused >> step;
-        std::printf("%-4d %10.1f %10.1f %12.1f %12.1f %10.1f %10.1f %12lld\n", k + 1, a.seconds * 1e3,
-                    b.seconds * 1e3, (c1.seconds + c2.seconds) * 1e3, d.seconds * 1e3, a.peakMiB, b.peakMiB,
-                    held);
-        openRatio.push_back(b.seconds / a.seconds);
-        zoomRatio.push_back(d.seconds / (c1.seconds + c2.seconds));
-        memoryRatio.push_back(b.peakMiB / a.peakMiB);
-        firstPaint.push_back(paint);
-        zoomPaint.push_back(step);
-        peak.push_back(std::max(b.peakMiB, d.peakMiB));
-    }
+    std::vector<double> firstPaint, zoomPaint, floorPeak, openPeak, zoomPeak;
+    const auto failed = [](const brelvo::bench::ChildRun& run) {
+        if (run.status == 0) return;
+        std::fprintf(stderr, "a run failed: %d\n", run.status);
+        std::exit(1);
+    };
+    const brelvo::bench::PairOptions once{.pairs = repetitions, .warmUps = 0, .runsPerSide = 1};
+    // Open to first paint against gdal_translate of that window: the program's own report of its first
+    // paint and what it holds, and both sides' peak memory.
+    const brelvo::bench::PairTimes opened = brelvo::bench::interleavedPairs(
+        [&] {
+            const auto b = brelvo::bench::runChild(open);
+            failed(b);
+            double paint = 0, unused = 0;
+            long long held = 0;
+            std::istringstream(b.output) >> paint >> unused >> held;
+            std::printf("open %10.1f ms, first paint %10.1f ms, %10.1f MiB, %12lld pixels held\n",
+                        b.seconds * 1e3, paint, b.peakMiB, held);
+            firstPaint.push_back(paint);
+            openPeak.push_back(b.peakMiB);
+            return b.seconds;
+        },
+        [&] {
+            const auto a = brelvo::bench::runChild(floorOpen);
+            failed(a);
+            floorPeak.push_back(a.peakMiB);
+            return a.seconds;
+        },
+        once);
+    // Open, paint and one zoom step against two gdal_translate runs (the fitted and the zoomed window).
+    const brelvo::bench::PairTimes zoomedIn = brelvo::bench::interleavedPairs(
+        [&] {
+            const auto d = brelvo::bench::runChild(zoom);
+            failed(d);
+            double step = 0, unused = 0;
+            std::istringstream(d.output) >> unused >> step;
+            zoomPaint.push_back(step);
+            zoomPeak.push_back(d.peakMiB);
+            return d.seconds;
+        },
+        [&] {
+            const auto c1 = brelvo::bench::runChild(floorOpen);
+            const auto c2 = brelvo::bench::runChild(floorZoom);
+            failed(c1);
+            failed(c2);
+            return c1.seconds + c2.seconds;
+        },
+        once);
+    const std::vector<double>& openRatio = opened.ratios;
+    const std::vector<double>& zoomRatio = zoomedIn.ratios;
+    std::vector<double> memoryRatio, peak;
+    for (std::size_t k = 0; k < std::min(openPeak.size(), floorPeak.size()); ++k)
+        memoryRatio.push_back(openPeak[k] / floorPeak[k]);
+    peak = openPeak;
+    peak.insert(peak.end(), zoomPeak.begin(), zoomPeak.end());
     if (std::getenv("BRELVO_RASTER_BENCH_KEEP") == nullptr) std::filesystem::remove_all(folder);
     std::printf(
         "raster %d x %d, tiled, overviews 2..128; view %d x %d; fitted reads overview %d, zoomed %d\n", kSide,

@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <utility>
@@ -12,7 +15,7 @@
 
 #include "basin/routing.hpp"
 #include "basin/working_state.hpp"
-#include "ratio_reporter.hpp"
+#include "interleaved_pairs.hpp"
 
 namespace {
 
@@ -29,12 +32,12 @@ constexpr float kMuskK = 1000.0f;
 constexpr float kMuskX = 0.1f;
 constexpr float kMuskStep = 0.1f;
 
-// Travel time over 1 h steps: 2 * 12799.5 + 0.5 = 25599.5, m = 25,599 passes, newit = 6400 + 1 + 25599.
-// A delay of 12,800 steps moves the whole inflow past index 6401, which the passes leave at exactly 0
+// Travel time over 1 h steps: 2 * 12774 + 0.5 = 25548.5, m = 25,548 passes, newit = 6400 + 1 + 25548.
+// A delay of 12,774 steps moves the whole inflow past index 6401, which the passes leave at exactly 0
 // (the front underflows), so the scan stops there with a peak of 0: the passes still do all their work,
 // and the driver's newit = 5 it allows no inflow long enough for a 32,000-step travel routing to keep it.
 constexpr float kTravelStep = 1.0f;
-constexpr float kLongTravelHours = 12799.5f;
+constexpr float kLongTravelHours = 12774.0f;
 // A reach of a few steps: m = Int(2 * 2 / 0.25 + 0.5) = 16.
 constexpr float kShortStep = 0.25f;
 constexpr float kShortTravelHours = 2.0f;
@@ -126,64 +129,134 @@ void TravelTime(benchmark::State& bench, float udur, float travelHours) {
     bench.counters["peak_cfs"] = state.h.routed.peakCfs;
 }
 
-// The same passes over plain arrays: the inflow copied in, then m times average 1..it + j into the
-// work series and copy back what the pass wrote (past it + j + 1 both series hold zeros).
-void bareAveraging(const std::vector<float>& inflow, int m, std::vector<float>& qout,
-                   std::vector<float>& work) {
-    const int newit = kInflowSteps + 1 + m;
-    // Only what the passes read must start at 0: the work series up to newit (the first pass copies it
-    // all), qout(0) and qout past the inflow up to the first pass's c + 1.
-    std::fill(work.begin(), work.begin() + newit + 1, 0.0f);
-    qout[0] = 0.0f;
-    std::fill(qout.begin() + kInflowSteps + 1, qout.begin() + std::min(newit, kInflowSteps + 2) + 1, 0.0f);
-    std::copy(inflow.begin() + 1, inflow.begin() + kInflowSteps + 1, qout.begin() + 1);
-    float* const q = qout.data();
-    float* const a = work.data();
-    for (int j = 1; j <= m; ++j) {
-        const int c = kInflowSteps + j;
-        q[c] = 0.0f;
-        q[c + 1] = 0.0f;
-        for (int k = 1; k <= c; ++k) a[k + 1] = (q[k] + q[k + 1]) / 2.0f;
-        std::copy(a + 1, a + std::min(newit, c + 1) + 1, q + 1);
-    }
+// One in-place pass over q(bottom..top), the plain loop, compiled as the routing's own pass is: for the
+// wider vector registers too where the processor has them.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void plainPass(float* p, int bottom, int top) {
+    for (int i = top; i >= bottom; --i) p[i] = (p[i - 1] + p[i]) / 2.0f;
 }
 
-void BareAveraging(benchmark::State& bench, float udur, float travelHours) {
-    RoutingCase routed = inflowState(udur);
-    routed.newit = brelvo::basin::travelTimeRouting(travelHours, routed.udur, routed.h);
-    const int m = routed.newit - kInflowSteps - 1;
-    const std::vector<float> inflow = inflowState(udur).h.inflow.flowCfs.values();
-    std::vector<float> qout(static_cast<std::size_t>(routed.newit) + 2);
-    std::vector<float> work(qout.size());
-    for (auto _ : bench) {
-        bareAveraging(inflow, m, qout, work);
-        benchmark::DoNotOptimize(qout.data());
+// The same passes over plain arrays, in place: the inflow copied in, the rest up to newit cleared, then
+// m times q(i) = (q(i - 1) + q(i)) / 2 from the top down and q(1) = 0. `moving` keeps each pass to
+// what lies between the first and the last ordinate that is not +0 (two +0 average to +0); without
+// it every pass runs over 2..it + j + 1 as the passes are written.
+struct BarePasses {
+    std::vector<float> inflow;
+    std::vector<float> q;
+    int lastInflow = 0;
+    int m = 0;
+
+    void run(bool moving) {
+        const int newit = lastInflow + 1 + m;
+        std::copy(inflow.begin() + 1, inflow.begin() + lastInflow + 1, q.begin() + 1);
+        std::fill(q.begin() + lastInflow + 1, q.begin() + newit + 1, 0.0f);
+        float* const p = q.data();
+        int lo = 1, hi = lastInflow;
+        for (int j = 1; j <= m; ++j) {
+            const int top = moving ? hi + 1 : lastInflow + j + 1;
+            plainPass(p, std::max(lo, 2), top);
+            p[1] = 0.0f;
+            if (!moving) continue;
+            hi = top;
+            while (hi >= lo && p[hi] == 0.0f && !std::signbit(p[hi])) --hi;
+            while (lo <= hi && p[lo] == 0.0f && !std::signbit(p[lo])) ++lo;
+        }
+        benchmark::DoNotOptimize(p);
         benchmark::ClobberMemory();
     }
-    if (!std::equal(qout.begin(), qout.begin() + routed.newit + 1,
-                    routed.h.routed.outflowCfs.values().begin())) {
-        bench.SkipWithError("the bare passes differ from the routing");
+};
+
+BarePasses barePasses(float udur, float travelHours) {
+    RoutingCase routed = inflowState(udur);
+    routed.newit = brelvo::basin::travelTimeRouting(travelHours, routed.udur, routed.h);
+    BarePasses bare;
+    bare.lastInflow = kInflowSteps;
+    bare.m = routed.newit - kInflowSteps - 1;
+    bare.inflow = inflowState(udur).h.inflow.flowCfs.values();
+    bare.q.assign(static_cast<std::size_t>(routed.newit) + 2, 0.0f);
+    // Both must compute the same series, or the comparison means nothing.
+    for (const bool moving : {true, false}) {
+        bare.run(moving);
+        if (!std::equal(bare.q.begin() + 1, bare.q.begin() + routed.newit + 1,
+                        routed.h.routed.outflowCfs.values().begin() + 1)) {
+            std::printf("the bare passes differ from the routing\n");
+            std::exit(1);
+        }
     }
-    bench.counters["newit"] = routed.newit;
-    bench.counters["passes"] = m;
+    return bare;
+}
+
+void BareInPlacePasses(benchmark::State& bench, float udur, float travelHours) {
+    BarePasses bare = barePasses(udur, travelHours);
+    for (auto _ : bench) bare.run(true);
+    bench.counters["passes"] = bare.m;
 }
 
 BENCHMARK(Muskingum32000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BareMuskingumRecurrence)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(TravelTime, Long32000, kTravelStep, kLongTravelHours)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BareAveraging, Long32000, kTravelStep, kLongTravelHours)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(TravelTime, Long25548, kTravelStep, kLongTravelHours)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BareInPlacePasses, Long25548, kTravelStep, kLongTravelHours)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(TravelTime, Short16, kShortStep, kShortTravelHours)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BareAveraging, Short16, kShortStep, kShortTravelHours)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BareInPlacePasses, Short16, kShortStep, kShortTravelHours)->Unit(benchmark::kMicrosecond);
+
+// A first routing, timed after its fresh series are made.
+double travelRouting(float udur, float travelHours) {
+    RoutingCase state = inflowState(udur);
+    const auto start = std::chrono::steady_clock::now();
+    state.newit = brelvo::basin::travelTimeRouting(travelHours, state.udur, state.h);
+    const double taken = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    benchmark::DoNotOptimize(state.h.routed.outflowCfs.values().data());
+    return taken;
+}
+
+void printRatios() {
+    namespace b = brelvo::bench;
+    const auto muskingum = [] {
+        RoutingCase state = inflowState(kMuskStep);
+        const auto start = std::chrono::steady_clock::now();
+        brelvo::basin::muskingum(kMuskK, kMuskX, state.udur, state.newit, state.h);
+        const double taken = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        benchmark::DoNotOptimize(state.h.routed.outflowCfs.values().data());
+        return taken;
+    };
+    const RoutingCase musk = inflowState(kMuskStep);
+    const auto c = brelvo::basin::muskingumCoefficients(kMuskK, kMuskX, kMuskStep);
+    std::vector<float> qi(kNewit + 1, 0.0f);
+    std::copy(musk.h.inflow.flowCfs.values().begin(),
+              musk.h.inflow.flowCfs.values().begin() + kInflowSteps + 1, qi.begin());
+    std::vector<float> qout(kNewit + 1, 0.0f);
+    const auto recurrence = [&] {
+        for (int i = 1; i < kNewit; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            qout[at] = c.c1 * qi[at - 1] + c.c0 * qi[at] + c.c2 * qout[at - 1];
+        }
+        benchmark::DoNotOptimize(qout.data());
+        benchmark::ClobberMemory();
+    };
+    b::printInterleavedRatio("Muskingum, 32,000 steps, first routing / bare recurrence", muskingum,
+                             recurrence, 2.0);
+
+    BarePasses longBare = barePasses(kTravelStep, kLongTravelHours);
+    const auto longRouting = [] { return travelRouting(kTravelStep, kLongTravelHours); };
+    const b::PairTimes travel = b::printInterleavedRatio(
+        "travel time, 25,548 passes / bare in-place passes over what moves", longRouting,
+        [&] { longBare.run(true); }, 2.0);
+    b::printInterleavedRatio(
+        "  against in-place passes over the whole hydrograph", longRouting, [&] { longBare.run(false); }, 0);
+    std::vector<double> milliseconds;
+    for (const double seconds : travel.a) milliseconds.push_back(seconds * 1000);
+    b::printRatioLine("travel time, 25,548 passes, milliseconds", milliseconds, 20, false);
+
+    BarePasses shortBare = barePasses(kShortStep, kShortTravelHours);
+    b::printInterleavedRatio(
+        "travel time, 16 passes / bare in-place passes",
+        [] { return travelRouting(kShortStep, kShortTravelHours); }, [&] { shortBare.run(true); }, 2.0);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    return brelvo::bench::runWithRatios(argc, argv, [](const brelvo::bench::RatioReporter& r) {
-        r.printRatio("Muskingum, 32,000 steps, first routing / bare recurrence", "Muskingum32000",
-                     "BareMuskingumRecurrence", 2.0);
-        r.printRatio("travel time, 32,000 steps, first routing / bare passes", "TravelTime/Long32000",
-                     "BareAveraging/Long32000", 2.0);
-        r.printRatio("travel time, 16 passes / bare passes", "TravelTime/Short16", "BareAveraging/Short16",
-                     2.0);
-    });
+    return brelvo::bench::runThenPairs(argc, argv, printRatios);
 }

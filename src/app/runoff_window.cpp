@@ -385,9 +385,9 @@ void RunoffWindow::dump(JsonWriter& j) const {
     j.key("chart").beginObject();
     j.key("columns").value(chart_.columnCount());
     j.key("rows").beginArray();
-    for (const auto& r : chart_.rows()) {
-        j.beginObject().key("label").value(r.label).key("cells").beginArray();
-        for (const auto& cell : r.cells) j.value(cell);
+    for (int row = 0; row < chart_.rowCount(); ++row) {
+        j.beginObject().key("label").value(chart_.label(row)).key("cells").beginArray();
+        for (int column = 0; column < chart_.columnCount(); ++column) j.value(chart_.cell(row, column));
         j.endArray().endObject();
     }
     j.endArray();

@@ -13,6 +13,7 @@ class RunoffFields;
 
 class ChartGrid {
   public:
+    // A row as a copy, for dumps and checks.
     struct Row {
         std::string label;
         std::vector<std::string> cells;  // one per data column, "" until written
@@ -20,7 +21,7 @@ class ChartGrid {
 
     int columnCount() const { return columns_; }
     void setColumnCount(int columns);
-    int rowCount() const { return static_cast<int>(rows_.size()); }
+    int rowCount() const { return static_cast<int>(labels_.size()); }
     void setRowCount(int rows);
 
     // Rows and columns are numbered from 1, as the charting component numbers them.
@@ -33,7 +34,13 @@ class ChartGrid {
     int labelSpacing() const { return labelSpacing_; }
     void setLabelSpacing(int every);
 
-    const std::vector<Row>& rows() const { return rows_; }
+    // A row's label and a cell, numbered from 0 here; "" until written.
+    const std::string& label(int row) const { return labels_[static_cast<std::size_t>(row)]; }
+    const std::string& cell(int row, int column) const {
+        return cells_[static_cast<std::size_t>(row) * stride_ + static_cast<std::size_t>(column)];
+    }
+    // Every row, copied.
+    std::vector<Row> rows() const;
 
     // Told after every change, so that a view can redraw.
     std::function<void()> changed;
@@ -42,8 +49,15 @@ class ChartGrid {
     void notify() {
         if (changed) changed();
     }
+    // Lays the cells out again `stride` to a row, keeping every cell of the first `keep` columns.
+    void relayout(std::size_t stride, std::size_t keep);
+
     int columns_ = 0;
-    std::vector<Row> rows_;
+    // The labels, and the cells row after row with room for stride_ columns in each: a hydrograph of
+    // thousands of rows is two blocks of short texts, not a block per row.
+    std::vector<std::string> labels_;
+    std::vector<std::string> cells_;
+    std::size_t stride_ = 0;
     int row_ = 1;
     int column_ = 1;
     int labelSpacing_ = 0;

@@ -336,11 +336,11 @@ Result combine(const WorkingHydrograph& working, bool fromOutflow, const std::ve
 float usgsround(float& value) {
     const float size = std::fabs(value);
     if (size < 0.0995f) {
-        value = common::readSingle(common::formatPattern(value, "########0.000"));
+        value = common::roundedToDecimals(value, 3);  // as "########0.000" reads back
     } else if (size < 0.995f) {
-        value = common::readSingle(common::formatPattern(value, "########0.00"));
+        value = common::roundedToDecimals(value, 2);
     } else if (size < 9.95f) {
-        value = common::readSingle(common::formatPattern(value, "#######0.0"));
+        value = common::roundedToDecimals(value, 1);
     } else if (size < 999.5f) {
         // Whole numbers, half away from zero as the pattern "########0" rounds. A single of this size
         // holds every half exactly, so its own value decides as its shortest decimal would.

@@ -2,8 +2,10 @@
 #include "basin/routing.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "common/failure.hpp"
@@ -48,6 +50,58 @@ int chunkedUpper(int upper, int offset, int count) {
         upper = common::checkedAdd(common::toInt16(offset + i), kChunk);
     }
     return upper;
+}
+
+bool isPositiveZero(float value) {
+    return std::bit_cast<std::uint32_t>(value) == 0;
+}
+
+// One pass from q(top) down to q(bottom): q(i) = (q(i - 1) + q(i)) / 2, each q(i - 1) read before it
+// is overwritten. Eight ordinates go at a time in a vector register where the compiler offers them, and
+// in the wider registers when the processor has them: each lane does the same single-precision sum and
+// halving, so the bits are those of the plain loop.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+#define BRELVO_WIDE_PASSES __attribute__((target_clones("avx2", "default")))
+#else
+#define BRELVO_WIDE_PASSES
+#endif
+#if defined(__GNUC__)
+BRELVO_WIDE_PASSES void averageDown(float* q, int bottom, int top) {
+    typedef float Eight __attribute__((vector_size(32)));
+    int i = top;
+    for (; i - 7 >= bottom; i -= 8) {
+        Eight before;
+        Eight at;
+        std::memcpy(&before, q + i - 8, sizeof before);
+        std::memcpy(&at, q + i - 7, sizeof at);
+        const Eight average = (before + at) / 2.0f;
+        std::memcpy(q + i - 7, &average, sizeof average);
+    }
+    for (; i >= bottom; --i) q[i] = (q[i - 1] + q[i]) / 2.0f;
+}
+#else
+void averageDown(float* q, int bottom, int top) {
+    for (int i = top; i >= bottom; --i) q[i] = (q[i - 1] + q[i]) / 2.0f;
+}
+#endif
+
+// The m half-step passes over q(1..newit), in place. Pass j averages each ordinate with the one before
+// over 2..it + j + 1 and sets q(1) to 0, after q(it + j) and q(it + j + 1) were set to 0; q past it + j + 1
+// is 0 from the first pass on. Two +0 ordinates average to +0, so a pass changes only what lies between
+// the first and the last ordinate that is not +0, plus one beyond: the front that has fallen to 0 and
+// the tail not yet reached stay as they are, and every pass touches just the hydrograph that moves.
+void averagingPasses(float* q, int lastInflow, int m, int newit) {
+    std::fill(q + std::max(lastInflow + 1, 1), q + newit + 1, 0.0f);
+    int lo = 1;           // q(1..newit) is +0 outside lo..hi
+    int hi = lastInflow;  // grows by at most one a pass, so hi + 1 <= it + j <= newit
+    for (int j = 1; j <= m; ++j) {
+        const int top = hi + 1;
+        averageDown(q, std::max(lo, 2), top);
+        q[1] = 0.0f;
+        hi = top;
+        while (hi >= lo && isPositiveZero(q[hi])) --hi;
+        while (lo <= hi && isPositiveZero(q[lo])) ++lo;
+    }
 }
 
 // Both routings start from the routed peak when the inflow is the working hydrograph's outflow.
@@ -163,15 +217,11 @@ std::int16_t travelTimeRouting(float travelHours, float stepHours, WorkingHydrog
     if (newit > kMaxRoutedIndex) throw common::subscriptOutOfRange();
 
     const int lastInflow = h.inflow.last;
-    Series work;  // A: the averaged ordinates of one pass, cfs
-    work.redim(h.routed.outflowCfs.upper());
-
     // For i = 1..it each series grows to m + i + 100 whenever m + i lies past its end; the bound that
     // leaves is reached in one step, and then the inflow is copied over raw values in range.
     if (lastInflow >= 1) {
         growTo(h.inflow.flowCfs, chunkedUpper(h.inflow.flowCfs.upper(), m, lastInflow));
         growTo(h.routed.outflowCfs, chunkedUpper(h.routed.outflowCfs.upper(), m, lastInflow));
-        growTo(work, chunkedUpper(work.upper(), m, lastInflow));
         float* const qi = &h.inflow.flowCfs[0];
         float* const qout = &h.routed.outflowCfs[0];
         if (h.outflowIsCurrent) {
@@ -181,25 +231,11 @@ std::int16_t travelTimeRouting(float travelHours, float stepHours, WorkingHydrog
         }
     }
 
-    // Every pass writes qout(1..newit) from the work series, and the scan reads as far: both reach
-    // newit before the passes start, so the passes run over raw values in range (pass j averages up to
-    // it + j + 1 <= newit).
+    // The passes write qout(1..newit) and the scan reads as far: qout reaches newit before the passes
+    // start, so they run over raw values in range.
     growToReach(h.routed.outflowCfs, newit);
-    growToReach(work, newit);
     float* const qout = &h.routed.outflowCfs[0];
-    float* const average = &work[0];
-    // Each pass takes qout(1..newit) from the work series. average[1] is never written and stays 0, so
-    // qout(1) becomes 0; past last + 1 the work series holds only zeros, since a pass writes no further
-    // and last grows by one per pass. So after the first pass, which zeroes qout's tail, a pass
-    // changes qout only up to last + 1 and copies just that.
-    for (int j = 1; j <= m; ++j) {
-        const int last = lastInflow + j;
-        h.routed.outflowCfs[last] = 0.0f;
-        h.routed.outflowCfs[last + 1] = 0.0f;
-        for (int k = 1; k <= last; ++k) average[k + 1] = (qout[k] + qout[k + 1]) / 2.0f;
-        const int copied = j == 1 ? newit : std::min<int>(newit, last + 1);
-        if (copied >= 1) std::copy(average + 1, average + copied + 1, qout + 1);
-    }
+    if (m >= 1) averagingPasses(qout, lastInflow, m, newit);
 
     float maxout = 0.0f;   // cfs
     float tmaxout = 0.0f;  // index of the peak

@@ -219,20 +219,29 @@ NumberPattern::NumberPattern(std::string_view text) : width(text.size()) {
 
 namespace {
 
+// The value times 10^decimals, rounded half away from zero as the user's reading of the single rounds
+// (why that is safe is told at appendPatternQuickly, below); false when the quick way cannot be sure, or
+// past 10^15 or nine decimals.
+bool roundedScaled(float value, int decimals, std::uint64_t& rounded) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (decimals < 0 || decimals > 9) return false;
+    const double scaled = std::fabs(static_cast<double>(value)) * kPowers[decimals];
+    if (!(scaled < 1e15)) return false;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;  // exact
+    if (std::fabs(fraction - 0.5) <= scaled * 6.0e-8 + 1e-12) return false;
+    rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    return true;
+}
+
 // A single with a pattern of at most nine decimals, the quick way: the value times 10^decimals,
 // rounded half away from zero. The number the user reads is the single's shortest decimal, which lies
 // within half a step of the single, at most 2^-24 of its size away; unless the product's fraction is
 // that close to a half, the shortest decimal rounds to the same integer. Returns false, writing
 // nothing, when the quick way cannot be sure, and for products past 10^15.
 bool appendPatternQuickly(std::string& out, float value, const NumberPattern& pattern) {
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    if (pattern.decimals > 9) return false;
-    const double scaled = std::fabs(static_cast<double>(value)) * kPowers[pattern.decimals];
-    if (!(scaled < 1e15)) return false;
-    const double whole = std::floor(scaled);
-    const double fraction = scaled - whole;  // exact
-    if (std::fabs(fraction - 0.5) <= scaled * 6.0e-8 + 1e-12) return false;
-    const auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    std::uint64_t rounded = 0;
+    if (pattern.minimumIntegerDigits > 24 || !roundedScaled(value, pattern.decimals, rounded)) return false;
 
     std::array<char, 24> digits{};
     const auto [end, ec] = std::to_chars(digits.data(), digits.data() + digits.size(), rounded);
@@ -252,16 +261,18 @@ bool appendPatternQuickly(std::string& out, float value, const NumberPattern& pa
             --fractionDigits;
     }
 
-    if (value < 0 && rounded != 0) out += '-';
-    if (integerDigits < pattern.minimumIntegerDigits)
-        out.append(static_cast<std::size_t>(pattern.minimumIntegerDigits - integerDigits), '0');
-    out.append(digits.data(), static_cast<std::size_t>(integerDigits));
+    // Composed in place and appended once: sign, zeros, 16 digits, point, nine decimals fit.
+    std::array<char, 64> text{};
+    char* p = text.data();
+    if (value < 0 && rounded != 0) *p++ = '-';
+    for (int k = integerDigits; k < pattern.minimumIntegerDigits; ++k) *p++ = '0';
+    p = std::copy(digits.data(), digits.data() + integerDigits, p);
     if (fractionDigits > 0 || pattern.requiredDecimals > 0) {
-        out += '.';
-        out.append(fraction10.data(), static_cast<std::size_t>(fractionDigits));
-        if (fractionDigits < pattern.requiredDecimals)
-            out.append(static_cast<std::size_t>(pattern.requiredDecimals - fractionDigits), '0');
+        *p++ = '.';
+        p = std::copy(fraction10.data(), fraction10.data() + fractionDigits, p);
+        for (int k = fractionDigits; k < pattern.requiredDecimals; ++k) *p++ = '0';
     }
+    out.append(text.data(), p);
     return true;
 }
 
@@ -460,37 +471,26 @@ void appendFormatPattern(std::string& out, float value, const NumberPattern& pat
     appendPattern(out, value, pattern);
 }
 
-std::int16_t toInt16(double value) {
-    if (!std::isfinite(value)) throw overflow();
-    double rounded = std::floor(value);
-    const double rest = value - rounded;  // exact: the fraction of a double is representable
-    if (rest > 0.5 || (rest == 0.5 && std::fmod(rounded, 2.0) != 0.0)) rounded += 1.0;
-    if (rounded < std::numeric_limits<std::int16_t>::min() ||
-        rounded > std::numeric_limits<std::int16_t>::max()) {
-        throw overflow();
-    }
-    return static_cast<std::int16_t>(rounded);
-}
-
-std::int16_t checkedAdd(std::int16_t a, int b) {
-    const long long sum = static_cast<long long>(a) + b;
-    if (sum < std::numeric_limits<std::int16_t>::min() || sum > std::numeric_limits<std::int16_t>::max()) {
-        throw overflow();
-    }
-    return static_cast<std::int16_t>(sum);
-}
-
-std::string integerText(int value) {
-    std::array<char, 16> buffer{};
-    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return {buffer.data(), end};
-}
-
 float toSingle(double value) {
     if (!std::isfinite(value) || std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
         throw overflow();
     }
     return static_cast<float>(value);
+}
+
+float roundedToDecimals(float value, int decimals) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    std::uint64_t rounded = 0;
+    if (std::isfinite(value) && roundedScaled(value, decimals, rounded)) {
+        if (rounded == 0) return 0.0f;  // the text is never "-0.000"
+        // The text reads as the double nearest to rounded / 10^decimals, which is what the division
+        // gives: both are exact before the one rounding.
+        const double magnitude = static_cast<double>(rounded) / kPowers[decimals];
+        return toSingle(value < 0 ? -magnitude : magnitude);
+    }
+    std::string pattern = "0";
+    if (decimals > 0) pattern += "." + std::string(static_cast<std::size_t>(decimals), '0');
+    return readSingle(formatPattern(value, pattern));
 }
 
 float readSingle(std::string_view text) {

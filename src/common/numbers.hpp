@@ -67,6 +67,10 @@ struct NumberPattern {
 };
 void appendFormatPattern(std::string& out, float value, const NumberPattern& pattern);
 
+// The single that value's text with `decimals` decimals (the pattern "0.000" for three) reads back as:
+// readSingle(formatPattern(value, pattern)), the same bits, mostly without writing the text.
+[[nodiscard]] float roundedToDecimals(float value, int decimals);
+
 // A value held as a single: outside the single range, or not a number, it is an overflow failure,
 // never an infinity carried on.
 [[nodiscard]] float toSingle(double value);

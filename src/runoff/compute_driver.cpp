@@ -68,7 +68,7 @@ void report(RunoffSession& session, ReportRun run, basin::ChartGrid& chart, BoxW
     const ReportOutcome outcome = writeReport(text, session.hydrograph, run);
     writes.caption = outcome.caption;
     session.runSummaries.push_back(outcome.caption);
-    plotColumn(chart, chartColumn(session.hydrograph, run));
+    plotHydrograph(chart, session.hydrograph, run);
     session.hydrograph.inflow.peakCfs = outcome.peakCfs;
     if (run.route) session.hydrograph.routed.peakCfs = outcome.routedPeakCfs;
     session.hydrographPlotted = true;
@@ -404,6 +404,24 @@ void plotColumn(basin::ChartGrid& chart, const ChartColumn& column) {
         chart.setData(column.flows[at]);
         chart.setRowLabel(column.labels[at]);
     }
+    chart.setColumnCount(chart.columnCount() + 1);  // the empty column the next run fills
+}
+
+void plotHydrograph(basin::ChartGrid& chart, const basin::WorkingHydrograph& hydrograph,
+                    const ReportRun& run) {
+    const int rows = std::max(hydrograph.inflow.last + 1, 0);
+    if (chart.columnCount() == 2 || chart.rowCount() < rows) chart.setRowCount(rows);
+    chart.setLabelSpacing(hydrograph.inflow.last / 6);
+    const int flowColumn = chart.columnCount();
+    forEachChartRow(hydrograph, run,
+                    [&](int i, const std::string& label, const std::string& excess, const std::string& flow) {
+                        chart.setRow(i + 1);
+                        chart.setColumn(1);
+                        chart.setData(excess);
+                        chart.setColumn(flowColumn);
+                        chart.setData(flow);
+                        chart.setRowLabel(label);
+                    });
     chart.setColumnCount(chart.columnCount() + 1);  // the empty column the next run fills
 }
 

@@ -103,6 +103,9 @@ void arrangementChanged(RunoffSession& session, basin::RunoffFields& fields);
 // Adds a report's hydrograph to the chart as its last data column, with the excess in column 1: the first
 // hydrograph after a reset sets the rows, a later and longer one grows them.
 void plotColumn(basin::ChartGrid& chart, const ChartColumn& column);
+// The same for the report's hydrograph, its texts written straight into the chart.
+void plotHydrograph(basin::ChartGrid& chart, const basin::WorkingHydrograph& hydrograph,
+                    const ReportRun& run);
 
 // "Clear Hydrograph Plots": the chart back to the rainfall grid; no hydrograph is plotted then.
 void clearPlots(RunoffSession& session, basin::ChartGrid& chart, const basin::RunoffFields& fields);

@@ -111,26 +111,43 @@ void writeHeader(std::ostream& out, const ReportRun& run) {
 
 }  // namespace
 
-ChartColumn chartColumn(const basin::WorkingHydrograph& hydrograph, const ReportRun& run) {
+void forEachChartRow(const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
+                     const ChartRowWriter& row) {
     const bool routing = run.route.has_value();
     const int last = hydrograph.inflow.last;
     const float udur = run.stepHours;
     const basin::Series excessIn = excessShown(run);
+    const common::NumberPattern labelPattern(udur == 0.5f ? "0.0" : udur >= 1 ? "0" : "0.00");
+    std::string excess, flow;  // reused from row to row
+    const std::string zero = "0";
+    for (int i = 0; i <= last; ++i) {
+        // A routing run carries no rain: its excess column is 0.
+        const bool rainShown = !routing && i <= run.storm.steps + 1;
+        if (rainShown) {
+            excess.clear();
+            common::appendGeneralText(excess, excessIn[i]);
+        }
+        flow.clear();
+        common::appendGeneralText(flow,
+                                  routing ? hydrograph.routed.outflowCfs[i] : hydrograph.inflow.flowCfs[i]);
+        row(i, timeLabel(static_cast<float>(i) * udur, labelPattern), rainShown ? excess : zero, flow);
+    }
+}
+
+ChartColumn chartColumn(const basin::WorkingHydrograph& hydrograph, const ReportRun& run) {
+    const int last = hydrograph.inflow.last;
     ChartColumn column;
     column.labelSpacing = last / 6;
     const auto rows = static_cast<std::size_t>(std::max(last + 1, 0));
     column.labels.reserve(rows);
     column.excess.reserve(rows);
     column.flows.reserve(rows);
-    const common::NumberPattern labelPattern(udur == 0.5f ? "0.0" : udur >= 1 ? "0" : "0.00");
-    for (int i = 0; i <= last; ++i) {
-        // A routing run carries no rain: its excess column is 0.
-        const bool rainShown = !routing && i <= run.storm.steps + 1;
-        column.excess.push_back(rainShown ? common::generalText(excessIn[i]) : std::string("0"));
-        column.flows.push_back(
-            common::generalText(routing ? hydrograph.routed.outflowCfs[i] : hydrograph.inflow.flowCfs[i]));
-        column.labels.push_back(timeLabel(static_cast<float>(i) * udur, labelPattern));
-    }
+    forEachChartRow(hydrograph, run,
+                    [&](int, const std::string& label, const std::string& excess, const std::string& flow) {
+                        column.labels.push_back(label);
+                        column.excess.push_back(excess);
+                        column.flows.push_back(flow);
+                    });
     return column;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -74,6 +75,12 @@ struct ChartColumn {
     std::vector<std::string> flows;
 };
 [[nodiscard]] ChartColumn chartColumn(const basin::WorkingHydrograph& hydrograph, const ReportRun& run);
+
+// The same rows one by one, handed to `row` as (index, label, excess, flow) and not kept: for a writer
+// straight into the chart. The texts are only valid during the call.
+using ChartRowWriter = std::function<void(int, const std::string&, const std::string&, const std::string&)>;
+void forEachChartRow(const basin::WorkingHydrograph& hydrograph, const ReportRun& run,
+                     const ChartRowWriter& row);
 
 // Writes the report to `out` with CR LF line ends, in the compute or the routing layout, and sums it up
 // in the outcome's caption. Failures are RuntimeFailures.

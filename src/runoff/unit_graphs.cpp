@@ -209,7 +209,10 @@ std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float im
     // qi's 9,000). Without rain steps no unit-graph index is read and only qi's bound applies.
     const int lastOrdinate = nRain >= 1 ? std::min(kLastGraphIndex + 1, kLastOrdinate) : kLastOrdinate;
     const int unitLength = std::min(static_cast<int>(u.size()), kLastGraphIndex + 1);
-    std::vector<float> q(static_cast<std::size_t>(lastOrdinate) + 1, 0.0f);  // cfs
+    thread_local ConvolutionScratch scratch;
+    std::copy(u.begin(), u.begin() + unitLength, scratch.unit.begin());
+    float* const q = scratch.flows.data();  // cfs
+    std::fill(q, q + lastOrdinate + 1, 0.0f);
 
     // The direct sum, taken rain step by rain step: every ordinate still receives its terms in the
     // order i = 1, 2, ..., so each float sum is the same as when summed ordinate by ordinate. Terms
@@ -218,11 +221,11 @@ std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float im
     // The output and the unit graph never overlap, which lets the inner loop run in vector registers
     // (each ordinate still gets its terms one by one, in the same order).
     const float* excess = result.excessIn.values().data();
-    const float* __restrict unit = u.data();
+    const float* __restrict unit = scratch.unit.data();
     for (int i = 1; i <= nRain && i <= lastOrdinate; ++i) {
         const float e = excess[i];
         const int count = std::min(unitLength, lastOrdinate - i + 1);
-        float* __restrict out = q.data() + i;
+        float* __restrict out = q + i;
         for (int j = 0; j < count; ++j) out[j] = out[j] + e * unit[j];
     }
 
@@ -236,7 +239,7 @@ std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float im
     std::int16_t tmax = hydrograph.peakIndex;
     int end = -1;
     for (int n = 0; n <= lastOrdinate; ++n) {
-        const float flow = q[static_cast<std::size_t>(n)];
+        const float flow = q[n];
         if (flow > maxq) {
             tmax = static_cast<std::int16_t>(n);
             maxq = flow;
@@ -252,7 +255,7 @@ std::optional<GraphResult> convolveUnitGraph(const basin::Storm& storm, float im
     if (end < 0) throw common::subscriptOutOfRange();  // the next ordinate would pass an array bound
 
     hydrograph.flowCfs.redim(kLastOrdinate);
-    for (int n = 0; n <= end; ++n) hydrograph.flowCfs[n] = q[static_cast<std::size_t>(n)];
+    for (int n = 0; n <= end; ++n) hydrograph.flowCfs[n] = q[n];
     hydrograph.last = static_cast<std::int16_t>(end);
     hydrograph.peakCfs = maxq;
     hydrograph.peakIndex = tmax;

@@ -1,6 +1,7 @@
 // Unit-hydrograph methods: dimensionless-graph unit graph with convolution, triangle, Rational Method.
 #pragma once
 
+#include <array>
 #include <istream>
 #include <optional>
 #include <string>
@@ -26,6 +27,16 @@ struct GraphResult {
     float ordinateSum = 0;
     basin::Series excessIn;  // the storm's excess with the impervious share mixed in, inches per step
     bool rational = false;   // the report then shows C times the excess
+};
+
+// Where the convolution works: the unit graph and the ordinates at fixed places, each at the start of a
+// cache line, in one block per thread kept between runs. A buffer allocated afresh for every run
+// falls anywhere in a page, and where it falls against the unit graph decides how often the stores of
+// the ordinates seem to collide with the loads of the unit graph: the same run took from one to three
+// times as long. In this block the distance is always the same.
+struct alignas(64) ConvolutionScratch {
+    std::array<float, basin::kMaxGraphPoints + 15> unit{};        // u(0..2000), then padding
+    std::array<float, basin::kHydrographUpper + 1 + 15> flows{};  // q(0..9000), then padding
 };
 
 // A dimensionless graph: ordinates at times 0, s, 2s, ... percent of the time to peak.

@@ -8,6 +8,7 @@
 
 #include "basin/basin_block.hpp"
 #include "basin/runoff_fields.hpp"
+#include "common/failure.hpp"
 
 namespace brelvo::basin {
 namespace {
@@ -58,6 +59,48 @@ TEST_F(ChartResetTest, FactorsScaleDepthsAndAMissingDepthEndsTheRows) {
     fields.setText("txtRain(1)", "");
     resetChart(chart, fields);
     EXPECT_EQ(chart.rowCount(), 1);
+}
+
+TEST(ChartGrid, CellsKeepTheirPlacesAsColumnsAndRowsComeAndGo) {
+    ChartGrid chart;
+    chart.setColumnCount(2);
+    chart.setRowCount(3);
+    for (int row = 1; row <= 3; ++row) {
+        chart.setRow(row);
+        chart.setRowLabel("t" + std::to_string(row));
+        for (int column = 1; column <= 2; ++column) {
+            chart.setColumn(column);
+            chart.setData(std::to_string(10 * row + column));
+        }
+    }
+    // A third and a fourth column (past the room kept for one more) keep every cell and start empty.
+    chart.setColumnCount(4);
+    chart.setRow(2);
+    chart.setColumn(4);
+    chart.setData("a long text that does not fit a short string's own room");
+    EXPECT_EQ(chart.rows()[1].cells,
+              (std::vector<std::string>{"21", "22", "",
+                                        "a long text that does not fit a short string's own room"}));
+    EXPECT_EQ(chart.cell(2, 1), "32");
+    EXPECT_EQ(chart.label(2), "t3");
+
+    // Dropped columns and rows come back empty; the others keep their cells.
+    chart.setColumnCount(1);
+    chart.setRowCount(2);
+    chart.setColumnCount(3);
+    chart.setRowCount(4);
+    const std::vector<ChartGrid::Row> rows = chart.rows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].cells, (std::vector<std::string>{"11", "", ""}));
+    EXPECT_EQ(rows[1].cells, (std::vector<std::string>{"21", "", ""}));
+    EXPECT_EQ(rows[1].label, "t2");
+    EXPECT_EQ(rows[2].cells, (std::vector<std::string>(3, "")));
+    EXPECT_EQ(rows[3].label, "");
+
+    // Past the grid is no cell.
+    chart.setRow(4);
+    EXPECT_THROW(chart.setColumn(4), common::RuntimeFailure);
+    EXPECT_THROW(chart.setRow(5), common::RuntimeFailure);
 }
 
 }  // namespace

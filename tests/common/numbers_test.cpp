@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "common/failure.hpp"
 #include "support/failure_number.hpp"
@@ -135,6 +139,41 @@ TEST(FormatPattern, NoNegativeZero) {
     EXPECT_EQ(formatPattern(-0.001f, "0.00"), "0.00");
     EXPECT_EQ(formatPattern(-0.0f, "0.0"), "0.0");
     EXPECT_EQ(formatPattern(-0.4, "#0"), "0");
+}
+
+TEST(RoundedToDecimals, TheSingleThePatternsTextReadsBackAs) {
+    EXPECT_EQ(roundedToDecimals(2.675f, 2), 2.68f);   // the text the user reads, not 2.67499995
+    EXPECT_EQ(roundedToDecimals(0.0995f, 3), 0.1f);   // "0.100"
+    EXPECT_EQ(roundedToDecimals(-0.0004f, 3), 0.0f);  // "0.000", never -0
+    EXPECT_FALSE(std::signbit(roundedToDecimals(-0.0004f, 3)));
+    EXPECT_EQ(roundedToDecimals(-1.25f, 1), -1.3f);  // half away from zero
+    EXPECT_EQ(roundedToDecimals(9.949f, 1), 9.9f);
+    EXPECT_EQ(roundedToDecimals(7.5f, 0), 8.0f);
+
+    // Singles across the ranges hydrographs round this way (with their neighbours), small ones down to
+    // 1e-8 of both signs, and the halves between the rounded values (0.0005, 0.0015, ...) read back
+    // bit for bit as their pattern's text does.
+    std::vector<float> values;
+    for (int k = -80000; k <= 80000; ++k) {
+        const float v = static_cast<float>(k) * 1.25e-4f + 3.0e-6f * static_cast<float>(k % 7);
+        values.insert(values.end(), {v, std::nextafter(v, -20.0f), std::nextafter(v, 20.0f)});
+    }
+    for (double v = 1e-8; v < 0.1; v *= 1.01)
+        values.insert(values.end(), {static_cast<float>(v), -static_cast<float>(v)});
+    int compared = 0;
+    for (const int decimals : {1, 2, 3}) {
+        const std::string pattern = "0." + std::string(static_cast<std::size_t>(decimals), '0');
+        std::vector<float> halves = values;
+        for (int k = -20000; k <= 20000; ++k)
+            halves.push_back(static_cast<float>((k + 0.5) / std::pow(10.0, decimals)));
+        for (const float x : halves) {
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(roundedToDecimals(x, decimals)),
+                      std::bit_cast<std::uint32_t>(readSingle(formatPattern(x, pattern))))
+                << x << " with " << pattern;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 1000000);
 }
 
 TEST(FormatPattern, OptionalDecimals) {

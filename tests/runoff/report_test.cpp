@@ -78,8 +78,22 @@ class ReportTest : public ::testing::Test {
     std::string report() {
         std::ostringstream out;
         outcome = writeReport(out, h, run);
-        plotColumn(chart, runoff::chartColumn(h, run));  // as the run commits it
+        // The run writes the rows straight into the chart; the collected column must plot the same.
+        basin::ChartGrid viaColumn = chart;
+        plotHydrograph(chart, h, run);  // as the run commits it
+        plotColumn(viaColumn, runoff::chartColumn(h, run));
+        EXPECT_EQ(texts(viaColumn), texts(chart));
+        EXPECT_EQ(viaColumn.labelSpacing(), chart.labelSpacing());
         return out.str();
+    }
+
+    static std::vector<std::vector<std::string>> texts(const basin::ChartGrid& grid) {
+        std::vector<std::vector<std::string>> rows;
+        for (const auto& row : grid.rows()) {
+            rows.push_back(row.cells);
+            rows.back().push_back(row.label);
+        }
+        return rows;
     }
 
     basin::RunoffFields fields;
