@@ -1,27 +1,30 @@
-// JPEG load benchmark over a 12,000 x 9,000 map: from the start of the program to the picture loaded,
-// its zoomed-out levels built and the first view painted at 1920 x 1080, against libjpeg-turbo's own
-// `djpeg -outfile /dev/null` on the same file; peak memory against the decoded picture; and the first
-// paint at every zoomed-out level. Each measured run is a fresh process, repeated.
+// JPEG load benchmark over a 12,000 x 9,000 map. The program itself (brelvo --script: a session that
+// loads the map, waits for the whole picture and its smaller copies, and paints the window into a
+// picture file) against libjpeg-turbo's `djpeg -outfile /dev/null` and against the reachable floor, the
+// same library decoding the file into a buffer it holds (a child of this bench); every ratio from
+// interleaved pairs of fresh processes, min / median / max. Then, inside one window: how soon the
+// preview is there, the longest the event loop waits during the load, and when the picture shows.
 #include <turbojpeg.h>
 
-#include <QImage>
-#include <QImageReader>
-#include <QPainter>
+#include <QApplication>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
-#include <sstream>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "app/main_window.hpp"
+#include "app/script_runner.hpp"
 #include "child_process.hpp"
-#include "common/failure.hpp"
-#include "mapview/picture_file.hpp"
-#include "mapview/picture_renderer.hpp"
-#include "ratio_reporter.hpp"
+#include "interleaved_pairs.hpp"
+
+#ifndef BRELVO_PROGRAM
+#error "BRELVO_PROGRAM must name the brelvo executable"
+#endif
 
 namespace {
 
@@ -29,15 +32,13 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 12000;  // pixels
 constexpr int kHeight = 9000;
-constexpr int kViewWidth = 1920;
-constexpr int kViewHeight = 1080;
-constexpr double kDecodedMiB = 4.0 * kWidth * kHeight / (1024.0 * 1024.0);
 
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// A scanned-map-like picture: paper tone, contour rings, a river, grain; JPEG quality 85, 4:2:0.
+// A scanned-map-like picture: paper tone and grain, contour rings, a river, rows of dark lettering;
+// JPEG quality 90, 4:2:0.
 bool writeMap(const std::string& path) {
     std::vector<unsigned char> rgb(static_cast<std::size_t>(kWidth) * kHeight * 3);
     std::uint32_t noise = 2024;
@@ -45,129 +46,166 @@ bool writeMap(const std::string& path) {
         unsigned char* row = rgb.data() + static_cast<std::size_t>(y) * kWidth * 3;
         for (int x = 0; x < kWidth; ++x) {
             noise = noise * 1664525u + 1013904223u;
-            const int grain = static_cast<int>(noise >> 28);
+            const int grain = static_cast<int>(noise >> 29);
             const double r = std::hypot(x - 4000.0, y - 3500.0) + 300 * std::sin(x / 900.0);
             const bool contour = std::fmod(r, 120.0) < 3.0;
             const bool river = std::abs(y - 5000 - 600 * std::sin(x / 1500.0)) < 9;
-            row[3 * x] = static_cast<unsigned char>(contour ? 150 : river ? 40 : 236 - grain);
-            row[3 * x + 1] = static_cast<unsigned char>(contour ? 100 : river ? 90 : 228 - grain);
-            row[3 * x + 2] = static_cast<unsigned char>(contour ? 60 : river ? 210 : 200 - grain);
+            const bool text = (x / 7) % 13 < 6 && (y / 11) % 29 < 5 && ((x * 7 + y * 3) >> 4) % 2 == 1;
+            row[3 * x] = static_cast<unsigned char>(contour ? 150 : river ? 40 : text ? 30 : 236 - grain);
+            row[3 * x + 1] = static_cast<unsigned char>(contour ? 100 : river ? 90 : text ? 30 : 228 - grain);
+            row[3 * x + 2] = static_cast<unsigned char>(contour ? 60 : river ? 210 : text ? 30 : 200 - grain);
         }
     }
     tjhandle encoder = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
     const int failed =
-        tjCompress2(encoder, rgb.data(), kWidth, 0, kHeight, TJPF_RGB, &jpeg, &size, TJSAMP_420, 85, 0);
+        tjCompress2(encoder, rgb.data(), kWidth, 0, kHeight, TJPF_RGB, &jpeg, &size, TJSAMP_420, 90, 0);
     tjDestroy(encoder);
     if (failed != 0) return false;
-    FILE* out = std::fopen(path.c_str(), "wb");
-    const bool written = out != nullptr && std::fwrite(jpeg, 1, size, out) == size;
-    if (out != nullptr) std::fclose(out);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(jpeg), static_cast<long>(size));
     tjFree(jpeg);
-    return written;
+    return true;
 }
 
-// The child: load as the program does (or through Qt's reader alone, as it did before), build the
-// renderer, paint the whole picture fitted into the view, then once at each zoomed-out level.
-int child(const std::string& path, bool direct) {
+// The floor: the file read, decoded by libjpeg-turbo into a buffer held to the end (as the program
+// holds its picture), 32-bit pixels as the program decodes to.
+int floorChild(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
+    tjhandle decoder = tjInitDecompress();
+    int w = 0, h = 0, sub = 0, space = 0;
+    if (tjDecompressHeader3(decoder, data.data(), data.size(), &w, &h, &sub, &space) != 0) return 3;
+    auto* pixels = static_cast<unsigned char*>(std::malloc(4ULL * w * h));
+    const int failed = tjDecompress2(decoder, data.data(), data.size(), pixels, w, 4 * w, h, TJPF_BGRA, 0);
+    tjDestroy(decoder);
+    std::printf("%d\n", pixels[4ULL * w * h - 1]);  // the buffer is used, so the decode is kept
+    std::free(pixels);
+    return failed == 0 ? 0 : 3;
+}
+
+// Inside one window (offscreen): from choosing the file to the preview, the longest wait of the event
+// loop while the picture decodes, the picture shown, and its smaller copies built.
+int windowChild(const std::string& path) {
+    int argc = 1;
+    char name[] = "jpeg_load_bench";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    brelvo::app::ScriptDialogs dialogs;
+    brelvo::app::MainWindow window(dialogs);
+    window.resize(1600, 1000);
+    window.show();
+    QApplication::processEvents();
+    window.chooseCommand("Load/Save Map");
+    dialogs.queueAnswer(path);
     const auto start = Clock::now();
-    QImage image;
-    if (direct) {
-        try {
-            image = brelvo::mapview::readPictureFile(path);
-        } catch (const brelvo::common::RuntimeFailure&) {
-            return 3;
-        }
-    } else {
-        QImageReader::setAllocationLimit(
-            brelvo::mapview::kPictureAllocationLimitMiB);  // as the program sets it
-        QImageReader reader(QString::fromStdString(path));
-        reader.setAutoTransform(true);
-        image = reader.read();
-    }
-    if (image.size() != QSize(kWidth, kHeight)) return 3;
-    brelvo::mapview::PictureRenderer renderer;
-    renderer.setImage(std::move(image));
-    QImage screen(kViewWidth, kViewHeight, QImage::Format_RGB32);
-    const QRect clip(0, 0, kViewWidth, kViewHeight);
-    const auto paintStart = Clock::now();
-    {
-        QPainter painter(&screen);
-        renderer.paint(painter, QRectF(0, 0, kViewHeight * 4.0 / 3.0, kViewHeight), clip);
-    }
-    const double firstPaint = msSince(paintStart);
-    const double loaded = msSince(start);
-    // Picture pixels per screen pixel 1, 2, 4, 8, 16: the first paint at each scale.
-    double slowestLevel = 0;
-    for (int scale = 1; scale <= 16; scale *= 2) {
-        const auto levelStart = Clock::now();
-        QPainter painter(&screen);
-        renderer.paint(painter, QRectF(-100, -100, double(kWidth) / scale, double(kHeight) / scale), clip);
-        painter.end();
-        slowestLevel = std::max(slowestLevel, msSince(levelStart));
-    }
-    std::printf("%.3f %.3f %.3f\n", loaded, firstPaint, slowestLevel);
-    return 0;
+    window.choosePicture("Load Map File");
+    const double chosen = msSince(start);
+    double preview = -1, shown = -1, longestWait = 0;
+    auto last = Clock::now();
+    QTimer ticker;
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const auto now = Clock::now();
+        longestWait = std::max(longestWait, std::chrono::duration<double, std::milli>(now - last).count());
+        last = now;
+        const auto* panel = window.pictureHost().loadPanel();
+        if (preview < 0 && panel != nullptr && panel->hasPreview()) preview = msSince(start);
+        if (shown < 0 && !window.renderer().isNull()) shown = msSince(start);
+        if (!window.pictureHost().loading()) app.quit();
+    });
+    ticker.start();
+    last = Clock::now();
+    app.exec();
+    std::printf("%.1f %.1f %.1f %.1f %.1f\n", chosen, preview, longestWait, shown, msSince(start));
+    return window.renderer().hasPyramid() ? 0 : 3;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::string(argv[1]) == "--child")
-        return child(argv[2], std::string(argv[3]) == "direct");
-    const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    if (argc == 3 && std::string(argv[1]) == "--floor") return floorChild(argv[2]);
+    if (argc == 3 && std::string(argv[1]) == "--window") return windowChild(argv[2]);
+    const int pairs = argc > 1 ? std::max(9, std::atoi(argv[1])) : 9;
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     if (access("/usr/bin/djpeg", X_OK) != 0) {
         std::fprintf(stderr, "/usr/bin/djpeg is missing: it comes with the package libjpeg-turbo-progs\n");
         return 1;
     }
     const std::string path = "/tmp/brelvo_jpeg_load_bench_12000x9000.jpg";
+    const std::string session = "/tmp/brelvo_jpeg_load_bench_session.txt";
+    const std::string painted = "/tmp/brelvo_jpeg_load_bench_window.png";
     if (!writeMap(path)) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         return 1;
     }
+    std::ofstream(session) << "resize 1600 1000\nmenu \"Load/Save Map\"\nanswer \"" << path
+                           << "\"\npicture \"Load Map File\"\ngrab Form1 \"" << painted << "\"\n";
     const std::string self = argv[0][0] == '/' ? argv[0] : std::string(getenv("PWD")) + "/" + argv[0];
+    const std::vector<std::string> program{BRELVO_PROGRAM, "--script", session};
     const std::vector<std::string> djpeg{"/usr/bin/djpeg", "-outfile", "/dev/null", path};
-    const std::vector<std::string> ours{self, "--child", path, "direct"};
-    const std::vector<std::string> qtOnly{self, "--child", path, "qt"};
-    brelvo::bench::runChild(djpeg);  // the file into the page cache
+    const std::vector<std::string> floor{self, "--floor", path};
+    const std::vector<std::string> window{self, "--window", path};
 
-    std::vector<double> wall, wallQt, memory, firstPaint, levels;
-    std::printf("%-4s %10s %12s %12s %12s %12s %12s\n", "run", "djpeg ms", "program ms", "Qt-only ms",
-                "program MiB", "1st paint ms", "level ms");
-    for (int k = 0; k < repetitions; ++k) {
-        const auto reference = brelvo::bench::runChild(djpeg);
-        const auto program = brelvo::bench::runChild(ours);
-        const auto before = brelvo::bench::runChild(qtOnly);
-        if (reference.status != 0 || program.status != 0 || before.status != 0) {
-            std::fprintf(stderr, "a run failed: djpeg %d, program %d, Qt only %d\n", reference.status,
-                         program.status, before.status);
+    bool failed = false;
+    double programPeak = 0, floorPeak = 0;
+    const auto side = [&](const std::vector<std::string>& command, double* peak) {
+        return [&, command, peak]() -> double {
+            const auto run = brelvo::bench::runChild(command);
+            if (run.status != 0) failed = true;
+            if (peak != nullptr) *peak = std::max(*peak, run.peakMiB);
+            return run.seconds;
+        };
+    };
+    brelvo::bench::PairOptions options;
+    options.pairs = pairs;
+    options.runsPerSide = 1;
+    const auto againstDjpeg =
+        brelvo::bench::interleavedPairs(side(program, &programPeak), side(djpeg, nullptr), options);
+    const auto againstFloor =
+        brelvo::bench::interleavedPairs(side(program, &programPeak), side(floor, &floorPeak), options);
+    if (failed) {
+        std::fprintf(stderr, "a run failed\n");
+        return 1;
+    }
+    std::printf("picture %d x %d, JPEG quality 90 4:2:0; processes from spawn to exit\n", kWidth, kHeight);
+    brelvo::bench::printPairTimes("brelvo session (A) / djpeg (B)", againstDjpeg);
+    brelvo::bench::printPairTimes("brelvo session (A) / floor: decode into a held buffer (B)", againstFloor);
+    std::printf("peak memory: brelvo session %.1f MiB, floor %.1f MiB\n", programPeak, floorPeak);
+    brelvo::bench::printRatioHeader();
+    brelvo::bench::printRatioLine("JPEG load and paint, brelvo session / djpeg", againstDjpeg.ratios, 2.5);
+    brelvo::bench::printRatioLine("JPEG load and paint, brelvo session / floor", againstFloor.ratios, 2.0);
+
+    std::vector<double> chosen, preview, wait, shown, whole;
+    for (int k = 0; k < pairs; ++k) {
+        const auto run = brelvo::bench::runChild(window);
+        double c = 0, p = 0, w = 0, s = 0, a = 0;
+        if (run.status != 0 ||
+            std::sscanf(run.output.c_str(), "%lf %lf %lf %lf %lf", &c, &p, &w, &s, &a) != 5) {
+            std::fprintf(stderr, "a window run failed\n");
             return 1;
         }
-        double loaded = 0, paint = 0, level = 0;
-        std::istringstream(program.output) >> loaded >> paint >> level;
-        std::printf("%-4d %10.1f %12.1f %12.1f %12.1f %12.2f %12.2f\n", k + 1, reference.seconds * 1e3,
-                    program.seconds * 1e3, before.seconds * 1e3, program.peakMiB, paint, level);
-        wall.push_back(program.seconds / reference.seconds);
-        wallQt.push_back(before.seconds / reference.seconds);
-        memory.push_back(program.peakMiB / kDecodedMiB);
-        firstPaint.push_back(paint);
-        levels.push_back(level);
+        chosen.push_back(c), preview.push_back(p), wait.push_back(w), shown.push_back(s), whole.push_back(a);
     }
-    std::remove(path.c_str());
-    std::printf("picture %d x %d, decoded %.1f MiB, view %d x %d\n", kWidth, kHeight, kDecodedMiB, kViewWidth,
-                kViewHeight);
-    brelvo::bench::printRatioHeader();
-    brelvo::bench::printRatioLine("JPEG load to first paint / djpeg", wall, 2.5);
-    brelvo::bench::printRatioLine("  (Qt's reader instead, as before) / djpeg", wallQt, 2.5);
-    brelvo::bench::printRatioLine("JPEG load, peak memory / decoded picture", memory, 1.5, false);
-    std::printf("\n%-58s %7s %7s %7s   %s\n", "milliseconds", "min", "median", "max", "goal");
+    std::printf("\n%-58s %7s %7s %7s   %s\n", "in the window, milliseconds from choosing the file", "min",
+                "median", "max", "goal");
     const auto ms = [](const char* label, const std::vector<double>& v, double goal) {
         const brelvo::bench::Spread s = brelvo::bench::spreadOf(v);
-        std::printf("%-58s %7.2f %7.2f %7.2f   <= %.0f  %s\n", label, s.min, s.median, s.max, goal,
-                    s.max <= goal ? "within" : "OVER");
+        if (goal > 0) {
+            std::printf("%-58s %7.1f %7.1f %7.1f   <= %.0f  %s\n", label, s.min, s.median, s.max, goal,
+                        s.max <= goal ? "within" : "OVER");
+        } else {
+            std::printf("%-58s %7.1f %7.1f %7.1f\n", label, s.min, s.median, s.max);
+        }
     };
-    ms("first paint after the load, 1920 x 1080", firstPaint, 30);
-    ms("slowest first paint of a zoom level (1:1 .. 1:16)", levels, 30);
+    ms("the choice handled (header read, panel shown)", chosen, 0);
+    ms("preview there", preview, 150);
+    ms("longest wait of the event loop during the load", wait, 50);
+    ms("picture shown", shown, 0);
+    ms("smaller copies built", whole, 0);
+    std::remove(path.c_str());
+    std::remove(session.c_str());
+    std::remove(painted.c_str());
     return 0;
 }

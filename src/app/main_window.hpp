@@ -136,6 +136,8 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // tables as one PDF file; false when nothing was written. The pages of the last one written.
     bool exportCalcReport();
     int lastCalcReportPages() const { return lastCalcReportPages_; }
+    // Waits for a map picture loading in the background (and its smaller copies), as a script does.
+    void waitForPictureLoad() { pictureHost_.waitForLoad(); }
     // A picture file dropped on the window.
     void dropPictureFile(const std::string& path);
     // The status line's text: the map coordinates under the pointer while a scale is set.

@@ -69,7 +69,7 @@ mapview::GeorefLookup MapPictureHost::readGeoreference(const std::string& path) 
     if (reading.georef->source == measure::GeorefSource::File && decodedRaster_ == nullptr) {
         std::string error;
         if (const auto raster = services->openRaster(path, error)) {
-            const QSize shown = decoded_.size();
+            const QSize shown = decoded_.isNull() ? probedSize_ : decoded_.size();
             if (shown.width() != raster->width() || shown.height() != raster->height()) {
                 lookup.notice = common::msg::georeferenceSizeDiffers(path, shown.width(), shown.height(),
                                                                      raster->width(), raster->height());

@@ -41,6 +41,9 @@ MapPictureHost::MapPictureHost(QWidget& window, measure::MeasureDocument& surfac
 MapPictureHost::~MapPictureHost() = default;
 
 std::optional<std::string> MapPictureHost::decodePicture(const std::string& path) {
+    settleLoad(true);
+    decodeLater_ = false;
+    deferPyramid_ = false;
     // A big georeferenced raster is opened, not decoded: the view reads only what it shows.
     BigRaster big = openBigRaster(path);
     if (!big.problem.empty()) return big.problem;
@@ -58,15 +61,20 @@ std::optional<std::string> MapPictureHost::decodePicture(const std::string& path
     }
     decodedRaster_.reset();
     decodedPath_ = common::fullPath(path);
+    decodedStamp_ = stampOf(decodedPath_);
     return std::nullopt;
 }
 
 std::optional<std::string> MapPictureHost::decodeClipboardPicture() {
+    settleLoad(true);
+    decodeLater_ = false;
+    deferPyramid_ = false;
     const QImage image = QGuiApplication::clipboard()->image();
     if (image.isNull()) return std::string(common::msg::kClipboardHoldsNoPicture);
     decodedRaster_.reset();
     decoded_ = image;
     decodedPath_.clear();
+    decodedStamp_ = {};
     clipboardGeoref_ = clipboardGeoreferenceOf(QGuiApplication::clipboard()->mimeData());
     return std::nullopt;
 }
@@ -90,22 +98,32 @@ void MapPictureHost::setDecodedImage(QImage image) {
 void MapPictureHost::showDecodedPicture() {
     if (decodedRaster_ != nullptr) {
         renderer_.setWindowed(std::make_unique<RasterPicture>(std::move(decodedRaster_)));
+    } else if (deferPyramid_) {
+        // Decoded in the background: shown at once, its smaller copies built after it is painted.
+        renderer_.setImageDeferred(std::move(decoded_), std::move(preview_));
+        pyramidPending_ = true;
     } else {
         renderer_.setImage(std::move(decoded_));
     }
     decoded_ = QImage();
+    preview_ = QImage();
+    deferPyramid_ = false;
     shownPath_ = std::move(decodedPath_);
+    shownStamp_ = decodedStamp_;
     decodedPath_.clear();
     const QSize size = renderer_.size();
     mapview::setPicture(geometry_, !renderer_.isNull(), static_cast<float>(size.width()) * tpp_,
                         static_cast<float>(size.height()) * tpp_);
     if (hooks_.pictureReplaced) hooks_.pictureReplaced();
     hooks_.geometryChanged();
+    if (pyramidPending_) buildPyramidSoon();
 }
 
 void MapPictureHost::clearPicture() {
+    settleLoad(false);
     renderer_.clear();
     shownPath_.clear();
+    shownStamp_ = {};
     mapview::setPicture(geometry_, false, 0, 0);
     if (hooks_.pictureReplaced) hooks_.pictureReplaced();
     hooks_.geometryChanged();
@@ -127,6 +145,7 @@ void MapPictureHost::setPanZoomVisible(bool visible) {
 
 void MapPictureHost::captureClientArea() {
     // Let the menus and the control just hidden be painted away before the copy.
+    settleLoad(true);
     surface_.flush();
     QApplication::processEvents();
     capture_ = window_.grab().toImage();

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "app/picture_load_panel.hpp"
+#include "app/picture_loader.hpp"
 #include "geo/geo_services.hpp"
 #include "mapview/picture_commands.hpp"
 #include "mapview/picture_renderer.hpp"
@@ -26,6 +28,7 @@ class MapPictureHost : public mapview::PictureHost {
         std::function<void()> geometryChanged;        // the view and picture rectangles moved
         std::function<void(bool)> setPanZoomVisible;  // the pan/zoom control shown or hidden
         std::function<void()> pictureReplaced;        // another picture (or none) is shown now
+        std::function<QWidget*()> mapView;            // the view the loading panel covers
     };
 
     // `window` is what a capture copies; twipsPerPixel turns picture pixels into view units.
@@ -35,6 +38,20 @@ class MapPictureHost : public mapview::PictureHost {
 
     // The failure's whole text when the file cannot be read: "Invalid picture" and the reason below it.
     std::optional<std::string> decodePicture(const std::string& path) override;
+    // (map_picture_load.cpp) A JPEG, or any picture Qt's readers take, has its header read here and
+    // decodes in the background: the previous picture, when it came from a file still as it was, is
+    // released first (and read again if the load is cancelled or fails), so two big maps never share
+    // the memory.
+    std::optional<std::string> beginDecoding(const std::string& path) override;
+    void finishDecoding(std::function<void(std::optional<std::string>)> done) override;
+    // Cancels the load in progress (the panel's Cancel); the previous picture is put back.
+    void cancelLoad();
+    // A load, the putting back of the previous picture or the building of the smaller copies is running.
+    bool loading() const;
+    // Waits, without the event loop, for a load in progress and the smaller copies of its picture.
+    void waitForLoad();
+    // The panel shown while a picture loads; null before the first background load.
+    const PictureLoadPanel* loadPanel() const { return panel_; }
     std::optional<std::string> decodeClipboardPicture() override;
     bool decodedLacksOverviews() const override;
     std::optional<std::string> buildDecodedOverviews() override;
@@ -66,6 +83,23 @@ class MapPictureHost : public mapview::PictureHost {
   private:
     // The capture on one landscape page of `device`, as large as the page allows.
     void paintCapture(QPagedPaintDevice& device) const;
+    // Before anything else changes the picture: a background load is cancelled (with the previous
+    // picture put back when `putBack`), and the putting back or the smaller copies are waited for.
+    void settleLoad(bool putBack);
+    PictureLoader& loader();
+    PictureLoadPanel& panel();
+    void loadEnded(PictureLoader::Outcome outcome);
+    // The previous picture read again from its file, then `then` (with the problem when it could not be).
+    void putBackPrevious(std::function<void(const std::string&)> then);
+    void buildPyramidSoon();
+    // The file of the picture shown, as it was when read: size and time, to know it is still the same.
+    struct FileStamp {
+        std::string path;
+        long long bytes = -1;
+        long long modified = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp stampOf(const std::string& path);
     QWidget& window_;
     measure::MeasureDocument& surface_;
     mapview::ViewGeometry& geometry_;
@@ -76,8 +110,21 @@ class MapPictureHost : public mapview::PictureHost {
     std::unique_ptr<geo::RasterSource> decodedRaster_;  // or a big raster opened, not yet shown
     std::string decodedPath_;                           // the file decoded_ came from
     std::string shownPath_;                             // the file of the picture shown
-    QImage capture_;                                    // the client area as last captured
-    std::unique_ptr<QWidget> webMap_;                   // the web map window once opened
+    // Background loads: the file being read (its header only so far), the picture shown's file as it
+    // was read, the previous picture released for the load, the preview, and who hears the end.
+    bool decodeLater_ = false;
+    QSize probedSize_;
+    FileStamp decodedStamp_, shownStamp_;
+    std::optional<FileStamp> released_;
+    QSize releasedSize_;
+    QImage preview_;
+    bool deferPyramid_ = false;  // decoded_ came from the background: its smaller copies come later
+    bool pyramidPending_ = false;
+    std::function<void(std::optional<std::string>)> loadDone_;
+    std::unique_ptr<PictureLoader> loader_;
+    PictureLoadPanel* panel_ = nullptr;  // a child of the map view
+    QImage capture_;                     // the client area as last captured
+    std::unique_ptr<QWidget> webMap_;    // the web map window once opened
     // The georeference that came with the clipboard's picture (a web map capture), read with it.
     std::optional<measure::Georeference> clipboardGeoref_;
 };

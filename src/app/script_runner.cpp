@@ -298,6 +298,8 @@ std::optional<std::string> ScriptRunner::menuLine(const std::vector<std::string>
 std::optional<std::string> ScriptRunner::pictureLine(const std::vector<std::string>& w) {
     if (!window_.hasPictureItem(w[1])) return "no such command in lstMenu2";
     window_.choosePicture(w[1]);
+    // A session replays as the user waited: the picture decoding in the background is whole first.
+    window_.waitForPictureLoad();
     return std::nullopt;
 }
 

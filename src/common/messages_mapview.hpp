@@ -65,4 +65,13 @@ inline constexpr std::string_view kMetafileNotDecoded =
     "The metafile's drawn picture could not be decoded (out of memory?).";
 // (end of mapview's picture readers)
 
+// A map picture decoding in the background: the panel over the map with its progress and Cancel.
+inline constexpr const char* kPictureLoading = "Loading the map picture...";
+inline constexpr const char* kPictureRestoring = "Putting the previous map picture back...";
+inline constexpr const char* kPictureLoadCancel = "Cancel";
+// The previous picture could not be read again after a load was cancelled or failed.
+inline std::string picturePutBackFailed(const std::string& path) {
+    return "The previous map picture could not be read again from " + path + "; the map is empty.";
+}
+
 }  // namespace brelvo::common::msg

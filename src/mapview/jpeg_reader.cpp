@@ -2,8 +2,6 @@
 // that becomes the image's own memory.
 #include "mapview/jpeg_reader.hpp"
 
-#include <turbojpeg.h>
-
 #include <QFile>
 #include <cstdint>
 #include <cstdlib>
@@ -62,44 +60,61 @@ void freeBuffer(void* buffer) {
 
 }  // namespace
 
-std::optional<QImage> decodeJpegDirect(const std::string& path, long long maxBytes) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 4) return std::nullopt;
-    const auto* data = file.map(0, file.size());
-    if (data == nullptr) return std::nullopt;
-    const auto size = static_cast<std::size_t>(file.size());
-    if (data[0] != 0xFF || data[1] != 0xD8 || data[2] != 0xFF) return std::nullopt;
-    if (turnedByOrientation(data, size)) return std::nullopt;
+std::unique_ptr<JpegFile> JpegFile::open(const std::string& path, long long maxBytes) {
+    std::unique_ptr<JpegFile> jpeg(new JpegFile);
+    jpeg->file_.setFileName(QString::fromStdString(path));
+    if (!jpeg->file_.open(QIODevice::ReadOnly) || jpeg->file_.size() < 4) return nullptr;
+    const uchar* data = jpeg->file_.map(0, jpeg->file_.size());
+    if (data == nullptr) return nullptr;
+    const auto size = static_cast<std::size_t>(jpeg->file_.size());
+    if (data[0] != 0xFF || data[1] != 0xD8 || data[2] != 0xFF) return nullptr;
+    if (turnedByOrientation(data, size)) return nullptr;
+    const JpegCodec* codec = jpegCodec();
+    if (codec == nullptr || !codec->readHeader(data, size, jpeg->info_) || !jpeg->info_.colour)
+        return nullptr;
+    if (4LL * jpeg->info_.width * jpeg->info_.height > maxBytes) return nullptr;
+    jpeg->data_ = data;
+    jpeg->size_ = size;
+    jpeg->codec_ = codec;
+    return jpeg;
+}
 
-    const std::unique_ptr<void, int (*)(tjhandle)> decoder(tjInitDecompress(), tjDestroy);
-    if (!decoder) return std::nullopt;
-    int width = 0, height = 0, subsampling = 0, colorspace = 0;
-    if (tjDecompressHeader3(decoder.get(), data, static_cast<unsigned long>(size), &width, &height,
-                            &subsampling, &colorspace) != 0) {
-        return std::nullopt;
-    }
-    if (colorspace != TJCS_YCbCr && colorspace != TJCS_RGB) return std::nullopt;
-    if (width <= 0 || height <= 0) return std::nullopt;
+QImage JpegFile::preview(const std::atomic<bool>* cancel) const {
+    return decodeScaled(8, cancel, {});
+}
+
+QImage JpegFile::decode(const std::atomic<bool>* cancel, const std::function<void(int)>& rowsDone) const {
+    return decodeScaled(1, cancel, rowsDone);
+}
+
+QImage JpegFile::decodeScaled(int scale, const std::atomic<bool>* cancel,
+                              const std::function<void(int)>& rowsDone) const {
+    const int width = (info_.width + scale - 1) / scale;
+    const int height = (info_.height + scale - 1) / scale;
     const long long bytesPerLine = 4LL * width;
-    const long long bytes = bytesPerLine * height;
-    if (bytes > maxBytes) return std::nullopt;
-
     // Plain pages, on purpose: asking for huge pages (madvise) made committing 412 MiB take anywhere
     // from 0.15 to 2 s on machines whose kernel compacts memory for such requests on the spot, against
     // a steady 0.25-0.4 s without.
-    void* buffer = std::malloc(static_cast<std::size_t>(bytes));
-    if (buffer == nullptr) return std::nullopt;
+    void* buffer = std::malloc(static_cast<std::size_t>(bytesPerLine * height));
+    if (buffer == nullptr) return {};
     auto* pixels = static_cast<unsigned char*>(buffer);
     // 0xffRRGGBB words, as QImage::Format_RGB32 holds them on a little-endian machine.
     static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
-    if (tjDecompress2(decoder.get(), data, static_cast<unsigned long>(size), pixels, width,
-                      static_cast<int>(bytesPerLine), height, TJPF_BGRA, 0) != 0) {
-        std::free(buffer);  // a damaged file, even one libjpeg-turbo only warns about: Qt's reader decides
-        return std::nullopt;
+    if (!codec_->decode(data_, size_, scale, pixels, static_cast<std::size_t>(bytesPerLine), cancel,
+                        rowsDone)) {
+        std::free(buffer);
+        return {};
     }
-    // TJPF_BGRA leaves the fourth byte 0xff for images without alpha, as Format_RGB32 requires.
     return QImage(pixels, width, height, static_cast<qsizetype>(bytesPerLine), QImage::Format_RGB32,
                   freeBuffer, buffer);
+}
+
+std::optional<QImage> decodeJpegDirect(const std::string& path, long long maxBytes) {
+    const auto jpeg = JpegFile::open(path, maxBytes);
+    if (!jpeg) return std::nullopt;
+    QImage image = jpeg->decode();
+    if (image.isNull()) return std::nullopt;
+    return image;
 }
 
 }  // namespace brelvo::mapview

@@ -2,29 +2,20 @@
 // the bytes beside the target and renames them over it, keeping an overwritten file's times and mode.
 #include "mapview/jpeg_writer.hpp"
 
-#include <turbojpeg.h>
-
 #include <filesystem>
 #include <memory>
 #include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
+#include "mapview/jpeg_codec.hpp"
 
 namespace brelvo::mapview::mIntelJPEGLibrary {
 
 namespace {
-
-struct CompressorCloser {
-    void operator()(void* handle) const { tjDestroy(handle); }
-};
-using Compressor = std::unique_ptr<void, CompressorCloser>;
-
-struct JpegBufferFree {
-    void operator()(unsigned char* buffer) const { tjFree(buffer); }
-};
 
 // The program's file name without extension names the module in its failures, as the user would see it.
 std::string errorSource() {
@@ -65,24 +56,23 @@ JpegFailure::JpegFailure(std::string source, std::string description)
       source_(std::move(source)) {}
 
 bool WriteJpegFile(const cDIBSection& cDib, const std::string& sFile, std::int32_t lQuality) {
-    const Compressor compressor(tjInitCompress());
-    if (!compressor) throw initFailure(kEncoderFailed);
+    const JpegCodec* codec = jpegCodec();
+    if (codec == nullptr) throw initFailure(kEncoderFailed);
 
     // A folder, a missing folder or a file this user may not write is refused before any encoding.
     common::checkReplaceable(sFile);
 
     // The section's rows run bottom-up in memory; the flag makes the JPEG upright. Full-resolution colour
     // (4:4:4) keeps the thin coloured lines of a measurement in their colour; 4:2:0 would smear them.
-    unsigned char* encoded = nullptr;
-    unsigned long encodedSize = 0;
-    const int result =
-        tjCompress2(compressor.get(), cDib.DIBSectionBitsPtr(), cDib.Width(), cDib.BytesPerScanLine(),
-                    cDib.Height(), TJPF_BGR, &encoded, &encodedSize, TJSAMP_444, lQuality, TJFLAG_BOTTOMUP);
-    const std::unique_ptr<unsigned char, JpegBufferFree> jpeg(encoded);
-    if (result != 0 || jpeg == nullptr) throw writeFailure(kEncoderFailed);
+    std::vector<unsigned char> jpeg;
+    if (!codec->encode(cDib.DIBSectionBitsPtr(), cDib.Width(), cDib.BytesPerScanLine(), cDib.Height(), true,
+                       lQuality, jpeg) ||
+        jpeg.empty()) {
+        throw writeFailure(kEncoderFailed);
+    }
 
     try {
-        common::replaceFile(sFile, std::string_view(reinterpret_cast<const char*>(jpeg.get()), encodedSize),
+        common::replaceFile(sFile, std::string_view(reinterpret_cast<const char*>(jpeg.data()), jpeg.size()),
                             kPictureSave);
     } catch (const common::ReplaceFailure& failure) {
         // The module's own failure, with the reason the file was not saved as its cause.

@@ -122,9 +122,10 @@ void PictureCommands::loadMapFile() {
 }
 
 void PictureCommands::loadPictureFile(const std::string& path) {
-    // The picture and its georeference are read before anything is cleared, so a file that is no
-    // picture, or whose world file is damaged, loses nothing.
-    if (const auto error = host_.decodePicture(path)) {
+    // The picture file and its georeference are read before anything is cleared, so a file that is no
+    // picture, or whose world file is damaged, loses nothing; the question whether traced work may go
+    // comes before the picture decodes, so that a big map is not decoded for nothing.
+    if (const auto error = host_.beginDecoding(path)) {
         dialogs_.message(*error);
         return;
     }
@@ -134,6 +135,22 @@ void PictureCommands::loadPictureFile(const std::string& path) {
         return;
     }
     if (!workMayGo(common::msg::kLoadPictureAction)) return;
+    host_.finishDecoding([this, path, lookup = std::move(lookup)](std::optional<std::string> error) mutable {
+        // A failed or cancelled decode leaves the map, its work and its scale as they were.
+        if (error) {
+            if (!error->empty()) dialogs_.message(*error);
+            return;
+        }
+        try {
+            showLoadedPicture(path, std::move(lookup));
+        } catch (const common::RuntimeFailure& f) {
+            dialogs_.message(common::failureText(f));
+            host_.setPanZoomVisible(true);
+        }
+    });
+}
+
+void PictureCommands::showLoadedPicture(const std::string& path, GeorefLookup lookup) {
     // A big map without overviews still shows when the user declines or the building fails: only
     // zoomed out it reads slowly.
     if (host_.decodedLacksOverviews() &&

@@ -3,6 +3,7 @@
 // measurement that a new picture brings (asked first when there is traced work).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,14 @@ class PictureHost {
     virtual ~PictureHost() = default;
     // Decodes a picture file without showing it; an error text when it cannot be read.
     virtual std::optional<std::string> decodePicture(const std::string& path) = 0;
+    // Reads a picture file the user chose, before the question whether traced work may go: a picture
+    // that decodes in the background (a big JPEG map) has only its header read here, and is decoded by
+    // finishDecoding; any other is decoded here. An error text when the file cannot be read.
+    virtual std::optional<std::string> beginDecoding(const std::string& path) { return decodePicture(path); }
+    // Decodes what beginDecoding left to decode, then calls `done` (perhaps later, from the event loop):
+    // nothing when the picture is ready to show; an error text when it could not be decoded, empty when
+    // the user cancelled. Either way the previous picture is then as it was.
+    virtual void finishDecoding(std::function<void(std::optional<std::string>)> done) { done(std::nullopt); }
     // Decodes the clipboard's picture without showing it; an error text when it holds none.
     virtual std::optional<std::string> decodeClipboardPicture() = 0;
     // Whether the picture decoded last is a big raster read window by window that has no overviews
@@ -111,6 +120,8 @@ class PictureCommands {
   private:
     void loadMapFile();
     void loadPictureFile(const std::string& path);
+    // The rest of a load once the picture is decoded: the measurement cleared, the picture shown.
+    void showLoadedPicture(const std::string& path, GeorefLookup lookup);
     void beginCommand();
     void saveMapImage();
     void clearMapImage();

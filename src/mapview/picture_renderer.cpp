@@ -146,13 +146,54 @@ void PictureRenderer::setImage(QImage image) {
     clear();
     image = toPaintFormat(std::move(image));
     if (image.isNull()) return;
+    std::vector<QImage> smaller = pyramidOf(image);
     levels_.push_back(std::move(image));
+    for (QImage& level : smaller) levels_.push_back(std::move(level));
+}
+
+std::vector<QImage> PictureRenderer::pyramidOf(const QImage& picture) {
+    std::vector<QImage> levels;
     // Down to a single pixel: the small levels cost next to nothing and keep far zoom-outs cheap.
-    while (levels_.back().width() > 1 || levels_.back().height() > 1) {
-        QImage next = halveAny(levels_.back());
+    const QImage* last = &picture;
+    while (!last->isNull() && (last->width() > 1 || last->height() > 1)) {
+        QImage next = halveAny(*last);
         if (next.isNull()) break;
-        levels_.push_back(std::move(next));
+        levels.push_back(std::move(next));
+        last = &levels.back();
     }
+    return levels;
+}
+
+void PictureRenderer::setImageDeferred(QImage image, QImage coarse) {
+    clear();
+    image = toPaintFormat(std::move(image));
+    if (image.isNull()) return;
+    // The eighth-size copy stands in as level 3 when it has that level's size exactly.
+    const QSize third((image.width() + 7) / 8, (image.height() + 7) / 8);
+    const bool fits = !coarse.isNull() && coarse.size() == third && coarse.format() == image.format() &&
+                      (image.width() > 1 || image.height() > 1);
+    levels_.push_back(std::move(image));
+    if (fits) {
+        levels_.resize(4);
+        levels_[3] = std::move(coarse);
+    }
+    complete_ = false;
+}
+
+void PictureRenderer::setPyramid(std::vector<QImage> levels) {
+    if (levels_.empty() || complete_) return;
+    QSize expected = levels_.front().size();
+    for (const QImage& level : levels) {
+        expected = QSize((expected.width() + 1) / 2, (expected.height() + 1) / 2);
+        if (level.size() != expected || level.format() != levels_.front().format()) return;
+    }
+    levels_.resize(1);
+    for (QImage& level : levels) levels_.push_back(std::move(level));
+    complete_ = true;
+}
+
+bool PictureRenderer::hasPyramid() const {
+    return complete_;
 }
 
 void PictureRenderer::setWindowed(std::unique_ptr<WindowedPicture> picture) {
@@ -162,6 +203,7 @@ void PictureRenderer::setWindowed(std::unique_ptr<WindowedPicture> picture) {
 
 void PictureRenderer::clear() {
     levels_.clear();
+    complete_ = true;
     windowed_.reset();
     window_ = QImage();
     windowRect_ = QRect();
@@ -217,6 +259,7 @@ void PictureRenderer::paint(QPainter& painter, const QRectF& target, const QRect
         const double halvings = std::floor(std::log2(1 / needed) + 1e-9);
         level = static_cast<int>(std::min<double>(halvings, static_cast<double>(levels_.size() - 1)));
     }
+    while (level > 0 && levels_[static_cast<std::size_t>(level)].isNull()) --level;
     const QImage& source = levels_[static_cast<std::size_t>(level)];
     const double step = std::ldexp(1.0, level);  // picture pixels per level pixel
     const double lx = sx * step;                 // device pixels per level pixel

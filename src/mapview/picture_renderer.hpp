@@ -32,6 +32,18 @@ class PictureRenderer {
     // it has to change format. Grey pictures (grey formats, grey palettes, 1-bit) are held as 8-bit grey,
     // pictures with alpha as premultiplied ARGB, all others as RGB32.
     void setImage(QImage image);
+    // Takes a decoded picture already in paint format (32-bit RGB, as the JPEG reader gives it) without
+    // its smaller copies, so that it shows at once: `coarse` (an eighth-size copy, or null) stands in
+    // for them, zoomed out far enough, until setPyramid brings them.
+    void setImageDeferred(QImage image, QImage coarse);
+    // The smaller copies of the picture held now, as pyramidOf made them; ignored when they do not
+    // belong to it.
+    void setPyramid(std::vector<QImage> levels);
+    // Whether all the smaller copies are held.
+    bool hasPyramid() const;
+    // The half-size copies of a picture in paint format (level 1 down to a single pixel), as setImage
+    // builds them; reads `picture` only, so it may run on any thread.
+    static std::vector<QImage> pyramidOf(const QImage& picture);
     // Shows a picture read window by window instead: only the part shown is ever held, at the
     // resolution shown (the last window read is kept and drawn again until the view moves off it).
     void setWindowed(std::unique_ptr<WindowedPicture> picture);
@@ -55,8 +67,10 @@ class PictureRenderer {
     void paintWindowed(QPainter& painter, const QRectF& target, const QRect& painted,
                        const QRect& view) const;
 
-    // levels_[0] is the picture; levels_[k] has 2^k picture pixels to a side of each of its pixels.
+    // levels_[0] is the picture; levels_[k] has 2^k picture pixels to a side of each of its pixels (a
+    // null level is not built yet: painting takes the next finer one).
     std::vector<QImage> levels_;
+    bool complete_ = true;  // every level built (or no picture)
     std::unique_ptr<WindowedPicture> windowed_;
     // The window last read: its image, the natural pixels it covers and the device pixels per natural
     // pixel it was read for. Painting keeps them as a cache.

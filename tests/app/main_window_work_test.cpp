@@ -188,6 +188,7 @@ class MainWindowWorkTest : public QObject {
         QVERIFY(
             QFile::copy(QString::fromStdString(brelvo::common::programFolder() + "/example_map.png"), map));
         window_->dropPictureFile(map.toStdString());
+        window_->waitForPictureLoad();
         traceTriangle();
         QVERIFY(window_->project().saveProjectFile(path("basin.brelvo").toStdString()));
         const auto lines = window_->document().controls().line1;

@@ -214,5 +214,35 @@ TEST(PictureRenderer, GreyPaletteIsHeldAsGreyLevels) {
     EXPECT_EQ(dev3.pixel(2, 0), qRgb(250, 250, 250));
 }
 
+TEST(PictureRenderer, AnEighthSizeCopyStandsInForTheSmallerCopiesUntilTheyCome) {
+    QImage white(64, 48, QImage::Format_RGB32);
+    white.fill(qRgb(255, 255, 255));
+    QImage red(8, 6, QImage::Format_RGB32);
+    red.fill(qRgb(255, 0, 0));
+    PictureRenderer r;
+    r.setImageDeferred(white, red);
+    EXPECT_FALSE(r.hasPyramid());
+    // At an eighth the stand-in shows; at a half (no level of its own yet) the picture itself.
+    QImage eighth = device(8, 6), half = device(32, 24);
+    paintInto(eighth, r, QRectF(0, 0, 8, 6), QRect(0, 0, 8, 6));
+    paintInto(half, r, QRectF(0, 0, 32, 24), QRect(0, 0, 32, 24));
+    EXPECT_EQ(eighth.pixel(3, 2), qRgb(255, 0, 0));
+    EXPECT_EQ(half.pixel(10, 10), qRgb(255, 255, 255));
+
+    // Copies of another picture's size are refused; the picture's own replace the stand-in.
+    r.setPyramid(PictureRenderer::pyramidOf(QImage(32, 48, QImage::Format_RGB32)));
+    EXPECT_FALSE(r.hasPyramid());
+    r.setPyramid(PictureRenderer::pyramidOf(white));
+    EXPECT_TRUE(r.hasPyramid());
+    paintInto(eighth, r, QRectF(0, 0, 8, 6), QRect(0, 0, 8, 6));
+    EXPECT_EQ(eighth.pixel(3, 2), qRgb(255, 255, 255));
+
+    // A stand-in of the wrong size is never used.
+    r.setImageDeferred(white, QImage(7, 6, QImage::Format_RGB32));
+    QImage again = device(8, 6);
+    paintInto(again, r, QRectF(0, 0, 8, 6), QRect(0, 0, 8, 6));
+    EXPECT_EQ(again.pixel(3, 2), qRgb(255, 255, 255));
+}
+
 }  // namespace
 }  // namespace brelvo::mapview
