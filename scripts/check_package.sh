@@ -19,6 +19,13 @@ installed=$(dpkg -L brelvo | sort)
 desktop-file-validate /usr/share/applications/org.brelvo.Brelvo.desktop
 appstreamcli validate --no-net /usr/share/metainfo/org.brelvo.Brelvo.metainfo.xml
 /usr/bin/brelvo --version
+# Qt Charts, Qt Print Support and libwmf are loaded by the plugins on first use, never at start.
+if ldd /usr/bin/brelvo | grep -E 'libQt6Charts|libQt6PrintSupport|libwmf'; then
+  echo "the installed program links a library that only its plugins should load"; exit 1
+fi
+for plugin in libbrelvo_charts.so libbrelvo_print.so libbrelvo_wmf.so; do
+  grep -q "/brelvo/$plugin\$" <<<"$installed" || { echo "the package lacks $plugin"; exit 1; }
+done
 
 echo "== Replaying the example session with the installed program"
 work=$(mktemp -d)

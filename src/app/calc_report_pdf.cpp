@@ -44,14 +44,23 @@ void drawWidget(QPainter& painter, QWidget& widget, const QRectF& box) {
     painter.setPen(Qt::black);
 }
 
-void drawChart(QPainter& painter, QGraphicsView& chart, const QRectF& box) {
-    const QSizeF size = chart.viewport()->size();
+// The chart's scene drawn at the page's resolution; a chart that is no scene (none without the charts
+// plugin) as the widget shows it.
+void drawChart(QPainter& painter, QWidget& chart, const QRectF& box) {
+    auto* view = qobject_cast<QGraphicsView*>(&chart);
+    const QSizeF size = view != nullptr ? view->viewport()->size() : chart.size();
     if (size.isEmpty() || box.isEmpty()) return;
     const double scale = std::min(box.width() / size.width(), box.height() / size.height());
     const QRectF target(box.left() + (box.width() - size.width() * scale) / 2, box.top(),
                         size.width() * scale, size.height() * scale);
     painter.save();
-    chart.render(&painter, target, chart.viewport()->rect(), Qt::KeepAspectRatio);
+    if (view != nullptr) {
+        view->render(&painter, target, view->viewport()->rect(), Qt::KeepAspectRatio);
+    } else {
+        painter.translate(target.topLeft());
+        painter.scale(scale, scale);
+        chart.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    }
     painter.restore();
     painter.setPen(Qt::black);
 }
@@ -70,7 +79,7 @@ std::optional<ReportPages> beginReportPages(QPagedPaintDevice& device, QPainter&
 }
 
 int paintCalcReport(QPagedPaintDevice& device, const runoff::CalcReport& report, QWidget& map,
-                    QGraphicsView& chart) {
+                    QWidget& chart) {
     QPainter painter;
     const std::optional<ReportPages> setup = beginReportPages(device, painter);
     if (!setup) return 0;

@@ -30,6 +30,6 @@ std::optional<ReportPages> beginReportPages(QPagedPaintDevice& device, QPainter&
 
 // The number of pages drawn; 0 when the device could not be painted on.
 int paintCalcReport(QPagedPaintDevice& device, const runoff::CalcReport& report, QWidget& map,
-                    QGraphicsView& chart);
+                    QWidget& chart);
 
 }  // namespace brelvo::app

@@ -1,4 +1,4 @@
-// Drawing the hydrograph chart with Qt Charts.
+// Drawing the hydrograph chart with Qt Charts (the charts plugin).
 #include "app/chart_view.hpp"
 
 #include <QBuffer>
@@ -51,14 +51,14 @@ void roundTicks(QValueAxis* axis, const runoff::AxisTicks& t) {
 
 }  // namespace
 
-// The excess steps, drawn by the chart itself over the plot and under the hydrographs. As a series they
-// would have Qt Charts build a hover outline of every step on each change, the slowest part of showing a
-// long run, and the steps take no pointer. Drawn without smoothing: they are level and upright, and
-// stay sharp.
+// The excess steps, drawn by the chart itself over the plot and under the hydrographs as one filled band
+// (their outline, a column a pixel at most). As a series they would have Qt Charts build a hover outline
+// of every step on each change, the slowest part of showing a long run, and the steps take no pointer.
+// Drawn without smoothing: they are level and upright, and stay sharp.
 class ChartView::ExcessSteps : public QGraphicsItem {
   public:
     ExcessSteps(QChart* chart, const QValueAxis* time, const QValueAxis* depth, QColor colour)
-        : QGraphicsItem(chart), chart_(chart), time_(time), depth_(depth), pen_(colour, 1) {
+        : QGraphicsItem(chart), chart_(chart), time_(time), depth_(depth), pen_(colour, 1), brush_(colour) {
         setAcceptedMouseButtons(Qt::NoButton);
         setAcceptHoverEvents(false);
     }
@@ -91,7 +91,8 @@ class ChartView::ExcessSteps : public QGraphicsItem {
         painter->setClipRect(plot);
         painter->setRenderHint(QPainter::Antialiasing, false);
         painter->setPen(pen_);
-        painter->drawPolyline(mapped);
+        painter->setBrush(brush_);
+        painter->drawPolygon(mapped);
         painter->restore();
     }
 
@@ -100,6 +101,7 @@ class ChartView::ExcessSteps : public QGraphicsItem {
     const QValueAxis* time_;
     const QValueAxis* depth_;
     QPen pen_;
+    QBrush brush_;
     QList<QPointF> points_;
 };
 
@@ -109,7 +111,7 @@ ChartView::~ChartView() {
     disconnect(chart(), nullptr, this, nullptr);
 }
 
-const QList<QPointF>& ChartView::excessPoints() const {
+QList<QPointF> ChartView::excessPoints() const {
     return steps_->points();
 }
 
@@ -227,8 +229,8 @@ int ChartView::plotPixels() const {
 }
 
 void ChartView::showExcess() {
-    // More steps than the plot has pixels are thinned to about two points per pixel.
-    steps_->setPoints(qtPoints(runoff::thinned(excessPoints_, 2 * plotPixels())));
+    // More steps than the plot has pixels are taken a pixel column at a time, each as deep as its deepest.
+    steps_->setPoints(qtPoints(runoff::excessOutline(excessPoints_, plotPixels())));
     showExcessMarker();
 }
 

@@ -1,6 +1,7 @@
-// The hydrograph chart: every run's hydrograph as a line against time in hours (one series per run,
-// named for what it is), the excess rainfall of the current run as steps hanging from the top on the
-// secondary axis, ticks at round hours, and the time and flow of the nearest ordinate under the pointer.
+// The hydrograph chart drawn with Qt Charts, in the charts plugin: every run's hydrograph as a line
+// against time in hours (one series per run, named for what it is), the excess rainfall of the current
+// run as a band hanging from the top on the secondary axis, ticks at round hours, and the time and flow
+// of the nearest ordinate under the pointer.
 #pragma once
 
 #include <QByteArray>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/chart_plugin.hpp"
 #include "runoff/chart_series.hpp"
 
 class QLineSeries;
@@ -17,36 +19,25 @@ class QValueAxis;
 
 namespace brelvo::app {
 
-class ChartView : public QChartView {
+class ChartView : public QChartView, public HydrographChart {
   public:
     explicit ChartView(QWidget* parent);
     ~ChartView() override;
 
-    // A run's hydrograph joins the chart; its excess replaces the excess of earlier runs.
-    void addRun(runoff::RunPlot run);
-    // Nothing left on the chart.
-    void clear();
+    QWidget* widget() override { return this; }
+    void addRun(runoff::RunPlot run) override;
+    void clear() override;
+    QString hoverText(std::size_t index, double hours) const override;
+    std::string svg(int width, int height) const override;
+    QByteArray png() override;
+    std::vector<QLineSeries*> hydrographSeries() const override { return lines_; }
+    QList<QPointF> excessPoints() const override;
+    QLineSeries* excessSeries() const override { return excess_; }
+    QValueAxis* timeAxis() const override { return time_; }
 
-    // The lines drawn, in the order of the runs; the excess steps' points as drawn (hours, inches), and
-    // the series of no points that gives them their legend entry.
-    const std::vector<QLineSeries*>& hydrographSeries() const { return lines_; }
-    const QList<QPointF>& excessPoints() const;
-    QLineSeries* excessSeries() const { return excess_; }
-    QValueAxis* timeAxis() const { return time_; }
-    // What the pointer shows over run `index` at `hours`: its name, and the time and flow of its
-    // nearest ordinate ("Runoff 1 (...)\n2.5 h, 242 cfs").
-    QString hoverText(std::size_t index, double hours) const;
     // The tooltip at a point of the viewport: the line under the pointer with its nearest ordinate, or
     // the chart's own tip away from the lines.
     QString hoverTextAt(const QPoint& viewportPos) const;
-
-    // The chart as an SVG document of width × height pixels, and as PNG bytes as shown on the screen.
-    std::string svg(int width, int height) const;
-    QByteArray png();
-
-    std::function<void()> onDoubleClick;
-    // The context menu's "Export Chart...".
-    std::function<void()> onExport;
 
   protected:
     bool viewportEvent(QEvent* event) override;

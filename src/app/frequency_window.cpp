@@ -12,14 +12,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QtCharts/QChart>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QLogValueAxis>
-#include <QtCharts/QScatterSeries>
-#include <QtCharts/QValueAxis>
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -57,15 +50,6 @@ std::string place(const runoff::PrecipFrequencyTable& table) {
     if (table.latitude == 0 && table.longitude == 0) return {};
     return common::formatPattern(std::fabs(table.latitude), "0.0") + (table.latitude < 0 ? " S " : " N ") +
            common::formatPattern(std::fabs(table.longitude), "0.0") + (table.longitude < 0 ? " W" : " E");
-}
-
-QChartView* newChart(const char* title, QWidget* parent) {
-    auto* chart = new QChart();
-    chart->setTitle(QString::fromLatin1(title));
-    auto* view = new QChartView(chart, parent);
-    view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(360, 260);
-    return view;
 }
 
 }  // namespace
@@ -146,10 +130,9 @@ void FrequencyWindow::buildWidgets() {
     root->addWidget(table_);
 
     auto* charts = new QHBoxLayout();
-    peaks_ = newChart(msg::kFrequencyPeakChart, this);
-    hydrographs_ = newChart(msg::kFrequencyHydrographChart, this);
-    charts->addWidget(peaks_);
-    charts->addWidget(hydrographs_, 1);
+    charts_ = newFrequencyCharts(this);
+    charts->addWidget(charts_->peakChart());
+    charts->addWidget(charts_->hydrographChart(), 1);
     root->addLayout(charts, 1);
 
     connect(run_, &QPushButton::clicked, this, [this] { run(); });
@@ -334,81 +317,18 @@ void FrequencyWindow::showRows(const std::vector<runoff::FrequencyRow>& rows) {
 }
 
 void FrequencyWindow::showCharts(const std::vector<runoff::FrequencyRow>& rows) {
-    QChart* peaks = peaks_->chart();
-    QChart* lines = hydrographs_->chart();
-    for (QChart* chart : {peaks, lines}) {
-        chart->removeAllSeries();
-        for (QAbstractAxis* axis : chart->axes()) {
-            chart->removeAxis(axis);
-            delete axis;
-        }
-    }
-    auto* peakLine = new QLineSeries();
-    peakLine->setName(QString::fromLatin1(msg::kFrequencyPeakSeries));
-    auto* peakPoints = new QScatterSeries();
-    peakPoints->setMarkerSize(8);
-    double years = 1, topPeak = 0, lastHour = 0, topFlow = 0;
+    QList<QPointF> peaks;
+    std::vector<FrequencyStorm> storms;
     for (const runoff::FrequencyRow& row : rows) {
         if (!row.run.reported) continue;
-        peakLine->append(row.returnPeriodYears, row.run.summary.peakCfs);
-        peakPoints->append(row.returnPeriodYears, row.run.summary.peakCfs);
-        years = std::max(years, static_cast<double>(row.returnPeriodYears));
-        topPeak = std::max(topPeak, static_cast<double>(row.run.summary.peakCfs));
-        auto* series = new QLineSeries();
-        series->setName(qs(msg::yearStorm(row.returnPeriodYears)));
-        // A colour of its own for each storm: the theme's five would repeat at the sixth.
-        static constexpr std::array<QRgb, 10> kColours{0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd,
-                                                       0x8c564b, 0xe377c2, 0x7f7f7f, 0xbcbd22, 0x17becf};
-        series->setColor(
-            QColor(kColours[static_cast<std::size_t>(lines->series().size()) % kColours.size()]));
+        peaks.append(QPointF(row.returnPeriodYears, row.run.summary.peakCfs));
+        FrequencyStorm storm{qs(msg::yearStorm(row.returnPeriodYears)), {}};
         const runoff::ChartColumn& column = row.run.column;
-        for (std::size_t i = 0; i < column.flows.size() && i < column.labels.size(); ++i) {
-            const double hours = number(column.labels[i]);
-            const double flow = number(column.flows[i]);
-            series->append(hours, flow);
-            lastHour = std::max(lastHour, hours);
-            topFlow = std::max(topFlow, flow);
-        }
-        lines->addSeries(series);
+        for (std::size_t i = 0; i < column.flows.size() && i < column.labels.size(); ++i)
+            storm.points.append(QPointF(number(column.labels[i]), number(column.flows[i])));
+        storms.push_back(std::move(storm));
     }
-    peaks->addSeries(peakLine);
-    peaks->addSeries(peakPoints);
-    peaks->legend()->hide();
-    auto* periodAxis = new QLogValueAxis();
-    periodAxis->setBase(10);
-    periodAxis->setLabelFormat(QStringLiteral("%g"));
-    periodAxis->setMinorTickCount(8);
-    periodAxis->setTitleText(QString::fromLatin1(msg::kAxisReturnPeriod));
-    periodAxis->setRange(1, std::pow(10.0, std::ceil(std::log10(std::max(years, 10.0)))));
-    auto* peakAxis = new QValueAxis();
-    peakAxis->setTitleText(QString::fromLatin1(msg::kAxisPeak));
-    peakAxis->setRange(0, topPeak > 0 ? topPeak * 1.1 : 1);
-    peakAxis->setLabelFormat(QStringLiteral("%g"));
-    peakAxis->applyNiceNumbers();
-    peaks->addAxis(periodAxis, Qt::AlignBottom);
-    peaks->addAxis(peakAxis, Qt::AlignLeft);
-    for (QAbstractSeries* series : peaks->series()) {
-        series->attachAxis(periodAxis);
-        series->attachAxis(peakAxis);
-    }
-
-    auto* timeAxis = new QValueAxis();
-    timeAxis->setTitleText(QString::fromLatin1(msg::kAxisTime));
-    timeAxis->setRange(0, lastHour > 0 ? lastHour : 1);
-    timeAxis->setLabelFormat(QStringLiteral("%g"));
-    auto* flowAxis = new QValueAxis();
-    flowAxis->setTitleText(QString::fromLatin1(msg::kAxisRunoff));
-    flowAxis->setRange(0, topFlow > 0 ? topFlow * 1.1 : 1);
-    flowAxis->setLabelFormat(QStringLiteral("%g"));
-    timeAxis->applyNiceNumbers();
-    flowAxis->applyNiceNumbers();
-    lines->addAxis(timeAxis, Qt::AlignBottom);
-    lines->addAxis(flowAxis, Qt::AlignLeft);
-    for (QAbstractSeries* series : lines->series()) {
-        series->attachAxis(timeAxis);
-        series->attachAxis(flowAxis);
-    }
-    lines->legend()->setAlignment(Qt::AlignRight);
+    charts_->show(peaks, storms);
 }
 
 bool FrequencyWindow::exportSummary() {

@@ -13,13 +13,13 @@
 #include <thread>
 #include <vector>
 
+#include "app/chart_plugin.hpp"
 #include "basin/runoff_fields.hpp"
 #include "common/dialogs.hpp"
 #include "runoff/compute_driver.hpp"
 #include "runoff/frequency_run.hpp"
 #include "runoff/precip_frequency.hpp"
 
-class QChartView;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -65,8 +65,7 @@ class FrequencyWindow : public QWidget {
 
     const std::optional<std::vector<runoff::FrequencyRow>>& shown() const { return shown_; }
     QTableWidget* summaryTable() const { return table_; }
-    QChartView* peakChart() const { return peaks_; }
-    QChartView* hydrographChart() const { return hydrographs_; }
+    const FrequencyCharts& charts() const { return *charts_; }
     QProgressBar* progressBar() const { return progress_; }
 
     // Told with the rows of every run that ended (not of a cancelled one), on the window's thread.
@@ -99,8 +98,7 @@ class FrequencyWindow : public QWidget {
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
     QTableWidget* table_ = nullptr;
-    QChartView* peaks_ = nullptr;
-    QChartView* hydrographs_ = nullptr;
+    std::unique_ptr<FrequencyCharts> charts_;
 };
 
 }  // namespace brelvo::app

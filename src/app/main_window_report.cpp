@@ -4,7 +4,7 @@
 #include <QPdfWriter>
 
 #include "app/calc_report_pdf.hpp"
-#include "app/chart_view.hpp"
+#include "app/chart_plugin.hpp"
 #include "app/main_window.hpp"
 #include "app/map_view.hpp"
 #include "app/runoff_window.hpp"
@@ -51,7 +51,7 @@ bool MainWindow::exportCalcReport() {
         pdf.setResolution(300);
         pdf.setTitle(QString::fromStdString(report.title1));
         pdf.setCreator(QStringLiteral("Brelvo"));
-        pages = paintCalcReport(pdf, report, *widgets_->mapView(), runoff->chartView());
+        pages = paintCalcReport(pdf, report, *widgets_->mapView(), *runoff->chartView().widget());
     }
     // Written through a temporary file: a failed export leaves the file that was there as it was.
     try {

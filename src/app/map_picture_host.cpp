@@ -9,12 +9,11 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QWidget>
 #include <string_view>
 
 #include "app/map_picture_georef.hpp"
+#include "app/print_plugin.hpp"
 #include "app/raster_picture.hpp"
 #include "app/web_map.hpp"
 #include "common/dialog_folders.hpp"
@@ -174,7 +173,8 @@ void MapPictureHost::copyCaptureToClipboard() {
 
 bool MapPictureHost::printClientArea(common::Dialogs& dialogs) {
     captureClientArea();
-    if (QPrinterInfo::defaultPrinter().isNull()) {
+    if (printPages({nullptr, true, [this](QPagedPaintDevice& printer) { paintCapture(printer); }}) ==
+        Printed::noPrinter) {
         // Without a printer the page goes to a PDF file of the user's choice, drawn in memory and saved
         // like every other file.
         common::FileDialogRequest request;
@@ -201,11 +201,7 @@ bool MapPictureHost::printClientArea(common::Dialogs& dialogs) {
             dialogs.message(common::msg::fileNotSaved(*chosen, common::failureReason(failure)));
             return false;
         }
-        return true;
     }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    paintCapture(printer);
     return true;
 }
 

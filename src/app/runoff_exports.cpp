@@ -7,16 +7,14 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QStringList>
 #include <algorithm>
 #include <filesystem>
 #include <string_view>
 
 #include "app/calc_report_pdf.hpp"
-#include "app/chart_view.hpp"
+#include "app/chart_plugin.hpp"
+#include "app/print_plugin.hpp"
 #include "app/runoff_window.hpp"
 #include "common/control_names.hpp"
 #include "common/dialog_folders.hpp"
@@ -52,7 +50,8 @@ bool RunoffWindow::exportChart() {
     const std::string ext = lowerExtension(*chosen);
     std::string bytes;
     if (ext == ".svg") {
-        bytes = chartView_->svg(std::max(chartView_->width(), 640), std::max(chartView_->height(), 400));
+        bytes = chartView_->svg(std::max(chartView_->widget()->width(), 640),
+                                std::max(chartView_->widget()->height(), 400));
     } else if (ext == ".png") {
         const QByteArray png = chartView_->png();
         bytes.assign(png.constData(), static_cast<std::size_t>(png.size()));
@@ -160,12 +159,13 @@ bool RunoffWindow::printReport() {
         dialogs_.message(msg::kNoReportYet);
         return false;
     }
+    int pages = 0;
+    const Printed printed = printPages(
+        {this, false, [this, &pages](QPagedPaintDevice& printer) { pages = paintReport(printer); }});
     // Without a printer the report goes to a PDF file.
-    if (QPrinterInfo::defaultPrinter().isNull()) return exportReportPdf();
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    lastReportPages_ = paintReport(printer);
+    if (printed == Printed::noPrinter) return exportReportPdf();
+    if (printed == Printed::cancelled) return false;
+    lastReportPages_ = pages;
     return lastReportPages_ > 0;
 }
 

@@ -14,7 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/chart_view.hpp"
+#include "app/chart_plugin.hpp"
 #include "app/graph_list.hpp"
 #include "app/json_writer.hpp"
 #include "app/screen_fit.hpp"
@@ -215,12 +215,12 @@ void RunoffWindow::buildWidgets() {
 
     buildRoutingPanel();
 
-    chartView_ = new ChartView(this);
-    chartView_->setObjectName(qs(form3::MSChart1));
-    chartView_->setMinimumHeight(220);
+    chartView_ = newHydrographChart(this);
+    chartView_->widget()->setObjectName(qs(form3::MSChart1));
+    chartView_->widget()->setMinimumHeight(220);
     chartView_->onDoubleClick = [this] { toggleChartSize(); };
     chartView_->onExport = [this] { exportChart(); };
-    root->addWidget(chartView_, 1);
+    root->addWidget(chartView_->widget(), 1);
 
     for (const auto& [name, list] : lists_) {
         const std::string listName = name;
@@ -361,7 +361,7 @@ QWidget* RunoffWindow::control(const QString& qualified) const {
     QString name = qualified;
     if (name.startsWith(qs(form3::kQualifier))) name = name.mid(static_cast<int>(form3::kQualifier.size()));
     if (name == qs(form3::Form3)) return const_cast<RunoffWindow*>(this);
-    if (name == qs(form3::kChartAlias)) return chartView_;
+    if (name == qs(form3::kChartAlias)) return chartView_->widget();
     return findChild<QWidget*>(name);
 }
 

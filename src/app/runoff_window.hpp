@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/chart_plugin.hpp"
 #include "app/project_file.hpp"
 #include "app/storm_import.hpp"
 #include "basin/basin_block.hpp"
@@ -33,7 +34,6 @@ class QPushButton;
 
 namespace brelvo::app {
 
-class ChartView;
 class FrequencyWindow;
 class JsonWriter;
 class TemporalDialog;
@@ -46,7 +46,7 @@ class RunoffWindow : public QWidget {
     basin::RunoffFields& fields() { return fields_; }
     const basin::ChartGrid& chart() const { return chart_; }
     const runoff::RunoffSession& session() const { return session_; }
-    ChartView& chartView() const { return *chartView_; }
+    HydrographChart& chartView() const { return *chartView_; }
 
     // The measured values from the main window; absent values leave their fields unchanged.
     void receiveMeasurement(const common::HandOff& values);
@@ -143,7 +143,7 @@ class RunoffWindow : public QWidget {
     QButtonGroup* routeOptions_ = nullptr;
     QWidget* inputs_ = nullptr;
     QWidget* buttons_ = nullptr;
-    ChartView* chartView_ = nullptr;
+    std::unique_ptr<HydrographChart> chartView_;  // its widget is a child of this window
     QPointer<TemporalDialog> temporalDialog_;
     bool chartMaximised_ = false;
     int computeRuns_ = 0;

@@ -4,10 +4,6 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QTableWidget>
-#include <QtCharts/QChart>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QLogValueAxis>
 #include <charconv>
 
 #include "app/frequency_window.hpp"
@@ -126,22 +122,14 @@ void ScriptRunner::dumpFrequency(JsonWriter& json) const {
     }
     json.endArray();
     // The charts: the peak line's points on the logarithmic return-period axis, the hydrographs' names.
-    const QChart* peaks = frequency->peakChart()->chart();
+    const FrequencyCharts& charts = frequency->charts();
     json.key("peakLine").beginArray();
-    if (!peaks->series().isEmpty()) {
-        if (const auto* line = qobject_cast<const QLineSeries*>(peaks->series().front())) {
-            for (const QPointF& p : line->points())
-                json.point(static_cast<float>(p.x()), static_cast<float>(p.y()));
-        }
-    }
+    for (const QPointF& p : charts.peakLine())
+        json.point(static_cast<float>(p.x()), static_cast<float>(p.y()));
     json.endArray();
-    const auto periodAxes = peaks->axes(Qt::Horizontal);
-    const auto* logAxis =
-        periodAxes.isEmpty() ? nullptr : qobject_cast<const QLogValueAxis*>(periodAxes.front());
-    json.key("periodAxisBase").value(logAxis ? logAxis->base() : 0.0);
+    json.key("periodAxisBase").value(charts.periodAxisBase());
     json.key("hydrographs").beginArray();
-    for (const QAbstractSeries* series : frequency->hydrographChart()->chart()->series())
-        json.value(series->name().toStdString());
+    for (const QString& name : charts.hydrographNames()) json.value(name.toStdString());
     json.endArray();
     json.endObject();
 }

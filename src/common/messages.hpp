@@ -376,6 +376,9 @@ inline constexpr const char* kEntrySaveProjectAs = "Save Project As...";
 inline constexpr const char* kMenuRecentProjects = "Recent Projects";
 inline constexpr const char* kEntryExportCsv = "Export Hydrograph CSV...";
 inline constexpr const char* kEntryExportChart = "Export Chart...";
+// In a chart's place when the charts plugin is missing (the exports still work).
+inline constexpr const char* kChartsUnavailable =
+    "Charts cannot be drawn: the chart library (libbrelvo_charts.so) is not installed with this program.";
 inline constexpr const char* kEntryPrintReport = "Print Report...";
 inline constexpr const char* kEntryExportReportPdf = "Export Report PDF...";
 inline constexpr const char* kEntryUndo = "Undo";

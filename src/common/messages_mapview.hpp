@@ -14,6 +14,9 @@ inline std::string metafileTooLarge(std::string_view limit) {
     return "The metafile is larger than " + std::string(limit) + ", too large for a map picture.";
 }
 inline constexpr std::string_view kMetafileUnreadable = "The metafile cannot be read.";
+// The program's metafile reader (its plugin) is missing or cannot be loaded.
+inline constexpr std::string_view kMetafileNoReader =
+    "The Windows metafile reader (libbrelvo_wmf.so) is not installed with this program.";
 // The headers and the record sizes, checked before the metafile reader sees a byte.
 inline constexpr std::string_view kNotAMetafile = "Not a Windows metafile.";
 inline constexpr std::string_view kMetafileHeaderCut = "The metafile is cut short inside its header.";

@@ -1,73 +1,11 @@
-// The chart's series: hydrographs against time, legend names, tick spacing and thinning.
+// The chart's series: tick spacing, thinning, the excess band's outline, the nearest ordinate.
 #include "runoff/chart_series.hpp"
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 
-#include "common/numbers.hpp"
-
 namespace brelvo::runoff {
-
-namespace {
-
-std::string fileName(const std::string& path) {
-    return std::filesystem::path(path).filename().string();
-}
-
-// "10 min" below an hour, "1 h", "1.5 h" from an hour up.
-std::string stepText(float hours) {
-    if (hours < 1) return common::generalText(std::round(hours * 60 * 1000) / 1000) + " min";
-    return common::generalText(hours) + " h";
-}
-
-}  // namespace
-
-RunPlot plotOfRun(const basin::WorkingHydrograph& h, const ReportRun& run, int runNumber, bool loadedAlone) {
-    RunPlot plot;
-    const float step = run.stepHours;
-    const bool routing = run.route.has_value();
-    plot.line.reserve(static_cast<std::size_t>(std::max(0, h.inflow.last + 1)));
-    for (int i = 0; i <= h.inflow.last; ++i) {
-        const float hours = static_cast<float>(i) * step;
-        const float flow = routing ? h.routed.outflowCfs[i] : h.inflow.flowCfs[i];
-        plot.line.push_back({hours, flow});
-    }
-    if (!routing) {
-        plot.name = "Runoff " + std::to_string(runNumber) + " (" + run.methodText + ", " +
-                    run.arrangementText + ", " + stepText(step) + ")";
-        // The excess as the report shows it (after C for the Rational Method): step i falls between the
-        // times of ordinates i - 1 and i.
-        const basin::Series excess = excessShown(run);
-        plot.excess.reserve(
-            4 * static_cast<std::size_t>(std::max(0, std::min<int>(run.storm.steps, excess.upper()))));
-        for (int i = 1; i <= run.storm.steps && i <= excess.upper(); ++i) {
-            const double from = static_cast<float>(i - 1) * step, to = static_cast<float>(i) * step;
-            plot.excess.push_back({from, 0});
-            plot.excess.push_back({from, excess[i]});
-            plot.excess.push_back({to, excess[i]});
-            plot.excess.push_back({to, 0});
-        }
-        return plot;
-    }
-    switch (*run.route) {
-        case basin::RouteMethod::storage:
-            plot.name = "Storage routing (file " + fileName(run.storageFileName) + ")";
-            break;
-        case basin::RouteMethod::muskingum:
-            plot.name = "Muskingum K=" + run.muskingumKText + " X=" + run.muskingumXText;
-            break;
-        case basin::RouteMethod::travelTime:
-            plot.name = "Travel time " + run.travelTimeText + " " + run.travelTimeUnit;
-            break;
-        case basin::RouteMethod::combine:
-            plot.name = loadedAlone ? "Inflow (file " + fileName(run.combinedFileName) + ")"
-                                    : "Combined with " + fileName(run.combinedFileName);
-            break;
-    }
-    return plot;
-}
 
 double tickSpacing(double span, int maxTicks) {
     if (!(span > 0) || !std::isfinite(span) || maxTicks < 1) return 1;
@@ -105,6 +43,59 @@ std::vector<ChartPoint> thinned(const std::vector<ChartPoint>& points, int maxPo
             out.push_back(points[keep[k]]);
         }
     }
+    return out;
+}
+
+std::vector<ChartPoint> excessOutline(const std::vector<ChartPoint>& steps, int columns) {
+    struct Level {
+        double from, to, depth;
+    };
+    std::vector<Level> levels;
+    levels.reserve(steps.size() / 4);
+    for (std::size_t k = 0; k + 3 < steps.size(); k += 4)
+        levels.push_back({steps[k].hours, steps[k + 2].hours, steps[k + 1].value});
+    if (levels.empty()) return {};
+    const double start = levels.front().from, end = levels.back().to;
+    if (columns >= 1 && levels.size() > static_cast<std::size_t>(columns) && end > start) {
+        // Each column as deep as the deepest step that reaches into it; a step on a column's edge
+        // belongs to the column it starts in.
+        const auto count = static_cast<std::size_t>(columns);
+        const double width = (end - start) / static_cast<double>(count);
+        std::vector<Level> binned(count);
+        for (std::size_t c = 0; c < count; ++c)
+            binned[c] = {start + static_cast<double>(c) * width, start + static_cast<double>(c + 1) * width,
+                         0};
+        binned.back().to = end;
+        for (const Level& l : levels) {
+            const auto column = [&](double hours) {
+                const double at = std::floor((hours - start) / width);
+                return static_cast<std::size_t>(std::clamp(at, 0.0, static_cast<double>(count - 1)));
+            };
+            const std::size_t first = column(l.from);
+            // A step ending exactly on a column's edge does not reach into the next column.
+            std::size_t last = column(l.to);
+            if (last > first && binned[last].from >= l.to) --last;
+            for (std::size_t c = first; c <= last; ++c) binned[c].depth = std::max(binned[c].depth, l.depth);
+        }
+        levels = std::move(binned);
+    }
+    std::vector<ChartPoint> out;
+    out.reserve(2 * levels.size() + 2);
+    out.push_back({levels.front().from, 0});
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const Level& l = levels[i];
+        // A gap between steps drops to the foot; a level the same as the one before carries on.
+        if (i > 0 && l.from != levels[i - 1].to) {
+            out.push_back({levels[i - 1].to, 0});
+            out.push_back({l.from, 0});
+        } else if (i > 0 && l.depth == levels[i - 1].depth) {
+            out.back().hours = l.to;
+            continue;
+        }
+        if (!(out.back() == ChartPoint{l.from, l.depth})) out.push_back({l.from, l.depth});
+        out.push_back({l.to, l.depth});
+    }
+    if (!(out.back() == ChartPoint{levels.back().to, 0})) out.push_back({levels.back().to, 0});
     return out;
 }
 

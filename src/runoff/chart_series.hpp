@@ -40,6 +40,14 @@ struct RunPlot {
 // value in the order they occur, and its last, so that peaks and the shape survive.
 [[nodiscard]] std::vector<ChartPoint> thinned(const std::vector<ChartPoint>& points, int maxPoints);
 
+// The excess steps (four points a step, as RunPlot::excess holds them: foot, top at the start, top at
+// the end, foot) as the outline of one band to fill, drawn at `columns` columns across the time the
+// steps span. Up to that many steps the outline follows every step; more are taken column by column,
+// each column as deep as the deepest step that reaches into it, so that no peak is lost and a uniform
+// storm stays one flat band. Neighbours of the same depth share one level; the outline starts and ends
+// at depth 0.
+[[nodiscard]] std::vector<ChartPoint> excessOutline(const std::vector<ChartPoint>& steps, int columns);
+
 // The point of `line` (rising in hours, not empty) nearest in time to `hours`; the later one on a tie.
 [[nodiscard]] const ChartPoint& nearestPoint(const std::vector<ChartPoint>& line, double hours);
 

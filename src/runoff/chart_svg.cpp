@@ -2,10 +2,9 @@
 #include "runoff/chart_svg.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-
-#include "runoff/csv_export.hpp"
 
 namespace brelvo::runoff {
 
@@ -44,8 +43,14 @@ std::string escaped(const std::string& text) {
 }
 
 // A coordinate in pixels, to a tenth.
+// The shortest text that reads back as the same single (as the CSV export writes its numbers), here on
+// its own so that the charts plugin carries the drawing without the exports.
 std::string px(double v) {
-    return shortestText(static_cast<float>(std::round(v * 10) / 10));
+    char buffer[32];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(std::round(v * 10) / 10));
+    if (result.ec != std::errc()) return "0";
+    return std::string(buffer, result.ptr);
 }
 
 // A tick label: the tick's value without the noise of its multiplication ("0.3", not "0.30000001").
@@ -135,18 +140,20 @@ std::string chartSvg(const std::vector<RunPlot>& runs, const std::vector<ChartPo
         s += "<text transform=\"translate(" + px(width - 12.0) + " " + px((top + bottom) / 2) +
              ") rotate(90)\" text-anchor=\"middle\" font-weight=\"bold\">Excess Rainfall (in)</text>\n";
     }
-    // The excess steps, then each run's line.
+    // The excess band, then each run's line.
     auto polyline = [&](const std::vector<ChartPoint>& points, std::uint32_t rgb, bool isExcess) {
-        std::string p = "<polyline fill=\"none\" stroke=\"" + colour(rgb) + "\" stroke-width=\"" +
-                        (isExcess ? "1" : "2") + "\" points=\"";
+        std::string p =
+            (isExcess ? "<polygon fill=\"" + colour(rgb) + "\"" : std::string("<polyline fill=\"none\"")) +
+            " stroke=\"" + colour(rgb) + "\" stroke-width=\"" + (isExcess ? "1" : "2") + "\" points=\"";
         for (std::size_t i = 0; i < points.size(); ++i) {
             if (i) p += ' ';
             p += px(sx(points[i].hours)) + ',' + px(isExcess ? sd(points[i].value) : sy(points[i].value));
         }
         return p + "\"/>\n";
     };
+    // One filled band, a column a pixel at most: the steps of a long storm never leave slits.
     if (!excess.empty())
-        s += polyline(thinned(excess, 2 * static_cast<int>(right - left)), kExcessColour, true);
+        s += polyline(excessOutline(excess, static_cast<int>(right - left)), kExcessColour, true);
     for (std::size_t i = 0; i < runs.size(); ++i) s += polyline(runs[i].line, lineColour(i), false);
     // The legend, one entry a line.
     double ly = bottom + 56;

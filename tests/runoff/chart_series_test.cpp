@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace brelvo::runoff {
@@ -123,4 +124,58 @@ TEST(Thinning, KeepsEndsAndPeakWithinTheBudget) {
 }
 
 }  // namespace
+// Excess steps as RunPlot::excess holds them: foot, top, top, foot for each (from, to, depth).
+std::vector<ChartPoint> excessSteps(const std::vector<std::array<double, 3>>& steps) {
+    std::vector<ChartPoint> points;
+    for (const auto& [from, to, depth] : steps) {
+        points.push_back({from, 0});
+        points.push_back({from, depth});
+        points.push_back({to, depth});
+        points.push_back({to, 0});
+    }
+    return points;
+}
+
+TEST(ExcessOutline, FollowsFewStepsWithNeighboursOfOneDepthJoined) {
+    const auto steps =
+        excessSteps({{0, 0.5, 0.5}, {0.5, 1, 0.5}, {1, 1.5, 0.2}, {1.5, 2, 0}, {2, 2.5, 0.3}, {3, 3.5, 0.3}});
+    EXPECT_EQ(excessOutline(steps, 700),
+              (std::vector<ChartPoint>{{0, 0},
+                                       {0, 0.5},
+                                       {1, 0.5},
+                                       {1, 0.2},
+                                       {1.5, 0.2},
+                                       {1.5, 0},
+                                       {2, 0},
+                                       {2, 0.3},
+                                       {2.5, 0.3},
+                                       {2.5, 0},  // a gap between two steps drops to the foot
+                                       {3, 0},
+                                       {3, 0.3},
+                                       {3.5, 0.3},
+                                       {3.5, 0}}));
+    EXPECT_TRUE(excessOutline({}, 700).empty());
+}
+
+TEST(ExcessOutline, AUniformStormIsOneBandAndAPeakKeepsItsColumn) {
+    // 7,700 one-minute steps on a plot of 700 columns: 11 steps a column.
+    std::vector<std::array<double, 3>> uniform;
+    for (int i = 0; i < 7700; ++i) uniform.push_back({i / 60.0, (i + 1) / 60.0, 0.01});
+    const double end = 7700 / 60.0;
+    EXPECT_EQ(excessOutline(excessSteps(uniform), 700),
+              (std::vector<ChartPoint>{{0, 0}, {0, 0.01}, {end, 0.01}, {end, 0}}));
+
+    // Step 4321 (72.0167 to 72.0333 h) lies in column 392 (71.8667 to 72.05 h), which takes its depth.
+    uniform[4321][2] = 0.5;
+    const auto outline = excessOutline(excessSteps(uniform), 700);
+    ASSERT_EQ(outline.size(), 8u);
+    EXPECT_NEAR(outline[2].hours, 392 * 11 / 60.0, 1e-9);
+    EXPECT_NEAR(outline[4].hours, 393 * 11 / 60.0, 1e-9);
+    EXPECT_EQ(outline[2].value, 0.01);
+    EXPECT_EQ(outline[3].value, 0.5);
+    EXPECT_EQ(outline[4].value, 0.5);
+    EXPECT_EQ(outline[5].value, 0.01);
+    EXPECT_EQ(outline[6], (ChartPoint{end, 0.01}));
+}
+
 }  // namespace brelvo::runoff

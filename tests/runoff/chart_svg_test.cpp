@@ -32,7 +32,9 @@ TEST(ChartSvg, DrawsTheExcessFromTheTop) {
     const std::vector<ChartPoint> excess{{0, 0}, {0, 0.5}, {1, 0.5}, {1, 0}};
     const std::string svg = chartSvg(runs, excess, 740, 400);
     // Two legend lines: the plot spans y 20..304; 0.5 in is at 20 + 284 / 3.
-    EXPECT_TRUE(has(svg, "stroke=\"#7A8B99\" stroke-width=\"1\" points=\"70,20 70,114.7 670,114.7 670,20\""));
+    EXPECT_TRUE(has(svg,
+                    "<polygon fill=\"#7A8B99\" stroke=\"#7A8B99\" stroke-width=\"1\" "
+                    "points=\"70,20 70,114.7 670,114.7 670,20\""));
     EXPECT_TRUE(has(svg, ">Excess Rainfall (in)</text>"));
     EXPECT_TRUE(has(svg, ">1.5</text>"));
     EXPECT_EQ(roundAxis(1.25, 5).spacing, 0.5);
