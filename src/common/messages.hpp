@@ -138,21 +138,6 @@ inline constexpr const char* kScrollZoomTitle = "Scroll/Zoom Speed";
 inline constexpr const char* kWebMapUnavailable = "The web map is not available in this build.";
 // Kept in the table from when the view locked once a scale was set; the view no longer locks.
 inline constexpr const char* kPanZoomLocked = "No resizing or scrolling after scale has been set";
-// The question before a new picture (or none) takes the place of traced work: `action` says what is
-// done ("Loading a new map picture"), then what goes with the old one.
-inline std::string pictureReplaceQuestion(const std::string& action, int lines, int labels, bool listing) {
-    std::string what;
-    auto add = [&what](const std::string& part) { what += (what.empty() ? "" : ", ") + part; };
-    if (lines > 0) add(std::to_string(lines) + (lines == 1 ? " traced line" : " traced lines"));
-    if (labels > 0) add(std::to_string(labels) + (labels == 1 ? " label" : " labels"));
-    if (listing) add("the coordinate listing");
-    if (const auto last = what.rfind(", "); last != std::string::npos) what.replace(last, 2, " and ");
-    return action + " removes the work on the map: " + what + ". Continue?";
-}
-inline constexpr const char* kLoadPictureAction = "Loading a new map picture";
-inline constexpr const char* kPastePictureAction = "Pasting a map picture";
-inline constexpr const char* kClearPictureAction = "Clearing the map picture";
-inline constexpr const char* kContinueButton = "Continue";
 // (end of mapview)
 
 }  // namespace brelvo::common::msg

@@ -8,6 +8,23 @@
 
 namespace brelvo::common::msg {
 
+// ---- mapview: the question before a new picture replaces traced work ----
+// The question before a new picture (or none) takes the place of traced work: `action` says what is
+// done ("Loading a new map picture"), then what goes with the old one.
+inline std::string pictureReplaceQuestion(const std::string& action, int lines, int labels, bool listing) {
+    std::string what;
+    auto add = [&what](const std::string& part) { what += (what.empty() ? "" : ", ") + part; };
+    if (lines > 0) add(std::to_string(lines) + (lines == 1 ? " traced line" : " traced lines"));
+    if (labels > 0) add(std::to_string(labels) + (labels == 1 ? " label" : " labels"));
+    if (listing) add("the coordinate listing");
+    if (const auto last = what.rfind(", "); last != std::string::npos) what.replace(last, 2, " and ");
+    return action + " removes the work on the map: " + what + ". Continue?";
+}
+inline constexpr const char* kLoadPictureAction = "Loading a new map picture";
+inline constexpr const char* kPastePictureAction = "Pasting a map picture";
+inline constexpr const char* kClearPictureAction = "Clearing the map picture";
+inline constexpr const char* kContinueButton = "Continue";
+
 // ---- mapview: why a map picture cannot be read ----
 // A metafile larger than any map drawing, and one that cannot be opened; the limit as "256 MiB".
 inline std::string metafileTooLarge(std::string_view limit) {

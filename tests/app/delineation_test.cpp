@@ -14,6 +14,7 @@
 #include "app/elevation_layer.hpp"
 #include "app/main_window.hpp"
 #include "app/script_runner.hpp"
+#include "common/messages.hpp"
 #include "measure/ground_position.hpp"
 #include "terrain/flow_model.hpp"
 
@@ -59,6 +60,16 @@ class DelineationTest : public QObject {
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(valleyGrid());
         file.close();
+        // Its system beside it, as ESRI writes a .prj: WGS 84 / UTM zone 13N.
+        QFile prj(dir_.filePath(QStringLiteral("valley.prj")));
+        QVERIFY(prj.open(QIODevice::WriteOnly));
+        prj.write(
+            "PROJCS[\"WGS_1984_UTM_Zone_13N\",GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_"
+            "1984\",6378137.0,298.257223563]],PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]],"
+            "PROJECTION[\"Transverse_Mercator\"],PARAMETER[\"False_Easting\",500000.0],PARAMETER[\"False_"
+            "Northing\",0.0],PARAMETER[\"Central_Meridian\",-105.0],PARAMETER[\"Scale_Factor\",0.9996],"
+            "PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"Meter\",1.0]]");
+        prj.close();
         dialogs_->queueAnswer(asc.toStdString());
         dialogs_->queueAnswer("metres");
         QVERIFY(window_->triggerMenuEntry("Map/Open Elevation Model..."));
@@ -149,7 +160,9 @@ class DelineationTest : public QObject {
         QCOMPARE(basin->headElevationFt, 132 / 0.3048);
         QCOMPARE(basin->outletElevationFt, 104 / 0.3048);
         QCOMPARE(window_->measureState().lineNumber, 2);
-        QVERIFY(dialogs_->takeMessages().empty());
+        // The search distance's prompt only: the basin is not cut off, and nothing else is said.
+        QCOMPARE(dialogs_->takeMessages(),
+                 std::vector<std::string>{brelvo::common::msg::searchDistancePrompt(100)});
 
         // A second outlet on the same model, on the channel with no search: (15, 12) drains the 64
         // cells with row + d <= 12 (15 + 13 + ... + 1), and nothing is prepared again.
