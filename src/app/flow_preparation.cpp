@@ -1,13 +1,10 @@
 // The flow's preparation on a worker thread, with its progress dialog.
 #include "app/flow_preparation.hpp"
 
-#include <QCoreApplication>
 #include <QProgressDialog>
-#include <atomic>
-#include <chrono>
 #include <new>
-#include <thread>
 
+#include "app/work_with_progress.hpp"
 #include "common/messages.hpp"
 
 namespace brelvo::app {
@@ -23,32 +20,16 @@ PreparedFlow prepareFlowWithProgress(const terrain::ElevationModel& model, QWidg
     dialog.setAutoReset(false);
     dialog.setAutoClose(false);
     dialog.setValue(0);
-    std::atomic<double> fraction{0};
-    std::atomic<bool> cancelled{false};
-    std::atomic<bool> done{false};
     PreparedFlow result;
     std::optional<terrain::FlowModel> flow;
-    std::thread worker([&] {
+    const bool cancelled = runWithProgress(dialog, [&](const WorkProgress& progress) {
         try {
-            flow = preparer(model, [&](double f) {
-                fraction = f;
-                return !cancelled.load();
-            });
+            flow = preparer(model, progress);
         } catch (const std::bad_alloc&) {
             flow.reset();
             result.outOfMemory = true;
         }
-        done = true;
     });
-    // The window's events run meanwhile: it repaints, and Cancel is heard.
-    while (!done) {
-        dialog.setValue(static_cast<int>(fraction.load() * 1000));
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
-        if (dialog.wasCanceled()) cancelled = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    worker.join();
-    dialog.reset();
     // A cancel heard after the last step still cancels: the user asked for nothing to change.
     if (flow && !cancelled) result.flow = std::make_shared<const terrain::FlowModel>(std::move(*flow));
     return result;

@@ -4,16 +4,14 @@
 #include <QCoreApplication>
 #include <QPainter>
 #include <QProgressDialog>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <thread>
 
 #include "app/elevation_view.hpp"
 #include "app/geo_plugin.hpp"
 #include "app/main_window.hpp"
 #include "app/map_view.hpp"
+#include "app/work_with_progress.hpp"
 #include "common/dialog_folders.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
@@ -34,28 +32,10 @@ std::optional<terrain::ElevationModel> readWithProgress(QWidget& parent, const g
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setMinimumDuration(300);
     dialog.setValue(0);
-    std::atomic<double> fraction{0};
-    std::atomic<bool> cancelled{false};
-    std::atomic<bool> done{false};
     std::optional<terrain::ElevationModel> model;
-    std::thread worker([&] {
-        model = services.readElevationModel(
-            path,
-            [&](double f) {
-                fraction = f;
-                return !cancelled.load();
-            },
-            error);
-        done = true;
+    runWithProgress(dialog, [&](const WorkProgress& progress) {
+        model = services.readElevationModel(path, progress, error);
     });
-    while (!done) {
-        dialog.setValue(static_cast<int>(fraction.load() * 1000));
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
-        if (dialog.wasCanceled()) cancelled = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    worker.join();
-    dialog.reset();
     return model;
 }
 

@@ -7,12 +7,10 @@
 #include <QImageReader>
 #include <QProgressDialog>
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "app/geo_plugin.hpp"
+#include "app/work_with_progress.hpp"
 #include "common/messages.hpp"
 
 namespace brelvo::app {
@@ -55,28 +53,10 @@ std::optional<std::string> buildOverviews(geo::RasterSource& source, QWidget& pa
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setMinimumDuration(0);
     dialog.setValue(0);
-    std::atomic<double> fraction{0};
-    std::atomic<bool> cancelled{false};
-    std::atomic<bool> done{false};
     bool built = false;
     std::string error;
-    std::thread worker([&] {
-        built = source.buildOverviews(
-            [&](double f) {
-                fraction = f;
-                return !cancelled.load();
-            },
-            error);
-        done = true;
-    });
-    while (!done) {
-        dialog.setValue(static_cast<int>(fraction.load() * 1000));
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
-        if (dialog.wasCanceled()) cancelled = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(15));
-    }
-    worker.join();
-    dialog.reset();
+    const bool cancelled = runWithProgress(
+        dialog, [&](const WorkProgress& progress) { built = source.buildOverviews(progress, error); });
     if (built) return std::nullopt;
     return common::msg::overviewsNotBuilt(cancelled ? std::string(common::msg::kOverviewsCancelled) : error);
 }
