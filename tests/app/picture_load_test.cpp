@@ -197,6 +197,11 @@ class PictureLoadTest : public QObject {
     }
 
     void aSecondBigMapPeaksWithinTheFirst() {
+#if defined(__SANITIZE_ADDRESS__)
+        // The address sanitizer holds freed blocks in quarantine and adds its own shadow memory, so the
+        // peaks of its build say nothing about the program's: the other builds measure them.
+        QSKIP("peak memory is not the program's under the address sanitizer");
+#endif
         // Two different maps of 6000 x 4500 (103 MiB decoded each): the child loads one, then the other,
         // as a script does, and tells its peak resident memory after each.
         QVERIFY(writeMap(path("first.jpg"), 6000, 4500, 3));
