@@ -18,7 +18,7 @@ namespace {
 namespace msg = common::msg;
 using terrain::VerticalUnit;
 
-struct TiffSpec {
+struct TiffContent {
     int width = 3;
     int height = 2;
     int bands = 1;
@@ -32,28 +32,28 @@ struct TiffSpec {
 // UTM zone 13N, 30 m cells from (500000, 4500000).
 constexpr std::array<double, 6> kUtm{500000, 30, 0, 4500000, 0, -30};
 
-void makeTiff(const std::string& file, const TiffSpec& spec) {
+void makeTiff(const std::string& file, const TiffContent& content) {
     GDALAllRegister();
     GDALDataset* ds = GetGDALDriverManager()->GetDriverByName("GTiff")->Create(
-        file.c_str(), spec.width, spec.height, spec.bands, GDT_Float32, nullptr);
+        file.c_str(), content.width, content.height, content.bands, GDT_Float32, nullptr);
     ASSERT_NE(ds, nullptr);
-    if (spec.geotransform) {
+    if (content.geotransform) {
         std::array<double, 6> g = kUtm;
         ds->SetGeoTransform(g.data());
     }
-    if (!spec.srs.empty()) {
+    if (!content.srs.empty()) {
         OGRSpatialReference srs;
-        ASSERT_EQ(srs.SetFromUserInput(spec.srs.c_str()), OGRERR_NONE);
+        ASSERT_EQ(srs.SetFromUserInput(content.srs.c_str()), OGRERR_NONE);
         ds->SetSpatialRef(&srs);
     }
-    for (int b = 1; b <= spec.bands; ++b) {
+    for (int b = 1; b <= content.bands; ++b) {
         GDALRasterBand* band = ds->GetRasterBand(b);
-        if (spec.noData) band->SetNoDataValue(*spec.noData);
-        if (!spec.unitType.empty()) band->SetUnitType(spec.unitType.c_str());
-        std::vector<float> z = spec.z;
-        if (z.empty()) z.assign(static_cast<std::size_t>(spec.width) * spec.height, 100.0f);
-        ASSERT_EQ(band->RasterIO(GF_Write, 0, 0, spec.width, spec.height, z.data(), spec.width, spec.height,
-                                 GDT_Float32, 0, 0, nullptr),
+        if (content.noData) band->SetNoDataValue(*content.noData);
+        if (!content.unitType.empty()) band->SetUnitType(content.unitType.c_str());
+        std::vector<float> z = content.z;
+        if (z.empty()) z.assign(static_cast<std::size_t>(content.width) * content.height, 100.0f);
+        ASSERT_EQ(band->RasterIO(GF_Write, 0, 0, content.width, content.height, z.data(), content.width,
+                                 content.height, GDT_Float32, 0, 0, nullptr),
                   CE_None);
     }
     GDALClose(ds);
@@ -155,10 +155,10 @@ TEST_F(ElevationReadTest, VerticalUnitFromBandOrCompoundSystem) {
     int n = 0;
     for (const Case& c : cases) {
         const std::string file = path("unit" + std::to_string(n++) + ".tif");
-        TiffSpec spec;
-        spec.unitType = c.unitType;
-        spec.srs = c.srs;
-        makeTiff(file, spec);
+        TiffContent content;
+        content.unitType = c.unitType;
+        content.srs = c.srs;
+        makeTiff(file, content);
         std::string error;
         const auto model = read(file, error);
         ASSERT_TRUE(model) << c.unitType << c.srs << ": " << error;
@@ -171,7 +171,7 @@ TEST_F(ElevationReadTest, RefusedByName) {
     std::string error;
     // Three bands: a colour picture, no model.
     const std::string colour = path("colour.tif");
-    TiffSpec three;
+    TiffContent three;
     three.bands = 3;
     makeTiff(colour, three);
     EXPECT_FALSE(read(colour, error));
@@ -203,7 +203,7 @@ TEST_F(ElevationReadTest, RefusedByName) {
     EXPECT_EQ(error, msg::elevationNotRead(empty, msg::kElevationNoData));
 
     const std::string unplaced = path("unplaced.tif");
-    TiffSpec noTransform;
+    TiffContent noTransform;
     noTransform.geotransform = false;
     makeTiff(unplaced, noTransform);
     EXPECT_FALSE(read(unplaced, error));
@@ -216,10 +216,10 @@ TEST_F(ElevationReadTest, RefusedByName) {
 
 TEST_F(ElevationReadTest, CancelStopsTheReading) {
     const std::string file = path("big.tif");
-    TiffSpec spec;
-    spec.width = 1500;
-    spec.height = 1500;  // three strips of about a million cells
-    makeTiff(file, spec);
+    TiffContent content;
+    content.width = 1500;
+    content.height = 1500;  // three strips of about a million cells
+    makeTiff(file, content);
     std::string error;
     int calls = 0;
     const auto model = read(file, error, [&](double) { return ++calls < 2; });
