@@ -13,6 +13,7 @@
 #include "app/script_runner.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
+#include "support/shown_window.hpp"
 
 using brelvo::app::MainWindow;
 using brelvo::app::ScriptDialogs;
@@ -55,14 +56,7 @@ class ElevationWindowTest : public QObject {
     ScriptDialogs dialogs_;
 
     QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
-    std::unique_ptr<MainWindow> freshWindow() {
-        auto window = std::make_unique<MainWindow>(dialogs_);
-        window->showMaximizedAtStart();
-        window->showNormal();
-        window->resize(800, 600);
-        if (!QTest::qWaitForWindowExposed(window.get())) qFatal("window not exposed");
-        return window;
-    }
+    std::unique_ptr<MainWindow> freshWindow() { return brelvo::testing::shownMainWindow(dialogs_); }
 
   private slots:
     void initTestCase() {

@@ -17,6 +17,7 @@
 #include "app/runoff_window.hpp"
 #include "app/script_runner.hpp"
 #include "common/program_folder.hpp"
+#include "support/shown_window.hpp"
 
 using brelvo::app::MainWindow;
 using brelvo::app::RunoffWindow;
@@ -129,14 +130,7 @@ class ProjectTest : public QObject {
         s.replace(s.find("PICTURE"), 7, path("map.png").toStdString());
         return s;
     }
-    std::unique_ptr<MainWindow> freshWindow() {
-        auto window = std::make_unique<MainWindow>(dialogs_);
-        window->showMaximizedAtStart();
-        window->showNormal();
-        window->resize(800, 600);
-        if (!QTest::qWaitForWindowExposed(window.get())) qFatal("window not exposed");
-        return window;
-    }
+    std::unique_ptr<MainWindow> freshWindow() { return brelvo::testing::shownMainWindow(dialogs_); }
 
   private slots:
     void init() {
