@@ -1,10 +1,13 @@
 // The flow preparation (filling, flats, directions, accumulation) on synthetic terrain of 1,000^2,
 // 4,000^2 and 10,000^2 float cells, against a bare pass that pushes every cell once into a
-// std::priority_queue and pops it once (the queue held at one row's length, less than the four edges
-// the flood starts from, so the floor is, if anything, fast). The two are timed in interleaved pairs on
-// one core (each side's processor time, so that other work on the machine does not count; wall times
-// are printed beside); each size's peak memory is measured in a child process of its own (this program
-// started again with --memory), over the model's float size, the child's start-up taken off.
+// std::priority_queue and pops it once, the queue held at the length the front of the textbook priority
+// flood has on average on the same terrain (the queue work of that flood: as many pushes and pops as
+// cells, through a queue as long as its own; measured once per size, untimed). A second bare pass, the queue
+// held at one row's length (far shorter than any flood's front, so faster than any flood's queue could be),
+// is timed beside it and printed for comparison. The three are timed in interleaved turns on one core (each
+// side's processor time, so that other work on the machine does not count; wall times are printed beside);
+// each size's peak memory is measured in a child process of its own (this program started again with
+// --memory), over the model's float size, the child's start-up taken off.
 //
 //   terrain_bench [--sizes 1000,4000,10000] [--pairs 9] [--big-seconds 300]
 // The two smaller sizes take --pairs pairs; 10,000^2 takes as many as fit in --big-seconds, at least 3.
@@ -110,14 +113,60 @@ struct Higher {
     bool operator()(const Queued& a, const Queued& b) const { return a.z > b.z; }
 };
 
-// Every cell pushed once and popped once; the checksum keeps the work from being optimised away.
-std::uint64_t barePass(const ElevationModel& model) {
+// The length of the front of the textbook priority flood on `model` (every cell through one priority
+// queue, keyed by its height raised to the level it was reached at, from the model's edge inward): on
+// average over the cells taken, and at most.
+struct Front {
+    double mean = 0;
+    std::size_t largest = 0;
+};
+
+Front textbookFront(const ElevationModel& model) {
+    const int w = model.width, h = model.height;
+    std::vector<std::uint8_t> reached(model.z.size(), 0);
+    std::priority_queue<Queued, std::vector<Queued>, Higher> queue;
+    const auto reach = [&](int c, int r, float level) {
+        const std::size_t i = model.index(c, r);
+        if (reached[i]) return;
+        reached[i] = 1;
+        queue.push({std::max(model.z[i], level), static_cast<std::uint32_t>(i)});
+    };
+    for (int c = 0; c < w; ++c) {
+        reach(c, 0, -1e30f);
+        reach(c, h - 1, -1e30f);
+    }
+    for (int r = 0; r < h; ++r) {
+        reach(0, r, -1e30f);
+        reach(w - 1, r, -1e30f);
+    }
+    Front front;
+    double sum = 0;
+    std::size_t taken = 0;
+    while (!queue.empty()) {
+        sum += static_cast<double>(queue.size());
+        front.largest = std::max(front.largest, queue.size());
+        const Queued q = queue.top();
+        queue.pop();
+        ++taken;
+        const int c = static_cast<int>(q.cell % static_cast<std::uint32_t>(w));
+        const int r = static_cast<int>(q.cell / static_cast<std::uint32_t>(w));
+        for (int k = 0; k < 8; ++k) {
+            const int nc = c + brelvo::terrain::kColumnStep[k], nr = r + brelvo::terrain::kRowStep[k];
+            if (nc >= 0 && nr >= 0 && nc < w && nr < h) reach(nc, nr, q.z);
+        }
+    }
+    front.mean = taken == 0 ? 0 : sum / static_cast<double>(taken);
+    return front;
+}
+
+// Every cell pushed once and popped once, the queue held at `length` cells; the checksum keeps the work
+// from being optimised away.
+std::uint64_t barePass(const ElevationModel& model, std::size_t length) {
     std::priority_queue<Queued, std::vector<Queued>, Higher> queue;
     std::uint64_t sum = 0;
-    const std::size_t row = static_cast<std::size_t>(model.width);
     for (std::size_t c = 0; c < model.z.size(); ++c) {
         queue.push({model.z[c], static_cast<std::uint32_t>(c)});
-        if (queue.size() > row) {
+        if (queue.size() > length) {
             sum += queue.top().cell;
             queue.pop();
         }
@@ -140,6 +189,13 @@ Timed prepareOnce(const ElevationModel& model, std::uint64_t& check) {
     }
     check += flow->accumulation[model.z.size() / 2];
     return s;
+}
+
+Timed timeBarePass(const ElevationModel& model, std::size_t length, std::uint64_t& check) {
+    const auto start = std::chrono::steady_clock::now();
+    const double cpu = cpuSeconds();
+    check += barePass(model, length);
+    return {cpuSeconds() - cpu, seconds(start)};
 }
 
 // A projected system in metres: the delineation reads only its unit.
@@ -212,7 +268,8 @@ std::vector<int> parseSizes(const char* text) {
 
 struct SizeFigures {
     int size = 0;
-    std::vector<double> ratios, cellsPerSecond;
+    std::vector<double> ratios, rowRatios, cellsPerSecond;
+    double meanFront = 0;
     double peakMiB = 0, overModel = 0;
 };
 
@@ -254,23 +311,27 @@ int main(int argc, char** argv) {
         const ElevationModel model = terrain(size);
         std::uint64_t check = 0;
         prepareOnce(model, check);  // unmeasured: the pages once touched
-        check += barePass(model);
+        const Front textbook = textbookFront(model);
+        const auto front = static_cast<std::size_t>(std::llround(textbook.mean));
+        const auto row = static_cast<std::size_t>(size);
+        f.meanFront = textbook.mean;
+        check += barePass(model, front) + barePass(model, row);
         const bool big = size >= 10000;
         std::printf(
-            "\n%d^2 cells (model %.0f MiB), processor s (wall s):\n  pair      prepare            bare   "
-            "ratio\n",
-            size, modelMiB);
+            "\n%d^2 cells (model %.0f MiB); the textbook flood's front %zu cells on average, %zu at most.\n"
+            "processor s (wall s):\n  turn      prepare    bare, front's length      bare, one row"
+            "   ratios\n",
+            size, modelMiB, front, textbook.largest);
         const auto started = std::chrono::steady_clock::now();
         for (int k = 0; big ? (k < 3 || seconds(started) < bigSeconds) : k < pairs; ++k) {
             const Timed a = prepareOnce(model, check);
-            const auto start = std::chrono::steady_clock::now();
-            const double cpu = cpuSeconds();
-            check += barePass(model);
-            const Timed b{cpuSeconds() - cpu, seconds(start)};
-            std::printf("  %4d %7.3f (%7.3f) %7.3f (%7.3f) %6.2f\n", k + 1, a.cpu, a.wall, b.cpu, b.wall,
-                        a.cpu / b.cpu);
+            const Timed b = timeBarePass(model, front, check);
+            const Timed c = timeBarePass(model, row, check);
+            std::printf("  %4d %7.3f (%7.3f) %7.3f (%7.3f)   %7.3f (%7.3f)   %5.2f %5.2f\n", k + 1, a.cpu,
+                        a.wall, b.cpu, b.wall, c.cpu, c.wall, a.cpu / b.cpu, a.cpu / c.cpu);
             std::fflush(stdout);
             f.ratios.push_back(a.cpu / b.cpu);
+            f.rowRatios.push_back(a.cpu / c.cpu);
             f.cellsPerSecond.push_back(cells / a.cpu / 1e6);
             // A big model's pair ends the loop once the next would pass the time given.
             if (big && k >= 2 && seconds(started) * (k + 2) / (k + 1) > bigSeconds) break;
@@ -284,7 +345,11 @@ int main(int argc, char** argv) {
     brelvo::bench::printRatioHeader();
     for (const SizeFigures& f : figures) {
         const std::string n = std::to_string(f.size) + "^2";
-        brelvo::bench::printRatioLine("prepare flow / bare priority-queue pass, " + n, f.ratios, 3);
+        brelvo::bench::printRatioLine("prepare flow / bare pass, queue of the front, " + n, f.ratios, 3);
+    }
+    for (const SizeFigures& f : figures) {
+        const std::string n = std::to_string(f.size) + "^2";
+        brelvo::bench::printRatioLine("prepare flow / bare pass, queue of one row, " + n, f.rowRatios, 0);
     }
     for (const SizeFigures& f : figures) {
         const std::string n = std::to_string(f.size) + "^2";
@@ -298,8 +363,9 @@ int main(int argc, char** argv) {
     std::printf("\ngrowth across sizes (peak memory over the start-up's):\n");
     for (const SizeFigures& f : figures) {
         const double modelMiB = static_cast<double>(f.size) * f.size * 4 / (1024.0 * 1024.0);
-        std::printf("  %6d^2  model %8.1f MiB  peak %8.1f MiB  x %.3f  median %.2f M cells/s\n", f.size,
-                    modelMiB, f.peakMiB, f.overModel, brelvo::bench::spreadOf(f.cellsPerSecond).median);
+        std::printf("  %6d^2  model %8.1f MiB  peak %8.1f MiB  x %.3f  median %.2f M cells/s  front %.0f\n",
+                    f.size, modelMiB, f.peakMiB, f.overModel,
+                    brelvo::bench::spreadOf(f.cellsPerSecond).median, f.meanFront);
     }
     return 0;
 }

@@ -10,7 +10,6 @@
 // through a first-in first-out queue that frees as it goes, so the memory is that of the flat's front
 // and its edges, not of its area (a filled lake can be a large part of a model).
 #include <cstring>
-#include <deque>
 
 #include "terrain/flow_grid.hpp"
 #include "terrain/flow_model.hpp"
@@ -35,7 +34,7 @@ void setMask(FlowGrid& grid, std::size_t cell, std::int32_t value) {
 }
 
 struct FlatWork {
-    std::deque<std::uint32_t> queue;
+    CellQueue queue;
     std::vector<std::uint32_t> highEdge, lowEdge;
 };
 
@@ -46,8 +45,8 @@ std::size_t neighbour(const FlowGrid& grid, std::size_t c, int k) {
 // Breadth first from `seeds`, layer by layer, into neighbours coded `from`: each is coded `to` and
 // given visit(cell, layer), the seeds being layer `firstLayer`. Returns the last layer reached.
 template <class Visit>
-int spread(FlowGrid& grid, std::deque<std::uint32_t>& queue, const std::vector<std::uint32_t>& seeds,
-           std::uint8_t from, std::uint8_t to, int firstLayer, const Visit& visit) {
+int spread(FlowGrid& grid, CellQueue& queue, const std::vector<std::uint32_t>& seeds, std::uint8_t from,
+           std::uint8_t to, int firstLayer, const Visit& visit) {
     for (const std::uint32_t s : seeds) {
         grid.code[s] = to;
         visit(s, firstLayer);

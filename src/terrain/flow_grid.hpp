@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+#include "terrain/elevation_model.hpp"
+
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -44,8 +46,47 @@ void reserveLarge(std::vector<T>& v, std::size_t n) {
 #endif
 }
 
+// A first-in first-out queue of cell numbers on one ring of memory that doubles when full: its memory is
+// that of the most cells waiting at once, and nothing is allocated or freed while it stays within that
+// (a double-ended queue of the standard library takes and frees a block every few hundred cells).
+class CellQueue {
+  public:
+    bool empty() const { return size_ == 0; }
+    std::size_t size() const { return size_; }
+    std::uint32_t front() const { return ring_[head_]; }
+    // The cell `i` places behind the front one; `i` below size().
+    std::uint32_t operator[](std::size_t i) const { return ring_[(head_ + i) & (ring_.size() - 1)]; }
+    void push_back(std::uint32_t cell) {
+        if (size_ == ring_.size()) grow();
+        ring_[(head_ + size_) & (ring_.size() - 1)] = cell;
+        ++size_;
+    }
+    void pop_front() {
+        head_ = (head_ + 1) & (ring_.size() - 1);
+        --size_;
+    }
+
+  private:
+    void grow() {
+        std::vector<std::uint32_t> bigger(ring_.empty() ? 1024 : 2 * ring_.size());
+        for (std::size_t i = 0; i < size_; ++i) bigger[i] = (*this)[i];
+        ring_.swap(bigger);
+        head_ = 0;
+    }
+    std::vector<std::uint32_t> ring_;  // a power of two long
+    std::size_t head_ = 0, size_ = 0;
+};
+
 // Called with the number of cells done since the last call; false cancels.
 using Tick = std::function<bool(std::size_t cells)>;
+
+// The model's heights with a ring of NoData around them, every data cell coded kOpen, NoData
+// kNoDataCell.
+FlowGrid paddedGrid(const ElevationModel& model);
+
+// Raises every depression of a padded grid to its spill height (see flow_model.cpp); every data cell
+// ends coded kDrainsOut, a placeholder for its direction. False when `tick` cancels.
+bool fillDepressions(FlowGrid& grid, const Tick& tick);
 
 // Gives every cell coded kFlatCell a direction over its flat toward the flat's lower edge (see
 // flat_resolution.cpp); false when `tick` cancels.

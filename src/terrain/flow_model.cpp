@@ -15,7 +15,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <deque>
 #include <limits>
 
 #include "terrain/flow_grid.hpp"
@@ -49,124 +48,36 @@ class StageProgress {
     std::size_t cells_, done_ = 0;
 };
 
-// The model's heights with a ring of NoData around them, every cell still open (NoData closed).
-FlowGrid padded(const ElevationModel& model) {
-    FlowGrid grid;
-    grid.width = model.width + 2;
-    grid.height = model.height + 2;
-    const std::ptrdiff_t w = grid.width;
-    for (int k = 0; k < 8; ++k) grid.offset[k] = kRowStep[k] * w + kColumnStep[k];
-    detail::reserveLarge(grid.z, grid.size());
-    detail::reserveLarge(grid.code, grid.size());
-    grid.z.assign(grid.size(), std::numeric_limits<float>::quiet_NaN());
-    grid.code.assign(grid.size(), kNoDataCell);
-    for (int r = 0; r < model.height; ++r) {
-        const std::size_t to = static_cast<std::size_t>(r + 1) * grid.width + 1;
-        std::memcpy(&grid.z[to], &model.z[model.index(0, r)], sizeof(float) * model.width);
-        for (int c = 0; c < model.width; ++c) {
-            if (!std::isnan(grid.z[to + c])) grid.code[to + c] = detail::kOpen;
-        }
-    }
-    return grid;
-}
-
-// Raises every depression to its spill height; the codes end as kDrainsOut for every data cell (a
-// placeholder: directions come next).
-bool fill(FlowGrid& grid, StageProgress& progress) {
-    detail::RadixHeap open;
-    std::deque<std::uint32_t> pit;
-    // The seeds: the data cells beside the ring (the model's edge) or beside NoData inside.
-    const auto seed = [&](std::size_t c) {
-        if (grid.code[c] != detail::kOpen) return;
-        grid.code[c] = kDrainsOut;
-        open.push(detail::RadixHeap::keyOf(grid.z[c]), static_cast<std::uint32_t>(c));
-    };
-    const std::size_t w = static_cast<std::size_t>(grid.width), h = static_cast<std::size_t>(grid.height);
-    for (std::size_t c = 1; c + 1 < w; ++c) {
-        seed(w + c);
-        seed((h - 2) * w + c);
-    }
-    for (std::size_t r = 1; r + 1 < h; ++r) {
-        seed(r * w + 1);
-        seed(r * w + w - 2);
-    }
-    for (std::size_t r = 1; r + 1 < h; ++r) {
-        for (std::size_t c = r * w + 1; c < r * w + w - 1; ++c) {
-            if (grid.code[c] != kNoDataCell) continue;
-            for (const std::ptrdiff_t step : grid.offset) seed(c + static_cast<std::size_t>(step));
-        }
-    }
-    std::size_t sinceTick = 0;
-    const std::ptrdiff_t row = grid.width;
-    float level = 0;
-    while (true) {
-        std::size_t c = 0;
-        if (!pit.empty()) {
-            // Every cell waiting here stands at the level being flooded. The flood is bound by memory
-            // latency, its front being scattered over the model: the neighbourhood of a cell a few places
-            // on in the queue is fetched ahead.
-            c = pit.front();
-            pit.pop_front();
-            if (pit.size() > 8) {
-                const std::size_t ahead = pit[8];
-                for (const std::ptrdiff_t r : {-row, row}) {
-                    __builtin_prefetch(&grid.code[ahead + static_cast<std::size_t>(r)]);
-                    __builtin_prefetch(&grid.z[ahead + static_cast<std::size_t>(r)]);
-                }
-            }
-        } else if (!open.empty()) {
-            std::uint32_t key = 0;
-            c = open.pop(key);
-            level = detail::RadixHeap::heightOf(key);
-        } else {
-            break;
-        }
-        for (const std::ptrdiff_t step : grid.offset) {
-            const std::size_t n = c + static_cast<std::size_t>(step);
-            if (grid.code[n] != detail::kOpen) continue;
-            grid.code[n] = kDrainsOut;
-            if (grid.z[n] <= level) {
-                grid.z[n] = level;
-                pit.push_back(static_cast<std::uint32_t>(n));
-            } else {
-                open.push(detail::RadixHeap::keyOf(grid.z[n]), static_cast<std::uint32_t>(n));
-            }
-        }
-        if (++sinceTick == kTickCells) {
-            if (!progress.advance(sinceTick)) return false;
-            sinceTick = 0;
-        }
-    }
-    return true;
-}
-
-// D8 on the filled heights: the steepest drop over distance (a diagonal neighbour sqrt 2 away), the
-// first in the fixed neighbour order on a tie. A cell with no lower neighbour drains out when it lies on
-// the edge or beside NoData, else it is on a flat.
-bool direct(FlowGrid& grid, StageProgress& progress) {
+// The D8 code of cell `c` from its neighbours' filled heights: the steepest drop over distance (a
+// diagonal neighbour sqrt 2 away), the first in the fixed neighbour order on a tie. A cell with no lower
+// neighbour drains out when it lies on the edge or beside NoData, else it is on a flat.
+inline std::uint8_t directionOf(const FlowGrid& grid, std::size_t c) {
     const double diagonal = 1.0 / std::sqrt(2.0);
+    const float z = grid.z[c];
+    double steepest = 0;
+    std::uint8_t direction = detail::kFlatCell;
+    bool outlet = false;
+    for (std::uint8_t k = 0; k < 8; ++k) {
+        const float zn = grid.z[c + static_cast<std::size_t>(grid.offset[k])];
+        if (std::isnan(zn)) {
+            outlet = true;
+            continue;
+        }
+        const double drop = (k & 1) ? (z - zn) * diagonal : static_cast<double>(z - zn);
+        if (drop > steepest) {
+            steepest = drop;
+            direction = k;
+        }
+    }
+    return direction == detail::kFlatCell && outlet ? kDrainsOut : direction;
+}
+
+// D8 on the filled heights, a row at a time.
+bool direct(FlowGrid& grid, StageProgress& progress) {
     for (int r = 1; r + 1 < grid.height; ++r) {
         const std::size_t row = static_cast<std::size_t>(r) * grid.width;
         for (std::size_t c = row + 1; c + 1 < row + grid.width; ++c) {
-            if (grid.code[c] == kNoDataCell) continue;
-            const float z = grid.z[c];
-            double steepest = 0;
-            std::uint8_t direction = detail::kFlatCell;
-            bool outlet = false;
-            for (std::uint8_t k = 0; k < 8; ++k) {
-                const float zn = grid.z[c + static_cast<std::size_t>(grid.offset[k])];
-                if (std::isnan(zn)) {
-                    outlet = true;
-                    continue;
-                }
-                const double drop = (k & 1) ? (z - zn) * diagonal : static_cast<double>(z - zn);
-                if (drop > steepest) {
-                    steepest = drop;
-                    direction = k;
-                }
-            }
-            if (direction == detail::kFlatCell && outlet) direction = kDrainsOut;
-            grid.code[c] = direction;
+            if (grid.code[c] != kNoDataCell) grid.code[c] = directionOf(grid, c);
         }
         if (!progress.advance(static_cast<std::size_t>(grid.width))) return false;
     }
@@ -228,6 +139,156 @@ bool accumulate(FlowModel& flow, StageProgress& progress) {
 
 }  // namespace
 
+namespace detail {
+
+namespace {
+
+// The codes and heights of the eight neighbours of `c`, all read before any is decided on, so that their
+// cache misses overlap instead of each waiting behind the branch of the one before.
+struct Neighbourhood {
+    std::uint8_t code[8];
+    float z[8];
+    Neighbourhood(const FlowGrid& grid, std::size_t c) {
+        for (int k = 0; k < 8; ++k) {
+            code[k] = grid.code[c + static_cast<std::size_t>(grid.offset[k])];
+            z[k] = grid.z[c + static_cast<std::size_t>(grid.offset[k])];
+        }
+    }
+};
+
+}  // namespace
+
+// The model's heights with a ring of NoData around them, every data cell still open (NoData closed).
+// Each element is written once, row by row.
+FlowGrid paddedGrid(const ElevationModel& model) {
+    FlowGrid grid;
+    grid.width = model.width + 2;
+    grid.height = model.height + 2;
+    const std::ptrdiff_t w = grid.width;
+    for (int k = 0; k < 8; ++k) grid.offset[k] = kRowStep[k] * w + kColumnStep[k];
+    reserveLarge(grid.z, grid.size());
+    reserveLarge(grid.code, grid.size());
+    constexpr float kRing = std::numeric_limits<float>::quiet_NaN();
+    grid.z.insert(grid.z.end(), static_cast<std::size_t>(w) + 1, kRing);
+    grid.code.insert(grid.code.end(), static_cast<std::size_t>(w) + 1, kNoDataCell);
+    std::vector<std::uint8_t> rowCodes(static_cast<std::size_t>(model.width));
+    for (int r = 0; r < model.height; ++r) {
+        const float* heights = &model.z[model.index(0, r)];
+        grid.z.insert(grid.z.end(), heights, heights + model.width);
+        for (int c = 0; c < model.width; ++c) rowCodes[c] = std::isnan(heights[c]) ? kNoDataCell : kOpen;
+        grid.code.insert(grid.code.end(), rowCodes.begin(), rowCodes.end());
+        const std::size_t ring = r + 1 < model.height ? 2 : static_cast<std::size_t>(w) + 1;
+        grid.z.insert(grid.z.end(), ring, kRing);
+        grid.code.insert(grid.code.end(), ring, kNoDataCell);
+    }
+    return grid;
+}
+
+// Raises every depression to its spill height; the codes end as kDrainsOut for every data cell (a
+// placeholder: directions come next).
+//
+// A cell's filled height is settled when the flood first reaches it. Cells reached from a cell below them
+// keep their own height (a path runs down from them to where the flood has been), and so do the cells
+// above those: the variant of Zhou, Sun and Fu (2016), "An efficient variant of the Priority-Flood
+// algorithm for filling depressions in raster digital elevation models", Computers & Geosciences 90,
+// 87-96, follows such slopes upward at once through a plain queue, neighbour after neighbour, and puts a
+// slope cell into the priority queue only when it has a lower neighbour not yet reached (a depression may
+// lie there, which the flood must take in the order of heights). The priority queue then holds the few
+// cells where depressions may spill, not the whole front, and the slopes are walked where they lie in
+// memory. The filled heights are those of the plain priority flood: they are the only ones without pits.
+bool fillDepressions(FlowGrid& grid, const Tick& tick) {
+    RadixHeap open;
+    CellQueue pit, slope;
+    // The seeds: the data cells beside the ring (the model's edge) or beside NoData inside.
+    const auto seed = [&](std::size_t c) {
+        if (grid.code[c] != kOpen) return;
+        grid.code[c] = kDrainsOut;
+        open.push(RadixHeap::keyOf(grid.z[c]), static_cast<std::uint32_t>(c));
+    };
+    const std::size_t w = static_cast<std::size_t>(grid.width), h = static_cast<std::size_t>(grid.height);
+    for (std::size_t c = 1; c + 1 < w; ++c) {
+        seed(w + c);
+        seed((h - 2) * w + c);
+    }
+    for (std::size_t r = 1; r + 1 < h; ++r) {
+        seed(r * w + 1);
+        seed(r * w + w - 2);
+    }
+    for (std::size_t r = 1; r + 1 < h; ++r) {
+        for (std::size_t c = r * w + 1; c < r * w + w - 1; ++c) {
+            if (grid.code[c] != kNoDataCell) continue;
+            for (const std::ptrdiff_t step : grid.offset) seed(c + static_cast<std::size_t>(step));
+        }
+    }
+    std::size_t sinceTick = 0;
+    const auto done = [&]() {
+        return ++sinceTick != kTickCells || (sinceTick = 0, !tick || tick(kTickCells));
+    };
+    const std::ptrdiff_t row = grid.width;
+    float level = 0;
+    while (true) {
+        std::size_t c = 0;
+        if (!pit.empty()) {
+            // Every cell waiting here stands at the level being flooded. The neighbourhood of a cell a few
+            // places on in the queue is fetched ahead.
+            c = pit.front();
+            pit.pop_front();
+            if (pit.size() > 8) {
+                const std::size_t ahead = pit[8];
+                for (const std::ptrdiff_t r : {-row, row}) {
+                    __builtin_prefetch(&grid.code[ahead + static_cast<std::size_t>(r)]);
+                    __builtin_prefetch(&grid.z[ahead + static_cast<std::size_t>(r)]);
+                }
+            }
+        } else if (!open.empty()) {
+            std::uint32_t key = 0;
+            c = open.pop(key);
+            level = RadixHeap::heightOf(key);
+        } else {
+            break;
+        }
+        // The cell stands at `level`: what is not above it is raised to it and flooded next, what is
+        // above it is a slope.
+        const Neighbourhood around(grid, c);
+        for (int k = 0; k < 8; ++k) {
+            if (around.code[k] != kOpen) continue;
+            const std::size_t n = c + static_cast<std::size_t>(grid.offset[k]);
+            grid.code[n] = kDrainsOut;
+            if (around.z[k] <= level) {
+                grid.z[n] = level;
+                pit.push_back(static_cast<std::uint32_t>(n));
+            } else {
+                slope.push_back(static_cast<std::uint32_t>(n));
+            }
+        }
+        if (!done()) return false;
+        // Up the slopes: a cell with a lower neighbour not yet reached waits in the priority queue at its
+        // own height; the others reach all their neighbours, none of which is below them.
+        while (!slope.empty()) {
+            const std::size_t t = slope.front();
+            slope.pop_front();
+            const float height = grid.z[t];
+            const Neighbourhood up(grid, t);
+            bool spills = false;
+            for (int k = 0; k < 8; ++k) spills = spills || (up.code[k] == kOpen && up.z[k] < height);
+            if (spills) {
+                open.push(RadixHeap::keyOf(height), static_cast<std::uint32_t>(t));
+                continue;
+            }
+            for (int k = 0; k < 8; ++k) {
+                if (up.code[k] != kOpen) continue;
+                const std::size_t n = t + static_cast<std::size_t>(grid.offset[k]);
+                grid.code[n] = kDrainsOut;
+                slope.push_back(static_cast<std::uint32_t>(n));
+            }
+            if (!done()) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace detail
+
 std::optional<FlowModel> prepareFlow(const ElevationModel& model, const Progress& progress) {
     FlowModel flow;
     flow.width = std::max(model.width, 0);
@@ -238,9 +299,10 @@ std::optional<FlowModel> prepareFlow(const ElevationModel& model, const Progress
     // Cell numbers are 32-bit, the ring included.
     if (static_cast<double>(flow.width + 2) * (flow.height + 2) >= 4294967295.0) return std::nullopt;
 
-    FlowGrid grid = padded(model);
+    FlowGrid grid = detail::paddedGrid(model);
     StageProgress filling(progress, 0, kFillShare, cells);
-    if (!fill(grid, filling)) return std::nullopt;
+    if (!detail::fillDepressions(grid, [&](std::size_t n) { return filling.advance(n); }))
+        return std::nullopt;
     StageProgress directing(progress, kFillShare, kDirectShare, grid.size());
     if (!direct(grid, directing)) return std::nullopt;
     StageProgress flats(progress, kFillShare + kDirectShare, kFlatShare, grid.size());

@@ -48,7 +48,14 @@ class RadixHeap {
             for (const Entry& e : buckets_[i]) lowest = e.key < lowest ? e.key : lowest;
             last_ = lowest;
             for (const Entry& e : buckets_[i]) buckets_[bucketOf(e.key)].push_back(e);
-            buckets_[i].clear();
+            // A large bucket lets its memory go once sorted out: the entries have moved to the buckets
+            // below, and buckets that each keep their largest size would hold the front several times
+            // over.
+            if (buckets_[i].capacity() > kKeptEntries) {
+                std::vector<Entry>().swap(buckets_[i]);
+            } else {
+                buckets_[i].clear();
+            }
         }
         const std::uint32_t cell = buckets_[0].back().cell;
         key = buckets_[0].back().key;
@@ -58,6 +65,7 @@ class RadixHeap {
     }
 
   private:
+    static constexpr std::size_t kKeptEntries = 4096;
     struct Entry {
         std::uint32_t key;
         std::uint32_t cell;

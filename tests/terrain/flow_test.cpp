@@ -2,8 +2,11 @@
 // hand, and the rules every prepared model keeps on rough terrain with NoData holes.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
+#include <queue>
 
+#include "terrain/flow_grid.hpp"
 #include "terrain/flow_model.hpp"
 #include "terrain/terrain_grids.hpp"
 
@@ -135,6 +138,88 @@ TEST(FlowModel, RoughTerrainWithHolesIsConsistentAndRepeatable) {
     const FlowModel second = prepared(model);
     EXPECT_EQ(first.direction, second.direction);
     EXPECT_EQ(first.accumulation, second.accumulation);
+}
+
+// The textbook priority flood on the model itself: every data cell on the edge or beside NoData seeds a
+// priority queue at its height; a cell taken raises each data neighbour not yet reached to its own filled
+// height at least and queues it. Returns the filled heights (NaN for NoData).
+std::vector<float> textbookFill(const ElevationModel& model) {
+    struct Entry {
+        float z;
+        int c, r;
+        bool operator>(const Entry& o) const { return z > o.z; }
+    };
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> queue;
+    std::vector<float> filled = model.z;
+    std::vector<char> reached(model.z.size(), 0);
+    for (int r = 0; r < model.height; ++r) {
+        for (int c = 0; c < model.width; ++c) {
+            if (!model.hasData(c, r)) continue;
+            bool rim = false;
+            for (int k = 0; k < 8; ++k) rim = rim || !model.hasData(c + kColumnStep[k], r + kRowStep[k]);
+            if (!rim) continue;
+            reached[model.index(c, r)] = 1;
+            queue.push({model.z[model.index(c, r)], c, r});
+        }
+    }
+    while (!queue.empty()) {
+        const Entry e = queue.top();
+        queue.pop();
+        for (int k = 0; k < 8; ++k) {
+            const int c = e.c + kColumnStep[k], r = e.r + kRowStep[k];
+            if (!model.hasData(c, r) || reached[model.index(c, r)]) continue;
+            reached[model.index(c, r)] = 1;
+            float& z = filled[model.index(c, r)];
+            z = std::max(z, e.z);
+            queue.push({z, c, r});
+        }
+    }
+    return filled;
+}
+
+// The flood follows slopes out of the order of heights and queues only where a depression may spill; its
+// filled heights must be the textbook flood's to the bit, on terrain of whole metres (ties and plateaus
+// everywhere), with bowls deep enough to hold lakes, NoData holes and a hole touching the edge.
+TEST(FlowModel, FillingRaisesExactlyWhatTheTextbookFloodRaises) {
+    for (const unsigned seed : {5u, 11u, 23u}) {
+        ElevationModel model = roughTerrain(90, 70, seed);
+        for (int r = 0; r < model.height; ++r) {
+            for (int c = 0; c < model.width; ++c) {
+                float& z = model.z[model.index(c, r)];
+                const double bowl = std::hypot(c - 30, r - 35) < 14 ? 18 - std::hypot(c - 30, r - 35) : 0;
+                const double basin = std::hypot(c - 65, r - 20) < 9 ? 12 : 0;
+                z = static_cast<float>(std::round(z - bowl - basin));
+            }
+        }
+        const float noData = std::numeric_limits<float>::quiet_NaN();
+        for (int r = 50; r < 56; ++r) {
+            for (int c = 50; c < 58; ++c) model.z[model.index(c, r)] = noData;
+        }
+        for (int c = 80; c < 90; ++c) model.z[model.index(c, 45)] = noData;
+        model.z[model.index(12, 60)] = noData;
+
+        const std::vector<float> expected = textbookFill(model);
+        detail::FlowGrid grid = detail::paddedGrid(model);
+        ASSERT_TRUE(detail::fillDepressions(grid, nullptr));
+        int raised = 0, wrong = 0;
+        for (int r = 0; r < model.height; ++r) {
+            for (int c = 0; c < model.width; ++c) {
+                const std::size_t at = static_cast<std::size_t>(r + 1) * grid.width + c + 1;
+                if (!model.hasData(c, r)) {
+                    EXPECT_EQ(grid.code[at], kNoDataCell);
+                    continue;
+                }
+                EXPECT_EQ(grid.code[at], kDrainsOut);
+                raised += expected[model.index(c, r)] > model.z[model.index(c, r)];
+                if (grid.z[at] != expected[model.index(c, r)] && wrong++ == 0) {
+                    ADD_FAILURE() << "seed " << seed << " (" << c << ", " << r << "): " << grid.z[at]
+                                  << " filled, " << expected[model.index(c, r)] << " expected";
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "seed " << seed;
+        EXPECT_GT(raised, 300) << "seed " << seed;  // the bowls and the basin hold lakes
+    }
 }
 
 TEST(FlowModel, ProgressRisesToOneAndCancelStops) {
