@@ -107,6 +107,7 @@ void MapPictureHost::finishDecoding(std::function<void(std::optional<std::string
         preview_ = preview;
         panel().setPreview(std::move(preview));
     };
+    hooks.previewBand = [this](QImage top, QSize whole) { panel().setPreviewBand(std::move(top), whole); };
     hooks.progress = [this](int percent) { panel().setProgress(percent); };
     hooks.done = [this](PictureLoader::Outcome outcome) { loadEnded(std::move(outcome)); };
     loader().load(decodedPath_, std::move(hooks));
@@ -175,7 +176,13 @@ void MapPictureHost::buildPyramidSoon() {
     // After the event loop's next turn, when the picture has been painted once: then its smaller copies
     // are built off the window's thread.
     QTimer::singleShot(0, &window_, [this] {
-        if (!pyramidPending_ || (loader_ && loader_->busy())) return;
+        if (!pyramidPending_) return;
+        if (loader_ && loader_->busy()) {
+            // The worker is still putting a picture back or finishing a load: asked again shortly, so the
+            // copies are not left unbuilt until the next load.
+            QTimer::singleShot(50, &window_, [this] { buildPyramidSoon(); });
+            return;
+        }
         if (QWidget* view = hooks_.mapView ? hooks_.mapView() : nullptr; view != nullptr && view->isVisible())
             view->repaint();
         pyramidPending_ = false;

@@ -38,6 +38,7 @@ PictureLoadPanel::PictureLoadPanel(QWidget& view, std::function<void()> cancel)
 
 void PictureLoadPanel::start(bool restoring) {
     preview_ = QImage();
+    band_ = QImage();
     text_->setText(
         QString::fromLatin1(restoring ? common::msg::kPictureRestoring : common::msg::kPictureLoading));
     button_->setVisible(!restoring);
@@ -50,6 +51,14 @@ void PictureLoadPanel::start(bool restoring) {
 
 void PictureLoadPanel::setPreview(QImage preview) {
     preview_ = std::move(preview);
+    band_ = QImage();
+    update();
+}
+
+void PictureLoadPanel::setPreviewBand(QImage top, QSize whole) {
+    if (!preview_.isNull() || top.isNull() || whole.isEmpty()) return;
+    band_ = std::move(top);
+    bandWhole_ = whole;
     update();
 }
 
@@ -88,14 +97,22 @@ void PictureLoadPanel::placeBox() {
 void PictureLoadPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Dark));
-    if (preview_.isNull()) return;
-    // The preview as large as the view allows, in its own proportions.
-    QSize fitted = preview_.size();
+    const bool whole = !preview_.isNull();
+    if (!whole && band_.isNull()) return;
+    // The preview as large as the view allows, in its own proportions; its top alone while it decodes.
+    QSize fitted = whole ? preview_.size() : bandWhole_;
     fitted.scale(size(), Qt::KeepAspectRatio);
     const QRect target((width() - fitted.width()) / 2, (height() - fitted.height()) / 2, fitted.width(),
                        fitted.height());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(target, preview_);
+    if (whole) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter.drawImage(target, preview_);
+        return;
+    }
+    // Bands are drawn plainly: smoothing each would take the processor from the decoding.
+    const int bandHeight =
+        static_cast<int>(static_cast<long long>(target.height()) * band_.height() / bandWhole_.height());
+    painter.drawImage(QRect(target.left(), target.top(), target.width(), bandHeight), band_);
 }
 
 // The map below is out of reach while the picture loads: clicks and the wheel stop here.

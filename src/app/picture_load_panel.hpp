@@ -21,10 +21,13 @@ class PictureLoadPanel : public QWidget {
     // Shown loading (with Cancel) or putting the previous picture back (without).
     void start(bool restoring);
     void setPreview(QImage preview);
+    // The preview's top while it decodes, drawn where it will lie in the whole `whole`-sized preview.
+    void setPreviewBand(QImage top, QSize whole);
     // Percent done; before the first call the bar runs without a measure.
     void setProgress(int percent);
     int progress() const;
     bool hasPreview() const { return !preview_.isNull(); }
+    bool hasPreviewBand() const { return !preview_.isNull() || !band_.isNull(); }
     bool cancellable() const;
     void cancelClicked();
 
@@ -39,6 +42,8 @@ class PictureLoadPanel : public QWidget {
     void placeBox();
     std::function<void()> cancel_;
     QImage preview_;
+    QImage band_;  // the preview's top, until the whole preview comes
+    QSize bandWhole_;
     QWidget* box_ = nullptr;
     QLabel* text_ = nullptr;
     QProgressBar* bar_ = nullptr;

@@ -81,7 +81,19 @@ void PictureLoader::load(const std::string& path, Hooks hooks) {
             std::thread previewer;
             if (hooks.preview) {
                 previewer = std::thread([&] {
-                    QImage small = jpeg->preview(&cancel);
+                    // Its top is shown twice before the whole, at a sixth and at half of its rows: a
+                    // large file's eighth still takes a quarter second to read through, the whole
+                    // compressed stream being decoded for it. (Each band shown costs the decoding a
+                    // copy and a repaint, so there are no more.)
+                    int bands = 0;
+                    const auto band = [&](const QImage& image, int rows) {
+                        const int next = bands == 0 ? std::max(8, image.height() / 6) : image.height() / 2;
+                        if (!hooks.previewBand || bands == 2 || rows < next || rows >= image.height()) return;
+                        ++bands;
+                        report([show = hooks.previewBand, top = image.copy(0, 0, image.width(), rows),
+                                whole = image.size()] { show(top, whole); });
+                    };
+                    QImage small = jpeg->preview(&cancel, band);
                     if (!small.isNull()) report([show = hooks.preview, small] { show(small); });
                 });
             }

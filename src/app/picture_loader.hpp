@@ -25,7 +25,9 @@ class PictureLoader {
     };
     struct Hooks {
         std::function<void(QImage)> preview;  // the eighth-size copy (JPEGs only), before the picture
-        std::function<void(int)> progress;    // percent of the rows decoded
+        // The eighth-size copy's rows decoded so far (its top, a band at a time), and its whole size.
+        std::function<void(QImage top, QSize whole)> previewBand;
+        std::function<void(int)> progress;  // percent of the rows decoded
         std::function<void(Outcome)> done;
     };
 

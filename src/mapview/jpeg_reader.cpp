@@ -79,16 +79,18 @@ std::unique_ptr<JpegFile> JpegFile::open(const std::string& path, long long maxB
     return jpeg;
 }
 
-QImage JpegFile::preview(const std::atomic<bool>* cancel) const {
-    return decodeScaled(8, cancel, {});
+QImage JpegFile::preview(const std::atomic<bool>* cancel,
+                         const std::function<void(const QImage& image, int rows)>& band) const {
+    return decodeScaled(8, cancel, band);
 }
 
 QImage JpegFile::decode(const std::atomic<bool>* cancel, const std::function<void(int)>& rowsDone) const {
-    return decodeScaled(1, cancel, rowsDone);
+    if (!rowsDone) return decodeScaled(1, cancel, {});
+    return decodeScaled(1, cancel, [&rowsDone](const QImage&, int rows) { rowsDone(rows); });
 }
 
 QImage JpegFile::decodeScaled(int scale, const std::atomic<bool>* cancel,
-                              const std::function<void(int)>& rowsDone) const {
+                              const std::function<void(const QImage& image, int rows)>& rowsDone) const {
     const int width = (info_.width + scale - 1) / scale;
     const int height = (info_.height + scale - 1) / scale;
     const long long bytesPerLine = 4LL * width;
@@ -100,13 +102,15 @@ QImage JpegFile::decodeScaled(int scale, const std::atomic<bool>* cancel,
     auto* pixels = static_cast<unsigned char*>(buffer);
     // 0xffRRGGBB words, as QImage::Format_RGB32 holds them on a little-endian machine.
     static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
-    if (!codec_->decode(data_, size_, scale, pixels, static_cast<std::size_t>(bytesPerLine), cancel,
-                        rowsDone)) {
-        std::free(buffer);
+    // The image owns the buffer from here on (and frees it when dropped), so that the rows decoded so
+    // far can be shown while the rest decode.
+    QImage image(pixels, width, height, static_cast<qsizetype>(bytesPerLine), QImage::Format_RGB32,
+                 freeBuffer, buffer);
+    std::function<void(int)> rows;
+    if (rowsDone) rows = [&](int done) { rowsDone(image, done); };
+    if (!codec_->decode(data_, size_, scale, pixels, static_cast<std::size_t>(bytesPerLine), cancel, rows))
         return {};
-    }
-    return QImage(pixels, width, height, static_cast<qsizetype>(bytesPerLine), QImage::Format_RGB32,
-                  freeBuffer, buffer);
+    return image;
 }
 
 std::optional<QImage> decodeJpegDirect(const std::string& path, long long maxBytes) {

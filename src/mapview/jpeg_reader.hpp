@@ -25,7 +25,10 @@ class JpegFile {
     static std::unique_ptr<JpegFile> open(const std::string& path, long long maxBytes);
     QSize size() const { return {info_.width, info_.height}; }
     // The picture at an eighth of its size (each side rounded up); null when cancelled or damaged.
-    QImage preview(const std::atomic<bool>* cancel = nullptr) const;
+    // `band`, when given, is shown the preview as it decodes: the whole image (its rows below `rows`
+    // not yet written) after each band of rows, on the decoding thread.
+    QImage preview(const std::atomic<bool>* cancel = nullptr,
+                   const std::function<void(const QImage& image, int rows)>& band = {}) const;
     // The whole picture as 32-bit RGB, the same pixels as Qt's reader gives; `rowsDone` hears the rows
     // decoded so far. Null when cancelled, out of memory, or damaged in any way (then Qt's reader decides).
     QImage decode(const std::atomic<bool>* cancel = nullptr,
@@ -34,7 +37,7 @@ class JpegFile {
   private:
     JpegFile() = default;
     QImage decodeScaled(int scale, const std::atomic<bool>* cancel,
-                        const std::function<void(int)>& rowsDone) const;
+                        const std::function<void(const QImage& image, int rows)>& rowsDone) const;
     QFile file_;
     const uchar* data_ = nullptr;
     std::size_t size_ = 0;
