@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
@@ -221,6 +222,8 @@ QWidget* MainWindow::control(const QString& qualified) const {
     if (name == QLatin1StringView(names::kForm1.data(), names::kForm1.size()))
         return const_cast<MainWindow*>(this);
     if (name == QLatin1StringView(names::kUpDown1.data(), names::kUpDown1.size())) return widgets_->upDown();
+    if (name == QLatin1StringView(names::kText1.data(), names::kText1.size()))
+        return widgets_->coordinateBox();
     return findChild<QWidget*>(name);
 }
 

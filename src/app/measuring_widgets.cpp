@@ -87,15 +87,6 @@ MeasuringWidgets::MeasuringWidgets(QWidget& window, measure::MeasureDocument& do
     mapView_->onPointer = [this](std::optional<QPointF> pos) { pointerMoved(pos); };
     mapView_->setFocusPolicy(Qt::ClickFocus);
 
-    // The status line: the map coordinates under the pointer, over the map's lower left corner.
-    statusLine_ = newPanelLabel(215, QMargins(6, 2, 6, 2), mapView_);
-    statusLine_->setObjectName(QStringLiteral("statusLine"));
-    statusLine_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    QFont monospace = statusLine_->font();
-    monospace.setFamilies({QStringLiteral("DejaVu Sans Mono")});
-    statusLine_->setFont(monospace);
-    statusLine_->hide();
-
     auto makeList = [this](const std::vector<std::string>& items, std::string_view name) {
         // Rows padded 3 by 8 pixels; the row under the pointer light blue, the selected one blue.
         const PanelRowLook rows{QMargins(8, 3, 8, 3), QColor(kPanelText), QColor(0xdbe7f7), QColor(0x2f6fbf),
@@ -129,14 +120,34 @@ MeasuringWidgets::MeasuringWidgets(QWidget& window, measure::MeasureDocument& do
         input_.choosePicture(item->text().toStdString());
     });
 
+    // The coordinate listing's size is the document's from the start; the box itself (a text editor and
+    // its monospaced font) is built when it first shows or is asked for by name.
+    measure::TextBox& listing = doc_.edit(measure::SurfacePart::Text1).text1;
+    listing.width = kText1WidthPixels * tpp_;
+    listing.height = kText1HeightPixels * tpp_;
+
+    buildScalePanel();
+
+    panZoomControl_ = new PanZoomControl(mapView_);
+    panZoomControl_->setObjectName(qName(names::kImg4Way));
+    panZoomControl_->onRelease = [this](QPointF p) {
+        input_.panZoomClick(static_cast<float>(p.x()) * tpp_, static_cast<float>(p.y()) * tpp_);
+    };
+    syncLabels();
+    // A click on a list, the text box, the panel or a label is theirs: it never reaches the map below.
+    for (QWidget* child : {static_cast<QWidget*>(commandList_), static_cast<QWidget*>(pictureList_),
+                           static_cast<QWidget*>(scalePanel_)}) {
+        child->setAttribute(Qt::WA_NoMousePropagation);
+    }
+}
+
+QPlainTextEdit* MeasuringWidgets::coordinateBox() {
+    if (coordinateBox_ != nullptr) return coordinateBox_;
     coordinateBox_ = new PanelTextEdit(panelLook(QColor(255, 255, 255, 235)), mapView_);
     coordinateBox_->setObjectName(qName(names::kText1));
     coordinateBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
     coordinateBox_->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 9));
     coordinateBox_->setFixedSize(kText1WidthPixels, kText1HeightPixels);
-    measure::TextBox& listing = doc_.edit(measure::SurfacePart::Text1).text1;
-    listing.width = kText1WidthPixels * tpp_;
-    listing.height = kText1HeightPixels * tpp_;
     coordinateBox_->hide();
     // A right press saves the listing, so the editor's own context menu would only get in the way.
     coordinateBox_->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -152,19 +163,26 @@ MeasuringWidgets::MeasuringWidgets(QWidget& window, measure::MeasureDocument& do
         typed.caret = static_cast<int>(withCrLf(before).size());
     });
 
-    buildScalePanel();
+    coordinateBox_->setAttribute(Qt::WA_NoMousePropagation);
+    // Above what was built before it, as if it had been there from the start: under the scale panel and
+    // the labels, over the lists.
+    coordinateBox_->stackUnder(scalePanel_);
+    syncText1();
+    return coordinateBox_;
+}
 
-    panZoomControl_ = new PanZoomControl(mapView_);
-    panZoomControl_->setObjectName(qName(names::kImg4Way));
-    panZoomControl_->onRelease = [this](QPointF p) {
-        input_.panZoomClick(static_cast<float>(p.x()) * tpp_, static_cast<float>(p.y()) * tpp_);
-    };
-    syncLabels();
-    // A click on a list, the text box, the panel or a label is theirs: it never reaches the map below.
-    for (QWidget* child : {static_cast<QWidget*>(commandList_), static_cast<QWidget*>(pictureList_),
-                           static_cast<QWidget*>(coordinateBox_), static_cast<QWidget*>(scalePanel_)}) {
-        child->setAttribute(Qt::WA_NoMousePropagation);
-    }
+QLabel* MeasuringWidgets::statusLine() {
+    if (statusLine_ != nullptr) return statusLine_;
+    // The map coordinates under the pointer, over the map's lower left corner.
+    statusLine_ = newPanelLabel(215, QMargins(6, 2, 6, 2), mapView_);
+    statusLine_->setObjectName(QStringLiteral("statusLine"));
+    statusLine_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QFont monospace = statusLine_->font();
+    monospace.setFamilies({QStringLiteral("DejaVu Sans Mono")});
+    statusLine_->setFont(monospace);
+    statusLine_->hide();
+
+    return statusLine_;
 }
 
 void MeasuringWidgets::buildScalePanel() {
@@ -248,22 +266,28 @@ void MeasuringWidgets::pointerMoved(std::optional<QPointF> viewPosition) {
     }
     if (!statusNote_.isEmpty()) text = statusNote_.toStdString() + (text.empty() ? "" : "   " + text);
     if (text.empty()) {
-        statusLine_->hide();
+        if (statusLine_ != nullptr) statusLine_->hide();
         return;
     }
-    statusLine_->setText(QString::fromStdString(text));
-    statusLine_->adjustSize();
-    statusLine_->move(4, mapView_->height() - statusLine_->height() - 4);
-    statusLine_->show();
-    statusLine_->raise();
+    QLabel* line = statusLine();
+    line->setText(QString::fromStdString(text));
+    line->adjustSize();
+    line->move(4, mapView_->height() - line->height() - 4);
+    line->show();
+    line->raise();
 }
 
 QString MeasuringWidgets::statusText() const {
-    return statusLine_->isVisibleTo(&window_) ? statusLine_->text() : QString();
+    return statusLine_ != nullptr && statusLine_->isVisibleTo(&window_) ? statusLine_->text() : QString();
 }
 
 void MeasuringWidgets::syncText1() {
     const measure::TextBox& text1 = doc_.controls().text1;
+    if (coordinateBox_ == nullptr) {
+        if (!text1.visible) return;  // built when it first shows
+        coordinateBox();             // which sets it from the document
+        return;
+    }
     syncing_ = true;
     const QString shown = withLineFeeds(text1.text);
     if (coordinateBox_->toPlainText() != shown) coordinateBox_->setPlainText(shown);
@@ -395,7 +419,7 @@ void MeasuringWidgets::broughtToFront(measure::SurfacePart part) {
             pictureList_->raise();
             break;
         case SurfacePart::Text1:
-            coordinateBox_->raise();
+            if (coordinateBox_ != nullptr) coordinateBox_->raise();
             break;
         case SurfacePart::ScalePanel:
             scalePanel_->raise();
@@ -411,9 +435,10 @@ void MeasuringWidgets::broughtToFront(measure::SurfacePart part) {
 
 bool MeasuringWidgets::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
-    if (watched == coordinateBox_ && (type == QEvent::KeyPress || type == QEvent::ShortcutOverride))
+    if (coordinateBox_ != nullptr && watched == coordinateBox_ &&
+        (type == QEvent::KeyPress || type == QEvent::ShortcutOverride))
         return coordinateBoxKey(event);
-    if (watched == coordinateBox_->viewport() &&
+    if (coordinateBox_ != nullptr && watched == coordinateBox_->viewport() &&
         (type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease))
         return coordinateBoxMouse(type, static_cast<QMouseEvent*>(event));
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove) return false;

@@ -65,6 +65,8 @@ class MeasuringWidgets : public QObject {
     void placeView(int top);
 
     MapView* mapView() const { return mapView_; }
+    // The coordinate listing (Text1), built on first use.
+    QPlainTextEdit* coordinateBox();
     PanZoomControl* panZoomControl() const { return panZoomControl_; }
     QWidget* upDown() const;
     bool hasCommandItem(const std::string& item) const;
@@ -88,6 +90,7 @@ class MeasuringWidgets : public QObject {
     void buildLists();
     void buildCoordinateBox();
     void buildScalePanel();
+    QLabel* statusLine();
     void pointerMoved(std::optional<QPointF> viewPosition);
     bool coordinateBoxMouse(QEvent::Type type, QMouseEvent* mouse);
     // While a line is traced the map has the keys, also when the coordinate listing has the focus.
