@@ -9,12 +9,12 @@ brelvo_ensure_packages  # djpeg, the JPEG benchmark's floor, comes with libjpeg-
 jobs=${1:-2}
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j"$jobs" --target startup_bench jpeg_load_bench convolution_bench compute_bench \
-    routing_bench zoom_bench chart_bench
+    routing_bench report_bench zoom_bench chart_bench
 bin=build/bench/bin
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 export QT_QPA_PLATFORM=offscreen
-for bench in startup_bench jpeg_load_bench convolution_bench compute_bench routing_bench chart_bench; do
+for bench in startup_bench jpeg_load_bench convolution_bench compute_bench report_bench routing_bench chart_bench; do
     echo "== $bench"
     "$bin/$bench" | tee -a "$log"
 done
