@@ -124,6 +124,9 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     const terrain::FlowModel* preparedFlow() const;
     // What prepares the flow; empty: terrain::prepareFlow.
     FlowPreparer flowPreparer;
+    // A basin of at least this many cells (seconds of work on a large model) is traced on a worker
+    // behind a progress dialog; smaller ones at once.
+    std::size_t largeBasinCells = 2'000'000;
     // ---- the Storm menu (main_window_storm.cpp) ----
     // Storm -> Import Precipitation Frequency...: the table read, the storm chosen, its rows in the runoff
     // window (opened as "Runoff Hydrogaph" opens it when it is not yet).

@@ -3,13 +3,16 @@
 // trace them (one step for Undo), the outlet's search distance and the stream overlay.
 #include <QInputDialog>
 #include <QPainter>
+#include <QProgressDialog>
 #include <cmath>
+#include <new>
 
 #include "app/delineation_overlay.hpp"
 #include "app/elevation_layer.hpp"
 #include "app/main_window.hpp"
 #include "app/map_view.hpp"
 #include "app/runoff_window.hpp"
+#include "app/work_with_progress.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "terrain/delineation.hpp"
@@ -108,7 +111,34 @@ bool MainWindow::outletClick(measure::MouseButton button, float x, float y) {
     std::optional<terrain::Delineation> basin;
     if (cell) {
         const terrain::CellGeometry cells = terrain::cellGeometry(model, layer->modelGround());
-        basin = terrain::delineate(model, *flow, cells, *cell, doc_.work().delineationSettings.searchCells);
+        const int search = doc_.work().delineationSettings.searchCells;
+        const auto outlet = terrain::snapOutlet(*flow, *cell, search);
+        const std::size_t basinCells =
+            outlet ? flow->accumulation[static_cast<std::size_t>(outlet->row) * flow->width + outlet->column]
+                   : 0;
+        if (basinCells < largeBasinCells) {
+            basin = terrain::delineate(model, *flow, cells, *cell, search);
+        } else {
+            // Seconds of work on a basin this large: on a worker, the window repainting meanwhile and
+            // taking no other input (the dialog is modal, with nothing to cancel: it ends on its own).
+            awaitingOutlet_ = false;
+            QProgressDialog dialog(QString::fromUtf8(msg::kDelineateTracing), QString(), 0, 0, this);
+            dialog.setObjectName(QStringLiteral("delineationProgress"));
+            dialog.setWindowTitle(QString::fromUtf8(msg::kDelineateTitle));
+            dialog.setWindowModality(Qt::WindowModal);
+            dialog.setCancelButton(nullptr);
+            dialog.setMinimumDuration(0);
+            dialog.setAutoReset(false);
+            dialog.setAutoClose(false);
+            dialog.setValue(0);
+            runWithProgress(dialog, [&](const WorkProgress&) {
+                try {
+                    basin = terrain::delineate(model, *flow, cells, *cell, search);
+                } catch (const std::bad_alloc&) {
+                    basin.reset();
+                }
+            });
+        }
     }
     if (!basin) {
         dialogs_.message(msg::kDelineateOutsideModel);

@@ -20,6 +20,9 @@ inline constexpr const char* kDelineateNeedsModel =
 inline constexpr const char* kDelineatePreparing =
     "Preparing the flow over the elevation model (filling depressions, flow directions, accumulation)...";
 inline constexpr const char* kDelineateCancel = "Cancel";
+// While a large basin (millions of cells) is traced on a worker.
+inline constexpr const char* kDelineateTracing =
+    "Tracing the basin, its boundary and its longest flow path...";
 inline constexpr const char* kDelineateNoMemory =
     "There is not enough memory to prepare the flow over this elevation model.";
 // The caption and the status line while the outlet is awaited.

@@ -1,6 +1,7 @@
 // Delineating a basin in the measuring window: a cancel while the flow is prepared leaves the window as
 // it was (and the window kept answering meanwhile); a delineation is traced as the user's lines, a
-// second one on the same model prepares nothing again, and one Undo takes a delineation back.
+// second one on the same model (a large basin's way, on a worker) prepares nothing again, and one Undo
+// takes a delineation back.
 #include <QApplication>
 #include <QFile>
 #include <QProgressDialog>
@@ -165,7 +166,9 @@ class DelineationTest : public QObject {
                  std::vector<std::string>{brelvo::common::msg::searchDistancePrompt(100)});
 
         // A second outlet on the same model, on the channel with no search: (15, 12) drains the 64
-        // cells with row + d <= 12 (15 + 13 + ... + 1), and nothing is prepared again.
+        // cells with row + d <= 12 (15 + 13 + ... + 1), and nothing is prepared again. Taken as a large
+        // basin is, on a worker behind its dialog: the same basin, undone the same way.
+        window_->largeBasinCells = 10;
         QVERIFY(window_->triggerMenuEntry("Map/Delineate Basin..."));
         dialogs_->queueAnswer("0");
         QVERIFY(window_->triggerMenuEntry("Map/Outlet Search Distance..."));
