@@ -3,7 +3,6 @@
 // trace them (one step for Undo), the outlet's search distance and the stream overlay.
 #include <QInputDialog>
 #include <QPainter>
-#include <QProgressDialog>
 #include <cmath>
 #include <new>
 
@@ -122,16 +121,12 @@ bool MainWindow::outletClick(measure::MouseButton button, float x, float y) {
             // Seconds of work on a basin this large: on a worker, the window repainting meanwhile and
             // taking no other input (the dialog is modal, with nothing to cancel: it ends on its own).
             awaitingOutlet_ = false;
-            QProgressDialog dialog(QString::fromUtf8(msg::kDelineateTracing), QString(), 0, 0, this);
-            dialog.setObjectName(QStringLiteral("delineationProgress"));
-            dialog.setWindowTitle(QString::fromUtf8(msg::kDelineateTitle));
-            dialog.setWindowModality(Qt::WindowModal);
-            dialog.setCancelButton(nullptr);
-            dialog.setMinimumDuration(0);
-            dialog.setAutoReset(false);
-            dialog.setAutoClose(false);
-            dialog.setValue(0);
-            runWithProgress(dialog, [&](const WorkProgress&) {
+            WorkDialog look;
+            look.text = QString::fromUtf8(msg::kDelineateTracing);
+            look.title = QString::fromUtf8(msg::kDelineateTitle);
+            look.objectName = QStringLiteral("delineationProgress");
+            look.measured = false;
+            runWithProgress(*this, look, [&](const WorkProgress&) {
                 try {
                     basin = terrain::delineate(model, *flow, cells, *cell, search);
                 } catch (const std::bad_alloc&) {

@@ -3,7 +3,6 @@
 // elevation under the pointer, and the model kept in projects.
 #include <QCoreApplication>
 #include <QPainter>
-#include <QProgressDialog>
 #include <cstdio>
 #include <filesystem>
 
@@ -27,13 +26,12 @@ namespace msg = common::msg;
 // Cancel stops the reading. A replayed session waits here as a user does.
 std::optional<terrain::ElevationModel> readWithProgress(QWidget& parent, const geo::GeoServices& services,
                                                         const std::string& path, std::string& error) {
-    QProgressDialog dialog(QString::fromUtf8(msg::kReadingElevation), QString::fromUtf8(msg::kCancelButton),
-                           0, 1000, &parent);
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(300);
-    dialog.setValue(0);
+    WorkDialog look;
+    look.text = QString::fromUtf8(msg::kReadingElevation);
+    look.cancel = QString::fromUtf8(msg::kCancelButton);
+    look.showAfterMs = 300;
     std::optional<terrain::ElevationModel> model;
-    runWithProgress(dialog, [&](const WorkProgress& progress) {
+    runWithProgress(parent, look, [&](const WorkProgress& progress) {
         model = services.readElevationModel(path, progress, error);
     });
     return model;

@@ -39,19 +39,26 @@ MapPictureHost::MapPictureHost(QWidget& window, measure::MeasureDocument& surfac
 
 MapPictureHost::~MapPictureHost() = default;
 
+bool MapPictureHost::takeBigRaster(const std::string& path, std::optional<std::string>& problem) {
+    // A big georeferenced raster is opened, not decoded: the view reads only what it shows.
+    BigRaster big = openBigRaster(path);
+    if (!big.problem.empty()) {
+        problem = std::move(big.problem);
+        return true;
+    }
+    if (big.source == nullptr) return false;
+    decodedRaster_ = std::move(big.source);
+    decoded_ = QImage();
+    decodedPath_ = common::fullPath(path);
+    decodedStamp_ = {};
+    return true;
+}
+
 std::optional<std::string> MapPictureHost::decodePicture(const std::string& path) {
     settleLoad(true);
     decodeLater_ = false;
     deferPyramid_ = false;
-    // A big georeferenced raster is opened, not decoded: the view reads only what it shows.
-    BigRaster big = openBigRaster(path);
-    if (!big.problem.empty()) return big.problem;
-    if (big.source != nullptr) {
-        decodedRaster_ = std::move(big.source);
-        decoded_ = QImage();
-        decodedPath_ = common::fullPath(path);
-        return std::nullopt;
-    }
+    if (std::optional<std::string> problem; takeBigRaster(path, problem)) return problem;
     try {
         decoded_ = mapview::readPictureFile(path);
     } catch (const common::RuntimeFailure& failure) {

@@ -81,6 +81,10 @@ class MapPictureHost : public mapview::PictureHost {
     const std::string& picturePath() const { return shownPath_; }
 
   private:
+    // A big georeferenced raster at `path` is opened, not decoded (the view reads only what it shows)
+    // and held to be shown: true then, or when it cannot be opened, `problem` saying why. False when
+    // the file is no such raster.
+    bool takeBigRaster(const std::string& path, std::optional<std::string>& problem);
     // The capture on one landscape page of `device`, as large as the page allows.
     void paintCapture(QPagedPaintDevice& device) const;
     // Before anything else changes the picture: a background load is cancelled (with the previous

@@ -56,15 +56,7 @@ std::optional<std::string> MapPictureHost::beginDecoding(const std::string& path
         // A plain JPEG map: never a raster read window by window (that takes a georeference beside it).
         size = jpeg->size();
     } else {
-        BigRaster big = openBigRaster(path);
-        if (!big.problem.empty()) return big.problem;
-        if (big.source != nullptr) {
-            decodedRaster_ = std::move(big.source);
-            decoded_ = QImage();
-            decodedPath_ = common::fullPath(path);
-            decodedStamp_ = {};
-            return std::nullopt;
-        }
+        if (std::optional<std::string> problem; takeBigRaster(path, problem)) return problem;
         QImageReader reader(file);
         reader.setAutoTransform(true);
         if (jpeg != nullptr) {

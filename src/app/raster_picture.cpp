@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QProgressDialog>
 #include <algorithm>
 #include <cstring>
 
@@ -48,15 +47,13 @@ BigRaster openBigRaster(const std::string& path) {
 }
 
 std::optional<std::string> buildOverviews(geo::RasterSource& source, QWidget& parent) {
-    QProgressDialog dialog(QString::fromUtf8(common::msg::kBuildingOverviews),
-                           QString::fromUtf8(common::msg::kCancelButton), 0, 1000, &parent);
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(0);
-    dialog.setValue(0);
+    WorkDialog look;
+    look.text = QString::fromUtf8(common::msg::kBuildingOverviews);
+    look.cancel = QString::fromUtf8(common::msg::kCancelButton);
     bool built = false;
     std::string error;
     const bool cancelled = runWithProgress(
-        dialog, [&](const WorkProgress& progress) { built = source.buildOverviews(progress, error); });
+        parent, look, [&](const WorkProgress& progress) { built = source.buildOverviews(progress, error); });
     if (built) return std::nullopt;
     return common::msg::overviewsNotBuilt(cancelled ? std::string(common::msg::kOverviewsCancelled) : error);
 }

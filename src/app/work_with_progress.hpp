@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QProgressDialog>
+#include <QString>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -36,6 +37,33 @@ inline bool runWithProgress(QProgressDialog& dialog, const std::function<void(co
     worker.join();
     dialog.reset();
     return cancelled.load();
+}
+
+// The dialog of a long work over its window: modal, its bar 0..1000 (a busy bar when the work tells no
+// measure), shown after `showAfterMs`, with a Cancel button only when `cancel` names it (without one the
+// work ends on its own).
+struct WorkDialog {
+    QString text;
+    QString cancel;
+    QString title;       // empty: the dialog's own
+    QString objectName;  // for tests that look for the dialog
+    int showAfterMs = 0;
+    bool measured = true;
+};
+
+// Runs `work` as above behind a dialog made as `look` says. True when the user pressed Cancel.
+inline bool runWithProgress(QWidget& parent, const WorkDialog& look,
+                            const std::function<void(const WorkProgress&)>& work) {
+    QProgressDialog dialog(look.text, look.cancel, 0, look.measured ? 1000 : 0, &parent);
+    if (!look.objectName.isEmpty()) dialog.setObjectName(look.objectName);
+    if (!look.title.isEmpty()) dialog.setWindowTitle(look.title);
+    dialog.setWindowModality(Qt::WindowModal);
+    if (look.cancel.isEmpty()) dialog.setCancelButton(nullptr);
+    dialog.setMinimumDuration(look.showAfterMs);
+    dialog.setAutoReset(false);
+    dialog.setAutoClose(false);
+    dialog.setValue(0);
+    return runWithProgress(dialog, work);
 }
 
 }  // namespace brelvo::app
