@@ -327,8 +327,8 @@ inline constexpr const char* kPrintToPdfTitle = "Print to PDF file";
 // Big georeferenced rasters, read window by window from their overviews (smaller copies of the map).
 inline constexpr const char* kBuildOverviewsQuestion =
     "This map is large and has no overviews, the smaller copies that show it zoomed out quickly. "
-    "Build them now? They are stored in the map file, or beside it in an .ovr file. Without them every "
-    "zoomed-out view reads the whole map.";
+    "Build them now? They are stored beside the map in an .ovr file of the same name; the map file "
+    "itself is not changed. Without them every zoomed-out view reads the whole map.";
 inline constexpr const char* kBuildOverviewsButton = "Build Overviews";
 inline constexpr const char* kBuildingOverviews = "Building overviews...";
 inline constexpr const char* kCancelButton = "Cancel";
@@ -369,6 +369,11 @@ inline constexpr const char* kEntryExportReportPdf = "Export Report PDF...";
 inline constexpr const char* kEntryUndo = "Undo";
 inline constexpr const char* kEntryZoomIn = "Zoom In";
 inline constexpr const char* kEntryZoomOut = "Zoom Out";
+inline constexpr const char* kEntryZoomToMap = "Zoom to Map";
+inline constexpr const char* kEntryZoomToBasin = "Zoom to Basin";
+// View -> Zoom to Basin with no area finished.
+inline constexpr const char* kNoBasinToZoomTo =
+    "There is no basin to zoom to yet. Trace an area or delineate a basin first.";
 inline constexpr const char* kEntryCentre = "Centre";
 inline constexpr const char* kEntryShowListing = "Show Coordinate Listing";
 inline constexpr const char* kEntryHelp = "Brelvo Help";

@@ -44,6 +44,13 @@ inline std::string pictureGeorefFlat(std::string_view file) {
            " flattens the picture to a line, so it is not used.";
 }
 
+// A big map's overviews, written beside it as FILE.ovr (the reason of overviewsNotBuilt): `reason` as a
+// failed save says it ("the disk is full").
+inline std::string overviewFileNotWritten(std::string_view file, std::string_view reason) {
+    return "the overview file " + std::string(file) + " could not be written (" + std::string(reason) +
+           "); nothing of it was left beside the map, and the map file itself is unchanged";
+}
+
 // The coordinate system typed as an EPSG code.
 inline std::string notEpsgCode(std::string_view text) {
     return "\"" + std::string(text) + "\" is not an EPSG code: type a number such as 32613, or EPSG:32613.";

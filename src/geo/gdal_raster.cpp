@@ -12,6 +12,7 @@
 
 #include "common/messages.hpp"
 #include "geo/gdal_services.hpp"
+#include "geo/overview_file.hpp"
 
 namespace brelvo::geo {
 
@@ -44,20 +45,6 @@ std::string lastError(std::string_view fallback) {
     return text != nullptr && *text != '\0' ? std::string(text) : std::string(fallback);
 }
 
-// Progress as GDAL reports it, handed to the caller's callback; false from it cancels the work. GDAL
-// does not stop at every report, so the cancel is remembered: a cancelled build fails however far it got.
-struct ProgressRelay {
-    const Progress& progress;
-    bool cancelled = false;
-};
-
-int progressThunk(double fraction, const char*, void* data) {
-    auto* relay = static_cast<ProgressRelay*>(data);
-    if (!relay->cancelled && relay->progress && !relay->progress(std::clamp(fraction, 0.0, 1.0)))
-        relay->cancelled = true;
-    return relay->cancelled ? FALSE : TRUE;
-}
-
 // How the bands of a raster become 0xffRRGGBB.
 enum class Layout { Grey, Palette, Rgb, Rgba };
 
@@ -79,46 +66,21 @@ class GdalRaster final : public RasterSource {
     }
 
     bool buildOverviews(const Progress& progress, std::string& error) override {
+        // Beside the file as FILE.ovr, never into it: the user's map stays byte for byte as it was.
+        if (!detail::buildOverviewFile(path_, detail::overviewFactors(width(), height()), progress, error))
+            return false;
+        // Opened again, GDAL finds the new .ovr beside the file.
         const QuietErrors quiet;
-        // Factors 2, 4, 8, ... until the smallest overview fits 256 pixels a side.
-        std::vector<int> factors;
-        for (int factor = 2; factors.empty() || std::max(width(), height()) / factors.back() > 256;
-             factor *= 2) {
-            factors.push_back(factor);
-            if (factor > (1 << 20)) break;
+        GDALDatasetH reopened =
+            GDALOpenEx(path_.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+        if (reopened == nullptr) {
+            error = lastError(common::msg::kRasterReopenFailed);
+            return false;  // the file as it was opened still serves the reads
         }
-        // Into the file itself when it may be written, else beside it as an .ovr file (GDAL's choice for a
-        // file opened read-only).
         close();
-        GDALDatasetH target =
-            GDALOpenEx(path_.c_str(), GDAL_OF_RASTER | GDAL_OF_UPDATE, nullptr, nullptr, nullptr);
-        if (target == nullptr)
-            target = GDALOpenEx(path_.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
-        if (target == nullptr) {
-            error = lastError(common::msg::kRasterReopenFailed);
-            return false;
-        }
-        CPLErrorReset();
-        ProgressRelay relay{progress};
-        CPLErr result = GDALBuildOverviews(target, "AVERAGE", static_cast<int>(factors.size()),
-                                           factors.data(), 0, nullptr, progressThunk, &relay);
-        if (relay.cancelled) result = CE_Failure;
-        if (result != CE_None) {
-            error = relay.cancelled ? std::string(common::msg::kOverviewsCancelled)
-                                    : lastError(common::msg::kOverviewsFailed);
-            // Half-built overviews would show blank parts zoomed out: none at all read correctly.
-            const CPLErr cleared =
-                GDALBuildOverviews(target, "NONE", 0, nullptr, 0, nullptr, nullptr, nullptr);
-            static_cast<void>(cleared);
-        }
-        GDALClose(target);
-        dataset_ = GDALOpenEx(path_.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
-        if (dataset_ == nullptr) {
-            error = lastError(common::msg::kRasterReopenFailed);
-            return false;
-        }
+        dataset_ = reopened;
         inspect();
-        return result == CE_None;
+        return true;
     }
 
     std::vector<std::uint32_t> readWindow(int column, int row, int w, int h, int outWidth,

@@ -3,13 +3,18 @@
 #include <cpl_string.h>
 #include <gdal.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <array>
+#include <csignal>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "common/messages.hpp"
 #include "geo/gdal_services.hpp"
 #include "support/isolated_folders.hpp"
 
@@ -145,6 +150,100 @@ TEST(RasterSource, readsTheWindowAtFullResolutionAndFromTheOverviewsItBuilds) {
     expectBlocks(source->readWindow(0, 0, kSide, kSide, 128, 128), 128, 128, 0, 0, 4);
 }
 
+std::string bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The names in a fresh folder of the test's own.
+std::string freshFolder(const std::string& name) {
+    const std::string folder = pathOf(name);
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+std::set<std::string> namesIn(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+TEST(RasterSource, overviewsGoBesideTheFileWhichStaysByteForByteAsItWas) {
+    const std::string folder = freshFolder("beside");
+    const std::string path = folder + "/pattern.tif";
+    writePatternTiff(path);
+    const std::string before = bytesOf(path);
+    auto source = open(path);
+    ASSERT_NE(source, nullptr);
+    std::string error;
+    ASSERT_TRUE(source->buildOverviews({}, error)) << error;
+    EXPECT_EQ(source->overviewCount(), 1);
+    EXPECT_TRUE(bytesOf(path) == before);
+    // The .ovr and nothing else: no temporary name and no .aux.xml is left.
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"pattern.tif", "pattern.tif.ovr"}));
+    // The next open reads the overviews from the .ovr: without it the file has none.
+    source.reset();
+    source = open(path);
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(source->overviewCount(), 1);
+    expectBlocks(source->readWindow(64, 32, 128, 96, 64, 48), 64, 48, 32, 16, 2);
+    source.reset();
+    std::filesystem::remove(path + ".ovr");
+    source = open(path);
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(source->overviewCount(), 0);
+}
+
+TEST(RasterSource, overviewsThatDoNotFitOnTheDiskLeaveNothingAndSaySo) {
+    const std::string folder = freshFolder("full");
+    const std::string path = folder + "/noise.tif";
+    // Pixels that do not compress: the overviews take about 1 MiB.
+    {
+        GDALDatasetH ds = createTiff(path, 3, 1024);
+        ASSERT_NE(ds, nullptr);
+        std::uint32_t state = 12345;
+        std::vector<std::uint8_t> values(1024 * 1024);
+        for (int band = 1; band <= 3; ++band) {
+            for (auto& v : values) {
+                state = state * 1664525u + 1013904223u;
+                v = static_cast<std::uint8_t>(state >> 24);
+            }
+            writeBand(ds, band, values, 1024);
+        }
+        GDALClose(ds);
+    }
+    const std::string before = bytesOf(path);
+    auto source = open(path);
+    ASSERT_NE(source, nullptr);
+    // Files of this process may grow to 64 KiB only, as on a disk that fills up during the build.
+    std::string error;
+    bool built = true;
+    {
+        const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit previous{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+        rlimit small = previous;
+        small.rlim_cur = 64 * 1024;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        built = source->buildOverviews({}, error);
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousSignal);
+    }
+    EXPECT_FALSE(built);
+    EXPECT_EQ(error, common::msg::overviewFileNotWritten("noise.tif.ovr", common::msg::kSaveTooLarge));
+    EXPECT_EQ(namesIn(folder), std::set<std::string>{"noise.tif"});
+    EXPECT_TRUE(bytesOf(path) == before);
+    EXPECT_EQ(source->overviewCount(), 0);
+    EXPECT_EQ(source->readWindow(0, 0, 4, 4, 4, 4).size(), 16u);
+
+    // A folder where the .ovr would go stops the build before it starts.
+    std::filesystem::create_directory(path + ".ovr");
+    EXPECT_FALSE(source->buildOverviews({}, error));
+    EXPECT_EQ(error, common::msg::overviewFileNotWritten("noise.tif.ovr", common::msg::kSaveIsFolder));
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"noise.tif", "noise.tif.ovr"}));
+}
+
 TEST(RasterSource, cancelledOverviewsSayWhyAndTheRasterStillReads) {
     const std::string path = pathOf("cancelled.tif");
     writePatternTiff(path);
@@ -156,6 +255,7 @@ TEST(RasterSource, cancelledOverviewsSayWhyAndTheRasterStillReads) {
     EXPECT_FALSE(source->buildOverviews([&](double) { return ++calls < 2; }, error));
     EXPECT_EQ(error, "cancelled");
     EXPECT_EQ(source->overviewCount(), 0);
+    EXPECT_FALSE(std::filesystem::exists(path + ".ovr"));
     expectBlocks(source->readWindow(8, 8, 16, 16, 16, 16), 16, 16, 8, 8, 1);
 }
 
