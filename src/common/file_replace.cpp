@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -47,17 +49,26 @@ void checkTarget(const fs::path& target) {
     if (::access(target.c_str(), W_OK) != 0) throw ReplaceFailure(ReplaceStep::readOnly, errno);
 }
 
+// This process's saves so far: the last part of a temporary file's number.
+std::atomic<std::uint64_t> savesStarted{0};
+
+std::string temporaryName(const std::string& fileName, std::uint64_t save) {
+    return "." + fileName + "." + std::to_string(::getpid()) + "." + std::to_string(::gettid()) + "." +
+           std::to_string(save) + ".saving";
+}
+
 // The new file under a temporary name in the target's folder (a rename across file systems would not be
 // atomic). It is removed on destruction unless it has been renamed into place.
 class PendingFile {
   public:
     PendingFile(const fs::path& folder, const fs::path& target)
-        : path_(folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + ".saving")) {
-        // The name carries the process number, so that two programs saving the same file at once never
-        // take each other's temporary file. A temporary file left by a save of this process that was cut
-        // short is taken away first; anything else by that name (a folder) stops the save. Mode 0666 and
-        // not mkstemp's 0600: a new file then gets the user's umask and the folder's default permissions,
-        // as any newly written file would.
+        : path_(folder / temporaryName(target.filename().string(), ++savesStarted)) {
+        // The name carries the process, the thread and the save's number, so that no two saves at once,
+        // by two programs or by two threads of one, ever take each other's temporary file, also of the
+        // same target. A file by that name can only be left by an earlier process of the same number
+        // whose save was cut short: it is taken away first; anything else by that name (a folder) stops
+        // the save. Mode 0666 and not mkstemp's 0600: a new file then gets the user's umask and the
+        // folder's default permissions, as any newly written file would.
         if (::unlink(path_.c_str()) != 0 && errno != ENOENT) {
             error_ = errno == EISDIR ? EEXIST : errno;  // something that is no file is in the way
             return;
@@ -199,6 +210,10 @@ std::string ReplaceFailure::reason() const {
 std::string failureReason(const RuntimeFailure& failure) {
     if (const auto* replace = dynamic_cast<const ReplaceFailure*>(&failure)) return replace->reason();
     return failure.cause().empty() ? failure.description() : failure.cause();
+}
+
+std::string nextTemporaryName(const std::string& fileName) {
+    return temporaryName(fileName, savesStarted + 1);
 }
 
 std::string saveTarget(const std::string& name) {

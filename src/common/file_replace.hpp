@@ -56,6 +56,11 @@ void replaceFile(const std::string& target, std::string_view bytes, const Replac
 // read-only file, a folder), so that a caller can refuse it before any work of its own.
 void checkReplaceable(const std::string& target);
 
+// The name of the temporary file that the next save on this thread of a file named `fileName` (no folder)
+// makes beside it, when no other thread saves meanwhile: ".NAME.PID.TID.N.saving", N counting the saves
+// of this process. For a test that puts something in its way.
+std::string nextTemporaryName(const std::string& fileName);
+
 // The file a save of `name` writes: a symbolic link (also one whose file is not there yet) followed to the
 // file it names, link after link; any other name as given.
 std::string saveTarget(const std::string& name);

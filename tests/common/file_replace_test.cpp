@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -16,6 +17,8 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "support/failure_number.hpp"
 
@@ -151,26 +154,64 @@ TEST_F(FileReplace, FailedWriteRemovesTheTemporaryAndLeavesTheOldFile) {
     EXPECT_EQ(names(), (std::set<std::string>{"data.txt"}));
 }
 
-// The temporary file is ".NAME.PID.saving" beside the target: one left by a save of this process cut short
-// is replaced, and a folder by that name stops the save before the old file is touched.
+// The temporary file is ".NAME.PID.TID.N.saving" beside the target, N counting the process's saves: a
+// file left there by an earlier process of the same number whose save was cut short is replaced, and a
+// folder by that name stops the save before the old file is touched.
 TEST_F(FileReplace, TemporaryThatCannotBeMadeStopsTheSave) {
     write(path("data.txt"), "old");
-    const std::string temporary = ".data.txt." + std::to_string(::getpid()) + ".saving";
+    const std::string temporary = nextTemporaryName("data.txt");
+    EXPECT_TRUE(temporary.starts_with(".data.txt." + std::to_string(::getpid()) + "." +
+                                      std::to_string(::gettid()) + "."));
+    EXPECT_TRUE(temporary.ends_with(".saving"));
     write(path(temporary), "left by a save cut short");
     replaceFile(path("data.txt"), "new");
     EXPECT_EQ(read(path("data.txt")), "new");
     EXPECT_EQ(names(), (std::set<std::string>{"data.txt"}));
 
-    fs::create_directory(folder_ / temporary);
+    // Every save takes a name of its own.
+    EXPECT_NE(nextTemporaryName("data.txt"), temporary);
+    const std::string blocked = nextTemporaryName("data.txt");
+    fs::create_directory(folder_ / blocked);
     try {
         replaceFile(path("data.txt"), "newer");
         ADD_FAILURE() << "no failure";
     } catch (const ReplaceFailure& failure) {
         EXPECT_EQ(failure.number(), 75);
         EXPECT_EQ(failure.step(), ReplaceStep::create);
+        EXPECT_EQ(failure.reason(), "something is in the way of its temporary file");
     }
     EXPECT_EQ(read(path("data.txt")), "new");
-    EXPECT_EQ(names(), (std::set<std::string>{temporary, "data.txt"}));
+    EXPECT_EQ(names(), (std::set<std::string>{blocked, "data.txt"}));
+    // The next save takes the next name, past the folder left in the way.
+    replaceFile(path("data.txt"), "newest");
+    EXPECT_EQ(read(path("data.txt")), "newest");
+    EXPECT_EQ(names(), (std::set<std::string>{blocked, "data.txt"}));
+}
+
+// Threads of one process saving the same file at once never meet in a temporary file: every save
+// succeeds, the file holds one of them whole, and no temporary file is left.
+TEST_F(FileReplace, ThreadsSavingTheSameFileNeverMeet) {
+    constexpr int kThreads = 4, kSaves = 60;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int k = 0; k < kSaves; ++k) {
+                try {
+                    replaceFile(path("shared.txt"), std::string(1000 + t, static_cast<char>('a' + t)));
+                } catch (const ReplaceFailure&) {
+                    ++failures;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(failures, 0);
+    const std::string last = read(path("shared.txt"));
+    ASSERT_GE(last.size(), 1000u);
+    ASSERT_LT(last.size(), 1000u + kThreads);
+    EXPECT_EQ(last, std::string(last.size(), static_cast<char>('a' + (last.size() - 1000))));
+    EXPECT_EQ(names(), (std::set<std::string>{"shared.txt"}));
 }
 
 TEST_F(FileReplace, NameWithoutAFilePartIsAnAccessError) {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/file_replace.hpp"
 #include "measure/command_controller.hpp"
 #include "measure/fakes.hpp"
 #include "support/recording_dialogs.hpp"
@@ -111,7 +112,7 @@ TEST_F(ListingTest, CancelledSaveIsSilentAndAFailedOneSaysWhyAndKeepsTheOldFile)
     // The temporary file cannot be made: the file already there stays whole.
     const fs::path target = folder / "kept.txt";
     writeBytes(target, "old listing\r\n");
-    fs::create_directory(folder / (".kept.txt." + std::to_string(::getpid()) + ".saving"));
+    fs::create_directory(folder / brelvo::common::nextTemporaryName("kept.txt"));
     dialogs.answers.push_back(target.string());
     save();
     EXPECT_EQ(fileBytes(target), "old listing\r\n");
