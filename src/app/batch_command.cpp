@@ -1,13 +1,18 @@
 // brelvo --batch: the command line, the runs on a pool of threads, progress and the files it writes.
 #include "app/batch_command.hpp"
 
+#include <signal.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <new>
 #include <ostream>
 #include <thread>
 
@@ -18,6 +23,7 @@
 #include "basin/working_state.hpp"
 #include "common/control_names.hpp"
 #include "common/data_file.hpp"
+#include "common/failure.hpp"
 #include "common/file_replace.hpp"
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
@@ -53,6 +59,12 @@ std::optional<std::vector<int>> returnPeriodList(const std::string& text) {
 }
 
 }  // namespace
+
+std::string reportPath(const Options& options, std::size_t project, int years) {
+    std::string name = fs::path(options.projects[project]).stem().string();
+    if (years > 0) name += "-" + std::to_string(years) + "yr";
+    return (fs::path(options.reportsFolder) / (name + ".GRF")).string();
+}
 
 bool asksForBatch(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -112,6 +124,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         if (value.empty()) return fail(msg::batchOptionNeedsValue(arg));
     }
     if (!summaryGiven) return fail(std::string(msg::kBatchNoSummary));
+    // "brelvo --batch *.brelvo": the first project would be taken for the summary and overwritten.
+    if (const std::string ext = fs::path(o.summaryPath).extension().string();
+        std::equal(ext.begin(), ext.end(), std::string_view(project::kExtension).begin(),
+                   std::string_view(project::kExtension).end(),
+                   [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }))
+        return fail(msg::batchSummaryIsProject(o.summaryPath));
     if (o.projects.empty()) return fail(std::string(msg::kBatchNoProjects));
     if (periodsGiven && o.frequencyPath.empty()) return fail(std::string(msg::kBatchPeriodsWithoutFrequency));
     line.options = std::move(o);
@@ -119,6 +137,51 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 }
 
 namespace {
+
+// Set by SIGINT and SIGTERM, read between runs: the one thing the handler does.
+std::atomic<bool> stopAsked{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler may only touch a lock-free atomic");
+
+void askToStop(int) {
+    stopAsked.store(true, std::memory_order_relaxed);
+}
+
+// While it lives, SIGINT and SIGTERM ask the batch to stop instead of ending the process; the previous
+// handling is restored afterwards. System calls under way go on (SA_RESTART): a report being written is
+// written whole, or its temporary file removed, as in any other run.
+class StopSignals {
+  public:
+    StopSignals() {
+        stopAsked = false;
+        struct sigaction action {};
+        action.sa_handler = askToStop;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (std::size_t k = 0; k < std::size(kSignals); ++k)
+            ::sigaction(kSignals[k], &action, &previous_[k]);
+    }
+    ~StopSignals() {
+        for (std::size_t k = 0; k < std::size(kSignals); ++k)
+            ::sigaction(kSignals[k], &previous_[k], nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    static bool asked() { return stopAsked.load(std::memory_order_relaxed); }
+
+  private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM};
+    struct sigaction previous_[std::size(kSignals)]{};
+};
+
+// What a user is told of a failure that was thrown rather than reported: the window's words for it.
+std::string thrownFailure(const std::exception& failure) {
+    if (const auto* runtime = dynamic_cast<const common::RuntimeFailure*>(&failure))
+        return oneLine(common::failureText(*runtime));
+    if (dynamic_cast<const std::bad_alloc*>(&failure))
+        return oneLine(common::failureText(common::outOfMemory()));
+    return oneLine(failure.what());
+}
 
 // Progress lines on standard error: at most four a second, and the last one always.
 class Progress {
@@ -164,25 +227,18 @@ struct Batch {
     runoff::ComputeContext context;
 };
 
-std::string reportPath(const Batch& batch, std::size_t project, int years) {
-    std::string name = fs::path(batch.options.projects[project]).stem().string();
-    if (years > 0) name += "-" + std::to_string(years) + "yr";
-    return (fs::path(batch.options.reportsFolder) / (name + ".GRF")).string();
-}
-
-SummaryRow runOne(const Batch& batch, std::size_t project, int years) {
-    SummaryRow row{batch.options.projects[project], years, {}, {}};
+void runStorm(const Batch& batch, std::size_t project, int years, SummaryRow& row) {
     const BatchProject& loaded = batch.projects[project];
     if (!loaded.fields) {
         row.failure = loaded.failure;
-        return row;
+        return;
     }
     basin::RunoffFields fields = *loaded.fields;
     if (batch.frequency.apply) {
         if (const std::string refused = batch.frequency.apply(fields, years, loaded.stormHours);
             !refused.empty()) {
             row.failure = oneLine(refused);
-            return row;
+            return;
         }
     }
     runoff::ComputeContext context = batch.context;
@@ -190,17 +246,29 @@ SummaryRow runOne(const Batch& batch, std::size_t project, int years) {
     const runoff::DesignRun run = runoff::runDesignStorm(fields, context);
     if (!run.reported) {
         row.failure = runFailure(run, fields);
-        return row;
+        return;
     }
     row.figures = runoff::summaryTexts(run.summary);
     if (!batch.options.reportsFolder.empty()) {
-        const std::string path = reportPath(batch, project, years);
+        const std::string path = reportPath(batch.options, project, years);
         try {
             common::replaceFile(path, run.reportText);
         } catch (const common::RuntimeFailure& failure) {
             row.figures.clear();
             row.failure = oneLine(msg::fileNotSaved(path, common::failureReason(failure)));
         }
+    }
+}
+
+// One run into its row, never throwing: a failure thrown on the way (a number beyond any a run can take,
+// memory run out) is the row's failure, and the other runs go on.
+SummaryRow runOne(const Batch& batch, std::size_t project, int years) {
+    SummaryRow row{batch.options.projects[project], years, {}, {}};
+    try {
+        runStorm(batch, project, years, row);
+    } catch (const std::exception& failure) {
+        row.figures.clear();
+        row.failure = thrownFailure(failure);
     }
     return row;
 }
@@ -224,7 +292,7 @@ int runBatchCommand(const std::vector<std::string>& args, const std::string& usa
     const CommandLine line = parseCommandLine(args);
     if (!line.options) {
         err << line.error << '\n' << usage;
-        return 2;
+        return kExitCannotRun;
     }
     const Options& o = *line.options;
 #if defined(__GLIBC__)
@@ -240,50 +308,81 @@ int runBatchCommand(const std::vector<std::string>& args, const std::string& usa
         batch.frequency = readFrequencyStorms(o);
         if (!batch.frequency.error.empty()) {
             err << batch.frequency.error << '\n' << (batch.frequency.usageFollows ? usage : "");
-            return 2;
+            return kExitCannotRun;
         }
         batch.periods = batch.frequency.periods;
     }
-    // Refused before any run: a summary that could not be saved, a reports folder that cannot be made.
+    // Refused before any run and before anything is written: a summary that could not be saved, a file
+    // written over one the batch reads or over another it writes, a reports folder that cannot be made.
     try {
         common::checkReplaceable(o.summaryPath);
     } catch (const common::RuntimeFailure& failure) {
         err << msg::fileNotSaved(o.summaryPath, common::failureReason(failure)) << '\n';
-        return 2;
+        return kExitCannotRun;
+    }
+    if (const std::string refused = overwriteRefusal(o, batch.periods); !refused.empty()) {
+        err << refused << '\n';
+        return kExitCannotRun;
     }
     if (!o.reportsFolder.empty()) {
         if (const std::string refused = prepareReports(o); !refused.empty()) {
             err << refused << '\n';
-            return 2;
+            return kExitCannotRun;
         }
     }
 
+    // From here on Ctrl+C stops the batch between runs instead of ending it wherever it is.
+    const StopSignals signals;
+    const std::function<bool()> stop = &StopSignals::asked;
     const unsigned jobs = o.jobs > 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
     batch.projects.resize(o.projects.size());
-    forEachIndex(o.projects.size(), jobs,
-                 [&](std::size_t i) { batch.projects[i] = loadBatchProject(o.projects[i]); });
+    const std::size_t loaded = forEachIndex(
+        o.projects.size(), jobs,
+        [&](std::size_t i) {
+            try {
+                batch.projects[i] = loadBatchProject(o.projects[i]);
+            } catch (const std::exception& failure) {
+                batch.projects[i].failure =
+                    oneLine(msg::projectRefused(o.projects[i], thrownFailure(failure)));
+            }
+        },
+        stop);
 
     // One task per project and storm; each result in its own place, so the order is the command line's.
     const std::size_t storms = batch.periods.size();
     std::vector<SummaryRow> rows(o.projects.size() * storms);
     Progress progress(err, rows.size());
-    forEachIndex(rows.size(), jobs, [&](std::size_t k) {
-        rows[k] = runOne(batch, k / storms, batch.periods[k % storms]);
-        progress.oneDone();
-    });
+    const std::size_t ran = loaded < o.projects.size()
+                                ? 0
+                                : forEachIndex(
+                                      rows.size(), jobs,
+                                      [&](std::size_t k) {
+                                          rows[k] = runOne(batch, k / storms, batch.periods[k % storms]);
+                                          progress.oneDone();
+                                      },
+                                      stop);
     progress.finish();
+    const std::size_t total = rows.size();
+    rows.resize(ran);  // the runs that ran, always the first ones: no row is made up for the others
 
+    int status = kExitAllRan;
     try {
         common::replaceFile(o.summaryPath, summaryCsv(rows));
     } catch (const common::RuntimeFailure& failure) {
         err << msg::fileNotSaved(o.summaryPath, common::failureReason(failure)) << '\n';
-        return 1;
+        status = kExitSomeFailed;
     }
     const auto failed = static_cast<std::size_t>(
         std::count_if(rows.begin(), rows.end(), [](const SummaryRow& row) { return !row.failure.empty(); }));
-    if (failed == 0) return 0;
-    err << msg::batchFailures(failed, rows.size()) << '\n';
-    return 1;
+    if (failed > 0) {
+        err << msg::batchFailures(failed, ran) << '\n';
+        status = kExitSomeFailed;
+    }
+    if (ran < total) {
+        err << msg::batchInterrupted(ran, total) << '\n';
+        status = kExitInterrupted;
+    }
+    return status;
 }
 
 }  // namespace brelvo::app::batch

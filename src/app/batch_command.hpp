@@ -36,9 +36,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 // True when the arguments ask for the batch command.
 bool asksForBatch(int argc, char** argv);
 
+// The exit statuses of the command.
+inline constexpr int kExitAllRan = 0;
+inline constexpr int kExitSomeFailed = 1;     // a run failed, or the summary could not be saved
+inline constexpr int kExitCannotRun = 2;      // a command line that cannot run: nothing is written
+inline constexpr int kExitInterrupted = 130;  // Ctrl+C or a termination signal: the runs that ran are kept
+
 // The whole command: parses `args`, runs every project and writes the summary; progress and refusals
-// go to `err`. The exit status: 0 when every run ran, 1 when any failed, 2 for a command line that
-// cannot run (the usage is written then). `usage` is the program's usage text.
+// go to `err`; the exit status is one of the above (the usage is written with some refusals of the
+// command line). `usage` is the program's usage text. While it runs, Ctrl+C (SIGINT) and SIGTERM stop the
+// batch from taking new runs: the runs under way finish, and the summary holds the rows of all that ran.
 int runBatchCommand(const std::vector<std::string>& args, const std::string& usage, std::ostream& err);
 
 // The runoff window's fields as the window holds them after opening a project with these inputs: its
@@ -67,6 +74,14 @@ struct BatchProject {
 };
 BatchProject loadBatchProject(const std::string& path);
 
+// Where the report of a project (its index on the command line) and return period (0: its own storm) goes.
+std::string reportPath(const Options& options, std::size_t project, int years);
+
+// Why the batch cannot run because a file it writes is one it reads (the summary or a report is a
+// project or the frequency table) or the summary is one of the reports of `periods` (0 alone: each
+// project's own storm); empty when no file is. Names are compared as files: links followed, "./a" as "a".
+std::string overwriteRefusal(const Options& options, const std::vector<int>& periods);
+
 // One row of the summary: the project as named on the command line, the return period (0: the project's
 // own storm), then either the run's five figures as texts or why it failed.
 struct SummaryRow {
@@ -78,8 +93,10 @@ struct SummaryRow {
 // The header and a line per row, LF line ends; fields with a comma, a quote or a line end are quoted.
 std::string summaryCsv(const std::vector<SummaryRow>& rows);
 
-// Calls task(0) .. task(count - 1) on `jobs` threads (at least one, at most count), each index once.
-void forEachIndex(std::size_t count, unsigned jobs, const std::function<void(std::size_t)>& task);
+// Calls task(0) .. task(count - 1) on `jobs` threads (at least one, at most count), each index once, and
+// takes no new index once `stop` (when given) answers true. Returns how many ran: always the first ones.
+std::size_t forEachIndex(std::size_t count, unsigned jobs, const std::function<void(std::size_t)>& task,
+                         const std::function<bool()>& stop = {});
 
 // A message on one line: line ends (and the spaces around them) become one space.
 std::string oneLine(const std::string& message);

@@ -25,6 +25,11 @@ inline std::string batchProgress(std::size_t done, std::size_t total) {
 inline std::string batchFailures(std::size_t failed, std::size_t total) {
     return std::to_string(failed) + " of " + std::to_string(total) + " runs failed; see the summary.";
 }
+// The last line of a batch stopped by Ctrl+C or a termination signal: the runs that ran of all asked for.
+inline std::string batchInterrupted(std::size_t ran, std::size_t total) {
+    return "Interrupted after " + std::to_string(ran) + " of " + std::to_string(total) +
+           " runs; the summary holds their rows only.";
+}
 // Why a project gives no run (after the project's refusal as the window words it, or alone).
 inline constexpr std::string_view kBatchNoRunoffInputs =
     "the project has no runoff inputs (open its runoff window and save the project)";
@@ -51,6 +56,10 @@ inline std::string batchBadReturnPeriods(std::string_view text) {
            "not \"" +
            std::string(text) + "\"";
 }
+inline std::string batchSummaryIsProject(std::string_view summary) {
+    return "brelvo --batch: the summary file \"" + std::string(summary) +
+           "\" is a project file (.brelvo); the summary's name (SUMMARY.csv) comes right after --batch";
+}
 inline constexpr std::string_view kBatchPeriodsWithoutFrequency =
     "brelvo --batch: --return-periods needs --frequency";
 inline std::string batchPeriodNotInFile(int years, std::string_view file) {
@@ -68,6 +77,24 @@ inline std::string batchReportsFolder(std::string_view folder) {
 inline std::string batchSameReportName(std::string_view first, std::string_view second) {
     return "brelvo --batch: \"" + std::string(first) + "\" and \"" + std::string(second) +
            "\" would write reports of the same name; give one of them another name";
+}
+// A file the batch would write is a file it reads, or the summary is one of the reports: `what` is
+// kBatchTheProject or kBatchTheFrequencyTable, the files are named as the command line gives them.
+inline constexpr std::string_view kBatchTheProject = "the project";
+inline constexpr std::string_view kBatchTheFrequencyTable = "the frequency table";
+inline std::string batchSummaryIsInput(std::string_view summary, std::string_view what,
+                                       std::string_view input) {
+    return "brelvo --batch: the summary file \"" + std::string(summary) + "\" is " + std::string(what) +
+           " \"" + std::string(input) + "\", which the batch reads; give the summary a name of its own";
+}
+inline std::string batchSummaryIsReport(std::string_view summary, std::string_view report) {
+    return "brelvo --batch: the summary file \"" + std::string(summary) + "\" is the report \"" +
+           std::string(report) + "\", which the batch writes; give the summary a name of its own";
+}
+inline std::string batchReportIsInput(std::string_view report, std::string_view what,
+                                      std::string_view input) {
+    return "brelvo --batch: the report \"" + std::string(report) + "\" is " + std::string(what) + " \"" +
+           std::string(input) + "\", which the batch reads; give the reports a folder of their own";
 }
 // (end of the batch command)
 

@@ -14,6 +14,7 @@
 #include "app/project_file.hpp"
 #include "app/runoff_window.hpp"
 #include "app/script_runner.hpp"
+#include "batch_support.hpp"
 #include "common/data_file.hpp"
 #include "runoff/design_run.hpp"
 #include "runoff/precip_frequency.hpp"
@@ -22,52 +23,9 @@
 namespace batch = brelvo::app::batch;
 namespace project = brelvo::app::project;
 using brelvo::app::RunoffWindow;
+using namespace brelvo::testing_support::batch;
 
 namespace {
-
-const std::string kUsage = "USAGE TEXT\n";
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
-
-// A basin's runoff inputs as a project keeps them: one-hour steps, the given area, lag, unit graph and
-// arrangement, a depth-duration table of up to three rows.
-project::RunoffInputs basinInputs(const std::string& area, const std::string& lag, const std::string& graph,
-                                  const std::string& arrangement,
-                                  const std::vector<std::pair<std::string, std::string>>& table) {
-    project::RunoffInputs in;
-    in.captions["Label14"] = "Hydrograph Time Step (hours)";
-    in.checks["chkAutoTimeStep"] = false;
-    in.texts = {{"txtBasinArea", area},     {"txtLag", lag},          {"txtGraphtimestep", "1"},
-                {"ComboRain", arrangement}, {"ComboDimgraph", graph}, {"txtTitle", "Basin " + area}};
-    for (std::size_t row = 0; row < table.size(); ++row) {
-        in.texts["txtDuration(" + std::to_string(row) + ")"] = table[row].first;
-        in.texts["txtRain(" + std::to_string(row) + ")"] = table[row].second;
-    }
-    return in;
-}
-
-// Writes a project with these runoff inputs (none: a project whose runoff window was never opened).
-std::string writeProject(const QTemporaryDir& dir, const std::string& name,
-                         const std::optional<project::RunoffInputs>& runoff) {
-    project::Project p;
-    p.picture = {0, 0, 9600, 7200};
-    p.runoff = runoff;
-    const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
-    std::ofstream(path, std::ios::binary) << project::write(p, path);
-    return path;
-}
 
 struct WindowRun {
     std::vector<std::string> messages;
@@ -86,17 +44,6 @@ WindowRun computeInWindow(const project::RunoffInputs& inputs,
     if (storm) brelvo::runoff::applyDesignStorm(window.fields(), *storm);
     qobject_cast<QPushButton*>(window.control(QStringLiteral("Command1")))->click();
     return {dialogs.messages, window.fields().caption("Form3"), window.session().reportText};
-}
-
-struct BatchResult {
-    int status = -1;
-    std::string err;
-};
-
-BatchResult runBatch(const std::vector<std::string>& args) {
-    std::ostringstream err;
-    const int status = batch::runBatchCommand(args, kUsage, err);
-    return {status, err.str()};
 }
 
 }  // namespace
