@@ -29,7 +29,26 @@ inline std::string elevationBands(int bands) {
     return "it has " + std::to_string(bands) +
            " bands; an elevation model has one band of heights (a picture with colours is no model).";
 }
-inline std::string elevationTooBig(long long width, long long height) {
+// A count with its thousands grouped: "134,217,728".
+inline std::string groupedCount(long long count) {
+    std::string digits = std::to_string(count < 0 ? -count : count);
+    for (auto at = static_cast<long long>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return (count < 0 ? "-" : "") + digits;
+}
+inline std::string elevationTooBig(long long width, long long height, long long maxCells) {
+    return "it declares " + std::to_string(width) + " x " + std::to_string(height) + " cells (" +
+           groupedCount(width * height) + "), more than the " + groupedCount(maxCells) +
+           " cells an elevation model may have here.";
+}
+// A text or raw grid whose header declares more cells than its file can hold.
+inline std::string elevationLargerThanFile(long long width, long long height, long long fileBytes) {
+    return "it declares " + std::to_string(width) + " x " + std::to_string(height) + " cells (" +
+           groupedCount(width * height) + "), but the file holds only " + groupedCount(fileBytes) +
+           (fileBytes == 1 ? " byte" : " bytes") +
+           ", too few for that many heights: its header is wrong or the file was cut short.";
+}
+inline std::string elevationNoMemory(long long width, long long height) {
     return "its " + std::to_string(width) + " x " + std::to_string(height) +
            " cells do not fit in this computer's memory.";
 }

@@ -2,12 +2,13 @@
 // and non-finite heights as NaN, the georeference as the map pictures' is read, and the heights' unit
 // from the band or from a compound system's vertical part.
 #include <cpl_conv.h>
+#include <cpl_string.h>
 #include <gdal_priv.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <new>
@@ -29,13 +30,26 @@ struct GdalClose {
 // About a million cells a strip: progress often enough, few calls into GDAL.
 constexpr long long kStripCells = 1 << 20;
 
-// The most memory a model may take: half the machine's physical memory, so that the flow preparation
-// (about as much again) still fits beside it.
-long long memoryBudget() {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageSize <= 0) return 8LL * 1024 * 1024 * 1024;
-    return static_cast<long long>(pages) * pageSize / 2;
+// The fewest bytes the file must hold for its declared cells where the format neither compresses nor
+// leaves cells out: an ASCII grid writes at least a digit and a blank a cell. Zero for every other format
+// (a GeoTIFF may be compressed or sparse; GDAL itself refuses raw grids shorter than their header says).
+long long leastFileBytes(GDALDataset& dataset, long long cells) {
+    const GDALDriver* driver = dataset.GetDriver();
+    const std::string kind = driver != nullptr ? driver->GetDescription() : "";
+    return kind == "AAIGrid" || kind == "GRASSASCIIGrid" ? 2 * cells - 1 : 0;
+}
+
+// The size of the file that holds the cells (GDAL lists it first); -1 when it cannot be told.
+long long dataFileBytes(GDALDataset& dataset) {
+    char** files = dataset.GetFileList();
+    long long bytes = -1;
+    std::error_code ec;
+    if (files != nullptr && files[0] != nullptr) {
+        const auto size = std::filesystem::file_size(files[0], ec);
+        if (!ec) bytes = static_cast<long long>(size);
+    }
+    CSLDestroy(files);
+    return bytes;
 }
 
 // The unit of a vertical system's axis by its factor to metres, when its name says nothing known.
@@ -105,13 +119,17 @@ std::optional<terrain::ElevationModel> GdalServices::readElevationModel(const st
 
     // The size is checked before anything is allocated: a file of a few bytes may claim any size.
     const long long cells = static_cast<long long>(model.width) * model.height;
-    if (cells > memoryBudget() / static_cast<long long>(sizeof(float)) ||
-        static_cast<unsigned long long>(cells) > std::numeric_limits<std::size_t>::max() / sizeof(float))
-        return refuse(msg::elevationTooBig(model.width, model.height));
+    if (cells > kMaxElevationCells)
+        return refuse(msg::elevationTooBig(model.width, model.height, kMaxElevationCells));
+    if (const long long least = leastFileBytes(*dataset, cells); least > 0) {
+        const long long bytes = dataFileBytes(*dataset);
+        if (bytes >= 0 && bytes < least)
+            return refuse(msg::elevationLargerThanFile(model.width, model.height, bytes));
+    }
     try {
         model.z.resize(static_cast<std::size_t>(cells));
     } catch (const std::bad_alloc&) {
-        return refuse(msg::elevationTooBig(model.width, model.height));
+        return refuse(msg::elevationNoMemory(model.width, model.height));
     }
 
     int hasNoData = 0;

@@ -52,6 +52,19 @@ using Progress = std::function<bool(double fraction)>;
 // The most pixels one windowed read returns: a few screens' worth, never a whole big raster.
 inline constexpr long long kMaxWindowPixels = 16LL * 1024 * 1024;
 
+// The most cells an elevation model may have: 2^27 (134,217,728; 11,585 cells a side, a 1 m lidar model of
+// 11 km square or a 10 m model of 115 km square). Its heights take 4 bytes a cell, 512 MiB; the flow
+// preparation then holds the filled copy of the heights (4 bytes a cell), its codes (1), the directions
+// (1), the accumulation (4) and its queues (up to 4): about 18 bytes a cell at its peak, 2.25 GiB in all,
+// which an ordinary desktop computer has. A fixed figure, not a share of this computer's memory: a model
+// that opens here opens on the user's other computers too, and a header's claim is refused at once.
+inline constexpr long long kMaxElevationCells = 1LL << 27;
+
+// The most pixels of a map read window by window: 2^32 (65,536 a side). Reads never hold more than
+// kMaxWindowPixels, but the overviews take a third of the map's pixels again beside it and their
+// building reads every pixel once: beyond this, tens of gigabytes and hours of work.
+inline constexpr long long kMaxRasterPixels = 1LL << 32;
+
 // A raster opened for windowed reads (a big GeoTIFF): pixels are read from the overview that fits the
 // request, never the whole picture.
 class RasterSource {
@@ -107,8 +120,9 @@ class GeoServices {
     // Reads an elevation model (GeoTIFF, ASCII grid or any single-band raster GDAL reads) whole: its
     // heights as floats with NoData as NaN, its georeference (the system's WKT and "EPSG:n" when known;
     // an unknown system leaves the WKT empty) and its vertical unit when the file names one. Nothing
-    // with `error` (naming the file) when it cannot be read, is not single-band, is too big for memory,
-    // or `progress` cancels.
+    // with `error` (naming the file) when it cannot be read, is not single-band, declares more than
+    // kMaxElevationCells cells or more than an ASCII grid's file can hold (both
+    // told before anything is allocated), or `progress` cancels.
     virtual std::optional<terrain::ElevationModel> readElevationModel(const std::string& path,
                                                                       const Progress& progress,
                                                                       std::string& error) const = 0;

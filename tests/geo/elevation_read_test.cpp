@@ -4,8 +4,10 @@
 #include <gdal_priv.h>
 #include <gtest/gtest.h>
 #include <ogr_spatialref.h>
+#include <sys/resource.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <vector>
 
@@ -193,7 +195,7 @@ TEST_F(ElevationReadTest, RefusedByName) {
           "<GeoTransform>0, 1, 0, 0, 0, -1</GeoTransform>"
           "<VRTRasterBand dataType=\"Float32\" band=\"1\"/></VRTDataset>");
     EXPECT_FALSE(read(huge, error));
-    EXPECT_EQ(error, msg::elevationNotRead(huge, msg::elevationTooBig(300000, 300000)));
+    EXPECT_EQ(error, msg::elevationNotRead(huge, msg::elevationTooBig(300000, 300000, kMaxElevationCells)));
 
     const std::string empty = path("empty.asc");
     write(empty,
@@ -212,6 +214,39 @@ TEST_F(ElevationReadTest, RefusedByName) {
     const std::string virt = "/vsizip/" + path("dem.zip") + "/dem.tif";
     EXPECT_FALSE(read(virt, error));
     EXPECT_EQ(error, msg::elevationNotRead(virt, msg::kElevationVirtual));
+}
+
+// The peak memory of this process so far, KiB.
+long peakKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_F(ElevationReadTest, DeclaredSizesAreRefusedBeforeAnythingIsAllocated) {
+    const long peakBefore = peakKiB();
+    std::string error;
+    // 96 bytes that declare 30,000 x 30,000 cells: past the fixed limit.
+    const std::string header = "ncols 30000\nnrows 30000\nxllcorner 0\nyllcorner 0\ncellsize 1\n";
+    const std::string claim = path("claim.asc");
+    write(claim, header + std::string(96 - header.size() - 1, '7') + "\n");
+    ASSERT_EQ(std::filesystem::file_size(claim), 96u);
+    EXPECT_FALSE(read(claim, error));
+    EXPECT_EQ(error, msg::elevationNotRead(claim, msg::elevationTooBig(30000, 30000, kMaxElevationCells)));
+    EXPECT_EQ(error,
+              "The elevation model \"" + claim +
+                  "\" was not read: it declares 30000 x 30000 cells (900,000,000), more than the 134,217,728 "
+                  "cells an elevation model may have here.");
+
+    // 10,000 x 10,000 cells are within the limit, but not in 96 bytes of text.
+    const std::string text = path("short.asc");
+    const std::string shortHeader = "ncols 10000\nnrows 10000\nxllcorner 0\nyllcorner 0\ncellsize 1\n";
+    write(text, shortHeader + std::string(96 - shortHeader.size() - 1, '7') + "\n");
+    EXPECT_FALSE(read(text, error));
+    EXPECT_EQ(error, msg::elevationNotRead(text, msg::elevationLargerThanFile(10000, 10000, 96)));
+
+    // Nothing of the refused sizes was allocated: the 10,000 x 10,000 model alone would take 381 MiB.
+    EXPECT_LT(peakKiB() - peakBefore, 64 * 1024);
 }
 
 TEST_F(ElevationReadTest, CancelStopsTheReading) {
