@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "terrain/delineation_inflow.hpp"
+
 namespace brelvo::terrain {
 
 namespace {
@@ -44,15 +46,6 @@ void walkUpstream(const FlowModel& flow, const CellGeometry& geometry, Cell outl
     }
 }
 
-bool onEdgeOrBesideNoData(const FlowModel& flow, Cell cell) {
-    for (int k = 0; k < 8; ++k) {
-        const int c = cell.column + kColumnStep[k], r = cell.row + kRowStep[k];
-        if (c < 0 || r < 0 || c >= flow.width || r >= flow.height) return true;
-        if (flow.direction[static_cast<std::size_t>(r) * flow.width + c] == kNoDataCell) return true;
-    }
-    return false;
-}
-
 // The catchment as a mask over its bounding box, with one empty cell of margin all round.
 class Mask {
   public:
@@ -65,8 +58,36 @@ class Mask {
             static_cast<std::size_t>(width_) * static_cast<std::size_t>(bottomRight.row - topLeft.row + 3),
             0);
     }
-    void add(Cell cell) { inside_[at(cell.column, cell.row)] = 1; }
-    bool inside(int column, int row) const { return inside_[at(column, row)] != 0; }
+    void add(Cell cell) {
+        inside_[at(cell.column, cell.row)] = 1;
+        ++cells_;
+    }
+    bool inside(int column, int row) const { return inside_[at(column, row)] == 1; }
+
+    // The cells outside the catchment that its outer ring encloses: those the box's margin does not
+    // reach through cells outside it, side by side (the ring joins cells that touch at a corner, so
+    // nothing passes between them).
+    std::size_t enclosed() {
+        constexpr std::uint8_t kReached = 2;
+        const std::size_t w = static_cast<std::size_t>(width_), h = inside_.size() / w;
+        std::vector<std::size_t> stack{0};  // a corner of the margin
+        inside_[0] = kReached;
+        std::size_t reached = 1;
+        while (!stack.empty()) {
+            const std::size_t i = stack.back();
+            stack.pop_back();
+            const std::size_t c = i % w, r = i / w;
+            const std::size_t next[4] = {c + 1 < w ? i + 1 : i, c > 0 ? i - 1 : i, r + 1 < h ? i + w : i,
+                                         r > 0 ? i - w : i};
+            for (const std::size_t n : next) {
+                if (inside_[n] != 0) continue;
+                inside_[n] = kReached;
+                ++reached;
+                stack.push_back(n);
+            }
+        }
+        return inside_.size() - reached - cells_;
+    }
 
   private:
     std::size_t at(int column, int row) const {
@@ -74,7 +95,8 @@ class Mask {
                static_cast<std::size_t>(column - left_);
     }
     int left_ = 0, top_ = 0, width_ = 0;
-    std::vector<std::uint8_t> inside_;
+    std::size_t cells_ = 0;
+    std::vector<std::uint8_t> inside_;  // 1 in the catchment, 2 reached from the margin
 };
 
 // The outer ring on the cells' edges, traced clockwise on the grid (rows downward) from the top-left
@@ -106,28 +128,60 @@ std::vector<measure::MapPoint> outerRing(const ElevationModel& model, const Mask
 
 }  // namespace
 
-std::optional<Cell> snapOutlet(const FlowModel& flow, Cell clicked, int searchCells) {
-    const int reach = std::max(searchCells, 0);
-    std::optional<Cell> best;
-    std::uint32_t bestAccumulation = 0;
-    long long bestDistance = 0;
-    const int top = std::max(clicked.row - reach, 0), bottom = std::min(clicked.row + reach, flow.height - 1);
-    const int left = std::max(clicked.column - reach, 0),
-              right = std::min(clicked.column + reach, flow.width - 1);
-    for (int r = top; r <= bottom; ++r) {
-        for (int c = left; c <= right; ++c) {
-            const std::uint32_t a = flow.accumulation[static_cast<std::size_t>(r) * flow.width + c];
-            if (a == 0) continue;  // NoData
-            const long long dc = c - clicked.column, dr = r - clicked.row;
-            const long long distance = dc * dc + dr * dr;
-            if (!best || a > bestAccumulation || (a == bestAccumulation && distance < bestDistance)) {
-                best = Cell{c, r};
-                bestAccumulation = a;
-                bestDistance = distance;
-            }
-        }
+std::optional<Delineation> delineateAt(const ElevationModel& model, const FlowModel& flow,
+                                       const CellGeometry& geometry, Cell clicked, Cell outlet) {
+    if (flow.width != model.width || flow.height != model.height || model.z.size() != flow.direction.size() ||
+        !model.inside(outlet.column, outlet.row) ||
+        flow.direction[model.index(outlet.column, outlet.row)] == kNoDataCell) {
+        return std::nullopt;
     }
-    return best;
+    // The figures in one walk; the cells themselves go into the mask of their box in a second.
+    Delineation d;
+    d.clicked = clicked;
+    d.outlet = outlet;
+    Cell head = d.outlet, first = d.outlet, topLeft = d.outlet, bottomRight = d.outlet;
+    const auto order = [](Cell a) { return std::pair{a.row, a.column}; };
+    detail::InflowCheck inflow(flow, d.outlet);
+    walkUpstream(flow, geometry, d.outlet, [&](Cell cell, double flowLength) {
+        ++d.cells;
+        const auto row = static_cast<std::size_t>(cell.row);
+        d.areaM2 += row < geometry.area.size() ? geometry.area[row] : 0;
+        inflow.add(cell);
+        if (flowLength > d.longestPathM || (flowLength == d.longestPathM && order(cell) < order(head))) {
+            head = cell;
+            d.longestPathM = flowLength;
+        }
+        if (order(cell) < order(first)) first = cell;
+        topLeft = {std::min(topLeft.column, cell.column), std::min(topLeft.row, cell.row)};
+        bottomRight = {std::max(bottomRight.column, cell.column), std::max(bottomRight.row, cell.row)};
+    });
+    const detail::Inflow lost = inflow.finish();
+    d.edgeCells = lost.edgeCells;
+    d.voidCells = lost.voidCells;
+    d.cutOff = d.edgeCells > 0 || d.voidCells > 0;
+    {
+        Mask mask(topLeft, bottomRight);
+        walkUpstream(flow, geometry, d.outlet, [&](Cell cell, double) { mask.add(cell); });
+        d.boundary = outerRing(model, mask, first);
+        d.enclosedCells = mask.enclosed();
+    }
+
+    // The longest flow path: from the head downstream through the cells' centres to the outlet, the
+    // highest ground on the way kept for the head's conditioned height.
+    Cell at = head;
+    float highest = model.z[model.index(at.column, at.row)];
+    while (true) {
+        d.longestPath.push_back(model.georef.toMap(at.column + 0.5, at.row + 0.5));
+        highest = std::max(highest, model.z[model.index(at.column, at.row)]);
+        if (at == d.outlet) break;
+        const std::uint8_t k = flow.direction[model.index(at.column, at.row)];
+        at = Cell{at.column + kColumnStep[k], at.row + kRowStep[k]};
+    }
+    d.outletGroundElevation = model.z[model.index(d.outlet.column, d.outlet.row)];
+    d.headGroundElevation = model.z[model.index(head.column, head.row)];
+    d.outletElevation = conditionedElevation(model, flow, d.outlet);
+    d.headElevation = std::max(highest, d.outletElevation);
+    return d;
 }
 
 std::optional<Delineation> delineate(const ElevationModel& model, const FlowModel& flow,
@@ -138,50 +192,7 @@ std::optional<Delineation> delineate(const ElevationModel& model, const FlowMode
     }
     const std::optional<Cell> outlet = snapOutlet(flow, clicked, searchCells);
     if (!outlet) return std::nullopt;
-
-    // The figures in one walk; the cells themselves go into the mask of their box in a second.
-    Delineation d;
-    d.clicked = clicked;
-    d.outlet = *outlet;
-    Cell head = d.outlet, first = d.outlet, topLeft = d.outlet, bottomRight = d.outlet;
-    const auto order = [](Cell a) { return std::pair{a.row, a.column}; };
-    walkUpstream(flow, geometry, d.outlet, [&](Cell cell, double flowLength) {
-        ++d.cells;
-        const auto row = static_cast<std::size_t>(cell.row);
-        d.areaM2 += row < geometry.area.size() ? geometry.area[row] : 0;
-        if (!d.cutOff && onEdgeOrBesideNoData(flow, cell)) d.cutOff = true;
-        if (flowLength > d.longestPathM || (flowLength == d.longestPathM && order(cell) < order(head))) {
-            head = cell;
-            d.longestPathM = flowLength;
-        }
-        if (order(cell) < order(first)) first = cell;
-        topLeft = {std::min(topLeft.column, cell.column), std::min(topLeft.row, cell.row)};
-        bottomRight = {std::max(bottomRight.column, cell.column), std::max(bottomRight.row, cell.row)};
-    });
-    Mask mask(topLeft, bottomRight);
-    walkUpstream(flow, geometry, d.outlet, [&](Cell cell, double) { mask.add(cell); });
-    d.boundary = outerRing(model, mask, first);
-
-    // The longest flow path: from the head downstream through the cells' centres to the outlet.
-    Cell at = head;
-    while (true) {
-        d.longestPath.push_back(model.georef.toMap(at.column + 0.5, at.row + 0.5));
-        if (at == d.outlet) break;
-        const std::uint8_t k = flow.direction[model.index(at.column, at.row)];
-        at = Cell{at.column + kColumnStep[k], at.row + kRowStep[k]};
-    }
-    d.outletElevation = model.z[model.index(d.outlet.column, d.outlet.row)];
-    d.headElevation = model.z[model.index(head.column, head.row)];
-    return d;
-}
-
-std::vector<std::uint8_t> streamCells(const FlowModel& flow, std::uint32_t threshold) {
-    std::vector<std::uint8_t> stream(flow.accumulation.size(), 0);
-    for (std::size_t c = 0; c < stream.size(); ++c) {
-        const std::uint32_t a = flow.accumulation[c];
-        stream[c] = a > 0 && a >= threshold ? 1 : 0;
-    }
-    return stream;
+    return delineateAt(model, flow, geometry, clicked, *outlet);
 }
 
 }  // namespace brelvo::terrain

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <limits>
 
 namespace brelvo::terrain {
 
@@ -55,6 +56,22 @@ VerticalUnit verticalUnitFromText(std::string_view text) {
     if (in(feet)) return VerticalUnit::Foot;
     if (in(usFeet)) return VerticalUnit::UsFoot;
     return VerticalUnit::Unknown;
+}
+
+bool plausibleHeight(float z, VerticalUnit unit) {
+    const double perUnit = unit == VerticalUnit::Unknown ? metresPer(VerticalUnit::Foot) : metresPer(unit);
+    const double bound = kHeightBoundM / perUnit;
+    return std::isfinite(z) && std::fabs(static_cast<double>(z)) <= bound;
+}
+
+std::size_t clearAbsurdHeights(ElevationModel& model) {
+    std::size_t cleared = 0;
+    for (float& z : model.z) {
+        if (std::isnan(z) || plausibleHeight(z, model.unit)) continue;
+        z = std::numeric_limits<float>::quiet_NaN();
+        ++cleared;
+    }
+    return cleared;
 }
 
 namespace {

@@ -44,6 +44,15 @@ struct ElevationModel {
     }
 };
 
+// Ground heights lie within +/-12,000 m: anything beyond (or not finite) is no height but a fill value
+// or a broken cell. The bound in the model's unit; with the unit unknown, in international feet (the
+// largest number of the units a height may be given in), so that no true height is taken for NoData.
+inline constexpr double kHeightBoundM = 12000;
+bool plausibleHeight(float z, VerticalUnit unit);
+// Sets every height that is not plausible to NaN (NoData); returns how many there were (NaN not
+// counted).
+std::size_t clearAbsurdHeights(ElevationModel& model);
+
 // The cells' lengths and areas on the ground, metres and square metres, row by row: a projected model's
 // cells are all alike; a geographic model's narrow toward the pole, so each row has its own.
 struct CellGeometry {
