@@ -38,6 +38,58 @@ inline constexpr std::string_view kSystemFileUnreadable = "it cannot be read";
 inline constexpr std::string_view kSystemFileUnknown = "it holds no coordinate system that GDAL can read";
 inline constexpr std::string_view kSystemFileNotMap =
     "its coordinate system is neither projected nor geographic, so it cannot place a map";
+// A file beside a map picture that is passed over (the map loads without what it would have given):
+// `kind` says what it is ("world file"), `reason` why it was not read.
+inline std::string sideFileIgnored(std::string_view kind, std::string_view file, std::string_view reason) {
+    return "The " + std::string(kind) + " " + std::string(file) +
+           " beside the map was ignored: " + std::string(reason) + ".";
+}
+inline constexpr std::string_view kWorldFileKind = "world file";
+inline constexpr std::string_view kSystemFileKind = "coordinate system file";
+inline constexpr std::string_view kAuxFileKind = "GDAL metadata file";
+inline constexpr std::string_view kSideFileFolder = "it is a folder, not a file";
+inline constexpr std::string_view kSideFilePipe = "it is a pipe, not a file";
+inline constexpr std::string_view kSideFileNotRegular = "it is a device or socket, not a file";
+inline constexpr std::string_view kSideFileLinkLoop = "it is a symbolic link that leads in a circle";
+inline constexpr std::string_view kSideFileDanglingLink = "it is a symbolic link to a file that is not there";
+inline constexpr std::string_view kSideFileUnreadable = "it cannot be read";
+inline constexpr std::string_view kAuxFileTooLarge = "it is larger than 16 MiB";
+inline constexpr std::string_view kAuxFileNotXml = "it is not well-formed XML";
+inline constexpr std::string_view kAuxFileBadGeoTransform =
+    "its GeoTransform is not six numbers that place the picture";
+
+// A GeoTIFF placed by ground control points only, whose points cannot be turned into a georeference.
+inline std::string controlPointsTooFew(std::string_view file, int count) {
+    return "The map file " + std::string(file) + " has no geotransform and only " + std::to_string(count) +
+           " ground control point" + (count == 1 ? "" : "s") +
+           ", too few to place it: the map is loaded without a georeference. Georeference it with Map -> "
+           "Georeference Map...";
+}
+inline std::string controlPointsInLine(std::string_view file, int count) {
+    return "The map file " + std::string(file) + " has no geotransform, only " + std::to_string(count) +
+           " ground control points, and they lie on one line, so they cannot place it: the map is loaded "
+           "without a georeference. Georeference it with Map -> Georeference Map...";
+}
+inline std::string controlPointsNoFit(std::string_view file, int count, std::string_view worstPixels) {
+    return "The map file " + std::string(file) + " has no geotransform, only " + std::to_string(count) +
+           " ground control points, and they do not fit one affine georeference (one of them lies " +
+           std::string(worstPixels) +
+           " pixels off it, more than a quarter pixel): the map is loaded without a georeference. Warp it "
+           "onto a grid first (gdalwarp), or georeference it with Map -> Georeference Map...";
+}
+
+// A file opened as a map picture (the line after "Invalid picture") that is no picture.
+inline std::string pictureIsElevationModel(std::string_view file) {
+    return std::string(file) +
+           " is an elevation model (one band of heights, no colours), not a map picture. Open it with Map -> "
+           "Open Elevation Model... to show its relief and read its heights.";
+}
+inline std::string rasterTooBig(std::string_view file, long long width, long long height,
+                                long long maxPixels) {
+    return std::string(file) + " declares " + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels, more than the " + std::to_string(maxPixels) + " pixels a map may have here.";
+}
+
 // A picture whose own georeference cannot be used.
 inline std::string pictureGeorefFlat(std::string_view file) {
     return "The georeference inside " + std::string(file) +

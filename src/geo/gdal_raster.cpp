@@ -65,6 +65,15 @@ class GdalRaster final : public RasterSource {
         return GDALGetGeoTransform(dataset_, transform.data()) == CE_None || GDALGetGCPCount(dataset_) > 0;
     }
 
+    bool holdsHeights() const override {
+        if (GDALGetRasterCount(dataset_) != 1) return false;
+        GDALRasterBandH band = GDALGetRasterBand(dataset_, 1);
+        const GDALDataType type = GDALGetRasterDataType(band);
+        const bool numbers =
+            type == GDT_Int16 || type == GDT_Int32 || type == GDT_Float32 || type == GDT_Float64;
+        return numbers && GDALGetRasterColorTable(band) == nullptr;
+    }
+
     bool buildOverviews(const Progress& progress, std::string& error) override {
         // Beside the file as FILE.ovr, never into it: the user's map stays byte for byte as it was.
         if (!detail::buildOverviewFile(path_, detail::overviewFactors(width(), height()), progress, error))

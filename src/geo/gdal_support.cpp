@@ -3,13 +3,18 @@
 
 #include <cpl_conv.h>
 #include <cpl_string.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <system_error>
+
+#include "common/messages.hpp"
 
 namespace brelvo::geo::detail {
 
@@ -78,6 +83,44 @@ std::string sibling(const std::string& picturePath, const std::vector<std::strin
             }
         }
     }
+    return {};
+}
+
+std::vector<std::string> siblingEntries(const std::string& picturePath,
+                                        const std::vector<std::string>& extensions) {
+    const fs::path picture(picturePath);
+    const std::string stem = picture.stem().string();
+    fs::path folder = picture.parent_path();
+    if (folder.empty()) folder = ".";
+    std::vector<fs::path> candidates;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path& p = it->path();
+        if (p.stem().string() == stem && p != picture) candidates.push_back(p);
+    }
+    std::vector<std::string> found;
+    for (const std::string& extension : extensions) {
+        for (const fs::path& p : candidates) {
+            if (lowerCase(p.extension().string()) == "." + extension) found.push_back(p.string());
+        }
+    }
+    return found;
+}
+
+std::string sideFileProblem(const std::string& path) {
+    namespace msg = common::msg;
+    struct stat own {};
+    if (::lstat(path.c_str(), &own) != 0) return std::string(msg::kSideFileUnreadable);
+    struct stat target {};
+    if (::stat(path.c_str(), &target) != 0) {
+        if (errno == ELOOP) return std::string(msg::kSideFileLinkLoop);
+        if (S_ISLNK(own.st_mode) && errno == ENOENT) return std::string(msg::kSideFileDanglingLink);
+        return std::string(msg::kSideFileUnreadable);
+    }
+    if (S_ISDIR(target.st_mode)) return std::string(msg::kSideFileFolder);
+    if (S_ISFIFO(target.st_mode)) return std::string(msg::kSideFilePipe);
+    if (!S_ISREG(target.st_mode)) return std::string(msg::kSideFileNotRegular);
+    if (::access(path.c_str(), R_OK) != 0) return std::string(msg::kSideFileUnreadable);
     return {};
 }
 

@@ -44,6 +44,16 @@ SmallFile readSmallFile(const std::string& path, std::size_t limit);
 // the dot), the extension in any letter case; the extensions are tried in order; empty when none is there.
 std::string sibling(const std::string& picturePath, const std::vector<std::string>& extensions);
 
+// Every entry beside `picturePath` with the same base name and one of the extensions (as sibling() finds
+// them), whatever it is: a file, a folder, a pipe or a symbolic link, even one that leads nowhere. In the
+// order of the extensions.
+std::vector<std::string> siblingEntries(const std::string& picturePath,
+                                        const std::vector<std::string>& extensions);
+
+// Why the entry at `path` cannot be read as a side file (it is a folder, a pipe, a symbolic link that
+// leads in a circle or nowhere, or cannot be read); empty for a regular file that can be read.
+std::string sideFileProblem(const std::string& path);
+
 // A coordinate system read from text: "EPSG:n", "n", WKT (OGC or ESRI), PROJ strings or an old-style ESRI
 // .prj, never from a file or the network the text names. Nothing when the text holds none.
 std::optional<OGRSpatialReference> parseSystem(const std::string& text);

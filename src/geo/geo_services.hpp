@@ -26,6 +26,10 @@ struct GeorefReading {
     // system is not; the program asks once for an EPSG code or "none".
     bool systemMissing = false;
     std::string error;
+    // Files beside the picture that were passed over (a world file that is a folder, a pipe or a link
+    // that leads in a circle, an .aux.xml GDAL cannot use, ground control points that fit no
+    // georeference), each a whole sentence naming the file and why.
+    std::vector<std::string> ignored;
 };
 
 // One feature of a GIS file, in WGS 84 longitude/latitude (degrees).
@@ -76,8 +80,11 @@ class RasterSource {
     // Whether the file places the raster on the ground (a geotransform, its own or a world file's, or
     // control points).
     virtual bool georeferenced() const = 0;
-    // Builds the missing overviews (beside the file as .ovr when the file cannot take them); false
-    // with `error` on failure or cancel.
+    // One band of heights rather than a picture's colours: signed integers or floating-point numbers
+    // without a colour table (an elevation model opened as a map).
+    virtual bool holdsHeights() const = 0;
+    // Builds the missing overviews beside the file as FILE.ovr (the file itself is never written);
+    // false with `error` on failure or cancel, and then no .ovr is left.
     virtual bool buildOverviews(const Progress& progress, std::string& error) = 0;
     // Reads the picture's window (column, row, width, height in full-resolution pixels) resampled to
     // outWidth x outHeight, as 32-bit 0xffRRGGBB pixels, row by row; empty on failure, for a window

@@ -1,12 +1,16 @@
 // The georeference of a picture file (its own, a world file with a .prj beside it, or GDAL's .aux.xml),
 // and the world file and .prj written beside a picture.
 #include <cpl_conv.h>
+#include <cpl_minixml.h>
 #include <cpl_string.h>
+#include <gdal_alg.h>
 #include <gdal_priv.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -26,6 +30,7 @@ namespace {
 
 constexpr std::size_t kWorldFileLimit = 4 * 1024;
 constexpr std::size_t kSystemFileLimit = 64 * 1024;
+constexpr std::size_t kAuxFileLimit = 16 * 1024 * 1024;
 
 struct GdalClose {
     void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
@@ -41,12 +46,57 @@ Dataset openPicture(const std::string& path, const std::vector<std::string>& sib
         GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, names.List()));
 }
 
-// The georeference GDAL reads from an opened picture; nothing when it has none.
-std::optional<GeorefReading> datasetGeoref(GDALDataset& dataset, const std::string& picture) {
+// The affine georeference of a picture placed only by ground control points, when they fit one: every
+// point within a quarter pixel of it (GDAL's own bound for an exact fit). Else nothing, and `note` says
+// why the picture is loaded without a georeference.
+std::optional<std::array<double, 6>> controlPointFit(GDALDataset& dataset, const std::string& picture,
+                                                     std::string& note) {
+    const int count = dataset.GetGCPCount();
+    const GDAL_GCP* points = dataset.GetGCPs();
+    const std::string file = detail::fileName(picture);
     std::array<double, 6> g{};
-    if (dataset.GetGeoTransform(g.data()) != CE_None) return std::nullopt;
-    // GDAL's answer for a picture without one.
-    if (g == std::array<double, 6>{0, 1, 0, 0, 0, 1}) return std::nullopt;
+    if (count < 2 || points == nullptr) {
+        note = msg::controlPointsTooFew(file, count);
+        return std::nullopt;
+    }
+    std::array<double, 6> inverse{};
+    if (!GDALGCPsToGeoTransform(count, points, g.data(), TRUE) ||
+        !GDALInvGeoTransform(g.data(), inverse.data())) {
+        note = msg::controlPointsInLine(file, count);
+        return std::nullopt;
+    }
+    double worst = 0;
+    for (int i = 0; i < count; ++i) {
+        const GDAL_GCP& p = points[i];
+        const double column = inverse[0] + inverse[1] * p.dfGCPX + inverse[2] * p.dfGCPY;
+        const double row = inverse[3] + inverse[4] * p.dfGCPX + inverse[5] * p.dfGCPY;
+        const double off = std::hypot(column - p.dfGCPPixel, row - p.dfGCPLine);
+        worst = std::isfinite(off) ? std::max(worst, off) : INFINITY;
+    }
+    if (!(worst <= 0.25)) {
+        char pixels[32];
+        std::snprintf(pixels, sizeof pixels, "%.1f", worst);
+        note = msg::controlPointsNoFit(file, count, pixels);
+        return std::nullopt;
+    }
+    return g;
+}
+
+// The georeference GDAL reads from an opened picture; nothing when it has none. With `controlPoints`, a
+// picture without a geotransform is placed by its ground control points when they fit one (else the
+// note says why not).
+std::optional<GeorefReading> datasetGeoref(GDALDataset& dataset, const std::string& picture,
+                                           std::string* controlPoints = nullptr) {
+    std::array<double, 6> g{};
+    const OGRSpatialReference* srs = dataset.GetSpatialRef();
+    // GDAL's answer for a picture without one is the identity.
+    if (dataset.GetGeoTransform(g.data()) != CE_None || g == std::array<double, 6>{0, 1, 0, 0, 0, 1}) {
+        if (controlPoints == nullptr || dataset.GetGCPCount() == 0) return std::nullopt;
+        const auto fitted = controlPointFit(dataset, picture, *controlPoints);
+        if (!fitted) return std::nullopt;
+        g = *fitted;
+        srs = dataset.GetGCPSpatialRef();
+    }
     GeorefReading reading;
     measure::Georeference georef;
     georef.geotransform = g;
@@ -55,10 +105,11 @@ std::optional<GeorefReading> datasetGeoref(GDALDataset& dataset, const std::stri
         reading.error = msg::pictureGeorefFlat(detail::fileName(picture));
         return reading;
     }
-    const OGRSpatialReference* srs = dataset.GetSpatialRef();
     if (srs && !srs->IsEmpty() && detail::placesMap(*srs)) {
-        georef.wkt = detail::wktOf(*srs);
-        georef.crs = detail::epsgCode(*srs);
+        OGRSpatialReference system(*srs);
+        system.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        georef.wkt = detail::wktOf(system);
+        georef.crs = detail::epsgCode(system);
     }
     reading.systemMissing = georef.wkt.empty();
     reading.georef = georef;
@@ -127,7 +178,8 @@ std::string smallFileProblem(SmallFile::Status status, bool worldFile) {
 }
 
 // The georeference of a world file, with the system of the .prj beside the picture when there is one.
-GeorefReading worldFileGeoref(const std::string& picturePath, const std::string& worldPath) {
+GeorefReading worldFileGeoref(const std::string& picturePath, const std::string& worldPath,
+                              std::vector<std::string>& ignored) {
     GeorefReading reading;
     const std::string worldName = detail::fileName(worldPath);
     const SmallFile world = detail::readSmallFile(worldPath, kWorldFileLimit);
@@ -141,7 +193,14 @@ GeorefReading worldFileGeoref(const std::string& picturePath, const std::string&
         reading.error = msg::worldFileDamaged(worldName, problem);
         return reading;
     }
-    const std::string prjPath = detail::sibling(picturePath, {"prj"});
+    std::string prjPath;
+    for (const std::string& entry : detail::siblingEntries(picturePath, {"prj"})) {
+        if (const std::string problem = detail::sideFileProblem(entry); !problem.empty()) {
+            ignored.push_back(msg::sideFileIgnored(msg::kSystemFileKind, detail::fileName(entry), problem));
+        } else if (prjPath.empty()) {
+            prjPath = entry;
+        }
+    }
     if (prjPath.empty()) {
         reading.systemMissing = true;
         reading.georef = georef;
@@ -230,28 +289,68 @@ bool saveBeside(const std::string& path, const std::string& bytes, std::string& 
     }
 }
 
+// The georeference of GDAL's .aux.xml beside the picture. One that cannot be used is named in `ignored`:
+// no file, XML that does not parse, a GeoTransform GDAL cannot read. One without a GeoTransform (only
+// statistics, say) is no georeference and says nothing.
+std::optional<GeorefReading> auxGeoref(const std::string& picturePath, std::vector<std::string>& ignored) {
+    const std::string auxPath = picturePath + ".aux.xml";
+    const std::string auxName = detail::fileName(auxPath);
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(auxPath, ec))) return std::nullopt;
+    const auto ignore = [&](std::string_view reason) {
+        ignored.push_back(msg::sideFileIgnored(msg::kAuxFileKind, auxName, reason));
+        return std::nullopt;
+    };
+    if (const std::string problem = detail::sideFileProblem(auxPath); !problem.empty())
+        return ignore(problem);
+    const SmallFile aux = detail::readSmallFile(auxPath, kAuxFileLimit);
+    if (aux.status == SmallFile::Status::tooLarge) return ignore(msg::kAuxFileTooLarge);
+    if (aux.status != SmallFile::Status::ok) return ignore(msg::kSideFileUnreadable);
+    CPLXMLNode* root = CPLParseXMLString(aux.bytes.c_str());
+    const bool hasGeoTransform =
+        root != nullptr && CPLGetXMLNode(root, "=PAMDataset.GeoTransform") != nullptr;
+    if (root != nullptr) CPLDestroyXMLNode(root);
+    if (root == nullptr) return ignore(msg::kAuxFileNotXml);
+    const std::string name = detail::fileName(picturePath);
+    if (const Dataset pam = openPicture(picturePath, {name, auxName})) {
+        if (auto reading = datasetGeoref(*pam, picturePath)) return reading;
+    }
+    if (hasGeoTransform) return ignore(msg::kAuxFileBadGeoTransform);
+    return std::nullopt;
+}
+
 }  // namespace
 
 GeorefReading GdalServices::readGeoreference(const std::string& picturePath) const {
     const detail::QuietGdal quiet;
     const std::string name = detail::fileName(picturePath);
     const bool gdalMayOpen = !detail::virtualPath(picturePath) && !name.empty();
+    std::vector<std::string> ignored;
+    const auto withIgnored = [&](GeorefReading reading) {
+        reading.ignored.insert(reading.ignored.begin(), ignored.begin(), ignored.end());
+        return reading;
+    };
+    // Said only when nothing else places the picture.
+    std::string controlPoints;
     if (gdalMayOpen) {
         if (const Dataset own = openPicture(picturePath, {name})) {
-            if (auto reading = datasetGeoref(*own, picturePath)) return *reading;
+            if (auto reading = datasetGeoref(*own, picturePath, &controlPoints)) return *reading;
         }
     }
-    if (const std::string worldPath = detail::sibling(picturePath, worldExtensions(picturePath));
-        !worldPath.empty()) {
-        return worldFileGeoref(picturePath, worldPath);
-    }
-    std::error_code ec;
-    if (gdalMayOpen && std::filesystem::is_regular_file(picturePath + ".aux.xml", ec)) {
-        if (const Dataset pam = openPicture(picturePath, {name, name + ".aux.xml"})) {
-            if (auto reading = datasetGeoref(*pam, picturePath)) return *reading;
+    // The first world file that is a file; those that are not are named.
+    for (const std::string& worldPath : detail::siblingEntries(picturePath, worldExtensions(picturePath))) {
+        if (const std::string problem = detail::sideFileProblem(worldPath); !problem.empty()) {
+            ignored.push_back(
+                msg::sideFileIgnored(msg::kWorldFileKind, detail::fileName(worldPath), problem));
+            continue;
         }
+        return withIgnored(worldFileGeoref(picturePath, worldPath, ignored));
     }
-    return {};
+    if (gdalMayOpen) {
+        if (auto reading = auxGeoref(picturePath, ignored)) return withIgnored(std::move(*reading));
+    }
+    if (!controlPoints.empty()) ignored.push_back(controlPoints);
+    return withIgnored({});
 }
 
 bool GdalServices::writeWorldFile(const std::string& picturePath, const measure::Georeference& georef,

@@ -47,7 +47,9 @@ std::optional<std::string> georeferenceSidecar(const std::string& picturePath) {
     for (const fs::directory_entry& entry : it) {
         const std::string candidate = lower(entry.path().filename().string());
         const auto at = std::find(wanted.begin(), wanted.end(), candidate);
-        if (at == wanted.end() || !entry.is_regular_file(error)) continue;
+        // Any entry by that name, not only a file: one that is a folder, a pipe or a link that leads
+        // nowhere is named by the geodata support as passed over.
+        if (at == wanted.end()) continue;
         const auto r = static_cast<std::size_t>(at - wanted.begin());
         if (r < rank) {
             rank = r;

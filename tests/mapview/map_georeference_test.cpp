@@ -51,10 +51,12 @@ TEST(MapGeoreferenceFiles, SidecarsAreFoundInAnyCaseAndOnlyForTheirOwnPicture) {
     EXPECT_FALSE(georeferenceSidecar(gif));
     f.write("Plain.GIF.aux.xml", "<PAMDataset/>");
     EXPECT_EQ(georeferenceSidecar(gif), (f.path / "Plain.GIF.aux.xml").string());
-    // A folder named like a world file is none.
+    // A folder named like a world file is looked at too: the geodata support names it as passed over.
     const std::string bmp = f.write("map.bmp", "BM");
-    fs::create_directory(f.path / "map.bpw");
     EXPECT_FALSE(mayBeGeoreferenced(bmp));
+    fs::create_directory(f.path / "map.bpw");
+    EXPECT_TRUE(mayBeGeoreferenced(bmp));
+    EXPECT_EQ(georeferenceSidecar(bmp), (f.path / "map.bpw").string());
     EXPECT_FALSE(georeferenceSidecar((f.path / "missing" / "x.png").string()));
 }
 
