@@ -10,6 +10,7 @@
 #include "common/messages.hpp"
 #include "geo/gdal_services.hpp"
 #include "geo/proj_support.hpp"
+#include "measure/ground_position.hpp"
 
 namespace brelvo::geo {
 
@@ -20,7 +21,7 @@ std::string unitShortName(const std::string& code, const std::string& name) {
     if (code == "9001" || name == "metre" || name == "meter") return "m";
     if (code == "9002" || name == "foot") return "ft";
     if (code == "9003" || name == "US survey foot") return "US ft";
-    if (code == "9102" || code == "9122" || name == "degree") return "deg";
+    if (code == "9102" || code == "9122" || measure::isDegreeUnit(name)) return "deg";
     return name;
 }
 

@@ -1,6 +1,9 @@
 // Positions on a georeferenced map: view, picture pixel and map coordinates, in double precision.
 #include "measure/ground_position.hpp"
 
+#include <array>
+#include <cctype>
+
 #include "common/numbers.hpp"
 
 namespace brelvo::measure {
@@ -12,7 +15,24 @@ double viewUnitsPerPixel(const MapSurface& surface, float twipsPerPixel) {
     return static_cast<double>(twipsPerPixel) * static_cast<double>(surface.pictureZoom());
 }
 
+bool sameLetters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool isDegreeUnit(std::string_view unit) {
+    static constexpr std::array<std::string_view, 5> kNames{"deg", "degree", "degrees", "decimal degree",
+                                                            "decimal degrees"};
+    for (const std::string_view name : kNames)
+        if (sameLetters(unit, name)) return true;
+    return false;
+}
 
 MapPoint pictureOfView(const MapSurface& surface, float twipsPerPixel, float vx, float vy) {
     const double perPixel = viewUnitsPerPixel(surface, twipsPerPixel);
@@ -44,8 +64,9 @@ bool measuresOnGround(const MeasureDocument& doc, const MapSurface& surface) {
 std::string mapPointerText(const Georeference& georef, const GroundModel* ground, const MapSurface& surface,
                            float twipsPerPixel, float vx, float vy) {
     const MapPoint p = mapOfView(georef, surface, twipsPerPixel, vx, vy);
-    const std::string unit = ground ? ground->unitName() : std::string();
-    const char* const pattern = unit == "deg" ? "0.000000" : "0.0";
+    const bool degrees = ground && isDegreeUnit(ground->unitName());
+    const std::string unit = degrees ? std::string("deg") : ground ? ground->unitName() : std::string();
+    const char* const pattern = degrees ? "0.000000" : "0.0";
     const std::string suffix = unit.empty() ? std::string() : " " + unit;
     std::string text = "X " + common::formatPattern(p.x, pattern) + suffix + ", Y " +
                        common::formatPattern(p.y, pattern) + suffix;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "measure/georeference.hpp"
 #include "measure/map_surface.hpp"
@@ -27,9 +28,14 @@ bool showsMapCoordinates(const MeasureDocument& doc);
 // the window has.
 bool measuresOnGround(const MeasureDocument& doc, const MapSurface& surface);
 
+// A unit named as degrees of arc, however a coordinate system spells it: "deg", "degree", "degrees",
+// "Degree", "DEGREES", "decimal degrees" (letter case aside).
+bool isDegreeUnit(std::string_view unit);
+
 // The status line's text of a view position on a map that shows map coordinates: "X 512345.6 m, Y
 // 4423456.7 m", then "  Lat 40.123456, Long -105.123456" (WGS 84) where the ground is known. Degrees
-// show six decimals, other units one; an unknown system names no unit.
+// (isDegreeUnit) show six decimals and the unit "deg", other units one decimal; an unknown system names
+// no unit.
 std::string mapPointerText(const Georeference& georef, const GroundModel* ground, const MapSurface& surface,
                            float twipsPerPixel, float vx, float vy);
 

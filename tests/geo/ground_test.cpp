@@ -150,6 +150,16 @@ TEST_F(GeoTest, GeographicSystemsAndPlacingPoints) {
     const auto feetGround = services_.ground(georef, error);
     ASSERT_TRUE(feetGround) << error;
     EXPECT_EQ(feetGround->unitName(), "US ft");
+    // ESRI's WKT names its unit "Degree" without a code; others write "degrees": degrees all the same.
+    for (const char* unit : {"Degree", "degrees"}) {
+        georef.wkt = std::string(
+                         "GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\",6378137.0,"
+                         "298.257223563]],PRIMEM[\"Greenwich\",0.0],UNIT[\"") +
+                     unit + "\",0.0174532925199433]]";
+        const auto esri = services_.ground(georef, error);
+        ASSERT_TRUE(esri) << error;
+        EXPECT_EQ(esri->unitName(), "deg") << unit;
+    }
 
     georef.wkt.clear();
     EXPECT_FALSE(services_.ground(georef, error));
