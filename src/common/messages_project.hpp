@@ -80,6 +80,7 @@ inline constexpr std::string_view kValueNotTwentyOneEntries = "does not have 21 
 inline constexpr std::string_view kValueEntryNotWhole = "holds an entry that is not a whole number";
 inline constexpr std::string_view kValueNotTwoWholeNumbers = "is not two whole numbers";
 inline constexpr std::string_view kValueSegmentTwice = "holds one segment index twice";
+inline constexpr std::string_view kValuePathPoints = "is not a list of two or more points (x, y, x, y, ...)";
 inline constexpr std::string_view kValueLabelNotHeld = "names a label the file does not hold";
 inline constexpr std::string_view kValueBelowSegmentsHeld = "is below the segments the file holds";
 inline constexpr std::string_view kValueSegmentNotHeld = "names a segment the file does not hold";

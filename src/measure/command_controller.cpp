@@ -16,8 +16,6 @@ namespace brelvo::measure {
 namespace {
 
 const std::string kCrLf = "\r\n";
-constexpr std::uint32_t kBoundaryColor = 0x000000;
-constexpr std::uint32_t kStreamColor = 0x0000FF;
 
 common::RuntimeFailure missingSegment(int index) {
     return common::controlArrayElementMissing(index);
@@ -191,6 +189,7 @@ void MeasureController::createSegment(int index) {
     auto& lines = doc_.edit(SurfacePart::Lines).line1;
     Segment copy = lines.at(0);
     copy.visible = false;
+    copy.path.clear();  // the style only: a line traced whole keeps its vertices to itself
     lines[index] = copy;
 }
 
@@ -227,19 +226,7 @@ void MeasureController::RecordPoint(float x, float y) {
         appendCoordinateLine(x, y);
         doc_.state().segmentIndex = common::checkedAdd(doc_.state().segmentIndex, 1);
     } else {
-        std::string& listing = doc_.edit(SurfacePart::Text1).text1.text;
-        // On the ground the points are the map's own coordinates: the heading names the map's unit.
-        const std::string unit = measuresOnGround(doc_, surface_) ? " (" + surface_.ground()->unitName() + ")"
-                                                                  : doc_.state().lengthUnitText;
-        if (doc_.state().mode == AreaBoundary) {
-            listing = "Area" + common::integerText(doc_.state().measureNumber) + " X,Y Coordinates  " + unit +
-                      kCrLf;
-        } else {
-            listing += "Stream X,Y Coordinates" + unit + kCrLf;
-        }
-        doc_.state().lastPoint = {x, y};
-        placeMarker(SurfacePart::Shape1, x, y);
-        appendCoordinateLine(x, y);
+        beginLine(x, y);
     }
     showTextBox();
 }

@@ -58,6 +58,11 @@ class MeasureController {
     void runCommand(std::optional<Command> command);
 
     void RecordPoint(float x, float y);
+    // A line traced whole (a delineated or imported basin's boundary, or its flow path): `start` (Start
+    // Area or Start Stream Line), every vertex (image-relative view units) in one element of the segment
+    // list, End Area/Line. Listed, measured and cleared as a line the user traced; the vertices need no
+    // counter of their own, and a vertex at the picture's corner is a vertex like any other.
+    void traceWhole(Command start, const std::vector<PointF>& points);
     void RemoveCurrentLine();
     void RemoveAllMeasurements();
     void openCommandMenu(float x, float y);
@@ -99,6 +104,8 @@ class MeasureController {
     int highestSegmentIndex() const;
     Segment& segmentAt(int index);
     void appendCoordinateLine(float imageX, float imageY);
+    // The listing's heading of a new line and its first point, with the marker.
+    void beginLine(float imageX, float imageY);
     void showTextBox();
     // The box of a command list, a marker or the listing, for a change of it.
     Box& box(SurfacePart part);

@@ -57,11 +57,18 @@ ValueTree writeDelineation(const std::optional<DelineationRecord>& record,
         r.set("elevationsKnown", ValueTree::boolean(record->elevationsKnown));
         r.set("outletElevationFt", ValueTree::number(record->outletElevationFt));
         r.set("headElevationFt", ValueTree::number(record->headElevationFt));
+        r.set("searchDistanceM", ValueTree::number(record->searchDistanceM));
+        r.set("voidCells", ValueTree::integer(record->voidCells));
+        r.set("outletGroundFt", ValueTree::number(record->outletGroundFt));
+        r.set("headGroundFt", ValueTree::number(record->headGroundFt));
     } else {
         t.set("record", ValueTree{});
     }
     t.set("searchCells", ValueTree::integer(settings.searchCells));
+    t.set("searchDistanceM",
+          settings.searchDistanceM ? ValueTree::number(*settings.searchDistanceM) : ValueTree{});
     t.set("streamThreshold", ValueTree::integer(settings.streamThreshold));
+    t.set("showStreams", ValueTree::boolean(settings.showStreams));
     return t;
 }
 
@@ -74,6 +81,9 @@ void readDelineation(const TreeReader& root, std::optional<DelineationRecord>& r
     const TreeReader d = root.map(kKey);
     settings.searchCells = d.integer("searchCells", 0, kMaxSearchCells);
     settings.streamThreshold = readWhole(d, "streamThreshold", 1, static_cast<double>(kMaxStreamThreshold));
+    if (d.has("searchDistanceM") && d.at("searchDistanceM").kind() != ValueTree::Kind::Null)
+        settings.searchDistanceM = d.number("searchDistanceM", 0, kMaxSearchDistanceM);
+    if (d.has("showStreams")) settings.showStreams = d.boolean("showStreams");
     if (d.at("record").kind() == ValueTree::Kind::Null) return;
     const TreeReader r = d.map("record");
     DelineationRecord rec;
@@ -88,6 +98,13 @@ void readDelineation(const TreeReader& root, std::optional<DelineationRecord>& r
     // Heights from the ocean's deepest trench to above the highest peak, in feet.
     rec.outletElevationFt = r.number("outletElevationFt", -40000, 40000);
     rec.headElevationFt = r.number("headElevationFt", -40000, 40000);
+    const auto optionalNumber = [&r](std::string_view key, double low, double high) {
+        return r.has(key) ? r.number(key, low, high) : 0.0;
+    };
+    rec.searchDistanceM = optionalNumber("searchDistanceM", 0, kMaxSearchDistanceM);
+    if (r.has("voidCells")) rec.voidCells = readWhole(r, "voidCells", 0, 1e12);
+    rec.outletGroundFt = optionalNumber("outletGroundFt", -40000, 40000);
+    rec.headGroundFt = optionalNumber("headGroundFt", -40000, 40000);
     record = rec;
 }
 

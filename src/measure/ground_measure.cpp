@@ -21,7 +21,6 @@ namespace {
 namespace msg = common::msg;
 
 const std::string kCrLf = "\r\n";
-constexpr std::uint32_t kStreamColor = 0x0000FF;
 constexpr double kNone = static_cast<double>(1E+38f);  // the extents before any point, as the planar pass
 
 // A map figure as a single for the listing: beyond the single range it is the largest single, so that no
@@ -114,11 +113,12 @@ class GroundLine {
     double nearest_ = kNone;
 };
 
-MapPoint mapOfSegmentStart(const Georeference& g, const MapSurface& surface, float tpp, const Segment& s) {
-    return mapOfView(g, surface, tpp, s.x1, s.y1);
-}
-MapPoint mapOfSegmentEnd(const Georeference& g, const MapSurface& surface, float tpp, const Segment& s) {
-    return mapOfView(g, surface, tpp, s.x2, s.y2);
+// Each straight piece of a segment (itself, or each step of a line traced whole) into the line.
+void addPieces(GroundLine& line, const Georeference& g, const MapSurface& surface, float tpp,
+               const Segment& seg) {
+    forEachPiece(seg, [&](float x1, float y1, float x2, float y2) {
+        line.add(mapOfView(g, surface, tpp, x1, y1), mapOfView(g, surface, tpp, x2, y2));
+    });
 }
 
 std::string latLongText(const LonLat& p) {
@@ -149,15 +149,17 @@ void computeGroundMeasurement(MeasureDocument& doc, const MapSurface& surface, c
     GroundLine line(*surface.ground(), {s.areaCentroid.x, s.areaCentroid.y});
     double areaM2 = 0;
     std::optional<MapPoint> centroid;  // found by this pass
+    bool tracedWhole = false;
     try {
         const int first = s.lineStartAt(s.lineNumber);
         for (int i = first; i <= s.segmentIndex; ++i) {
             const auto it = doc.controls().line1.find(i);
             if (it == doc.controls().line1.end()) throw common::controlArrayElementMissing(i);
-            line.add(mapOfSegmentStart(georef, surface, twipsPerPixel, it->second),
-                     mapOfSegmentEnd(georef, surface, twipsPerPixel, it->second));
+            if (!it->second.path.empty()) tracedWhole = true;
+            addPieces(line, georef, surface, twipsPerPixel, it->second);
         }
-        if (s.segmentIndex >= 2) {
+        // A line traced whole has its vertices in one element: it is measured whatever its index.
+        if (s.segmentIndex >= 2 || tracedWhole) {
             if (s.mode == AreaBoundary) areaM2 = surface.ground()->geodesicArea(line.groundStarts);
             // A line that encloses no area has no centroid: said once, with why and what to do.
             std::string noCentroid;
@@ -174,7 +176,8 @@ void computeGroundMeasurement(MeasureDocument& doc, const MapSurface& surface, c
                         noCentroid = msg::withCause(f.description(), msg::kNoCentroidCause);
                 }
             }
-            if (!noCentroid.empty()) dialogs.message(noCentroid);
+            // A stream encloses nothing by nature: only an area's missing centroid is worth a word.
+            if (!noCentroid.empty() && s.mode == AreaBoundary) dialogs.message(noCentroid);
             if (whole) centroid = found;
             if (s.mode == AreaBoundary) s.areaCentroid = s.centroid;
         }
@@ -247,10 +250,7 @@ GroundBasin groundBasin(const MeasureDocument& doc, const MapSurface& surface, f
         std::optional<MapPoint> reference;
         if (!area.empty()) {
             GroundLine line(ground, {});
-            for (const Segment* seg : area) {
-                line.add(mapOfSegmentStart(georef, surface, twipsPerPixel, *seg),
-                         mapOfSegmentEnd(georef, surface, twipsPerPixel, *seg));
-            }
+            for (const Segment* seg : area) addPieces(line, georef, surface, twipsPerPixel, *seg);
             for (const MapPoint& p : line.starts) basin.boundary.push_back(toWgs84(p));
             basin.areaMi2 = ground.geodesicArea(line.groundStarts) / kSquareMetresPerSquareMile;
             basin.perimeterMi = line.lengthM / kMetresPerMile;
@@ -265,10 +265,7 @@ GroundBasin groundBasin(const MeasureDocument& doc, const MapSurface& surface, f
         }
         if (!stream.empty()) {
             GroundLine line(ground, reference.value_or(MapPoint{}));
-            for (const Segment* seg : stream) {
-                line.add(mapOfSegmentStart(georef, surface, twipsPerPixel, *seg),
-                         mapOfSegmentEnd(georef, surface, twipsPerPixel, *seg));
-            }
+            for (const Segment* seg : stream) addPieces(line, georef, surface, twipsPerPixel, *seg);
             for (const MapPoint& p : line.starts) basin.stream.push_back(toWgs84(p));
             basin.stream.push_back(toWgs84(line.lastEnd));
             basin.streamLengthMi = line.lengthM / kMetresPerMile;

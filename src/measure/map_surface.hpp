@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "measure/georeference.hpp"
+#include "measure/measure_state.hpp"
 
 namespace brelvo::measure {
 
@@ -33,13 +34,32 @@ struct Label : Box {
     friend bool operator==(const Label&, const Label&) = default;
 };
 
+// A boundary is drawn black, a stream blue.
+inline constexpr std::uint32_t kBoundaryColor = 0x000000;
+inline constexpr std::uint32_t kStreamColor = 0x0000FF;
+
 struct Segment {
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // view units
     int width = 1;                         // pixels
     std::uint32_t color = 0x000000;        // 0xRRGGBB
     bool visible = false;
+    // A line traced whole (a delineated or imported basin's boundary or flow path) is one element: its
+    // vertices in view units, from (x1, y1) to (x2, y2) inclusive. Empty for a segment between two clicks.
+    std::vector<PointF> path;
     friend bool operator==(const Segment&, const Segment&) = default;
 };
+
+// Calls piece(x1, y1, x2, y2) for each straight piece of a segment, in order: the segment itself, or each
+// step of its path.
+template <class Piece>
+void forEachPiece(const Segment& seg, Piece&& piece) {
+    if (seg.path.size() < 2) {
+        piece(seg.x1, seg.y1, seg.x2, seg.y2);
+        return;
+    }
+    for (std::size_t i = 1; i < seg.path.size(); ++i)
+        piece(seg.path[i - 1].x, seg.path[i - 1].y, seg.path[i].x, seg.path[i].y);
+}
 
 // The picture's rectangle in the view, view units.
 struct PictureFrame {

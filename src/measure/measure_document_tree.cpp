@@ -165,6 +165,8 @@ void readBox(const TreeReader& r, Box& b) {
 }
 
 constexpr std::size_t kMaxItems = 100000;  // segments or labels: far more than any traced basin has
+// A line traced whole: two numbers a vertex, and a delineated boundary of a 10,000^2 model has some 41,000.
+constexpr std::size_t kMaxPathNumbers = 8000000;
 
 ValueTree writeControls(const SurfaceControls& c) {
     ValueTree w = ValueTree::map();
@@ -192,6 +194,14 @@ ValueTree writeControls(const SurfaceControls& c) {
         seg.set("width", ValueTree::integer(s.width));
         seg.set("color", ValueTree::integer(s.color));
         seg.set("visible", ValueTree::boolean(s.visible));
+        // A line traced whole keeps its vertices as one list: x, y, x, y, ...
+        if (!s.path.empty()) {
+            ValueTree& path = seg.set("path", ValueTree::list());
+            for (const PointF& p : s.path) {
+                path.append(ValueTree::single(p.x));
+                path.append(ValueTree::single(p.y));
+            }
+        }
     }
     ValueTree& labels = w.set("labels", ValueTree::list());
     for (const Label& label : c.label1) {
@@ -199,6 +209,27 @@ ValueTree writeControls(const SurfaceControls& c) {
         l.set("caption", ValueTree::text(label.caption));
     }
     return w;
+}
+
+// A line traced whole: its vertices, two numbers each, at least two; its ends are the path's.
+void readPath(const TreeReader& s, Segment& seg) {
+    const ValueTree::List& numbers = s.list("path", kMaxPathNumbers);
+    if (numbers.size() < 4 || numbers.size() % 2 != 0) s.fail("path", msg::kValuePathPoints);
+    constexpr double big = std::numeric_limits<float>::max();
+    seg.path.reserve(numbers.size() / 2);
+    for (std::size_t i = 0; i < numbers.size(); i += 2) {
+        for (std::size_t k = i; k < i + 2; ++k) {
+            const double v = numbers[k].asNumber();
+            if (!numbers[k].isNumber() || !std::isfinite(v) || std::fabs(v) > big)
+                s.fail("path", msg::kValuePathPoints);
+        }
+        seg.path.push_back(
+            {static_cast<float>(numbers[i].asNumber()), static_cast<float>(numbers[i + 1].asNumber())});
+    }
+    seg.x1 = seg.path.front().x;
+    seg.y1 = seg.path.front().y;
+    seg.x2 = seg.path.back().x;
+    seg.y2 = seg.path.back().y;
 }
 
 SurfaceControls readControls(const TreeReader& w) {
@@ -230,7 +261,9 @@ SurfaceControls readControls(const TreeReader& w) {
                     s.single("y2"),
                     s.integer("width", 0, 1000),
                     static_cast<std::uint32_t>(s.integer("color", 0, 0xFFFFFF)),
-                    s.boolean("visible")};
+                    s.boolean("visible"),
+                    {}};
+        if (s.has("path")) readPath(s, seg);
         if (!c.line1.emplace(index, seg).second) w.fail("segments", msg::kValueSegmentTwice);
     }
     // The window always has segment 0 and label 0.

@@ -78,6 +78,7 @@ void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common:
     float xmin = 1E+38f, ymin = 1E+38f, xmax = -1E+38f, ymax = -1E+38f, dmin = 1E+38f;
     const PointF c = s.areaCentroid;
     const int last = s.segmentIndex;
+    bool tracedWhole = false;
 
     try {
         const int first = s.lineStartAt(s.lineNumber);
@@ -87,49 +88,53 @@ void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common:
                 throw common::controlArrayElementMissing(i);
             }
             const Segment& seg = it->second;
-            const PointF p1 = ToMapCoords(s, surface, seg.x1, seg.y1);
-            const PointF p2 = ToMapCoords(s, surface, seg.x2, seg.y2);
-            const float x1 = p1.x, y1 = p1.y, x2 = p2.x, y2 = p2.y;
+            if (!seg.path.empty()) tracedWhole = true;
+            forEachPiece(seg, [&](float vx1, float vy1, float vx2, float vy2) {
+                const PointF p1 = ToMapCoords(s, surface, vx1, vy1);
+                const PointF p2 = ToMapCoords(s, surface, vx2, vy2);
+                const float x1 = p1.x, y1 = p1.y, x2 = p2.x, y2 = p2.y;
 
-            if (x1 < xmin) xmin = x1;
-            if (x2 < xmin) xmin = x2;
-            if (x1 > xmax) xmax = x1;
-            if (x2 > xmax) xmax = x2;
-            if (y1 < ymin) ymin = y1;
-            if (y2 < ymin) ymin = y2;
-            if (y1 > ymax) ymax = y1;
-            if (y2 > ymax) ymax = y2;
+                if (x1 < xmin) xmin = x1;
+                if (x2 < xmin) xmin = x2;
+                if (x1 > xmax) xmax = x1;
+                if (x2 > xmax) xmax = x2;
+                if (y1 < ymin) ymin = y1;
+                if (y2 < ymin) ymin = y2;
+                if (y1 > ymax) ymax = y1;
+                if (y2 > ymax) ymax = y2;
 
-            s1 += y1 * x2;
-            s2 += x1 * y2;
+                s1 += y1 * x2;
+                s2 += x1 * y2;
 
-            // Trapezoids against the X axis and the Y axis, with each segment's midpoint.
-            const float my = (y1 + y2) / 2;
-            const float a = (x2 - x1) * my;
-            ax += a;
-            mxSum += a * my / 2;
-            const float mx = (x2 + x1) / 2;
-            const float b = (y2 - y1) * mx;
-            ay += b;
-            mySum += mx * b / 2;
+                // Trapezoids against the X axis and the Y axis, with each segment's midpoint.
+                const float my = (y1 + y2) / 2;
+                const float a = (x2 - x1) * my;
+                ax += a;
+                mxSum += a * my / 2;
+                const float mx = (x2 + x1) / 2;
+                const float b = (y2 - y1) * mx;
+                ay += b;
+                mySum += mx * b / 2;
 
-            // Lengths: powers in double, the running sum kept as a single.
-            const double dy = y2 - y1;
-            const double dx = x2 - x1;
-            len = common::toSingle(len + std::sqrt(dy * dy + dx * dx));
+                // Lengths: powers in double, the running sum kept as a single.
+                const double dy = y2 - y1;
+                const double dx = x2 - x1;
+                len = common::toSingle(len + std::sqrt(dy * dy + dx * dx));
 
-            // Only segment end points are candidates for the point nearest the reference centroid.
-            const double cx = c.x - x2;
-            const double cy = c.y - y2;
-            const float d = common::toSingle(cx * cx + cy * cy);
-            checkFinite({s1, s2, ax, mxSum, ay, mySum});
-            if (d < dmin) {
-                dmin = d;
-                lenToNearest = len;
-            }
+                // Only segment end points are candidates for the point nearest the reference centroid.
+                const double cx = c.x - x2;
+                const double cy = c.y - y2;
+                const float d = common::toSingle(cx * cx + cy * cy);
+                checkFinite({s1, s2, ax, mxSum, ay, mySum});
+                if (d < dmin) {
+                    dmin = d;
+                    lenToNearest = len;
+                }
+            });
         }
 
-        if (s.segmentIndex >= 2) {
+        // A line traced whole has its vertices in one element: it is measured whatever its index.
+        if (s.segmentIndex >= 2 || tracedWhole) {
             area = std::fabs(common::toSingle(static_cast<double>(s1 - s2)) / 2);
             // A line that encloses no area has no centroid: said once, with why and what to do.
             std::string noCentroid;

@@ -81,6 +81,9 @@ void PictureAnchoring::follow(MeasureDocument& doc, const PictureFrame& now) {
         SegmentAnchors& a = segments_[index];
         followPoint(a.start, seg.visible, seg.x1, seg.y1, {}, now);
         followPoint(a.end, seg.visible, seg.x2, seg.y2, {}, now);
+        a.path.resize(seg.path.size());
+        for (std::size_t i = 0; i < seg.path.size(); ++i)
+            followPoint(a.path[i], seg.visible, seg.path[i].x, seg.path[i].y, {}, now);
     }
 
     followPoint(shape1_, surface.shape1.visible, surface.shape1.left, surface.shape1.top,

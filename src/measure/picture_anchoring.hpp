@@ -60,6 +60,7 @@ class PictureAnchoring {
     struct SegmentAnchors {
         PictureAnchor start;
         PictureAnchor end;
+        std::vector<PictureAnchor> path;  // a line traced whole: each vertex
     };
     std::map<int, SegmentAnchors> segments_;
     PictureAnchor shape1_;

@@ -28,6 +28,7 @@ WorkOnPicture onPicture(MeasureWork work, const PictureFrame& frame) {
         if (segment.visible) {
             viewPoint(segment.x1, segment.y1);
             viewPoint(segment.x2, segment.y2);
+            for (PointF& vertex : segment.path) viewPoint(vertex.x, vertex.y);
         } else {
             segment = {};  // a hidden segment's ends and style are no longer anything on the map
         }

@@ -28,6 +28,10 @@ DelineationRecord sampleRecord() {
     r.pathLengthM = 1234.5678;
     r.outletElevationFt = 1000.04;
     r.headElevationFt = 1234.56;
+    r.searchDistanceM = 90.5;
+    r.voidCells = 9;
+    r.outletGroundFt = 980.12;
+    r.headGroundFt = 1234.5;
     return r;
 }
 
@@ -43,9 +47,16 @@ std::string refusal(const ValueTree& tree) {
 TEST(DelineationTree, KeepsTheRecordAndSettingsExactlyAndRefusesAWrongValueByName) {
     MeasureWork w;
     w.delineation = sampleRecord();
-    w.delineationSettings = {8, 250};
+    w.delineationSettings.searchCells = 8;
+    w.delineationSettings.searchDistanceM = 45.25;
+    w.delineationSettings.streamThreshold = 250;
+    w.delineationSettings.showStreams = true;
     const ValueTree tree = MeasureDocument::write(w, TreePurpose::Project);
     EXPECT_EQ(MeasureDocument::read(tree), w);
+    // A distance of three cells' width (none kept) reads back as none.
+    MeasureWork byWidth = w;
+    byWidth.delineationSettings.searchDistanceM.reset();
+    EXPECT_EQ(MeasureDocument::read(MeasureDocument::write(byWidth, TreePurpose::Project)), byWidth);
     const ValueTree& d = *tree.find("delineation");
     EXPECT_EQ(d.find("record")->find("clickedCell")->asList().at(0).asNumber(), 17.0);
     EXPECT_EQ(d.find("record")->find("outletCell")->asList().at(1).asNumber(), 2.0);
@@ -90,6 +101,37 @@ TEST(DelineationTree, KeepsTheRecordAndSettingsExactlyAndRefusesAWrongValueByNam
               "the value \"delineation.record.cells\" is out of range");
     EXPECT_EQ(refusal(withValue("cutOff", ValueTree::text("yes"), true)),
               "the value \"delineation.record.cutOff\" is not true or false");
+    EXPECT_EQ(refusal(withValue("searchDistanceM", ValueTree::number(-1), false)),
+              "the value \"delineation.searchDistanceM\" is out of range");
+    EXPECT_EQ(refusal(withValue("voidCells", ValueTree::number(2.5), true)),
+              "the value \"delineation.record.voidCells\" is out of range");
+
+    // A record and settings written before the distance on the ground: those keys read as nothing.
+    ValueTree before = tree;
+    ValueTree del = *before.find("delineation");
+    ValueTree rec = *del.find("record");
+    ValueTree::Map kept;
+    for (const auto& [key, value] : rec.asMap()) {
+        if (key != "searchDistanceM" && key != "voidCells" && key != "outletGroundFt" &&
+            key != "headGroundFt")
+            kept.emplace_back(key, value);
+    }
+    ValueTree plain = ValueTree::map();
+    for (const auto& [key, value] : kept) plain.set(key, value);
+    ValueTree settingsOnly = ValueTree::map();
+    for (const auto& [key, value] : del.asMap()) {
+        if (key == "record")
+            settingsOnly.set(key, plain);
+        else if (key != "searchDistanceM" && key != "showStreams")
+            settingsOnly.set(key, value);
+    }
+    before.set("delineation", settingsOnly);
+    const MeasureWork older = MeasureDocument::read(before);
+    EXPECT_EQ(older.delineation->voidCells, 0);
+    EXPECT_EQ(older.delineation->searchDistanceM, 0);
+    EXPECT_EQ(older.delineation->outletElevationFt, 1000.04);
+    EXPECT_FALSE(older.delineationSettings.searchDistanceM.has_value());
+    EXPECT_FALSE(older.delineationSettings.showStreams);
 }
 
 // The delineation as the window makes it: the boundary and the flow path traced as lines, the record

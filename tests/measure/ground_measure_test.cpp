@@ -18,32 +18,6 @@
 namespace brelvo::measure {
 namespace {
 
-// Geographic positions are the map coordinates themselves; eastings beyond 600000 are off the ground.
-// WGS 84: 100 km to a degree from (-105, 40) at (500000, 4400000).
-class PlanarGround : public GroundModel {
-  public:
-    std::optional<LonLat> toGeographic(const MapPoint& p) const override {
-        if (p.x > 600000) return std::nullopt;
-        return LonLat{p.x, p.y};
-    }
-    std::optional<LonLat> toWgs84(const MapPoint& p) const override {
-        return LonLat{-105 + (p.x - 500000) / 100000, 40 + (p.y - 4400000) / 100000};
-    }
-    double geodesicLength(const LonLat& a, const LonLat& b) const override {
-        return std::hypot(b.lon - a.lon, b.lat - a.lat);
-    }
-    double geodesicArea(const std::vector<LonLat>& ring) const override {
-        double twice = 0;
-        for (std::size_t i = 0; i < ring.size(); ++i) {
-            const LonLat& a = ring[i];
-            const LonLat& b = ring[(i + 1) % ring.size()];
-            twice += a.lon * b.lat - b.lon * a.lat;
-        }
-        return std::fabs(twice) / 2;
-    }
-    std::string unitName() const override { return "m"; }
-};
-
 // The picture sits at (30, 45) in the view, shown at twice its size: with 15 view units to a screen
 // pixel, a picture pixel spans 30 view units, so image-relative 3000 is pixel 100. Pixels are 20 m.
 class GroundTest : public ::testing::Test {
@@ -97,7 +71,8 @@ class GroundTest : public ::testing::Test {
                                45 + corners[i + 1][1] * 30,
                                3,
                                0,
-                               true};
+                               true,
+                               {}};
         }
     }
 
