@@ -54,8 +54,15 @@ ReliefMap reliefAsMap(const terrain::ElevationModel& model, const terrain::Relie
 }
 
 std::optional<ReliefOverlay> reliefOverlay(const ElevationLayer& layer, const terrain::ReliefParams& params,
-                                           QSize pictureSize) {
+                                           QSize pictureSize, const std::function<bool(double)>& progress,
+                                           bool* cancelled) {
     const terrain::ElevationModel& model = layer.model();
+    // The grid's points, each transformed between the systems, are most of the work: 90 % of the bar.
+    const auto goOn = [&](double fraction) {
+        if (!progress || progress(fraction)) return true;
+        if (cancelled != nullptr) *cancelled = true;
+        return false;
+    };
     // The model's outline on the picture, from points along its edges.
     constexpr int kEdgePoints = 32;
     double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
@@ -94,6 +101,7 @@ std::optional<ReliefOverlay> reliefOverlay(const ElevationLayer& layer, const te
     };
     std::vector<Node> nodes(static_cast<std::size_t>(nodesX) * static_cast<std::size_t>(nodesY));
     for (int j = 0; j < nodesY; ++j) {
+        if (!goOn(0.9 * j / nodesY)) return std::nullopt;
         for (int i = 0; i < nodesX; ++i) {
             Node& n = nodes[static_cast<std::size_t>(j) * nodesX + i];
             const auto point = layer.modelOfPicture(left + i * kGrid * stepX, top + j * kGrid * stepY);
@@ -104,6 +112,7 @@ std::optional<ReliefOverlay> reliefOverlay(const ElevationLayer& layer, const te
     }
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
     for (int y = 0; y < height; ++y) {
+        if (y % kGrid == 0 && !goOn(0.9 + 0.1 * y / height)) return std::nullopt;
         const double gy = (y + 0.5) / kGrid;
         const int j = static_cast<int>(gy);
         const double v = gy - j;

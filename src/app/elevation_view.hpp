@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QRectF>
 #include <QSize>
+#include <functional>
 #include <optional>
 
 #include "app/elevation_layer.hpp"
@@ -35,12 +36,16 @@ ReliefMap reliefAsMap(const terrain::ElevationModel& model, const terrain::Relie
 
 // The relief over a map picture of `pictureSize` pixels: an image covering `rect` (picture pixels), the
 // model's cells found through a coarse grid of transformed points, interpolated between them. Nothing
-// when no cell of the model falls on the picture.
+// when no cell of the model falls on the picture. `progress` (may be empty) is told 0..1 as the grid's
+// rows and the image's rows are done; false from it stops the work, which then returns nothing and sets
+// `cancelled`. One thread does it all, so the image is the same however many threads the machine has.
 struct ReliefOverlay {
     QImage image;
     QRectF rect;
 };
 std::optional<ReliefOverlay> reliefOverlay(const ElevationLayer& layer, const terrain::ReliefParams& params,
-                                           QSize pictureSize);
+                                           QSize pictureSize,
+                                           const std::function<bool(double)>& progress = {},
+                                           bool* cancelled = nullptr);
 
 }  // namespace brelvo::app

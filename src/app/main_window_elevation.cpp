@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/elevation_overlay.hpp"
 #include "app/elevation_view.hpp"
 #include "app/geo_plugin.hpp"
 #include "app/main_window.hpp"
@@ -142,11 +143,22 @@ bool MainWindow::loadElevation(const std::string& path, const project::Elevation
             std::make_unique<ElevationLayer>(shared, std::move(ground), services, std::nullopt, relief.scale);
     } else {
         layer = std::make_unique<ElevationLayer>(shared, std::move(ground), services, doc_.georeference());
-        overlay = reliefOverlay(*layer, params, renderer_.size());
-        if (!overlay) {
+        // On a worker behind a progress dialog, or from the cache when this model was placed on this map.
+        const std::string key =
+            overlayCacheKey(*shared, pictureHost_.picturePath(),
+                            doc_.georeference().value_or(measure::Georeference{}), renderer_.size(), params);
+        PlacedOverlay placed = placeReliefOverlay(*this, *layer, params, renderer_.size(), key);
+        if (placed.outcome == PlacedOverlay::Outcome::cancelled) {
+            // Cancelled from the menu, nothing changed; a project's model is said missing.
+            if (!asked)
+                dialogs_.message(msg::projectElevationMissing(shared->path, msg::kElevationPlacingCancelled));
+            return false;
+        }
+        if (placed.outcome == PlacedOverlay::Outcome::offMap) {
             dialogs_.message(msg::kElevationOffMap);
             return false;
         }
+        overlay = std::move(placed.overlay);
     }
     elevationModel_ = std::move(shared);
     elevation_ = std::move(layer);

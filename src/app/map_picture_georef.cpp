@@ -57,11 +57,14 @@ mapview::GeorefLookup MapPictureHost::readGeoreference(const std::string& path) 
         lookup.refusal = common::msg::georeferenceRefused(path, reading.error);
         return lookup;
     }
+    // The files passed over are named once the picture shows, one a line.
+    for (const std::string& ignored : reading.ignored)
+        lookup.notice += (lookup.notice.empty() ? "" : "\n") + ignored;
     if (!reading.georef) return lookup;
     // A picture turned by its orientation tag no longer lies as its georeference says.
     QImageReader reader(QString::fromStdString(path));
     if (reader.transformation() != QImageIOHandler::TransformationNone) {
-        lookup.notice = common::msg::georeferenceTurned(path);
+        lookup.notice += (lookup.notice.empty() ? "" : "\n") + common::msg::georeferenceTurned(path);
         return lookup;
     }
     // The georeference is the raster's: the picture shown must have its size. A world file is trusted,
@@ -71,8 +74,9 @@ mapview::GeorefLookup MapPictureHost::readGeoreference(const std::string& path) 
         if (const auto raster = services->openRaster(path, error)) {
             const QSize shown = decoded_.isNull() ? probedSize_ : decoded_.size();
             if (shown.width() != raster->width() || shown.height() != raster->height()) {
-                lookup.notice = common::msg::georeferenceSizeDiffers(path, shown.width(), shown.height(),
-                                                                     raster->width(), raster->height());
+                lookup.notice += (lookup.notice.empty() ? "" : "\n") +
+                                 common::msg::georeferenceSizeDiffers(path, shown.width(), shown.height(),
+                                                                      raster->width(), raster->height());
                 return lookup;
             }
         }

@@ -11,26 +11,40 @@
 #include "app/geo_plugin.hpp"
 #include "app/work_with_progress.hpp"
 #include "common/messages.hpp"
+#include "mapview/map_georeference.hpp"
 
 namespace brelvo::app {
 
 BigRaster openBigRaster(const std::string& path) {
     const QString name = QString::fromStdString(path);
     const QSize size = QImageReader(name).size();
-    if (size.isValid() && static_cast<long long>(size.width()) * size.height() <= kWindowedPixelCount)
-        return {};
-    // A TIFF whose size the picture readers cannot tell may still be a raster GDAL reads.
+    const bool small =
+        size.isValid() && static_cast<long long>(size.width()) * size.height() <= kWindowedPixelCount;
+    // A TIFF may be an elevation model (heights, no colours) whatever its size; so may a file that no
+    // picture reader knows (an ASCII grid). Every other small picture never loads the plugin.
     const QString suffix = QFileInfo(name).suffix().toLower();
-    if (!size.isValid() && suffix != QLatin1String("tif") && suffix != QLatin1String("tiff")) return {};
+    const bool tiff =
+        suffix == QLatin1String("tif") || suffix == QLatin1String("tiff") || mapview::isTiffFile(path);
+    if (small && !tiff) return {};
     geo::GeoServices* services = geoServices();
     if (services == nullptr) return {};
     std::string error;
     std::unique_ptr<geo::RasterSource> source = services->openRaster(path, error);
+    const std::string file = QFileInfo(name).fileName().toStdString();
+    const auto refuse = [](const std::string& why) {
+        return BigRaster{nullptr, std::string(common::msg::kInvalidPicture) + "\n" + why};
+    };
+    if (source != nullptr && source->holdsHeights())
+        return refuse(common::msg::pictureIsElevationModel(file));
     // Not a raster GDAL reads, or not a big georeferenced one: the picture readers have their say.
+    if (small || (!size.isValid() && !tiff)) return {};
     if (source == nullptr || !source->georeferenced() ||
         static_cast<long long>(source->width()) * source->height() <= kWindowedPixelCount) {
         return {};
     }
+    if (static_cast<long long>(source->width()) * source->height() > geo::kMaxRasterPixels)
+        return refuse(
+            common::msg::rasterTooBig(file, source->width(), source->height(), geo::kMaxRasterPixels));
     // One small read before anything is shown: the whole map from the smallest overview, or without
     // overviews a patch at its centre.
     const int w = source->width();

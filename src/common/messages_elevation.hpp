@@ -17,6 +17,8 @@ inline constexpr const char* kElevationFilter =
     "(*.tif;*.tiff;*.asc;*.dem;*.img;*.bil;*.flt;*.vrt)|*.tif;*.tiff;*.asc;*.dem;*.img;*.bil;"
     "*.flt;*.vrt|GeoTIFF (*.tif;*.tiff)|*.tif;*.tiff|ASCII grid (*.asc)|*.asc|All files (*.*)|*.*|";
 inline constexpr const char* kReadingElevation = "Reading the elevation model...";
+// The relief placed over a map in another coordinate system, point by point through WGS 84.
+inline constexpr const char* kPlacingElevation = "Placing the elevation model on the map...";
 
 // Why a model file was not read; each names the file.
 inline std::string elevationNotRead(std::string_view file, std::string_view reason) {
@@ -100,6 +102,7 @@ inline std::string projectElevationMissing(std::string_view file, std::string_vi
            "\" was not read, so the project opens without it: " + std::string(reason);
 }
 inline constexpr std::string_view kElevationFileMissing = "the file is not there.";
+inline constexpr std::string_view kElevationPlacingCancelled = "its placing on the map was cancelled.";
 // A project's elevation model that cannot be read from the file: the value and what is wrong with it.
 inline constexpr std::string_view kValueEmptyPath = "is empty";
 inline constexpr std::string_view kValueNotElevationUnit = "is not \"m\", \"ft\" or \"US ft\", nor empty";

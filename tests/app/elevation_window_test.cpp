@@ -1,13 +1,22 @@
 // Elevation models through the real window: shown as the map without a picture (what the file does not
 // say asked), refused on a map without a georeference, placed through WGS 84 on a map of another system,
-// kept in projects (a missing file said by name) and cleared by a new project.
+// kept in projects (a missing file said by name) and cleared by a new project; over a map in another
+// system the relief is placed behind a progress dialog whose Cancel leaves nothing, and is kept in the
+// cache folder for the next open of the same files.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProgressDialog>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <cmath>
 #include <sstream>
 
 #include "app/elevation_layer.hpp"
+#include "app/elevation_overlay.hpp"
 #include "app/geo_plugin.hpp"
 #include "app/main_window.hpp"
 #include "app/script_runner.hpp"
@@ -46,6 +55,47 @@ const std::string kGrid =
     "1205 1195.25 -9999 1180\n"
     "1200 1190 1180 1170.75\n";
 
+// 200 x 200 cells of 30 m in UTM zone 13N from (500000, 4500000) at the lower-left corner: a slope.
+std::string ridgeGrid() {
+    std::string text = "ncols 200\nnrows 200\nxllcorner 500000\nyllcorner 4500000\ncellsize 30\n";
+    for (int row = 0; row < 200; ++row) {
+        for (int column = 0; column < 200; ++column)
+            text += std::to_string(1000 + 2 * row + column % 17) + (column < 199 ? " " : "\n");
+    }
+    return text;
+}
+
+// The ridge map: 600 x 600 pixels in longitude and latitude, 0.00015 degrees a pixel from (-105.01, 40.71),
+// around the grid (which lies from about -105.0 to -104.93 and 40.65 to 40.70).
+const std::array<double, 6> kRidgeMap{-105.01, 0.00015, 0, 40.71, 0, -0.00015};
+
+// Watches the window's event loop for the dialog of the relief's placing; cancels it when asked to.
+class PlacingWatch {
+  public:
+    PlacingWatch(QWidget& window, bool cancel) {
+        timer_.setInterval(1);
+        QObject::connect(&timer_, &QTimer::timeout, [this, &window, cancel] {
+            auto* dialog = window.findChild<QProgressDialog*>(QStringLiteral("placingElevation"));
+            if (dialog == nullptr) return;
+            seen_ = true;
+            if (cancel) dialog->cancel();
+        });
+        timer_.start();
+    }
+    bool seen() const { return seen_; }
+
+  private:
+    QTimer timer_;
+    bool seen_ = false;
+};
+
+// The overlays kept in the cache folder.
+QStringList keptOverlays() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                           QStringLiteral("/elevation-overlays");
+    return QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files);
+}
+
 }  // namespace
 
 class ElevationWindowTest : public QObject {
@@ -70,6 +120,14 @@ class ElevationWindowTest : public QObject {
                   "0],PARAMETER[\"False_Northing\",0.0],PARAMETER[\"Central_Meridian\",-105.0],PARAMETER["
                   "\"Scale_Factor\",0.9996],PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"Meter\",1.0]]");
         QVERIFY(brelvo::app::geoServices() != nullptr);
+        writeFile(path("ridge.asc"), ridgeGrid());
+        QVERIFY(QFile::copy(path("valley.prj"), path("ridge.prj")));
+        QImage map(600, 600, QImage::Format_RGB32);
+        map.fill(QColor(240, 235, 220));
+        QVERIFY(map.save(path("ridge_map.png")));
+        // The world file places the upper-left pixel's centre.
+        writeFile(path("ridge_map.pgw"), "0.00015\n0\n0\n-0.00015\n-105.009925\n40.709925\n");
+        writeFile(path("ridge_map.prj"), "EPSG:4326\n");
     }
 
     void withoutAMapTheModelIsTheMapAndItsUnitIsAsked() {
@@ -146,6 +204,126 @@ class ElevationWindowTest : public QObject {
         QCOMPARE(messages.size(), std::size_t(1));
         QCOMPARE(messages[0], std::string(msg::kElevationNeedsGeoreference));
         QVERIFY(window->elevationLayer() == nullptr);
+    }
+
+    void overAMapInAnotherSystemTheReliefIsPlacedBehindAProgressDialogAndKept() {
+        auto window = freshWindow();
+        QCOMPARE(replay(*window, dialogs_,
+                        "menu \"Load/Save Map\"\nanswer \"" + path("ridge_map.png").toStdString() +
+                            "\"\npicture \"Load Map File\"\n"),
+                 0);
+        QVERIFY(dialogs_.takeMessages().empty());
+        QCOMPARE(window->document().georeference()->crs, std::string("EPSG:4326"));
+        const std::string grid = path("ridge.asc").toStdString();
+        const std::string open =
+            "answer \"" + grid + "\"\nanswer feet\naction \"Map/Open Elevation Model...\"\n";
+        QCOMPARE(keptOverlays().size(), 0);
+        // Cancel: nothing opened, nothing said but the question asked before, nothing kept.
+        {
+            const PlacingWatch watch(*window, true);
+            QCOMPARE(replay(*window, dialogs_, open), 0);
+            QVERIFY(watch.seen());
+        }
+        QVERIFY(window->elevationLayer() == nullptr);
+        QCOMPARE(dialogs_.takeMessages(), std::vector<std::string>{msg::elevationUnitPrompt(grid)});
+        QCOMPARE(keptOverlays().size(), 0);
+        {
+            const PlacingWatch watch(*window, false);
+            QCOMPARE(replay(*window, dialogs_, open), 0);
+            QVERIFY(watch.seen());
+        }
+        QVERIFY(window->elevationLayer() != nullptr);
+        QVERIFY(!window->elevationLayer()->sameSystem());
+        QCOMPARE(keptOverlays().size(), 1);
+        dialogs_.takeMessages();
+
+        // The project opens with the relief kept: not placed again.
+        const std::string project = path("ridge.brelvo").toStdString();
+        QCOMPARE(
+            replay(*window, dialogs_, "answer \"" + project + "\"\naction \"File/Save Project As...\"\n"), 0);
+        auto reopened = freshWindow();
+        const std::string openProject = "answer \"" + project + "\"\naction \"File/Open Project...\"\n";
+        {
+            const PlacingWatch watch(*reopened, false);
+            QCOMPARE(replay(*reopened, dialogs_, openProject), 0);
+            QVERIFY(!watch.seen());
+        }
+        QVERIFY(dialogs_.takeMessages().empty());
+        QVERIFY(reopened->elevationLayer() != nullptr);
+        QCOMPARE(reopened->elevationLayer()->model().width, 200);
+
+        // The model's file changed since: placed again, and kept beside the first.
+        QFile file(path("ridge.asc"));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(
+            file.setFileTime(QFileInfo(file).lastModified().addSecs(60), QFileDevice::FileModificationTime));
+        file.close();
+        auto third = freshWindow();
+        {
+            const PlacingWatch watch(*third, false);
+            QCOMPARE(replay(*third, dialogs_, openProject), 0);
+            QVERIFY(watch.seen());
+        }
+        QVERIFY(third->elevationLayer() != nullptr);
+        QCOMPARE(keptOverlays().size(), 2);
+        dialogs_.takeMessages();
+    }
+
+    void aKeptReliefIsTheOnePlacedAndServesOnlyItsOwnKey() {
+        auto services = brelvo::app::geoServices();
+        std::string error;
+        auto read = services->readElevationModel(path("ridge.asc").toStdString(), {}, error);
+        QVERIFY2(read.has_value(), error.c_str());
+        read->georef.wkt = *services->systemWkt("EPSG:32613", error);
+        read->georef.crs = "EPSG:32613";
+        read->unit = terrain::VerticalUnit::Foot;
+        auto model = std::make_shared<const terrain::ElevationModel>(std::move(*read));
+        measure::Georeference map;
+        map.geotransform = kRidgeMap;
+        map.wkt = *services->systemWkt("EPSG:4326", error);
+        map.crs = "EPSG:4326";
+        const brelvo::app::ElevationLayer layer(model, services->ground(model->georef, error), services, map);
+        const terrain::ReliefParams params = terrain::reliefParams(*model, 30, 30);
+        const QSize size(600, 600);
+        std::string key =
+            brelvo::app::overlayCacheKey(*model, path("ridge_map.png").toStdString(), map, size, params);
+        QVERIFY(!key.empty());
+        key += "\nunit test";  // not the window test's
+        QWidget parent;
+        using Outcome = brelvo::app::PlacedOverlay::Outcome;
+        const auto placed = brelvo::app::placeReliefOverlay(parent, layer, params, size, key);
+        QCOMPARE(placed.outcome, Outcome::placed);
+        QVERIFY(!placed.fromCache);
+        // The same image as placed on this thread without a dialog.
+        const auto direct = brelvo::app::reliefOverlay(layer, params, size);
+        QVERIFY(direct.has_value());
+        QCOMPARE(placed.overlay.image, direct->image);
+        QCOMPARE(placed.overlay.rect, direct->rect);
+        QVERIFY(placed.overlay.rect.width() > 400 && placed.overlay.rect.height() > 300);
+
+        // Read back from the cache, pixel for pixel and its place to the last bit.
+        const auto kept = brelvo::app::placeReliefOverlay(parent, layer, params, size, key);
+        QVERIFY(kept.fromCache);
+        QCOMPARE(kept.overlay.image, placed.overlay.image);
+        QCOMPARE(kept.overlay.rect, placed.overlay.rect);
+
+        // What the cache holds is what is shown: a red picture kept under the key comes back red.
+        const QString file = QString::fromStdString(brelvo::app::overlayCachePath(key));
+        QImage red(placed.overlay.image.size(), QImage::Format_ARGB32);
+        red.fill(Qt::red);
+        QImage stored(file);
+        red.setText(QStringLiteral("key"), stored.text(QStringLiteral("key")));
+        red.setText(QStringLiteral("rect"), stored.text(QStringLiteral("rect")));
+        QVERIFY(red.save(file));
+        const auto marked = brelvo::app::placeReliefOverlay(parent, layer, params, size, key);
+        QVERIFY(marked.fromCache);
+        QCOMPARE(marked.overlay.image.pixel(5, 5), QColor(Qt::red).rgba());
+        // A file whose key is another's (a hash collision, a copied file) is not taken.
+        red.setText(QStringLiteral("key"), QStringLiteral("another key"));
+        QVERIFY(red.save(file));
+        const auto again = brelvo::app::placeReliefOverlay(parent, layer, params, size, key);
+        QVERIFY(!again.fromCache);
+        QCOMPARE(again.overlay.image, placed.overlay.image);
     }
 
     void aMapInAnotherSystemTakesTheModelThroughWgs84() {

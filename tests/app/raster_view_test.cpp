@@ -5,6 +5,7 @@
 #include <gdal.h>
 #include <ogr_srs_api.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -129,6 +130,10 @@ class RasterViewTest : public QObject {
         const int side = 4096;  // more pixels than a 4K screen's
         const std::string path = pathOf("quarters.tif");
         writeQuarters(path, side);
+        QFile original(QString::fromStdString(path));
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray before = original.readAll();
+        original.close();
         replay(*window_, dialogs_, R"(menu "Load/Save Map"
 answer ")" + path + R"("
 answer "Build Overviews"
@@ -150,6 +155,11 @@ picture "Load Map File"
         expectHeldWindowOnly(side);
         const QRect whole = window_->renderer().windowRect();
 
+        // The overviews are beside the map, whose file is byte for byte as it was.
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QVERIFY(original.readAll() == before);
+        original.close();
+        QVERIFY(QFile::exists(QString::fromStdString(path + ".ovr")));
         // The overviews are there for the next time: no question then.
         std::string error;
         auto reopened = brelvo::app::geoServices()->openRaster(path, error);
@@ -207,6 +217,45 @@ picture "Load Map File"
         QCOMPARE(window_->renderer().size(), QSize(side, side));
         view()->repaint();
         QCOMPARE(window_->renderer().windowRect(), shownWindow);
+    }
+
+    void anElevationModelOpenedAsAMapAndAWorldFileThatIsAFolderAreSaidByName() {
+        // One band of 32-bit floats: heights, no colours.
+        const std::string dem = pathOf("heights.tif");
+        {
+            GDALDatasetH ds =
+                GDALCreate(GDALGetDriverByName("GTiff"), dem.c_str(), 64, 64, 1, GDT_Float32, nullptr);
+            QVERIFY(ds != nullptr);
+            std::array<double, 6> transform{500000, 30, 0, 4500000, 0, -30};
+            GDALSetGeoTransform(ds, transform.data());
+            std::vector<float> z(64 * 64, 1234.5f);
+            QCOMPARE(GDALRasterIO(GDALGetRasterBand(ds, 1), GF_Write, 0, 0, 64, 64, z.data(), 64, 64,
+                                  GDT_Float32, 0, 0),
+                     CE_None);
+            GDALClose(ds);
+        }
+        replay(*window_, dialogs_,
+               "menu \"Load/Save Map\"\nanswer \"" + dem + "\"\npicture \"Load Map File\"\n");
+        QCOMPARE(dialogs_.takeMessages(),
+                 std::vector<std::string>{std::string(brelvo::common::msg::kInvalidPicture) + "\n" +
+                                          brelvo::common::msg::pictureIsElevationModel("heights.tif")});
+        QVERIFY(!window_->geometry().hasPicture);
+
+        // A plain picture beside a folder named as its world file: loaded without a georeference, and the
+        // folder named.
+        const std::string plain = pathOf("plain.png");
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(picture.save(QString::fromStdString(plain)));
+        QVERIFY(QDir().mkpath(QString::fromStdString(pathOf("plain.pgw"))));
+        replay(*window_, dialogs_,
+               "menu \"Load/Save Map\"\nanswer \"" + plain + "\"\npicture \"Load Map File\"\n");
+        QCOMPARE(dialogs_.takeMessages(),
+                 std::vector<std::string>{
+                     "The world file plain.pgw beside the map was ignored: it is a folder, not a file."});
+        QVERIFY(window_->geometry().hasPicture);
+        QCOMPARE(window_->renderer().size(), QSize(64, 48));
+        QVERIFY(!window_->document().georeference());
     }
 
     void aSmallGeoTiffIsDecodedAsEveryOtherPicture() {
