@@ -27,6 +27,7 @@
 #include "common/messages.hpp"
 #include "common/program_folder.hpp"
 #include "mapview/pan_zoom.hpp"
+#include "mapview/view_fit.hpp"
 #include "measure/coordinate_listing.hpp"
 
 namespace brelvo::app {
@@ -140,11 +141,26 @@ void MainWindow::mapPan(float dx, float dy) {
     if (mapview::pan(geometry_, dx, dy) == mapview::PanZoomOutcome::Moved) syncGeometry();
 }
 
-void MainWindow::mapWheel(float viewX, float viewY, int steps, bool shift) {
-    const mapview::PanZoomOutcome outcome =
-        shift ? mapview::wheelPan(geometry_, steps)
-              : mapview::wheelZoom(geometry_, doc_.state(), viewX, viewY, steps);
-    if (outcome == mapview::PanZoomOutcome::Moved) syncGeometry();
+void MainWindow::mapWheel(float viewX, float viewY, int steps, mapview::WheelTurn turn) {
+    if (mapview::wheelTurn(geometry_, doc_.state(), viewX, viewY, steps, turn) ==
+        mapview::PanZoomOutcome::Moved)
+        syncGeometry();
+}
+
+bool MainWindow::zoomToMap() {
+    if (mapview::zoomToMap(geometry_, doc_.state()) != mapview::PanZoomOutcome::Moved) return false;
+    syncGeometry();
+    return true;
+}
+
+bool MainWindow::zoomToBasin() {
+    if (!mapview::basinExtent(doc_)) {
+        dialogs_.message(common::msg::kNoBasinToZoomTo);
+        return false;
+    }
+    if (mapview::zoomToBasin(geometry_, doc_) != mapview::PanZoomOutcome::Moved) return false;
+    syncGeometry();
+    return true;
 }
 
 namespace {

@@ -70,9 +70,14 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     void chooseCommand(const std::string& item) override;
     void choosePicture(const std::string& item) override;
     void mapPan(float dx, float dy) override;
-    // The mouse wheel over the map at a view position: `steps` notches (positive = wheel up); with
-    // Shift it pans sideways instead of zooming.
-    void mapWheel(float viewX, float viewY, int steps, bool shift) override;
+    // The mouse wheel over the map at a view position: `steps` notches (positive = wheel up) zoom by
+    // notches or fine steps, or pan sideways (mapview::WheelTurn).
+    void mapWheel(float viewX, float viewY, int steps, mapview::WheelTurn turn) override;
+    // View -> Zoom to Map (Ctrl+0): the whole picture in the view; false without a picture.
+    bool zoomToMap();
+    // View -> Zoom to Basin (Ctrl+B): the last basin traced or delineated in the view, with its flow
+    // path and a margin; without one, a message says so and it returns false.
+    bool zoomToBasin();
     // A key pressed in the window, dispatched through the key table; false when it means nothing here.
     bool handleKey(int key, Qt::KeyboardModifiers modifiers) override;
     // What a key or its menu entry does; false when it did nothing.

@@ -1,6 +1,6 @@
 // The measuring window's elevation model: Map -> Open Elevation Model... (read on a worker thread with a
-// progress dialog), what the file does not say asked, the relief shown as the map or over it, the
-// elevation under the pointer, and the model kept in projects.
+// progress dialog), what the file does not say asked, the relief shown as the map (fitted to the view) or
+// over it, the elevation under the pointer, and the model kept in projects.
 #include <QCoreApplication>
 #include <QPainter>
 #include <cstdio>
@@ -167,6 +167,9 @@ bool MainWindow::loadElevation(const std::string& path, const project::Elevation
     elevationOverlayRect_ = overlay ? overlay->rect : QRectF();
     elevationShown_ = true;
     menuBar_->syncElevationEntry(!elevation_->isMap(), true);
+    // A model the user opens as the map shows whole, as large as the view holds it; a project's keeps
+    // the view the project was saved with.
+    if (asMap && asked) zoomToMap();
     widgets_->mapView()->update();
     projectChanged();
     return true;

@@ -86,6 +86,10 @@ bool MainWindow::run(MeasuringAction action) {
             return panZoom(mapview::PanZoomRegion::ZoomIn);
         case A::ZoomOut:
             return panZoom(mapview::PanZoomRegion::ZoomOut);
+        case A::ZoomToMap:
+            return zoomToMap();
+        case A::ZoomToBasin:
+            return zoomToBasin();
         case A::PanUp:
             return panZoom(mapview::PanZoomRegion::Up);
         case A::PanDown:

@@ -91,7 +91,7 @@ void MapView::wheelEvent(QWheelEvent* event) {
     event->accept();
     if (steps != 0 && onWheel) {
         const QPointF at(event->position().x() * tpp_, event->position().y() * tpp_);
-        onWheel(at, steps, event->modifiers() & Qt::ShiftModifier);
+        onWheel(at, steps, event->modifiers());
     }
 }
 

@@ -19,8 +19,8 @@ class MapView : public QWidget {
 
     // Called with the button and the release point in view units of the map view.
     std::function<void(Qt::MouseButton, QPointF)> onRelease;
-    // The wheel turned by whole notches (positive = up) at a view position; `shift` when Shift is held.
-    std::function<void(QPointF, int, bool)> onWheel;
+    // The wheel turned by whole notches (positive = up) at a view position, with the modifiers held.
+    std::function<void(QPointF, int, Qt::KeyboardModifiers)> onWheel;
     // A middle-button drag moved by (dx, dy) view units.
     std::function<void(QPointF)> onPan;
     // Draws over the picture, below the lines and markers: `picture` is the picture's rectangle in

@@ -8,6 +8,8 @@
 #include <optional>
 #include <span>
 
+#include "mapview/pan_zoom.hpp"
+
 namespace brelvo::app {
 
 enum class MeasuringAction {
@@ -24,6 +26,8 @@ enum class MeasuringAction {
     Help,
     ZoomIn,
     ZoomOut,
+    ZoomToMap,    // the whole picture in the view
+    ZoomToBasin,  // the last basin traced or delineated in the view
     PanUp,
     PanDown,
     PanLeft,
@@ -44,6 +48,9 @@ std::span<const KeyBinding> measuringKeys();
 std::optional<MeasuringAction> actionOfKey(int key, Qt::KeyboardModifiers modifiers);
 // The menu shortcut of an action; empty when no key is bound to it.
 QKeySequence shortcutOf(MeasuringAction action);
+// What a turn of the mouse wheel over the map does with these modifiers held: Shift pans sideways, Ctrl
+// zooms by fine steps, nothing held zooms by notches.
+mapview::WheelTurn wheelTurnOf(Qt::KeyboardModifiers modifiers);
 // The actions whose keys also work in the runoff window (projects, printing, quitting).
 bool worksInRunoffWindow(MeasuringAction action);
 

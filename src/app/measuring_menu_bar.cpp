@@ -45,6 +45,8 @@ MeasuringMenuBar::MeasuringMenuBar(QWidget& window, ProjectController& project, 
     QMenu* view = bar_->addMenu(QString::fromLatin1(msg::kMenuView));
     keyed(view, msg::kEntryZoomIn, A::ZoomIn);
     keyed(view, msg::kEntryZoomOut, A::ZoomOut);
+    keyed(view, msg::kEntryZoomToMap, A::ZoomToMap);
+    keyed(view, msg::kEntryZoomToBasin, A::ZoomToBasin);
     plain(view, msg::kEntryCentre, entries_.centre);
     view->addSeparator();
     keyed(view, msg::kEntryShowListing, A::ShowListing);

@@ -20,6 +20,7 @@
 
 #include "app/line_ends.hpp"
 #include "app/map_view.hpp"
+#include "app/measuring_keys.hpp"
 #include "app/measuring_panels.hpp"
 #include "app/pan_zoom_control.hpp"
 #include "app/panel_widgets.hpp"
@@ -54,8 +55,9 @@ MeasuringWidgets::MeasuringWidgets(QWidget& window, measure::MeasureDocument& do
         input_.mapMouseUp(measureButton(button), static_cast<float>(pos.x()) - geometry_.picture.left,
                           static_cast<float>(pos.y()) - geometry_.picture.top);
     };
-    mapView_->onWheel = [this](QPointF pos, int steps, bool shift) {
-        input_.mapWheel(static_cast<float>(pos.x()), static_cast<float>(pos.y()), steps, shift);
+    mapView_->onWheel = [this](QPointF pos, int steps, Qt::KeyboardModifiers modifiers) {
+        input_.mapWheel(static_cast<float>(pos.x()), static_cast<float>(pos.y()), steps,
+                        wheelTurnOf(modifiers));
     };
     mapView_->onPan = [this](QPointF by) {
         input_.mapPan(static_cast<float>(by.x()), static_cast<float>(by.y()));

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "mapview/pan_zoom.hpp"
 #include "mapview/picture_renderer.hpp"
 #include "mapview/view_geometry.hpp"
 #include "measure/command_controller.hpp"
@@ -39,7 +40,7 @@ class MeasuringInput {
   public:
     virtual ~MeasuringInput() = default;
     virtual void mapMouseUp(measure::MouseButton button, float x, float y) = 0;  // image-relative
-    virtual void mapWheel(float viewX, float viewY, int steps, bool shift) = 0;
+    virtual void mapWheel(float viewX, float viewY, int steps, mapview::WheelTurn turn) = 0;
     virtual void mapPan(float dx, float dy) = 0;
     virtual void text1Press(measure::MouseButton button, float x, float y) = 0;
     virtual void text1Move(float x, float y) = 0;

@@ -87,18 +87,6 @@ std::optional<int> parseInt(const std::string& text) {
     return v;
 }
 
-std::optional<mapview::PanZoomRegion> parseRegion(const std::string& name) {
-    using R = mapview::PanZoomRegion;
-    if (name == "up") return R::Up;
-    if (name == "down") return R::Down;
-    if (name == "left") return R::Left;
-    if (name == "right") return R::Right;
-    if (name == "centre" || name == "center") return R::Centre;
-    if (name == "in") return R::ZoomIn;
-    if (name == "out") return R::ZoomOut;
-    return std::nullopt;
-}
-
 // Text1 and the labels are the controls a user drags and right-presses.
 bool isDraggable(const std::string& name) {
     return name == names::kText1 || name.rfind(std::string(names::kLabel1) + "(", 0) == 0;
@@ -226,6 +214,8 @@ const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunne
         {"picture", {1, &ScriptRunner::pictureLine}},
         {"click", {2, &ScriptRunner::clickLine}},
         {"rclick", {2, &ScriptRunner::clickLine}},
+        // A left click with Shift held (an outlet taken as clicked).
+        {"shiftclick", {2, &ScriptRunner::clickLine}},
         {"drag", {5, &ScriptRunner::dragLine}},
         {"rpress", {1, &ScriptRunner::rpressLine}},
         {"panzoom", {1, &ScriptRunner::panzoomLine}},
@@ -240,7 +230,7 @@ const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunne
         {"resize", {2, &ScriptRunner::resizeLine}},
         {"grab", {2, &ScriptRunner::grabLine}},
         {"show", {1, &ScriptRunner::showLine}},
-        {"wheel", {3, &ScriptRunner::wheelLine}},
+        {"wheel", {kAnyCount, &ScriptRunner::wheelLine}},
         {"key", {1, &ScriptRunner::keyLine}},
         {"action", {1, &ScriptRunner::actionLine}},
         {"title", {0, &ScriptRunner::titleLine}},
@@ -306,7 +296,10 @@ std::optional<std::string> ScriptRunner::pictureLine(const std::vector<std::stri
 std::optional<std::string> ScriptRunner::clickLine(const std::vector<std::string>& w) {
     const auto x = parseNumber(w[1]), y = parseNumber(w[2]);
     if (!x || !y) return "X and Y must be numbers";
-    window_.mapMouseUp(w[0] == "click" ? measure::MouseButton::Left : measure::MouseButton::Right, *x, *y);
+    const bool shift = w[0] == "shiftclick";
+    window_.setShiftClick(shift);
+    window_.mapMouseUp(w[0] == "rclick" ? measure::MouseButton::Right : measure::MouseButton::Left, *x, *y);
+    window_.setShiftClick(false);
     return std::nullopt;
 }
 
@@ -333,13 +326,6 @@ std::optional<std::string> ScriptRunner::rpressLine(const std::vector<std::strin
     const QPointF inside(2, 2);
     sendMouse(target, QEvent::MouseButtonPress, inside, Qt::RightButton, Qt::RightButton);
     sendMouse(target, QEvent::MouseButtonRelease, inside, Qt::RightButton, Qt::NoButton);
-    return std::nullopt;
-}
-
-std::optional<std::string> ScriptRunner::panzoomLine(const std::vector<std::string>& w) {
-    const auto region = parseRegion(w[1]);
-    if (!region) return "the region is one of up, down, left, right, centre, in, out";
-    window_.panZoomRegionClick(*region);
     return std::nullopt;
 }
 
@@ -449,15 +435,6 @@ std::optional<std::string> ScriptRunner::showLine(const std::vector<std::string>
     } else {
         return "no control of that name";
     }
-    return std::nullopt;
-}
-
-std::optional<std::string> ScriptRunner::wheelLine(const std::vector<std::string>& w) {
-    const auto x = parseNumber(w[1]), y = parseNumber(w[2]);
-    const auto steps = parseInt(w[3]);
-    if (!x || !y || !steps) return "X and Y must be numbers and STEPS a whole number";
-    // Picture-relative, as a click: the wheel turns over the view position of that picture point.
-    window_.mapWheel(window_.imageLeft() + *x, window_.imageTop() + *y, *steps, false);
     return std::nullopt;
 }
 

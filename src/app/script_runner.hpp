@@ -86,6 +86,7 @@ class ScriptRunner {
     std::optional<std::string> clickLine(const std::vector<std::string>& words);
     std::optional<std::string> dragLine(const std::vector<std::string>& words);
     std::optional<std::string> rpressLine(const std::vector<std::string>& words);
+    // `panzoom REGION` and `wheel X Y STEPS [ctrl|shift]` (script_view.cpp).
     std::optional<std::string> panzoomLine(const std::vector<std::string>& words);
     std::optional<std::string> answerLine(const std::vector<std::string>& words);
     std::optional<std::string> typeLine(const std::vector<std::string>& words);

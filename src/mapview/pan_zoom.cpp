@@ -45,9 +45,12 @@ PanZoomOutcome panZoomClick(ViewGeometry& g, measure::MeasureState& state, float
     return PanZoomOutcome::Moved;
 }
 
-PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, float x, float y, int steps) {
+PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, float x, float y, int steps,
+                         bool fine) {
     if (steps == 0) return PanZoomOutcome::Missed;
-    const double ratio = steps > 0 ? zoomInRatio(g.scrollZoomFactor) : zoomOutRatio(g.scrollZoomFactor);
+    const double in = fine ? zoomInRatio(g.scrollZoomFactor) : kWheelNotchRatio;
+    const double out = fine ? zoomOutRatio(g.scrollZoomFactor) : 1 / kWheelNotchRatio;
+    const double ratio = steps > 0 ? in : out;
     // A wheel turns a few notches per event; more than kMostWheelNotches in one turn (a script's
     // 2147483647) counts as that many, which already zooms the picture far past any use.
     const long long asked = steps > 0 ? static_cast<long long>(steps) : -static_cast<long long>(steps);
@@ -55,6 +58,12 @@ PanZoomOutcome wheelZoom(ViewGeometry& g, measure::MeasureState& state, float x,
         zoomPicAt(g, ratio, x, y, state.scaleX, state.scaleY);
     }
     return PanZoomOutcome::Moved;
+}
+
+PanZoomOutcome wheelTurn(ViewGeometry& g, measure::MeasureState& state, float x, float y, int steps,
+                         WheelTurn turn) {
+    if (turn == WheelTurn::Pan) return wheelPan(g, steps);
+    return wheelZoom(g, state, x, y, steps, turn == WheelTurn::FineZoom);
 }
 
 PanZoomOutcome pan(ViewGeometry& g, float dx, float dy) {

@@ -1,6 +1,6 @@
-// The mouse wheel over the map: one zoom step of the pan/zoom control per notch about the pointer, in
-// every unit mode; and a line traced across a zoom or a scroll measures the same as the same picture
-// points traced without it, in miles, NEXRAD pixels and general pixels.
+// The mouse wheel over the map: a notch zooms by a fifth, with Ctrl by one zoom step of the pan/zoom
+// control, about the pointer, in every unit mode; and a line traced across a zoom or a scroll measures the
+// same as the same picture points traced without it, in miles, NEXRAD pixels and general pixels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -48,10 +48,30 @@ TEST_F(WheelTest, AHugeTurnCountsAsAHundredNotches) {
     EXPECT_LT(g.picture.width, hundred.picture.width);
 }
 
-TEST_F(WheelTest, EachNotchIsOneZoomStepAboutThePointer) {
+TEST_F(WheelTest, EachNotchZoomsByAFifthAboutThePointer) {
     const float x = 2700, y = 6100;
     const float u = (x - g.picture.left) / g.picture.width, v = (y - g.picture.top) / g.picture.height;
-    EXPECT_EQ(wheelZoom(g, state, x, y, 2), PanZoomOutcome::Moved);
+    EXPECT_EQ(wheelTurn(g, state, x, y, 2, WheelTurn::Zoom), PanZoomOutcome::Moved);
+    // Two notches of 1.2: 18000 x 1.44 = 25920, 13500 x 1.44 = 19440.
+    EXPECT_FLOAT_EQ(g.picture.width, 25920);
+    EXPECT_FLOAT_EQ(g.picture.height, 19440);
+    EXPECT_TRUE(g.stretch);
+    EXPECT_FLOAT_EQ(g.picture.left + u * g.picture.width, x);
+    EXPECT_FLOAT_EQ(g.picture.top + v * g.picture.height, y);
+    EXPECT_FLOAT_EQ(state.scaleX, 2 / 1.44f);
+    EXPECT_FLOAT_EQ(state.scaleY, 4 / 1.44f);
+    // Down: each notch divides by 1.2, back to where it was.
+    EXPECT_EQ(wheelTurn(g, state, x, y, -2, WheelTurn::Zoom), PanZoomOutcome::Moved);
+    EXPECT_FLOAT_EQ(g.picture.width, 18000);
+    EXPECT_FLOAT_EQ(g.picture.left + u * g.picture.width, x);
+    EXPECT_FLOAT_EQ(state.scaleX, 2);
+    EXPECT_FLOAT_EQ(state.scaleY, 4);
+}
+
+TEST_F(WheelTest, WithCtrlEachNotchIsOneZoomStepOfTheControl) {
+    const float x = 2700, y = 6100;
+    const float u = (x - g.picture.left) / g.picture.width, v = (y - g.picture.top) / g.picture.height;
+    EXPECT_EQ(wheelTurn(g, state, x, y, 2, WheelTurn::FineZoom), PanZoomOutcome::Moved);
     // Two steps of 1.05: 18000 x 1.05 x 1.05 = 19845, 13500 x 1.1025 = 14883.75.
     EXPECT_FLOAT_EQ(g.picture.width, 19845);
     EXPECT_FLOAT_EQ(g.picture.height, 14883.75f);
@@ -62,7 +82,7 @@ TEST_F(WheelTest, EachNotchIsOneZoomStepAboutThePointer) {
     EXPECT_FLOAT_EQ(state.scaleX, 2 / 1.1025f);
     EXPECT_FLOAT_EQ(state.scaleY, 4 / 1.1025f);
 
-    EXPECT_EQ(wheelZoom(g, state, x, y, -2), PanZoomOutcome::Moved);
+    EXPECT_EQ(wheelTurn(g, state, x, y, -2, WheelTurn::FineZoom), PanZoomOutcome::Moved);
     EXPECT_FLOAT_EQ(g.picture.width, 18000);
     EXPECT_FLOAT_EQ(g.picture.left + u * g.picture.width, x);
     EXPECT_FLOAT_EQ(state.scaleX, 2);
@@ -80,15 +100,23 @@ TEST_F(WheelTest, NoUnitModeLocksTheView) {
         g.picture = {-3000, -2250, 18000, 13500};
         EXPECT_EQ(wheelZoom(g, state, 12000, 9000, 1), PanZoomOutcome::Moved);
         // About the view's lower-right corner, 5/6 of the way across and down the picture:
-        // 12000 - 18900 x 5/6 = -3750, 9000 - 14175 x 5/6 = -2812.5.
-        EXPECT_FLOAT_EQ(g.picture.width, 18900);
-        EXPECT_FLOAT_EQ(g.picture.left, -3750);
-        EXPECT_FLOAT_EQ(g.picture.top, -2812.5f);
+        // 12000 - 21600 x 5/6 = -6000, 9000 - 16200 x 5/6 = -4500.
+        EXPECT_FLOAT_EQ(g.picture.width, 21600);
+        EXPECT_FLOAT_EQ(g.picture.left, -6000);
+        EXPECT_FLOAT_EQ(g.picture.top, -4500);
         EXPECT_EQ(pan(g, 300, -150), PanZoomOutcome::Moved);
-        EXPECT_FLOAT_EQ(g.picture.left, -3450);
-        EXPECT_FLOAT_EQ(g.picture.top, -2962.5f);
+        EXPECT_FLOAT_EQ(g.picture.left, -5700);
+        EXPECT_FLOAT_EQ(g.picture.top, -4650);
     }
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(WheelTest, WithShiftTheWheelPansByTheScrollStep) {
+    // One notch up moves the picture right by the view's width times the scroll/zoom speed: 600.
+    EXPECT_EQ(wheelTurn(g, state, 2700, 6100, 1, WheelTurn::Pan), PanZoomOutcome::Moved);
+    EXPECT_FLOAT_EQ(g.picture.left, -2400);
+    EXPECT_FLOAT_EQ(g.picture.width, 18000);
+    EXPECT_EQ(state.scaleX, 2);
 }
 
 TEST_F(WheelTest, PanMovesThePictureByTheDrag) {
