@@ -14,7 +14,8 @@ seconds=${1:-30}
 shift || true
 harnesses=("$@")
 if [ ${#harnesses[@]} -eq 0 ]; then
-  harnesses=(storm precip_frequency graph storage hydrograph_load hydrograph_combine numbers project script_line)
+  harnesses=(storm precip_frequency graph storage hydrograph_load hydrograph_combine numbers project script_line
+    delineation)
 fi
 
 cmake --preset fuzz >/dev/null
