@@ -78,7 +78,8 @@ inline std::string controlPointsNoFit(std::string_view file, int count, std::str
            "onto a grid first (gdalwarp), or georeference it with Map -> Georeference Map...";
 }
 
-// A file opened as a map picture (the line after "Invalid picture") that is no picture.
+// A file opened as a map picture (the line after "Invalid picture") that is no picture. (groupedCount is
+// in messages_elevation.hpp, which common/messages.hpp includes first.)
 inline std::string pictureIsElevationModel(std::string_view file) {
     return std::string(file) +
            " is an elevation model (one band of heights, no colours), not a map picture. Open it with Map -> "
@@ -87,7 +88,7 @@ inline std::string pictureIsElevationModel(std::string_view file) {
 inline std::string rasterTooBig(std::string_view file, long long width, long long height,
                                 long long maxPixels) {
     return std::string(file) + " declares " + std::to_string(width) + " x " + std::to_string(height) +
-           " pixels, more than the " + std::to_string(maxPixels) + " pixels a map may have here.";
+           " pixels, more than the " + groupedCount(maxPixels) + " pixels a map may have here.";
 }
 
 // A picture whose own georeference cannot be used.

@@ -241,6 +241,28 @@ picture "Load Map File"
                                           brelvo::common::msg::pictureIsElevationModel("heights.tif")});
         QVERIFY(!window_->geometry().hasPicture);
 
+        // A sparse GeoTIFF of a few bytes that declares 70,000 x 70,000 pixels: past the limit of a map.
+        const std::string huge = pathOf("huge.tif");
+        {
+            char** options = CSLSetNameValue(nullptr, "TILED", "YES");
+            options = CSLSetNameValue(options, "SPARSE_OK", "TRUE");
+            GDALDatasetH ds =
+                GDALCreate(GDALGetDriverByName("GTiff"), huge.c_str(), 70000, 70000, 1, GDT_Byte, options);
+            CSLDestroy(options);
+            QVERIFY(ds != nullptr);
+            std::array<double, 6> transform{500000, 1, 0, 4500000, 0, -1};
+            GDALSetGeoTransform(ds, transform.data());
+            GDALClose(ds);
+        }
+        replay(*window_, dialogs_,
+               "menu \"Load/Save Map\"\nanswer \"" + huge + "\"\npicture \"Load Map File\"\n");
+        QCOMPARE(
+            dialogs_.takeMessages(),
+            std::vector<std::string>{std::string(brelvo::common::msg::kInvalidPicture) +
+                                     "\nhuge.tif declares 70000 x 70000 pixels, more than the 4,294,967,296 "
+                                     "pixels a map may have here."});
+        QVERIFY(!window_->geometry().hasPicture);
+
         // A plain picture beside a folder named as its world file: loaded without a georeference, and the
         // folder named.
         const std::string plain = pathOf("plain.png");
