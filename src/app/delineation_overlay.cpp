@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygonF>
 #include <QRect>
 #include <algorithm>
@@ -73,27 +74,32 @@ void paintStreams(QPainter& painter, const QRect& dirty, const QTransform& cellT
     painter.drawImage(target.topLeft(), image);
 }
 
-void paintOutletSearch(QPainter& painter, const QTransform& cellToView, int clickedColumn, int clickedRow,
-                       int searchCells, int outletColumn, int outletRow) {
-    auto cellSquare = [&](int left, int top, int right, int bottom) {
-        return cellToView.map(QPolygonF(QRectF(QPointF(left, top), QPointF(right, bottom))));
-    };
+void paintOutlet(QPainter& painter, const QTransform& cellToView, int outletColumn, int outletRow) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(Qt::NoBrush);
-    const QPolygonF square = cellSquare(clickedColumn - searchCells, clickedRow - searchCells,
-                                        clickedColumn + searchCells + 1, clickedRow + searchCells + 1);
-    painter.setPen(QPen(QColor(255, 255, 255, 200), 3));
-    painter.drawPolygon(square);
-    painter.setPen(QPen(QColor(0xE0, 0x80, 0x00), 1.5, Qt::DashLine));
-    painter.drawPolygon(square);
-    // The outlet: its cell, at least a few pixels across.
-    const QPolygonF cell = cellSquare(outletColumn, outletRow, outletColumn + 1, outletRow + 1);
+    const QPolygonF cell = cellToView.map(
+        QPolygonF(QRectF(QPointF(outletColumn, outletRow), QPointF(outletColumn + 1, outletRow + 1))));
     QRectF mark = cell.boundingRect();
     if (mark.width() < 7) mark = QRectF(mark.center() - QPointF(3.5, 3.5), QSizeF(7, 7));
     painter.setPen(QPen(QColor(0xD0, 0x20, 0x20), 2));
     painter.setBrush(QColor(0xD0, 0x20, 0x20, 120));
     painter.drawRect(mark);
+    painter.restore();
+}
+
+void paintSearchReach(QPainter& painter, const QTransform& cellToView, int clickedColumn, int clickedRow,
+                      double radiusColumns, double radiusRows) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    const QPointF centre(clickedColumn + 0.5, clickedRow + 0.5);
+    QPainterPath reach;
+    reach.addEllipse(centre, radiusColumns, radiusRows);
+    const QPainterPath shown = cellToView.map(reach);
+    painter.setPen(QPen(QColor(255, 255, 255, 200), 3));
+    painter.drawPath(shown);
+    painter.setPen(QPen(QColor(0xE0, 0x80, 0x00), 1.5, Qt::DashLine));
+    painter.drawPath(shown);
     painter.restore();
 }
 

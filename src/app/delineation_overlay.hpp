@@ -17,8 +17,12 @@ namespace brelvo::app {
 void paintStreams(QPainter& painter, const QRect& dirty, const QTransform& cellToView,
                   const std::vector<std::uint8_t>& streams, int width, int height);
 
-// The square of cells within `searchCells` of the clicked cell, and the outlet cell marked.
-void paintOutletSearch(QPainter& painter, const QTransform& cellToView, int clickedColumn, int clickedRow,
-                       int searchCells, int outletColumn, int outletRow);
+// The outlet's cell marked, at least a few pixels across.
+void paintOutlet(QPainter& painter, const QTransform& cellToView, int outletColumn, int outletRow);
+
+// The reach of the outlet's search: an ellipse about the clicked cell's centre, its radii in columns
+// and rows (the search distance over the cells' width and height on the ground).
+void paintSearchReach(QPainter& painter, const QTransform& cellToView, int clickedColumn, int clickedRow,
+                      double radiusColumns, double radiusRows);
 
 }  // namespace brelvo::app

@@ -45,8 +45,13 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
       pictureHost_(*this, doc_, geometry_, renderer_, tpp_,
                    {[this] { syncGeometry(); },
                     [this](bool visible) { widgets_->panZoomControl()->setVisible(visible); },
-                    [this] { clearElevation(); },
-                    [this]() -> QWidget* { return widgets_ ? widgets_->mapView() : nullptr; }}),
+                    [this] {
+                        // The model and its delineation's record go with the picture.
+                        clearElevation();
+                        forgetDelineation();
+                    },
+                    [this]() -> QWidget* { return widgets_ ? widgets_->mapView() : nullptr; },
+                    [this] { return elevationModelName(); }}),
       controller_(doc_, *this, dialogs_),
       pictureCommands_(doc_, controller_, dialogs_, pictureHost_),
       picture_(pictureHost_, dialogs_),
@@ -64,7 +69,12 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
     markers.shape2.width = markers.shape2.height = kMarkerPixels * tpp_;
     widgets_ = new MeasuringWidgets(*this, doc_, geometry_, renderer_, controller_, tpp_, *this);
     widgets_->syncLabels();
-    widgets_->pointerExtra = [this](float x, float y) { return elevationPointerText(x, y); };
+    widgets_->pointerExtra = [this](float x, float y) {
+        // While the outlet is awaited, where a click there would place it comes first.
+        const std::string outlet = previewOutlet(x, y);
+        const std::string height = elevationPointerText(x, y);
+        return outlet.empty() ? height : height.empty() ? outlet : outlet + "  " + height;
+    };
     widgets_->mapView()->paintOverPicture = [this](QPainter& painter, const QRectF& picture) {
         paintElevation(painter, picture);
     };
@@ -80,7 +90,7 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
          {[this] { openGeorefDialog(); }, [this] { showMeasuringUnits(); }, [this] { exportBasin(); },
           [this] { importBasin(); }, [this] { openElevationModel(); },
           [this](bool shown) { showElevationModel(shown); }, [this] { delineateBasin(); },
-          [this] { askOutletSearchDistance(); }, [this] { setStreamsShown(!showStreams_); },
+          [this] { askOutletSearchDistance(); }, [this] { setStreamsShown(!streamsShown()); },
           [this] { askStreamThreshold(); }},
          stormEntries(),
          [this] { exportCalcReport(); }});

@@ -119,12 +119,14 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // then the next left click on the map is the outlet (Esc cancels).
     void delineateBasin();
     bool awaitingOutlet() const { return awaitingOutlet_; }
+    // A replayed Shift+click: the next clicks take their cell as the outlet as it is.
+    void setShiftClick(bool held) { shiftClick_ = held; }
     // Map -> Outlet Search Distance... and Stream Threshold...: asked in an input box.
     void askOutletSearchDistance();
     void askStreamThreshold();
     // Map -> Show Streams: the cells of at least the threshold's accumulation drawn over the map.
     void setStreamsShown(bool shown);
-    bool streamsShown() const { return showStreams_; }
+    bool streamsShown() const { return doc_.work().delineationSettings.showStreams; }
     // The flow prepared for the elevation model shown; nullptr before, and once the model is replaced.
     const terrain::FlowModel* preparedFlow() const;
     // What prepares the flow; empty: terrain::prepareFlow.
@@ -231,6 +233,10 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // over the map (after its georeference is back). A missing file is said by name.
     void restoreElevation(const project::Project& p, bool asMap);
     void clearElevation();
+    // The elevation model's file name; empty without one.
+    std::string elevationModelName() const;
+    // The delineated basin's record goes (its model went): no outlet marker stays on another map.
+    void forgetDelineation();
     void paintElevation(QPainter& painter, const QRectF& picture) const;
     std::string elevationPointerText(float viewX, float viewY) const;
     // The delineation's parts: the flow of the model shown, the outlet's click (false: not taken as
@@ -239,7 +245,26 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     void dropStaleFlow() const;
     bool outletClick(measure::MouseButton button, float x, float y);
     bool cancelOutlet();
-    void traceDelineation(const ElevationLayer& layer, const terrain::Delineation& basin);
+    // The outlet a click at a view position takes: the nearest stream cell within the search distance
+    // on the ground, or the clicked cell itself (Shift, or no stream within reach). Nothing off the model
+    // or on NoData with no stream within reach.
+    struct OutletChoice {
+        terrain::Cell clicked;
+        terrain::Cell outlet;
+        double searchM = 0;  // 0: taken as clicked
+        bool onStream = false;
+    };
+    std::optional<OutletChoice> outletAt(float x, float y, bool asClicked) const;
+    // The search distance on the ground, metres: the user's, or three cells' width at `row`.
+    double searchDistanceM(const terrain::CellGeometry& cells, int row) const;
+    // The cells' lengths and areas of the model shown (kept with the flow).
+    const terrain::CellGeometry& modelCells() const;
+    // The pointer moved while the outlet is awaited: the outlet it would take is shown; the status text.
+    std::string previewOutlet(float x, float y);
+    // Shift held: the click's cell is the outlet as it is.
+    bool shiftHeld() const;
+    // `searchM`: the distance the outlet snapped within (0: taken as clicked).
+    void traceDelineation(const ElevationLayer& layer, const terrain::Delineation& basin, double searchM);
     std::optional<QTransform> cellToView() const;
     void paintDelineation(QPainter& painter, const QRect& dirty) const;
     // ProjectView
@@ -283,10 +308,12 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // The prepared flow and the model it was prepared for; the stream cells at the threshold drawn.
     mutable std::shared_ptr<const terrain::FlowModel> flow_;
     mutable std::weak_ptr<const terrain::ElevationModel> flowFor_;
+    mutable std::optional<terrain::CellGeometry> modelCells_;
+    std::optional<OutletChoice> outletPreview_;
     mutable std::vector<std::uint8_t> streams_;
     mutable std::int64_t streamsThreshold_ = -1;
     bool awaitingOutlet_ = false;
-    bool showStreams_ = false;
+    bool shiftClick_ = false;
     int lastCalcReportPages_ = 0;
 };
 

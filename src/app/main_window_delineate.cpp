@@ -51,6 +51,7 @@ void MainWindow::dropStaleFlow() const {
         streams_.clear();
         streams_.shrink_to_fit();
         streamsThreshold_ = -1;
+        modelCells_.reset();
     }
 }
 
@@ -89,63 +90,15 @@ void MainWindow::delineateBasin() {
 bool MainWindow::cancelOutlet() {
     if (!awaitingOutlet_) return false;
     awaitingOutlet_ = false;
+    outletPreview_.reset();
+    widgets_->mapView()->update();
     widgets_->setStatusNote({});
     step([&] { doc_.setCaption(msg::kCaptionMenu); });
     return true;
 }
 
-bool MainWindow::outletClick(measure::MouseButton button, float x, float y) {
-    if (!awaitingOutlet_ || button != measure::MouseButton::Left) return false;
-    const ElevationLayer* layer = elevationLayer();
-    const terrain::FlowModel* flow = preparedFlow();
-    // A line started from the command menu meanwhile takes the clicks: the outlet is no longer awaited.
-    if (!layer || !flow || doc_.state().mode != measure::Idle) {
-        awaitingOutlet_ = false;
-        widgets_->setStatusNote({});
-        return false;
-    }
-    const auto pixel = pixelOfView(x, y);
-    const auto cell = pixel ? layer->cellAtPicture(pixel->x, pixel->y) : std::nullopt;
-    const terrain::ElevationModel& model = layer->model();
-    std::optional<terrain::Delineation> basin;
-    if (cell) {
-        const terrain::CellGeometry cells = terrain::cellGeometry(model, layer->modelGround());
-        const int search = doc_.work().delineationSettings.searchCells;
-        const auto outlet = terrain::snapOutlet(*flow, *cell, search);
-        const std::size_t basinCells =
-            outlet ? flow->accumulation[static_cast<std::size_t>(outlet->row) * flow->width + outlet->column]
-                   : 0;
-        if (basinCells < largeBasinCells) {
-            basin = terrain::delineate(model, *flow, cells, *cell, search);
-        } else {
-            // Seconds of work on a basin this large: on a worker, the window repainting meanwhile and
-            // taking no other input (the dialog is modal, with nothing to cancel: it ends on its own).
-            awaitingOutlet_ = false;
-            WorkDialog look;
-            look.text = QString::fromUtf8(msg::kDelineateTracing);
-            look.title = QString::fromUtf8(msg::kDelineateTitle);
-            look.objectName = QStringLiteral("delineationProgress");
-            look.measured = false;
-            runWithProgress(*this, look, [&](const WorkProgress&) {
-                try {
-                    basin = terrain::delineate(model, *flow, cells, *cell, search);
-                } catch (const std::bad_alloc&) {
-                    basin.reset();
-                }
-            });
-        }
-    }
-    if (!basin) {
-        dialogs_.message(msg::kDelineateOutsideModel);
-        return true;
-    }
-    awaitingOutlet_ = false;
-    widgets_->setStatusNote({});
-    traceDelineation(*layer, *basin);
-    return true;
-}
-
-void MainWindow::traceDelineation(const ElevationLayer& layer, const terrain::Delineation& basin) {
+void MainWindow::traceDelineation(const ElevationLayer& layer, const terrain::Delineation& basin,
+                                  double searchM) {
     // Model coordinates to the picture's pixels to the view, as the user's clicks would be.
     const auto clicksOf = [&](const std::vector<measure::MapPoint>& points) {
         std::vector<measure::MapPoint> clicks;
@@ -159,7 +112,7 @@ void MainWindow::traceDelineation(const ElevationLayer& layer, const terrain::De
     };
     const std::vector<measure::MapPoint> boundary = clicksOf(basin.boundary);
     const std::vector<measure::MapPoint> path = clicksOf(basin.longestPath);
-    if (boundary.size() < 3 || path.size() < 2) {
+    if (boundary.size() < 3 || path.empty()) {
         step([&] { doc_.setCaption(msg::kCaptionMenu); });
         dialogs_.message(msg::kDelineateOutsideMap);
         return;
@@ -171,57 +124,80 @@ void MainWindow::traceDelineation(const ElevationLayer& layer, const terrain::De
     record.outletColumn = basin.outlet.column;
     record.outletRow = basin.outlet.row;
     record.searchCells = doc_.work().delineationSettings.searchCells;
+    record.searchDistanceM = searchM;
     record.cells = static_cast<std::int64_t>(basin.cells);
     record.cutOff = basin.cutOff;
+    record.voidCells = static_cast<std::int64_t>(basin.voidCells);
     record.areaM2 = basin.areaM2;
     record.pathLengthM = basin.longestPathM;
     record.elevationsKnown = toFeet > 0;
     if (record.elevationsKnown) {
         record.outletElevationFt = basin.outletElevation * toFeet;
         record.headElevationFt = basin.headElevation * toFeet;
+        record.outletGroundFt = basin.outletGroundElevation * toFeet;
+        record.headGroundFt = basin.headGroundElevation * toFeet;
     }
 
     {
         measure::MeasureDocument::Step one(doc_);
         const measure::MeasureWork before = doc_.work();
-        const auto trace = [&](measure::Command start, const std::vector<measure::MapPoint>& clicks) {
-            controller_.runCommand(start);
-            for (const auto& c : clicks) {
-                controller_.mapMouseUp(measure::MouseButton::Left, static_cast<float>(c.x),
-                                       static_cast<float>(c.y));
-            }
-            controller_.runCommand(measure::Command::EndLine);
+        const auto trace = [&](measure::Command start, const std::vector<measure::MapPoint>& points) {
+            std::vector<measure::PointF> vertices;
+            vertices.reserve(points.size());
+            for (const auto& p : points)
+                vertices.push_back({static_cast<float>(p.x), static_cast<float>(p.y)});
+            controller_.traceWhole(start, vertices);
         };
         // As the user traces: the divide from the outlet round, then the path from its head down.
         trace(measure::Command::StartArea, boundary);
         trace(measure::Command::StartStreamLine, path);
+        // The listing says where the elevations handed over are not the ground's (a filled depression).
+        const char* unit = terrain::verticalUnitText(layer.model().unit);
+        const auto height = [](float v) { return common::formatPattern(v, "0.0"); };
+        std::string notes;
+        if (basin.headElevation != basin.headGroundElevation)
+            notes += msg::conditionedElevationNote("Head", height(basin.headElevation),
+                                                   height(basin.headGroundElevation), unit) +
+                     "\r\n";
+        if (basin.outletElevation != basin.outletGroundElevation)
+            notes += msg::conditionedElevationNote("Outlet", height(basin.outletElevation),
+                                                   height(basin.outletGroundElevation), unit) +
+                     "\r\n";
+        if (!notes.empty()) {
+            measure::TextBox& listing = doc_.edit(measure::SurfacePart::Text1).text1;
+            listing.text += notes;
+            listing.caret = static_cast<int>(listing.text.size());
+        }
         measure::MeasureWork work = doc_.work();
         work.delineation = record;
         doc_.replaceWork(std::move(work));
         const auto& pic = geometry_.picture;
         doc_.delineated(before, {pic.left, pic.top, pic.width, pic.height});
     }
-    if (basin.cutOff)
-        dialogs_.message(msg::delineateCutOff(common::integerText(static_cast<int>(basin.cells))));
+    // One message for a basin that may be cut off: the model's edge, the voids beside it, or both.
+    if (basin.cutOff) {
+        const std::string cells =
+            common::integerText(static_cast<int>(std::min<std::size_t>(basin.cells, 2147483647)));
+        std::string text;
+        if (basin.edgeCells > 0) text = msg::delineateCutOff(cells);
+        if (basin.voidCells > 0) {
+            const std::string voids =
+                common::integerText(static_cast<int>(std::min<std::size_t>(basin.voidCells, 2147483647)));
+            text += (text.empty() ? "" : "\n") + msg::delineateVoids(voids, cells);
+        }
+        dialogs_.message(text);
+    }
     if (!record.elevationsKnown) dialogs_.message(msg::kDelineateUnitUnknown);
     // An open runoff window takes the new basin at once; otherwise "Runoff Hydrogaph" hands it over.
     if (runoff_ && runoff_->isVisible()) openRunoffWindow();
 }
 
-void MainWindow::askOutletSearchDistance() {
-    const int now = doc_.work().delineationSettings.searchCells;
-    const std::string answer = dialogs_.inputBox(msg::searchDistancePrompt(measure::kMaxSearchCells),
-                                                 msg::kSearchDistanceTitle, std::to_string(now));
-    if (answer.empty()) return;  // cancelled
-    const auto cells = wholeAnswer(answer, 0, measure::kMaxSearchCells);
-    if (!cells) {
-        dialogs_.message(msg::searchDistanceRefused(measure::kMaxSearchCells));
-        return;
-    }
+void MainWindow::forgetDelineation() {
+    if (!doc_.work().delineation) return;
     measure::MeasureWork work = doc_.work();
-    work.delineationSettings.searchCells = static_cast<int>(*cells);
+    work.delineation.reset();
     step([&] { doc_.replaceWork(std::move(work)); });
-    projectChanged();
+    widgets_->mapView()->update();
 }
 
 void MainWindow::askStreamThreshold() {
@@ -247,7 +223,13 @@ void MainWindow::setStreamsShown(bool shown) {
         shown = false;
     }
     if (shown && !ensureFlow()) shown = false;
-    showStreams_ = shown;
+    if (shown != streamsShown()) {
+        // Kept in projects: a change of the project.
+        measure::MeasureWork work = doc_.work();
+        work.delineationSettings.showStreams = shown;
+        step([&] { doc_.replaceWork(std::move(work)); });
+        projectChanged();
+    }
     menuBar_->setStreamsChecked(shown);
     widgets_->mapView()->update();
 }
@@ -276,7 +258,7 @@ void MainWindow::paintDelineation(QPainter& painter, const QRect& dirty) const {
     const auto transform = cellToView();
     if (!transform) return;
     const terrain::FlowModel* flow = preparedFlow();
-    if (showStreams_ && flow) {
+    if (streamsShown() && flow) {
         const std::int64_t threshold = doc_.work().delineationSettings.streamThreshold;
         if (threshold != streamsThreshold_ || streams_.empty()) {
             streams_ = terrain::streamCells(*flow, static_cast<std::uint32_t>(threshold));
@@ -284,9 +266,30 @@ void MainWindow::paintDelineation(QPainter& painter, const QRect& dirty) const {
         }
         paintStreams(painter, dirty, *transform, streams_, flow->width, flow->height);
     }
-    if (const auto& basin = doc_.work().delineation) {
-        paintOutletSearch(painter, *transform, basin->clickedColumn, basin->clickedRow, basin->searchCells,
-                          basin->outletColumn, basin->outletRow);
+    // While the outlet is awaited: the streams, the reach of the search and the outlet a click would take;
+    // afterwards the delineated basin's outlet.
+    if (awaitingOutlet_ && outletPreview_) {
+        if (!streamsShown() && flow) {
+            const std::int64_t threshold = doc_.work().delineationSettings.streamThreshold;
+            if (threshold != streamsThreshold_ || streams_.empty()) {
+                streams_ = terrain::streamCells(*flow, static_cast<std::uint32_t>(threshold));
+                streamsThreshold_ = threshold;
+            }
+            paintStreams(painter, dirty, *transform, streams_, flow->width, flow->height);
+        }
+        const OutletChoice& at = *outletPreview_;
+        if (at.searchM > 0) {
+            const terrain::CellGeometry& cells = modelCells();
+            const auto r = static_cast<std::size_t>(at.clicked.row);
+            const double dx = r < cells.dx.size() ? cells.dx[r] : 0,
+                         dy = r < cells.dy.size() ? cells.dy[r] : 0;
+            if (dx > 0 && dy > 0)
+                paintSearchReach(painter, *transform, at.clicked.column, at.clicked.row, at.searchM / dx,
+                                 at.searchM / dy);
+        }
+        paintOutlet(painter, *transform, at.outlet.column, at.outlet.row);
+    } else if (const auto& basin = doc_.work().delineation) {
+        paintOutlet(painter, *transform, basin->outletColumn, basin->outletRow);
     }
 }
 

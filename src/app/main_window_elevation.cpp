@@ -65,7 +65,10 @@ bool MainWindow::openElevationModel() {
     request.initialDir = common::dialogFolder();
     const auto path = common::askFile(dialogs_, request, common::FileKind::elevation);
     if (!path || path->empty()) return false;
-    return loadElevation(*path, {}, asMap, true);
+    if (!loadElevation(*path, {}, asMap, true)) return false;
+    // A basin delineated on the model this one replaces is no basin of this one.
+    forgetDelineation();
+    return true;
 }
 
 bool MainWindow::loadElevation(const std::string& path, const project::ElevationSource& given, bool asMap,
@@ -182,6 +185,8 @@ void MainWindow::showElevationModel(bool shown) {
 }
 
 void MainWindow::clearElevation() {
+    // The streams are the model's: they go with it.
+    if (streamsShown()) setStreamsShown(false);
     if (!elevation_ && !elevationModel_) return;
     elevation_.reset();
     elevationModel_.reset();
@@ -190,6 +195,11 @@ void MainWindow::clearElevation() {
     elevationOverlayRect_ = QRectF();
     menuBar_->syncElevationEntry(false, true);
     widgets_->mapView()->update();
+}
+
+std::string MainWindow::elevationModelName() const {
+    if (!elevation_) return {};
+    return std::filesystem::path(elevation_->model().path).filename().string();
 }
 
 void MainWindow::paintElevation(QPainter& painter, const QRectF& picture) const {

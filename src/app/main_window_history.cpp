@@ -29,6 +29,12 @@ bool MainWindow::undo() {
     // What came back is placed on the picture as it is shown now.
     anchoring_.restart(*placedIn);
     syncGeometry();
+    // The runoff window computes with what the map hands over: it takes the basin that came back.
+    if (runoff_) {
+        const common::HandOff h = controller_.handOff();
+        for (const auto& failure : h.failures) dialogs_.message(failure);
+        runoff_->receiveMeasurement(h);
+    }
     return true;
 }
 

@@ -130,17 +130,18 @@ bool MainWindow::traceFeature(const geo::GeoServices& services, const measure::G
         }
         clicks.push_back(*view);
     }
-    // As the user traces: the command, a left click at each vertex, End Area/Line.
+    // Traced whole, as one line of the work: the command, every vertex, End Area/Line.
     const bool polygon = feature.kind == geo::Feature::Kind::Polygon;
-    chooseCommand(
-        measure::commandText(polygon ? measure::Command::StartArea : measure::Command::StartStreamLine));
-    for (const auto& c : clicks) {
-        step([&] {
-            controller_.mapMouseUp(measure::MouseButton::Left, static_cast<float>(c.x),
-                                   static_cast<float>(c.y));
-        });
-    }
-    chooseCommand(measure::commandText(measure::Command::EndLine));
+    std::vector<measure::PointF> vertices;
+    vertices.reserve(clicks.size());
+    for (const auto& c : clicks) vertices.push_back({static_cast<float>(c.x), static_cast<float>(c.y)});
+    measure::MeasureDocument::Step one(doc_);
+    const measure::MeasureWork before = doc_.work();
+    controller_.traceWhole(polygon ? measure::Command::StartArea : measure::Command::StartStreamLine,
+                           vertices);
+    // Undo takes the imported line back as one step.
+    const auto& pic = geometry_.picture;
+    doc_.delineated(before, {pic.left, pic.top, pic.width, pic.height});
     return true;
 }
 

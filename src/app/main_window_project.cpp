@@ -46,6 +46,8 @@ void MainWindow::restoreProject(const project::Project& p) {
     syncGeometry();
     // A model over the map needs the map's georeference, which came back with the work.
     restoreElevation(p, false);
+    // The stream overlay as the project left it (the flow is prepared for it).
+    setStreamsShown(p.work.delineationSettings.showStreams && elevationLayer() != nullptr);
 
     if (runoff_) {
         runoff_->close();

@@ -25,10 +25,11 @@ class MapPictureHost : public mapview::PictureHost {
   public:
     // What the host changes in its window besides the surface, geometry and renderer it is given.
     struct WindowHooks {
-        std::function<void()> geometryChanged;        // the view and picture rectangles moved
-        std::function<void(bool)> setPanZoomVisible;  // the pan/zoom control shown or hidden
-        std::function<void()> pictureReplaced;        // another picture (or none) is shown now
-        std::function<QWidget*()> mapView;            // the view the loading panel covers
+        std::function<void()> geometryChanged;            // the view and picture rectangles moved
+        std::function<void(bool)> setPanZoomVisible;      // the pan/zoom control shown or hidden
+        std::function<void()> pictureReplaced;            // another picture (or none) is shown now
+        std::function<QWidget*()> mapView;                // the view the loading panel covers
+        std::function<std::string()> elevationModelName;  // the model that goes with the picture
     };
 
     // `window` is what a capture copies; twipsPerPixel turns picture pixels into view units.
@@ -38,6 +39,9 @@ class MapPictureHost : public mapview::PictureHost {
 
     // The failure's whole text when the file cannot be read: "Invalid picture" and the reason below it.
     std::optional<std::string> decodePicture(const std::string& path) override;
+    std::string elevationModelName() const override {
+        return hooks_.elevationModelName ? hooks_.elevationModelName() : std::string();
+    }
     // (map_picture_load.cpp) A JPEG, or any picture Qt's readers take, has its header read here and
     // decodes in the background: the previous picture, when it came from a file still as it was, is
     // released first (and read again if the load is cancelled or fails), so two big maps never share

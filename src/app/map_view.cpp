@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPolygonF>
 #include <QWheelEvent>
 
 namespace brelvo::app {
@@ -47,6 +48,13 @@ void MapView::paintEvent(QPaintEvent* event) {
         if (!seg.visible) continue;
         QPen pen(QColor::fromRgb(seg.color), seg.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
         p.setPen(pen);
+        if (seg.path.size() >= 2) {
+            QPolygonF line;
+            line.reserve(static_cast<qsizetype>(seg.path.size()));
+            for (const measure::PointF& v : seg.path) line.append(QPointF(v.x / tpp_, v.y / tpp_));
+            p.drawPolyline(line);
+            continue;
+        }
         p.drawLine(QPointF(seg.x1 / tpp_, seg.y1 / tpp_), QPointF(seg.x2 / tpp_, seg.y2 / tpp_));
     }
 

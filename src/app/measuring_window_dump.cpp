@@ -92,6 +92,8 @@ void dumpMeasuringWindow(const MainWindow& window, JsonWriter& j) {
         j.key("index").value(index);
         j.key("x1").value(s.x1).key("y1").value(s.y1).key("x2").value(s.x2).key("y2").value(s.y2);
         j.key("width").value(s.width).key("color").value(color).key("visible").value(s.visible);
+        // A line traced whole is one element: its vertex count.
+        if (!s.path.empty()) j.key("points").value(static_cast<int>(s.path.size()));
         j.endObject();
     }
     j.endArray();
@@ -167,6 +169,10 @@ void dumpMeasuringWindow(const MainWindow& window, JsonWriter& j) {
         j.key("pathLengthM").value(basin->pathLengthM);
         j.key("outletElevationFt").value(basin->outletElevationFt);
         j.key("headElevationFt").value(basin->headElevationFt);
+        j.key("searchDistanceM").value(basin->searchDistanceM);
+        j.key("voidCells").value(static_cast<double>(basin->voidCells));
+        j.key("outletGroundFt").value(basin->outletGroundFt);
+        j.key("headGroundFt").value(basin->headGroundFt);
         j.endObject();
     } else {
         j.null();
@@ -174,6 +180,8 @@ void dumpMeasuringWindow(const MainWindow& window, JsonWriter& j) {
     const measure::DelineationSettings& settings = doc.work().delineationSettings;
     j.key("DelineationSettings").beginObject();
     j.key("searchCells").value(settings.searchCells);
+    j.key("searchDistanceM");
+    settings.searchDistanceM ? j.value(*settings.searchDistanceM) : j.null();
     j.key("streamThreshold").value(static_cast<double>(settings.streamThreshold));
     j.key("streamsShown").value(window.streamsShown());
     j.key("flowPrepared").value(window.preparedFlow() != nullptr);

@@ -20,6 +20,8 @@ bool sameWork(const Project& a, const Project& b, const std::optional<RunoffInpu
     const measure::WorkOnPicture x = measure::onPicture(a.work, frameOf(a.picture));
     const measure::WorkOnPicture y = measure::onPicture(b.work, frameOf(b.picture));
     if (!(x.rest == y.rest) || !measure::samePlaces(x.places, y.places)) return false;
+    // The delineation's settings are no work on the map, but the project keeps them.
+    if (!(a.work.delineationSettings == b.work.delineationSettings)) return false;
     // A runoff window holding just what it held when first opened is the same as none.
     auto runoff = [&runoffAtStart](const Project& p) {
         return p.runoff && runoffAtStart && *p.runoff == *runoffAtStart ? std::nullopt : p.runoff;

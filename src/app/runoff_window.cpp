@@ -333,6 +333,9 @@ void RunoffWindow::receiveMeasurement(const common::HandOff& values) {
     // Elevations handed over with the lengths: slope, C, lag and the time step follow, as when the user
     // types them and leaves the box.
     if (values.upperElevation && values.lowerElevation) block_->Getbasinstats();
+    // Areal reduction ticked: the factors follow the new area.
+    if (values.basinArea && !values.basinArea->empty() && fields_.checked(form3::chkAreaAdj))
+        block_->areaAdjClicked();
 }
 
 void RunoffWindow::toggleChartSize() {

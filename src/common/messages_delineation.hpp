@@ -42,13 +42,40 @@ inline constexpr const char* kDelineateUnitUnknown =
     "The elevation model's vertical unit is not known, so its elevations are not handed to the runoff "
     "window.";
 inline constexpr const char* kSearchDistanceTitle = "Outlet Search Distance";
-inline std::string searchDistancePrompt(int maxCells) {
-    return "The outlet snaps to the cell of largest flow accumulation within this many cells of the "
-           "click (0 to " +
-           std::to_string(maxCells) + "):";
+// The search distance on the ground, typed in the map's unit ("m", "ft", "US ft"; metres on a map in
+// degrees).
+inline std::string searchDistancePrompt(const std::string& unit) {
+    return "The outlet snaps to the nearest stream cell (see Stream Threshold...) within this distance of "
+           "the click, in " +
+           unit +
+           " on the ground; 0 takes the clicked cell unless it is on a stream. Empty: three cells' "
+           "width of the elevation model. (Shift+click always takes the clicked cell.)";
 }
-inline std::string searchDistanceRefused(int maxCells) {
-    return "The search distance is a whole number of cells from 0 to " + std::to_string(maxCells) + ".";
+inline std::string searchDistanceRefused(const std::string& unit, const std::string& largest) {
+    return "The search distance is a number of " + unit + " from 0 to " + largest + ".";
+}
+// The status line while the outlet is awaited: where a click there would place the outlet.
+inline std::string outletPreview(const std::string& column, const std::string& row, const std::string& cells,
+                                 bool asClicked, bool onStream) {
+    return "Outlet: cell (" + column + ", " + row + "), " + cells + (cells == "1" ? " cell" : " cells") +
+           " upstream" +
+           (asClicked  ? ", as clicked (Shift)"
+            : onStream ? ", on a stream"
+                       : ", no stream within reach");
+}
+inline constexpr const char* kOutletPreviewNone = "Outlet: none here (no data, and no stream within reach)";
+// A basin that may be cut off: its cells on the model's edge, the voids that take water from beside it.
+inline std::string delineateVoids(const std::string& voidCells, const std::string& cells) {
+    return "Water beside the basin drains into " + voidCells +
+           " cells without data, which may have cut the basin off: its " + cells +
+           " cells may be only part of it. Fill the elevation model's voids, or check the basin.";
+}
+// The listing's note when the elevations handed over are not the ground's (a filled depression).
+inline std::string conditionedElevationNote(const char* which, const std::string& conditioned,
+                                            const std::string& ground, const char* unit) {
+    return std::string(which) + " elevation " + conditioned + " " + unit +
+           " where the water passes over a filled depression (the ground there is " + ground + " " + unit +
+           ")";
 }
 inline constexpr const char* kStreamThresholdTitle = "Stream Threshold";
 inline constexpr const char* kStreamThresholdPrompt =

@@ -10,10 +10,14 @@ namespace brelvo::common::msg {
 
 // ---- mapview: the question before a new picture replaces traced work ----
 // The question before a new picture (or none) takes the place of traced work: `action` says what is
-// done ("Loading a new map picture"), then what goes with the old one.
-inline std::string pictureReplaceQuestion(const std::string& action, int lines, int labels, bool listing) {
+// done ("Loading a new map picture"), then what goes with the old one: the elevation model `model` (a
+// file name; empty: none) with the basin delineated on it, the lines, the labels and the listing.
+inline std::string pictureReplaceQuestion(const std::string& action, int lines, int labels, bool listing,
+                                          const std::string& model = {}, bool delineated = false) {
     std::string what;
     auto add = [&what](const std::string& part) { what += (what.empty() ? "" : ", ") + part; };
+    if (!model.empty())
+        add("the elevation model " + model + (delineated ? " with its delineated basin" : ""));
     if (lines > 0) add(std::to_string(lines) + (lines == 1 ? " traced line" : " traced lines"));
     if (labels > 0) add(std::to_string(labels) + (labels == 1 ? " label" : " labels"));
     if (listing) add("the coordinate listing");

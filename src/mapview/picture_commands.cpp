@@ -88,11 +88,15 @@ bool PictureCommands::workMayGo(const char* action) {
     const int lines = doc_.state().lineNumber;
     int labels = 0;
     for (const measure::Label& label : doc_.controls().label1) labels += label.visible ? 1 : 0;
+    // The elevation model goes with the picture, and the basin delineated on it.
+    const std::string model = host_.elevationModelName();
     // The listing's text stays after the lines go; on its own it is no reason to ask.
-    if (lines == 0 && labels == 0) return true;
+    if (lines == 0 && labels == 0 && model.empty()) return true;
     const bool listing = !doc_.controls().text1.text.empty();
-    return dialogs_.confirm(common::msg::pictureReplaceQuestion(action, lines, labels, listing),
-                            common::msg::kContinueButton);
+    const bool delineated = !model.empty() && doc_.work().delineation.has_value();
+    return dialogs_.confirm(
+        common::msg::pictureReplaceQuestion(action, lines, labels, listing, model, delineated),
+        common::msg::kContinueButton);
 }
 
 void PictureCommands::unloadLabels() {

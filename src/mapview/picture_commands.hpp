@@ -66,6 +66,9 @@ class PictureHost {
     // The georeference that came with the clipboard's picture decoded last (a web map capture).
     virtual std::optional<measure::Georeference> clipboardGeoreference() { return std::nullopt; }
     virtual void clearPicture() = 0;
+    // The file name of the elevation model that goes with the picture (shown as the map or over it);
+    // empty when there is none.
+    virtual std::string elevationModelName() const { return {}; }
     // ScrollPic with the given mode.
     virtual void scrollPicture(int mode) = 0;
     virtual std::string programFolder() const = 0;

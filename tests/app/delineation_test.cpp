@@ -14,7 +14,9 @@
 
 #include "app/elevation_layer.hpp"
 #include "app/main_window.hpp"
+#include "app/runoff_window.hpp"
 #include "app/script_runner.hpp"
+#include "common/control_names.hpp"
 #include "common/messages.hpp"
 #include "measure/ground_position.hpp"
 #include "terrain/flow_model.hpp"
@@ -145,10 +147,13 @@ class DelineationTest : public QObject {
         };
         QVERIFY(window_->triggerMenuEntry("Map/Delineate Basin..."));
         QVERIFY(window_->awaitingOutlet());
-        // Three cells east and three north of the outlet, within a search of 3: the outlet snaps to the
-        // channel cell (15, 15).
-        dialogs_->queueAnswer("3");
+        // Streams from 110 cells are the channel from (15, 15) down; a click three cells east and three
+        // north of it, within 45 m, snaps to its nearest stream cell, (15, 15) itself, 42.4 m away.
+        dialogs_->queueAnswer("110");
+        QVERIFY(window_->triggerMenuEntry("Map/Stream Threshold..."));
+        dialogs_->queueAnswer("45");
         QVERIFY(window_->triggerMenuEntry("Map/Outlet Search Distance..."));
+        QCOMPARE(window_->document().work().delineationSettings.searchDistanceM, std::optional<double>(45));
         clickCell(18, 12);
         QVERIFY(!window_->awaitingOutlet());
         const auto& basin = window_->document().work().delineation;
@@ -161,9 +166,16 @@ class DelineationTest : public QObject {
         QCOMPARE(basin->headElevationFt, 132 / 0.3048);
         QCOMPARE(basin->outletElevationFt, 104 / 0.3048);
         QCOMPARE(window_->measureState().lineNumber, 2);
-        // The search distance's prompt only: the basin is not cut off, and nothing else is said.
+        window_->chooseCommand("Runoff Hydrogaph");
+        namespace form3 = brelvo::common::controls::form3;
+        auto& fields = window_->runoffWindow()->fields();
+        const std::string firstArea = fields.text(form3::txtBasinArea),
+                          firstLength = fields.text(form3::txtL);
+        QCOMPARE(fields.text(form3::txtElv2), std::string("341.2"));
+        // The two prompts only: the basin is not cut off, and nothing else is said.
         QCOMPARE(dialogs_->takeMessages(),
-                 std::vector<std::string>{brelvo::common::msg::searchDistancePrompt(100)});
+                 (std::vector<std::string>{brelvo::common::msg::kStreamThresholdPrompt,
+                                           brelvo::common::msg::searchDistancePrompt("m")}));
 
         // A second outlet on the same model, on the channel with no search: (15, 12) drains the 64
         // cells with row + d <= 12 (15 + 13 + ... + 1), and nothing is prepared again. Taken as a large
@@ -176,11 +188,18 @@ class DelineationTest : public QObject {
         QCOMPARE(preparations, 1);
         QCOMPARE(window_->document().work().delineation->cells, std::int64_t{64});
         QCOMPARE(window_->measureState().lineNumber, 4);
+        // The open runoff window took the second basin: its outlet is 107 m high.
+        QVERIFY(fields.text(form3::txtBasinArea) != firstArea);
+        QCOMPARE(fields.text(form3::txtElv2), std::string("351.0"));
 
-        // Undo: the second delineation goes as one step, then the first, then nothing.
+        // Undo: the second delineation goes as one step, and the runoff window has the first basin back;
+        // then the first goes, then nothing.
         QVERIFY(window_->undo());
         QCOMPARE(window_->measureState().lineNumber, 2);
         QCOMPARE(window_->document().work().delineation->cells, std::int64_t{119});
+        QCOMPARE(fields.text(form3::txtBasinArea), firstArea);
+        QCOMPARE(fields.text(form3::txtL), firstLength);
+        QCOMPARE(fields.text(form3::txtElv2), std::string("341.2"));
         QVERIFY(window_->undo());
         QCOMPARE(window_->measureState().lineNumber, 0);
         QVERIFY(!window_->document().work().delineation);
