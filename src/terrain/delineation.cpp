@@ -58,36 +58,8 @@ class Mask {
             static_cast<std::size_t>(width_) * static_cast<std::size_t>(bottomRight.row - topLeft.row + 3),
             0);
     }
-    void add(Cell cell) {
-        inside_[at(cell.column, cell.row)] = 1;
-        ++cells_;
-    }
+    void add(Cell cell) { inside_[at(cell.column, cell.row)] = 1; }
     bool inside(int column, int row) const { return inside_[at(column, row)] == 1; }
-
-    // The cells outside the catchment that its outer ring encloses: those the box's margin does not
-    // reach through cells outside it, side by side (the ring joins cells that touch at a corner, so
-    // nothing passes between them).
-    std::size_t enclosed() {
-        constexpr std::uint8_t kReached = 2;
-        const std::size_t w = static_cast<std::size_t>(width_), h = inside_.size() / w;
-        std::vector<std::size_t> stack{0};  // a corner of the margin
-        inside_[0] = kReached;
-        std::size_t reached = 1;
-        while (!stack.empty()) {
-            const std::size_t i = stack.back();
-            stack.pop_back();
-            const std::size_t c = i % w, r = i / w;
-            const std::size_t next[4] = {c + 1 < w ? i + 1 : i, c > 0 ? i - 1 : i, r + 1 < h ? i + w : i,
-                                         r > 0 ? i - w : i};
-            for (const std::size_t n : next) {
-                if (inside_[n] != 0) continue;
-                inside_[n] = kReached;
-                ++reached;
-                stack.push_back(n);
-            }
-        }
-        return inside_.size() - reached - cells_;
-    }
 
   private:
     std::size_t at(int column, int row) const {
@@ -95,14 +67,15 @@ class Mask {
                static_cast<std::size_t>(column - left_);
     }
     int left_ = 0, top_ = 0, width_ = 0;
-    std::size_t cells_ = 0;
-    std::vector<std::uint8_t> inside_;  // 1 in the catchment, 2 reached from the margin
+    std::vector<std::uint8_t> inside_;
 };
 
 // The outer ring on the cells' edges, traced clockwise on the grid (rows downward) from the top-left
 // corner of the first cell in row order, keeping the catchment on the right; cells that touch only at a
 // corner stay joined (the catchment is eight-connected). Only the corners where the way turns are kept.
-std::vector<measure::MapPoint> outerRing(const ElevationModel& model, const Mask& mask, Cell first) {
+// `cellsInside` is the ring's area in cells, the sum of y dx over its steps (Green's theorem).
+std::vector<measure::MapPoint> outerRing(const ElevationModel& model, const Mask& mask, Cell first,
+                                         std::int64_t& cellsInside) {
     // Headings: east, south, west, north; the corner grid's steps, and for each heading the cells ahead
     // on the left and on the right of a corner, as offsets from the corner (a corner (x, y) is the
     // top-left corner of cell (x, y)).
@@ -111,6 +84,7 @@ std::vector<measure::MapPoint> outerRing(const ElevationModel& model, const Mask
     static constexpr int kRightC[4] = {0, -1, -1, 0}, kRightR[4] = {0, 0, -1, -1};
     std::vector<measure::MapPoint> ring{model.georef.toMap(first.column, first.row)};
     int x = first.column + 1, y = first.row, heading = 0;
+    std::int64_t area = y;  // the first step, east
     while (x != first.column || y != first.row) {
         int next = heading;
         if (mask.inside(x + kLeftC[heading], y + kLeftR[heading])) {
@@ -120,9 +94,11 @@ std::vector<measure::MapPoint> outerRing(const ElevationModel& model, const Mask
         }
         if (next != heading) ring.push_back(model.georef.toMap(x, y));
         heading = next;
+        area += static_cast<std::int64_t>(kDx[heading]) * y;
         x += kDx[heading];
         y += kDy[heading];
     }
+    cellsInside = area < 0 ? -area : area;
     return ring;
 }
 
@@ -162,8 +138,9 @@ std::optional<Delineation> delineateAt(const ElevationModel& model, const FlowMo
     {
         Mask mask(topLeft, bottomRight);
         walkUpstream(flow, geometry, d.outlet, [&](Cell cell, double) { mask.add(cell); });
-        d.boundary = outerRing(model, mask, first);
-        d.enclosedCells = mask.enclosed();
+        std::int64_t inside = 0;
+        d.boundary = outerRing(model, mask, first, inside);
+        d.enclosedCells = static_cast<std::size_t>(inside) - d.cells;
     }
 
     // The longest flow path: from the head downstream through the cells' centres to the outlet, the

@@ -54,9 +54,9 @@ struct Delineation {
     // point, straight runs as one edge. Cells that touch only at a corner stay in one ring, which passes
     // that corner twice.
     std::vector<measure::MapPoint> boundary;
-    // Cells inside the boundary that are not the basin's (their water goes elsewhere through a corner the
-    // ring passes twice, or into NoData or a cell draining out inside it): the ring's area is that of
-    // cells + enclosedCells cells.
+    // Cells inside the boundary that are not the basin's: NoData, cells draining into NoData there, or
+    // cells whose water leaves between two basin cells that touch only at a corner. The ring's area is
+    // that of cells + enclosedCells cells.
     std::size_t enclosedCells = 0;
     // The longest flow path from its head to the outlet, through the cells' centres, in the model's
     // coordinates; its length on the ground (diagonal steps as diagonals).
