@@ -21,6 +21,8 @@ ElevationLayer::ElevationLayer(std::shared_ptr<const terrain::ElevationModel> mo
     if (!sameSystem_ && services_ != nullptr) {
         std::string error;
         mapGround_ = services_->ground(*mapGeoref_, error);
+        toMap_ = services_->transformFromWgs84(mapGeoref_->wkt);
+        toModel_ = services_->transformFromWgs84(own.wkt);
     }
 }
 
@@ -35,7 +37,8 @@ std::optional<measure::MapPoint> ElevationLayer::pictureOfModel(const measure::M
     if (sameSystem_) return mapGeoref_->toPixel(point);
     if (!modelGround_ || services_ == nullptr) return std::nullopt;
     const auto lonLat = modelGround_->toWgs84(point);
-    const auto onMap = lonLat ? services_->fromWgs84(mapGeoref_->wkt, *lonLat) : std::nullopt;
+    if (!lonLat) return std::nullopt;
+    const auto onMap = toMap_ ? toMap_->fromWgs84(*lonLat) : services_->fromWgs84(mapGeoref_->wkt, *lonLat);
     return onMap ? mapGeoref_->toPixel(*onMap) : std::nullopt;
 }
 
@@ -45,7 +48,8 @@ std::optional<measure::MapPoint> ElevationLayer::modelOfPicture(double pictureX,
     if (sameSystem_) return onMap;
     if (!mapGround_ || services_ == nullptr) return std::nullopt;
     const auto lonLat = mapGround_->toWgs84(onMap);
-    return lonLat ? services_->fromWgs84(model_->georef.wkt, *lonLat) : std::nullopt;
+    if (!lonLat) return std::nullopt;
+    return toModel_ ? toModel_->fromWgs84(*lonLat) : services_->fromWgs84(model_->georef.wkt, *lonLat);
 }
 
 std::optional<terrain::Cell> ElevationLayer::cellAtPicture(double pictureX, double pictureY) const {

@@ -51,8 +51,10 @@ class ElevationLayer {
     std::optional<measure::Georeference> mapGeoref_;
     double pictureScale_ = 1.0;
     bool sameSystem_ = true;
-    // The map's ground, for positions through WGS 84 when the systems differ.
+    // The map's ground, for positions through WGS 84 when the systems differ, and the transformations
+    // from WGS 84 into the map's and the model's systems, made once.
     std::unique_ptr<measure::GroundModel> mapGround_;
+    std::unique_ptr<geo::PointTransform> toMap_, toModel_;
 };
 
 }  // namespace brelvo::app

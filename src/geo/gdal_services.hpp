@@ -15,6 +15,7 @@ class GdalServices final : public GeoServices {
                                                  std::string& error) const override;
     std::optional<measure::MapPoint> fromWgs84(const std::string& wkt,
                                                const measure::LonLat& p) const override;
+    std::unique_ptr<PointTransform> transformFromWgs84(const std::string& wkt) const override;
     bool writeWorldFile(const std::string& picturePath, const measure::Georeference& georef,
                         std::string& error) const override;
     bool exportBasin(const std::string& path, const BasinExport& basin, std::string& error) const override;

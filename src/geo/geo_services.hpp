@@ -32,12 +32,19 @@ struct GeorefReading {
     std::vector<std::string> ignored;
 };
 
-// One feature of a GIS file, in WGS 84 longitude/latitude (degrees).
+// One feature of a GIS file, or one part of a multi-geometry, in WGS 84 longitude/latitude (degrees).
 struct Feature {
     enum class Kind { Polygon, Line, Point };
     Kind kind = Kind::Polygon;
     std::string name;                     // its name attribute, else empty
     std::vector<measure::LonLat> points;  // a polygon's outer ring without the repeated first point
+    // A polygon's holes (inner rings), each without its repeated first point.
+    std::vector<std::vector<measure::LonLat>> holes;
+    std::size_t number = 0;  // the feature's place in the file, from 1
+    int part = 1, parts = 1;  // of a multi-geometry: this part (from 1) of how many
+    // Why a polygon cannot be traced (a ring that crosses itself or encloses nothing), a whole message
+    // naming it; empty when it can.
+    std::string problem;
 };
 
 // The traced basin as it is exported: geometry in WGS 84 and the listing's figures.
@@ -94,6 +101,16 @@ class RasterSource {
                                                   int outHeight) = 0;
 };
 
+// Points from WGS 84 longitude/latitude into one coordinate system, the transformation made once:
+// GeoServices::fromWgs84 makes one a call, and the thousands of points of a relief over a map took
+// seconds that way. Usable from any thread: a call takes a lock.
+class PointTransform {
+  public:
+    virtual ~PointTransform() = default;
+    // The point in the system; nothing outside its domain.
+    virtual std::optional<measure::MapPoint> fromWgs84(const measure::LonLat& p) const = 0;
+};
+
 class GeoServices {
   public:
     virtual ~GeoServices() = default;
@@ -112,6 +129,8 @@ class GeoServices {
     // degrees, or imported features); nothing outside its domain.
     virtual std::optional<measure::MapPoint> fromWgs84(const std::string& wkt,
                                                        const measure::LonLat& p) const = 0;
+    // The same as fromWgs84 for many points into the system of `wkt`; nullptr when PROJ cannot use it.
+    virtual std::unique_ptr<PointTransform> transformFromWgs84(const std::string& wkt) const = 0;
     // Writes the world file (the picture's own extension's kind) and the .prj beside the picture,
     // each through a temporary file and rename.
     virtual bool writeWorldFile(const std::string& picturePath, const measure::Georeference& georef,
