@@ -45,13 +45,6 @@ double number(const std::string& text) {
     return value;
 }
 
-// "26.6 N 81.9 W"
-std::string place(const runoff::PrecipFrequencyTable& table) {
-    if (table.latitude == 0 && table.longitude == 0) return {};
-    return common::formatPattern(std::fabs(table.latitude), "0.0") + (table.latitude < 0 ? " S " : " N ") +
-           common::formatPattern(std::fabs(table.longitude), "0.0") + (table.longitude < 0 ? " W" : " E");
-}
-
 }  // namespace
 
 FrequencyWindow::FrequencyWindow(common::Dialogs& dialogs, Source source, QWidget* owner)
@@ -154,7 +147,7 @@ void FrequencyWindow::refresh(const std::optional<std::vector<runoff::FrequencyR
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(checkedByDefault(years) ? Qt::Checked : Qt::Unchecked);
         }
-        tableLabel_->setText(qs(msg::frequencySource(table->volume, place(*table))));
+        tableLabel_->setText(qs(msg::frequencySource(table->volume, runoff::sitePlace(*table))));
     }
     hours_->setText(qs(common::generalText(source_.stormHours())));
     shown_ = last;

@@ -284,7 +284,7 @@ PrecipFrequencyRead readPrecipFrequency(std::string_view text, std::string_view 
     return result;
 }
 
-std::string designStormTitle(const PrecipFrequencyTable& table, int returnPeriodYears) {
+std::string sitePlace(const PrecipFrequencyTable& table) {
     auto bare = [](const std::string& text) {
         return !text.empty() && (text.front() == '-' || text.front() == '+') ? text.substr(1) : text;
     };
@@ -292,8 +292,12 @@ std::string designStormTitle(const PrecipFrequencyTable& table, int returnPeriod
     if (!table.latitudeText.empty()) place = bare(table.latitudeText) + (table.latitude < 0 ? " S" : " N");
     if (!table.longitudeText.empty())
         place += (place.empty() ? "" : " ") + bare(table.longitudeText) + (table.longitude < 0 ? " W" : " E");
+    return place;
+}
+
+std::string designStormTitle(const PrecipFrequencyTable& table, int returnPeriodYears) {
     std::string title;
-    for (const std::string& part : {table.volume, place}) {
+    for (const std::string& part : {table.volume, sitePlace(table)}) {
         if (!part.empty()) title += part + ", ";
     }
     return title + std::to_string(returnPeriodYears) + "-year";

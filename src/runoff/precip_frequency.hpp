@@ -70,6 +70,9 @@ DesignStormRows designStormRows(const PrecipFrequencyTable& table, int returnPer
 
 // The second title of a storm of the table: "NOAA Atlas 14 Volume 9 Version 2, 26.6 N 81.9 W, 100-year".
 std::string designStormTitle(const PrecipFrequencyTable& table, int returnPeriodYears);
+// The table's site with its degrees as the file writes them, no more and no fewer decimals: "26.6 N
+// 81.9 W"; a coordinate the file does not give is left out.
+std::string sitePlace(const PrecipFrequencyTable& table);
 
 // Writes the rows into the runoff fields (txtDuration(i), txtRain(i), the rest of the 8 rows emptied)
 // and txtTile2; through setText so the window's change handlers run as for typing. Rows with an error

@@ -204,6 +204,15 @@ TEST(DesignStorm, EightRowsOfTwentyFourAndSixHoursAndTheTitle) {
                               {"3", "4.30"},
                               {"6", "5.18"}}));
     EXPECT_EQ(six.title2, "NOAA Atlas 14 Volume 9 Version 2, 26.6 N 81.9 W, 10-year");
+    // The site's degrees as the file gives them, four decimals or one, never rounded to a tenth.
+    const std::string denver =
+        withLine(withLine(fixture(), 8, "Latitude: 39.7392 Degree"), 9, "Longitude: -104.9903 Degree");
+    const PrecipFrequencyRead read = readPrecipFrequency(denver, "site.csv");
+    ASSERT_TRUE(read.table) << read.error;
+    EXPECT_EQ(sitePlace(*read.table), "39.7392 N 104.9903 W");
+    EXPECT_EQ(designStormTitle(*read.table, 25),
+              "NOAA Atlas 14 Volume 9 Version 2, 39.7392 N 104.9903 W, 25-year");
+    EXPECT_EQ(sitePlace(realTable()), "26.6 N 81.9 W");
     // The 5- and 10-minute texts are what the Hours box reads as the single nearest 5/60 and 10/60 hour.
     EXPECT_EQ(common::readBoxNumber(six.rows[0].first).value, static_cast<float>(5 / 60.0));
     EXPECT_EQ(common::readBoxNumber(six.rows[1].first).value, static_cast<float>(10 / 60.0));
