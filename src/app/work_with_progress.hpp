@@ -16,7 +16,7 @@ namespace brelvo::app {
 using WorkProgress = std::function<bool(double fraction)>;
 
 // Runs `work` on a worker thread and returns when it is done; the dialog (0..1000) follows its progress
-// and the window repaints meanwhile. True when the user pressed Cancel.
+// and the window repaints meanwhile. True when the user pressed Cancel, even when the work had ended.
 inline bool runWithProgress(QProgressDialog& dialog, const std::function<void(const WorkProgress&)>& work) {
     std::atomic<double> fraction{0};
     std::atomic<bool> cancelled{false};
@@ -28,12 +28,14 @@ inline bool runWithProgress(QProgressDialog& dialog, const std::function<void(co
         });
         done = true;
     });
-    while (!done) {
+    // The events are looked at once at least, however soon the work ends: a Cancel already pressed (or a
+    // replayed session's) is seen the same on a fast machine as on a slow one.
+    do {
         dialog.setValue(static_cast<int>(fraction.load() * 1000));
         QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
         if (dialog.wasCanceled()) cancelled = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+        if (!done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (!done);
     worker.join();
     dialog.reset();
     return cancelled.load();

@@ -73,7 +73,8 @@ const std::array<double, 6> kRidgeMap{-105.01, 0.00015, 0, 40.71, 0, -0.00015};
 class PlacingWatch {
   public:
     PlacingWatch(QWidget& window, bool cancel) {
-        timer_.setInterval(1);
+        // At every pass of the event loop, which the placing's dialog runs at least once.
+        timer_.setInterval(0);
         QObject::connect(&timer_, &QTimer::timeout, [this, &window, cancel] {
             auto* dialog = window.findChild<QProgressDialog*>(QStringLiteral("placingElevation"));
             if (dialog == nullptr) return;
