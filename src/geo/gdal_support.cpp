@@ -61,31 +61,6 @@ SmallFile readSmallFile(const std::string& path, std::size_t limit) {
     return file;
 }
 
-std::string sibling(const std::string& picturePath, const std::vector<std::string>& extensions) {
-    const fs::path picture(picturePath);
-    const std::string stem = picture.stem().string();
-    fs::path folder = picture.parent_path();
-    if (folder.empty()) folder = ".";
-    // Names that differ from the wanted ones only in the extension's letter case, found by listing the
-    // folder once.
-    std::vector<fs::path> candidates;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path& p = it->path();
-        if (p.stem().string() == stem) candidates.push_back(p);
-    }
-    for (const std::string& extension : extensions) {
-        const std::string wanted = "." + extension;
-        for (const fs::path& p : candidates) {
-            std::error_code fileEc;
-            if (lowerCase(p.extension().string()) == wanted && fs::is_regular_file(p, fileEc)) {
-                return p.string();
-            }
-        }
-    }
-    return {};
-}
-
 std::vector<std::string> siblingEntries(const std::string& picturePath,
                                         const std::vector<std::string>& extensions) {
     const fs::path picture(picturePath);

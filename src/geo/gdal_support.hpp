@@ -40,13 +40,9 @@ struct SmallFile {
 };
 SmallFile readSmallFile(const std::string& path, std::size_t limit);
 
-// The file beside `picturePath` with the same base name and one of the extensions (lower case, without
-// the dot), the extension in any letter case; the extensions are tried in order; empty when none is there.
-std::string sibling(const std::string& picturePath, const std::vector<std::string>& extensions);
-
-// Every entry beside `picturePath` with the same base name and one of the extensions (as sibling() finds
-// them), whatever it is: a file, a folder, a pipe or a symbolic link, even one that leads nowhere. In the
-// order of the extensions.
+// Every entry beside `picturePath` with the same base name and one of the extensions (lower case, without
+// the dot; the extension in any letter case), whatever it is: a file, a folder, a pipe or a symbolic link,
+// even one that leads nowhere. In the order of the extensions.
 std::vector<std::string> siblingEntries(const std::string& picturePath,
                                         const std::vector<std::string>& extensions);
 
