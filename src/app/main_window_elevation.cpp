@@ -14,6 +14,7 @@
 #include "app/work_with_progress.hpp"
 #include "common/dialog_folders.hpp"
 #include "common/messages.hpp"
+#include "common/numbers.hpp"
 #include "common/program_folder.hpp"
 #include "measure/ground_position.hpp"
 
@@ -120,6 +121,10 @@ bool MainWindow::loadElevation(const std::string& path, const project::Elevation
         source.unit = terrain::verticalUnitText(model.unit);
         answer.clear();
     }
+    // Heights no ground has (beyond 12,000 m either way, or infinite) are voids in the data, not heights.
+    if (const std::size_t absurd = terrain::clearAbsurdHeights(model); absurd > 0)
+        dialogs_.message(msg::absurdHeightsCleared(
+            model.path, common::integerText(static_cast<int>(std::min<std::size_t>(absurd, 2147483647)))));
     std::unique_ptr<measure::GroundModel> ground = services->ground(model.georef, error);
     if (!ground) {
         dialogs_.message(msg::elevationNotRead(model.path, msg::kElevationSystemUnusable));

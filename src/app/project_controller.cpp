@@ -53,6 +53,8 @@ void ProjectController::firstLayoutDone() {
 }
 
 std::string ProjectController::projectName() const {
+    // While a project is put in place, the title names it as opening, not the work it replaces.
+    if (!opening_.empty()) return msg::openingProject(opening_);
     return projectPath_.empty() ? std::string(msg::kUntitledProject) : fileName(projectPath_);
 }
 
@@ -83,7 +85,14 @@ bool ProjectController::openProjectFile(const std::string& path) {
         dialogs_.message(msg::projectRefused(path, msg::kProjectUnknownRunoffField));
         return false;
     }
-    view_.restoreProject(p);
+    opening_ = fileName(path);
+    try {
+        view_.restoreProject(p);
+    } catch (...) {
+        opening_.clear();
+        throw;
+    }
+    opening_.clear();
     markSaved(common::fullPath(path));
     // With everything in place, the way back to a picture that moved.
     view_.projectOpened();
@@ -111,6 +120,7 @@ void ProjectController::markSaved(const std::string& path) {
 }
 
 bool ProjectController::projectModified() const {
+    if (!opening_.empty()) return false;  // half in place: neither the old work nor the new
     return !project::sameWork(view_.captureProject(), savedSnapshot_, runoffAtStart_);
 }
 

@@ -85,6 +85,7 @@ class ProjectController {
     bool keepRecent_;
     // The project's file (empty while untitled), what it held when last saved or opened, the blank one.
     std::string projectPath_;
+    std::string opening_;  // the file name of the project being opened, while it is put in place
     project::Project savedSnapshot_;
     project::Project blankProject_;
     std::vector<std::string> recent_;

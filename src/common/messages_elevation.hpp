@@ -108,4 +108,11 @@ inline constexpr std::string_view kValueEmptyPath = "is empty";
 inline constexpr std::string_view kValueNotElevationUnit = "is not \"m\", \"ft\" or \"US ft\", nor empty";
 // (end of elevation models)
 
+// Heights beyond 12,000 m either way (or infinite) read from a model: taken as cells without data.
+inline std::string absurdHeightsCleared(const std::string& path, const std::string& cells) {
+    return "The elevation model \"" + path + "\" holds " + cells + (cells == "1" ? " height" : " heights") +
+           " beyond 12,000 m above or below sea level, which no ground has: they are taken as cells without "
+           "data.";
+}
+
 }  // namespace brelvo::common::msg

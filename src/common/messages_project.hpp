@@ -11,6 +11,10 @@ namespace brelvo::common::msg {
 // ---- app: projects ----
 // Project files.
 inline constexpr const char* kUntitledProject = "Untitled";
+// The title's name while a project opens (its picture, model and flow may take a while).
+inline std::string openingProject(const std::string& name) {
+    return "Opening " + name + "...";
+}
 inline constexpr const char* kProjectFilter = "Brelvo projects (*.brelvo)|*.brelvo|All files (*.*)|*.*|";
 inline constexpr const char* kOpenProjectTitle = "Open Project";
 inline constexpr const char* kSaveProjectTitle = "Save Project As";
@@ -81,6 +85,8 @@ inline constexpr std::string_view kValueEntryNotWhole = "holds an entry that is 
 inline constexpr std::string_view kValueNotTwoWholeNumbers = "is not two whole numbers";
 inline constexpr std::string_view kValueSegmentTwice = "holds one segment index twice";
 inline constexpr std::string_view kValuePathPoints = "is not a list of two or more points (x, y, x, y, ...)";
+inline constexpr std::string_view kValueHolePoints =
+    "is not a list of holes, each a list of three or more points (x, y, x, y, ...)";
 inline constexpr std::string_view kValueLabelNotHeld = "names a label the file does not hold";
 inline constexpr std::string_view kValueBelowSegmentsHeld = "is below the segments the file holds";
 inline constexpr std::string_view kValueSegmentNotHeld = "names a segment the file does not hold";

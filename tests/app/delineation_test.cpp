@@ -31,7 +31,9 @@ namespace {
 // ridges at columns 5 and 25 and below a ridge at row 4: the catchment of cell (15, 15) is the 119
 // valley cells with d = |column - 15| <= 9, 5 <= row and row + d <= 15 (each drains diagonally to the
 // axis, then south). Heights in metres: 100 + a(d) + b(row).
-QByteArray valleyGrid() {
+// `faults`: two absurd heights on the west ridge's slope (cells (2, 10) and (3, 10)) and a void of 3 x 3
+// cells without data on the channel, rows 9 to 11.
+QByteArray valleyGrid(bool faults = false) {
     QByteArray text =
         "ncols 31\nnrows 20\nxllcorner 700000\nyllcorner 4398000\ncellsize 10\n"
         "NODATA_value -9999\n";
@@ -40,7 +42,10 @@ QByteArray valleyGrid() {
             const int d = std::abs(c - 15);
             const int a = d <= 10 ? 2 * d : 20 - 3 * (d - 10);
             const int b = r >= 4 ? 19 - r : 15 - 3 * (4 - r);
-            text += QByteArray::number(100 + a + b) + (c == 30 ? "\n" : " ");
+            QByteArray height = QByteArray::number(100 + a + b);
+            if (faults && r == 10 && (c == 2 || c == 3)) height = c == 2 ? "1e38" : "-2e38";
+            if (faults && r >= 9 && r <= 11 && d <= 1) height = "-9999";
+            text += height + (c == 30 ? "\n" : " ");
         }
     }
     return text;
@@ -55,13 +60,14 @@ class DelineationTest : public QObject {
     std::unique_ptr<ScriptDialogs> dialogs_;
     std::unique_ptr<MainWindow> window_;
     QTemporaryDir dir_;
+    std::vector<std::string> openMessages_;  // what opening the model said
 
     // The model opened as the user opens it (its vertical unit answered: metres).
-    void openValley() {
+    void openValley(bool faults = false) {
         const QString asc = dir_.filePath(QStringLiteral("valley.asc"));
         QFile file(asc);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(valleyGrid());
+        file.write(valleyGrid(faults));
         file.close();
         // Its system beside it, as ESRI writes a .prj: WGS 84 / UTM zone 13N.
         QFile prj(dir_.filePath(QStringLiteral("valley.prj")));
@@ -77,7 +83,7 @@ class DelineationTest : public QObject {
         dialogs_->queueAnswer("metres");
         QVERIFY(window_->triggerMenuEntry("Map/Open Elevation Model..."));
         QVERIFY(window_->elevationLayer());
-        dialogs_->takeMessages();
+        openMessages_ = dialogs_->takeMessages();
     }
     // A left click on the centre of a model cell, as the map view passes it on (picture-relative view
     // units).
@@ -205,6 +211,58 @@ class DelineationTest : public QObject {
         QVERIFY(!window_->document().work().delineation);
         QCOMPARE(window_->document().controls().line1, before.controls.line1);
         QVERIFY(!window_->undo());
+    }
+
+    void absurdHeightsAndAVoidOnTheChannelAreSaid() {
+        openValley(true);
+        // After the unit's prompt, the two heights no ground has.
+        QCOMPARE(openMessages_.size(), std::size_t{2});
+        QCOMPARE(openMessages_.back(),
+                 brelvo::common::msg::absurdHeightsCleared(window_->elevationLayer()->model().path, "2"));
+        // The outlet (15, 15) taken as clicked, below the void on the channel: the valley above the void
+        // drains into it, so the basin is a fraction of the 119 cells and says so.
+        QVERIFY(window_->triggerMenuEntry("Map/Delineate Basin..."));
+        window_->setShiftClick(true);
+        clickCell(15, 15);
+        window_->setShiftClick(false);
+        const auto& basin = window_->document().work().delineation;
+        QVERIFY(basin);
+        QVERIFY(basin->cutOff);
+        QVERIFY(basin->cells < 119);
+        QCOMPARE(basin->voidCells, std::int64_t{9});
+        const std::string cells = std::to_string(basin->cells);
+        QCOMPARE(dialogs_->takeMessages(),
+                 std::vector<std::string>{brelvo::common::msg::delineateVoids("9", cells)});
+    }
+
+    void aProjectKeepsTheStreamsAndItsTitleWaitsForTheOpen() {
+        openValley();
+        QVERIFY(window_->triggerMenuEntry("Map/Show Streams"));
+        QVERIFY(window_->streamsShown());
+        const std::string project = dir_.filePath(QStringLiteral("valley.brelvo")).toStdString();
+        dialogs_->queueAnswer(project);
+        QVERIFY(window_->triggerMenuEntry("File/Save Project As..."));
+        QVERIFY(window_->shownTitle().rfind("valley.brelvo - ", 0) == 0);
+        // Turning the streams off is a change of the project.
+        QVERIFY(window_->triggerMenuEntry("Map/Show Streams"));
+        QVERIFY(!window_->streamsShown());
+        QVERIFY(window_->shownTitle().rfind("valley.brelvo* - ", 0) == 0);
+
+        // Opened in a fresh window: the streams come back, their flow prepared while the project is put
+        // in place, and meanwhile the title names the project as opening, with no unsaved mark.
+        init();
+        std::string titleMeanwhile;
+        window_->flowPreparer = [&](const brelvo::terrain::ElevationModel& model,
+                                    const brelvo::terrain::Progress& progress) {
+            titleMeanwhile = window_->shownTitle();
+            return brelvo::terrain::prepareFlow(model, progress);
+        };
+        dialogs_->queueAnswer(project);
+        QVERIFY(window_->triggerMenuEntry("File/Open Project..."));
+        QVERIFY(titleMeanwhile.rfind("Opening valley.brelvo... - ", 0) == 0);
+        QVERIFY(window_->streamsShown());
+        QVERIFY(window_->preparedFlow());
+        QVERIFY(window_->shownTitle().rfind("valley.brelvo - ", 0) == 0);
     }
 };
 
