@@ -259,6 +259,17 @@ class ElevationWindowTest : public QObject {
         QVERIFY(
             file.setFileTime(QFileInfo(file).lastModified().addSecs(60), QFileDevice::FileModificationTime));
         file.close();
+        // Cancelled while the project opens: it opens without the model, and says so.
+        auto cancelled = freshWindow();
+        {
+            const PlacingWatch watch(*cancelled, true);
+            QCOMPARE(replay(*cancelled, dialogs_, openProject), 0);
+            QVERIFY(watch.seen());
+        }
+        QVERIFY(cancelled->elevationLayer() == nullptr);
+        QCOMPARE(dialogs_.takeMessages(), std::vector<std::string>{msg::projectElevationMissing(
+                                              grid, msg::kElevationPlacingCancelled)});
+        QCOMPARE(keptOverlays().size(), 1);
         auto third = freshWindow();
         {
             const PlacingWatch watch(*third, false);
