@@ -259,7 +259,8 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     double searchDistanceM(const terrain::CellGeometry& cells, int row) const;
     // The cells' lengths and areas of the model shown (kept with the flow).
     const terrain::CellGeometry& modelCells() const;
-    // The pointer moved while the outlet is awaited: the outlet it would take is shown; the status text.
+    // The pointer moved to a position of the whole view (not picture-relative) while the outlet is
+    // awaited: the outlet a click there would take is shown; the status text.
     std::string previewOutlet(float x, float y);
     // Shift held: the click's cell is the outlet as it is.
     bool shiftHeld() const;

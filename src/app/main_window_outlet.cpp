@@ -95,7 +95,8 @@ std::string MainWindow::previewOutlet(float x, float y) {
         return {};
     }
     const bool asClicked = shiftHeld();
-    const auto choice = outletAt(x, y, asClicked);
+    // The pointer is in view units of the whole view; a click is picture-relative.
+    const auto choice = outletAt(x - imageLeft(), y - imageTop(), asClicked);
     const bool moved =
         choice.has_value() != outletPreview_.has_value() ||
         (choice && (choice->outlet != outletPreview_->outlet || choice->clicked != outletPreview_->clicked));

@@ -4,6 +4,7 @@
 // takes a delineation back.
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -160,6 +161,20 @@ class DelineationTest : public QObject {
         dialogs_->queueAnswer("45");
         QVERIFY(window_->triggerMenuEntry("Map/Outlet Search Distance..."));
         QCOMPARE(window_->document().work().delineationSettings.searchDistanceM, std::optional<double>(45));
+        // Before the click, the pointer over that cell shows where the outlet would go.
+        const brelvo::app::ElevationLayer& layer = *window_->elevationLayer();
+        const auto pixel = layer.pictureOfModel(layer.cellCentre({18, 12}));
+        const brelvo::measure::PointF view =
+            brelvo::measure::viewOfPicture(*window_, window_->twipsPerPixelX(), *pixel);
+        auto* mapView =
+            window_->findChild<QWidget*>(QString::fromUtf8(brelvo::common::controls::form1::kMapView));
+        QTest::mouseMove(mapView, QPoint(static_cast<int>(view.x / window_->twipsPerPixelX()),
+                                         static_cast<int>(view.y / window_->twipsPerPixelX())));
+        auto* status = window_->findChild<QLabel*>(QStringLiteral("statusLine"));
+        QVERIFY(status);
+        QVERIFY2(
+            status->text().contains(QStringLiteral("Outlet: cell (15, 15), 119 cells upstream, on a stream")),
+            qPrintable(status->text()));
         clickCell(18, 12);
         QVERIFY(!window_->awaitingOutlet());
         const auto& basin = window_->document().work().delineation;
