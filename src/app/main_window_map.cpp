@@ -88,29 +88,31 @@ void MainWindow::showMeasuringUnits() {
 
 namespace {
 
-// The features of one kind, and the one the user picks when there are several (by number or name);
-// nothing when there is none or the user gives no answer that names one.
+std::string labelOf(const geo::Feature& f) {
+    return msg::importFeatureLabel(f.name, f.number, f.part, f.parts);
+}
+
+// The features of one kind (each part of a multi-geometry its own), and the one the user picks when there
+// are several (by number or name); nothing when there is none or the user gives no answer that names one.
+// A polygon that cannot be traced is offered too, and refused by name when picked.
 std::optional<geo::Feature> pickFeature(common::Dialogs& dialogs, const std::vector<geo::Feature>& features,
                                         geo::Feature::Kind kind, const char* kindName) {
     std::vector<const geo::Feature*> ofKind;
     for (const auto& f : features) {
-        if (f.kind == kind && f.points.size() >= (kind == geo::Feature::Kind::Polygon ? 3u : 2u))
-            ofKind.push_back(&f);
+        if (f.kind == kind && (!f.problem.empty() || f.points.size() >= 2)) ofKind.push_back(&f);
     }
     if (ofKind.empty()) return std::nullopt;
     if (ofKind.size() == 1) return *ofKind.front();
     std::string listing;
-    for (std::size_t i = 0; i < ofKind.size(); ++i) {
-        listing +=
-            std::to_string(i + 1) + ": " + (ofKind[i]->name.empty() ? "(no name)" : ofKind[i]->name) + "\n";
-    }
+    for (std::size_t i = 0; i < ofKind.size(); ++i)
+        listing += std::to_string(i + 1) + ": " + labelOf(*ofKind[i]) + "\n";
     const std::string answer =
         dialogs.inputBox(msg::importWhichFeature(kindName, listing), msg::kImportWhichTitle, "1");
     const auto first = answer.find_first_not_of(" \t");
     if (first == std::string::npos) return std::nullopt;
     const std::string trimmed = answer.substr(first, answer.find_last_not_of(" \t") - first + 1);
     for (std::size_t i = 0; i < ofKind.size(); ++i) {
-        if (trimmed == std::to_string(i + 1) || trimmed == ofKind[i]->name) return *ofKind[i];
+        if (trimmed == std::to_string(i + 1) || trimmed == labelOf(*ofKind[i])) return *ofKind[i];
     }
     return std::nullopt;
 }
@@ -119,26 +121,34 @@ std::optional<geo::Feature> pickFeature(common::Dialogs& dialogs, const std::vec
 
 bool MainWindow::traceFeature(const geo::GeoServices& services, const measure::Georeference& georef,
                               const geo::Feature& feature) {
-    std::vector<measure::MapPoint> clicks;
-    for (const measure::LonLat& p : feature.points) {
-        const std::optional<measure::MapPoint> map = services.fromWgs84(georef.wkt, p);
-        const std::optional<measure::MapPoint> pixel = map ? georef.toPixel(*map) : std::nullopt;
-        const std::optional<measure::MapPoint> view = pixel ? viewOfPixel(pixel->x, pixel->y) : std::nullopt;
-        if (!view) {
-            dialogs_.message(msg::kImportOutsideMap);
-            return false;
+    // Every ring on the picture first: nothing is traced when a vertex cannot be placed.
+    const auto onPicture = [&](const std::vector<measure::LonLat>& points,
+                               std::vector<measure::PointF>& vertices) {
+        for (const measure::LonLat& p : points) {
+            const std::optional<measure::MapPoint> map = services.fromWgs84(georef.wkt, p);
+            const std::optional<measure::MapPoint> pixel = map ? georef.toPixel(*map) : std::nullopt;
+            const std::optional<measure::MapPoint> view =
+                pixel ? viewOfPixel(pixel->x, pixel->y) : std::nullopt;
+            if (!view) return false;
+            vertices.push_back({static_cast<float>(view->x), static_cast<float>(view->y)});
         }
-        clicks.push_back(*view);
-    }
-    // Traced whole, as one line of the work: the command, every vertex, End Area/Line.
+        return true;
+    };
     const bool polygon = feature.kind == geo::Feature::Kind::Polygon;
     std::vector<measure::PointF> vertices;
-    vertices.reserve(clicks.size());
-    for (const auto& c : clicks) vertices.push_back({static_cast<float>(c.x), static_cast<float>(c.y)});
+    std::vector<std::vector<measure::PointF>> holes(polygon ? feature.holes.size() : 0);
+    bool placed = onPicture(feature.points, vertices);
+    for (std::size_t h = 0; h < holes.size() && placed; ++h) placed = onPicture(feature.holes[h], holes[h]);
+    if (!placed) {
+        dialogs_.message(msg::kImportOutsideMap);
+        return false;
+    }
+    // Traced whole, as one line of the work: the command, every vertex (the holes with the area),
+    // End Area/Line.
     measure::MeasureDocument::Step one(doc_);
     const measure::MeasureWork before = doc_.work();
     controller_.traceWhole(polygon ? measure::Command::StartArea : measure::Command::StartStreamLine,
-                           vertices);
+                           vertices, holes);
     // Undo takes the imported line back as one step.
     const auto& pic = geometry_.picture;
     doc_.delineated(before, {pic.left, pic.top, pic.width, pic.height});
@@ -178,9 +188,13 @@ bool MainWindow::importBasin() {
     }
     const measure::Georeference shown = *georef;
     bool traced = false;
-    if (const auto basin =
-            pickFeature(dialogs_, *features, geo::Feature::Kind::Polygon, msg::kImportPolygonKind))
-        traced = traceFeature(*services, shown, *basin) || traced;
+    const auto basin = pickFeature(dialogs_, *features, geo::Feature::Kind::Polygon, msg::kImportPolygonKind);
+    // A polygon that cannot be traced is refused by name, and nothing of the file is traced.
+    if (basin && !basin->problem.empty()) {
+        dialogs_.message(basin->problem);
+        return false;
+    }
+    if (basin) traced = traceFeature(*services, shown, *basin) || traced;
     if (const auto stream = pickFeature(dialogs_, *features, geo::Feature::Kind::Line, msg::kImportLineKind))
         traced = traceFeature(*services, shown, *stream) || traced;
     return traced;
@@ -214,6 +228,7 @@ bool MainWindow::exportBasin() {
     geo::BasinExport basin;
     basin.name = title;
     basin.boundary = ground.boundary;
+    basin.holes = ground.holes;
     basin.stream = ground.stream;
     basin.centroid = ground.centroid;
     basin.areaMi2 = ground.areaMi2;

@@ -53,6 +53,14 @@ void MapView::paintEvent(QPaintEvent* event) {
             line.reserve(static_cast<qsizetype>(seg.path.size()));
             for (const measure::PointF& v : seg.path) line.append(QPointF(v.x / tpp_, v.y / tpp_));
             p.drawPolyline(line);
+            // An area's holes, each closed.
+            p.setBrush(Qt::NoBrush);
+            for (const auto& hole : seg.holes) {
+                QPolygonF ring;
+                ring.reserve(static_cast<qsizetype>(hole.size()));
+                for (const measure::PointF& v : hole) ring.append(QPointF(v.x / tpp_, v.y / tpp_));
+                p.drawPolygon(ring);
+            }
             continue;
         }
         p.drawLine(QPointF(seg.x1 / tpp_, seg.y1 / tpp_), QPointF(seg.x2 / tpp_, seg.y2 / tpp_));

@@ -94,6 +94,8 @@ void dumpMeasuringWindow(const MainWindow& window, JsonWriter& j) {
         j.key("width").value(s.width).key("color").value(color).key("visible").value(s.visible);
         // A line traced whole is one element: its vertex count.
         if (!s.path.empty()) j.key("points").value(static_cast<int>(s.path.size()));
+        // An area's holes: how many.
+        if (!s.holes.empty()) j.key("holes").value(static_cast<int>(s.holes.size()));
         j.endObject();
     }
     j.endArray();

@@ -163,6 +163,38 @@ inline std::string importNotPlaced(std::string_view file, std::size_t feature) {
     return std::string(file) + ": feature " + std::to_string(feature) +
            " cannot be placed in longitude and latitude.";
 }
+// A feature as the import names it: its name attribute, else its place in the file, and of a
+// multi-geometry the part ("Dry Creek (part 2 of 3)", "feature 4").
+inline std::string importFeatureLabel(std::string_view name, std::size_t number, int part, int parts) {
+    std::string label = name.empty() ? "feature " + std::to_string(number) : std::string(name);
+    if (parts > 1) label += " (part " + std::to_string(part) + " of " + std::to_string(parts) + ")";
+    return label;
+}
+// A polygon's ring that cannot be traced; `hole` 0 for the outer ring, else the hole's number from 1.
+inline std::string importRingName(std::string_view label, int hole) {
+    const std::string polygon = "the polygon \"" + std::string(label) + "\"";
+    return hole == 0 ? "The polygon \"" + std::string(label) + "\""
+                     : "Hole " + std::to_string(hole) + " of " + polygon;
+}
+inline constexpr std::string_view kImportRingFix =
+    " Correct the polygon in the GIS program (its geometry check or repair tool finds and mends such "
+    "rings) and import it again, or choose another feature.";
+// `point` as "X, Y" in the file's own coordinates.
+inline std::string importRingCrosses(std::string_view label, int hole, std::string_view point) {
+    return importRingName(label, hole) + " crosses itself near " + std::string(point) +
+           " (the file's coordinates): a ring must go round once without touching or crossing itself, "
+           "or its area is not the land it encloses." +
+           std::string(kImportRingFix);
+}
+inline std::string importRingTooFew(std::string_view label, int hole, std::size_t distinct) {
+    return importRingName(label, hole) + " has " + std::to_string(distinct) + " distinct point" +
+           (distinct == 1 ? "" : "s") + ": a ring needs at least three corners that enclose an area." +
+           std::string(kImportRingFix);
+}
+inline std::string importRingNoArea(std::string_view label, int hole) {
+    return importRingName(label, hole) + " encloses no area: its corners lie on one line." +
+           std::string(kImportRingFix);
+}
 // (end of geo)
 
 }  // namespace brelvo::common::msg

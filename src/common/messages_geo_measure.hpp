@@ -25,6 +25,13 @@ inline std::string pointOffTheGround(const std::string& point) {
            " lies outside the area the map's coordinate system covers, so it has no place on the ground. "
            "The measurement stops there: trace the line inside the map's area.";
 }
+// The listing's line after the results of an area with holes (an imported polygon's inner rings).
+inline std::string areaNetOfHoles(int measureNumber, std::size_t holes) {
+    return "Area" + std::to_string(measureNumber) + " is net of " + std::to_string(holes) +
+           (holes == 1 ? " hole" : " holes") +
+           ": their area is taken out, their boundaries are in the perimeter, and the centroid is of "
+           "the land between.";
+}
 // The line after an area's results: its centroid in WGS 84 degrees.
 inline constexpr const char* kCentroidLatLongLead = "Centroid Lat/Long (WGS 84)= ";
 inline constexpr const char* kCentroidOffTheGround =

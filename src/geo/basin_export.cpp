@@ -154,6 +154,12 @@ bool writeLayer(GDALDataset& dataset, const LayerPlan& plan, const BasinExport& 
         ring.closeRings();
         OGRPolygon polygon;
         polygon.addRing(&ring);
+        for (const auto& points : basin.holes) {
+            OGRLinearRing hole;
+            for (const measure::LonLat& p : points) hole.addPoint(p.lon, p.lat);
+            hole.closeRings();
+            polygon.addRing(&hole);
+        }
         if (!addFeature(*layer, basin, polygon)) return false;
     }
     if (plan.line && !basin.stream.empty()) {
@@ -200,6 +206,9 @@ bool GdalServices::exportBasin(const std::string& path, const BasinExport& basin
     bool placed = !basin.centroid || onEarth(*basin.centroid);
     for (const auto* points : {&basin.boundary, &basin.stream}) {
         for (const measure::LonLat& p : *points) placed = placed && onEarth(p);
+    }
+    for (const auto& points : basin.holes) {
+        for (const measure::LonLat& p : points) placed = placed && onEarth(p);
     }
     if (!placed) {
         error = msg::exportFailed(name, msg::kExportOutsideWorld);

@@ -51,6 +51,7 @@ struct Feature {
 struct BasinExport {
     std::string name;                       // the runoff title when set, else empty (no attribute)
     std::vector<measure::LonLat> boundary;  // without the repeated first point; empty: none traced
+    std::vector<std::vector<measure::LonLat>> holes;  // the boundary's holes, the same way
     std::vector<measure::LonLat> stream;    // from the head to the outlet; empty: none traced
     std::optional<measure::LonLat> centroid;
     std::optional<double> areaMi2, perimeterMi, streamLengthMi, lengthToCentroidMi;

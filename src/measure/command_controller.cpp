@@ -190,6 +190,7 @@ void MeasureController::createSegment(int index) {
     Segment copy = lines.at(0);
     copy.visible = false;
     copy.path.clear();  // the style only: a line traced whole keeps its vertices to itself
+    copy.holes.clear();
     lines[index] = copy;
 }
 
@@ -356,6 +357,7 @@ void MeasureController::endLine() {
         closing.y2 = first.y1;
         closing.visible = true;
         appendCoordinateLine(closing.x2 - surface_.imageLeft(), closing.y2 - surface_.imageTop());
+        listHoles();
     } else if (doc_.state().mode == StreamLine) {
         doc_.state().segmentIndex = common::checkedAdd(doc_.state().segmentIndex, -1);
     }

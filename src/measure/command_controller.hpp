@@ -63,6 +63,10 @@ class MeasureController {
     // list, End Area/Line. Listed, measured and cleared as a line the user traced; the vertices need no
     // counter of their own, and a vertex at the picture's corner is a vertex like any other.
     void traceWhole(Command start, const std::vector<PointF>& points);
+    // An area traced whole with its holes (image-relative view units, each without its repeated first
+    // vertex), listed after the area's vertices and taken out of its measurement.
+    void traceWhole(Command start, const std::vector<PointF>& points,
+                    const std::vector<std::vector<PointF>>& holes);
     void RemoveCurrentLine();
     void RemoveAllMeasurements();
     void openCommandMenu(float x, float y);
@@ -106,6 +110,8 @@ class MeasureController {
     void appendCoordinateLine(float imageX, float imageY);
     // The listing's heading of a new line and its first point, with the marker.
     void beginLine(float imageX, float imageY);
+    // The holes of the current area's first segment, each under its own heading and closed.
+    void listHoles();
     void showTextBox();
     // The box of a command list, a marker or the listing, for a change of it.
     Box& box(SurfacePart part);

@@ -47,6 +47,9 @@ class GroundLine {
   public:
     GroundLine(const GroundModel& ground, const MapPoint& reference)
         : ground_(ground), reference_(reference) {}
+    // A hole of `outer`: its sums taken from the outer line's first vertex.
+    GroundLine(const GroundModel& ground, const GroundLine& outer)
+        : ground_(ground), origin_(outer.origin_), fixedOrigin_(true) {}
 
     void add(const MapPoint& a, const MapPoint& b) {
         for (const MapPoint& p : {a, b}) {
@@ -57,7 +60,7 @@ class GroundLine {
         }
         const LonLat groundA = onGround(a);
         const LonLat groundB = onGround(b);
-        if (starts.empty()) origin_ = a;
+        if (starts.empty() && !fixedOrigin_) origin_ = a;
         starts.push_back(a);
         groundStarts.push_back(groundA);
         lastEnd = b;
@@ -81,6 +84,18 @@ class GroundLine {
             nearest_ = d;
             lengthToNearestM = lengthM;
         }
+    }
+
+    // Takes a hole out: its moments from the area's (whichever way each runs round), its length into the
+    // perimeter; its geodesic area, which is returned in square metres.
+    double takeOut(const GroundLine& hole) {
+        const double f = (hole.ay_ < 0) == (ay_ < 0) ? -1 : 1;
+        ax_ += f * hole.ax_;
+        mxSum_ += f * hole.mxSum_;
+        ay_ += f * hole.ay_;
+        mySum_ += f * hole.mySum_;
+        lengthM += hole.lengthM;
+        return ground_.geodesicArea(hole.groundStarts);
     }
 
     // The centroid's X (My / Ay) and Y (Mx / Ax), shifted back from the first vertex; a zero
@@ -111,7 +126,24 @@ class GroundLine {
     MapPoint origin_;
     double ax_ = 0, mxSum_ = 0, ay_ = 0, mySum_ = 0;
     double nearest_ = kNone;
+    bool fixedOrigin_ = false;
 };
+
+// The area's holes into the line, each closed; their geodesic area in square metres.
+double takeOutHoles(GroundLine& line, const GroundModel& ground, const Georeference& g,
+                    const MapSurface& surface, float tpp, const Segment& seg) {
+    double areaM2 = 0;
+    for (const std::vector<PointF>& ring : seg.holes) {
+        GroundLine hole(ground, line);
+        for (std::size_t i = 0; i < ring.size(); ++i) {
+            const PointF& a = ring[i];
+            const PointF& b = ring[(i + 1) % ring.size()];
+            hole.add(mapOfView(g, surface, tpp, a.x, a.y), mapOfView(g, surface, tpp, b.x, b.y));
+        }
+        areaM2 += line.takeOut(hole);
+    }
+    return areaM2;
+}
 
 // Each straight piece of a segment (itself, or each step of a line traced whole) into the line.
 void addPieces(GroundLine& line, const Georeference& g, const MapSurface& surface, float tpp,
@@ -150,17 +182,23 @@ void computeGroundMeasurement(MeasureDocument& doc, const MapSurface& surface, c
     double areaM2 = 0;
     std::optional<MapPoint> centroid;  // found by this pass
     bool tracedWhole = false;
+    std::vector<const Segment*> holed;
     try {
         const int first = s.lineStartAt(s.lineNumber);
         for (int i = first; i <= s.segmentIndex; ++i) {
             const auto it = doc.controls().line1.find(i);
             if (it == doc.controls().line1.end()) throw common::controlArrayElementMissing(i);
             if (!it->second.path.empty()) tracedWhole = true;
+            if (!it->second.holes.empty() && s.mode == AreaBoundary) holed.push_back(&it->second);
             addPieces(line, georef, surface, twipsPerPixel, it->second);
         }
+        double holesM2 = 0;
+        for (const Segment* seg : holed)
+            holesM2 += takeOutHoles(line, *surface.ground(), georef, surface, twipsPerPixel, *seg);
         // A line traced whole has its vertices in one element: it is measured whatever its index.
         if (s.segmentIndex >= 2 || tracedWhole) {
-            if (s.mode == AreaBoundary) areaM2 = surface.ground()->geodesicArea(line.groundStarts);
+            if (s.mode == AreaBoundary)
+                areaM2 = std::fmax(0.0, surface.ground()->geodesicArea(line.groundStarts) - holesM2);
             // A line that encloses no area has no centroid: said once, with why and what to do.
             std::string noCentroid;
             MapPoint found{s.centroid.x, s.centroid.y};
@@ -195,6 +233,9 @@ void computeGroundMeasurement(MeasureDocument& doc, const MapSurface& surface, c
                              {listed(line.xmin), listed(line.ymin), listed(line.xmax), listed(line.ymax)},
                              listed(areaM2 / units.squareMetresPerArea), listed(length),
                              listed(length - line.lengthToNearestM / units.metresPerLength));
+    std::size_t holes = 0;
+    for (const Segment* seg : holed) holes += seg->holes.size();
+    if (holes > 0) appendHolesLine(doc, holes);
     if (s.mode != AreaBoundary || !centroid) return;
     const std::optional<LonLat> wgs = surface.ground()->toWgs84(*centroid);
     if (!wgs) {
@@ -251,8 +292,18 @@ GroundBasin groundBasin(const MeasureDocument& doc, const MapSurface& surface, f
         if (!area.empty()) {
             GroundLine line(ground, {});
             for (const Segment* seg : area) addPieces(line, georef, surface, twipsPerPixel, *seg);
+            double holesM2 = 0;
+            for (const Segment* seg : area) {
+                holesM2 += takeOutHoles(line, ground, georef, surface, twipsPerPixel, *seg);
+                for (const auto& ring : seg->holes) {
+                    auto& hole = basin.holes.emplace_back();
+                    for (const PointF& p : ring)
+                        hole.push_back(toWgs84(mapOfView(georef, surface, twipsPerPixel, p.x, p.y)));
+                }
+            }
             for (const MapPoint& p : line.starts) basin.boundary.push_back(toWgs84(p));
-            basin.areaMi2 = ground.geodesicArea(line.groundStarts) / kSquareMetresPerSquareMile;
+            basin.areaMi2 =
+                std::fmax(0.0, ground.geodesicArea(line.groundStarts) - holesM2) / kSquareMetresPerSquareMile;
             basin.perimeterMi = line.lengthM / kMetresPerMile;
             try {
                 const MapPoint c{line.centroidX(), line.centroidY()};

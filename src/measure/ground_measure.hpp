@@ -46,7 +46,8 @@ PointF listingPoint(const MeasureDocument& doc, const MapSurface& surface, float
 // gives for them on the ground, in miles and square miles.
 struct GroundBasin {
     std::vector<LonLat> boundary;  // the area's vertices in the order traced (the ring is not repeated)
-    std::vector<LonLat> stream;    // the stream's vertices from its head down to its outlet
+    std::vector<std::vector<LonLat>> holes;  // the area's holes, the same way
+    std::vector<LonLat> stream;              // the stream's vertices from its head down to its outlet
     std::optional<LonLat> centroid;
     std::optional<double> areaMi2, perimeterMi, streamLengthMi, lengthToCentroidMi;
 };

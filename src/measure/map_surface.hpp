@@ -46,6 +46,9 @@ struct Segment {
     // A line traced whole (a delineated or imported basin's boundary or flow path) is one element: its
     // vertices in view units, from (x1, y1) to (x2, y2) inclusive. Empty for a segment between two clicks.
     std::vector<PointF> path;
+    // An area traced whole with holes (an imported polygon's inner rings): each hole's vertices in view
+    // units, without the repeated first. The measurement takes their area out and adds their length.
+    std::vector<std::vector<PointF>> holes;
     friend bool operator==(const Segment&, const Segment&) = default;
 };
 

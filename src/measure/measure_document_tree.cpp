@@ -202,6 +202,17 @@ ValueTree writeControls(const SurfaceControls& c) {
                 path.append(ValueTree::single(p.y));
             }
         }
+        // An area's holes: a list of such lists.
+        if (!s.holes.empty()) {
+            ValueTree& holes = seg.set("holes", ValueTree::list());
+            for (const auto& ring : s.holes) {
+                ValueTree& hole = holes.append(ValueTree::list());
+                for (const PointF& p : ring) {
+                    hole.append(ValueTree::single(p.x));
+                    hole.append(ValueTree::single(p.y));
+                }
+            }
+        }
     }
     ValueTree& labels = w.set("labels", ValueTree::list());
     for (const Label& label : c.label1) {
@@ -211,20 +222,37 @@ ValueTree writeControls(const SurfaceControls& c) {
     return w;
 }
 
-// A line traced whole: its vertices, two numbers each, at least two; its ends are the path's.
-void readPath(const TreeReader& s, Segment& seg) {
-    const ValueTree::List& numbers = s.list("path", kMaxPathNumbers);
-    if (numbers.size() < 4 || numbers.size() % 2 != 0) s.fail("path", msg::kValuePathPoints);
+// Vertices as two numbers each, at least `least` of them, else the value `name` is refused.
+std::vector<PointF> readPoints(const TreeReader& s, const ValueTree::List& numbers, const char* name,
+                               std::size_t least, std::string_view why) {
+    if (numbers.size() < 2 * least || numbers.size() % 2 != 0) s.fail(name, why);
     constexpr double big = std::numeric_limits<float>::max();
-    seg.path.reserve(numbers.size() / 2);
+    std::vector<PointF> points;
+    points.reserve(numbers.size() / 2);
     for (std::size_t i = 0; i < numbers.size(); i += 2) {
         for (std::size_t k = i; k < i + 2; ++k) {
             const double v = numbers[k].asNumber();
-            if (!numbers[k].isNumber() || !std::isfinite(v) || std::fabs(v) > big)
-                s.fail("path", msg::kValuePathPoints);
+            if (!numbers[k].isNumber() || !std::isfinite(v) || std::fabs(v) > big) s.fail(name, why);
         }
-        seg.path.push_back(
+        points.push_back(
             {static_cast<float>(numbers[i].asNumber()), static_cast<float>(numbers[i + 1].asNumber())});
+    }
+    return points;
+}
+
+// A line traced whole: its vertices, two numbers each, at least two; its ends are the path's. An area's
+// holes: lists of at least three vertices, all the points together within the path's bound.
+void readPath(const TreeReader& s, Segment& seg) {
+    seg.path = readPoints(s, s.list("path", kMaxPathNumbers), "path", 2, msg::kValuePathPoints);
+    if (s.has("holes")) {
+        const ValueTree::List& holes = s.list("holes", kMaxPathNumbers / 6);
+        std::size_t total = seg.path.size() * 2;
+        for (const ValueTree& hole : holes) {
+            if (hole.kind() != ValueTree::Kind::List) s.fail("holes", msg::kValueHolePoints);
+            total += hole.asList().size();
+            if (total > kMaxPathNumbers) s.fail("holes", msg::kValueHolePoints);
+            seg.holes.push_back(readPoints(s, hole.asList(), "holes", 3, msg::kValueHolePoints));
+        }
     }
     seg.x1 = seg.path.front().x;
     seg.y1 = seg.path.front().y;
@@ -262,6 +290,7 @@ SurfaceControls readControls(const TreeReader& w) {
                     s.integer("width", 0, 1000),
                     static_cast<std::uint32_t>(s.integer("color", 0, 0xFFFFFF)),
                     s.boolean("visible"),
+                    {},
                     {}};
         if (s.has("path")) readPath(s, seg);
         if (!c.line1.emplace(index, seg).second) w.fail("segments", msg::kValueSegmentTwice);

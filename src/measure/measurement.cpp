@@ -4,6 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <vector>
 
 #include "common/failure.hpp"
 #include "common/messages.hpp"
@@ -27,6 +28,35 @@ float divideSingles(float a, float b) {
 }
 
 const std::string kCrLf = "\r\n";
+
+// A closed ring's sums as the pass takes them piece by piece (single precision).
+struct RingSums {
+    float s1 = 0, s2 = 0, ax = 0, mxSum = 0, ay = 0, mySum = 0;
+    double length = 0;
+};
+
+RingSums ringSums(const MeasureState& s, const MapSurface& surface, const std::vector<PointF>& ring) {
+    RingSums r;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const PointF& a = ring[i];
+        const PointF& b = ring[(i + 1) % ring.size()];
+        const PointF p1 = ToMapCoords(s, surface, a.x, a.y);
+        const PointF p2 = ToMapCoords(s, surface, b.x, b.y);
+        r.s1 += p1.y * p2.x;
+        r.s2 += p1.x * p2.y;
+        const float my = (p1.y + p2.y) / 2;
+        const float aArea = (p2.x - p1.x) * my;
+        r.ax += aArea;
+        r.mxSum += aArea * my / 2;
+        const float mx = (p2.x + p1.x) / 2;
+        const float bArea = (p2.y - p1.y) * mx;
+        r.ay += bArea;
+        r.mySum += mx * bArea / 2;
+        const double dx = p2.x - p1.x, dy = p2.y - p1.y;
+        r.length += std::sqrt(dx * dx + dy * dy);
+    }
+    return r;
+}
 
 }  // namespace
 
@@ -79,6 +109,7 @@ void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common:
     const PointF c = s.areaCentroid;
     const int last = s.segmentIndex;
     bool tracedWhole = false;
+    std::vector<const std::vector<PointF>*> holes;
 
     try {
         const int first = s.lineStartAt(s.lineNumber);
@@ -89,6 +120,8 @@ void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common:
             }
             const Segment& seg = it->second;
             if (!seg.path.empty()) tracedWhole = true;
+            if (s.mode == AreaBoundary)
+                for (const auto& hole : seg.holes) holes.push_back(&hole);
             forEachPiece(seg, [&](float vx1, float vy1, float vx2, float vy2) {
                 const PointF p1 = ToMapCoords(s, surface, vx1, vy1);
                 const PointF p2 = ToMapCoords(s, surface, vx2, vy2);
@@ -133,9 +166,24 @@ void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common:
             });
         }
 
+        // Each hole's area and moments come out of the area's, its length goes into the perimeter.
+        const float outerSign = s1 - s2 < 0 ? -1.0f : 1.0f;
+        float holesArea = 0;
+        for (const std::vector<PointF>* hole : holes) {
+            const RingSums r = ringSums(s, surface, *hole);
+            const float f = (r.s1 - r.s2 < 0 ? -1.0f : 1.0f) == outerSign ? -1.0f : 1.0f;
+            ax += f * r.ax;
+            mxSum += f * r.mxSum;
+            ay += f * r.ay;
+            mySum += f * r.mySum;
+            holesArea += std::fabs(common::toSingle(static_cast<double>(r.s1 - r.s2)) / 2);
+            len = common::toSingle(static_cast<double>(len) + r.length);
+            checkFinite({ax, mxSum, ay, mySum, holesArea});
+        }
+
         // A line traced whole has its vertices in one element: it is measured whatever its index.
         if (s.segmentIndex >= 2 || tracedWhole) {
-            area = std::fabs(common::toSingle(static_cast<double>(s1 - s2)) / 2);
+            area = std::fabs(common::toSingle(static_cast<double>(s1 - s2)) / 2) - holesArea;
             // A line that encloses no area has no centroid: said once, with why and what to do.
             std::string noCentroid;
             try {
@@ -166,6 +214,13 @@ void ComputeMeasurement(MeasureDocument& doc, const MapSurface& surface, common:
         }
     }
     appendMeasurementResults(doc, {xmin, ymin, xmax, ymax}, areaInUnits, len, len - lenToNearest);
+    if (!holes.empty()) appendHolesLine(doc, holes.size());
+}
+
+void appendHolesLine(MeasureDocument& doc, std::size_t holes) {
+    TextBox& listing = doc.edit(SurfacePart::Text1).text1;
+    listing.text += common::msg::areaNetOfHoles(doc.state().measureNumber, holes) + kCrLf;
+    listing.caret = static_cast<int>(listing.text.size());
 }
 
 void appendMeasurementResults(MeasureDocument& doc, const Extents& extents, float areaInUnits, float length,

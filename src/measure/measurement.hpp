@@ -41,5 +41,7 @@ struct Extents {
 // to the coordinate text, which is shown in front with the caret at its end.
 void appendMeasurementResults(MeasureDocument& doc, const Extents& extents, float areaInUnits, float length,
                               float lengthBelowCentroid);
+// After an area's results: the line saying its area and centroid are net of `holes` holes.
+void appendHolesLine(MeasureDocument& doc, std::size_t holes);
 
 }  // namespace brelvo::measure

@@ -84,6 +84,12 @@ void PictureAnchoring::follow(MeasureDocument& doc, const PictureFrame& now) {
         a.path.resize(seg.path.size());
         for (std::size_t i = 0; i < seg.path.size(); ++i)
             followPoint(a.path[i], seg.visible, seg.path[i].x, seg.path[i].y, {}, now);
+        a.holes.resize(seg.holes.size());
+        for (std::size_t h = 0; h < seg.holes.size(); ++h) {
+            a.holes[h].resize(seg.holes[h].size());
+            for (std::size_t i = 0; i < seg.holes[h].size(); ++i)
+                followPoint(a.holes[h][i], seg.visible, seg.holes[h][i].x, seg.holes[h][i].y, {}, now);
+        }
     }
 
     followPoint(shape1_, surface.shape1.visible, surface.shape1.left, surface.shape1.top,

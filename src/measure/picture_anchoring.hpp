@@ -60,7 +60,8 @@ class PictureAnchoring {
     struct SegmentAnchors {
         PictureAnchor start;
         PictureAnchor end;
-        std::vector<PictureAnchor> path;  // a line traced whole: each vertex
+        std::vector<PictureAnchor> path;                // a line traced whole: each vertex
+        std::vector<std::vector<PictureAnchor>> holes;  // an area's holes: each vertex
     };
     std::map<int, SegmentAnchors> segments_;
     PictureAnchor shape1_;

@@ -29,10 +29,30 @@ void MeasureController::beginLine(float x, float y) {
     appendCoordinateLine(x, y);
 }
 
+void MeasureController::listHoles() {
+    MeasureState& s = doc_.state();
+    const auto it = doc_.controls().line1.find(s.lineStartAt(s.lineNumber));
+    if (it == doc_.controls().line1.end()) return;
+    const std::vector<std::vector<PointF>> holes = it->second.holes;
+    for (std::size_t h = 0; h < holes.size(); ++h) {
+        TextBox& listing = doc_.edit(SurfacePart::Text1).text1;
+        listing.text += "Hole " + std::to_string(h + 1) + " X,Y Coordinates" + kCrLf;
+        for (std::size_t i = 0; i <= holes[h].size(); ++i) {
+            const PointF& p = holes[h][i % holes[h].size()];
+            appendCoordinateLine(p.x - surface_.imageLeft(), p.y - surface_.imageTop());
+        }
+    }
+}
+
 void MeasureController::traceWhole(Command start, const std::vector<PointF>& points) {
+    traceWhole(start, points, {});
+}
+
+void MeasureController::traceWhole(Command start, const std::vector<PointF>& points,
+                                   const std::vector<std::vector<PointF>>& holes) {
     // A flow path of one cell (a basin of one cell) is its centre: a line of no length.
     if (points.size() == 1) {
-        traceWhole(start, std::vector<PointF>{points.front(), points.front()});
+        traceWhole(start, std::vector<PointF>{points.front(), points.front()}, holes);
         return;
     }
     const Mode kind = start == Command::StartArea ? AreaBoundary : StreamLine;
@@ -49,6 +69,15 @@ void MeasureController::traceWhole(Command start, const std::vector<PointF>& poi
         seg.path.reserve(points.size());
         for (const PointF& p : points)
             seg.path.push_back({surface_.imageLeft() + p.x, surface_.imageTop() + p.y});
+        seg.holes.clear();
+        if (kind == AreaBoundary) {
+            for (const auto& hole : holes) {
+                if (hole.size() < 3) continue;
+                auto& ring = seg.holes.emplace_back();
+                for (const PointF& p : hole)
+                    ring.push_back({surface_.imageLeft() + p.x, surface_.imageTop() + p.y});
+            }
+        }
         seg.x1 = seg.path.front().x;
         seg.y1 = seg.path.front().y;
         seg.x2 = seg.path.back().x;

@@ -29,6 +29,9 @@ WorkOnPicture onPicture(MeasureWork work, const PictureFrame& frame) {
             viewPoint(segment.x1, segment.y1);
             viewPoint(segment.x2, segment.y2);
             for (PointF& vertex : segment.path) viewPoint(vertex.x, vertex.y);
+            for (auto& hole : segment.holes) {
+                for (PointF& vertex : hole) viewPoint(vertex.x, vertex.y);
+            }
         } else {
             segment = {};  // a hidden segment's ends and style are no longer anything on the map
         }

@@ -154,9 +154,9 @@ TEST_F(GisFiles, FailedExportsLeaveTheFilesThatWereThere) {
     EXPECT_FALSE(std::filesystem::exists(path("kept.dbf")));
 }
 
-// Of a multi-geometry its first part, of a polygon its outer ring without the closing point; a feature
-// without geometry is passed over; the name comes from a field "NAME" too.
-TEST_F(GisFiles, ImportTakesFirstPartsAndOuterRings) {
+// Every part of a multi-geometry, each numbered; a polygon with its holes, each ring without its closing
+// point; a feature without geometry is passed over; the name comes from a field "NAME" too.
+TEST_F(GisFiles, ImportTakesEveryPartWithItsHoles) {
     write(path("parts.geojson"),
           R"({"type": "FeatureCollection", "features": [
 {"type": "Feature", "properties": {"NAME": "upper"}, "geometry": {"type": "GeometryCollection", "geometries": [
@@ -175,14 +175,97 @@ TEST_F(GisFiles, ImportTakesFirstPartsAndOuterRings) {
     write(path("parts.geojson"), text);
     const auto features = services_.readFeatures(path("parts.geojson"), error);
     ASSERT_TRUE(features) << error;
-    ASSERT_EQ(features->size(), 3u);
-    EXPECT_EQ((*features)[0].kind, Feature::Kind::Polygon);
-    EXPECT_EQ((*features)[0].name, "upper");
-    EXPECT_EQ((*features)[0].points, (std::vector<LonLat>{{1, 2}, {3, 2}, {3, 4}}));
-    EXPECT_EQ((*features)[1].kind, Feature::Kind::Line);
-    EXPECT_EQ((*features)[1].points, (std::vector<LonLat>{{5, 6}, {5.5, 6.5}}));
-    EXPECT_EQ((*features)[2].kind, Feature::Kind::Point);
-    EXPECT_EQ((*features)[2].points, (std::vector<LonLat>{{-3.5, 4.25}}));
+    ASSERT_EQ(features->size(), 5u);
+    const auto expect = [&](std::size_t i, Feature::Kind kind, const std::string& label,
+                            const std::vector<LonLat>& points) {
+        const Feature& f = (*features)[i];
+        EXPECT_EQ(f.kind, kind) << i;
+        EXPECT_EQ(common::msg::importFeatureLabel(f.name, f.number, f.part, f.parts), label);
+        EXPECT_EQ(f.points, points) << label;
+        EXPECT_EQ(f.problem, "") << label;
+    };
+    expect(0, Feature::Kind::Polygon, "upper (part 1 of 2)", {{1, 2}, {3, 2}, {3, 4}});
+    EXPECT_EQ((*features)[0].holes, (std::vector<std::vector<LonLat>>{{{1.5, 2.5}, {2, 2.6}, {2, 3}}}));
+    expect(1, Feature::Kind::Polygon, "upper (part 2 of 2)", {{7, 8}, {9, 8}, {9, 9}});
+    EXPECT_TRUE((*features)[1].holes.empty());
+    expect(2, Feature::Kind::Line, "feature 3 (part 1 of 2)", {{5, 6}, {5.5, 6.5}});
+    expect(3, Feature::Kind::Line, "feature 3 (part 2 of 2)", {{0, 0}, {1, 1}});
+    expect(4, Feature::Kind::Point, "feature 4", {{-3.5, 4.25}});
+}
+
+// Polygons that cannot be traced are read with the reason, naming the polygon, its part and the ring,
+// and the place of a crossing in the file's own coordinates (here a UTM system).
+TEST_F(GisFiles, ImportNamesPolygonsThatCannotBeTraced) {
+    write(path("bad.geojson"),
+          R"({"type": "FeatureCollection",
+"crs": {"type": "name", "properties": {"name": "urn:ogc:def:crs:EPSG::32613"}}, "features": [
+{"type": "Feature", "properties": {"name": "Bowtie"}, "geometry": {"type": "Polygon", "coordinates":
+  [[[700000, 4400000], [700400, 4400200], [700400, 4400000], [700000, 4400200], [700000, 4400000]]]}},
+{"type": "Feature", "properties": {"name": "Sliver"}, "geometry": {"type": "Polygon", "coordinates":
+  [[[700000, 4400000], [700100, 4400100], [700100, 4400100], [700000, 4400000]]]}},
+{"type": "Feature", "properties": {"name": "Dot"}, "geometry": {"type": "Polygon", "coordinates":
+  [[[700000, 4400000], [700000, 4400000], [700000, 4400000], [700000, 4400000]]]}},
+{"type": "Feature", "properties": {"name": "Ridge"}, "geometry": {"type": "Polygon", "coordinates":
+  [[[700000, 4400000], [700100, 4400100], [700300, 4400300], [700000, 4400000]]]}},
+{"type": "Feature", "properties": {"name": "Eight"}, "geometry": {"type": "Polygon", "coordinates":
+  [[[700000, 4400000], [700200, 4400000], [700100, 4400100], [700200, 4400200], [700000, 4400200],
+    [700100, 4400100], [700000, 4400000]]]}},
+{"type": "Feature", "properties": {"name": "Islands"}, "geometry": {"type": "MultiPolygon", "coordinates": [
+  [[[700000, 4400000], [700100, 4400000], [700100, 4400100], [700000, 4400000]]],
+  [[[701000, 4400000], [701100, 4400000], [701100, 4400100], [701000, 4400000]]],
+  [[[702000, 4400000], [702900, 4400000], [702900, 4400900], [702000, 4400900], [702000, 4400000]],
+   [[702100, 4400100], [702200, 4400100], [702200, 4400200], [702100, 4400200], [702100, 4400100]],
+   [[702500, 4400500], [702700, 4400700], [702700, 4400500], [702500, 4400700], [702500, 4400500]]]]}}]})");
+    std::string error;
+    const auto features = services_.readFeatures(path("bad.geojson"), error);
+    ASSERT_TRUE(features) << error;
+    ASSERT_EQ(features->size(), 8u);
+    const std::string fix =
+        " Correct the polygon in the GIS program (its geometry check or repair tool finds and mends such "
+        "rings) and import it again, or choose another feature.";
+    const std::string crossing =
+        " (the file's coordinates): a ring must go round once without touching or "
+        "crossing itself, or its area is not the land it encloses.";
+    EXPECT_EQ((*features)[0].problem,
+              "The polygon \"Bowtie\" crosses itself near 700200, 4400100" + crossing + fix);
+    EXPECT_EQ(
+        (*features)[1].problem,
+        "The polygon \"Sliver\" has 2 distinct points: a ring needs at least three corners that enclose "
+        "an area." +
+            fix);
+    EXPECT_EQ((*features)[2].problem,
+              "The polygon \"Dot\" has 1 distinct point: a ring needs at least three corners that enclose an "
+              "area." +
+                  fix);
+    EXPECT_EQ((*features)[3].problem,
+              "The polygon \"Ridge\" encloses no area: its corners lie on one line." + fix);
+    EXPECT_EQ((*features)[4].problem,
+              "The polygon \"Eight\" crosses itself near 700100, 4400100" + crossing + fix);
+    EXPECT_EQ((*features)[5].problem, "");
+    EXPECT_EQ((*features)[6].problem, "");
+    EXPECT_EQ((*features)[7].problem,
+              "Hole 2 of the polygon \"Islands (part 3 of 3)\" crosses itself near 702600, 4400600" +
+                  crossing + fix);
+    EXPECT_EQ((*features)[7].holes.size(), 2u);
+    EXPECT_EQ(common::msg::importFeatureLabel((*features)[6].name, (*features)[6].number, (*features)[6].part,
+                                              (*features)[6].parts),
+              "Islands (part 2 of 3)");
+}
+
+// A basin with holes leaves with them, and comes back with them.
+TEST_F(GisFiles, HolesAreExportedAndImported) {
+    BasinExport b = basin();
+    b.holes = {{{-102.505, 40.02}, {-102.50, 40.02}, {-102.50, 40.025}},
+               {{-102.495, 40.03}, {-102.49, 40.03}, {-102.49, 40.035}, {-102.495, 40.035}}};
+    std::string error;
+    ASSERT_TRUE(services_.exportBasin(path("holed.geojson"), b, error)) << error;
+    const auto features = services_.readFeatures(path("holed.geojson"), error);
+    ASSERT_TRUE(features) << error;
+    ASSERT_EQ((*features)[0].kind, Feature::Kind::Polygon);
+    EXPECT_EQ((*features)[0].problem, "");
+    ASSERT_EQ((*features)[0].holes.size(), 2u);
+    for (std::size_t h = 0; h < 2; ++h)
+        EXPECT_TRUE(samePoints((*features)[0].holes[h], b.holes[h], true)) << h;
 }
 
 TEST_F(GisFiles, ImportRefusals) {

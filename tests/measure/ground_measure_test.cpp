@@ -72,6 +72,7 @@ class GroundTest : public ::testing::Test {
                                3,
                                0,
                                true,
+                               {},
                                {}};
         }
     }

@@ -48,9 +48,9 @@ MeasureWork richWork() {
     c.caption = "Click the stream's head";
     c.text1 = {{1, 2, 300, 400, true}, "Area1 X,Y Coordinates   (ft)\r\n1, 2\r\n", 7};
     c.shape1 = {5, 6, 135, 135, true};
-    c.line1[0] = {1, 2, 3, 4, 3, 0x000000, true, {}};
-    c.line1[3] = {10.25f, 20, 30, 40, 2, 0x0000FF, true, {}};
-    c.line1[6] = {0, 0, 0, 0, 2, 0xFF00FF, false, {}};
+    c.line1[0] = {1, 2, 3, 4, 3, 0x000000, true, {}, {}};
+    c.line1[3] = {10.25f, 20, 30, 40, 2, 0x0000FF, true, {}, {}};
+    c.line1[6] = {0, 0, 0, 0, 2, 0xFF00FF, false, {}, {}};
     c.label1 = {Label{{10, 20, 0, 0, true}, "Area1 = 3 (acres)"}, Label{{0, 0, 0, 0, false}, ""}};
     c.pointer = Pointer::Cross;
     c.frameScale = {7, 8, 9, 10, true};

@@ -13,7 +13,7 @@ namespace {
 class MeasurementTest : public ::testing::Test {
   protected:
     void segment(int index, float x1, float y1, float x2, float y2) {
-        doc.edit(SurfacePart::Lines).line1[index] = Segment{x1, y1, x2, y2, 3, 0x000000, true, {}};
+        doc.edit(SurfacePart::Lines).line1[index] = Segment{x1, y1, x2, y2, 3, 0x000000, true, {}, {}};
     }
 
     MeasureDocument doc;
