@@ -5,7 +5,8 @@
 #                   central meridian, where the projection's scale is 1.00066);
 #   merc_40n.png    a plain PNG, 300 x 200, with merc_40n.pgw (13 m pixels, the upper-left corner at
 #                   x -11690000, y 4867000 in Web Mercator, about 105.01 W, 40.01 N) and merc_40n.prj;
-#   bad_scan.png    a plain PNG whose world file bad_scan.pgw has a word where a number belongs.
+#   bad_scan.png    a plain PNG whose world file bad_scan.pgw has a word where a number belongs;
+#   holed_basin.geojson, parts_basin.geojson  basins on utm_quad.tif (below).
 # Run as: cmake -DOUT=folder -P make_geo_fixtures.cmake
 if(NOT OUT)
   message(FATAL_ERROR "OUT is not set")
@@ -37,3 +38,22 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "gdalsrsinfo: ${status}")
 endif()
 file(WRITE ${OUT}/bad_scan.pgw "13\n0\nzero\n-13\n-11689993.5\n4866993.5\n")
+# holed_basin.geojson: a basin on utm_quad.tif in its own system, a square of 1 km with two holes, a
+# square of 200 m and a right triangle of legs 200 m (net 940,000 m² on the map).
+file(WRITE ${OUT}/holed_basin.geojson [=[{"type": "FeatureCollection",
+"crs": {"type": "name", "properties": {"name": "urn:ogc:def:crs:EPSG::32613"}},
+"features": [{"type": "Feature", "properties": {"name": "Holed Creek"}, "geometry": {"type": "Polygon",
+"coordinates": [[[700300, 4399700], [701300, 4399700], [701300, 4398700], [700300, 4398700], [700300, 4399700]],
+[[700400, 4399600], [700600, 4399600], [700600, 4399400], [700400, 4399400], [700400, 4399600]],
+[[701000, 4398800], [701200, 4398800], [701000, 4399000], [701000, 4398800]]]}}]}
+]=])
+# parts_basin.geojson: "Islands", two squares on utm_quad.tif (100 m and 500 m a side), and "Bowtie", a
+# ring that crosses itself at E 700300, N 4398200.
+file(WRITE ${OUT}/parts_basin.geojson [=[{"type": "FeatureCollection",
+"crs": {"type": "name", "properties": {"name": "urn:ogc:def:crs:EPSG::32613"}},
+"features": [{"type": "Feature", "properties": {"name": "Islands"}, "geometry": {"type": "MultiPolygon",
+"coordinates": [[[[700100, 4399900], [700200, 4399900], [700200, 4399800], [700100, 4399800], [700100, 4399900]]],
+[[[702000, 4399000], [702500, 4399000], [702500, 4398500], [702000, 4398500], [702000, 4399000]]]]}},
+{"type": "Feature", "properties": {"name": "Bowtie"}, "geometry": {"type": "Polygon", "coordinates":
+[[[700100, 4398100], [700500, 4398300], [700500, 4398100], [700100, 4398300], [700100, 4398100]]]}}]}
+]=])
