@@ -255,6 +255,8 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
         bool onStream = false;
     };
     std::optional<OutletChoice> outletAt(float x, float y, bool asClicked) const;
+    // The delineated basin's outlet when a click at a picture-relative position falls on its marker.
+    std::optional<terrain::Cell> onDelineatedOutlet(float x, float y) const;
     // The search distance on the ground, metres: the user's, or three cells' width at `row`.
     double searchDistanceM(const terrain::CellGeometry& cells, int row) const;
     // The cells' lengths and areas of the model shown (kept with the flow).

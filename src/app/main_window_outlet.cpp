@@ -74,6 +74,10 @@ std::optional<MainWindow::OutletChoice> MainWindow::outletAt(float x, float y, b
     };
     if (asClicked) {
         if (!model.hasData(cell->column, cell->row)) return std::nullopt;
+    } else if (const auto kept = onDelineatedOutlet(x, y)) {
+        // A click on the delineated basin's outlet marker takes that outlet again, wherever in the
+        // marker it falls.
+        choice.outlet = *kept;
     } else {
         const terrain::CellGeometry& cells = modelCells();
         choice.searchM = searchDistanceM(cells, cell->row);
@@ -84,6 +88,20 @@ std::optional<MainWindow::OutletChoice> MainWindow::outletAt(float x, float y, b
     const std::uint32_t a = accumulation(choice.outlet);
     choice.onStream = a > 0 && a >= threshold;
     return choice;
+}
+
+std::optional<terrain::Cell> MainWindow::onDelineatedOutlet(float x, float y) const {
+    const auto& basin = doc_.work().delineation;
+    const auto transform = basin ? cellToView() : std::nullopt;
+    if (!transform) return std::nullopt;
+    // The marker as it is drawn: the outlet's cell, at least 7 pixels across.
+    const QRectF cell = transform->mapRect(QRectF(basin->outletColumn, basin->outletRow, 1, 1));
+    const double halfWidth = std::max(3.5, cell.width() / 2), halfHeight = std::max(3.5, cell.height() / 2);
+    const QPointF at((imageLeft() + x) / tpp_, (imageTop() + y) / tpp_);
+    if (std::fabs(at.x() - cell.center().x()) > halfWidth ||
+        std::fabs(at.y() - cell.center().y()) > halfHeight)
+        return std::nullopt;
+    return terrain::Cell{basin->outletColumn, basin->outletRow};
 }
 
 std::string MainWindow::previewOutlet(float x, float y) {

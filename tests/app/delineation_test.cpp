@@ -198,6 +198,27 @@ class DelineationTest : public QObject {
                  (std::vector<std::string>{brelvo::common::msg::kStreamThresholdPrompt,
                                            brelvo::common::msg::searchDistancePrompt("m")}));
 
+        // Zoomed out to a few pixels a cell, a click on the outlet's marker that falls in the cell below
+        // takes the same outlet again (the cell below is a stream cell and would be taken otherwise).
+        window_->mapWheel(0, 0, -10, brelvo::mapview::WheelTurn::Zoom);
+        const brelvo::app::ElevationLayer& shown = *window_->elevationLayer();
+        const auto outletPixel = shown.pictureOfModel(shown.cellCentre({15, 15}));
+        const brelvo::measure::PointF outletView =
+            brelvo::measure::viewOfPicture(*window_, window_->twipsPerPixelX(), *outletPixel);
+        const auto belowPixel = shown.pictureOfModel(shown.cellCentre({15, 16}));
+        const float cellPixels =
+            (brelvo::measure::viewOfPicture(*window_, window_->twipsPerPixelX(), *belowPixel).y -
+             outletView.y) /
+            window_->twipsPerPixelX();
+        QVERIFY2(cellPixels > 3 && cellPixels < 6, qPrintable(QString::number(cellPixels)));
+        QVERIFY(window_->triggerMenuEntry("Map/Delineate Basin..."));
+        window_->mapMouseUp(MouseButton::Left, outletView.x - window_->imageLeft(),
+                            outletView.y - window_->imageTop() + 3 * window_->twipsPerPixelX());
+        QCOMPARE(window_->document().work().delineation->outletRow, 15);
+        QCOMPARE(window_->document().work().delineation->cells, std::int64_t{119});
+        QVERIFY(window_->undo());
+        window_->mapWheel(0, 0, 10, brelvo::mapview::WheelTurn::Zoom);
+
         // A second outlet on the same model, on the channel with no search: (15, 12) drains the 64
         // cells with row + d <= 12 (15 + 13 + ... + 1), and nothing is prepared again. Taken as a large
         // basin is, on a worker behind its dialog: the same basin, undone the same way.
