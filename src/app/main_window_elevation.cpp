@@ -230,9 +230,18 @@ std::string MainWindow::elevationPointerText(float viewX, float viewY) const {
 
 void MainWindow::restoreElevation(const project::Project& p, bool asMap) {
     if (!p.elevation || asMap != p.elevation->isMap) return;
+    // Said as it is: a model that is not there, a folder, or something that is no plain file.
     std::error_code ec;
     if (!std::filesystem::is_regular_file(p.elevation->path, ec)) {
-        dialogs_.message(msg::projectElevationMissing(p.elevation->path, msg::kElevationFileMissing));
+        std::error_code kindError;
+        const auto linked = std::filesystem::symlink_status(p.elevation->path, kindError);
+        const auto target = std::filesystem::status(p.elevation->path, kindError);
+        std::string_view reason = msg::kElevationFileNotPlain;
+        if (!std::filesystem::exists(linked))
+            reason = msg::kElevationFileMissing;
+        else if (std::filesystem::is_directory(target))
+            reason = msg::kElevationFileIsFolder;
+        dialogs_.message(msg::projectElevationMissing(p.elevation->path, reason));
         return;
     }
     loadElevation(p.elevation->path, *p.elevation, asMap, false);

@@ -102,6 +102,9 @@ inline std::string projectElevationMissing(std::string_view file, std::string_vi
            "\" was not read, so the project opens without it: " + std::string(reason);
 }
 inline constexpr std::string_view kElevationFileMissing = "the file is not there.";
+inline constexpr std::string_view kElevationFileIsFolder = "it is a folder, not a file.";
+inline constexpr std::string_view kElevationFileNotPlain =
+    "it is not a plain file (a pipe, a device, or a link that leads in a circle or to nothing).";
 inline constexpr std::string_view kElevationPlacingCancelled = "its placing on the map was cancelled.";
 // A project's elevation model that cannot be read from the file: the value and what is wrong with it.
 inline constexpr std::string_view kValueEmptyPath = "is empty";

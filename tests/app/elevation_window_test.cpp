@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QtTest>
 #include <cmath>
+#include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "app/elevation_layer.hpp"
@@ -191,6 +193,25 @@ class ElevationWindowTest : public QObject {
         const auto missing = dialogs_.takeMessages();
         QCOMPARE(missing.size(), std::size_t(1));
         QCOMPARE(missing[0], msg::projectElevationMissing(grid, msg::kElevationFileMissing));
+        QVERIFY(window->elevationLayer() == nullptr);
+
+        // A folder in its place, and a link that leads to itself, are said as what they are.
+        const auto openWith = [&](const std::function<void()>& put) {
+            QVERIFY(QFile::rename(path("valley.asc"), path("valley.moved")));
+            put();
+            QCOMPARE(replay(*window, dialogs_,
+                            "action \"File/New Project\"\nanswer \"" + project +
+                                "\"\naction \"File/Open Project...\"\n"),
+                     0);
+            std::filesystem::remove(grid);
+            QVERIFY(QFile::rename(path("valley.moved"), path("valley.asc")));
+        };
+        openWith([&] { std::filesystem::create_directory(grid); });
+        QCOMPARE(dialogs_.takeMessages(),
+                 std::vector<std::string>{msg::projectElevationMissing(grid, msg::kElevationFileIsFolder)});
+        openWith([&] { std::filesystem::create_symlink(grid, grid); });
+        QCOMPARE(dialogs_.takeMessages(),
+                 std::vector<std::string>{msg::projectElevationMissing(grid, msg::kElevationFileNotPlain)});
         QVERIFY(window->elevationLayer() == nullptr);
     }
 
