@@ -186,6 +186,12 @@ inline std::string importRingCrosses(std::string_view label, int hole, std::stri
            "or its area is not the land it encloses." +
            std::string(kImportRingFix);
 }
+inline std::string importHolesMisplaced(std::string_view label) {
+    return "A hole of the polygon \"" + std::string(label) +
+           "\" lies outside it, crosses its boundary or another hole, or shares more than a point with one: "
+           "each hole must lie inside the boundary, apart from the others." +
+           std::string(kImportRingFix);
+}
 inline std::string importRingTooFew(std::string_view label, int hole, std::size_t distinct) {
     return importRingName(label, hole) + " has " + std::to_string(distinct) + " distinct point" +
            (distinct == 1 ? "" : "s") + ": a ring needs at least three corners that enclose an area." +

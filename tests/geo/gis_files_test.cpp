@@ -161,7 +161,7 @@ TEST_F(GisFiles, ImportTakesEveryPartWithItsHoles) {
           R"({"type": "FeatureCollection", "features": [
 {"type": "Feature", "properties": {"NAME": "upper"}, "geometry": {"type": "GeometryCollection", "geometries": [
   {"type": "GeometryCollection", "geometries": []},
-  {"type": "MultiPolygon", "coordinates": [[[[1, 2], [3, 2], [3, 4], [1, 2]], [[1.5, 2.5], [2, 2.6], [2, 3], [1.5, 2.5]]],
+  {"type": "MultiPolygon", "coordinates": [[[[1, 2], [3, 2], [3, 4], [1, 2]], [[2, 2.5], [2.5, 2.5], [2.5, 3], [2, 2.5]]],
                                            [[[7, 8], [9, 8], [9, 9], [7, 8]]]]}]}},
 {"type": "Feature", "properties": {}, "geometry": null},
 {"type": "Feature", "properties": {}, "geometry": {"type": "MultiLineString", "coordinates": [[[5, 6], [5.5, 6.5]], [[0, 0], [1, 1]]]}},
@@ -185,7 +185,7 @@ TEST_F(GisFiles, ImportTakesEveryPartWithItsHoles) {
         EXPECT_EQ(f.problem, "") << label;
     };
     expect(0, Feature::Kind::Polygon, "upper (part 1 of 2)", {{1, 2}, {3, 2}, {3, 4}});
-    EXPECT_EQ((*features)[0].holes, (std::vector<std::vector<LonLat>>{{{1.5, 2.5}, {2, 2.6}, {2, 3}}}));
+    EXPECT_EQ((*features)[0].holes, (std::vector<std::vector<LonLat>>{{{2, 2.5}, {2.5, 2.5}, {2.5, 3}}}));
     expect(1, Feature::Kind::Polygon, "upper (part 2 of 2)", {{7, 8}, {9, 8}, {9, 9}});
     EXPECT_TRUE((*features)[1].holes.empty());
     expect(2, Feature::Kind::Line, "feature 3 (part 1 of 2)", {{5, 6}, {5.5, 6.5}});
@@ -215,11 +215,14 @@ TEST_F(GisFiles, ImportNamesPolygonsThatCannotBeTraced) {
   [[[701000, 4400000], [701100, 4400000], [701100, 4400100], [701000, 4400000]]],
   [[[702000, 4400000], [702900, 4400000], [702900, 4400900], [702000, 4400900], [702000, 4400000]],
    [[702100, 4400100], [702200, 4400100], [702200, 4400200], [702100, 4400200], [702100, 4400100]],
-   [[702500, 4400500], [702700, 4400700], [702700, 4400500], [702500, 4400700], [702500, 4400500]]]]}}]})");
+   [[702500, 4400500], [702700, 4400700], [702700, 4400500], [702500, 4400700], [702500, 4400500]]]]}},
+{"type": "Feature", "properties": {"name": "Stray hole"}, "geometry": {"type": "Polygon", "coordinates":
+  [[[703000, 4400000], [703100, 4400000], [703100, 4400100], [703000, 4400000]],
+   [[703200, 4400000], [703300, 4400000], [703300, 4400100], [703200, 4400000]]]}}]})");
     std::string error;
     const auto features = services_.readFeatures(path("bad.geojson"), error);
     ASSERT_TRUE(features) << error;
-    ASSERT_EQ(features->size(), 8u);
+    ASSERT_EQ(features->size(), 9u);
     const std::string fix =
         " Correct the polygon in the GIS program (its geometry check or repair tool finds and mends such "
         "rings) and import it again, or choose another feature.";
@@ -247,6 +250,11 @@ TEST_F(GisFiles, ImportNamesPolygonsThatCannotBeTraced) {
               "Hole 2 of the polygon \"Islands (part 3 of 3)\" crosses itself near 702600, 4400600" +
                   crossing + fix);
     EXPECT_EQ((*features)[7].holes.size(), 2u);
+    EXPECT_EQ(
+        (*features)[8].problem,
+        "A hole of the polygon \"Stray hole\" lies outside it, crosses its boundary or another hole, or "
+        "shares more than a point with one: each hole must lie inside the boundary, apart from the others." +
+            fix);
     EXPECT_EQ(common::msg::importFeatureLabel((*features)[6].name, (*features)[6].number, (*features)[6].part,
                                               (*features)[6].parts),
               "Islands (part 2 of 3)");
