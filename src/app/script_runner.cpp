@@ -73,20 +73,6 @@ namespace {
 namespace names = common::controls::form1;
 namespace runoffNames = common::controls::form3;
 
-std::optional<float> parseNumber(const std::string& text) {
-    float v = 0;
-    const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
-    return v;
-}
-
-std::optional<int> parseInt(const std::string& text) {
-    int v = 0;
-    const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
-    return v;
-}
-
 // Text1 and the labels are the controls a user drags and right-presses.
 bool isDraggable(const std::string& name) {
     return name == names::kText1 || name.rfind(std::string(names::kLabel1) + "(", 0) == 0;

@@ -4,25 +4,12 @@
 
 #include "app/main_window.hpp"
 #include "app/measuring_keys.hpp"
+#include "app/script_line.hpp"
 #include "app/script_runner.hpp"
 
 namespace brelvo::app {
 
 namespace {
-
-std::optional<float> parseNumber(const std::string& text) {
-    float v = 0;
-    const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
-    return v;
-}
-
-std::optional<int> parseInt(const std::string& text) {
-    int v = 0;
-    const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
-    return v;
-}
 
 std::optional<mapview::PanZoomRegion> parseRegion(const std::string& name) {
     using R = mapview::PanZoomRegion;

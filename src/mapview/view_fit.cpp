@@ -5,27 +5,9 @@
 #include <cstddef>
 #include <limits>
 
+#include "measure/ground_measure.hpp"
+
 namespace brelvo::mapview {
-
-namespace {
-
-// The segments of finished line `k` (1-based) in order; empty when one is missing or the line is the one
-// being traced.
-std::vector<const measure::Segment*> lineSegments(const measure::MeasureDocument& doc, int k, bool tracing) {
-    const measure::MeasureState& s = doc.state();
-    if (tracing && k == s.lineNumber) return {};
-    const int first = s.lineStart[static_cast<std::size_t>(k)];
-    const int last = k < s.lineNumber ? s.lineStart[static_cast<std::size_t>(k + 1)] - 1 : s.segmentIndex;
-    std::vector<const measure::Segment*> segments;
-    for (int i = first; i <= last; ++i) {
-        const auto it = doc.controls().line1.find(i);
-        if (it == doc.controls().line1.end()) return {};
-        segments.push_back(&it->second);
-    }
-    return segments;
-}
-
-}  // namespace
 
 PanZoomOutcome fitInView(ViewGeometry& g, measure::MeasureState& state, const RectF& target, float margin) {
     if (!(g.view.width > 0) || !(g.view.height > 0)) return PanZoomOutcome::Missed;
@@ -50,16 +32,7 @@ PanZoomOutcome zoomToMap(ViewGeometry& g, measure::MeasureState& state) {
 }
 
 std::optional<RectF> basinExtent(const measure::MeasureDocument& doc) {
-    const measure::MeasureState& s = doc.state();
-    const bool tracing = s.mode == measure::AreaBoundary || s.mode == measure::StreamLine;
-    // The last area and the last stream: a line's first segment has its kind's colour.
-    std::vector<const measure::Segment*> area, stream;
-    for (int k = std::min<int>(s.lineNumber, measure::MeasureState::kLineStarts - 1); k >= 1; --k) {
-        std::vector<const measure::Segment*> segments = lineSegments(doc, k, tracing);
-        if (segments.empty()) continue;
-        auto& kind = segments.front()->color == measure::kStreamColor ? stream : area;
-        if (kind.empty()) kind = std::move(segments);
-    }
+    const auto [area, stream] = measure::lastBasinLines(doc);
     if (area.empty()) return std::nullopt;
     float left = std::numeric_limits<float>::max(), top = left;
     float right = std::numeric_limits<float>::lowest(), bottom = right;

@@ -266,18 +266,23 @@ std::vector<const Segment*> lineSegments(const MeasureDocument& doc, int k, bool
 
 }  // namespace
 
-GroundBasin groundBasin(const MeasureDocument& doc, const MapSurface& surface, float twipsPerPixel) {
-    if (!measuresOnGround(doc, surface)) return {};
+LastBasinLines lastBasinLines(const MeasureDocument& doc) {
     const MeasureState& s = doc.state();
     const bool tracing = s.mode == AreaBoundary || s.mode == StreamLine;
-    // The last area and the last stream: a line's first segment has its kind's colour.
-    std::vector<const Segment*> area, stream;
+    // A line's first segment has its kind's colour.
+    LastBasinLines last;
     for (int k = std::min<int>(s.lineNumber, MeasureState::kLineStarts - 1); k >= 1; --k) {
         std::vector<const Segment*> segments = lineSegments(doc, k, tracing);
         if (segments.empty()) continue;
-        std::vector<const Segment*>& kind = segments.front()->color == kStreamColor ? stream : area;
+        std::vector<const Segment*>& kind = segments.front()->color == kStreamColor ? last.stream : last.area;
         if (kind.empty()) kind = std::move(segments);
     }
+    return last;
+}
+
+GroundBasin groundBasin(const MeasureDocument& doc, const MapSurface& surface, float twipsPerPixel) {
+    if (!measuresOnGround(doc, surface)) return {};
+    const auto [area, stream] = lastBasinLines(doc);
 
     const Georeference& georef = *doc.georeference();
     const GroundModel& ground = *surface.ground();

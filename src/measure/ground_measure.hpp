@@ -42,6 +42,14 @@ void computeGroundMeasurement(MeasureDocument& doc, const MapSurface& surface, c
 PointF listingPoint(const MeasureDocument& doc, const MapSurface& surface, float twipsPerPixel, float vx,
                     float vy);
 
+// The segments of the last finished area and of the last finished stream, in order; a line being
+// traced is not finished.
+struct LastBasinLines {
+    std::vector<const Segment*> area;
+    std::vector<const Segment*> stream;
+};
+LastBasinLines lastBasinLines(const MeasureDocument& doc);
+
 // The last traced area and the last traced stream of the document in WGS 84, with the figures the pass
 // gives for them on the ground, in miles and square miles.
 struct GroundBasin {
