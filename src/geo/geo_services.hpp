@@ -40,7 +40,7 @@ struct Feature {
     std::vector<measure::LonLat> points;  // a polygon's outer ring without the repeated first point
     // A polygon's holes (inner rings), each without its repeated first point.
     std::vector<std::vector<measure::LonLat>> holes;
-    std::size_t number = 0;  // the feature's place in the file, from 1
+    std::size_t number = 0;   // the feature's place in the file, from 1
     int part = 1, parts = 1;  // of a multi-geometry: this part (from 1) of how many
     // Why a polygon cannot be traced (a ring that crosses itself or encloses nothing), a whole message
     // naming it; empty when it can.
@@ -49,10 +49,10 @@ struct Feature {
 
 // The traced basin as it is exported: geometry in WGS 84 and the listing's figures.
 struct BasinExport {
-    std::string name;                       // the runoff title when set, else empty (no attribute)
-    std::vector<measure::LonLat> boundary;  // without the repeated first point; empty: none traced
+    std::string name;                                 // the runoff title when set, else empty (no attribute)
+    std::vector<measure::LonLat> boundary;            // without the repeated first point; empty: none traced
     std::vector<std::vector<measure::LonLat>> holes;  // the boundary's holes, the same way
-    std::vector<measure::LonLat> stream;    // from the head to the outlet; empty: none traced
+    std::vector<measure::LonLat> stream;              // from the head to the outlet; empty: none traced
     std::optional<measure::LonLat> centroid;
     std::optional<double> areaMi2, perimeterMi, streamLengthMi, lengthToCentroidMi;
     std::string crs;  // the map's system, "EPSG:n" or its name
