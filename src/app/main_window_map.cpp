@@ -121,11 +121,14 @@ std::optional<geo::Feature> pickFeature(common::Dialogs& dialogs, const std::vec
 
 bool MainWindow::traceFeature(const geo::GeoServices& services, const measure::Georeference& georef,
                               const geo::Feature& feature) {
-    // Every ring on the picture first: nothing is traced when a vertex cannot be placed.
+    // Every ring on the picture first: nothing is traced when a vertex cannot be placed. The
+    // transformation is made once for all the vertices (one a vertex took minutes for 100,000).
+    const std::unique_ptr<geo::PointTransform> transform = services.transformFromWgs84(georef.wkt);
     const auto onPicture = [&](const std::vector<measure::LonLat>& points,
                                std::vector<measure::PointF>& vertices) {
         for (const measure::LonLat& p : points) {
-            const std::optional<measure::MapPoint> map = services.fromWgs84(georef.wkt, p);
+            const std::optional<measure::MapPoint> map =
+                transform ? transform->fromWgs84(p) : services.fromWgs84(georef.wkt, p);
             const std::optional<measure::MapPoint> pixel = map ? georef.toPixel(*map) : std::nullopt;
             const std::optional<measure::MapPoint> view =
                 pixel ? viewOfPixel(pixel->x, pixel->y) : std::nullopt;
