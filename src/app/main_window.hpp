@@ -302,6 +302,7 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     ProjectController project_;
     // The elevation model, its layer, where it came from, and its relief drawn over a map.
     std::shared_ptr<const terrain::ElevationModel> elevationModel_;
+    std::uint64_t elevationFingerprint_ = 0;  // of the model open (terrain::modelFingerprint)
     std::unique_ptr<ElevationLayer> elevation_;
     project::ElevationSource elevationSource_;
     QImage elevationOverlay_;

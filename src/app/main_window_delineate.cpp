@@ -123,6 +123,7 @@ void MainWindow::traceDelineation(const ElevationLayer& layer, const terrain::De
     record.clickedRow = basin.clicked.row;
     record.outletColumn = basin.outlet.column;
     record.outletRow = basin.outlet.row;
+    record.modelFingerprint = elevationFingerprint_;
     record.searchCells = doc_.work().delineationSettings.searchCells;
     record.searchDistanceM = searchM;
     record.cells = static_cast<std::int64_t>(basin.cells);

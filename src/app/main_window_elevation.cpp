@@ -168,6 +168,7 @@ bool MainWindow::loadElevation(const std::string& path, const project::Elevation
         }
         overlay = std::move(placed.overlay);
     }
+    elevationFingerprint_ = terrain::modelFingerprint(*shared);
     elevationModel_ = std::move(shared);
     elevation_ = std::move(layer);
     elevationSource_ = std::move(source);

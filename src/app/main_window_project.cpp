@@ -4,6 +4,7 @@
 
 #include "app/main_window.hpp"
 #include "app/runoff_window.hpp"
+#include "common/messages.hpp"
 #include "measure/measurement.hpp"
 
 namespace brelvo::app {
@@ -46,6 +47,14 @@ void MainWindow::restoreProject(const project::Project& p) {
     syncGeometry();
     // A model over the map needs the map's georeference, which came back with the work.
     restoreElevation(p, false);
+    // A basin delineated on another model than the one now at the model's path is no basin of it: its
+    // record goes (its lines stay, as traced lines).
+    if (const auto& basin = doc_.work().delineation; basin && basin->modelFingerprint != 0 &&
+                                                     elevationLayer() &&
+                                                     basin->modelFingerprint != elevationFingerprint_) {
+        forgetDelineation();
+        dialogs_.message(common::msg::kDelineationOfAnotherModel);
+    }
     // The stream overlay as the project left it (the flow is prepared for it).
     setStreamsShown(p.work.delineationSettings.showStreams && elevationLayer() != nullptr);
 

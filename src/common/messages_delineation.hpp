@@ -84,6 +84,12 @@ inline constexpr const char* kStreamThresholdRefused =
     "The stream threshold is a whole number of cells, 1 or more (at most 4000000000).";
 // (end of the Map menu's delineation)
 
+// A project's delineated basin whose model has changed since (another file at the same path).
+inline constexpr const char* kDelineationOfAnotherModel =
+    "The elevation model at the project's path is not the one its basin was delineated on (its size, "
+    "place or heights differ): the basin's record (outlet and elevations) is dropped; its lines stay as "
+    "traced lines. Delineate the basin again on this model.";
+
 // ---- measure: the delineation kept in projects ----
 inline constexpr std::string_view kValueNotCell = "is not a cell (a column and a row)";
 // (end of the delineation kept in projects)

@@ -1,7 +1,9 @@
 // A delineated basin's record and the delineation's settings in the measuring work's tree.
 #include "measure/delineation_record.hpp"
 
+#include <charconv>
 #include <cmath>
+#include <string>
 #include <tuple>
 
 #include "common/messages.hpp"
@@ -29,6 +31,13 @@ std::pair<int, int> readCell(const TreeReader& r, std::string_view key) {
         !common::wholeNumberIn(cell[1], 0, kMaxCellIndex))
         r.fail(key, msg::kValueNotCell);
     return {static_cast<int>(cell[0].asNumber()), static_cast<int>(cell[1].asNumber())};
+}
+
+std::string fingerprintText(std::uint64_t value) {
+    static const char* digits = "0123456789abcdef";
+    std::string text(16, '0');
+    for (int i = 15; i >= 0; --i, value >>= 4) text[static_cast<std::size_t>(i)] = digits[value & 0xF];
+    return text;
 }
 
 std::int64_t readWhole(const TreeReader& r, std::string_view key, double low, double high) {
@@ -61,6 +70,8 @@ ValueTree writeDelineation(const std::optional<DelineationRecord>& record,
         r.set("voidCells", ValueTree::integer(record->voidCells));
         r.set("outletGroundFt", ValueTree::number(record->outletGroundFt));
         r.set("headGroundFt", ValueTree::number(record->headGroundFt));
+        // As 16 hexadecimal digits: a number of the file holds no 64 bits exactly.
+        r.set("modelFingerprint", ValueTree::text(fingerprintText(record->modelFingerprint)));
     } else {
         t.set("record", ValueTree{});
     }
@@ -105,6 +116,14 @@ void readDelineation(const TreeReader& root, std::optional<DelineationRecord>& r
     if (r.has("voidCells")) rec.voidCells = readWhole(r, "voidCells", 0, 1e12);
     rec.outletGroundFt = optionalNumber("outletGroundFt", -40000, 40000);
     rec.headGroundFt = optionalNumber("headGroundFt", -40000, 40000);
+    if (r.has("modelFingerprint")) {
+        const std::string text = r.text("modelFingerprint");
+        std::uint64_t value = 0;
+        const auto read = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+        if (text.size() != 16 || read.ec != std::errc() || read.ptr != text.data() + text.size())
+            r.fail("modelFingerprint", msg::kValueOutOfRange);
+        rec.modelFingerprint = value;
+    }
     record = rec;
 }
 

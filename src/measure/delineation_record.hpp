@@ -34,6 +34,8 @@ struct DelineationRecord {
     // The ground itself at the same two cells, where it differs from the above (a filled pit).
     double outletGroundFt = 0;
     double headGroundFt = 0;
+    // The model it was delineated on (terrain::modelFingerprint); 0: not known (an older project).
+    std::uint64_t modelFingerprint = 0;
     friend bool operator==(const DelineationRecord&, const DelineationRecord&) = default;
 };
 

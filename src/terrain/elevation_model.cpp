@@ -64,6 +64,23 @@ bool plausibleHeight(float z, VerticalUnit unit) {
     return std::isfinite(z) && std::fabs(static_cast<double>(z)) <= bound;
 }
 
+std::uint64_t modelFingerprint(const ElevationModel& model) {
+    std::uint64_t hash = 1469598103934665603ULL;
+    const auto mix = [&hash](const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i) {
+            hash ^= bytes[i];
+            hash *= 1099511628211ULL;
+        }
+    };
+    mix(&model.width, sizeof model.width);
+    mix(&model.height, sizeof model.height);
+    for (const double g : model.georef.geotransform) mix(&g, sizeof g);
+    const float noData = std::numeric_limits<float>::quiet_NaN();
+    for (const float z : model.z) mix(std::isnan(z) ? &noData : &z, sizeof z);
+    return hash;
+}
+
 std::size_t clearAbsurdHeights(ElevationModel& model) {
     std::size_t cleared = 0;
     for (float& z : model.z) {

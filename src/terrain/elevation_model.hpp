@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,10 @@ bool plausibleHeight(float z, VerticalUnit unit);
 // Sets every height that is not plausible to NaN (NoData); returns how many there were (NaN not
 // counted).
 std::size_t clearAbsurdHeights(ElevationModel& model);
+
+// A fingerprint of a model's size, place and heights (FNV-1a over them, NoData alike whatever its bits),
+// so that a basin delineated on one model is not taken for one of another model at the same path.
+std::uint64_t modelFingerprint(const ElevationModel& model);
 
 // The cells' lengths and areas on the ground, metres and square metres, row by row: a projected model's
 // cells are all alike; a geographic model's narrow toward the pole, so each row has its own.

@@ -271,6 +271,40 @@ class DelineationTest : public QObject {
                  std::vector<std::string>{brelvo::common::msg::delineateVoids("9", cells)});
     }
 
+    void aBasinOfAnotherModelAtTheSamePathIsNotKept() {
+        openValley();
+        QVERIFY(window_->triggerMenuEntry("Map/Delineate Basin..."));
+        window_->setShiftClick(true);
+        clickCell(15, 15);
+        window_->setShiftClick(false);
+        QVERIFY(window_->document().work().delineation);
+        dialogs_->takeMessages();
+        const std::string project = dir_.filePath(QStringLiteral("basin.brelvo")).toStdString();
+        dialogs_->queueAnswer(project);
+        QVERIFY(window_->triggerMenuEntry("File/Save Project As..."));
+        // The same model opens with its basin.
+        init();
+        dialogs_->queueAnswer(project);
+        QVERIFY(window_->triggerMenuEntry("File/Open Project..."));
+        QVERIFY(window_->document().work().delineation);
+        QVERIFY(dialogs_->takeMessages().empty());
+        // Another model written at the same path (the first row one metre higher): the basin's record
+        // goes, said once, and its lines stay.
+        QByteArray grid = valleyGrid();
+        grid.replace(" 108 ", " 109 ");
+        QFile file(dir_.filePath(QStringLiteral("valley.asc")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(grid);
+        file.close();
+        init();
+        dialogs_->queueAnswer(project);
+        QVERIFY(window_->triggerMenuEntry("File/Open Project..."));
+        QVERIFY(!window_->document().work().delineation);
+        QCOMPARE(window_->measureState().lineNumber, 2);
+        QCOMPARE(dialogs_->takeMessages(),
+                 std::vector<std::string>{brelvo::common::msg::kDelineationOfAnotherModel});
+    }
+
     void aProjectKeepsTheStreamsAndItsTitleWaitsForTheOpen() {
         openValley();
         QVERIFY(window_->triggerMenuEntry("Map/Show Streams"));

@@ -32,6 +32,7 @@ DelineationRecord sampleRecord() {
     r.voidCells = 9;
     r.outletGroundFt = 980.12;
     r.headGroundFt = 1234.5;
+    r.modelFingerprint = 0xF00DCAFE12345678ULL;  // past a double's 53 bits
     return r;
 }
 
@@ -103,6 +104,8 @@ TEST(DelineationTree, KeepsTheRecordAndSettingsExactlyAndRefusesAWrongValueByNam
               "the value \"delineation.record.cutOff\" is not true or false");
     EXPECT_EQ(refusal(withValue("searchDistanceM", ValueTree::number(-1), false)),
               "the value \"delineation.searchDistanceM\" is out of range");
+    EXPECT_EQ(refusal(withValue("modelFingerprint", ValueTree::text("f00dcafe1234567g"), true)),
+              "the value \"delineation.record.modelFingerprint\" is out of range");
     EXPECT_EQ(refusal(withValue("voidCells", ValueTree::number(2.5), true)),
               "the value \"delineation.record.voidCells\" is out of range");
 
@@ -113,7 +116,7 @@ TEST(DelineationTree, KeepsTheRecordAndSettingsExactlyAndRefusesAWrongValueByNam
     ValueTree::Map kept;
     for (const auto& [key, value] : rec.asMap()) {
         if (key != "searchDistanceM" && key != "voidCells" && key != "outletGroundFt" &&
-            key != "headGroundFt")
+            key != "headGroundFt" && key != "modelFingerprint")
             kept.emplace_back(key, value);
     }
     ValueTree plain = ValueTree::map();
@@ -128,6 +131,7 @@ TEST(DelineationTree, KeepsTheRecordAndSettingsExactlyAndRefusesAWrongValueByNam
     before.set("delineation", settingsOnly);
     const MeasureWork older = MeasureDocument::read(before);
     EXPECT_EQ(older.delineation->voidCells, 0);
+    EXPECT_EQ(older.delineation->modelFingerprint, 0u);
     EXPECT_EQ(older.delineation->searchDistanceM, 0);
     EXPECT_EQ(older.delineation->outletElevationFt, 1000.04);
     EXPECT_FALSE(older.delineationSettings.searchDistanceM.has_value());
