@@ -66,19 +66,8 @@ struct ListedBasin {
     measure::MeasureController controller{doc, surface, dialogs};
 };
 
-struct Prepared {
-    ElevationModel model;
-    FlowModel flow;
-    CellGeometry geometry;
-};
-
-Prepared prepare(ElevationModel model) {
-    const testing::FlatGround ground;
-    Prepared p{std::move(model), {}, {}};
-    p.flow = *prepareFlow(p.model, {});
-    p.geometry = cellGeometry(p.model, ground);
-    return p;
-}
+using testing::prepare;
+using testing::Prepared;
 
 // The listing's area and perimeter against the cells': the area in whole square feet (the single the
 // listing rounds holds 24 bits), the path's length to the foot.

@@ -16,20 +16,6 @@ namespace {
 
 using measure::MapPoint;
 
-struct Prepared {
-    ElevationModel model;
-    FlowModel flow;
-    CellGeometry geometry;
-};
-
-Prepared prepare(ElevationModel model) {
-    Prepared p;
-    p.flow = prepareFlow(model, nullptr).value_or(FlowModel{});
-    p.geometry = cellGeometry(model, FlatGround());
-    p.model = std::move(model);
-    return p;
-}
-
 Delineation delineated(const Prepared& p, Cell click, int search) {
     const auto d = delineate(p.model, p.flow, p.geometry, click, search);
     EXPECT_TRUE(d);

@@ -13,20 +13,6 @@ namespace {
 
 constexpr float kNoData = std::numeric_limits<float>::quiet_NaN();
 
-struct Prepared {
-    ElevationModel model;
-    FlowModel flow;
-    CellGeometry geometry;
-};
-
-Prepared prepare(ElevationModel model) {
-    Prepared p;
-    p.flow = prepareFlow(model, nullptr).value_or(FlowModel{});
-    p.geometry = cellGeometry(model, FlatGround());
-    p.model = std::move(model);
-    return p;
-}
-
 std::uint32_t accumulationAt(const FlowModel& flow, Cell cell) {
     return flow.accumulation[static_cast<std::size_t>(cell.row) * flow.width + cell.column];
 }

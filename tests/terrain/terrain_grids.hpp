@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "terrain/elevation_model.hpp"
+#include "terrain/flow_model.hpp"
 
 namespace brelvo::terrain::testing {
 
@@ -24,6 +25,21 @@ class FlatGround final : public measure::GroundModel {
   private:
     std::string unit_;
 };
+
+// A model with its flow and its cells' geometry on a projected ground in metres, as delineation takes them.
+struct Prepared {
+    ElevationModel model;
+    FlowModel flow;
+    CellGeometry geometry;
+};
+
+inline Prepared prepare(ElevationModel model) {
+    Prepared p;
+    p.flow = prepareFlow(model, nullptr).value_or(FlowModel{});
+    p.geometry = cellGeometry(model, FlatGround());
+    p.model = std::move(model);
+    return p;
+}
 
 // A model of `width` x `height` cells of `cell` metres, its upper-left corner at (500000, 4000000),
 // height(column, row) for each cell.
