@@ -40,8 +40,13 @@ class QMenuBar;
 class QPainter;
 class QTransform;
 
+namespace brelvo::runoff {
+struct CalcReportSources;
+}
+
 namespace brelvo::app {
 
+struct MapFigure;
 class ElevationLayer;
 class GeorefDialog;
 class HelpWindow;
@@ -146,12 +151,17 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // tables as one PDF file; false when nothing was written. The pages of the last one written.
     bool exportCalcReport();
     int lastCalcReportPages() const { return lastCalcReportPages_; }
+    // File -> Report Signature...: the engineer and firm the report's title page names, asked in two
+    // input boxes and kept in the program's settings.
+    void askReportSignature();
     // Waits for a map picture loading in the background (and its smaller copies), as a script does.
     void waitForPictureLoad() { pictureHost_.waitForLoad(); }
     // A picture file dropped on the window.
     void dropPictureFile(const std::string& path);
     // The status line's text: the map coordinates under the pointer while a scale is set.
     QString statusText() const { return widgets_->statusText(); }
+    // The pointer resting over the map picture at x, y (picture-relative view units, as a click).
+    void hoverMap(float x, float y) { widgets_->pointerMoved(QPointF(x + imageLeft(), y + imageTop())); }
     HelpWindow* helpWindow() const { return help_; }
     QMenuBar* menuBar() const { return menuBar_->bar(); }
     // A named control for the script runner ("Text2", "Form1.Command1", ...); nullptr when unknown.
@@ -270,6 +280,8 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     void traceDelineation(const ElevationLayer& layer, const terrain::Delineation& basin, double searchM);
     std::optional<QTransform> cellToView() const;
     void paintDelineation(QPainter& painter, const QRect& dirty) const;
+    // The calculation report's sources from the measuring side and its map figure (main_window_report.cpp).
+    void gatherCalcReport(runoff::CalcReportSources& sources, MapFigure& map) const;
     // ProjectView
     void layOutAfresh() override;
     void projectShown() override;

@@ -74,6 +74,8 @@ class MeasuringWidgets : public QObject {
     bool hasPictureItem(const std::string& item) const;
     // The status line's text: the map coordinates under the pointer while a scale is set.
     QString statusText() const;
+    // The pointer over the map at that view position (view units), or off it: the status line follows.
+    void pointerMoved(std::optional<QPointF> viewPosition);
     // What the status line adds at a view position (the elevation under the pointer); empty: nothing.
     std::function<std::string(float, float)> pointerExtra;
     // A note the status line shows before the coordinates (what the next click does); empty: none.
@@ -92,7 +94,6 @@ class MeasuringWidgets : public QObject {
     void buildCoordinateBox();
     void buildScalePanel();
     QLabel* statusLine();
-    void pointerMoved(std::optional<QPointF> viewPosition);
     bool coordinateBoxMouse(QEvent::Type type, QMouseEvent* mouse);
     // While a line is traced the map has the keys, also when the coordinate listing has the focus.
     bool coordinateBoxKey(QEvent* event);

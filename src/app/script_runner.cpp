@@ -183,6 +183,8 @@ void ScriptRunner::dump() {
     }
     dumpFrequency(json);
     json.key("reportFile").value(common::workingHydrographFile());
+    // The map's status line as shown (the pointer's coordinates, a preview of the outlet), or empty.
+    json.key("StatusLine").value(window_.statusText().toStdString());
     json.key("messages").beginArray();
     for (const auto& m : dialogs_.takeMessages()) json.value(m);
     json.endArray();
@@ -202,6 +204,8 @@ const std::map<std::string, ScriptRunner::LineHandler, std::less<>>& ScriptRunne
         {"rclick", {2, &ScriptRunner::clickLine}},
         // A left click with Shift held (an outlet taken as clicked).
         {"shiftclick", {2, &ScriptRunner::clickLine}},
+        // The pointer resting over the map (the status line shows what a click there would do).
+        {"hover", {2, &ScriptRunner::hoverLine}},
         {"drag", {5, &ScriptRunner::dragLine}},
         {"rpress", {1, &ScriptRunner::rpressLine}},
         {"panzoom", {1, &ScriptRunner::panzoomLine}},
@@ -286,6 +290,13 @@ std::optional<std::string> ScriptRunner::clickLine(const std::vector<std::string
     window_.setShiftClick(shift);
     window_.mapMouseUp(w[0] == "rclick" ? measure::MouseButton::Right : measure::MouseButton::Left, *x, *y);
     window_.setShiftClick(false);
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::hoverLine(const std::vector<std::string>& w) {
+    const auto x = parseNumber(w[1]), y = parseNumber(w[2]);
+    if (!x || !y) return "X and Y must be numbers";
+    window_.hoverMap(*x, *y);
     return std::nullopt;
 }
 

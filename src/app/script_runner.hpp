@@ -84,6 +84,7 @@ class ScriptRunner {
     std::optional<std::string> menuLine(const std::vector<std::string>& words);
     std::optional<std::string> pictureLine(const std::vector<std::string>& words);
     std::optional<std::string> clickLine(const std::vector<std::string>& words);
+    std::optional<std::string> hoverLine(const std::vector<std::string>& words);
     std::optional<std::string> dragLine(const std::vector<std::string>& words);
     std::optional<std::string> rpressLine(const std::vector<std::string>& words);
     // `panzoom REGION` and `wheel X Y STEPS [ctrl|shift]` (script_view.cpp).
