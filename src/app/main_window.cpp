@@ -93,7 +93,8 @@ MainWindow::MainWindow(common::Dialogs& dialogs, MenuBar menuBar)
           [this] { askOutletSearchDistance(); }, [this] { setStreamsShown(!streamsShown()); },
           [this] { askStreamThreshold(); }},
          stormEntries(),
-         [this] { exportCalcReport(); }});
+         [this] { exportCalcReport(); },
+         [this] { askReportSignature(); }});
     setMinimumSize(320, 240);
     setFocusPolicy(Qt::StrongFocus);
     setAcceptDrops(true);

@@ -38,6 +38,7 @@ MeasuringMenuBar::MeasuringMenuBar(QWidget& window, ProjectController& project, 
     plain(file, msg::kEntryExportReportPdf,
           [this] { project_.runoffExport(&RunoffWindow::exportReportPdf); });
     plain(file, msg::kEntryExportCalcReport, entries_.calcReport);
+    plain(file, msg::kEntryReportSignature, entries_.reportSignature);
     file->addSeparator();
     keyed(file, msg::kEntryQuit, A::Quit);
     QMenu* edit = bar_->addMenu(QString::fromLatin1(msg::kMenuEdit));

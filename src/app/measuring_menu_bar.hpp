@@ -44,7 +44,8 @@ class MeasuringMenuBar : public QObject {
         } map;
         // The Storm menu's entries in their order: the entry's text and what it does.
         std::vector<std::pair<const char*, std::function<void()>>> storm;
-        std::function<void()> calcReport;  // File -> Export Calculation Report...
+        std::function<void()> calcReport;       // File -> Export Calculation Report...
+        std::function<void()> reportSignature;  // File -> Report Signature...
     };
     // The bar is a child of `window`; `shown` false keeps it off the screen (a replayed session).
     MeasuringMenuBar(QWidget& window, ProjectController& project, bool shown, Entries entries);

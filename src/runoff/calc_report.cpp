@@ -6,6 +6,7 @@
 #include "common/control_names.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
+#include "runoff/calc_report_lines.hpp"
 #include "runoff/csv_export.hpp"
 
 namespace brelvo::runoff {
@@ -15,28 +16,7 @@ namespace {
 namespace msg = common::msg;
 namespace form3 = common::controls::form3;
 
-constexpr std::size_t kLabelWidth = 38;
-// The characters a text line of the page holds in the fixed-width font.
-constexpr std::size_t kPageColumns = 92;
-
-ReportItem heading(const char* text, bool newPage = false) {
-    return ReportItem{ReportItemKind::heading, text, newPage};
-}
-
-ReportItem line(std::string text) {
-    return ReportItem{ReportItemKind::text, std::move(text), false};
-}
-
-// "  Label .......... value": the label padded so that the values line up.
-ReportItem labelled(const std::string& label, const std::string& value) {
-    std::string text = "  " + label;
-    if (text.size() < kLabelWidth) text.append(kLabelWidth - text.size(), ' ');
-    return line(text + "  " + value);
-}
-
-std::string padLeft(const std::string& text, std::size_t width) {
-    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
-}
+using namespace report_lines;
 
 // The lines of a text as a text box shows them: CR LF or LF ends, the empty lines at its end dropped.
 std::vector<std::string> textLines(const std::string& text) {
@@ -52,14 +32,6 @@ std::vector<std::string> textLines(const std::string& text) {
     }
     while (!lines.empty() && lines.back().find_first_not_of(' ') == std::string::npos) lines.pop_back();
     return lines;
-}
-
-std::string stormSource(const basin::RunoffFields& fields, const RunoffSession& session,
-                        const std::string& importedTable) {
-    if (basin::isStormFile(fields.text(form3::ComboRain)))
-        return std::string(msg::kCalcSourceStormFile) + session.stormFile;
-    if (!importedTable.empty()) return std::string(msg::kCalcSourceImported) + importedTable;
-    return msg::kCalcSourceTable;
 }
 
 // The columns of the frequency summary, each as wide as its heading and its values right-aligned.
@@ -111,57 +83,15 @@ std::vector<std::vector<std::string>> frequencyReportRows(const std::vector<Freq
     return out;
 }
 
-std::vector<ReportItem> inputItems(const basin::RunoffFields& fields, const RunoffSession& session,
-                                   const std::string& importedTable) {
-    const auto text = [&](std::string_view name) { return fields.text(name); };
-    const auto onOff = [&](std::string_view name) {
-        return std::string(fields.checked(name) ? msg::kCalcOn : msg::kCalcOff);
-    };
-    std::vector<ReportItem> items;
-    items.push_back(heading(msg::kCalcBasinHeading));
-    items.push_back(labelled(fields.caption(form3::Label10), text(form3::txtBasinArea)));
-    items.push_back(labelled(fields.caption(form3::lblL), text(form3::txtL)));
-    items.push_back(labelled(fields.caption(form3::lblLca), text(form3::txtLca)));
-    items.push_back(labelled(msg::kCalcUpperElev, text(form3::txtelv1)));
-    items.push_back(labelled(msg::kCalcLowerElev, text(form3::txtElv2)));
-    items.push_back(labelled(msg::kCalcSlope, text(form3::txtS)));
-    items.push_back(labelled(msg::kCalcC, text(form3::txtC)));
-    items.push_back(labelled(msg::kCalcLag, text(form3::txtLag)));
-    items.push_back(labelled(msg::kCalcAutoStep, onOff(form3::chkAutoTimeStep)));
-    items.push_back(labelled(fields.caption(form3::Label14), text(form3::txtGraphtimestep)));
-    items.push_back(labelled(msg::kCalcArealReduction, onOff(form3::chkAreaAdj)));
-
-    items.push_back(heading(msg::kCalcStormHeading));
-    // A source longer than the page's width (a table's title, a storm file's path) goes on a line of its
-    // own below its label, where it fits.
-    const std::string source = stormSource(fields, session, importedTable);
-    if (kLabelWidth + 2 + source.size() <= kPageColumns) {
-        items.push_back(labelled(msg::kCalcStormSource, source));
-    } else {
-        items.push_back(line(std::string("  ") + msg::kCalcStormSource));
-        items.push_back(line("    " + source));
-    }
-    items.push_back(line(msg::kCalcTableHeader));
-    for (int i = 0; i < form3::kGridRows; ++i) {
-        const std::string& hours = text(basin::RunoffFields::indexed(form3::txtDuration, i));
-        const std::string& inches = text(basin::RunoffFields::indexed(form3::txtRain, i));
-        const std::string& factor = text(basin::RunoffFields::indexed(form3::txtArealAdj, i));
-        if (hours.empty() && inches.empty()) continue;
-        items.push_back(line(padLeft(hours, 7) + padLeft(inches, 11) + padLeft(factor, 16)));
-    }
-    items.push_back(labelled(msg::kCalcArrangement, text(form3::ComboRain)));
-
-    items.push_back(heading(msg::kCalcLossesHeading));
-    // One box holds either: a curve number from 5 up, else an initial loss in inches.
-    const std::string& loss = text(form3::txtCNloss);
-    items.push_back(
-        labelled(common::leadingNumber(loss) >= 5 ? msg::kCalcCurveNumber : msg::kCalcInitialLoss, loss));
-    items.push_back(labelled(msg::kCalcConstantLoss, text(form3::txtConstLoss)));
-    items.push_back(labelled(msg::kCalcImpervious, text(form3::txtPercentImp)));
-
-    items.push_back(heading(msg::kCalcUnitGraphHeading));
-    items.push_back(labelled(msg::kCalcMethod, text(form3::ComboDimgraph)));
-    return items;
+std::string stormSet(const basin::RunoffFields& fields, const RunoffSession& session,
+                     const CalcReportSources& sources) {
+    if (!sources.frequencyRows.empty())
+        return msg::calcFrequencySet(sources.frequencyRows.front().front(),
+                                     sources.frequencyRows.back().front());
+    if (!sources.importedTable.empty() && session.stormReturnPeriod > 0)
+        return msg::calcSingleStorm(session.stormReturnPeriod, common::generalText(session.stormHours));
+    const std::string& typed = fields.text(form3::txtTile2);
+    return typed.empty() ? fields.text(form3::ComboRain) : typed;
 }
 
 CalcReport calcReport(const basin::RunoffFields& fields, const RunoffSession& session,
@@ -169,24 +99,38 @@ CalcReport calcReport(const basin::RunoffFields& fields, const RunoffSession& se
     CalcReport report;
     report.title1 = fields.text(form3::txtTitle);
     report.title2 = fields.text(form3::txtTile2);
+    const std::string storms = stormSet(fields, session, sources);
+    const std::string project = report.title1.empty() ? std::string(msg::kCalcUntitled) : report.title1;
+    report.header = msg::calcHeader(project, storms);
     auto& items = report.items;
 
-    items.push_back(heading(msg::kCalcMapHeading));
-    items.push_back(ReportItem{ReportItemKind::map, "", false});
-    items.push_back(heading(msg::kCalcListingHeading));
-    const std::vector<std::string> listing = textLines(sources.listing);
-    if (listing.empty()) items.push_back(line(msg::kCalcNoListing));
-    for (const std::string& text : listing) items.push_back(line(text));
+    items.push_back(ReportItem{ReportItemKind::title, msg::kCalcReportTitle, false, {}});
+    items.push_back(labelled(msg::kCalcProject, project));
+    items.push_back(labelled(msg::kCalcSecondTitle, report.title2));
+    items.push_back(labelled(msg::kCalcStorms, storms));
+    items.push_back(labelled(msg::kCalcDate, sources.date));
+    items.push_back(labelled(msg::kCalcProgram, msg::calcVersion(sources.version)));
+    items.push_back(
+        labelled(msg::kCalcEngineer, sources.engineer.empty() ? msg::kCalcNotTyped : sources.engineer));
+    items.push_back(labelled(msg::kCalcFirm, sources.firm.empty() ? msg::kCalcNotTyped : sources.firm));
 
-    for (ReportItem& item : inputItems(fields, session, sources.importedTable))
-        items.push_back(std::move(item));
+    items.push_back(ReportItem{ReportItemKind::title, msg::kCalcInputsHeading, true, {}});
+    for (ReportItem& item : inputItems(fields, session, sources)) items.push_back(std::move(item));
 
-    items.push_back(heading(msg::kCalcChartHeading));
-    items.push_back(ReportItem{ReportItemKind::chart, "", false});
+    items.push_back(heading(msg::kCalcMapHeading, true));
+    items.push_back(ReportItem{ReportItemKind::map, "", false, {}});
 
+    items.push_back(heading(msg::kCalcChartHeading, true));
+    items.push_back(ReportItem{ReportItemKind::chart, "", false, {}});
+
+    items.push_back(ReportItem{ReportItemKind::title, msg::kCalcResultsHeading, true, {}});
     items.push_back(heading(msg::kCalcRunsHeading));
-    for (std::size_t i = 0; i < session.runSummaries.size(); ++i)
-        items.push_back(line(padLeft(std::to_string(i + 1), 3) + "  " + session.runSummaries[i]));
+    items.push_back(line(msg::kCalcRunsHeader));
+    for (std::size_t i = 0; i < session.runSummaries.size(); ++i) {
+        ReportItem row = line(padLeft(std::to_string(i + 1), 3) + "  " + session.runSummaries[i]);
+        row.columns = msg::kCalcRunsHeader;
+        items.push_back(std::move(row));
+    }
 
     if (!sources.frequencyRows.empty()) {
         items.push_back(heading(msg::kCalcFrequencyHeading));
@@ -198,14 +142,22 @@ CalcReport calcReport(const basin::RunoffFields& fields, const RunoffSession& se
                 if (c > 0) text += "  ";
                 text += padLeft(row[c], c < widths.size() ? widths[c] : 0);
             }
-            items.push_back(line(text));
+            ReportItem item = line(text);
+            item.columns = msg::kCalcFrequencyHeader;
+            items.push_back(std::move(item));
         }
     }
+
+    items.push_back(heading(msg::kCalcListingAppendix, true));
+    const std::vector<std::string> listing = textLines(sources.listing);
+    if (listing.empty()) items.push_back(line(msg::kCalcNoListing));
+    for (const std::string& text : listing)
+        items.push_back(ReportItem{ReportItemKind::table, text, false, {}});
 
     if (session.lastReport) {
         items.push_back(heading(msg::kCalcTablesHeading, true));
         for (std::string& text : printedReport(*session.lastReport, session.reportText).lines)
-            items.push_back(ReportItem{ReportItemKind::table, std::move(text), false});
+            items.push_back(ReportItem{ReportItemKind::table, std::move(text), false, {}});
     }
     return report;
 }
@@ -219,6 +171,8 @@ int itemLines(const ReportItem& item, const PageShape& shape) {
             return std::clamp(shape.chartLines, 1, std::max(1, shape.lines - 2));
         case ReportItemKind::heading:
             return 2;  // a blank line above the title
+        case ReportItemKind::title:
+            return 3;
         default:
             return 1;
     }
@@ -237,6 +191,11 @@ std::vector<std::vector<ReportItem>> paginate(const CalcReport& report, const Pa
         if (!pages.back().empty() && (item.newPage || used + needed > shape.lines)) {
             pages.emplace_back();
             used = 0;
+            // A table continued from the page before starts with its column header again.
+            if (!item.columns.empty()) {
+                pages.back().push_back(line(item.columns));
+                used = 1;
+            }
         }
         pages.back().push_back(item);
         used += itemLines(item, shape);

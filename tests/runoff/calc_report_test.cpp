@@ -56,10 +56,12 @@ std::vector<std::string> texts(const std::vector<ReportItem>& items) {
     return out;
 }
 
-TEST(CalcReport, ListsTheWindowsInputsAsShownAndEveryRunsSummary) {
+TEST(CalcReport, ListsTheWindowsInputsWithTheirSources) {
     Window w;
+    CalcReportSources sources;
     const std::vector<std::string> inputs = {
         "Basin",
+        "  Basin figures                         typed in the runoff window",
         "  Basin Area (mi^2)                     1",
         "  Stream Length (mi)                    2.5",
         "  Below Centroid (mi)                   1.25",
@@ -67,10 +69,12 @@ TEST(CalcReport, ListsTheWindowsInputsAsShownAndEveryRunsSummary) {
         "  Lower Elev (ft)                       900",
         "  S (ft/mi)                             1",
         "  C estimate                            1",
-        "  Lag Time (hours)                      2",
         "  Auto time step / lag                  off",
         "  Hydrograph Time Step (hours)          1",
         "  Areal Reduction                       off",
+        "Map",
+        "  Map file                              none",
+        "  Coordinate system                     not known (the map is not georeferenced)",
         "Storm",
         "  Source                                depth-duration table as typed",
         "  Hours     Inches    Areal factor",
@@ -82,78 +86,130 @@ TEST(CalcReport, ListsTheWindowsInputsAsShownAndEveryRunsSummary) {
         "  Percent Basin Impervious              10",
         "Unit graph",
         "  Hydrograph Method                     Triangle Unit Graph",
+        "  Lag equation",
+        "    Lag = C (L Lca / S^0.5)^0.33 (h; L, Lca in mi, S in ft/mi)",
+        "                                        = 1 (2.5 x 1.25 / 1^0.5)^0.33 = 1.46 h",
+        "  Lag used (h)                          2",
     };
-    EXPECT_EQ(texts(inputItems(w.fields, w.session, "")), inputs);
+    EXPECT_EQ(texts(inputItems(w.fields, w.session, sources)), inputs);
 
-    // A curve number from 5 up is named as one; an imported table names itself as the source.
+    // A delineated basin names its model, outlet, search distance and threshold; a georeferenced map its
+    // system; a curve number states the initial abstraction with its numbers.
     w.fields.setText("txtCNloss", "75");
-    const std::vector<std::string> imported =
-        texts(inputItems(w.fields, w.session, "NOAA Atlas 14 Volume 9 Version 2, 26.6 N 81.9 W, 100-year"));
-    // Too long beside its label on the page, it takes a line of its own.
-    EXPECT_EQ(imported[13], "  Source");
-    EXPECT_EQ(imported[14], "    imported table: NOAA Atlas 14 Volume 9 Version 2, 26.6 N 81.9 W, 100-year");
-    EXPECT_EQ(imported[19], "  SCS CN                                75");
+    sources.basin = BasinOrigin::delineated;
+    sources.delineation =
+        DelineationSource{"dem.tif", "m", 12, 34, "500012.50, 4100087.50 (EPSG:26917)", 30, 250};
+    sources.mapFile = "/maps/dem.tif";
+    sources.georeferenced = true;
+    sources.mapSystem = "EPSG:26917";
+    const std::vector<std::string> delineated = texts(inputItems(w.fields, w.session, sources));
+    EXPECT_EQ(std::vector<std::string>(delineated.begin() + 1, delineated.begin() + 8),
+              (std::vector<std::string>{
+                  "  Basin figures                         delineated from an elevation model",
+                  "  Stream used                           the longest flow path of the delineation",
+                  "  Elevation model                       dem.tif (heights in m)",
+                  "  Outlet cell                           column 12, row 34",
+                  "  Outlet map coordinates                500012.50, 4100087.50 (EPSG:26917)",
+                  "  Outlet search distance                30 m",
+                  "  Stream threshold                      250 cells draining through a cell"}));
+    EXPECT_EQ(std::vector<std::string>(delineated.begin() + 18, delineated.begin() + 21),
+              (std::vector<std::string>{"Map", "  Map file                              /maps/dem.tif",
+                                        "  Coordinate system                     EPSG:26917"}));
+    const auto losses = std::find(delineated.begin(), delineated.end(), "Losses");
+    ASSERT_NE(losses, delineated.end());
+    EXPECT_EQ(
+        std::vector<std::string>(losses + 1, losses + 4),
+        (std::vector<std::string>{
+            "  SCS CN                                75",
+            "  Initial abstraction                   Ia = 0.2 S, S = 1000/CN - 10 (in)",
+            "                                        S = 1000/75 - 10 = 3.33 in, Ia = 0.2 S = 0.667 in"}));
+}
 
-    // Every run that reports adds its caption; a refused run adds nothing.
+TEST(CalcReport, TitlePageFirstResultsWithUnitsThenTheAppendices) {
+    Window w;
     w.fields.setText("txtCNloss", "0");
     w.fields.setText("txtConstLoss", "0");
     w.fields.setText("txtPercentImp", "0");
     ASSERT_TRUE(w.run().reported);
     w.fields.setText("txtLag", "x");
-    EXPECT_FALSE(w.run().reported);
+    EXPECT_FALSE(w.run().reported);  // a refused run adds no summary
     w.fields.setText("txtLag", "1");
     ASSERT_TRUE(w.run().reported);
     EXPECT_EQ(w.session.runSummaries,
               (std::vector<std::string>{"Runoff Qmax=242 cfs, Vol=50 acft, RainLoss=0.00 in from 1.00 total",
                                         w.fields.caption("Form3")}));
-    EXPECT_NE(w.session.runSummaries[0], w.session.runSummaries[1]);
 
     CalcReportSources sources;
     sources.listing = "Area 1\r\n  x  y\r\n  1  2\r\n\r\n";
-    sources.frequencyRows = {{"2", "4.5", "3.1", "1200", "12.5", "165"}};
+    sources.frequencyRows = {{"2", "4.5", "3.1", "1200", "12.5", "165"},
+                             {"100", "9.5", "8.1", "3200", "12.4", "465"}};
+    sources.date = "2026-12-11";
+    sources.version = "0.1.0";
+    sources.engineer = "A. Reviewer";
     const CalcReport report = calcReport(w.fields, w.session, sources);
-    EXPECT_EQ(report.title1, "Mill Creek");
-    EXPECT_EQ(report.title2, "100-year storm");
+    EXPECT_EQ(report.header, "Mill Creek \u2014 2- to 100-year storms");
     const std::vector<std::string> all = texts(report.items);
-    const std::vector<std::string> head = {
-        "Map and traced basin", "", "Coordinate listing", "Area 1", "  x  y", "  1  2", "Basin"};
-    EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 7), head);
-    EXPECT_EQ(report.items[1].kind, ReportItemKind::map);
-    EXPECT_FALSE(report.items[6].newPage);  // only the report tables start a page of their own
-    const std::size_t chart = 3 + 3 + inputs.size();
-    EXPECT_EQ(all[chart], "Hydrograph chart");
-    EXPECT_FALSE(report.items[chart].newPage);
-    EXPECT_TRUE(report.items[chart + 8].newPage);
-    EXPECT_EQ(report.items[chart + 1].kind, ReportItemKind::chart);
-    const std::vector<std::string> runs = {
+    EXPECT_EQ(
+        std::vector<std::string>(all.begin(), all.begin() + 9),
+        (std::vector<std::string>{
+            "Calculation Report", "  Project                               Mill Creek",
+            "  Second title                          100-year storm",
+            "  Storms                                2- to 100-year storms",
+            "  Date                                  2026-12-11",
+            "  Program                               Brelvo 0.1.0",
+            "  Engineer                              A. Reviewer",
+            "  Firm                                  (none typed: File -> Report Signature...)", "Inputs"}));
+    EXPECT_EQ(report.items[0].kind, ReportItemKind::title);
+    EXPECT_TRUE(report.items[8].newPage);
+    const auto map = std::find(all.begin(), all.end(), "Map of the basin");
+    ASSERT_NE(map, all.end());
+    const auto m = static_cast<std::size_t>(map - all.begin());
+    EXPECT_TRUE(report.items[m].newPage);
+    EXPECT_EQ(report.items[m + 1].kind, ReportItemKind::map);
+    EXPECT_EQ(all[m + 2], "Hydrograph chart");
+    EXPECT_EQ(report.items[m + 3].kind, ReportItemKind::chart);
+    const std::vector<std::string> results = {
+        "Results",
         "Runs",
+        "Run  Summary (Qmax in cfs, Vol in acre-ft, losses in in)",
         "  1  Runoff Qmax=242 cfs, Vol=50 acft, RainLoss=0.00 in from 1.00 total",
         "  2  " + w.session.runSummaries[1],
         "Frequency summary",
         "Return period (yr)  Storm (in)  Runoff (in)  Peak (cfs)  Time of peak (h)  Volume (acre-ft)",
         "                 2         4.5          3.1        1200              12.5               165",
-        "Report tables"};
-    EXPECT_EQ(std::vector<std::string>(all.begin() + static_cast<long>(chart) + 2,
-                                       all.begin() + static_cast<long>(chart) + 9),
-              runs);
+        "               100         9.5          8.1        3200              12.4               465",
+        "Appendix A. Coordinate listing",
+        "Area 1",
+        "  x  y",
+        "  1  2",
+        "Appendix B. Report tables of the last run"};
+    EXPECT_EQ(
+        std::vector<std::string>(all.begin() + static_cast<long>(m) + 4,
+                                 all.begin() + static_cast<long>(m) + 4 + static_cast<long>(results.size())),
+        results);
+    // Every row of a table carries its header, for a page it continues on.
+    EXPECT_EQ(report.items[m + 11].columns, results[6]);
+    EXPECT_EQ(report.items[m + 7].columns, results[2]);
+    EXPECT_EQ(report.items[m + 14].kind, ReportItemKind::table);  // the listing in the fixed-width font
     // Then the report file's lines, as Export Report PDF prints them.
     const PrintedReport printed = printedReport(*w.session.lastReport, w.session.reportText);
     ASSERT_GT(printed.lines.size(), 10u);
     EXPECT_EQ(std::vector<std::string>(all.end() - static_cast<long>(printed.lines.size()), all.end()),
               printed.lines);
-    EXPECT_EQ(report.items.back().kind, ReportItemKind::table);
-    EXPECT_EQ(all.size(), chart + 9 + printed.lines.size());
+    EXPECT_EQ(all.size(), m + 4 + results.size() + printed.lines.size());
 
-    // Without a listing or a frequency summary: said, and left out.
-    const std::vector<std::string> bare = texts(calcReport(w.fields, w.session, {}).items);
-    EXPECT_EQ(bare[3], "(no coordinates listed)");
-    EXPECT_EQ(all.size() - bare.size(), 5u);  // three listing lines for one, three frequency lines
+    // Without a frequency run the header names the single storm; without a listing, said.
+    const CalcReport bare = calcReport(w.fields, w.session, {});
+    EXPECT_EQ(bare.header, "Mill Creek \u2014 100-year storm");
+    EXPECT_NE(std::find(bare.items.begin(), bare.items.end(),
+                        ReportItem{ReportItemKind::text, "(no coordinates listed)", false, {}}),
+              bare.items.end());
 }
 
 TEST(CalcReport, PagesKeepHeadingsWithTheirLinesAndFiguresWhole) {
     CalcReport report;
     const auto add = [&](ReportItemKind kind, std::string text, bool newPage = false) {
-        report.items.push_back(ReportItem{kind, std::move(text), newPage});
+        report.items.push_back(ReportItem{kind, std::move(text), newPage, {}});
     };
     add(ReportItemKind::heading, "Map");
     add(ReportItemKind::map, "");                  // 2 + 6 lines
@@ -184,6 +240,18 @@ TEST(CalcReport, PagesKeepHeadingsWithTheirLinesAndFiguresWhole) {
         count += page.size();
     }
     EXPECT_EQ(count, report.items.size());
+
+    // A table's rows that run onto the next page bring their column header with them.
+    CalcReport table;
+    table.items.push_back(ReportItem{ReportItemKind::heading, "Frequency", false, {}});
+    table.items.push_back(ReportItem{ReportItemKind::text, "T (yr)  Q (cfs)", false, {}});
+    for (int i = 0; i < 12; ++i)
+        table.items.push_back(ReportItem{ReportItemKind::text, std::to_string(i), false, "T (yr)  Q (cfs)"});
+    const auto split = paginate(table, PageShape{6, 3, 3});
+    ASSERT_EQ(split.size(), 3u);
+    EXPECT_EQ(texts(split[0]), (std::vector<std::string>{"Frequency", "T (yr)  Q (cfs)", "0", "1", "2"}));
+    EXPECT_EQ(texts(split[1]), (std::vector<std::string>{"T (yr)  Q (cfs)", "3", "4", "5", "6", "7"}));
+    EXPECT_EQ(texts(split[2]), (std::vector<std::string>{"T (yr)  Q (cfs)", "8", "9", "10", "11"}));
 }
 
 TEST(CalcReport, TheImportedStormIsNamedWhileItsRowsStandAndFailedFrequencyRowsSayWhy) {
