@@ -149,8 +149,11 @@ std::string write(const Project& p, const std::string& projectFile) {
                                {"checks", checks},
                                {"stormFile", q(storedPath(p.runoff->stormFile, projectFile))},
                                {"storageFile", q(storedPath(p.runoff->storageFile, projectFile))}};
-        if (p.runoff->stormTable)
-            runoffPart["stormTable"] = toJson(runoff::stormTableTree(*p.runoff->stormTable));
+        if (p.runoff->stormTable) {
+            runoff::KeptStormTable kept = *p.runoff->stormTable;
+            kept.table.fileName = storedPath(kept.table.fileName, projectFile);
+            runoffPart["stormTable"] = toJson(runoff::stormTableTree(kept));
+        }
         if (const auto& pattern = p.runoff->temporalPattern) {
             QJsonArray hours, percents;
             for (const double h : pattern->hours) hours.append(h);
@@ -242,7 +245,10 @@ Project readTree(const common::TreeReader& root, const std::string& projectFile)
         if (r.has("stormFile")) inputs.stormFile = readBackPath(r.text("stormFile"), projectFile);
         if (r.has("storageFile")) inputs.storageFile = readBackPath(r.text("storageFile"), projectFile);
         // The imported precipitation-frequency table is kept since a later version: none when missing.
-        if (r.has("stormTable")) inputs.stormTable = runoff::readStormTableTree(r.map("stormTable"));
+        if (r.has("stormTable")) {
+            inputs.stormTable = runoff::readStormTableTree(r.map("stormTable"));
+            inputs.stormTable->table.fileName = readBackPath(inputs.stormTable->table.fileName, projectFile);
+        }
         if (r.has("temporalPattern"))
             inputs.temporalPattern = readTemporalPattern(r.map("temporalPattern"), projectFile);
         p.runoff = std::move(inputs);
