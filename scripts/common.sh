@@ -8,7 +8,7 @@ BRELVO_PACKAGES=(
   libwmf-dev fonts-urw-base35
   libturbojpeg0-dev libjpeg62-turbo-dev libjpeg-turbo-progs
   libgdal-dev libproj-dev gdal-bin geographiclib-tools proj-bin
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev poppler-utils
   clang-format
   clang-14 libclang-rt-14-dev
 )

@@ -111,7 +111,11 @@ int paintCalcReport(QPagedPaintDevice& device, const runoff::CalcReport& report,
     const QString header = QString::fromStdString(report.header);
     for (int p = 0; p < count; ++p) {
         if (p > 0) device.newPage();
-        painter.setPen(Qt::black);
+        // Every page starts from the same state, whatever the figures before left.
+        painter.resetTransform();
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(Qt::black, lineHeight * 0.06));
+        painter.setBrush(Qt::NoBrush);
         painter.setFont(sans);
         painter.drawText(QRectF(0, 0, page.width(), lineHeight), Qt::AlignLeft | Qt::AlignVCenter, header);
         const double ruleY = lineHeight * 1.4;

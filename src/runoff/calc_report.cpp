@@ -105,14 +105,13 @@ CalcReport calcReport(const basin::RunoffFields& fields, const RunoffSession& se
     auto& items = report.items;
 
     items.push_back(ReportItem{ReportItemKind::title, msg::kCalcReportTitle, false, {}});
-    items.push_back(labelled(msg::kCalcProject, project));
-    items.push_back(labelled(msg::kCalcSecondTitle, report.title2));
-    items.push_back(labelled(msg::kCalcStorms, storms));
-    items.push_back(labelled(msg::kCalcDate, sources.date));
-    items.push_back(labelled(msg::kCalcProgram, msg::calcVersion(sources.version)));
-    items.push_back(
-        labelled(msg::kCalcEngineer, sources.engineer.empty() ? msg::kCalcNotTyped : sources.engineer));
-    items.push_back(labelled(msg::kCalcFirm, sources.firm.empty() ? msg::kCalcNotTyped : sources.firm));
+    addLabelled(items, msg::kCalcProject, project);
+    addLabelled(items, msg::kCalcSecondTitle, report.title2);
+    addLabelled(items, msg::kCalcStorms, storms);
+    addLabelled(items, msg::kCalcDate, sources.date);
+    addLabelled(items, msg::kCalcProgram, msg::calcVersion(sources.version));
+    addLabelled(items, msg::kCalcEngineer, sources.engineer.empty() ? msg::kCalcNotTyped : sources.engineer);
+    addLabelled(items, msg::kCalcFirm, sources.firm.empty() ? msg::kCalcNotTyped : sources.firm);
 
     items.push_back(ReportItem{ReportItemKind::title, msg::kCalcInputsHeading, true, {}});
     for (ReportItem& item : inputItems(fields, session, sources)) items.push_back(std::move(item));

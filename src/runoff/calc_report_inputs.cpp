@@ -25,14 +25,8 @@ std::string figure(double value) {
     return text;
 }
 
-// A label's value beside it, or on a line of its own below it when it would run past the page.
 void add(std::vector<ReportItem>& items, const std::string& label, const std::string& value) {
-    if (kLabelWidth + 2 + value.size() <= kPageColumns) {
-        items.push_back(labelled(label, value));
-    } else {
-        items.push_back(line("  " + label));
-        items.push_back(line("    " + value));
-    }
+    addLabelled(items, label, value);
 }
 
 std::string stormSource(const basin::RunoffFields& fields, const RunoffSession& session,
@@ -75,8 +69,12 @@ void stormItems(std::vector<ReportItem>& items, const basin::RunoffFields& field
                 const RunoffSession& session, const CalcReportSources& sources) {
     const auto text = [&](std::string_view name) { return fields.text(name); };
     items.push_back(heading(msg::kCalcStormHeading));
-    add(items, msg::kCalcStormSource, stormSource(fields, session, sources.importedTable));
-    if (!sources.importedTable.empty() && session.stormTable) {
+    const bool imported = !sources.importedTable.empty() && session.stormTable;
+    // An imported table is named by its file, publication, series and point below.
+    add(items, msg::kCalcStormSource,
+        imported ? std::string(msg::kCalcSourceImportedBelow)
+                 : stormSource(fields, session, sources.importedTable));
+    if (imported) {
         const PrecipFrequencyTable& table = *session.stormTable;
         add(items, msg::kCalcAtlasFile, table.fileName);
         add(items, msg::kCalcAtlasVolume, table.volume);
@@ -152,8 +150,9 @@ std::vector<ReportItem> inputItems(const basin::RunoffFields& fields, const Runo
     const double slope = common::leadingNumber(text(form3::txtS));
     if (c > 0 && l > 0 && lca > 0 && slope > 0) {
         const double lag = c * std::pow(l * lca / std::sqrt(slope), 0.33);
-        items.push_back(labelled("", "= " + figure(c) + " (" + figure(l) + " x " + figure(lca) + " / " +
-                                         figure(slope) + "^0.5)^0.33 = " + figure(lag) + " h"));
+        items.push_back(labelled("", "= " + figure(c) + " (" + figure(l) + " mi x " + figure(lca) +
+                                         " mi / (" + figure(slope) + " ft/mi)^0.5)^0.33 = " + figure(lag) +
+                                         " h"));
     }
     items.push_back(labelled(msg::kCalcLagUsed, text(form3::txtLag)));
     return items;

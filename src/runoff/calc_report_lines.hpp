@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "runoff/calc_report.hpp"
 
@@ -25,6 +26,16 @@ inline ReportItem labelled(const std::string& label, const std::string& value) {
     std::string text = "  " + label;
     if (text.size() < kLabelWidth) text.append(kLabelWidth - text.size(), ' ');
     return line(text + "  " + value);
+}
+
+// A label's value beside it, or on a line of its own below it when it would run past the page.
+inline void addLabelled(std::vector<ReportItem>& items, const std::string& label, const std::string& value) {
+    if (kLabelWidth + 2 + value.size() <= kPageColumns) {
+        items.push_back(labelled(label, value));
+    } else {
+        items.push_back(line("  " + label));
+        items.push_back(line("    " + value));
+    }
 }
 
 inline std::string padLeft(const std::string& text, std::size_t width) {

@@ -86,9 +86,8 @@ TEST(CalcReport, ListsTheWindowsInputsWithTheirSources) {
         "  Percent Basin Impervious              10",
         "Unit graph",
         "  Hydrograph Method                     Triangle Unit Graph",
-        "  Lag equation",
-        "    Lag = C (L Lca / S^0.5)^0.33 (h; L, Lca in mi, S in ft/mi)",
-        "                                        = 1 (2.5 x 1.25 / 1^0.5)^0.33 = 1.46 h",
+        "  Lag equation                          Lag = C (L Lca / S^0.5)^0.33 (h)",
+        "                                        = 1 (2.5 mi x 1.25 mi / (1 ft/mi)^0.5)^0.33 = 1.46 h",
         "  Lag used (h)                          2",
     };
     EXPECT_EQ(texts(inputItems(w.fields, w.session, sources)), inputs);
