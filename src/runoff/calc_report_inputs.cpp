@@ -25,6 +25,14 @@ std::string figure(double value) {
     return text;
 }
 
+// A value as the boxes hold such figures: up to six significant digits, without an exponent at the
+// sizes of basins.
+std::string input(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
 void add(std::vector<ReportItem>& items, const std::string& label, const std::string& value) {
     addLabelled(items, label, value);
 }
@@ -150,9 +158,10 @@ std::vector<ReportItem> inputItems(const basin::RunoffFields& fields, const Runo
     const double slope = common::leadingNumber(text(form3::txtS));
     if (c > 0 && l > 0 && lca > 0 && slope > 0) {
         const double lag = c * std::pow(l * lca / std::sqrt(slope), 0.33);
-        items.push_back(labelled("", "= " + figure(c) + " (" + figure(l) + " mi x " + figure(lca) +
-                                         " mi / (" + figure(slope) + " ft/mi)^0.5)^0.33 = " + figure(lag) +
-                                         " h"));
+        const std::string numbers = "= " + input(c) + " (" + input(l) + " mi x " + input(lca) + " mi / (" +
+                                    input(slope) + " ft/mi)^0.5)^0.33 = " + figure(lag) + " h";
+        items.push_back(kLabelWidth + 2 + numbers.size() <= kPageColumns ? labelled("", numbers)
+                                                                         : line("    " + numbers));
     }
     items.push_back(labelled(msg::kCalcLagUsed, text(form3::txtLag)));
     return items;

@@ -179,7 +179,9 @@ class CalcReportContentTest : public QObject {
               "Point \\(latitude, longitude\\)\\s+26\\.6, -81\\.9", "Return period \\(yr\\)\\s+100",
               "Arrangement\\s+Average", "SCS CN\\s+75", "Ia = 0\\.2 S, S = 1000/CN - 10",
               "S = 1000/75 - 10 = 3\\.33 in, Ia = 0\\.2 S = 0\\.667 in",
-              "Lag equation\\s+Lag = C \\(L Lca / S\\^0\\.5\\)\\^0\\.33", "Lag used \\(h\\)"})
+              "Lag equation\\s+Lag = C \\(L Lca / S\\^0\\.5\\)\\^0\\.33",
+              "= 2\\.13 \\(0\\.0853 mi x 0\\.0326 mi / \\(1077\\.4 ft/mi\\)\\^0\\.5\\)\\^0\\.33 = 0\\.0965 h",
+              "Lag used \\(h\\)\\s+0\\.1"})
             QVERIFY2(pageOf(QString::fromUtf8(item)) == inputs, item);
         QVERIFY(!has(pages[inputs - 1], QStringLiteral("not georeferenced")));
         // The map page: its legend and a scale bar in metres; north known on a georeferenced map.
