@@ -52,6 +52,32 @@ inline std::string precipBadRow(std::string_view file, int line, std::string_vie
            "\nA row must be a duration (\"5-min:\" to \"60-day:\", longer than the row above) and " +
            std::to_string(returnPeriods) + " depths, one for each return period.";
 }
+// A depth of the table that cannot be one: `what` names it ("the 24-hr 100-year depth"), `text` is the
+// file's text of it.
+inline std::string precipDepthNotPositive(std::string_view file, int line, std::string_view what,
+                                          std::string_view text) {
+    return std::string(file) + ", line " + std::to_string(line) + ": " + std::string(what) + " \"" +
+           std::string(text) + "\" is not above 0.";
+}
+inline std::string precipDepthTooSmall(std::string_view file, int line, std::string_view what,
+                                       std::string_view text) {
+    return std::string(file) + ", line " + std::to_string(line) + ": " + std::string(what) + " \"" +
+           std::string(text) + "\" is too small to compute with.";
+}
+// A depth below the one of a shorter duration (`than` names that one, "the 12-hr depth \"10.1\" (line 19)")
+// or of a shorter return period ("the 50-year depth \"11.0\"").
+inline std::string precipDepthFallsWithDuration(std::string_view file, int line, std::string_view what,
+                                                std::string_view text, std::string_view than) {
+    return std::string(file) + ", line " + std::to_string(line) + ": " + std::string(what) + " \"" +
+           std::string(text) + "\" is below " + std::string(than) +
+           ": a depth cannot fall as the duration grows.";
+}
+inline std::string precipDepthFallsWithReturnPeriod(std::string_view file, int line, std::string_view what,
+                                                    std::string_view text, std::string_view than) {
+    return std::string(file) + ", line " + std::to_string(line) + ": " + std::string(what) + " \"" +
+           std::string(text) + "\" is below " + std::string(than) +
+           ": a depth cannot fall as the return period grows.";
+}
 inline std::string precipTooLarge(std::string_view file) {
     return "\"" + std::string(file) + "\" is too large to be a precipitation frequency table.";
 }

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 
 #include "common/control_names.hpp"
 #include "common/messages.hpp"
@@ -169,6 +170,47 @@ std::optional<std::string> depthCellText(std::string_view cell, bool millimetres
     return shortestText(value / 25.4);
 }
 
+std::optional<double> depthCellValue(std::string_view cell) {
+    cell = trim(cell);
+    if (cell.empty()) return std::nullopt;
+    const std::string_view digits = cell.front() == '+' ? cell.substr(1) : cell;
+    double value = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (end != digits.data() + digits.size()) return std::nullopt;
+    if (ec == std::errc::result_out_of_range) {
+        // Underflow reads as the smallest subnormal of its sign; overflow is no depth.
+        const bool tiny = lower(digits).find("e-") != std::string::npos;
+        if (!tiny) return std::nullopt;
+        const double least = std::numeric_limits<double>::denorm_min();
+        return digits.front() == '-' ? -least : least;
+    }
+    if (ec != std::errc() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+bool usableDepth(double value, bool millimetres) {
+    return value > 0 && std::isnormal(millimetres ? value / 25.4 : value);
+}
+
+std::optional<FallingDepth> firstFallingDepth(const std::vector<std::vector<double>>& depths,
+                                              const std::vector<int>& years) {
+    std::vector<std::size_t> byYears(years.size());
+    for (std::size_t r = 0; r < byYears.size(); ++r) byYears[r] = r;
+    std::sort(byYears.begin(), byYears.end(),
+              [&](std::size_t a, std::size_t b) { return years[a] < years[b]; });
+    for (std::size_t d = 0; d < depths.size(); ++d) {
+        if (depths[d].size() != years.size()) continue;
+        for (std::size_t r = 0; d > 0 && r < years.size() && depths[d - 1].size() == years.size(); ++r) {
+            if (depths[d][r] < depths[d - 1][r]) return FallingDepth{d, r, d - 1, r, true};
+        }
+        for (std::size_t k = 1; k < byYears.size(); ++k) {
+            if (depths[d][byYears[k]] < depths[d][byYears[k - 1]])
+                return FallingDepth{d, byYears[k], d, byYears[k - 1], false};
+        }
+    }
+    return std::nullopt;
+}
+
 PrecipFrequencyRead readPrecipFrequency(std::string_view text, std::string_view fileName) {
     const std::string name = std::filesystem::path(std::string(fileName)).filename().string();
     PrecipFrequencyRead result;
@@ -240,6 +282,13 @@ PrecipFrequencyRead readPrecipFrequency(std::string_view text, std::string_view 
     if (!years) return bad(header);
     table.returnPeriods = *years;
     const bool millimetres = unitKey == "millimeters";
+    // The depths as the file writes them, for the checks across rows and their messages.
+    std::vector<std::vector<double>> values;
+    std::vector<std::vector<std::string>> texts;
+    std::vector<int> rowLines;
+    auto depthName = [&](std::string_view duration, std::size_t r) {
+        return "the " + std::string(duration) + " " + std::to_string(table.returnPeriods[r]) + "-year depth";
+    };
     std::size_t i = header + 1;
     for (; i < lines.size() && !trim(lines[i]).empty(); ++i) {
         const std::vector<std::string_view> cells = splitCells(lines[i]);
@@ -252,10 +301,20 @@ PrecipFrequencyRead readPrecipFrequency(std::string_view text, std::string_view 
         if (count == table.returnPeriods.size() + 1 && cells.back().empty()) --count;  // a trailing comma
         const bool rises = hours > 0 && (table.durationHours.empty() || hours > table.durationHours.back());
         std::vector<std::string> depths;
+        std::vector<double> rowValues;
         for (std::size_t c = 1; rises && count == table.returnPeriods.size() && c <= count; ++c) {
+            const auto value = depthCellValue(cells[c]);
+            if (value && !usableDepth(*value, millimetres)) {
+                const int line = static_cast<int>(i + 1);
+                const std::string what = depthName(label, c - 1);
+                result.error = *value > 0 ? msg::precipDepthTooSmall(name, line, what, cells[c])
+                                          : msg::precipDepthNotPositive(name, line, what, cells[c]);
+                return result;
+            }
             const auto depth = depthCellText(cells[c], millimetres);
-            if (!depth) break;
+            if (!depth || !value) break;
             depths.push_back(*depth);
+            rowValues.push_back(*value);
         }
         if (!rises || depths.size() != table.returnPeriods.size() ||
             table.durations.size() >= kMaxPrecipRows) {
@@ -266,6 +325,26 @@ PrecipFrequencyRead readPrecipFrequency(std::string_view text, std::string_view 
         table.durations.emplace_back(label);
         table.durationHours.push_back(hours);
         table.depthText.push_back(std::move(depths));
+        values.push_back(std::move(rowValues));
+        texts.emplace_back(cells.begin() + 1, cells.begin() + 1 + static_cast<std::ptrdiff_t>(count));
+        rowLines.push_back(static_cast<int>(i + 1));
+        // Rows above were checked: a fall found is in this row.
+        if (const auto fall = firstFallingDepth(values, table.returnPeriods)) {
+            const std::size_t d = fall->duration, r = fall->returnPeriod;
+            const std::string what = depthName(table.durations[d], r);
+            const std::string& text = texts[d][r];
+            const std::string& fromText = texts[fall->fromDuration][fall->fromReturnPeriod];
+            result.error = fall->withDuration
+                               ? msg::precipDepthFallsWithDuration(
+                                     name, rowLines[d], what, text,
+                                     "the " + table.durations[fall->fromDuration] + " depth \"" + fromText +
+                                         "\" (line " + std::to_string(rowLines[fall->fromDuration]) + ")")
+                               : msg::precipDepthFallsWithReturnPeriod(
+                                     name, rowLines[d], what, text,
+                                     "the " + std::to_string(table.returnPeriods[fall->fromReturnPeriod]) +
+                                         "-year depth \"" + fromText + "\"");
+            return result;
+        }
     }
     if (table.durations.empty()) {
         result.error = msg::precipNoTable(name);

@@ -59,6 +59,24 @@ std::string hoursText(double hours);
 // number, is negative or is not finite.
 std::optional<std::string> depthCellText(std::string_view cell, bool millimetres);
 
+// The value of a depth cell for the table's checks: its number as the file writes it (no unit change);
+// nothing when the text is no plain number. A subnormal or underflowing value reads as a value that
+// `usableDepth` refuses.
+std::optional<double> depthCellValue(std::string_view cell);
+// A depth the program computes with: above 0 and, in inches, no subnormal.
+bool usableDepth(double value, bool millimetres);
+
+// The first depth that falls below its duration's shorter return period or its return period's shorter
+// duration: depths[d][r] by duration and return period (`years` in the file's order). Rows are taken
+// in order; within a row the longer duration's check comes first. Nothing when none falls.
+struct FallingDepth {
+    std::size_t duration = 0, returnPeriod = 0;          // the depth that falls
+    std::size_t fromDuration = 0, fromReturnPeriod = 0;  // the one it falls below
+    bool withDuration = true;                            // else with the return period
+};
+std::optional<FallingDepth> firstFallingDepth(const std::vector<std::vector<double>>& depths,
+                                              const std::vector<int>& years);
+
 // The eight (or fewer) rows of a storm of `stormHours` for one return period: durations up to the
 // storm's length, depth texts as the table writes them. Refused (error text) when absent.
 struct DesignStormRows {

@@ -94,17 +94,24 @@ KeptStormTable readStormTableTree(const common::TreeReader& r) {
     }
     const ValueTree::List& rows = r.list("depths", kMaxPrecipRows);
     if (rows.size() != t.durations.size()) r.fail("depths", msg::kStormTableDamaged);
+    std::vector<std::vector<double>> values;
     for (const ValueTree& row : rows) {
         if (row.kind() != ValueTree::Kind::List || row.asList().size() != t.returnPeriods.size())
             r.fail("depths", msg::kStormTableDamaged);
         std::vector<std::string> depths;
+        std::vector<double> rowValues;
         for (const ValueTree& cell : row.asList()) {
             if (cell.kind() != ValueTree::Kind::Text || depthCellText(cell.asText(), false) != cell.asText())
                 r.fail("depths", msg::kStormTableDamaged);
+            const auto value = depthCellValue(cell.asText());
+            if (!value || !usableDepth(*value, false)) r.fail("depths", msg::kStormTableDamaged);
             depths.push_back(cell.asText());
+            rowValues.push_back(*value);
         }
         t.depthText.push_back(std::move(depths));
+        values.push_back(std::move(rowValues));
     }
+    if (firstFallingDepth(values, t.returnPeriods)) r.fail("depths", msg::kStormTableDamaged);
     t.notes = readTexts(r, "notes", kMaxPrecipRows);
     kept.returnPeriod = r.integer("returnPeriod", 0, 100000);
     kept.hours = r.number("hours", 0, 1e6);

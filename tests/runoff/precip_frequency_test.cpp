@@ -170,7 +170,7 @@ TEST(PrecipFrequencyReader, RefusalsNameTheFileTheLineAndItsText) {
               "site.csv, line 24: \"24-hr:, 4.01,4.76,6.09,7.28,9.05,10.5,12.1,13.7,16.1\"" + rowRule);
     EXPECT_EQ(
         error(withLine(fixture(), 15, "5-min:, -0.553,0.620,0.731,0.822,0.950,1.05,1.15,1.25,1.38,1.48")),
-        "site.csv, line 15: \"5-min:, -0.553,0.620,0.731,0.822,0.950,1.05,1.15,1.25,1.38,1.48\"" + rowRule);
+        "site.csv, line 15: the 5-min 1-year depth \"-0.553\" is not above 0.");
     EXPECT_EQ(error(withLine(fixture(), 16, "5-min:, 0.810,0.908,1.07,1.20,1.39,1.54,1.68,1.83,2.02,2.17")),
               "site.csv, line 16: \"5-min:, 0.810,0.908,1.07,1.20,1.39,1.54,1.68,1.83,2.02,2.17\"" + rowRule);
     EXPECT_EQ(error(withLine(fixture(), 17, "garbage")), "site.csv, line 17: \"garbage\"" + rowRule);
@@ -179,6 +179,46 @@ TEST(PrecipFrequencyReader, RefusalsNameTheFileTheLineAndItsText) {
         "site.csv, line 14: \"by duration for ARI (years):, 1,2,x\"\nThis line of the table cannot be read.");
     EXPECT_EQ(error(withLine(fixture(), 8, "Latitude: north Degree")),
               "site.csv, line 8: \"Latitude: north Degree\"\nThis line of the table cannot be read.");
+}
+
+TEST(PrecipFrequencyReader, DepthsThatCannotBeOrThatFallAreRefusedByName) {
+    auto error = [](const std::string& text) {
+        const PrecipFrequencyRead read = readPrecipFrequency(text, "/home/u/site.csv");
+        EXPECT_FALSE(read.table);
+        return read.error;
+    };
+    // A 100-year 24-hour depth below the 12-hour one (a 2.1-inch storm).
+    EXPECT_EQ(error(withLine(fixture(), 24, "24-hr:, 4.01,4.76,6.09,7.28,9.05,10.5,2.1,13.7,16.1,18.0")),
+              "site.csv, line 24: the 24-hr 100-year depth \"2.1\" is below the 12-hr depth \"10.1\" (line "
+              "23): a depth cannot fall as the duration grows.");
+    // Within a duration, the 100-year depth below the 50-year one.
+    EXPECT_EQ(error(withLine(fixture(), 23, "12-hr:, 3.49,4.18,5.35,6.36,7.79,8.94,8.90,11.3,13.0,14.3")),
+              "site.csv, line 23: the 12-hr 100-year depth \"8.90\" is below the 50-year depth \"8.94\": a "
+              "depth cannot fall as the return period grows.");
+    // Zero, negative zero and subnormal depths (as written and after millimetres become inches).
+    EXPECT_EQ(error(withLine(fixture(), 24, "24-hr:, 4.01,4.76,6.09,7.28,9.05,10.5,0,13.7,16.1,18.0")),
+              "site.csv, line 24: the 24-hr 100-year depth \"0\" is not above 0.");
+    EXPECT_EQ(error(withLine(fixture(), 24, "24-hr:, 4.01,4.76,6.09,7.28,9.05,10.5,12.1,13.7,16.1,-0")),
+              "site.csv, line 24: the 24-hr 1000-year depth \"-0\" is not above 0.");
+    EXPECT_EQ(error(withLine(fixture(), 24, "24-hr:, 4.01,4.76,6.09,7.28,9.05,10.5,1e-320,13.7,16.1,18.0")),
+              "site.csv, line 24: the 24-hr 100-year depth \"1e-320\" is too small to compute with.");
+    EXPECT_EQ(error(withLine(fixture(), 24, "24-hr:, 4.01,4.76,6.09,7.28,9.05,10.5,1e-400,13.7,16.1,18.0")),
+              "site.csv, line 24: the 24-hr 100-year depth \"1e-400\" is too small to compute with.");
+    const std::string mm =
+        withLine(withLine(fixture(), 1, "Point precipitation frequency estimates (millimeters)"), 15,
+                 "5-min:, 3e-308,15.7,18.6,20.9,24.1,26.7,29.2,31.8,35.1,37.6");
+    EXPECT_EQ(error(mm),
+              "site.csv, line 15: the 5-min 1-year depth \"3e-308\" is too small to compute with.");
+    // The first fault in the file's order is the one named; equal depths are no fall.
+    EXPECT_EQ(
+        error(withLine(withLine(fixture(), 24, "24-hr:, 4.01,4.76,6.09,7.28,9.05,10.5,0,13.7,16.1,18.0"), 19,
+                       "60-min:, 2.14,2.38,2.79,3.13,3.62,4.00,4.38,4.78,5.32,1.0")),
+        "site.csv, line 19: the 60-min 1000-year depth \"1.0\" is below the 30-min depth \"4.28\" (line "
+        "18): a depth cannot fall as the duration grows.");
+    EXPECT_TRUE(
+        readPrecipFrequency(
+            withLine(fixture(), 24, "24-hr:, 4.01,4.76,6.09,7.28,9.05,10.5,10.5,13.7,16.1,18.0"), "site.csv")
+            .table);
 }
 
 TEST(DesignStorm, EightRowsOfTwentyFourAndSixHoursAndTheTitle) {
@@ -294,6 +334,18 @@ TEST(StormTableTree, RoundTripAndDamagedValuesNamed) {
     t.set("returnPeriods", common::ValueTree::list({common::ValueTree::number(2.5)}));
     EXPECT_EQ(refusal(t),
               "the value \"runoff.stormTable.returnPeriods\" holds an entry that is not a whole number");
+    // A kept table holds the file's rules too: no zero depth, no depth that falls.
+    for (const char* depth : {"0", "1e-320", "0.1"}) {
+        cells = row.asList();
+        cells[2] = common::ValueTree::text(depth);
+        allRows = rows.asList();
+        allRows[3] = common::ValueTree::list(cells);
+        t = tree;
+        t.set("depths", common::ValueTree::list(allRows));
+        EXPECT_EQ(refusal(t),
+                  "the value \"runoff.stormTable.depths\" is not a table of the Storm menu's import")
+            << depth;
+    }
     t = tree;
     t.set("latitude", common::ValueTree::text("95"));
     EXPECT_EQ(refusal(t), "the value \"runoff.stormTable.latitude\" is out of range");
