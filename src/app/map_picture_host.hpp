@@ -45,7 +45,7 @@ class MapPictureHost : public mapview::PictureHost {
     // (map_picture_load.cpp) A JPEG, or any picture Qt's readers take, has its header read here and
     // decodes in the background: the previous picture, when it came from a file still as it was, is
     // released first (and read again if the load is cancelled or fails), so two big maps never share
-    // the memory.
+    // the memory; any other is kept for a failed load without its smaller copies, built again then.
     std::optional<std::string> beginDecoding(const std::string& path) override;
     void finishDecoding(std::function<void(std::optional<std::string>)> done) override;
     // Cancels the load in progress (the panel's Cancel); the previous picture is put back.
@@ -92,7 +92,8 @@ class MapPictureHost : public mapview::PictureHost {
     // The capture on one landscape page of `device`, as large as the page allows.
     void paintCapture(QPagedPaintDevice& device) const;
     // Before anything else changes the picture: a background load is cancelled (with the previous
-    // picture put back when `putBack`), and the putting back or the smaller copies are waited for.
+    // picture put back when `putBack`), and the putting back or the smaller copies are waited for (not
+    // built when the picture is about to be cleared, without `putBack`).
     void settleLoad(bool putBack);
     PictureLoader& loader();
     PictureLoadPanel& panel();
@@ -100,6 +101,9 @@ class MapPictureHost : public mapview::PictureHost {
     // The previous picture read again from its file, then `then` (with the problem when it could not be).
     void putBackPrevious(std::function<void(const std::string&)> then);
     void buildPyramidSoon();
+    // The smaller copies of the picture shown, let go while a load ran that did not replace it, built
+    // again.
+    void pyramidAgain();
     // The file of the picture shown, as it was when read: size and time, to know it is still the same.
     struct FileStamp {
         std::string path;

@@ -84,12 +84,17 @@ void MapPictureHost::finishDecoding(std::function<void(std::optional<std::string
     decodeLater_ = false;
     loadDone_ = std::move(done);
     // The picture shown gives its memory to the new one when it can be read again as it was; its view,
-    // lines and scale stay untouched until the new picture shows.
-    if (!renderer_.isNull() && !renderer_.windowed() && !shownPath_.empty() &&
-        stampOf(shownPath_) == shownStamp_ && shownStamp_.bytes >= 0) {
-        released_ = shownStamp_;
-        releasedSize_ = renderer_.size();
-        renderer_.clear();
+    // lines and scale stay untouched until the new picture shows. One that cannot be read again (its
+    // file changed or gone, a paste, a relief) stays to be shown again if the load fails, but without
+    // its smaller copies: the panel covers it meanwhile.
+    if (!renderer_.isNull() && !renderer_.windowed()) {
+        if (!shownPath_.empty() && stampOf(shownPath_) == shownStamp_ && shownStamp_.bytes >= 0) {
+            released_ = shownStamp_;
+            releasedSize_ = renderer_.size();
+            renderer_.clear();
+        } else {
+            renderer_.dropPyramid();
+        }
     }
     preview_ = QImage();
     surface_.flush();
@@ -112,9 +117,10 @@ void MapPictureHost::loadEnded(PictureLoader::Outcome outcome) {
         decoded_ = std::move(outcome.picture);
         deferPyramid_ = true;
         released_.reset();  // gone for good: the new picture takes its place now
-        panel().hide();
+        panel().finish();
         measure::MeasureDocument::Step step(surface_);
         if (done) done(std::nullopt);
+        pyramidAgain();  // the new picture refused after all: the one kept stays whole
         return;
     }
     // Cancelled (no text) or failed: the previous picture back first, then the reason.
@@ -136,7 +142,8 @@ void MapPictureHost::cancelLoad() {
 
 void MapPictureHost::putBackPrevious(std::function<void(const std::string&)> then) {
     if (!released_) {
-        if (panel_ != nullptr) panel_->hide();
+        if (panel_ != nullptr) panel_->finish();
+        pyramidAgain();
         then(std::string());
         return;
     }
@@ -147,7 +154,7 @@ void MapPictureHost::putBackPrevious(std::function<void(const std::string&)> the
     hooks.done = [this, then = std::move(then), path](PictureLoader::Outcome outcome) {
         const QSize size = releasedSize_;
         released_.reset();
-        panel().hide();
+        panel().finish();
         if (!outcome.picture.isNull() && outcome.picture.size() == size) {
             // The same picture as before: the view, its lines and its scale never changed.
             renderer_.setImageDeferred(std::move(outcome.picture), QImage());
@@ -162,6 +169,13 @@ void MapPictureHost::putBackPrevious(std::function<void(const std::string&)> the
         then(common::msg::picturePutBackFailed(path));
     };
     loader().load(path, std::move(hooks));
+}
+
+void MapPictureHost::pyramidAgain() {
+    if (renderer_.isNull() || renderer_.windowed() || renderer_.hasPyramid() || pyramidPending_) return;
+    pyramidPending_ = true;
+    window_.update();
+    buildPyramidSoon();
 }
 
 void MapPictureHost::buildPyramidSoon() {
@@ -201,7 +215,8 @@ void MapPictureHost::settleLoad(bool putBack) {
     if (pyramidPending_) {
         pyramidPending_ = false;
         const QImage picture = renderer_.image();
-        if (!picture.isNull() && !renderer_.hasPyramid())
+        // (Not for a picture about to be cleared.)
+        if (putBack && !picture.isNull() && !renderer_.hasPyramid())
             renderer_.setPyramid(mapview::PictureRenderer::pyramidOf(picture));
     }
 }

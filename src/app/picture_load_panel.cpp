@@ -49,6 +49,12 @@ void PictureLoadPanel::start(bool restoring) {
     raise();
 }
 
+void PictureLoadPanel::finish() {
+    hide();
+    preview_ = QImage();
+    band_ = QImage();
+}
+
 void PictureLoadPanel::setPreview(QImage preview) {
     preview_ = std::move(preview);
     band_ = QImage();

@@ -20,6 +20,8 @@ class PictureLoadPanel : public QWidget {
 
     // Shown loading (with Cancel) or putting the previous picture back (without).
     void start(bool restoring);
+    // Hidden when the load has ended, its preview let go.
+    void finish();
     void setPreview(QImage preview);
     // The preview's top while it decodes, drawn where it will lie in the whole `whole`-sized preview.
     void setPreviewBand(QImage top, QSize whole);

@@ -192,6 +192,13 @@ void PictureRenderer::setPyramid(std::vector<QImage> levels) {
     complete_ = true;
 }
 
+void PictureRenderer::dropPyramid() {
+    if (levels_.size() < 2) return;
+    levels_.resize(1);
+    levels_.shrink_to_fit();
+    complete_ = false;
+}
+
 bool PictureRenderer::hasPyramid() const {
     return complete_;
 }

@@ -39,6 +39,9 @@ class PictureRenderer {
     // The smaller copies of the picture held now, as pyramidOf made them; ignored when they do not
     // belong to it.
     void setPyramid(std::vector<QImage> levels);
+    // Lets the smaller copies go, the picture kept (painting takes it, as before setPyramid): for a
+    // picture held only to be shown again if the next one fails to load.
+    void dropPyramid();
     // Whether all the smaller copies are held.
     bool hasPyramid() const;
     // The half-size copies of a picture in paint format (level 1 down to a single pixel), as setImage

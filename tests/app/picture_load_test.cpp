@@ -1,13 +1,16 @@
 // Map pictures load in the background: the loader's preview, progress and picture arrive on the
 // window's thread in that order; a load cancelled in the middle puts the previous map back with its
-// lines and scale exactly as they were; and a second big map peaks no higher than the first (measured
-// in a child process, as the program runs).
+// lines and scale exactly as they were; a second map holds of the first only what a failed load needs
+// to show it again; and a second big map peaks no higher than the first (measured in a child process,
+// as the program runs).
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -194,6 +197,61 @@ class PictureLoadTest : public QObject {
         QCOMPARE(window.renderer().size(), QSize(4000, 3000));
         QVERIFY(window.renderer().hasPyramid());
         QCOMPARE(window.measureState().lineNumber, 0);
+    }
+
+    void aSecondMapHoldsOnlyWhatAFailedLoadNeeds() {
+        ScriptDialogs dialogs;
+        MainWindow window(dialogs);
+        window.resize(800, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto load = [&](const QString& file) {
+            window.chooseCommand("Load/Save Map");
+            dialogs.queueAnswer(file.toStdString());
+            window.choosePicture("Load Map File");
+        };
+        QVERIFY(QFile::copy(path("small.jpg"), path("edited.jpg")));
+        load(path("edited.jpg"));
+        window.waitForPictureLoad();
+        const auto* panel = window.pictureHost().loadPanel();
+        QVERIFY(panel != nullptr);
+        QVERIFY(!panel->hasPreviewBand());  // the preview went with the panel
+        QImage first = window.renderer().image();
+        QVERIFY(!first.isDetached());  // shared with the renderer
+
+        // Its file changed since it was read: the picture stays through the next load in case that
+        // fails, but its smaller copies go; cancelled, it is shown again with them.
+        std::filesystem::last_write_time(
+            path("edited.jpg").toStdString(),
+            std::filesystem::last_write_time(path("edited.jpg").toStdString()) + std::chrono::minutes(1));
+        load(path("big.jpg"));
+        QVERIFY(window.pictureHost().loading());
+        QCOMPARE(window.renderer().image().cacheKey(), first.cacheKey());
+        QVERIFY(!window.renderer().hasPyramid());
+        auto* cancel = panel->findChild<QPushButton*>();
+        QVERIFY(cancel);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        window.waitForPictureLoad();
+        QCOMPARE(window.renderer().image().cacheKey(), first.cacheKey());
+        QVERIFY(window.renderer().hasPyramid());
+        QVERIFY(!panel->isVisible());
+
+        // Let through, the new map is the only one held, and its preview is let go.
+        load(path("big.jpg"));
+        window.waitForPictureLoad();
+        QCOMPARE(window.renderer().size(), QSize(4000, 3000));
+        QVERIFY(window.renderer().hasPyramid());
+        QVERIFY(first.isDetached());
+        QVERIFY(!panel->hasPreviewBand());
+
+        // Read again from an unchanged file, it is released before the next one decodes.
+        first = window.renderer().image();
+        load(path("small.jpg"));
+        QVERIFY(window.pictureHost().loading());
+        QVERIFY(window.renderer().isNull());
+        QVERIFY(first.isDetached());
+        window.waitForPictureLoad();
+        QCOMPARE(window.renderer().size(), QSize(900, 700));
     }
 
     void aSecondBigMapPeaksWithinTheFirst() {
