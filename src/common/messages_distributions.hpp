@@ -34,7 +34,8 @@ inline constexpr std::string_view kPatternFalls = "a cumulative value falls belo
 inline constexpr std::string_view kPatternEndNotWhole = "the last row is not the whole storm (1 or 100%)";
 inline constexpr std::string_view kPatternTooManyRows = "more than 2,000 rows";
 inline constexpr std::string_view kPatternNoRows = "no rows under the header";
-inline constexpr std::string_view kPatternNoHeader = "no header \"hours,Type I,Type IA,Type II,Type III\"";
+inline constexpr std::string_view kPatternNoHeader = "no header \"hours,Type I,Type II,Type III,Type IA\"";
+inline constexpr std::string_view kPatternEmptyCell = "a cell other than Type IA is empty";
 inline constexpr std::string_view kPatternNotTwentyFour = "the last row is not at 24 hours";
 // Temporal distributions (NOAA *_temporal.csv): the import and the arrangement "Temporal Distribution".
 inline constexpr std::string_view kTemporalTitle = "Import Temporal Distribution";

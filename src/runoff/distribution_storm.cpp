@@ -37,7 +37,12 @@ std::optional<double> strictNumber(std::string_view text) {
     return value;
 }
 
-constexpr std::string_view kNrcsHeader = "hours,Type I,Type IA,Type II,Type III";
+constexpr std::string_view kNrcsHeader = "hours,Type I,Type II,Type III,Type IA";
+// The series of the file's columns after the hours, and the one column whose cells may be empty
+// (Type IA is tabulated every half hour only).
+constexpr std::array<basin::NrcsType, 4> kColumnType = {basin::NrcsType::typeI, basin::NrcsType::typeII,
+                                                        basin::NrcsType::typeIII, basin::NrcsType::typeIA};
+constexpr std::size_t kTypeIAColumn = 4;
 
 }  // namespace
 
@@ -120,6 +125,8 @@ NrcsDistributionsRead readNrcsDistributions(std::string_view text, std::string_v
     };
     NrcsDistributions result;
     bool headerSeen = false;
+    int rows = 0;
+    double lastHours = 0;
     int lineNumber = 0;
     int lastRowLine = 0;
     std::size_t start = 0;
@@ -137,37 +144,46 @@ NrcsDistributionsRead readNrcsDistributions(std::string_view text, std::string_v
         }
         const std::vector<std::string_view> fields = csvFields(line);
         if (fields.size() != 5) return refuse(lineNumber, common::msg::kPatternColumns);
-        std::array<double, 5> values{};
+        // Cells: hours, then the series in the file's column order; only Type IA may be left empty.
+        std::array<std::optional<double>, 5> values{};
         for (std::size_t i = 0; i < 5; ++i) {
-            const std::optional<double> value = strictNumber(fields[i]);
-            if (!value) return refuse(lineNumber, common::msg::kPatternNotNumbers);
-            values[i] = *value;
+            if (fields[i].empty()) {
+                if (i != kTypeIAColumn) return refuse(lineNumber, common::msg::kPatternEmptyCell);
+                continue;
+            }
+            values[i] = strictNumber(fields[i]);
+            if (!values[i]) return refuse(lineNumber, common::msg::kPatternNotNumbers);
         }
-        const bool first = result.types[0].hours.empty();
-        if (!first && result.types[0].hours.size() >= static_cast<std::size_t>(kMaxPatternRows)) {
-            return refuse(lineNumber, common::msg::kPatternTooManyRows);
-        }
-        if (first && values[0] != 0) return refuse(lineNumber, common::msg::kPatternStartNotZero);
-        if (!first && !(values[0] > result.types[0].hours.back())) {
-            return refuse(lineNumber, common::msg::kPatternTimeNotRising);
-        }
-        for (std::size_t type = 0; type < 4; ++type) {
-            const double fraction = values[type + 1];
-            CumulativePattern& pattern = result.types[type];
+        const double hours = *values[0];
+        const bool first = rows == 0;
+        if (rows >= kMaxPatternRows) return refuse(lineNumber, common::msg::kPatternTooManyRows);
+        if (first && hours != 0) return refuse(lineNumber, common::msg::kPatternStartNotZero);
+        if (!first && !(hours > lastHours)) return refuse(lineNumber, common::msg::kPatternTimeNotRising);
+        for (std::size_t column = 1; column < 5; ++column) {
+            CumulativePattern& pattern = result.types[static_cast<std::size_t>(kColumnType[column - 1])];
+            if (!values[column]) {
+                if (first) return refuse(lineNumber, common::msg::kPatternStartNotZero);
+                continue;
+            }
+            const double fraction = *values[column];
             if (fraction < 0 || fraction > 1) return refuse(lineNumber, common::msg::kPatternFractionRange);
             if (first && fraction != 0) return refuse(lineNumber, common::msg::kPatternStartNotZero);
             if (!first && fraction < pattern.fractions.back())
                 return refuse(lineNumber, common::msg::kPatternFalls);
-            pattern.hours.push_back(values[0]);
+            pattern.hours.push_back(hours);
             pattern.fractions.push_back(fraction);
         }
+        ++rows;
+        lastHours = hours;
         lastRowLine = lineNumber;
     }
     if (!headerSeen) return refuse(0, common::msg::kPatternNoHeader);
-    if (result.types[0].hours.size() < 2) return refuse(0, common::msg::kPatternNoRows);
-    if (result.types[0].hours.back() != 24) return refuse(lastRowLine, common::msg::kPatternNotTwentyFour);
+    if (rows < 2) return refuse(0, common::msg::kPatternNoRows);
+    if (lastHours != 24) return refuse(lastRowLine, common::msg::kPatternNotTwentyFour);
     for (const CumulativePattern& pattern : result.types) {
-        if (pattern.fractions.back() != 1) return refuse(lastRowLine, common::msg::kPatternEndNotWhole);
+        // An empty last cell leaves its series short of 24 hours: not the whole storm either.
+        if (pattern.hours.back() != 24 || pattern.fractions.back() != 1)
+            return refuse(lastRowLine, common::msg::kPatternEndNotWhole);
     }
     read.distributions = std::move(result);
     return read;

@@ -47,9 +47,10 @@ inline constexpr std::string_view kNrcsDistributionsFile = "nrcs_24h_distributio
 inline constexpr int kMaxPatternRows = 2000;
 
 // Reads the distributions' data file strictly: '#' comment lines, the header
-// "hours,Type I,Type IA,Type II,Type III", then rows of five numbers, times rising from 0 to 24, every
+// "hours,Type I,Type II,Type III,Type IA", then rows of five cells, times rising from 0 to 24, every
 // fraction within 0..1, never falling, 0 at the start and exactly 1 at 24 hours, at most 2,000 rows.
-// A refusal is a message naming the file and the line.
+// Only a Type IA cell may be empty (that series is tabulated on fewer times, the half hours): each
+// series keeps its own times. A refusal is a message naming the file and the line.
 struct NrcsDistributionsRead {
     std::optional<NrcsDistributions> distributions;
     std::string error;

@@ -1,13 +1,16 @@
-// Storms of the NRCS 24-hour distributions, checked against the published tabulation (a 10-inch storm at
-// every tabulated time), and the strict reading of the distributions' data file.
+// Storms of the NRCS 24-hour distributions, checked against the shipped tabular distributions (a 10-inch
+// storm at every tabulated time and at common steps), and the strict reading of the distributions' file.
 #include "runoff/distribution_storm.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/messages.hpp"
@@ -17,26 +20,6 @@ namespace brelvo::runoff {
 namespace {
 
 using basin::NrcsType;
-
-// The published tabulation: hours, then the cumulative fraction of Types I, IA, II and III.
-struct Published {
-    double hours;
-    std::array<double, 4> fraction;
-};
-const std::vector<Published> kPublished = {
-    {0.0, {0.000, 0.000, 0.000, 0.000}},   {2.0, {0.035, 0.050, 0.022, 0.020}},
-    {4.0, {0.076, 0.116, 0.048, 0.043}},   {6.0, {0.125, 0.206, 0.080, 0.072}},
-    {7.0, {0.156, 0.268, 0.098, 0.089}},   {8.0, {0.194, 0.425, 0.120, 0.115}},
-    {8.5, {0.219, 0.480, 0.133, 0.130}},   {9.0, {0.254, 0.520, 0.147, 0.148}},
-    {9.5, {0.303, 0.550, 0.163, 0.167}},   {9.75, {0.362, 0.564, 0.172, 0.178}},
-    {10.0, {0.515, 0.577, 0.181, 0.189}},  {10.5, {0.583, 0.601, 0.204, 0.216}},
-    {11.0, {0.624, 0.624, 0.235, 0.250}},  {11.5, {0.654, 0.645, 0.283, 0.298}},
-    {11.75, {0.669, 0.655, 0.357, 0.339}}, {12.0, {0.682, 0.664, 0.663, 0.500}},
-    {12.5, {0.706, 0.683, 0.735, 0.702}},  {13.0, {0.727, 0.701, 0.772, 0.751}},
-    {13.5, {0.748, 0.719, 0.799, 0.785}},  {14.0, {0.767, 0.736, 0.820, 0.811}},
-    {16.0, {0.830, 0.800, 0.880, 0.886}},  {20.0, {0.926, 0.906, 0.952, 0.957}},
-    {24.0, {1.000, 1.000, 1.000, 1.000}},
-};
 
 std::string shippedFile() {
     std::ifstream file(std::string(BRELVO_SOURCE_DIR) + "/data/nrcs_24h_distributions.csv", std::ios::binary);
@@ -51,9 +34,49 @@ NrcsDistributions shipped() {
     return read.distributions.value_or(NrcsDistributions{});
 }
 
-// The rain fallen by the end of step `steps`, summed as the run sums it.
-float fallenBy(const basin::Storm& storm, int steps) {
-    float total = 0;
+// The shipped table read here on its own, cell by cell, in the order of NrcsType (the file's columns
+// are Types I, II, III, IA): each type's tabulated times and fractions.
+struct Tabulated {
+    std::vector<double> hours;
+    std::vector<double> fraction;
+};
+std::array<Tabulated, 4> tabulated() {
+    std::array<Tabulated, 4> table;
+    const std::array<std::size_t, 4> column = {1, 4, 2, 3};  // of Types I, IA, II, III
+    std::stringstream text(shippedFile());
+    std::string line;
+    bool header = true;
+    while (std::getline(text, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        if (header) {
+            header = false;
+            continue;
+        }
+        std::vector<std::string> cells;
+        std::stringstream row(line);
+        std::string cell;
+        while (std::getline(row, cell, ',')) cells.push_back(cell);
+        cells.resize(5);
+        for (std::size_t type = 0; type < 4; ++type) {
+            if (cells[column[type]].empty()) continue;
+            table[type].hours.push_back(std::stod(cells[0]));
+            table[type].fraction.push_back(std::stod(cells[column[type]]));
+        }
+    }
+    return table;
+}
+
+// The table's fraction at `hours`, straight between its tabulated times.
+double tableAt(const Tabulated& table, double hours) {
+    std::size_t i = 1;
+    while (i + 1 < table.hours.size() && table.hours[i] < hours) ++i;
+    const double share = (hours - table.hours[i - 1]) / (table.hours[i] - table.hours[i - 1]);
+    return table.fraction[i - 1] + std::clamp(share, 0.0, 1.0) * (table.fraction[i] - table.fraction[i - 1]);
+}
+
+// The rain fallen by the end of step `steps`.
+double fallenBy(const basin::Storm& storm, int steps) {
+    double total = 0;
     for (int i = 1; i <= steps; ++i) total += storm.rainIn[i];
     return total;
 }
@@ -70,47 +93,65 @@ DepthDurationTable table(const std::vector<DepthDurationRow>& rows) {
     return depthDurationTable(rows);
 }
 
-TEST(NrcsStorm, EveryTypeFollowsThePublishedTableAndRainsTheWholeDepth) {
+TEST(NrcsStorm, ATenInchStormFollowsEveryTabulatedPointAndRainsTheWholeDepth) {
     const NrcsDistributions distributions = shipped();
+    const std::array<Tabulated, 4> table = tabulated();
+    const std::array<std::size_t, 4> points = {241, 49, 241, 241};  // Type IA: the half hours
     for (std::size_t type = 0; type < 4; ++type) {
-        // A 0.1-hour step reaches every tabulated time (9.75 and 11.75 h on a 0.05-hour step).
-        for (const float step : {0.1f, 0.05f}) {
+        ASSERT_EQ(table[type].hours.size(), points[type]) << "type " << type;
+        const float step = type == 1 ? 0.5f : 0.1f;
+        const basin::Storm storm = patternStorm(distributions.types[type], 10.0f, step);
+        ASSERT_EQ(storm.steps, type == 1 ? 48 : 240);
+        EXPECT_EQ(storm.durationHours, 24.0f);
+        for (std::size_t i = 0; i < table[type].hours.size(); ++i) {
+            const int steps = static_cast<int>(std::lround(table[type].hours[i] / step));
+            EXPECT_NEAR(fallenBy(storm, steps), 10.0 * table[type].fraction[i], 0.0005)
+                << "type " << type << " at " << table[type].hours[i] << " h";
+        }
+        float total = 0;  // summed as the run sums it: exactly the depth
+        for (int i = 1; i <= storm.steps; ++i) total += storm.rainIn[i];
+        EXPECT_EQ(total, 10.0f) << "type " << type;
+    }
+}
+
+TEST(NrcsStorm, StepsOfFiveSixTenAndFifteenMinutesReproduceTheTableAtTheirEnds) {
+    const NrcsDistributions distributions = shipped();
+    const std::array<Tabulated, 4> table = tabulated();
+    for (const int minutes : {5, 6, 10, 15}) {
+        const float step = static_cast<float>(minutes / 60.0);
+        for (std::size_t type = 0; type < 4; ++type) {
             const basin::Storm storm = patternStorm(distributions.types[type], 10.0f, step);
-            ASSERT_EQ(storm.steps, step == 0.1f ? 240 : 480);
-            EXPECT_EQ(storm.durationHours, 24.0f);
-            for (const Published& row : kPublished) {
-                const double exactSteps = row.hours / step;
-                const int steps = static_cast<int>(exactSteps + 0.5);
-                if (std::abs(exactSteps - steps) > 1e-4) continue;  // not on this step
-                EXPECT_NEAR(fallenBy(storm, steps), 10.0 * row.fraction[type], 0.005)
-                    << "type " << type << " at " << row.hours << " h, step " << step;
+            ASSERT_EQ(storm.steps, 24 * 60 / minutes);
+            for (int k = 1; k <= storm.steps; ++k) {
+                EXPECT_NEAR(fallenBy(storm, k), 10.0 * tableAt(table[type], k * minutes / 60.0), 0.0005)
+                    << "type " << type << ", " << minutes << "-minute step " << k;
             }
-            EXPECT_EQ(fallenBy(storm, storm.steps), 10.0f) << "type " << type;  // exactly the depth
         }
     }
-    // Type II: 6.63 inches of a 10-inch storm by noon.
-    const basin::Storm typeII = patternStorm(distributions.types[2], 10.0f, 0.5f);
-    EXPECT_NEAR(fallenBy(typeII, 24), 6.63, 0.0005);
+    // Between tabulated times the storm follows the table's straight line: Type II from 11.9 h (0.5679)
+    // to 12.0 h (0.6630), at 11.95 h on a 3-minute step.
+    const basin::Storm typeII = patternStorm(distributions.types[2], 10.0f, 0.05f);
+    EXPECT_NEAR(fallenBy(typeII, 239), 10.0 * (0.5679 + 0.6630) / 2, 0.0005);
 }
 
 TEST(NrcsStorm, ThePeakFallsWhereTheDistributionPutsIt) {
     const NrcsDistributions distributions = shipped();
-    // One-hour steps: the step of each type's steepest hour, counted from 1.
-    const std::array<int, 4> hourlyPeak = {10, 8, 12, 13};
-    for (std::size_t type = 0; type < 4; ++type) {
-        const basin::Storm storm = patternStorm(distributions.types[type], 10.0f, 1.0f);
-        ASSERT_EQ(storm.steps, 24);
-        EXPECT_EQ(peakStep(storm), hourlyPeak[type]) << "type " << type;
-        // Hour by hour the cumulative depth is the table's, read at every whole hour.
-        EXPECT_NEAR(fallenBy(storm, 12), 10.0 * kPublished[15].fraction[type], 1e-4);
-        EXPECT_NEAR(fallenBy(storm, 3),
-                    10.0 * (kPublished[1].fraction[type] + kPublished[2].fraction[type]) / 2,
-                    1e-4);  // halfway between 2 and 4 hours
+    // The largest 6-minute increment: Type II 0.1371 of the depth from 11.8 to 11.9 h, Type III 0.0840
+    // from 12.0 to 12.1 h.
+    const basin::Storm typeII = patternStorm(distributions.types[2], 10.0f, 0.1f);
+    EXPECT_EQ(peakStep(typeII), 119);
+    EXPECT_NEAR(typeII.rainIn[119], 1.371, 5e-5);
+    const basin::Storm typeIII = patternStorm(distributions.types[3], 10.0f, 0.1f);
+    EXPECT_EQ(peakStep(typeIII), 121);
+    EXPECT_NEAR(typeIII.rainIn[121], 0.840, 5e-5);
+    // On half hours: Type I 2.12 in from 9.5 to 10 h, Type IA 1.15 in from 7.5 to 8 h, Type II 3.80 in
+    // the half hour before noon.
+    const std::array<std::pair<int, double>, 3> halfHourPeak = {{{20, 2.12}, {16, 1.15}, {24, 3.80}}};
+    for (std::size_t type = 0; type < 3; ++type) {
+        const basin::Storm storm = patternStorm(distributions.types[type], 10.0f, 0.5f);
+        EXPECT_EQ(peakStep(storm), halfHourPeak[type].first) << "type " << type;
+        EXPECT_NEAR(storm.rainIn[halfHourPeak[type].first], halfHourPeak[type].second, 5e-5);
     }
-    // Type II on half hours: 3.80 inches in the half hour before noon.
-    const basin::Storm halfHours = patternStorm(distributions.types[2], 10.0f, 0.5f);
-    EXPECT_EQ(peakStep(halfHours), 24);
-    EXPECT_NEAR(halfHours.rainIn[24], 3.80, 1e-4);
 }
 
 TEST(NrcsStorm, AStepThatDoesNotDivideTheDayEndsWithAShorterStepAt24Hours) {
@@ -119,10 +160,13 @@ TEST(NrcsStorm, AStepThatDoesNotDivideTheDayEndsWithAShorterStepAt24Hours) {
     // 68 whole steps reach 23.8 hours; the 69th runs from there to 24 hours.
     ASSERT_EQ(storm.steps, 69);
     EXPECT_EQ(storm.upper, 79);
-    // Type II between 20 and 24 hours rises by 0.048 of the depth in 4 hours: 0.2 hours of it.
-    EXPECT_NEAR(storm.rainIn[69], 10 * 0.048 * 0.2 / 4, 1e-5);
-    EXPECT_NEAR(storm.rainIn[68], 10 * 0.048 * 0.35 / 4, 1e-5);
-    EXPECT_EQ(fallenBy(storm, 69), 10.0f);
+    // Type II: 0.9978 at 23.8 h, 1 at 24 h; from 23.45 h (halfway between 0.9933 at 23.4 h and 0.9944
+    // at 23.5 h) to 23.8 h.
+    EXPECT_NEAR(storm.rainIn[69], 10 * (1 - 0.9978), 1e-5);
+    EXPECT_NEAR(storm.rainIn[68], 10 * (0.9978 - (0.9933 + 0.9944) / 2), 1e-5);
+    float total = 0;
+    for (int i = 1; i <= 69; ++i) total += storm.rainIn[i];
+    EXPECT_EQ(total, 10.0f);
     EXPECT_EQ(storm.rainIn[70], 0.0f);
 }
 
@@ -130,8 +174,8 @@ TEST(NrcsStorm, TheDepthIsTheTablesTwentyFourHourRowOrTheRunIsRefusedByName) {
     const DepthDurationTable withDay = table({{1.0, 0, 1}, {4.2, 0.9f, 24}, {5.0, 0, 48}});
     const DistributionChoice chosen = nrcsChoice(NrcsType::typeIII, "NRCS Type III", withDay, "");
     EXPECT_EQ(chosen.error, "");
-    EXPECT_FLOAT_EQ(chosen.depthIn, 4.2f * 0.9f);     // after its areal factor
-    EXPECT_EQ(chosen.pattern.fractions.at(15), 0.5);  // Type III at 12 hours
+    EXPECT_FLOAT_EQ(chosen.depthIn, 4.2f * 0.9f);      // after its areal factor
+    EXPECT_EQ(chosen.pattern.fractions.at(120), 0.5);  // Type III at 12 hours
 
     const DepthDurationTable noDay = table({{1.0, 0, 1}, {2.5, 0, 6}, {3.1, 0, 12}});
     const DistributionChoice refused = nrcsChoice(NrcsType::typeII, "NRCS Type II", noDay, "");
@@ -140,12 +184,24 @@ TEST(NrcsStorm, TheDepthIsTheTablesTwentyFourHourRowOrTheRunIsRefusedByName) {
 }
 
 TEST(NrcsStorm, ADamagedDistributionsFileIsRefusedByLine) {
-    const std::string header = "# comment\nhours,Type I,Type IA,Type II,Type III\n";
+    const std::string header = "# comment\nhours,Type I,Type II,Type III,Type IA\n";
     const auto refusal = [&](const std::string& rows) {
         return readNrcsDistributions(header + rows, "d.csv").error;
     };
     const std::string start = "0,0,0,0,0\n";
     EXPECT_EQ(refusal(start + "12,0.5,0.5,0.5,0.5\n24,1,1,1,1\n"), "");
+    // Only Type IA (the last column) may skip a time; its series then keeps only its own times.
+    const NrcsDistributionsRead gaps =
+        readNrcsDistributions(header + start + "12,0.5,0.4,0.3,\n24,1,1,1,1\n", "d.csv");
+    ASSERT_TRUE(gaps.distributions);
+    EXPECT_EQ(gaps.distributions->types[1].hours, (std::vector<double>{0, 24}));
+    EXPECT_EQ(gaps.distributions->types[3].fractions, (std::vector<double>{0, 0.3, 1}));
+    EXPECT_EQ(refusal(start + "12,0.5,,0.5,0.5\n24,1,1,1,1\n"),
+              common::msg::distributionsFileRefused("d.csv", 4, common::msg::kPatternEmptyCell));
+    EXPECT_EQ(refusal("0,0,0,0,\n24,1,1,1,1\n"),
+              common::msg::distributionsFileRefused("d.csv", 3, common::msg::kPatternStartNotZero));
+    EXPECT_EQ(refusal(start + "12,0.5,0.5,0.5,0.5\n24,1,1,1,\n"),
+              common::msg::distributionsFileRefused("d.csv", 5, common::msg::kPatternEndNotWhole));
     EXPECT_EQ(refusal(start + "12,0.5,0.5,0.5,0.5\n24,1,1,0.999,1\n"),
               common::msg::distributionsFileRefused("d.csv", 5, common::msg::kPatternEndNotWhole));
     EXPECT_EQ(refusal(start + "12,0.5,0.4,0.5,0.5\n11,0.6,0.6,0.6,0.6\n24,1,1,1,1\n"),
