@@ -107,6 +107,11 @@ void FrequencyWindow::buildWidgets() {
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblStatus"));
     controls->addWidget(status_);
+    stale_ = new QLabel(QString::fromLatin1(msg::kResultsOutOfDate), this);
+    stale_->setObjectName(QStringLiteral("lblStale"));
+    stale_->setWordWrap(true);
+    stale_->hide();
+    controls->addWidget(stale_);
     controls->addStretch();
     top->addLayout(controls, 1);
     root->addLayout(top);
@@ -341,6 +346,14 @@ bool FrequencyWindow::exportSummary() {
         return false;
     }
     return true;
+}
+
+void FrequencyWindow::showStale(bool stale) {
+    stale_->setVisible(stale);
+}
+
+bool FrequencyWindow::staleShown() const {
+    return !stale_->isHidden();
 }
 
 }  // namespace brelvo::app

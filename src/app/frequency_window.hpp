@@ -50,6 +50,9 @@ class FrequencyWindow : public QWidget {
     // The periods checked, in the table's order; checking a period the table lacks is false.
     std::vector<int> chosenPeriods() const;
     bool choosePeriods(const std::vector<int>& years);
+    // Says (or stops saying) that the rows shown came from other inputs than the runoff window's now.
+    void showStale(bool stale);
+    bool staleShown() const;
     void setStormHours(const std::string& text);
 
     // Run: starts the workers (false, with a message, when the inputs are refused); Cancel asks them to
@@ -97,6 +100,7 @@ class FrequencyWindow : public QWidget {
     QPushButton* export_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* stale_ = nullptr;
     QTableWidget* table_ = nullptr;
     std::unique_ptr<FrequencyCharts> charts_;
 };

@@ -163,6 +163,11 @@ bool MainWindow::exportCalcReport() {
         dialogs_.message(msg::kNoComputedHydrograph);
         return false;
     }
+    // Results from other inputs than the window's now would be signed as this basin's: refused.
+    if (runoff->resultsStale()) {
+        dialogs_.message(msg::kReportResultsOutOfDate);
+        return false;
+    }
     const auto chosen = common::askSavePath(
         dialogs_, common::FileKind::report, std::string(msg::kExportCalcReportTitle), common::dialogFolder(),
         common::proposedName(runoff::typedTitle(runoff->fields()), " calculations.pdf", "Calculations.pdf"),

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "common/control_names.hpp"
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "terrain/elevation_model.hpp"
@@ -107,7 +108,51 @@ std::string readBackPath(const std::string& stored, const std::string& projectFi
 // The picture's place and size in the view, view units: far beyond any zoom of any picture.
 constexpr double kMaxViewExtent = 1e8;
 
+// The runoff part of the file: the inputs, then the results when there are any.
+QJsonObject runoffJson(const RunoffInputs& inputs, const std::string& projectFile) {
+    QJsonObject texts, captions, checks;
+    for (const auto& [name, value] : inputs.texts) texts[q(name)] = q(value);
+    for (const auto& [name, value] : inputs.captions) captions[q(name)] = q(value);
+    for (const auto& [name, value] : inputs.checks) checks[q(name)] = value;
+    QJsonObject runoffPart{{"texts", texts},
+                           {"captions", captions},
+                           {"checks", checks},
+                           {"stormFile", q(storedPath(inputs.stormFile, projectFile))},
+                           {"storageFile", q(storedPath(inputs.storageFile, projectFile))}};
+    if (inputs.stormTable) {
+        runoff::KeptStormTable kept = *inputs.stormTable;
+        kept.table.fileName = storedPath(kept.table.fileName, projectFile);
+        runoffPart["stormTable"] = toJson(runoff::stormTableTree(kept));
+    }
+    if (const auto& pattern = inputs.temporalPattern) {
+        QJsonArray hours, percents;
+        for (const double h : pattern->hours) hours.append(h);
+        for (const double percent : pattern->percents) percents.append(percent);
+        runoffPart["temporalPattern"] = QJsonObject{{"file", q(storedPath(pattern->fileName, projectFile))},
+                                                    {"section", q(pattern->section)},
+                                                    {"probability", q(pattern->probability)},
+                                                    {"hours", hours},
+                                                    {"percents", percents}};
+    }
+    if (inputs.results) runoffPart["results"] = toJson(runoff::resultsTree(*inputs.results));
+    return runoffPart;
+}
+
 }  // namespace
+
+std::string inputsFingerprint(const RunoffInputs& inputs) {
+    RunoffInputs plain = inputs;
+    plain.results.reset();
+    plain.captions.erase(std::string(common::controls::form3::Form3));
+    // Files by their names: a project moved with its files keeps its results.
+    const auto name = [](std::string& path) { path = fs::path(path).filename().string(); };
+    name(plain.stormFile);
+    name(plain.storageFile);
+    if (plain.stormTable) name(plain.stormTable->table.fileName);
+    if (plain.temporalPattern) name(plain.temporalPattern->fileName);
+    const QByteArray bytes = QJsonDocument(runoffJson(plain, std::string())).toJson(QJsonDocument::Compact);
+    return runoff::fingerprint(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
 
 std::string storedPath(const std::string& path, const std::string& projectFile) {
     if (path.empty() || projectFile.empty()) return path;
@@ -139,34 +184,7 @@ std::string write(const Project& p, const std::string& projectFile) {
     // The measuring document writes itself; its two parts sit at the file's top level.
     const common::ValueTree doc = measure::MeasureDocument::write(p.work, measure::TreePurpose::Project);
     for (const auto& [key, value] : doc.asMap()) root[q(key)] = toJson(value);
-    if (p.runoff) {
-        QJsonObject texts, captions, checks;
-        for (const auto& [name, value] : p.runoff->texts) texts[q(name)] = q(value);
-        for (const auto& [name, value] : p.runoff->captions) captions[q(name)] = q(value);
-        for (const auto& [name, value] : p.runoff->checks) checks[q(name)] = value;
-        QJsonObject runoffPart{{"texts", texts},
-                               {"captions", captions},
-                               {"checks", checks},
-                               {"stormFile", q(storedPath(p.runoff->stormFile, projectFile))},
-                               {"storageFile", q(storedPath(p.runoff->storageFile, projectFile))}};
-        if (p.runoff->stormTable) {
-            runoff::KeptStormTable kept = *p.runoff->stormTable;
-            kept.table.fileName = storedPath(kept.table.fileName, projectFile);
-            runoffPart["stormTable"] = toJson(runoff::stormTableTree(kept));
-        }
-        if (const auto& pattern = p.runoff->temporalPattern) {
-            QJsonArray hours, percents;
-            for (const double h : pattern->hours) hours.append(h);
-            for (const double percent : pattern->percents) percents.append(percent);
-            runoffPart["temporalPattern"] =
-                QJsonObject{{"file", q(storedPath(pattern->fileName, projectFile))},
-                            {"section", q(pattern->section)},
-                            {"probability", q(pattern->probability)},
-                            {"hours", hours},
-                            {"percents", percents}};
-        }
-        root["runoff"] = runoffPart;
-    }
+    if (p.runoff) root["runoff"] = runoffJson(*p.runoff, projectFile);
     if (p.elevation) {
         root["elevationModel"] = QJsonObject{{"path", q(storedPath(p.elevation->path, projectFile))},
                                              {"unit", q(p.elevation->unit)},
@@ -251,6 +269,8 @@ Project readTree(const common::TreeReader& root, const std::string& projectFile)
         }
         if (r.has("temporalPattern"))
             inputs.temporalPattern = readTemporalPattern(r.map("temporalPattern"), projectFile);
+        // Results are kept since a later version: none when missing.
+        if (r.has("results")) inputs.results = runoff::readResultsTree(r.map("results"));
         p.runoff = std::move(inputs);
     }
     // The elevation model is kept since a later version: none when missing.

@@ -13,6 +13,7 @@
 #include "common/failure.hpp"
 #include "mapview/view_geometry.hpp"
 #include "measure/measure_document.hpp"
+#include "runoff/kept_results.hpp"
 #include "runoff/storm_table_tree.hpp"
 #include "runoff/temporal_pattern.hpp"
 
@@ -37,8 +38,15 @@ struct RunoffInputs {
     std::optional<runoff::KeptStormTable> stormTable;
     // The imported temporal distribution (key "temporalPattern"); none before an import.
     std::optional<runoff::TemporalPattern> temporalPattern;
+    // The last run and the last frequency rows with the fingerprints of the inputs they came from (key
+    // "results"); none before a run, and in projects written before results were kept.
+    std::optional<runoff::KeptResults> results;
     friend bool operator==(const RunoffInputs&, const RunoffInputs&) = default;
 };
+
+// The fingerprint of the inputs alone: every text, caption (but the window's caption, which a run
+// writes) and check, the files by name, the imported table and distribution; the results are left out.
+std::string inputsFingerprint(const RunoffInputs& inputs);
 
 // The elevation model opened beside the map (key "elevationModel"): its file, and what the user answered
 // where the file says nothing.

@@ -51,8 +51,10 @@ RunoffWindow::RunoffWindow(common::Dialogs& dialogs) : dialogs_(dialogs) {
     fields_.onChange(form3::ComboRain, [this] { runoff::arrangementChanged(session_, fields_); });
     buildWidgets();
     block_->checked = [this](const basin::BoxReport& report) { markRead(report); };
+    buildResultsLine();
     fields_.displayChanged = [this](const std::string& name) {
         showField(name);
+        showResultsState();
         if (edited) edited();
     };
     for (const auto& name : fields_.textNames()) showField(name);
@@ -261,7 +263,12 @@ void RunoffWindow::plotNewReport(const std::function<runoff::RunOutcome()>& run)
     if (outcome.checked) markRefused(outcome.refused);
     // The files a project keeps: a new one is a change of the project even when no box changed.
     if ((session_.stormFile != stormFile || session_.storageFile != storageFile) && edited) edited();
-    if (!outcome.reported) return;
+    if (!outcome.reported) {
+        showResultsState();
+        return;
+    }
+    runInputs_ = project::inputsFingerprint(plainInputs());
+    showResultsState();
     const bool compute = !session_.lastReport->route.has_value();
     if (compute) ++computeRuns_;
     chartView_->addRun(
@@ -417,6 +424,8 @@ void RunoffWindow::dump(JsonWriter& j) const {
     } else {
         j.null();
     }
+    // Whether the last run or the frequency rows came from other inputs than the window's now.
+    j.key("resultsStale").value(resultsStale());
     j.key(form3::frameRoute).beginObject();
     j.key("visible").value(frameRoute_->isVisible());
     j.key(form3::optRouteType).value(routeOptions_->checkedId());
@@ -424,6 +433,12 @@ void RunoffWindow::dump(JsonWriter& j) const {
 }
 
 project::RunoffInputs RunoffWindow::inputs() const {
+    project::RunoffInputs kept = plainInputs();
+    kept.results = results();
+    return kept;
+}
+
+project::RunoffInputs RunoffWindow::plainInputs() const {
     project::RunoffInputs kept;
     for (const auto& name : fields_.textNames()) kept.texts.emplace(name, fields_.text(name));
     for (const auto& name : fields_.captionNames()) kept.captions.emplace(name, fields_.caption(name));
@@ -465,6 +480,8 @@ void RunoffWindow::restoreInputs(const project::RunoffInputs& kept) {
         session_.stormHours = kept.stormTable->hours;
     }
     session_.temporalPattern = kept.temporalPattern;
+    if (kept.results) restoreResults(*kept.results);
+    showResultsState();
 }
 
 }  // namespace brelvo::app

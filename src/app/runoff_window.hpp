@@ -66,8 +66,11 @@ class RunoffWindow : public QWidget {
     // Whether a project's inputs name only controls of this window.
     static bool acceptsInputs(const project::RunoffInputs& inputs);
     // Puts kept inputs back as they were, derived values included (no change handler runs), and the
-    // kept files into the session.
+    // kept files into the session; kept results come back with them (runoff_window_results.cpp).
     void restoreInputs(const project::RunoffInputs& inputs);
+    // Whether the last run or the frequency rows came from other inputs than the window's now: then
+    // they are shown as out of date and no calculation report is made of them.
+    bool resultsStale() const;
     // The chart as a picture: PNG as shown or SVG, by the name's extension (".png" when it has none).
     bool exportChart();
     // This window's last report as a PDF file, or printed (to a PDF file without a printer): fixed-width,
@@ -126,6 +129,13 @@ class RunoffWindow : public QWidget {
     int paintReport(QPagedPaintDevice& device) const;
     // Runs a compute or routing run and draws what it reported.
     void plotNewReport(const std::function<runoff::RunOutcome()>& run);
+    // The inputs without the results; the results as kept; the kept results put back and drawn.
+    project::RunoffInputs plainInputs() const;
+    std::optional<runoff::KeptResults> results() const;
+    void restoreResults(const runoff::KeptResults& results);
+    // The line under the buttons that says the results are out of date, shown while they are.
+    void buildResultsLine();
+    void showResultsState();
 
     common::Dialogs& dialogs_;
     basin::RunoffFields fields_;
@@ -152,6 +162,10 @@ class RunoffWindow : public QWidget {
     bool telling_ = false;  // a refusal of the basin block is being shown
     std::optional<std::vector<runoff::FrequencyRow>> frequency_;
     QPointer<FrequencyWindow> frequencyWindow_;
+    // The fingerprints of the inputs the last run and the frequency rows came from.
+    std::string runInputs_;
+    std::string frequencyInputs_;
+    QLabel* resultsLine_ = nullptr;
 };
 
 }  // namespace brelvo::app

@@ -32,9 +32,13 @@ void RunoffWindow::openFrequencyRuns() {
         frequencyWindow_ = new FrequencyWindow(dialogs_, std::move(source), this);
         frequencyWindow_->finished = [this](const std::vector<runoff::FrequencyRow>& rows) {
             frequency_ = rows;
+            frequencyInputs_ = project::inputsFingerprint(plainInputs());
+            showResultsState();
+            if (edited) edited();
         };
     }
     frequencyWindow_->refresh(frequency_);
+    showResultsState();
     frequencyWindow_->show();
     frequencyWindow_->raise();
 }

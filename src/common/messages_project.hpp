@@ -91,5 +91,14 @@ inline constexpr std::string_view kValueLabelNotHeld = "names a label the file d
 inline constexpr std::string_view kValueBelowSegmentsHeld = "is below the segments the file holds";
 inline constexpr std::string_view kValueSegmentNotHeld = "names a segment the file does not hold";
 inline constexpr std::string_view kMeasuringDocumentNotObject = "the measuring document is not an object";
+inline constexpr std::string_view kValueNotNumberList = "is not a list of numbers separated by single spaces";
+inline constexpr std::string_view kValueNotRowCount = "does not hold as many lines as the column's rows";
+// Results kept with a project (the last run and the frequency rows) after one of the inputs they came
+// from changed: shown beside them, and why the calculation report is not exported.
+inline constexpr const char* kResultsOutOfDate =
+    "The results shown are out of date: an input changed after they were computed. Compute again.";
+inline constexpr const char* kReportResultsOutOfDate =
+    "The results are out of date: an input changed after they were computed. Compute the hydrograph "
+    "again (and the frequency runs, if any) before exporting the calculation report.";
 
 }  // namespace brelvo::common::msg
