@@ -66,7 +66,6 @@ struct CalcReportSources {
     bool georeferenced = false;
     BasinOrigin basin = BasinOrigin::typed;
     std::optional<DelineationSource> delineation;  // with BasinOrigin::delineated
-    int streamsTraced = 0;                         // stream lines of the work
     friend bool operator==(const CalcReportSources&, const CalcReportSources&) = default;
 };
 

@@ -52,9 +52,7 @@ void basinSource(std::vector<ReportItem>& items, const CalcReportSources& source
             return;
         case BasinOrigin::traced:
             add(items, msg::kCalcBasinSource, msg::kCalcBasinTraced);
-            add(items, msg::kCalcStreamUsed,
-                std::string(msg::kCalcStreamLast) + " (stream " + std::to_string(sources.streamsTraced) +
-                    " of " + std::to_string(sources.streamsTraced) + " in the listing)");
+            add(items, msg::kCalcStreamUsed, msg::kCalcStreamLast);
             return;
         case BasinOrigin::delineated:
             add(items, msg::kCalcBasinSource, msg::kCalcBasinDelineated);

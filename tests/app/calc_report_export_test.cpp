@@ -1,12 +1,15 @@
 // File -> Export Calculation Report... through the real windows, as a script drives them: refused
 // without a computed hydrograph, a PDF of the report's pages after one, and a failed export that leaves
 // the file it would replace as it was.
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
+#include "app/calc_report_pdf.hpp"
 #include "app/main_window.hpp"
 #include "app/runoff_window.hpp"
 #include "app/script_runner.hpp"
@@ -124,12 +127,34 @@ class CalcReportExportTest : public QObject {
         QVERIFY(bytes.rfind("%PDF-", 0) == 0);
         // The map and its listing; the inputs, the chart and the runs; the last run's report tables, which
         // start a page of their own.
-        // How many pages the text fills is the machine's fonts' to decide (more fonts installed give one
-        // more); three at least, and the file holds every one the report counted.
+        // The file holds every page the report counted (what the pages say is read in the content test).
         const int pages = window_->lastCalcReportPages();
         QVERIFY2(pages >= 3, std::to_string(pages).c_str());
         QCOMPARE(pdfPages(bytes), pages);
+        // A traced basin on a map picture without georeference or scale: said where a reviewer looks.
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"),
+                        {QStringLiteral("-layout"), QString::fromStdString(target), QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished(60000));
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+        for (const char* said :
+             {"Basin figures traced on the map",
+              "Stream used the last stream traced (the last in the listing)",
+              "Coordinate system not known (the map is not georeferenced)",
+              "No scale: the map has no scale set.", "North not known: the map is not georeferenced.",
+              "Creek at the mill \u2014 Storm of record", "Page 1 of "})
+            QVERIFY2(text.contains(QString::fromUtf8(said)), said);
         QCOMPARE(window_->runoffWindow()->session().runSummaries.size(), std::size_t{2});
+    }
+
+    void theScaleBarShowsARoundLength() {
+        // 1, 2 or 5 times a power of ten, never longer than the room.
+        QCOMPARE(brelvo::app::scaleBarLength(73), 50.0);
+        QCOMPARE(brelvo::app::scaleBarLength(199.99), 100.0);
+        QCOMPARE(brelvo::app::scaleBarLength(1000), 1000.0);
+        QCOMPARE(brelvo::app::scaleBarLength(0.37), 0.2);
+        QCOMPARE(brelvo::app::scaleBarLength(0), 0.0);
+        QCOMPARE(brelvo::app::scaleBarLength(std::numeric_limits<double>::infinity()), 0.0);
     }
 
     void aFailedExportKeepsTheOldFile() {
