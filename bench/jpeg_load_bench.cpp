@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -126,11 +127,58 @@ int windowChild(const std::string& path) {
     return window.renderer().hasPyramid() ? 0 : 3;
 }
 
+long peakKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    return -1;
+}
+
+// Two maps loaded one after the other in one window, as the user does it (the event loop running, the
+// smaller copies built on the worker): the peak resident memory (KiB) after the first and after the
+// second, which replaces the first. With `changed`, the first map's file is stamped a minute later once
+// it shows, as if edited since: the first picture cannot be read back then, so it is held through the
+// second load in case that fails.
+int secondMapChild(const std::string& first, const std::string& second, bool changed) {
+    int argc = 1;
+    char name[] = "jpeg_load_bench";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    brelvo::app::ScriptDialogs dialogs;
+    brelvo::app::MainWindow window(dialogs);
+    window.resize(1600, 1000);
+    window.show();
+    QApplication::processEvents();
+    long peaks[2] = {0, 0};
+    for (int k = 0; k < 2; ++k) {
+        window.chooseCommand("Load/Save Map");
+        dialogs.queueAnswer(k == 0 ? first : second);
+        window.choosePicture("Load Map File");
+        QTimer ticker;
+        ticker.setInterval(1);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            if (!window.pictureHost().loading()) QCoreApplication::exit(0);
+        });
+        ticker.start();
+        app.exec();
+        if (!window.renderer().hasPyramid() || window.renderer().size() != QSize(kWidth, kHeight)) return 3;
+        peaks[k] = peakKiB();
+        if (k == 0 && changed)
+            std::filesystem::last_write_time(
+                first, std::filesystem::last_write_time(first) + std::chrono::minutes(1));
+    }
+    std::printf("%ld %ld\n", peaks[0], peaks[1]);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--floor") return floorChild(argv[2]);
     if (argc == 3 && std::string(argv[1]) == "--window") return windowChild(argv[2]);
+    if ((argc == 4 || argc == 5) && std::string(argv[1]) == "--second")
+        return secondMapChild(argv[2], argv[3], argc == 5);
     if (argc == 3 && std::string(argv[1]) == "--write") return writeMap(argv[2]) ? 0 : 1;  // the map alone
     const int pairs = argc > 1 ? std::max(9, std::atoi(argv[1])) : 9;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -183,6 +231,42 @@ int main(int argc, char** argv) {
     // shows a map can do that, so it is shown for comparison; the held buffer is the floor.
     brelvo::bench::printRatioLine("JPEG load and paint, brelvo session / djpeg", againstDjpeg.ratios, 0);
     brelvo::bench::printRatioLine("JPEG load and paint, brelvo session / floor", againstFloor.ratios, 2.0);
+
+    // A second map replacing the first in one window: the peak against the picture as the program holds
+    // it, 4 bytes a pixel. The picture and its smaller copies alone are 4/3 of that; the rest is the
+    // process itself (Qt, the window, the compressed file being read).
+    const std::string second = "/tmp/brelvo_jpeg_load_bench_second.jpg";
+    std::filesystem::copy_file(path, second, std::filesystem::copy_options::overwrite_existing);
+    const double decodedMiB = 4.0 * kWidth * kHeight / (1 << 20);
+    std::vector<double> firstPeaks, secondPeaks, keptPeaks;
+    for (int k = 0; k < 3; ++k) {
+        for (const bool changed : {false, true}) {
+            std::vector<std::string> command{self, "--second", path, second};
+            if (changed) command.push_back("changed");
+            const auto run = brelvo::bench::runChild(command);
+            long first = 0, whole = 0;
+            if (run.status != 0 || std::sscanf(run.output.c_str(), "%ld %ld", &first, &whole) != 2) {
+                std::fprintf(stderr, "a second-map run failed\n");
+                return 1;
+            }
+            (changed ? keptPeaks : secondPeaks).push_back(whole / 1024.0 / decodedMiB);
+            if (!changed) firstPeaks.push_back(first / 1024.0 / decodedMiB);
+        }
+    }
+    std::filesystem::remove(second);
+    std::printf("\n%-58s %7s %7s %7s   %s\n", "peak resident memory / the decoded picture (412.0 MiB)", "min",
+                "median", "max", "goal");
+    const auto times = [](const char* label, const std::vector<double>& v, double goal) {
+        const brelvo::bench::Spread s = brelvo::bench::spreadOf(v);
+        std::printf("%-58s %7.3f %7.3f %7.3f", label, s.min, s.median, s.max);
+        if (goal > 0) std::printf("   < %.1f  %s", goal, s.max < goal ? "within" : "OVER");
+        std::printf("\n");
+    };
+    times("one map loaded", firstPeaks, 0);
+    times("a second map loaded over it", secondPeaks, 1.5);
+    times("a second map over one whose file changed (held)", keptPeaks, 0);
+    times("floor: the picture and its smaller copies", {4.0 / 3.0}, 0);
+    times("floor: decode into a held buffer (a process of its own)", {floorPeak / decodedMiB}, 0);
 
     std::vector<double> chosen, band, preview, wait, shown, whole;
     for (int k = 0; k < pairs; ++k) {
