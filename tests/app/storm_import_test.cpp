@@ -1,12 +1,14 @@
 // Storm -> Import Precipitation Frequency... through the real windows: from the menu and from the runoff
 // window's button, the design storm's dialog answered, refusals and Cancel that change nothing, and the
 // imported table kept in projects (a damaged one refused, an older project without one opened as before).
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -61,6 +63,11 @@ QStringList storm(const QJsonObject& dump) {
     for (int i = 0; i < 8; ++i) rows << row(dump, "txtDuration", i) + "=" + row(dump, "txtRain", i);
     rows << dump["Form3"]["fields"]["txtTile2"].toString();
     return rows;
+}
+
+// The source file of the dump's kept table.
+QString tableSource(const QJsonObject& dump) {
+    return dump["StormTable"].toObject()["fileName"].toString();
 }
 
 QStringList messages(const QJsonObject& dump) {
@@ -156,6 +163,40 @@ class StormImportTest : public QObject {
         QCOMPARE(storm(plain), storm(before));
     }
 
+    void tableSourceKeptRelativeToTheProjectsFolder() {
+        QVERIFY(dir_.isValid());
+        QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("tables")));
+        const std::string inside = path("tables/site.csv").toStdString();
+        QVERIFY(QFile::copy(QString::fromStdString(fixture()), QString::fromStdString(inside)));
+        auto window = freshWindow();
+        auto import = [&](const std::string& file) {
+            return replay(
+                       *window, dialogs_,
+                       "answer \"" + file + "\"\naction \"Storm/Import Precipitation Frequency...\"\ndump\n")
+                .dumps.at(0);
+        };
+        auto keptName = [&](const char* project) {
+            const QJsonObject kept =
+                QJsonDocument::fromJson(QByteArray::fromStdString(readAll(path(project)))).object();
+            return kept["runoff"]["stormTable"]["fileName"].toString();
+        };
+        // Under the project's folder: kept relative with "/", read back as the full path.
+        QCOMPARE(tableSource(import(inside)), QString::fromStdString(inside));
+        QVERIFY(window->project().saveProjectFile(path("near.brelvo").toStdString()));
+        QCOMPARE(keptName("near.brelvo"), QStringLiteral("tables/site.csv"));
+        auto reopened = freshWindow();
+        QVERIFY(reopened->project().openProjectFile(path("near.brelvo").toStdString()));
+        QCOMPARE(tableSource(replay(*reopened, dialogs_, "dump\n").dumps.at(0)),
+                 QString::fromStdString(inside));
+        // Elsewhere: kept as the full path, and read back as written.
+        QCOMPARE(tableSource(import(fixture())), QString::fromStdString(fixture()));
+        QVERIFY(window->project().saveProjectFile(path("tables/far.brelvo").toStdString()));
+        const QString far = keptName("tables/far.brelvo");
+        QCOMPARE(far, QString::fromStdString(std::filesystem::path(fixture()).lexically_normal().string()));
+        QVERIFY(reopened->project().openProjectFile(path("tables/far.brelvo").toStdString()));
+        QCOMPARE(tableSource(replay(*reopened, dialogs_, "dump\n").dumps.at(0)), far);
+    }
+
     void refusalsAndCancelChangeNothing() {
         QVERIFY(dir_.isValid());
         auto window = freshWindow();
@@ -204,6 +245,20 @@ class StormImportTest : public QObject {
                                         "depths. Download the table of precipitation depths for the point "
                                         "and import that.")});
         unchanged(refused);
+
+        // A table whose 24-hour depth is below its 12-hour one is refused; the storm in the boxes stays.
+        std::string falling = readAll(QString::fromStdString(fixture()));
+        falling.replace(falling.find("10.5,12.1,13.7"), 14, "10.5,2.1,13.7");
+        std::ofstream(path("falling.csv").toStdString(), std::ios::binary) << falling;
+        const QJsonObject fell = replay(*window, dialogs_,
+                                        "answer \"" + path("falling.csv").toStdString() +
+                                            "\"\nbutton butImportPrecipFrequency\ndump\n")
+                                     .dumps.at(0);
+        QCOMPARE(messages(fell), QStringList{QStringLiteral(
+                                     "falling.csv, line 24: the 24-hr 100-year depth \"2.1\" is below the "
+                                     "12-hr depth \"10.1\" (line 23): a depth cannot fall as the duration "
+                                     "grows.")});
+        unchanged(fell);
 
         // A 10-year 6-hour storm; the next import's dialog starts from that choice.
         const QJsonObject six =
