@@ -20,7 +20,7 @@ struct Options {
     std::string summaryPath;
     unsigned jobs = 0;               // threads; 0: one per core
     std::string frequencyPath;       // empty: each project's own storm
-    std::vector<int> returnPeriods;  // with a frequency table; empty: every period of the table
+    std::vector<int> returnPeriods;  // with a frequency table; empty: its 2- to 100-year periods
     std::string reportsFolder;       // empty: no reports written
     std::vector<std::string> projects;
 };

@@ -6,6 +6,7 @@
 #include "app/batch_command.hpp"
 #include "common/data_file.hpp"
 #include "common/messages.hpp"
+#include "runoff/frequency_run.hpp"
 #include "runoff/precip_frequency.hpp"
 
 namespace brelvo::app::batch {
@@ -36,7 +37,13 @@ FrequencyStorms readFrequencyStorms(const Options& options) {
             return storms;
         }
     }
-    storms.periods = options.returnPeriods.empty() ? table->returnPeriods : options.returnPeriods;
+    storms.periods = options.returnPeriods.empty() ? runoff::defaultReturnPeriods(table->returnPeriods)
+                                                   : options.returnPeriods;
+    if (storms.periods.empty()) {
+        storms.error = msg::batchNoDefaultPeriods(path);
+        storms.usageFollows = true;
+        return storms;
+    }
     storms.apply = [table](basin::RunoffFields& fields, int years, double stormHours) {
         const runoff::DesignStormRows rows = runoff::designStormRows(*table, years, stormHours);
         if (!rows.error.empty()) return rows.error;

@@ -22,6 +22,7 @@
 #include "common/messages.hpp"
 #include "common/numbers.hpp"
 #include "common/program_folder.hpp"
+#include "runoff/input_check.hpp"
 
 namespace brelvo::app {
 
@@ -31,11 +32,6 @@ namespace {
 
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The default choice of return periods.
-bool checkedByDefault(int years) {
-    return years == 2 || years == 5 || years == 10 || years == 25 || years == 50 || years == 100;
 }
 
 // A number written by the program (a chart label or a flow), read whatever the C locale says.
@@ -150,7 +146,7 @@ void FrequencyWindow::refresh(const std::optional<std::vector<runoff::FrequencyR
             auto* item = new QListWidgetItem(QString::number(years), periods_);
             item->setData(Qt::UserRole, years);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(checkedByDefault(years) ? Qt::Checked : Qt::Unchecked);
+            item->setCheckState(runoff::isDefaultReturnPeriod(years) ? Qt::Checked : Qt::Unchecked);
         }
         tableLabel_->setText(qs(msg::frequencySource(table->volume, runoff::sitePlace(*table))));
     }
@@ -340,7 +336,11 @@ bool FrequencyWindow::exportSummary() {
         std::string(msg::kCsvFilter), ".csv");
     if (!chosen) return false;
     try {
-        common::replaceFile(*chosen, runoff::frequencySummaryCsv(*shown_));
+        runoff::FrequencySite site;
+        if (const runoff::PrecipFrequencyTable* table = source_.table())
+            site.site = runoff::sitePlace(*table);
+        site.losses = runoff::readComputeBoxes(source_.fields()).boxes.losses;
+        common::replaceFile(*chosen, runoff::frequencySummaryCsv(*shown_, site));
     } catch (const common::RuntimeFailure& failure) {
         dialogs_.message(msg::fileNotSaved(*chosen, common::failureReason(failure)));
         return false;

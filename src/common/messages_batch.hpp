@@ -66,6 +66,12 @@ inline std::string batchPeriodNotInFile(int years, std::string_view file) {
     return "brelvo --batch: the return period " + std::to_string(years) + " is not in \"" +
            std::string(file) + "\"";
 }
+// --frequency without --return-periods runs the 2- to 100-year storms the table has.
+inline std::string batchNoDefaultPeriods(std::string_view file) {
+    return "brelvo --batch: \"" + std::string(file) +
+           "\" has none of the return periods 2, 5, 10, 25, 50 and 100 years: choose some with "
+           "--return-periods";
+}
 // Refusals of what the command line names, before any run (no usage follows).
 inline std::string batchFrequencyUnreadable(std::string_view file, std::string_view why) {
     return "brelvo --batch: \"" + std::string(file) +

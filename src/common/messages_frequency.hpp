@@ -14,6 +14,9 @@ inline constexpr std::string_view kRunEndedWithoutReport = "The run ended withou
 // The frequency summary's CSV header.
 inline constexpr std::string_view kFrequencyCsvHeader =
     "Return period (years),Storm depth (in),Runoff depth (in),Peak (cfs),Time of peak (h),Volume (acre-ft)";
+// The summary CSV's columns after those of the table: where the storms are from and the losses used.
+inline constexpr std::string_view kFrequencyCsvSiteColumns =
+    ",Site,Curve number,Initial loss (in),Constant loss (in/h),Impervious (%)";
 
 // Storm -> Frequency Runs...
 inline constexpr const char* kEntryFrequencyRuns = "Frequency Runs...";

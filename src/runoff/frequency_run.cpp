@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 #include <utility>
 
 #include "common/messages.hpp"
+#include "common/numbers.hpp"
 #include "runoff/csv_export.hpp"
 
 namespace brelvo::runoff {
@@ -71,9 +73,29 @@ std::optional<std::vector<FrequencyRow>> runFrequency(const FrequencyRequest& re
     return rows;
 }
 
-std::string frequencySummaryCsv(const std::vector<FrequencyRow>& rows) {
+bool isDefaultReturnPeriod(int years) {
+    return std::find(kDefaultReturnPeriods.begin(), kDefaultReturnPeriods.end(), years) !=
+           kDefaultReturnPeriods.end();
+}
+
+std::vector<int> defaultReturnPeriods(const std::vector<int>& tablePeriods) {
+    std::vector<int> periods;
+    std::copy_if(tablePeriods.begin(), tablePeriods.end(), std::back_inserter(periods),
+                 isDefaultReturnPeriod);
+    return periods;
+}
+
+std::string frequencySummaryCsv(const std::vector<FrequencyRow>& rows, const FrequencySite& site) {
+    const basin::LossInputs& losses = site.losses;
+    const std::string siteCells =
+        "," + quotedCsvCell(site.site) + "," +
+        (losses.curveNumberLoss ? std::to_string(losses.curveNumber) + ","
+                                : "," + common::formatPattern(losses.initialLossIn, "0.00")) +
+        "," + common::formatPattern(losses.constantLossInPerHour, "0.00") + "," +
+        common::generalText(losses.imperviousFraction * 100.0f);
     std::string csv(common::msg::kFrequencyCsvHeader);
-    csv += '\n';
+    csv += common::msg::kFrequencyCsvSiteColumns;
+    csv += "\r\n";
     for (const FrequencyRow& row : rows) {
         csv += std::to_string(row.returnPeriodYears);
         if (row.run.reported) {
@@ -81,7 +103,7 @@ std::string frequencySummaryCsv(const std::vector<FrequencyRow>& rows) {
         } else {
             csv += "," + quotedCsvCell(failureText(row.run)) + ",,,,";
         }
-        csv += '\n';
+        csv += siteCells + "\r\n";
     }
     return csv;
 }

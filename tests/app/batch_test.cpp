@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -277,6 +278,17 @@ void BatchTest::frequencyRunsAreTheWindowsRunsOfTheImportedStorms() {
             dir.filePath(QString::fromStdString("reports/" + starts[k].second + ".GRF")).toStdString());
         QVERIFY(!report.empty());
         QCOMPARE(report, window.reportText);
+    }
+
+    // Without --return-periods the batch runs the table's 2- to 100-year storms, as the window ticks them.
+    const BatchResult defaults = runBatch({"--batch", summary, "--frequency", pfds, a});
+    QCOMPARE(defaults.status, 0);
+    const std::vector<std::string> defaultRows = lines(fileText(summary));
+    QCOMPARE(defaultRows.size(), std::size_t(7));
+    const std::array<int, 6> defaultYears = {2, 5, 10, 25, 50, 100};
+    for (std::size_t k = 0; k < defaultYears.size(); ++k) {
+        QVERIFY2(defaultRows[k + 1].starts_with(a + "," + std::to_string(defaultYears[k]) + ","),
+                 defaultRows[k + 1].c_str());
     }
 
     // A period the table lacks is a bad command line; a table that cannot be read runs nothing.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "basin/basin_block.hpp"
+#include "runoff/losses.hpp"
 #include "support/recording_dialogs.hpp"
 
 namespace brelvo::runoff {
@@ -134,7 +135,7 @@ TEST(FrequencyRun, ThreadsChangeNothingAndAFailedRowLetsTheOthersRun) {
     }
     EXPECT_EQ((*one)[2].run.messages, std::vector<std::string>{designStormRows(table, 7, 24).error});
     EXPECT_FALSE((*one)[2].run.messages[0].empty());
-    EXPECT_EQ(frequencySummaryCsv(*one), frequencySummaryCsv(*two));
+    EXPECT_EQ(frequencySummaryCsv(*one, {}), frequencySummaryCsv(*two, {}));
 }
 
 TEST(FrequencyRun, ATemporalDistributionReachesTheRunsAsItReachesASingleCompute) {
@@ -187,12 +188,26 @@ TEST(FrequencyRun, SummaryCsv) {
     failed.run.messages = {"Overflow", "Use a \"longer\" step, or fewer rows"};
     FrequencyRow quiet;
     quiet.returnPeriodYears = 2;
-    EXPECT_EQ(frequencySummaryCsv({done, failed, quiet}),
+    // The site and the losses on every row; CR LF line ends.
+    FrequencySite site{"FORT MYERS PAGE FLD, FL", lossInputs(75, 0.1f, 35)};
+    EXPECT_EQ(frequencySummaryCsv({done, failed, quiet}, site),
               "Return period (years),Storm depth (in),Runoff depth (in),Peak (cfs),Time of peak (h),Volume "
-              "(acre-ft)\n"
-              "10,6.12,3.30,1234.5,16.17,440.4\n"
-              "100,\"Overflow Use a \"\"longer\"\" step, or fewer rows\",,,,\n"
-              "2,\"The run ended without a report.\",,,,\n");
+              "(acre-ft),Site,Curve number,Initial loss (in),Constant loss (in/h),Impervious (%)\r\n"
+              "10,6.12,3.30,1234.5,16.17,440.4,\"FORT MYERS PAGE FLD, FL\",75,,0.10,35\r\n"
+              "100,\"Overflow Use a \"\"longer\"\" step, or fewer rows\",,,,,\"FORT MYERS PAGE FLD, "
+              "FL\",75,,0.10,35\r\n"
+              "2,\"The run ended without a report.\",,,,,\"FORT MYERS PAGE FLD, FL\",75,,0.10,35\r\n");
+    // An initial loss in place of a curve number.
+    site = {"", lossInputs(1.5f, 0, 0)};
+    EXPECT_EQ(frequencySummaryCsv({done}, site).substr(frequencySummaryCsv({}, site).size()),
+              "10,6.12,3.30,1234.5,16.17,440.4,\"\",,1.50,0.00,0\r\n");
+}
+
+TEST(FrequencyRun, TheDefaultReturnPeriodsAreTwoToAHundredYearsOfTheTable) {
+    EXPECT_EQ(defaultReturnPeriods({1, 2, 5, 10, 25, 50, 100, 200, 500, 1000}),
+              (std::vector<int>{2, 5, 10, 25, 50, 100}));
+    EXPECT_EQ(defaultReturnPeriods({100, 3, 2, 1000}), (std::vector<int>{100, 2}));
+    EXPECT_EQ(defaultReturnPeriods({1, 500}), std::vector<int>{});
 }
 
 }  // namespace
