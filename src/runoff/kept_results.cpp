@@ -225,8 +225,13 @@ KeptRun readRun(const TreeReader& t) {
     const TreeReader storm = r.map("storm");
     run.storm.rainIn = readSeries(storm, "rainIn");
     run.storm.excessIn = readSeries(storm, "excessIn");
-    run.storm.upper = indexIn(storm, "upper", run.storm.rainIn);
-    if (run.storm.upper > run.storm.excessIn.upper()) storm.fail("upper", msg::kValueOutOfRange);
+    // A routing run's report carries no rain: its storm has no series at all.
+    run.storm.upper = storm.int16("upper");
+    const bool noRain =
+        run.storm.rainIn.size() == 0 && run.storm.excessIn.size() == 0 && run.storm.upper == 0;
+    if (!noRain && (run.storm.upper < 0 || run.storm.upper > run.storm.rainIn.upper() ||
+                    run.storm.upper > run.storm.excessIn.upper()))
+        storm.fail("upper", msg::kValueOutOfRange);
     run.storm.steps = storm.int16("steps");
     if (run.storm.steps < 0 || run.storm.steps > run.storm.upper) storm.fail("steps", msg::kValueOutOfRange);
     run.storm.durationHours = storm.single("durationHours");
