@@ -332,6 +332,7 @@ void MainWindow::createRunoffWindow() {
     // An owned window: it stays above this one, and the dialogs it opens come up over it.
     runoff_->setParent(this, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     runoff_->edited = [this] { projectChanged(); };
+    runoff_->stormTableImported = [this](const runoff::PrecipFrequencyTable& table) { warnFarSite(table); };
     runoff_->askStormChoice = [this](const runoff::PrecipFrequencyTable& table, const StormChoice& last) {
         return stormAsker()(table, last);
     };

@@ -143,6 +143,8 @@ class MainWindow : public QWidget, public measure::MapSurface, public MeasuringI
     // Storm -> Import Precipitation Frequency...: the table read, the storm chosen, its rows in the runoff
     // window (opened as "Runoff Hydrogaph" opens it when it is not yet).
     void importPrecipFrequency();
+    // A table whose point lies more than 50 km from the basin traced on a georeferenced map is said.
+    void warnFarSite(const runoff::PrecipFrequencyTable& table);
     // How the storm's dialog is answered; empty: the dialog for a user (the script runner answers it).
     StormChoiceAsker askStormChoice;
     // Storm -> Frequency Runs...: the runoff window's frequency runs (main_window_frequency.cpp).

@@ -1,10 +1,14 @@
 // The measuring window's Storm menu: design storms from a precipitation-frequency table, put in the
 // runoff window's rainfall durations.
 #include <QApplication>
+#include <cmath>
+#include <filesystem>
+#include <string>
 
 #include "app/main_window.hpp"
 #include "app/runoff_window.hpp"
 #include "common/messages.hpp"
+#include "measure/ground_measure.hpp"
 
 namespace brelvo::app {
 
@@ -41,6 +45,20 @@ void MainWindow::importPrecipFrequency() {
     if (!imported) return;
     openRunoffWindow();
     runoff_->applyStormImport(*imported);
+}
+
+void MainWindow::warnFarSite(const runoff::PrecipFrequencyTable& table) {
+    // Only a point the file names, and a basin whose place is known on the ground.
+    const measure::GroundModel* ground = this->ground();
+    if (ground == nullptr || table.latitudeText.empty() || table.longitudeText.empty()) return;
+    const measure::GroundBasin basin = measure::groundBasin(doc_, *this, tpp_);
+    if (!basin.centroid) return;
+    constexpr double kFarMetres = 50000;
+    const double metres = ground->geodesicLength(*basin.centroid, {table.longitude, table.latitude});
+    if (!std::isfinite(metres) || metres <= kFarMetres) return;
+    dialogs_.message(msg::precipSiteFar(std::filesystem::path(table.fileName).filename().string(),
+                                        table.latitudeText, table.longitudeText,
+                                        std::to_string(static_cast<long long>(std::lround(metres / 1000)))));
 }
 
 }  // namespace brelvo::app

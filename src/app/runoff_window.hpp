@@ -101,6 +101,8 @@ class RunoffWindow : public QWidget {
 
     // Told after every change of a text, caption or check.
     std::function<void()> edited;
+    // After a precipitation-frequency table was imported into the rainfall durations.
+    std::function<void(const runoff::PrecipFrequencyTable&)> stormTableImported;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -23,6 +23,7 @@ void RunoffWindow::applyStormImport(const StormImport& imported) {
     session_.stormHours = imported.choice.hours;
     // The kept table is part of the project even when every box already showed these rows.
     if (edited) edited();
+    if (stormTableImported) stormTableImported(imported.table);
 }
 
 }  // namespace brelvo::app

@@ -21,6 +21,14 @@ inline constexpr const char* kDesignStormTitle = "Design Storm";
 inline constexpr const char* kDesignStormReturnPeriod = "Return period (years)";
 inline constexpr const char* kDesignStormHours = "Storm length (hours)";
 inline constexpr const char* kDesignStormHoursRefused = "The storm length must be a number of hours above 0.";
+// The table's point far from the basin traced on a georeferenced map; `km` as whole kilometres.
+inline std::string precipSiteFar(std::string_view file, std::string_view latitude, std::string_view longitude,
+                                 std::string_view km) {
+    return "The precipitation-frequency table \"" + std::string(file) + "\" is for the point " +
+           std::string(latitude) + ", " + std::string(longitude) + ", " + std::string(km) +
+           " km from the basin's centroid: its depths may not be the basin's. Check that the table is for "
+           "this site.";
+}
 
 // Why a file is not read as a precipitation-frequency table; `file` is the file's name.
 inline std::string precipFileLine(std::string_view file, int line, std::string_view text) {

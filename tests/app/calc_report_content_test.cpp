@@ -130,6 +130,11 @@ class CalcReportContentTest : public QObject {
         dialogs_.takeMessages();
         QCOMPARE(replay(runoffScript(BRELVO_SOURCE_DIR "/tests/e2e/fixtures/pfds_fort_myers.csv")), 0);
         const std::string target = dir_.filePath(QStringLiteral("report.pdf")).toStdString();
+        // The valley lies in Colorado, the table's point in Florida: said once, at the import.
+        const std::vector<std::string> farSite = dialogs_.takeMessages();
+        QCOMPARE(farSite.size(), std::size_t(1));
+        QVERIFY(farSite[0].find("for the point 26.6, -81.9, 2412 km from the basin's centroid") !=
+                std::string::npos);
         QCOMPARE(replay("answer \"" + target + "\"\naction \"File/Export Calculation Report...\"\n"), 0);
         QCOMPARE(dialogs_.takeMessages(), std::vector<std::string>{});
 
