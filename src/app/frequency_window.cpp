@@ -219,6 +219,7 @@ bool FrequencyWindow::run() {
     // The workers read copies: the runoff window's boxes and table may change while they run.
     runTable_ = std::make_unique<runoff::PrecipFrequencyTable>(*table);
     runFields_ = std::make_unique<basin::RunoffFields>(runoff::detachedFields(source_.fields()));
+    if (started) started();
     runoff::FrequencyRequest request;
     request.table = runTable_.get();
     request.returnPeriods = years;

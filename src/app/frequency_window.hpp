@@ -73,6 +73,8 @@ class FrequencyWindow : public QWidget {
 
     // Told with the rows of every run that ended (not of a cancelled one), on the window's thread.
     std::function<void(const std::vector<runoff::FrequencyRow>&)> finished;
+    // Told when a run takes its copies of the inputs (what its rows will have come from).
+    std::function<void()> started;
 
   private:
     void showChosenCount();

@@ -167,6 +167,7 @@ class RunoffWindow : public QWidget {
     // The fingerprints of the inputs the last run and the frequency rows came from.
     std::string runInputs_;
     std::string frequencyInputs_;
+    std::string runningFrequencyInputs_;  // the inputs of the frequency run under way
     QLabel* resultsLine_ = nullptr;
 };
 

@@ -30,9 +30,13 @@ void RunoffWindow::openFrequencyRuns() {
             },
             [this] { return session_.stormHours; }};
         frequencyWindow_ = new FrequencyWindow(dialogs_, std::move(source), this);
+        // The rows are marked with the inputs as the run took them: an edit while it runs makes them stale.
+        frequencyWindow_->started = [this] {
+            runningFrequencyInputs_ = project::inputsFingerprint(plainInputs());
+        };
         frequencyWindow_->finished = [this](const std::vector<runoff::FrequencyRow>& rows) {
             frequency_ = rows;
-            frequencyInputs_ = project::inputsFingerprint(plainInputs());
+            frequencyInputs_ = runningFrequencyInputs_;
             showResultsState();
             if (edited) edited();
         };

@@ -163,6 +163,9 @@ class ProjectResultsTest : public QObject {
         changed = lastDump(*reopened, dialogs_, "frequency run\n");
         QCOMPARE(stale(changed), false);
         QVERIFY(!back.frequencyWindow()->staleShown());
+        // An edit while a run goes on: its rows are of the inputs it started with, out of date at once.
+        lastDump(*reopened, dialogs_, "frequency start\ntype txtLag \"4\"\nleave txtLag\nfrequency wait\n");
+        QVERIFY(back.frequencyWindow()->staleShown());
     }
 
     void projectsWithoutOrWithDamagedResults() {
