@@ -16,6 +16,7 @@
 #include "app/script_runner.hpp"
 #include "common/dialog_folders.hpp"
 #include "measure/ground_position.hpp"
+#include "model_cell_click.hpp"
 
 using brelvo::app::MainWindow;
 using brelvo::app::ScriptDialogs;
@@ -84,12 +85,7 @@ class CalcReportContentTest : public QObject {
         return status;
     }
     void clickCell(int column, int row) {
-        const brelvo::app::ElevationLayer& layer = *window_->elevationLayer();
-        const auto pixel = layer.pictureOfModel(layer.cellCentre({column, row}));
-        QVERIFY(pixel);
-        const brelvo::measure::PointF view =
-            brelvo::measure::viewOfPicture(*window_, window_->twipsPerPixelX(), *pixel);
-        window_->mapMouseUp(MouseButton::Left, view.x - window_->imageLeft(), view.y - window_->imageTop());
+        QVERIFY(brelvo::app::testing::clickModelCell(*window_, column, row));
     }
 
   private slots:

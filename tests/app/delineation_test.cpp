@@ -20,6 +20,7 @@
 #include "common/control_names.hpp"
 #include "common/messages.hpp"
 #include "measure/ground_position.hpp"
+#include "model_cell_click.hpp"
 #include "terrain/flow_model.hpp"
 
 using brelvo::app::MainWindow;
@@ -89,12 +90,7 @@ class DelineationTest : public QObject {
     // A left click on the centre of a model cell, as the map view passes it on (picture-relative view
     // units).
     void clickCell(int column, int row) {
-        const brelvo::app::ElevationLayer& layer = *window_->elevationLayer();
-        const auto pixel = layer.pictureOfModel(layer.cellCentre({column, row}));
-        QVERIFY(pixel);
-        const brelvo::measure::PointF view =
-            brelvo::measure::viewOfPicture(*window_, window_->twipsPerPixelX(), *pixel);
-        window_->mapMouseUp(MouseButton::Left, view.x - window_->imageLeft(), view.y - window_->imageTop());
+        QVERIFY(brelvo::app::testing::clickModelCell(*window_, column, row));
     }
 
   private slots:
